@@ -1,0 +1,34 @@
+# Shared steps of the project's scripts; sourced, not run.
+build=${MORVA_BUILD_DIR:-$repo/build}
+deps=${MORVA_DEPS_DIR:-$repo/.deps}
+export MORVA_DEPS_DIR=$deps
+
+morva_ensure_setup() {
+  local need=0
+  for tool in cmake ninja x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix \
+              /usr/lib/wine/wine64 Xvfb; do
+    command -v "$tool" >/dev/null 2>&1 || need=1
+  done
+  [ -f "$deps/libjpeg-x64/lib/libjpeg.a" ] || need=1
+  [ -d /usr/src/googletest/googletest ] || need=1
+  if [ $need = 1 ]; then "$repo/scripts/setup"; fi
+}
+
+morva_build_all() {
+  cmake -S "$repo" -B "$build/x64" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-x86_64.cmake" \
+        -DMORVA_DEPS_DIR="$deps" >/dev/null
+  cmake -S "$repo" -B "$build/x86" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
+        -DMORVA_ACCESS_ONLY=ON -DMORVA_DEPS_DIR="$deps" >/dev/null
+  cmake --build "$build/x64"
+  cmake --build "$build/x86"
+}
+
+# Creates the private wine prefix once; later runs reuse it.
+morva_wine_prefix() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "test: creating wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+}
