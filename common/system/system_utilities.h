@@ -1,0 +1,27 @@
+// Small conversions and tests that both main libraries share.
+#pragma once
+#include <cstdint>
+
+// Characters before the terminator, at most `maximum` (0 for a maximum of 0).
+int BoundedWideLength(const wchar_t* text, int maximum);
+
+// Lengths: tenths of a millimetre and hundredths of an inch, rounded half away
+// from zero, sign kept.
+int32_t TenthMmToHundredthInch(int32_t value);
+int32_t HundredthInchToTenthMm(int32_t value);
+
+// high = value / 100; low = value % 100, or its tens digit alone when
+// tenthsOnly is set. 0 when an out pointer is null, else 1.
+int SplitHundredths(int tenthsOnly, uint16_t value, uint16_t* high, uint16_t* low);
+
+// Rows of 3-byte colour pixels to one grey byte each: three equal bytes keep
+// their value, else ((first + third) x 85 + second x 86) >> 8. Rows are packed.
+void RgbToGrayBytes(const uint8_t* source, uint8_t* destination, int pixelsPerRow, int rows);
+
+// GlobalSize of the global block holding the pointer; 0 when it is not such a
+// block, and on 6.0 or later systems, where the driver never asks it.
+uint32_t GetBlockSize(const void* block);
+
+// 1 when the file's last write lies at least `seconds` before now; 0 when the
+// file is missing or not that old.
+int IsFileOlderThan(const wchar_t* path, uint32_t seconds);

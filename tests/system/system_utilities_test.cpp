@@ -1,0 +1,93 @@
+#include "common/system/os_version.h"
+#include "common/system/system_utilities.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(SystemUtilities, LengthConversionsRoundHalfAwayFromZero)
+{
+    struct Case {
+        int32_t tenthMm;
+        int32_t hundredthInch;
+    };
+    // 2100 tenths of a millimetre (A4 width) is 826.77 hundredths of an inch.
+    const Case toInch[] = {{0, 0}, {2100, 827}, {-2100, -827}, {254, 100}, {1, 0}, {2, 1}};
+    for (const Case& c : toInch)
+        EXPECT_EQ(TenthMmToHundredthInch(c.tenthMm), c.hundredthInch) << c.tenthMm;
+    const Case toMm[] = {{0, 0}, {2159, 850}, {-2159, -850}, {25, 10}, {3, 1}};
+    for (const Case& c : toMm)
+        EXPECT_EQ(HundredthInchToTenthMm(c.hundredthInch), c.tenthMm) << c.hundredthInch;
+}
+
+TEST(SystemUtilities, SplitHundredthsAndBoundedLength)
+{
+    uint16_t high = 0, low = 0;
+    ASSERT_EQ(SplitHundredths(0, 1234, &high, &low), 1);
+    EXPECT_EQ(high, 12);
+    EXPECT_EQ(low, 34);
+    ASSERT_EQ(SplitHundredths(1, 1234, &high, &low), 1);
+    EXPECT_EQ(low, 3);
+    EXPECT_EQ(SplitHundredths(0, 1, nullptr, &low), 0);
+
+    EXPECT_EQ(BoundedWideLength(L"abcdef", 4), 4);
+    EXPECT_EQ(BoundedWideLength(L"ab", 4), 2);
+    EXPECT_EQ(BoundedWideLength(L"ab", 0), 0);
+    EXPECT_EQ(BoundedWideLength(nullptr, 4), 0);
+}
+
+TEST(SystemUtilities, RgbToGrayKeepsGreysAndWeightsColours)
+{
+    const uint8_t source[] = {7, 7, 7, 255, 0, 0, 0, 255, 0, 10, 20, 30};
+    uint8_t grey[4] = {};
+    RgbToGrayBytes(source, grey, 2, 2);
+    EXPECT_EQ(grey[0], 7);
+    EXPECT_EQ(grey[1], (255 * 85) >> 8);
+    EXPECT_EQ(grey[2], (255 * 86) >> 8);
+    EXPECT_EQ(grey[3], ((10 + 30) * 85 + 20 * 86) >> 8);
+}
+
+TEST(SystemUtilities, FileAge)
+{
+    wchar_t directory[MAX_PATH];
+    GetTempPathW(MAX_PATH, directory);
+    const std::wstring path = std::wstring(directory) + L"morva_age_test.txt";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    // Last written two hours ago.
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER when = {{now.dwLowDateTime, now.dwHighDateTime}};
+    when.QuadPart -= 7200ull * 10000000ull;
+    const FILETIME written = {when.LowPart, when.HighPart};
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
+    CloseHandle(file);
+    EXPECT_EQ(IsFileOlderThan(path.c_str(), 3600), 1);
+    EXPECT_EQ(IsFileOlderThan(path.c_str(), 7300), 0);
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(IsFileOlderThan(path.c_str(), 0), 0);
+}
+
+TEST(OsVersion, AnswersOfThisSystem)
+{
+    uint16_t code = 0;
+    ASSERT_EQ(GetOsVersionCode(&code), 1);
+    EXPECT_EQ(code, 514);
+    EXPECT_EQ(GetOsVersionCode(nullptr), -1);
+    uint16_t modern = 0;
+    EXPECT_EQ(IsModernNtPlatform(&modern), 1);
+    EXPECT_EQ(modern, 512);
+    EXPECT_EQ(IsOsVersion51OrLater(), 1);
+    EXPECT_EQ(IsOsVersion60OrLater(), 1);
+    EXPECT_EQ(IsProtectedModeProcess(), 0);
+    // Not asked on these systems.
+    void* block = GlobalAlloc(GPTR, 40);
+    EXPECT_EQ(GetBlockSize(block), 0u);
+    GlobalFree(block);
+}
+
+}  // namespace
