@@ -1,0 +1,87 @@
+// Setting identifiers (FunctionID) that code names on purpose. Every identifier
+// has a layout row (item_layout_table.cpp); the ones below are those whose
+// meaning the code relies on. The values are the identifiers callers pass.
+#pragma once
+#include <cstdint>
+
+// Public DEVMODEW fields.
+inline constexpr uint16_t kFidDeviceName = 1;
+inline constexpr uint16_t kFidSpecVersion = 2;
+inline constexpr uint16_t kFidDriverVersion = 3;
+inline constexpr uint16_t kFidSize = 4;
+inline constexpr uint16_t kFidDriverExtra = 5;
+inline constexpr uint16_t kFidFields = 6;
+inline constexpr uint16_t kFidOrientation = 7;
+inline constexpr uint16_t kFidPaperSize = 8;
+inline constexpr uint16_t kFidPaperLength = 9;
+inline constexpr uint16_t kFidPaperWidth = 10;
+inline constexpr uint16_t kFidScale = 11;
+inline constexpr uint16_t kFidCopies = 12;
+inline constexpr uint16_t kFidDefaultSource = 13;
+inline constexpr uint16_t kFidResolution = 14;  // dmPrintQuality << 16 | dmYResolution
+inline constexpr uint16_t kFidColor = 15;
+inline constexpr uint16_t kFidDuplex = 16;
+inline constexpr uint16_t kFidTTOption = 17;
+inline constexpr uint16_t kFidCollate = 18;
+inline constexpr uint16_t kFidFormName = 19;
+inline constexpr uint16_t kFidPrintQuality = 20;
+inline constexpr uint16_t kFidYResolution = 21;
+inline constexpr uint16_t kFidICMMethod = 22;
+inline constexpr uint16_t kFidICMIntent = 23;
+inline constexpr uint16_t kFidMediaType = 24;
+inline constexpr uint16_t kFidDitherType = 25;
+
+// Common part of the settings record.
+inline constexpr uint16_t kFidPrivateVersion = 257;
+inline constexpr uint16_t kFidCommonVersion = 258;
+inline constexpr uint16_t kFidModelName = 259;
+inline constexpr uint16_t kFidPublicFlagWord1 = 260;  // flags 1281-1312 read whole
+inline constexpr uint16_t kFidPublicFlagWord2 = 261;  // flags 1313-1344 read whole
+inline constexpr uint16_t kFidEdgeValue = 267;
+inline constexpr uint16_t kFidColorMode = 270;
+inline constexpr uint16_t kFidFeedOrientation = 295;
+inline constexpr uint16_t kFidFont = 304;             // LOGFONTW
+inline constexpr uint16_t kFidFontHeight = 306;
+inline constexpr uint16_t kFidFontWeight = 307;
+inline constexpr uint16_t kFidFontEscapement = 309;
+inline constexpr uint16_t kFidFontOrientation = 310;
+inline constexpr uint16_t kFidFontAngle = 311;        // lfEscapement kept equal to lfOrientation
+inline constexpr uint16_t kFidFontWidth = 319;
+inline constexpr uint16_t kFidStapleValue = 320;
+inline constexpr uint16_t kFidEdgeCode = 325;
+inline constexpr uint16_t kFidStapleCode = 326;
+inline constexpr uint16_t kFidJobType = 334;
+inline constexpr uint16_t kFidPunchValue = 341;
+inline constexpr uint16_t kFidPunchCode = 344;
+inline constexpr uint16_t kFidStampFont = 357;        // LOGFONTW
+inline constexpr uint16_t kFidStampFontFace = 358;
+inline constexpr uint16_t kFidStampFontHeight = 359;
+inline constexpr uint16_t kFidStampFontWeight = 360;
+inline constexpr uint16_t kFidStampFontEscapement = 362;
+inline constexpr uint16_t kFidStampFontOrientation = 363;
+inline constexpr uint16_t kFidStampFontAngle = 364;   // lfEscapement kept equal to lfOrientation
+inline constexpr uint16_t kFidStampFontWidth = 372;
+inline constexpr uint16_t kFidPackedFirst = 392;      // 392-403: bytes packed three to a u32
+inline constexpr uint16_t kFidPackedLast = 403;
+
+// Flags of the common part; 1284 reads inverted.
+inline constexpr uint16_t kFidInvertedFlag = 1284;
+
+// Private part.
+inline constexpr uint16_t kFidPrivatePartVersion = 1793;
+inline constexpr uint16_t kFidCustomPaperWidth = 1863;
+inline constexpr uint16_t kFidCustomPaperLength = 1864;
+
+// Printer settings record.
+inline constexpr uint16_t kFidCustomPaperEnabled = 5200;
+inline constexpr uint16_t kFidUserPaperWidthFirst = 5889;   // 20 user paper sizes
+inline constexpr uint16_t kFidUserPaperLengthFirst = 5909;
+inline constexpr uint16_t kFidUserPaperNameFirst = 5929;
+inline constexpr uint16_t kFidUserPaperNameLast = 5948;
+inline constexpr uint16_t kFidPrinterSettingsSize = 8202;
+inline constexpr uint16_t kFidPrinterCommonVersion = 8203;
+inline constexpr uint16_t kFidPrinterPrivateVersion = 8204;
+inline constexpr uint16_t kFidStreamVersion = 8205;
+
+// Not stored: answered as the flag value 1 by GetFunctionIdValue.
+inline constexpr uint16_t kFidAlwaysOn = 36905;

@@ -1,0 +1,29 @@
+// Paper codes of the user-defined sizes: the 20 user paper sizes kept in the
+// printer settings record (codes 262-266 and 287-301) and the free custom size
+// (code 256, kept in the private part of the settings record).
+#pragma once
+#include <cstdint>
+
+inline constexpr uint16_t kFreeCustomPaperCode = 256;
+inline constexpr uint16_t kUserPaperCount = 20;
+inline constexpr uint16_t kNoUserPaper = 0xFFFF;
+
+bool IsCustomPaperCode(uint16_t code);        // one of the 20 user paper sizes
+bool IsUserDefinedPaperCode(uint16_t code);   // those or the free custom size
+uint16_t CustomPaperIndex(uint16_t code);     // 0-19, or kNoUserPaper
+uint16_t CustomPaperCodeFromIndex(uint16_t index);  // the code, or 65535 from index 20 on
+bool IsCustomPaperSizeId(uint16_t id);        // a width or length setting of a user size
+
+// The free custom size (settings 1863, 1864): 1 when both were read, else 0.
+int GetCustomPaperSize(void* settingsRecord, void* printerSettingsRecord, int16_t* width,
+                       int16_t* length);
+
+// Direction 0: the free custom size into dmPaperLength/dmPaperWidth;
+// direction 1: back. 1 on success; 0 for another direction, a missing record
+// or a failed read or write.
+inline constexpr int kCustomSizeToDevmode = 0;
+inline constexpr int kCustomSizeFromDevmode = 1;
+int CopyCustomPaperSize(int direction, void* settingsRecord, void* printerSettingsRecord);
+
+// Setting 5200 of the printer settings; 0 when it cannot be read.
+uint32_t IsCustomPaperEnabled(void* settingsRecord, void* printerSettingsRecord);
