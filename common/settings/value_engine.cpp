@@ -34,13 +34,14 @@ const uint8_t* HolderPointer(const void* holder)
     return p;
 }
 
-// Bytes of a UTF-16 string with its terminator, counting at most room/2 units,
-// so that neither a stored string without terminator nor a caller's over-long
-// text is read past the room. A result above the room means "does not fit".
-uint32_t StringBytes(const uint8_t* text, uint32_t room)
+// Bytes of a UTF-16 string with its terminator, reading no more than `limit`
+// bytes (at most limit/2 units): a stored string without terminator is not
+// read past its room, nor a caller's text past the size it gave. A result
+// above the limit means "does not fit".
+uint32_t StringBytes(const uint8_t* text, uint32_t limit)
 {
     uint32_t units = 0;
-    while (units < room / 2 && LoadU16(text + 2 * units) != 0)
+    while (units < limit / 2 && LoadU16(text + 2 * units) != 0)
         ++units;
     return 2 * units + 2;
 }
@@ -226,7 +227,9 @@ extern "C" uint16_t dma_SetValue(uint16_t id, void* settingsRecord, void* printe
             return kSettingUnknown;
         if (size > layout.room)
             return kSettingTooLong;
-        writeBytes = StringBytes(data, layout.room);
+        // Counted within the given size (no more than the room), so that the
+        // caller's buffer is not read past the size it stated.
+        writeBytes = StringBytes(data, size);
         if (writeBytes > layout.room || writeBytes > size)
             return kSettingTooLong;
     } else if (type == kTypeLogFont) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -240,6 +242,48 @@ TEST(ValueEngine, EveryStringRowKeepsToItsRoom)
             EXPECT_EQ(read.value, layout.offset) << row->id;
         }
     EXPECT_GT(rows, 100);
+}
+
+// A buffer whose last byte is the last readable byte: any read past the size
+// the caller gave faults.
+class GuardedBuffer {
+public:
+    explicit GuardedBuffer(size_t size)
+    {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        page_ = info.dwPageSize;
+        base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        VirtualProtect(base_ + page_, page_, PAGE_NOACCESS, &old);
+        data_ = base_ + page_ - size;
+    }
+    ~GuardedBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
+    uint8_t* data() { return data_; }
+
+private:
+    size_t page_ = 0;
+    uint8_t* base_ = nullptr;
+    uint8_t* data_ = nullptr;
+};
+
+TEST(ValueEngine, SetReadsNoMoreThanTheGivenSize)
+{
+    TestRecords r(0x42);
+    GuardedBuffer text(6);
+    std::memcpy(text.data(), u"abc", 6);  // no terminator inside the 6 bytes
+    const uint8_t* pointer = text.data();
+    uint64_t holder = 0;
+    std::memcpy(&holder, &pointer, sizeof pointer);
+    EXPECT_EQ(dma_SetValue(259, r.s(), r.p(), kTypeString, 6, &holder), kSettingTooLong);
+    EXPECT_EQ(r.settings[224], 0x42);
+
+    GuardedBuffer font(91);
+    std::memset(font.data(), 1, 91);
+    pointer = font.data();
+    std::memcpy(&holder, &pointer, sizeof pointer);
+    EXPECT_EQ(dma_SetValue(357, r.s(), r.p(), kTypeLogFont, 91, &holder), kSettingBadSize);
+    EXPECT_EQ(r.settings[816], 0x42);
 }
 
 TEST(ValueEngine, StringReadComesBackAsPointerThroughGetFunctionIdValue)
