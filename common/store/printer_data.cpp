@@ -29,6 +29,21 @@ void ChunkName(wchar_t (&name)[kChunkNameChars], const wchar_t* stem, uint32_t n
     swprintf(name, kChunkNameChars, L"%ls%u", stem, number);
 }
 
+// Piece `index` (from 0) of a blob of `size` bytes: its name, place and length,
+// min(768, bytes left).
+struct Piece {
+    wchar_t name[kChunkNameChars];
+    uint32_t offset;
+    uint32_t length;
+
+    Piece(const wchar_t* stem, uint32_t index, uint32_t size)
+        : offset(index * kPrinterDataChunkBytes),
+          length(size - offset < kPrinterDataChunkBytes ? size - offset : kPrinterDataChunkBytes)
+    {
+        ChunkName(name, stem, index + 1);
+    }
+};
+
 int SetSizeValue(HANDLE printer, const wchar_t* sizeName, uint32_t size)
 {
     DWORD value = size;
@@ -38,13 +53,10 @@ int SetSizeValue(HANDLE printer, const wchar_t* sizeName, uint32_t size)
 
 int WriteChunks(HANDLE printer, const uint8_t* data, uint32_t size, const wchar_t* stem)
 {
-    const uint32_t count = ChunkCount(size);
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t offset = i * kPrinterDataChunkBytes;
-        const uint32_t length = size - offset < kPrinterDataChunkBytes ? size - offset : kPrinterDataChunkBytes;
-        wchar_t name[kChunkNameChars];
-        ChunkName(name, stem, i + 1);
-        if (SetPrinterDataW(printer, name, REG_BINARY, const_cast<uint8_t*>(data + offset), length) != ERROR_SUCCESS)
+    for (uint32_t i = 0; i < ChunkCount(size); ++i) {
+        const Piece piece(stem, i, size);
+        if (SetPrinterDataW(printer, const_cast<wchar_t*>(piece.name), REG_BINARY, const_cast<uint8_t*>(data + piece.offset),
+                            piece.length) != ERROR_SUCCESS)
             return 0;
     }
     return 1;
@@ -53,18 +65,15 @@ int WriteChunks(HANDLE printer, const uint8_t* data, uint32_t size, const wchar_
 // Reads the pieces of a blob of `size` bytes into `block`.
 int ReadChunks(HANDLE printer, uint8_t* block, uint32_t size, const wchar_t* stem)
 {
-    const uint32_t count = ChunkCount(size);
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t offset = i * kPrinterDataChunkBytes;
-        const uint32_t length = size - offset < kPrinterDataChunkBytes ? size - offset : kPrinterDataChunkBytes;
-        wchar_t name[kChunkNameChars];
-        ChunkName(name, stem, i + 1);
+    for (uint32_t i = 0; i < ChunkCount(size); ++i) {
+        const Piece piece(stem, i, size);
         DWORD type = 0;
         DWORD needed = 0;
         // A longer piece answers ERROR_MORE_DATA, a shorter one a smaller count:
         // both belong to another blob and are refused.
-        if (GetPrinterDataW(printer, name, &type, block + offset, length, &needed) != ERROR_SUCCESS ||
-            needed != length || type != REG_BINARY)
+        if (GetPrinterDataW(printer, const_cast<wchar_t*>(piece.name), &type, block + piece.offset, piece.length,
+                            &needed) != ERROR_SUCCESS ||
+            needed != piece.length || type != REG_BINARY)
             return 0;
     }
     return 1;

@@ -202,18 +202,19 @@ int ReadUserValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey
     *size = 0;
     HKEY key = nullptr;
     DWORD stored = 0;
-    const int status = OpenValue(printer, basePath, subkey, name, &key, &stored);
+    int status = OpenValue(printer, basePath, subkey, name, &key, &stored);
     if (status != kUserValueRead)
         return status;
-    GlobalBlock data = AllocGlobalBlock(stored);
-    DWORD got = stored;
-    const bool read = data && RegQueryValueExW(key, name, nullptr, nullptr, data.get(), &got) == ERROR_SUCCESS &&
-                      got == stored;
     RegCloseKey(key);
-    if (!read)
+    GlobalBlock data = AllocGlobalBlock(stored);
+    if (!data)
         return kUserValueError;
+    uint32_t got = stored;
+    status = ReadUserValueInto(printer, basePath, subkey, name, data.get(), &got);
+    if (status != kUserValueRead)
+        return status;
     *block = data.release();
-    *size = stored;
+    *size = got;
     return kUserValueRead;
 }
 
