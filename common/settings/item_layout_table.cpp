@@ -193,7 +193,7 @@ constexpr ItemLayoutRow kRange04Rows[] = {
     {437, kTypeByte, 0, 1484, 0},
     {438, kTypeByte, 0, 1485, 0},
     {439, kTypeByte, 0, 1486, 0},
-    {440, kTypeU16, 0, 1488, 0},
+    {440, kTypeByte, 0, 1488, 0},
     {441, kTypeByte, 0, 1490, 0},
     {442, kTypeU16, 0, 1492, 0},
     {443, kTypeU16, 0, 1494, 0},
