@@ -1,6 +1,7 @@
 #include "common/system/config_field_overrides.h"
 
 #include "common/settings/number_text.h"
+#include "common/settings/value_operations.h"
 #include "common/system/config_readers.h"
 #include "common/system/global_block.h"
 
@@ -318,6 +319,26 @@ int MapOverrideValue(const ConfigFieldOverrides* overrides, int index, uint32_t 
     if (field == nullptr || result == nullptr)
         return kOverrideBadArgument;
     *result = MapValue(*field, value);
+    return kOverrideOk;
+}
+
+int ApplyOverrideMappings(const ConfigFieldOverrides* overrides, void* settingsRecord)
+{
+    if (overrides == nullptr || settingsRecord == nullptr)
+        return kOverrideBadArgument;
+    for (int index : {kOverrideCollate, kOverrideBin, kOverrideMedia}) {
+        const OverrideField& field = overrides->fields[index];
+        uint16_t type = 0;
+        uint32_t size = 0;
+        uint64_t holder = 0;
+        if (GetFunctionIdValue(field.devmodeId, settingsRecord, nullptr, &type, &size, &holder) != 0 || size > 4)
+            return kOverrideWriteFailed;
+        // DEVMODE fields hold 16-bit values: map them as their unsigned bits.
+        const uint32_t value = size == 2 ? static_cast<uint16_t>(holder) : static_cast<uint32_t>(holder);
+        const uint64_t mapped = MapValue(field, value);
+        if (SetFunctionIdValueWord(settingsRecord, nullptr, field.devmodeId, type, size, mapped) != 0)
+            return kOverrideWriteFailed;
+    }
     return kOverrideOk;
 }
 

@@ -74,6 +74,9 @@ int GetOverrideChangedPairs(const ConfigFieldOverrides* overrides, int index, ui
 // first entry of any kind whose input equals it, else the field's default when
 // not 0, else the value itself.
 int MapOverrideValue(const ConfigFieldOverrides* overrides, int index, uint32_t value, uint32_t* result);
+// Reads dmCollate, dmDefaultSource and dmMediaType of the settings record by
+// identifier, maps each and writes it back; -5 when a read or write fails.
+int ApplyOverrideMappings(const ConfigFieldOverrides* overrides, void* settingsRecord);
 // Clears or sets each flag of dmFields by its action.
 int ApplyOverrideFieldActions(const ConfigFieldOverrides* overrides, uint32_t fields, uint32_t* result);
 // The field actions, then the collate, resolution, bin and media flags by their

@@ -320,7 +320,9 @@ int TraceDumpScope::Line(const wchar_t* format, ...)
     va_start(args, format);
     const int length = FormatText(text, format, args);
     va_end(args);
-    if (length >= kTraceLineLimit || !WriteLine(text)) {
+    if (length >= kTraceLineLimit)
+        return 0;  // this line only: the dump goes on
+    if (!WriteLine(text)) {
         ok_ = 0;
         return 0;
     }

@@ -51,7 +51,8 @@ public:
     ~TraceDumpScope();
     TraceDumpScope(const TraceDumpScope&) = delete;
     TraceDumpScope& operator=(const TraceDumpScope&) = delete;
-    // wvsprintfW-style; 0 when the line is too long or cannot be written.
+    // wvsprintfW-style; 0 when the line is too long (skipped) or cannot be
+    // written (the rest of the dump is dropped).
     int Line(const wchar_t* format, ...);
     int ok() const { return ok_; }
 

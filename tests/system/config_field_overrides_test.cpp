@@ -1,5 +1,8 @@
 #include "common/system/config_field_overrides.h"
 
+#include "common/settings/function_ids.h"
+#include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
 #include "tests/system/config_test_files.h"
 
 #include <gtest/gtest.h>
@@ -136,6 +139,22 @@ TEST(ConfigFieldOverrides, KeysOfTheFieldsAndFormDatabase)
     EXPECT_EQ(IsFormDatabaseMode(overrides.get()), 1);
     EXPECT_EQ(overrides->fields[kOverrideBin].present, 1u);
     EXPECT_EQ(overrides->fields[kOverrideMedia].present, 0u);
+}
+
+TEST(ConfigFieldOverrides, MappingsApplyToTheSettingsRecord)
+{
+    TempProfileFile file(L"morva_dme_6.cfg", "[DME,1]\nbin.TRAY1=14\nmedia.PAPER_THICK=40\n");
+    Overrides overrides = LoadFrom(file);
+    ASSERT_NE(overrides, nullptr);
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    SetFunctionIdValueWord(settings.data(), nullptr, kFidDefaultSource, kTypeS16, 2, 14);
+    SetFunctionIdValueWord(settings.data(), nullptr, kFidMediaType, kTypeU32, 4, 40);
+    SetFunctionIdValueWord(settings.data(), nullptr, kFidCollate, kTypeS16, 2, 1);
+    ASSERT_EQ(ApplyOverrideMappings(overrides.get(), settings.data()), kOverrideOk);
+    EXPECT_EQ(GetFunctionIdValuePointer(settings.data(), nullptr, kFidDefaultSource, kTypeS16), 1u);
+    EXPECT_EQ(GetFunctionIdValuePointer(settings.data(), nullptr, kFidMediaType, kTypeU32), 1u);
+    EXPECT_EQ(GetFunctionIdValuePointer(settings.data(), nullptr, kFidCollate, kTypeS16), 1u);
+    EXPECT_EQ(ApplyOverrideMappings(overrides.get(), nullptr), kOverrideBadArgument);
 }
 
 }  // namespace
