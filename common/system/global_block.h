@@ -1,18 +1,10 @@
-// Ownership of blocks from the global heap (GlobalAlloc with GPTR, zero-filled),
-// the driver's one source of memory that crosses routine boundaries.
+// Typed ownership of blocks from the global heap (GlobalAlloc with GPTR,
+// zero-filled), on top of the stores' byte blocks.
 #pragma once
-#include <windows.h>
+#include "common/store/global_block.h"
 
 #include <cstddef>
 #include <memory>
-
-struct GlobalFreeDeleter {
-    void operator()(void* p) const
-    {
-        if (p != nullptr)
-            GlobalFree(p);
-    }
-};
 
 template <typename T>
 using GlobalBlockPtr = std::unique_ptr<T, GlobalFreeDeleter>;
