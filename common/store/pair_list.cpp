@@ -1,6 +1,6 @@
 #include "common/store/pair_list.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 #include "common/store/printer_data.h"
 
 #include <cstring>
@@ -88,7 +88,7 @@ wchar_t* SetPairListValue(const wchar_t* list, uint32_t bytes, const wchar_t* ke
     if (value && wcslen(key) + wcslen(value) + 2 > kPairListMaxPairChars)
         return nullptr;
     const uint32_t extra = value ? static_cast<uint32_t>((wcslen(key) + wcslen(value) + 2) * sizeof(wchar_t)) : 0;
-    GlobalBlock block = AllocGlobalBlock(size + extra);
+    GlobalBlockPtr<uint8_t> block = AllocGlobalBlock<uint8_t>(size + extra);
     if (!block)
         return nullptr;
     wchar_t* out = reinterpret_cast<wchar_t*>(block.get());
@@ -127,7 +127,7 @@ wchar_t* ReadFontSubstitutionTable(HANDLE printer, uint32_t* bytes)
     uint32_t size = 0;
     if (!ReadChunkedPrinterData(printer, &block, &size, names.stem, names.sizeName))
         return nullptr;
-    GlobalBlock owned(block);
+    GlobalBlockPtr<uint8_t> owned(block);
     if (PairListSize(reinterpret_cast<wchar_t*>(block), size) == 0)
         return nullptr;
     if (bytes)

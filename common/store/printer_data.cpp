@@ -1,6 +1,6 @@
 #include "common/store/printer_data.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 
 #include <winspool.h>
 
@@ -93,7 +93,7 @@ uint8_t* QueryInfoBlock(HANDLE printer, DWORD level, bool driver)
                               : GetPrinterW(printer, level, nullptr, 0, &needed);
     if (sized || GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
         return nullptr;
-    GlobalBlock block = AllocGlobalBlock(needed);
+    GlobalBlockPtr<uint8_t> block = AllocGlobalBlock<uint8_t>(needed);
     if (!block)
         return nullptr;
     const BOOL ok = driver ? GetPrinterDriverW(printer, nullptr, level, block.get(), needed, &needed)
@@ -146,7 +146,7 @@ int WriteChunkedPrinterData(HANDLE printer, const void* data, uint32_t size, con
     uint8_t* previous = nullptr;
     uint32_t previousSize = 0;
     ReadChunkedPrinterData(printer, &previous, &previousSize, stem, sizeName);
-    GlobalBlock previousBlock(previous);
+    GlobalBlockPtr<uint8_t> previousBlock(previous);
 
     if (!SetSizeValue(printer, sizeName, kChunkedSizeRewriting))
         return 0;
@@ -168,7 +168,7 @@ int ReadChunkedPrinterData(HANDLE printer, uint8_t** block, uint32_t* size, cons
     uint32_t stored = 0;
     if (!printer || !ReadChunkedPrinterDataSize(printer, sizeName, &stored) || ChunkCount(stored) == 0)
         return 0;
-    GlobalBlock data = AllocGlobalBlock(stored);
+    GlobalBlockPtr<uint8_t> data = AllocGlobalBlock<uint8_t>(stored);
     if (!data || !ReadChunks(printer, data.get(), stored, stem))
         return 0;
     *block = data.release();
@@ -199,7 +199,7 @@ int ReadPrinterDataTable(HANDLE printer, int index, void* buffer, uint32_t* size
     if (*size < stored)
         return 0;
     // Read apart first so that a failed read leaves the caller's buffer as it was.
-    GlobalBlock data = AllocGlobalBlock(stored);
+    GlobalBlockPtr<uint8_t> data = AllocGlobalBlock<uint8_t>(stored);
     if (!data || !ReadChunks(printer, data.get(), stored, names.stem))
         return 0;
     std::memcpy(buffer, data.get(), stored);

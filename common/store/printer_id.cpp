@@ -1,6 +1,6 @@
 #include "common/store/printer_id.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 #include "common/store/printer_data.h"
 
 #include <wincrypt.h>
@@ -37,7 +37,7 @@ int CreatePrinterId(HANDLE printer, uint8_t* id)
 {
     if (!printer || !id)
         return 0;
-    GlobalBlock info(GetPrinterInfo(printer, 1));
+    GlobalBlockPtr<uint8_t> info(GetPrinterInfo(printer, 1));
     if (!info)
         return 0;
     const wchar_t* name = reinterpret_cast<PRINTER_INFO_1W*>(info.get())->pName;

@@ -1,6 +1,6 @@
 #include "common/store/settings_blobs.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 #include "common/store/printer_data.h"
 #include "common/store/user_store.h"
 
@@ -46,7 +46,7 @@ int ParsePrivateSection(Cursor& cursor, uint8_t* privatePart, const SettingsBlob
         return 0;
     std::memcpy(&header, cursor.at, sizeof header);
     if (!TagEquals(cursor.at, kPrivateSectionTag, 8) || header.version > kPrivatePartVersion ||
-        header.length > kPrivatePartBytes || cursor.left - sizeof header < header.length)
+        header.length > kPrivatePartSize || cursor.left - sizeof header < header.length)
         return 0;
     if (header.version < kPrivatePartVersion) {
         // An older, shorter private part is laid over the printer's defaults;
@@ -61,7 +61,7 @@ int ParsePrivateSection(Cursor& cursor, uint8_t* privatePart, const SettingsBlob
     return 1;
 }
 
-int ParseDataSection(Cursor& cursor, const wchar_t* tag, int tagUnits, GlobalBlock& data, uint32_t& size)
+int ParseDataSection(Cursor& cursor, const wchar_t* tag, int tagUnits, GlobalBlockPtr<uint8_t>& data, uint32_t& size)
 {
     DataSectionHeader header;
     if (cursor.left < sizeof header)
@@ -72,7 +72,7 @@ int ParseDataSection(Cursor& cursor, const wchar_t* tag, int tagUnits, GlobalBlo
     data.reset();
     size = header.size;
     if (header.size) {
-        data = AllocGlobalBlock(header.size);
+        data = AllocGlobalBlock<uint8_t>(header.size);
         if (!data)
             return 0;
         std::memcpy(data.get(), cursor.at + sizeof header, header.size);
@@ -82,12 +82,12 @@ int ParseDataSection(Cursor& cursor, const wchar_t* tag, int tagUnits, GlobalBlo
 }
 
 // The list must fill exactly the bytes that are left.
-int ParseFaxList(Cursor& cursor, GlobalBlock& list)
+int ParseFaxList(Cursor& cursor, GlobalBlockPtr<uint8_t>& list)
 {
     const uint32_t size = FaxSendListSize(cursor.at, cursor.left);
     if (size == 0 || size != cursor.left)
         return 0;
-    list = AllocGlobalBlock(size);
+    list = AllocGlobalBlock<uint8_t>(size);
     if (!list)
         return 0;
     std::memcpy(list.get(), cursor.at, size);
@@ -95,7 +95,7 @@ int ParseFaxList(Cursor& cursor, GlobalBlock& list)
     return 1;
 }
 
-int ReadStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNames& names, GlobalBlock& blob,
+int ReadStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNames& names, GlobalBlockPtr<uint8_t>& blob,
                   uint32_t& size)
 {
     blob.reset();
@@ -152,9 +152,9 @@ int WriteStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueN
 }
 
 // Header and data of a TMBINFO or SPINFO section in one new block.
-GlobalBlock BuildDataSection(const wchar_t* tag, const uint8_t* data, uint32_t size)
+GlobalBlockPtr<uint8_t> BuildDataSection(const wchar_t* tag, const uint8_t* data, uint32_t size)
 {
-    GlobalBlock blob = AllocGlobalBlock(sizeof(DataSectionHeader) + size);
+    GlobalBlockPtr<uint8_t> blob = AllocGlobalBlock<uint8_t>(sizeof(DataSectionHeader) + size);
     if (!blob)
         return blob;
     DataSectionHeader header = {};
@@ -166,11 +166,11 @@ GlobalBlock BuildDataSection(const wchar_t* tag, const uint8_t* data, uint32_t s
     return blob;
 }
 
-GlobalBlock BuildPrivateSection(const uint8_t* privatePart, uint32_t length, const uint8_t* faxList,
+GlobalBlockPtr<uint8_t> BuildPrivateSection(const uint8_t* privatePart, uint32_t length, const uint8_t* faxList,
                                 uint32_t faxSize, uint32_t& size)
 {
     size = sizeof(PrivateSectionHeader) + length + (faxList ? faxSize : 0);
-    GlobalBlock blob = AllocGlobalBlock(size);
+    GlobalBlockPtr<uint8_t> blob = AllocGlobalBlock<uint8_t>(size);
     if (!blob)
         return blob;
     PrivateSectionHeader header = {};
@@ -189,7 +189,7 @@ int WriteDataSection(const SettingsBlobStore& store, int mode, const ChunkedValu
 {
     if ((data && size == 0) || (!data && size))
         return 0;
-    GlobalBlock blob = BuildDataSection(tag, data, size);
+    GlobalBlockPtr<uint8_t> blob = BuildDataSection(tag, data, size);
     return blob && WriteStoreBlob(store, mode, names, blob.get(), sizeof(DataSectionHeader) + size);
 }
 
@@ -200,7 +200,7 @@ int ReadDataSection(const SettingsBlobStore& store, int mode, const ChunkedValue
         return 0;
     *data = nullptr;
     *size = 0;
-    GlobalBlock blob;
+    GlobalBlockPtr<uint8_t> blob;
     uint32_t blobSize = 0;
     const int status = ReadStoreBlob(store, mode, names, blob, blobSize);
     if (status == kBlobNotStored)
@@ -208,7 +208,7 @@ int ReadDataSection(const SettingsBlobStore& store, int mode, const ChunkedValue
     if (status != kBlobRead)
         return 0;
     Cursor cursor = {blob.get(), blobSize};
-    GlobalBlock section;
+    GlobalBlockPtr<uint8_t> section;
     uint32_t sectionSize = 0;
     if (!ParseDataSection(cursor, tag, tagUnits, section, sectionSize))
         return 0;
@@ -248,10 +248,10 @@ struct FileHandle {
 
 // The parsed sections, given out only when all of them parsed.
 struct LoadedSections {
-    GlobalBlock faxList;
-    GlobalBlock tmb;
+    GlobalBlockPtr<uint8_t> faxList;
+    GlobalBlockPtr<uint8_t> tmb;
     uint32_t tmbSize = 0;
-    GlobalBlock sp;
+    GlobalBlockPtr<uint8_t> sp;
     uint32_t spSize = 0;
 };
 
@@ -299,10 +299,10 @@ uint32_t FaxSendListSize(const uint8_t* list, size_t available)
 int WritePrivateSection(const SettingsBlobStore& store, int mode, const uint8_t* privatePart, uint32_t length,
                         const uint8_t* faxList, uint32_t faxSize)
 {
-    if (!privatePart || length > kPrivatePartBytes || !FaxListFits(faxList, faxSize))
+    if (!privatePart || length > kPrivatePartSize || !FaxListFits(faxList, faxSize))
         return 0;
     uint32_t size = 0;
-    GlobalBlock blob = BuildPrivateSection(privatePart, length, faxList, faxSize, size);
+    GlobalBlockPtr<uint8_t> blob = BuildPrivateSection(privatePart, length, faxList, faxSize, size);
     return blob && WriteStoreBlob(store, mode, kPrivateBlobNames, blob.get(), size);
 }
 
@@ -322,16 +322,16 @@ int ReadPrivateSection(const SettingsBlobStore& store, int mode, uint8_t* privat
         *faxList = nullptr;
     if (!privatePart)
         return 0;
-    GlobalBlock blob;
+    GlobalBlockPtr<uint8_t> blob;
     uint32_t blobSize = 0;
     if (ReadStoreBlob(store, mode, kPrivateBlobNames, blob, blobSize) != kBlobRead)
         return 0;
-    uint8_t parsed[kPrivatePartBytes];
+    uint8_t parsed[kPrivatePartSize];
     std::memcpy(parsed, privatePart, sizeof parsed);
     Cursor cursor = {blob.get(), blobSize};
     if (!ParsePrivateSection(cursor, parsed, &store))
         return 0;
-    GlobalBlock list;
+    GlobalBlockPtr<uint8_t> list;
     if (faxList && cursor.left > 0 && !ParseFaxList(cursor, list))
         return 0;
     std::memcpy(privatePart, parsed, sizeof parsed);
@@ -357,10 +357,10 @@ int SaveSettingsBlobs(const SettingsBlobStore& store, const wchar_t* fileName, i
     if (!privatePart || !BlockFits(faxList, faxSize) || !BlockFits(tmb, tmbSize) || !BlockFits(sp, spSize))
         return 0;
     if (fileName)
-        return WriteSettingsFile(fileName, faxList, faxSize, privatePart, kPrivatePartBytes, tmb, tmbSize, sp, spSize);
+        return WriteSettingsFile(fileName, faxList, faxSize, privatePart, kPrivatePartSize, tmb, tmbSize, sp, spSize);
     if (!store.printer)
         return 0;
-    return WritePrivateSection(store, mode, privatePart, kPrivatePartBytes, faxList, faxSize) &&
+    return WritePrivateSection(store, mode, privatePart, kPrivatePartSize, faxList, faxSize) &&
            WriteTmbSection(store, mode, tmb, tmb ? tmbSize : 0) && WriteSpSection(store, mode, sp, sp ? spSize : 0);
 }
 
@@ -373,7 +373,7 @@ int LoadSettingsBlobs(const SettingsBlobStore& store, const wchar_t* fileName, i
     if (fileName)
         return ReadSettingsFile(fileName, faxList, privatePart, tmb, tmbSize, sp, spSize);
 
-    uint8_t parsed[kPrivatePartBytes];
+    uint8_t parsed[kPrivatePartSize];
     std::memcpy(parsed, privatePart, sizeof parsed);
     LoadedSections loaded;
     uint8_t* list = nullptr;
@@ -394,13 +394,13 @@ int LoadSettingsBlobs(const SettingsBlobStore& store, const wchar_t* fileName, i
 int WriteSettingsFile(const wchar_t* fileName, const uint8_t* faxList, uint32_t faxSize, const uint8_t* privatePart,
                       uint32_t length, const uint8_t* tmb, uint32_t tmbSize, const uint8_t* sp, uint32_t spSize)
 {
-    if (!fileName || !privatePart || length > kPrivatePartBytes || !BlockFits(tmb, tmbSize) ||
+    if (!fileName || !privatePart || length > kPrivatePartSize || !BlockFits(tmb, tmbSize) ||
         !BlockFits(sp, spSize) || !FaxListFits(faxList, faxSize))
         return 0;
     uint32_t privateSize = 0;
-    GlobalBlock privateSection = BuildPrivateSection(privatePart, length, nullptr, 0, privateSize);
-    GlobalBlock tmbSection = BuildDataSection(kTmbSectionTag, tmb, tmb ? tmbSize : 0);
-    GlobalBlock spSection = BuildDataSection(kSpSectionTag, sp, sp ? spSize : 0);
+    GlobalBlockPtr<uint8_t> privateSection = BuildPrivateSection(privatePart, length, nullptr, 0, privateSize);
+    GlobalBlockPtr<uint8_t> tmbSection = BuildDataSection(kTmbSectionTag, tmb, tmb ? tmbSize : 0);
+    GlobalBlockPtr<uint8_t> spSection = BuildDataSection(kSpSectionTag, sp, sp ? spSize : 0);
     if (!privateSection || !tmbSection || !spSection)
         return 0;
     FileHandle file{CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
@@ -423,15 +423,16 @@ int ReadSettingsFile(const wchar_t* fileName, uint8_t** faxList, uint8_t* privat
     if (file.h == INVALID_HANDLE_VALUE)
         return 0;
     LARGE_INTEGER fileSize = {};
-    if (!GetFileSizeEx(file.h, &fileSize) || fileSize.QuadPart > kMaxSettingsFileBytes)
+    if (!GetFileSizeEx(file.h, &fileSize) || fileSize.QuadPart < static_cast<LONGLONG>(sizeof(PrivateSectionHeader)) ||
+        fileSize.QuadPart > kMaxSettingsFileBytes)
         return 0;
     const DWORD size = static_cast<DWORD>(fileSize.QuadPart);
-    GlobalBlock content = AllocGlobalBlock(size);
+    GlobalBlockPtr<uint8_t> content = AllocGlobalBlock<uint8_t>(size);
     DWORD read = 0;
     if (!content || !ReadFile(file.h, content.get(), size, &read, nullptr) || read != size)
         return 0;
 
-    uint8_t parsed[kPrivatePartBytes];
+    uint8_t parsed[kPrivatePartSize];
     std::memcpy(parsed, privatePart, sizeof parsed);
     LoadedSections loaded;
     Cursor cursor = {content.get(), size};
@@ -449,10 +450,12 @@ uint8_t* FetchFaxSendList(HANDLE printer, uint32_t size, const uint8_t* list, ui
 {
     if (count)
         *count = 0;
-    GlobalBlock copy;
+    GlobalBlockPtr<uint8_t> copy;
     uint32_t copySize = 0;
     if (list) {
-        copy = AllocGlobalBlock(size);
+        if (size < kFaxSendListHeaderBytes)
+            return nullptr;
+        copy = AllocGlobalBlock<uint8_t>(size);
         if (!copy)
             return nullptr;
         std::memcpy(copy.get(), list, size);

@@ -9,7 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr uint32_t kPrivatePartBytes = 4296;
+#include "common/settings/value_types.h"
+
 constexpr uint32_t kPrivatePartVersion = 21072;
 
 constexpr uint32_t kFaxSendListHeaderBytes = 1442;

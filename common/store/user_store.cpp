@@ -1,6 +1,6 @@
 #include "common/store/user_store.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 #include "common/store/printer_data.h"
 #include "common/store/printer_id.h"
 
@@ -25,11 +25,11 @@ int Append(wchar_t* buffer, size_t length, size_t& used, const wchar_t* part)
 // Attribute bits of the printer for its key's default value.
 int PrinterAttributes(HANDLE printer, DWORD* attributes)
 {
-    if (GlobalBlock info{GetPrinterInfo(printer, 4)}) {
+    if (GlobalBlockPtr<uint8_t> info{GetPrinterInfo(printer, 4)}) {
         *attributes = reinterpret_cast<PRINTER_INFO_4W*>(info.get())->Attributes;
         return 1;
     }
-    if (GlobalBlock info{GetPrinterInfo(printer, 5)}) {
+    if (GlobalBlockPtr<uint8_t> info{GetPrinterInfo(printer, 5)}) {
         *attributes = reinterpret_cast<PRINTER_INFO_5W*>(info.get())->Attributes;
         return 1;
     }
@@ -206,7 +206,7 @@ int ReadUserValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey
     if (status != kUserValueRead)
         return status;
     RegCloseKey(key);
-    GlobalBlock data = AllocGlobalBlock(stored);
+    GlobalBlockPtr<uint8_t> data = AllocGlobalBlock<uint8_t>(stored ? stored : 1);
     if (!data)
         return kUserValueError;
     uint32_t got = stored;

@@ -1,6 +1,6 @@
 #include "common/store/pair_list.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 #include "tests/support/spooler_fixture.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ uint32_t Bytes(const std::wstring& list)
 
 std::wstring Owned(wchar_t* block, const uint32_t& bytes)  // bytes read after the call
 {
-    GlobalBlock owned(reinterpret_cast<uint8_t*>(block));
+    GlobalBlockPtr<uint8_t> owned(reinterpret_cast<uint8_t*>(block));
     return block ? std::wstring(block, bytes / sizeof(wchar_t)) : L"<null>";
 }
 

@@ -1,6 +1,6 @@
 #include "common/store/printer_data.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/spooler_fixture.h"
 
@@ -38,7 +38,7 @@ std::vector<uint8_t> ReadBack(HANDLE printer)
     uint32_t size = 0;
     if (!ReadChunkedPrinterData(printer, &block, &size, kStem, kSizeName))
         return {};
-    GlobalBlock owned(block);
+    GlobalBlockPtr<uint8_t> owned(block);
     return std::vector<uint8_t>(block, block + size);
 }
 
@@ -83,7 +83,7 @@ TEST_F(PrinterDataTest, BlobSizesAtThePieceBoundaries)
         uint8_t* block = nullptr;
         uint32_t size = 0;
         ASSERT_EQ(ReadChunkedPrinterData(fresh.handle(), &block, &size, kStem, kSizeName), 1);
-        GlobalBlock owned(block);
+        GlobalBlockPtr<uint8_t> owned(block);
         EXPECT_EQ(size, c.size);
         EXPECT_EQ(std::vector<uint8_t>(block, block + size), data);
     }
@@ -107,7 +107,7 @@ TEST_F(PrinterDataTest, PieceOfTheWrongLengthIsRefused)
         uint8_t* block = reinterpret_cast<uint8_t*>(1);
         uint32_t size = 1;
         EXPECT_EQ(ReadChunkedPrinterData(h(), &block, &size, kStem, kSizeName), c.result) << c.length;
-        GlobalBlock owned(block);
+        GlobalBlockPtr<uint8_t> owned(block);
         if (c.result == 0) {
             EXPECT_EQ(block, nullptr);
             EXPECT_EQ(size, 0u);
@@ -230,10 +230,10 @@ TEST_F(PrinterDataTest, TablesByIndex)
 TEST_F(PrinterDataTest, PrinterInfoBlocks)
 {
     ASSERT_TRUE(printer_.ok());
-    GlobalBlock info(GetPrinterInfo(h(), 2));
+    GlobalBlockPtr<uint8_t> info(GetPrinterInfo(h(), 2));
     ASSERT_TRUE(info);
     EXPECT_STREQ(reinterpret_cast<PRINTER_INFO_2W*>(info.get())->pPrinterName, L"Morva Store Printer Data");
-    GlobalBlock driver(GetPrinterDriverInfo(h(), 1));
+    GlobalBlockPtr<uint8_t> driver(GetPrinterDriverInfo(h(), 1));
     ASSERT_TRUE(driver);
     EXPECT_STREQ(reinterpret_cast<DRIVER_INFO_1W*>(driver.get())->pName, kTestDriverName);
     EXPECT_EQ(GetPrinterInfo(nullptr, 2), nullptr);

@@ -1,6 +1,6 @@
 #include "common/store/settings_blobs.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 #include "common/store/printer_data.h"
 #include "common/store/user_store.h"
 #include "tests/support/spooler_fixture.h"
@@ -19,7 +19,7 @@ constexpr uint8_t kDefaultByte = 0xD5;
 
 int FillDefaults(HANDLE, uint8_t* privatePart)
 {
-    std::memset(privatePart, kDefaultByte, kPrivatePartBytes);
+    std::memset(privatePart, kDefaultByte, kPrivatePartSize);
     return 1;
 }
 
@@ -33,7 +33,7 @@ std::vector<uint8_t> Pattern(size_t size, uint8_t seed)
 
 std::vector<uint8_t> PrivatePart(uint8_t seed)
 {
-    std::vector<uint8_t> part = Pattern(kPrivatePartBytes, seed);
+    std::vector<uint8_t> part = Pattern(kPrivatePartSize, seed);
     const uint16_t version = kPrivatePartVersion;
     std::memcpy(part.data(), &version, 2);
     return part;
@@ -102,7 +102,7 @@ std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts)
 
 struct Loaded {
     int result = -1;
-    std::vector<uint8_t> privatePart = std::vector<uint8_t>(kPrivatePartBytes, 0x77);
+    std::vector<uint8_t> privatePart = std::vector<uint8_t>(kPrivatePartSize, 0x77);
     uint8_t* fax = reinterpret_cast<uint8_t*>(1);
     uint8_t* tmb = reinterpret_cast<uint8_t*>(1);
     uint32_t tmbSize = 1;
@@ -118,7 +118,7 @@ struct Loaded {
     bool OutsCleared() const
     {
         return !fax && !tmb && !sp && tmbSize == 0 && spSize == 0 &&
-               privatePart == std::vector<uint8_t>(kPrivatePartBytes, 0x77);
+               privatePart == std::vector<uint8_t>(kPrivatePartSize, 0x77);
     }
 };
 
@@ -163,7 +163,7 @@ TEST_F(SettingsBlobsTest, SaveAndLoadInBothStores)
     }
     uint32_t size = 0;
     EXPECT_EQ(ReadChunkedPrinterDataSize(printer_.handle(), L"N_DevSize", &size), 1);
-    EXPECT_EQ(size, 24 + kPrivatePartBytes + fax.size());
+    EXPECT_EQ(size, 24 + kPrivatePartSize + fax.size());
 
     Loaded other;
     Load(other, store(), nullptr, 4);
@@ -216,11 +216,11 @@ TEST_F(SettingsBlobsTest, PrivateSectionHeaderChecks)
                                           L"N_Dev", L"N_DevSize"),
                   1)
             << c.what;
-        std::vector<uint8_t> part(kPrivatePartBytes, 0x77);
+        std::vector<uint8_t> part(kPrivatePartSize, 0x77);
         uint8_t* fax = nullptr;
         EXPECT_EQ(ReadPrivateSection(store(), kBlobsInPrinterData, part.data(), &fax), c.result) << c.what;
         if (c.result == 0) {
-            EXPECT_EQ(part, std::vector<uint8_t>(kPrivatePartBytes, 0x77)) << c.what;
+            EXPECT_EQ(part, std::vector<uint8_t>(kPrivatePartSize, 0x77)) << c.what;
             EXPECT_EQ(fax, nullptr);
         }
         FreeFaxSendList(fax);
@@ -234,7 +234,7 @@ TEST_F(SettingsBlobsTest, OlderPrivatePartIsLaidOverTheDefaults)
     ASSERT_EQ(WriteChunkedPrinterData(printer_.handle(), blob.data(), static_cast<uint32_t>(blob.size()), L"N_Dev",
                                       L"N_DevSize"),
               1);
-    std::vector<uint8_t> part(kPrivatePartBytes, 0);
+    std::vector<uint8_t> part(kPrivatePartSize, 0);
     ASSERT_EQ(ReadPrivateSection(store(), kBlobsInPrinterData, part.data(), nullptr), 1);
     uint16_t version = 0;
     std::memcpy(&version, part.data(), 2);
@@ -351,7 +351,7 @@ TEST_F(SettingsBlobsTest, FaxSendListSizeMustMatchItsCount)
         std::vector<uint8_t> buffer = list;
         buffer.resize(c.size + 1);
         uint16_t count = 99;
-        GlobalBlock copy(FetchFaxSendList(nullptr, c.size, buffer.data(), &count));
+        GlobalBlockPtr<uint8_t> copy(FetchFaxSendList(nullptr, c.size, buffer.data(), &count));
         EXPECT_EQ(copy != nullptr, c.accepted) << c.size;
         EXPECT_EQ(count, c.accepted ? 2 : 0) << c.size;
     }
@@ -362,7 +362,7 @@ TEST_F(SettingsBlobsTest, FaxSendListSizeMustMatchItsCount)
 
     EXPECT_EQ(WriteFaxSendList(printer_.handle(), nullptr, list.data(), size - 1), 0);
     ASSERT_EQ(WriteFaxSendList(printer_.handle(), nullptr, list.data(), size), 1);
-    GlobalBlock stored(FetchFaxSendList(printer_.handle(), 0, nullptr, &count));
+    GlobalBlockPtr<uint8_t> stored(FetchFaxSendList(printer_.handle(), 0, nullptr, &count));
     ASSERT_TRUE(stored);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(std::memcmp(stored.get(), list.data(), size), 0);

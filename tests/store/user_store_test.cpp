@@ -1,6 +1,6 @@
 #include "common/store/user_store.h"
 
-#include "common/store/global_block.h"
+#include "common/system/global_block.h"
 #include "common/store/printer_id.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/spooler_fixture.h"
@@ -169,7 +169,7 @@ TEST_F(UserStoreTest, ValuesRoundTripAndTheKeyIsStamped)
     EXPECT_EQ(attributes, static_cast<DWORD>(PRINTER_ATTRIBUTE_LOCAL));
 
     ASSERT_EQ(ReadUserValue(h(), kBase, nullptr, L"Data", &block, &size), kUserValueRead);
-    GlobalBlock owned(block);
+    GlobalBlockPtr<uint8_t> owned(block);
     EXPECT_EQ(size, sizeof data);
     EXPECT_EQ(std::memcmp(block, data, sizeof data), 0);
     EXPECT_EQ(ReadUserValue(h(), kBase, nullptr, L"Missing", &block, &size), kUserValueNotStored);
