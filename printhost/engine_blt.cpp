@@ -1,0 +1,131 @@
+// Engine drawing on bitmap surfaces, for drivers that hand a call back to
+// the engine. Device surfaces have no bits the engine could draw on.
+#include "printhost/engine_export.h"
+#include "printhost/engine_objects.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace printhost {
+namespace {
+
+ULONG ReadPixel(const SURFOBJ& so, LONG x, LONG y)
+{
+    const BYTE* row = static_cast<const BYTE*>(so.pvScan0) + int64_t(y) * so.lDelta;
+    switch (so.iBitmapFormat) {
+    case BMF_1BPP: return (row[x / 8] >> (7 - x % 8)) & 1;
+    case BMF_4BPP: return (row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF;
+    case BMF_8BPP: return row[x];
+    case BMF_16BPP: return reinterpret_cast<const WORD*>(row)[x];
+    case BMF_24BPP: return row[x * 3] | (row[x * 3 + 1] << 8) | (ULONG(row[x * 3 + 2]) << 16);
+    default: return reinterpret_cast<const ULONG*>(row)[x];
+    }
+}
+
+void WritePixel(SURFOBJ& so, LONG x, LONG y, ULONG value)
+{
+    BYTE* row = static_cast<BYTE*>(so.pvScan0) + int64_t(y) * so.lDelta;
+    switch (so.iBitmapFormat) {
+    case BMF_1BPP: {
+        const BYTE bit = BYTE(0x80 >> (x % 8));
+        row[x / 8] = BYTE(value & 1 ? row[x / 8] | bit : row[x / 8] & ~bit);
+        break;
+    }
+    case BMF_4BPP: {
+        const int shift = x % 2 ? 0 : 4;
+        row[x / 2] = BYTE((row[x / 2] & ~(0xF << shift)) | ((value & 0xF) << shift));
+        break;
+    }
+    case BMF_8BPP: row[x] = BYTE(value); break;
+    case BMF_16BPP: reinterpret_cast<WORD*>(row)[x] = WORD(value); break;
+    case BMF_24BPP: row[x * 3] = BYTE(value); row[x * 3 + 1] = BYTE(value >> 8); row[x * 3 + 2] = BYTE(value >> 16); break;
+    default: reinterpret_cast<ULONG*>(row)[x] = value; break;
+    }
+}
+
+bool HasBits(const SURFOBJ* so) { return so && so->iType == STYPE_BITMAP && so->pvScan0; }
+
+RECTL Clamp(RECTL r, const SURFOBJ& so)
+{
+    r.left = std::max(r.left, 0L);
+    r.top = std::max(r.top, 0L);
+    r.right = std::min(r.right, so.sizlBitmap.cx);
+    r.bottom = std::min(r.bottom, so.sizlBitmap.cy);
+    return r;
+}
+
+// Copies with colour translation; both surfaces must have bits.
+bool CopyPixels(SURFOBJ* dst, SURFOBJ* src, XLATEOBJ* xlate, const RECTL& target, const POINTL& from)
+{
+    const RECTL r = Clamp(target, *dst);
+    for (LONG y = r.top; y < r.bottom; ++y)
+        for (LONG x = r.left; x < r.right; ++x) {
+            const LONG sx = from.x + (x - target.left), sy = from.y + (y - target.top);
+            if (sx < 0 || sy < 0 || sx >= src->sizlBitmap.cx || sy >= src->sizlBitmap.cy) continue;
+            WritePixel(*dst, x, y, XLATEOBJ_iXlate(xlate, ReadPixel(*src, sx, sy)));
+        }
+    return true;
+}
+
+void FillPixels(SURFOBJ* dst, const RECTL& target, ULONG color)
+{
+    const RECTL r = Clamp(target, *dst);
+    for (LONG y = r.top; y < r.bottom; ++y)
+        for (LONG x = r.left; x < r.right; ++x) WritePixel(*dst, x, y, color);
+}
+
+} // namespace
+} // namespace printhost
+
+using namespace printhost;
+
+PRINTHOST_EXPORT BOOL APIENTRY EngEraseSurface(SURFOBJ* pso, RECTL* prcl, ULONG iColor)
+{
+    if (!HasBits(pso) || !prcl) return FALSE;
+    FillPixels(pso, *prcl, iColor);
+    return TRUE;
+}
+
+PRINTHOST_EXPORT BOOL APIENTRY EngCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ*, XLATEOBJ* pxlo,
+                                           RECTL* prclDest, POINTL* pptlSrc)
+{
+    if (!HasBits(psoDest) || !HasBits(psoSrc) || !prclDest || !pptlSrc) return FALSE;
+    return CopyPixels(psoDest, psoSrc, pxlo, *prclDest, *pptlSrc);
+}
+
+PRINTHOST_EXPORT BOOL APIENTRY EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ*, XLATEOBJ* pxlo,
+                                         RECTL* prclTrg, POINTL* pptlSrc, POINTL*, BRUSHOBJ* pbo, POINTL*, ROP4 rop4)
+{
+    if (!HasBits(psoTrg) || !prclTrg) return FALSE;
+    switch (rop4 & 0xFFFF) {
+    case 0xCCCC:
+        if (!HasBits(psoSrc) || !pptlSrc) return FALSE;
+        return CopyPixels(psoTrg, psoSrc, pxlo, *prclTrg, *pptlSrc);
+    case 0xF0F0:
+        if (!pbo || pbo->iSolidColor == 0xFFFFFFFF) return FALSE;
+        FillPixels(psoTrg, *prclTrg, pbo->iSolidColor);
+        return TRUE;
+    case 0x0000: FillPixels(psoTrg, *prclTrg, 0); return TRUE;
+    case 0xFFFF: FillPixels(psoTrg, *prclTrg, 0xFFFFFFFF); return TRUE;
+    case 0xAAAA: return TRUE;
+    default: return FALSE;   // other raster operations are not drawn by the host's engine
+    }
+}
+
+PRINTHOST_EXPORT BOOL APIENTRY EngStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ*, XLATEOBJ* pxlo,
+                                             COLORADJUSTMENT*, POINTL*, RECTL* prclDest, RECTL* prclSrc, POINTL*, ULONG)
+{
+    if (!HasBits(psoDest) || !HasBits(psoSrc) || !prclDest || !prclSrc) return FALSE;
+    const LONG dw = prclDest->right - prclDest->left, dh = prclDest->bottom - prclDest->top;
+    const LONG sw = prclSrc->right - prclSrc->left, sh = prclSrc->bottom - prclSrc->top;
+    if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return TRUE;
+    const RECTL r = Clamp(*prclDest, *psoDest);
+    for (LONG y = r.top; y < r.bottom; ++y)
+        for (LONG x = r.left; x < r.right; ++x) {
+            const LONG sx = prclSrc->left + LONG(int64_t(x - prclDest->left) * sw / dw);
+            const LONG sy = prclSrc->top + LONG(int64_t(y - prclDest->top) * sh / dh);
+            if (sx < 0 || sy < 0 || sx >= psoSrc->sizlBitmap.cx || sy >= psoSrc->sizlBitmap.cy) continue;
+            WritePixel(*psoDest, x, y, XLATEOBJ_iXlate(pxlo, ReadPixel(*psoSrc, sx, sy)));
+        }
+    return TRUE;
+}

@@ -1,0 +1,431 @@
+#include "printhost/host_dc.h"
+
+#include "printhost/driver_table.h"
+#include "printhost/engine_objects.h"
+#include "printhost/import_redirect.h"
+#include "printhost/install.h"
+#include "printhost/page_player.h"
+
+#include <winspool.h>
+#include <winddiui.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace printhost {
+
+namespace {
+
+using DocumentEventFn = int(WINAPI*)(HANDLE, HDC, int, ULONG, PVOID, ULONG, PVOID);
+
+struct HostDc {
+    std::wstring printerName;
+    HANDLE printer = nullptr;
+    InstalledDriver files;
+    HMODULE interfaceModule = nullptr;
+    DocumentEventFn documentEvent = nullptr;
+    DriverTable* driver = nullptr;
+    std::unique_ptr<HostDevice> device;
+    HSURF surface = nullptr;
+    std::vector<BYTE> devmode;     // the DEVMODE the device was enabled with
+    HDC referenceDc = nullptr;
+    HDC pageDc = nullptr;
+    std::vector<HDC> handles;      // every handle this DC has had
+    bool docStarted = false;
+    bool pageOpen = false;
+    DWORD jobId = 0;
+    std::wstring lastError;
+};
+
+std::recursive_mutex& Lock() { static std::recursive_mutex m; return m; }
+std::map<HDC, HostDc*>& ByHandle() { static std::map<HDC, HostDc*> m; return m; }
+
+HostDc* Find(HDC hdc)
+{
+    std::lock_guard<std::recursive_mutex> guard(Lock());
+    auto it = ByHandle().find(hdc);
+    return it == ByHandle().end() ? nullptr : it->second;
+}
+
+std::vector<BYTE> CopyDevmode(const DEVMODEW* dm)
+{
+    if (!dm || dm->dmSize < offsetof(DEVMODEW, dmFields)) return {};
+    const auto* bytes = reinterpret_cast<const BYTE*>(dm);
+    return std::vector<BYTE>(bytes, bytes + dm->dmSize + dm->dmDriverExtra);
+}
+
+DEVMODEW* AsDevmode(std::vector<BYTE>& bytes)
+{
+    return bytes.empty() ? nullptr : reinterpret_cast<DEVMODEW*>(bytes.data());
+}
+
+// The printer's stored DEVMODE, used when the caller gives none.
+std::vector<BYTE> PrinterDevmode(HANDLE printer)
+{
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    if (!needed) return {};
+    std::vector<BYTE> buffer(needed);
+    if (!GetPrinterW(printer, 2, buffer.data(), needed, &needed)) return {};
+    return CopyDevmode(reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pDevMode);
+}
+
+int Event(HostDc& dc, HDC hdc, int event, ULONG inSize, void* in, ULONG outSize, void* out)
+{
+    if (!dc.documentEvent) return DOCUMENTEVENT_UNSUPPORTED;
+    return dc.documentEvent(dc.printer, hdc, event, inSize, in, outSize, out);
+}
+
+SURFOBJ* Surface(HostDc& dc) { HostSurface* s = FromHsurf(dc.surface); return s ? &s->so : nullptr; }
+
+template <typename F>
+F Ddi(HostDc& dc, ULONG index) { return DriverFunction<F>(*dc.driver, index); }
+
+bool NewPageDc(HostDc& dc)
+{
+    RECT frame{0, 0, 0, 0};
+    const GDIINFO& gi = dc.device->gdiInfo;
+    if (gi.ulLogPixelsX && gi.ulLogPixelsY) {
+        frame.right = LONG(MulDiv(gi.szlPhysSize.cx ? gi.szlPhysSize.cx : LONG(gi.ulHorzRes), 2540, LONG(gi.ulLogPixelsX)));
+        frame.bottom = LONG(MulDiv(gi.szlPhysSize.cy ? gi.szlPhysSize.cy : LONG(gi.ulVertRes), 2540, LONG(gi.ulLogPixelsY)));
+    }
+    HDC page = CreateEnhMetaFileW(dc.referenceDc, nullptr, frame.right > 0 ? &frame : nullptr, L"print host page");
+    if (!page) return false;
+    std::lock_guard<std::recursive_mutex> guard(Lock());
+    dc.pageDc = page;
+    dc.handles.push_back(page);
+    ByHandle()[page] = &dc;
+    return true;
+}
+
+// Closes the current page's metafile and starts the next one.
+HENHMETAFILE TakePage(HostDc& dc)
+{
+    HENHMETAFILE page = CloseEnhMetaFile(dc.pageDc);
+    dc.pageDc = nullptr;
+    NewPageDc(dc);
+    return page;
+}
+
+void Destroy(HostDc* dc)
+{
+    if (dc->device && dc->device->dhpdev) {
+        if (dc->surface)
+            if (auto disableSurface = Ddi<PFN_DrvDisableSurface>(*dc, INDEX_DrvDisableSurface))
+                disableSurface(dc->device->dhpdev);
+        if (auto disable = Ddi<PFN_DrvDisablePDEV>(*dc, INDEX_DrvDisablePDEV)) disable(dc->device->dhpdev);
+    }
+    if (dc->device) LiveDevices().Remove(dc->device.get());
+    if (dc->driver) ReleaseGraphicsDriver(dc->driver);
+    {
+        std::lock_guard<std::recursive_mutex> guard(Lock());
+        for (HDC h : dc->handles) ByHandle().erase(h);
+    }
+    if (dc->pageDc) DeleteEnhMetaFile(CloseEnhMetaFile(dc->pageDc));
+    if (dc->referenceDc) DeleteDC(dc->referenceDc);
+    if (dc->interfaceModule) FreeLibrary(dc->interfaceModule);
+    if (dc->printer) ClosePrinter(dc->printer);
+    delete dc;
+}
+
+void LoadInterface(HostDc& dc);
+
+} // namespace
+
+HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, std::wstring* error)
+{
+    auto* dc = new HostDc;
+    dc->printerName = printerName;
+    auto fail = [&](const std::wstring& message) -> HDC {
+        if (error) *error = message;
+        Destroy(dc);
+        return nullptr;
+    };
+    if (!OpenPrinterW(const_cast<wchar_t*>(printerName.c_str()), &dc->printer, nullptr))
+        return fail(WithLastError(L"no printer named " + printerName));
+    std::wstring message;
+    if (!FindPrinterDriver(printerName, &dc->files, &message)) return fail(message);
+    LoadInterface(*dc);
+    std::vector<BYTE> given = devmode ? CopyDevmode(devmode) : PrinterDevmode(dc->printer);
+
+    DOCEVENT_CREATEDCPRE pre{nullptr, const_cast<wchar_t*>(printerName.c_str()), AsDevmode(given), FALSE};
+    DEVMODEW* handedOut = nullptr;
+    if (Event(*dc, nullptr, DOCUMENTEVENT_CREATEDCPRE, sizeof(pre), &pre, sizeof(handedOut), &handedOut) ==
+        DOCUMENTEVENT_FAILURE)
+        return fail(L"the interface library refused the printer DC (CREATEDCPRE)");
+    dc->devmode = handedOut ? CopyDevmode(handedOut) : given;
+
+    dc->driver = LoadGraphicsDriver(dc->files.graphicsDll, &message);
+    if (!dc->driver) return fail(message);
+    auto enablePdev = Ddi<PFN_DrvEnablePDEV>(*dc, INDEX_DrvEnablePDEV);
+    auto completePdev = Ddi<PFN_DrvCompletePDEV>(*dc, INDEX_DrvCompletePDEV);
+    auto enableSurface = Ddi<PFN_DrvEnableSurface>(*dc, INDEX_DrvEnableSurface);
+    if (!enablePdev || !completePdev || !enableSurface)
+        return fail(L"the graphics driver lacks DrvEnablePDEV, DrvCompletePDEV or DrvEnableSurface");
+    dc->device = std::make_unique<HostDevice>();
+    dc->device->driver = dc->driver;
+    LiveDevices().Add(dc->device.get());
+    HSURF patterns[HS_DDI_MAX] = {};
+    dc->device->dhpdev = enablePdev(AsDevmode(dc->devmode), nullptr, HS_DDI_MAX, patterns, sizeof(GDIINFO),
+                                    &dc->device->gdiInfo, sizeof(DEVINFO),
+                                    &dc->device->devInfo, ToHdev(dc->device.get()),
+                                    const_cast<wchar_t*>(printerName.c_str()), dc->printer);
+    if (!dc->device->dhpdev) return fail(L"the graphics driver failed to enable the device (DrvEnablePDEV)");
+    completePdev(dc->device->dhpdev, ToHdev(dc->device.get()));
+    dc->surface = enableSurface(dc->device->dhpdev);
+    if (!FromHsurf(dc->surface)) {
+        dc->surface = nullptr;
+        return fail(L"the graphics driver gave no surface (DrvEnableSurface)");
+    }
+    dc->device->surface = dc->surface;
+
+    dc->referenceDc = CreateCompatibleDC(nullptr);
+    if (!dc->referenceDc || !NewPageDc(*dc)) return fail(WithLastError(L"cannot create the page metafile"));
+    Event(*dc, dc->pageDc, DOCUMENTEVENT_CREATEDCPOST, sizeof(handedOut), &handedOut, 0, nullptr);
+    return dc->pageDc;
+}
+
+bool IsHostDc(HDC hdc) { return Find(hdc) != nullptr; }
+
+HDC CurrentDrawingDc(HDC hdc)
+{
+    HostDc* dc = Find(hdc);
+    return dc ? dc->pageDc : nullptr;
+}
+
+bool HostDcGdiInfo(HDC hdc, GDIINFO* info)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc || !info) return false;
+    *info = dc->device->gdiInfo;
+    return true;
+}
+
+std::wstring HostDcLastError(HDC hdc)
+{
+    HostDc* dc = Find(hdc);
+    return dc ? dc->lastError : std::wstring(L"not a print host DC");
+}
+
+namespace {
+
+const ImportRedirect kRedirects[] = {
+    {"StartDocW", reinterpret_cast<void*>(&HostStartDocW)},
+    {"StartPage", reinterpret_cast<void*>(&HostStartPage)},
+    {"EndPage", reinterpret_cast<void*>(&HostEndPage)},
+    {"EndDoc", reinterpret_cast<void*>(&HostEndDoc)},
+    {"AbortDoc", reinterpret_cast<void*>(&HostAbortDoc)},
+    {"ResetDCW", reinterpret_cast<void*>(&HostResetDCW)},
+    {"ExtEscape", reinterpret_cast<void*>(&HostExtEscape)},
+    {"DeleteDC", reinterpret_cast<void*>(&HostDeleteDC)},
+};
+
+void LoadInterface(HostDc& dc)
+{
+    if (dc.files.interfaceDll.empty()) return;
+    dc.interfaceModule = LoadLibraryW(dc.files.interfaceDll.c_str());
+    if (!dc.interfaceModule) return;
+    RedirectGdiImports(dc.interfaceModule, kRedirects, int(sizeof(kRedirects) / sizeof(kRedirects[0])));
+    dc.documentEvent = reinterpret_cast<DocumentEventFn>(GetProcAddress(dc.interfaceModule, "DrvDocumentEvent"));
+}
+
+} // namespace
+
+} // namespace printhost
+
+using namespace printhost;
+
+int WINAPI HostStartDocW(HDC hdc, const DOCINFOW* info)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc) return StartDocW(hdc, info);
+    if (dc->docStarted || !info) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
+    const DOCINFOW* infoPointer = info;
+    if (Event(*dc, dc->pageDc, DOCUMENTEVENT_STARTDOC, sizeof(infoPointer), &infoPointer, 0, nullptr) ==
+        DOCUMENTEVENT_FAILURE) {
+        dc->lastError = L"the interface library refused the document (STARTDOCPRE)";
+        return SP_ERROR;
+    }
+    DOC_INFO_1W job{};
+    job.pDocName = const_cast<wchar_t*>(info->lpszDocName ? info->lpszDocName : L"");
+    job.pOutputFile = const_cast<wchar_t*>(info->lpszOutput);
+    job.pDatatype = const_cast<wchar_t*>(L"RAW");
+    dc->jobId = StartDocPrinterW(dc->printer, 1, reinterpret_cast<BYTE*>(&job));
+    if (!dc->jobId) {
+        dc->lastError = WithLastError(L"the spooler refused the job");
+        return SP_ERROR;
+    }
+    auto startDoc = Ddi<PFN_DrvStartDoc>(*dc, INDEX_DrvStartDoc);
+    if (startDoc && !startDoc(Surface(*dc), job.pDocName, dc->jobId)) {
+        dc->lastError = L"the graphics driver refused the document (DrvStartDoc)";
+        EndDocPrinter(dc->printer);
+        return SP_ERROR;
+    }
+    dc->docStarted = true;
+    LONG jobId = LONG(dc->jobId);
+    if (Event(*dc, dc->pageDc, DOCUMENTEVENT_STARTDOCPOST, sizeof(jobId), &jobId, 0, nullptr) == DOCUMENTEVENT_FAILURE) {
+        dc->lastError = L"the interface library failed the document (STARTDOCPOST)";
+        HostAbortDoc(hdc);
+        return SP_ERROR;
+    }
+    return int(dc->jobId);
+}
+
+int WINAPI HostStartPage(HDC hdc)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc) return StartPage(hdc);
+    if (!dc->docStarted) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
+    if (Event(*dc, dc->pageDc, DOCUMENTEVENT_STARTPAGE, 0, nullptr, 0, nullptr) == DOCUMENTEVENT_FAILURE) {
+        dc->lastError = L"the interface library refused the page (STARTPAGE)";
+        return SP_ERROR;
+    }
+    auto startPage = Ddi<PFN_DrvStartPage>(*dc, INDEX_DrvStartPage);
+    if (startPage && !startPage(Surface(*dc))) {
+        dc->lastError = L"the graphics driver refused the page (DrvStartPage)";
+        return SP_ERROR;
+    }
+    dc->pageOpen = true;
+    return 1;
+}
+
+int WINAPI HostEndPage(HDC hdc)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc) return EndPage(hdc);
+    if (!dc->pageOpen) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
+    // The interface library may still draw on the page at ENDPAGE.
+    const int event = Event(*dc, dc->pageDc, DOCUMENTEVENT_ENDPAGE, 0, nullptr, 0, nullptr);
+    dc->pageOpen = false;
+    HENHMETAFILE page = TakePage(*dc);
+    bool ok = page != nullptr;
+    if (page) {
+        std::wstring message;
+        if (!PlayPage(*dc->device, Surface(*dc), page, &message)) {
+            dc->lastError = message;
+            ok = false;
+        }
+        DeleteEnhMetaFile(page);
+    }
+    auto sendPage = Ddi<PFN_DrvSendPage>(*dc, INDEX_DrvSendPage);
+    if (sendPage && !sendPage(Surface(*dc))) {
+        dc->lastError = L"the graphics driver failed the page (DrvSendPage)";
+        ok = false;
+    }
+    if (event == DOCUMENTEVENT_FAILURE) {
+        dc->lastError = L"the interface library failed the page (ENDPAGE)";
+        ok = false;
+    }
+    return ok ? 1 : SP_ERROR;
+}
+
+int WINAPI HostEndDoc(HDC hdc)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc) return EndDoc(hdc);
+    if (!dc->docStarted) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
+    if (dc->pageOpen) HostEndPage(hdc);
+    // The interface library may add a page of its own here.
+    const int event = Event(*dc, dc->pageDc, DOCUMENTEVENT_ENDDOC, 0, nullptr, 0, nullptr);
+    bool ok = event != DOCUMENTEVENT_FAILURE;
+    auto endDoc = Ddi<PFN_DrvEndDoc>(*dc, INDEX_DrvEndDoc);
+    if (endDoc && !endDoc(Surface(*dc), 0)) {
+        dc->lastError = L"the graphics driver failed the document (DrvEndDoc)";
+        ok = false;
+    }
+    if (!EndDocPrinter(dc->printer)) {
+        dc->lastError = WithLastError(L"the spooler failed to end the job");
+        ok = false;
+    }
+    dc->docStarted = false;
+    Event(*dc, dc->pageDc, DOCUMENTEVENT_ENDDOCPOST, 0, nullptr, 0, nullptr);
+    return ok ? 1 : SP_ERROR;
+}
+
+int WINAPI HostAbortDoc(HDC hdc)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc) return AbortDoc(hdc);
+    if (!dc->docStarted) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
+    Event(*dc, dc->pageDc, DOCUMENTEVENT_ABORTDOC, 0, nullptr, 0, nullptr);
+    if (dc->pageOpen) {
+        // The page's drawing is dropped, not played.
+        DeleteEnhMetaFile(TakePage(*dc));
+        dc->pageOpen = false;
+    }
+    if (auto endDoc = Ddi<PFN_DrvEndDoc>(*dc, INDEX_DrvEndDoc)) endDoc(Surface(*dc), ED_ABORTDOC);
+    if (!AbortPrinter(dc->printer)) EndDocPrinter(dc->printer);
+    dc->docStarted = false;
+    return 1;
+}
+
+HDC WINAPI HostResetDCW(HDC hdc, const DEVMODEW* devmode)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc) return ResetDCW(hdc, devmode);
+    if (dc->pageOpen) { SetLastError(ERROR_INVALID_PARAMETER); return nullptr; }
+    std::vector<BYTE> given = devmode ? CopyDevmode(devmode) : dc->devmode;
+    DEVMODEW* givenPointer = AsDevmode(given);
+    DEVMODEW* handedOut = nullptr;
+    if (Event(*dc, dc->pageDc, DOCUMENTEVENT_RESETDCPRE, sizeof(givenPointer), &givenPointer, sizeof(handedOut),
+              &handedOut) == DOCUMENTEVENT_FAILURE) {
+        dc->lastError = L"the interface library refused the reset (RESETDCPRE)";
+        return nullptr;
+    }
+    std::vector<BYTE> newDevmode = handedOut ? CopyDevmode(handedOut) : given;
+    // A new device takes over from the old one, as GDI does for ResetDC.
+    auto enablePdev = Ddi<PFN_DrvEnablePDEV>(*dc, INDEX_DrvEnablePDEV);
+    auto device = std::make_unique<HostDevice>();
+    device->driver = dc->driver;
+    LiveDevices().Add(device.get());
+    HSURF patterns[HS_DDI_MAX] = {};
+    device->dhpdev = enablePdev(AsDevmode(newDevmode), nullptr, HS_DDI_MAX, patterns, sizeof(GDIINFO),
+                                &device->gdiInfo, sizeof(DEVINFO), &device->devInfo,
+                                ToHdev(device.get()), const_cast<wchar_t*>(dc->printerName.c_str()), dc->printer);
+    if (!device->dhpdev) {
+        LiveDevices().Remove(device.get());
+        dc->lastError = L"the graphics driver failed to enable the new device (DrvEnablePDEV)";
+        Event(*dc, dc->pageDc, DOCUMENTEVENT_RESETDCPOST, sizeof(handedOut), &handedOut, 0, nullptr);
+        return nullptr;
+    }
+    Ddi<PFN_DrvCompletePDEV>(*dc, INDEX_DrvCompletePDEV)(device->dhpdev, ToHdev(device.get()));
+    if (auto reset = Ddi<PFN_DrvResetPDEV>(*dc, INDEX_DrvResetPDEV)) reset(dc->device->dhpdev, device->dhpdev);
+    HSURF surface = Ddi<PFN_DrvEnableSurface>(*dc, INDEX_DrvEnableSurface)(device->dhpdev);
+    // The old device goes away after the new one took over its job.
+    if (dc->surface) Ddi<PFN_DrvDisableSurface>(*dc, INDEX_DrvDisableSurface)(dc->device->dhpdev);
+    Ddi<PFN_DrvDisablePDEV>(*dc, INDEX_DrvDisablePDEV)(dc->device->dhpdev);
+    LiveDevices().Remove(dc->device.get());
+    dc->device = std::move(device);
+    dc->surface = FromHsurf(surface) ? surface : nullptr;
+    dc->device->surface = dc->surface;
+    dc->devmode = std::move(newDevmode);
+    Event(*dc, dc->pageDc, DOCUMENTEVENT_RESETDCPOST, sizeof(handedOut), &handedOut, 0, nullptr);
+    return dc->surface ? hdc : nullptr;
+}
+
+int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize, LPSTR out)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc) return ExtEscape(hdc, escape, inSize, in, outSize, out);
+    if (inSize < 0 || outSize < 0 || (inSize && !in) || (outSize && !out)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    auto ddiEscape = Ddi<PFN_DrvEscape>(*dc, INDEX_DrvEscape);
+    if (!ddiEscape) return 0;
+    return int(ddiEscape(Surface(*dc), ULONG(escape), ULONG(inSize), const_cast<char*>(in), ULONG(outSize), out));
+}
+
+BOOL WINAPI HostDeleteDC(HDC hdc)
+{
+    HostDc* dc = Find(hdc);
+    if (!dc) return DeleteDC(hdc);
+    if (dc->docStarted) HostAbortDoc(hdc);
+    Event(*dc, dc->pageDc, DOCUMENTEVENT_DELETEDC, 0, nullptr, 0, nullptr);
+    Destroy(dc);
+    return TRUE;
+}

@@ -1,0 +1,43 @@
+// Printer DCs of the print host. Each is a real wine enhanced-metafile DC, one
+// metafile per page, so that everything drawn or measured on it behaves as GDI
+// does; the host plays each page's records into the graphics driver at the end
+// of the page and calls the interface library's DrvDocumentEvent around every
+// DC operation in the order Windows does.
+//
+// The handle is that of the current page's metafile: it changes at every
+// EndPage (a closed metafile cannot take more records). Every handle a host DC
+// has had stays valid for the functions below, which is what an interface
+// library holding the handle of an earlier event sees.
+#pragma once
+
+#include <windows.h>
+#include <winddi.h>
+
+#include <string>
+
+namespace printhost {
+
+// Opens the printer, loads its interface and graphics libraries from the
+// spooler's driver record, and enables the device. Null and a message when the
+// printer or a library is missing or the driver refuses.
+HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, std::wstring* error);
+bool IsHostDc(HDC hdc);
+// The handle to draw on now (the current page's metafile DC).
+HDC CurrentDrawingDc(HDC hdc);
+// The device capabilities the driver answered at DrvEnablePDEV.
+bool HostDcGdiInfo(HDC hdc, GDIINFO* info);
+// The last failure of a host DC operation, for messages.
+std::wstring HostDcLastError(HDC hdc);
+
+} // namespace printhost
+
+// GDI's document functions for host DCs; any other DC goes on to gdi32. They
+// are also the targets of the interface library's redirected imports.
+int WINAPI HostStartDocW(HDC hdc, const DOCINFOW* info);
+int WINAPI HostStartPage(HDC hdc);
+int WINAPI HostEndPage(HDC hdc);
+int WINAPI HostEndDoc(HDC hdc);
+int WINAPI HostAbortDoc(HDC hdc);
+HDC WINAPI HostResetDCW(HDC hdc, const DEVMODEW* devmode);
+int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize, LPSTR out);
+BOOL WINAPI HostDeleteDC(HDC hdc);

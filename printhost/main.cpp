@@ -1,0 +1,89 @@
+// printhost: installs driver packages into wine's spooler and prints
+// documents through a driver as Windows' GDI and spooler would.
+#include "printhost/install.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Exit codes: one per kind of failure, so that scripts can tell them apart.
+enum ExitCode { kOk = 0, kUsage = 1, kMissingFile = 2, kBadMetafile = 3, kDriverFailed = 4, kSpoolerFailed = 5 };
+
+void Usage()
+{
+    std::fwprintf(stderr,
+        L"usage:\n"
+        L"  printhost install DRIVER DIR GRAPHICS.DLL INTERFACE.DLL [--data FILE] [--file FILE]... [--printer NAME]\n"
+        L"  printhost remove DRIVER [--printer NAME]\n"
+        L"  printhost list\n");
+}
+
+int Fail(int code, const std::wstring& message)
+{
+    std::fwprintf(stderr, L"printhost: %ls\n", message.c_str());
+    return code;
+}
+
+int Install(const std::vector<std::wstring>& args)
+{
+    if (args.size() < 4) { Usage(); return kUsage; }
+    printhost::DriverPackage package;
+    package.driverName = args[0];
+    package.sourceDirectory = args[1];
+    package.graphicsDll = args[2];
+    package.interfaceDll = args[3];
+    std::wstring printer;
+    for (size_t i = 4; i < args.size(); ++i) {
+        if (i + 1 >= args.size()) { Usage(); return kUsage; }
+        if (args[i] == L"--data") package.dataFile = args[++i];
+        else if (args[i] == L"--file") package.dependentFiles.push_back(args[++i]);
+        else if (args[i] == L"--printer") printer = args[++i];
+        else { Usage(); return kUsage; }
+    }
+    std::wstring error;
+    if (!printhost::InstallDriverPackage(package, &error))
+        return Fail(error.find(L"not found") != std::wstring::npos ? kMissingFile : kSpoolerFailed, error);
+    if (!printer.empty() && !printhost::AddFilePortPrinter(printer, package.driverName, &error))
+        return Fail(kSpoolerFailed, error);
+    std::fwprintf(stdout, L"installed %ls%ls%ls\n", package.driverName.c_str(), printer.empty() ? L"" : L", printer ",
+                  printer.c_str());
+    return kOk;
+}
+
+int Remove(const std::vector<std::wstring>& args)
+{
+    if (args.empty()) { Usage(); return kUsage; }
+    std::wstring error;
+    if (args.size() == 3 && args[1] == L"--printer" && !printhost::RemovePrinter(args[2], &error))
+        return Fail(kSpoolerFailed, error);
+    if (args.size() != 1 && args.size() != 3) { Usage(); return kUsage; }
+    if (!printhost::RemoveDriverPackage(args[0], &error)) return Fail(kSpoolerFailed, error);
+    std::fwprintf(stdout, L"removed %ls\n", args[0].c_str());
+    return kOk;
+}
+
+int List()
+{
+    for (const printhost::PrinterEntry& p : printhost::ListPrinters())
+        std::fwprintf(stdout, L"%ls\t%ls\t%ls\n", p.name.c_str(), p.driver.c_str(), p.port.c_str());
+    return kOk;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2) { Usage(); return kUsage; }
+    const std::wstring command = argv[1];
+    const std::vector<std::wstring> args(argv + 2, argv + argc);
+    if (command == L"install") return Install(args);
+    if (command == L"remove") return Remove(args);
+    if (command == L"list") return List();
+    Usage();
+    return kUsage;
+}

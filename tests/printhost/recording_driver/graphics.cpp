@@ -1,0 +1,295 @@
+// A graphics driver that draws nothing and writes every DDI call it receives,
+// with its engine objects enumerated, to the record log.
+#include "tests/printhost/recording_driver/describe.h"
+#include "tests/printhost/recording_driver/record_log.h"
+
+#include <cstring>
+#include <vector>
+
+#define RECORDING_EXPORT extern "C" __declspec(dllexport)
+
+namespace {
+
+struct RecordingPdev {
+    HDEV hdev = nullptr;
+    HSURF surface = nullptr;
+    HPALETTE palette = nullptr;
+    SIZEL size{};
+    HANDLE printer = nullptr;
+};
+
+// A4 at 300 dots per inch.
+constexpr LONG kDpi = 300;
+constexpr SIZEL kPage{2480, 3508};
+
+RecordingPdev* Pdev(DHPDEV dhpdev) { return reinterpret_cast<RecordingPdev*>(dhpdev); }
+
+std::string Name(SURFOBJ* so) { return so ? DescribeSurface(so) : "none"; }
+
+} // namespace
+
+static DHPDEV APIENTRY RecEnablePDEV(DEVMODEW* pdm, LPWSTR, ULONG cPat, HSURF* phsurfPatterns, ULONG cjCaps,
+                                     ULONG* pdevcaps, ULONG cjDevInfo, DEVINFO* pdi, HDEV hdev, LPWSTR pwszDeviceName,
+                                     HANDLE hDriver)
+{
+    RecordLine("DrvEnablePDEV devmode=" + (pdm ? std::to_string(pdm->dmSize) + "+" + std::to_string(pdm->dmDriverExtra)
+                                               : std::string("none")) +
+               " device=" + Narrow(pwszDeviceName) + " patterns=" + std::to_string(cPat) +
+               " printer=" + (hDriver ? "yes" : "no"));
+    if (!pdevcaps || !pdi || cjCaps < sizeof(GDIINFO) || cjDevInfo < sizeof(DEVINFO)) return nullptr;
+    auto* pdev = new RecordingPdev;
+    pdev->hdev = hdev;
+    pdev->size = kPage;
+    pdev->printer = hDriver;
+    auto* caps = reinterpret_cast<GDIINFO*>(pdevcaps);
+    std::memset(caps, 0, sizeof(GDIINFO));
+    caps->ulVersion = 0x400;
+    caps->ulTechnology = DT_RASPRINTER;
+    caps->ulHorzSize = 210;
+    caps->ulVertSize = 297;
+    caps->ulHorzRes = kPage.cx;
+    caps->ulVertRes = kPage.cy;
+    caps->cBitsPixel = 24;
+    caps->cPlanes = 1;
+    caps->ulNumColors = 0xFFFFFF;
+    caps->ulLogPixelsX = caps->ulLogPixelsY = kDpi;
+    caps->ulAspectX = caps->ulAspectY = kDpi;
+    caps->ulAspectXY = kDpi * 1414 / 1000;
+    caps->xStyleStep = caps->yStyleStep = 1;
+    caps->denStyleStep = kDpi / 25;
+    caps->szlPhysSize = kPage;
+    caps->ulHTOutputFormat = HT_FORMAT_24BPP;
+    std::memset(pdi, 0, sizeof(DEVINFO));
+    pdi->flGraphicsCaps = GCAPS_BEZIERS | GCAPS_GEOMETRICWIDE | GCAPS_ALTERNATEFILL | GCAPS_WINDINGFILL |
+                          GCAPS_HALFTONE | GCAPS_OPAQUERECT;
+    pdi->iDitherFormat = BMF_24BPP;
+    pdev->palette = g_engine.EngCreatePalette(PAL_RGB, 0, nullptr, 0, 0, 0);
+    pdi->hpalDefault = pdev->palette;
+    if (phsurfPatterns) std::memset(phsurfPatterns, 0, cPat * sizeof(HSURF));
+    return reinterpret_cast<DHPDEV>(pdev);
+}
+
+static VOID APIENTRY RecCompletePDEV(DHPDEV dhpdev, HDEV hdev)
+{
+    RecordLine("DrvCompletePDEV");
+    Pdev(dhpdev)->hdev = hdev;
+}
+
+static VOID APIENTRY RecDisablePDEV(DHPDEV dhpdev)
+{
+    RecordLine("DrvDisablePDEV");
+    RecordingPdev* pdev = Pdev(dhpdev);
+    if (pdev->palette) g_engine.EngDeletePalette(pdev->palette);
+    delete pdev;
+}
+
+static BOOL APIENTRY RecResetPDEV(DHPDEV oldPdev, DHPDEV newPdev)
+{
+    RecordLine(std::string("DrvResetPDEV") + (oldPdev && newPdev ? "" : " missing"));
+    return TRUE;
+}
+
+static HSURF APIENTRY RecEnableSurface(DHPDEV dhpdev)
+{
+    RecordingPdev* pdev = Pdev(dhpdev);
+    pdev->surface = g_engine.EngCreateDeviceSurface(reinterpret_cast<DHSURF>(pdev), pdev->size, BMF_24BPP);
+    const BOOL associated = pdev->surface &&
+        g_engine.EngAssociateSurface(pdev->surface, pdev->hdev,
+                                     HOOK_BITBLT | HOOK_STRETCHBLT | HOOK_TEXTOUT | HOOK_STROKEPATH | HOOK_FILLPATH |
+                                     HOOK_STROKEANDFILLPATH | HOOK_COPYBITS | HOOK_STRETCHBLTROP);
+    RecordLine("DrvEnableSurface size=" + std::to_string(pdev->size.cx) + "x" + std::to_string(pdev->size.cy) +
+               (associated ? "" : " not-associated"));
+    return associated ? pdev->surface : nullptr;
+}
+
+static VOID APIENTRY RecDisableSurface(DHPDEV dhpdev)
+{
+    RecordLine("DrvDisableSurface");
+    RecordingPdev* pdev = Pdev(dhpdev);
+    if (pdev->surface) g_engine.EngDeleteSurface(pdev->surface);
+    pdev->surface = nullptr;
+}
+
+static BOOL APIENTRY RecStartDoc(SURFOBJ*, LPWSTR pwszDocName, DWORD dwJobId)
+{
+    RecordLine("DrvStartDoc doc=\"" + Narrow(pwszDocName) + "\" job=" + (dwJobId ? "set" : "0"));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecEndDoc(SURFOBJ*, FLONG fl)
+{
+    RecordLine("DrvEndDoc fl=" + Hex(fl));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecStartPage(SURFOBJ*)
+{
+    RecordLine("DrvStartPage");
+    return TRUE;
+}
+
+static BOOL APIENTRY RecSendPage(SURFOBJ*)
+{
+    RecordLine("DrvSendPage");
+    return TRUE;
+}
+
+// Escape answers: QUERYESCSUPPORT says yes to every code but 0x7FFF; other
+// codes fill the output with their low byte and answer 1, 0x7FFF answers 0.
+static ULONG APIENTRY RecEscape(SURFOBJ*, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG cjOut, PVOID pvOut)
+{
+    RecordLine("DrvEscape code=" + std::to_string(iEsc) + " in=" + std::to_string(cjIn) +
+               " out=" + std::to_string(cjOut));
+    if (iEsc == QUERYESCSUPPORT)
+        return cjIn >= sizeof(ULONG) && pvIn && *static_cast<ULONG*>(pvIn) != 0x7FFF ? 1 : 0;
+    if (iEsc == 0x7FFF) return 0;
+    if (pvOut && cjOut) std::memset(pvOut, int(iEsc & 0xFF), cjOut);
+    return 1;
+}
+
+static BOOL APIENTRY RecStrokePath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo, BRUSHOBJ* pbo,
+                                   POINTL*, LINEATTRS* plineattrs, MIX mix)
+{
+    RecordLine("DrvStrokePath " + DescribePath(ppo) + " " + DescribeClip(pco) + " " + DescribeBrush(pbo) + " " +
+               DescribeLine(plineattrs) + " " + DescribeXform(pxo) + " mix=" + Hex(mix) +
+               (pso ? "" : " nosurface"));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecFillPath(SURFOBJ*, PATHOBJ* ppo, CLIPOBJ* pco, BRUSHOBJ* pbo, POINTL*, MIX mix, FLONG flOptions)
+{
+    RecordLine("DrvFillPath " + DescribePath(ppo) + " " + DescribeClip(pco) + " " + DescribeBrush(pbo) +
+               " mix=" + Hex(mix) + " fill=" + Hex(flOptions));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecStrokeAndFillPath(SURFOBJ*, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo, BRUSHOBJ* pboStroke,
+                                          LINEATTRS* plineattrs, BRUSHOBJ* pboFill, POINTL*, MIX mixFill, FLONG flOptions)
+{
+    RecordLine("DrvStrokeAndFillPath " + DescribePath(ppo) + " " + DescribeClip(pco) + " stroke:" +
+               DescribeBrush(pboStroke) + " fill:" + DescribeBrush(pboFill) + " " + DescribeLine(plineattrs) + " " +
+               DescribeXform(pxo) + " mix=" + Hex(mixFill) + " fill=" + Hex(flOptions));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecTextOut(SURFOBJ*, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra,
+                                RECTL* prclOpaque, BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL*, MIX mix)
+{
+    RecordLine("DrvTextOut " + DescribeFont(pfo) + " " + DescribeString(pstro, pfo) + " " + DescribeClip(pco) +
+               " fore:" + DescribeBrush(pboFore) + " opaque=" + DescribeRect(prclOpaque) +
+               (prclOpaque ? " opaquebrush:" + DescribeBrush(pboOpaque) : std::string()) +
+               " extra=" + DescribeRect(prclExtra) + " mix=" + Hex(mix));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
+                               RECTL* prclTrg, POINTL* pptlSrc, POINTL*, BRUSHOBJ* pbo, POINTL*, ROP4 rop4)
+{
+    RecordLine("DrvBitBlt dst=" + DescribeRect(prclTrg) + " src=" + Name(psoSrc) +
+               (pptlSrc ? " at=" + std::to_string(pptlSrc->x) + "," + std::to_string(pptlSrc->y) : std::string()) +
+               " mask=" + Name(psoMask) + " " + DescribeClip(pco) + " " + DescribeXlate(pxlo) + " " +
+               DescribeBrush(pbo) + " rop=" + Hex(rop4) + (psoTrg ? "" : " notarget"));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecCopyBits(SURFOBJ*, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclDest, POINTL* pptlSrc)
+{
+    RecordLine("DrvCopyBits dst=" + DescribeRect(prclDest) + " src=" + Name(psoSrc) +
+               (pptlSrc ? " at=" + std::to_string(pptlSrc->x) + "," + std::to_string(pptlSrc->y) : std::string()) +
+               " " + DescribeClip(pco) + " " + DescribeXlate(pxlo));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecStretchBlt(SURFOBJ*, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
+                                   COLORADJUSTMENT*, POINTL*, RECTL* prclDest, RECTL* prclSrc, POINTL*, ULONG iMode)
+{
+    RecordLine("DrvStretchBlt dst=" + DescribeRect(prclDest) + " srcrect=" + DescribeRect(prclSrc) + " src=" +
+               Name(psoSrc) + " mask=" + Name(psoMask) + " " + DescribeClip(pco) + " " + DescribeXlate(pxlo) +
+               " mode=" + std::to_string(iMode));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecStretchBltROP(SURFOBJ*, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
+                                      COLORADJUSTMENT*, POINTL*, RECTL* prclDest, RECTL* prclSrc, POINTL*, ULONG iMode,
+                                      BRUSHOBJ* pbo, DWORD rop4)
+{
+    RecordLine("DrvStretchBltROP dst=" + DescribeRect(prclDest) + " srcrect=" + DescribeRect(prclSrc) + " src=" +
+               Name(psoSrc) + " mask=" + Name(psoMask) + " " + DescribeClip(pco) + " " + DescribeXlate(pxlo) +
+               " mode=" + std::to_string(iMode) + " " + DescribeBrush(pbo) + " rop=" + Hex(rop4));
+    return TRUE;
+}
+
+static BOOL APIENTRY RecRealizeBrush(BRUSHOBJ* pbo, SURFOBJ*, SURFOBJ* psoPattern, SURFOBJ* psoMask, XLATEOBJ* pxlo,
+                                     ULONG iHatch)
+{
+    RecordLine("DrvRealizeBrush hatch=" + std::to_string(iHatch) + " pattern=" + Name(psoPattern) +
+               " mask=" + Name(psoMask) + " " + DescribeXlate(pxlo));
+    if (!pbo || !psoPattern) return FALSE;
+    auto* realized = static_cast<RecordingBrush*>(g_engine.BRUSHOBJ_pvAllocRbrush(pbo, sizeof(RecordingBrush)));
+    if (!realized) return FALSE;
+    realized->hatch = iHatch;
+    realized->format = psoPattern->iBitmapFormat;
+    realized->size = psoPattern->sizlBitmap;
+    realized->colours[0] = pxlo ? g_engine.XLATEOBJ_iXlate(pxlo, 0) : 0;
+    realized->colours[1] = pxlo ? g_engine.XLATEOBJ_iXlate(pxlo, 1) : 0;
+    pbo->pvRbrush = realized;
+    return TRUE;
+}
+
+static ULONG APIENTRY RecGetGlyphMode(DHPDEV, FONTOBJ*)
+{
+    return FO_GLYPHBITS;
+}
+
+static const DRVFN kFunctions[] = {
+    {INDEX_DrvEnablePDEV, reinterpret_cast<PFN>(RecEnablePDEV)},
+    {INDEX_DrvResetPDEV, reinterpret_cast<PFN>(RecResetPDEV)},
+    {INDEX_DrvCompletePDEV, reinterpret_cast<PFN>(RecCompletePDEV)},
+    {INDEX_DrvDisablePDEV, reinterpret_cast<PFN>(RecDisablePDEV)},
+    {INDEX_DrvEnableSurface, reinterpret_cast<PFN>(RecEnableSurface)},
+    {INDEX_DrvDisableSurface, reinterpret_cast<PFN>(RecDisableSurface)},
+    {INDEX_DrvBitBlt, reinterpret_cast<PFN>(RecBitBlt)},
+    {INDEX_DrvStretchBlt, reinterpret_cast<PFN>(RecStretchBlt)},
+    {INDEX_DrvCopyBits, reinterpret_cast<PFN>(RecCopyBits)},
+    {INDEX_DrvTextOut, reinterpret_cast<PFN>(RecTextOut)},
+    {INDEX_DrvSendPage, reinterpret_cast<PFN>(RecSendPage)},
+    {INDEX_DrvStrokePath, reinterpret_cast<PFN>(RecStrokePath)},
+    {INDEX_DrvFillPath, reinterpret_cast<PFN>(RecFillPath)},
+    {INDEX_DrvStrokeAndFillPath, reinterpret_cast<PFN>(RecStrokeAndFillPath)},
+    {INDEX_DrvRealizeBrush, reinterpret_cast<PFN>(RecRealizeBrush)},
+    {INDEX_DrvStartPage, reinterpret_cast<PFN>(RecStartPage)},
+    {INDEX_DrvStartDoc, reinterpret_cast<PFN>(RecStartDoc)},
+    {INDEX_DrvEscape, reinterpret_cast<PFN>(RecEscape)},
+    {INDEX_DrvEndDoc, reinterpret_cast<PFN>(RecEndDoc)},
+    {INDEX_DrvGetGlyphMode, reinterpret_cast<PFN>(RecGetGlyphMode)},
+    {INDEX_DrvStretchBltROP, reinterpret_cast<PFN>(RecStretchBltROP)},
+};
+
+RECORDING_EXPORT BOOL APIENTRY DrvEnableDriver(ULONG iEngineVersion, ULONG cj, DRVENABLEDATA* pded)
+{
+    const char* missing = nullptr;
+    if (!BindRecordingEngine(&g_engine, &missing)) {
+        RecordLine(std::string("DrvEnableDriver unbound=") + missing);
+        return FALSE;
+    }
+    RecordLine("DrvEnableDriver engine=" + Hex(iEngineVersion));
+    if (iEngineVersion < DDI_DRIVER_VERSION_NT4 || cj < sizeof(DRVENABLEDATA) || !pded) return FALSE;
+    pded->iDriverVersion = DDI_DRIVER_VERSION_NT4;
+    pded->c = sizeof(kFunctions) / sizeof(kFunctions[0]);
+    pded->pdrvfn = const_cast<DRVFN*>(kFunctions);
+    return TRUE;
+}
+
+RECORDING_EXPORT VOID APIENTRY DrvDisableDriver()
+{
+    RecordLine("DrvDisableDriver");
+}
+
+RECORDING_EXPORT BOOL APIENTRY DrvQueryDriverInfo(DWORD dwMode, PVOID pBuffer, DWORD cbBuf, PDWORD pcbNeeded)
+{
+    if (dwMode != DRVQUERY_USERMODE || !pcbNeeded) return FALSE;
+    *pcbNeeded = sizeof(DWORD);
+    if (!pBuffer || cbBuf < sizeof(DWORD)) return FALSE;
+    *static_cast<DWORD*>(pBuffer) = TRUE;
+    return TRUE;
+}

@@ -1,0 +1,178 @@
+// An interface library that writes every document event to the record log and
+// does on the DC what a real one does: private escapes at the document and
+// page events, drawing at ENDPAGE, and (when asked) an extra page at ENDDOC.
+#include "tests/printhost/recording_driver/record_log.h"
+
+#include <windows.h>
+#include <winddiui.h>
+
+#include <cstring>
+
+namespace {
+
+const char* EventName(int iEsc)
+{
+    switch (iEsc) {
+    case DOCUMENTEVENT_CREATEDCPRE: return "CREATEDCPRE";
+    case DOCUMENTEVENT_CREATEDCPOST: return "CREATEDCPOST";
+    case DOCUMENTEVENT_RESETDCPRE: return "RESETDCPRE";
+    case DOCUMENTEVENT_RESETDCPOST: return "RESETDCPOST";
+    case DOCUMENTEVENT_STARTDOC: return "STARTDOCPRE";
+    case DOCUMENTEVENT_STARTPAGE: return "STARTPAGE";
+    case DOCUMENTEVENT_ENDPAGE: return "ENDPAGE";
+    case DOCUMENTEVENT_ENDDOC: return "ENDDOCPRE";
+    case DOCUMENTEVENT_ABORTDOC: return "ABORTDOC";
+    case DOCUMENTEVENT_DELETEDC: return "DELETEDC";
+    case DOCUMENTEVENT_ESCAPE: return "ESCAPE";
+    case DOCUMENTEVENT_ENDDOCPOST: return "ENDDOCPOST";
+    case DOCUMENTEVENT_STARTDOCPOST: return "STARTDOCPOST";
+    case DOCUMENTEVENT_QUERYFILTER: return "QUERYFILTER";
+    default: return "OTHER";
+    }
+}
+
+bool Asked(const wchar_t* name)
+{
+    wchar_t value[8] = {};
+    return GetEnvironmentVariableW(name, value, 8) > 0 && value[0] == L'1';
+}
+
+// A copy of the application's DEVMODE handed back at CREATEDCPRE and RESETDCPRE,
+// freed at the matching POST event.
+DEVMODEW* CopyDevmode(const DEVMODEW* in)
+{
+    if (!in) return nullptr;
+    const size_t size = size_t(in->dmSize) + in->dmDriverExtra;
+    auto* out = static_cast<DEVMODEW*>(GlobalAlloc(GPTR, size));
+    if (out) std::memcpy(out, in, size);
+    return out;
+}
+
+int Escape(HDC hdc, int code, DWORD in)
+{
+    DWORD out = 0;
+    const int answer = ExtEscape(hdc, code, sizeof(in), reinterpret_cast<LPCSTR>(&in), sizeof(out),
+                                 reinterpret_cast<LPSTR>(&out));
+    RecordLine("  ui escape " + std::to_string(code) + " -> " + std::to_string(answer) + " out=" + Hex(out));
+    return answer;
+}
+
+} // namespace
+
+extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HDC hdc, int iEsc, ULONG cbIn,
+                                                              PVOID pvIn, ULONG cbOut, PVOID pvOut)
+{
+    std::string line = std::string("DrvDocumentEvent ") + EventName(iEsc) + " hdc=" + (hdc ? "set" : "0") +
+                       " in=" + std::to_string(cbIn) + " out=" + std::to_string(cbOut);
+    if (!hPrinter) {
+        RecordLine(line + " noprinter");
+        return DOCUMENTEVENT_FAILURE;
+    }
+    switch (iEsc) {
+    case DOCUMENTEVENT_CREATEDCPRE: {
+        auto* pre = static_cast<DOCEVENT_CREATEDCPRE*>(pvIn);
+        line += std::string(" device=") + (pre ? Narrow(pre->pszDevice) : "none") +
+                " devmode=" + (pre && pre->pdm ? "yes" : "no");
+        RecordLine(line);
+        if (pvOut && cbOut >= sizeof(DEVMODEW*))
+            *static_cast<DEVMODEW**>(pvOut) = pre ? CopyDevmode(pre->pdm) : nullptr;
+        return DOCUMENTEVENT_SUCCESS;
+    }
+    case DOCUMENTEVENT_RESETDCPRE: {
+        RecordLine(line);
+        if (pvOut && cbOut >= sizeof(DEVMODEW*))
+            *static_cast<DEVMODEW**>(pvOut) = CopyDevmode(pvIn ? *static_cast<DEVMODEW**>(pvIn) : nullptr);
+        return DOCUMENTEVENT_SUCCESS;
+    }
+    case DOCUMENTEVENT_CREATEDCPOST:
+    case DOCUMENTEVENT_RESETDCPOST: {
+        DEVMODEW* handedOut = pvIn ? *static_cast<DEVMODEW**>(pvIn) : nullptr;
+        RecordLine(line + " devmode=" + (handedOut ? "ours" : "none"));
+        if (handedOut) GlobalFree(handedOut);
+        return DOCUMENTEVENT_SUCCESS;
+    }
+    case DOCUMENTEVENT_STARTDOC: {
+        const DOCINFOW* info = pvIn ? *static_cast<DOCINFOW**>(pvIn) : nullptr;
+        RecordLine(line + " doc=\"" + (info ? Narrow(info->lpszDocName) : "none") + "\"");
+        return DOCUMENTEVENT_SUCCESS;
+    }
+    case DOCUMENTEVENT_STARTDOCPOST:
+        RecordLine(line + " job=" + (pvIn && *static_cast<LONG*>(pvIn) > 0 ? "set" : "0"));
+        Escape(hdc, 20513, 0);
+        Escape(hdc, 20513, 1);
+        return DOCUMENTEVENT_SUCCESS;
+    case DOCUMENTEVENT_STARTPAGE:
+        RecordLine(line);
+        Escape(hdc, 20496, 0);
+        return DOCUMENTEVENT_SUCCESS;
+    case DOCUMENTEVENT_ENDPAGE: {
+        RecordLine(line);
+        if (Asked(L"PRINTHOST_RECORD_OVERLAY")) {
+            Escape(hdc, 20484, 1);
+            HGDIOBJ old = SelectObject(hdc, GetStockObject(NULL_BRUSH));
+            Rectangle(hdc, 100, 100, 200, 150);
+            SelectObject(hdc, old);
+            Escape(hdc, 20484, 0);
+        }
+        return DOCUMENTEVENT_SUCCESS;
+    }
+    case DOCUMENTEVENT_ENDDOC:
+        RecordLine(line);
+        if (Asked(L"PRINTHOST_RECORD_EXTRA_PAGE")) {
+            RecordLine("  ui StartPage -> " + std::to_string(StartPage(hdc)));
+            Escape(hdc, 20483, 1);
+            MoveToEx(hdc, 10, 10, nullptr);
+            LineTo(hdc, 20, 30);
+            RecordLine("  ui EndPage -> " + std::to_string(EndPage(hdc)));
+            Escape(hdc, 20483, 0);
+        }
+        return DOCUMENTEVENT_SUCCESS;
+    case DOCUMENTEVENT_ENDDOCPOST:
+    case DOCUMENTEVENT_ABORTDOC:
+    case DOCUMENTEVENT_DELETEDC:
+        RecordLine(line);
+        return DOCUMENTEVENT_SUCCESS;
+    default:
+        RecordLine(line);
+        return DOCUMENTEVENT_UNSUPPORTED;
+    }
+}
+
+// Without a property sheet: answers the size of its DEVMODE, or a default one
+// merged with the caller's, as the spooler asks of every interface library.
+// The header the spooler passes (mingw-w64 does not declare it).
+struct PropertyHeader {
+    WORD cbSize;
+    WORD Reserved;
+    HANDLE hPrinter;
+    LPWSTR pszPrinterName;
+    PDEVMODEW pdmIn;
+    PDEVMODEW pdmOut;
+    DWORD cbOut;
+    DWORD fMode;
+};
+
+extern "C" __declspec(dllexport) LONG WINAPI DrvDocumentPropertySheets(void* pPSUIInfo, LPARAM lParam)
+{
+    if (pPSUIInfo) return -1;
+    auto* header = reinterpret_cast<PropertyHeader*>(lParam);
+    if (!header || header->cbSize < sizeof(PropertyHeader)) return -1;
+    if (header->fMode == 0 || !header->pdmOut) {
+        header->cbOut = sizeof(DEVMODEW);
+        return header->cbOut;
+    }
+    DEVMODEW dm{};
+    dm.dmSize = sizeof(DEVMODEW);
+    dm.dmSpecVersion = DM_SPECVERSION;
+    dm.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
+    dm.dmOrientation = DMORIENT_PORTRAIT;
+    dm.dmPaperSize = DMPAPER_A4;
+    dm.dmCopies = 1;
+    lstrcpynW(dm.dmDeviceName, header->pszPrinterName ? header->pszPrinterName : L"", CCHDEVICENAME);
+    if ((header->fMode & DM_IN_BUFFER) && header->pdmIn && header->pdmIn->dmSize >= offsetof(DEVMODEW, dmFormName)) {
+        if (header->pdmIn->dmFields & DM_ORIENTATION) dm.dmOrientation = header->pdmIn->dmOrientation;
+        if (header->pdmIn->dmFields & DM_COPIES) dm.dmCopies = header->pdmIn->dmCopies;
+    }
+    std::memcpy(header->pdmOut, &dm, sizeof(dm));
+    return 1;
+}
