@@ -1,0 +1,129 @@
+#include "tools/morva_reader/morva_reader.h"
+
+#include "render/morva/morva_commands.h"
+#include "render/morva/morva_scalars.h"
+#include "render/morva/stream_head.h"
+#include "tests/support/stream_capture.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string Read(const Bytes& bytes, MorvaListing* listing)
+{
+    ReadMorvaCommands(bytes.data(), bytes.size(), {}, listing);
+    return CommandTexts(*listing);
+}
+
+TEST(MorvaReader, VarintsReadBack)
+{
+    // Bytes written by hand from the format: n=1 then one (dx, dy) pair.
+    struct Case {
+        Bytes pair;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{0x00, 0x41}, "B0 n=1 deltas=[(0,-1)]"},
+        {{0x80, 0x40, 0xC0, 0x64}, "B0 n=1 deltas=[(64,-100)]"},
+        {{0xBF, 0x7F, 0x80, 0xC0, 0x00}, "B0 n=1 deltas=[(8191,8192)]"},
+        {{0x81, 0xFF, 0x7F, 0xC2, 0x80, 0x00}, "B0 n=1 deltas=[(32767,-32768)]"},
+    };
+    for (const Case& c : cases) {
+        Bytes bytes = {'B', '0', 0, 1};
+        bytes.insert(bytes.end(), c.pair.begin(), c.pair.end());
+        MorvaListing listing;
+        EXPECT_EQ(Read(bytes, &listing), c.text);
+        EXPECT_TRUE(listing.error.empty()) << listing.error;
+    }
+}
+
+TEST(MorvaReader, UnknownOpcodeStopsTheReading)
+{
+    const Bytes bytes = {'A', 'R', 'Z', 'Z', 'A', 'R'};
+    MorvaListing listing;
+    EXPECT_FALSE(ReadMorvaCommands(bytes.data(), bytes.size(), {}, &listing));
+    EXPECT_EQ(CommandTexts(listing), "AR");
+    EXPECT_EQ(listing.error, "unknown opcode ZZ at offset 2");
+    const Bytes binary = {0x01, 0x02};
+    EXPECT_FALSE(ReadMorvaCommands(binary.data(), binary.size(), {}, &listing));
+    EXPECT_EQ(listing.error, "unknown opcode 0x102 at offset 0");
+}
+
+TEST(MorvaReader, UnknownColourFormatIsAnError)
+{
+    const Bytes bytes = {'A', 'M', 1, 5, 0, 0, 0};
+    MorvaListing listing;
+    EXPECT_FALSE(ReadMorvaCommands(bytes.data(), bytes.size(), {}, &listing));
+    EXPECT_NE(listing.error.find("unknown colour format 5"), std::string::npos);
+}
+
+// Every cut inside a command is reported as a truncation; a cut between
+// commands reads the commands before it.
+TEST(MorvaReader, EveryTruncationIsReported)
+{
+    StreamCapture capture;
+    OutputStream* s = capture.stream();
+    const uint16_t ids[] = {1, 2};
+    const float advances[] = {3.5f};
+    const uint8_t bits[6] = {1, 2, 3, 4, 5, 6};
+    const MorvaPoint current = {0, 0};
+    const MorvaPoint points[] = {{100, 9000}};
+    const MorvaColour rgb = {kColourFormatRgb, {1, 2, 3}};
+    const int16_t dashes[] = {4, 2};
+    ASSERT_EQ(WriteStreamBegin(s, 0x90) | WriteSolidColour(s, 2, rgb) | WriteLineStyle(s, 6, 0, dashes) |
+                  WritePatternBrush(s, 1, 2, 2, rgb, {10, 3, bits}) | WritePolylineDelta(s, &current, points) |
+                  WriteGlyphRun(s, 1, 2, ids, kAdvancePerGap, advances) | WriteComment(s, "abc", 0) |
+                  WriteStreamEnd(s),
+              0);
+    const Bytes whole = capture.Bytes();
+    MorvaListing listing;
+    ASSERT_TRUE(ReadMorvaCommands(whole.data(), whole.size(), {}, &listing)) << listing.error;
+    std::vector<size_t> boundaries;
+    for (const MorvaCommandLine& c : listing.commands)
+        boundaries.push_back(c.offset);
+    boundaries.push_back(whole.size());
+    for (size_t cut = 1; cut < whole.size(); ++cut) {
+        MorvaListing part;
+        const bool ok = ReadMorvaCommands(whole.data(), cut, {}, &part);
+        const bool atBoundary = std::find(boundaries.begin(), boundaries.end(), cut) != boundaries.end();
+        EXPECT_EQ(ok, atBoundary) << "cut at " << cut << ": " << part.error;
+        if (!atBoundary) {
+            EXPECT_EQ(part.error.rfind("truncated", 0), 0u) << part.error;
+        }
+    }
+}
+
+TEST(MorvaReader, JobFileWithHeaderHeadAndTrailer)
+{
+    StreamCapture capture;
+    OutputStream* s = capture.stream();
+    const std::string header = "\x1b%-12345X@PJL JOB\n@PJL SET COPIES=1\n";
+    PutRaw(s, header.data(), static_cast<uint32_t>(header.size()));
+    ASSERT_EQ(WriteStreamHead(s, 0x01020006), 0);
+    ASSERT_EQ(WriteStreamBegin(s, 0x90) | WriteSheetOutput(s) | WriteStreamEnd(s), 0);
+    const std::string trailer = "\x1b%-12345X@PJL EOJ\n";
+    PutRaw(s, trailer.data(), static_cast<uint32_t>(trailer.size()));
+    const Bytes bytes = capture.Bytes();
+    MorvaListing listing;
+    ASSERT_TRUE(ReadMorvaJob(bytes.data(), bytes.size(), {}, &listing)) << listing.error;
+    EXPECT_EQ(listing.headerLines, (std::vector<std::string>{"\x1b%-12345X@PJL JOB", "@PJL SET COPIES=1"}));
+    EXPECT_EQ(listing.versionLine, "%ZQRQD-2.0.6%");
+    EXPECT_EQ(listing.systemLine.rfind("%WINNT-", 0), 0u);
+    EXPECT_EQ(CommandTexts(listing), "EA value=0x90\nFB\nEB");
+    EXPECT_EQ(listing.trailerLines, (std::vector<std::string>{"\x1b%-12345X@PJL EOJ"}));
+    const std::string text = FormatMorvaListing(listing);
+    EXPECT_NE(text.find("head    %ZQRQD-2.0.6%\n"), std::string::npos);
+    EXPECT_NE(text.find("\\x1b%-12345X@PJL JOB"), std::string::npos);
+
+    const Bytes noHead = {'A', 'R'};
+    EXPECT_FALSE(ReadMorvaJob(noHead.data(), noHead.size(), {}, &listing));
+    EXPECT_EQ(listing.error, "no stream head line");
+}
+
+}  // namespace

@@ -1,0 +1,528 @@
+// The operand layout of every MORVA opcode, as the stream format defines it.
+// Deliberately independent of the encoder's code: this is the second opinion.
+#include "tools/morva_reader/morva_reader_internal.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint16_t Op(const char (&letters)[3])
+{
+    return static_cast<uint16_t>((static_cast<uint8_t>(letters[0]) << 8) | static_cast<uint8_t>(letters[1]));
+}
+
+// Simple layouts: space-separated "name:type" with the types s8 u8 x8 s16 u16
+// s24 s32 u32 f32 and f32x6 (six floats).
+struct SimpleLayout {
+    uint16_t opcode;
+    const char* layout;
+};
+
+constexpr SimpleLayout kSimpleLayouts[] = {
+    {Op("AA"), "a:s16 b:s16 c:s16 d:s16 e:s16 f:s16"},
+    {Op("Aa"), "matrix:f32x6"},
+    {Op("AB"), "left:s16 top:s16 right:s16 bottom:s16"},
+    {Op("Ab"), "left:f32 top:f32 right:f32 bottom:f32"},
+    {Op("AC"), ""},
+    {Op("AD"), "width:s16"},
+    {Op("Ad"), "width:f32"},
+    {Op("AE"), "cap:u8"},
+    {Op("AF"), "join:u8"},
+    {Op("AG"), "limit:s8"},
+    {Op("Ag"), "limit:f32"},
+    {Op("AI"), "on:u8"},
+    {Op("AJ"), "rule:u8"},
+    {Op("AK"), "op:u8"},
+    {Op("AL"), "kind:u8 value:s32"},
+    {Op("AR"), ""},
+    {Op("BA"), ""},
+    {Op("BB"), "x:s16 y:s16"},
+    {Op("Bb"), "x:f32 y:f32"},
+    {Op("BC"), ""},
+    {Op("BD"), ""},
+    {Op("CG"), "x1:s16 y1:s16 x2:s16 y2:s16"},
+    {Op("Cg"), "x1:f32 y1:f32 x2:f32 y2:f32"},
+    {Op("Cc"), "cx:f32 cy:f32 rx:f32 ry:f32 start:f32 sweep:f32"},
+    {Op("DA"), "font:s16"},
+    {Op("Db"), "matrix:f32x6"},
+    {Op("DH"), "id:u32"},
+    {Op("DL"), "id:u16"},
+    {Op("DI"), "x:s16 y:s16 id:u32"},
+    {Op("DM"), "x:s16 y:s16 id:u16"},
+    {Op("Di"), "x:f32 y:f32 id:u32"},
+    {Op("Dm"), "x:f32 y:f32 id:u16"},
+    {Op("EA"), "value:x8"},
+    {Op("EB"), ""},
+    {Op("ED"), ""},
+    {Op("EF"), ""},
+    {Op("FA"), "kind:u8 value:s16"},
+    {Op("FB"), ""},
+    {Op("FC"), ""},
+    {Op("FE"), "variant:u8"},
+    {Op("FF"), "flags:u8"},
+    {Op("FH"), "a:u8 b:u8"},
+    {Op("FI"), "value:u8"},
+};
+
+void ParseSimple(const char* layout, ReaderCursor& c, std::string& line)
+{
+    const char* p = layout;
+    while (*p != '\0') {
+        const char* colon = std::strchr(p, ':');
+        const char* end = std::strchr(p, ' ');
+        if (end == nullptr)
+            end = p + std::strlen(p);
+        const std::string name(p, colon);
+        const std::string type(colon + 1, end);
+        if (type == "s8")
+            AddInt(line, name.c_str(), c.S8());
+        else if (type == "u8")
+            AddInt(line, name.c_str(), c.U8());
+        else if (type == "x8")
+            AddHex(line, name.c_str(), c.U8());
+        else if (type == "s16")
+            AddInt(line, name.c_str(), c.S16());
+        else if (type == "u16")
+            AddInt(line, name.c_str(), c.U16());
+        else if (type == "s24")
+            AddInt(line, name.c_str(), c.S24());
+        else if (type == "s32")
+            AddInt(line, name.c_str(), c.S32());
+        else if (type == "u32")
+            AddInt(line, name.c_str(), c.U32());
+        else if (type == "f32")
+            AddFloat(line, name.c_str(), c.F32());
+        else if (type == "f32x6")
+            AddFloats(line, name.c_str(), c, 6);
+        p = *end == ' ' ? end + 1 : end;
+    }
+}
+
+// Colour by format: 4 red, green, blue; 3 one grey byte; the float forms
+// carry each as a float. Other formats have no defined bytes.
+void ParseColour(ReaderCursor& c, std::string& line, uint32_t format, bool floats)
+{
+    if (format != 3 && format != 4) {
+        c.problem = "unknown colour format " + std::to_string(format);
+        return;
+    }
+    const int n = format == 4 ? 3 : 1;
+    line += format == 4 ? " rgb=" : " grey=";
+    for (int i = 0; i < n; ++i) {
+        if (i != 0)
+            line += ',';
+        line += floats ? FloatText(c.F32()) : std::to_string(c.U8());
+    }
+}
+
+void ParseLineStyle(ReaderCursor& c, std::string& line, bool floats)
+{
+    const uint32_t style = c.U8();
+    AddInt(line, "style", style);
+    if (style != 6)
+        return;
+    if (floats)
+        AddFloat(line, "offset", c.F32());
+    else
+        AddInt(line, "offset", c.S16());
+    const uint32_t n = c.U8();
+    AddInt(line, "count", n);
+    line += " lengths=[";
+    for (uint32_t i = 0; i < n && !c.truncated; ++i) {
+        if (i != 0)
+            line += ',';
+        line += floats ? FloatText(c.F32()) : std::to_string(c.S16());
+    }
+    line += ']';
+}
+
+void ParseHatch(ReaderCursor& c, std::string& line, bool floats)
+{
+    if (floats) {
+        AddFloat(line, "x", c.F32());
+        AddFloat(line, "y", c.F32());
+    } else {
+        AddInt(line, "x", c.S16());
+        AddInt(line, "y", c.S16());
+    }
+    AddInt(line, "use", c.U8());
+    const uint32_t format = c.U8();
+    AddInt(line, "format", format);
+    ParseColour(c, line, format, floats);
+    AddInt(line, "hatch", c.U8());
+}
+
+void ParsePatternBrush(ReaderCursor& c, std::string& line, bool floats)
+{
+    if (floats) {
+        AddFloat(line, "x", c.F32());
+        AddFloat(line, "y", c.F32());
+    } else {
+        AddInt(line, "x", c.S16());
+        AddInt(line, "y", c.S16());
+    }
+    AddInt(line, "use", c.U8());
+    const uint32_t format = c.U8();
+    AddInt(line, "format", format);
+    ParseColour(c, line, format, floats);
+    AddInt(line, "kind", c.U8());
+    const int32_t w = c.S16();
+    const int32_t h = c.S16();
+    AddInt(line, "width", w);
+    AddInt(line, "height", h);
+    if (w < 0 || h < 0) {
+        c.problem = "negative pattern size";
+        return;
+    }
+    AddBytes(line, "bits", c, static_cast<size_t>((w + 7) / 8) * static_cast<size_t>(h));
+}
+
+void ParseColourPattern(ReaderCursor& c, std::string& line)
+{
+    AddInt(line, "x", c.S16());
+    AddInt(line, "y", c.S16());
+    AddInt(line, "use", c.U8());
+    AddInt(line, "format", c.U8());
+    AddInt(line, "bits", c.U8());
+    AddInt(line, "width", c.S16());
+    AddInt(line, "height", c.S16());
+    AddInt(line, "planes", c.U8());
+    const uint32_t n = c.U32();
+    AddInt(line, "length", n);
+    AddBytes(line, "data", c, n);
+}
+
+void ParseBackground(ReaderCursor& c, std::string& line)
+{
+    AddInt(line, "use", c.U8());
+    AddInt(line, "mode", c.U8());
+    const uint32_t format = c.U8();
+    AddInt(line, "format", format);
+    ParseColour(c, line, format, false);
+}
+
+void ParseSolidColour(ReaderCursor& c, std::string& line)
+{
+    AddInt(line, "target", c.U8());
+    const uint32_t format = c.U8();
+    AddInt(line, "format", format);
+    ParseColour(c, line, format, false);
+}
+
+void ParsePalette(ReaderCursor& c, std::string& line)
+{
+    AddInt(line, "kind", c.U8());
+    AddInt(line, "bits", c.U8());
+    AddInt(line, "count", c.U16());
+    const uint32_t n = c.U16();
+    AddInt(line, "length", n);
+    AddBytes(line, "data", c, n);
+}
+
+// "n=<count> points=[(x,y),...]" with `perCount` points per counted item.
+void ParsePoints(ReaderCursor& c, std::string& line, bool floats, uint32_t perCount)
+{
+    const uint32_t n = c.U16();
+    AddInt(line, "n", n);
+    line += " points=[";
+    for (uint32_t i = 0; i < n * perCount && !c.truncated; ++i) {
+        if (i != 0)
+            line += ',';
+        if (floats) {
+            const float x = c.F32();
+            const float y = c.F32();
+            line += "(" + FloatText(x) + "," + FloatText(y) + ")";
+        } else {
+            const int32_t x = c.S16();
+            const int32_t y = c.S16();
+            line += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+        }
+    }
+    line += ']';
+}
+
+void ParseDeltas(ReaderCursor& c, std::string& line)
+{
+    const uint32_t n = c.U16();
+    AddInt(line, "n", n);
+    line += " deltas=[";
+    for (uint32_t i = 0; i < n && !c.truncated && c.problem.empty(); ++i) {
+        if (i != 0)
+            line += ',';
+        const int32_t dx = c.Varint();
+        const int32_t dy = c.Varint();
+        line += "(" + std::to_string(dx) + "," + std::to_string(dy) + ")";
+    }
+    line += ']';
+}
+
+bool IsColourKind(int value)
+{
+    return value == 3 || value == 4 || value == 5 || (value >= 8 && value <= 11) || value == 15;
+}
+
+// "Cq": the header; the mask bytes and then the image data follow it.
+void ParseImage(ReaderCursor& c, std::string& line)
+{
+    AddFloat(line, "x", c.F32());
+    AddFloat(line, "y", c.F32());
+    AddFloats(line, "matrix", c, 6);
+    AddInt(line, "width", c.S16());
+    AddInt(line, "height", c.S16());
+    const uint32_t maskFlag = c.U8();
+    AddInt(line, "mask", maskFlag);
+    uint32_t maskLength = 0;
+    if (maskFlag == 2) {
+        AddInt(line, "maskzero", c.U8());
+        maskLength = c.U32();
+        AddInt(line, "masklength", maskLength);
+    } else if (maskFlag != 1) {
+        c.problem = "unknown mask flag " + std::to_string(maskFlag);
+        return;
+    }
+    const uint32_t model = c.U8();
+    AddInt(line, "model", model);
+    uint32_t dataLength = 0;
+    // The colour section follows image data, and also coded data without
+    // source; a colour kind byte can never be the first byte of an opcode.
+    if (model == 2 || IsColourKind(c.Peek())) {
+        const uint32_t kind = c.U8();
+        AddInt(line, "kind", kind);
+        if (kind >= 8 && kind <= 11) {
+            AddInt(line, "palettebits", c.U8());
+            AddInt(line, "entries", c.U16());
+            const uint32_t n = c.U16();
+            AddBytes(line, "palette", c, n);
+        }
+        AddInt(line, "planes", c.U8());
+        AddInt(line, "bits", c.U8());
+        AddInt(line, "method", c.U8());
+        dataLength = c.U32();
+        AddInt(line, "length", dataLength);
+    }
+    if (maskLength != 0)
+        AddBytes(line, "maskdata", c, maskLength);
+    if (dataLength != 0)
+        AddBytes(line, "data", c, dataLength);
+}
+
+void ParseMonoImage(ReaderCursor& c, std::string& line)
+{
+    AddFloat(line, "x", c.F32());
+    AddFloat(line, "y", c.F32());
+    AddInt(line, "width", c.S16());
+    AddInt(line, "height", c.S16());
+    AddInt(line, "polarity", c.U8());
+    AddFloats(line, "matrix", c, 6);
+    const uint32_t n = c.U32();
+    AddInt(line, "length", n);
+    AddBytes(line, "data", c, n);
+}
+
+void ParseIds(ReaderCursor& c, std::string& line)
+{
+    const uint32_t bytes = c.U16();
+    if (bytes % 2 != 0) {
+        c.problem = "odd glyph id length " + std::to_string(bytes);
+        return;
+    }
+    line += " ids=[";
+    for (uint32_t i = 0; i < bytes / 2 && !c.truncated; ++i) {
+        if (i != 0)
+            line += ',';
+        line += std::to_string(c.U16());
+    }
+    line += ']';
+}
+
+// "DC", "Dc", "DD", "Dd": start point, advance mode, advances, ids.
+void ParseGlyphRun(ReaderCursor& c, std::string& line, bool floats, uint32_t expectedMode)
+{
+    if (floats) {
+        AddFloat(line, "x", c.F32());
+        AddFloat(line, "y", c.F32());
+    } else {
+        AddInt(line, "x", c.S16());
+        AddInt(line, "y", c.S16());
+    }
+    const uint32_t mode = c.U8();
+    if (!c.truncated && mode != expectedMode) {
+        c.problem = "advance mode " + std::to_string(mode);
+        return;
+    }
+    if (mode == 1) {
+        if (floats)
+            AddFloat(line, "advance", c.F32());
+        else
+            AddInt(line, "advance", c.S16());
+    } else {
+        const uint32_t m = c.U16();
+        line += " advances=[";
+        for (uint32_t i = 0; i < m && !c.truncated; ++i) {
+            if (i != 0)
+                line += ',';
+            line += floats ? FloatText(c.F32()) : std::to_string(c.S16());
+        }
+        line += ']';
+    }
+    ParseIds(c, line);
+}
+
+void ParsePositionedString(ReaderCursor& c, std::string& line, bool floats)
+{
+    if (floats) {
+        line += " float";
+        AddFloat(line, "x", c.F32());
+        AddFloat(line, "y", c.F32());
+    } else {
+        AddInt(line, "x", c.S16());
+        AddInt(line, "y", c.S16());
+    }
+    const uint32_t flags = c.U8();
+    AddInt(line, "flags", flags);
+    if (flags & 1) {
+        if (floats)
+            AddFloat(line, "first", c.F32());
+        else
+            AddInt(line, "first", c.S16());
+    }
+    if (flags & 2) {
+        if (floats)
+            AddFloat(line, "second", c.F32());
+        else
+            AddInt(line, "second", c.U16());
+    }
+    AddInt(line, "last", c.U16());
+}
+
+void ParseValueList(ReaderCursor& c, std::string& line, const char* name, uint32_t n, bool floats)
+{
+    line += ' ';
+    line += name;
+    line += "=[";
+    for (uint32_t i = 0; i < n && !c.truncated; ++i) {
+        if (i != 0)
+            line += ',';
+        line += floats ? FloatText(c.F32()) : std::to_string(c.U16());
+    }
+    line += ']';
+}
+
+void ParsePositionedStrings(ReaderCursor& c, std::string& line, bool floats)
+{
+    if (floats) {
+        line += " float";
+        AddFloat(line, "x", c.F32());
+        AddFloat(line, "y", c.F32());
+    } else {
+        AddInt(line, "x", c.S16());
+        AddInt(line, "y", c.S16());
+    }
+    AddInt(line, "kind", c.U8());
+    const uint32_t flags = c.U8();
+    AddInt(line, "flags", flags);
+    uint32_t count = 0;
+    if (floats) {
+        const float f = c.F32();
+        if (!(f >= 0.0f && f <= 65535.0f)) {
+            c.problem = "bad count";
+            return;
+        }
+        count = static_cast<uint32_t>(f);
+    } else {
+        count = c.U16();
+    }
+    AddInt(line, "count", count);
+    // The count is doubled when both lists are sent; each list has half.
+    const uint32_t perList = flags == 3 ? count / 2 : count;
+    if (flags & 1)
+        ParseValueList(c, line, "first", perList, floats);
+    if (flags & 2)
+        ParseValueList(c, line, "second", perList, floats);
+    AddInt(line, "last", c.U16());
+}
+
+void ParsePageMedia(ReaderCursor& c, std::string& line)
+{
+    AddInt(line, "code1", c.U8());
+    AddInt(line, "code2", c.U8());
+    const uint32_t kind = c.U8();
+    AddInt(line, "kind", kind);
+    if (kind == 'Q') {
+        AddFloat(line, "width", c.F32());
+        AddFloat(line, "height", c.F32());
+    }
+}
+
+void ParsePageLabel(ReaderCursor& c, std::string& line)
+{
+    const uint32_t n = c.U16();
+    AddText(line, "text", c, n);
+    AddFloats(line, "matrix", c, 6);
+    const uint32_t kind = c.U8();
+    AddInt(line, "kind", kind);
+    if (kind != 2)
+        return;
+    const uint32_t letter = c.U8();
+    AddInt(line, "letter", letter);
+    if (letter == 'Q') {
+        AddFloat(line, "width", c.F32());
+        AddFloat(line, "height", c.F32());
+    }
+}
+
+}  // namespace
+
+bool ParseOperands(uint16_t opcode, ReaderCursor& c, const MorvaReadOptions& options, std::string& line)
+{
+    for (const SimpleLayout& s : kSimpleLayouts) {
+        if (s.opcode == opcode) {
+            ParseSimple(s.layout, c, line);
+            return true;
+        }
+    }
+    switch (opcode) {
+    case Op("AH"): ParseLineStyle(c, line, false); return true;
+    case Op("Ah"): ParseLineStyle(c, line, true); return true;
+    case Op("AM"): ParseSolidColour(c, line); return true;
+    case Op("AN"): ParseHatch(c, line, false); return true;
+    case Op("An"): ParseHatch(c, line, true); return true;
+    case Op("AO"): ParsePatternBrush(c, line, false); return true;
+    case Op("Ao"): ParsePatternBrush(c, line, true); return true;
+    case Op("AP"): ParseColourPattern(c, line); return true;
+    case Op("AQ"): ParseBackground(c, line); return true;
+    case Op("AV"): ParsePalette(c, line); return true;
+    case Op("BP"): ParsePoints(c, line, false, 1); return true;
+    case Op("Bp"): ParsePoints(c, line, true, 1); return true;
+    case Op("B0"): ParseDeltas(c, line); return true;
+    case Op("BU"): ParsePoints(c, line, false, 3); return true;
+    case Op("Bu"): ParsePoints(c, line, true, 3); return true;
+    case Op("Cq"): ParseImage(c, line); return true;
+    case Op("Cp"): ParseMonoImage(c, line); return true;
+    case Op("DC"): ParseGlyphRun(c, line, false, 1); return true;
+    case Op("Dc"): ParseGlyphRun(c, line, true, 1); return true;
+    case Op("DD"): ParseGlyphRun(c, line, false, 2); return true;
+    case Op("Dd"): ParseGlyphRun(c, line, true, 2); return true;
+    case Op("DE"): ParsePositionedString(c, line, options.positionedStringsAsFloat); return true;
+    case Op("DF"): ParsePositionedStrings(c, line, options.positionedStringsAsFloat); return true;
+    case Op("Ec"): ParsePageMedia(c, line); return true;
+    case Op("EE"): {
+        const uint32_t n = c.U16();
+        AddText(line, "text", c, n);
+        return true;
+    }
+    case Op("EH"): {
+        AddInt(line, "one", c.U16());
+        const uint32_t n = c.U16();
+        AddText(line, "text", c, n);
+        return true;
+    }
+    case Op("Eg"): ParsePageLabel(c, line); return true;
+    case Op("EP"): {
+        const uint32_t n = c.U8();
+        AddText(line, "text", c, n);
+        return true;
+    }
+    default: return false;
+    }
+}

@@ -1,0 +1,42 @@
+// A reader of MORVA job files: the job-language header lines, the two head
+// lines, then commands parsed by the opcode table with their operands, one
+// listing line per command. It stops with an error at an unknown opcode or a
+// command cut short.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct MorvaReadOptions {
+    // "DE" and "DF" have an integer and a float form under one opcode; nothing
+    // in the bytes tells them apart, so the caller says which the job uses.
+    bool positionedStringsAsFloat = false;
+};
+
+struct MorvaCommandLine {
+    size_t offset;    // of the opcode, from the start of the data given
+    uint16_t opcode;
+    std::string text; // "AB left=1 top=2 right=3 bottom=4"
+};
+
+struct MorvaListing {
+    std::vector<std::string> headerLines;   // job-language lines before the head
+    std::string versionLine;                // "%ZQRQD-2.0.6%", without LF
+    std::string systemLine;                 // "%WINNT-6.1,RQDDRV-2801.1%"
+    std::vector<MorvaCommandLine> commands;
+    std::vector<std::string> trailerLines;  // after "EB"
+    std::string error;                      // empty when everything was read
+};
+
+// A whole job: header lines, head lines, commands, trailer. False on an error
+// (the listing then holds what was read before it and the error text).
+bool ReadMorvaJob(const uint8_t* data, size_t size, const MorvaReadOptions& options, MorvaListing* listing);
+// Commands only, from the first byte to the last (no head lines; "EB" does not
+// end the reading).
+bool ReadMorvaCommands(const uint8_t* data, size_t size, const MorvaReadOptions& options, MorvaListing* listing);
+
+// The command texts joined by LF (no offsets): what tests compare.
+std::string CommandTexts(const MorvaListing& listing);
+// The readable listing with offsets, as the command-line tool prints it.
+std::string FormatMorvaListing(const MorvaListing& listing);
