@@ -1,40 +1,17 @@
 #include "tests/support/file_port_printer.h"
 
+#include "tests/support/spooler_fixture.h"
+
 #include <winspool.h>
 
 namespace {
-
-constexpr wchar_t kDriverName[] = L"Morva Test File Driver";
-
-// Wine's PostScript driver stands in as driver and configuration module; the
-// tests send RAW data, so it never renders anything.
-bool InstallTestDriver()
-{
-    wchar_t dataFile[MAX_PATH + 32];
-    const DWORD n = GetTempPathW(MAX_PATH, dataFile);
-    if (n == 0 || n >= MAX_PATH)
-        return false;
-    wcscat(dataFile, L"morva-test-driver.dat");
-    HANDLE f = CreateFileW(dataFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f != INVALID_HANDLE_VALUE)
-        CloseHandle(f);
-    DRIVER_INFO_3W info = {};
-    info.cVersion = 3;
-    info.pName = const_cast<LPWSTR>(kDriverName);
-    info.pDriverPath = const_cast<LPWSTR>(L"wineps.drv");
-    info.pDataFile = dataFile;
-    info.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
-    info.pDefaultDataType = const_cast<LPWSTR>(L"RAW");
-    return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) != FALSE;
-}
 
 HANDLE AddFilePrinter(const std::wstring& name, const std::wstring& port)
 {
     PRINTER_INFO_2W info = {};
     info.pPrinterName = const_cast<LPWSTR>(name.c_str());
     info.pPortName = const_cast<LPWSTR>(port.c_str());
-    info.pDriverName = const_cast<LPWSTR>(kDriverName);
+    info.pDriverName = const_cast<LPWSTR>(kTestDriverName);
     info.pPrintProcessor = const_cast<LPWSTR>(L"winprint");
     info.pDatatype = const_cast<LPWSTR>(L"RAW");
     return AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
@@ -73,14 +50,9 @@ FilePortPrinter::FilePortPrinter()
         return;
     portFile_ = std::wstring(temp) + L"morva-port-" + tag + L".prn";
     DeleteFileW(portFile_.c_str());
+    if (!EnsureTestDriver() || !RemovePrinterByName(name_.c_str()))
+        return;
     handle_ = AddFilePrinter(name_, portFile_);
-    // Several test programs may install the driver at once: try again.
-    for (int attempt = 0; handle_ == nullptr && attempt < 5; ++attempt) {
-        InstallTestDriver();
-        handle_ = AddFilePrinter(name_, portFile_);
-        if (handle_ == nullptr)
-            Sleep(50);
-    }
 }
 
 FilePortPrinter::~FilePortPrinter()

@@ -1,7 +1,8 @@
-// A printer of the real spooler whose port is a file: whatever a test writes
-// to the spooler for it can be read back from that file once the job ends.
-// Each fixture has a printer and a port file of its own, so test programs can
-// run side by side in one wine prefix.
+// A printer of the real spooler whose port is a file of the test's own: what a
+// test writes to the spooler for it can be read back from that file once the
+// job ends. Each fixture has a printer and a port file of its own (named after
+// the process), so test programs can run side by side in one wine prefix. The
+// driver entry is the one of spooler_fixture.h.
 #pragma once
 #include <windows.h>
 
@@ -11,7 +12,7 @@
 
 class FilePortPrinter {
 public:
-    // Installs the test printer driver when needed and adds the printer.
+    // Adds the test driver entry when needed, then the printer.
     FilePortPrinter();
     // Deletes the printer and its port file.
     ~FilePortPrinter();
