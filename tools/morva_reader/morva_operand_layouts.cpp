@@ -136,7 +136,8 @@ void ParseLineStyle(ReaderCursor& c, std::string& line, bool floats)
     line += ']';
 }
 
-void ParseHatch(ReaderCursor& c, std::string& line, bool floats)
+// The x and y of a point, as int16 or float32.
+void ParseXY(ReaderCursor& c, std::string& line, bool floats)
 {
     if (floats) {
         AddFloat(line, "x", c.F32());
@@ -145,26 +146,27 @@ void ParseHatch(ReaderCursor& c, std::string& line, bool floats)
         AddInt(line, "x", c.S16());
         AddInt(line, "y", c.S16());
     }
+}
+
+// Brush origin, use, format and colour: the common start of "AN" and "AO".
+void ParseBrushStart(ReaderCursor& c, std::string& line, bool floats)
+{
+    ParseXY(c, line, floats);
     AddInt(line, "use", c.U8());
     const uint32_t format = c.U8();
     AddInt(line, "format", format);
     ParseColour(c, line, format, floats);
+}
+
+void ParseHatch(ReaderCursor& c, std::string& line, bool floats)
+{
+    ParseBrushStart(c, line, floats);
     AddInt(line, "hatch", c.U8());
 }
 
 void ParsePatternBrush(ReaderCursor& c, std::string& line, bool floats)
 {
-    if (floats) {
-        AddFloat(line, "x", c.F32());
-        AddFloat(line, "y", c.F32());
-    } else {
-        AddInt(line, "x", c.S16());
-        AddInt(line, "y", c.S16());
-    }
-    AddInt(line, "use", c.U8());
-    const uint32_t format = c.U8();
-    AddInt(line, "format", format);
-    ParseColour(c, line, format, floats);
+    ParseBrushStart(c, line, floats);
     AddInt(line, "kind", c.U8());
     const int32_t w = c.S16();
     const int32_t h = c.S16();
@@ -338,13 +340,7 @@ void ParseIds(ReaderCursor& c, std::string& line)
 // "DC", "Dc", "DD", "Dd": start point, advance mode, advances, ids.
 void ParseGlyphRun(ReaderCursor& c, std::string& line, bool floats, uint32_t expectedMode)
 {
-    if (floats) {
-        AddFloat(line, "x", c.F32());
-        AddFloat(line, "y", c.F32());
-    } else {
-        AddInt(line, "x", c.S16());
-        AddInt(line, "y", c.S16());
-    }
+    ParseXY(c, line, floats);
     const uint32_t mode = c.U8();
     if (!c.truncated && mode != expectedMode) {
         c.problem = "advance mode " + std::to_string(mode);
@@ -370,14 +366,9 @@ void ParseGlyphRun(ReaderCursor& c, std::string& line, bool floats, uint32_t exp
 
 void ParsePositionedString(ReaderCursor& c, std::string& line, bool floats)
 {
-    if (floats) {
+    if (floats)
         line += " float";
-        AddFloat(line, "x", c.F32());
-        AddFloat(line, "y", c.F32());
-    } else {
-        AddInt(line, "x", c.S16());
-        AddInt(line, "y", c.S16());
-    }
+    ParseXY(c, line, floats);
     const uint32_t flags = c.U8();
     AddInt(line, "flags", flags);
     if (flags & 1) {
@@ -410,14 +401,9 @@ void ParseValueList(ReaderCursor& c, std::string& line, const char* name, uint32
 
 void ParsePositionedStrings(ReaderCursor& c, std::string& line, bool floats)
 {
-    if (floats) {
+    if (floats)
         line += " float";
-        AddFloat(line, "x", c.F32());
-        AddFloat(line, "y", c.F32());
-    } else {
-        AddInt(line, "x", c.S16());
-        AddInt(line, "y", c.S16());
-    }
+    ParseXY(c, line, floats);
     AddInt(line, "kind", c.U8());
     const uint32_t flags = c.U8();
     AddInt(line, "flags", flags);
