@@ -1,6 +1,7 @@
 #include "common/system/config_readers.h"
 
 #include "tests/system/config_test_files.h"
+#include "tests/support/global_text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,7 @@ namespace {
 
 std::wstring Take(wchar_t* block)
 {
-    if (block == nullptr)
-        return L"<null>";
-    std::wstring text(block);
-    GlobalFree(block);
-    return text;
+    return TakeGlobalText(block);
 }
 
 TEST(ConfigReaders, SectionOfTheModelOrDefault)
