@@ -16,6 +16,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+constexpr wchar_t kPrinterName[] = L"Morva Output Stream Test Printer";
+
 Bytes Pattern(size_t n)
 {
     Bytes b(n);
@@ -155,7 +157,7 @@ TEST(SpoolerPieces, ShortLastPieceFails)
 
 TEST(OutputStream, SpoolerReceivesALargeWriteWhole)
 {
-    FilePortPrinter printer;
+    FilePortPrinter printer(kPrinterName);
     ASSERT_TRUE(printer.ok());
     HANDLE job = printer.StartJob();
     ASSERT_NE(job, nullptr);
@@ -177,7 +179,7 @@ TEST(OutputStream, SpoolerReceivesALargeWriteWhole)
 
 TEST(OutputStream, SpoolerAndFileGetTheSameBytes)
 {
-    FilePortPrinter printer;
+    FilePortPrinter printer(kPrinterName);
     ASSERT_TRUE(printer.ok());
     HANDLE job = printer.StartJob();
     ASSERT_NE(job, nullptr);
@@ -309,8 +311,9 @@ TEST(OutputStream, FileWriteQuestionHasItsTextInEveryFileMode)
 
 TEST(OutputStream, OwnPrinterConnection)
 {
-    FilePortPrinter printer;
+    FilePortPrinter printer(kPrinterName);
     ASSERT_TRUE(printer.ok());
+    printer.ClearPort();
     StreamHolder h;
     ASSERT_EQ(OpenStreamOnNewPrinterJob(h.s, printer.handle(), L"own job"), 0);
     EXPECT_TRUE(h.s->ownConnection);
@@ -325,7 +328,7 @@ TEST(OutputStream, OwnPrinterConnection)
 
 TEST(OutputStream, CallersSpoolerHandleIsNotClosed)
 {
-    FilePortPrinter printer;
+    FilePortPrinter printer(kPrinterName);
     ASSERT_TRUE(printer.ok());
     HANDLE job = printer.StartJob();
     ASSERT_NE(job, nullptr);

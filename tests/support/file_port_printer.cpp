@@ -6,18 +6,28 @@
 
 namespace {
 
-HANDLE AddFilePrinter(const std::wstring& name, const std::wstring& port)
+HANDLE OpenWithFullAccess(const std::wstring& name)
 {
-    PRINTER_INFO_2W info = {};
-    info.pPrinterName = const_cast<LPWSTR>(name.c_str());
-    info.pPortName = const_cast<LPWSTR>(port.c_str());
-    info.pDriverName = const_cast<LPWSTR>(kTestDriverName);
-    info.pPrintProcessor = const_cast<LPWSTR>(L"winprint");
-    info.pDatatype = const_cast<LPWSTR>(L"RAW");
-    return AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &access))
+        return nullptr;
+    return printer;
 }
 
-int g_fixtureCount = 0;
+// The port of an existing printer, empty when it cannot be read.
+std::wstring PortOf(HANDLE printer)
+{
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    if (needed == 0)
+        return {};
+    std::vector<BYTE> info(needed);
+    if (!GetPrinterW(printer, 2, info.data(), needed, &needed))
+        return {};
+    const auto* level2 = reinterpret_cast<const PRINTER_INFO_2W*>(info.data());
+    return level2->pPortName != nullptr ? level2->pPortName : L"";
+}
 
 }  // namespace
 
@@ -40,35 +50,48 @@ std::vector<uint8_t> ReadWholeFile(const std::wstring& path)
     return bytes;
 }
 
-FilePortPrinter::FilePortPrinter()
+FilePortPrinter::FilePortPrinter(const wchar_t* name) : name_(name)
 {
-    const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++g_fixtureCount);
-    name_ = L"Morva Test Printer " + tag;
+    handle_ = OpenWithFullAccess(name_);
+    if (handle_ != nullptr) {
+        portFile_ = PortOf(handle_);
+        if (portFile_.empty()) {
+            ClosePrinter(handle_);
+            handle_ = nullptr;
+        }
+        return;
+    }
     wchar_t temp[MAX_PATH + 1];
     const DWORD n = GetTempPathW(MAX_PATH, temp);
-    if (n == 0 || n >= MAX_PATH)
+    if (n == 0 || n >= MAX_PATH || !EnsureTestDriver())
         return;
-    portFile_ = std::wstring(temp) + L"morva-port-" + tag + L".prn";
-    DeleteFileW(portFile_.c_str());
-    if (!EnsureTestDriver() || !RemovePrinterByName(name_.c_str()))
-        return;
-    handle_ = AddFilePrinter(name_, portFile_);
+    portFile_ = std::wstring(temp) + name_ + L".prn";
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = name_.data();
+    info.pPortName = portFile_.data();
+    info.pDriverName = const_cast<LPWSTR>(kTestDriverName);
+    info.pPrintProcessor = const_cast<LPWSTR>(L"winprint");
+    info.pDatatype = const_cast<LPWSTR>(L"RAW");
+    handle_ = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
 }
 
 FilePortPrinter::~FilePortPrinter()
 {
-    if (handle_ != nullptr) {
-        DeletePrinter(handle_);
+    if (handle_ != nullptr)
         ClosePrinter(handle_);
-    }
+}
+
+void FilePortPrinter::ClearPort()
+{
     if (!portFile_.empty())
         DeleteFileW(portFile_.c_str());
 }
 
 HANDLE FilePortPrinter::StartJob(const wchar_t* documentName)
 {
+    ClearPort();
     HANDLE job = nullptr;
-    if (!OpenPrinterW(const_cast<LPWSTR>(name_.c_str()), &job, nullptr))
+    if (!OpenPrinterW(name_.data(), &job, nullptr))
         return nullptr;
     DOC_INFO_1W doc = {const_cast<LPWSTR>(documentName), nullptr, const_cast<LPWSTR>(L"RAW")};
     if (StartDocPrinterW(job, 1, reinterpret_cast<BYTE*>(&doc)) == 0) {

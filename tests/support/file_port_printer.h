@@ -1,8 +1,11 @@
 // A printer of the real spooler whose port is a file of the test's own: what a
 // test writes to the spooler for it can be read back from that file once the
-// job ends. Each fixture has a printer and a port file of its own (named after
-// the process), so test programs can run side by side in one wine prefix. The
-// driver entry is the one of spooler_fixture.h.
+// job ends. The driver entry is the one of spooler_fixture.h.
+//
+// The printer stays in the test prefix between runs and is never deleted:
+// adding and deleting printers while other test programs enumerate them makes
+// the wine spooler's answers unreliable. Each test program uses a name of its
+// own; the port file is emptied at every StartJob.
 #pragma once
 #include <windows.h>
 
@@ -12,9 +15,9 @@
 
 class FilePortPrinter {
 public:
-    // Adds the test driver entry when needed, then the printer.
-    FilePortPrinter();
-    // Deletes the printer and its port file.
+    // Opens the printer of that name, adding it (and the driver entry) when it
+    // is not there yet.
+    explicit FilePortPrinter(const wchar_t* name);
     ~FilePortPrinter();
     FilePortPrinter(const FilePortPrinter&) = delete;
     FilePortPrinter& operator=(const FilePortPrinter&) = delete;
@@ -22,14 +25,16 @@ public:
     bool ok() const { return handle_ != nullptr; }
     const std::wstring& name() const { return name_; }
     const std::wstring& portFile() const { return portFile_; }
-    // The handle AddPrinterW gave (full access).
+    // A handle opened with full access.
     HANDLE handle() const { return handle_; }
 
-    // Opens the printer and starts a RAW document on it: the handle a spooler
-    // client (GDI) would pass to the driver. Null on failure.
+    // Empties the port file, then opens the printer and starts a RAW document:
+    // the handle a spooler client (GDI) would pass to the driver. Null on failure.
     HANDLE StartJob(const wchar_t* documentName = L"test document");
     // Ends the document and closes the handle; the port file then holds the job.
     bool EndJob(HANDLE job);
+    // Empties the port file (for jobs not started with StartJob).
+    void ClearPort();
     // The bytes the spooler delivered to the port.
     std::vector<uint8_t> ReadPort() const;
 
