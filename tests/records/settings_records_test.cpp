@@ -1,0 +1,203 @@
+#include "common/records/effective_values.h"
+#include "common/records/settings_records.h"
+
+#include "common/settings/function_ids.h"
+#include "common/settings/value_operations.h"
+#include "common/system/global_block.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Records {
+    std::vector<uint8_t> settings = std::vector<uint8_t>(kSettingsRecordSize, 0);
+    std::vector<uint8_t> printer = std::vector<uint8_t>(kPrinterSettingsRecordSize, 0);
+
+    void Set(uint16_t id, uint32_t value)
+    {
+        uint16_t type = 0;
+        uint32_t size = 0;
+        uint64_t holder = 0;
+        ASSERT_EQ(GetFunctionIdValue(id, settings.data(), printer.data(), &type, &size, &holder), kSettingOk) << id;
+        uint64_t word = value;
+        ASSERT_EQ(SetFunctionIdValue(id, settings.data(), printer.data(), type, size, &word), kSettingOk) << id;
+    }
+    uint32_t Effective(uint16_t id) { return GetEffectiveValue(settings.data(), printer.data(), id); }
+};
+
+uint16_t U16At(const void* record, size_t offset)
+{
+    uint16_t value = 0;
+    std::memcpy(&value, static_cast<const uint8_t*>(record) + offset, 2);
+    return value;
+}
+
+uint32_t U32At(const void* record, size_t offset)
+{
+    uint32_t value = 0;
+    std::memcpy(&value, static_cast<const uint8_t*>(record) + offset, 4);
+    return value;
+}
+
+TEST(EffectiveValues, ColourSettingsOfAMonochromeJobAreNeutral)
+{
+    Records r;
+    r.Set(392, 0x55);
+    r.Set(454, 7);
+    struct Case {
+        uint32_t colorMode;
+        uint32_t effective392;
+        uint32_t effective454;
+    };
+    for (const Case& c : {Case{1, 0, 7}, Case{2, 0x55, 0}}) {
+        r.Set(kFidColorMode, c.colorMode);
+        EXPECT_EQ(r.Effective(392), c.effective392) << c.colorMode;
+        EXPECT_EQ(r.Effective(454), c.effective454) << c.colorMode;
+        EXPECT_EQ(IsSettingApplicable(392, r.settings.data(), r.printer.data()),
+                  c.colorMode == 1 ? kSettingNotApplicable : kSettingApplicable);
+    }
+}
+
+TEST(EffectiveValues, ControllingSettingsTable)
+{
+    Records r;
+    struct Case {
+        uint16_t id;
+        uint32_t colorMode;
+        uint32_t matching;  // 293
+        uint32_t kind;      // 271
+        int applicable;
+    };
+    const Case cases[] = {
+        {273, 2, 2, 0, kSettingApplicable},    {273, 2, 3, 0, kSettingNotApplicable},
+        {288, 1, 4, 0, kSettingApplicable},    {278, 1, 4, 0, kSettingNotApplicable},
+        {278, 2, 4, 0, kSettingApplicable},    {291, 2, 1, 0, kSettingNotApplicable},
+        {1317, 1, 0, 0, kSettingNotApplicable}, {1318, 1, 0, 0, kSettingApplicable},
+        {1307, 1, 0, 8, kSettingApplicable},   {1307, 1, 0, 7, kSettingNotApplicable},
+        {1832, 2, 2, 0, kSettingApplicable},   {1833, 2, 0, 0, kSettingNotApplicable},
+        {12, 1, 0, 0, kSettingApplicable},
+    };
+    for (const Case& c : cases) {
+        r.Set(kFidColorMode, c.colorMode);
+        r.Set(293, c.matching);
+        r.Set(271, c.kind);
+        EXPECT_EQ(IsSettingApplicable(c.id, r.settings.data(), r.printer.data()), c.applicable) << c.id;
+    }
+    // No settings record: the controlling setting cannot be read.
+    EXPECT_EQ(IsSettingApplicable(392, nullptr, r.printer.data()), kSettingControlUnreadable);
+    EXPECT_EQ(GetEffectiveValue(nullptr, r.printer.data(), 392), kNoEffectiveValue);
+    EXPECT_EQ(IsSettingApplicable(12, nullptr, nullptr), kSettingApplicable);
+}
+
+TEST(EffectiveValues, NeutralStringIsEmpty)
+{
+    Records r;
+    r.Set(293, 1);
+    uint16_t type = 0;
+    uint32_t size = 99;
+    uint64_t holder = 1;
+    ASSERT_EQ(QueryEffectiveValue(1832, r.settings.data(), r.printer.data(), &type, &size, &holder), kEffectiveOk);
+    EXPECT_EQ(holder, 0u);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(QueryEffectiveValue(1832, r.settings.data(), r.printer.data(), &type, &size, nullptr), kEffectiveFailed);
+}
+
+TEST(EffectiveValues, StreamVersionAndResolutionBoundValue)
+{
+    Records r;
+    r.Set(kFidStreamVersion, 0x01020304);
+    r.Set(336, 0);
+    EXPECT_EQ(r.Effective(kFidStreamVersion), 0x01020304u);
+    r.Set(336, 1);
+    EXPECT_EQ(r.Effective(kFidStreamVersion), kOlderStreamVersion);
+
+    r.Set(346, 5);
+    r.Set(kFidPrintQuality, 600);
+    EXPECT_EQ(r.Effective(346), 5u);
+    r.Set(kFidPrintQuality, 300);
+    EXPECT_EQ(r.Effective(346), 0u);
+}
+
+TEST(SettingsRecords, BufferForms)
+{
+    EXPECT_EQ(GetSettingsRecordSize(kOrdinaryDevmodeForm), 1604u);
+    EXPECT_EQ(GetSettingsRecordSize(kSettingsRecordForm), 5900u);
+    GlobalBlockPtr<uint8_t> record(AllocSettingsRecord(kSettingsRecordForm));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(GlobalSize(record.get()), 5900u);
+    std::vector<uint8_t> source(5900, 0xAA);
+    CopySettingsRecord(record.get(), source.data(), kOrdinaryDevmodeForm);
+    EXPECT_EQ(record.get()[1603], 0xAA);
+    EXPECT_EQ(record.get()[1604], 0);
+    ClearSettingsRecord(record.get(), kSettingsRecordForm);
+    EXPECT_EQ(record.get()[0], 0);
+}
+
+TEST(SettingsRecords, ExtendedRecordCarriesPaperAndMarginsAfterTheSettings)
+{
+    Records r;
+    r.Set(kFidPaperSize, 9);
+    r.Set(387, 1);
+    const TrailerSources sources = {5, {1, 2, 3, 4}, 77, true};
+    ExtendedSettingsRecord extended;
+    ASSERT_EQ(BuildExtendedSettingsRecord(&extended, r.settings.data(), r.printer.data(), sources), 1);
+    EXPECT_EQ(U16At(&extended, kDmSizeOffset), 220);
+    EXPECT_EQ(U16At(&extended, kDmDriverExtraOffset), 5704);
+    const uint16_t words[] = {24, 9, 5, 1, 2, 3, 4, 0};
+    for (size_t i = 0; i < std::size(words); ++i)
+        EXPECT_EQ(U16At(&extended, 5900 + 2 * i), words[i]) << 5900 + 2 * i;
+    EXPECT_EQ(U32At(&extended, 5916), 77u);
+    EXPECT_EQ(U32At(&extended, 5920), 1u);
+    EXPECT_EQ(IsExtendedSettingsRecord(&extended, sizeof extended), 1);
+    EXPECT_EQ(IsExtendedSettingsRecord(&extended, sizeof extended - 1), 0);
+    EXPECT_EQ(IsExtendedSettingsRecord(r.settings.data(), 5900), 0);
+
+    struct Case {
+        uint32_t wanted;  // 387
+        uint16_t modelPaper;
+    };
+    for (const Case& c : {Case{0, 5}, Case{1, 0}}) {
+        r.Set(387, c.wanted);
+        TrailerSources other = sources;
+        other.modelPaper = c.modelPaper;
+        ASSERT_EQ(BuildExtendedSettingsRecord(&extended, r.settings.data(), r.printer.data(), other), 1);
+        EXPECT_EQ(U16At(&extended, 5900), 24);
+        for (size_t offset = 5902; offset < 5914; offset += 2)
+            EXPECT_EQ(U16At(&extended, offset), 0) << offset;
+        EXPECT_EQ(U32At(&extended, 5916), 77u);
+    }
+}
+
+TEST(SettingsRecords, MapFileReadOnly)
+{
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + L"morva_records_map.bin";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "MORVA", 5, &written, nullptr);
+    CloseHandle(file);
+    const uint8_t* view = nullptr;
+    const uint8_t* cursor = nullptr;
+    uint32_t size = 0;
+    ASSERT_EQ(MapFileReadOnly(path.c_str(), &view, &cursor, &size), 1);
+    EXPECT_EQ(view, cursor);
+    EXPECT_EQ(size, 5u);
+    EXPECT_EQ(std::memcmp(view, "MORVA", 5), 0);
+    UnmapViewOfFile(view);
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(MapFileReadOnly(path.c_str(), &view, &cursor, &size), 0);
+}
+
+TEST(SettingsRecords, OnceHookDoesNothing)
+{
+    EXPECT_EQ(RunOnceHook(), 0);
+    EXPECT_EQ(HandleOnceHookResult(5), 1);
+}
+
+}  // namespace
