@@ -4,6 +4,7 @@
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -66,17 +67,11 @@ bool ReadNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, 
     return true;
 }
 
-const ApplicabilityRow* FindRule(uint16_t id)
+// The row whose identifier range holds `id`, or null.
+template <typename Row, size_t N>
+const Row* FindRange(const Row (&rows)[N], uint16_t id)
 {
-    for (const ApplicabilityRow& row : kApplicability)
-        if (id >= row.first && id <= row.last)
-            return &row;
-    return nullptr;
-}
-
-const NeutralRow* FindNeutral(uint16_t id)
-{
-    for (const NeutralRow& row : kNeutralValues)
+    for (const Row& row : rows)
         if (id >= row.first && id <= row.last)
             return &row;
     return nullptr;
@@ -86,7 +81,7 @@ const NeutralRow* FindNeutral(uint16_t id)
 
 int IsSettingApplicable(uint16_t id, void* settingsRecord, void* printerSettingsRecord)
 {
-    const ApplicabilityRow* row = FindRule(id);
+    const ApplicabilityRow* row = FindRange(kApplicability, id);
     if (!row)
         return kSettingApplicable;
     uint32_t colorMode = 0;
@@ -143,7 +138,7 @@ uint16_t QueryEffectiveValue(uint16_t id, void* settingsRecord, void* printerSet
         if (applicable == kSettingControlUnreadable)
             return kEffectiveFailed;
         if (applicable == kSettingNotApplicable) {
-            const NeutralRow* neutral = FindNeutral(id);
+            const NeutralRow* neutral = FindRange(kNeutralValues, id);
             if (!neutral)
                 return kEffectiveFailed;
             value = 0;
