@@ -1,0 +1,30 @@
+// The section cache of a loaded main file, shared with its linked file: four
+// reusable scratch buffers for string decoding and the first string module.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+constexpr int kModelScratchSlots = 4;
+constexpr uint32_t kModelScratchMinimum = 1024;
+// Resource strings are read with room for 512 characters and the terminator.
+constexpr uint32_t kModelResourceStringChars = 512;
+
+struct ModelScratchSlot {
+    uint32_t capacity;
+    uint8_t* buffer;
+    uint32_t inUse;
+};
+
+struct ModelSectionCache {
+    ModelScratchSlot slots[kModelScratchSlots];
+    uint32_t referencesEnabled;  // cleared when module 1 cannot be loaded
+    HMODULE module1;
+};
+
+ModelSectionCache* CreateModelSectionCache();
+void FreeModelSectionCache(ModelSectionCache* cache);
+// A buffer of at least max(bytes, 1024) bytes from the first free slot; null when
+// all four are in use or no memory.
+uint8_t* TakeModelScratch(ModelSectionCache* cache, uint32_t bytes);
+void ReleaseModelScratch(ModelSectionCache* cache, const void* buffer);
