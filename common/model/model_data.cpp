@@ -198,6 +198,30 @@ bool HasModelDataExtension(const wchar_t* path) {
     return wcslen(ext) == 3 && (ext[0] | 0x20) == L'd' && (ext[1] | 0x20) == L'd' && (ext[2] | 0x20) == L'd';
 }
 
+uint16_t LoadModelDataImage(const uint8_t* bytes, uint32_t size, ModelDataRecord* main) {
+    if (bytes == nullptr || size == 0 || main == nullptr) return kModelBad;
+    auto* copy = static_cast<uint8_t*>(GlobalAlloc(GPTR, size));
+    if (copy == nullptr) return kModelNoMemory;
+    memcpy(copy, bytes, size);
+    main->buffer = copy;
+    main->size = size;
+    main->cursor = 0;
+    main->loaded = copy;
+    main->loadedWord = 1;
+    main->fileRole = kModelMainFile;
+    uint16_t status = ReadHeader(main);
+    if (status == kModelOk) {
+        main->cache = CreateModelSectionCache();
+        main->ownsCache = 1;
+        if (main->cache == nullptr) status = kModelNoMemory;
+    }
+    if (status != kModelOk) {
+        CloseModelDataRecord(main);
+        memset(main, 0, sizeof(*main));
+    }
+    return status;
+}
+
 uint32_t GetCurrentModelFormatVersion() {
     RoleLock lock(LockRole::ModelData);
     return g_currentFormatVersion;

@@ -38,6 +38,10 @@ struct ModelDataRecord {
 // Loads path (extension "DDD" in any case) into main and, when the header names
 // one, the linked file beside it into linked. On failure both are left closed.
 uint16_t LoadModelDataFile(const wchar_t* path, ModelDataRecord* main, ModelDataRecord* linked);
+// Loads a main file from bytes already in memory (a private copy is made); the
+// linked file the header names is not loaded. For tools and tests that hold
+// many images of one file.
+uint16_t LoadModelDataImage(const uint8_t* bytes, uint32_t size, ModelDataRecord* main);
 // Closes linked (when it holds a file), then main; the statuses ORed. A pair
 // whose linked record never held a file closes with kModelOk.
 uint16_t CloseModelData(ModelDataRecord* main, ModelDataRecord* linked);

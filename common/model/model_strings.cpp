@@ -6,6 +6,7 @@
 
 #include "common/model/model_cache.h"
 #include "common/model/model_data.h"
+#include "common/system/module_files.h"
 
 ModelSectionCache* CreateModelSectionCache() {
     auto* cache = static_cast<ModelSectionCache*>(GlobalAlloc(GPTR, sizeof(ModelSectionCache)));
@@ -65,15 +66,10 @@ wchar_t* CopyWide(const wchar_t* text, int chars, uint32_t* bytes) {
     return block;
 }
 
-// Module file names are looked up in the driver directory; the directory of the
-// running image stands for it until the library stores its own handle.
+// String modules lie in the driver directory; a path of 260 characters or more is refused.
 bool ModelModulePath(const wchar_t* name, wchar_t* path, size_t room) {
-    wchar_t dir[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameW(nullptr, dir, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH) return false;
-    wchar_t* cut = wcsrchr(dir, L'\\');
-    if (cut == nullptr) return false;
-    cut[1] = 0;
+    wchar_t dir[kDriverDirectoryChars] = {};
+    if (!GetDriverDirectory(dir, sizeof(dir))) return false;
     const size_t total = wcslen(dir) + wcslen(name);
     if (total >= MAX_PATH || total + 1 > room) return false;
     wcscpy(path, dir);
@@ -84,7 +80,7 @@ bool ModelModulePath(const wchar_t* name, wchar_t* path, size_t room) {
 HMODULE LoadStringModule(const wchar_t* name) {
     wchar_t path[MAX_PATH];
     if (name == nullptr || !ModelModulePath(name, path, MAX_PATH)) return nullptr;
-    return LoadLibraryExW(path, nullptr, DONT_RESOLVE_DLL_REFERENCES | LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadLibraryInDriverContext(path, DONT_RESOLVE_DLL_REFERENCES | LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // String id of a module, through a scratch buffer with room for 512 characters
