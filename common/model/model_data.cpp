@@ -21,6 +21,19 @@ bool IsLoaded(const ModelDataRecord* record) {
     return record != nullptr && record->loaded != nullptr && record->buffer != nullptr;
 }
 
+// Copies bytes into a new block that the record then holds as its file.
+uint16_t AdoptCopy(ModelDataRecord* record, const void* bytes, uint32_t size) {
+    auto* copy = static_cast<uint8_t*>(GlobalAlloc(GPTR, size));
+    if (copy == nullptr) return kModelNoMemory;
+    memcpy(copy, bytes, size);
+    record->buffer = copy;
+    record->size = size;
+    record->cursor = 0;
+    record->loaded = copy;
+    record->loadedWord = 1;
+    return kModelOk;
+}
+
 // Copies the whole file into a new zero-filled block. Mapping is only a means to
 // read it: the copy outlives the mapping.
 uint16_t MapAndCopyFile(const wchar_t* path, ModelDataRecord* record) {
@@ -35,19 +48,7 @@ uint16_t MapAndCopyFile(const wchar_t* path, ModelDataRecord* record) {
         if (mapping != nullptr) {
             const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
             if (view != nullptr) {
-                const uint32_t size = static_cast<uint32_t>(fileSize.QuadPart);
-                auto* copy = static_cast<uint8_t*>(GlobalAlloc(GPTR, size));
-                if (copy == nullptr) {
-                    status = kModelNoMemory;
-                } else {
-                    memcpy(copy, view, size);
-                    record->buffer = copy;
-                    record->size = size;
-                    record->cursor = 0;
-                    record->loaded = copy;
-                    record->loadedWord = 1;
-                    status = kModelOk;
-                }
+                status = AdoptCopy(record, view, static_cast<uint32_t>(fileSize.QuadPart));
                 UnmapViewOfFile(view);
             }
             CloseHandle(mapping);
@@ -200,16 +201,10 @@ bool HasModelDataExtension(const wchar_t* path) {
 
 uint16_t LoadModelDataImage(const uint8_t* bytes, uint32_t size, ModelDataRecord* main) {
     if (bytes == nullptr || size == 0 || main == nullptr) return kModelBad;
-    auto* copy = static_cast<uint8_t*>(GlobalAlloc(GPTR, size));
-    if (copy == nullptr) return kModelNoMemory;
-    memcpy(copy, bytes, size);
-    main->buffer = copy;
-    main->size = size;
-    main->cursor = 0;
-    main->loaded = copy;
-    main->loadedWord = 1;
+    uint16_t status = AdoptCopy(main, bytes, size);
+    if (status != kModelOk) return status;
     main->fileRole = kModelMainFile;
-    uint16_t status = ReadHeader(main);
+    status = ReadHeader(main);
     if (status == kModelOk) {
         main->cache = CreateModelSectionCache();
         main->ownsCache = 1;

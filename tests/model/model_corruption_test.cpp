@@ -96,6 +96,12 @@ struct Corrupted {
     }
 };
 
+// The bytes with `width` bytes at `at` replaced by the low bytes of value.
+std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, size_t at, uint32_t value, int width) {
+    for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    return bytes;
+}
+
 std::vector<uint8_t> M2200() { return ReadBytes(BinPath(L"M2200.DDD")); }
 
 TEST(ModelCorruption, TruncatedAtEachHeaderBoundary) {
@@ -145,9 +151,7 @@ TEST(ModelCorruption, BadOffsetsAndCounts) {
         {"file byte names a missing linked file", paperTable + kModelTableHeadSize, 1, 1, 8, kModelBad},
     };
     for (const Case& c : cases) {
-        std::vector<uint8_t> bytes = original;
-        for (int i = 0; i < c.width; ++i) bytes[c.at + i] = static_cast<uint8_t>(c.value >> (8 * i));
-        Corrupted file(bytes);
+        Corrupted file(Patched(original, c.at, c.value, c.width));
         LoadedModel m(file.path);
         ASSERT_EQ(m.status, kModelOk) << c.what;
         EXPECT_EQ(GetModelTableCount(&m.main, kKindPaper), c.table) << c.what;
@@ -212,9 +216,7 @@ TEST(ModelCorruption, ListLengthsAndStringLengths) {
         {"list count too large", optionList + 4, 0x4000, 2},
     };
     for (const Case& c : cases) {
-        std::vector<uint8_t> bytes = original;
-        for (int i = 0; i < c.width; ++i) bytes[c.at + i] = static_cast<uint8_t>(c.value >> (8 * i));
-        Corrupted file(bytes);
+        Corrupted file(Patched(original, c.at, c.value, c.width));
         LoadedModel m(file.path);
         ASSERT_EQ(m.status, kModelOk) << c.what;
         ModelSection* s = nullptr;

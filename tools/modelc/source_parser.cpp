@@ -241,6 +241,16 @@ struct Builder {
         raw(b);
         return listing;
     }
+    // Appends bytes built apart (from byte `from` on), with their fixups and string uses.
+    void append(const Record& other, size_t from = 0) {
+        const size_t base = r.bytes.size();
+        r.bytes.insert(r.bytes.end(), other.bytes.begin() + from, other.bytes.end());
+        for (Fixup f : other.fixups) {
+            f.offset = static_cast<uint32_t>(f.offset - from + base);
+            r.fixups.push_back(f);
+        }
+        r.resources.insert(r.resources.end(), other.resources.begin(), other.resources.end());
+    }
     void field(const std::string& f) { fields.push_back(f); }
     Record done() {
         std::string l;
@@ -567,13 +577,7 @@ void ParseFeature(Parser& p, int line) {
             WriteNameRefs(ob, FixupKind::ConflictRule, d.conflicts);
             WriteNameRefs(ob, FixupKind::TransitionRule, d.transitions);
             // Move the value's bytes (and their fixups and resource uses) behind the lists.
-            const size_t valueAt = ob.r.bytes.size();
-            ob.r.bytes.insert(ob.r.bytes.end(), vb.r.bytes.begin() + kModelRecordHeadSize, vb.r.bytes.end());
-            for (Fixup f : vb.r.fixups) {
-                f.offset = static_cast<uint32_t>(f.offset - kModelRecordHeadSize + valueAt);
-                ob.r.fixups.push_back(f);
-            }
-            ob.r.resources.insert(ob.r.resources.end(), vb.r.resources.begin(), vb.r.resources.end());
+            ob.append(vb.r, kModelRecordHeadSize);
             ob.field(valueListing);
             if (d.block.empty()) { ob.u16(0); ob.field("0"); }
             else { ob.fixup(FixupKind::ByteBlock, d.block, l); ob.field("\x03" + d.block + "\x04"); }
@@ -699,13 +703,7 @@ struct TermList {
     }
     void writeInto(Builder& b) {
         const size_t at = b.beginList();
-        const size_t base = b.r.bytes.size();
-        b.raw(scratch.r.bytes);
-        for (Fixup f : scratch.r.fixups) {
-            f.offset += static_cast<uint32_t>(base);
-            b.r.fixups.push_back(f);
-        }
-        b.r.resources.insert(b.r.resources.end(), scratch.r.resources.begin(), scratch.r.resources.end());
+        b.append(scratch.r);
         b.endList(at, count);
         b.field(Join(listing, ";"));
     }
@@ -741,10 +739,7 @@ void ParseRule(Parser& p, int line) {
     });
     if (triggerListing.empty()) throw SourceError(line, "a rule needs a trigger ('when')");
     Builder b(p, kind, id, line);
-    const size_t base = b.r.bytes.size();
-    b.raw(trigger.r.bytes);
-    for (Fixup f : trigger.r.fixups) { f.offset += static_cast<uint32_t>(base); b.r.fixups.push_back(f); }
-    b.r.resources.insert(b.r.resources.end(), trigger.r.resources.begin(), trigger.r.resources.end());
+    b.append(trigger.r);
     b.field(triggerListing);
     b.u16(flags);
     b.field(std::to_string(flags));
@@ -818,10 +813,7 @@ void ParseFont(Parser& p, int line) {
     b.field(std::to_string(flags));
     if (p.format() >= kModelFormat1024) {
         b.u16(static_cast<uint32_t>(valueListing.size()));
-        const size_t base = b.r.bytes.size();
-        b.raw(values.r.bytes);
-        for (Fixup f : values.r.fixups) { f.offset += static_cast<uint32_t>(base); b.r.fixups.push_back(f); }
-        b.r.resources.insert(b.r.resources.end(), values.r.resources.begin(), values.r.resources.end());
+        b.append(values.r);
     }
     b.field(Join(valueListing, ";"));
     p.m->records.push_back(b.done());
@@ -843,10 +835,7 @@ void ParseSettingList(Parser& p, int line, uint16_t kind, uint16_t id) {
     Builder b(p, kind, id, line);
     b.field(b.str(name));
     const size_t at = b.beginList();
-    const size_t base = b.r.bytes.size();
-    b.raw(entries.r.bytes);
-    for (Fixup f : entries.r.fixups) { f.offset += static_cast<uint32_t>(base); b.r.fixups.push_back(f); }
-    b.r.resources.insert(b.r.resources.end(), entries.r.resources.begin(), entries.r.resources.end());
+    b.append(entries.r);
     b.endList(at, static_cast<uint32_t>(l.size()));
     b.field(Join(l, ";"));
     p.m->records.push_back(b.done());
@@ -1155,10 +1144,7 @@ void ParseStatement(Parser& p) {
         b.endList(at, static_cast<uint32_t>(names.size()));
         b.field(Join(nl, ";"));
         at = b.beginList();
-        const size_t base = b.r.bytes.size();
-        b.raw(values.r.bytes);
-        for (Fixup f : values.r.fixups) { f.offset += static_cast<uint32_t>(base); b.r.fixups.push_back(f); }
-        b.r.resources.insert(b.r.resources.end(), values.r.resources.begin(), values.r.resources.end());
+        b.append(values.r);
         b.endList(at, static_cast<uint32_t>(valueListing.size()));
         b.field(Join(valueListing, ";"));
         m.records.push_back(b.done());
