@@ -66,8 +66,8 @@ TEST_F(PrinterDataTest, BlobSizesAtThePieceBoundaries)
     };
     int seed = 0;
     for (const Case& c : cases) {
-        TestPrinter fresh{L"Morva Store Boundary"};
-        ASSERT_TRUE(fresh.ok());
+        ASSERT_TRUE(printer_.ClearPrinterData());
+        TestPrinter& fresh = printer_;
         const std::vector<uint8_t> data = Pattern(c.size, static_cast<uint8_t>(++seed));
         EXPECT_EQ(WriteChunkedPrinterData(fresh.handle(), data.data(), c.size, kStem, kSizeName), c.result) << c.size;
         EXPECT_EQ(ValueExists(fresh.handle(), kSizeName), c.result == 1) << c.size;

@@ -268,7 +268,9 @@ TEST_F(UserStoreTest, PurgeRemovesOnlyKeysMarkedLocalOfPrintersThatAreGone)
 TEST_F(UserStoreTest, PrinterBoundCleanUpFollowsTheKeysMark)
 {
     for (DWORD attributes : {DWORD{PRINTER_ATTRIBUTE_LOCAL}, DWORD{PRINTER_ATTRIBUTE_NETWORK}}) {
-        TestPrinter printer{L"Morva Store Clean Up", attributes};
+        TestPrinter printer{attributes == PRINTER_ATTRIBUTE_LOCAL ? L"Morva Store Clean Up Local"
+                                                                  : L"Morva Store Clean Up Network",
+                            attributes};
         ASSERT_TRUE(printer.ok());
         const uint8_t data[] = {7};
         ASSERT_EQ(WriteUserValue(printer.handle(), kBase, data, 1, REG_BINARY, L"Favorite", L"Data"), 1);

@@ -42,7 +42,7 @@ DeleteDataEx g_realDeleteDataEx = nullptr;
 
 DWORD WINAPI DeletePrinterDataExStandIn(HANDLE printer, LPCWSTR key, LPCWSTR value)
 {
-    const DWORD real = g_realDeleteDataEx ? g_realDeleteDataEx(printer, key, value) : ERROR_CALL_NOT_IMPLEMENTED;
+    const DWORD real = g_realDeleteDataEx ? g_realDeleteDataEx(printer, key, value) : DeletePrinterDataExW(printer, key, value);
     if (real != ERROR_INVALID_PARAMETER && real != ERROR_CALL_NOT_IMPLEMENTED)
         return real;
     DWORD needed = 0;
@@ -85,43 +85,57 @@ bool EnsureTestDriver()
     return AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&info)) || DriverInstalled();
 }
 
-bool RemovePrinterByName(const wchar_t* name)
-{
-    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE printer = nullptr;
-    if (!OpenPrinterW(const_cast<wchar_t*>(name), &printer, &access))
-        return true;
-    const BOOL deleted = DeletePrinter(printer);
-    ClosePrinter(printer);
-    return deleted != FALSE;
-}
-
 TestPrinter::TestPrinter(const wchar_t* name, DWORD attributes) : name_(name)
 {
-    if (!EnsureTestDriver() || !RemovePrinterByName(name))
-        return;
-    PRINTER_INFO_2W info = {};
-    info.pPrinterName = name_.data();
-    info.pPortName = const_cast<wchar_t*>(L"FILE:");
-    info.pDriverName = const_cast<wchar_t*>(kTestDriverName);
-    info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-    info.pDatatype = const_cast<wchar_t*>(L"RAW");
-    info.Attributes = attributes;
-    HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-    if (!added)
-        return;
-    ClosePrinter(added);
     PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(name_.data(), &handle_, &access))
+    if (!OpenPrinterW(name_.data(), &handle_, &access)) {
         handle_ = nullptr;
+        if (!EnsureTestDriver())
+            return;
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = name_.data();
+        info.pPortName = const_cast<wchar_t*>(L"FILE:");
+        info.pDriverName = const_cast<wchar_t*>(kTestDriverName);
+        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+        info.pDatatype = const_cast<wchar_t*>(L"RAW");
+        info.Attributes = attributes;
+        HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+        if (!added)
+            return;
+        ClosePrinter(added);
+        if (!OpenPrinterW(name_.data(), &handle_, &access)) {
+            handle_ = nullptr;
+            return;
+        }
+    }
+    if (!ClearPrinterData()) {
+        ClosePrinter(handle_);
+        handle_ = nullptr;
+    }
 }
 
 TestPrinter::~TestPrinter()
 {
-    if (handle_) {
-        DeletePrinter(handle_);
+    if (handle_)
         ClosePrinter(handle_);
-    }
+}
+
+bool TestPrinter::ClearPrinterData()
+{
+    constexpr wchar_t kKey[] = L"PrinterDriverData";
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrinterDataExW(handle_, kKey, nullptr, 0, &needed, &count);
+    if (needed == 0)
+        return true;
+    std::vector<BYTE> buffer(needed);
+    if (EnumPrinterDataExW(handle_, kKey, buffer.data(), needed, &needed, &count) != ERROR_SUCCESS)
+        return false;
+    const auto* values = reinterpret_cast<const PRINTER_ENUM_VALUESW*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (DeletePrinterDataExStandIn(handle_, kKey, values[i].pValueName) != ERROR_SUCCESS)
+            return false;
+    return true;
 }
 
 void InstallPrinterDataDeleteStandIn()

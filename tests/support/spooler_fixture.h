@@ -13,8 +13,11 @@ constexpr wchar_t kTestDriverName[] = L"Morva Test Driver";
 // Adds the test driver entry once (placeholder files in the driver directory).
 bool EnsureTestDriver();
 
-// Creates the printer anew (an older one of the same name is deleted first),
-// opens it with full access and deletes it again at the end of the scope.
+// Opens the printer of that name with full access, adding it when it is not
+// there yet, and deletes all its printer data so that each test starts from a
+// printer without any. The printer stays in the prefix: adding and deleting
+// printers while other test programs enumerate them makes the wine spooler's
+// answers unreliable. `attributes` apply when the printer is added.
 class TestPrinter {
 public:
     explicit TestPrinter(const wchar_t* name, DWORD attributes = PRINTER_ATTRIBUTE_LOCAL);
@@ -26,13 +29,13 @@ public:
     const std::wstring& name() const { return name_; }
     bool ok() const { return handle_ != nullptr; }
 
+    // Deletes every value of the printer's driver data. True when none is left.
+    bool ClearPrinterData();
+
 private:
     std::wstring name_;
     HANDLE handle_ = nullptr;
 };
-
-// Deletes a printer of that name if there is one; true when none is left.
-bool RemovePrinterByName(const wchar_t* name);
 
 // Wine carries DeletePrinterDataExW out as a stub that deletes nothing. This puts
 // a stand-in into the program's import table that calls the real function and,
