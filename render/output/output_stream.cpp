@@ -127,6 +127,8 @@ int OpenStreamOnSpoolHandle(OutputStream* stream, HANDLE spooler)
 {
     if (stream == nullptr)
         return -1;
+    // A file left from an earlier use of the stream is deleted, not forgotten.
+    CloseTempChannel(&stream->temp);
     InitTempChannel(&stream->temp, true, stream->resources);
     if (spooler == nullptr)
         return -1;

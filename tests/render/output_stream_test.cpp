@@ -365,6 +365,17 @@ TEST(OutputStream, RecordingModeAppendsToTheTemporaryChannel)
     EXPECT_EQ(back, expected);
 }
 
+TEST(OutputStream, ReopeningDeletesAnEarlierTemporaryFile)
+{
+    StreamHolder h;
+    ASSERT_EQ(CreateTempChannelFile(&h.s->temp), 0);
+    const std::wstring name = h.s->temp.name;
+    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, reinterpret_cast<HANDLE>(1)), 0);
+    EXPECT_EQ(GetFileAttributesW(name.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetTempChannelState(&h.s->temp), -1);
+    CloseOutputStream(h.s);
+}
+
 TEST(GrowableTable, IndexBoundaryAndGrowth)
 {
     GrowableTable t;
