@@ -1,10 +1,13 @@
 #include "common/store/pair_list.h"
 
 #include "common/system/global_block.h"
+#include "common/model/model_data.h"
+#include "common/model/model_section.h"
 #include "common/store/printer_data.h"
 
 #include <cstring>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -139,4 +142,59 @@ int StoreFontSubstitutionTable(HANDLE printer, const wchar_t* list, uint32_t byt
 {
     const uint32_t size = PairListSize(list, bytes);
     return size != 0 && WritePrinterDataTable(printer, list, size, kFontSubstitutionTable);
+}
+
+wchar_t* BuildFontSubstitutionList(ModelDataRecord* main, ModelDataRecord* linked, uint32_t* bytes)
+{
+    if (bytes)
+        *bytes = 0;
+    if (!main)
+        return nullptr;
+    std::vector<wchar_t> list;
+    for (uint16_t position = 1;; ++position) {
+        ModelSection* section = nullptr;
+        const uint16_t status = LoadModelTable(false, main, linked, kKindFont, position, &section);
+        if (status == kModelAbsent)
+            break;
+        const FontSection* font = status == kModelOk ? AsFont(section) : nullptr;
+        if (!font) {
+            FreeModelSection(&section, kKindFont);
+            return nullptr;
+        }
+        for (const std::wstring& listed : font->names1) {
+            if (listed.empty())
+                break;  // an empty name would end the list early
+            list.insert(list.end(), listed.begin(), listed.end());
+            list.push_back(L'\0');
+            list.insert(list.end(), font->name.begin(), font->name.end());
+            list.push_back(L'\0');
+        }
+        FreeModelSection(&section, kKindFont);
+    }
+    list.push_back(L'\0');
+    const uint32_t size = static_cast<uint32_t>(list.size() * sizeof(wchar_t));
+    GlobalBlockPtr<uint8_t> block = AllocGlobalBlock<uint8_t>(size);
+    if (!block)
+        return nullptr;
+    std::memcpy(block.get(), list.data(), size);
+    if (bytes)
+        *bytes = size;
+    return reinterpret_cast<wchar_t*>(block.release());
+}
+
+wchar_t* GetFontSubstitutionTable(HANDLE printer, ModelDataRecord* main, ModelDataRecord* linked, uint32_t* bytes)
+{
+    if (wchar_t* stored = ReadFontSubstitutionTable(printer, bytes))
+        return stored;
+    return BuildFontSubstitutionList(main, linked, bytes);
+}
+
+int GetOrBuildFontSubstitutionTable(HANDLE printer, ModelDataRecord* main, ModelDataRecord* linked)
+{
+    uint32_t size = 0;
+    if (ReadPrinterDataTable(printer, kFontSubstitutionTable, nullptr, &size))
+        return 1;
+    uint32_t bytes = 0;
+    GlobalBlockPtr<wchar_t> built(BuildFontSubstitutionList(main, linked, &bytes));
+    return built && StoreFontSubstitutionTable(printer, built.get(), bytes);
 }

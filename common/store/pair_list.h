@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+struct ModelDataRecord;
+
 // A key and its value with both terminators hold at most this many characters.
 constexpr uint32_t kPairListMaxPairChars = 112;
 
@@ -29,3 +31,16 @@ wchar_t* SetPairListValue(const wchar_t* list, uint32_t bytes, const wchar_t* ke
 // is missing or not a well-formed list. Store: 1 ok.
 wchar_t* ReadFontSubstitutionTable(HANDLE printer, uint32_t* bytes);
 int StoreFontSubstitutionTable(HANDLE printer, const wchar_t* list, uint32_t bytes);
+
+// The list the model gives: for each font section (model table kind 11) in
+// order, the pair (listed name, the section's own name) for each name of its
+// first name list. A new block (the caller frees) and its size; null on any
+// failure of the model reader or memory.
+wchar_t* BuildFontSubstitutionList(ModelDataRecord* main, ModelDataRecord* linked, uint32_t* bytes);
+
+// Table 0 from printer data; when absent, the list built from the model. The
+// caller frees the block.
+wchar_t* GetFontSubstitutionTable(HANDLE printer, ModelDataRecord* main, ModelDataRecord* linked, uint32_t* bytes);
+
+// 1 when table 0 exists, or was built from the model and stored now.
+int GetOrBuildFontSubstitutionTable(HANDLE printer, ModelDataRecord* main, ModelDataRecord* linked);

@@ -1,5 +1,6 @@
 #include "common/store/pair_list.h"
 
+#include "common/model/model_data.h"
 #include "common/system/global_block.h"
 #include "tests/support/spooler_fixture.h"
 
@@ -101,6 +102,72 @@ TEST(PairList, FontSubstitutionTableInPrinterData)
     ASSERT_EQ(StoreFontSubstitutionTable(printer.handle(), list.data(), Bytes(list)), 1);
     EXPECT_EQ(Owned(ReadFontSubstitutionTable(printer.handle(), &bytes), bytes), list);
     EXPECT_EQ(StoreFontSubstitutionTable(printer.handle(), list.data(), Bytes(list) - 2), 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring ModelPath(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (wchar_t* cut = wcsrchr(path, L'\\'))
+        cut[1] = L'\0';
+    return std::wstring(path) + name;
+}
+
+struct Model {
+    ModelDataRecord main{};
+    ModelDataRecord linked{};
+    uint16_t status;
+    explicit Model(const wchar_t* name) : status(LoadModelDataFile(ModelPath(name).c_str(), &main, &linked)) {}
+    ~Model()
+    {
+        if (status == kModelOk)
+            CloseModelData(&main, &linked);
+    }
+};
+
+TEST(FontSubstitution, ListFromTheModelsFontSections)
+{
+    struct Case {
+        const wchar_t* model;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {L"M2200.DDD", List(L"Arial|Morva Sans|")},
+        {L"C4530.DDD", List(L"Arial|Morva Sans|Helvetica|Morva Sans|Segoe UI|Morva Sans|Times New Roman|Morva Serif|"
+                            L"Georgia|Morva Serif|Courier New|Morva Mono|")},
+    };
+    for (const Case& c : cases) {
+        Model model(c.model);
+        ASSERT_EQ(model.status, kModelOk);
+        uint32_t bytes = 0;
+        EXPECT_EQ(Owned(BuildFontSubstitutionList(&model.main, &model.linked, &bytes), bytes), c.expected);
+    }
+    uint32_t bytes = 0;
+    EXPECT_EQ(BuildFontSubstitutionList(nullptr, nullptr, &bytes), nullptr);
+}
+
+TEST(FontSubstitution, TableIsBuiltOnceAndThenRead)
+{
+    InstallPrinterDataDeleteStandIn();
+    TestPrinter printer{L"Morva Store Pair List"};
+    ASSERT_TRUE(printer.ok());
+    Model model(L"M2200.DDD");
+    ASSERT_EQ(model.status, kModelOk);
+    uint32_t bytes = 0;
+    EXPECT_EQ(Owned(GetFontSubstitutionTable(printer.handle(), &model.main, &model.linked, &bytes), bytes),
+              List(L"Arial|Morva Sans|"));
+    EXPECT_EQ(ReadFontSubstitutionTable(printer.handle(), &bytes), nullptr);  // not stored by the read
+    ASSERT_EQ(GetOrBuildFontSubstitutionTable(printer.handle(), &model.main, &model.linked), 1);
+    EXPECT_EQ(Owned(ReadFontSubstitutionTable(printer.handle(), &bytes), bytes), List(L"Arial|Morva Sans|"));
+    // An existing table is kept as it is.
+    const std::wstring mine = List(L"A|B|");
+    ASSERT_EQ(StoreFontSubstitutionTable(printer.handle(), mine.data(), Bytes(mine)), 1);
+    ASSERT_EQ(GetOrBuildFontSubstitutionTable(printer.handle(), &model.main, &model.linked), 1);
+    EXPECT_EQ(Owned(GetFontSubstitutionTable(printer.handle(), &model.main, &model.linked, &bytes), bytes), mine);
 }
 
 }  // namespace
