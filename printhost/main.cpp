@@ -1,6 +1,8 @@
 // printhost: installs driver packages into wine's spooler and prints
 // documents through a driver as Windows' GDI and spooler would.
 #include "printhost/install.h"
+#include "printhost/print_job.h"
+#include "printhost/sample_pages.h"
 
 #include <windows.h>
 
@@ -11,8 +13,7 @@
 
 namespace {
 
-// Exit codes: one per kind of failure, so that scripts can tell them apart.
-enum ExitCode { kOk = 0, kUsage = 1, kMissingFile = 2, kBadMetafile = 3, kDriverFailed = 4, kSpoolerFailed = 5 };
+using namespace printhost;
 
 void Usage()
 {
@@ -20,7 +21,8 @@ void Usage()
         L"usage:\n"
         L"  printhost install DRIVER DIR GRAPHICS.DLL INTERFACE.DLL [--data FILE] [--file FILE]... [--printer NAME]\n"
         L"  printhost remove DRIVER [--printer NAME]\n"
-        L"  printhost list\n");
+        L"  printhost list\n"
+        L"  printhost print PRINTER JOBFILE [--devmode FILE] [--name DOCUMENT] [--samples] [PAGE.emf]...\n");
 }
 
 int Fail(int code, const std::wstring& message)
@@ -74,6 +76,38 @@ int List()
     return kOk;
 }
 
+int Print(const std::vector<std::wstring>& args)
+{
+    if (args.size() < 2) { Usage(); return kUsage; }
+    PrintRequest request;
+    request.printer = args[0];
+    request.outputFile = args[1];
+    std::vector<PageDrawer> pages;
+    std::vector<HENHMETAFILE> metafiles;
+    int code = kOk;
+    std::wstring error;
+    for (size_t i = 2; i < args.size() && code == kOk; ++i) {
+        if (args[i] == L"--samples") {
+            for (PageDrawer& p : SamplePages()) pages.push_back(std::move(p));
+        } else if ((args[i] == L"--devmode" || args[i] == L"--name") && i + 1 < args.size()) {
+            if (args[i] == L"--name") request.documentName = args[++i];
+            else if (!LoadDevmodeFile(args[++i], &request.devmode, &code, &error)) break;
+        } else if (args[i].rfind(L"--", 0) == 0) {
+            Usage();
+            return kUsage;
+        } else if (HENHMETAFILE emf = LoadMetafile(args[i], &code, &error)) {
+            metafiles.push_back(emf);
+            pages.push_back(MetafilePage(emf));
+        }
+    }
+    if (code == kOk && pages.empty()) { Usage(); return kUsage; }
+    if (code == kOk) code = PrintDocument(request, pages, &error);
+    for (HENHMETAFILE emf : metafiles) DeleteEnhMetaFile(emf);
+    if (code != kOk) return Fail(code, error);
+    std::fwprintf(stdout, L"printed %zu page(s) to %ls\n", pages.size(), request.outputFile.c_str());
+    return kOk;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -84,6 +118,7 @@ int wmain(int argc, wchar_t** argv)
     if (command == L"install") return Install(args);
     if (command == L"remove") return Remove(args);
     if (command == L"list") return List();
+    if (command == L"print") return Print(args);
     Usage();
     return kUsage;
 }

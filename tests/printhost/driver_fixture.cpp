@@ -50,6 +50,9 @@ std::string ReadTextFile(const std::wstring& path)
 InstalledPrinter::InstalledPrinter(const printhost::DriverPackage& package, const std::wstring& printerBaseName)
     : printerName_(UniqueName(printerBaseName)), driverName_(package.driverName)
 {
+    // A test program that crashed may have left a printer of the same name behind.
+    std::wstring leftover;
+    printhost::RemovePrinter(printerName_, &leftover);
     driverInstalled_ = printhost::InstallDriverPackage(package, &error_);
     if (!driverInstalled_) return;
     printerAdded_ = printhost::AddFilePortPrinter(printerName_, driverName_, &error_);

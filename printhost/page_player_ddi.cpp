@@ -1,0 +1,583 @@
+// Drawing records of a page turned into DDI calls with engine objects built
+// from the playback DC's state.
+#include "printhost/driver_table.h"
+#include "printhost/page_player_state.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace printhost {
+
+XFORM DeviceTransform(HDC dc)
+{
+    XFORM w{1, 0, 0, 1, 0, 0};
+    GetWorldTransform(dc, &w);
+    SIZE we{1, 1}, ve{1, 1};
+    POINT wo{}, vo{};
+    GetWindowExtEx(dc, &we);
+    GetViewportExtEx(dc, &ve);
+    GetWindowOrgEx(dc, &wo);
+    GetViewportOrgEx(dc, &vo);
+    const double sx = we.cx ? double(ve.cx) / we.cx : 1, sy = we.cy ? double(ve.cy) / we.cy : 1;
+    XFORM m;
+    m.eM11 = FLOAT(w.eM11 * sx);
+    m.eM12 = FLOAT(w.eM12 * sy);
+    m.eM21 = FLOAT(w.eM21 * sx);
+    m.eM22 = FLOAT(w.eM22 * sy);
+    m.eDx = FLOAT((w.eDx - wo.x) * sx + vo.x);
+    m.eDy = FLOAT((w.eDy - wo.y) * sy + vo.y);
+    return m;
+}
+
+POINT ToDevice(const XFORM& m, double x, double y)
+{
+    return POINT{LONG(std::lround(x * m.eM11 + y * m.eM21 + m.eDx)), LONG(std::lround(x * m.eM12 + y * m.eM22 + m.eDy))};
+}
+
+namespace {
+
+template <typename F>
+F Ddi(PlayState& s, ULONG index) { return DriverFunction<F>(*s.device->driver, index); }
+
+bool Hooked(PlayState& s, FLONG hook) { return (s.device->hooks & hook) != 0; }
+
+RECTL Ordered(POINT a, POINT b)
+{
+    return RECTL{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+bool Inside(const RECTL& r, const RECTL& outer)
+{
+    return r.left >= outer.left && r.top >= outer.top && r.right <= outer.right && r.bottom <= outer.bottom;
+}
+
+// The clip of a drawing call: the DC's clip and meta regions, an extra
+// rectangle (text clipping), and the surface; trivial when nothing cuts the
+// drawing's bounds.
+std::unique_ptr<HostClip> ClipFor(PlayState& s, const RECTL& bounds, const RECTL* extra)
+{
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    HRGN other = CreateRectRgn(0, 0, 0, 0);
+    bool clipped = GetClipRgn(s.dc, clip) == 1;
+    if (GetMetaRgn(s.dc, other) == 1 && !(clipped && CombineRgn(clip, clip, other, RGN_AND) != ERROR)) {
+        CombineRgn(clip, other, nullptr, RGN_COPY);
+        clipped = true;
+    }
+    if (extra) {
+        SetRectRgn(other, extra->left, extra->top, extra->right, extra->bottom);
+        CombineRgn(clip, clipped ? clip : other, other, clipped ? RGN_AND : RGN_COPY);
+        clipped = true;
+    }
+    std::vector<RECTL> rects;
+    if (clipped) {
+        const DWORD size = GetRegionData(clip, 0, nullptr);
+        std::vector<BYTE> data(size);
+        if (size && GetRegionData(clip, size, reinterpret_cast<RGNDATA*>(data.data())) == size) {
+            const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
+            const auto* r = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
+            for (DWORD i = 0; i < header->nCount; ++i) rects.push_back(RECTL{r[i].left, r[i].top, r[i].right, r[i].bottom});
+        }
+    }
+    DeleteObject(clip);
+    DeleteObject(other);
+    if (!clipped && !Inside(bounds, s.surfaceRect)) {
+        clipped = true;
+        rects.push_back(s.surfaceRect);
+    }
+    return MakeClip(clipped, std::move(rects), s.surfaceRect);
+}
+
+ULONG BitmapFormat(WORD bitCount)
+{
+    switch (bitCount) {
+    case 1: return BMF_1BPP;
+    case 4: return BMF_4BPP;
+    case 8: return BMF_8BPP;
+    case 16: return BMF_16BPP;
+    case 24: return BMF_24BPP;
+    case 32: return BMF_32BPP;
+    default: return 0;
+    }
+}
+
+// A DIB as an engine bitmap with the translation of its colours to the device.
+struct DibSurface {
+    HostSurface* surface = nullptr;
+    std::unique_ptr<HostXlate> xlate;
+    bool bottomUp = false;
+};
+
+void ReleaseDib(DibSurface& d)
+{
+    DeleteHostSurface(d.surface);
+    d.surface = nullptr;
+    ReleaseXlate(d.xlate);
+}
+
+bool MakeDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* bits, size_t bitsSize, bool palette,
+             const std::vector<COLORREF>& forcedColours, DibSurface* out)
+{
+    if (infoSize < sizeof(BITMAPINFOHEADER)) return false;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    const ULONG format = BitmapFormat(h.biBitCount);
+    if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > infoSize || format == 0 || h.biPlanes != 1) return false;
+    if (h.biWidth <= 0 || h.biWidth > 65536 || h.biHeight == 0 || std::abs(h.biHeight) > 65536) return false;
+    if (h.biCompression != BI_RGB && !(h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)))
+        return false;
+    const LONG height = std::abs(h.biHeight);
+    const size_t stride = BitmapStride(format, h.biWidth);
+    if (stride * size_t(height) > bitsSize) return false;
+    const DWORD colours = h.biBitCount <= 8 ? (h.biClrUsed ? std::min<DWORD>(h.biClrUsed, 1u << h.biBitCount)
+                                                           : 1u << h.biBitCount) : 0;
+    std::vector<ULONG> table;
+    if (!forcedColours.empty()) {
+        table.assign(forcedColours.begin(), forcedColours.end());
+    } else if (colours) {
+        if (!palette) {
+            const size_t tableAt = h.biSize;
+            if (tableAt + size_t(colours) * sizeof(RGBQUAD) > infoSize) return false;
+            const auto* q = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(info) + tableAt);
+            for (DWORD i = 0; i < colours; ++i) table.push_back(RGB(q[i].rgbRed, q[i].rgbGreen, q[i].rgbBlue));
+        } else {
+            // Palette indices have no palette on a printer DC; they are taken as greys.
+            for (DWORD i = 0; i < colours; ++i) table.push_back(RGB(i * 255 / std::max<DWORD>(colours - 1, 1), i * 255 / std::max<DWORD>(colours - 1, 1), i * 255 / std::max<DWORD>(colours - 1, 1)));
+        }
+    }
+    out->bottomUp = h.biHeight > 0;
+    out->surface = CreateHostBitmap(SIZEL{h.biWidth, height}, format, !out->bottomUp, bits, LONG(stride));
+    if (!out->surface) return false;
+    const ULONG mode = h.biBitCount == 16 ? PAL_BITFIELDS : PAL_BGR;
+    out->xlate = MakeXlate(mode, std::move(table), *s.device);
+    return true;
+}
+
+void ReleaseBrush(std::unique_ptr<HostBrush>& b)
+{
+    if (!b) return;
+    LiveBrushes().Remove(b.get());
+    if (b->patternOwned) DeleteHostSurface(b->pattern);
+    ReleaseXlate(b->ownedXlate);
+    b.reset();
+}
+
+std::unique_ptr<HostBrush> NewBrush(PlayState& s)
+{
+    auto b = std::make_unique<HostBrush>();
+    b->device = s.device;
+    b->target = s.surface;
+    LiveBrushes().Add(b.get());
+    return b;
+}
+
+std::unique_ptr<HostBrush> SolidBrush(PlayState& s, COLORREF rgb)
+{
+    auto b = NewBrush(s);
+    ULONG mode;
+    std::vector<ULONG> colours;
+    DevicePalette(*s.device, &mode, &colours);
+    b->rgb = rgb & 0xFFFFFF;
+    b->bo.iSolidColor = RgbToDevice(mode, colours, b->rgb);
+    return b;
+}
+
+// Hatch patterns, 8 x 8 pixels, one byte a row; a 0 bit draws the hatch colour.
+constexpr BYTE kHatches[HS_DDI_MAX][8] = {
+    {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00},   // HS_HORIZONTAL
+    {0xFE, 0xFE, 0xFE, 0xFE, 0xFE, 0xFE, 0xFE, 0xFE},   // HS_VERTICAL
+    {0x7F, 0xBF, 0xDF, 0xEF, 0xF7, 0xFB, 0xFD, 0xFE},   // HS_FDIAGONAL
+    {0xFE, 0xFD, 0xFB, 0xF7, 0xEF, 0xDF, 0xBF, 0x7F},   // HS_BDIAGONAL
+    {0xFE, 0xFE, 0xFE, 0xFE, 0xFE, 0xFE, 0xFE, 0x00},   // HS_CROSS
+    {0x7E, 0xBD, 0xDB, 0xE7, 0xE7, 0xDB, 0xBD, 0x7E},   // HS_DIAGCROSS
+};
+
+std::unique_ptr<HostBrush> BrushFor(PlayState& s, HBRUSH handle)
+{
+    if (!handle) return nullptr;
+    auto pattern = s.patterns.find(handle);
+    if (pattern != s.patterns.end()) {
+        const PatternBits& p = pattern->second;
+        std::vector<COLORREF> forced;
+        if (p.mono) forced = {GetTextColor(s.dc), GetBkColor(s.dc)};
+        DibSurface dib;
+        if (!MakeDib(s, reinterpret_cast<const BITMAPINFO*>(p.info.data()), p.info.size(), p.bits.data(), p.bits.size(),
+                     false, forced, &dib))
+            return SolidBrush(s, 0);
+        auto b = NewBrush(s);
+        b->bo.iSolidColor = 0xFFFFFFFF;
+        b->pattern = dib.surface;
+        b->patternOwned = true;
+        b->ownedXlate = std::move(dib.xlate);
+        b->patternXlate = b->ownedXlate.get();
+        b->hatch = HS_DDI_MAX;
+        return b;
+    }
+    LOGBRUSH lb{};
+    if (!GetObjectW(handle, sizeof(lb), &lb) || lb.lbStyle == BS_NULL) return nullptr;
+    if (lb.lbStyle != BS_HATCHED || lb.lbHatch >= HS_DDI_MAX) return SolidBrush(s, lb.lbColor);
+    auto b = NewBrush(s);
+    b->bo.iSolidColor = 0xFFFFFFFF;
+    b->rgb = lb.lbColor & 0xFFFFFF;
+    b->hatch = ULONG(lb.lbHatch);
+    BYTE rows[8 * 4] = {};
+    for (int y = 0; y < 8; ++y) rows[y * 4] = kHatches[b->hatch][y];
+    b->pattern = CreateHostBitmap(SIZEL{8, 8}, BMF_1BPP, true, rows, 4);
+    b->patternOwned = true;
+    // Index 0 is the hatch colour, 1 the background (transparent or not is the mix's business).
+    b->ownedXlate = MakeXlate(PAL_INDEXED, {lb.lbColor & 0xFFFFFF, GetBkColor(s.dc) & 0xFFFFFF}, *s.device);
+    b->patternXlate = b->ownedXlate.get();
+    return b;
+}
+
+struct LineInfo {
+    LINEATTRS attrs{};
+    std::vector<FLOAT_LONG> style;
+    COLORREF colour = 0;
+    bool none = false;
+};
+
+LineInfo LineFor(PlayState& s, const XFORM& m)
+{
+    LineInfo info;
+    HGDIOBJ pen = GetCurrentObject(s.dc, OBJ_PEN);
+    DWORD style = PS_SOLID, width = 0;
+    bool geometric = false;
+    std::vector<DWORD> userStyle;
+    if (GetObjectW(pen, 0, nullptr) == sizeof(LOGPEN)) {
+        LOGPEN lp{};
+        GetObjectW(pen, sizeof(lp), &lp);
+        style = lp.lopnStyle;
+        width = DWORD(lp.lopnWidth.x);
+        info.colour = lp.lopnColor;
+    } else {
+        std::vector<BYTE> buffer(size_t(std::max(GetObjectW(pen, 0, nullptr), int(sizeof(EXTLOGPEN)))));
+        GetObjectW(pen, int(buffer.size()), buffer.data());
+        const auto* e = reinterpret_cast<const EXTLOGPEN*>(buffer.data());
+        style = e->elpPenStyle;
+        width = e->elpWidth;
+        info.colour = e->elpColor;
+        geometric = (style & PS_TYPE_MASK) == PS_GEOMETRIC;
+        userStyle.assign(e->elpStyleEntry, e->elpStyleEntry + e->elpNumEntries);
+    }
+    const DWORD kind = style & PS_STYLE_MASK;
+    if (kind == PS_NULL) {
+        info.none = true;
+        return info;
+    }
+    const double scale = std::sqrt(std::fabs(double(m.eM11) * m.eM22 - double(m.eM12) * m.eM21));
+    // Old-style pens wider than one device pixel are geometric, as in GDI.
+    geometric = geometric || width * scale > 1.0;
+    LINEATTRS& la = info.attrs;
+    if (geometric) {
+        la.fl = LA_GEOMETRIC;
+        const DWORD join = style & PS_JOIN_MASK, cap = style & PS_ENDCAP_MASK;
+        la.iJoin = join == PS_JOIN_BEVEL ? JOIN_BEVEL : join == PS_JOIN_MITER ? JOIN_MITER : JOIN_ROUND;
+        la.iEndCap = cap == PS_ENDCAP_SQUARE ? ENDCAP_SQUARE : cap == PS_ENDCAP_FLAT ? ENDCAP_BUTT : ENDCAP_ROUND;
+        la.elWidth.e = FLOATL(width);
+        FLOAT miter = 10;
+        GetMiterLimit(s.dc, &miter);
+        la.eMiterLimit = miter;
+        const double w = std::max<DWORD>(width, 1);
+        std::vector<double> lengths;
+        switch (kind) {
+        case PS_DASH: lengths = {3 * w, w}; break;
+        case PS_DOT: lengths = {w, w}; break;
+        case PS_DASHDOT: lengths = {3 * w, w, w, w}; break;
+        case PS_DASHDOTDOT: lengths = {3 * w, w, w, w, w, w}; break;
+        case PS_USERSTYLE: for (DWORD v : userStyle) lengths.push_back(v); break;
+        default: break;
+        }
+        for (double v : lengths) { FLOAT_LONG f; f.e = FLOATL(v); info.style.push_back(f); }
+    } else {
+        la.fl = kind == PS_ALTERNATE ? LA_ALTERNATE : 0;
+        la.iJoin = JOIN_ROUND;
+        la.iEndCap = ENDCAP_ROUND;
+        la.elWidth.l = 1;
+        // Cosmetic styles in style steps.
+        std::vector<LONG> lengths;
+        switch (kind) {
+        case PS_DASH: lengths = {6, 2}; break;
+        case PS_DOT: lengths = {1, 1}; break;
+        case PS_DASHDOT: lengths = {6, 2, 1, 2}; break;
+        case PS_DASHDOTDOT: lengths = {6, 2, 1, 2, 1, 2}; break;
+        case PS_USERSTYLE: for (DWORD v : userStyle) lengths.push_back(LONG(v)); break;
+        default: break;
+        }
+        for (LONG v : lengths) { FLOAT_LONG f; f.l = v; info.style.push_back(f); }
+    }
+    if (!info.style.empty()) la.fl |= LA_STYLED;
+    la.cstyle = ULONG(info.style.size());
+    la.pstyle = info.style.empty() ? nullptr : info.style.data();
+    return info;
+}
+
+MIX Mix(PlayState& s)
+{
+    const MIX rop2 = MIX(GetROP2(s.dc));
+    return rop2 | (rop2 << 8);
+}
+
+} // namespace
+
+void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse)
+{
+    // The path is kept in device pixels; read it back with an identity mapping.
+    SaveDC(s.dc);
+    SetMapMode(s.dc, MM_TEXT);
+    SetWindowOrgEx(s.dc, 0, 0, nullptr);
+    SetViewportOrgEx(s.dc, 0, 0, nullptr);
+    ModifyWorldTransform(s.dc, nullptr, MWT_IDENTITY);
+    const int count = GetPath(s.dc, nullptr, nullptr, 0);
+    std::vector<POINT> points(size_t(std::max(count, 0)));
+    std::vector<BYTE> types(points.size());
+    const int got = count > 0 ? GetPath(s.dc, points.data(), types.data(), count) : 0;
+    RestoreDC(s.dc, -1);
+    if (got <= 0) return;
+
+    const XFORM m = DeviceTransform(s.dc);
+    LineInfo line = LineFor(s, m);
+    std::unique_ptr<HostBrush> fill = kind == PaintKind::Stroke ? nullptr
+                                      : BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)));
+    const bool stroke = kind != PaintKind::Fill && !line.none;
+    if (!stroke && !fill) return;
+    std::unique_ptr<HostBrush> strokeBrush = stroke ? SolidBrush(s, line.colour) : nullptr;
+
+    HostPath* path = MakePathFromGdi(points.data(), types.data(), got, ellipse);
+    RECTFX b{};
+    b.xLeft = b.yTop = LONG_MAX;
+    b.xRight = b.yBottom = LONG_MIN;
+    for (int i = 0; i < got; ++i) {
+        b.xLeft = std::min(b.xLeft, points[i].x);
+        b.yTop = std::min(b.yTop, points[i].y);
+        b.xRight = std::max(b.xRight, points[i].x + 1);
+        b.yBottom = std::max(b.yBottom, points[i].y + 1);
+    }
+    std::unique_ptr<HostClip> clip = ClipFor(s, RECTL{b.xLeft, b.yTop, b.xRight, b.yBottom}, nullptr);
+    std::unique_ptr<HostXform> xform = MakeXform(m.eM11, m.eM12, m.eM21, m.eM22, m.eDx, m.eDy);
+    const FLONG fillMode = GetPolyFillMode(s.dc) == WINDING ? FP_WINDINGMODE : FP_ALTERNATEMODE;
+    const MIX mix = Mix(s);
+    BOOL done = TRUE;
+    if (stroke && fill && Hooked(s, HOOK_STROKEANDFILLPATH)) {
+        if (auto f = Ddi<PFN_DrvStrokeAndFillPath>(s, INDEX_DrvStrokeAndFillPath))
+            done = f(s.surface, &path->po, &clip->co, &xform->xo, &strokeBrush->bo, &line.attrs, &fill->bo,
+                     &s.brushOrigin, mix, fillMode);
+    } else {
+        if (fill && Hooked(s, HOOK_FILLPATH))
+            if (auto f = Ddi<PFN_DrvFillPath>(s, INDEX_DrvFillPath))
+                done = f(s.surface, &path->po, &clip->co, &fill->bo, &s.brushOrigin, mix, fillMode) && done;
+        if (stroke && Hooked(s, HOOK_STROKEPATH))
+            if (auto f = Ddi<PFN_DrvStrokePath>(s, INDEX_DrvStrokePath))
+                done = f(s.surface, &path->po, &clip->co, &xform->xo, &strokeBrush->bo, &s.brushOrigin, &line.attrs,
+                         mix) && done;
+    }
+    if (!done) s.Fail(L"the graphics driver failed a path");
+    ReleasePath(path);
+    ReleaseClip(clip);
+    ReleaseXform(xform);
+    ReleaseBrush(fill);
+    ReleaseBrush(strokeBrush);
+}
+
+void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& text, const INT* dx, size_t dxCount)
+{
+    if (!Hooked(s, HOOK_TEXTOUT)) return;
+    auto textOut = Ddi<PFN_DrvTextOut>(s, INDEX_DrvTextOut);
+    if (!textOut) return;
+    const EMRTEXT& t = record.emrtext;
+    const XFORM m = DeviceTransform(s.dc);
+    LOGFONTW lf{};
+    GetObjectW(GetCurrentObject(s.dc, OBJ_FONT), sizeof(lf), &lf);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(s.dc, &tm);
+
+    // The font at its device size.
+    const double yScale = std::hypot(double(m.eM21), double(m.eM22));
+    const double xScale = std::hypot(double(m.eM11), double(m.eM12));
+    LOGFONTW device = lf;
+    device.lfHeight = LONG(std::lround(lf.lfHeight * yScale));
+    device.lfWidth = LONG(std::lround(lf.lfWidth * xScale));
+    std::wstring key(reinterpret_cast<const wchar_t*>(&device), sizeof(device) / sizeof(wchar_t));
+    auto& font = s.fonts[key];
+    if (!font) font = MakeEngineFont(s.device, device, m);
+    if (!font) {
+        s.Fail(L"a font of the page cannot be realised");
+        return;
+    }
+
+    // Glyph origins along the baseline in logical units, then to the device.
+    const bool glyphIndex = (t.fOptions & ETO_GLYPH_INDEX) != 0;
+    const std::vector<HGLYPH> handles = GlyphHandles(*font, text, glyphIndex);
+    std::vector<double> advance(text.size(), 0);
+    const bool pairs = (t.fOptions & ETO_PDY) != 0;
+    std::vector<double> rise(text.size(), 0);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (dx && (pairs ? 2 * i + 1 < dxCount : i < dxCount)) {
+            advance[i] = pairs ? dx[2 * i] : dx[i];
+            if (pairs) rise[i] = dx[2 * i + 1];
+        } else {
+            SIZE size{};
+            GetTextExtentPoint32W(s.dc, &text[i], 1, &size);
+            advance[i] = size.cx;
+        }
+    }
+    double total = 0;
+    for (double a : advance) total += a;
+    const double angle = lf.lfEscapement / 10.0 * 3.14159265358979323846 / 180.0;
+    const double ux = std::cos(angle), uy = -std::sin(angle);   // along the baseline
+    const double vx = std::sin(angle), vy = std::cos(angle);    // down, across it
+    const UINT align = GetTextAlign(s.dc);
+    double ox = t.ptlReference.x, oy = t.ptlReference.y;
+    if (align & TA_UPDATECP) {
+        POINT cp{};
+        GetCurrentPositionEx(s.dc, &cp);
+        ox = cp.x;
+        oy = cp.y;
+    }
+    const double shift = (align & TA_CENTER) == TA_CENTER ? -total / 2 : (align & TA_RIGHT) ? -total : 0;
+    const double drop = (align & TA_BASELINE) == TA_BASELINE ? 0 : (align & TA_BOTTOM) ? -tm.tmDescent : tm.tmAscent;
+    ox += ux * shift + vx * drop;
+    oy += uy * shift + vy * drop;
+
+    auto* str = new HostString;
+    str->font = font.get();
+    str->text = text;
+    str->glyphs.resize(text.size());
+    double along = 0, up = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const POINT p = ToDevice(m, ox + ux * along - vx * up, oy + uy * along - vy * up);
+        str->glyphs[i].hg = handles[i];
+        str->glyphs[i].ptl = POINTL{p.x, p.y};
+        along += advance[i];
+        up += rise[i];
+    }
+    // Background: the text cells from ascent to descent.
+    const double cx[4] = {ox - vx * tm.tmAscent, ox + ux * total - vx * tm.tmAscent, ox + vx * tm.tmDescent,
+                          ox + ux * total + vx * tm.tmDescent};
+    const double cy[4] = {oy - vy * tm.tmAscent, oy + uy * total - vy * tm.tmAscent, oy + vy * tm.tmDescent,
+                          oy + uy * total + vy * tm.tmDescent};
+    RECTL bk{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (int i = 0; i < 4; ++i) {
+        const POINT p = ToDevice(m, cx[i], cy[i]);
+        bk.left = std::min(bk.left, p.x);
+        bk.top = std::min(bk.top, p.y);
+        bk.right = std::max(bk.right, p.x);
+        bk.bottom = std::max(bk.bottom, p.y);
+    }
+    str->so.cGlyphs = ULONG(text.size());
+    str->so.flAccel = lf.lfEscapement == 0 && m.eM12 == 0 && m.eM21 == 0 ? SO_HORIZONTAL : 0;
+    str->so.rclBkGround = bk;
+    str->so.pwszOrg = str->text.data();
+    LiveStrings().Add(str);
+
+    RECTL opaque{};
+    const bool opaqueBox = (t.fOptions & ETO_OPAQUE) != 0;
+    const bool clipBox = (t.fOptions & ETO_CLIPPED) != 0;
+    if (opaqueBox || clipBox)
+        opaque = Ordered(ToDevice(m, t.rcl.left, t.rcl.top), ToDevice(m, t.rcl.right, t.rcl.bottom));
+    std::unique_ptr<HostClip> clip = ClipFor(s, bk, clipBox ? &opaque : nullptr);
+    std::unique_ptr<HostBrush> fore = SolidBrush(s, GetTextColor(s.dc));
+    std::unique_ptr<HostBrush> back = SolidBrush(s, GetBkColor(s.dc));
+    const MIX rop2 = MIX(GetROP2(s.dc));
+    const MIX mix = rop2 | ((GetBkMode(s.dc) == OPAQUE ? rop2 : MIX(R2_NOP)) << 8);
+    if (!textOut(s.surface, &str->so, &font->fo, &clip->co, nullptr, opaqueBox ? &opaque : nullptr, &fore->bo,
+                 &back->bo, &s.brushOrigin, mix))
+        s.Fail(L"the graphics driver failed a text output");
+    LiveStrings().Remove(str);
+    delete str;
+    ReleaseClip(clip);
+    ReleaseBrush(fore);
+    ReleaseBrush(back);
+}
+
+namespace {
+
+bool UsesPattern(BYTE rop3) { return ((rop3 >> 4) ^ rop3) & 0x0F; }
+
+} // namespace
+
+void DrawDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* bits, size_t bitsSize, UINT usage,
+             RECT dest, RECT src, DWORD rop)
+{
+    DibSurface dib;
+    if (!MakeDib(s, info, infoSize, bits, bitsSize, usage == DIB_PAL_COLORS, {}, &dib)) {
+        s.Fail(L"a bitmap of the page is malformed or of an unknown format");
+        return;
+    }
+    const XFORM m = DeviceTransform(s.dc);
+    const RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
+    // A bottom-up DIB counts its source rows from the bottom.
+    const LONG h = dib.surface->so.sizlBitmap.cy;
+    RECTL source{src.left, src.top, src.right, src.bottom};
+    if (dib.bottomUp) source = RECTL{src.left, h - src.bottom, src.right, h - src.top};
+    POINTL from{source.left, source.top};
+    const BYTE rop3 = BYTE(rop >> 16);
+    const ROP4 rop4 = ROP4(rop3) | (ROP4(rop3) << 8);
+    std::unique_ptr<HostClip> clip = ClipFor(s, target, nullptr);
+    std::unique_ptr<HostBrush> brush = UsesPattern(rop3) ? BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)))
+                                                         : nullptr;
+    const bool same = target.right - target.left == source.right - source.left &&
+                      target.bottom - target.top == source.bottom - source.top;
+    RECTL t = target;
+    BOOL done = TRUE;
+    SURFOBJ* so = &dib.surface->so;
+    if (same && rop4 == 0xCCCC && Hooked(s, HOOK_COPYBITS)) {
+        if (auto f = Ddi<PFN_DrvCopyBits>(s, INDEX_DrvCopyBits)) done = f(s.surface, so, &clip->co, &dib.xlate->xo, &t, &from);
+    } else if (same && Hooked(s, HOOK_BITBLT)) {
+        if (auto f = Ddi<PFN_DrvBitBlt>(s, INDEX_DrvBitBlt))
+            done = f(s.surface, so, nullptr, &clip->co, &dib.xlate->xo, &t, &from, nullptr, brush ? &brush->bo : nullptr,
+                     &s.brushOrigin, rop4);
+    } else if (rop4 == 0xCCCC && Hooked(s, HOOK_STRETCHBLT)) {
+        if (auto f = Ddi<PFN_DrvStretchBlt>(s, INDEX_DrvStretchBlt))
+            done = f(s.surface, so, nullptr, &clip->co, &dib.xlate->xo, nullptr, &s.brushOrigin, &t, &source, nullptr,
+                     ULONG(GetStretchBltMode(s.dc)));
+    } else if (Hooked(s, HOOK_STRETCHBLTROP)) {
+        if (auto f = Ddi<PFN_DrvStretchBltROP>(s, INDEX_DrvStretchBltROP))
+            done = f(s.surface, so, nullptr, &clip->co, &dib.xlate->xo, nullptr, &s.brushOrigin, &t, &source, nullptr,
+                     ULONG(GetStretchBltMode(s.dc)), brush ? &brush->bo : nullptr, rop4);
+    }
+    if (!done) s.Fail(L"the graphics driver failed a bitmap");
+    ReleaseClip(clip);
+    ReleaseBrush(brush);
+    ReleaseDib(dib);
+}
+
+void DrawPatternBlt(PlayState& s, RECT dest, DWORD rop)
+{
+    if (!Hooked(s, HOOK_BITBLT)) return;
+    auto f = Ddi<PFN_DrvBitBlt>(s, INDEX_DrvBitBlt);
+    if (!f) return;
+    const XFORM m = DeviceTransform(s.dc);
+    RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
+    const BYTE rop3 = BYTE(rop >> 16);
+    std::unique_ptr<HostClip> clip = ClipFor(s, target, nullptr);
+    std::unique_ptr<HostBrush> brush = BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)));
+    if (!f(s.surface, nullptr, nullptr, &clip->co, nullptr, &target, nullptr, nullptr, brush ? &brush->bo : nullptr,
+           &s.brushOrigin, ROP4(rop3) | (ROP4(rop3) << 8)))
+        s.Fail(L"the graphics driver failed a pattern fill");
+    ReleaseClip(clip);
+    ReleaseBrush(brush);
+}
+
+void FillRects(PlayState& s, const std::vector<RECTL>& rects, HBRUSH handle)
+{
+    if (rects.empty() || !Hooked(s, HOOK_FILLPATH)) return;
+    auto f = Ddi<PFN_DrvFillPath>(s, INDEX_DrvFillPath);
+    std::unique_ptr<HostBrush> brush = BrushFor(s, handle);
+    if (!f || !brush) { ReleaseBrush(brush); return; }
+    HostPath* path = MakePathFromRects(rects);
+    RECTL bounds = rects.front();
+    for (const RECTL& r : rects) {
+        bounds.left = std::min(bounds.left, r.left);
+        bounds.top = std::min(bounds.top, r.top);
+        bounds.right = std::max(bounds.right, r.right);
+        bounds.bottom = std::max(bounds.bottom, r.bottom);
+    }
+    std::unique_ptr<HostClip> clip = ClipFor(s, bounds, nullptr);
+    if (!f(s.surface, &path->po, &clip->co, &brush->bo, &s.brushOrigin, Mix(s), FP_ALTERNATEMODE))
+        s.Fail(L"the graphics driver failed a region fill");
+    ReleasePath(path);
+    ReleaseClip(clip);
+    ReleaseBrush(brush);
+}
+
+} // namespace printhost

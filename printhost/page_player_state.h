@@ -1,0 +1,61 @@
+// The state a page's playback keeps: a memory DC that follows every state
+// record of the metafile (mapping, transforms, selected objects, clip, path),
+// so that GDI itself answers device coordinates, shapes and the clip region.
+#pragma once
+
+#include "printhost/engine_objects.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace printhost {
+
+// The bits of a pattern brush, kept from its creation record.
+struct PatternBits {
+    std::vector<BYTE> info;   // BITMAPINFO with its colour table
+    std::vector<BYTE> bits;
+    bool mono = false;        // a CREATEMONOBRUSH pattern: colours from text and background
+};
+
+struct PlayState {
+    HostDevice* device = nullptr;
+    SURFOBJ* surface = nullptr;
+    RECTL surfaceRect{};
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    std::vector<HGDIOBJ> handles;
+    std::map<HGDIOBJ, PatternBits> patterns;
+    int pathDepth = 0;        // the page's own BeginPath brackets
+    POINTL brushOrigin{};
+    std::map<std::wstring, std::unique_ptr<HostFont>> fonts;   // realised fonts by description
+    bool ok = true;
+    std::wstring error;
+
+    void Fail(const std::wstring& message)
+    {
+        if (ok) error = message;
+        ok = false;
+    }
+};
+
+// Each answers false (and notes the failure in the state) when the driver refuses.
+enum class PaintKind { Stroke, Fill, StrokeAndFill };
+// Draws what the GDI call leaves in the DC's path (device pixels) with the
+// selected pen and brush.
+void DrawCurrentPath(PlayState& state, PaintKind kind, bool ellipse);
+void DrawText(PlayState& state, const EMREXTTEXTOUTW& record, const std::wstring& text, const INT* dx, size_t dxCount);
+// A source DIB (BITMAPINFO + bits) blitted into a logical destination rectangle.
+void DrawDib(PlayState& state, const BITMAPINFO* info, size_t infoSize, const BYTE* bits, size_t bitsSize, UINT usage,
+             RECT dest, RECT src, DWORD rop);
+// A raster operation without a source over a logical rectangle, with the current brush.
+void DrawPatternBlt(PlayState& state, RECT dest, DWORD rop);
+// Fills device rectangles with a brush (region records).
+void FillRects(PlayState& state, const std::vector<RECTL>& rects, HBRUSH brush);
+
+// World-to-device transform of the DC as a matrix.
+XFORM DeviceTransform(HDC dc);
+POINT ToDevice(const XFORM& m, double x, double y);
+
+} // namespace printhost

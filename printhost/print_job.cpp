@@ -1,0 +1,163 @@
+#include "printhost/print_job.h"
+
+#include "printhost/host_dc.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace printhost {
+
+namespace {
+
+bool ReadFile(const std::wstring& path, std::vector<BYTE>* bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1ll << 30);
+    if (ok) {
+        bytes->resize(size_t(size.QuadPart));
+        DWORD read = 0;
+        ok = bytes->empty() || (::ReadFile(file, bytes->data(), DWORD(bytes->size()), &read, nullptr) && read == bytes->size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+// The smallest header a metafile may have (the header before the
+// description, palette and OpenGL extensions).
+constexpr size_t kMinimumHeader = offsetof(ENHMETAHEADER, cbPixelFormat);
+
+} // namespace
+
+bool CheckMetafileBytes(const BYTE* data, size_t size, std::wstring* error)
+{
+    auto fail = [&](const std::wstring& message) { if (error) *error = message; return false; };
+    if (size < kMinimumHeader) return fail(L"not an enhanced metafile: shorter than a header");
+    const auto* header = reinterpret_cast<const ENHMETAHEADER*>(data);
+    if (header->iType != EMR_HEADER || header->dSignature != ENHMETA_SIGNATURE)
+        return fail(L"not an enhanced metafile: no metafile header");
+    if (header->nBytes > size)
+        return fail(L"truncated metafile: the header declares " + std::to_wstring(header->nBytes) + L" bytes, the file has " +
+                    std::to_wstring(size));
+    if (header->nSize < kMinimumHeader || header->nSize % 4 || header->nSize > header->nBytes)
+        return fail(L"bad metafile: the header record has a bad size");
+    size_t at = 0;
+    DWORD records = 0;
+    DWORD last = 0;
+    while (at < header->nBytes) {
+        if (header->nBytes - at < sizeof(EMR))
+            return fail(L"bad metafile: a record is cut at byte " + std::to_wstring(at));
+        const auto* emr = reinterpret_cast<const EMR*>(data + at);
+        if (emr->nSize < sizeof(EMR) || emr->nSize % 4 || emr->nSize > header->nBytes - at)
+            return fail(L"bad metafile: record " + std::to_wstring(records + 1) + L" at byte " + std::to_wstring(at) +
+                        L" has a bad size");
+        last = emr->iType;
+        ++records;
+        at += emr->nSize;
+        if (last == EMR_EOF) break;
+    }
+    if (last != EMR_EOF) return fail(L"bad metafile: no end-of-file record");
+    if (records != header->nRecords)
+        return fail(L"bad metafile: the header declares " + std::to_wstring(header->nRecords) + L" records, the file has " +
+                    std::to_wstring(records));
+    return true;
+}
+
+HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* error)
+{
+    std::vector<BYTE> bytes;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES || !ReadFile(path, &bytes)) {
+        *code = kMissingFile;
+        *error = L"cannot read " + path;
+        return nullptr;
+    }
+    std::wstring why;
+    if (!CheckMetafileBytes(bytes.data(), bytes.size(), &why)) {
+        *code = kBadMetafile;
+        *error = path + L": " + why;
+        return nullptr;
+    }
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(reinterpret_cast<const ENHMETAHEADER*>(bytes.data())->nBytes), bytes.data());
+    if (!emf) {
+        *code = kBadMetafile;
+        *error = path + L": GDI refused the metafile";
+    }
+    return emf;
+}
+
+PageDrawer MetafilePage(HENHMETAFILE metafile)
+{
+    return [metafile](HDC dc, const GDIINFO& info) {
+        ENHMETAHEADER header{};
+        if (!GetEnhMetaFileHeader(metafile, sizeof(header), &header)) return false;
+        const LONG dpiX = info.ulLogPixelsX ? LONG(info.ulLogPixelsX) : 300;
+        const LONG dpiY = info.ulLogPixelsY ? LONG(info.ulLogPixelsY) : 300;
+        // The frame is in hundredths of a millimetre.
+        RECT place{MulDiv(header.rclFrame.left, dpiX, 2540), MulDiv(header.rclFrame.top, dpiY, 2540),
+                   MulDiv(header.rclFrame.right, dpiX, 2540), MulDiv(header.rclFrame.bottom, dpiY, 2540)};
+        return PlayEnhMetaFile(dc, metafile, &place) != FALSE;
+    };
+}
+
+bool LoadDevmodeFile(const std::wstring& path, std::vector<BYTE>* devmode, int* code, std::wstring* error)
+{
+    if (!ReadFile(path, devmode)) {
+        *code = kMissingFile;
+        *error = L"cannot read " + path;
+        return false;
+    }
+    const size_t minimum = offsetof(DEVMODEW, dmFields) + sizeof(DWORD);
+    const auto* dm = reinterpret_cast<const DEVMODEW*>(devmode->data());
+    if (devmode->size() < minimum || dm->dmSize < minimum || size_t(dm->dmSize) + dm->dmDriverExtra != devmode->size()) {
+        *code = kUsage;
+        *error = path + L": not a DEVMODE (its size fields do not match the file's " + std::to_wstring(devmode->size()) +
+                 L" bytes)";
+        return false;
+    }
+    return true;
+}
+
+int PrintDocument(const PrintRequest& request, const std::vector<PageDrawer>& pages, std::wstring* error)
+{
+    const DEVMODEW* devmode = request.devmode.empty() ? nullptr : reinterpret_cast<const DEVMODEW*>(request.devmode.data());
+    HDC dc = CreatePrinterDc(request.printer, devmode, error);
+    if (!dc) return error->find(L"no printer") == 0 ? kSpoolerFailed : kDriverFailed;
+    GDIINFO info{};
+    HostDcGdiInfo(dc, &info);
+    DOCINFOW doc{sizeof(doc), request.documentName.c_str(), request.outputFile.empty() ? nullptr : request.outputFile.c_str(),
+                 nullptr, 0};
+    int code = kOk;
+    if (HostStartDocW(dc, &doc) <= 0) {
+        *error = HostDcLastError(dc);
+        HostDeleteDC(dc);
+        return kSpoolerFailed;
+    }
+    for (size_t i = 0; i < pages.size() && code == kOk; ++i) {
+        if (HostStartPage(dc) <= 0) {
+            *error = HostDcLastError(dc);
+            code = kDriverFailed;
+            break;
+        }
+        if (!pages[i](CurrentDrawingDc(dc), info)) {
+            *error = L"page " + std::to_wstring(i + 1) + L" could not be drawn";
+            code = kBadMetafile;
+        }
+        if (HostEndPage(dc) <= 0 && code == kOk) {
+            *error = L"page " + std::to_wstring(i + 1) + L": " + HostDcLastError(dc);
+            code = kDriverFailed;
+        }
+    }
+    if (code == kOk) {
+        if (HostEndDoc(dc) <= 0) {
+            *error = HostDcLastError(dc);
+            code = kDriverFailed;
+        }
+    } else {
+        HostAbortDoc(dc);
+    }
+    HostDeleteDC(dc);
+    return code;
+}
+
+} // namespace printhost

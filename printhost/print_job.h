@@ -1,0 +1,42 @@
+// Printing a document through a host DC: inputs (metafile files or drawing
+// routines) become pages, settings come as a DEVMODE.
+#pragma once
+
+#include <windows.h>
+#include <winddi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace printhost {
+
+// Exit codes of the command line, one per kind of failure.
+enum ExitCode { kOk = 0, kUsage = 1, kMissingFile = 2, kBadMetafile = 3, kDriverFailed = 4, kSpoolerFailed = 5 };
+
+// Checks the bytes of an enhanced metafile: header, signature, declared size,
+// every record's size and the closing EOF record. False and a message naming
+// the fault otherwise.
+bool CheckMetafileBytes(const BYTE* data, size_t size, std::wstring* error);
+// Reads and checks a metafile file; null with kMissingFile or kBadMetafile.
+HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* error);
+
+// Draws one page on the DC; info holds the device's capabilities.
+using PageDrawer = std::function<bool(HDC dc, const GDIINFO& info)>;
+// A metafile drawn at its own size (its frame at the device's resolution).
+PageDrawer MetafilePage(HENHMETAFILE metafile);
+
+// A DEVMODE read from a file: its size must be what its own fields declare.
+bool LoadDevmodeFile(const std::wstring& path, std::vector<BYTE>* devmode, int* code, std::wstring* error);
+
+struct PrintRequest {
+    std::wstring printer;
+    std::wstring outputFile;
+    std::wstring documentName = L"print host document";
+    std::vector<BYTE> devmode;   // empty: the printer's own
+};
+
+// CreateDC, StartDoc, each page, EndDoc, DeleteDC. Answers an exit code.
+int PrintDocument(const PrintRequest& request, const std::vector<PageDrawer>& pages, std::wstring* error);
+
+} // namespace printhost

@@ -1,0 +1,25 @@
+// Prints pages on a recording printer and answers what the driver recorded,
+// and compares records with the reviewed logs in tests/printhost/golden.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace printhost_test {
+
+using DrawPage = std::function<void(HDC)>;
+
+// The whole record of a document: every event and DDI call. Between pages,
+// `between` (when given) runs on the DC (ResetDC and the like).
+std::string RecordDocument(const std::vector<DrawPage>& pages, const std::function<void(HDC)>& between = nullptr);
+// Only the drawing calls of the pages (the lines between DrvStartPage and DrvSendPage).
+std::string DrawingCalls(const std::string& record);
+// Compares with golden/<name>.log; PRINTHOST_UPDATE_GOLDEN=1 rewrites it instead.
+::testing::AssertionResult MatchesGolden(const std::string& record, const char* name);
+
+} // namespace printhost_test

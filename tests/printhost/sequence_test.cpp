@@ -1,0 +1,63 @@
+// The order of document events, DDI calls and escapes over a whole document.
+#include "tests/printhost/recorded_document.h"
+
+#include "printhost/host_dc.h"
+
+#include <gtest/gtest.h>
+
+using namespace printhost_test;
+
+namespace {
+
+// Environment switches of the recording interface library, set for one scope.
+struct Switch {
+    const wchar_t* name;
+    explicit Switch(const wchar_t* n) : name(n) { SetEnvironmentVariableW(name, L"1"); }
+    ~Switch() { SetEnvironmentVariableW(name, nullptr); }
+};
+
+} // namespace
+
+TEST(PrintHostSequence, TwoPageDocumentWithResetOverlayAndExtraPage)
+{
+    Switch overlay(L"PRINTHOST_RECORD_OVERLAY");
+    Switch extraPage(L"PRINTHOST_RECORD_EXTRA_PAGE");
+    DEVMODEW landscape{};
+    landscape.dmSize = sizeof(DEVMODEW);
+    landscape.dmSpecVersion = DM_SPECVERSION;
+    landscape.dmFields = DM_ORIENTATION;
+    landscape.dmOrientation = DMORIENT_LANDSCAPE;
+    const std::string record = RecordDocument(
+        {[](HDC dc) {
+             const int size = 4;
+             DWORD in = 7, out = 0;
+             // An escape of the application reaches the driver at once, with its sizes.
+             HostExtEscape(dc, 0x6001, size, reinterpret_cast<LPCSTR>(&in), size, reinterpret_cast<LPSTR>(&out));
+             MoveToEx(dc, 0, 0, nullptr);
+             LineTo(dc, 100, 100);
+         },
+         [](HDC dc) { Ellipse(dc, 10, 10, 50, 50); }},
+        [&](HDC dc) { EXPECT_EQ(HostResetDCW(dc, &landscape), dc); });
+    EXPECT_TRUE(MatchesGolden(record, "document_sequence"));
+}
+
+TEST(PrintHostSequence, EscapesAnswerWhatTheDriverAnswers)
+{
+    const std::string record = RecordDocument({[](HDC dc) {
+        // The page's DC is a host DC: ExtEscape here is gdi32's, not redirected,
+        // so the application's own call reaches the driver only through the host.
+        DWORD code = 0x7FFF, out = 0;
+        EXPECT_EQ(HostExtEscape(dc, QUERYESCSUPPORT, sizeof(code), reinterpret_cast<LPCSTR>(&code), 0, nullptr), 0);
+        code = 20481;
+        EXPECT_EQ(HostExtEscape(dc, QUERYESCSUPPORT, sizeof(code), reinterpret_cast<LPCSTR>(&code), 0, nullptr), 1);
+        EXPECT_EQ(HostExtEscape(dc, 20481, 0, nullptr, sizeof(out), reinterpret_cast<LPSTR>(&out)), 1);
+        EXPECT_EQ(out, 0x01010101u);
+        EXPECT_EQ(HostExtEscape(dc, 20481, -1, nullptr, 0, nullptr), -1);
+        // A DC the host did not issue passes through to gdi32.
+        HDC memory = CreateCompatibleDC(nullptr);
+        EXPECT_LE(HostExtEscape(memory, 20481, 0, nullptr, 0, nullptr), 0);
+        DeleteDC(memory);
+    }});
+    EXPECT_NE(record.find("DrvEscape code=8 in=4 out=0\nDrvEscape code=8 in=4 out=0\nDrvEscape code=20481 in=0 out=4\n"),
+              std::string::npos) << record;
+}
