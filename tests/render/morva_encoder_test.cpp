@@ -248,6 +248,47 @@ TEST(MorvaWriters, CommentIsCutAt255Bytes)
     }
 }
 
+BOOL WINAPI RefuseEverything(HANDLE, LPVOID, DWORD, LPDWORD written)
+{
+    *written = 0;
+    return FALSE;
+}
+
+// A failed write in the middle of a command: most writers stop there, a few
+// write every operand anyway. A buffer one byte short of full makes the
+// opcode's write fail (its flush is refused) and leaves the buffer empty for
+// the operands that follow.
+TEST(MorvaWriters, WhichWritersGoOnAfterAFailedWrite)
+{
+    const float m[6] = {1, 0, 0, 1, 0, 0};
+    struct Case {
+        const char* name;
+        int (*write)(OutputStream*, const float*);
+        uint32_t bytesAfter;  // operand bytes buffered after the failed opcode
+    };
+    const Case cases[] = {
+        {"AB", [](OutputStream* s, const float*) { return WriteClipRect(s, 1, 2, 3, 4); }, 8},
+        {"Aa", [](OutputStream* s, const float* m) { return WritePlacementMatrix(s, m); }, 24},
+        {"FA", [](OutputStream* s, const float*) { return WriteJobValue(s, 1, 2); }, 3},
+        {"DI", [](OutputStream* s, const float*) { return WritePlaceGlyph(s, 1, 2, 3); }, 8},
+        {"AD", [](OutputStream* s, const float*) { return WriteLineWidth(s, 1); }, 0},
+        {"AL", [](OutputStream* s, const float*) { return WriteMix(s, 1, 2); }, 0},
+        {"BB", [](OutputStream* s, const float*) { return WriteMoveTo(s, 1, 2); }, 0},
+        {"FH", [](OutputStream* s, const float*) { return WriteJobKind(s, 1, 2); }, 0},
+    };
+    for (const Case& c : cases) {
+        OutputStream* s = CreateOutputStream(nullptr);
+        ASSERT_NE(s, nullptr);
+        s->writePrinter = RefuseEverything;
+        ASSERT_EQ(OpenStreamOnSpoolHandle(s, reinterpret_cast<HANDLE>(1)), 0);
+        s->fill = kStreamBufferBytes - 1;
+        EXPECT_EQ(c.write(s, m), -1) << c.name;
+        EXPECT_EQ(s->fill, c.bytesAfter) << c.name;
+        s->fill = 0;
+        DestroyOutputStream(s);
+    }
+}
+
 TEST(MorvaWriters, ClosedStreamFailsEveryWriter)
 {
     OutputStream* s = CreateOutputStream(nullptr);

@@ -99,6 +99,34 @@ TEST(MorvaReader, EveryTruncationIsReported)
     }
 }
 
+// Hostile input: commands with random operands, lengths and counts never make
+// the reader read outside the bytes it was given (the sanitizer-free check is
+// that it ends with a listing or an error, and every offset lies inside).
+TEST(MorvaReader, RandomOperandsEndInAListingOrAnError)
+{
+    const char* const opcodes[] = {"AP", "AV", "AH", "Ah", "AO", "Ao", "BP", "Bp", "B0", "BU", "Cq", "Cp",
+                                   "DC", "Dd", "DF", "EE", "EH", "Eg", "EP", "Ec", "AM", "AN"};
+    uint32_t seed = 12345;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<uint8_t>(seed >> 16);
+    };
+    for (int round = 0; round < 2000; ++round) {
+        Bytes bytes;
+        const char* op = opcodes[round % (sizeof(opcodes) / sizeof(opcodes[0]))];
+        bytes.push_back(static_cast<uint8_t>(op[0]));
+        bytes.push_back(static_cast<uint8_t>(op[1]));
+        const size_t n = next() % 64;
+        for (size_t i = 0; i < n; ++i)
+            bytes.push_back(next());
+        MorvaListing listing;
+        const bool ok = ReadMorvaCommands(bytes.data(), bytes.size(), {}, &listing);
+        EXPECT_EQ(ok, listing.error.empty());
+        for (const MorvaCommandLine& c : listing.commands)
+            EXPECT_LT(c.offset, bytes.size());
+    }
+}
+
 TEST(MorvaReader, JobFileWithHeaderHeadAndTrailer)
 {
     StreamCapture capture;
