@@ -323,6 +323,28 @@ TEST(ModelStrings, PlainReferenceAndEmpty) {
     EXPECT_EQ(CountModelScratchSlotsInUse(&m.main), 0);
 }
 
+TEST(ModelStrings, FirstModuleReferenceHoldsTwoScratchSlots) {
+    LoadedModel m(BinPath(L"EDGE.DDD"));
+    ASSERT_EQ(m.status, kModelOk);
+    wchar_t* name = nullptr;
+    ASSERT_EQ(GetRecordDisplayName(&m.main, &m.linked, kKindFeatureOther, 7, 0, &name), kModelOk);
+    GlobalFree(name);  // module 1 is loaded now
+    ModelSectionCache* cache = m.main.cache;
+    uint8_t* held[3];
+    for (uint8_t*& h : held) h = TakeModelScratch(cache, 16);
+    // One free slot: the stored bytes take it and the loaded text finds none.
+    EXPECT_EQ(GetRecordDisplayName(&m.main, &m.linked, kKindFeatureOther, 7, 0, &name), kModelNoMemory);
+    EXPECT_EQ(name, nullptr);
+    EXPECT_EQ(CountModelScratchSlotsInUse(&m.main), 3);
+    ReleaseModelScratch(cache, held[0]);
+    ASSERT_EQ(GetRecordDisplayName(&m.main, &m.linked, kKindFeatureOther, 7, 0, &name), kModelOk);
+    EXPECT_EQ(Text(name), L"Seven");
+    EXPECT_EQ(CountModelScratchSlotsInUse(&m.main), 2);
+    ReleaseModelScratch(cache, held[1]);
+    ReleaseModelScratch(cache, held[2]);
+    EXPECT_EQ(CountModelScratchSlotsInUse(&m.main), 0);
+}
+
 TEST(ModelStrings, ResourceStringsHoldFiveHundredTwelveCharacters) {
     LoadedModel m(BinPath(L"EDGE.DDD"));
     ASSERT_EQ(m.status, kModelOk);
