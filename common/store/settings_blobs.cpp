@@ -358,10 +358,30 @@ int SaveSettingsBlobs(const SettingsBlobStore& store, const wchar_t* fileName, i
         return 0;
     if (fileName)
         return WriteSettingsFile(fileName, faxList, faxSize, privatePart, kPrivatePartSize, tmb, tmbSize, sp, spSize);
-    if (!store.printer)
+    if (!store.printer || (mode != kBlobsInPrinterData && mode != kBlobsPerUser))
         return 0;
-    return WritePrivateSection(store, mode, privatePart, kPrivatePartSize, faxList, faxSize) &&
-           WriteTmbSection(store, mode, tmb, tmb ? tmbSize : 0) && WriteSpSection(store, mode, sp, sp ? spSize : 0);
+    // The three sections belong together: when a later one cannot be written,
+    // the earlier ones get their previous blobs back, so that a failed save
+    // leaves the previous settings rather than a mixture.
+    const ChunkedValueNames* const names[] = {&kPrivateBlobNames, &kTmbBlobNames, &kSpBlobNames};
+    GlobalBlockPtr<uint8_t> previous[3];
+    uint32_t previousSize[3] = {};
+    for (int i = 0; i < 3; ++i)
+        ReadStoreBlob(store, mode, *names[i], previous[i], previousSize[i]);
+    int done = 0;  // sections that hold their new blobs
+    if (WritePrivateSection(store, mode, privatePart, kPrivatePartSize, faxList, faxSize)) {
+        done = 1;
+        if (WriteTmbSection(store, mode, tmb, tmb ? tmbSize : 0)) {
+            done = 2;
+            if (WriteSpSection(store, mode, sp, sp ? spSize : 0))
+                return 1;
+        }
+    }
+    // In printer data the section that failed has put its own previous blob back.
+    for (int i = 0; i < done; ++i)
+        if (previous[i])
+            WriteStoreBlob(store, mode, *names[i], previous[i].get(), previousSize[i]);
+    return 0;
 }
 
 int LoadSettingsBlobs(const SettingsBlobStore& store, const wchar_t* fileName, int mode, uint8_t** faxList,

@@ -3,6 +3,7 @@
 #include "common/system/global_block.h"
 #include "common/store/printer_data.h"
 #include "common/store/user_store.h"
+#include "tests/support/import_patch.h"
 #include "tests/support/spooler_fixture.h"
 
 #include <gtest/gtest.h>
@@ -367,6 +368,56 @@ TEST_F(SettingsBlobsTest, FaxSendListSizeMustMatchItsCount)
     EXPECT_EQ(count, 2);
     EXPECT_EQ(std::memcmp(stored.get(), list.data(), size), 0);
     EXPECT_EQ(FreeFaxSendList(nullptr), 1);
+}
+
+using SetDataFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, LPBYTE, DWORD);
+SetDataFn g_realSetData = nullptr;
+int g_calls = 0;
+int g_failCall = 0;
+
+DWORD WINAPI SetPrinterDataFailingOnce(HANDLE printer, LPWSTR name, DWORD type, LPBYTE data, DWORD size)
+{
+    if (++g_calls == g_failCall)
+        return ERROR_WRITE_FAULT;
+    return g_realSetData(printer, name, type, data, size);
+}
+
+TEST_F(SettingsBlobsTest, FailedSaveLeavesThePreviousSettingsReadable)
+{
+    ASSERT_TRUE(printer_.ok());
+    const std::vector<uint8_t> oldPart = PrivatePart(1);
+    const std::vector<uint8_t> newPart = PrivatePart(2);
+    const std::vector<uint8_t> oldTmb = Pattern(1000, 3);
+    const std::vector<uint8_t> newTmb = Pattern(1000, 4);
+    const std::vector<uint8_t> oldSp = Pattern(10, 5);
+    const std::vector<uint8_t> newSp = Pattern(10, 6);
+    // Spooler writes of a save: 1-8 the private section (mark, six pieces,
+    // size), 9-12 TMBINFO (mark, two pieces, size), 13-15 SPINFO.
+    for (int failCall : {4, 10, 13, 15}) {
+        ASSERT_EQ(SaveSettingsBlobs(store(), nullptr, kBlobsInPrinterData, nullptr, 0, oldPart.data(), oldTmb.data(),
+                                    1000, oldSp.data(), 10),
+                  1);
+        g_calls = 0;
+        g_failCall = failCall;
+        {
+            ScopedImportPatch patch("winspool.drv", "SetPrinterDataW",
+                                    reinterpret_cast<void*>(&SetPrinterDataFailingOnce));
+            ASSERT_TRUE(patch.active());
+            g_realSetData = reinterpret_cast<SetDataFn>(patch.original());
+            EXPECT_EQ(SaveSettingsBlobs(store(), nullptr, kBlobsInPrinterData, nullptr, 0, newPart.data(),
+                                        newTmb.data(), 1000, newSp.data(), 10),
+                      0)
+                << failCall;
+        }
+        Loaded loaded;
+        Load(loaded, store(), nullptr, kBlobsInPrinterData);
+        ASSERT_EQ(loaded.result, 1) << failCall;
+        EXPECT_EQ(loaded.privatePart, oldPart) << failCall;
+        ASSERT_EQ(loaded.tmbSize, 1000u);
+        EXPECT_EQ(std::memcmp(loaded.tmb, oldTmb.data(), 1000), 0) << failCall;
+        ASSERT_EQ(loaded.spSize, 10u);
+        EXPECT_EQ(std::memcmp(loaded.sp, oldSp.data(), 10), 0) << failCall;
+    }
 }
 
 }  // namespace
