@@ -1,5 +1,6 @@
 #include "common/store/user_setting_info.h"
 
+#include "common/model/model_kinds.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -201,6 +202,41 @@ void StampUserSettingInfo(UserSettingInfo* record)
     record->groupFlags = kUserGroupsAll;
     for (const UserSettingGroup& group : kUserSettingGroups)
         std::memcpy(Bytes(record) + group.sizeOffset, &group.size, sizeof group.size);
+}
+
+int FillUserSettingInfoDefaults(ModelDataRecord* main, ModelDataRecord* linked, UserSettingInfo* record)
+{
+    if (!main || !record)
+        return 0;
+    StampUserSettingInfo(record);
+    for (const UserSettingGroup& group : kUserSettingGroups) {
+        for (const UserSettingItem& item : group.items) {
+            ModelValue value;
+            const uint16_t status = ReadModelDefault(main, linked, item.id, &value);
+            if (status == kModelAbsent)
+                continue;
+            if (status != kModelOk)
+                return 0;
+            uint8_t* place = Bytes(record) + item.offset;
+            if (item.type == kTypeString) {
+                if (value.type != kValueString)
+                    return 0;
+                const size_t room = item.size / sizeof(wchar_t);
+                const size_t length =
+                    value.data ? wcsnlen(reinterpret_cast<const wchar_t*>(value.data), value.size / sizeof(wchar_t))
+                               : 0;
+                const size_t kept = length < room ? length : room - 1;
+                std::memset(place, 0, item.size);
+                std::memcpy(place, value.data, kept * sizeof(wchar_t));
+            } else {
+                uint32_t number = 0;
+                if (!ModelValueNumber(value, &number))
+                    return 0;
+                std::memcpy(place, &number, item.size);
+            }
+        }
+    }
+    return 1;
 }
 
 int CaptureUserSettingInfo(const wchar_t* modelName, void* printerSettingsRecord, UserSettingInfo* record)

@@ -74,6 +74,13 @@ int IsUserSettingId(uint16_t id);
 // Sets the version, the group sizes and flags 7, leaving the items as they are.
 void StampUserSettingInfo(UserSettingInfo* record);
 
+struct ModelDataRecord;
+
+// Stamps the block and writes every group item's model default by its type; an
+// item the model has no default for is left as it is. 1 ok, 0 on another model
+// error.
+int FillUserSettingInfoDefaults(ModelDataRecord* main, ModelDataRecord* linked, UserSettingInfo* record);
+
 // A new block from the printer settings record: version 4, sizes, flags 7, the
 // header and group items by identifier, the model name (cut to 31 characters).
 // 0 on a missing argument or a failed read.

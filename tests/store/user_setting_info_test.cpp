@@ -1,5 +1,6 @@
 #include "common/store/user_setting_info.h"
 
+#include "common/model/model_data.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/store/printer_data.h"
@@ -224,6 +225,42 @@ TEST_F(UserSettingInfoStoreTest, StoredOlderAndUnknownVersions)
     ASSERT_EQ(WriteUserValue(h(), kBase, v1.data(), 716, REG_BINARY, nullptr, L"UserSettingInfo"), 1);
     ASSERT_EQ(LoadUserSettingInfo(h(), kBase, defaults_, &loaded, kUserGroupsAll, true), 1);
     EXPECT_EQ(std::memcmp(&loaded, &defaults_, sizeof loaded), 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring BesideProgram(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (wchar_t* cut = wcsrchr(path, L'\\'))
+        cut[1] = L'\0';
+    return std::wstring(path) + name;
+}
+
+TEST(UserSettingInfo, ModelDefaultsFillTheItemsTheModelHas)
+{
+    ModelDataRecord main{};
+    ModelDataRecord linked{};
+    ASSERT_EQ(LoadModelDataFile(BesideProgram(L"USERDEF.DDD").c_str(), &main, &linked), kModelOk);
+    UserSettingInfo record = Filled(0xDD);
+    record.groupFlags = 0;
+    record.version = 0;
+    ASSERT_EQ(FillUserSettingInfoDefaults(&main, &linked, &record), 1);
+    CloseModelData(&main, &linked);
+    EXPECT_EQ(record.version, 4);
+    EXPECT_EQ(record.groupFlags, kUserGroupsAll);
+    EXPECT_EQ(record.group1Size, 968);
+    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(Bytes(record) + 76), L"GUEST");  // 5129
+    EXPECT_EQ(Bytes(record)[76 + 12], 0);                                            // rest of its room cleared
+    uint32_t limit = 0;
+    std::memcpy(&limit, Bytes(record) + 1300, 4);  // 5169
+    EXPECT_EQ(limit, 5u);
+    EXPECT_EQ(Bytes(record)[2094], 1);     // 5183
+    EXPECT_EQ(Bytes(record)[126], 0xDD);   // 5130: not in the model, left as it was
+    EXPECT_EQ(FillUserSettingInfoDefaults(nullptr, nullptr, &record), 0);
 }
 
 }  // namespace
