@@ -151,7 +151,12 @@ int BuildUserSettingsKeyPath(const wchar_t* basePath, const uint8_t* printerId, 
     PrinterIdToHex(printerId, idText, kPrinterIdChars + 1);
     size_t used = 0;
     buffer[0] = L'\0';
-    const int ok = Append(buffer, length, used, basePath) && Append(buffer, length, used, idText) &&
+    // The base path should end with a backslash; one that does not still names
+    // the parent of the printers' keys rather than a sibling key.
+    const size_t baseLength = wcslen(basePath);
+    const bool needsSeparator = baseLength > 0 && basePath[baseLength - 1] != L'\\';
+    const int ok = Append(buffer, length, used, basePath) &&
+                   (!needsSeparator || Append(buffer, length, used, L"\\")) && Append(buffer, length, used, idText) &&
                    (!subkey || (Append(buffer, length, used, L"\\") && Append(buffer, length, used, subkey)));
     if (!ok)
         buffer[0] = L'\0';

@@ -145,6 +145,8 @@ TEST(UserKeyPath, WholePathMustFit)
     }
     ASSERT_EQ(BuildUserSettingsKeyPath(base, id, L"Paper Margin", path, kUserKeyPathChars), 1);
     EXPECT_STREQ(path, L"Software\\Base\\00000000000000000000000000000000\\Paper Margin");
+    ASSERT_EQ(BuildUserSettingsKeyPath(L"Software\\Base", id, nullptr, path, kUserKeyPathChars), 1);
+    EXPECT_STREQ(path, L"Software\\Base\\00000000000000000000000000000000");
 }
 
 TEST_F(UserStoreTest, ValuesRoundTripAndTheKeyIsStamped)
