@@ -1,6 +1,7 @@
 // Settings to tables, lookups by setting, model defaults and typed accessors.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
 
 #include <cmath>
 #include <cstring>
@@ -405,6 +406,35 @@ TEST(ModelVersionGates, AccessorsFollowTheRecordsFileNotTheLastLoad) {
     ASSERT_EQ(LoadModelTableWithOption(true, &edge.main, &edge.linked, kKindPreset, 5, 0, &s), kModelOk);
     EXPECT_EQ(GetPresetCount(s, &count), kModelOk);
     FreeModelSection(&s, kKindOwn);
+}
+
+// The paper list joins model papers to the spooler's forms by name: every
+// standard paper of the reference models has a form of its name.
+TEST(ModelPapers, StandardPapersHaveSpoolerForms) {
+    HANDLE server = nullptr;
+    ASSERT_TRUE(OpenPrinterW(nullptr, &server, nullptr));
+    DWORD need = 0, count = 0;
+    EnumFormsW(server, 1, nullptr, 0, &need, &count);
+    std::vector<uint8_t> block(need);
+    ASSERT_TRUE(EnumFormsW(server, 1, block.data(), need, &need, &count));
+    ClosePrinter(server);
+    const auto* forms = reinterpret_cast<const FORM_INFO_1W*>(block.data());
+    for (const wchar_t* model : {L"C4530.DDD", L"M2200.DDD"}) {
+        LoadedModel m(BinPath(model));
+        ASSERT_EQ(m.status, kModelOk);
+        const uint16_t papers = GetModelTableCount(&m.main, kKindPaper);
+        for (uint16_t i = 1; i <= papers; ++i) {
+            ModelSection* s = nullptr;
+            ASSERT_EQ(LoadModelTable(false, &m.main, &m.linked, kKindPaper, i, &s), kModelOk);
+            const uint16_t code = s->id;
+            const bool userDefined = code == 256 || (code >= 262 && code <= 266) || (code >= 287 && code <= 301);
+            bool found = false;
+            for (DWORD f = 0; f < count && !found; ++f)
+                found = lstrcmpiW(forms[f].pName, GetSectionDisplayName(s)) == 0;
+            EXPECT_TRUE(found || userDefined) << ToUtf8(GetSectionDisplayName(s)) << " of " << ToUtf8(model);
+            FreeModelSection(&s, kKindOwn);
+        }
+    }
 }
 
 TEST(ModelDriverKind, KindsAndFaxJobs) {

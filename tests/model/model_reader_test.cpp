@@ -117,7 +117,7 @@ TEST(ModelDataLoad, SamePathTwiceGivesIndependentCopies) {
     EXPECT_NE(a.buffer, b.buffer);
     EXPECT_NE(a.cache, b.cache);
     EXPECT_EQ(CloseModelData(&a, &al), kModelOk);
-    EXPECT_EQ(GetModelTableCount(&b, kKindPaper), 26);
+    EXPECT_EQ(GetModelTableCount(&b, kKindPaper), 23);
     wchar_t* name = nullptr;
     EXPECT_EQ(GetRecordDisplayName(&b, &bl, kKindFeatureOther, 7, 0, &name), kModelOk);
     EXPECT_EQ(Text(name), L"Orientation");
