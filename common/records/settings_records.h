@@ -61,7 +61,7 @@ void ClearSettingsRecord(void* record, int form);
 int IsExtendedSettingsRecord(const void* record, size_t available);
 
 // What the trailer is made of; the caller finds the model paper (0: none), its
-// margins (Part of the paper margins) and the configured state.
+// margins (paper_margins.h) and the configured state.
 struct TrailerSources {
     uint16_t modelPaper;
     uint32_t margins[4];
