@@ -1,9 +1,12 @@
 #include "render/output/output_stream.h"
 
 #include "common/system/user_prompt.h"
+#include "render/morva/morva_commands.h"
+#include "render/morva/stream_head.h"
 #include "render/output/growable_table.h"
 #include "render/output/stream_messages.h"
 #include "tests/support/file_port_printer.h"
+#include "tools/morva_reader/morva_reader.h"
 
 #include <winspool.h>
 
@@ -175,6 +178,41 @@ TEST(OutputStream, SpoolerReceivesALargeWriteWhole)
     Bytes expected = head;
     expected.insert(expected.end(), big.begin(), big.end());
     EXPECT_EQ(printer.ReadPort(), expected);
+}
+
+// A whole job through the real spooler, read back from the port by the reader.
+TEST(OutputStream, JobThroughTheSpoolerReadsBack)
+{
+    FilePortPrinter printer(kPrinterName);
+    ASSERT_TRUE(printer.ok());
+    HANDLE job = printer.StartJob();
+    ASSERT_NE(job, nullptr);
+    StreamHolder h;
+    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, job), 0);
+    const char header[] = "\x1b%-12345X@PJL JOB\n";
+    const char trailer[] = "\x1b%-12345X@PJL EOJ\n";
+    const MorvaColour black = {kColourFormatRgb, {0, 0, 0}};
+    int r = WriteStream(h.s, header, sizeof(header) - 1) < 0 ? -1 : 0;
+    r |= WriteStreamHead(h.s, 0x01020006) | WriteStreamBegin(h.s, 0x90) | WritePageMedia(h.s, 4, 1, 'A', 0, 0);
+    r |= WriteSolidColour(h.s, 2, black) | WriteRectangle(h.s, 10, 10, 200, 100) | WriteSheetOutput(h.s);
+    r |= WriteStreamEnd(h.s);
+    r |= WriteStream(h.s, trailer, sizeof(trailer) - 1) < 0 ? -1 : 0;
+    ASSERT_EQ(r, 0);
+    EXPECT_EQ(CloseOutputStream(h.s), 0);
+    ASSERT_TRUE(printer.EndJob(job));
+    const Bytes port = printer.ReadPort();
+    MorvaListing listing;
+    ASSERT_TRUE(ReadMorvaJob(port.data(), port.size(), {}, &listing)) << listing.error;
+    EXPECT_EQ(listing.headerLines, (std::vector<std::string>{"\x1b%-12345X@PJL JOB"}));
+    EXPECT_EQ(listing.versionLine, "%ZQRQD-2.0.6%");
+    EXPECT_EQ(CommandTexts(listing),
+              "EA value=0x90\n"
+              "Ec code1=4 code2=1 kind=65\n"
+              "AM target=2 format=4 rgb=0,0,0\n"
+              "CG x1=10 y1=10 x2=200 y2=100\n"
+              "FB\n"
+              "EB");
+    EXPECT_EQ(listing.trailerLines, (std::vector<std::string>{"\x1b%-12345X@PJL EOJ"}));
 }
 
 TEST(OutputStream, SpoolerAndFileGetTheSameBytes)
