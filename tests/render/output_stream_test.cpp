@@ -352,6 +352,7 @@ TEST(OutputStream, OwnPrinterConnection)
     FilePortPrinter printer(kPrinterName);
     ASSERT_TRUE(printer.ok());
     printer.ClearPort();
+    SpoolerJobLock lock;
     StreamHolder h;
     ASSERT_EQ(OpenStreamOnNewPrinterJob(h.s, printer.handle(), L"own job"), 0);
     EXPECT_TRUE(h.s->ownConnection);

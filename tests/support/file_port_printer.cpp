@@ -29,6 +29,29 @@ std::wstring PortOf(HANDLE printer)
     return level2->pPortName != nullptr ? level2->pPortName : L"";
 }
 
+// Wine numbers jobs per process from 1 and names the spool file after the
+// number, so this program's jobs would collide with those of any other test
+// program that prints without the job lock. Moving this program's numbers to
+// a range of its own (AddJobW takes a number and nothing else until the
+// handle is closed) keeps them apart.
+void MoveJobNumbersAside(const std::wstring& printerName)
+{
+    static bool moved = false;
+    if (moved)
+        return;
+    moved = true;
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(printerName.c_str()), &printer, nullptr))
+        return;
+    const DWORD target = 1000 + (GetCurrentProcessId() % 97) * 50;
+    BYTE info[sizeof(ADDJOB_INFO_1W) + 2 * MAX_PATH + 64];
+    DWORD needed = 0;
+    for (DWORD i = 0; i < target; ++i)
+        if (!AddJobW(printer, 1, info, sizeof(info), &needed))
+            break;
+    ClosePrinter(printer);
+}
+
 }  // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::wstring& path)
@@ -58,7 +81,9 @@ FilePortPrinter::FilePortPrinter(const wchar_t* name) : name_(name)
         if (portFile_.empty()) {
             ClosePrinter(handle_);
             handle_ = nullptr;
+            return;
         }
+        MoveJobNumbersAside(name_);
         return;
     }
     wchar_t temp[MAX_PATH + 1];
@@ -73,6 +98,8 @@ FilePortPrinter::FilePortPrinter(const wchar_t* name) : name_(name)
     info.pPrintProcessor = const_cast<LPWSTR>(L"winprint");
     info.pDatatype = const_cast<LPWSTR>(L"RAW");
     handle_ = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (handle_ != nullptr)
+        MoveJobNumbersAside(name_);
 }
 
 FilePortPrinter::~FilePortPrinter()
@@ -89,16 +116,22 @@ void FilePortPrinter::ClearPort()
 
 HANDLE FilePortPrinter::StartJob(const wchar_t* documentName)
 {
+    jobLock_ = std::make_unique<SpoolerJobLock>();
     ClearPort();
     HANDLE job = nullptr;
     if (!OpenPrinterW(name_.data(), &job, nullptr))
         return nullptr;
     DOC_INFO_1W doc = {const_cast<LPWSTR>(documentName), nullptr, const_cast<LPWSTR>(L"RAW")};
-    if (StartDocPrinterW(job, 1, reinterpret_cast<BYTE*>(&doc)) == 0) {
-        ClosePrinter(job);
-        return nullptr;
+    // A program that does not take the lock may still hold a spool file of the
+    // same number for a moment: ask again (each attempt takes a new number).
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (StartDocPrinterW(job, 1, reinterpret_cast<BYTE*>(&doc)) != 0)
+            return job;
+        Sleep(50);
     }
-    return job;
+    ClosePrinter(job);
+    jobLock_.reset();
+    return nullptr;
 }
 
 bool FilePortPrinter::EndJob(HANDLE job)
@@ -107,6 +140,7 @@ bool FilePortPrinter::EndJob(HANDLE job)
         return false;
     const BOOL ended = EndDocPrinter(job);
     const BOOL closed = ClosePrinter(job);
+    jobLock_.reset();
     return ended && closed;
 }
 

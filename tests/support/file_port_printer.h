@@ -7,9 +7,12 @@
 // the wine spooler's answers unreliable. Each test program uses a name of its
 // own; the port file is emptied at every StartJob.
 #pragma once
+#include "tests/support/spooler_job_lock.h"
+
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,10 +31,12 @@ public:
     // A handle opened with full access.
     HANDLE handle() const { return handle_; }
 
-    // Empties the port file, then opens the printer and starts a RAW document:
-    // the handle a spooler client (GDI) would pass to the driver. Null on failure.
+    // Takes the spooler job lock, empties the port file, then opens the printer
+    // and starts a RAW document: the handle a spooler client (GDI) would pass
+    // to the driver. Null on failure.
     HANDLE StartJob(const wchar_t* documentName = L"test document");
-    // Ends the document and closes the handle; the port file then holds the job.
+    // Ends the document, closes the handle and gives the lock back; the port
+    // file then holds the job.
     bool EndJob(HANDLE job);
     // Empties the port file (for jobs not started with StartJob).
     void ClearPort();
@@ -42,6 +47,7 @@ private:
     std::wstring name_;
     std::wstring portFile_;
     HANDLE handle_ = nullptr;
+    std::unique_ptr<SpoolerJobLock> jobLock_;
 };
 
 // Reads a whole file (empty when missing).
