@@ -10,6 +10,7 @@
 #include "common/model/model_kinds.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
 #include "common/system/locale_region.h"
 #include "common/system/module_files.h"
 #include "tests/model/model_test_files.h"
@@ -434,6 +435,40 @@ TEST(ModelPapers, StandardPapersHaveSpoolerForms) {
             EXPECT_TRUE(found || userDefined) << ToUtf8(GetSectionDisplayName(s)) << " of " << ToUtf8(model);
             FreeModelSection(&s, kKindOwn);
         }
+    }
+}
+
+// Every feature's model default of the reference models can be stored in the
+// settings records by the value engine: its option values carry the type the
+// setting's layout accepts.
+TEST(ModelDefaults, ReferenceDefaultsStoreInTheSettingsRecords) {
+    std::vector<uint8_t> settings(kSettingsRecordSize), printer(kPrinterSettingsRecordSize);
+    for (const wchar_t* model : {L"C4530.DDD", L"M2200.DDD"}) {
+        LoadedModel m(BinPath(model));
+        ASSERT_EQ(m.status, kModelOk);
+        int stored = 0;
+        for (uint16_t kind : {uint16_t{kKindFeature}, uint16_t{kKindFeatureOther}}) {
+            const uint16_t count = GetModelTableCount(&m.main, kind);
+            for (uint16_t i = 1; i <= count; ++i) {
+                ModelSection* f = nullptr;
+                ASSERT_EQ(LoadModelTable(false, &m.main, &m.linked, kind, i, &f), kModelOk);
+                const uint16_t id = f->id;
+                FreeModelSection(&f, kKindOwn);
+                ModelValue v;
+                ASSERT_EQ(ReadModelDefault(&m.main, &m.linked, id, &v), kModelOk) << id;
+                uint64_t holder = 0;
+                if (v.type == kValueString) {
+                    const void* text = v.data;
+                    memcpy(&holder, &text, sizeof text);
+                } else {
+                    memcpy(&holder, v.data, v.size < 8 ? v.size : 8);
+                }
+                EXPECT_EQ(SetFunctionIdValue(id, settings.data(), printer.data(), v.type, v.size, &holder), 0)
+                    << "setting " << id << " of " << ToUtf8(model) << ", type " << v.type << ", size " << v.size;
+                ++stored;
+            }
+        }
+        EXPECT_GT(stored, 15);
     }
 }
 
