@@ -104,6 +104,21 @@ uint16_t LinkedFilePath(const wchar_t* mainPath, const wchar_t* name, wchar_t* o
     return kModelOk;
 }
 
+// Moves the cursor over count entries of a raw section.
+uint16_t SkipRawEntries(ModelDataRecord* record, const RawSectionRow& row, uint32_t count) {
+    uint16_t status = kModelOk;
+    for (uint32_t k = 0; k < count && status == kModelOk; ++k) {
+        if (row.entrySize == kRawEntryString) {
+            uint16_t length = 0;
+            status = ModelReadU16(record, &length);
+            if (status == kModelOk) status = ModelSeekBy(record, length);
+        } else {
+            status = ModelSeekBy(record, row.entrySize);
+        }
+    }
+    return status;
+}
+
 // Walks the raw-section table from offset 224 up to section id; leaves the cursor
 // at the section's start (at its u16 count when the count lies in the file).
 uint16_t SeekRawSection(ModelDataRecord* record, uint16_t section) {
@@ -119,15 +134,7 @@ uint16_t SeekRawSection(ModelDataRecord* record, uint16_t section) {
             status = ModelReadU16(record, &c);
             count = c;
         }
-        for (uint32_t k = 0; k < count && status == kModelOk; ++k) {
-            if (row->entrySize == kRawEntryString) {
-                uint16_t length = 0;
-                status = ModelReadU16(record, &length);
-                if (status == kModelOk) status = ModelSeekBy(record, length);
-            } else {
-                status = ModelSeekBy(record, row->entrySize);
-            }
-        }
+        if (status == kModelOk) status = SkipRawEntries(record, *row, count);
     }
     return status;
 }
@@ -145,16 +152,7 @@ uint16_t SeekRawEntry(ModelDataRecord* record, uint16_t section, uint16_t index,
     }
     if (status != kModelOk) return status;
     if (index >= *count) return kModelAbsent;
-    for (uint32_t k = 0; k < index && status == kModelOk; ++k) {
-        if (row.entrySize == kRawEntryString) {
-            uint16_t length = 0;
-            status = ModelReadU16(record, &length);
-            if (status == kModelOk) status = ModelSeekBy(record, length);
-        } else {
-            status = ModelSeekBy(record, row.entrySize);
-        }
-    }
-    return status;
+    return SkipRawEntries(record, row, index);
 }
 
 }  // namespace
