@@ -223,6 +223,8 @@ uint32_t GetCurrentModelFormatVersion() {
 uint16_t LoadModelDataFile(const wchar_t* path, ModelDataRecord* main, ModelDataRecord* linked) {
     if (path == nullptr || main == nullptr || linked == nullptr) return kModelBad;
     if (!HasModelDataExtension(path)) return kModelBad;
+    // A record that still holds a file would lose it: close it first.
+    if (IsLoaded(main) || IsLoaded(linked)) return kModelBad;
     uint16_t status = LoadOneFile(path, main, kModelMainFile);
     if (status == kModelOk) {
         main->cache = CreateModelSectionCache();

@@ -116,6 +116,11 @@ TEST(ModelDataLoad, SamePathTwiceGivesIndependentCopies) {
     ASSERT_EQ(LoadModelDataFile(path.c_str(), &b, &bl), kModelOk);
     EXPECT_NE(a.buffer, b.buffer);
     EXPECT_NE(a.cache, b.cache);
+    // Loading over a record that holds a file is refused; the file stays readable.
+    EXPECT_EQ(LoadModelDataFile(path.c_str(), &a, &al), kModelBad);
+    EXPECT_EQ(GetModelTableCount(&a, kKindPaper), 23);
+    EXPECT_EQ(CloseModelData(&a, &al), kModelOk);
+    EXPECT_EQ(LoadModelDataFile(path.c_str(), &a, &al), kModelOk);  // again after closing
     EXPECT_EQ(CloseModelData(&a, &al), kModelOk);
     EXPECT_EQ(GetModelTableCount(&b, kKindPaper), 23);
     wchar_t* name = nullptr;
