@@ -158,49 +158,64 @@ TEST(SpoolerPieces, ShortLastPieceFails)
     EXPECT_EQ(h.s->fill, 0u);  // emptied whatever the outcome
 }
 
-TEST(OutputStream, SpoolerReceivesALargeWriteWhole)
+// A stream open on a job of the file-port printer; End() closes the stream,
+// ends the job and answers what reached the port.
+class SpooledStream : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer_.ok());
+        job_ = printer_.StartJob();
+        ASSERT_NE(job_, nullptr);
+        ASSERT_EQ(OpenStreamOnSpoolHandle(h_.s, job_), 0);
+    }
+    void TearDown() override
+    {
+        if (job_ != nullptr)
+            printer_.EndJob(job_);
+    }
+    OutputStream* stream() { return h_.s; }
+    Bytes End()
+    {
+        EXPECT_EQ(CloseOutputStream(h_.s), 0);
+        EXPECT_TRUE(printer_.EndJob(job_));
+        job_ = nullptr;
+        return printer_.ReadPort();
+    }
+
+    FilePortPrinter printer_{kPrinterName};
+    HANDLE job_ = nullptr;
+    StreamHolder h_;
+};
+
+TEST_F(SpooledStream, LargeWriteArrivesWholeInMillionBytePieces)
 {
-    FilePortPrinter printer(kPrinterName);
-    ASSERT_TRUE(printer.ok());
-    HANDLE job = printer.StartJob();
-    ASSERT_NE(job, nullptr);
-    StreamHolder h;
-    h.s->writePrinter = WatchPieces;
-    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, job), 0);
+    stream()->writePrinter = WatchPieces;
     const Bytes head = Pattern(100);
     const Bytes big = Pattern(2500000);
     g_pieces.clear();
-    EXPECT_EQ(WriteStream(h.s, head.data(), 100), 100);
-    EXPECT_EQ(WriteStream(h.s, big.data(), 2500000), 2500000);
+    EXPECT_EQ(WriteStream(stream(), head.data(), 100), 100);
+    EXPECT_EQ(WriteStream(stream(), big.data(), 2500000), 2500000);
     EXPECT_EQ(g_pieces, (std::vector<DWORD>{100, 1000000, 1000000, 500000}));
-    EXPECT_EQ(CloseOutputStream(h.s), 0);
-    ASSERT_TRUE(printer.EndJob(job));
     Bytes expected = head;
     expected.insert(expected.end(), big.begin(), big.end());
-    EXPECT_EQ(printer.ReadPort(), expected);
+    EXPECT_EQ(End(), expected);
 }
 
 // A whole job through the real spooler, read back from the port by the reader.
-TEST(OutputStream, JobThroughTheSpoolerReadsBack)
+TEST_F(SpooledStream, JobReadsBackThroughTheReader)
 {
-    FilePortPrinter printer(kPrinterName);
-    ASSERT_TRUE(printer.ok());
-    HANDLE job = printer.StartJob();
-    ASSERT_NE(job, nullptr);
-    StreamHolder h;
-    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, job), 0);
+    OutputStream* s = stream();
     const char header[] = "\x1b%-12345X@PJL JOB\n";
     const char trailer[] = "\x1b%-12345X@PJL EOJ\n";
     const MorvaColour black = {kColourFormatRgb, {0, 0, 0}};
-    int r = WriteStream(h.s, header, sizeof(header) - 1) < 0 ? -1 : 0;
-    r |= WriteStreamHead(h.s, 0x01020006) | WriteStreamBegin(h.s, 0x90) | WritePageMedia(h.s, 4, 1, 'A', 0, 0);
-    r |= WriteSolidColour(h.s, 2, black) | WriteRectangle(h.s, 10, 10, 200, 100) | WriteSheetOutput(h.s);
-    r |= WriteStreamEnd(h.s);
-    r |= WriteStream(h.s, trailer, sizeof(trailer) - 1) < 0 ? -1 : 0;
+    int r = WriteStream(s, header, sizeof(header) - 1) < 0 ? -1 : 0;
+    r |= WriteStreamHead(s, 0x01020006) | WriteStreamBegin(s, 0x90) | WritePageMedia(s, 4, 1, 'A', 0, 0);
+    r |= WriteSolidColour(s, 2, black) | WriteRectangle(s, 10, 10, 200, 100) | WriteSheetOutput(s);
+    r |= WriteStreamEnd(s);
+    r |= WriteStream(s, trailer, sizeof(trailer) - 1) < 0 ? -1 : 0;
     ASSERT_EQ(r, 0);
-    EXPECT_EQ(CloseOutputStream(h.s), 0);
-    ASSERT_TRUE(printer.EndJob(job));
-    const Bytes port = printer.ReadPort();
+    const Bytes port = End();
     MorvaListing listing;
     ASSERT_TRUE(ReadMorvaJob(port.data(), port.size(), {}, &listing)) << listing.error;
     EXPECT_EQ(listing.headerLines, (std::vector<std::string>{"\x1b%-12345X@PJL JOB"}));
@@ -215,28 +230,22 @@ TEST(OutputStream, JobThroughTheSpoolerReadsBack)
     EXPECT_EQ(listing.trailerLines, (std::vector<std::string>{"\x1b%-12345X@PJL EOJ"}));
 }
 
-TEST(OutputStream, SpoolerAndFileGetTheSameBytes)
+TEST_F(SpooledStream, SpoolerAndFileGetTheSameBytes)
 {
-    FilePortPrinter printer(kPrinterName);
-    ASSERT_TRUE(printer.ok());
-    HANDLE job = printer.StartJob();
-    ASSERT_NE(job, nullptr);
     const std::wstring copy = TempPath(L"morva-copy-");
-    StreamHolder h;
-    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, job), 0);
+    OutputStream* s = stream();
     const Bytes before = Pattern(10);
     const Bytes small = Pattern(300);
     const Bytes big = Pattern(5000);
-    EXPECT_EQ(WriteStream(h.s, before.data(), 10), 10);  // spooler only
-    ASSERT_EQ(AddStreamFileCopy(h.s, copy.c_str()), 0);
-    EXPECT_EQ(h.s->mode, kStreamSpoolerAndFile);
-    EXPECT_EQ(WriteStream(h.s, small.data(), 300), 300);
-    EXPECT_EQ(WriteStream(h.s, big.data(), 5000), 5000);
-    EXPECT_EQ(WriteStream(h.s, small.data(), 300), 300);
-    EXPECT_EQ(EndStreamFileCopy(h.s), 0);
-    EXPECT_EQ(h.s->mode, kStreamSpooler);
-    EXPECT_EQ(CloseOutputStream(h.s), 0);
-    ASSERT_TRUE(printer.EndJob(job));
+    EXPECT_EQ(WriteStream(s, before.data(), 10), 10);  // spooler only
+    ASSERT_EQ(AddStreamFileCopy(s, copy.c_str()), 0);
+    EXPECT_EQ(s->mode, kStreamSpoolerAndFile);
+    EXPECT_EQ(WriteStream(s, small.data(), 300), 300);
+    EXPECT_EQ(WriteStream(s, big.data(), 5000), 5000);
+    EXPECT_EQ(WriteStream(s, small.data(), 300), 300);
+    EXPECT_EQ(EndStreamFileCopy(s), 0);
+    EXPECT_EQ(s->mode, kStreamSpooler);
+    const Bytes port = End();
 
     Bytes both = small;
     both.insert(both.end(), big.begin(), big.end());
@@ -244,7 +253,7 @@ TEST(OutputStream, SpoolerAndFileGetTheSameBytes)
     EXPECT_EQ(ReadWholeFile(copy), both);
     Bytes spooled = before;
     spooled.insert(spooled.end(), both.begin(), both.end());
-    EXPECT_EQ(printer.ReadPort(), spooled);
+    EXPECT_EQ(port, spooled);
     DeleteFileW(copy.c_str());
 }
 
@@ -365,21 +374,13 @@ TEST(OutputStream, OwnPrinterConnection)
     EXPECT_EQ(OpenStreamOnNewPrinterJob(h.s, nullptr, L"none"), -1);
 }
 
-TEST(OutputStream, CallersSpoolerHandleIsNotClosed)
+TEST_F(SpooledStream, CallersSpoolerHandleIsNotClosed)
 {
-    FilePortPrinter printer(kPrinterName);
-    ASSERT_TRUE(printer.ok());
-    HANDLE job = printer.StartJob();
-    ASSERT_NE(job, nullptr);
-    StreamHolder h;
-    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, job), 0);
     const uint8_t b[3] = {1, 2, 3};
-    EXPECT_EQ(WriteStream(h.s, b, 3), 3);
-    EXPECT_FALSE(ClosePrinterStream(h.s));  // not a connection of the stream's own
-    EXPECT_EQ(CloseOutputStream(h.s), 0);
-    EXPECT_EQ(WriteStream(h.s, b, 3), -1);
-    ASSERT_TRUE(printer.EndJob(job));  // still ours to end
-    EXPECT_EQ(printer.ReadPort(), Bytes(b, b + 3));
+    EXPECT_EQ(WriteStream(stream(), b, 3), 3);
+    EXPECT_FALSE(ClosePrinterStream(stream()));  // not a connection of the stream's own
+    EXPECT_EQ(End(), Bytes(b, b + 3));           // the job handle was still ours to end
+    EXPECT_EQ(WriteStream(stream(), b, 3), -1);
 }
 
 TEST(OutputStream, RecordingModeAppendsToTheTemporaryChannel)
