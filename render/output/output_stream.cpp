@@ -115,7 +115,8 @@ void DestroyOutputStream(OutputStream* stream)
 {
     if (stream == nullptr)
         return;
-    if (IsStreamOpen(stream))
+    // A file channel can be open without a spooler channel (print to file).
+    if (IsStreamOpen(stream) || stream->file != INVALID_HANDLE_VALUE)
         CloseOutputStream(stream);
     FreeGrowableTable(&stream->pageTable);
     FreeGrowableTable(&stream->offsets);

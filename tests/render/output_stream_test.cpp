@@ -265,6 +265,18 @@ TEST(OutputStream, FileCopyOnlyFromSpoolerMode)
     EXPECT_EQ(GetFileAttributesW(copy.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST(OutputStream, DestroyClosesAFileChannelWithoutASpooler)
+{
+    const std::wstring name = TempPath(L"morva-only-file-");
+    OutputStream* s = CreateOutputStream(nullptr);
+    ASSERT_EQ(OpenStreamFile(s, name.c_str(), nullptr, kStreamFileCreate), 0);
+    const Bytes a = Pattern(10);
+    EXPECT_EQ(WriteStream(s, a.data(), 10), 10);
+    DestroyOutputStream(s);
+    EXPECT_EQ(ReadWholeFile(name), a);        // flushed
+    EXPECT_TRUE(DeleteFileW(name.c_str()));   // and closed: no sharing left to refuse the delete
+}
+
 TEST(OutputStream, FileModeAppendsAndReportsItsSize)
 {
     const std::wstring name = TempPath(L"morva-file-");
