@@ -2,8 +2,6 @@
 
 #include "common/config/site_config_tables.h"
 #include "common/context/value_by_type.h"
-#include "common/settings/item_layout.h"
-#include "common/settings/value_engine.h"
 #include "common/settings/value_types.h"
 #include "common/system/code_pages.h"
 #include "common/system/config_readers.h"
@@ -112,20 +110,8 @@ bool ModeTakes(int mode, uint16_t flags)
 void WriteCandidate(const Candidate& c, void* settingsRecord, void* printerSettingsRecord)
 {
     uint32_t stored = 0;
-    if (!TranslateConfiguredValue(c.id, c.value, &stored))
-        return;
-    uint16_t type = 0;
-    uint32_t size = 0;
-    uint16_t storage = 0;
-    uint8_t holder[kValueHolderSize] = {};
-    if (dma_GetValue(c.id, settingsRecord, printerSettingsRecord, &type, &size, holder, &storage) != kSettingOk)
-        return;
-    if (type == kTypeString || type == kTypeLogFont)
-        return;
-    uint32_t holderSize = 0;
-    if (!GetTypeHolderSize(c.id, type, &holderSize) || !CopyValueByType(holder, stored, type))
-        return;
-    dma_SetValue(c.id, settingsRecord, printerSettingsRecord, type, holderSize, holder);
+    if (TranslateConfiguredValue(c.id, c.value, &stored))
+        WriteSettingNumber(c.id, settingsRecord, printerSettingsRecord, stored);
 }
 
 }  // namespace

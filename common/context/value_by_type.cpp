@@ -1,5 +1,7 @@
 #include "common/context/value_by_type.h"
 
+#include "common/settings/item_layout.h"
+#include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 
 #include <cstring>
@@ -127,4 +129,32 @@ wchar_t* FormatValueAsText(uint16_t type, const void* value, wchar_t* buffer, si
     default:
         return nullptr;
     }
+}
+
+int ReadSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t* value)
+{
+    uint16_t type = 0;
+    uint32_t size = 0;
+    uint64_t holder = 0;
+    if (value == nullptr ||
+        GetFunctionIdValue(id, settingsRecord, printerSettingsRecord, &type, &size, &holder) != kSettingOk ||
+        type == kTypeString || type == kTypeLogFont)
+        return 0;
+    *value = ValueToUInt(&holder, type);
+    return 1;
+}
+
+int WriteSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t value)
+{
+    uint16_t type = 0;
+    uint32_t size = 0;
+    uint64_t holder = 0;
+    if (GetFunctionIdValue(id, settingsRecord, printerSettingsRecord, &type, &size, &holder) != kSettingOk ||
+        type == kTypeString || type == kTypeLogFont)
+        return 0;
+    uint32_t holderSize = 0;
+    if (!GetTypeHolderSize(id, type, &holderSize) || !CopyValueByType(&holder, value, type))
+        return 0;
+    return SetFunctionIdValue(id, settingsRecord, printerSettingsRecord, type, holderSize, &holder) == kSettingOk ? 1
+                                                                                                                 : 0;
 }

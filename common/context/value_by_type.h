@@ -24,3 +24,10 @@ uint32_t GetValueSize(const void* holder, uint16_t type, int32_t length);
 // always terminated: 4 and 5 with "%ld", 6 copied, 1, 2, 3, 8 and 10 with "%d".
 // The buffer, or null for other types, a null value or buffer, or no capacity.
 wchar_t* FormatValueAsText(uint16_t type, const void* value, wchar_t* buffer, size_t capacity);
+
+// A numeric setting read by identifier (signed types sign-extended). 1 with
+// *value; 0 when the read fails or the setting holds a string or structure.
+int ReadSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t* value);
+// Writes a number with the type the setting reports. 1 written; 0 when the
+// setting holds a string or structure, or the engine refuses.
+int WriteSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t value);
