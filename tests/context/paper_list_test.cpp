@@ -28,18 +28,16 @@ struct ExtraForm {
     RECTL area;
 };
 const ExtraForm kExtraForms[] = {
-    {L"User Defined 1", 210000, 297000, {5000, 5000, 205000, 292000}},
-    {L"User Defined 2", 210000, 297000, {0, 0, 210000, 297000}},
-    {L"User Defined 3", 210000, 297000, {0, 0, 210000, 297000}},
-    {L"User Defined 4", 210000, 297000, {0, 0, 210000, 297000}},
-    {L"User Defined 5", 210000, 297000, {0, 0, 210000, 297000}},
-    {L"8K", 270000, 390000, {0, 0, 270000, 390000}},
-    {L"8 x 10 in", 203200, 254000, {0, 0, 203200, 254000}},
-    {L"12 x 18 in", 304800, 457200, {0, 0, 304800, 457200}},
+    {L"User Paper 1", 210000, 297000, {5000, 5000, 205000, 292000}},
+    {L"User Paper 3", 210000, 297000, {0, 0, 210000, 297000}},
+    {L"User Paper 4", 210000, 297000, {0, 0, 210000, 297000}},
+    {L"User Paper 5", 210000, 297000, {0, 0, 210000, 297000}},
 };
-// Joined to the model's "SRA3" although the case differs.
-constexpr wchar_t kLowerSra3[] = L"sra3";
-constexpr int kModelPapers = 26;  // the colour model's paper records
+// Joined to the model's "User Paper 2" although the case differs.
+constexpr wchar_t kLowerCaseForm[] = L"user paper 2";
+constexpr wchar_t kModelName[] = L"User Paper 2";
+constexpr uint16_t kModelCode = 263;
+constexpr int kModelPapers = 23;  // the colour model's paper records
 constexpr uint16_t kRoom = 64;    // its raw section 41
 
 class PaperListTest : public ::testing::Test {
@@ -55,8 +53,8 @@ protected:
         ASSERT_TRUE(printer_->ok()) << std::string(printer_->error().begin(), printer_->error().end());
         for (const ExtraForm& f : kExtraForms)
             ASSERT_TRUE(EnsureSpoolerForm(printer_->handle(), f.name, f.width, f.height, f.area));
-        ASSERT_TRUE(DeleteSpoolerForm(printer_->handle(), L"SRA3"));
-        ASSERT_TRUE(EnsureSpoolerForm(printer_->handle(), kLowerSra3, 320000, 450000, {0, 0, 320000, 450000}));
+        ASSERT_TRUE(DeleteSpoolerForm(printer_->handle(), kModelName));
+        ASSERT_TRUE(EnsureSpoolerForm(printer_->handle(), kLowerCaseForm, 210000, 297000, {0, 0, 210000, 297000}));
         ASSERT_TRUE(printer_->WriteSiteConfiguration("[DME,1]\nformdb.mode=1\n"));
         printerSettings_.fill(0);
         ASSERT_EQ(WriteSettingNumber(5201, nullptr, printerSettings_.data(), 1), 1);
@@ -140,7 +138,7 @@ TEST_F(PaperListTest, UserFormsFitTheUserSizeRangeAndNameNoModelPaper)
         // User-size limits of paper 262: 1000..3048 x 1480..4572.
         EXPECT_TRUE(size[0] >= 1000 && size[0] <= 3048 && size[1] >= 1480 && size[1] <= 4572) << name;
         EXPECT_NE(std::wstring(name), L"Ledger") << "too wide";
-        EXPECT_NE(_wcsicmp(name, L"SRA3"), 0) << "a form of a model paper's name is no user form";
+        EXPECT_NE(_wcsicmp(name, kModelName), 0) << "a form of a model paper's name is no user form";
         EXPECT_NE(_wcsicmp(name, L"A4"), 0);
     }
     uint16_t paper = 0;
@@ -153,9 +151,9 @@ TEST_F(PaperListTest, JoinIgnoresCaseButNameLookupDoesNot)
     ContextPtr context = OpenWithList();
     ASSERT_TRUE(context);
     uint16_t paper = 0;
-    EXPECT_EQ(FindPaperListEntry(context.get(), kPaperKeyName, L"SRA3", kPaperOutPaperNumber, &paper), kPaperListOk);
-    EXPECT_EQ(paper, 261);
-    EXPECT_EQ(FindPaperListEntry(context.get(), kPaperKeyName, L"sra3", kPaperOutPaperNumber, &paper),
+    EXPECT_EQ(FindPaperListEntry(context.get(), kPaperKeyName, kModelName, kPaperOutPaperNumber, &paper), kPaperListOk);
+    EXPECT_EQ(paper, kModelCode);
+    EXPECT_EQ(FindPaperListEntry(context.get(), kPaperKeyName, kLowerCaseForm, kPaperOutPaperNumber, &paper),
               kPaperListNotFound);
     EXPECT_EQ(FindPaperListEntry(context.get(), kPaperKeyName, L"A4", kPaperOutPaperNumber, &paper), kPaperListOk);
     EXPECT_EQ(paper, 9);
@@ -221,7 +219,7 @@ TEST_F(PaperListTest, ArraysWithAndWithoutTheCustomSize)
 
 TEST_F(PaperListTest, AModelPaperWithoutAFormFailsTheBuild)
 {
-    ASSERT_TRUE(DeleteSpoolerForm(printer_->handle(), kLowerSra3));
+    ASSERT_TRUE(DeleteSpoolerForm(printer_->handle(), kLowerCaseForm));
     ContextPtr context(OpenSettingsContext(printer_->handle()));
     ASSERT_TRUE(context);
     EXPECT_EQ(BuildPaperList(printer_->handle(), context.get(), printerSettings_.data()), 0);
