@@ -5,7 +5,7 @@
 #include "common/system/config_field_overrides.h"
 #include "tests/support/global_text.h"
 #include "tests/support/model_printer.h"
-#include "tests/support/spooler_fixture.h"
+#include "tests/support/file_port_printer.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +112,7 @@ TEST_F(ContextTest, NoContextWithoutPrinterOrModel)
 {
     EXPECT_EQ(OpenSettingsContext(nullptr), nullptr);
     // The placeholder driver's data file is no model data file.
-    TestPrinter placeholder(L"Morva Context Placeholder");
+    FilePortPrinter placeholder(L"Morva Context Placeholder");
     ASSERT_TRUE(placeholder.ok());
     EXPECT_EQ(OpenSettingsContext(placeholder.handle()), nullptr);
     CloseSettingsContext(nullptr);

@@ -4,6 +4,8 @@
 
 #include <winspool.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -62,12 +64,24 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<char>& bytes)
     return static_cast<bool>(out);
 }
 
-// "NAME.EXT" -> "NAME_<pid>.EXT".
-std::wstring ProcessFileName(const std::wstring& name)
+// Eight hexadecimal digits that stand for the printer name in its file names.
+std::wstring NameTag(const std::wstring& printerName)
+{
+    uint32_t hash = 2166136261u;  // FNV-1a
+    for (wchar_t c : printerName) {
+        hash ^= static_cast<uint16_t>(c);
+        hash *= 16777619u;
+    }
+    wchar_t tag[9];
+    swprintf(tag, 9, L"%08X", hash);
+    return tag;
+}
+
+// "NAME.EXT" -> "NAME_<tag>.EXT".
+std::wstring TaggedFileName(const std::wstring& name, const std::wstring& tag)
 {
     const size_t dot = name.rfind(L'.');
-    const std::wstring pid = L"_" + std::to_wstring(GetCurrentProcessId());
-    return dot == std::wstring::npos ? name + pid : name.substr(0, dot) + pid + name.substr(dot);
+    return dot == std::wstring::npos ? name + L"_" + tag : name.substr(0, dot) + L"_" + tag + name.substr(dot);
 }
 
 std::wstring SiteConfigName(const std::wstring& linkedName)
@@ -114,8 +128,9 @@ std::vector<std::wstring> StringModules(const std::wstring& bin, const std::wstr
 
 }  // namespace
 
-ModelPrinter::ModelPrinter(const wchar_t* modelFile, const wchar_t* printerBaseName)
+ModelPrinter::ModelPrinter(const wchar_t* modelFile, const wchar_t* printerName) : name_(printerName)
 {
+    const std::wstring tag = NameTag(name_);
     const std::wstring bin = BinaryDirectory();
     directory_ = SpoolerDriverDirectory();
     if (directory_.empty()) {
@@ -128,13 +143,13 @@ ModelPrinter::ModelPrinter(const wchar_t* modelFile, const wchar_t* printerBaseN
         return;
     }
 
-    // The process's own copies of the main and linked file, the main one naming
-    // the process's linked file.
+    // The printer's own copies of the main and linked file, the main one naming
+    // the printer's linked file. Rewritten each time: the build may have changed them.
     char* linkedField = main.data() + kLinkedNameOffset;
     const std::string linkedName(linkedField, strnlen(linkedField, kLinkedNameSize));
     if (!linkedName.empty()) {
         const std::wstring linkedWide(linkedName.begin(), linkedName.end());
-        const std::wstring ownLinked = ProcessFileName(linkedWide);
+        const std::wstring ownLinked = TaggedFileName(linkedWide, tag);
         if (ownLinked.size() >= kLinkedNameSize) {
             error_ = L"linked file name too long: " + ownLinked;
             return;
@@ -154,7 +169,7 @@ ModelPrinter::ModelPrinter(const wchar_t* modelFile, const wchar_t* printerBaseN
             return;
         }
     }
-    dataFile_ = directory_ + ProcessFileName(modelFile);
+    dataFile_ = directory_ + TaggedFileName(modelFile, tag);
     if (!WriteFileBytes(dataFile_, main)) {
         error_ = L"cannot write " + dataFile_;
         return;
@@ -177,7 +192,7 @@ ModelPrinter::ModelPrinter(const wchar_t* modelFile, const wchar_t* printerBaseN
     }
     dependent += L'\0';
 
-    driverName_ = L"Morva " + std::wstring(modelFile) + L" " + std::to_wstring(GetCurrentProcessId());
+    driverName_ = name_ + L" Driver";
     DRIVER_INFO_3W info = {};
     info.cVersion = 3;
     info.pName = driverName_.data();
@@ -199,30 +214,15 @@ ModelPrinter::ModelPrinter(const wchar_t* modelFile, const wchar_t* printerBaseN
     info.pConfigFile = configPath.data();
     info.pDataFile = dataFile_.data();
     info.pDependentFiles = dependent.data();
-    if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), 0)) {
+    if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), 0) &&
+        GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
         error_ = WithError(L"the spooler refused driver " + driverName_);
         return;
     }
-    driverAdded_ = true;
 
-    name_ = std::wstring(printerBaseName) + L" " + std::to_wstring(GetCurrentProcessId());
-    PRINTER_INFO_2W printer = {};
-    printer.pPrinterName = name_.data();
-    printer.pPortName = const_cast<wchar_t*>(L"FILE:");
-    printer.pDriverName = driverName_.data();
-    printer.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-    printer.pDatatype = const_cast<wchar_t*>(L"RAW");
-    printer.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
-    if (!added) {
-        error_ = WithError(L"the spooler refused printer " + name_);
-        return;
-    }
-    ClosePrinter(added);
     PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(name_.data(), &handle_, &access)) {
+    if (!OpenPrinterW(name_.data(), &handle_, &access) && !AddModelPrinter()) {
         handle_ = nullptr;
-        error_ = WithError(L"cannot open printer " + name_);
         return;
     }
 
@@ -238,31 +238,38 @@ ModelPrinter::ModelPrinter(const wchar_t* modelFile, const wchar_t* printerBaseN
     SetModuleHandle(module_);
 }
 
+bool ModelPrinter::AddModelPrinter()
+{
+    PRINTER_INFO_2W printer = {};
+    printer.pPrinterName = name_.data();
+    printer.pPortName = const_cast<wchar_t*>(L"FILE:");
+    printer.pDriverName = driverName_.data();
+    printer.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+    printer.pDatatype = const_cast<wchar_t*>(L"RAW");
+    printer.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+    if (!added) {
+        error_ = WithError(L"the spooler refused printer " + name_);
+        return false;
+    }
+    ClosePrinter(added);
+    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterW(name_.data(), &handle_, &access)) {
+        error_ = WithError(L"cannot open printer " + name_);
+        return false;
+    }
+    return true;
+}
+
 ModelPrinter::~ModelPrinter()
 {
     if (module_) {
         SetModuleHandle(formerModule_);
         FreeLibrary(module_);
     }
-    if (handle_) {
-        DeletePrinter(handle_);
+    if (handle_)
         ClosePrinter(handle_);
-    } else if (!name_.empty()) {
-        PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        HANDLE printer = nullptr;
-        if (OpenPrinterW(name_.data(), &printer, &access)) {
-            DeletePrinter(printer);
-            ClosePrinter(printer);
-        }
-    }
-    // The files stay with the spooler (it deletes none); the process's own go here,
-    // the shared ones stay for the other programs.
-    if (driverAdded_)
-        DeletePrinterDriverExW(nullptr, const_cast<wchar_t*>(kEnvironment), driverName_.data(), 0, 0);
-    for (const std::wstring* file : {&dataFile_, &linkedFile_, &siteConfig_}) {
-        if (!file->empty())
-            DeleteFileW(file->c_str());
-    }
+    RemoveSiteConfiguration();
 }
 
 bool ModelPrinter::WriteSiteConfiguration(const std::string& text) const

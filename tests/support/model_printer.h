@@ -6,11 +6,14 @@
 // that directory (its module handle is a library there), so the driver directory
 // the code finds is the spooler's, as it is for the installed driver.
 //
-// Test programs run at once in one prefix: each fixture has a driver, a printer
-// and model files of its own (named after the process; the main file's header is
-// made to name the process's own linked file), so a site configuration that one
-// program writes is never seen by another. The string modules and morvares are
-// shared, copied only when missing or older than the build's.
+// Test programs run at once in one prefix: each printer name has a driver and
+// model files of its own (tagged with the name; the main file's header is made to
+// name the printer's own linked file), so a site configuration that one program
+// writes is never seen by another; every program uses printer names of its own.
+// The printer and its driver stay in the prefix, so that no program sees printers
+// come and go while it enumerates them; a later run takes them over and writes
+// the model files anew. The string modules and morvares are shared, copied only
+// when missing or older than the build's.
 //
 // Every test that needs a printer of a model uses this fixture.
 #pragma once
@@ -21,9 +24,9 @@
 class ModelPrinter {
 public:
     // modelFile: a main model data file in the build's bin folder ("C4530.DDD").
-    ModelPrinter(const wchar_t* modelFile, const wchar_t* printerBaseName);
-    // Removes the printer, the driver and the process's own files, and gives the
-    // program its former module handle back.
+    ModelPrinter(const wchar_t* modelFile, const wchar_t* printerName);
+    // Removes the site configuration file and gives the program its former
+    // module handle back.
     ~ModelPrinter();
     ModelPrinter(const ModelPrinter&) = delete;
     ModelPrinter& operator=(const ModelPrinter&) = delete;
@@ -49,6 +52,8 @@ public:
     void RemoveSiteConfiguration() const;
 
 private:
+    bool AddModelPrinter();
+
     std::wstring name_;
     std::wstring driverName_;
     std::wstring directory_;
@@ -59,5 +64,4 @@ private:
     HANDLE handle_ = nullptr;
     HMODULE module_ = nullptr;
     HMODULE formerModule_ = nullptr;
-    bool driverAdded_ = false;
 };
