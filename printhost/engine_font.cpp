@@ -206,9 +206,16 @@ void ReleaseFont(std::unique_ptr<HostFont>& font)
     font.reset();
 }
 
+HGLYPH DeviceGlyph(const FD_GLYPHSET* set, WCHAR c);
+GLYPHDATA* DeviceGlyphData(HostFont& font, HGLYPH hg, ULONG mode);
+
 std::vector<HGLYPH> GlyphHandles(HostFont& font, const std::wstring& text, bool glyphIndices)
 {
     std::vector<HGLYPH> handles(text.size(), 0);
+    if (font.deviceFont && !glyphIndices) {
+        for (size_t i = 0; i < text.size(); ++i) handles[i] = DeviceGlyph(font.deviceGlyphSet, text[i]);
+        return handles;
+    }
     if (glyphIndices) {
         for (size_t i = 0; i < text.size(); ++i) handles[i] = text[i];
         return handles;
@@ -326,7 +333,12 @@ PRINTHOST_EXPORT ULONG APIENTRY FONTOBJ_cGetGlyphs(FONTOBJ* pfo, ULONG iMode, UL
 {
     HostFont* f = FromFontobj(pfo);
     if (!f || !phg || !ppvGlyph || cGlyph == 0) return 0;
-    if (f->deviceFont) return 0;
+    if (f->deviceFont) {
+        GLYPHDATA* data = DeviceGlyphData(*f, phg[0], iMode);
+        if (!data) return 0;
+        *ppvGlyph = data;
+        return 1;
+    }
     GlyphEntry* entry = iMode == FO_PATHOBJ ? GlyphOutline(*f, phg[0]) : iMode == FO_GLYPHBITS ? GlyphBits(*f, phg[0]) : nullptr;
     if (!entry) return 0;
     *ppvGlyph = &entry->data;
@@ -394,7 +406,20 @@ static BOOL EnumGlyphs(STROBJ* pstro, ULONG* pc, PGLYPHPOS* ppgpos, bool withDef
     *ppgpos = nullptr;
     if (s->cursor >= s->glyphs.size()) return FALSE;
     // One batch holds the whole string.
-    if (withDefs && s->font && !s->font->deviceFont) {
+    if (withDefs && s->font && s->font->deviceFont) {
+        // Device glyphs come from the driver one at a time; each keeps its own copy.
+        s->deviceDefs.resize(s->glyphs.size());
+        s->deviceBits.resize(s->glyphs.size());
+        for (size_t i = s->cursor; i < s->glyphs.size(); ++i) {
+            GLYPHDATA* d = s->font->glyphMode == FO_GLYPHBITS ? DeviceGlyphData(*s->font, s->glyphs[i].hg, FO_GLYPHBITS)
+                                                              : nullptr;
+            s->glyphs[i].pgdf = nullptr;
+            if (!d || !d->gdf.pgb) continue;
+            s->deviceBits[i] = s->font->lastDeviceGlyphBits;
+            s->deviceDefs[i].pgb = reinterpret_cast<GLYPHBITS*>(s->deviceBits[i].data());
+            s->glyphs[i].pgdf = &s->deviceDefs[i];
+        }
+    } else if (withDefs && s->font) {
         for (size_t i = s->cursor; i < s->glyphs.size(); ++i) {
             GlyphEntry* e = s->font->glyphMode == FO_PATHOBJ ? GlyphOutline(*s->font, s->glyphs[i].hg)
                                                              : GlyphBits(*s->font, s->glyphs[i].hg);

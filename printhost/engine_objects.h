@@ -43,8 +43,11 @@ struct HostDevice {
     GDIINFO gdiInfo{};
     DEVINFO devInfo{};
     FLONG hooks = 0;
+    std::vector<std::wstring> deviceFaces;   // face names of the driver's device fonts, font 1 first
 };
 LiveSet& LiveDevices();
+// Asks the driver for its device fonts (DrvQueryFont) and keeps their names.
+void LoadDeviceFaces(HostDevice& device);
 HDEV ToHdev(HostDevice* device);
 HostDevice* FromHdev(HDEV hdev);
 
@@ -191,8 +194,12 @@ LiveSet& LiveFonts();
 HostFont* FromFontobj(FONTOBJ* fo);
 // An engine (TrueType) font realised at a device size; lf heights are device pixels.
 std::unique_ptr<HostFont> MakeEngineFont(HostDevice* device, const LOGFONTW& lf, const XFORM& toDevice);
-// A device font of the driver, face index 1-based.
-std::unique_ptr<HostFont> MakeDeviceFont(HostDevice* device, ULONG face, LONG heightPixels);
+// A device font of the driver (face index 1-based) at the size lf asks for
+// in device pixels; null when the driver does not answer for it.
+std::unique_ptr<HostFont> MakeDeviceFont(HostDevice* device, ULONG face, const LOGFONTW& lf);
+// Advance widths of glyphs of a device font in device pixels (DrvQueryAdvanceWidths);
+// false when the driver gives none.
+bool DeviceAdvanceWidths(HostFont& font, const std::vector<HGLYPH>& glyphs, std::vector<double>* widths);
 void ReleaseFont(std::unique_ptr<HostFont>& font);
 // Glyph handles of characters in an engine or device font (0 when absent).
 std::vector<HGLYPH> GlyphHandles(HostFont& font, const std::wstring& text, bool glyphIndices);
@@ -203,7 +210,8 @@ struct HostString {
     std::vector<GLYPHPOS> glyphs;
     std::wstring text;
     size_t cursor = 0;
-    bool withDefs = true;
+    std::vector<GLYPHDEF> deviceDefs;               // device-font glyph bits, one copy a glyph
+    std::vector<std::vector<uint8_t>> deviceBits;
 };
 LiveSet& LiveStrings();
 HostString* FromStrobj(STROBJ* so);

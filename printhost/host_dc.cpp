@@ -176,6 +176,7 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
                                     const_cast<wchar_t*>(printerName.c_str()), dc->printer);
     if (!dc->device->dhpdev) return fail(L"the graphics driver failed to enable the device (DrvEnablePDEV)");
     completePdev(dc->device->dhpdev, ToHdev(dc->device.get()));
+    LoadDeviceFaces(*dc->device);
     dc->surface = enableSurface(dc->device->dhpdev);
     if (!FromHsurf(dc->surface)) {
         dc->surface = nullptr;
@@ -393,6 +394,7 @@ HDC WINAPI HostResetDCW(HDC hdc, const DEVMODEW* devmode)
         return nullptr;
     }
     Ddi<PFN_DrvCompletePDEV>(*dc, INDEX_DrvCompletePDEV)(device->dhpdev, ToHdev(device.get()));
+    LoadDeviceFaces(*device);
     if (auto reset = Ddi<PFN_DrvResetPDEV>(*dc, INDEX_DrvResetPDEV)) reset(dc->device->dhpdev, device->dhpdev);
     HSURF surface = Ddi<PFN_DrvEnableSurface>(*dc, INDEX_DrvEnableSurface)(device->dhpdev);
     // The old device goes away after the new one took over its job.

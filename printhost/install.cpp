@@ -82,6 +82,28 @@ void Describe(const DRIVER_INFO_3W& info, InstalledDriver* out)
     }
 }
 
+// Whether any installed driver names the file (by its name in the driver directory).
+bool FileInUse(const std::wstring& path)
+{
+    DWORD needed = 0, count = 0;
+    EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 3, nullptr, 0, &needed, &count);
+    if (!needed) return false;
+    auto all = std::make_unique<BYTE[]>(needed);
+    if (!EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 3, all.get(), needed, &needed, &count))
+        return true;   // when in doubt, keep the file
+    const std::wstring name = FileName(path);
+    auto* infos = reinterpret_cast<const DRIVER_INFO_3W*>(all.get());
+    for (DWORD i = 0; i < count; ++i) {
+        InstalledDriver other;
+        Describe(infos[i], &other);
+        std::vector<std::wstring> used{other.graphicsDll, other.interfaceDll, other.dataFile};
+        used.insert(used.end(), other.dependentFiles.begin(), other.dependentFiles.end());
+        for (const std::wstring& u : used)
+            if (lstrcmpiW(FileName(u).c_str(), name.c_str()) == 0) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::wstring WithLastError(const std::wstring& message)
@@ -170,11 +192,12 @@ bool RemoveDriverPackage(const std::wstring& driverName, std::wstring* error)
         *error = WithLastError(L"the spooler refused to remove driver " + driverName);
         return false;
     }
-    // The spooler keeps the files (wine knows no deletion flags); they go with the driver.
+    // The spooler keeps the files (wine knows no deletion flags); they go with
+    // the driver unless another installed driver still uses them.
     std::vector<std::wstring> files{installed.graphicsDll, installed.interfaceDll, installed.dataFile};
     files.insert(files.end(), installed.dependentFiles.begin(), installed.dependentFiles.end());
     for (const std::wstring& f : files)
-        if (!f.empty()) DeleteFileW(f.c_str());
+        if (!f.empty() && !FileInUse(f)) DeleteFileW(f.c_str());
     return true;
 }
 

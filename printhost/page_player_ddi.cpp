@@ -398,6 +398,10 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     device.lfWidth = LONG(std::lround(lf.lfWidth * xScale));
     std::wstring key(reinterpret_cast<const wchar_t*>(&device), sizeof(device) / sizeof(wchar_t));
     auto& font = s.fonts[key];
+    // A face the driver offers as a device font is printed with it, as GDI does.
+    for (size_t i = 0; !font && i < s.device->deviceFaces.size(); ++i)
+        if (!s.device->deviceFaces[i].empty() && lstrcmpiW(s.device->deviceFaces[i].c_str(), lf.lfFaceName) == 0)
+            font = MakeDeviceFont(s.device, ULONG(i + 1), device);
     if (!font) font = MakeEngineFont(s.device, device, m);
     if (!font) {
         s.Fail(L"a font of the page cannot be realised");
@@ -420,6 +424,10 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
             advance[i] = size.cx;
         }
     }
+    // A device font's text is laid out with the driver's widths (device pixels).
+    std::vector<double> deviceWidths;
+    if (font->deviceFont && !pairs && xScale > 0 && DeviceAdvanceWidths(*font, handles, &deviceWidths))
+        for (size_t i = 0; i < advance.size(); ++i) advance[i] = deviceWidths[i] / xScale;
     double total = 0;
     for (double a : advance) total += a;
     const double angle = lf.lfEscapement / 10.0 * 3.14159265358979323846 / 180.0;

@@ -97,3 +97,13 @@ TEST(PrintHostDocument, ComplexClipIsEnumeratedAndGivenAsAPath)
     }}));
     EXPECT_TRUE(MatchesGolden(calls, "complex_clip"));
 }
+
+TEST(PrintHostDocument, DeviceFontTextUsesTheDriversGlyphsAndWidths)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        With(dc, CreateFontW(-100, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, L"Recording Mono"),
+             [&] { TextOutW(dc, 50, 400, L"Mono\u20ac", 5); });
+    }}));
+    EXPECT_TRUE(MatchesGolden(calls, "device_font"));
+}

@@ -22,11 +22,21 @@ bool Listed(const std::wstring& printer)
 
 TEST(PrintHostInstall, InstallAndRemoveRoundTrip)
 {
+    // Files of their own, so that no other installed driver keeps them.
     const std::wstring driver = UniqueName(L"Recording Driver");
+    DriverPackage package = RecordingDriverPackage(driver);
+    const std::wstring own = std::to_wstring(GetCurrentProcessId());
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    package.sourceDirectory = temp;
+    package.graphicsDll = package.dataFile = L"roundtrip" + own + L"gr.dll";
+    package.interfaceDll = L"roundtrip" + own + L"ui.dll";
+    ASSERT_TRUE(CopyFileW((BinaryDirectory() + L"\\printhost_recgr.dll").c_str(), (temp + package.graphicsDll).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((BinaryDirectory() + L"\\printhost_recui.dll").c_str(), (temp + package.interfaceDll).c_str(), FALSE));
     std::wstring printer;
     std::wstring graphicsPath;
     {
-        InstalledPrinter installed(RecordingDriverPackage(driver), L"Recording Printer");
+        InstalledPrinter installed(package, L"Recording Printer");
         ASSERT_TRUE(installed.ok()) << std::string(installed.error().begin(), installed.error().end());
         printer = installed.printerName();
         EXPECT_TRUE(Listed(printer));
@@ -36,13 +46,29 @@ TEST(PrintHostInstall, InstallAndRemoveRoundTrip)
         graphicsPath = files.graphicsDll;
         EXPECT_NE(GetFileAttributesW(files.graphicsDll.c_str()), INVALID_FILE_ATTRIBUTES);
         EXPECT_NE(GetFileAttributesW(files.interfaceDll.c_str()), INVALID_FILE_ATTRIBUTES);
-        EXPECT_NE(files.graphicsDll.find(L"printhost_recgr.dll"), std::wstring::npos);
+        EXPECT_NE(files.graphicsDll.find(package.graphicsDll), std::wstring::npos);
     }
+    DeleteFileW((temp + package.graphicsDll).c_str());
+    DeleteFileW((temp + package.interfaceDll).c_str());
     EXPECT_FALSE(Listed(printer));
     InstalledDriver files;
     std::wstring error;
     EXPECT_FALSE(FindInstalledDriver(driver, &files, &error));
     EXPECT_EQ(GetFileAttributesW(graphicsPath.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(PrintHostInstall, FilesSharedWithAnotherDriverStay)
+{
+    InstalledPrinter keeper(RecordingDriverPackage(UniqueName(L"Recording Keeper")), L"Recording Keeper Printer");
+    ASSERT_TRUE(keeper.ok());
+    InstalledDriver files;
+    std::wstring error;
+    ASSERT_TRUE(FindPrinterDriver(keeper.printerName(), &files, &error));
+    {
+        InstalledPrinter other(RecordingDriverPackage(UniqueName(L"Recording Other")), L"Recording Other Printer");
+        ASSERT_TRUE(other.ok());
+    }
+    EXPECT_NE(GetFileAttributesW(files.graphicsDll.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(PrintHostInstall, MissingFileIsRefusedWithItsName)

@@ -38,7 +38,7 @@ std::wstring GoldenPath(const char* name)
 std::string RecordDocument(const std::vector<DrawPage>& pages, const std::function<void(HDC)>& between)
 {
     InstalledPrinter& printer = RecordingPrinter();
-    if (!printer.ok()) return "no printer: " + std::string(printer.error().begin(), printer.error().end());
+    if (!printer.ok()) return "host problem: no printer: " + std::string(printer.error().begin(), printer.error().end());
     const std::wstring log = TempPath(L"record.log");
     const std::wstring job = TempPath(L"record.prn");
     DeleteFileW(log.c_str());
@@ -48,17 +48,17 @@ std::string RecordDocument(const std::vector<DrawPage>& pages, const std::functi
     std::string problems;
     if (dc) {
         DOCINFOW info{sizeof(info), L"Recorded document", job.c_str(), nullptr, 0};
-        if (HostStartDocW(dc, &info) <= 0) problems += "StartDoc failed\n";
+        if (HostStartDocW(dc, &info) <= 0) problems += "host problem: StartDoc failed\n";
         for (size_t i = 0; i < pages.size(); ++i) {
             if (i > 0 && between) between(dc);
-            if (HostStartPage(dc) <= 0) problems += "StartPage failed\n";
+            if (HostStartPage(dc) <= 0) problems += "host problem: StartPage failed\n";
             pages[i](printhost::CurrentDrawingDc(dc));
-            if (HostEndPage(dc) <= 0) problems += "EndPage failed\n";
+            if (HostEndPage(dc) <= 0) problems += "host problem: EndPage failed\n";
         }
-        if (HostEndDoc(dc) <= 0) problems += "EndDoc failed\n";
+        if (HostEndDoc(dc) <= 0) problems += "host problem: EndDoc failed\n";
         HostDeleteDC(dc);
     } else {
-        problems += "CreatePrinterDc failed: " + std::string(error.begin(), error.end()) + "\n";
+        problems += "host problem: CreatePrinterDc failed: " + std::string(error.begin(), error.end()) + "\n";
     }
     SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", nullptr);
     std::string text = ReadTextFile(log);
@@ -73,6 +73,7 @@ std::string DrawingCalls(const std::string& record)
     std::string line, out;
     bool inPage = false;
     while (std::getline(in, line)) {
+        if (line.rfind("host problem:", 0) == 0) { out += line + "\n"; continue; }
         if (line == "DrvStartPage") { inPage = true; continue; }
         if (line == "DrvSendPage") { inPage = false; continue; }
         if (inPage && line.rfind("Drv", 0) == 0 && line.rfind("DrvDocumentEvent", 0) != 0 && line.rfind("DrvEscape", 0) != 0)
@@ -84,6 +85,7 @@ std::string DrawingCalls(const std::string& record)
 ::testing::AssertionResult MatchesGolden(const std::string& record, const char* name)
 {
     const std::wstring path = GoldenPath(name);
+    if (record.empty()) return ::testing::AssertionFailure() << "nothing was recorded for " << name;
     wchar_t update[4] = {};
     if (GetEnvironmentVariableW(L"PRINTHOST_UPDATE_GOLDEN", update, 4) && update[0] == L'1') {
         std::ofstream(path.c_str(), std::ios::binary) << record;

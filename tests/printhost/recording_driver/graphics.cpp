@@ -63,6 +63,7 @@ static DHPDEV APIENTRY RecEnablePDEV(DEVMODEW* pdm, LPWSTR, ULONG cPat, HSURF* p
     pdi->flGraphicsCaps = GCAPS_BEZIERS | GCAPS_GEOMETRICWIDE | GCAPS_ALTERNATEFILL | GCAPS_WINDINGFILL |
                           GCAPS_HALFTONE | GCAPS_OPAQUERECT;
     pdi->iDitherFormat = BMF_24BPP;
+    pdi->cFonts = 1;   // one device font, "Recording Mono"
     pdev->palette = g_engine.EngCreatePalette(PAL_RGB, 0, nullptr, 0, 0, 0);
     pdi->hpalDefault = pdev->palette;
     if (phsurfPatterns) std::memset(phsurfPatterns, 0, cPat * sizeof(HSURF));
@@ -241,7 +242,100 @@ static ULONG APIENTRY RecGetGlyphMode(DHPDEV, FONTOBJ*)
     return FO_GLYPHBITS;
 }
 
+// The device font: a fixed-pitch face of 1000 units to the em, 600 wide.
+namespace {
+constexpr wchar_t kDeviceFace[] = L"Recording Mono";
+constexpr FWORD kDeviceAdvance = 600;
+struct DeviceFontMetrics {
+    IFIMETRICS ifi;
+    WCHAR face[16];
+};
+FD_GLYPHSET* g_deviceGlyphs = nullptr;
+
+const IFIMETRICS* DeviceMetrics()
+{
+    static DeviceFontMetrics metrics = [] {
+        DeviceFontMetrics m{};
+        m.ifi.cjThis = sizeof(m);
+        m.ifi.dpwszFamilyName = m.ifi.dpwszStyleName = m.ifi.dpwszFaceName = m.ifi.dpwszUniqueName =
+            offsetof(DeviceFontMetrics, face);
+        std::memcpy(m.face, kDeviceFace, sizeof(kDeviceFace));
+        m.ifi.jWinCharSet = ANSI_CHARSET;
+        m.ifi.jWinPitchAndFamily = FIXED_PITCH | FF_MODERN;
+        m.ifi.usWinWeight = FW_NORMAL;
+        m.ifi.flInfo = FM_INFO_TECH_BITMAP | FM_INFO_CONSTANT_WIDTH | FM_INFO_1BPP;
+        m.ifi.fwdUnitsPerEm = 1000;
+        m.ifi.fwdWinAscender = 800;
+        m.ifi.fwdWinDescender = 200;
+        m.ifi.fwdAveCharWidth = m.ifi.fwdMaxCharInc = kDeviceAdvance;
+        m.ifi.wcFirstChar = 32;
+        m.ifi.wcLastChar = 255;
+        m.ifi.wcDefaultChar = m.ifi.wcBreakChar = 32;
+        return m;
+    }();
+    return &metrics.ifi;
+}
+
+LONG DeviceAdvance(FONTOBJ* pfo)
+{
+    POINTL in{kDeviceAdvance, 0}, out{};
+    XFORMOBJ* xo = pfo ? g_engine.FONTOBJ_pxoGetXform(pfo) : nullptr;
+    return xo && g_engine.XFORMOBJ_bApplyXform(xo, XF_LTOFX, 1, &in, &out) ? out.x : 0;
+}
+} // namespace
+
+static PIFIMETRICS APIENTRY RecQueryFont(DHPDEV, ULONG_PTR, ULONG iFace, ULONG_PTR* pid)
+{
+    RecordLine("DrvQueryFont face=" + std::to_string(iFace));
+    if (pid) *pid = 0;
+    if (iFace == 0) return reinterpret_cast<PIFIMETRICS>(ULONG_PTR(1));
+    return iFace == 1 ? const_cast<PIFIMETRICS>(DeviceMetrics()) : nullptr;
+}
+
+static PVOID APIENTRY RecQueryFontTree(DHPDEV, ULONG_PTR, ULONG iFace, ULONG iMode, ULONG_PTR* pid)
+{
+    RecordLine("DrvQueryFontTree face=" + std::to_string(iFace) + " mode=" + std::to_string(iMode));
+    if (pid) *pid = 0;
+    if (iFace != 1 || iMode != QFT_GLYPHSET) return nullptr;
+    if (!g_deviceGlyphs) g_deviceGlyphs = g_engine.EngComputeGlyphSet(1252, 32, 224);
+    return g_deviceGlyphs;
+}
+
+// Every glyph is an 8 x 8 block standing on the baseline.
+static LONG APIENTRY RecQueryFontData(DHPDEV, FONTOBJ* pfo, ULONG iMode, HGLYPH hg, GLYPHDATA* pgd, PVOID pv, ULONG cjSize)
+{
+    if (iMode != QFD_GLYPHANDBITMAP) return FD_ERROR;
+    const ULONG size = offsetof(GLYPHBITS, aj) + 8;
+    if (pgd) {
+        std::memset(pgd, 0, sizeof(*pgd));
+        pgd->hg = hg;
+        pgd->fxD = DeviceAdvance(pfo);
+    }
+    if (pv) {
+        RecordLine("DrvQueryFontData glyph=" + std::to_string(hg));
+        if (cjSize < size) return FD_ERROR;
+        auto* bits = static_cast<GLYPHBITS*>(pv);
+        bits->ptlOrigin = POINTL{0, -8};
+        bits->sizlBitmap = SIZEL{8, 8};
+        std::memset(bits->aj, 0xFF, 8);
+    }
+    return LONG(size);
+}
+
+static BOOL APIENTRY RecQueryAdvanceWidths(DHPDEV, FONTOBJ* pfo, ULONG iMode, HGLYPH*, PVOID pvWidths, ULONG cGlyphs)
+{
+    RecordLine("DrvQueryAdvanceWidths mode=" + std::to_string(iMode) + " n=" + std::to_string(cGlyphs));
+    auto* widths = static_cast<USHORT*>(pvWidths);
+    const LONG advance = DeviceAdvance(pfo);
+    for (ULONG i = 0; widths && i < cGlyphs; ++i) widths[i] = USHORT(advance);
+    return TRUE;
+}
+
 static const DRVFN kFunctions[] = {
+    {INDEX_DrvQueryFont, reinterpret_cast<PFN>(RecQueryFont)},
+    {INDEX_DrvQueryFontTree, reinterpret_cast<PFN>(RecQueryFontTree)},
+    {INDEX_DrvQueryFontData, reinterpret_cast<PFN>(RecQueryFontData)},
+    {INDEX_DrvQueryAdvanceWidths, reinterpret_cast<PFN>(RecQueryAdvanceWidths)},
     {INDEX_DrvEnablePDEV, reinterpret_cast<PFN>(RecEnablePDEV)},
     {INDEX_DrvResetPDEV, reinterpret_cast<PFN>(RecResetPDEV)},
     {INDEX_DrvCompletePDEV, reinterpret_cast<PFN>(RecCompletePDEV)},
@@ -283,6 +377,8 @@ RECORDING_EXPORT BOOL APIENTRY DrvEnableDriver(ULONG iEngineVersion, ULONG cj, D
 RECORDING_EXPORT VOID APIENTRY DrvDisableDriver()
 {
     RecordLine("DrvDisableDriver");
+    if (g_deviceGlyphs) g_engine.EngFreeMem(g_deviceGlyphs);
+    g_deviceGlyphs = nullptr;
 }
 
 RECORDING_EXPORT BOOL APIENTRY DrvQueryDriverInfo(DWORD dwMode, PVOID pBuffer, DWORD cbBuf, PDWORD pcbNeeded)

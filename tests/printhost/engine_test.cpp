@@ -1,0 +1,185 @@
+// The engine callbacks the host exports, called as a driver calls them.
+#include "printhost/engine_objects.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace printhost;
+
+TEST(PrintHostEngine, BitmapLayoutFollowsFormatAndDirection)
+{
+    struct Case { ULONG format; LONG stride; };
+    const Case cases[] = {{BMF_1BPP, 4}, {BMF_4BPP, 4}, {BMF_8BPP, 4}, {BMF_16BPP, 8}, {BMF_24BPP, 12}, {BMF_32BPP, 12}};
+    for (const Case& c : cases) {
+        for (const bool topDown : {true, false}) {
+            HSURF h = reinterpret_cast<HSURF>(EngCreateBitmap(SIZEL{3, 5}, 0, c.format, topDown ? BMF_TOPDOWN : 0, nullptr));
+            SURFOBJ* so = EngLockSurface(h);
+            ASSERT_NE(so, nullptr) << c.format;
+            EXPECT_EQ(so->lDelta, topDown ? c.stride : -c.stride) << c.format;
+            EXPECT_EQ(so->cjBits, ULONG(c.stride * 5));
+            EXPECT_EQ(static_cast<BYTE*>(so->pvScan0), static_cast<BYTE*>(so->pvBits) + (topDown ? 0 : 4 * c.stride));
+            EXPECT_EQ(so->iType, STYPE_BITMAP);
+            EngUnlockSurface(so);
+            EXPECT_TRUE(EngDeleteSurface(h));
+            EXPECT_EQ(EngLockSurface(h), nullptr);
+        }
+    }
+    EXPECT_EQ(EngCreateBitmap(SIZEL{3, 5}, 0, BMF_4RLE, 0, nullptr), nullptr);
+    EXPECT_EQ(EngCreateBitmap(SIZEL{0, 5}, 0, BMF_8BPP, 0, nullptr), nullptr);
+}
+
+TEST(PrintHostEngine, CallersBitsNeedARowPerStride)
+{
+    BYTE bits[3 * 4 * 2] = {};
+    // 3 pixels of 24 bits need 9 bytes a row: 9 passes, 8 does not.
+    HBITMAP exact = EngCreateBitmap(SIZEL{3, 2}, 9, BMF_24BPP, BMF_TOPDOWN, bits);
+    EXPECT_NE(exact, nullptr);
+    EXPECT_EQ(EngCreateBitmap(SIZEL{3, 2}, 8, BMF_24BPP, BMF_TOPDOWN, bits), nullptr);
+    SURFOBJ* so = EngLockSurface(reinterpret_cast<HSURF>(exact));
+    ASSERT_NE(so, nullptr);
+    EXPECT_EQ(so->pvBits, bits);
+    EngDeleteSurface(reinterpret_cast<HSURF>(exact));
+}
+
+TEST(PrintHostEngine, GlyphSetOfTheAnsiCodePage)
+{
+    FD_GLYPHSET* set = EngComputeGlyphSet(1252, 32, 224);
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->flAccel, ULONG(GS_8BIT_HANDLES));
+    ULONG total = 0;
+    HGLYPH letterA = 0, euro = 0;
+    for (ULONG i = 0; i < set->cRuns; ++i) {
+        const WCRUN& run = set->awcrun[i];
+        if (i > 0) EXPECT_GT(run.wcLow, set->awcrun[i - 1].wcLow + set->awcrun[i - 1].cGlyphs - 1);
+        for (USHORT g = 0; g < run.cGlyphs; ++g) {
+            if (run.wcLow + g == L'A') letterA = run.phg[g];
+            if (run.wcLow + g == 0x20AC) euro = run.phg[g];
+        }
+        total += run.cGlyphs;
+    }
+    EXPECT_EQ(total, set->cGlyphsSupported);
+    EXPECT_LE(total, 224u);
+    EXPECT_EQ(letterA, HGLYPH(0x41));
+    EXPECT_EQ(euro, HGLYPH(0x80));
+    EngFreeMem(set);
+    EXPECT_EQ(EngComputeGlyphSet(1252, 32, 0), nullptr);
+    EXPECT_EQ(EngComputeGlyphSet(1252, 200, 57), nullptr);
+    FD_GLYPHSET* last = EngComputeGlyphSet(1252, 200, 56);
+    EXPECT_NE(last, nullptr);
+    EngFreeMem(last);
+}
+
+TEST(PrintHostEngine, TransformsApplyAndInvert)
+{
+    std::unique_ptr<HostXform> x = MakeXform(2, 0, 0, 3, 10, -5);
+    XFORML m{};
+    EXPECT_EQ(XFORMOBJ_iGetXform(&x->xo, &m), ULONG(GX_SCALE));
+    POINTL in[2] = {{1, 1}, {-4, 2}}, out[2] = {}, back[2] = {};
+    ASSERT_TRUE(XFORMOBJ_bApplyXform(&x->xo, XF_LTOL, 2, in, out));
+    EXPECT_EQ(out[0].x, 12);
+    EXPECT_EQ(out[0].y, -2);
+    EXPECT_EQ(out[1].x, 2);
+    EXPECT_EQ(out[1].y, 1);
+    ASSERT_TRUE(XFORMOBJ_bApplyXform(&x->xo, XF_INV_LTOL, 2, out, back));
+    EXPECT_EQ(back[1].x, -4);
+    EXPECT_EQ(back[1].y, 2);
+    ASSERT_TRUE(XFORMOBJ_bApplyXform(&x->xo, XF_LTOFX, 1, in, out));
+    EXPECT_EQ(out[0].x, 12 * 16);
+    std::unique_ptr<HostXform> flat = MakeXform(1, 1, 1, 1, 0, 0);
+    EXPECT_FALSE(XFORMOBJ_bApplyXform(&flat->xo, XF_INV_LTOL, 1, in, out));
+    EXPECT_EQ(XFORMOBJ_iGetXform(reinterpret_cast<XFORMOBJ*>(&m), &m), ULONG(DDI_ERROR));
+    ReleaseXform(x);
+    ReleaseXform(flat);
+}
+
+TEST(PrintHostEngine, ClipRectanglesComeInBatchesThatFit)
+{
+    std::vector<RECTL> rects = {{0, 0, 10, 10}, {20, 0, 30, 10}, {0, 20, 10, 30}, {20, 20, 30, 30}, {0, 40, 10, 50}};
+    std::unique_ptr<HostClip> clip = MakeClip(true, rects, RECTL{0, 0, 100, 100});
+    EXPECT_EQ(clip->co.iDComplexity, DC_COMPLEX);
+    EXPECT_EQ(CLIPOBJ_cEnumStart(&clip->co, FALSE, CT_RECTANGLES, CD_RIGHTDOWN, 4), 0xFFFFFFFFu);
+    EXPECT_EQ(CLIPOBJ_cEnumStart(&clip->co, FALSE, CT_RECTANGLES, CD_RIGHTDOWN, 5), 5u);
+    struct { ULONG c; RECTL r[2]; } batch{};
+    std::vector<ULONG> counts;
+    bool more = true;
+    while (more) {
+        more = CLIPOBJ_bEnum(&clip->co, sizeof(batch), reinterpret_cast<ULONG*>(&batch)) != FALSE;
+        counts.push_back(batch.c);
+    }
+    EXPECT_EQ(counts, (std::vector<ULONG>{2, 2, 1}));
+    // Bottom-up from the right: the last band first, right to left within a band.
+    CLIPOBJ_cEnumStart(&clip->co, FALSE, CT_RECTANGLES, CD_LEFTUP, 5);
+    CLIPOBJ_bEnum(&clip->co, sizeof(batch), reinterpret_cast<ULONG*>(&batch));
+    EXPECT_EQ(batch.r[0].top, 40);
+    EXPECT_EQ(batch.r[1].left, 20);
+    EXPECT_FALSE(CLIPOBJ_bEnum(&clip->co, sizeof(ULONG), reinterpret_cast<ULONG*>(&batch)));
+    PATHOBJ* outline = CLIPOBJ_ppoGetPath(&clip->co);
+    ASSERT_NE(outline, nullptr);
+    EXPECT_EQ(outline->cCurves, 15u);
+    EngDeletePath(outline);
+    ReleaseClip(clip);
+    // Clipped to nothing visible on the surface, it is an empty rectangle clip.
+    std::unique_ptr<HostClip> outside = MakeClip(true, {{200, 200, 300, 300}}, RECTL{0, 0, 100, 100});
+    EXPECT_EQ(outside->co.iDComplexity, DC_RECT);
+    EXPECT_EQ(CLIPOBJ_cEnumStart(&outside->co, FALSE, CT_RECTANGLES, CD_ANY, 10), 0u);
+    ReleaseClip(outside);
+}
+
+TEST(PrintHostEngine, PathRecordsSplitLinesFromBeziers)
+{
+    const POINT points[] = {{0, 0}, {1, 1}, {2, 0}, {3, 1}, {4, 0}, {5, 5}, {9, 9}, {7, 7}};
+    const BYTE types[] = {PT_MOVETO, PT_LINETO, PT_BEZIERTO, PT_BEZIERTO, PT_BEZIERTO | PT_CLOSEFIGURE,
+                          PT_MOVETO, PT_MOVETO, PT_LINETO};
+    HostPath* path = MakePathFromGdi(points, types, 8, false);
+    EXPECT_EQ(path->po.cCurves, 3u);   // a line, a Bezier, a line; the lone move-to is dropped
+    EXPECT_EQ(path->po.fl, FLONG(PO_ALL_INTEGERS | PO_BEZIERS));
+    PATHOBJ_vEnumStart(&path->po);
+    PATHDATA d{};
+    ASSERT_TRUE(PATHOBJ_bEnum(&path->po, &d));
+    EXPECT_EQ(d.flags, FLONG(PD_BEGINSUBPATH | PD_RESETSTYLE));
+    EXPECT_EQ(d.count, 2u);
+    ASSERT_TRUE(PATHOBJ_bEnum(&path->po, &d));
+    EXPECT_EQ(d.flags, FLONG(PD_BEZIERS | PD_ENDSUBPATH | PD_CLOSEFIGURE));
+    EXPECT_EQ(d.count, 3u);
+    EXPECT_EQ(d.pptfx[2].x, 4 * 16);
+    EXPECT_FALSE(PATHOBJ_bEnum(&path->po, &d));
+    EXPECT_EQ(d.flags, FLONG(PD_BEGINSUBPATH | PD_RESETSTYLE | PD_ENDSUBPATH));
+    EXPECT_EQ(d.pptfx[0].x, 9 * 16);
+    RECTFX bounds{};
+    PATHOBJ_vGetBounds(&path->po, &bounds);
+    EXPECT_EQ(bounds.xRight, 9 * 16);
+    ReleasePath(path);
+    EXPECT_FALSE(PATHOBJ_bEnum(&path->po, &d));   // no longer alive: refused, not read
+}
+
+TEST(PrintHostEngine, ColourTranslationToTheDevicePalette)
+{
+    HostDevice device;
+    device.devInfo.hpalDefault = EngCreatePalette(PAL_RGB, 0, nullptr, 0, 0, 0);
+    std::unique_ptr<HostXlate> indexed = MakeXlate(PAL_INDEXED, {RGB(1, 2, 3), RGB(255, 0, 0)}, device);
+    EXPECT_EQ(indexed->xo.flXlate, FLONG(XO_TABLE));
+    EXPECT_EQ(XLATEOBJ_iXlate(&indexed->xo, 1), ULONG(RGB(255, 0, 0)));
+    EXPECT_EQ(XLATEOBJ_iXlate(&indexed->xo, 2), 0u);   // beyond the table
+    ULONG palette[2] = {};
+    EXPECT_EQ(XLATEOBJ_cGetPalette(&indexed->xo, XO_SRCPALETTE, 2, palette), 2u);
+    EXPECT_EQ(palette[0], ULONG(RGB(1, 2, 3)));
+    std::unique_ptr<HostXlate> bgr = MakeXlate(PAL_BGR, {}, device);
+    EXPECT_EQ(XLATEOBJ_iXlate(&bgr->xo, 0x00112233), ULONG(RGB(0x11, 0x22, 0x33)));
+    ReleaseXlate(indexed);
+    ReleaseXlate(bgr);
+    EXPECT_TRUE(EngDeletePalette(device.devInfo.hpalDefault));
+    EXPECT_FALSE(EngDeletePalette(device.devInfo.hpalDefault));
+}
+
+TEST(PrintHostEngine, MemoryIsZeroedAndFreedByItsOwnAllocator)
+{
+    auto* p = static_cast<BYTE*>(EngAllocMem(FL_ZERO_MEMORY, 64, 0));
+    ASSERT_NE(p, nullptr);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(p[i], 0);
+    void* user = EngAllocUserMem(16, 0);
+    EngFreeMem(user);          // a user block is not engine memory: left alone
+    EngFreeUserMem(user);
+    EngFreeMem(p);
+    EngFreeMem(nullptr);
+}
