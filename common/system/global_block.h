@@ -1,5 +1,5 @@
 // Typed ownership of blocks from the global heap (GlobalAlloc with GPTR,
-// zero-filled), on top of the stores' byte blocks.
+// zero-filled), with the deleter of common/store/global_block.h.
 #pragma once
 #include "common/store/global_block.h"
 
