@@ -1,0 +1,300 @@
+#include "common/context/model_lookups.h"
+
+#include "common/context/settings_context.h"
+#include "common/context/value_by_type.h"
+#include "common/model/model_section.h"
+#include "common/system/locale_region.h"
+#include "tests/settings/settings_test_records.h"
+#include "tests/support/global_text.h"
+#include "tests/support/model_printer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct ContextCloser {
+    void operator()(SettingsContext* context) const { CloseSettingsContext(context); }
+};
+using ContextPtr = std::unique_ptr<SettingsContext, ContextCloser>;
+
+class LookupTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        colour_ = new ModelPrinter(L"C4530.DDD", L"Morva Lookups C4530");
+        mono_ = new ModelPrinter(L"M2200.DDD", L"Morva Lookups M2200");
+    }
+    static void TearDownTestSuite()
+    {
+        delete colour_;
+        delete mono_;
+        colour_ = mono_ = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(colour_->ok()) << std::string(colour_->error().begin(), colour_->error().end());
+        ASSERT_TRUE(mono_->ok()) << std::string(mono_->error().begin(), mono_->error().end());
+        colour_->RemoveSiteConfiguration();
+        context_.reset(OpenSettingsContext(colour_->handle()));
+        ASSERT_TRUE(context_);
+    }
+    void TearDown() override
+    {
+        context_.reset();
+        colour_->RemoveSiteConfiguration();
+    }
+    const SettingsContext* c() const { return context_.get(); }
+
+    static ModelPrinter* colour_;
+    static ModelPrinter* mono_;
+    ContextPtr context_;
+};
+ModelPrinter* LookupTest::colour_ = nullptr;
+ModelPrinter* LookupTest::mono_ = nullptr;
+
+uint64_t Holder(uint32_t number)
+{
+    return number;
+}
+
+TEST_F(LookupTest, ModelDefaults)
+{
+    // The paper default follows the locale on this model (capability 0x400000).
+    const uint32_t paper = GetLocalePaperRegion(1) == 1 ? 1 : 9;
+    const struct {
+        uint16_t id;
+        uint32_t value;
+        uint16_t type;
+    } cases[] = {{7, 1, kTypeS16}, {16, 1, kTypeS16}, {270, 0, kTypeU16}, {8, paper, kTypeS16}};
+    for (const auto& c : cases) {
+        uint64_t value = 0xDEAD;
+        uint16_t type = 0;
+        uint16_t status = 0xFFFF;
+        ASSERT_EQ(GetModelDefault(this->c(), c.id, &value, &type, &status), TRUE) << c.id;
+        EXPECT_EQ(status, kLookupOk);
+        EXPECT_EQ(value, c.value) << c.id;
+        EXPECT_EQ(type, c.type) << c.id;
+        FreeModelDefault(value, type);
+    }
+    uint64_t value = 0;
+    uint16_t type = 0;
+    uint16_t status = 0;
+    EXPECT_EQ(GetModelDefault(c(), 9999, &value, &type, &status), FALSE);
+    EXPECT_NE(status, kLookupOk);
+    EXPECT_EQ(GetModelDefault(nullptr, 7, &value, &type, &status), FALSE);
+    EXPECT_EQ(status, kLookupError);
+
+    uint32_t size = 0;
+    void* block = GetModelDefaultValue(c(), 16, &size, &status);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(status, kLookupOk);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(*static_cast<int16_t*>(block), 1);
+    GlobalFree(block);
+}
+
+TEST_F(LookupTest, FeatureAndOptions)
+{
+    uint16_t listKind = 0, count = 0, status = 0xFFFF;
+    const wchar_t* name = nullptr;
+    ModelSection* feature = nullptr;
+    ASSERT_EQ(GetItemFeature(c(), 16, &listKind, &count, &name, &feature, &status), TRUE);
+    EXPECT_EQ(listKind, 3);
+    EXPECT_EQ(count, 3);
+    EXPECT_STREQ(name, L"Duplex");
+    FreeItemFeature(feature);
+
+    ModelSection* copy = nullptr;
+    ASSERT_EQ(GetItemOption(c(), 16, 2, &copy, &status), TRUE);
+    uint64_t value = 0;
+    uint16_t type = 0;
+    const uint8_t* block = nullptr;
+    uint32_t blockSize = 0;
+    ASSERT_EQ(GetOptionCopyFields(copy, &value, &name, &type, &block, &blockSize), TRUE);
+    EXPECT_EQ(value, 2u);
+    EXPECT_STREQ(name, L"Long Edge");
+    EXPECT_EQ(type, kTypeS16);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(blockSize, 2u);
+    EXPECT_EQ(block[0], 0x0a);
+    EXPECT_EQ(FreeItemOption(&copy), TRUE);
+    EXPECT_EQ(copy, nullptr);
+    EXPECT_EQ(FreeItemOption(&copy), TRUE) << "a freed holder counts as freed";
+    EXPECT_EQ(FreeItemOption(nullptr), TRUE);
+
+    EXPECT_EQ(GetItemOption(c(), 16, 4, &copy, &status), FALSE);
+    EXPECT_EQ(status, kLookupAbsent);
+    EXPECT_EQ(GetOptionCopyFields(nullptr, &value, &name, &type, &block, &blockSize), FALSE);
+    // The header is no feature record.
+    EXPECT_EQ(GetItemFeature(c(), 259, &listKind, &count, &name, &feature, &status), FALSE);
+    EXPECT_EQ(feature, nullptr);
+}
+
+TEST_F(LookupTest, OptionsByValue)
+{
+    const uint64_t longEdge = Holder(2), none = Holder(7);
+    EXPECT_EQ(HasOptionForValue(c(), 16, &longEdge), TRUE);
+    EXPECT_EQ(HasOptionForValue(c(), 16, &none), FALSE);
+    EXPECT_EQ(HasOptionForValue(c(), 16, nullptr), FALSE);
+
+    const uint64_t a3 = Holder(8);
+    uint16_t status = 0xFFFF;
+    ModelSection* target = GetOptionTargetForValue(c(), 8, &a3, &status);
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(status, kLookupOk);
+    ASSERT_NE(AsPaper(target), nullptr);
+    EXPECT_EQ(AsPaper(target)->id, 8);
+    FreeItemFeature(target);
+    const uint64_t noPaper = Holder(4242);
+    EXPECT_EQ(GetOptionTargetForValue(c(), 8, &noPaper, &status), nullptr);
+    EXPECT_EQ(status, kLookupAbsent);
+
+    uint16_t w = 0, h = 0, aw = 0, ah = 0;
+    ASSERT_EQ(GetOptionPaperSize(c(), 8, &a3, &w, &h, &aw, &ah, &status), TRUE);
+    EXPECT_EQ(w, 2970);
+    EXPECT_EQ(h, 4200);
+    EXPECT_EQ(aw, 2886);
+    EXPECT_EQ(ah, 4116);
+
+    const bool letter = GetLocalePaperRegion(1) == 1;
+    ASSERT_EQ(GetDefaultPaperSize(c(), 8, &w, &h, &aw, &ah, &status), TRUE);
+    EXPECT_EQ(w, letter ? 2159 : 2100);
+    EXPECT_EQ(TakeGlobalText(GetDefaultTargetName(c(), 8, &status)), letter ? L"Letter" : L"A4");
+    EXPECT_EQ(TakeGlobalText(GetDefaultTargetName(c(), 16, &status)), L"<null>") << "duplex options target nothing";
+}
+
+TEST_F(LookupTest, PaperOptionsByNumberSizeAndName)
+{
+    const struct {
+        int mode;
+        uint16_t number, width, height;
+        const wchar_t* name;
+        uint16_t foundNumber;
+        const wchar_t* foundName;
+    } cases[] = {
+        {kPaperByNumber, 9, 0, 0, nullptr, 9, L"A4"},
+        {kPaperBySize, 0, 2975, 2095, nullptr, 9, L"A4"},        // turned, within 1 mm
+        {kPaperBySize, 0, 2111, 2970, nullptr, 0, nullptr},     // 1.1 mm off
+        {kPaperBySize, 0, 2970, 4200, nullptr, 8, L"A3"},
+        {kPaperByName, 0, 0, 0, L"tabloid extra", 260, L"Tabloid Extra"},
+        {kPaperByName, 0, 0, 0, L"A7", 0, nullptr},
+        {kPaperByNumber, 4242, 0, 0, nullptr, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        OptionRequest request = {c.number, c.width, c.height, const_cast<wchar_t*>(c.name)};
+        uint16_t status = 0xFFFF;
+        const BOOL found = FindPaperOption(this->c(), 8, c.mode, &request, &status);
+        EXPECT_EQ(found, c.foundName != nullptr ? TRUE : FALSE) << c.mode << " " << c.number;
+        if (c.foundName == nullptr) {
+            EXPECT_EQ(status, kLookupAbsent);
+            continue;
+        }
+        EXPECT_EQ(request.number, c.foundNumber);
+        EXPECT_STREQ(request.name, c.foundName);
+        FreeOptionRequestName(&request);
+        EXPECT_EQ(request.name, nullptr);
+    }
+    OptionRequest nameless = {};
+    EXPECT_EQ(FindPaperOption(c(), 8, kPaperByName, &nameless, nullptr), FALSE);
+    EXPECT_EQ(FindPaperOption(c(), 8, 4, &nameless, nullptr), FALSE);
+    FreeOptionRequestName(nullptr);
+}
+
+TEST_F(LookupTest, CollateFlagFromTheModel)
+{
+    // Neither reference model has collation hardware (capability 0x20000), so
+    // collation is always available and DM_COLLATE is set.
+    for (ModelPrinter* printer : {colour_, mono_}) {
+        ContextPtr context(OpenSettingsContext(printer->handle()));
+        ASSERT_TRUE(context);
+        TestRecords r;
+        ASSERT_EQ(WriteSettingNumber(6, r.s(), r.p(), 0x1), 1);
+        EXPECT_EQ(UpdateCollateField(r.s(), r.p(), context.get()), TRUE);
+        uint32_t fields = 0;
+        ReadSettingNumber(6, r.s(), r.p(), &fields);
+        EXPECT_EQ(fields, 0x8001u);
+    }
+    TestRecords r;
+    ASSERT_EQ(WriteSettingNumber(6, r.s(), r.p(), 0x8001), 1);
+    EXPECT_EQ(UpdateCollateField(r.s(), r.p(), nullptr), TRUE);
+    uint32_t fields = 0;
+    ReadSettingNumber(6, r.s(), r.p(), &fields);
+    EXPECT_EQ(fields, 0x8001u) << "without a model the field stays";
+    EXPECT_EQ(UpdateCollateField(nullptr, nullptr, c()), FALSE);
+}
+
+uint32_t Read(TestRecords& r, uint16_t id)
+{
+    uint32_t value = 0;
+    EXPECT_EQ(ReadSettingNumber(id, r.s(), r.p(), &value), 1) << id;
+    return value;
+}
+
+TEST_F(LookupTest, PresetsOnceAndThenTheEnforcedConfiguration)
+{
+    ASSERT_TRUE(colour_->WriteSiteConfiguration("[default]\nduplex.enforced=2\nstaple.default=9\n"));
+    context_.reset(OpenSettingsContext(colour_->handle()));
+    ASSERT_TRUE(context_);
+
+    // Setting 1356 off: nothing happens.
+    TestRecords off;
+    EXPECT_EQ(ApplyPresetByIndex(c(), off.s(), off.p(), 2), TRUE);
+    EXPECT_EQ(Read(off, 466), 0u);
+    EXPECT_EQ(Read(off, 16), 0u);
+
+    // Index 0: only the enforced configuration, and the preset stays pending.
+    TestRecords zero;
+    ASSERT_EQ(WriteSettingNumber(1356, zero.s(), zero.p(), 1), 1);
+    EXPECT_EQ(ApplyPresetByIndex(c(), zero.s(), zero.p(), 0), TRUE);
+    EXPECT_EQ(Read(zero, 16), 3u);
+    EXPECT_EQ(Read(zero, 320), 0u) << "defaults are not applied";
+    EXPECT_EQ(Read(zero, 466), 0u);
+
+    // Preset 2 ("Booklet") sets its entries, then the enforced duplex wins.
+    TestRecords booklet;
+    ASSERT_EQ(WriteSettingNumber(1356, booklet.s(), booklet.p(), 1), 1);
+    EXPECT_EQ(ApplyPresetByIndex(c(), booklet.s(), booklet.p(), 0x302), TRUE) << "the low byte names the preset";
+    EXPECT_EQ(Read(booklet, 321), 2u);
+    EXPECT_EQ(Read(booklet, 267), 1u);
+    EXPECT_EQ(Read(booklet, 16), 3u);
+    EXPECT_EQ(Read(booklet, 466), 1u);
+    // A second call does nothing: the preset was applied.
+    ASSERT_EQ(WriteSettingNumber(321, booklet.s(), booklet.p(), 0), 1);
+    EXPECT_EQ(ApplyPresetByIndex(c(), booklet.s(), booklet.p(), 2), TRUE);
+    EXPECT_EQ(Read(booklet, 321), 0u);
+
+    // A preset the model does not have fails and leaves 466 alone.
+    TestRecords missing;
+    ASSERT_EQ(WriteSettingNumber(1356, missing.s(), missing.p(), 1), 1);
+    EXPECT_EQ(ApplyPresetByIndex(c(), missing.s(), missing.p(), 9), FALSE);
+    EXPECT_EQ(Read(missing, 466), 0u);
+}
+
+TEST_F(LookupTest, PresetsNeedFormat7936)
+{
+    ContextPtr old(OpenSettingsContext(mono_->handle()));
+    ASSERT_TRUE(old);
+    TestRecords r;
+    ASSERT_EQ(WriteSettingNumber(1356, r.s(), r.p(), 1), 1);
+    EXPECT_EQ(ApplyPresetByIndex(old.get(), r.s(), r.p(), 1), FALSE);
+    EXPECT_EQ(Read(r, 466), 0u);
+    EXPECT_EQ(ApplyPresetByIndex(old.get(), r.s(), r.p(), 0), TRUE);
+}
+
+TEST_F(LookupTest, InitialPresetUsesTheLocaleIndex)
+{
+    TestRecords viaLocale;
+    TestRecords direct;
+    for (TestRecords* r : {&viaLocale, &direct})
+        ASSERT_EQ(WriteSettingNumber(1356, r->s(), r->p(), 1), 1);
+    const BOOL a = ApplyInitialPreset(c(), viaLocale.s(), viaLocale.p());
+    const BOOL b = ApplyPresetByIndex(c(), direct.s(), direct.p(), GetInitialPresetIndex());
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(viaLocale.settings, direct.settings);
+}
+
+}  // namespace
