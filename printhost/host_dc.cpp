@@ -63,17 +63,6 @@ DEVMODEW* AsDevmode(std::vector<BYTE>& bytes)
     return bytes.empty() ? nullptr : reinterpret_cast<DEVMODEW*>(bytes.data());
 }
 
-// The printer's stored DEVMODE, used when the caller gives none.
-std::vector<BYTE> PrinterDevmode(HANDLE printer)
-{
-    DWORD needed = 0;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    if (!needed) return {};
-    std::vector<BYTE> buffer(needed);
-    if (!GetPrinterW(printer, 2, buffer.data(), needed, &needed)) return {};
-    return CopyDevmode(reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pDevMode);
-}
-
 int Event(HostDc& dc, HDC hdc, int event, ULONG inSize, void* in, ULONG outSize, void* out)
 {
     if (!dc.documentEvent) return DOCUMENTEVENT_UNSUPPORTED;

@@ -233,6 +233,28 @@ bool RemovePrinter(const std::wstring& printerName, std::wstring* error)
     return deleted != FALSE;
 }
 
+std::vector<unsigned char> PrinterDevmode(void* printerHandle)
+{
+    DWORD needed = 0;
+    GetPrinterW(printerHandle, 2, nullptr, 0, &needed);
+    if (!needed) return {};
+    std::vector<BYTE> buffer(needed);
+    if (!GetPrinterW(printerHandle, 2, buffer.data(), needed, &needed)) return {};
+    const DEVMODEW* dm = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pDevMode;
+    if (!dm || dm->dmSize < offsetof(DEVMODEW, dmFields)) return {};
+    const auto* bytes = reinterpret_cast<const BYTE*>(dm);
+    return std::vector<BYTE>(bytes, bytes + dm->dmSize + dm->dmDriverExtra);
+}
+
+std::vector<unsigned char> PrinterDevmode(const std::wstring& printerName)
+{
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<wchar_t*>(printerName.c_str()), &printer, nullptr)) return {};
+    std::vector<BYTE> devmode = PrinterDevmode(printer);
+    ClosePrinter(printer);
+    return devmode;
+}
+
 std::vector<PrinterEntry> ListPrinters()
 {
     std::vector<PrinterEntry> result;

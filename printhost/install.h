@@ -40,6 +40,10 @@ struct InstalledDriver {
 bool FindInstalledDriver(const std::wstring& driverName, InstalledDriver* out, std::wstring* error);
 bool FindPrinterDriver(const std::wstring& printerName, InstalledDriver* out, std::wstring* error);
 
+// The DEVMODE the spooler keeps for a printer (level 2); empty when it has none.
+std::vector<unsigned char> PrinterDevmode(void* printerHandle);
+std::vector<unsigned char> PrinterDevmode(const std::wstring& printerName);
+
 // "<message> (error N)" for the thread's last error.
 std::wstring WithLastError(const std::wstring& message);
 

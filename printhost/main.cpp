@@ -1,6 +1,7 @@
 // printhost: installs driver packages into wine's spooler and prints
 // documents through a driver as Windows' GDI and spooler would.
 #include "printhost/install.h"
+#include "printhost/job_settings.h"
 #include "printhost/print_job.h"
 #include "printhost/sample_pages.h"
 
@@ -22,7 +23,7 @@ void Usage()
         L"  printhost install DRIVER DIR GRAPHICS.DLL INTERFACE.DLL [--data FILE] [--file FILE]... [--printer NAME]\n"
         L"  printhost remove DRIVER [--printer NAME]\n"
         L"  printhost list\n"
-        L"  printhost print PRINTER JOBFILE [--devmode FILE] [--name DOCUMENT] [--samples] [PAGE.emf]...\n");
+        L"  printhost print PRINTER JOBFILE [--devmode FILE] [--set ID=VALUE]... [--name DOCUMENT] [--samples] [PAGE.emf]...\n");
 }
 
 int Fail(int code, const std::wstring& message)
@@ -86,9 +87,12 @@ int Print(const std::vector<std::wstring>& args)
     std::vector<HENHMETAFILE> metafiles;
     int code = kOk;
     std::wstring error;
+    std::vector<std::wstring> settings;
     for (size_t i = 2; i < args.size() && code == kOk; ++i) {
         if (args[i] == L"--samples") {
             for (PageDrawer& p : SamplePages()) pages.push_back(std::move(p));
+        } else if (args[i] == L"--set" && i + 1 < args.size()) {
+            settings.push_back(args[++i]);
         } else if ((args[i] == L"--devmode" || args[i] == L"--name") && i + 1 < args.size()) {
             if (args[i] == L"--name") request.documentName = args[++i];
             else if (!LoadDevmodeFile(args[++i], &request.devmode, &code, &error)) break;
@@ -101,6 +105,10 @@ int Print(const std::vector<std::wstring>& args)
         }
     }
     if (code == kOk && pages.empty()) { Usage(); return kUsage; }
+    if (code == kOk && !settings.empty()) {
+        if (request.devmode.empty()) request.devmode = PrinterDevmode(request.printer);
+        if (!ApplySettingPairs(&request.devmode, settings, &error)) code = kUsage;
+    }
     if (code == kOk) code = PrintDocument(request, pages, &error);
     for (HENHMETAFILE emf : metafiles) DeleteEnhMetaFile(emf);
     if (code != kOk) return Fail(code, error);

@@ -1,6 +1,7 @@
 // Metafile inputs are checked before GDI or the driver sees them.
 #include "tests/printhost/driver_fixture.h"
 
+#include "printhost/job_settings.h"
 #include "printhost/print_job.h"
 
 #include <gtest/gtest.h>
@@ -106,4 +107,34 @@ TEST(PrintHostMetafile, DevmodeFileMustMatchItsOwnSize)
     EXPECT_FALSE(LoadDevmodeFile(path, &devmode, &code, &error));
     EXPECT_EQ(code, kUsage);
     DeleteFileW(path.c_str());
+}
+
+TEST(PrintHostMetafile, SettingPairsGoThroughTheSettingEngine)
+{
+    // A DEVMODE of the driver's whole settings size: 220 public bytes and the driver part.
+    std::vector<BYTE> devmode(5900, 0);
+    auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
+    dm->dmSize = 220;
+    dm->dmDriverExtra = 5680;
+    std::wstring error;
+    ASSERT_TRUE(ApplySettingPairs(&devmode, {L"12=3"}, &error)) << std::string(error.begin(), error.end());
+    EXPECT_EQ(dm->dmCopies, 3);
+    struct Bad { const wchar_t* pair; const wchar_t* message; };
+    const Bad bad[] = {
+        {L"12", L"not a setting pair"},
+        {L"x=1", L"not a setting pair"},
+        {L"12=abc", L"cannot take"},
+        {L"12=40000", L"cannot take"},
+        {L"65000=1", L"unknown setting"},
+    };
+    for (const Bad& b : bad) {
+        EXPECT_FALSE(ApplySettingPairs(&devmode, {b.pair}, &error)) << std::string(b.pair, b.pair + wcslen(b.pair));
+        EXPECT_NE(error.find(b.message), std::wstring::npos) << std::string(error.begin(), error.end());
+    }
+    // A DEVMODE of the public part only has no room for the driver's settings.
+    std::vector<BYTE> small(220, 0);
+    reinterpret_cast<DEVMODEW*>(small.data())->dmSize = 220;
+    EXPECT_TRUE(ApplySettingPairs(&small, {L"12=2"}, &error));
+    EXPECT_FALSE(ApplySettingPairs(&small, {L"257=1"}, &error));
+    EXPECT_NE(error.find(L"beyond"), std::wstring::npos) << std::string(error.begin(), error.end());
 }

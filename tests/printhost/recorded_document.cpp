@@ -67,6 +67,25 @@ std::string RecordDocument(const std::vector<DrawPage>& pages, const std::functi
     return problems + Normalise(text, printer.printerName());
 }
 
+std::string RecordWithDc(const std::function<void(HDC)>& use)
+{
+    InstalledPrinter& printer = RecordingPrinter();
+    if (!printer.ok()) return "host problem: no printer";
+    const std::wstring log = TempPath(L"record.log");
+    DeleteFileW(log.c_str());
+    SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", log.c_str());
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(printer.printerName(), nullptr, &error);
+    if (dc) {
+        use(dc);
+        HostDeleteDC(dc);
+    }
+    SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", nullptr);
+    std::string text = ReadTextFile(log);
+    DeleteFileW(log.c_str());
+    return (dc ? std::string() : "host problem: no DC\n") + Normalise(text, printer.printerName());
+}
+
 std::string DrawingCalls(const std::string& record)
 {
     std::istringstream in(record);

@@ -17,6 +17,9 @@ using DrawPage = std::function<void(HDC)>;
 // The whole record of a document: every event and DDI call. Between pages,
 // `between` (when given) runs on the DC (ResetDC and the like).
 std::string RecordDocument(const std::vector<DrawPage>& pages, const std::function<void(HDC)>& between = nullptr);
+// The record of whatever `use` does with a fresh DC of the recording printer
+// (the DC is deleted afterwards).
+std::string RecordWithDc(const std::function<void(HDC)>& use);
 // Only the drawing calls of the pages (the lines between DrvStartPage and DrvSendPage).
 std::string DrawingCalls(const std::string& record);
 // Compares with golden/<name>.log; PRINTHOST_UPDATE_GOLDEN=1 rewrites it instead.

@@ -1,6 +1,8 @@
 // The order of document events, DDI calls and escapes over a whole document.
 #include "tests/printhost/recorded_document.h"
 
+#include "tests/printhost/driver_fixture.h"
+
 #include "printhost/host_dc.h"
 
 #include <gtest/gtest.h>
@@ -60,4 +62,23 @@ TEST(PrintHostSequence, EscapesAnswerWhatTheDriverAnswers)
     }});
     EXPECT_NE(record.find("DrvEscape code=8 in=4 out=0\nDrvEscape code=8 in=4 out=0\nDrvEscape code=20481 in=0 out=4\n"),
               std::string::npos) << record;
+}
+
+TEST(PrintHostSequence, AbortedDocumentDropsItsOpenPage)
+{
+    const std::wstring job = TempPath(L"abort.prn");
+    const std::string record = RecordWithDc([&](HDC dc) {
+        DOCINFOW info{sizeof(info), L"Aborted", job.c_str(), nullptr, 0};
+        ASSERT_GT(HostStartDocW(dc, &info), 0);
+        ASSERT_GT(HostStartPage(dc), 0);
+        Rectangle(printhost::CurrentDrawingDc(dc), 0, 0, 10, 10);
+        EXPECT_GT(HostAbortDoc(dc), 0);
+        EXPECT_EQ(HostEndPage(dc), SP_ERROR);   // no page is open any more
+    });
+    DeleteFileW(job.c_str());
+    const size_t abort = record.find("DrvDocumentEvent ABORTDOC");
+    ASSERT_NE(abort, std::string::npos) << record;
+    EXPECT_NE(record.find("DrvEndDoc fl=0x1", abort), std::string::npos) << record;
+    EXPECT_EQ(record.find("DrvStrokeAndFillPath"), std::string::npos) << record;
+    EXPECT_EQ(record.find("DrvSendPage"), std::string::npos) << record;
 }
