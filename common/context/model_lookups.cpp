@@ -18,6 +18,7 @@
 
 namespace {
 
+constexpr uint16_t kFidPaperSizeSetting = 8;
 constexpr uint16_t kFidPresetWanted = 1356;
 constexpr uint16_t kFidPresetApplied = 466;
 constexpr uint32_t kCollateFlag = 0x8000;  // DM_COLLATE
@@ -430,4 +431,43 @@ BOOL ApplyPresetByIndex(const SettingsContext* context, void* settingsRecord, vo
         return FALSE;
     ApplyConfiguredSettings(site, settingsRecord, printerSettingsRecord, kApplyEnforcedOnly);
     return TRUE;
+}
+
+int FindFormPaper(const SettingsContext* context, const FORM_INFO_1W* forms, uint32_t formCount,
+                  const uint32_t* formIndexes, uint32_t count, int mode, const OptionRequest* request,
+                  FormPaperMatch* match)
+{
+    if (forms == nullptr || formIndexes == nullptr || request == nullptr || match == nullptr)
+        return 0;
+    if (mode == kFormByName && request->name == nullptr)
+        return 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t index = formIndexes[i];
+        if (index >= formCount || forms[index].pName == nullptr)
+            continue;
+        const FORM_INFO_1W& form = forms[index];
+        const bool taken = mode == kFormByName ? _wcsicmp(form.pName, request->name) == 0
+                           : mode == kFormByNumber ? index + 1 == request->number
+                                                    : false;
+        if (!taken)
+            continue;
+        OptionRequest byName = {0, 0, 0, form.pName};
+        if (!FindPaperOption(context, kFidPaperSizeSetting, kPaperByName, &byName, nullptr))
+            continue;
+        FreeOptionRequestName(&byName);
+        match->formNumber = static_cast<uint16_t>(index + 1);
+        match->width = form.Size.cx / 100;
+        match->height = form.Size.cy / 100;
+        match->name = form.pName;
+        return match->formNumber;
+    }
+    return 0;
+}
+
+BOOL ResolvePaperByName(const SettingsContext* context, OptionRequest* request, uint16_t* status)
+{
+    if (request != nullptr && request->name != nullptr &&
+        FindPaperOption(context, kFidPaperSizeSetting, kPaperByName, request, status))
+        return TRUE;
+    return FindPaperOption(context, kFidPaperSizeSetting, kPaperBySize, request, status);
 }

@@ -8,6 +8,7 @@
 // bytes, strings as a pointer to the text.
 #pragma once
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdint>
 
@@ -93,3 +94,24 @@ BOOL ApplyPresetByIndex(const SettingsContext* context, void* settingsRecord, vo
 // The preset index of the user's locale: its region code, 0 when not listed or
 // unreadable.
 uint32_t GetInitialPresetIndex();
+
+// A spooler form taken for a paper request.
+struct FormPaperMatch {
+    uint16_t formNumber;   // form index + 1
+    int32_t width;         // tenths of a millimetre
+    int32_t height;
+    const wchar_t* name;   // the form's name (in the caller's form list)
+};
+// Modes of FindFormPaper.
+constexpr int kFormByName = 1;    // the form whose name equals the request's, without regard to case
+constexpr int kFormByNumber = 4;  // the form whose index + 1 is the request's number
+// Walks `count` indexes into the form list (indexes at or past formCount are
+// skipped) and takes the first form the mode selects that setting 8 offers as a
+// paper of that name. The form number, or 0 when none.
+int FindFormPaper(const SettingsContext* context, const FORM_INFO_1W* forms, uint32_t formCount,
+                  const uint32_t* formIndexes, uint32_t count, int mode, const OptionRequest* request,
+                  FormPaperMatch* match);
+// The paper option of setting 8 for a request: by name, else by size. The
+// request is filled as FindPaperOption fills it, for the paper resolution of the
+// settings records to take over.
+BOOL ResolvePaperByName(const SettingsContext* context, OptionRequest* request, uint16_t* status);

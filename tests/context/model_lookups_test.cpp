@@ -6,55 +6,32 @@
 #include "common/system/locale_region.h"
 #include "tests/settings/settings_test_records.h"
 #include "tests/support/global_text.h"
-#include "tests/support/model_printer.h"
+#include "tests/context/reference_printers.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 
 namespace {
 
-struct ContextCloser {
-    void operator()(SettingsContext* context) const { CloseSettingsContext(context); }
-};
-using ContextPtr = std::unique_ptr<SettingsContext, ContextCloser>;
-
-class LookupTest : public ::testing::Test {
+class LookupTest : public ReferencePrinterTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        colour_ = new ModelPrinter(L"C4530.DDD", L"Morva Lookups C4530");
-        mono_ = new ModelPrinter(L"M2200.DDD", L"Morva Lookups M2200");
-    }
-    static void TearDownTestSuite()
-    {
-        delete colour_;
-        delete mono_;
-        colour_ = mono_ = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(colour_->ok()) << std::string(colour_->error().begin(), colour_->error().end());
-        ASSERT_TRUE(mono_->ok()) << std::string(mono_->error().begin(), mono_->error().end());
-        colour_->RemoveSiteConfiguration();
+        ReferencePrinterTest::SetUp();
         context_.reset(OpenSettingsContext(colour_->handle()));
         ASSERT_TRUE(context_);
     }
     void TearDown() override
     {
         context_.reset();
-        colour_->RemoveSiteConfiguration();
+        ReferencePrinterTest::TearDown();
     }
     const SettingsContext* c() const { return context_.get(); }
 
-    static ModelPrinter* colour_;
-    static ModelPrinter* mono_;
     ContextPtr context_;
 };
-ModelPrinter* LookupTest::colour_ = nullptr;
-ModelPrinter* LookupTest::mono_ = nullptr;
 
 uint64_t Holder(uint32_t number)
 {
@@ -295,6 +272,64 @@ TEST_F(LookupTest, InitialPresetUsesTheLocaleIndex)
     const BOOL b = ApplyPresetByIndex(c(), direct.s(), direct.p(), GetInitialPresetIndex());
     EXPECT_EQ(a, b);
     EXPECT_EQ(viaLocale.settings, direct.settings);
+}
+
+TEST_F(LookupTest, FormsTakenForPaperRequests)
+{
+    FORM_INFO_1W forms[4] = {};
+    forms[0].pName = const_cast<wchar_t*>(L"Letter Small");  // no paper of the model
+    forms[0].Size = {215900, 279400};
+    forms[1].pName = const_cast<wchar_t*>(L"a4");
+    forms[1].Size = {210000, 297099};
+    forms[2].pName = const_cast<wchar_t*>(L"A3");
+    forms[2].Size = {297000, 420000};
+    const uint32_t all[] = {0, 1, 2, 7};
+    const struct {
+        int mode;
+        uint16_t number;
+        const wchar_t* name;
+        int form;
+        int32_t width, height;
+    } cases[] = {
+        {kFormByName, 0, L"A4", 2, 2100, 2970},  // thousandths to tenths, toward zero
+        {kFormByName, 0, L"Letter Small", 0, 0, 0},
+        {kFormByNumber, 3, nullptr, 3, 2970, 4200},
+        {kFormByNumber, 1, nullptr, 0, 0, 0},
+        {kFormByNumber, 8, nullptr, 0, 0, 0},     // index 7 lies past the list
+        {2, 2, L"a4", 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        OptionRequest request = {c.number, 0, 0, const_cast<wchar_t*>(c.name)};
+        FormPaperMatch match = {};
+        EXPECT_EQ(FindFormPaper(this->c(), forms, 3, all, 4, c.mode, &request, &match), c.form) << c.mode;
+        if (c.form != 0) {
+            EXPECT_EQ(match.formNumber, c.form);
+            EXPECT_EQ(match.width, c.width);
+            EXPECT_EQ(match.height, c.height);
+            EXPECT_EQ(match.name, forms[c.form - 1].pName);
+        }
+    }
+    FormPaperMatch match = {};
+    OptionRequest nameless = {};
+    EXPECT_EQ(FindFormPaper(c(), forms, 3, all, 4, kFormByName, &nameless, &match), 0);
+    EXPECT_EQ(FindFormPaper(c(), nullptr, 3, all, 4, kFormByName, &nameless, &match), 0);
+}
+
+TEST_F(LookupTest, PaperByNameThenBySize)
+{
+    OptionRequest request = {0, 2100, 2970, const_cast<wchar_t*>(L"legal")};
+    ASSERT_EQ(ResolvePaperByName(c(), &request, nullptr), TRUE);
+    EXPECT_EQ(request.number, 5);
+    FreeOptionRequestName(&request);
+    request = {0, 2975, 2095, const_cast<wchar_t*>(L"No Such Paper")};
+    ASSERT_EQ(ResolvePaperByName(c(), &request, nullptr), TRUE);
+    EXPECT_EQ(request.number, 9);
+    EXPECT_STREQ(request.name, L"A4");
+    FreeOptionRequestName(&request);
+    request = {0, 1000, 1000, nullptr};
+    uint16_t status = 0;
+    EXPECT_EQ(ResolvePaperByName(c(), &request, &status), FALSE);
+    EXPECT_EQ(status, kLookupAbsent);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/settings/value_types.h"
-#include "tests/support/model_printer.h"
+#include "tests/context/reference_printers.h"
 #include "tests/support/spooler_forms_fixture.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +15,6 @@
 
 namespace {
 
-struct ContextCloser {
-    void operator()(SettingsContext* context) const { CloseSettingsContext(context); }
-};
-using ContextPtr = std::unique_ptr<SettingsContext, ContextCloser>;
 
 // The papers of the colour model that the spooler does not list by itself. The
 // first takes the geometry the margin cases need.

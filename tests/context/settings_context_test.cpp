@@ -4,48 +4,16 @@
 #include "common/model/model_data.h"
 #include "common/system/config_field_overrides.h"
 #include "tests/support/global_text.h"
-#include "tests/support/model_printer.h"
+#include "tests/context/reference_printers.h"
 #include "tests/support/file_port_printer.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 namespace {
 
-struct ContextCloser {
-    void operator()(SettingsContext* context) const { CloseSettingsContext(context); }
-};
-using ContextPtr = std::unique_ptr<SettingsContext, ContextCloser>;
-
-// One printer of each reference model for the whole program.
-class ContextTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        colour_ = new ModelPrinter(L"C4530.DDD", L"Morva Context C4530");
-        mono_ = new ModelPrinter(L"M2200.DDD", L"Morva Context M2200");
-    }
-    static void TearDownTestSuite()
-    {
-        delete colour_;
-        delete mono_;
-        colour_ = mono_ = nullptr;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(colour_->ok()) << std::string(colour_->error().begin(), colour_->error().end());
-        ASSERT_TRUE(mono_->ok()) << std::string(mono_->error().begin(), mono_->error().end());
-        colour_->RemoveSiteConfiguration();
-    }
-    void TearDown() override { colour_->RemoveSiteConfiguration(); }
-
-    static ModelPrinter* colour_;
-    static ModelPrinter* mono_;
-};
-ModelPrinter* ContextTest::colour_ = nullptr;
-ModelPrinter* ContextTest::mono_ = nullptr;
+using ContextTest = ReferencePrinterTest;
 
 TEST_F(ContextTest, OpensWithoutSiteConfiguration)
 {
