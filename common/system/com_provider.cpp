@@ -1,5 +1,7 @@
 #include "common/system/com_provider.h"
 
+#include "common/model/model_value_ops.h"
+
 #include <windows.h>
 #include <objbase.h>
 
@@ -39,4 +41,12 @@ int IsComProviderInstalledFor(const CapabilityBits* capabilities, uint32_t* inst
     if (SUCCEEDED(init))
         CoUninitialize();
     return 1;
+}
+
+int IsComProviderInstalled(ModelDataRecord* model, uint32_t* installed)
+{
+    CapabilityBits bits = {};
+    if (model == nullptr || installed == nullptr || !GetModelCapabilityBits(model, &bits))
+        return 0;
+    return IsComProviderInstalledFor(&bits, installed);
 }

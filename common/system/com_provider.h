@@ -9,3 +9,7 @@
 // is 1 when either of the provider's two classes can be created in process.
 // 1 done; 0 for a null argument.
 int IsComProviderInstalledFor(const CapabilityBits* capabilities, uint32_t* installed);
+
+struct ModelDataRecord;
+// The same with the capability words of the model data; 0 for a null argument.
+int IsComProviderInstalled(ModelDataRecord* model, uint32_t* installed);

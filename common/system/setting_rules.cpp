@@ -1,5 +1,7 @@
 #include "common/system/setting_rules.h"
 
+#include "common/model/model_kinds.h"
+#include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -19,6 +21,11 @@ constexpr uint16_t kFidUserCodePlain = 5130;
 constexpr uint16_t kFidUserCodeMinimum = 4366;
 constexpr uint16_t kFidIdentificationEnabled = 5204;
 constexpr uint16_t kFidIdentificationMode = 4367;
+
+constexpr uint16_t kFidCopiesLimit = 4365;
+constexpr uint16_t kModelIdCopiesLimit = 32794;  // the model's own copies limit
+constexpr CapabilityId kCapabilityRaiseCopies = CapabilityBit(0x3E);
+constexpr uint32_t kRaisedMaxCopies = 999;
 
 constexpr uint32_t kCapabilityCollate = 0x20000;
 constexpr uint32_t kCapabilityCollateByVersion = 0x10000;
@@ -107,6 +114,26 @@ int GetCollateSupport(void* settingsRecord, void* printerSettingsRecord, const C
         && value >= kFirstCollatingStreamVersion)
         return 2;
     return 3;
+}
+
+int AdjustMaxCopies(void* settingsRecord, void* printerSettingsRecord, ModelDataRecord* main,
+                    ModelDataRecord* linked, uint32_t* maximum)
+{
+    if (settingsRecord == nullptr || main == nullptr || maximum == nullptr)
+        return 0;
+    if (!TestModelCapability(main, kCapabilityRaiseCopies))
+        return 1;
+    uint32_t limit = 0;
+    if (!ReadNumber(settingsRecord, printerSettingsRecord, kFidCopiesLimit, &limit))
+        return 0;
+    ModelValue modelLimit;
+    uint32_t modelValue = 0;
+    if (ReadModelDefault(main, linked, kModelIdCopiesLimit, &modelLimit) != kModelOk
+        || !ModelValueNumber(modelLimit, &modelValue))
+        return 0;
+    if (limit < modelValue)
+        *maximum = kRaisedMaxCopies;
+    return 1;
 }
 
 int ShouldShowUserIdentificationDialog(void* settingsRecord, void* printerSettingsRecord, int askFlag)

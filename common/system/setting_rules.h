@@ -16,6 +16,13 @@ int LimitResolutionForPaper(void* settingsRecord, void* printerSettingsRecord);
 // available; 0 for a null argument.
 int GetCollateSupport(void* settingsRecord, void* printerSettingsRecord, const CapabilityBits* capabilities);
 
+struct ModelDataRecord;
+// Raises *maximum (copies) to 999 when model capability 0xFFFF003E is set and
+// setting 4365 holds less than the model's default of identifier 32794. 1 done
+// (also with the capability clear), 0 for a null argument or a failed read.
+int AdjustMaxCopies(void* settingsRecord, void* printerSettingsRecord, ModelDataRecord* main,
+                    ModelDataRecord* linked, uint32_t* maximum);
+
 // Whether the print-time user identification dialog applies (settings 5204 and
 // 4367); 0 when either cannot be read.
 int ShouldShowUserIdentificationDialog(void* settingsRecord, void* printerSettingsRecord, int askFlag);

@@ -1,5 +1,7 @@
 #include "common/system/application_entry.h"
 
+#include "tests/system/test_models.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -28,20 +30,11 @@ TEST(ApplicationEntry, NamesMatchWholeOrByAStarredPart)
         EXPECT_EQ(ApplicationNameMatches(c.entry, c.process), c.matches) << c.entry << " " << c.process;
 }
 
-std::wstring ProgramFolderFile(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring text(path);
-    return text.substr(0, text.rfind(L'\\') + 1) + name;
-}
-
 TEST(ApplicationEntry, FirstEntryNamingThisProgram)
 {
-    ModelDataRecord main{}, linked{};
-    ASSERT_EQ(LoadModelDataFile(ProgramFolderFile(L"SYSAPPS.DDD").c_str(), &main, &linked), kModelOk);
-    EXPECT_EQ(FindApplicationEntry(&main, &linked), 2);  // entry 3 matches too, later
-    CloseModelData(&main, &linked);
+    LoadedTestModel model(L"SYSAPPS.DDD");
+    ASSERT_EQ(model.status, kModelOk);
+    EXPECT_EQ(FindApplicationEntry(&model.main, &model.linked), 2);  // entry 3 matches too, later
     EXPECT_EQ(FindApplicationEntry(nullptr, nullptr), 0);
 }
 

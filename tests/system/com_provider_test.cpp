@@ -1,5 +1,7 @@
 #include "common/system/com_provider.h"
 
+#include "tests/system/test_models.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,6 +19,16 @@ TEST(ComProvider, AskedOnlyWhenTheModelWantsIt)
     EXPECT_EQ(installed, 0u);
     EXPECT_EQ(IsComProviderInstalledFor(nullptr, &installed), 0);
     EXPECT_EQ(IsComProviderInstalledFor(&with, nullptr), 0);
+}
+
+TEST(ComProvider, CapabilityComesFromTheModelData)
+{
+    LoadedTestModel model(L"SYSAPPS.DDD");  // asks for the provider
+    ASSERT_EQ(model.status, kModelOk);
+    uint32_t installed = 7;
+    EXPECT_EQ(IsComProviderInstalled(&model.main, &installed), 1);
+    EXPECT_EQ(installed, 0u);
+    EXPECT_EQ(IsComProviderInstalled(nullptr, &installed), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/system/scrambled_strings.h"
+#include "tests/system/test_models.h"
 
 #include <windows.h>
 
@@ -138,6 +139,30 @@ TEST(SettingRules, CodeLength)
     EXPECT_EQ(CheckCodeLength(nullptr, nullptr, 1, &maximum, &minimum), 0);
     EXPECT_EQ(maximum, 12);  // bounds given out in every case
     EXPECT_EQ(minimum, 0);
+}
+
+TEST(SettingRules, MaxCopiesRaisedBelowTheModelsLimit)
+{
+    LoadedTestModel raising(L"SYSAPPS.DDD");  // capability 0x3E, limit 500
+    LoadedTestModel plain(L"M2200.DDD");      // no capability
+    ASSERT_EQ(raising.status, kModelOk);
+    ASSERT_EQ(plain.status, kModelOk);
+    struct Case {
+        LoadedTestModel* model;
+        uint16_t setting;  // 4365
+        uint32_t after;
+    };
+    const Case cases[] = {{&raising, 100, 999}, {&raising, 499, 999}, {&raising, 500, 250}, {&plain, 100, 250}};
+    for (const Case& c : cases) {
+        Records r;
+        r.Set(4365, kTypeU16, 2, c.setting);
+        uint32_t maximum = 250;
+        EXPECT_EQ(AdjustMaxCopies(r.sr(), r.psr(), &c.model->main, &c.model->linked, &maximum), 1) << c.setting;
+        EXPECT_EQ(maximum, c.after) << c.setting;
+    }
+    Records r;
+    uint32_t maximum = 250;
+    EXPECT_EQ(AdjustMaxCopies(r.sr(), r.psr(), nullptr, nullptr, &maximum), 0);
 }
 
 }  // namespace
