@@ -86,6 +86,18 @@ TEST_F(ContextTest, NoContextWithoutPrinterOrModel)
     CloseSettingsContext(nullptr);
 }
 
+TEST_F(ContextTest, NoContextWhenTheLinkedFileIsMissing)
+{
+    const std::wstring aside = colour_->linkedFile() + L".aside";
+    ASSERT_TRUE(MoveFileExW(colour_->linkedFile().c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING));
+    SettingsContext* context = OpenSettingsContext(colour_->handle());
+    ASSERT_TRUE(MoveFileExW(aside.c_str(), colour_->linkedFile().c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(context, nullptr);
+    CloseSettingsContext(context);
+    ContextPtr again(OpenSettingsContext(colour_->handle()));
+    EXPECT_TRUE(again);
+}
+
 TEST_F(ContextTest, LookupsWithoutContext)
 {
     uint16_t status = 0;

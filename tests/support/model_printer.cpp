@@ -264,7 +264,11 @@ bool ModelPrinter::AddModelPrinter()
 ModelPrinter::~ModelPrinter()
 {
     if (module_) {
-        SetModuleHandle(formerModule_);
+        // Printers of one program share the library (one module, counted): the
+        // handle goes back only when this printer set it last and the program had
+        // another one before.
+        if (GetModuleHandleOfDriver() == module_ && formerModule_ != module_)
+            SetModuleHandle(formerModule_);
         FreeLibrary(module_);
     }
     if (handle_)

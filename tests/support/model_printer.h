@@ -42,6 +42,8 @@ public:
     const std::wstring& driverDirectory() const { return directory_; }
     // Full path of the installed main model data file.
     const std::wstring& dataFile() const { return dataFile_; }
+    // Full path of the installed linked file; empty when the model has none.
+    const std::wstring& linkedFile() const { return linkedFile_; }
     // Full path of the site configuration file; empty when the model has no
     // linked file (and so no site configuration).
     const std::wstring& siteConfigPath() const { return siteConfig_; }
