@@ -214,16 +214,18 @@ ModelPrinter::ModelPrinter(const wchar_t* modelFile, const wchar_t* printerName)
     info.pConfigFile = configPath.data();
     info.pDataFile = dataFile_.data();
     info.pDependentFiles = dependent.data();
-    if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), 0) &&
-        GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
-        error_ = WithError(L"the spooler refused driver " + driverName_);
-        return;
-    }
-
+    // A printer left by an earlier run is taken over with its driver entry: the
+    // spooler's driver list is changed only the first time.
     PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(name_.data(), &handle_, &access) && !AddModelPrinter()) {
+    if (!OpenPrinterW(name_.data(), &handle_, &access)) {
         handle_ = nullptr;
-        return;
+        if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), 0) &&
+            GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
+            error_ = WithError(L"the spooler refused driver " + driverName_);
+            return;
+        }
+        if (!AddModelPrinter())
+            return;
     }
 
     // The driver directory is the directory of the library's own module.
@@ -255,6 +257,7 @@ bool ModelPrinter::AddModelPrinter()
     ClosePrinter(added);
     PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     if (!OpenPrinterW(name_.data(), &handle_, &access)) {
+        handle_ = nullptr;
         error_ = WithError(L"cannot open printer " + name_);
         return false;
     }
