@@ -37,7 +37,8 @@ DriverTable* LoadGraphicsDriver(const std::wstring& path, std::wstring* error)
         if (error) *error = L"cannot load the graphics driver " + path + L" (error " + std::to_wstring(GetLastError()) + L")";
         return nullptr;
     }
-    auto enable = reinterpret_cast<PFN_DrvEnableDriver>(GetProcAddress(driver->module, "DrvEnableDriver"));
+    auto enable = reinterpret_cast<PFN_DrvEnableDriver>(
+        reinterpret_cast<void (*)()>(GetProcAddress(driver->module, "DrvEnableDriver")));
     DRVENABLEDATA data{};
     if (!enable || !enable(kEngineVersion, sizeof(data), &data) || !data.pdrvfn) {
         if (error) *error = enable ? L"the graphics driver " + path + L" refused DrvEnableDriver"
@@ -60,7 +61,8 @@ void ReleaseGraphicsDriver(DriverTable* driver)
     std::lock_guard<std::mutex> guard(DriversLock());
     if (--driver->references > 0) return;
     // DrvDisableDriver is exported by name; it is not part of the table.
-    auto disable = reinterpret_cast<PFN_DrvDisableDriver>(GetProcAddress(driver->module, "DrvDisableDriver"));
+    auto disable = reinterpret_cast<PFN_DrvDisableDriver>(
+        reinterpret_cast<void (*)()>(GetProcAddress(driver->module, "DrvDisableDriver")));
     if (!disable) disable = DriverFunction<PFN_DrvDisableDriver>(*driver, INDEX_DrvDisableDriver);
     if (disable) disable();
     FreeLibrary(driver->module);

@@ -31,7 +31,7 @@ void ReleaseGraphicsDriver(DriverTable* driver);
 template <typename F>
 F DriverFunction(const DriverTable& driver, ULONG index)
 {
-    return index < driver.functions.size() ? reinterpret_cast<F>(driver.functions[index]) : nullptr;
+    return index < driver.functions.size() ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(driver.functions[index])) : nullptr;
 }
 
 } // namespace printhost

@@ -220,7 +220,8 @@ void LoadInterface(HostDc& dc)
     dc.interfaceModule = LoadLibraryW(dc.files.interfaceDll.c_str());
     if (!dc.interfaceModule) return;
     RedirectGdiImports(dc.interfaceModule, kRedirects, int(sizeof(kRedirects) / sizeof(kRedirects[0])));
-    dc.documentEvent = reinterpret_cast<DocumentEventFn>(GetProcAddress(dc.interfaceModule, "DrvDocumentEvent"));
+    dc.documentEvent = reinterpret_cast<DocumentEventFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(dc.interfaceModule, "DrvDocumentEvent")));
 }
 
 } // namespace

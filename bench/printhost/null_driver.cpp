@@ -1,6 +1,7 @@
 // A graphics driver that accepts every call and draws nothing, so that the
 // host's own cost can be measured and later subtracted from a real driver's.
 #include "tests/printhost/recording_driver/engine_binding.h"
+#include "tests/printhost/recording_driver/page_caps.h"
 
 #include <cstring>
 
@@ -16,7 +17,7 @@ struct NullPdev {
     HPALETTE palette = nullptr;
 };
 
-constexpr SIZEL kPage{2480, 3508};   // A4 at 300 dots per inch
+constexpr SIZEL kPage = kTestDriverPage;
 
 DHPDEV APIENTRY EnablePDEV(DEVMODEW*, LPWSTR, ULONG cPat, HSURF* patterns, ULONG cjCaps, ULONG* caps, ULONG cjDevInfo,
                            DEVINFO* devInfo, HDEV hdev, LPWSTR, HANDLE)
@@ -24,21 +25,7 @@ DHPDEV APIENTRY EnablePDEV(DEVMODEW*, LPWSTR, ULONG cPat, HSURF* patterns, ULONG
     if (!caps || !devInfo || cjCaps < sizeof(GDIINFO) || cjDevInfo < sizeof(DEVINFO)) return nullptr;
     auto* pdev = new NullPdev;
     pdev->hdev = hdev;
-    auto* gi = reinterpret_cast<GDIINFO*>(caps);
-    std::memset(gi, 0, sizeof(GDIINFO));
-    gi->ulVersion = 0x400;
-    gi->ulTechnology = DT_RASPRINTER;
-    gi->ulHorzSize = 210;
-    gi->ulVertSize = 297;
-    gi->ulHorzRes = kPage.cx;
-    gi->ulVertRes = kPage.cy;
-    gi->cBitsPixel = 24;
-    gi->cPlanes = 1;
-    gi->ulLogPixelsX = gi->ulLogPixelsY = 300;
-    gi->szlPhysSize = kPage;
-    std::memset(devInfo, 0, sizeof(DEVINFO));
-    devInfo->flGraphicsCaps = GCAPS_BEZIERS | GCAPS_GEOMETRICWIDE | GCAPS_ALTERNATEFILL | GCAPS_WINDINGFILL;
-    devInfo->iDitherFormat = BMF_24BPP;
+    FillTestDriverCaps(reinterpret_cast<GDIINFO*>(caps), devInfo);
     pdev->palette = g_engine.EngCreatePalette(PAL_RGB, 0, nullptr, 0, 0, 0);
     devInfo->hpalDefault = pdev->palette;
     if (patterns) std::memset(patterns, 0, cPat * sizeof(HSURF));
@@ -70,25 +57,25 @@ BOOL APIENTRY Accept() { return TRUE; }
 ULONG APIENTRY GlyphMode(DHPDEV, FONTOBJ*) { return FO_GLYPHBITS; }
 
 const DRVFN kFunctions[] = {
-    {INDEX_DrvEnablePDEV, reinterpret_cast<PFN>(EnablePDEV)},
-    {INDEX_DrvCompletePDEV, reinterpret_cast<PFN>(CompletePDEV)},
-    {INDEX_DrvDisablePDEV, reinterpret_cast<PFN>(DisablePDEV)},
-    {INDEX_DrvEnableSurface, reinterpret_cast<PFN>(EnableSurface)},
-    {INDEX_DrvDisableSurface, reinterpret_cast<PFN>(DisableSurface)},
-    {INDEX_DrvBitBlt, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvStretchBlt, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvCopyBits, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvTextOut, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvStrokePath, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvFillPath, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvStrokeAndFillPath, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvRealizeBrush, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvStartDoc, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvEndDoc, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvStartPage, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvSendPage, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvStretchBltROP, reinterpret_cast<PFN>(Accept)},
-    {INDEX_DrvGetGlyphMode, reinterpret_cast<PFN>(GlyphMode)},
+    {INDEX_DrvEnablePDEV, AsDdiFunction(EnablePDEV)},
+    {INDEX_DrvCompletePDEV, AsDdiFunction(CompletePDEV)},
+    {INDEX_DrvDisablePDEV, AsDdiFunction(DisablePDEV)},
+    {INDEX_DrvEnableSurface, AsDdiFunction(EnableSurface)},
+    {INDEX_DrvDisableSurface, AsDdiFunction(DisableSurface)},
+    {INDEX_DrvBitBlt, AsDdiFunction(Accept)},
+    {INDEX_DrvStretchBlt, AsDdiFunction(Accept)},
+    {INDEX_DrvCopyBits, AsDdiFunction(Accept)},
+    {INDEX_DrvTextOut, AsDdiFunction(Accept)},
+    {INDEX_DrvStrokePath, AsDdiFunction(Accept)},
+    {INDEX_DrvFillPath, AsDdiFunction(Accept)},
+    {INDEX_DrvStrokeAndFillPath, AsDdiFunction(Accept)},
+    {INDEX_DrvRealizeBrush, AsDdiFunction(Accept)},
+    {INDEX_DrvStartDoc, AsDdiFunction(Accept)},
+    {INDEX_DrvEndDoc, AsDdiFunction(Accept)},
+    {INDEX_DrvStartPage, AsDdiFunction(Accept)},
+    {INDEX_DrvSendPage, AsDdiFunction(Accept)},
+    {INDEX_DrvStretchBltROP, AsDdiFunction(Accept)},
+    {INDEX_DrvGetGlyphMode, AsDdiFunction(GlyphMode)},
 };
 
 } // namespace

@@ -51,7 +51,9 @@ TEST(PrintHostEngine, GlyphSetOfTheAnsiCodePage)
     HGLYPH letterA = 0, euro = 0;
     for (ULONG i = 0; i < set->cRuns; ++i) {
         const WCRUN& run = set->awcrun[i];
-        if (i > 0) EXPECT_GT(run.wcLow, set->awcrun[i - 1].wcLow + set->awcrun[i - 1].cGlyphs - 1);
+        if (i > 0) {
+            EXPECT_GT(run.wcLow, set->awcrun[i - 1].wcLow + set->awcrun[i - 1].cGlyphs - 1);
+        }
         for (USHORT g = 0; g < run.cGlyphs; ++g) {
             if (run.wcLow + g == L'A') letterA = run.phg[g];
             if (run.wcLow + g == 0x20AC) euro = run.phg[g];

@@ -9,7 +9,7 @@ bool BindRecordingEngine(RecordingEngine* engine, const char** missing)
         return p ? p : GetProcAddress(image, name);
     };
 #define RECORDING_ENGINE_BIND(name)                                             \
-    engine->name = reinterpret_cast<decltype(engine->name)>(find(#name));      \
+    engine->name = reinterpret_cast<decltype(engine->name)>(reinterpret_cast<void (*)()>(find(#name)));      \
     if (!engine->name) { if (missing) *missing = #name; return false; }
     RECORDING_ENGINE_FUNCTIONS(RECORDING_ENGINE_BIND)
 #undef RECORDING_ENGINE_BIND

@@ -23,5 +23,13 @@ struct RecordingEngine {
 #undef RECORDING_ENGINE_MEMBER
 };
 
+// A DDI function for a DRVFN table (through the generic function type, which
+// is how the table is meant to hold functions of any type).
+template <typename F>
+PFN AsDdiFunction(F function)
+{
+    return reinterpret_cast<PFN>(reinterpret_cast<void (*)()>(function));
+}
+
 // Binds every name; false (and the first missing name) when one is absent.
 bool BindRecordingEngine(RecordingEngine* engine, const char** missing);

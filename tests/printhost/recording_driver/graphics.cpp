@@ -1,6 +1,7 @@
 // A graphics driver that draws nothing and writes every DDI call it receives,
 // with its engine objects enumerated, to the record log.
 #include "tests/printhost/recording_driver/describe.h"
+#include "tests/printhost/recording_driver/page_caps.h"
 #include "tests/printhost/recording_driver/record_log.h"
 
 #include <cstring>
@@ -18,9 +19,7 @@ struct RecordingPdev {
     HANDLE printer = nullptr;
 };
 
-// A4 at 300 dots per inch.
-constexpr LONG kDpi = 300;
-constexpr SIZEL kPage{2480, 3508};
+constexpr SIZEL kPage = kTestDriverPage;
 
 RecordingPdev* Pdev(DHPDEV dhpdev) { return reinterpret_cast<RecordingPdev*>(dhpdev); }
 
@@ -41,28 +40,7 @@ static DHPDEV APIENTRY RecEnablePDEV(DEVMODEW* pdm, LPWSTR, ULONG cPat, HSURF* p
     pdev->hdev = hdev;
     pdev->size = kPage;
     pdev->printer = hDriver;
-    auto* caps = reinterpret_cast<GDIINFO*>(pdevcaps);
-    std::memset(caps, 0, sizeof(GDIINFO));
-    caps->ulVersion = 0x400;
-    caps->ulTechnology = DT_RASPRINTER;
-    caps->ulHorzSize = 210;
-    caps->ulVertSize = 297;
-    caps->ulHorzRes = kPage.cx;
-    caps->ulVertRes = kPage.cy;
-    caps->cBitsPixel = 24;
-    caps->cPlanes = 1;
-    caps->ulNumColors = 0xFFFFFF;
-    caps->ulLogPixelsX = caps->ulLogPixelsY = kDpi;
-    caps->ulAspectX = caps->ulAspectY = kDpi;
-    caps->ulAspectXY = kDpi * 1414 / 1000;
-    caps->xStyleStep = caps->yStyleStep = 1;
-    caps->denStyleStep = kDpi / 25;
-    caps->szlPhysSize = kPage;
-    caps->ulHTOutputFormat = HT_FORMAT_24BPP;
-    std::memset(pdi, 0, sizeof(DEVINFO));
-    pdi->flGraphicsCaps = GCAPS_BEZIERS | GCAPS_GEOMETRICWIDE | GCAPS_ALTERNATEFILL | GCAPS_WINDINGFILL |
-                          GCAPS_HALFTONE | GCAPS_OPAQUERECT;
-    pdi->iDitherFormat = BMF_24BPP;
+    FillTestDriverCaps(reinterpret_cast<GDIINFO*>(pdevcaps), pdi);
     pdi->cFonts = 1;   // one device font, "Recording Mono"
     pdev->palette = g_engine.EngCreatePalette(PAL_RGB, 0, nullptr, 0, 0, 0);
     pdi->hpalDefault = pdev->palette;
@@ -332,31 +310,31 @@ static BOOL APIENTRY RecQueryAdvanceWidths(DHPDEV, FONTOBJ* pfo, ULONG iMode, HG
 }
 
 static const DRVFN kFunctions[] = {
-    {INDEX_DrvQueryFont, reinterpret_cast<PFN>(RecQueryFont)},
-    {INDEX_DrvQueryFontTree, reinterpret_cast<PFN>(RecQueryFontTree)},
-    {INDEX_DrvQueryFontData, reinterpret_cast<PFN>(RecQueryFontData)},
-    {INDEX_DrvQueryAdvanceWidths, reinterpret_cast<PFN>(RecQueryAdvanceWidths)},
-    {INDEX_DrvEnablePDEV, reinterpret_cast<PFN>(RecEnablePDEV)},
-    {INDEX_DrvResetPDEV, reinterpret_cast<PFN>(RecResetPDEV)},
-    {INDEX_DrvCompletePDEV, reinterpret_cast<PFN>(RecCompletePDEV)},
-    {INDEX_DrvDisablePDEV, reinterpret_cast<PFN>(RecDisablePDEV)},
-    {INDEX_DrvEnableSurface, reinterpret_cast<PFN>(RecEnableSurface)},
-    {INDEX_DrvDisableSurface, reinterpret_cast<PFN>(RecDisableSurface)},
-    {INDEX_DrvBitBlt, reinterpret_cast<PFN>(RecBitBlt)},
-    {INDEX_DrvStretchBlt, reinterpret_cast<PFN>(RecStretchBlt)},
-    {INDEX_DrvCopyBits, reinterpret_cast<PFN>(RecCopyBits)},
-    {INDEX_DrvTextOut, reinterpret_cast<PFN>(RecTextOut)},
-    {INDEX_DrvSendPage, reinterpret_cast<PFN>(RecSendPage)},
-    {INDEX_DrvStrokePath, reinterpret_cast<PFN>(RecStrokePath)},
-    {INDEX_DrvFillPath, reinterpret_cast<PFN>(RecFillPath)},
-    {INDEX_DrvStrokeAndFillPath, reinterpret_cast<PFN>(RecStrokeAndFillPath)},
-    {INDEX_DrvRealizeBrush, reinterpret_cast<PFN>(RecRealizeBrush)},
-    {INDEX_DrvStartPage, reinterpret_cast<PFN>(RecStartPage)},
-    {INDEX_DrvStartDoc, reinterpret_cast<PFN>(RecStartDoc)},
-    {INDEX_DrvEscape, reinterpret_cast<PFN>(RecEscape)},
-    {INDEX_DrvEndDoc, reinterpret_cast<PFN>(RecEndDoc)},
-    {INDEX_DrvGetGlyphMode, reinterpret_cast<PFN>(RecGetGlyphMode)},
-    {INDEX_DrvStretchBltROP, reinterpret_cast<PFN>(RecStretchBltROP)},
+    {INDEX_DrvQueryFont, AsDdiFunction(RecQueryFont)},
+    {INDEX_DrvQueryFontTree, AsDdiFunction(RecQueryFontTree)},
+    {INDEX_DrvQueryFontData, AsDdiFunction(RecQueryFontData)},
+    {INDEX_DrvQueryAdvanceWidths, AsDdiFunction(RecQueryAdvanceWidths)},
+    {INDEX_DrvEnablePDEV, AsDdiFunction(RecEnablePDEV)},
+    {INDEX_DrvResetPDEV, AsDdiFunction(RecResetPDEV)},
+    {INDEX_DrvCompletePDEV, AsDdiFunction(RecCompletePDEV)},
+    {INDEX_DrvDisablePDEV, AsDdiFunction(RecDisablePDEV)},
+    {INDEX_DrvEnableSurface, AsDdiFunction(RecEnableSurface)},
+    {INDEX_DrvDisableSurface, AsDdiFunction(RecDisableSurface)},
+    {INDEX_DrvBitBlt, AsDdiFunction(RecBitBlt)},
+    {INDEX_DrvStretchBlt, AsDdiFunction(RecStretchBlt)},
+    {INDEX_DrvCopyBits, AsDdiFunction(RecCopyBits)},
+    {INDEX_DrvTextOut, AsDdiFunction(RecTextOut)},
+    {INDEX_DrvSendPage, AsDdiFunction(RecSendPage)},
+    {INDEX_DrvStrokePath, AsDdiFunction(RecStrokePath)},
+    {INDEX_DrvFillPath, AsDdiFunction(RecFillPath)},
+    {INDEX_DrvStrokeAndFillPath, AsDdiFunction(RecStrokeAndFillPath)},
+    {INDEX_DrvRealizeBrush, AsDdiFunction(RecRealizeBrush)},
+    {INDEX_DrvStartPage, AsDdiFunction(RecStartPage)},
+    {INDEX_DrvStartDoc, AsDdiFunction(RecStartDoc)},
+    {INDEX_DrvEscape, AsDdiFunction(RecEscape)},
+    {INDEX_DrvEndDoc, AsDdiFunction(RecEndDoc)},
+    {INDEX_DrvGetGlyphMode, AsDdiFunction(RecGetGlyphMode)},
+    {INDEX_DrvStretchBltROP, AsDdiFunction(RecStretchBltROP)},
 };
 
 RECORDING_EXPORT BOOL APIENTRY DrvEnableDriver(ULONG iEngineVersion, ULONG cj, DRVENABLEDATA* pded)
