@@ -82,3 +82,20 @@ TEST(PrintHostSequence, AbortedDocumentDropsItsOpenPage)
     EXPECT_EQ(record.find("DrvStrokeAndFillPath"), std::string::npos) << record;
     EXPECT_EQ(record.find("DrvSendPage"), std::string::npos) << record;
 }
+
+TEST(PrintHostSequence, DriverOutputReachesTheJobFileThroughTheSpooler)
+{
+    const std::wstring job = TempPath(L"spooled.prn");
+    DeleteFileW(job.c_str());
+    RecordWithDc([&](HDC dc) {
+        DOCINFOW info{sizeof(info), L"Spooled", job.c_str(), nullptr, 0};
+        ASSERT_GT(HostStartDocW(dc, &info), 0);
+        for (int page = 0; page < 2; ++page) {
+            ASSERT_GT(HostStartPage(dc), 0);
+            ASSERT_GT(HostEndPage(dc), 0);
+        }
+        ASSERT_GT(HostEndDoc(dc), 0);
+    });
+    EXPECT_EQ(ReadTextFile(job), "document\npage\npage\nend\n");
+    DeleteFileW(job.c_str());
+}

@@ -2,6 +2,8 @@
 // with its engine objects enumerated, to the record log.
 #include "tests/printhost/recording_driver/describe.h"
 #include "tests/printhost/recording_driver/page_caps.h"
+
+#include <winspool.h>
 #include "tests/printhost/recording_driver/record_log.h"
 
 #include <cstring>
@@ -22,6 +24,15 @@ struct RecordingPdev {
 constexpr SIZEL kPage = kTestDriverPage;
 
 RecordingPdev* Pdev(DHPDEV dhpdev) { return reinterpret_cast<RecordingPdev*>(dhpdev); }
+
+// The job bytes go through the spooler as a real driver's do: a line for each
+// document and page step.
+void WriteJobLine(SURFOBJ* so, const char* line)
+{
+    RecordingPdev* pdev = so ? Pdev(so->dhpdev) : nullptr;
+    DWORD written = 0;
+    if (pdev && pdev->printer) WritePrinter(pdev->printer, const_cast<char*>(line), DWORD(std::strlen(line)), &written);
+}
 
 std::string Name(SURFOBJ* so) { return so ? DescribeSurface(so) : "none"; }
 
@@ -89,15 +100,17 @@ static VOID APIENTRY RecDisableSurface(DHPDEV dhpdev)
     pdev->surface = nullptr;
 }
 
-static BOOL APIENTRY RecStartDoc(SURFOBJ*, LPWSTR pwszDocName, DWORD dwJobId)
+static BOOL APIENTRY RecStartDoc(SURFOBJ* pso, LPWSTR pwszDocName, DWORD dwJobId)
 {
     RecordLine("DrvStartDoc doc=\"" + Narrow(pwszDocName) + "\" job=" + (dwJobId ? "set" : "0"));
+    WriteJobLine(pso, "document\n");
     return TRUE;
 }
 
-static BOOL APIENTRY RecEndDoc(SURFOBJ*, FLONG fl)
+static BOOL APIENTRY RecEndDoc(SURFOBJ* pso, FLONG fl)
 {
     RecordLine("DrvEndDoc fl=" + Hex(fl));
+    WriteJobLine(pso, fl & ED_ABORTDOC ? "aborted\n" : "end\n");
     return TRUE;
 }
 
@@ -107,9 +120,10 @@ static BOOL APIENTRY RecStartPage(SURFOBJ*)
     return TRUE;
 }
 
-static BOOL APIENTRY RecSendPage(SURFOBJ*)
+static BOOL APIENTRY RecSendPage(SURFOBJ* pso)
 {
     RecordLine("DrvSendPage");
+    WriteJobLine(pso, "page\n");
     return TRUE;
 }
 
