@@ -1,0 +1,303 @@
+#include "common/options/option_lists.h"
+
+#include "common/context/settings_context.h"
+#include "common/defaults/item_handlers.h"
+#include "common/defaults/setting_lookups.h"
+#include "common/model/model_section.h"
+#include "common/options/model_icon.h"
+#include "common/options/user_paper_text.h"
+#include "common/settings/function_ids.h"
+#include "common/settings/item_layout.h"
+#include "common/settings/paper_codes.h"
+#include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
+#include "common/system/module_files.h"
+
+#include <cwchar>
+
+namespace {
+
+constexpr uint16_t kFidNameList = 298;
+constexpr uint16_t kFidOutputSize = 262;
+constexpr uint16_t kFidFaxPaperSize = 1824;
+
+// List kinds that the option-kind operation of a fixed row stands for.
+constexpr uint16_t kListKindShared = kOptionListKindSharedStrings;
+
+// Settings whose rows of user-defined paper sizes show the stored name and size.
+bool ShowsUserPaperSizes(uint16_t id)
+{
+    return id == kFidOutputSize || id == kFidFaxPaperSize || (id >= 6145 && id <= 6159) || (id >= 6220 && id <= 6234);
+}
+
+bool Serves(const ItemRow* item, uint32_t maskBit)
+{
+    return item != nullptr && item->record != nullptr && item->record->handler != nullptr &&
+           (item->record->mask & maskBit) != 0;
+}
+
+wchar_t* CopyText(const wchar_t* text)
+{
+    const size_t length = text != nullptr ? wcslen(text) : 0;
+    auto* copy = static_cast<wchar_t*>(GlobalAlloc(GPTR, (length + 1) * sizeof(wchar_t)));
+    if (copy != nullptr && length != 0)
+        wmemcpy(copy, text, length);
+    return copy;
+}
+
+// The type the list's values have: the one the setting reports.
+uint16_t ValueTypeOf(uint16_t id, void* settingsRecord, void* printerSettingsRecord)
+{
+    ItemLayout layout{};
+    if (FindItemLayout(id, settingsRecord, printerSettingsRecord, &layout) != kSettingOk)
+        return 0;
+    return layout.reportedType != 0 ? layout.reportedType : layout.storedType;
+}
+
+// A row's value: a string value of a list that owns its strings is copied.
+bool SetRowValue(const OptionList* list, OptionRow* row, uint64_t value)
+{
+    if (list->valueType != kTypeString || list->listKind == kListKindShared || value == 0) {
+        row->value = value;
+        return true;
+    }
+    wchar_t* copy = CopyText(reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(value)));
+    row->value = reinterpret_cast<uintptr_t>(copy);
+    return copy != nullptr;
+}
+
+bool FillRowFromHandler(SettingsContext* context, const ItemRow* item, OptionExchange* exchange,
+                        OptionList* list, int32_t n)
+{
+    exchange->index = n;
+    exchange->entry.value = 0;
+    if (item->record->handler(context, kItemOpOptionEntry, item->id, exchange) == 0)
+        return false;
+    OptionRow& row = list->rows[n];
+    row.text = exchange->entry.text;
+    exchange->entry.text = nullptr;
+    return SetRowValue(list, &row, exchange->entry.value);
+}
+
+bool FillRowFromModel(SettingsContext* context, uint16_t id, OptionList* list, int32_t n)
+{
+    ModelSection* copy = nullptr;
+    if (!GetItemOption(context, id, static_cast<uint16_t>(n + 1), &copy, nullptr))
+        return false;
+    uint64_t value = 0;
+    const wchar_t* name = nullptr;
+    const uint8_t* block = nullptr;
+    uint32_t blockSize = 0;
+    OptionRow& row = list->rows[n];
+    bool filled = GetOptionCopyFields(copy, &value, &name, nullptr, &block, &blockSize);
+    if (filled) {
+        row.text = CopyText(name);
+        // The model's strings live in the option's copy: a list that does not
+        // own its strings cannot keep them.
+        if (list->valueType == kTypeString && list->listKind == kListKindShared)
+            value = 0;
+        filled = row.text != nullptr && SetRowValue(list, &row, value);
+    }
+    if (filled && block != nullptr) {
+        // A picture that is not an icon leaves the row without one.
+        HPALETTE palette = nullptr;
+        if (IconFromModelBitmap(GetModuleHandleOfDriver(), block, blockSize, &row.icon, &palette) && palette)
+            DeleteObject(palette);
+    }
+    FreeItemOption(copy);
+    return filled;
+}
+
+// Replaces a row's text by its name with the size appended; the row keeps its
+// plain text when that cannot be made.
+void AppendSize(OptionRow* row, const wchar_t* name, uint32_t width, uint32_t length, const PaperUnits& units)
+{
+    const UserPaper paper{static_cast<uint16_t>(row->value), width, length, name};
+    wchar_t* text = UserPaperOptionText(GetResourceModule(), paper, units);
+    if (text == nullptr)
+        return;
+    if (row->text != nullptr)
+        GlobalFree(row->text);
+    row->text = text;
+}
+
+void ExtendFreeCustomSize(OptionList* list, void* settingsRecord, void* printerSettingsRecord,
+                          const PaperUnits& units)
+{
+    int16_t width = 0, length = 0;
+    if (!GetCustomPaperSize(settingsRecord, printerSettingsRecord, &width, &length))
+        return;
+    for (int32_t n = 0; n < list->count; ++n)
+        if (list->rows[n].value == kFreeCustomPaperCode) {
+            const wchar_t* name = list->rows[n].text;
+            wchar_t* plain = CopyText(name);
+            AppendSize(&list->rows[n], plain, static_cast<uint16_t>(width), static_cast<uint16_t>(length), units);
+            if (plain != nullptr)
+                GlobalFree(plain);
+        }
+}
+
+void ExtendUserPaperSizes(OptionList* list, void* settingsRecord, void* printerSettingsRecord,
+                          const PaperUnits& units)
+{
+    int extended = 0;
+    for (int32_t n = 0; n < list->count && extended < kUserPaperCount; ++n) {
+        OptionRow& row = list->rows[n];
+        if (row.value > 0xFFFF || !IsCustomPaperCode(static_cast<uint16_t>(row.value)))
+            continue;
+        ++extended;
+        const uint16_t slot = CustomPaperIndex(static_cast<uint16_t>(row.value));
+        const auto* name = reinterpret_cast<const wchar_t*>(
+            GetFunctionIdValuePointer(settingsRecord, printerSettingsRecord, kFidUserPaperNameFirst + slot, kTypeString));
+        const uint64_t width =
+            GetFunctionIdValuePointer(settingsRecord, printerSettingsRecord, kFidUserPaperWidthFirst + slot, kTypeU16);
+        const uint64_t length =
+            GetFunctionIdValuePointer(settingsRecord, printerSettingsRecord, kFidUserPaperLengthFirst + slot, kTypeU16);
+        if (name != nullptr)
+            AppendSize(&row, name, static_cast<uint32_t>(width), static_cast<uint32_t>(length), units);
+    }
+}
+
+}  // namespace
+
+OptionList* CreateOptionList(HMODULE resources, SettingsContext* context, uint16_t id, void* settingsRecord,
+                             void* printerSettingsRecord, const OptionStrings* strings, const ItemRow** item,
+                             OptionExchange* exchange)
+{
+    if (item == nullptr || exchange == nullptr)
+        return nullptr;
+    *exchange = OptionExchange{};
+    exchange->entry.module = resources;
+    exchange->settingsRecord = settingsRecord;
+    exchange->printerSettingsRecord = printerSettingsRecord;
+    if (strings != nullptr) {
+        exchange->multiString = strings->multiString;
+        exchange->strings = strings->strings;
+        exchange->stringCount = strings->count;
+    }
+    *item = FindItemById(id);
+    if (*item == nullptr)
+        return nullptr;
+    if (id == kFidNameList && exchange->multiString == nullptr)
+        return nullptr;
+
+    auto* list = static_cast<OptionList*>(GlobalAlloc(GPTR, sizeof(OptionList)));
+    if (list == nullptr)
+        return nullptr;
+    list->count = -1;
+    list->valueType = ValueTypeOf(id, settingsRecord, printerSettingsRecord);
+
+    uint16_t kind = 0, count = 0;
+    const wchar_t* title = nullptr;
+    ModelSection* feature = nullptr;
+    const bool hasFeature = GetItemFeature(context, id, &kind, &count, &title, &feature, nullptr) != FALSE;
+    bool ok = true;
+    if (Serves(*item, kItemMaskOptionKind)) {
+        ok = (*item)->record->handler(context, kItemOpOptionKind, id, exchange) != 0;
+        list->listKind = exchange->listKind;
+        list->count = exchange->count;
+    } else if (hasFeature) {
+        list->listKind = kind;
+        list->count = count;
+    } else {
+        ok = false;
+    }
+    if (ok && title != nullptr) {
+        list->title = CopyText(title);
+        ok = list->title != nullptr;
+    }
+    if (hasFeature)
+        FreeItemFeature(feature);
+    if (ok && list->count > 0) {
+        list->rows = static_cast<OptionRow*>(GlobalAlloc(GPTR, sizeof(OptionRow) * static_cast<size_t>(list->count)));
+        ok = list->rows != nullptr;
+    }
+    if (!ok) {
+        if (list->rows == nullptr)
+            list->count = -1;
+        FreeOptionList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+int FillOptionRows(SettingsContext* context, uint16_t id, void* settingsRecord, void* printerSettingsRecord,
+                   const PaperUnits* units, const ItemRow* item, OptionExchange* exchange, OptionList* list)
+{
+    if (list == nullptr || item == nullptr || exchange == nullptr)
+        return 0;
+    const bool fromHandler = Serves(item, kItemMaskOptionEntry);
+    for (int32_t n = 0; n < list->count; ++n) {
+        const bool filled = fromHandler ? FillRowFromHandler(context, item, exchange, list, n)
+                                        : FillRowFromModel(context, id, list, n);
+        if (!filled)
+            return 0;
+    }
+    const PaperUnits shown = units != nullptr ? *units : PaperUnits{0, 0};
+    if (id == kFidPaperSize && (context == nullptr || context->paperList == nullptr))
+        ExtendFreeCustomSize(list, settingsRecord, printerSettingsRecord, shown);
+    if (ShowsUserPaperSizes(id))
+        ExtendUserPaperSizes(list, settingsRecord, printerSettingsRecord, shown);
+    return 1;
+}
+
+OptionList* BuildOptionList(HMODULE resources, SettingsContext* context, uint16_t id, void* settingsRecord,
+                            void* printerSettingsRecord, const PaperUnits* units, const OptionStrings* strings)
+{
+    const ItemRow* item = nullptr;
+    OptionExchange exchange;
+    OptionList* list =
+        CreateOptionList(resources, context, id, settingsRecord, printerSettingsRecord, strings, &item, &exchange);
+    if (list == nullptr)
+        return nullptr;
+    const int filled = FillOptionRows(context, id, settingsRecord, printerSettingsRecord, units, item, &exchange, list);
+    ClearOptionText(&exchange.entry);
+    if (!filled) {
+        FreeOptionList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+const OptionRow* GetOptionEntry(const OptionList* list, int32_t index)
+{
+    if (list == nullptr || list->rows == nullptr || list->count < 0 || index < 0 || index >= list->count)
+        return nullptr;
+    return &list->rows[index];
+}
+
+const OptionRow* GetOptionEntryAt(const OptionList* list, int32_t index)
+{
+    return GetOptionEntry(list, index);
+}
+
+const wchar_t* GetOptionText(const OptionList* list, int32_t index)
+{
+    const OptionRow* row = GetOptionEntry(list, index);
+    return row != nullptr ? row->text : nullptr;
+}
+
+HICON GetOptionIcon(const OptionList* list, int32_t index)
+{
+    const OptionRow* row = GetOptionEntry(list, index);
+    return row != nullptr ? row->icon : nullptr;
+}
+
+uint64_t GetOptionData(const OptionList* list, int32_t index)
+{
+    const OptionRow* row = GetOptionEntry(list, index);
+    return row != nullptr ? row->extra : 0;
+}
+
+const OptionRow* FindOptionByText(const OptionList* list, const wchar_t* text)
+{
+    if (text == nullptr)
+        return nullptr;
+    const size_t length = wcslen(text);
+    for (int32_t n = 0; GetOptionEntry(list, n) != nullptr; ++n) {
+        const wchar_t* rowText = list->rows[n].text;
+        if (rowText != nullptr && wcsncmp(rowText, text, length) == 0)
+            return &list->rows[n];
+    }
+    return nullptr;
+}
