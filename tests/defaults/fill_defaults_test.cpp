@@ -1,6 +1,7 @@
 #include "common/defaults/item_groups.h"
 #include "common/defaults/setting_defaults.h"
 #include "common/settings/value_operations.h"
+#include "common/system/locale_region.h"
 #include "tests/defaults/defaults_fixture.h"
 
 #include <windows.h>
@@ -17,7 +18,7 @@ struct Expected {
 };
 
 // What c4530.mds says (default options marked with *), and the values that the
-// handlers give. The process runs in a country of A4 paper.
+// handlers give. The paper settings follow the user's country (below).
 const Expected kColourDefaults[] = {
     {2, 1025, "handler: dmSpecVersion"},
     {3, 21072, "handler: dmDriverVersion"},
@@ -25,9 +26,6 @@ const Expected kColourDefaults[] = {
     {5, 1384, "handler: dmDriverExtra"},
     {6, 0x1FF13, "handler: fields of the platform"},
     {7, 1, "feature 7: Portrait"},
-    {8, 9, "feature 8: A4"},
-    {9, 2970, "handler: length of paper 9"},
-    {10, 2100, "handler: width of paper 9"},
     {11, 100, "feature 11: 100%"},
     {12, 1, "handler: dmCopies"},
     {13, 7, "feature 13: Auto Select"},
@@ -53,7 +51,6 @@ const Expected kColourDefaults[] = {
     {283, 0, "feature 282 (shared)"},
     {295, 1, "feature 295: 1"},
     {320, 0, "feature 320: None"},
-    {327, 1, "feature 327: A Series"},
     {333, 1, "feature 333: Tray 1"},
     {334, 1, "feature 334: Normal Print"},
     {345, 0, "feature 345: Auto"},
@@ -65,7 +62,6 @@ const Expected kColourDefaults[] = {
     {1793, 21072, "handler: private part version"},
     {1800, 0, "feature 1800: Standard"},
     {1804, 1, "feature 1804, English user interface"},
-    {1824, 9, "feature 1824: A4"},
     {4097, 1, "feature 4097: Installed"},
     {4101, 0, "feature 4101: Not Installed"},
     {4103, 1, "feature 4103: Installed"},
@@ -78,10 +74,25 @@ const Expected kColourDefaults[] = {
     {5893, 2100, "handler: width of paper 266"},
     {5894, 0, "no paper 287: zeros"},
     {5909, 2970, "handler: length of paper 262"},
+    {439, 0, "feature 439: Off"},
+    {463, 0, "feature 463: From the Model"},
+    {1321, 0, "feature 1321: Off"},
+    {5134, 1, "feature 5134: On"},
+    {5200, 1, "feature 5200: On"},
     {8202, 7964, "fixed row: printer settings size"},
     {8203, 8705, "handler: printer common version"},
     {8204, 21072, "handler: printer private version"},
+    {8205, 0x01010702, "feature 8205: Current"},
 };
+
+// The model follows the user's country for its paper defaults (a rule of the
+// model data reader): Letter where letter paper is used, else A4 as the source says.
+struct PaperDefaults {
+    uint32_t paper, length, width, series, faxPaper;
+    const wchar_t* form;
+};
+constexpr PaperDefaults kLetterRegion = {1, 2794, 2159, 3, 1, L"Letter"};
+constexpr PaperDefaults kA4Region = {9, 2970, 2100, 1, 9, L"A4"};
 
 const wchar_t kDeviceName[] = L"Morva Defaults C4530";
 
@@ -92,7 +103,6 @@ struct ExpectedText {
 
 const ExpectedText kColourTexts[] = {
     {1, kDeviceName},
-    {19, L"A4"},                 // form name of the default paper, a resource string of the model
     {259, L"MORVA C4530 MFP"},
     {298, L""},
     {305, L""},
@@ -112,6 +122,18 @@ TEST_F(DefaultsTest, ColourModelFilledFieldByField)
         EXPECT_EQ(ReadNumber(e.id, settings.data(), printer.data()), e.value) << e.id << " (" << e.source << ")";
     for (const ExpectedText& e : kColourTexts)
         EXPECT_EQ(ReadText(e.id, settings.data(), printer.data()), e.text) << e.id;
+
+    const PaperDefaults& paper = GetLocalePaperRegion(1) == 1 ? kLetterRegion : kA4Region;
+    const Expected paperDefaults[] = {
+        {8, paper.paper, "feature 8"},
+        {9, paper.length, "handler: length of the default paper"},
+        {10, paper.width, "handler: width of the default paper"},
+        {327, paper.series, "feature 327"},
+        {1824, paper.faxPaper, "feature 1824"},
+    };
+    for (const Expected& e : paperDefaults)
+        EXPECT_EQ(ReadNumber(e.id, settings.data(), printer.data()), e.value) << e.id << " (" << e.source << ")";
+    EXPECT_EQ(ReadText(19, settings.data(), printer.data()), paper.form);  // a resource string of the model for both
 
     LOGFONTW font;
     std::memcpy(&font, settings.data() + 816, sizeof font);  // setting 357

@@ -41,7 +41,7 @@ TEST_F(OptionListTest, PaperSizesFromTheModel)
     ASSERT_TRUE(list);
     EXPECT_EQ(list->listKind, 2);
     EXPECT_EQ(list->valueType, kTypeS16);
-    ASSERT_EQ(list->count, 26);
+    ASSERT_EQ(list->count, 23);
     EXPECT_EQ(std::wstring(list->title), L"Paper Size");
     EXPECT_EQ(std::wstring(GetOptionText(list.get(), 0)), L"Letter");  // a resource string of the model
     const OptionRow* a4 = FindOptionByText(list.get(), L"A4");
