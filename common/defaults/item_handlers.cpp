@@ -8,7 +8,7 @@
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/defaults/setting_defaults.h"
-#include "common/defaults/setting_lookups.h"
+#include "common/context/model_lookups.h"
 #include "common/defaults/stamp_font_default.h"
 #include "common/model/model_kinds.h"
 #include "common/context/section_holder.h"

@@ -4,7 +4,7 @@
 #include "common/context/paper_list.h"
 #include "common/context/settings_context.h"
 #include "common/defaults/item_handlers.h"
-#include "common/defaults/setting_lookups.h"
+#include "common/context/model_lookups.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ int ModelChoices(SettingsContext* context, uint16_t operation, uint16_t id, Opti
     const wchar_t* name = nullptr;
     const BOOL filled = GetOptionCopyFields(copy, &value, &name, nullptr, nullptr, nullptr) &&
                         FillOptionText(0, name, &value, sizeof value, &options->entry);
-    FreeItemOption(copy);
+    FreeItemOption(&copy);
     return filled ? 1 : 0;
 }
 

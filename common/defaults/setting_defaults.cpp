@@ -4,7 +4,7 @@
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/defaults/item_handlers.h"
-#include "common/defaults/setting_lookups.h"
+#include "common/context/model_lookups.h"
 #include "common/settings/item_layout.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -71,6 +71,12 @@ int GetItemDefault(SettingsContext* context, void* printerSettingsRecord, const 
             *status = lookup == kLookupAbsent ? kDefaultAbsent : kDefaultFailed;
             return 0;
         }
+        if (*type == kTypeLogFont) {
+            // The context hands out numbers and strings only: a structure's
+            // holder would not point at its bytes.
+            FreeModelDefault(*holder, *type);
+            return 0;
+        }
         *size = GetValueSize(holder, *type, -1);
     } else if (record->fixed != nullptr && (record->fixed->flags & kFixedRowUsed) != 0) {
         if (!FixedRowDefault(*record->fixed, holder, type, size))
@@ -95,11 +101,15 @@ int GetItemDefault(SettingsContext* context, void* printerSettingsRecord, const 
     return 1;
 }
 
-void FreeItemDefault(const ItemRow*, uint64_t holder, uint16_t type)
+void FreeItemDefault(const ItemRow* item, uint64_t holder, uint16_t type)
 {
-    // Fixed rows, handlers and the model all hand strings and structures out
-    // as global blocks.
-    FreeModelDefault(holder, type);
+    if (item == nullptr || !Serves(item->record, kItemMaskDefault)) {
+        FreeModelDefault(holder, type);
+        return;
+    }
+    // Fixed rows and handlers hand strings and structures out as global blocks.
+    if (IsBlockType(type) && holder != 0)
+        GlobalFree(reinterpret_cast<void*>(static_cast<uintptr_t>(holder)));
 }
 
 int GetFunctionIdDefault(SettingsContext* context, uint16_t id, uint16_t* type, uint32_t* size, uint64_t* holder)

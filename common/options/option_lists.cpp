@@ -2,7 +2,7 @@
 
 #include "common/context/settings_context.h"
 #include "common/defaults/item_handlers.h"
-#include "common/defaults/setting_lookups.h"
+#include "common/context/model_lookups.h"
 #include "common/model/model_section.h"
 #include "common/options/model_icon.h"
 #include "common/options/user_paper_text.h"
@@ -104,7 +104,7 @@ bool FillRowFromModel(SettingsContext* context, uint16_t id, OptionList* list, i
         if (IconFromModelBitmap(GetModuleHandleOfDriver(), block, blockSize, &row.icon, &palette) && palette)
             DeleteObject(palette);
     }
-    FreeItemOption(copy);
+    FreeItemOption(&copy);
     return filled;
 }
 
