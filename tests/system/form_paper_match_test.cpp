@@ -62,4 +62,16 @@ TEST_F(FormPaperMatch, CustomSizeNeedsBothDimensions)
     EXPECT_EQ(modelPaper, 0);
 }
 
+TEST(FormPaperMatchCase, FormNamesMatchWithoutRegardToCase)
+{
+    // The spooler's ninth form is "A4"; this model's paper is named "a4".
+    ModelPrinter printer(L"SYSAPPS.DDD", L"Morva System Forms Apps");
+    ASSERT_TRUE(printer.ok()) << std::string(printer.error().begin(), printer.error().end());
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    std::vector<uint8_t> printerSettings(kPrinterSettingsRecordSize);
+    uint16_t modelPaper = 0;
+    EXPECT_EQ(MatchFormToModelPaper(printer.handle(), settings.data(), printerSettings.data(), 9, &modelPaper), 1);
+    EXPECT_EQ(modelPaper, 9);
+}
+
 }  // namespace
