@@ -323,3 +323,32 @@ TEST_F(DefaultsTest, CheckAndAcceptOfValues)
 }
 
 }  // namespace
+
+namespace {
+
+// With the DEVMODE field overrides of the site configuration on and forms as the
+// paper list (printer setting 5201), any paper source and collation is taken.
+TEST_F(DefaultsTest, FieldOverridesLetSourceAndCollateThrough)
+{
+    ASSERT_TRUE(colour_->WriteSiteConfiguration("[DME,1]\nformdb.mode=1\n"));
+    ContextPtr context = OpenColour();
+    ASSERT_TRUE(context);
+    SettingsBuffer settings;
+    PrinterBuffer printer;
+    ASSERT_EQ(FillDefaultSettings(context.get(), settings.data(), printer.data(), kDeviceName), 1);
+    ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), printer.data(), 13, kTypeS16, 2, 5), 0);
+    ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), printer.data(), 18, kTypeS16, 2, 2), 0);
+    struct {
+        uint32_t customPaper;
+        int verdict;
+    } const cases[] = {{0, 0}, {1, 1}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), printer.data(), 5201, kTypeU32, 4, c.customPaper), 0);
+        EXPECT_EQ(RunFunctionIdHandler(context.get(), 13, settings.data(), printer.data(), kItemOpCheck), c.verdict)
+            << c.customPaper;
+        EXPECT_EQ(RunFunctionIdHandler(context.get(), 18, settings.data(), printer.data(), kItemOpCheck), c.verdict)
+            << c.customPaper;
+    }
+}
+
+}  // namespace
