@@ -167,7 +167,8 @@ OptionList* CreateOptionList(HMODULE resources, SettingsContext* context, uint16
     if (item == nullptr || exchange == nullptr)
         return nullptr;
     *exchange = OptionExchange{};
-    exchange->entry.module = resources;
+    // Handler texts come from the driver's resource file unless the caller names another.
+    exchange->entry.module = resources != nullptr ? resources : GetResourceModule();
     exchange->settingsRecord = settingsRecord;
     exchange->printerSettingsRecord = printerSettingsRecord;
     if (strings != nullptr) {

@@ -30,7 +30,8 @@ struct OptionStrings {
 };
 
 // The list of the setting's choices, or null on any failure (nothing is left
-// allocated). resources: where handler texts are loaded from; units: how user
+// allocated). resources: where handler texts are loaded from (null: the
+// driver's resource file); units: how user
 // paper sizes are written (null: millimetres).
 OptionList* BuildOptionList(HMODULE resources, SettingsContext* context, uint16_t id, void* settingsRecord,
                             void* printerSettingsRecord, const PaperUnits* units, const OptionStrings* strings);

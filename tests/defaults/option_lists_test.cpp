@@ -147,6 +147,12 @@ TEST_F(OptionListTest, NameListFromAMultiString)
     ASSERT_EQ(list->count, 2);
     EXPECT_EQ(std::wstring(GetOptionText(list.get(), 1)), L"Beta");
     EXPECT_EQ(Build(298, nullptr, nullptr), nullptr);  // no list to show
+    // An empty list offers one choice that says so.
+    const OptionStrings empty{L"\0", nullptr, 0};
+    ListPtr none = Build(298, nullptr, &empty);
+    ASSERT_TRUE(none);
+    ASSERT_EQ(none->count, 1);
+    EXPECT_EQ(std::wstring(GetOptionText(none.get(), 0)), L"(none)");
 }
 
 // Blocks of the process heap in use; the global heap of the platform lives in it.
