@@ -1,10 +1,10 @@
 // The handler of dmPaperSize: its choices are the printer's paper list when the
 // context holds one (the model's papers joined to the spooler's forms), else
 // the model's paper options.
+#include "common/context/model_lookups.h"
 #include "common/context/paper_list.h"
 #include "common/context/settings_context.h"
 #include "common/defaults/item_handlers.h"
-#include "common/context/model_lookups.h"
 
 namespace {
 

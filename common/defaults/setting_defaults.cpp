@@ -1,10 +1,10 @@
 #include "common/defaults/setting_defaults.h"
 
 #include "common/config/site_config.h"
+#include "common/context/model_lookups.h"
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/defaults/item_handlers.h"
-#include "common/context/model_lookups.h"
 #include "common/settings/item_layout.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"

@@ -1,8 +1,8 @@
 #include "common/options/option_lists.h"
 
+#include "common/context/model_lookups.h"
 #include "common/context/settings_context.h"
 #include "common/defaults/item_handlers.h"
-#include "common/context/model_lookups.h"
 #include "common/model/model_section.h"
 #include "common/options/model_icon.h"
 #include "common/options/user_paper_text.h"
@@ -21,7 +21,7 @@ constexpr uint16_t kFidNameList = 298;
 constexpr uint16_t kFidOutputSize = 262;
 constexpr uint16_t kFidFaxPaperSize = 1824;
 
-// List kinds that the option-kind operation of a fixed row stands for.
+// A list of this kind does not own its string values.
 constexpr uint16_t kListKindShared = kOptionListKindSharedStrings;
 
 // Settings whose rows of user-defined paper sizes show the stored name and size.
