@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "common/settings/paper_codes.h"  // kFreeCustomPaperCode
+
 struct SettingsContext;
 
 constexpr int kPaperNameChars = 64;
@@ -43,8 +45,6 @@ constexpr int kPaperListNoMemory = -5;
 constexpr int kPaperListBadArgument = -100; // null output, unknown key or output kind
 constexpr int kPaperListNotSupported = -101;
 
-// The paper code of the free custom size.
-constexpr uint16_t kFreeCustomPaperCode = 256;
 // The model paper record whose user-size limits decide which forms fit.
 constexpr uint16_t kUserPaperLimitsCode = 262;
 // Paper number of the first user form.
