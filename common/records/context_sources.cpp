@@ -3,6 +3,7 @@
 #include "common/config/site_config.h"
 #include "common/context/settings_context.h"
 #include "common/model/model_data.h"
+#include "common/records/record_defaults.h"
 #include "common/settings/value_types.h"
 
 #include <cstring>
@@ -22,7 +23,7 @@ void FreeText(wchar_t*& text)
 
 }  // namespace
 
-int GatherContextSettingsSources(SettingsContext* context, int (*fillDefaults)(void* context, uint8_t* record),
+int GatherContextSettingsSources(SettingsContext* context,
                                  int (*convertOlder)(void* context, const uint8_t* stored, uint8_t* record),
                                  ContextSettingsSources* out)
 {
@@ -37,8 +38,14 @@ int GatherContextSettingsSources(SettingsContext* context, int (*fillDefaults)(v
     GetModelFileName(context->main, kUserModeDriverFileNumber, &out->driverFile);
     uint16_t status = 0;
     out->modelName = GetModelName(context, &status);
-    out->sources = {context,        out->basePath, out->modelName, &out->userDefaults, out->driverFile,
-                    fillDefaults,   convertOlder,  &ApplyEnforcedSettingsOfContext};
+    out->sources = {context,
+                    out->basePath,
+                    out->modelName,
+                    &out->userDefaults,
+                    out->driverFile,
+                    &FillDefaultPrinterSettingsRecord,
+                    convertOlder,
+                    &ApplyEnforcedSettingsOfContext};
     return 1;
 }
 

@@ -1,9 +1,9 @@
 // The sources of the printer settings record that a printer's settings context
 // gives: the per-user base path (the model's registry base 1), the model name,
 // the per-user block filled with the model's defaults, the user-mode driver file
-// (model file name 2) and the enforced configured settings. The model's default
-// record and the conversion of older layouts are the caller's routines; they get
-// the settings context as their first argument.
+// (model file name 2), the model's default printer settings record and the
+// enforced configured settings. The conversion of older layouts is the caller's
+// routine; it gets the settings context as its first argument.
 #pragma once
 #include <cstdint>
 
@@ -22,7 +22,7 @@ struct ContextSettingsSources {
 // 1 with `out` filled; 0 for a missing argument or when the model's defaults of
 // the per-user block cannot be read. A model without a base path or driver file
 // name leaves them null (the per-user operations then fail on their own).
-int GatherContextSettingsSources(SettingsContext* context, int (*fillDefaults)(void* context, uint8_t* record),
+int GatherContextSettingsSources(SettingsContext* context,
                                  int (*convertOlder)(void* context, const uint8_t* stored, uint8_t* record),
                                  ContextSettingsSources* out);
 void ReleaseContextSettingsSources(ContextSettingsSources* sources);

@@ -1,5 +1,7 @@
 #include "common/records/settings_records.h"
 
+#include "common/defaults/item_groups.h"
+#include "common/defaults/setting_defaults.h"
 #include "common/records/effective_values.h"
 #include "common/settings/function_ids.h"
 #include "common/system/global_block.h"
@@ -23,6 +25,23 @@ uint16_t LoadU16(const uint8_t* at)
 }
 
 }  // namespace
+
+int ValidateDevmodeCoreFields(const void* record, size_t available)
+{
+    if (!record || available < kDmDriverExtraOffset + sizeof(uint16_t))
+        return 0;
+    auto* bytes = static_cast<uint8_t*>(const_cast<void*>(record));
+    // The size fields are judged before the stamp behind the public part is
+    // read: a short DEVMODE from the spooler must not be read past its end.
+    for (uint16_t id : {kFidSpecVersion, kFidSize, kFidDriverExtra}) {
+        if (RunFunctionIdHandler(nullptr, id, bytes, nullptr, kItemOpCheck) != 1)
+            return 0;
+    }
+    const size_t claimed = size_t{LoadU16(bytes + kDmSizeOffset)} + LoadU16(bytes + kDmDriverExtraOffset);
+    if (available < kPublicDevmodeSize + sizeof(uint16_t) || claimed > available)
+        return 0;
+    return RunFunctionIdHandler(nullptr, kFidPrivateVersion, bytes, nullptr, kItemOpCheck) == 1 ? 1 : 0;
+}
 
 uint8_t* AllocSettingsRecord(int form)
 {

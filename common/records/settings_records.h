@@ -80,6 +80,12 @@ int FillSettingsTrailer(SettingsTrailer* trailer, void* settingsRecord, void* pr
 int BuildExtendedSettingsRecord(ExtendedSettingsRecord* record, const void* settingsRecord,
                                 void* printerSettingsRecord, const TrailerSources& sources);
 
+// 1 when the DEVMODE's spec version, size fields and private version stamp
+// (settings 2, 4, 5 and 257) pass their item checks, else 0. `available` is the
+// bytes the caller holds at `record`: the stamp after the public part is read
+// only when the record holds it and its size fields claim no more than that.
+int ValidateDevmodeCoreFields(const void* record, size_t available);
+
 // Maps a file read-only (shared reading, existing files only). `view` and
 // `cursor` both get the view's address; `size` (optional) the file size. The
 // caller unmaps with UnmapViewOfFile. 1 ok.

@@ -1,8 +1,9 @@
 #include "common/store/settings_blobs.h"
 
-#include "common/system/global_block.h"
+#include "common/records/record_defaults.h"
 #include "common/store/printer_data.h"
 #include "common/store/user_store.h"
+#include "common/system/global_block.h"
 
 #include <cstring>
 
@@ -51,7 +52,10 @@ int ParsePrivateSection(Cursor& cursor, uint8_t* privatePart, const SettingsBlob
     if (header.version < kPrivatePartVersion) {
         // An older, shorter private part is laid over the printer's defaults;
         // without a printer (a settings file) there are none to lay it over.
-        if (!store || !store->printer || !store->privateDefaults || !store->privateDefaults(store->printer, privatePart))
+        if (!store || !store->printer)
+            return 0;
+        const PrivateDefaultsFn defaults = store->privateDefaults ? store->privateDefaults : &GetDefaultPrivateSettings;
+        if (!defaults(store->printer, privatePart))
             return 0;
     }
     std::memcpy(privatePart, cursor.at + sizeof header, header.length);

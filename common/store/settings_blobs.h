@@ -50,11 +50,12 @@ enum SettingsBlobMode : int {
 using PrivateDefaultsFn = int (*)(HANDLE printer, uint8_t* privatePart);
 
 // The stores the blob operations reach: the printer, the model's per-user base
-// path (for the per-user mode) and the source of default private parts.
+// path (for the per-user mode) and the source of default private parts: null
+// takes the defaults of the printer's model (GetDefaultPrivateSettings).
 struct SettingsBlobStore {
     HANDLE printer;
     const wchar_t* userBasePath;
-    PrivateDefaultsFn privateDefaults;
+    PrivateDefaultsFn privateDefaults = nullptr;
 };
 
 // Size of a fax send list from its header's count; 0 when `list` is shorter

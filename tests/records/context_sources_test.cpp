@@ -1,35 +1,22 @@
 #include "common/records/context_sources.h"
 
 #include "common/context/settings_context.h"
+#include "common/defaults/setting_defaults.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/store/printer_id.h"
 #include "common/store/user_store.h"
+#include "tests/records/model_records_fixture.h"
 #include "tests/support/model_printer.h"
 #include "tests/support/spooler_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct ContextCloser {
-    void operator()(SettingsContext* context) const { CloseSettingsContext(context); }
-};
-using ContextPtr = std::unique_ptr<SettingsContext, ContextCloser>;
-
-int g_defaultsContextMatches = 0;
-
-int FillZeros(void* context, uint8_t* record)
-{
-    g_defaultsContextMatches += context != nullptr;
-    std::memset(record, 0, kPrinterSettingsRecordSize);
-    return 1;
-}
 
 int ConvertNothing(void*, const uint8_t*, uint8_t*)
 {
@@ -48,6 +35,7 @@ uint32_t ReadNumber(std::vector<uint8_t>& record, uint16_t id)
 
 TEST(ContextSources, TheContextGivesBasePathNameDefaultsAndEnforcedSettings)
 {
+    ResourceModuleReference resources;
     ModelPrinter printer(L"C4530.DDD", L"Morva Records Context");
     ASSERT_TRUE(printer.ok()) << std::string(printer.error().begin(), printer.error().end());
     ASSERT_TRUE(printer.WriteSiteConfiguration("[default]\nOption_HardDisk.enforced=1\n"));
@@ -55,7 +43,7 @@ TEST(ContextSources, TheContextGivesBasePathNameDefaultsAndEnforcedSettings)
     ASSERT_TRUE(context);
 
     ContextSettingsSources gathered;
-    ASSERT_EQ(GatherContextSettingsSources(context.get(), &FillZeros, &ConvertNothing, &gathered), 1);
+    ASSERT_EQ(GatherContextSettingsSources(context.get(), &ConvertNothing, &gathered), 1);
     ASSERT_NE(gathered.basePath, nullptr);
     EXPECT_STREQ(gathered.basePath, L"Software\\Morva\\C4530");  // base 1, not the fax base 0
     ASSERT_NE(gathered.modelName, nullptr);
@@ -63,11 +51,22 @@ TEST(ContextSources, TheContextGivesBasePathNameDefaultsAndEnforcedSettings)
     EXPECT_EQ(gathered.userDefaults.version, 4);
     EXPECT_EQ(gathered.sources.userDefaults, &gathered.userDefaults);
 
-    // No stored record: the caller's defaults, then the enforced configuration.
+    // No stored record: the model's defaults, then the enforced configuration.
+    std::vector<uint8_t> defaults(kPrinterSettingsRecordSize, 0);
+    ASSERT_EQ(FillDefaultSettings(context.get(), nullptr, defaults.data(), L"DummyName"), 1);
+    ASSERT_EQ(ReadNumber(defaults, 4099), 0u);
     std::vector<uint8_t> record(kPrinterSettingsRecordSize, 0xEE);
     ASSERT_EQ(LoadPrinterSettingsRecord(printer.handle(), record.data(), gathered.sources), 1);
-    EXPECT_EQ(g_defaultsContextMatches, 1);
+    EXPECT_EQ(ReadNumber(record, 8202), kPrinterSettingsRecordSize);
+    EXPECT_EQ(ReadNumber(record, 8203), kPrinterCommonVersionCurrent);
+    EXPECT_EQ(ReadNumber(record, 8204), kPrinterPrivateVersionCurrent);
     EXPECT_EQ(ReadNumber(record, 4099), 1u);
+    uint64_t enforced = 0;
+    uint16_t type = 0;
+    uint32_t size = 0;
+    ASSERT_EQ(GetFunctionIdValue(4099, nullptr, record.data(), &type, &size, &enforced), kSettingOk);
+    ASSERT_EQ(SetFunctionIdValue(4099, nullptr, defaults.data(), type, size, &enforced), kSettingOk);
+    EXPECT_EQ(record, defaults);
 
     // The per-user store of the model's base path.
     ASSERT_EQ(SaveUserSettingInfo(printer.handle(), gathered.basePath, gathered.userDefaults, gathered.userDefaults,
@@ -84,7 +83,7 @@ TEST(ContextSources, TheContextGivesBasePathNameDefaultsAndEnforcedSettings)
 
     ReleaseContextSettingsSources(&gathered);
     EXPECT_EQ(gathered.basePath, nullptr);
-    EXPECT_EQ(GatherContextSettingsSources(nullptr, &FillZeros, &ConvertNothing, &gathered), 0);
+    EXPECT_EQ(GatherContextSettingsSources(nullptr, &ConvertNothing, &gathered), 0);
 }
 
 }  // namespace

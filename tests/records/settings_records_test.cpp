@@ -200,4 +200,54 @@ TEST(SettingsRecords, OnceHookDoesNothing)
     EXPECT_EQ(HandleOnceHookResult(5), 1);
 }
 
+// A DEVMODE of this driver's layout: public part, common-part stamp 257, and
+// the size fields of the form given.
+std::vector<uint8_t> CoreDevmode(uint16_t size, uint16_t driverExtra)
+{
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    const uint16_t words[][2] = {{64, kPublicSpecVersion}, {66, kPublicDriverVersion}, {68, size},
+                                 {70, driverExtra},        {220, 21072}};
+    for (const auto& word : words)
+        std::memcpy(record.data() + word[0], &word[1], 2);
+    return record;
+}
+
+TEST(SettingsRecords, CoreFieldsOfADevmode)
+{
+    struct Case {
+        const char* what;
+        size_t offset;     // field changed from the ordinary form, or 0
+        uint16_t value;
+        size_t available;  // bytes the caller holds
+        int result;
+    };
+    const Case cases[] = {
+        {"ordinary form", 0, 0, kPrivatePartOffset, 1},
+        {"ordinary form, one byte short", 0, 0, kPrivatePartOffset - 1, 0},
+        {"whole settings record", 0, 0, kSettingsRecordSize, 1},
+        {"spec version 1024", 64, 1024, kPrivatePartOffset, 0},
+        {"spec version 1026", 64, 1026, kPrivatePartOffset, 0},
+        {"dmSize 219", 68, 219, kPrivatePartOffset, 0},
+        {"dmSize 221", 68, 221, kPrivatePartOffset, 0},
+        {"dmSize 212 (the narrow-character size)", 68, 212, kPrivatePartOffset, 1},
+        {"dmDriverExtra 1383", 70, 1383, kPrivatePartOffset, 0},
+        {"dmDriverExtra 1385", 70, 1385, kPrivatePartOffset, 0},
+        {"dmDriverExtra 5704, held whole", 70, kExtendedDriverExtra, kExtendedSettingsRecordSize, 1},
+        {"dmDriverExtra 5704, one byte short", 70, kExtendedDriverExtra, kExtendedSettingsRecordSize - 1, 0},
+        {"private stamp 21071", 220, 21071, kPrivatePartOffset, 0},
+        {"private stamp 0", 220, 0, kPrivatePartOffset, 0},
+        {"public part only", 0, 0, kPublicDevmodeSize, 0},
+        {"size fields only", 0, 0, 72, 0},
+        {"size fields cut", 0, 0, 71, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> record = CoreDevmode(220, kOrdinaryDriverExtra);
+        record.resize(kExtendedSettingsRecordSize, 0);
+        if (c.offset != 0)
+            std::memcpy(record.data() + c.offset, &c.value, 2);
+        EXPECT_EQ(ValidateDevmodeCoreFields(record.data(), c.available), c.result) << c.what;
+    }
+    EXPECT_EQ(ValidateDevmodeCoreFields(nullptr, kSettingsRecordSize), 0);
+}
+
 }  // namespace
