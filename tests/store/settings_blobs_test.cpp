@@ -243,6 +243,8 @@ TEST_F(SettingsBlobsTest, OlderPrivatePartIsLaidOverTheDefaults)
     EXPECT_TRUE(std::equal(part.begin() + 2, part.begin() + 4000, blob.begin() + 24 + 2));
     EXPECT_EQ(std::vector<uint8_t>(part.begin() + 4000, part.end()), std::vector<uint8_t>(296, kDefaultByte));
 
+    // Without a routine of its own the store takes the printer's model defaults:
+    // this printer's placeholder driver has no model data, so there are none.
     const SettingsBlobStore noDefaults = {printer_.handle(), kBase, nullptr};
     EXPECT_EQ(ReadPrivateSection(noDefaults, kBlobsInPrinterData, part.data(), nullptr), 0);
 
