@@ -1,5 +1,5 @@
 // The section cache of a loaded main file, shared with its linked file: four
-// reusable scratch buffers for string decoding and the first string module.
+// reusable scratch buffers for string decoding and the string modules loaded so far.
 #pragma once
 #include <windows.h>
 
@@ -16,10 +16,20 @@ struct ModelScratchSlot {
     uint32_t inUse;
 };
 
+// A string module of number 2 or more, kept by its file name.
+struct ModelStringModule {
+    wchar_t* name;  // global block
+    HMODULE module;
+};
+
 struct ModelSectionCache {
     ModelScratchSlot slots[kModelScratchSlots];
     uint32_t referencesEnabled;  // cleared when module 1 cannot be loaded
     HMODULE module1;
+    // Modules 2 and up (global block of moduleRoom entries), guarded by the ModelData lock.
+    ModelStringModule* modules;
+    uint32_t moduleCount;
+    uint32_t moduleRoom;
 };
 
 ModelSectionCache* CreateModelSectionCache();

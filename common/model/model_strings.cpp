@@ -6,6 +6,7 @@
 
 #include "common/model/model_cache.h"
 #include "common/model/model_data.h"
+#include "common/system/lock_table.h"
 #include "common/system/module_files.h"
 
 ModelSectionCache* CreateModelSectionCache() {
@@ -19,6 +20,14 @@ void FreeModelSectionCache(ModelSectionCache* cache) {
     for (ModelScratchSlot& slot : cache->slots)
         if (slot.buffer != nullptr) GlobalFree(slot.buffer);
     if (cache->module1 != nullptr) FreeLibrary(cache->module1);
+    {
+        RoleLock lock(LockRole::ModelData);
+        for (uint32_t i = 0; i < cache->moduleCount; ++i) {
+            FreeLibrary(cache->modules[i].module);
+            GlobalFree(cache->modules[i].name);
+        }
+        if (cache->modules != nullptr) GlobalFree(cache->modules);
+    }
     GlobalFree(cache);
 }
 
@@ -81,6 +90,41 @@ HMODULE LoadStringModule(const wchar_t* name) {
     wchar_t path[MAX_PATH];
     if (name == nullptr || !ModelModulePath(name, path, MAX_PATH)) return nullptr;
     return LoadLibraryInDriverContext(path, DONT_RESOLVE_DLL_REFERENCES | LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// Adds a loaded module under its name; false when there is no memory for it.
+bool KeepStringModule(ModelSectionCache* cache, const wchar_t* name, HMODULE module) {
+    if (cache->moduleCount == cache->moduleRoom) {
+        const uint32_t room = cache->moduleRoom == 0 ? 4 : cache->moduleRoom * 2;
+        auto* grown = static_cast<ModelStringModule*>(GlobalAlloc(GPTR, room * sizeof(ModelStringModule)));
+        if (grown == nullptr) return false;
+        if (cache->modules != nullptr) {
+            memcpy(grown, cache->modules, cache->moduleCount * sizeof(ModelStringModule));
+            GlobalFree(cache->modules);
+        }
+        cache->modules = grown;
+        cache->moduleRoom = room;
+    }
+    const size_t bytes = (wcslen(name) + 1) * sizeof(wchar_t);
+    auto* copy = static_cast<wchar_t*>(GlobalAlloc(GPTR, bytes));
+    if (copy == nullptr) return false;
+    memcpy(copy, name, bytes);
+    cache->modules[cache->moduleCount++] = {copy, module};
+    return true;
+}
+
+// String module `name` (number 2 or more), loaded once and kept until the cache is
+// freed: a model names few modules but decodes many strings of them. Null when it
+// cannot be loaded; a failed load is not kept, so a later decode tries again.
+// *unload is set when the module could not be kept and the caller must free it.
+HMODULE CachedStringModule(ModelSectionCache* cache, const wchar_t* name, bool* unload) {
+    *unload = false;
+    RoleLock lock(LockRole::ModelData);
+    for (uint32_t i = 0; i < cache->moduleCount; ++i)
+        if (wcscmp(cache->modules[i].name, name) == 0) return cache->modules[i].module;
+    HMODULE module = LoadStringModule(name);
+    if (module != nullptr && !KeepStringModule(cache, name, module)) *unload = true;
+    return module;
 }
 
 // String id of a module, through a scratch buffer with room for 512 characters
@@ -156,10 +200,15 @@ uint16_t DecodeReference(ModelDataRecord* record, const uint8_t* stored, uint16_
     }
     wchar_t* name = ReadModuleName(record, module);
     if (name == nullptr) return kModelBad;
-    uint16_t status = LoadModelResourceString(name, id, record, out);
+    bool unload = false;
+    HMODULE handle = CachedStringModule(cache, name, &unload);
     GlobalFree(name);
+    if (handle == nullptr) return kModelBad;
+    uint32_t ignored = 0;
+    const uint16_t status = ReadModuleString(handle, id, cache, out, &ignored);
+    if (unload) FreeLibrary(handle);
     if (status == kModelOk && *out != nullptr) *bytes = static_cast<uint32_t>((wcslen(*out) + 1) * sizeof(wchar_t));
-    return status == kModelNoMemory ? kModelNoMemory : (status == kModelOk ? kModelOk : kModelBad);
+    return status;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/model/model_cache.h"
+#include "common/model/model_kinds.h"
 #include "common/model/model_section.h"
 #include "tests/model/model_test_files.h"
 
@@ -379,18 +380,27 @@ TEST(ModelStrings, ModuleNumbersFollowTheFileThatHoldsTheString) {
     EXPECT_EQ(CountModelScratchSlotsInUse(&m.main), 0);
 }
 
-TEST(ModelStrings, UnloadableFirstModuleFallsBackToPlainText) {
-    // Rename module 1 in the main file's raw section 35 (stored complemented).
-    std::vector<uint8_t> bytes = ReadBytes(BinPath(L"EDGE.DDD"));
+// A copy of a built model (with its linked file) in a temporary folder whose
+// main file names a string module that does not exist; empty when the name is
+// not found. Names in raw section 35 are stored complemented, `to` as long as `from`.
+std::wstring CopyWithModuleRenamed(const wchar_t* main, const wchar_t* linked, const std::string& from,
+                                   const std::string& to) {
+    std::vector<uint8_t> bytes = ReadBytes(BinPath(main));
     std::vector<uint8_t> stored;
-    for (char c : std::string("EDGERES.DLL")) stored.push_back(static_cast<uint8_t>(~c));
+    for (char c : from) stored.push_back(static_cast<uint8_t>(~c));
     auto at = std::search(bytes.begin(), bytes.end(), stored.begin(), stored.end());
-    ASSERT_NE(at, bytes.end());
-    at[6] = static_cast<uint8_t>(~'X');  // EDGERXS.DLL
+    if (at == bytes.end() || to.size() != from.size()) return L"";
+    for (char c : to) *at++ = static_cast<uint8_t>(~c);
     const std::wstring folder = TempFolder();
     WriteBytes(folder + L"NOMOD.DDD", bytes);
-    WriteBytes(folder + L"EDGEL.DDD", ReadBytes(BinPath(L"EDGEL.DDD")));
-    LoadedModel m(folder + L"NOMOD.DDD");
+    WriteBytes(folder + linked, ReadBytes(BinPath(linked)));
+    return folder + L"NOMOD.DDD";
+}
+
+TEST(ModelStrings, UnloadableFirstModuleFallsBackToPlainText) {
+    const std::wstring path = CopyWithModuleRenamed(L"EDGE.DDD", L"EDGEL.DDD", "EDGERES.DLL", "EDGERXS.DLL");
+    ASSERT_FALSE(path.empty());
+    LoadedModel m(path);
     ASSERT_EQ(m.status, kModelOk);
     ModelSection* s = nullptr;
     ASSERT_EQ(LoadModelTableWithOption(true, &m.main, &m.linked, kKindFeatureOther, 7, 0, &s), kModelOk);
@@ -398,6 +408,52 @@ TEST(ModelStrings, UnloadableFirstModuleFallsBackToPlainText) {
     EXPECT_EQ(m.main.cache->referencesEnabled, 0u);
     EXPECT_EQ(CountModelScratchSlotsInUse(&m.main), 0);
     FreeModelSection(&s, kKindOwn);
+}
+
+// Setting 1800 of C4530 is named by string 2001 of module 2 of the main file.
+TEST(ModelStrings, LaterModuleLoadsOnceAndIsFreedWithTheModel) {
+    ASSERT_EQ(GetModuleHandleW(L"C4530FAX.DLL"), nullptr);
+    {
+        LoadedModel m(BinPath(L"C4530.DDD"));
+        ASSERT_EQ(m.status, kModelOk);
+        HMODULE first = nullptr;
+        for (int pass = 0; pass < 2; ++pass) {
+            wchar_t* name = nullptr;
+            ASSERT_EQ(GetItemDisplayName(&m.main, &m.linked, 1800, nullptr, &name), kModelOk) << pass;
+            EXPECT_EQ(Text(name), L"Fax Resolution") << pass;
+            const HMODULE loaded = GetModuleHandleW(L"C4530FAX.DLL");
+            ASSERT_NE(loaded, nullptr) << pass;
+            if (pass == 0) first = loaded;
+            EXPECT_EQ(loaded, first);
+            ASSERT_EQ(m.main.cache->moduleCount, 1u) << pass;
+            EXPECT_EQ(m.main.cache->modules[0].module, loaded);
+        }
+        EXPECT_EQ(CountModelScratchSlotsInUse(&m.main), 0);
+    }
+    EXPECT_EQ(GetModuleHandleW(L"C4530FAX.DLL"), nullptr);
+}
+
+TEST(ModelStrings, UnloadableLaterModuleFallsBackToPlainTextEachTime) {
+    // Module 2 of the main file names a missing file: setting 1800's name is read as plain text.
+    const std::wstring path = CopyWithModuleRenamed(L"C4530.DDD", L"C4530X.DDD", "C4530FAX.DLL", "C4530FAY.DLL");
+    ASSERT_FALSE(path.empty());
+    LoadedModel m(path);
+    ASSERT_EQ(m.status, kModelOk);
+    std::wstring names[2];
+    for (std::wstring& text : names) {
+        wchar_t* name = nullptr;
+        ASSERT_EQ(GetItemDisplayName(&m.main, &m.linked, 1800, nullptr, &name), kModelOk);
+        text = Text(name);
+        EXPECT_EQ(m.main.cache->moduleCount, 0u);
+    }
+    EXPECT_NE(names[0], L"Fax Resolution");
+    EXPECT_EQ(names[1], names[0]);
+    // Module 1 is not touched by the failure.
+    EXPECT_EQ(m.main.cache->referencesEnabled, 1u);
+    wchar_t* name = nullptr;
+    ASSERT_EQ(GetItemDisplayName(&m.main, &m.linked, 7, nullptr, &name), kModelOk);
+    EXPECT_EQ(Text(name), L"Orientation");
+    EXPECT_EQ(CountModelScratchSlotsInUse(&m.main), 0);
 }
 
 TEST(ModelValues, FlagByteAndValueReferences) {
