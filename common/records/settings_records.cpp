@@ -4,6 +4,7 @@
 #include "common/defaults/setting_defaults.h"
 #include "common/records/effective_values.h"
 #include "common/settings/function_ids.h"
+#include "common/settings/unaligned_bytes.h"
 #include "common/system/global_block.h"
 
 #include <cstring>
@@ -11,18 +12,6 @@
 namespace {
 
 constexpr uint16_t kFidMarginsAndPaperInTrailer = 387;
-
-void StoreU16(uint8_t* at, uint16_t value)
-{
-    std::memcpy(at, &value, sizeof value);
-}
-
-uint16_t LoadU16(const uint8_t* at)
-{
-    uint16_t value = 0;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
 
 }  // namespace
 

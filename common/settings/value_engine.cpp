@@ -5,27 +5,12 @@
 #include "common/settings/function_ids.h"
 #include "common/settings/item_layout.h"
 #include "common/settings/position_translation.h"
+#include "common/settings/unaligned_bytes.h"
 #include "common/settings/value_types.h"
 
 #include <cstring>
 
 namespace {
-
-uint16_t LoadU16(const uint8_t* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-uint32_t LoadU32(const uint8_t* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-void StoreU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
 
 const uint8_t* HolderPointer(const void* holder)
 {
