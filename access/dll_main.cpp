@@ -1,5 +1,6 @@
-// The settings-access library: the setting engine for other programs, 64-bit
-// (morvadm) and 32-bit (morvadm32) from this same source.
+// The settings-access library: the setting engine and the DMA_ interface for
+// other programs, 64-bit (morvadm) and 32-bit (morvadm32) from this same source.
+#include "access/dma_interface.h"
 #include "common/settings/value_engine.h"
 #include "common/settings/capability_bits.h"
 #include "common/settings/color_matrix.h"

@@ -8,6 +8,7 @@
 #include "common/store/user_store.h"
 #include "common/system/global_block.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <vector>
@@ -270,6 +271,18 @@ int ApplyUserSettingInfo(void* printerSettingsRecord, const UserSettingInfo* rec
                 return 0;
     }
     return 1;
+}
+
+uint32_t UserSettingInfoBlockSize(uint16_t version)
+{
+    if (version == kUserSettingInfoVersion)
+        return kUserSettingInfoSize;
+    if (version < 1 || version > 3)
+        return 0;
+    uint32_t extent = 0;
+    for (const MovedField& field : kOlderLayouts[version - 1])
+        extent = std::max<uint32_t>(extent, uint32_t{field.from} + field.size);
+    return extent;
 }
 
 int ConvertUserSettingInfo(const uint8_t* stored, uint32_t size, UserSettingInfo* destination,

@@ -94,6 +94,11 @@ int ApplyUserSettingInfo(void* printerSettingsRecord, const UserSettingInfo* rec
 // is copied whole, versions 1 to 3 have their fields moved into place (the rest
 // of `destination` stays), and with `setGroupFlagsItem` versions 1 and 2 get 7 in
 // setting 5178. 0 for any other version or a block too short for its version.
+// Bytes a stored block of `version` takes: the whole block for version 4, the
+// extent of the older layout for versions 1 to 3 (716, 1100, 2092); 0 for any
+// other version.
+uint32_t UserSettingInfoBlockSize(uint16_t version);
+
 int ConvertUserSettingInfo(const uint8_t* stored, uint32_t size, UserSettingInfo* destination,
                            bool setGroupFlagsItem);
 
