@@ -275,6 +275,20 @@ bool NameEntry(const EntryKind& kind, const char* name, uint8_t* entry)
     return true;
 }
 
+// The common first steps of the entry exports: a known kind (one whose entries
+// have names when `namedOnly`), a set, and a usable list of that kind.
+int OpenEntries(const DmaDataSet* set, int kind, bool namedOnly, const EntryKind** entryKind,
+                const DmaEntrySet** entries)
+{
+    *entryKind = FindEntryKind(kind);
+    if (!*entryKind || (namedOnly && !(*entryKind)->name))
+        return kDmaUnknownTarget;
+    if (!set)
+        return kDmaFailed;
+    *entries = CheckedEntrySet(set, **entryKind);
+    return *entries ? kDmaOk : kDmaFailed;
+}
+
 }  // namespace
 
 extern "C" {
@@ -300,14 +314,11 @@ int DMA_GetNameFromInfo(const void* entry, int kind, uint32_t* size, char* buffe
 
 int DMA_AccessibleData(DmaDataSet* set, int kind, const char* name)
 {
-    const EntryKind* entryKind = FindEntryKind(kind);
-    if (!entryKind)
-        return kDmaUnknownTarget;
-    if (!set)
-        return kDmaFailed;
-    const DmaEntrySet* entries = CheckedEntrySet(set, *entryKind);
-    if (!entries)
-        return kDmaFailed;
+    const EntryKind* entryKind = nullptr;
+    const DmaEntrySet* entries = nullptr;
+    const int opened = OpenEntries(set, kind, false, &entryKind, &entries);
+    if (opened != kDmaOk)
+        return opened;
     const int index = FindEntry(*entryKind, *entries, name, kMaskInUse);
     if (index < 0)
         return entryKind->notFound;
@@ -322,14 +333,11 @@ int DMA_AccessibleData(DmaDataSet* set, int kind, const char* name)
 
 int DMA_DeleteData(DmaDataSet* set, int kind, const char* name)
 {
-    const EntryKind* entryKind = FindEntryKind(kind);
-    if (!entryKind || !entryKind->name)
-        return kDmaUnknownTarget;
-    if (!set)
-        return kDmaFailed;
-    const DmaEntrySet* entries = CheckedEntrySet(set, *entryKind);
-    if (!entries)
-        return kDmaFailed;
+    const EntryKind* entryKind = nullptr;
+    const DmaEntrySet* entries = nullptr;
+    const int opened = OpenEntries(set, kind, true, &entryKind, &entries);
+    if (opened != kDmaOk)
+        return opened;
     const int index = FindEntry(*entryKind, *entries, name, kMaskInUseOrDeleted);
     if (index < 0)
         return entryKind->notFound;
@@ -339,16 +347,13 @@ int DMA_DeleteData(DmaDataSet* set, int kind, const char* name)
 
 int DMA_ApplyData(DmaDataSet* set, int kind, int mode, const char* name)
 {
-    const EntryKind* entryKind = FindEntryKind(kind);
-    if (!entryKind)
-        return kDmaUnknownTarget;
     if (mode != kApplyByName && mode != kApplyLast)
-        return kDmaUnknownMode;
-    if (!set)
-        return kDmaFailed;
-    const DmaEntrySet* entries = CheckedEntrySet(set, *entryKind);
-    if (!entries)
-        return kDmaFailed;
+        return FindEntryKind(kind) ? kDmaUnknownMode : kDmaUnknownTarget;
+    const EntryKind* entryKind = nullptr;
+    const DmaEntrySet* entries = nullptr;
+    const int opened = OpenEntries(set, kind, false, &entryKind, &entries);
+    if (opened != kDmaOk)
+        return opened;
     if (kind == kDmaTargetRecipient && !set->faxSendListHeader)
         return kDmaFailed;
     int index = -1;

@@ -118,6 +118,50 @@ int StoreProtectedText(const DmaItem& item, uint16_t dmaId, const char* text, ui
     return StoreText(item, encoded.data(), static_cast<size_t>(encodedLength));
 }
 
+// The size protocol of the exports that fill a caller's buffer: no buffer and
+// size 0 asks for the size; a buffer too small gets the size back. kDmaOk when
+// the buffer may be filled.
+int AnswerSize(const void* buffer, uint32_t* size, uint32_t needed)
+{
+    if (!buffer) {
+        if (*size != 0)
+            return kDmaFailed;
+        *size = needed;
+        return kDmaSizeAnswered;
+    }
+    if (*size < needed) {
+        *size = needed;
+        return kDmaSizeAnswered;
+    }
+    return kDmaOk;
+}
+
+// The common first steps of the value exports: the set, the export's own
+// refusals of the fax header strings, the identifier's setting, and whether the
+// setting is of the kind the export handles.
+enum class ExportKind { Number, String, LogFont };
+
+int ResolveForExport(const DmaDataSet* set, uint16_t dmaId, ExportKind kind, DmaItem* item)
+{
+    if (!set)
+        return kDmaFailed;
+    if (kind != ExportKind::String && IsFaxHeaderId(dmaId))
+        return kDmaWrongExport;
+    const int resolved = ResolveDmaItem(set, dmaId, item);
+    if (resolved != kDmaOk)
+        return resolved;
+    const bool isString = IsStringType(item->type), isFont = IsLogFontType(item->type);
+    switch (kind) {
+    case ExportKind::Number:
+        return isString ? kDmaWrongExport : isFont ? kDmaLogFontItem : kDmaOk;
+    case ExportKind::LogFont:
+        return isString ? kDmaWrongExport : !isFont ? kDmaWrongKind : kDmaOk;
+    case ExportKind::String:
+        return isFont ? kDmaLogFontItem : !isString ? kDmaWrongKind : kDmaOk;
+    }
+    return kDmaFailed;
+}
+
 // The attribute of one identifier: kind and size as the exports answer them.
 int QueryAttribute(DmaDataSet* set, uint16_t dmaId, DmaAttribute* attribute)
 {
@@ -198,18 +242,10 @@ int DMA_QueryStructSize(int kind)
 
 int DMA_GetValue(DmaDataSet* set, uint16_t dmaId, uint32_t* value)
 {
-    if (!set)
-        return kDmaFailed;
-    if (IsFaxHeaderId(dmaId))
-        return kDmaWrongExport;
     DmaItem item;
-    const int resolved = ResolveDmaItem(set, dmaId, &item);
+    const int resolved = ResolveForExport(set, dmaId, ExportKind::Number, &item);
     if (resolved != kDmaOk)
         return resolved;
-    if (IsStringType(item.type))
-        return kDmaWrongExport;
-    if (IsLogFontType(item.type))
-        return kDmaLogFontItem;
     if (!value)
         return kDmaFailed;
     *value = 0;
@@ -225,18 +261,10 @@ int DMA_GetValue(DmaDataSet* set, uint16_t dmaId, uint32_t* value)
 
 int DMA_SetValue(DmaDataSet* set, uint16_t dmaId, int32_t value)
 {
-    if (!set)
-        return kDmaFailed;
-    if (IsFaxHeaderId(dmaId))
-        return kDmaWrongExport;
     DmaItem item;
-    const int resolved = ResolveDmaItem(set, dmaId, &item);
+    const int resolved = ResolveForExport(set, dmaId, ExportKind::Number, &item);
     if (resolved != kDmaOk)
         return resolved;
-    if (IsStringType(item.type))
-        return kDmaWrongExport;
-    if (IsLogFontType(item.type))
-        return kDmaLogFontItem;
     return WriteSettingNumber(item.itemId, set->settingsRecord, set->printerSettingsRecord,
                               static_cast<uint32_t>(value))
                ? kDmaOk
@@ -262,13 +290,9 @@ int DMA_GetStringData(DmaDataSet* set, uint16_t dmaId, char* buffer, uint32_t* s
         return kDmaOk;
     }
     DmaItem item;
-    const int resolved = ResolveDmaItem(set, dmaId, &item);
+    const int resolved = ResolveForExport(set, dmaId, ExportKind::String, &item);
     if (resolved != kDmaOk)
         return resolved;
-    if (IsLogFontType(item.type))
-        return kDmaLogFontItem;
-    if (!IsStringType(item.type))
-        return kDmaWrongKind;
 
     // A UTF-16 item's ANSI form may need more bytes than half its room under a
     // double-byte code page: the answer is whichever is larger.
@@ -321,13 +345,9 @@ int DMA_SetStringData(DmaDataSet* set, uint16_t dmaId, const char* text, uint32_
         return kDmaOk;
     }
     DmaItem item;
-    const int resolved = ResolveDmaItem(set, dmaId, &item);
+    const int resolved = ResolveForExport(set, dmaId, ExportKind::String, &item);
     if (resolved != kDmaOk)
         return resolved;
-    if (IsLogFontType(item.type))
-        return kDmaLogFontItem;
-    if (!IsStringType(item.type))
-        return kDmaWrongKind;
     if (!text)
         return kDmaFailed;
     if (IsProtectedDmaId(dmaId))
@@ -341,16 +361,10 @@ int DMA_SetStringData(DmaDataSet* set, uint16_t dmaId, const char* text, uint32_
 
 int DMA_GetStringData_StrLength(DmaDataSet* set, uint16_t dmaId, char* buffer, uint32_t* size)
 {
-    if (!set)
-        return kDmaFailed;
     DmaItem item;
-    const int resolved = ResolveDmaItem(set, dmaId, &item);
+    const int resolved = ResolveForExport(set, dmaId, ExportKind::String, &item);
     if (resolved != kDmaOk)
         return resolved;
-    if (IsLogFontType(item.type))
-        return kDmaLogFontItem;
-    if (!IsStringType(item.type))
-        return kDmaWrongKind;
     if (!size)
         return kDmaFailed;
     std::string text;
@@ -366,32 +380,19 @@ int DMA_GetStringData_StrLength(DmaDataSet* set, uint16_t dmaId, char* buffer, u
     }
     if (needed > item.layout.room)
         return kDmaFailed;
-    if (!buffer) {
-        if (*size != 0)
-            return kDmaFailed;
-        *size = needed;
-        return kDmaSizeAnswered;
-    }
-    if (*size < needed) {
-        *size = needed;
-        return kDmaSizeAnswered;
-    }
+    const int answered = AnswerSize(buffer, size, needed);
+    if (answered != kDmaOk)
+        return answered;
     CopyAnsi(text, buffer);
     return kDmaOk;
 }
 
 int DMA_SetStringData_StrLength(DmaDataSet* set, uint16_t dmaId, const char* text)
 {
-    if (!set)
-        return kDmaFailed;
     DmaItem item;
-    const int resolved = ResolveDmaItem(set, dmaId, &item);
+    const int resolved = ResolveForExport(set, dmaId, ExportKind::String, &item);
     if (resolved != kDmaOk)
         return resolved;
-    if (IsLogFontType(item.type))
-        return kDmaLogFontItem;
-    if (!IsStringType(item.type))
-        return kDmaWrongKind;
     if (!text)
         return kDmaFailed;
     return StoreText(item, text, strlen(text));
@@ -399,30 +400,15 @@ int DMA_SetStringData_StrLength(DmaDataSet* set, uint16_t dmaId, const char* tex
 
 int DMA_GetLogFontData(DmaDataSet* set, uint16_t dmaId, LOGFONTA* font, uint32_t* size)
 {
-    if (!set)
-        return kDmaFailed;
-    if (IsFaxHeaderId(dmaId))
-        return kDmaWrongExport;
     DmaItem item;
-    const int resolved = ResolveDmaItem(set, dmaId, &item);
+    const int resolved = ResolveForExport(set, dmaId, ExportKind::LogFont, &item);
     if (resolved != kDmaOk)
         return resolved;
-    if (IsStringType(item.type))
-        return kDmaWrongExport;
-    if (!IsLogFontType(item.type))
-        return kDmaWrongKind;
     if (!size)
         return kDmaFailed;
-    if (!font) {
-        if (*size != 0)
-            return kDmaFailed;
-        *size = kDmaLogFontSize;
-        return kDmaSizeAnswered;
-    }
-    if (*size < kDmaLogFontSize) {
-        *size = kDmaLogFontSize;
-        return kDmaSizeAnswered;
-    }
+    const int answered = AnswerSize(font, size, kDmaLogFontSize);
+    if (answered != kDmaOk)
+        return answered;
     LOGFONTW stored;
     std::memcpy(&stored, item.layout.address, sizeof stored);
     std::string face;
@@ -437,18 +423,10 @@ int DMA_GetLogFontData(DmaDataSet* set, uint16_t dmaId, LOGFONTA* font, uint32_t
 
 int DMA_SetLogFontData(DmaDataSet* set, uint16_t dmaId, const LOGFONTA* font, uint32_t size)
 {
-    if (!set)
-        return kDmaFailed;
-    if (IsFaxHeaderId(dmaId))
-        return kDmaWrongExport;
     DmaItem item;
-    const int resolved = ResolveDmaItem(set, dmaId, &item);
+    const int resolved = ResolveForExport(set, dmaId, ExportKind::LogFont, &item);
     if (resolved != kDmaOk)
         return resolved;
-    if (IsStringType(item.type))
-        return kDmaWrongExport;
-    if (!IsLogFontType(item.type))
-        return kDmaWrongKind;
     if (!font)
         return kDmaFailed;
     if (size < kDmaLogFontSize)
@@ -488,16 +466,9 @@ int DMA_GetUserSettingInfo(DmaDataSet* set, void* block, uint32_t* size)
 {
     if (!set || !size)
         return kDmaFailed;
-    if (!block) {
-        if (*size != 0)
-            return kDmaFailed;
-        *size = kUserSettingInfoSize;
-        return kDmaSizeAnswered;
-    }
-    if (*size < kUserSettingInfoSize) {
-        *size = kUserSettingInfoSize;
-        return kDmaSizeAnswered;
-    }
+    const int answered = AnswerSize(block, size, kUserSettingInfoSize);
+    if (answered != kDmaOk)
+        return answered;
     std::wstring model;
     if (!WideFromAnsi(set->modelName, sizeof set->modelName, &model))
         return kDmaFailed;

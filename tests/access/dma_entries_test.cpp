@@ -240,10 +240,11 @@ TEST(DocPropImage, TruncationsNeverReadPastTheImage)
         DocPropBuffers sizes{};
         const int result = SplitDocPropImage(guarded.data(), cut, &sizes);
         ASSERT_TRUE(result == kDmaSizeAnswered || result == kDmaBadImage) << cut;
-        if (result == kDmaSizeAnswered)
+        if (result == kDmaSizeAnswered) {
             EXPECT_LE(uint64_t{sizes.privateBlock.size} + sizes.tmbBlock.size + sizes.spBlock.size +
                           sizes.faxBlock.size,
                       cut);
+        }
     }
     std::mt19937 random(7);
     for (int round = 0; round < 2000; ++round) {
