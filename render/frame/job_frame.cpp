@@ -2,6 +2,8 @@
 
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
+#include "render/command/command_layer.h"
+#include "render/draw/draw_path.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/pdev_record.h"
 #include "render/morva/morva_commands.h"
@@ -26,6 +28,11 @@ PDevRecord* Valid(SURFOBJ* surface)
 int BeginJob(PDevRecord* pdev)
 {
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
+    if (!pdev->commandLayer) {
+        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, 0});
+        if (!pdev->commandLayer)
+            return -1;
+    }
     int result = WriteStreamHead(pdev->stream, pdev->job.streamVersion);
     result |= WriteStreamBegin(pdev->stream, kStreamBeginValue);
     result |= WriteJobValue(pdev->stream, kJobValueResolution,
@@ -65,7 +72,8 @@ BOOL StartPageBody(SURFOBJ* surface)
         return FALSE;
     pdev->flags |= kPdevPageOpen;
     pdev->pageState |= kPageSequenceRuns | kPageBegun;
-    return TRUE;
+    ResetPdevDrawingState(pdev);
+    return ResetCommandLayerForPage(pdev->commandLayer) == 0;
 }
 
 BOOL SendPageBody(SURFOBJ* surface)
@@ -98,6 +106,9 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
 
 void ReleaseJob(PDevRecord* pdev)
 {
+    FreePdevDrawingState(pdev);
+    FreeCommandLayer(pdev->commandLayer);
+    pdev->commandLayer = nullptr;
     if (pdev->stream)
         DestroyOutputStream(pdev->stream);
     pdev->stream = nullptr;
