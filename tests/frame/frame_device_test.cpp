@@ -15,23 +15,13 @@ namespace {
 using frame_test::FrameDriver;
 using frame_test::SharedFrameDriver;
 using frame_test::SurfaceOf;
-
-constexpr uint16_t kA4 = 9;
+using frame_test::A4At600;
 
 FrameDriver& Driver()
 {
     FrameDriver& driver = SharedFrameDriver();
     EXPECT_TRUE(driver.ok()) << std::string(driver.error().begin(), driver.error().end());
     return driver;
-}
-
-std::vector<frame_test::SettingPair> A4At600(std::vector<frame_test::SettingPair> more = {})
-{
-    std::vector<frame_test::SettingPair> pairs = {
-        {kFidFields, DM_PAPERSIZE | DM_ORIENTATION | DM_PRINTQUALITY | DM_COLOR | DM_COPIES},
-        {kFidPaperSize, kA4}, {kFidOrientation, DMORIENT_PORTRAIT}, {kFidPrintQuality, 600}};
-    pairs.insert(pairs.end(), more.begin(), more.end());
-    return pairs;
 }
 
 ULONG Escape(const FrameDriver& driver, DHPDEV pdev, ULONG code, const void* in, ULONG inSize, void* out,

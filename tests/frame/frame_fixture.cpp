@@ -3,6 +3,7 @@
 #include "common/context/settings_context.h"
 #include "common/defaults/setting_defaults.h"
 #include "common/records/settings_records.h"
+#include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
 #include "common/settings/value_types.h"
 #include "printhost/install.h"
@@ -34,6 +35,16 @@ void Bind(HMODULE library, const char* name, T* entry)
 }
 
 } // namespace
+
+std::vector<SettingPair> A4At600(std::vector<SettingPair> more)
+{
+    constexpr uint16_t kA4 = 9;
+    std::vector<SettingPair> pairs = {
+        {kFidFields, DM_PAPERSIZE | DM_ORIENTATION | DM_PRINTQUALITY | DM_COLOR | DM_COPIES},
+        {kFidPaperSize, kA4}, {kFidOrientation, DMORIENT_PORTRAIT}, {kFidPrintQuality, 600}};
+    pairs.insert(pairs.end(), more.begin(), more.end());
+    return pairs;
+}
 
 FrameDriver::FrameDriver()
 {
