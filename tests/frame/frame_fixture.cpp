@@ -75,6 +75,7 @@ FrameDriver::FrameDriver()
     Bind(l, "DrvEnableSurface", &entries_.enableSurface);
     Bind(l, "DrvDisableSurface", &entries_.disableSurface);
     Bind(l, "DrvStartDoc", &entries_.startDoc);
+    Bind(l, "DrvStartPage", &entries_.startPage);
     DRVENABLEDATA data{};
     if (!entries_.enableDriver || !entries_.enableDriver(0x20000, sizeof(data), &data)) {
         error_ = L"DrvEnableDriver failed";

@@ -29,6 +29,7 @@ struct FrameEntries {
     decltype(&DrvEnableSurface) enableSurface = nullptr;
     decltype(&DrvDisableSurface) disableSurface = nullptr;
     decltype(&DrvStartDoc) startDoc = nullptr;
+    decltype(&DrvStartPage) startPage = nullptr;
 };
 
 // A setting and the value written into the record (numbers only).

@@ -17,40 +17,84 @@ std::vector<uint8_t> ReadFile(const std::wstring& path)
     return std::vector<uint8_t>(text.begin(), text.end());
 }
 
-TEST(FramePrint, TwoPagesMakeAWholeJob)
+// Prints two pages, with a reset of the DC between them when asked; answers
+// the listing of the job.
+std::string PrintTwoPages(bool resetBetween)
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
-    ASSERT_TRUE(driver.ok()) << std::string(driver.error().begin(), driver.error().end());
+    EXPECT_TRUE(driver.ok()) << std::string(driver.error().begin(), driver.error().end());
     std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
-    ASSERT_FALSE(devmode.empty());
+    if (devmode.empty())
+        return "no settings";
     std::wstring error;
     HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
-    ASSERT_NE(dc, nullptr) << std::string(error.begin(), error.end());
+    if (!dc)
+        return "no DC: " + std::string(error.begin(), error.end());
 
     GDIINFO caps{};
-    ASSERT_TRUE(printhost::HostDcGdiInfo(dc, &caps));
+    EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &caps));
     EXPECT_EQ(caps.ulHorzRes, 4762u);
 
     const std::wstring jobFile = printhost_test::TempPath(L"frame_print.prn");
     DeleteFileW(jobFile.c_str());
     DOCINFOW doc{sizeof(doc), L"frame print", jobFile.c_str(), nullptr, 0};
-    ASSERT_GT(HostStartDocW(dc, &doc), 0);
+    EXPECT_GT(HostStartDocW(dc, &doc), 0);
     for (int page = 0; page < 2; ++page) {
-        ASSERT_GT(HostStartPage(dc), 0);
+        if (page == 1 && resetBetween) {
+            EXPECT_EQ(HostResetDCW(dc, reinterpret_cast<DEVMODEW*>(devmode.data())), dc);
+        }
+        EXPECT_GT(HostStartPage(dc), 0);
         Rectangle(printhost::CurrentDrawingDc(dc), 100, 100, 600, 400);
-        ASSERT_GT(HostEndPage(dc), 0);
+        EXPECT_GT(HostEndPage(dc), 0);
     }
-    ASSERT_GT(HostEndDoc(dc), 0);
+    EXPECT_GT(HostEndDoc(dc), 0);
     EXPECT_TRUE(HostDeleteDC(dc));
 
     const std::vector<uint8_t> job = ReadFile(jobFile);
     DeleteFileW(jobFile.c_str());
     MorvaListing listing;
-    ASSERT_TRUE(ReadMorvaJob(job.data(), job.size(), MorvaReadOptions{}, &listing)) << listing.error;
+    EXPECT_TRUE(ReadMorvaJob(job.data(), job.size(), MorvaReadOptions{}, &listing)) << listing.error;
     EXPECT_EQ(listing.versionLine.rfind("%ZQRQD-", 0), 0u) << listing.versionLine;
     EXPECT_NE(listing.systemLine.find("RQDDRV-2801.1"), std::string::npos) << listing.systemLine;
+    return CommandTexts(listing);
+}
+
+TEST(FramePrint, TwoPagesMakeAWholeJob)
+{
     // The stream head, the job's resolution, one sheet per page, the stream end.
-    EXPECT_EQ(CommandTexts(listing), "EA value=0x90\nFA kind=1 value=600\nFB\nED\nFB\nED\nEB");
+    EXPECT_EQ(PrintTwoPages(false), "EA value=0x90\nFA kind=1 value=600\nFB\nED\nFB\nED\nEB");
+}
+
+TEST(FramePrint, ResetBetweenPagesCarriesTheJob)
+{
+    // The old record hands its job over and ends nothing when it goes.
+    EXPECT_EQ(PrintTwoPages(true), "EA value=0x90\nFA kind=1 value=600\nFB\nED\nFB\nED\nEB");
+}
+
+TEST(FramePrint, ResetRefusesAPageBegun)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    const std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
+    struct Case {
+        bool pageBegun;
+        BOOL result;
+    } cases[] = {{false, TRUE}, {true, FALSE}};
+    for (const Case& c : cases) {
+        DHPDEV old = driver.Enable(devmode);
+        DHPDEV fresh = driver.Enable(devmode);
+        ASSERT_TRUE(old && fresh);
+        SURFOBJ surface = frame_test::SurfaceOf(old);
+        ASSERT_TRUE(driver.entries().startDoc(&surface, const_cast<wchar_t*>(L"reset"), 3));
+        if (c.pageBegun) {
+            ASSERT_TRUE(driver.entries().startPage(&surface));
+        }
+        EXPECT_EQ(driver.entries().resetPdev(old, fresh), c.result) << c.pageBegun;
+        EXPECT_EQ(driver.entries().resetPdev(old, nullptr), FALSE);
+        driver.entries().disablePdev(old);
+        driver.entries().disablePdev(fresh);
+    }
+    EXPECT_FALSE(frame_test::SettingsAccessLoaded());
 }
 
 } // namespace
