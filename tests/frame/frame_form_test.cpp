@@ -2,6 +2,9 @@
 #include "render/frame/device_caps.h"
 #include "render/frame/form_resolution.h"
 #include "render/frame/pdev_record.h"
+#include "render/frame/spooler_form_lookup.h"
+#include "common/system/spooler_forms.h"
+#include "tests/frame/frame_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +51,42 @@ TEST(FrameForms, LandscapeTurnUsesTheEdgesBeforeTheTurn)
     EXPECT_EQ(form.right, 2970 - 40);
     EXPECT_EQ(form.bottom, 2100 - 10);
     EXPECT_EQ(form.rotated, 1u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FrameForms, SpoolerFormsByNameAndNumber)
+{
+    frame_test::FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    const struct {
+        const wchar_t* name;
+        int number;
+        int status;
+        int32_t width, height;
+    } cases[] = {{L"A4", 0, kFormFound, 2100, 2970},
+                 {L"No Such Form", 0, kFormNameUnknown, 0, 0},
+                 {nullptr, 1, kFormFound, -1, -1},
+                 {nullptr, 0, kFormsNotFound, 0, 0},
+                 {nullptr, 100000, kFormsNotFound, 0, 0}};
+    for (const auto& c : cases) {
+        FormSizeTenths size{};
+        EXPECT_EQ(GetSpoolerFormSize(driver.printer(), c.name, c.number, &size), c.status) << c.number;
+        if (c.width > 0) {
+            EXPECT_EQ(size.width, c.width);
+            EXPECT_EQ(size.height, c.height);
+            EXPECT_EQ(size.right, c.width);
+            EXPECT_EQ(size.bottom, c.height);
+        }
+    }
+    SpoolerFormCopy form;
+    ASSERT_EQ(GetSpoolerFormByName(driver.printer(), L"A4", &form), kFormFound);
+    EXPECT_EQ(form.info.pName, form.name);
+    EXPECT_STREQ(form.name, L"A4");
+    EXPECT_EQ(GetSpoolerFormByName(nullptr, L"A4", &form), kFormBadArgument);
+    EXPECT_EQ(GetSpoolerFormByName(driver.printer(), nullptr, &form), kFormBadArgument);
 }
 
 } // namespace
