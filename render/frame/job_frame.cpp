@@ -2,6 +2,7 @@
 
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
+#include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/pdev_record.h"
 #include "render/morva/morva_commands.h"
@@ -25,8 +26,9 @@ PDevRecord* Valid(SURFOBJ* surface)
 
 int BeginJob(PDevRecord* pdev)
 {
+    int overrides = ApplyEscapeOverrides(pdev);
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
-    int result = WriteStreamHead(pdev->stream, pdev->job.streamVersion);
+    int result = overrides | WriteStreamHead(pdev->stream, pdev->job.streamVersion);
     result |= WriteStreamBegin(pdev->stream, kStreamBeginValue);
     result |= WriteJobValue(pdev->stream, kJobValueResolution,
                             static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality)));
@@ -92,6 +94,7 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
         result |= FlushStreamBuffer(pdev->stream);
         result |= CloseOutputStream(pdev->stream);
     }
+    result |= RestoreEscapeOverrides(pdev);
     ReleaseJob(pdev);
     return result == 0;
 }

@@ -195,14 +195,14 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         // The sheet already on its way keeps its paper: the new settings hold
         // except where they would change the paper under it.
         for (uint16_t id : {kFidOrientation, kFidPaperSize, kFidPaperLength, kFidPaperWidth, kFidDefaultSource})
-            SetPdevSettingWord(fresh, id, GetPdevSettingWord(old, id));
+            SetPdevSettingNumber(fresh, id, GetPdevSettingDword(old, id));
         if (const wchar_t* form = GetPdevSettingString(old, kFidFormName)) {
             uint64_t holder = reinterpret_cast<uintptr_t>(form);
             SetSettingValue(kFidFormName, fresh->settings, fresh->printerSettings, kTypeString,
                             static_cast<uint32_t>((wcslen(form) + 1) * sizeof(wchar_t)), &holder);
         }
         if (GetPdevSettingDword(old, kFidKeepDuplexOnReset) != 0)
-            SetPdevSettingWord(fresh, kFidDuplex, GetPdevSettingWord(old, kFidDuplex));
+            SetPdevSettingNumber(fresh, kFidDuplex, GetPdevSettingDword(old, kFidDuplex));
         FormRecord output = old->outputForm;
         old->outputForm.modelPaper = nullptr;
         if (fresh->outputForm.modelPaper && fresh->outputForm.modelPaper != fresh->requestedForm.modelPaper)
@@ -210,7 +210,7 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         fresh->outputForm = output;
     } else {
         std::memcpy(fresh->settings + kPrivatePartOffset, old->settings + kPrivatePartOffset, kPrivatePartSize);
-        SetPdevSettingWord(fresh, kFidJobType, GetPdevSettingWord(old, kFidJobType));
+        SetPdevSettingNumber(fresh, kFidJobType, GetPdevSettingDword(old, kFidJobType));
     }
     fresh->flags |= kPdevTookOverJob | (old->flags & kPdevCarriedFlags);
     old->flags |= kPdevHandedOverJob;

@@ -4,6 +4,7 @@
 #include "tests/frame/frame_fixture.h"
 
 #include "common/settings/function_ids.h"
+#include "common/settings/value_engine.h"
 
 #include <cstring>
 
@@ -320,6 +321,37 @@ TEST_F(FrameEscapes, DuplexOverrideNeedsTheDuplexField)
     EXPECT_EQ(out, 4880 + DMDUP_VERTICAL);
     EXPECT_EQ(escape(4212, set, 8, nullptr, 0), 1);
     driver_.entries().disablePdev(duplex);
+}
+
+uint32_t SettingOf(const std::vector<uint8_t>& settings, uint16_t id)
+{
+    uint16_t type = 0, kind = 0;
+    uint32_t size = 0;
+    uint64_t holder = 0;
+    std::vector<uint8_t> record = settings;
+    std::vector<uint8_t> printerSettings(7964);
+    if (dma_GetValue(id, record.data(), printerSettings.data(), &type, &size, &holder, &kind) != 0)
+        return 0xFFFFFFFF;
+    return static_cast<uint32_t>(holder);
+}
+
+TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
+{
+    constexpr uint16_t kFidPagesPerSheet = 295;
+    EnableDrawingEscapes();
+    std::vector<uint8_t> settings(5900);
+    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+    const uint32_t before = SettingOf(settings, kFidPagesPerSheet);
+    ASSERT_NE(before, 4u);
+    const uint8_t fourPages[8] = {8, 0, 0, 0, 0x04, 0x13, 4, 0};  // 4868, 4
+    ASSERT_EQ(Escape(4212, fourPages, 8), 1);
+    StartDocument();
+    driver_.entries().startPage(&surface_);
+    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+    EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), 4u);
+    driver_.entries().endDoc(&surface_, 0);
+    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+    EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), before);
 }
 
 // ---- Hostile blocks ----

@@ -76,6 +76,7 @@ FrameDriver::FrameDriver()
     Bind(l, "DrvDisableSurface", &entries_.disableSurface);
     Bind(l, "DrvStartDoc", &entries_.startDoc);
     Bind(l, "DrvStartPage", &entries_.startPage);
+    Bind(l, "DrvEndDoc", &entries_.endDoc);
     DRVENABLEDATA data{};
     if (!entries_.enableDriver || !entries_.enableDriver(0x20000, sizeof(data), &data)) {
         error_ = L"DrvEnableDriver failed";

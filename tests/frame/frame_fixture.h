@@ -30,6 +30,7 @@ struct FrameEntries {
     decltype(&DrvDisableSurface) disableSurface = nullptr;
     decltype(&DrvStartDoc) startDoc = nullptr;
     decltype(&DrvStartPage) startPage = nullptr;
+    decltype(&DrvEndDoc) endDoc = nullptr;
 };
 
 // A setting and the value written into the record (numbers only).
