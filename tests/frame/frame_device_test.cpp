@@ -246,3 +246,48 @@ TEST(FrameDriver, FailedBindLeavesNothingAndRecovers)
 }
 
 } // namespace
+
+namespace {
+
+std::string ReadTrace(const std::wstring& path)
+{
+    const std::string bytes = printhost_test::ReadTextFile(path);
+    if (bytes.find('\0') == std::string::npos)
+        return bytes;
+    std::string narrow;  // UTF-16 text: keep the low bytes
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        narrow += bytes[i];
+    return narrow;
+}
+
+TEST(FrameDriver, EntriesTraceTheirNameAndResult)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring traceFile = std::wstring(windows).substr(0, 2) + L"\\DEBUG_LOG\\WIN2000\\DDI_UM_TRACE_LOG.txt";
+    const std::wstring config = driver.driverDirectory() + L"\\morvx.cfg";
+    DeleteFileW(traceFile.c_str());
+    ASSERT_TRUE(WritePrivateProfileStringW(L"LOG", L"Log", L"3", config.c_str()));
+    const std::vector<uint8_t> devmode = driver.ExtendedDevmode(A4At600());
+    DHPDEV pdev = driver.Enable(devmode);
+    ASSERT_NE(pdev, nullptr);
+    const uint16_t query = 20;
+    uint32_t out = 0;
+    EXPECT_EQ(Escape(driver, pdev, 8, &query, 2, &out, 4), 4209u);
+    driver.entries().disablePdev(pdev);
+    DeleteFileW(config.c_str());
+    // The next enable reads the settings again: tracing is off from there.
+    driver.entries().disablePdev(driver.Enable(devmode));
+
+    const std::string trace = ReadTrace(traceFile);
+    for (const char* line : {"IN <<DrvEnablePDEV", "OUT>>DrvEnablePDEV RetValue = 0x", "IN <<DrvEscape",
+                             "OUT>>DrvEscape RetValue = 4209", "OUT>>DrvDisablePDEV"})
+        EXPECT_NE(trace.find(line), std::string::npos) << line << "\n" << trace;
+    const size_t lastEnable = trace.rfind("IN <<DrvEnablePDEV");
+    EXPECT_EQ(trace.find("IN <<DrvEnablePDEV"), lastEnable) << "nothing traced once the file is gone";
+    DeleteFileW(traceFile.c_str());
+}
+
+} // namespace
