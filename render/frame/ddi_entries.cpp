@@ -3,6 +3,7 @@
 // takes a device record checks it first.
 #include "common/system/lock_table.h"
 #include "common/system/trace_log.h"
+#include "render/draw/draw_path.h"
 #include "render/frame/engine_calls.h"
 #include "render/frame/escape_table.h"
 #include "render/frame/job_frame.h"
@@ -247,30 +248,40 @@ BOOL APIENTRY DrvCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ*, XLATEOBJ*
     return result;
 }
 
-BOOL APIENTRY DrvStrokePath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ*, XFORMOBJ* pxo, BRUSHOBJ*, POINTL*,
-                            LINEATTRS* plineattrs, MIX)
+BOOL APIENTRY DrvStrokePath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo, BRUSHOBJ* pbo,
+                            POINTL* pptlBrushOrg, LINEATTRS* plineattrs, MIX mix)
 {
     TraceEnter(L"DrvStrokePath");
     const bool geometric = plineattrs && (plineattrs->fl & LA_GEOMETRIC);
-    const BOOL result = AcceptDrawing(pso, ppo && plineattrs && (!geometric || pxo));
+    BOOL result = AcceptDrawing(pso, ppo && plineattrs && (!geometric || pxo));
+    if (result)
+        result = DrawPathCommon(pso, ppo, pco, pxo, pbo, nullptr, pptlBrushOrg, plineattrs, mix, 0, kPaintStroke) == 1;
     TraceLeave(L"DrvStrokePath RetValue = %d", result);
     return result;
 }
 
-BOOL APIENTRY DrvFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ*, BRUSHOBJ*, POINTL*, MIX, FLONG)
+BOOL APIENTRY DrvFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, BRUSHOBJ* pbo, POINTL* pptlBrushOrg, MIX mix,
+                          FLONG flOptions)
 {
     TraceEnter(L"DrvFillPath");
-    const BOOL result = AcceptDrawing(pso, ppo != nullptr);
+    BOOL result = AcceptDrawing(pso, ppo != nullptr);
+    if (result)
+        result = DrawPathCommon(pso, ppo, pco, nullptr, nullptr, pbo, pptlBrushOrg, nullptr, mix, flOptions,
+                                kPaintFill) == 1;
     TraceLeave(L"DrvFillPath RetValue = %d", result);
     return result;
 }
 
-BOOL APIENTRY DrvStrokeAndFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ*, XFORMOBJ* pxo, BRUSHOBJ*,
-                                   LINEATTRS* plineattrs, BRUSHOBJ*, POINTL*, MIX, FLONG)
+BOOL APIENTRY DrvStrokeAndFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFORMOBJ* pxo, BRUSHOBJ* pboStroke,
+                                   LINEATTRS* plineattrs, BRUSHOBJ* pboFill, POINTL* pptlBrushOrg, MIX mixFill,
+                                   FLONG flOptions)
 {
     TraceEnter(L"DrvStrokeAndFillPath");
     const bool geometric = plineattrs && (plineattrs->fl & LA_GEOMETRIC);
-    const BOOL result = AcceptDrawing(pso, ppo && plineattrs && (!geometric || pxo));
+    BOOL result = AcceptDrawing(pso, ppo && plineattrs && (!geometric || pxo));
+    if (result)
+        result = DrawPathCommon(pso, ppo, pco, pxo, pboStroke, pboFill, pptlBrushOrg, plineattrs, mixFill, flOptions,
+                                kPaintStrokeAndFill) == 1;
     TraceLeave(L"DrvStrokeAndFillPath RetValue = %d", result);
     return result;
 }

@@ -2,6 +2,8 @@
 
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
+#include "render/command/command_layer.h"
+#include "render/draw/draw_path.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/pdev_record.h"
@@ -28,6 +30,11 @@ int BeginJob(PDevRecord* pdev)
 {
     int overrides = ApplyEscapeOverrides(pdev);
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
+    if (!pdev->commandLayer) {
+        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, 0});
+        if (!pdev->commandLayer)
+            return -1;
+    }
     int result = overrides | WriteStreamHead(pdev->stream, pdev->job.streamVersion);
     result |= WriteStreamBegin(pdev->stream, kStreamBeginValue);
     result |= WriteJobValue(pdev->stream, kJobValueResolution,
@@ -67,7 +74,8 @@ BOOL StartPageBody(SURFOBJ* surface)
         return FALSE;
     pdev->flags |= kPdevPageOpen;
     pdev->pageState |= kPageSequenceRuns | kPageBegun;
-    return TRUE;
+    ResetPdevDrawingState(pdev);
+    return ResetCommandLayerForPage(pdev->commandLayer) == 0;
 }
 
 BOOL SendPageBody(SURFOBJ* surface)
@@ -101,6 +109,9 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
 
 void ReleaseJob(PDevRecord* pdev)
 {
+    FreePdevDrawingState(pdev);
+    FreeCommandLayer(pdev->commandLayer);
+    pdev->commandLayer = nullptr;
     if (pdev->stream)
         DestroyOutputStream(pdev->stream);
     pdev->stream = nullptr;

@@ -3,6 +3,8 @@
 #include "common/context/settings_context.h"
 #include "common/context/model_lookups.h"
 #include "common/system/lock_table.h"
+#include "render/command/command_layer.h"
+#include "render/draw/draw_path.h"
 #include "render/frame/settings_access.h"
 #include "render/output/output_stream.h"
 
@@ -88,6 +90,8 @@ void FreePdevRecord(PDevRecord* pdev)
         GlobalFree(pdev->faxSendList);
     if (pdev->headerTable.block)
         GlobalFree(pdev->headerTable.block);
+    FreePdevDrawingState(pdev);
+    FreeCommandLayer(pdev->commandLayer);
     if (pdev->stream)
         DestroyOutputStream(pdev->stream);
     if (pdev->settingsContext) {

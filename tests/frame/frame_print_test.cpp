@@ -59,16 +59,29 @@ std::string PrintTwoPages(bool resetBetween)
     return CommandTexts(listing);
 }
 
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
 TEST(FramePrint, TwoPagesMakeAWholeJob)
 {
-    // The stream head, the job's resolution, one sheet per page, the stream end.
-    EXPECT_EQ(PrintTwoPages(false), "EA value=0x90\nFA kind=1 value=600\nFB\nED\nFB\nED\nEB");
+    // The stream head and the job's resolution, each page's drawing ended by
+    // its sheet, the stream end.
+    const std::string commands = PrintTwoPages(false);
+    EXPECT_EQ(commands.rfind("EA value=0x90\nFA kind=1 value=600\n", 0), 0u) << commands;
+    EXPECT_EQ(Count(commands, "\nFB\nED\n"), 2u) << commands;
+    EXPECT_EQ(Count(commands, "\nCG "), 2u) << commands;
+    EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB") << commands;
 }
 
 TEST(FramePrint, ResetBetweenPagesCarriesTheJob)
 {
     // The old record hands its job over and ends nothing when it goes.
-    EXPECT_EQ(PrintTwoPages(true), "EA value=0x90\nFA kind=1 value=600\nFB\nED\nFB\nED\nEB");
+    EXPECT_EQ(PrintTwoPages(true), PrintTwoPages(false));
 }
 
 TEST(FramePrint, ResetRefusesAPageBegun)
