@@ -107,7 +107,9 @@ void TraceDevmode(uint32_t bit, const wchar_t* title, const void* record)
 DHPDEV EnablePdevBody(DEVMODEW* devmode, ULONG patternCount, HSURF* patterns, ULONG capsSize, ULONG* caps,
                       ULONG devInfoSize, DEVINFO* devInfo, HDEV hdev, HANDLE printer)
 {
-    if (!caps || !devInfo || !hdev || !printer)
+    // Without the engine's callbacks (the driver was never enabled) no surface
+    // or palette can be made.
+    if (!caps || !devInfo || !hdev || !printer || !EngineCallsBound())
         return nullptr;
     PDevRecord* pdev = AllocPdevRecord();
     if (!pdev)

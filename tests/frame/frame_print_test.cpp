@@ -84,6 +84,24 @@ TEST(FramePrint, ResetBetweenPagesCarriesTheJob)
     EXPECT_EQ(PrintTwoPages(true), PrintTwoPages(false));
 }
 
+// The recording interface library brackets its job data with the settings
+// batch and sends a page record at each page start, as the interface library
+// does; what the graphics library answered is in its record.
+TEST(FramePrint, InterfaceEscapesAreAnswered)
+{
+    const std::wstring log = printhost_test::TempPath(L"frame_ui.log");
+    DeleteFileW(log.c_str());
+    SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", log.c_str());
+    const std::string commands = PrintTwoPages(false);
+    SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", nullptr);
+    const std::string record = printhost_test::ReadTextFile(log);
+    DeleteFileW(log.c_str());
+    EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB");
+    EXPECT_EQ(Count(record, "ui escape 20513 -> 1 "), 2u) << record;
+    // Its page record is 4 bytes, not the 10 of the interface library's.
+    EXPECT_EQ(Count(record, "ui escape 20496 -> -1 "), 2u) << record;
+}
+
 TEST(FramePrint, ResetRefusesAPageBegun)
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
