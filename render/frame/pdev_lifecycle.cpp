@@ -72,7 +72,12 @@ int InitPdevSettings(PDevRecord* pdev, const uint8_t* record)
     }
     if (!pdev->fontSubstitution)
         return -1;
-    pdev->resolution = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality)) * PdevScale(pdev) / 100;
+    // dmPrintQuality may hold one of the negative DMRES_ levels, which are no
+    // resolution the device figures could be made from.
+    const int32_t dpi = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
+    if (dpi <= 0)
+        return -1;
+    pdev->resolution = dpi * PdevScale(pdev) / 100;
     return 0;
 }
 

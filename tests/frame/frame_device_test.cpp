@@ -291,3 +291,53 @@ TEST(FrameDriver, EntriesTraceTheirNameAndResult)
 }
 
 } // namespace
+
+namespace {
+
+// Settings records with bytes changed at random (sizes and trailer intact):
+// each is refused or makes a record that works and goes away cleanly.
+TEST(FrameDriver, DamagedSettingsRecordsNeverCrash)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    const std::vector<uint8_t> good = driver.ExtendedDevmode(A4At600());
+    ASSERT_EQ(good.size(), 5924u);
+    uint32_t seed = 19;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    int built = 0;
+    for (int round = 0; round < 60; ++round) {
+        std::vector<uint8_t> devmode = good;
+        const int changes = 1 + int(next() % 40);
+        for (int i = 0; i < changes; ++i) {
+            // Mostly the public part and the common part, where the frame reads.
+            const size_t at = next() % 4 == 0 ? next() % 5900 : next() % 1604;
+            if (at == 68 || at == 69 || at == 70 || at == 71)
+                continue;  // the size fields are checked first and would end the round there
+            devmode[at] = uint8_t(next());
+        }
+        DHPDEV pdev = driver.Enable(devmode);
+        if (!pdev)
+            continue;
+        ++built;
+        HSURF surface = driver.entries().enableSurface(pdev);
+        const uint16_t query = 17;
+        uint32_t out = 0;
+        Escape(driver, pdev, 8, &query, 2, &out, 4);
+        if (surface)
+            driver.entries().disableSurface(pdev);
+        driver.entries().disablePdev(pdev);
+    }
+    EXPECT_GT(built, 0);
+    EXPECT_FALSE(frame_test::SettingsAccessLoaded());
+}
+
+TEST(FrameDriver, ResolutionLevelsAreRefused)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    for (uint32_t level : {0u, uint32_t(uint16_t(DMRES_HIGH)), uint32_t(uint16_t(DMRES_DRAFT))})
+        EXPECT_EQ(driver.Enable(driver.ExtendedDevmode(A4At600({{kFidPrintQuality, level}}))), nullptr) << level;
+    EXPECT_FALSE(frame_test::SettingsAccessLoaded());
+}
+
+} // namespace
