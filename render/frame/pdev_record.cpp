@@ -136,3 +136,15 @@ uint16_t SetPdevSettingWord(PDevRecord* pdev, uint16_t id, uint16_t value)
     uint64_t holder = value;
     return SetSettingValue(id, pdev->settings, pdev->printerSettings, kTypeS16, 2, &holder);
 }
+
+uint16_t SetPdevSettingNumber(PDevRecord* pdev, uint16_t id, uint32_t value)
+{
+    uint64_t holder = 0;
+    uint16_t type = 0;
+    uint32_t size = 0;
+    const uint16_t status = GetSettingValue(id, pdev->settings, pdev->printerSettings, &type, &size, &holder);
+    if (status != kSettingOk)
+        return status;
+    holder = value;
+    return SetSettingValue(id, pdev->settings, pdev->printerSettings, type, size, &holder);
+}
