@@ -80,18 +80,9 @@ int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* sid
     // With several pages per half, the half itself is the page: the booklet
     // page frame of the sheet.
     if (nup) {
-        PlacementRect frame;
-        float size[2];
         float scale = 1.0f;
-        result |= ComputeBookletPageFrame(r, &sheet, sheet.leftOffset, sheet.topOffset, 0, &frame, size, &scale);
-        if (result)
+        if (UseBookletFrameAsPage(&in, &g, &scale))
             return -1;
-        in.paperWidth = size[0];
-        in.paperHeight = size[1];
-        in.printLeft = frame.left;
-        in.printTop = frame.top;
-        in.printRight = frame.right;
-        in.printBottom = frame.bottom;
         if (g.innerShiftOption) {
             in.paperWidth -= inner / scale;
             in.printRight -= inner / scale;

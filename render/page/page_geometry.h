@@ -205,6 +205,11 @@ int CellOrderState(uint32_t pagesPerSide, int32_t order, uint32_t rotatedCells);
 // Column and row of cell u in a grid of `columns` x `rows` under `state`.
 void CellOfState(int state, int32_t u, int32_t columns, int32_t rows, int32_t* column, int32_t* row);
 
+// Makes the booklet page frame of the output sheet (at its offsets, without
+// inner shift) the page of `input`: paper size and printable rectangle.
+// `scale` (optional) receives the frame's fit scale. 0 or -1.
+int UseBookletFrameAsPage(PlacementInput* input, const PageGeometry* geometry, float* scale);
+
 int ComputeSheetLayout(const PageFrameState* state, PlacementInput* input, const PageGeometry* geometry);
 // Slot is 1-based, side 1 front or 2 back; the cell goes to `cell` when given.
 int ComputePagePlacement(PlacementMatrix* matrix, const PlacementInput* input, int32_t slot, int32_t side,

@@ -184,6 +184,24 @@ void CellOfState(int state, int32_t u, int32_t columns, int32_t rows, int32_t* c
     *row = j;
 }
 
+int UseBookletFrameAsPage(PlacementInput* input, const PageGeometry* geometry, float* scale)
+{
+    if (!input || !geometry)
+        return -1;
+    const PaperFrame& s = geometry->sheet;
+    PlacementRect frame;
+    float size[2];
+    if (ComputeBookletPageFrame(geometry->resolutionX, &s, s.leftOffset, s.topOffset, 0, &frame, size, scale))
+        return -1;
+    input->paperWidth = size[0];
+    input->paperHeight = size[1];
+    input->printLeft = frame.left;
+    input->printTop = frame.top;
+    input->printRight = frame.right;
+    input->printBottom = frame.bottom;
+    return 0;
+}
+
 int ComputeSheetLayout(const PageFrameState* state, PlacementInput* input, const PageGeometry* g)
 {
     if (!input || !g)
@@ -243,21 +261,11 @@ int ComputeSheetLayout(const PageFrameState* state, PlacementInput* input, const
     int result = 0;
     const PaperFrame& s = g->sheet;
     if (g->bookletLayout && st.wholeSheetDrawing) {
-        PlacementRect frame;
-        float size[2];
-        result |= ComputeBookletPageFrame(rx, &s, s.leftOffset, s.topOffset, 0, &frame, size);
-        if (result == 0) {
-            in.paperWidth = size[0];
-            in.paperHeight = size[1];
-            in.printLeft = frame.left;
-            in.printTop = frame.top;
-            in.printRight = frame.right;
-            in.printBottom = frame.bottom;
-            if (landscape) {
-                std::swap(in.paperWidth, in.paperHeight);
-                std::swap(in.printLeft, in.printBottom);
-                std::swap(in.printRight, in.printTop);
-            }
+        result |= UseBookletFrameAsPage(&in, g, nullptr);
+        if (result == 0 && landscape) {
+            std::swap(in.paperWidth, in.paperHeight);
+            std::swap(in.printLeft, in.printBottom);
+            std::swap(in.printRight, in.printTop);
         }
     }
 
