@@ -22,6 +22,8 @@ struct PaperFrame {
     int16_t leftMargin, rightMargin, topMargin, bottomMargin;
     uint32_t sizeInRange;
 };
+// A recorded page keeps its logical page frame as these 32 bytes.
+static_assert(sizeof(PaperFrame) == 32);
 
 // Rotate-180 kinds (byte of the geometry).
 constexpr uint8_t kRotateNever = 0;

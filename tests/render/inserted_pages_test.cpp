@@ -1,7 +1,5 @@
-// Pages and page parts the graphics library makes itself: counted blocks read
-// back, the fax header line, the document label, the model file copy and the
-// fax send list copy.
-#include "render/inserted/counted_blocks.h"
+// Pages and page parts the graphics library makes itself: the fax header line,
+// the document label, the model file copy and the fax send list copy.
 #include "render/inserted/document_label.h"
 #include "render/inserted/fax_header.h"
 #include "render/inserted/fax_pages.h"
@@ -9,8 +7,6 @@
 
 #include "common/model/model_section.h"
 #include "common/store/settings_blobs.h"
-#include "common/system/lock_table.h"
-#include "render/output/temp_file_registry.h"
 #include "tests/support/stream_capture.h"
 
 #include <cstring>
@@ -20,136 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class CountedBlocks : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        SetLockLayout(&kGraphicsLibraryLocks);
-        InitAllLocks();
-        base_ = L"Software\\Morva Tests\\" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        ASSERT_EQ(SetTempFileRegistryBase(base_.c_str()), 1);
-        InitTempChannel(&channel_, false, nullptr);
-        ASSERT_EQ(CreateTempChannelFile(&channel_), 0);
-    }
-    void TearDown() override
-    {
-        CloseTempChannel(&channel_);
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, base_.c_str());
-        SetTempFileRegistryBase(kDefaultTempFileRegistryBase);
-    }
-    TempChannel channel_;
-    std::wstring base_;
-};
-
-struct Block {
-    int16_t kind;
-    std::vector<uint8_t> data;
-};
-
-std::vector<Block> SampleBlocks()
-{
-    std::vector<Block> blocks;
-    blocks.push_back({1, {}});
-    blocks.push_back({7, {1, 2, 3}});
-    std::vector<uint8_t> big(65535);
-    for (size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<uint8_t>(i * 7);
-    blocks.push_back({-2, big});
-    blocks.push_back({3, {0xFF}});
-    return blocks;
-}
-
-TEST_F(CountedBlocks, ReadBackIdentical)
-{
-    // Something already in the channel: the chain starts at its end.
-    const uint8_t before[5] = {9, 9, 9, 9, 9};
-    ASSERT_EQ(WriteTempChannel(&channel_, before, 5), 5);
-
-    CountedBlockCursor cursor;
-    InitCountedBlockWriter(&cursor);
-    ASSERT_EQ(BeginCountedBlockWrite(&cursor, &channel_), 0);
-    const std::vector<Block> blocks = SampleBlocks();
-    for (const Block& b : blocks)
-        ASSERT_EQ(WriteCountedBlock(&cursor, &channel_, b.kind, static_cast<uint16_t>(b.data.size()), b.data.data()),
-                  0);
-    const int32_t first = EndCountedBlockWrite(&cursor);
-    EXPECT_EQ(first, 5);
-    const RecordedPageOffsets page = {5, static_cast<int32_t>(GetTempChannelSize(&channel_)), first};
-
-    ASSERT_EQ(BeginCountedBlockRead(&cursor, page), 0);
-    for (const Block& b : blocks) {
-        CountedBlockHeader h;
-        ASSERT_EQ(NextCountedBlock(&cursor, &channel_, &h), 0);
-        EXPECT_EQ(h.kind, b.kind);
-        ASSERT_EQ(h.length, b.data.size());
-        std::vector<uint8_t> got(b.data.size() + 10, 0xEE);
-        // Asking for more than the block holds stops at the block's end.
-        EXPECT_EQ(ReadCountedBlockData(&cursor, &channel_, static_cast<uint32_t>(got.size()), got.data()),
-                  static_cast<int>(b.data.size()));
-        EXPECT_TRUE(std::equal(b.data.begin(), b.data.end(), got.begin()));
-        EXPECT_EQ(got[b.data.size()], 0xEE);
-    }
-    CountedBlockHeader h;
-    EXPECT_EQ(NextCountedBlock(&cursor, &channel_, &h), kCountedBlocksEnd);
-    EXPECT_EQ(NextCountedBlock(&cursor, &channel_, &h), kCountedBlocksEnd);
-    EXPECT_EQ(EndCountedBlockRead(&cursor), 0);
-
-    // A reader may pass over the data of a block it does not want.
-    ASSERT_EQ(BeginCountedBlockRead(&cursor, page), 0);
-    int kinds = 0;
-    while (NextCountedBlock(&cursor, &channel_, &h) == 0)
-        ++kinds;
-    EXPECT_EQ(kinds, 4);
-    EXPECT_EQ(EndCountedBlockRead(&cursor), 0);
-}
-
-TEST_F(CountedBlocks, ForeignWritesAndWrongStatesFail)
-{
-    CountedBlockCursor cursor;
-    InitCountedBlockWriter(&cursor);
-    const uint8_t data[4] = {1, 2, 3, 4};
-    CountedBlockHeader h;
-    const RecordedPageOffsets page = {0, 0, -1};
-    // Nothing but Begin from idle.
-    EXPECT_EQ(WriteCountedBlock(&cursor, &channel_, 1, 4, data), -1);
-    EXPECT_EQ(EndCountedBlockWrite(&cursor), -1);
-    EXPECT_EQ(NextCountedBlock(&cursor, &channel_, &h), -1);
-    EXPECT_EQ(ReadCountedBlockData(&cursor, &channel_, 4, &h), -1);
-    EXPECT_EQ(EndCountedBlockRead(&cursor), -1);
-
-    ASSERT_EQ(BeginCountedBlockWrite(&cursor, &channel_), 0);
-    EXPECT_EQ(BeginCountedBlockWrite(&cursor, &channel_), -1);
-    EXPECT_EQ(BeginCountedBlockRead(&cursor, page), -1);
-    ASSERT_EQ(WriteCountedBlock(&cursor, &channel_, 1, 4, data), 0);
-    // Another write to the channel moves its end away from the cursor.
-    ASSERT_EQ(SeekTempChannelEnd(&channel_), 12);
-    ASSERT_EQ(WriteTempChannel(&channel_, data, 2), 2);
-    EXPECT_EQ(WriteCountedBlock(&cursor, &channel_, 2, 4, data), -1);
-    EXPECT_EQ(GetTempChannelSize(&channel_), 14) << "nothing written over the foreign bytes";
-    EXPECT_EQ(EndCountedBlockWrite(&cursor), 0);
-
-    // A page without blocks ends at once.
-    ASSERT_EQ(BeginCountedBlockRead(&cursor, page), 0);
-    EXPECT_EQ(NextCountedBlock(&cursor, &channel_, &h), kCountedBlocksEnd);
-    EXPECT_EQ(EndCountedBlockRead(&cursor), 0);
-}
-
-TEST_F(CountedBlocks, BadLinksAreRefused)
-{
-    // A hand-made chain whose link points back into itself.
-    const CountedBlockHeader bad = {1, 0, -8};
-    ASSERT_EQ(WriteTempChannel(&channel_, &bad, sizeof bad), 8);
-    CountedBlockCursor cursor;
-    InitCountedBlockWriter(&cursor);
-    ASSERT_EQ(BeginCountedBlockRead(&cursor, {0, 8, 0}), 0);
-    CountedBlockHeader h;
-    EXPECT_EQ(NextCountedBlock(&cursor, &channel_, &h), -1);
-    EXPECT_EQ(EndCountedBlockRead(&cursor), 0);
-    // A page end that cuts a header in two.
-    ASSERT_EQ(BeginCountedBlockRead(&cursor, {0, 5, 0}), 0);
-    EXPECT_EQ(NextCountedBlock(&cursor, &channel_, &h), -1);
-}
 
 std::vector<uint16_t> Widths()
 {
