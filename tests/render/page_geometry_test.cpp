@@ -378,6 +378,55 @@ TEST(Placement, BackFaceMirrorsGutterAndAlignment)
     EXPECT_NEAR(front.right, in.targetRight, kTolerance);
 }
 
+// Where a half-size page sits in its cell for each alignment code: the edges
+// of the cell it touches ("l" left, "r" right, "t" top, "b" bottom, "c" centred).
+TEST(Placement, AlignmentCodesOnBothFaces)
+{
+    struct Case {
+        int32_t sheetOrientation;
+        int side;
+        const char* edges;  // codes 0 to 4
+    };
+    const Case cases[] = {
+        {1, 1, "lb rb rt lt c"},
+        {1, 2, "rb lb lt rt c"},  // long-edge back face: 0 with 1, 2 with 3
+        {2, 1, "lt lb rb rt c"},  // cells across the sheet
+        {2, 2, "rt rb lb lt c"},
+    };
+    for (const Case& c : cases) {
+        std::string got;
+        for (int32_t code = 0; code <= 4; ++code) {
+            PageGeometrySettings s = PlainSettings();
+            s.sheetOrientation = c.sheetOrientation;
+            s.fixedZoom = 1;
+            s.zoomPercent = 50;
+            s.duplex = 2;
+            s.alignment = code;
+            PageGeometry g = A4Geometry(s);
+            PlacementInput in;
+            ASSERT_EQ(ComputeSheetLayout(nullptr, &in, &g), 0);
+            PlacementMatrix m;
+            PlacementRect cell;
+            ASSERT_EQ(ComputePagePlacement(&m, &in, 1, c.side, &cell), 0);
+            const float top = in.outputHeight - cell.top;
+            const float bottom = in.outputHeight - cell.bottom;
+            const Point a = Apply(m, in.printLeft, in.printTop);
+            const Point b = Apply(m, in.printRight, in.printBottom);
+            const float minX = std::min(a.x, b.x), maxX = std::max(a.x, b.x);
+            const float minY = std::min(a.y, b.y), maxY = std::max(a.y, b.y);
+            const auto near = [](float u, float v) { return std::fabs(u - v) < 0.05f; };
+            std::string edges;
+            if (near(minX - cell.left, cell.right - maxX) && near(minY - top, bottom - maxY))
+                edges = "c";
+            else
+                edges = std::string(near(minX, cell.left) ? "l" : near(maxX, cell.right) ? "r" : "?") +
+                        (near(minY, top) ? "t" : near(maxY, bottom) ? "b" : "?");
+            got += (code ? " " : "") + edges;
+        }
+        EXPECT_EQ(got, c.edges) << "sheet " << c.sheetOrientation << " side " << c.side;
+    }
+}
+
 TEST(Placement, RotateHalfRoundByKind)
 {
     struct Case {
