@@ -1,4 +1,4 @@
-// The fax send list copy and the fax paper.
+// Fax send list entries and the fax paper.
 #include "render/inserted/fax_pages.h"
 
 #include "common/model/model_section.h"
@@ -8,45 +8,17 @@
 
 #include <cstring>
 
-int KeepFaxSendList(FaxSendListCopy* copy, const uint8_t* data, uint32_t size)
+int GetFaxSendListEntry(const uint8_t* list, uint32_t length, uint32_t n, uint8_t* out)
 {
-    if (!copy || !data)
-        return -1;
-    // The escape's length must be the list's own: a short list would be read
-    // past its end, a long one hides what else came with it.
-    if (FaxSendListSize(data, size) != size)
-        return -1;
-    auto* block = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
-    if (!block)
-        return -1;
-    std::memcpy(block, data, size);
-    FreeFaxSendListCopy(copy);
-    copy->list = block;
-    copy->size = size;
-    return 0;
-}
-
-int GetFaxSendListEntry(const FaxSendListCopy* copy, uint32_t n, uint8_t* out)
-{
-    if (!copy || !copy->list || !out)
+    if (!list || !out || FaxSendListSize(list, length) == 0)
         return -1;
     uint16_t count;
-    std::memcpy(&count, copy->list + kFaxSendListCountOffset, sizeof count);
+    std::memcpy(&count, list + kFaxSendListCountOffset, sizeof count);
     const uint64_t offset = kFaxSendListHeaderBytes + static_cast<uint64_t>(n) * kFaxRecipientBytes;
-    if (n >= count || offset + kFaxRecipientBytes > copy->size)
+    if (n >= count || offset + kFaxRecipientBytes > length)
         return -1;
-    std::memcpy(out, copy->list + offset, kFaxRecipientBytes);
+    std::memcpy(out, list + offset, kFaxRecipientBytes);
     return 0;
-}
-
-void FreeFaxSendListCopy(FaxSendListCopy* copy)
-{
-    if (!copy)
-        return;
-    if (copy->list)
-        GlobalFree(copy->list);
-    copy->list = nullptr;
-    copy->size = 0;
 }
 
 int GetFaxPageRecord(const PaperSection* faxPaper, FaxPageRecord* out)

@@ -1,5 +1,5 @@
-// What the fax information page is made of: the job's destination list kept
-// from its escape, the fax paper of the model, and the fax option and job
+// What the fax information page is made of: the destinations of the job's
+// fax send list, the fax paper of the model, and the fax option and job
 // information records written onto the page.
 #pragma once
 #include <cstddef>
@@ -7,19 +7,10 @@
 
 struct PaperSection;
 
-// The job's copy of the fax send list (escape data).
-struct FaxSendListCopy {
-    uint8_t* list;   // global block, null when none
-    uint32_t size;
-};
-
-// Keeps a copy of the list, dropping one kept before. -1 unless the bytes are
-// a whole tagged list (header and exactly its recipients) or memory runs out;
-// the copy kept before stays then.
-int KeepFaxSendList(FaxSendListCopy* copy, const uint8_t* data, uint32_t size);
-// Recipient record n (742 bytes) into `out`; -1 without a list or for n not below its count.
-int GetFaxSendListEntry(const FaxSendListCopy* copy, uint32_t n, uint8_t* out);
-void FreeFaxSendListCopy(FaxSendListCopy* copy);
+// Recipient record n (742 bytes) of the job's fax send list (the device
+// record's copy of the escape data) into `out`. -1 unless `list` holds a whole
+// tagged list header and record n lies below its count and inside `length`.
+int GetFaxSendListEntry(const uint8_t* list, uint32_t length, uint32_t n, uint8_t* out);
 
 constexpr uint16_t kFaxPaperKind = 9;
 

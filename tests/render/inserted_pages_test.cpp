@@ -1,5 +1,5 @@
 // Pages and page parts the graphics library makes itself: the fax header line,
-// the document label, the model file copy and the fax send list copy.
+// the document label, the model file copy and the fax send list entries.
 #include "render/inserted/document_label.h"
 #include "render/inserted/fax_header.h"
 #include "render/inserted/fax_pages.h"
@@ -142,26 +142,25 @@ std::vector<uint8_t> SendList(uint16_t count)
     return list;
 }
 
-TEST(FaxSendListCopy, KeepAndFetch)
+TEST(FaxSendList, Entries)
 {
-    FaxSendListCopy copy = {};
-    std::vector<uint8_t> list = SendList(3);
-    ASSERT_EQ(KeepFaxSendList(&copy, list.data(), static_cast<uint32_t>(list.size())), 0);
+    const std::vector<uint8_t> list = SendList(3);
+    const auto length = static_cast<uint32_t>(list.size());
     std::vector<uint8_t> entry(kFaxRecipientBytes);
     for (uint32_t n = 0; n < 3; ++n) {
-        ASSERT_EQ(GetFaxSendListEntry(&copy, n, entry.data()), 0);
+        ASSERT_EQ(GetFaxSendListEntry(list.data(), length, n, entry.data()), 0);
         EXPECT_EQ(entry[2], 'A' + n);
     }
-    EXPECT_EQ(GetFaxSendListEntry(&copy, 3, entry.data()), -1);
-
-    // A list whose length is not its own is refused and the kept one stays.
-    std::vector<uint8_t> shortList = SendList(2);
-    EXPECT_EQ(KeepFaxSendList(&copy, shortList.data(), static_cast<uint32_t>(shortList.size() - 1)), -1);
-    EXPECT_EQ(KeepFaxSendList(&copy, shortList.data(), 100), -1);
-    EXPECT_EQ(copy.size, list.size());
-    FreeFaxSendListCopy(&copy);
-    EXPECT_EQ(copy.list, nullptr);
-    EXPECT_EQ(GetFaxSendListEntry(&copy, 0, entry.data()), -1);
+    EXPECT_EQ(GetFaxSendListEntry(list.data(), length, 3, entry.data()), -1);
+    // A list cut short holds only its whole records.
+    EXPECT_EQ(GetFaxSendListEntry(list.data(), length - 1, 2, entry.data()), -1);
+    EXPECT_EQ(GetFaxSendListEntry(list.data(), length - 1, 1, entry.data()), 0);
+    // No header, or not a tagged one.
+    EXPECT_EQ(GetFaxSendListEntry(list.data(), 100, 0, entry.data()), -1);
+    std::vector<uint8_t> untagged = list;
+    untagged[0] = 'X';
+    EXPECT_EQ(GetFaxSendListEntry(untagged.data(), length, 0, entry.data()), -1);
+    EXPECT_EQ(GetFaxSendListEntry(nullptr, length, 0, entry.data()), -1);
 }
 
 TEST(FaxPage, FromTheModelsFaxPaper)
