@@ -175,6 +175,44 @@ TEST(BookletSide, SecondBindingTurnsTheSideHalfRound)
     EXPECT_FLOAT_EQ(mb.d, -ma.d);
 }
 
+TEST(BookletSide, SheetLayoutOfABookletSheet)
+{
+    PageGeometry g = BookletGeometry(2, 0);
+    PlacementRect frame;
+    float size[2];
+    ASSERT_EQ(ComputeBookletPageFrame(600, &g.sheet, g.sheet.leftOffset, g.sheet.topOffset, 0, &frame, size), 0);
+
+    // Pages of a booklet-layout sheet are placed into the booklet frame.
+    PlacementInput in;
+    ASSERT_EQ(ComputeSheetLayout(nullptr, &in, &g), 0);
+    EXPECT_FLOAT_EQ(in.targetLeft, frame.left);
+    EXPECT_FLOAT_EQ(in.targetBottom, frame.bottom);
+    EXPECT_FLOAT_EQ(in.outputWidth, size[0]);
+
+    // A drawing across the whole sheet takes the frame as its page, turned for a landscape page.
+    PageFrameState st = {};
+    st.wholeSheetDrawing = 1;
+    ASSERT_EQ(ComputeSheetLayout(&st, &in, &g), 0);
+    EXPECT_FLOAT_EQ(in.paperWidth, size[0]);
+    EXPECT_FLOAT_EQ(in.printRight, frame.right);
+    g.landscape = 1;
+    ASSERT_EQ(ComputeSheetLayout(&st, &in, &g), 0);
+    EXPECT_FLOAT_EQ(in.paperWidth, size[1]);
+    EXPECT_FLOAT_EQ(in.printLeft, frame.bottom);
+    EXPECT_FLOAT_EQ(in.printTop, frame.right);
+
+    // The inner shift narrows the frame by the shift over the fit scale.
+    PageGeometry shifted = BookletGeometry(2, 0);
+    shifted.innerShift = 1;
+    shifted.innerShiftOption = 1;
+    shifted.innerShiftAmount = 100;
+    ASSERT_EQ(ComputeSheetLayout(nullptr, &in, &shifted), 0);
+    float scale = 0.0f;
+    ASSERT_EQ(ComputeBookletPageFrame(600, &g.sheet, g.sheet.leftOffset, g.sheet.topOffset, 0, &frame, size, &scale),
+              0);
+    EXPECT_NEAR(frame.right - in.targetRight, 100.0f * 600 / 254 / scale, 0.01f);
+}
+
 PosterTileRecord Grid(uint16_t columns, uint16_t rows, float a, float b, float c, float d)
 {
     PosterTileRecord r = {};
