@@ -2,12 +2,17 @@
 // special checks, and the carrying-out operations afterwards.
 #include "common/constraints/rule_evaluation.h"
 #include "common/context/value_by_type.h"
+#include "common/model/model_data.h"
+#include "common/store/user_store.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/system/os_version.h"
 #include "tests/constraints/constraint_fixture.h"
 
+#include <windows.h>
+
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -433,4 +438,40 @@ TEST_F(ConstraintTest, RuleKindsWeighPapersAgainstTheirTrays)
     Set(kFidSecondSource, 1);
     o = CheckValue(kModeInteractive, kFidSecondSourceOn, 1);
     EXPECT_FALSE(Has(o.conflictRules, 23));
+}
+
+TEST_F(ConstraintTest, StampActionsWeighTheStampStore)
+{
+    wchar_t* base = nullptr;
+    ASSERT_EQ(GetModelRegistryBase(context_->main, 1, &base), kModelOk);
+    wchar_t path[512];
+    const int built = BuildStampsKeyPath(colour_->handle(), base, path, 512, 0);
+    GlobalFree(base);
+    ASSERT_EQ(built, 1);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    auto store = [&](int n) {
+        BYTE record[308] = {};
+        const std::wstring name = L"Stamp " + std::to_wstring(n);
+        std::memcpy(record, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+        ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, REG_BINARY, record, sizeof(record)), ERROR_SUCCESS);
+    };
+    // Values of another type are no stamps.
+    ASSERT_EQ(RegSetValueExW(key, L"Stamp Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"0.01"), 10),
+              ERROR_SUCCESS);
+    for (int n = 1; n <= 31; ++n)
+        store(n);
+    SetText(kFidStampName, L"Stamp 7");
+    EXPECT_EQ(CheckCurrent(kModeInteractive, kActionStampAdd).code, kConstraintNone);
+    EXPECT_EQ(CheckCurrent(kModeInteractive, kActionStampDelete).code, kConstraintNone);
+    store(32);
+    const CheckOutcome full = CheckCurrent(kModeInteractive, kActionStampAdd);
+    EXPECT_EQ(full.code, kConstraintQuestion);
+    EXPECT_EQ(full.outIds, (Ids{kFidStampName, kActionStampAdd, 0}));
+    SetText(kFidStampName, L"Stamp 33");
+    EXPECT_EQ(CheckCurrent(kModeInteractive, kActionStampDelete).code, kConstraintError);
+    RegCloseKey(key);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path);
 }

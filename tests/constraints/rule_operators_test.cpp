@@ -2,11 +2,14 @@
 // rows against the records (with the paper fit and the size rules), and the
 // and/or groups of a conflict rule.
 #include "common/constraints/rule_evaluation.h"
+#include "common/context/section_holder.h"
 #include "common/context/value_by_type.h"
+#include "common/model/model_kinds.h"
 #include "common/settings/function_ids.h"
 #include "tests/constraints/constraint_fixture.h"
 
 #include <cstring>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,15 @@ ModelTerm TextRow(uint8_t op, uint16_t id, const std::wstring& text)
     t.value.data = t.value.owned.get();
     return t;
 }
+
+// The option record of a setting's value, as a check looks it up.
+struct SectionHolderForTest : SectionHolder {
+    SectionHolderForTest(SettingsContext* context, uint16_t id, const void* value)
+    {
+        uint16_t kind = 0;
+        LoadItemFeature(true, context->main, context->linked, id, value, &kind, out(), nullptr);
+    }
+};
 
 uint64_t Holder(uint16_t type, int64_t v)
 {
@@ -350,4 +362,59 @@ TEST_F(ConnectorTest, ARuleWithoutConditionsFiresForAnyTriedValue)
     EXPECT_EQ(TestRule(&walk, &rule, &one), kRuleNotFired);
     rule.conditions.clear();
     EXPECT_EQ(TestRule(&walk, &rule, &one), kRuleNotFired);
+}
+
+TEST_F(ConnectorTest, ValidationDropsAGroupWhoseSettingIsItselfRefused)
+{
+    // 1286 is refused (code 1) on its own while tiling (321 is 1).
+    const uint32_t current = Get(1286);
+    SetText(kFidStampName, L"Mark");
+    for (const auto& [tiling, mode, expected] :
+         {std::tuple{0u, kModeValidate, 1}, std::tuple{1u, kModeValidate, 0}, std::tuple{1u, kModeInteractive, 1}}) {
+        Set(kFidPosterBooklet, tiling);
+        std::vector<ModelTerm> rows;
+        rows.push_back(Row(1, 1286, kTypeFlag, {static_cast<int32_t>(current)}));
+        EXPECT_EQ(Walk(rows, mode), expected) << "tiling " << tiling << " mode " << mode;
+    }
+}
+
+TEST_F(ConstraintTest, CustomPaperSizeRuleOfAJobAttributeCondition)
+{
+    // The output size feature (262) has the size rule 1480-2970 x 2100-4200.
+    const ConstraintContext c = Context();
+    ModelTerm condition = Row(9, kFidOutputPaper, kTypeU16, {});
+    Set(kFidOutputPaper, 262);
+    SetUserPaper(262, 1000, 1480);
+    EXPECT_EQ(CheckCustomPaperSizeRule(colour_->handle(), &c, &condition), 1);
+    SetUserPaper(262, 2100, 2970);
+    EXPECT_EQ(CheckCustomPaperSizeRule(colour_->handle(), &c, &condition), 0);
+    Set(kFidOutputPaper, 9);
+    EXPECT_EQ(CheckCustomPaperSizeRule(colour_->handle(), &c, &condition), 0);
+    ModelTerm noRule = Row(9, kFidOutputBin, kTypeU16, {});
+    EXPECT_EQ(CheckCustomPaperSizeRule(colour_->handle(), &c, &noRule), 2);
+    ModelTerm equality = Row(1, kFidOutputPaper, kTypeU16, {});
+    EXPECT_EQ(CheckCustomPaperSizeRule(colour_->handle(), &c, &equality), 2);
+}
+
+TEST_F(ConstraintTest, AWalkAfterAcceptanceCarriesOutTheFiredRules)
+{
+    const uint32_t modelPaper = Get(kFidPaperSize);
+    Set(kFidPaperSize, 20);
+    Set(kFidMediaType, 2);
+    const ConstraintContext c = Context();
+    const uint64_t transparency = 2;
+    const SettingChange change{kFidMediaType, kTypeU32, 4, &transparency};
+    SectionHolderForTest option(context_, kFidMediaType, &transparency);
+    ASSERT_NE(option.section, nullptr);
+    IdList<kChangedRoom> changed{};
+    changed.items = changed.room;
+    RuleWalk walk{kModeCarryOut, false, kTableConflict, colour_->handle(), &c, &change, nullptr, option.section,
+                  &changed.items, &changed.count, nullptr, nullptr};
+    EXPECT_EQ(EvaluateConstraintTable(&walk), 0);
+    EXPECT_EQ(Get(kFidPaperSize), modelPaper);
+    EXPECT_EQ(changed.count, 1);
+    EXPECT_EQ(changed.items[0], kFidPaperSize);
+    ClearIdList(changed);
+    walk.changedIds = nullptr;
+    EXPECT_EQ(EvaluateConstraintTable(&walk), 1);
 }
