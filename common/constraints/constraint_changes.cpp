@@ -111,22 +111,10 @@ bool AddChange(PreparedFix* fix, uint16_t id, uint16_t type, uint64_t value)
 
 uint32_t ChangeValueSize(uint16_t type, const void* value)
 {
-    switch (type) {
-    case kTypeFlag:
-    case kTypeS32:
-    case kTypeU32:
-    case kTypeFontS32: return 4;
-    case kTypeS16:
-    case kTypeU16: return 2;
-    case kTypeByte: return 1;
-    case kTypeString: {
-        if (!value)
-            return 0;
-        const auto* text = *static_cast<const wchar_t* const*>(value);
-        return text ? static_cast<uint32_t>((std::wcslen(text) + 1) * sizeof(wchar_t)) : 0;
-    }
-    default: return 0;
-    }
+    // A whole LOGFONTW is never a change of its own.
+    if (type == kTypeLogFont || (type == kTypeString && !value))
+        return 0;
+    return GetValueSize(value, type, -1);
 }
 
 uint16_t SetValueFromChangeRecord(const ConstraintContext* context, const SettingChange* change)

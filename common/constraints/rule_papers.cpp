@@ -52,6 +52,15 @@ constexpr KindFit kKindFits[] = {
     {9216, kKindInputTray, 0x803},  // the output paper in the cover tray 333, when 332 is set
 };
 
+// The model's paper record of a paper code, held by `holder`; null when absent.
+const PaperSection* LoadPaperRecord(const SettingsContext* settings, uint16_t paper, SectionHolder& holder)
+{
+    if (!settings || LoadModelTableWithOption(true, settings->main, settings->linked, kKindPaper, paper, 0,
+                                              holder.out()) != kModelOk)
+        return nullptr;
+    return AsPaper(holder.section);
+}
+
 }  // namespace
 
 bool GatherPaperContext(const ConstraintContext* c, const SettingChange* change, PaperContext* p)
@@ -115,10 +124,7 @@ int GetPaperSizeById(const ConstraintContext* c, uint16_t paper, uint16_t* width
         return 1;
     }
     SectionHolder record;
-    if (!c->settings || LoadModelTableWithOption(true, c->settings->main, c->settings->linked, kKindPaper, paper, 0,
-                                                 record.out()) != kModelOk)
-        return 0;
-    const PaperSection* p = AsPaper(record.section);
+    const PaperSection* p = LoadPaperRecord(c->settings, paper, record);
     if (!p)
         return 0;
     *width = p->size.x;
@@ -147,10 +153,7 @@ uint16_t GetPrintableSize(const ConstraintContext* c, uint16_t paper, uint16_t* 
     if (!c || !c->settings || !width || !height)
         return 1;
     SectionHolder record;
-    if (LoadModelTableWithOption(true, c->settings->main, c->settings->linked, kKindPaper, paper, 0,
-                                 record.out()) != kModelOk)
-        return 1;
-    const PaperSection* p = AsPaper(record.section);
+    const PaperSection* p = LoadPaperRecord(c->settings, paper, record);
     if (!p)
         return 1;
     if (!IsUserDefinedPaperCode(paper)) {
@@ -299,11 +302,9 @@ uint16_t TestRuleKindFit(const ConstraintContext* c, const SettingChange* change
         if (!IsUserDefinedPaperCode(p.outputPaper))
             return 0;
         SectionHolder record;
-        if (!GetPaperSizeById(c, p.outputPaper, &w, &h) ||
-            LoadModelTableWithOption(true, c->settings->main, c->settings->linked, kKindPaper, p.outputPaper, 0,
-                                     record.out()) != kModelOk || !AsPaper(record.section))
+        const PaperSection* paper = LoadPaperRecord(c->settings, p.outputPaper, record);
+        if (!paper || !GetPaperSizeById(c, p.outputPaper, &w, &h))
             return kRuleError;
-        const PaperSection* paper = AsPaper(record.section);
         *fires = !Within(w, h, {paper->size.x, paper->size.y, paper->area.x, paper->area.y});
         return 0;
     }
