@@ -130,10 +130,8 @@ TEST_F(ConstraintTest, TrayFitOfEveryRuleKind)
         uint16_t bits = 0xFFFF;
         EXPECT_EQ(TestRuleKindFit(&context, nullptr, c.kind, &fires, &bits), 0) << c.kind;
         EXPECT_EQ(fires, c.fires) << c.kind << " output " << c.output;
-        if (c.fires)
-            EXPECT_EQ(bits, 0xFFFF) << c.kind;  // fired bits are added to the result's
-        else
-            EXPECT_EQ(bits, 0) << c.kind;       // a paper that fits clears them
+        // Fired bits are added to the result's; a paper that fits clears them.
+        EXPECT_EQ(bits, c.fires ? 0xFFFF : 0) << c.kind;
         if (c.fires) {
             bits = 0;
             TestRuleKindFit(&context, nullptr, c.kind, &fires, &bits);

@@ -205,8 +205,9 @@ TEST_F(ConditionRowTest, PaperFitOfTheUserOutputPaper)
         uint16_t bits = 0;
         EXPECT_EQ(Test(Row(c.op, kFidPaperSource, kTypeU16, {3}), &bits), c.expected)
             << "op " << int{c.op} << " " << c.width << " x " << c.height;
-        if (c.expected == 1)
+        if (c.expected == 1) {
             EXPECT_EQ(bits, kInvolvesOutputPaper | kInvolvesPaperSource);
+        }
     }
     // The value must match before the paper counts.
     SetUserPaper(262, 2800, 2120);
