@@ -1,0 +1,67 @@
+#include "common/config/site_config.h"
+#include "common/context/settings_context.h"
+#include "common/devmode/devmode_convert.h"
+#include "common/devmode/devmode_input.h"
+#include "common/records/settings_records.h"
+#include "common/store/printer_data.h"
+#include "common/system/global_block.h"
+#include "common/system/system_utilities.h"
+
+#include <winspool.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The spooler's DEVMODE is taken only when its stated size lies inside the
+// info block that carries it.
+bool DevmodeInsideBlock(const uint8_t* block, const DEVMODEW* devmode)
+{
+    const auto* start = reinterpret_cast<const uint8_t*>(devmode);
+    const uint32_t blockBytes = GetBlockSize(block);
+    if (start < block || blockBytes == 0)
+        return false;
+    const size_t room = blockBytes - static_cast<size_t>(start - block);
+    if (start - block > static_cast<ptrdiff_t>(blockBytes) || room < kDevmodeHeaderBytes)
+        return false;
+    return std::max<size_t>(StatedDevmodeBytes(devmode), kDevmodeHeaderBytes) <= room;
+}
+
+}  // namespace
+
+uint8_t* GetPrinterInfoWithMergedDevmode(HANDLE printer, SettingsContext* context, uint8_t* target, DWORD* size,
+                                         int* merged)
+{
+    if (merged)
+        *merged = 0;
+    if (!printer || !context || !target || !merged)
+        return nullptr;
+    GlobalBlockPtr<uint8_t> info(GetPrinterInfo(printer, 2));
+    if (!info)
+        return nullptr;
+    auto* printerInfo = reinterpret_cast<PRINTER_INFO_2W*>(info.get());
+    DWORD bytes = kPrivatePartOffset;
+    int result = kConvertFailed;
+    if (printerInfo->pDevMode && DevmodeInsideBlock(info.get(), printerInfo->pDevMode)) {
+        result = HandleConvertDevmode(printerInfo->pPrinterName, context, printerInfo->pDevMode, target, &bytes,
+                                      kConvertDevmode);
+    } else {
+        std::vector<uint8_t> defaults(kSettingsRecordSize, 0);
+        if (FillDevmodeDefaults(context, printerInfo->pPrinterName, defaults.data()))
+            result = HandleConvertDevmode(printerInfo->pPrinterName, context, defaults.data(), target, &bytes,
+                                          kConvertDevmode);
+    }
+    if (result != kConvertMigrated && result != kConvertCopied && result != kConvertDefaults)
+        return nullptr;
+    *merged = 1;
+    if (context->siteConfig) {
+        // Entries of the printer settings record land in a scratch record.
+        std::vector<uint8_t> scratch(kPrinterSettingsRecordSize, 0);
+        ApplyConfiguredSettings(context->siteConfig, target, scratch.data(), kApplyEnforcedOnly);
+    }
+    printerInfo->pDevMode = reinterpret_cast<DEVMODEW*>(target);
+    if (size)
+        *size = GetBlockSize(info.get());
+    return info.release();
+}
