@@ -116,9 +116,9 @@ bool FixUpMigrated(SettingsContext* context, uint16_t version, const uint8_t* in
     const uint16_t modelClass = ModelClass(context);
     bool ok = true;
     if (modelClass == 32)
-        ok &= ResetFunctionIdToDefault(context, kFidColorSetting, out, nullptr) == 1;
+        ok &= ResetSettingToDefault(context, out, nullptr, kFidColorSetting);
     if (Read(in, kFidTonerSetting) == 0)
-        ok &= ResetFunctionIdToDefault(context, kFidTonerSetting, out, nullptr) == 1;
+        ok &= ResetSettingToDefault(context, out, nullptr, kFidTonerSetting);
     if (IsOlder(version, 20485)) {
         const auto pair = [&](uint16_t a, uint16_t b) -> uint32_t {
             const bool first = Read(out, a) == 1;
@@ -276,6 +276,8 @@ int MergeDevmode(const void* input, void* output, const wchar_t* printerName, Se
         if (header.driverExtra < kOrdinaryDriverExtra)
             return Defaults(context, printerName, out);
         std::memcpy(out, safe->record, kPrivatePartOffset);
+        // An extended record goes out in the ordinary form.
+        StoreU16(out + kDmDriverExtraOffset, kOrdinaryDriverExtra);
         if (header.commonVersion != driver.commonVersion)
             StoreU16(out + kPublicDevmodeSize + 2, driver.commonVersion);
         return kMergeCopied;

@@ -5,7 +5,6 @@
 #include "common/records/settings_records.h"
 #include "common/store/printer_data.h"
 #include "common/system/global_block.h"
-#include "common/system/system_utilities.h"
 
 #include <winspool.h>
 
@@ -14,18 +13,24 @@
 
 namespace {
 
+size_t InfoBlockBytes(const uint8_t* block)
+{
+    HGLOBAL handle = GlobalHandle(block);
+    return handle ? GlobalSize(handle) : 0;
+}
+
 // The spooler's DEVMODE is taken only when its stated size lies inside the
 // info block that carries it.
 bool DevmodeInsideBlock(const uint8_t* block, const DEVMODEW* devmode)
 {
     const auto* start = reinterpret_cast<const uint8_t*>(devmode);
-    const uint32_t blockBytes = GetBlockSize(block);
+    const size_t blockBytes = InfoBlockBytes(block);
     if (start < block || blockBytes == 0)
         return false;
-    const size_t room = blockBytes - static_cast<size_t>(start - block);
-    if (start - block > static_cast<ptrdiff_t>(blockBytes) || room < kDevmodeHeaderBytes)
+    if (start - block > static_cast<ptrdiff_t>(blockBytes))
         return false;
-    return std::max<size_t>(StatedDevmodeBytes(devmode), kDevmodeHeaderBytes) <= room;
+    const size_t room = blockBytes - static_cast<size_t>(start - block);
+    return room >= kDevmodeHeaderBytes && std::max<size_t>(StatedDevmodeBytes(devmode), kDevmodeHeaderBytes) <= room;
 }
 
 }  // namespace
@@ -62,6 +67,6 @@ uint8_t* GetPrinterInfoWithMergedDevmode(HANDLE printer, SettingsContext* contex
     }
     printerInfo->pDevMode = reinterpret_cast<DEVMODEW*>(target);
     if (size)
-        *size = GetBlockSize(info.get());
+        *size = static_cast<DWORD>(InfoBlockBytes(info.get()));
     return info.release();
 }

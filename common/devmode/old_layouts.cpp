@@ -36,26 +36,28 @@ namespace {
         {kFidICMMethod, kTypeU32, 0, 188, 0}, {kFidICMIntent, kTypeU32, 0, 192, 0},                \
         {kFidMediaType, kTypeU32, 0, 196, 0}, {kFidDitherType, kTypeU32, 0, 200, 0}
 
-// Family 1: the first layouts, whose driver part was laid out anew several times.
+// Family 1: the first layouts. Their stamps and model name lie where ours do
+// (220-287); the settings they kept lie from byte 1100 on, apart from the
+// words the conversion rules read themselves.
 constexpr ItemLayoutRow kOld256[] = {
     MORVA_OLD_PUBLIC_ROWS,
-    {262, kTypeU16, 0, 228, 0},
-    {263, kTypeU16, 0, 230, 0},
-    {301, kTypeU16, 0, 232, 0},
-    {303, kTypeU16, 0, 234, 0},
+    {262, kTypeU16, 0, 1100, 0},
+    {263, kTypeU16, 0, 1102, 0},
+    {301, kTypeU16, 0, 1104, 0},
+    {303, kTypeU16, 0, 1106, 0},
     {0, 0, 0, 0, 0},
 };
 constexpr ItemLayoutRow kOld8192[] = {
-    {300, kTypeByte, 0, 236, 0},
-    {302, kTypeByte, 0, 237, 0},
+    {300, kTypeByte, 0, 1108, 0},
+    {302, kTypeByte, 0, 1109, 0},
     {0, 0, 0, 0, 0},
 };
 constexpr ItemLayoutRow kOld12288[] = {
-    {299, kTypeString, 0, 400, 130},
+    {299, kTypeString, 0, 1110, 130},
     {0, 0, 0, 0, 0},
 };
 constexpr ItemLayoutRow kOld16387[] = {
-    {297, kTypeString, 0, 530, 66},
+    {297, kTypeString, 0, 1240, 66},
     {0, 0, 0, 0, 0},
 };
 constexpr ItemLayoutRow kNoRows[] = {
@@ -182,7 +184,7 @@ bool Set(uint8_t* record, uint16_t id, uint32_t value)
 
 bool Reset(SettingsContext* context, uint8_t* record, uint16_t id)
 {
-    return ResetFunctionIdToDefault(context, id, record, nullptr) == 1;
+    return ResetSettingToDefault(context, record, nullptr, id);
 }
 
 uint16_t ModelClassOf(SettingsContext* context)

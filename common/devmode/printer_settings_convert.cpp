@@ -82,7 +82,7 @@ uint32_t Get(const uint8_t* record, uint16_t id)
 
 bool Reset(SettingsContext* context, uint8_t* record, uint16_t id)
 {
-    return ResetFunctionIdToDefault(context, id, nullptr, record) == 1;
+    return ResetSettingToDefault(context, nullptr, record, id);
 }
 
 bool CopyText(uint8_t* record, uint16_t target, const uint8_t* source, uint32_t room)

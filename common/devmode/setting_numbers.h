@@ -13,3 +13,8 @@ bool WriteSettingNumber(void* settingsRecord, void* printerSettingsRecord, uint1
 // The setting of `source` stored into `target` (strings and structures too);
 // both records share the printer settings record. True when done.
 bool CopySettingValue(void* target, void* source, void* printerSettingsRecord, uint16_t id);
+
+struct SettingsContext;
+// The model's default stored into the setting; a setting the model gives no
+// default keeps its value. False when a default could not be made or stored.
+bool ResetSettingToDefault(SettingsContext* context, void* settingsRecord, void* printerSettingsRecord, uint16_t id);
