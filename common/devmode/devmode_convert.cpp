@@ -4,6 +4,7 @@
 #include "common/defaults/setting_defaults.h"
 #include "common/devmode/devmode_input.h"
 #include "common/devmode/old_layouts.h"
+#include "common/devmode/printer_side.h"
 #include "common/devmode/setting_numbers.h"
 #include "common/model/model_value_ops.h"
 #include "common/records/settings_records.h"
@@ -154,6 +155,33 @@ bool FixUpMigrated(SettingsContext* context, uint16_t version, const uint8_t* in
     return ok;
 }
 
+// Settings that were printer-wide before 20485: from the printer settings
+// record into the private settings.
+struct PrinterWideSetting {
+    uint16_t target;
+    uint16_t source;
+};
+constexpr PrinterWideSetting kPrinterWideSettings[] = {
+    {456, 5651}, {457, 5652}, {1332, 5649}, {1333, 5648}, {1334, 5650}, {1859, 5653}, {1860, 5654},
+};
+
+// The settings a record older than 20485 kept with the printer are taken from
+// it; the private part, with them in it, is stored as the printer's.
+bool TakePrinterWideSettings(const wchar_t* printerName, SettingsContext* context, uint8_t* record)
+{
+    std::vector<uint8_t> printerSettings(kPrinterSettingsRecordSize, 0);
+    if (!LoadPrinterSettingsByName(printerName, context, printerSettings.data()) ||
+        !LoadPrinterPrivatePart(printerName, record + kPrivatePartOffset))
+        return false;
+    for (const PrinterWideSetting& setting : kPrinterWideSettings) {
+        uint32_t value = 0;
+        if (!ReadSettingNumber(nullptr, printerSettings.data(), setting.source, &value) ||
+            !WriteSettingNumber(record, nullptr, setting.target, value))
+            return false;
+    }
+    return SavePrinterPrivatePart(printerName, record + kPrivatePartOffset);
+}
+
 // Migration from a settings record of its own (the input made safe, or one
 // converted from an old layout).
 int MigrateRecord(const wchar_t* printerName, SettingsContext* context, uint16_t version, const InputDevmode* input,
@@ -165,7 +193,8 @@ int MigrateRecord(const wchar_t* printerName, SettingsContext* context, uint16_t
     std::memcpy(output, work.data(), kPrivatePartOffset);
     const Record defaults = work;
     if (CopyOlderDevmodeParts(input, work.data()) != input->stated ||
-        !FixUpMigrated(context, version, input->record, work.data())) {
+        !FixUpMigrated(context, version, input->record, work.data()) ||
+        (IsOlder(version, 20485) && !TakePrinterWideSettings(printerName, context, work.data()))) {
         std::memcpy(output, defaults.data(), kPrivatePartOffset);
         return kMergeDefaults;
     }

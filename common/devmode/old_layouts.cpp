@@ -2,20 +2,16 @@
 #include "common/devmode/old_layouts.h"
 
 #include "common/context/settings_context.h"
+#include "common/defaults/setting_defaults.h"
 #include "common/devmode/devmode_convert.h"
 #include "common/devmode/devmode_input.h"
+#include "common/devmode/printer_side.h"
 #include "common/devmode/setting_numbers.h"
-#include "common/defaults/setting_defaults.h"
-#include "common/records/context_sources.h"
-#include "common/records/printer_settings_record.h"
 #include "common/records/settings_records.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/unaligned_bytes.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
-#include "common/store/settings_blobs.h"
-
-#include <winspool.h>
 
 #include <cstring>
 #include <vector>
@@ -161,22 +157,6 @@ uint32_t RoundToTens(uint32_t value)
     return static_cast<uint32_t>((v + 5) / 10 * 10);
 }
 
-// The printer's current printer settings record, for the two values the oldest
-// layouts did not keep.
-bool LoadCurrentPrinterSettings(const wchar_t* printerName, SettingsContext* context, uint8_t* record)
-{
-    HANDLE printer = nullptr;
-    if (!printerName || !OpenPrinterW(const_cast<wchar_t*>(printerName), &printer, nullptr))
-        return false;
-    ContextSettingsSources sources;
-    bool ok = GatherContextSettingsSources(context, &ConvertOlderPrinterSettingsRecord, &sources) == 1;
-    if (ok)
-        ok = LoadPrinterSettingsRecord(printer, record, sources.sources) == 1;
-    ReleaseContextSettingsSources(&sources);
-    ClosePrinter(printer);
-    return ok;
-}
-
 bool Set(uint8_t* record, uint16_t id, uint32_t value)
 {
     return WriteSettingNumber(record, nullptr, id, value);
@@ -246,7 +226,7 @@ bool ApplyOldestRules(uint16_t version, OldRecord& old, uint8_t* out, const wcha
     if (modelClass == 48 && old.U16(344) == 257)
         ok &= Set(out, 271, 1);
     std::vector<uint8_t> printerSettings(kPrinterSettingsRecordSize, 0);
-    if (!LoadCurrentPrinterSettings(printerName, context, printerSettings.data()))
+    if (!LoadPrinterSettingsByName(printerName, context, printerSettings.data()))
         return false;
     ok &= Set(out, 440, SettingNumberOr(nullptr, printerSettings.data(), 5135, 0)) &&
           Set(out, 438, SettingNumberOr(nullptr, printerSettings.data(), 5132, 0));
@@ -283,24 +263,6 @@ bool ApplyPre20482Rules(uint16_t version, uint16_t mode, OldRecord& old, uint8_t
         }
     }
     return ok;
-}
-
-// The converted private part is kept as the printer's, with its fax send list,
-// so that the settings the old DEVMODE held privately are not lost.
-void SaveConvertedPrivatePart(const wchar_t* printerName, const uint8_t* record)
-{
-    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE printer = nullptr;
-    if (!printerName || !OpenPrinterW(const_cast<wchar_t*>(printerName), &printer, &access))
-        return;
-    uint16_t count = 0;
-    uint8_t* fax = FetchFaxSendList(printer, 0, nullptr, &count);
-    const uint32_t faxSize = fax ? FaxSendListSize(fax, 0xFFFFFFFF) : 0;
-    SettingsBlobStore store{printer, nullptr};
-    WritePrivateSection(store, kBlobsInPrinterData, record + kPrivatePartOffset, kPrivatePartSize, fax, faxSize);
-    if (fax)
-        FreeFaxSendList(fax);
-    ClosePrinter(printer);
 }
 
 }  // namespace
@@ -353,6 +315,8 @@ int ConvertOldDevmodeLayout(const SettingsHeader& inputHeader, const InputDevmod
         return 0;
     if (!ApplyPre20482Rules(inputHeader.privateVersion, family->rulesMode, old, output) || !old.ok)
         return 0;
-    SaveConvertedPrivatePart(printerName, output);
+    // The converted private part is kept as the printer's, so that what the old
+    // DEVMODE held privately is not lost.
+    SavePrinterPrivatePart(printerName, output + kPrivatePartOffset);
     return 1;
 }

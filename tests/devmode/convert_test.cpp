@@ -1,7 +1,10 @@
 #include "common/devmode/devmode_convert.h"
 
+#include "common/records/record_defaults.h"
 #include "common/records/settings_records.h"
 #include "common/settings/function_ids.h"
+#include "common/store/printer_data.h"
+#include "common/store/settings_blobs.h"
 #include "tests/devmode/devmode_fixture.h"
 
 #include <cstring>
@@ -121,6 +124,40 @@ TEST_F(ConvertTest, SizeAndModeRules)
               kConvertDefaults);
     EXPECT_EQ(size, kPrivatePartOffset);
     EXPECT_EQ(output, Record(input.begin(), input.begin() + kPrivatePartOffset));
+}
+
+}  // namespace
+
+namespace {
+
+// Before 20485 some settings were kept with the printer: a migrated record takes
+// them from the printer settings, and its private part is stored as the printer's.
+TEST_F(ConvertTest, OlderRecordsTakePrinterWideSettings)
+{
+    Record printerSettings(kPrinterSettingsRecordSize, 0);
+    ASSERT_EQ(FillDefaultPrinterSettingsRecord(context_.get(), printerSettings.data()), 1);
+    SetPrinterNumber(printerSettings, 5651, 3);
+    SetPrinterNumber(printerSettings, 5653, 77);
+    ASSERT_EQ(WritePrinterDataTable(handle(), printerSettings.data(), kPrinterSettingsRecordSize,
+                                    kPrinterSettingsTable),
+              1);
+    Record input = Defaults();
+    PutU16(input, 220, 20484);
+    Record output(kPrivatePartOffset, 0);
+    DWORD size = kPrivatePartOffset;
+    ASSERT_EQ(HandleConvertDevmode(name(), context_.get(), input.data(), output.data(), &size, kConvertDevmode),
+              kConvertMigrated);
+    EXPECT_EQ(Number(output, 456), 3u);
+
+    Record stored(kSettingsRecordSize, 0);
+    const SettingsBlobStore store{handle(), nullptr};
+    ASSERT_EQ(ReadPrivateSection(store, kBlobsInPrinterData, stored.data() + kPrivatePartOffset, nullptr), 1);
+    EXPECT_EQ(Number(stored, 1859), 77u);
+
+    ASSERT_EQ(FillDefaultPrinterSettingsRecord(context_.get(), printerSettings.data()), 1);
+    ASSERT_EQ(WritePrinterDataTable(handle(), printerSettings.data(), kPrinterSettingsRecordSize,
+                                    kPrinterSettingsTable),
+              1);
 }
 
 }  // namespace
