@@ -93,8 +93,10 @@ uint16_t ResolutionMode(const SettingsContext* context, uint16_t mode)
     return mode;
 }
 
+// `mask` is what the model allows of the input's fields; the paper is resolved
+// with all the input's fields once any paper field is allowed.
 int FollowOnSteps(SettingsContext* context, void* output, InputDevmode* input, void* printerSettingsRecord,
-                  HANDLE printer, uint16_t mode, uint32_t overrides, uint32_t mask)
+                  HANDLE printer, uint16_t mode, uint32_t overrides, uint32_t inputFields, uint32_t mask)
 {
     uint32_t source = 0;
     if (!ReadSettingNumber(output, printerSettingsRecord, kFidDefaultSource, &source))
@@ -108,7 +110,7 @@ int FollowOnSteps(SettingsContext* context, void* output, InputDevmode* input, v
             return 0;
     }
     if ((mask & kDmPaperFields) &&
-        !MergePaperFields(context, output, input->record, printerSettingsRecord, printer, mask))
+        !MergePaperFields(context, output, input->record, printerSettingsRecord, printer, inputFields))
         return 0;
     if ((mask & kDmResolutionFields) &&
         !MergeResolutionFields(context, output, input->record, printerSettingsRecord, ResolutionMode(context, mode)))
@@ -253,7 +255,7 @@ int MergeInputDevmodeCore(SettingsContext* context, void* settingsRecord, InputD
         return 0;
 
     const int result = FollowOnSteps(context, settingsRecord, input, printerSettingsRecord, printer, mode, overrides,
-                                     allowed & inputFields);
+                                     inputFields, allowed & inputFields);
     ApplyEnforced(context, settingsRecord, printerSettingsRecord);
     return result;
 }

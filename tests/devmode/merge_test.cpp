@@ -1,10 +1,12 @@
 #include "common/devmode/devmode_merge.h"
 
+#include "common/context/user_paper_limits.h"
 #include "common/records/settings_records.h"
 #include "common/settings/function_ids.h"
 #include "tests/devmode/devmode_fixture.h"
 
 #include <cstring>
+#include <cwchar>
 #include <initializer_list>
 #include <utility>
 
@@ -132,6 +134,68 @@ TEST_F(MergeTest, PaperByFormNumberTakesTheFormsNameAndSize)
     EXPECT_EQ(Number(output_, kFidPaperSize), 9u);
     EXPECT_EQ(Number(output_, kFidPaperWidth), 2100u);
     EXPECT_EQ(Number(output_, kFidPaperLength), 2970u);
+}
+
+struct PaperCase {
+    const char* name;
+    uint32_t fields;
+    uint32_t code;
+    uint32_t length;
+    uint32_t width;
+    const wchar_t* formName;
+    uint32_t expectedCode;  // 0: the output's paper is left as it was
+    uint32_t expectedLength;
+    uint32_t expectedWidth;
+};
+
+TEST_F(MergeTest, PaperIsResolvedAgainstFormsAndModel)
+{
+    // The reference model takes dmPaperSize and dmFormName, not the size fields
+    // alone; with dmPaperSize 0 the size decides.
+    constexpr uint32_t kBySize = kDmPaperSize | kDmPaperLength | kDmPaperWidth;
+    const PaperCase cases[] = {
+        {"form number", kDmPaperSize, 9, 0, 0, L"", 9, 2970, 2100},
+        {"form name without regard to case", kDmFormName, 0, 0, 0, L"a4", 9, 2970, 2100},
+        {"size of a form", kBySize, 0, 2970, 2100, L"", 9, 2970, 2100},
+        {"size of a form turned", kBySize, 0, 2100, 2970, L"", 9, 2970, 2100},
+        {"size within a millimetre", kBySize, 0, 2975, 2095, L"", 9, 2970, 2100},
+        {"size of no form within the user limits", kBySize, 0, 1900, 1300, L"", 256, 1900, 1300},
+        {"size below the user limits", kBySize, 0, 50, 50, L"", 0, 0, 0},
+        {"size alone is not a field the model takes", kDmPaperLength | kDmPaperWidth, 0, 2970, 2100, L"", 0, 0, 0},
+        {"no form of that number", kDmPaperSize, 999, 0, 0, L"", 0, 0, 0},
+        {"no form of that name", kDmFormName, 0, 0, 0, L"No such form", 0, 0, 0},
+        {"free custom size, not enabled: by size", kDmPaperSize | kDmPaperLength | kDmPaperWidth, 256, 2970, 2100,
+         L"", 9, 2970, 2100},
+    };
+    uint16_t limits[4] = {};
+    ASSERT_EQ(GetUserPaperSizeLimits(context_.get(), 262, &limits[0], &limits[1], &limits[2], &limits[3]), 1);
+    ASSERT_TRUE(limits[0] <= 1300 && limits[2] >= 1300 && limits[1] <= 1900 && limits[3] >= 1900)
+        << limits[0] << " " << limits[1] << " " << limits[2] << " " << limits[3];
+    SetPrinterNumber(printerSettings_, kFidCustomPaperEnabled, 0);
+    for (const PaperCase& c : cases) {
+        output_ = Defaults();
+        const uint32_t before[] = {Number(output_, kFidPaperSize), Number(output_, kFidPaperLength),
+                                   Number(output_, kFidPaperWidth)};
+        Record input = Defaults();
+        SetNumber(input, kFidPaperSize, c.code);
+        SetNumber(input, kFidPaperLength, c.length);
+        SetNumber(input, kFidPaperWidth, c.width);
+        std::memset(input.data() + 102, 0, 64);
+        std::memcpy(input.data() + 102, c.formName, wcslen(c.formName) * sizeof(wchar_t));
+        PutU16(input, kDmDriverExtraOffset, 0);
+        std::memcpy(input.data() + kFieldsOffset, &c.fields, 4);
+        input.resize(kPublicDevmodeSize);
+        ASSERT_EQ(Merge(input), 1) << c.name;
+        if (c.expectedCode == 0) {
+            EXPECT_EQ(Number(output_, kFidPaperSize), before[0]) << c.name;
+            EXPECT_EQ(Number(output_, kFidPaperLength), before[1]) << c.name;
+            EXPECT_EQ(Number(output_, kFidPaperWidth), before[2]) << c.name;
+        } else {
+            EXPECT_EQ(Number(output_, kFidPaperSize), c.expectedCode) << c.name;
+            EXPECT_EQ(Number(output_, kFidPaperLength), c.expectedLength) << c.name;
+            EXPECT_EQ(Number(output_, kFidPaperWidth), c.expectedWidth) << c.name;
+        }
+    }
 }
 
 TEST_F(MergeTest, MissingRecordsAndInput)
