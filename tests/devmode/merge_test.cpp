@@ -198,6 +198,26 @@ TEST_F(MergeTest, PaperIsResolvedAgainstFormsAndModel)
     }
 }
 
+// The site configuration may clear fields of every incoming DEVMODE; only while
+// printer setting 5201 is on.
+TEST_F(MergeTest, OverridesOfTheSiteConfiguration)
+{
+    ASSERT_TRUE(printer_->WriteSiteConfiguration("[DME,1]\nfields.COPIES=1\n"));
+    DevmodeContextPtr context(OpenSettingsContext(handle()));
+    ASSERT_TRUE(context && context->overrides);
+    const Record input = Foreign(kDmCopies, {{kFidCopies, 6}});
+    for (uint32_t on : {1u, 0u}) {
+        SetPrinterNumber(printerSettings_, 5201, on);
+        output_ = Defaults();
+        const uint32_t before = Number(output_, kFidCopies);
+        ASSERT_EQ(MergeInputDevmodeWithOverrides(context.get(), output_.data(), input.data(), printerSettings_.data(),
+                                                 handle(), kMergeAccept),
+                  1);
+        EXPECT_EQ(Number(output_, kFidCopies), on ? before : 6u) << "5201 = " << on;
+    }
+    printer_->RemoveSiteConfiguration();
+}
+
 TEST_F(MergeTest, MissingRecordsAndInput)
 {
     EXPECT_EQ(MergeInputDevmode(context_.get(), nullptr, output_.data(), printerSettings_.data(), handle(),
