@@ -59,6 +59,14 @@ TEST_F(ConvertTest, DecidesByTheVersionStamps)
          kConvertMigrated},
         {"old layout of the second family", [](Record& r) { PutU16(r, kPrivateVersionOffset, 20482); },
          kConvertMigrated},
+        {"old layout holding what it states", [](Record& r) { PutU16(r, kPrivateVersionOffset, 256); },
+         kConvertMigrated},
+        {"old layout stating less than its settings take",
+         [](Record& r) {
+             PutU16(r, kPrivateVersionOffset, 256);
+             PutU16(r, kDmDriverExtraOffset, 800);
+         },
+         kConvertDefaults},
         {"version of no known layout", [](Record& r) { PutU16(r, kPrivateVersionOffset, 20000); }, kConvertDefaults},
         {"dmSize 212", [](Record& r) { PutU16(r, kDmSizeOffset, 212); }, kConvertDefaults},
         {"spec version 1024", [](Record& r) { PutU16(r, 64, 1024); }, kConvertDefaults},
