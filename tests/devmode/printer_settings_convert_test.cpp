@@ -9,6 +9,7 @@
 #include "tests/devmode/devmode_fixture.h"
 
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -81,6 +82,37 @@ TEST_F(PrinterSettingsConvertTest, OldestLayoutsGiveTheirUserPapers)
               kMergeMigrated);
     EXPECT_EQ(PrinterNumber(output, kFidUserPaperWidthFirst), 1480u);
     EXPECT_EQ(PrinterNumber(output, kFidUserPaperLengthFirst), 2100u);
+}
+
+// Stored records with mutated stamps and bytes: every answer is a record in the
+// current layout.
+TEST_F(PrinterSettingsConvertTest, MutatedStoredRecords)
+{
+    constexpr uint16_t kVersions[] = {0, 256, 12288, 16384, 16385, 16389, 16390, 16391, 20480, 20482, 20485,
+                                      20496, 20497, 20544, 20768, 20800, 21016, 21071, 21072, 21073, 65535};
+    constexpr uint16_t kSizes[] = {0, 1066, 1840, 2180, 7700, 7963, 7964, 7965, 65535};
+    const Record defaults = DefaultRecord();
+    std::mt19937 random(7964);
+    int results[3] = {};
+    for (int round = 0; round < 1500; ++round) {
+        Record stored = defaults;
+        for (int i = 0; i < 8; ++i)
+            stored[random() % stored.size()] = static_cast<uint8_t>(random());
+        StoreU16(stored.data(), kSizes[random() % (sizeof kSizes / sizeof kSizes[0])]);
+        StoreU16(stored.data() + 2, static_cast<uint16_t>(random()));
+        StoreU16(stored.data() + 4, kVersions[random() % (sizeof kVersions / sizeof kVersions[0])]);
+        Record output(kPrinterSettingsRecordSize, 0xCC);
+        const int result = ConvertOldPrinterSettings(stored.data(), static_cast<uint32_t>(stored.size()),
+                                                     output.data(), context_.get());
+        ASSERT_TRUE(result >= kMergeMigrated && result <= kMergeDefaults) << "round " << round;
+        ++results[result];
+        ASSERT_EQ(PrinterNumber(output, kFidPrinterSettingsSize), 7964u) << "round " << round;
+        ASSERT_EQ(PrinterNumber(output, kFidPrinterCommonVersion), 8705u) << "round " << round;
+        ASSERT_EQ(PrinterNumber(output, kFidPrinterPrivateVersion), 21072u) << "round " << round;
+    }
+    EXPECT_GT(results[kMergeMigrated], 0);
+    EXPECT_GT(results[kMergeCopied], 0);
+    EXPECT_GT(results[kMergeDefaults], 0);
 }
 
 TEST_F(PrinterSettingsConvertTest, BadArguments)
