@@ -221,8 +221,11 @@ int FormatFaxDestinationAttribute(int mode, const FaxRecipientRecord* record, co
             std::string text;
             if (!ToAnsi(FieldText(record->field4Text, 9), &text))
                 return 0;
-            if (encoded && !Base64Of(text, true, &text))
+            std::string scrambled;
+            if (encoded && !Base64Of(text, true, &scrambled))
                 return 0;
+            if (encoded)
+                text = scrambled;
             value += "{4";
             AppendPadded(&value, record->field4Number, 4);
             value += text + "}";
@@ -238,8 +241,11 @@ int FormatFaxDestinationAttribute(int mode, const FaxRecipientRecord* record, co
         std::string field5, field6;
         if (!ToAnsi(FieldText(record->field5, 21), &field5) || !ToAnsi(FieldText(record->field6, 21), &field6))
             return 0;
-        if (encoded && !Base64Of(field6, true, &field6))
+        std::string scrambled;
+        if (encoded && !Base64Of(field6, true, &scrambled))
             return 0;
+        if (encoded)
+            field6 = scrambled;
         if (!field5.empty())
             fields56 += "{5" + field5 + "}";
         if (!field6.empty())
@@ -255,17 +261,18 @@ int FormatFaxDestinationAttribute(int mode, const FaxRecipientRecord* record, co
         *length = static_cast<int>(whole.size());
         return 1;
     }
-    // The line with its wrapper and CR LF must fit the line capacity, and the
-    // caller's buffer with a terminator.
+    // The capacity counts the whole line: its wrapper and its CR LF too.
     const size_t lineBytes = (pjl ? kPjlWrapperBytes : 0) + std::strlen(prefix) + whole.size() + 2;
-    if (lineBytes > kFaxLineCapacity || lineBytes + 1 > capacity)
+    if (lineBytes > capacity)
         return 0;
     std::string line = pjl ? kPjlWrapperStart : "";
     line += prefix + whole;
     if (pjl)
         line += "\"";
     line += "\r\n";
-    std::memcpy(output, line.c_str(), line.size() + 1);
+    std::memcpy(output, line.data(), line.size());
+    if (line.size() < capacity)
+        output[line.size()] = 0;
     *length = static_cast<int>(line.size());
     return 1;
 }
@@ -326,9 +333,9 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
         const bool sub = subAddressing != 0 && record.kind == 2;
         const int mode = encodedMode ? (sub ? kFaxModeSubEncoded : kFaxModeEncoded)
                                      : (sub ? kFaxModeSubNumber : kFaxModeNumber);
-        char line[kFaxLineCapacity + 1];
+        char line[kFaxLineCapacity];
         int length = 0;
-        if (!FormatFaxDestinationAttribute(mode, &record, &dialling, sizeof line, state->pjl, line, &length, timed))
+        if (!FormatFaxDestinationAttribute(mode, &record, &dialling, kFaxLineCapacity, state->pjl, line, &length, timed))
             return kJobErrMissingData;
         const int status = AppendJobBytes(state->out, line, static_cast<uint32_t>(length));
         if (status != 0)

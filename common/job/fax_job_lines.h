@@ -31,9 +31,11 @@ struct FaxDiallingRecord {
 // 1 filled; 0 when a setting cannot be read.
 int ReadFaxDiallingRecord(void* settingsRecord, void* printerSettingsRecord, FaxDiallingRecord* out);
 
-// One recipient's line as ANSI text into output (capacity bytes, a terminator
-// included), or without output only the value's length into *length. 1 written
-// or measured; 0 refused (*length -1 for a line over the field limits).
+// One recipient's line as ANSI text into output, or without output only the
+// value's length into *length. The line with its PJL wrapper and its CR LF
+// must fit `capacity` bytes (kFaxLineCapacity for the header); a terminator
+// follows when there is room. 1 written or measured; 0 refused (*length -1 for
+// a line over the field limits).
 int FormatFaxDestinationAttribute(int mode, const FaxRecipientRecord* record, const FaxDiallingRecord* dialling,
                                   uint32_t capacity, bool pjl, char* output, int* length, uint8_t setting4369);
 
