@@ -4,9 +4,12 @@
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header.h"
 #include "common/job/job_header_codes.h"
+#include "common/job/job_setting_ids.h"
 #include "common/model/model_data.h"
 #include "common/model/model_format.h"
 #include "common/records/effective_values.h"
+#include "common/system/code_pages.h"
+#include "common/system/global_block.h"
 #include "common/system/scrambled_strings.h"
 
 #include <windows.h>
@@ -19,10 +22,6 @@ namespace {
 
 constexpr char kPjlWrapperStart[] = "@PJL SET JOBATTR=\"";
 constexpr uint32_t kPjlWrapperBytes = 19;  // the opening text with its quotation mark, and the closing one
-constexpr uint16_t kFidFaxAddressFile = 375;
-constexpr uint16_t kFidFaxRecipientCount = 380;
-constexpr uint16_t kFidSubAddressing = 4142;
-constexpr uint16_t kFidFaxTimedSend = 4369;
 constexpr uint16_t kRawFaxLinesPerRecipient = 24;
 constexpr uint16_t kRawFaxRecipients = 25;
 
@@ -44,31 +43,20 @@ constexpr ModePrefix kModePrefixes[] = {
 // A record's text field, which may come without its terminator.
 std::wstring FieldText(const wchar_t* field, size_t room) { return std::wstring(field, wcsnlen(field, room)); }
 
-bool ToAnsi(const std::wstring& text, std::string* out)
+bool ToCodePage(UINT codePage, const std::wstring& text, std::string* out)
 {
     out->clear();
     if (text.empty())
         return true;
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
+    int length = 0;
+    GlobalBlockPtr<char> block(AllocWideToMultiByte(codePage, text.c_str(), &length));
+    if (!block || length < 0)
         return false;
-    out->resize(static_cast<size_t>(n));
-    return WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out->data(), n, nullptr,
-                               nullptr) == n;
+    out->assign(block.get(), static_cast<size_t>(length));
+    return true;
 }
 
-bool ToUtf8(const std::wstring& text, std::string* out)
-{
-    out->clear();
-    if (text.empty())
-        return true;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return false;
-    out->resize(static_cast<size_t>(n));
-    return WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out->data(), n, nullptr,
-                               nullptr) == n;
-}
+bool ToAnsi(const std::wstring& text, std::string* out) { return ToCodePage(CP_ACP, text, out); }
 
 bool Base64Of(const std::string& bytes, bool scramble, std::string* out)
 {
@@ -180,7 +168,7 @@ int FormatFaxDestinationAttribute(int mode, const FaxRecipientRecord* record, co
         field7Text.resize(kField7Chars);
     if (!field7Text.empty()) {
         std::string utf8, b64;
-        if (!ToUtf8(field7Text, &utf8) || !Base64Of(utf8, false, &b64))
+        if (!ToCodePage(CP_UTF8, field7Text, &utf8) || !Base64Of(utf8, false, &b64))
             return 0;
         field7 = "{7" + b64 + "}";
     }
@@ -295,7 +283,7 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
     JobHeaderContext* c = state->context;
     const FaxRecipientRange& range = *c->faxRange;
     uint32_t count = 0;
-    if (ReadJobSettingNumber(kFidFaxRecipientCount, c->settingsRecord, c->printerSettingsRecord, &count) != 0)
+    if (ReadJobSettingNumber(kJobFidFaxRecipientCount, c->settingsRecord, c->printerSettingsRecord, &count) != 0)
         return kJobErrMissingData;
     count &= 0xFFFF;
     uint32_t last = range.last;
@@ -306,7 +294,7 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
         return kJobErrMissingData;
     const wchar_t* file = nullptr;
     uint32_t room = 0;
-    const bool fixedFile = ReadJobSettingText(kFidFaxAddressFile, c->settingsRecord, c->printerSettingsRecord, &file,
+    const bool fixedFile = ReadJobSettingText(kJobFidFaxAddressFile, c->settingsRecord, c->printerSettingsRecord, &file,
                                               &room) == 0 &&
                            wcsnlen(file, room) == wcslen(kFixedFaxAddressFile) &&
                            std::wmemcmp(file, kFixedFaxAddressFile, wcslen(kFixedFaxAddressFile)) == 0;
@@ -322,8 +310,8 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
     FaxDiallingRecord dialling;
     if (!ReadFaxDiallingRecord(c->settingsRecord, c->printerSettingsRecord, &dialling))
         return kJobErrMissingData;
-    const uint32_t subAddressing = JobSettingOr(kFidSubAddressing, c->settingsRecord, c->printerSettingsRecord, 0);
-    const uint8_t timed = static_cast<uint8_t>(JobSettingOr(kFidFaxTimedSend, c->settingsRecord, c->printerSettingsRecord, 0));
+    const uint32_t subAddressing = JobSettingOr(kJobFidSubAddressing, c->settingsRecord, c->printerSettingsRecord, 0);
+    const uint8_t timed = static_cast<uint8_t>(JobSettingOr(kJobFidFaxSendTime, c->settingsRecord, c->printerSettingsRecord, 0));
     const bool encodedMode = (state->flags & kHeaderFaxLineMode) != 0;
     const uint32_t start = state->out->length;
     for (uint32_t i = range.first; i <= last; ++i) {

@@ -5,7 +5,9 @@
 #include "common/job/job_attribute_values.h"
 #include "common/job/job_header.h"
 #include "common/job/job_header_codes.h"
+#include "common/job/job_setting_ids.h"
 #include "common/model/model_data.h"
+#include "common/settings/function_ids.h"
 #include "common/system/code_pages.h"
 #include "common/system/global_block.h"
 #include "common/system/module_files.h"
@@ -16,24 +18,6 @@
 
 namespace {
 
-constexpr uint16_t kFidPagesPerSheet = 295;
-constexpr uint16_t kFidPagesPerSheetPoster = 296;
-constexpr uint16_t kFidBookletPoster = 321;
-constexpr uint16_t kFidJobType = 334;
-constexpr uint16_t kFidSourceFirst = 265;
-constexpr uint16_t kFidSourceSecond = 13;
-constexpr uint16_t kFidBypassFeed = 388;
-constexpr uint16_t kFidUserNameAllowed = 5203;
-constexpr uint16_t kFidJobHeaderOn = 1333;
-constexpr uint16_t kFidOwnerKind = 5127;
-constexpr uint16_t kFidOwnerKindAccount = 5178;
-constexpr uint16_t kFidAccountMode = 5163;
-constexpr uint16_t kFidPromptAdministrator = 5164;
-constexpr uint16_t kFidPromptUser = 5165;
-constexpr uint16_t kFidPromptText = 5174;
-constexpr uint16_t kFidPromptUnknown = 5183;
-constexpr uint16_t kFidOwnerText = 5121;
-constexpr uint16_t kFidOwnerAccountText = 5150;
 constexpr uint32_t kOwnerNameChars = 32;
 
 struct CodePair {
@@ -110,7 +94,7 @@ void EndText(char* text, DWORD reported)
 
 bool NamesSuppressed(JobHeaderState* state)
 {
-    return Setting(state, kFidUserNameAllowed) != 1 && Setting(state, kFidJobHeaderOn) == 1;
+    return Setting(state, kJobFidUserNameAllowed) != 1 && Setting(state, kJobFidJobHeaderOn) == 1;
 }
 
 int NupLine(JobHeaderState* state)
@@ -184,10 +168,10 @@ int OwnerFromInput(JobHeaderState* state, int mode, const std::string& user, int
 
 int JobOwnerLine(JobHeaderState* state)
 {
-    if (Setting(state, kFidUserNameAllowed) != 1)
+    if (Setting(state, kJobFidUserNameAllowed) != 1)
         return 0;
-    const bool account = (Setting(state, kFidAccountMode) & 0xFF) != 0;
-    const uint32_t kind = Setting(state, account ? kFidOwnerKindAccount : kFidOwnerKind) & 0xFFFF;
+    const bool account = (Setting(state, kJobFidAccountMode) & 0xFF) != 0;
+    const uint32_t kind = Setting(state, account ? kJobFidOwnerKindAccount : kJobFidOwnerKind) & 0xFFFF;
     const bool hostBits = (state->flags & (kHeaderNupLine | kHeaderHostAddressLine)) != 0;
     int mode = 0;
     if (hostBits) {
@@ -202,11 +186,11 @@ int JobOwnerLine(JobHeaderState* state)
     int pages = 0, source = 0;
     if (!hostBits) {
         uint32_t perSheet = 0;
-        const int status = ReadJobSettingNumber(kFidPagesPerSheet, Settings(state), Printer(state), &perSheet);
+        const int status = ReadJobSettingNumber(kFidFeedOrientation, Settings(state), Printer(state), &perSheet);
         if (status != 0)
             return status;
         pages = static_cast<int>(perSheet & 0xFFFF);
-        const uint32_t layout = Setting(state, kFidBookletPoster);
+        const uint32_t layout = Setting(state, kJobFidBookletPoster);
         if (pages == 1 && layout == 1)
             pages = 100;
         else if (pages == 1 && layout == 2 &&
@@ -217,10 +201,10 @@ int JobOwnerLine(JobHeaderState* state)
             return sourced;
     }
 
-    const uint16_t promptId = account ? kFidPromptUser : kFidPromptAdministrator;
+    const uint16_t promptId = account ? kJobFidPromptUser : kJobFidPromptAdministrator;
     if ((state->flags & kHeaderOwnerFromUserText) != 0 && Setting(state, promptId) == 1) {
         const std::string user =
-            Setting(state, kFidPromptUnknown) == 1 ? std::string("UnknownUser") : SettingAnsi(state, kFidPromptText);
+            Setting(state, kJobFidPromptUnknown) == 1 ? std::string("UnknownUser") : SettingAnsi(state, kJobFidPromptText);
         return OwnerFromInput(state, mode, user, pages, source);
     }
     switch (kind) {
@@ -242,10 +226,10 @@ int JobOwnerLine(JobHeaderState* state)
             return kJobErrConversion;
         return AppendLibraryLine(state, (std::string("@JOAU=") + user).c_str(), false);
     }
-    case 1: case 4: return OwnerFromInput(state, mode, SettingAnsi(state, kFidOwnerText), pages, source);
-    case 5: case 6: return OwnerFromInput(state, mode, SettingAnsi(state, kFidOwnerAccountText), pages, source);
+    case 1: case 4: return OwnerFromInput(state, mode, SettingAnsi(state, kJobFidOwnerText), pages, source);
+    case 5: case 6: return OwnerFromInput(state, mode, SettingAnsi(state, kJobFidOwnerAccountText), pages, source);
     case 7:
-        return OwnerFromInput(state, mode, SettingAnsi(state, account ? kFidOwnerAccountText : kFidOwnerText), pages,
+        return OwnerFromInput(state, mode, SettingAnsi(state, account ? kJobFidOwnerAccountText : kJobFidOwnerText), pages,
                               source);
     default: return 0;
     }
@@ -255,23 +239,23 @@ int JobOwnerLine(JobHeaderState* state)
 
 int GetNupCode(JobHeaderState* state)
 {
-    const uint32_t layout = Setting(state, kFidBookletPoster);
+    const uint32_t layout = Setting(state, kJobFidBookletPoster);
     if (layout == 2 && !(TestCapabilityBit(&state->capabilities, CapabilityBit(42)) && Setting(state, kFidJobType) == 3))
         return 1;
     if (layout == 1) {
-        const int code = Lookup(kPosterNup, Setting(state, kFidPagesPerSheetPoster), -1);
+        const int code = Lookup(kPosterNup, Setting(state, kJobFidPagesPerSheetPoster), -1);
         if (code >= 0)
             return code;
     }
-    return Lookup(kPagesNup, Setting(state, kFidPagesPerSheet), -1);
+    return Lookup(kPagesNup, Setting(state, kFidFeedOrientation), -1);
 }
 
 int GetJobOwnerSourceCode(uint32_t flags, void* settingsRecord, void* printerSettingsRecord, int* code)
 {
     uint32_t first = 0, second = 0;
-    int status = ReadJobSettingNumber(kFidSourceFirst, settingsRecord, printerSettingsRecord, &first);
+    int status = ReadJobSettingNumber(kJobFidPaperTray, settingsRecord, printerSettingsRecord, &first);
     if (status == 0)
-        status = ReadJobSettingNumber(kFidSourceSecond, settingsRecord, printerSettingsRecord, &second);
+        status = ReadJobSettingNumber(kFidDefaultSource, settingsRecord, printerSettingsRecord, &second);
     if (status != 0)
         return status;
     first &= 0xFFFF;
@@ -283,7 +267,7 @@ int GetJobOwnerSourceCode(uint32_t flags, void* settingsRecord, void* printerSet
         source = first == 258 ? second : first;
     if (source == 4 || source == 260) {
         uint32_t feed = 0;
-        status = ReadJobSettingNumber(kFidBypassFeed, settingsRecord, printerSettingsRecord, &feed);
+        status = ReadJobSettingNumber(kJobFidBypassFeed, settingsRecord, printerSettingsRecord, &feed);
         if (status != 0)
             return status;
         *code = Lookup(kBypassSource, feed & 0xFFFF, 8);

@@ -3,6 +3,7 @@
 #include "common/context/settings_context.h"
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header_codes.h"
+#include "common/job/job_setting_ids.h"
 #include "common/model/model_kinds.h"
 #include "common/model/model_section.h"
 #include "common/settings/function_ids.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr uint16_t kFidOutputPaper = 262;
 constexpr uint16_t kOutputPaperSameAsDocument = 267;
 
 // Bytes a value of the type needs; 0 for strings and types the conditions do
@@ -73,8 +73,8 @@ bool ReadUserPaperSize(void* settingsRecord, void* printerSettingsRecord, uint16
 }
 
 // The truth value of one row other than operator 9.
-int TestRow(const SettingsContext* settings, void* settingsRecord, void* printerSettingsRecord, HANDLE printer,
-            const JobAttributeSection* row, const ModelTerm& term)
+int TestRow(void* settingsRecord, void* printerSettingsRecord, HANDLE printer, const JobAttributeSection* row,
+            const ModelTerm& term)
 {
     if (term.value.count == 0)
         return 0;
@@ -104,7 +104,6 @@ int TestRow(const SettingsContext* settings, void* settingsRecord, void* printer
         return 0;
     if (values.count == 0)
         return term.op == kCondNotEqual ? 1 : 0;
-    (void)settings;
     for (uint16_t i = 0; i < values.count; ++i) {
         const uint8_t* v = values.data + static_cast<size_t>(i) * values.size;
         const int t = CompareConditionValue(values.type, v, values.size, term.op, type, settingValue, size);
@@ -123,7 +122,7 @@ int TestTerm(const SettingsContext* settings, void* settingsRecord, void* printe
 {
     if (term.op == kCondCustomPaperSize)
         return CheckCustomPaperSizeRule(settings, settingsRecord, printerSettingsRecord, &term) == 1 ? 1 : 0;
-    return TestRow(settings, settingsRecord, printerSettingsRecord, printer, row, term);
+    return TestRow(settingsRecord, printerSettingsRecord, printer, row, term);
 }
 
 bool IsKnownConnector(uint8_t d) { return d >= kJoinAnd && d <= kJoinEndNegated; }
@@ -208,7 +207,7 @@ int CheckCustomPaperSizeRule(const SettingsContext* settings, void* settingsReco
         return 0;
 
     uint32_t paper = 0;
-    if (ReadJobSettingNumber(kFidOutputPaper, settingsRecord, printerSettingsRecord, &paper) != 0)
+    if (ReadJobSettingNumber(kJobFidOutputPaper, settingsRecord, printerSettingsRecord, &paper) != 0)
         return 0;
     if (paper == kOutputPaperSameAsDocument &&
         ReadJobSettingNumber(kFidPaperSize, settingsRecord, printerSettingsRecord, &paper) != 0)

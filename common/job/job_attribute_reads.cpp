@@ -12,19 +12,28 @@ int JobSettingStatusCode(uint16_t engineStatus)
     return engineStatus == kSettingNoRange ? kJobErrSettingUnknown : kJobErrSettingUnavailable;
 }
 
+namespace {
+
+// The value with its type and size; strings as a pointer into their record.
+int ReadJobSetting(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint16_t* type, uint32_t* size,
+                   uint64_t* holder)
+{
+    return JobSettingStatusCode(GetFunctionIdValue(id, settingsRecord, printerSettingsRecord, type, size, holder));
+}
+
+}  // namespace
+
 int ReadJobSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t* value)
 {
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
-    const int status =
-        JobSettingStatusCode(GetFunctionIdValue(id, settingsRecord, printerSettingsRecord, &type, &size, &holder));
-    if (status != 0)
-        return status;
-    if (type == kTypeString || type == kTypeLogFont)
+    const int status = ReadJobSetting(id, settingsRecord, printerSettingsRecord, &type, &size, &holder);
+    if (status == 0 && (type == kTypeString || type == kTypeLogFont))
         return kJobErrValueTypeNotWritable;
-    *value = ValueToUInt(&holder, type);
-    return 0;
+    if (status == 0)
+        *value = ValueToUInt(&holder, type);
+    return status;
 }
 
 int ReadJobSettingText(uint16_t id, void* settingsRecord, void* printerSettingsRecord, const wchar_t** text,
@@ -33,15 +42,14 @@ int ReadJobSettingText(uint16_t id, void* settingsRecord, void* printerSettingsR
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
-    const int status =
-        JobSettingStatusCode(GetFunctionIdValue(id, settingsRecord, printerSettingsRecord, &type, &size, &holder));
-    if (status != 0)
-        return status;
-    if (type != kTypeString)
+    const int status = ReadJobSetting(id, settingsRecord, printerSettingsRecord, &type, &size, &holder);
+    if (status == 0 && type != kTypeString)
         return kJobErrValueTypeNotWritable;
-    *text = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(holder));
-    *roomChars = size / sizeof(wchar_t);
-    return 0;
+    if (status == 0) {
+        *text = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(holder));
+        *roomChars = size / sizeof(wchar_t);
+    }
+    return status;
 }
 
 uint32_t JobSettingOr(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t fallback)

@@ -4,16 +4,18 @@
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header.h"
 #include "common/job/job_header_codes.h"
+#include "common/job/job_setting_ids.h"
 #include "common/model/model_value_ops.h"
 #include "common/records/effective_values.h"
+#include "common/settings/function_ids.h"
 #include "common/settings/paper_codes.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/system/code_pages.h"
 #include "common/system/global_block.h"
 #include "common/system/lock_table.h"
-#include "common/system/spooler_forms.h"
 #include "common/system/setting_rules.h"
+#include "common/system/spooler_forms.h"
 #include "common/system/user_and_process.h"
 
 #include <windows.h>
@@ -24,33 +26,6 @@
 
 namespace {
 
-constexpr uint16_t kFidCopies = 12;
-constexpr uint16_t kFidCollate = 18;
-constexpr uint16_t kFidOneShotText = 329;
-constexpr uint16_t kFidDocMonitorJobs = 1321;
-constexpr uint16_t kFidFirstPaper = 410;
-constexpr uint16_t kFidSecondPaper = 411;
-constexpr uint16_t kFidFeedEdge = 412;
-constexpr uint16_t kFidSecondFeedEdge = 413;
-constexpr uint16_t kFidFeedSelector = 409;
-constexpr uint16_t kFidDefaultFeedEdge = 438;
-constexpr uint16_t kFidLeadingZeroText = 435;
-constexpr uint16_t kFidUserCodeText = 1831;
-constexpr uint16_t kFidUserCodeSource = 335;
-constexpr uint16_t kFidPageListFirst = 1834;
-constexpr uint16_t kFidPageListLast = 1853;
-constexpr uint16_t kFidUserName = 8193;
-constexpr uint16_t kFidUserNameAllowed = 5203;
-constexpr uint16_t kFidJobHeaderOn = 1333;
-constexpr uint16_t kFidDocMonitorId = 8201;
-constexpr uint16_t kFidDelayedTime = 32784;
-constexpr uint16_t kFidDelayedHour = 451;
-constexpr uint16_t kFidDelayedMinute = 452;
-constexpr uint16_t kFidUserText = 36902;
-constexpr uint16_t kFidFaxTimer = 1800;
-constexpr uint16_t kFidFaxHour = 1801;
-constexpr uint16_t kFidFaxMinute = 1802;
-constexpr uint16_t kFidFaxSendTime = 4369;
 
 constexpr uint16_t kFirstUserPaper = 262;
 constexpr uint32_t kUserNameChars = 255;
@@ -129,7 +104,7 @@ int Copies(JobHeaderState* state, uint16_t id)
 int OneShotText(JobHeaderState* state, uint16_t id)
 {
     uint32_t monitorJobs = 0;
-    if (ReadJobSettingNumber(kFidDocMonitorJobs, Settings(state), Printer(state), &monitorJobs) == 0 &&
+    if (ReadJobSettingNumber(kJobFidDocMonitorJobs, Settings(state), Printer(state), &monitorJobs) == 0 &&
         monitorJobs != 0)
         return 0;
     const wchar_t* text = nullptr;
@@ -183,9 +158,9 @@ int PaperKeywordValue(JobHeaderState* state, uint16_t id)
         return Done(AppendJobChars(state->out, keyword));
     // A user-defined size: the form's size, in the order the feed direction gives.
     uint32_t selector = 0, edge = 0, width = 0, length = 0;
-    if (ReadJobSettingNumber(kFidFeedSelector, Settings(state), Printer(state), &selector) != 0)
+    if (ReadJobSettingNumber(kJobFidFeedSelector, Settings(state), Printer(state), &selector) != 0)
         return kJobErrMissingData;
-    const uint16_t decider = selector == 4 ? kFidFeedEdge : selector == 264 ? kFidSecondFeedEdge : 0;
+    const uint16_t decider = selector == 4 ? kJobFidFeedEdge : selector == 264 ? kJobFidSecondFeedEdge : 0;
     if (decider == 0 || ReadJobSettingNumber(decider, Settings(state), Printer(state), &edge) != 0 ||
         !ReadFormMillimetres(state->context->printer, paper, &width, &length))
         return kJobErrMissingData;
@@ -204,12 +179,12 @@ int FeedEdge(JobHeaderState* state, uint16_t id)
         uint16_t tray;
     };
     static constexpr Pair kPairs[] = {{404, 407}, {405, 408}, {406, 409}};
-    if (id == kFidFeedEdge) {
+    if (id == kJobFidFeedEdge) {
         for (const Pair& p : kPairs) {
             if (JobSettingOr(p.on, Settings(state), Printer(state), 0) == 1 &&
                 JobSettingOr(p.tray, Settings(state), Printer(state), 0) == 4) {
                 uint32_t edge = 0;
-                const int status = ReadJobSettingNumber(kFidFeedEdge, Settings(state), Printer(state), &edge);
+                const int status = ReadJobSettingNumber(kJobFidFeedEdge, Settings(state), Printer(state), &edge);
                 if (status != 0)
                     return status;
                 return Done(AppendJobChars(state->out, (edge & 0xFFFF) == 2 ? "SEF" : "LEF"));
@@ -217,7 +192,7 @@ int FeedEdge(JobHeaderState* state, uint16_t id)
         }
     }
     uint32_t edge = 0;
-    const int status = ReadJobSettingNumber(kFidDefaultFeedEdge, Settings(state), Printer(state), &edge);
+    const int status = ReadJobSettingNumber(kJobFidDefaultFeedEdge, Settings(state), Printer(state), &edge);
     if (status != 0)
         return status;
     return Done(AppendJobChars(state->out, (edge & 0xFF) == 2 ? "SEF" : "LEF"));
@@ -253,7 +228,7 @@ int AppendUserText(JobHeaderState* state)
 int UserCode(JobHeaderState* state, uint16_t id)
 {
     uint32_t source = 0;
-    const int status = ReadJobSettingNumber(kFidUserCodeSource, Settings(state), Printer(state), &source);
+    const int status = ReadJobSettingNumber(kJobFidUserCodeSource, Settings(state), Printer(state), &source);
     if (status != 0)
         return status;
     if (source == 0) {
@@ -269,10 +244,10 @@ int UserTextValue(JobHeaderState* state, uint16_t) { return AppendUserText(state
 // Page numbers 2-9998 of settings 1834-1853, ascending, each once, joined by ":".
 int PageList(JobHeaderState* state, uint16_t)
 {
-    constexpr int kCount = kFidPageListLast - kFidPageListFirst + 1;
+    constexpr int kCount = kJobFidPageListLast - kJobFidPageListFirst + 1;
     uint16_t kept[kCount];
     int n = 0;
-    for (uint16_t id = kFidPageListFirst; id <= kFidPageListLast; ++id) {
+    for (uint16_t id = kJobFidPageListFirst; id <= kJobFidPageListLast; ++id) {
         uint32_t v = 0;
         const int status = ReadJobSettingNumber(id, Settings(state), Printer(state), &v);
         if (status != 0)
@@ -310,8 +285,8 @@ int PageList(JobHeaderState* state, uint16_t)
 
 int UserName(JobHeaderState* state, uint16_t)
 {
-    if (JobSettingOr(kFidUserNameAllowed, Settings(state), Printer(state), 0) != 1 &&
-        JobSettingOr(kFidJobHeaderOn, Settings(state), Printer(state), 0) == 1)
+    if (JobSettingOr(kJobFidUserNameAllowed, Settings(state), Printer(state), 0) != 1 &&
+        JobSettingOr(kJobFidJobHeaderOn, Settings(state), Printer(state), 0) == 1)
         return 0;
     wchar_t name[kUserNameChars + 2] = {};
     if (!GetCurrentUserName(name, kUserNameChars + 1))
@@ -358,9 +333,9 @@ int RunDate(int hour, int minute, std::tm* date)
 int DelayedTime(JobHeaderState* state, uint16_t)
 {
     uint32_t hour = 0, minute = 0;
-    int status = ReadJobSettingNumber(kFidDelayedHour, Settings(state), Printer(state), &hour);
+    int status = ReadJobSettingNumber(kJobFidDelayedHour, Settings(state), Printer(state), &hour);
     if (status == 0)
-        status = ReadJobSettingNumber(kFidDelayedMinute, Settings(state), Printer(state), &minute);
+        status = ReadJobSettingNumber(kJobFidDelayedMinute, Settings(state), Printer(state), &minute);
     if (status != 0)
         return status;
     std::tm date{};
@@ -372,12 +347,12 @@ int DelayedTime(JobHeaderState* state, uint16_t)
 // The fax timer settings of a fax model; by type when the timer is off.
 int FaxTime(JobHeaderState* state, uint16_t id)
 {
-    const uint32_t timer = GetEffectiveValue(Settings(state), Printer(state), kFidFaxTimer);
-    const uint32_t hour = GetEffectiveValue(Settings(state), Printer(state), kFidFaxHour);
-    const uint32_t minute = GetEffectiveValue(Settings(state), Printer(state), kFidFaxMinute);
+    const uint32_t timer = GetEffectiveValue(Settings(state), Printer(state), kJobFidFaxTimer);
+    const uint32_t hour = GetEffectiveValue(Settings(state), Printer(state), kJobFidFaxHour);
+    const uint32_t minute = GetEffectiveValue(Settings(state), Printer(state), kJobFidFaxMinute);
     if (timer != 1)
         return ByType(state, id);
-    if (id == kFidFaxTimer) {
+    if (id == kJobFidFaxTimer) {
         int s = AppendJobPadded(state->out, hour & 0xFFFF, 2);
         if (s == 0) s = AppendJobChars(state->out, ":");
         if (s == 0) s = AppendJobPadded(state->out, minute & 0xFFFF, 2);
@@ -397,13 +372,13 @@ struct OwnWriter {
     ValueWriter write;
 };
 constexpr OwnWriter kOwnWriters[] = {
-    {kFidCopies, Copies},           {kFidOneShotText, OneShotText},     {kFidFirstPaper, PaperKeywordValue},
-    {kFidSecondPaper, PaperKeywordValue}, {kFidFeedEdge, FeedEdge},    {kFidDefaultFeedEdge, FeedEdge},
-    {kFidLeadingZeroText, LeadingZeroText}, {kFidUserCodeText, UserCode}, {kFidPageListFirst, PageList},
-    {kFidUserName, UserName},       {kFidDocMonitorId, DocMonitorId},   {kFidDelayedTime, DelayedTime},
-    {kFidUserText, UserTextValue},
+    {kFidCopies, Copies},           {kJobFidOneShotText, OneShotText},     {kJobFidFirstPaper, PaperKeywordValue},
+    {kJobFidSecondPaper, PaperKeywordValue}, {kJobFidFeedEdge, FeedEdge},    {kJobFidDefaultFeedEdge, FeedEdge},
+    {kJobFidLeadingZeroText, LeadingZeroText}, {kJobFidUserCodeText, UserCode}, {kJobFidPageListFirst, PageList},
+    {kJobFidUserName, UserName},       {kJobFidDocMonitorId, DocMonitorId},   {kJobFidDelayedTime, DelayedTime},
+    {kJobFidUserText, UserTextValue},
 };
-constexpr OwnWriter kFaxWriters[] = {{kFidFaxTimer, FaxTime}, {kFidFaxSendTime, FaxTime}};
+constexpr OwnWriter kFaxWriters[] = {{kJobFidFaxTimer, FaxTime}, {kJobFidFaxSendTime, FaxTime}};
 
 ValueWriter FindWriter(const JobHeaderState* state, uint16_t id)
 {

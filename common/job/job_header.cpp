@@ -8,11 +8,13 @@
 #include "common/job/job_attribute_values.h"
 #include "common/job/job_header_codes.h"
 #include "common/job/job_instruction_maker.h"
+#include "common/job/job_setting_ids.h"
 #include "common/model/model_data.h"
 #include "common/model/model_format.h"
 #include "common/model/model_kinds.h"
 #include "common/model/model_section.h"
 #include "common/model/model_value_ops.h"
+#include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 
@@ -33,13 +35,6 @@ constexpr char kBktpShortStart[] = "@BKTP=";
 constexpr uint32_t kBktpPjlBlanks = 38;
 constexpr uint32_t kBktpShortBlanks = 20;
 
-constexpr uint16_t kFidFilterSwitch = 336;
-constexpr uint16_t kFidBookletPoster = 321;
-constexpr uint16_t kFidBookletSource = 446;
-constexpr uint16_t kFidBookletCount = 465;
-constexpr uint16_t kFidBookletCountOn = 1328;
-constexpr uint16_t kFidJobType = 334;
-constexpr uint16_t kFidLeadingZeroText = 435;
 constexpr uint16_t kRawHeaderSize = 2;
 constexpr int kDriverKindFax = 2;
 constexpr uint16_t kRowAlsoFiltered = 0x1;
@@ -108,7 +103,7 @@ bool IsQuotedSetting(JobHeaderState* state, uint16_t id)
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
-    return id != kFidLeadingZeroText &&
+    return id != kJobFidLeadingZeroText &&
            GetFunctionIdValue(id, state->context->settingsRecord, state->context->printerSettingsRecord, &type, &size,
                               &holder) == kSettingOk &&
            type == kTypeString;
@@ -167,13 +162,13 @@ bool BktpLineApplies(JobHeaderState* state)
 {
     void* s = state->context->settingsRecord;
     void* p = state->context->printerSettingsRecord;
-    if (JobSettingOr(kFidBookletPoster, s, p, 0) != 2 || (state->flags & kHeaderBktpLine) == 0 ||
-        (JobSettingOr(kFidBookletSource, s, p, 0) & 0xFF) != 1)
+    if (JobSettingOr(kJobFidBookletPoster, s, p, 0) != 2 || (state->flags & kHeaderBktpLine) == 0 ||
+        (JobSettingOr(kJobFidBookletSource, s, p, 0) & 0xFF) != 1)
         return false;
     if (TestCapabilityBit(&state->capabilities, CapabilityBit(45))) {
-        if ((JobSettingOr(kFidBookletCount, s, p, 0) & 0xFF) != 2)
+        if ((JobSettingOr(kJobFidBookletCount, s, p, 0) & 0xFF) != 2)
             return false;
-    } else if (JobSettingOr(kFidBookletCountOn, s, p, 0) != 1) {
+    } else if (JobSettingOr(kJobFidBookletCountOn, s, p, 0) != 1) {
         return false;
     }
     return !(TestCapabilityBit(&state->capabilities, CapabilityBit(42)) && JobSettingOr(kFidJobType, s, p, 0) == 3);
@@ -307,7 +302,7 @@ int WriteJobHeader(const SettingsContext* settings, JobHeaderContext* context, c
         return status;
     AttributeFilterRecord filter{};
     uint32_t filterSwitch = 0;
-    if (ReadJobSettingNumber(kFidFilterSwitch, context->settingsRecord, context->printerSettingsRecord,
+    if (ReadJobSettingNumber(kJobFidFilterSwitch, context->settingsRecord, context->printerSettingsRecord,
                              &filterSwitch) == 0 &&
         (filterSwitch & 0xFFFF) == 1)
         filter.mode |= 1;

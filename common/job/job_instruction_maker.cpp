@@ -3,6 +3,7 @@
 #include "common/context/settings_context.h"
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header_codes.h"
+#include "common/job/job_setting_ids.h"
 #include "common/model/model_data.h"
 #include "common/model/model_value_ops.h"
 #include "common/system/global_block.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr uint16_t kFidBookletPoster = 321;
 
 struct LibraryCloser {
     void operator()(HMODULE module) const { FreeLibrary(module); }
@@ -64,7 +64,7 @@ int WriteJobInstructionBlock(const SettingsContext* settings, HANDLE printer, vo
     int result = 0;
     uint32_t layout = 0;
     DWORD accepted = 0, size = 0;
-    if (ReadJobSettingNumber(kFidBookletPoster, settingsRecord, printerSettingsRecord, &layout) != 0) {
+    if (ReadJobSettingNumber(kJobFidBookletPoster, settingsRecord, printerSettingsRecord, &layout) != 0) {
         result = kJobErrInstructionSize;
     } else {
         setSetting(maker, data, length, &accepted);
