@@ -111,31 +111,38 @@ int NupLine(JobHeaderState* state)
     return AppendLibraryLine(state, text, true);
 }
 
-int HostAddressLine(JobHeaderState* state)
+// A line of the library's text when user names may go into the header; `call`
+// fills the text and its size and answers the library's result.
+template <typename Call>
+int NameLine(JobHeaderState* state, Call call)
 {
     if (NamesSuppressed(state))
         return 0;
-    const auto address = ResolveAs<DhHostAddressProc>(state, kDhHostAddress);
     char text[kHostNameTextBytes] = {};
-    char scratch[kHostNameTextBytes] = {};
-    DWORD size = kHostNameTextBytes, scratchSize = kHostNameTextBytes;
-    if (address == nullptr || !address(text, &size, scratch, &scratchSize))
+    DWORD size = kHostNameTextBytes;
+    if (!call(text, &size))
         return kJobErrHostName;
     EndText(text, size);
     return AppendLibraryLine(state, text, false);
 }
 
+int HostAddressLine(JobHeaderState* state)
+{
+    return NameLine(state, [state](char* text, DWORD* size) {
+        const auto address = ResolveAs<DhHostAddressProc>(state, kDhHostAddress);
+        char scratch[kHostNameTextBytes] = {};
+        DWORD scratchSize = kHostNameTextBytes;
+        return address != nullptr && address(text, size, scratch, &scratchSize);
+    });
+}
+
 int HostNameLine(JobHeaderState* state)
 {
-    if (NamesSuppressed(state))
-        return 0;
-    const auto hostName = ResolveAs<DhHostNameExProc>(state, kDhHostNameEx);
-    char text[kHostNameTextBytes] = {};
-    DWORD size = kHostNameTextBytes, reserved = 0;
-    if (hostName == nullptr || !hostName(32, text, &size, 0, &reserved))
-        return kJobErrHostName;
-    EndText(text, size);
-    return AppendLibraryLine(state, text, false);
+    return NameLine(state, [state](char* text, DWORD* size) {
+        const auto hostName = ResolveAs<DhHostNameExProc>(state, kDhHostNameEx);
+        DWORD reserved = 0;
+        return hostName != nullptr && hostName(32, text, size, 0, &reserved);
+    });
 }
 
 // A setting's text as ANSI.
