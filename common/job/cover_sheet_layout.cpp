@@ -1,5 +1,6 @@
 #include "common/job/cover_sheet_layout.h"
 
+#include "common/job/ansi_text.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/capability_bits.h"
 #include "common/system/code_pages.h"
@@ -142,19 +143,6 @@ int Truncate(double value)
     return static_cast<int>(value);
 }
 
-// Bytes of the text to keep: at most `limit`, not cutting a double-byte character.
-uint32_t CutBytes(UINT codePage, const char* text, uint32_t length, uint32_t limit)
-{
-    uint32_t i = 0;
-    while (i < length) {
-        const uint32_t step = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[i])) && i + 1 < length ? 2 : 1;
-        if (i + step > limit)
-            break;
-        i += step;
-    }
-    return i;
-}
-
 void LayoutRow(Layout* layout, const CoverSheetLayoutRow& row, const wchar_t* text)
 {
     if (Empty(text))
@@ -193,7 +181,7 @@ void LayoutRow(Layout* layout, const CoverSheetLayoutRow& row, const wchar_t* te
     if (row.kind == kTextKindLong || row.kind == kTextKindLong2) {
         std::string cut(ansi, bytes);
         if (row.kind == kTextKindLong && bytes > kLongTextCut)
-            cut = std::string(ansi, CutBytes(CP_ACP, ansi, bytes, kLongTextCut)) + "...";
+            cut = std::string(ansi, AnsiPrefixBytes(GetACP(), ansi, bytes, kLongTextCut)) + "...";
         const uint32_t n = static_cast<uint32_t>(cut.size());
         const uint32_t from = row.kind == kTextKindLong ? (row.width > 100 ? 52 : 51) : 66;
         const double numerator = row.kind == kTextKindLong ? 107.0 : 137.0;

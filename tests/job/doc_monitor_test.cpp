@@ -1,7 +1,13 @@
 #include "common/job/doc_monitor_client.h"
 #include "common/job/doc_monitor_job.h"
+#include "common/job/doc_monitor_register.h"
 
+#include "common/settings/function_ids.h"
+#include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
 #include "common/system/lock_table.h"
+#include "common/system/user_and_process.h"
+#include "tests/support/spooler_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -347,6 +353,127 @@ TEST_F(DocMonitor, ReferencesCountedUnderTheLockFromManyThreads)
     EXPECT_EQ(GetDocMonitorReferences(), 0u);
     EXPECT_EQ(Count("StandInInitCount"), kThreads * kRounds);
     EXPECT_EQ(Count("StandInBalance"), 0);
+}
+
+// A job's settings in zeroed records, set by identifier.
+class DocMonitorRequest : public DocMonitor {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer_.ok());
+        job_.printer = printer_.handle();
+        job_.settingsRecord = settings_.data();
+        job_.printerSettingsRecord = printerSettings_.data();
+        job_.documentName = L"Quarterly report.docx";
+    }
+    void Set(uint16_t id, uint16_t type, uint32_t value)
+    {
+        ASSERT_EQ(SetFunctionIdValueArgs(settings_.data(), printerSettings_.data(), id, type,
+                                         type == kTypeByte ? 1u : 2u, value),
+                  0)
+            << id;
+    }
+    void SetText(uint16_t id, const wchar_t* text)
+    {
+        ASSERT_EQ(SetFunctionIdValueArgs(settings_.data(), printerSettings_.data(), id, kTypeString,
+                                         static_cast<uint32_t>((wcslen(text) + 1) * sizeof(wchar_t)), text),
+                  0)
+            << id;
+    }
+    DocMonitorJobRequest Fill()
+    {
+        DocMonitorJobRequest request = {};
+        EXPECT_EQ(FillDocMonitorRequest(job_, &request, &texts_), 1);
+        return request;
+    }
+    TestPrinter printer_{L"Morva Job Monitor"};
+    std::vector<uint8_t> settings_ = std::vector<uint8_t>(kSettingsRecordSize);
+    std::vector<uint8_t> printerSettings_ = std::vector<uint8_t>(kPrinterSettingsRecordSize);
+    DocMonitorJobContext job_ = {};
+    DocMonitorRequestTexts texts_ = {};
+};
+
+TEST_F(DocMonitorRequest, PrintJobKindsFromTheJobType)
+{
+    struct Case {
+        uint32_t jobType;
+        uint32_t kind;
+    };
+    for (const Case& c : {Case{0, kDocJobOther}, Case{1, kDocJobSecure}, Case{2, kDocJobProof},
+                          Case{3, kDocJobBox}, Case{4, kDocJobDelayed}, Case{7, kDocJobOther}}) {
+        Set(kFidJobType, kTypeU16, c.jobType);
+        EXPECT_EQ(Fill().jobKind, c.kind) << c.jobType;
+    }
+    Set(kFidStoredJobText, kTypeU16, 1);
+    SetText(kFidStoredJobName, L"Ledger");
+    const DocMonitorJobRequest stored = Fill();
+    EXPECT_EQ(stored.jobKind, kDocJobStoredText);
+    EXPECT_STREQ(stored.printText, "Ledger");
+}
+
+TEST_F(DocMonitorRequest, DelayedJobTakesItsTimeAndTheHeldUserName)
+{
+    Set(kFidJobType, kTypeU16, 4);
+    Set(kFidDelayHour, kTypeByte, 8);
+    Set(kFidDelayMinute, kTypeByte, 30);
+    Set(kFidAdminUserIdKind, kTypeU16, 5);
+    SetText(kFidAdminUserName, L"Admin Ann");
+    const DocMonitorJobRequest request = Fill();
+    EXPECT_EQ(request.requestKind, kDocMonitorPrint);
+    EXPECT_EQ(request.jobKind, kDocJobDelayed);
+    EXPECT_EQ(request.hour, 8);
+    EXPECT_EQ(request.minute, 30);
+    EXPECT_STREQ(request.userName, "Admin Ann");
+    EXPECT_EQ(std::string(request.firstText), "Morva Job Monitor");
+    EXPECT_STREQ(request.secondText, "Quarterly report.docx");
+    EXPECT_STREQ(request.thirdText, "FILE:");
+    EXPECT_NE(request.printText, nullptr);
+
+    Set(kFidAdminUserIdKind, kTypeU16, 7);  // another kind: the user who prints
+    wchar_t user[64];
+    GetCurrentUserName(user, 64);
+    EXPECT_EQ(std::string(Fill().userName), std::string(user, user + wcslen(user)));
+}
+
+TEST_F(DocMonitorRequest, BoxJobNamesItsBox)
+{
+    Set(kFidJobType, kTypeU16, 3);
+    SetText(kFidBoxName, L"1234");
+    EXPECT_STREQ(Fill().printText, ": 1234");  // without model data the box has no display name
+}
+
+TEST_F(DocMonitorRequest, FaxTextsFromTheRecipients)
+{
+    job_.requestKind = kDocMonitorFax;
+    job_.recipientName = L"Ann Smith";
+    job_.recipientNumber = L"+1 555 0100";
+    job_.recipientCount = 1;
+    DocMonitorJobRequest request = Fill();
+    EXPECT_EQ(request.jobKind, kDocJobFax);
+    EXPECT_STREQ(request.faxText[0], "Ann Smith");
+    EXPECT_STREQ(request.faxText[1], "+1 555 0100");
+    EXPECT_EQ(request.printText, nullptr);
+    Set(kFidFaxSpecialJob, kTypeU16, 1);
+    job_.recipientName = nullptr;
+    job_.recipientCount = 3;
+    request = Fill();
+    EXPECT_EQ(request.jobKind, kDocJobFaxSpecial);
+    EXPECT_STREQ(request.faxText[0], "(no name) +2");
+    EXPECT_STREQ(request.faxText[1], "+1 555 0100 +2");
+    const std::wstring longName(40, L'n');
+    job_.recipientName = longName.c_str();
+    job_.recipientCount = 1;
+    EXPECT_EQ(std::string(Fill().faxText[0]), std::string(31, 'n'));
+}
+
+TEST_F(DocMonitorRequest, RegisteredJobReachesTheMonitor)
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane");
+    DocMonitorJob* handle = nullptr;
+    char id[kDocJobIdChars];
+    EXPECT_EQ(RegisterJobWithDocMonitor(job_, &handle, id), kDocMonitorUnavailable);
+    job_.settingsRecord = nullptr;
+    EXPECT_EQ(RegisterJobWithDocMonitor(job_, &handle, id), kDocMonitorMissing);
 }
 
 TEST(DocMonitorDelay, SecondsUntilTheTimeComesNext)
