@@ -1,0 +1,24 @@
+// The common body of DrvStrokePath, DrvFillPath and DrvStrokeAndFillPath.
+#pragma once
+#include "render/draw/path_output.h"
+
+#include <windows.h>
+#include <winddi.h>
+
+struct PDevRecord;
+
+// The device record's clip state, made on first use in the record's heap;
+// null without memory.
+ClipState* PdevClipState(PDevRecord* pdev);
+// At every page start: a clip reset is owed and the kept clip is forgotten.
+void ResetPdevDrawingState(PDevRecord* pdev);
+void FreePdevDrawingState(PDevRecord* pdev);
+
+// The brush for stroking (use 1) or filling (use 2), after "AL" with the mix's
+// foreground code when a mix is given. 1, or 0 when a command could not be sent.
+int SelectBrushForDrawing(PDevRecord* pdev, uint16_t use, const POINTL* origin, BRUSHOBJ* brush, MIX mix);
+
+// 1 drawn, 0 failed (GDI reports the failure), -1 not a device record of ours.
+int DrawPathCommon(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xform, BRUSHOBJ* strokeBrush,
+                   BRUSHOBJ* fillBrush, POINTL* brushOrigin, LINEATTRS* line, MIX mix, FLONG fillOptions,
+                   PaintKind kind);
