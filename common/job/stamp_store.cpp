@@ -156,6 +156,29 @@ bool SameFont(const LOGFONTW& a, const LOGFONTW& b)
            a.lfPitchAndFamily == b.lfPitchAndFamily && wcscmp(a.lfFaceName, b.lfFaceName) == 0;
 }
 
+// kStampOk while fewer than the limit are stored, else kStampStoreFull or the
+// store's error.
+int RoomForNewStamp(HKEY key)
+{
+    uint32_t count = 0;
+    const int counted = CountOpen(key, &count);
+    if (counted != kStampOk)
+        return counted;
+    return count < kMaxStoredStamps ? kStampOk : kStampStoreFull;
+}
+
+// The first steps of the operations on one named stamp: a null name is refused,
+// a default name answers `forDefault`, else the store is opened. kStampOk with
+// the key, or the answer to give.
+int OpenForName(const StampStoreLocation& at, const wchar_t* name, int forDefault, HKEY* key)
+{
+    if (name == nullptr)
+        return kStampBadArgument;
+    if (IsDefaultName(name))
+        return forDefault;
+    return OpenStampStore(at, key);
+}
+
 bool ValidRecordName(const StampRecord* record)
 {
     return record != nullptr && record->name[0] != L'\0' &&
@@ -298,22 +321,14 @@ int CanAddStamp(const StampStoreLocation& at, const wchar_t* name)
 {
     if (name == nullptr)
         return kStampOk;
-    if (IsDefaultName(name))
-        return kStampNameUsed;
     KeyHolder key;
-    const int opened = OpenStampStore(at, &key.key);
+    const int opened = OpenForName(at, name, kStampNameUsed, &key.key);
     if (opened != kStampOk)
         return opened;
     const int found = FindStoredStamp(key.key, name, nullptr, nullptr);
     if (found == kStampOk)
         return kStampNameUsed;
-    if (found != kStampBadArgument)
-        return found;
-    uint32_t count = 0;
-    const int counted = CountOpen(key.key, &count);
-    if (counted != kStampOk)
-        return counted;
-    return count < kMaxStoredStamps ? kStampOk : kStampStoreFull;
+    return found == kStampBadArgument ? RoomForNewStamp(key.key) : found;
 }
 
 int SaveStamp(const StampStoreLocation& at, const StampRecord* record)
@@ -332,11 +347,8 @@ int SaveStamp(const StampStoreLocation& at, const StampRecord* record)
         return WriteStamp(key.key, valueName, copy);  // over the stored value, whatever its value name
     if (found != kStampBadArgument)
         return found;
-    uint32_t count = 0;
-    const int counted = CountOpen(key.key, &count);
-    if (counted != kStampOk)
-        return counted;
-    return count < kMaxStoredStamps ? WriteStamp(key.key, copy.name, copy) : kStampStoreFull;
+    const int room = RoomForNewStamp(key.key);
+    return room == kStampOk ? WriteStamp(key.key, copy.name, copy) : room;
 }
 
 int StampEqualsStored(const StampStoreLocation& at, const StampRecord* record)
@@ -364,12 +376,8 @@ int StampEqualsStored(const StampStoreLocation& at, const StampRecord* record)
 
 int FindStamp(const StampStoreLocation& at, const wchar_t* name)
 {
-    if (name == nullptr)
-        return kStampBadArgument;
-    if (IsDefaultName(name))
-        return kStampIsDefault;
     KeyHolder key;
-    const int opened = OpenStampStore(at, &key.key);
+    const int opened = OpenForName(at, name, kStampIsDefault, &key.key);
     if (opened != kStampOk)
         return opened;
     return FindStoredStamp(key.key, name, nullptr, nullptr);
@@ -377,12 +385,8 @@ int FindStamp(const StampStoreLocation& at, const wchar_t* name)
 
 int DeleteStamp(const StampStoreLocation& at, const wchar_t* name)
 {
-    if (name == nullptr)
-        return kStampBadArgument;
-    if (IsDefaultName(name))
-        return kStampIsDefault;
     KeyHolder key;
-    const int opened = OpenStampStore(at, &key.key);
+    const int opened = OpenForName(at, name, kStampIsDefault, &key.key);
     if (opened != kStampOk)
         return opened;
     wchar_t valueName[kStampValueNameChars];
