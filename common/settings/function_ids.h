@@ -107,3 +107,14 @@ inline constexpr uint16_t kFidStreamVersion = 8205;
 
 // Not stored: answered as the flag value 1 by GetFunctionIdValue.
 inline constexpr uint16_t kFidAlwaysOn = 36905;
+
+// What the document monitor is told of a job.
+inline constexpr uint16_t kFidOutputBin = 266;
+inline constexpr uint16_t kFidStoredJobText = 336;       // 1: a stored job named by setting 338
+inline constexpr uint16_t kFidStoredJobName = 338;
+inline constexpr uint16_t kFidBoxName = 435;
+inline constexpr uint16_t kFidDelayHour = 451;
+inline constexpr uint16_t kFidDelayMinute = 452;
+inline constexpr uint16_t kFidFaxSpecialJob = 1800;
+inline constexpr uint16_t kFidAdminUserName = 5121;
+inline constexpr uint16_t kFidAdminUserIdKind = 5127;
