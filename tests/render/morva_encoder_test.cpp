@@ -290,8 +290,9 @@ TEST(MorvaWriters, ValuesOutsideTheirFieldsWriteNothing)
     for (const Case& c : cases) {
         StreamCapture capture;
         EXPECT_EQ(c.write(capture.stream()), c.result) << c.what;
-        if (c.result != 0)
+        if (c.result != 0) {
             EXPECT_TRUE(capture.Bytes().empty()) << c.what;
+        }
     }
 }
 
