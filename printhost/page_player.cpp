@@ -1,6 +1,7 @@
 // The records of a page's metafile, played one by one: state records go to the
 // playback DC, drawing records become DDI calls.
 #include "printhost/page_player.h"
+#include "printhost/metafile_check.h"
 #include "printhost/page_player_state.h"
 
 #include <cstring>
@@ -438,6 +439,9 @@ bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstr
         if (error) *error = L"the device has no surface";
         return false;
     }
+    // The page was recorded by GDI, but from records an application or a
+    // metafile file supplied: the same check as for a metafile file.
+    if (!CheckMetafileBytes(bytes.data(), bytes.size(), error)) return false;
     PlayState s;
     s.device = &device;
     s.surface = surface;

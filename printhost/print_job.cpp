@@ -24,45 +24,7 @@ bool ReadFile(const std::wstring& path, std::vector<BYTE>* bytes)
     return ok;
 }
 
-// The smallest header a metafile may have (the header before the
-// description, palette and OpenGL extensions).
-constexpr size_t kMinimumHeader = offsetof(ENHMETAHEADER, cbPixelFormat);
-
 } // namespace
-
-bool CheckMetafileBytes(const BYTE* data, size_t size, std::wstring* error)
-{
-    auto fail = [&](const std::wstring& message) { if (error) *error = message; return false; };
-    if (size < kMinimumHeader) return fail(L"not an enhanced metafile: shorter than a header");
-    const auto* header = reinterpret_cast<const ENHMETAHEADER*>(data);
-    if (header->iType != EMR_HEADER || header->dSignature != ENHMETA_SIGNATURE)
-        return fail(L"not an enhanced metafile: no metafile header");
-    if (header->nBytes > size)
-        return fail(L"truncated metafile: the header declares " + std::to_wstring(header->nBytes) + L" bytes, the file has " +
-                    std::to_wstring(size));
-    if (header->nSize < kMinimumHeader || header->nSize % 4 || header->nSize > header->nBytes)
-        return fail(L"bad metafile: the header record has a bad size");
-    size_t at = 0;
-    DWORD records = 0;
-    DWORD last = 0;
-    while (at < header->nBytes) {
-        if (header->nBytes - at < sizeof(EMR))
-            return fail(L"bad metafile: a record is cut at byte " + std::to_wstring(at));
-        const auto* emr = reinterpret_cast<const EMR*>(data + at);
-        if (emr->nSize < sizeof(EMR) || emr->nSize % 4 || emr->nSize > header->nBytes - at)
-            return fail(L"bad metafile: record " + std::to_wstring(records + 1) + L" at byte " + std::to_wstring(at) +
-                        L" has a bad size");
-        last = emr->iType;
-        ++records;
-        at += emr->nSize;
-        if (last == EMR_EOF) break;
-    }
-    if (last != EMR_EOF) return fail(L"bad metafile: no end-of-file record");
-    if (records != header->nRecords)
-        return fail(L"bad metafile: the header declares " + std::to_wstring(header->nRecords) + L" records, the file has " +
-                    std::to_wstring(records));
-    return true;
-}
 
 HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* error)
 {
