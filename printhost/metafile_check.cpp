@@ -234,6 +234,21 @@ Fault RectangleFault(LONG x, LONG y, LONG cx, LONG cy)
     return {};
 }
 
+// Colour masks GDI accepts: each one run of bits, within the depth, none
+// overlapping another.
+bool SaneMasks(const DWORD masks[3], DWORD bits)
+{
+    DWORD seen = 0;
+    for (int i = 0; i < 3; ++i) {
+        const DWORD m = masks[i];
+        if (m == 0 || (bits < 32 && (m >> bits) != 0) || (m & seen)) return false;
+        const DWORD low = m & (~m + 1);
+        if (((m + low) & m) != 0) return false;   // not one run of bits
+        seen |= m;
+    }
+    return true;
+}
+
 // Rows a DIB's bits must hold: stride times rows for plain data; the declared
 // image size for run-length data.
 Fault DibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWORD offBits, DWORD cbBits, int64_t rows = -1)
@@ -281,7 +296,9 @@ Fault DibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWOR
     size_t masks = 0;
     if (compression == BI_BITFIELDS) {
         if (bits != 16 && bits != 32) return L"colour masks on a bitmap that is not 16 or 32 bits deep";
-        if (headerSize == sizeof(BITMAPINFOHEADER)) masks = 3 * sizeof(DWORD);
+        // The masks follow a plain header; larger headers hold them at the same place.
+        constexpr size_t kMasksEnd = sizeof(BITMAPINFOHEADER) + 3 * sizeof(DWORD);
+        if (headerSize < kMasksEnd) masks = kMasksEnd - headerSize;
     } else if (compression == BI_RLE8 || compression == BI_RLE4) {
         if (bits != (compression == BI_RLE8 ? 8u : 4u) || height < 0) return L"a run-length bitmap of the wrong depth";
         if (imageSize == 0 || imageSize > cbBits) return L"the run-length data is outside the record";
@@ -289,6 +306,9 @@ Fault DibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWOR
         return L"the bitmap's compression is not supported";
     }
     if (uint64_t(headerSize) + masks + entries * entryBytes > cbBmi) return L"the bitmap's colour table is cut short";
+    if (compression == BI_BITFIELDS &&
+        !SaneMasks(r.At<DWORD>(offBmi + sizeof(BITMAPINFOHEADER)), bits))
+        return L"the bitmap's colour masks are empty, overlap or are not runs of bits";
     if (compression == BI_RGB || compression == BI_BITFIELDS) {
         const uint64_t stride = ((uint64_t(width) * bits + 31) / 32) * 4;
         const uint64_t needed = stride * uint64_t(rows >= 0 ? rows : (height < 0 ? -height : height));
@@ -296,6 +316,10 @@ Fault DibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWOR
     }
     return {};
 }
+
+// A record without a bitmap has both its offset and its size 0: GDI's own
+// playback tells the two cases apart by either field.
+bool NoBitmap(DWORD offBmi, DWORD cbBmi) { return offBmi == 0 && cbBmi == 0; }
 
 // A raster operation that reads its source (the ROP3 differs when S is flipped).
 bool UsesSource(DWORD rop) { return ((rop >> 2) ^ rop) & 0x330000; }
@@ -305,13 +329,19 @@ Fault BltFault(const RecordView& r, const EMRSTRETCHBLT& b, bool stretched)
     if (Fault f = RectangleFault(b.xDest, b.yDest, b.cxDest, b.cyDest); !f.empty()) return f;
     if (Fault f = RectangleFault(b.xSrc, b.ySrc, stretched ? b.cxSrc : 0, stretched ? b.cySrc : 0); !f.empty()) return f;
     if (!SaneTransform(b.xformSrc)) return L"the source transform is not finite";
-    if (b.cbBmiSrc == 0) return UsesSource(b.dwRop) ? L"the raster operation needs a source the record lacks" : Fault{};
+    if (NoBitmap(b.offBmiSrc, b.cbBmiSrc))
+        return UsesSource(b.dwRop) ? L"the raster operation needs a source the record lacks" : Fault{};
+    // A source taken from a device context is stored with its colours.
+    if (b.iUsageSrc != DIB_RGB_COLORS) return L"the source bitmap does not carry its colours";
     return DibFault(r, b.iUsageSrc, b.offBmiSrc, b.cbBmiSrc, b.offBitsSrc, b.cbBitsSrc);
 }
 
-Fault MaskFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWORD offBits, DWORD cbBits)
+// A bitmap a record may leave out (a mask, or a source the raster operation
+// does not read); when present it carries its colours.
+Fault OptionalDibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWORD offBits, DWORD cbBits)
 {
-    if (cbBmi == 0) return {};
+    if (NoBitmap(offBmi, cbBmi)) return {};
+    if (usage != DIB_RGB_COLORS) return L"the bitmap does not carry its colours";
     return DibFault(r, usage, offBmi, cbBmi, offBits, cbBits);
 }
 
@@ -454,7 +484,7 @@ Fault PenFault(const RecordView& r, const PageFacts& f)
     if (rec.elp.elpBrushStyle == BS_DIBPATTERN || rec.elp.elpBrushStyle == BS_DIBPATTERNPT)
         return DibFault(r, rec.elp.elpColor == DIB_PAL_COLORS ? DIB_PAL_COLORS : DIB_RGB_COLORS, rec.offBmi, rec.cbBmi,
                         rec.offBits, rec.cbBits);
-    if (rec.cbBmi && !r.Holds(rec.offBmi, rec.cbBmi)) return L"the pen's bitmap lies outside the record";
+    if (!NoBitmap(rec.offBmi, rec.cbBmi) && !r.Holds(rec.offBmi, rec.cbBmi)) return L"the pen's bitmap lies outside the record";
     return {};
 }
 
@@ -554,13 +584,15 @@ Fault RecordFault(const RecordView& r, DWORD type, PageFacts& f)
         return r.Holds(offsetof(EMRGDICOMMENT, Data), r.As<EMRGDICOMMENT>().cbData) ? Fault{}
                                                                                     : L"the comment lies outside the record";
     case EMR_FILLRGN: {
+        // The region records name a brush of the table, never a stock object
+        // (GDI's playback reads the table at the index as it is).
         const auto& rec = r.As<EMRFILLRGN>();
-        if (Fault fault = UsedIndex(f, rec.ihBrush); !fault.empty()) return fault;
+        if (Fault fault = CreatedIndex(f, rec.ihBrush); !fault.empty()) return fault;
         return RegionFault(r, offsetof(EMRFILLRGN, RgnData), rec.cbRgnData);
     }
     case EMR_FRAMERGN: {
         const auto& rec = r.As<EMRFRAMERGN>();
-        if (Fault fault = UsedIndex(f, rec.ihBrush); !fault.empty()) return fault;
+        if (Fault fault = CreatedIndex(f, rec.ihBrush); !fault.empty()) return fault;
         if (!InCoordinateRange(rec.szlStroke.cx) || !InCoordinateRange(rec.szlStroke.cy)) return L"the frame size is out of range";
         return RegionFault(r, offsetof(EMRFRAMERGN, RgnData), rec.cbRgnData);
     }
@@ -598,25 +630,18 @@ Fault RecordFault(const RecordView& r, DWORD type, PageFacts& f)
         if (Fault fault = RectangleFault(rec.xDest, rec.yDest, rec.cxDest, rec.cyDest); !fault.empty()) return fault;
         if (Fault fault = RectangleFault(rec.xSrc, rec.ySrc, rec.xMask, rec.yMask); !fault.empty()) return fault;
         if (!SaneTransform(rec.xformSrc)) return L"the source transform is not finite";
-        if (rec.cbBmiSrc == 0) {
+        if (NoBitmap(rec.offBmiSrc, rec.cbBmiSrc)) {
             if (UsesSource(rec.dwRop) || UsesSource(rec.dwRop >> 8)) return L"the raster operation needs a source the record lacks";
-        } else if (Fault fault = DibFault(r, rec.iUsageSrc, rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc);
+        } else if (Fault fault = OptionalDibFault(r, rec.iUsageSrc, rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc);
                    !fault.empty()) {
             return fault;
         }
-        return MaskFault(r, rec.iUsageMask, rec.offBmiMask, rec.cbBmiMask, rec.offBitsMask, rec.cbBitsMask);
+        return OptionalDibFault(r, rec.iUsageMask, rec.offBmiMask, rec.cbBmiMask, rec.offBitsMask, rec.cbBitsMask);
     }
     case EMR_PLGBLT: {
-        const auto& rec = r.As<EMRPLGBLT>();
-        for (const POINTL& p : rec.aptlDest)
-            if (!InCoordinateRange(p.x) || !InCoordinateRange(p.y)) return L"a corner is outside GDI's range";
-        if (Fault fault = RectangleFault(rec.xSrc, rec.ySrc, rec.cxSrc, rec.cySrc); !fault.empty()) return fault;
-        if (!SaneTransform(rec.xformSrc)) return L"the source transform is not finite";
-        if (rec.cbBmiSrc == 0) return L"the record has no source bitmap";
-        if (Fault fault = DibFault(r, rec.iUsageSrc, rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc);
-            !fault.empty())
-            return fault;
-        return MaskFault(r, rec.iUsageMask, rec.offBmiMask, rec.cbBmiMask, rec.offBitsMask, rec.cbBitsMask);
+        // GDI's own playback divides by zero for some parallelograms, and the
+        // page player has no parallelogram drawing of its own.
+        return L"parallelogram blits are not played by the host";
     }
     case EMR_SETDIBITSTODEVICE: {
         const auto& rec = r.As<EMRSETDIBITSTODEVICE>();
@@ -631,7 +656,8 @@ Fault RecordFault(const RecordView& r, DWORD type, PageFacts& f)
         const auto& rec = r.As<EMRSTRETCHDIBITS>();
         if (Fault fault = RectangleFault(rec.xDest, rec.yDest, rec.cxDest, rec.cyDest); !fault.empty()) return fault;
         if (Fault fault = RectangleFault(rec.xSrc, rec.ySrc, rec.cxSrc, rec.cySrc); !fault.empty()) return fault;
-        if (rec.cbBmiSrc == 0) return UsesSource(rec.dwRop) ? L"the raster operation needs a source the record lacks" : Fault{};
+        if (NoBitmap(rec.offBmiSrc, rec.cbBmiSrc))
+            return UsesSource(rec.dwRop) ? L"the raster operation needs a source the record lacks" : Fault{};
         return DibFault(r, rec.iUsageSrc, rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc);
     }
     case EMR_EXTTEXTOUTW: return ExtTextFault(r, f, sizeof(WCHAR));
@@ -678,6 +704,9 @@ Fault HeaderFault(const ENHMETAHEADER& h)
 {
     if (h.nHandles == 0 || h.nHandles > kMaxMetafileHandles)
         return L"the header's handle count " + std::to_wstring(h.nHandles) + L" is out of range";
+    // GDI's playback scales by the reference device's size in pixels and millimetres.
+    for (LONG v : {h.szlDevice.cx, h.szlDevice.cy, h.szlMillimeters.cx, h.szlMillimeters.cy})
+        if (v <= 0 || v > kMaxCoordinate) return L"the header's reference device size is out of range";
     if (h.nDescription && (h.offDescription < kMinimumHeader || uint64_t(h.offDescription) + uint64_t(h.nDescription) * 2 > h.nSize))
         return L"the header's description lies outside the header";
     if (h.nSize >= offsetof(ENHMETAHEADER, bOpenGL) && h.cbPixelFormat &&

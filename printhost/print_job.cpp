@@ -26,6 +26,29 @@ bool ReadFile(const std::wstring& path, std::vector<BYTE>* bytes)
 
 } // namespace
 
+HENHMETAFILE MetafileFromBytes(const std::vector<BYTE>& bytes, int* code, std::wstring* error)
+{
+    if (!CheckMetafileBytes(bytes.data(), bytes.size(), error)) {
+        *code = kBadMetafile;
+        return nullptr;
+    }
+    // The frame places the page: GDI scales by its extents, which must not overflow.
+    const RECTL& frame = reinterpret_cast<const ENHMETAHEADER*>(bytes.data())->rclFrame;
+    for (LONG v : {frame.left, frame.top, frame.right, frame.bottom}) {
+        if (v < -kMaxCoordinate || v > kMaxCoordinate) {
+            *code = kBadMetafile;
+            *error = L"bad metafile: record 1 (EMR_HEADER): the frame is outside GDI's range";
+            return nullptr;
+        }
+    }
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(reinterpret_cast<const ENHMETAHEADER*>(bytes.data())->nBytes), bytes.data());
+    if (!emf) {
+        *code = kBadMetafile;
+        *error = L"GDI refused the metafile";
+    }
+    return emf;
+}
+
 HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* error)
 {
     std::vector<BYTE> bytes;
@@ -35,16 +58,8 @@ HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* err
         return nullptr;
     }
     std::wstring why;
-    if (!CheckMetafileBytes(bytes.data(), bytes.size(), &why)) {
-        *code = kBadMetafile;
-        *error = path + L": " + why;
-        return nullptr;
-    }
-    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(reinterpret_cast<const ENHMETAHEADER*>(bytes.data())->nBytes), bytes.data());
-    if (!emf) {
-        *code = kBadMetafile;
-        *error = path + L": GDI refused the metafile";
-    }
+    HENHMETAFILE emf = MetafileFromBytes(bytes, code, &why);
+    if (!emf) *error = path + L": " + why;
     return emf;
 }
 
@@ -58,6 +73,8 @@ PageDrawer MetafilePage(HENHMETAFILE metafile)
         // The frame is in hundredths of a millimetre.
         RECT place{MulDiv(header.rclFrame.left, dpiX, 2540), MulDiv(header.rclFrame.top, dpiY, 2540),
                    MulDiv(header.rclFrame.right, dpiX, 2540), MulDiv(header.rclFrame.bottom, dpiY, 2540)};
+        // An empty or inverted frame has no room to draw in (GDI would divide by its extent).
+        if (header.rclFrame.right <= header.rclFrame.left || header.rclFrame.bottom <= header.rclFrame.top) return true;
         return PlayEnhMetaFile(dc, metafile, &place) != FALSE;
     };
 }
