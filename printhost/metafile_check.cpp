@@ -251,7 +251,9 @@ bool SaneMasks(const DWORD masks[3], DWORD bits)
 
 // Rows a DIB's bits must hold: stride times rows for plain data; the declared
 // image size for run-length data.
-Fault DibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWORD offBits, DWORD cbBits, int64_t rows = -1)
+// A mask is read as bits alone: it needs no colour table.
+Fault DibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWORD offBits, DWORD cbBits, int64_t rows = -1,
+               bool mask = false)
 {
     if (!r.Holds(offBmi, cbBmi) || !r.Holds(offBits, cbBits)) return L"the bitmap lies outside the record";
     if (usage != DIB_RGB_COLORS && usage != DIB_PAL_COLORS) return L"the bitmap's colour usage is unknown";
@@ -292,7 +294,7 @@ Fault DibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWOR
         return L"the bitmap's depth is unknown";
     const DWORD maxEntries = bits <= 8 ? DWORD(1) << bits : 256;
     if (used > maxEntries) return L"the bitmap's colour table is too long";
-    const size_t entries = used ? used : (bits <= 8 ? maxEntries : 0);
+    const size_t entries = mask ? 0 : used ? used : (bits <= 8 ? maxEntries : 0);
     size_t masks = 0;
     if (compression == BI_BITFIELDS) {
         if (bits != 16 && bits != 32) return L"colour masks on a bitmap that is not 16 or 32 bits deep";
@@ -337,12 +339,15 @@ Fault BltFault(const RecordView& r, const EMRSTRETCHBLT& b, bool stretched)
 }
 
 // A bitmap a record may leave out (a mask, or a source the raster operation
-// does not read); when present it carries its colours.
-Fault OptionalDibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWORD offBits, DWORD cbBits)
+// does not read); a source, when present, carries its colours (a one-bit
+// mask is stored with palette indexes).
+Fault OptionalDibFault(const RecordView& r, DWORD usage, DWORD offBmi, DWORD cbBmi, DWORD offBits, DWORD cbBits,
+                       bool isSource)
 {
     if (NoBitmap(offBmi, cbBmi)) return {};
-    if (usage != DIB_RGB_COLORS) return L"the bitmap does not carry its colours";
-    return DibFault(r, usage, offBmi, cbBmi, offBits, cbBits);
+    if (isSource && usage != DIB_RGB_COLORS) return L"the bitmap does not carry its colours";
+    // GDI reads a mask as bits only, whatever its usage field says.
+    return DibFault(r, isSource ? usage : DIB_RGB_COLORS, offBmi, cbBmi, offBits, cbBits, -1, !isSource);
 }
 
 Fault RegionFault(const RecordView& r, size_t at, DWORD cbRgnData)
@@ -632,11 +637,11 @@ Fault RecordFault(const RecordView& r, DWORD type, PageFacts& f)
         if (!SaneTransform(rec.xformSrc)) return L"the source transform is not finite";
         if (NoBitmap(rec.offBmiSrc, rec.cbBmiSrc)) {
             if (UsesSource(rec.dwRop) || UsesSource(rec.dwRop >> 8)) return L"the raster operation needs a source the record lacks";
-        } else if (Fault fault = OptionalDibFault(r, rec.iUsageSrc, rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc);
+        } else if (Fault fault = OptionalDibFault(r, rec.iUsageSrc, rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc, true);
                    !fault.empty()) {
             return fault;
         }
-        return OptionalDibFault(r, rec.iUsageMask, rec.offBmiMask, rec.cbBmiMask, rec.offBitsMask, rec.cbBitsMask);
+        return OptionalDibFault(r, rec.iUsageMask, rec.offBmiMask, rec.cbBmiMask, rec.offBitsMask, rec.cbBitsMask, false);
     }
     case EMR_PLGBLT: {
         // GDI's own playback divides by zero for some parallelograms, and the

@@ -223,3 +223,146 @@ TEST(PrintHostMutation, SingleFieldMutantsAreRefusedOrPrinted)
     EXPECT_GT(printed, 0u);
     std::printf("%zu mutants: %zu refused by the check, %zu printed\n", mutants, mutants - accepted.size(), printed);
 }
+
+namespace {
+
+// The first record of a type in a metafile, as an offset (0 when none).
+size_t FirstOf(const Bytes& b, DWORD type, size_t after = 0)
+{
+    for (size_t at : RecordOffsets(b))
+        if (at > after && reinterpret_cast<const EMR*>(b.data() + at)->iType == type) return at;
+    return 0;
+}
+
+// The metafile with one record repeated `times` more times after itself.
+Bytes Repeated(const Bytes& b, size_t at, int times)
+{
+    const DWORD size = reinterpret_cast<const EMR*>(b.data() + at)->nSize;
+    Bytes out(b.begin(), b.begin() + at + size);
+    for (int i = 0; i < times; ++i) out.insert(out.end(), b.begin() + at, b.begin() + at + size);
+    out.insert(out.end(), b.begin() + at + size, b.end());
+    auto* header = reinterpret_cast<ENHMETAHEADER*>(out.data());
+    header->nBytes = DWORD(out.size());
+    header->nRecords += DWORD(times);
+    return out;
+}
+
+void PenAndText(HDC dc)
+{
+    HPEN pen = CreatePen(PS_SOLID, 2, RGB(1, 2, 3));
+    HBRUSH brush = CreateSolidBrush(RGB(4, 5, 6));
+    SelectObject(dc, pen);
+    SelectObject(dc, brush);
+    SetGraphicsMode(dc, GM_ADVANCED);
+    const XFORM scale{2, 0, 0, 2, 0, 0};
+    SetWorldTransform(dc, &scale);
+    Arc(dc, 0, 0, 50, 50, 50, 25, 0, 25);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, 10, 10, L"abc", 3);
+    BeginPath(dc);
+    Rectangle(dc, 10, 10, 60, 40);
+    EndPath(dc);
+    WidenPath(dc);
+    StrokePath(dc);
+    const POINT draw[] = {{10, 20}, {30, 40}};
+    const BYTE types[] = {PT_MOVETO, PT_LINETO};
+    PolyDraw(dc, draw, types, 2);
+    const Dib dib;
+    HDC memory = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(memory, dib.info(), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, section);
+    StretchBlt(dc, 100, 10, 8, 8, memory, 0, 0, 4, 4, SRCCOPY);
+    const BYTE maskBits[8] = {0xF0, 0, 0x60, 0, 0x60, 0, 0xF0, 0};
+    HBITMAP mask = CreateBitmap(4, 4, 1, 1, maskBits);
+    MaskBlt(dc, 120, 10, 4, 4, memory, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
+    SelectObject(memory, old);
+    DeleteObject(section);
+    DeleteObject(mask);
+    DeleteDC(memory);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
+} // namespace
+
+// Faults that crashed or hung GDI's playback, each refused with a message
+// naming the record.
+TEST(PrintHostMutation, KnownFaultsAreRefusedNamingTheRecord)
+{
+    const Bytes good = Record(PenAndText);
+    std::wstring error;
+    ASSERT_TRUE(CheckMetafileBytes(good.data(), good.size(), &error)) << std::string(error.begin(), error.end());
+    const DWORD handles = reinterpret_cast<const ENHMETAHEADER*>(good.data())->nHandles;
+    const auto select = FirstOf(good, EMR_SELECTOBJECT);
+    const auto pen = FirstOf(good, EMR_CREATEPEN);
+    const auto brush = FirstOf(good, EMR_CREATEBRUSHINDIRECT);
+    const auto transform = FirstOf(good, EMR_SETWORLDTRANSFORM);
+    const auto small = FirstOf(good, EMR_SETBKMODE);
+    const auto stretch = FirstOf(good, EMR_STRETCHBLT);
+    const auto mask = FirstOf(good, EMR_MASKBLT);
+    const auto widen = FirstOf(good, EMR_WIDENPATH);
+    const auto polyDraw = FirstOf(good, EMR_POLYDRAW16) ? FirstOf(good, EMR_POLYDRAW16) : FirstOf(good, EMR_POLYDRAW);
+    ASSERT_TRUE(select && pen && brush && transform && small && stretch && mask && widen && polyDraw);
+    struct Case {
+        const char* name;
+        std::function<Bytes()> make;
+        const wchar_t* record;
+        const wchar_t* fault;
+    };
+    auto with = [&](size_t at, size_t offset, DWORD value) {
+        return [=, &good] { Bytes b = good; SetField(b, at + offset, value); return b; };
+    };
+    const Case cases[] = {
+        {"select index at the handle count", with(select, offsetof(EMRSELECTOBJECT, ihObject), handles),
+         L"EMR_SELECTOBJECT", L"outside the handle table"},
+        {"pen index past the table", with(pen, offsetof(EMRCREATEPEN, ihPen), 0x7FFF), L"EMR_CREATEPEN", L"outside the handle table"},
+        {"brush index 0", with(brush, offsetof(EMRCREATEBRUSHINDIRECT, ihBrush), 0), L"EMR_CREATEBRUSHINDIRECT",
+         L"outside the handle table"},
+        {"NaN world transform before an arc", with(transform, offsetof(EMRSETWORLDTRANSFORM, xform.eM11), 0x7FC00000),
+         L"EMR_SETWORLDTRANSFORM", L"world transform"},
+        {"infinite offset", with(transform, offsetof(EMRSETWORLDTRANSFORM, xform.eDx), 0x7F800000), L"EMR_SETWORLDTRANSFORM",
+         L"world transform"},
+        {"text record shorter than its type", with(small, 0, EMR_EXTTEXTOUTW), L"EMR_EXTTEXTOUTW", L"shorter than its type"},
+        {"gradient shorter than its type", with(small, 0, EMR_GRADIENTFILL), L"EMR_GRADIENTFILL", L"shorter than its type"},
+        {"stretched source outside the record", with(stretch, offsetof(EMRSTRETCHBLT, offBmiSrc), 0xFFFFFF00),
+         L"EMR_STRETCHBLT", L"outside the record"},
+        {"stretched source bits cut short", with(stretch, offsetof(EMRSTRETCHBLT, cbBitsSrc), 4), L"EMR_STRETCHBLT",
+         L"shorter than its rows"},
+        {"mask bits cut short", with(mask, offsetof(EMRMASKBLT, cbBitsMask), 1), L"EMR_MASKBLT", L"shorter than its rows"},
+        {"mask source usage", with(mask, offsetof(EMRMASKBLT, iUsageSrc), DIB_PAL_COLORS), L"EMR_MASKBLT", L"colours"},
+        {"unknown point type", [&] {
+             Bytes b = good;
+             const bool small = reinterpret_cast<const EMR*>(b.data() + polyDraw)->iType == EMR_POLYDRAW16;
+             const DWORD count = Field(b, polyDraw + offsetof(EMRPOLYDRAW, cptl));
+             b[polyDraw + offsetof(EMRPOLYDRAW, aptl) + count * (small ? sizeof(POINTS) : sizeof(POINTL))] = 9;
+             return b;
+         },
+         L"EMR_POLYDRAW", L"point type"},
+        {"path widened 11 times", [&] { return Repeated(good, widen, 10); }, L"EMR_WIDENPATH", L"path grows past"},
+        {"no handle table", [&] { Bytes b = good; reinterpret_cast<ENHMETAHEADER*>(b.data())->nHandles = 0; return b; },
+         L"EMR_HEADER", L"handle count"},
+        {"reference device of no size", with(0, offsetof(ENHMETAHEADER, szlDevice.cx), 0), L"EMR_HEADER", L"reference device"},
+        {"parallelogram blit", [] {
+             return Record([](HDC dc) {
+                 HDC memory = CreateCompatibleDC(nullptr);
+                 HBITMAP bitmap = CreateCompatibleBitmap(memory, 4, 4);
+                 HGDIOBJ old = SelectObject(memory, bitmap);
+                 const POINT corners[] = {{140, 10}, {150, 12}, {138, 20}};
+                 PlgBlt(dc, corners, memory, 0, 0, 4, 4, nullptr, 0, 0);
+                 SelectObject(memory, old);
+                 DeleteObject(bitmap);
+                 DeleteDC(memory);
+             });
+         }, L"EMR_PLGBLT", L"not played"},
+    };
+    for (const Case& c : cases) {
+        const Bytes b = c.make();
+        error.clear();
+        EXPECT_FALSE(CheckMetafileBytes(b.data(), b.size(), &error)) << c.name;
+        EXPECT_NE(error.find(c.record), std::wstring::npos) << c.name << ": " << std::string(error.begin(), error.end());
+        EXPECT_NE(error.find(c.fault), std::wstring::npos) << c.name << ": " << std::string(error.begin(), error.end());
+    }
+}
