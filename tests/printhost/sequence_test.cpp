@@ -99,3 +99,14 @@ TEST(PrintHostSequence, DriverOutputReachesTheJobFileThroughTheSpooler)
     EXPECT_EQ(ReadTextFile(job), "document\npage\npage\nend\n");
     DeleteFileW(job.c_str());
 }
+
+// The interface library's GetDeviceCaps on the DC answers the driver's GDIINFO
+// (the recording driver's page, resolution and size), as on a printer DC.
+TEST(PrintHostSequence, DeviceCapsOfTheDcAreTheDriversGdiInfo)
+{
+    Switch caps(L"PRINTHOST_RECORD_CAPS");
+    const std::string record = RecordDocument({[](HDC) {}});
+    EXPECT_NE(record.find("  ui caps horzres=2480 logpixelsx=300 physicalwidth=2480 horzsize=210 technology=2"),
+              std::string::npos)
+        << record;
+}
