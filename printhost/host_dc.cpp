@@ -138,8 +138,18 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
 {
     auto* dc = new HostDc;
     dc->printerName = printerName;
+    // Once the interface library has answered CREATEDCPRE it holds a record
+    // for the DC (and perhaps a DEVMODE it handed out): a creation that fails
+    // after that tells it so, with CREATEDCPOST and DELETEDC on no DC, so that
+    // it frees both.
+    bool announced = false;
+    DEVMODEW* handedOut = nullptr;
     auto fail = [&](const std::wstring& message) -> HDC {
         if (error) *error = message;
+        if (announced) {
+            Event(*dc, nullptr, DOCUMENTEVENT_CREATEDCPOST, sizeof(handedOut), &handedOut, 0, nullptr);
+            Event(*dc, nullptr, DOCUMENTEVENT_DELETEDC, 0, nullptr, 0, nullptr);
+        }
         Destroy(dc);
         return nullptr;
     };
@@ -151,10 +161,10 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
     std::vector<BYTE> given = devmode ? CopyDevmode(devmode) : PrinterDevmode(dc->printer);
 
     DOCEVENT_CREATEDCPRE pre{nullptr, const_cast<wchar_t*>(printerName.c_str()), AsDevmode(given), FALSE};
-    DEVMODEW* handedOut = nullptr;
     if (Event(*dc, nullptr, DOCUMENTEVENT_CREATEDCPRE, sizeof(pre), &pre, sizeof(handedOut), &handedOut) ==
         DOCUMENTEVENT_FAILURE)
         return fail(L"the interface library refused the printer DC (CREATEDCPRE)");
+    announced = true;
     dc->devmode = handedOut ? CopyDevmode(handedOut) : given;
 
     dc->driver = LoadGraphicsDriver(dc->files.graphicsDll, &message);

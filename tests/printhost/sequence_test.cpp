@@ -110,3 +110,22 @@ TEST(PrintHostSequence, DeviceCapsOfTheDcAreTheDriversGdiInfo)
               std::string::npos)
         << record;
 }
+
+// A device the driver refuses after the interface library answered CREATEDCPRE:
+// the library is told with CREATEDCPOST (its DEVMODE back) and DELETEDC, so
+// that it frees what it holds for the DC.
+TEST(PrintHostSequence, FailedCreationAfterCreateDcPreEndsTheLibrarysRecord)
+{
+    Switch refuse(L"PRINTHOST_RECORD_REFUSE_PDEV");
+    const std::string record = RecordWithDc([](HDC) {});
+    EXPECT_NE(record.find("host problem: no DC"), std::string::npos) << record;
+    const size_t pre = record.find("DrvDocumentEvent CREATEDCPRE");
+    const size_t enable = record.find("DrvEnablePDEV", pre);
+    const size_t post = record.find("DrvDocumentEvent CREATEDCPOST hdc=0", enable);
+    const size_t deleted = record.find("DrvDocumentEvent DELETEDC hdc=0", post);
+    EXPECT_NE(pre, std::string::npos) << record;
+    EXPECT_NE(enable, std::string::npos) << record;
+    EXPECT_NE(post, std::string::npos) << record;
+    EXPECT_NE(record.find("devmode=ours", post), std::string::npos) << record;
+    EXPECT_NE(deleted, std::string::npos) << record;
+}
