@@ -10,8 +10,8 @@
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/system/global_block.h"
-#include "common/system/application_entry.h"
-#include "common/system/setting_rules.h"
+#include "common/model/application_entry.h"
+#include "common/context/setting_rules.h"
 
 #include <cstring>
 #include <cwchar>

@@ -1,6 +1,6 @@
 #include "common/defaults/stamp_font_default.h"
 
-#include "common/settings/number_text.h"
+#include "common/system/number_text.h"
 
 #include <cstring>
 #include <cwchar>
