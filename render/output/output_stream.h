@@ -30,6 +30,19 @@ struct RecordedPageOffsets {
 };
 static_assert(sizeof(RecordedPageOffsets) == 12);
 
+// Where recording and replay stand in the item blocks of the temporary channel.
+struct RecordedBlockCursor {
+    int32_t firstBlock;    // recording: the open page's first item block, -1 = none yet
+    int32_t lastBlock;     // recording: its last item block, -1 = none yet
+    int32_t pageStart;     // recording: where the open page's bytes begin
+    int32_t position;      // replay: next byte to read
+    int32_t end;           // replay: end of the page's bytes
+    int32_t nextBlock;     // replay: next item block, -1 = none
+    int32_t itemData;      // replay: the current item's data
+    uint16_t itemLength;
+    bool replaying;
+};
+
 using WriteFileFn = BOOL(WINAPI*)(HANDLE file, LPCVOID bytes, DWORD length, LPDWORD written, LPOVERLAPPED overlapped);
 
 // Flag bits of OpenStreamFile.
@@ -44,6 +57,7 @@ struct OutputStream {
     int32_t recordedPages;
     GrowableTable pageTable;
     GrowableTable offsets;  // RecordedPageOffsets entries
+    RecordedBlockCursor cursor;
     uint32_t fill;
     uint8_t buffer[kStreamBufferBytes];
     TempChannel temp;

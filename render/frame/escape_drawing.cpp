@@ -1,0 +1,208 @@
+// The private drawing escapes: answered while the capability record is enabled
+// (4209 switches it), with answers of their own below -1.
+#include "common/settings/function_ids.h"
+#include "render/frame/escape_records.h"
+#include "render/frame/escape_table.h"
+#include "render/frame/frame_ids.h"
+#include "render/frame/pdev_record.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kSignature = FourCharTag("ZQPE");
+constexpr uint32_t kSrcCopy = 0xCC0020;
+
+// Pages per sheet of 4212 function 4868 and the N-up order value paired with each.
+struct NupRow {
+    uint16_t pages;
+    int32_t order;
+};
+constexpr NupRow kNupRows[] = {{1, 0}, {2, 1}, {4, 3}, {8, 3}, {16, 3}, {32, 3}};
+
+bool Enabled(const PDevRecord* pdev)
+{
+    return pdev->capability.enabled == 1;
+}
+
+void ResetTransfer(ChunkTransfer* transfer)
+{
+    transfer->id = 0;
+    transfer->total = 0;
+    transfer->received = 0;
+}
+
+} // namespace
+
+int32_t EscDrawControl(const EscapeCall& call)
+{
+    EscDrawControlRequest request;
+    std::memcpy(&request, call.in, sizeof(request));
+    if (request.size != sizeof(request))
+        return kEscBadLength;
+    switch (request.function) {
+    case kDrawControlEnable:
+        call.pdev->capability.enabled = 1;
+        return kEscDone;
+    case kDrawControlDisable:
+        call.pdev->capability.enabled = 0;
+        return kEscDone;
+    case kDrawControlSignature:
+        if (!call.out || call.outSize < sizeof(kSignature))
+            return kEscFailed;
+        std::memcpy(call.out, &kSignature, sizeof(kSignature));
+        return kEscDone;
+    case kDrawControlFontInfo:
+        if (!call.out)
+            return kEscFailed;
+        if (call.outSize != kDrawControlFontInfoSize)
+            return kEscBadLength;
+        // Device fonts are numbered from 1.
+        if (request.argument == 0 || request.argument > call.pdev->deviceFontCount)
+            return kEscBadArgument;
+        std::memset(call.out, 0, kDrawControlFontInfoSize);
+        return kEscDone;
+    default:
+        return kEscBadFunction;
+    }
+}
+
+int32_t EscChunkedImage(const EscapeCall& call)
+{
+    PDevRecord* pdev = call.pdev;
+    if (!Enabled(pdev))
+        return kEscUnknown;
+    EscChunkRequest request;
+    std::memcpy(&request, call.in, sizeof(request));
+    // Every length and offset read from the record stays inside the bytes given.
+    const uint64_t itemEnd = uint64_t(request.itemOffset) + sizeof(EscChunkHeader);
+    if (request.size > call.inSize || request.itemOffset < sizeof(request) || itemEnd > call.inSize)
+        return kEscUnknown;
+    EscChunkHeader chunk;
+    std::memcpy(&chunk, call.in + request.itemOffset, sizeof(chunk));
+    if (chunk.rop != kSrcCopy || itemEnd + chunk.chunkLength > call.inSize || chunk.totalLength == 0)
+        return kEscUnknown;
+    ChunkTransfer& transfer = pdev->chunks;
+    if (transfer.id == 0) {
+        if (chunk.offset != 0 || chunk.transferId != 0) {
+            ResetTransfer(&transfer);
+            return kEscBadLength;
+        }
+        transfer.lastId = transfer.lastId >= kChunkIdLimit ? 1 : transfer.lastId + 1;
+        transfer.id = transfer.lastId;
+        transfer.total = chunk.totalLength;
+    } else if (chunk.transferId != transfer.id || chunk.offset != transfer.received) {
+        ResetTransfer(&transfer);
+        return kEscBadLength;
+    }
+    if (uint64_t(transfer.received) + chunk.chunkLength > transfer.total) {
+        ResetTransfer(&transfer);
+        return kEscBadLength;
+    }
+    transfer.received += chunk.chunkLength;
+    const int32_t id = static_cast<int32_t>(transfer.id);
+    if (transfer.received == transfer.total)
+        ResetTransfer(&transfer);
+    return id;
+}
+
+int32_t EscDrawMode(const EscapeCall& call)
+{
+    PDevRecord* pdev = call.pdev;
+    if (!Enabled(pdev))
+        return kEscUnknown;
+    uint16_t code = 0;
+    std::memcpy(&code, call.in, sizeof(code));
+    CapabilityRecord& record = pdev->capability;
+    const bool started = pdev->flags & kPdevDocumentStarted;
+    switch (code) {
+    case kDrawModeOn:
+    case kDrawModeOff:
+        if (started)
+            return kEscWrongState;
+        record.modeWord = code == kDrawModeOn;
+        record.subMode = 0;
+        return kEscDone;
+    case kDrawSubMode1:
+    case kDrawSubMode2:
+    case kDrawSubMode0:
+        if (!record.modeWord)
+            return kEscWrongState;
+        record.subMode = code == kDrawSubMode1 ? 1 : code == kDrawSubMode2 ? 2 : 0;
+        return kEscDone;
+    default:
+        return kEscBadArgument;
+    }
+}
+
+int32_t EscJobOverride(const EscapeCall& call)
+{
+    PDevRecord* pdev = call.pdev;
+    if (!Enabled(pdev))
+        return kEscUnknown;
+    EscJobOverrideRequest request{};
+    if (!call.in || call.inSize != sizeof(request))
+        return kEscBadLength;
+    std::memcpy(&request, call.in, sizeof(request));
+    if (request.size != sizeof(request))
+        return kEscBadLength;
+    CapabilityRecord& record = pdev->capability;
+    const bool duplexField = GetPdevSettingDword(pdev, kFidFields) & DM_DUPLEX;
+    switch (request.function) {
+    case kOverrideQueryDuplex: {
+        if (!duplexField)
+            return kEscWrongState;
+        const uint16_t duplex = GetPdevSettingWord(pdev, kFidDuplex);
+        if (duplex < 1 || duplex > 3)
+            return kEscBadValue;
+        WriteEscapeOutput16(call, static_cast<uint16_t>(kDuplexCodeBase + duplex));
+        return kEscDone;
+    }
+    case kOverrideSetDuplex:
+        if (request.argument == kDuplexNoOverride) {
+            record.duplex = -1;
+            return kEscDone;
+        }
+        if (request.argument <= kDuplexCodeBase || request.argument > kDuplexCodeBase + 3)
+            return kEscBadValue;
+        if (!duplexField)
+            return kEscWrongState;
+        record.duplex = request.argument - kDuplexCodeBase;
+        return kEscDone;
+    case kOverrideQueryPagesPerSheet:
+        WriteEscapeOutput16(call, GetPdevSettingWord(pdev, kFidBookletMode) != 0
+                                      ? 0 : GetPdevSettingWord(pdev, kFidFeedOrientation));
+        return kEscDone;
+    case kOverrideSetPagesPerSheet:
+        if (request.argument == 0) {
+            record.pagesPerSheet = record.nupOrder = -1;
+            return kEscDone;
+        }
+        for (const NupRow& row : kNupRows) {
+            if (row.pages == request.argument) {
+                record.pagesPerSheet = row.pages;
+                record.nupOrder = row.order;
+                return kEscDone;
+            }
+        }
+        return kEscBadValue;
+    default:
+        return kEscBadArgument;
+    }
+}
+
+int32_t EscDrawData(const EscapeCall& call)
+{
+    PDevRecord* pdev = call.pdev;
+    if (!Enabled(pdev))
+        return kEscUnknown;
+    uint32_t length = 0;
+    std::memcpy(&length, call.in, sizeof(length));
+    if (length > kDrawDataLimit || uint64_t(length) + sizeof(length) > call.inSize)
+        return kEscFailed;
+    if (length >= 1 && length <= 3) {
+        ReplaceEscapeSlot(pdev, kSlotC, nullptr, 0);
+        return kEscFailed;
+    }
+    return ReplaceEscapeSlot(pdev, kSlotC, call.in + sizeof(length), length);
+}

@@ -1,0 +1,275 @@
+#include "render/frame/pdev_lifecycle.h"
+
+#include "common/context/model_lookups.h"
+#include "common/context/settings_context.h"
+#include "common/model/model_value_ops.h"
+#include "common/records/context_sources.h"
+#include "common/records/record_defaults.h"
+#include "common/records/settings_records.h"
+#include "common/settings/function_ids.h"
+#include "common/store/pair_list.h"
+#include "common/system/lock_table.h"
+#include "common/system/module_files.h"
+#include "common/system/trace_log.h"
+#include "render/frame/device_caps.h"
+#include "render/frame/engine_calls.h"
+#include "render/frame/form_resolution.h"
+#include "render/frame/frame_ids.h"
+#include "render/frame/job_frame.h"
+#include "render/frame/pdev_record.h"
+#include "render/frame/settings_access.h"
+
+#include <algorithm>
+#include <utility>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kTraceDevmodeDumps = 0x10000;
+constexpr uint32_t kTraceResetDumps = 0x20000;
+constexpr FLONG kSurfaceHooks = HOOK_BITBLT | HOOK_STRETCHBLT | HOOK_TEXTOUT | HOOK_STROKEPATH | HOOK_FILLPATH |
+                                HOOK_STROKEANDFILLPATH | HOOK_COPYBITS | HOOK_STRETCHBLTROP;
+static_assert(kSurfaceHooks == 0x24EB);
+
+// A printer settings record of an older layout cannot be brought forward by
+// this library; the model's defaults stand in for it.
+int DefaultsForOlderRecord(void* context, const uint8_t*, uint8_t* record)
+{
+    return FillDefaultPrinterSettingsRecord(context, record);
+}
+
+int BuildPrinterSettings(PDevRecord* pdev)
+{
+    pdev->printerSettings = static_cast<uint8_t*>(HeapAlloc(pdev->heap, HEAP_ZERO_MEMORY, kPrinterSettingsRecordSize));
+    if (!pdev->printerSettings)
+        return -1;
+    ContextSettingsSources sources{};
+    RoleLock lock(LockRole::ModelData);
+    if (!GatherContextSettingsSources(pdev->settingsContext, &DefaultsForOlderRecord, &sources))
+        return -1;
+    const int loaded = LoadPrinterSettingsRecord(pdev->printer, pdev->printerSettings, sources.sources);
+    ReleaseContextSettingsSources(&sources);
+    return loaded ? 0 : -1;
+}
+
+// Settings, printer settings, forms, copies, font substitution, resolution.
+int InitPdevSettings(PDevRecord* pdev, const uint8_t* record)
+{
+    pdev->flags = 0;
+    pdev->magic = pdev->magicEnd = kPdevMagic;
+    if (BuildPrinterSettings(pdev) != 0)
+        return -1;
+    std::memcpy(pdev->settings, record, kPrivatePartOffset);
+    if (ResolvePdevForms(pdev) != 0)
+        return -1;
+    pdev->copies = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidCopies));
+    uint32_t bytes = 0;
+    {
+        RoleLock lock(LockRole::ModelData);
+        pdev->fontSubstitution = GetFontSubstitutionTable(pdev->printer, pdev->settingsContext->main,
+                                                          pdev->settingsContext->linked, &bytes);
+        pdev->driverKind2 = GetModelDriverKind(pdev->settingsContext->main) == 2;
+    }
+    if (!pdev->fontSubstitution)
+        return -1;
+    // dmPrintQuality may hold one of the negative DMRES_ levels, which are no
+    // resolution the device figures could be made from.
+    const int32_t dpi = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
+    if (dpi <= 0)
+        return -1;
+    pdev->resolution = dpi * PdevScale(pdev) / 100;
+    return 0;
+}
+
+// Undoes what an enable took: the record, the resource file, the binding.
+DHPDEV FailEnable(PDevRecord* pdev)
+{
+    if (pdev->palette)
+        g_engine.EngDeletePalette(pdev->palette);
+    FreePdevRecord(pdev);
+    ReleaseResourceModule();
+    UnbindSettingsAccess();
+    return nullptr;
+}
+
+PDevRecord* Valid(DHPDEV dhpdev)
+{
+    auto* pdev = reinterpret_cast<PDevRecord*>(dhpdev);
+    if (IsValidPdev(pdev))
+        return pdev;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+}
+
+void TraceDevmode(uint32_t bit, const wchar_t* title, const void* record)
+{
+    if (IsTraceOn() && (GetTraceBits() & bit))
+        TraceDumpPublicPart(title, static_cast<const DEVMODEW*>(record));
+}
+
+} // namespace
+
+DHPDEV EnablePdevBody(DEVMODEW* devmode, ULONG patternCount, HSURF* patterns, ULONG capsSize, ULONG* caps,
+                      ULONG devInfoSize, DEVINFO* devInfo, HDEV hdev, HANDLE printer)
+{
+    // Without the engine's callbacks (the driver was never enabled) no surface
+    // or palette can be made.
+    if (!caps || !devInfo || !hdev || !printer || !EngineCallsBound())
+        return nullptr;
+    PDevRecord* pdev = AllocPdevRecord();
+    if (!pdev)
+        return nullptr;
+    pdev->printer = printer;
+    pdev->hdev = hdev;
+    if (!BindSettingsAccess(GetModuleHandleOfDriver())) {
+        FreePdevRecord(pdev);
+        return nullptr;
+    }
+    LoadResourceModule();
+    // Only the extended form carries the private part's room and the trailer.
+    if (!devmode || devmode->dmSize != kPublicDevmodeSize ||
+        !IsExtendedSettingsRecord(devmode, kExtendedSettingsRecordSize))
+        return FailEnable(pdev);
+    const auto* extended = reinterpret_cast<const ExtendedSettingsRecord*>(devmode);
+    uint8_t* local = static_cast<uint8_t*>(HeapAlloc(pdev->heap, 0, kSettingsRecordSize));
+    if (!local)
+        return FailEnable(pdev);
+    std::memcpy(local, extended->settings, kSettingsRecordSize);
+    const uint16_t shortExtra = kOrdinaryDriverExtra;
+    std::memcpy(local + kDmDriverExtraOffset, &shortExtra, sizeof(shortExtra));
+    std::memcpy(pdev->marginOverride, &extended->trailer.paperSize, sizeof(pdev->marginOverride));
+    pdev->customSizeValue = extended->trailer.customSize;
+    pdev->enforcedFlag = extended->trailer.colorModeEnforced;
+    {
+        RoleLock lock(LockRole::ModelData);
+        pdev->settingsContext = OpenSettingsContext(printer);
+        if (pdev->settingsContext) {
+            pdev->modelMain = pdev->settingsContext->main;
+            pdev->modelLinked = pdev->settingsContext->linked;
+        }
+    }
+    if (!pdev->settingsContext || InitPdevSettings(pdev, local) != 0)
+        return FailEnable(pdev);
+    GDIINFO info;
+    FillGdiInfo(pdev, &info);
+    std::memcpy(caps, &info, std::min<size_t>(capsSize, sizeof(info)));
+    DEVINFO device;
+    if (FillDevInfo(pdev, &device) != 0)
+        return FailEnable(pdev);
+    std::memcpy(devInfo, &device, std::min<size_t>(devInfoSize, sizeof(device)));
+    if (patterns)
+        std::memset(patterns, 0, size_t(patternCount) * sizeof(HSURF));
+    TraceDevmode(kTraceDevmodeDumps, L"<INPUT  DEVMODE>", local);
+    TraceDevmode(kTraceDevmodeDumps, L"<OUTPUT DEVMODE>", pdev->settings);
+    HeapFree(pdev->heap, 0, local);
+    return reinterpret_cast<DHPDEV>(pdev);
+}
+
+void CompletePdevBody(DHPDEV dhpdev, HDEV hdev)
+{
+    if (PDevRecord* pdev = Valid(dhpdev))
+        pdev->hdev = hdev;
+}
+
+BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
+{
+    PDevRecord* old = Valid(oldHandle);
+    PDevRecord* fresh = old ? Valid(newHandle) : nullptr;
+    if (!old || !fresh)
+        return FALSE;
+    const bool started = old->flags & kPdevDocumentStarted;
+    if (started)
+        fresh->streamBegin = old->streamBegin;
+    if (started || old->job.begun) {
+        fresh->jobId = old->jobId;
+        fresh->job = old->job;
+        fresh->geometry = std::exchange(old->geometry, nullptr);
+        fresh->pageState = old->pageState;
+        fresh->pageCount = old->pageCount;
+        fresh->stream = std::exchange(old->stream, nullptr);
+        std::memcpy(fresh->previousMarginOverride, fresh->marginOverride, sizeof(fresh->marginOverride));
+        std::memcpy(fresh->marginOverride, old->marginOverride, sizeof(old->marginOverride));
+        fresh->capability = old->capability;
+        for (int i = 0; i < kSlotCount; ++i)
+            fresh->slots[i] = std::exchange(old->slots[i], EscapeDataSlot{});
+        fresh->compression[0] = std::exchange(old->compression[0], nullptr);
+        fresh->compression[1] = std::exchange(old->compression[1], nullptr);
+        fresh->commandLayer = std::exchange(old->commandLayer, nullptr);
+        fresh->imageBands = std::exchange(old->imageBands, nullptr);
+        fresh->headerTable = std::exchange(old->headerTable, JobHeaderTable{});
+    }
+    if (old->job.begun) {
+        // The sheet already on its way keeps its paper: the new settings hold
+        // except where they would change the paper under it.
+        for (uint16_t id : {kFidOrientation, kFidPaperSize, kFidPaperLength, kFidPaperWidth, kFidDefaultSource})
+            SetPdevSettingNumber(fresh, id, GetPdevSettingDword(old, id));
+        if (const wchar_t* form = GetPdevSettingString(old, kFidFormName)) {
+            uint64_t holder = reinterpret_cast<uintptr_t>(form);
+            SetSettingValue(kFidFormName, fresh->settings, fresh->printerSettings, kTypeString,
+                            static_cast<uint32_t>((wcslen(form) + 1) * sizeof(wchar_t)), &holder);
+        }
+        if (GetPdevSettingDword(old, kFidKeepDuplexOnReset) != 0)
+            SetPdevSettingNumber(fresh, kFidDuplex, GetPdevSettingDword(old, kFidDuplex));
+        FormRecord output = old->outputForm;
+        old->outputForm.modelPaper = nullptr;
+        if (fresh->outputForm.modelPaper && fresh->outputForm.modelPaper != fresh->requestedForm.modelPaper)
+            FreeItemFeature(fresh->outputForm.modelPaper);
+        fresh->outputForm = output;
+    } else {
+        std::memcpy(fresh->settings + kPrivatePartOffset, old->settings + kPrivatePartOffset, kPrivatePartSize);
+        SetPdevSettingNumber(fresh, kFidJobType, GetPdevSettingDword(old, kFidJobType));
+    }
+    fresh->flags |= kPdevTookOverJob | (old->flags & kPdevCarriedFlags);
+    old->flags |= kPdevHandedOverJob;
+    fresh->pageState |= kPageSettingsDue;
+    std::swap(fresh->savedSettings, old->savedSettings);
+    TraceDevmode(kTraceResetDumps, L"<OLD DEVMODE>", old->settings);
+    TraceDevmode(kTraceResetDumps, L"<NEW DEVMODE>", fresh->settings);
+    // The algorithm's answer: a refused or half-begun page cannot be carried.
+    return (old->pageState & kPageDrawingRefused) || (fresh->pageState & kPageBegun) ? FALSE : TRUE;
+}
+
+HSURF EnableSurfaceBody(DHPDEV dhpdev)
+{
+    PDevRecord* pdev = Valid(dhpdev);
+    if (!pdev)
+        return nullptr;
+    const FormTenths form = FormInTenths(pdev->requestedForm);
+    const int32_t d = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
+    const SIZEL size{DivideRoundHalfUp(int64_t(form.right - form.left) * d, 254),
+                     DivideRoundHalfUp(int64_t(form.bottom - form.top) * d, 254)};
+    HSURF surface = g_engine.EngCreateDeviceSurface(reinterpret_cast<DHSURF>(pdev), size, BMF_24BPP);
+    if (!surface)
+        return nullptr;
+    if (!g_engine.EngAssociateSurface(surface, pdev->hdev, kSurfaceHooks)) {
+        g_engine.EngDeleteSurface(surface);
+        return nullptr;
+    }
+    pdev->surface = surface;
+    return surface;
+}
+
+void DisableSurfaceBody(DHPDEV dhpdev)
+{
+    PDevRecord* pdev = Valid(dhpdev);
+    if (!pdev || !pdev->surface)
+        return;
+    g_engine.EngDeleteSurface(pdev->surface);
+    pdev->surface = nullptr;
+}
+
+void DisablePdevBody(DHPDEV dhpdev)
+{
+    // A record that is not ours (or no longer) took nothing that we could give
+    // back: releasing here would free the settings library under live records.
+    PDevRecord* pdev = Valid(dhpdev);
+    if (!pdev)
+        return;
+    if ((pdev->flags & kPdevDocumentStarted) && !(pdev->flags & kPdevHandedOverJob))
+        ReleaseJob(pdev);
+    if (pdev->palette)
+        g_engine.EngDeletePalette(pdev->palette);
+    FreePdevRecord(pdev);
+    ReleaseResourceModule();
+    UnbindSettingsAccess();
+}

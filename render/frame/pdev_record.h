@@ -1,0 +1,187 @@
+// The device record: one per printer device context, created by DrvEnablePDEV
+// in a private heap of its own and handed to the engine as the device handle.
+// Every entry point that takes a device record checks it with IsValidPdev first.
+// The record lives in memory only; its layout is no contract with anyone.
+#pragma once
+#include "common/settings/value_types.h"
+#include "render/frame/escape_records.h"
+
+#include <windows.h>
+#include <winddi.h>
+
+#include <cstdint>
+
+struct SettingsContext;
+struct ModelSection;
+struct OutputStream;
+struct PageGeometry;
+struct CommandLayer;
+
+// A four-character tag as the compiler's multi-character constant would hold it
+// ("RQDD" -> 0x52514444), written without relying on that extension.
+constexpr uint32_t FourCharTag(const char (&tag)[5])
+{
+    return uint32_t(uint8_t(tag[0])) << 24 | uint32_t(uint8_t(tag[1])) << 16 | uint32_t(uint8_t(tag[2])) << 8 |
+           uint32_t(uint8_t(tag[3]));
+}
+inline constexpr uint32_t kPdevMagic = FourCharTag("RQDD");
+
+// Device flag word (PDevRecord::flags).
+inline constexpr uint32_t kPdevDocumentStarted = 0x4;
+inline constexpr uint32_t kPdevJobSetupFailed = 0x8;
+inline constexpr uint32_t kPdevPageBeforeJob = 0x4000;
+inline constexpr uint32_t kPdevPageOpen = 0x8000;
+inline constexpr uint32_t kPdevTookOverJob = 0x100000;
+inline constexpr uint32_t kPdevHandedOverJob = 0x80000000;
+// The flags a record taking over a running job keeps from the old one.
+inline constexpr uint32_t kPdevCarriedFlags = 0x1094104;
+
+// PageState words (PDevRecord::pageState).
+inline constexpr uint32_t kPageSequenceRuns = 0x7;
+inline constexpr uint32_t kPageBegun = 0x8;
+inline constexpr uint32_t kPageSettingsDue = 0x40;
+inline constexpr uint32_t kPageDrawingSeen = 0x80;
+inline constexpr uint32_t kPageDrawingRefused = 0x8000;
+
+// JobRecord escape flag word (JobRecord::escapeFlags).
+inline constexpr uint32_t kJobSettingsReceived = 0x01;
+inline constexpr uint32_t kJobSettingsBatchLock = 0x10;
+
+// Lengths of a form record are in 1/18432 inch (1/256 point).
+struct FormRecord {
+    wchar_t name[32];
+    int32_t paperWidth, paperHeight;
+    int32_t left, top, right, bottom;  // imageable area; right and bottom from the left and top edges
+    int32_t pageWidth, pageHeight;     // the paper after rotation
+    uint32_t rotated;
+    uint32_t fromSpoolerForms;
+    ModelSection* modelPaper;          // the model paper that matched; freed with the record
+};
+
+// The job's state that the escapes and the job control share.
+struct JobRecord {
+    uint32_t streamVersion;
+    uint32_t escapeFlags;
+    uint32_t begun;             // the first drawing call began the job
+    uint32_t startedByInterface;  // escape 20512
+    uint32_t suppressFileStep;  // escape 20523
+    uint8_t coverSheetValue[8]; // escape 20528
+    uint32_t replayMode;        // escape 20544
+    uint32_t extraPage;         // escape 20548
+    wchar_t documentName[261];  // escape 20515
+};
+
+// The capability record of the private drawing escapes.
+struct CapabilityRecord {
+    uint32_t enabled;
+    uint32_t streamVersion;
+    uint32_t setting4103;
+    uint32_t modelFlag;
+    uint32_t modeWord;
+    uint16_t subMode;
+    int32_t duplex, pagesPerSheet, nupOrder, orientation, layout, grid, colourMode;  // -1: no override
+    uint32_t overridesApplied;
+    int32_t savedValues[7];  // the overridden settings' values before the job
+};
+
+// A copy of an escape's data block (GlobalAlloc), replaced as a whole.
+struct EscapeDataSlot {
+    uint8_t* data;
+    uint32_t length;
+};
+enum EscapeSlot { kSlotA, kSlotB, kSlotC, kSlotD, kSlotE, kSlotCount };
+
+// The pre-built job header table of escape 20517, as received.
+struct JobHeaderTable {
+    uint8_t* block;   // GlobalAlloc copy of the escape's input
+    uint32_t count;
+    uint32_t stride;
+};
+
+// The transfer state of chunked images (escape 4210).
+struct ChunkTransfer {
+    uint32_t id;        // 0: no transfer runs
+    uint32_t lastId;
+    uint32_t total;
+    uint32_t received;
+};
+
+struct PDevRecord {
+    uint32_t magic;
+    uint32_t jobId;
+    uint8_t settings[kSettingsRecordSize];
+    uint8_t* printerSettings;
+    HANDLE heap;
+    HANDLE printer;
+    int32_t resolution;
+    int32_t copies;
+    HDEV hdev;
+    HSURF surface;
+    HPALETTE palette;
+    uint32_t flags;
+    FormRecord requestedForm;
+    FormRecord outputForm;
+    SettingsContext* settingsContext;
+    void* modelMain;
+    void* modelLinked;
+    uint32_t deviceFontCount;
+    void* deviceFonts;
+    void* fontTable;
+    wchar_t* fontSubstitution;
+    OutputStream* stream;
+    JobRecord job;
+    PageGeometry* geometry;
+    uint32_t pageState;
+    uint32_t pageCount;         // pages counted for booklet totals
+    wchar_t coverSheetFile[MAX_PATH];
+    uint16_t marginOverride[6];          // paper number, model paper, four margins of the trailer
+    uint16_t previousMarginOverride[6];
+    uint32_t customSizeValue;
+    uint32_t enforcedFlag;
+    uint8_t* annotation;                 // EscAnnotationRecord (GlobalAlloc)
+    uint8_t* faxSendList;                // GlobalAlloc copy
+    uint32_t faxSendListLength;
+    uint32_t driverKind2;
+    CapabilityRecord capability;
+    void* jobAttributes;
+    CommandLayer* commandLayer;
+    void* imageBands;
+    void* fontDownload;
+    void* docMonitorJob;
+    void* compression[2];
+    void* image;
+    JobHeaderTable headerTable;
+    uint8_t* savedSettings;              // 5900 bytes taken at job begin (heap)
+    uint8_t jobStrings[kJobStringsSize];
+    EscapeDataSlot slots[kSlotCount];
+    uint8_t savedGeometry[180];
+    int32_t overlayPlacement[2];
+    uint32_t watermarkBracket;
+    uint32_t annotationBracket;
+    EscPageRecord pageRecord;
+    ChunkTransfer chunks;
+    void* clipState;
+    uint8_t streamBegin;
+    uint32_t magicEnd;
+};
+
+// Non-null, registered as a live record, and both magics intact.
+bool IsValidPdev(const PDevRecord* pdev);
+// The same for a surface whose device handle is a device record.
+PDevRecord* PdevOfSurface(SURFOBJ* surface);
+
+// Creates the heap and a zeroed record in it, registered as live; null on failure.
+PDevRecord* AllocPdevRecord();
+// Frees what the record owns and destroys its heap (the record with it).
+void FreePdevRecord(PDevRecord* pdev);
+
+// Settings of the record through the settings-access binding: the low 16 bits,
+// the 32-bit value (0 when it cannot be read), a pointer to a string value
+// (null on failure), and a 16-bit write (0 ok).
+uint16_t GetPdevSettingWord(PDevRecord* pdev, uint16_t id);
+uint32_t GetPdevSettingDword(PDevRecord* pdev, uint16_t id);
+const wchar_t* GetPdevSettingString(PDevRecord* pdev, uint16_t id);
+uint16_t SetPdevSettingWord(PDevRecord* pdev, uint16_t id, uint16_t value);
+// A number written with the type the engine reports for the setting (byte and
+// 16-bit settings refuse a type of another width). 0 ok.
+uint16_t SetPdevSettingNumber(PDevRecord* pdev, uint16_t id, uint32_t value);

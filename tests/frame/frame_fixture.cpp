@@ -1,0 +1,141 @@
+#include "tests/frame/frame_fixture.h"
+
+#include "common/settings/function_ids.h"
+#include "printhost/install.h"
+#include "printhost/job_settings.h"
+#include "printhost/model_devmode.h"
+
+#include <winspool.h>
+
+#include <cstring>
+
+namespace frame_test {
+
+namespace {
+
+printhost::DriverPackage FramePackage(const std::wstring& driverName)
+{
+    printhost::DriverPackage package;
+    package.driverName = driverName;
+    package.sourceDirectory = printhost_test::BinaryDirectory();
+    package.graphicsDll = L"morvagr.dll";
+    package.interfaceDll = L"printhost_recui.dll";
+    package.dataFile = L"C4530.DDD";
+    package.dependentFiles = {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"};
+    return package;
+}
+
+template <typename T>
+void Bind(HMODULE library, const char* name, T* entry)
+{
+    *entry = reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+} // namespace
+
+std::vector<SettingPair> A4At600(std::vector<SettingPair> more)
+{
+    constexpr uint16_t kA4 = 9;
+    std::vector<SettingPair> pairs = {
+        {kFidFields, DM_PAPERSIZE | DM_ORIENTATION | DM_PRINTQUALITY | DM_COLOR | DM_COPIES},
+        {kFidPaperSize, kA4}, {kFidOrientation, DMORIENT_PORTRAIT}, {kFidPrintQuality, 600}};
+    pairs.insert(pairs.end(), more.begin(), more.end());
+    return pairs;
+}
+
+FrameDriver::FrameDriver()
+{
+    printer_ = std::make_unique<printhost_test::InstalledPrinter>(
+        FramePackage(printhost_test::UniqueName(L"Morva Frame Driver")), L"Morva Frame");
+    if (!printer_->ok()) {
+        error_ = L"install: " + printer_->error();
+        return;
+    }
+    printhost::InstalledDriver installed;
+    if (!printhost::FindInstalledDriver(printer_->driverName(), &installed, &error_))
+        return;
+    directory_ = installed.directory;
+    if (!OpenPrinterW(const_cast<wchar_t*>(printer_->printerName().c_str()), &handle_, nullptr)) {
+        error_ = L"OpenPrinterW failed";
+        return;
+    }
+    entries_.library = LoadLibraryW(installed.graphicsDll.c_str());
+    if (!entries_.library) {
+        error_ = L"cannot load " + installed.graphicsDll;
+        return;
+    }
+    HMODULE l = entries_.library;
+    Bind(l, "DrvEnableDriver", &entries_.enableDriver);
+    Bind(l, "DrvQueryDriverInfo", &entries_.queryDriverInfo);
+    Bind(l, "DrvEnablePDEV", &entries_.enablePdev);
+    Bind(l, "DrvDisablePDEV", &entries_.disablePdev);
+    Bind(l, "DrvCompletePDEV", &entries_.completePdev);
+    Bind(l, "DrvResetPDEV", &entries_.resetPdev);
+    Bind(l, "DrvEscape", &entries_.escape);
+    Bind(l, "DrvEnableSurface", &entries_.enableSurface);
+    Bind(l, "DrvDisableSurface", &entries_.disableSurface);
+    Bind(l, "DrvStartDoc", &entries_.startDoc);
+    Bind(l, "DrvStartPage", &entries_.startPage);
+    Bind(l, "DrvEndDoc", &entries_.endDoc);
+    DRVENABLEDATA data{};
+    if (!entries_.enableDriver || !entries_.enableDriver(0x20000, sizeof(data), &data)) {
+        error_ = L"DrvEnableDriver failed";
+        return;
+    }
+    ok_ = true;
+}
+
+FrameDriver::~FrameDriver()
+{
+    if (entries_.library)
+        FreeLibrary(entries_.library);
+    if (handle_)
+        ClosePrinter(handle_);
+}
+
+std::vector<uint8_t> FrameDriver::ExtendedDevmode(const std::vector<SettingPair>& pairs) const
+{
+    std::vector<BYTE> devmode;
+    std::wstring error;
+    if (!printhost::ModelDefaultDevmode(printer_->printerName(), &devmode, &error))
+        return {};
+    std::vector<std::wstring> texts;
+    for (const SettingPair& pair : pairs)
+        texts.push_back(std::to_wstring(pair.first) + L"=" + std::to_wstring(pair.second));
+    if (!printhost::ApplySettingPairs(&devmode, texts, &error))
+        return {};
+    return devmode;
+}
+
+DHPDEV FrameDriver::Enable(std::vector<uint8_t> devmode, GDIINFO* caps, DEVINFO* info) const
+{
+    GDIINFO localCaps{};
+    DEVINFO localInfo{};
+    HSURF patterns[HS_DDI_MAX] = {};
+    return entries_.enablePdev(devmode.empty() ? nullptr : reinterpret_cast<DEVMODEW*>(devmode.data()), nullptr,
+                               HS_DDI_MAX, patterns, sizeof(GDIINFO),
+                               reinterpret_cast<ULONG*>(caps ? caps : &localCaps), sizeof(DEVINFO),
+                               info ? info : &localInfo, reinterpret_cast<HDEV>(const_cast<FrameDriver*>(this)),
+                               const_cast<wchar_t*>(printer_->printerName().c_str()), handle_);
+}
+
+FrameDriver& SharedFrameDriver()
+{
+    static FrameDriver driver;
+    return driver;
+}
+
+SURFOBJ SurfaceOf(DHPDEV pdev)
+{
+    SURFOBJ surface{};
+    surface.dhpdev = pdev;
+    surface.iType = STYPE_DEVICE;
+    return surface;
+}
+
+bool SettingsAccessLoaded()
+{
+    return GetModuleHandleW(L"morvadm.dll") != nullptr;
+}
+
+} // namespace frame_test
