@@ -5,7 +5,7 @@
 // from it, the pages ask it what to lock, hide or dim.
 //
 // The same file holds the "DME,n" sections of the DEVMODE field overrides
-// (common/system/config_field_overrides.h).
+// (common/config/config_field_overrides.h).
 #pragma once
 #include <cstdint>
 

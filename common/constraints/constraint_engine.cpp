@@ -11,7 +11,7 @@
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
-#include "common/system/com_provider.h"
+#include "common/model/com_provider.h"
 #include "common/system/os_version.h"
 
 #include <algorithm>

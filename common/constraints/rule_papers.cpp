@@ -9,7 +9,7 @@
 #include "common/settings/function_ids.h"
 #include "common/settings/paper_codes.h"
 #include "common/context/value_by_type.h"
-#include "common/system/form_paper_match.h"
+#include "common/records/form_paper_match.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "common/context/settings_context.h"
 #include "common/model/model_data.h"
-#include "common/store/global_block.h"
+#include "common/system/global_free.h"
 #include "common/store/user_store.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "common/context/value_by_type.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
-#include "common/system/config_field_overrides.h"
+#include "common/config/config_field_overrides.h"
 #include "common/system/global_block.h"
 #include "common/system/module_files.h"
 #include "common/system/os_version.h"

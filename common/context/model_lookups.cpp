@@ -10,8 +10,8 @@
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/system/global_block.h"
-#include "common/system/locale_region.h"
-#include "common/system/setting_rules.h"
+#include "common/model/application_entry.h"
+#include "common/context/setting_rules.h"
 
 #include <cstring>
 #include <cwchar>
@@ -54,6 +54,24 @@ uint16_t LoadOptionForValue(const SettingsContext* context, uint16_t id, const v
 {
     uint16_t kind = 0;
     wchar_t* name = nullptr;
+    // The holder is of the setting's type and the options are compared by
+    // theirs: a feature whose options are of another kind of value is a fault
+    // of the file, refused before any holder is read as an option's type.
+    {
+        SectionHolder feature;
+        const uint16_t status =
+            LoadItemFeature(false, context->main, context->linked, id, nullptr, &kind, feature.out(), &name);
+        if (name != nullptr)
+            GlobalFree(name);
+        name = nullptr;
+        const FeatureSection* f = status == kModelOk ? AsFeature(feature.section) : nullptr;
+        if (f != nullptr && !f->options.empty()) {
+            uint16_t valueClass = kValueClassNone;
+            if (GetFeatureValueClass(context->main, context->linked, feature.section, &valueClass) != kModelOk ||
+                !ModelValueClassAgreesWithSetting(id, valueClass))
+                return kModelBad;
+        }
+    }
     const uint16_t status =
         LoadItemFeature(false, context->main, context->linked, id, value, &kind, option->out(), &name);
     if (name != nullptr)
@@ -374,15 +392,16 @@ BOOL UpdateCollateField(void* settingsRecord, void* printerSettingsRecord, const
     return WriteSettingNumber(6, settingsRecord, printerSettingsRecord, fields) ? TRUE : FALSE;
 }
 
-uint32_t GetInitialPresetIndex()
+uint32_t GetInitialPresetIndex(const SettingsContext* context)
 {
-    const uint8_t region = GetLocaleRegionCode(0);
-    return region == kLocaleUnreadable ? 0 : region;
+    if (!HasModel(context))
+        return 0;
+    return static_cast<uint32_t>(FindApplicationEntry(context->main, context->linked));
 }
 
 BOOL ApplyInitialPreset(const SettingsContext* context, void* settingsRecord, void* printerSettingsRecord)
 {
-    return ApplyPresetByIndex(context, settingsRecord, printerSettingsRecord, GetInitialPresetIndex());
+    return ApplyPresetByIndex(context, settingsRecord, printerSettingsRecord, GetInitialPresetIndex(context));
 }
 
 BOOL ApplyPresetByIndex(const SettingsContext* context, void* settingsRecord, void* printerSettingsRecord,

@@ -91,9 +91,9 @@ BOOL ApplyInitialPreset(const SettingsContext* context, void* settingsRecord, vo
 // low byte (models of data format 7936 and later).
 BOOL ApplyPresetByIndex(const SettingsContext* context, void* settingsRecord, void* printerSettingsRecord,
                         uint32_t index);
-// The preset index of the user's locale: its region code, 0 when not listed or
-// unreadable.
-uint32_t GetInitialPresetIndex();
+// The preset index of the program the driver runs in: the number of the first
+// preset that names it (FindApplicationEntry), 0 when none does.
+uint32_t GetInitialPresetIndex(const SettingsContext* context);
 
 // A spooler form taken for a paper request.
 struct FormPaperMatch {

@@ -5,7 +5,7 @@
 #include "common/context/user_paper_limits.h"
 #include "common/model/model_format.h"
 #include "common/context/value_by_type.h"
-#include "common/system/config_field_overrides.h"
+#include "common/config/config_field_overrides.h"
 #include "common/system/global_block.h"
 #include "common/system/spooler_forms.h"
 

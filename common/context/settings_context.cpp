@@ -4,7 +4,7 @@
 #include "common/context/paper_list.h"
 #include "common/model/model_data.h"
 #include "common/system/code_pages.h"
-#include "common/system/config_field_overrides.h"
+#include "common/config/config_field_overrides.h"
 #include "common/system/global_block.h"
 #include "common/system/module_files.h"
 

@@ -1,5 +1,6 @@
 #include "common/context/value_by_type.h"
 
+#include "common/model/model_kinds.h"
 #include "common/settings/item_layout.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -157,4 +158,21 @@ int WriteSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsR
         return 0;
     return SetFunctionIdValue(id, settingsRecord, printerSettingsRecord, type, holderSize, &holder) == kSettingOk ? 1
                                                                                                                  : 0;
+}
+
+bool ModelValueClassAgreesWithSetting(uint16_t id, uint16_t valueClass)
+{
+    uint16_t type = 0;
+    if (!FindItemValueType(id, &type))
+        return true;
+    switch (type) {
+    case kTypeString: return valueClass == kValueClassText;
+    case kTypeLogFont: return valueClass == kValueClassStructure;
+    default: return valueClass == kValueClassNumber;
+    }
+}
+
+bool ModelValueAgreesWithSetting(uint16_t id, uint16_t valueType)
+{
+    return ModelValueClassAgreesWithSetting(id, ModelValueClassOf(valueType));
 }

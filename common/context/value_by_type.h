@@ -31,3 +31,10 @@ int ReadSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRe
 // Writes a number with the type the setting reports. 1 written; 0 when the
 // setting holds a string or structure, or the engine refuses.
 int WriteSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t value);
+
+// Whether a model value of `valueType` (an option's) can stand for setting
+// `id`: a text for a string setting, a structure for a LOGFONTW setting, a
+// number for the others. A setting without a layout row takes any value.
+bool ModelValueAgreesWithSetting(uint16_t id, uint16_t valueType);
+// The same for a whole class of values (ModelValueClassOf).
+bool ModelValueClassAgreesWithSetting(uint16_t id, uint16_t valueClass);

@@ -16,7 +16,7 @@
 #include "common/settings/item_layout.h"
 #include "common/settings/paper_codes.h"
 #include "common/settings/value_types.h"
-#include "common/system/config_field_overrides.h"
+#include "common/config/config_field_overrides.h"
 #include "common/system/module_files.h"
 #include "common/system/os_version.h"
 

@@ -11,8 +11,8 @@
 #include "common/records/settings_records.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/unaligned_bytes.h"
-#include "common/system/config_field_overrides.h"
-#include "common/system/trace_settings_dump.h"
+#include "common/config/config_field_overrides.h"
+#include "common/settings/trace_settings_dump.h"
 
 #include <cstring>
 #include <memory>

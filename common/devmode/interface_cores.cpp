@@ -16,7 +16,7 @@
 #include "common/system/global_block.h"
 #include "common/system/lock_table.h"
 #include "common/system/system_utilities.h"
-#include "common/system/trace_settings_dump.h"
+#include "common/settings/trace_settings_dump.h"
 
 #include <winspool.h>
 

@@ -10,7 +10,7 @@
 #include "common/settings/paper_codes.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
-#include "common/system/form_paper_match.h"
+#include "common/records/form_paper_match.h"
 
 #include <cstring>
 #include <cwchar>

@@ -14,7 +14,7 @@
 #include "common/system/code_pages.h"
 #include "common/system/global_block.h"
 #include "common/system/lock_table.h"
-#include "common/system/setting_rules.h"
+#include "common/context/setting_rules.h"
 #include "common/system/spooler_forms.h"
 #include "common/system/user_and_process.h"
 

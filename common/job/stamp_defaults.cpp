@@ -1,6 +1,6 @@
 #include "common/job/stamp_defaults.h"
 
-#include "common/settings/number_text.h"
+#include "common/system/number_text.h"
 
 #include <cstring>
 #include <cwchar>

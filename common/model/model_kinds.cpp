@@ -195,17 +195,55 @@ uint16_t GetFeatureOption(bool load, ModelDataRecord* main, ModelDataRecord* lin
     return status == kModelAbsent ? uint16_t{kModelBad} : status;
 }
 
+uint16_t ModelValueClassOf(uint16_t valueType) {
+    switch (valueType) {
+    case kValueFlag: case kValueS16: case kValueU16: case kValueS32: case kValueU32: case kValueFloat:
+    case kValueByte: case kValueS32b: case kValueReference:
+        return kValueClassNumber;
+    case kValueString: return kValueClassText;
+    case kValueStruct: return kValueClassStructure;
+    default: return kValueClassNone;
+    }
+}
+
+uint16_t GetFeatureValueClass(ModelDataRecord* main, ModelDataRecord* linked, const ModelSection* feature,
+                              uint16_t* valueClass) {
+    if (valueClass == nullptr) return kModelBad;
+    *valueClass = kValueClassNone;
+    ModelSection* option = nullptr;
+    const uint16_t status = GetFeatureOption(true, main, linked, feature, 1, false, nullptr, &option);
+    if (status != kModelOk || AsOption(option) == nullptr) {
+        FreeModelSection(&option, kKindOwn);
+        return kModelBad;
+    }
+    *valueClass = ModelValueClassOf(AsOption(option)->value.type);
+    FreeModelSection(&option, kKindOwn);
+    return *valueClass == kValueClassNone ? uint16_t{kModelBad} : uint16_t{kModelOk};
+}
+
 uint16_t FindOptionByValue(ModelDataRecord* main, ModelDataRecord* linked, const ModelSection* feature,
                            const void* value, uint16_t* kind, ModelSection** section) {
     if (section == nullptr) return kModelBad;
     *section = nullptr;
     const FeatureSection* f = AsFeature(feature);
     if (f == nullptr || value == nullptr) return kModelBad;
+    uint16_t featureClass = kValueClassNone;
     for (uint16_t n = 1; n <= f->options.size(); ++n) {
         ModelSection* option = nullptr;
         const uint16_t status = GetFeatureOption(true, main, linked, feature, n, false, kind, &option);
         if (status != kModelOk) return status;
-        if (ValueMatches(AsOption(option)->value, value)) {
+        if (AsOption(option) == nullptr) {
+            FreeModelSection(&option, kKindOwn);
+            return kModelBad;
+        }
+        const ModelValue& optionValue = AsOption(option)->value;
+        const uint16_t optionClass = ModelValueClassOf(optionValue.type);
+        if (n == 1) featureClass = optionClass;
+        if (optionClass != featureClass || optionClass == kValueClassNone) {
+            FreeModelSection(&option, kKindOwn);
+            return kModelBad;
+        }
+        if (ValueMatches(optionValue, value)) {
             *section = option;
             return kModelOk;
         }

@@ -33,7 +33,19 @@ uint16_t LoadItemOption(bool load, ModelDataRecord* main, ModelDataRecord* linke
 // the option count kModelAbsent.
 uint16_t GetFeatureOption(bool load, ModelDataRecord* main, ModelDataRecord* linked, const ModelSection* feature,
                           uint16_t n, bool useDefault, uint16_t* kind, ModelSection** section);
-// The first option whose value equals the holder's, compared by the option's type.
+// What a value is, as far as reading a caller's holder goes: options of one
+// feature share one class, and it must be the class of the setting's own type
+// (a text option read against a number holder would take the number for a
+// pointer).
+enum ModelValueClass : uint16_t { kValueClassNone = 0, kValueClassNumber, kValueClassText, kValueClassStructure };
+uint16_t ModelValueClassOf(uint16_t valueType);
+// The class of the feature's options (that of its first option); kModelBad for
+// a feature without options or whose first option cannot be loaded.
+uint16_t GetFeatureValueClass(ModelDataRecord* main, ModelDataRecord* linked, const ModelSection* feature,
+                              uint16_t* valueClass);
+// The first option whose value equals the holder's, compared by the option's
+// type; kModelBad when an option's class differs from the first option's (a
+// fault of the file: the holder would be read as what it is not).
 uint16_t FindOptionByValue(ModelDataRecord* main, ModelDataRecord* linked, const ModelSection* feature,
                            const void* value, uint16_t* kind, ModelSection** section);
 // A copy (global block) of the display name of the record LoadItemFeature finds.

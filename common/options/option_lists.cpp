@@ -2,7 +2,9 @@
 
 #include "common/context/model_lookups.h"
 #include "common/context/settings_context.h"
+#include "common/context/value_by_type.h"
 #include "common/defaults/item_handlers.h"
+#include "common/model/model_kinds.h"
 #include "common/model/model_section.h"
 #include "common/options/model_icon.h"
 #include "common/options/user_paper_text.h"
@@ -27,7 +29,7 @@ constexpr uint16_t kListKindShared = kOptionListKindSharedStrings;
 // Settings whose rows of user-defined paper sizes show the stored name and size.
 bool ShowsUserPaperSizes(uint16_t id)
 {
-    return id == kFidOutputSize || id == kFidFaxPaperSize || (id >= 6145 && id <= 6159) || (id >= 6220 && id <= 6234);
+    return id == kFidOutputSize || id == kFidFaxPaperSize || IsSourcePaperSizeId(id);
 }
 
 bool Serves(const ItemRow* item, uint32_t maskBit)
@@ -89,7 +91,13 @@ bool FillRowFromModel(SettingsContext* context, uint16_t id, OptionList* list, i
     const uint8_t* block = nullptr;
     uint32_t blockSize = 0;
     OptionRow& row = list->rows[n];
-    bool filled = GetOptionCopyFields(copy, &value, &name, nullptr, &block, &blockSize);
+    uint16_t type = 0;
+    bool filled = GetOptionCopyFields(copy, &value, &name, &type, &block, &blockSize);
+    // An option whose value is of another kind than the setting's (a text for
+    // a number) is a fault of the file: its value would be taken for what it
+    // is not, so the list is refused.
+    if (filled && ModelValueClassOf(type) != kValueClassNone && !ModelValueAgreesWithSetting(id, type))
+        filled = false;
     if (filled) {
         row.text = CopyText(name);
         // The model's strings live in the option's copy: a list that does not
@@ -121,20 +129,40 @@ void AppendSize(OptionRow* row, const wchar_t* name, uint32_t width, uint32_t le
     row->text = text;
 }
 
+// The rows of one paper code keep their text and get the size appended.
+void AppendSizeToRows(OptionList* list, uint64_t code, uint32_t width, uint32_t length, const PaperUnits& units)
+{
+    for (int32_t n = 0; n < list->count; ++n)
+        if (list->rows[n].value == code) {
+            wchar_t* plain = CopyText(list->rows[n].text);
+            AppendSize(&list->rows[n], plain, width, length, units);
+            if (plain != nullptr)
+                GlobalFree(plain);
+        }
+}
+
 void ExtendFreeCustomSize(OptionList* list, void* settingsRecord, void* printerSettingsRecord,
                           const PaperUnits& units)
 {
     int16_t width = 0, length = 0;
     if (!GetCustomPaperSize(settingsRecord, printerSettingsRecord, &width, &length))
         return;
-    for (int32_t n = 0; n < list->count; ++n)
-        if (list->rows[n].value == kFreeCustomPaperCode) {
-            const wchar_t* name = list->rows[n].text;
-            wchar_t* plain = CopyText(name);
-            AppendSize(&list->rows[n], plain, static_cast<uint16_t>(width), static_cast<uint16_t>(length), units);
-            if (plain != nullptr)
-                GlobalFree(plain);
-        }
+    AppendSizeToRows(list, kFreeCustomPaperCode, static_cast<uint16_t>(width), static_cast<uint16_t>(length), units);
+}
+
+// A paper source's own size: its shorter and longer side from the source's row
+// of the paper-source table.
+void ExtendSourceOwnSize(OptionList* list, uint16_t id, void* settingsRecord, void* printerSettingsRecord,
+                         const PaperUnits& units)
+{
+    uint32_t shorter = 0, longer = 0;
+    if (!ReadSettingNumber(static_cast<uint16_t>(id + kSourceShorterSideOffset), settingsRecord,
+                           printerSettingsRecord, &shorter) ||
+        !ReadSettingNumber(static_cast<uint16_t>(id + kSourceLongerSideOffset), settingsRecord,
+                           printerSettingsRecord, &longer))
+        return;
+    AppendSizeToRows(list, kSourceOwnSizePaperCode, static_cast<uint16_t>(shorter), static_cast<uint16_t>(longer),
+                     units);
 }
 
 void ExtendUserPaperSizes(OptionList* list, void* settingsRecord, void* printerSettingsRecord,
@@ -239,6 +267,8 @@ int FillOptionRows(SettingsContext* context, uint16_t id, void* settingsRecord, 
         ExtendFreeCustomSize(list, settingsRecord, printerSettingsRecord, shown);
     if (ShowsUserPaperSizes(id))
         ExtendUserPaperSizes(list, settingsRecord, printerSettingsRecord, shown);
+    if (IsSourcePaperSizeId(id))
+        ExtendSourceOwnSize(list, id, settingsRecord, printerSettingsRecord, shown);
     return 1;
 }
 

@@ -2,26 +2,52 @@
 
 #include "common/settings/value_types.h"
 
+namespace {
+
+// The first range that holds the identifier decides, even when its list does
+// not name it.
+const ItemLayoutRange* FindRange(uint16_t id)
+{
+    const ItemLayoutRange* range = kItemLayoutRanges;
+    for (; range->rows != nullptr; ++range)
+        if (range->first <= id && id <= range->last)
+            return range;
+    return nullptr;
+}
+
+const ItemLayoutRow* FindRow(const ItemLayoutRange* range, uint16_t id)
+{
+    const ItemLayoutRow* row = range->rows;
+    while (row->id != 0 && row->id != id)
+        ++row;
+    return row->id != 0 ? row : nullptr;
+}
+
+}  // namespace
+
+bool FindItemValueType(uint16_t id, uint16_t* type)
+{
+    const ItemLayoutRange* range = FindRange(id);
+    const ItemLayoutRow* row = range != nullptr ? FindRow(range, id) : nullptr;
+    if (row == nullptr || type == nullptr)
+        return false;
+    *type = row->reportedType != 0 ? row->reportedType : row->storedType;
+    return true;
+}
+
 uint16_t FindItemLayout(uint16_t id, void* settingsRecord, void* printerSettingsRecord,
                         ItemLayout* layout)
 {
     if (layout == nullptr)
         return kSettingUnknown;
 
-    // The first range that holds the identifier decides, even when its list
-    // does not name it.
-    const ItemLayoutRange* range = kItemLayoutRanges;
-    for (; range->rows != nullptr; ++range)
-        if (range->first <= id && id <= range->last)
-            break;
-    if (range->rows == nullptr)
+    const ItemLayoutRange* range = FindRange(id);
+    if (range == nullptr)
         return kSettingNoRange;
     layout->storageKind = range->storageKind;
 
-    const ItemLayoutRow* row = range->rows;
-    while (row->id != 0 && row->id != id)
-        ++row;
-    if (row->id == 0)
+    const ItemLayoutRow* row = FindRow(range, id);
+    if (row == nullptr)
         return kSettingUnknown;
 
     layout->storedType = row->storedType;

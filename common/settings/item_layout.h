@@ -51,6 +51,10 @@ struct ItemLayout {
 uint16_t FindItemLayout(uint16_t id, void* settingsRecord, void* printerSettingsRecord,
                         ItemLayout* layout);
 
+// The type a setting is read and written as (its reported type, else its
+// stored type), without records; false for an identifier without a row.
+bool FindItemValueType(uint16_t id, uint16_t* type);
+
 // Holder bytes of a value type; false for an unknown type (7 included).
 bool GetTypeHolderSize(uint16_t id, uint16_t type, uint32_t* size);
 

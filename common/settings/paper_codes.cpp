@@ -106,3 +106,8 @@ uint32_t IsCustomPaperEnabled(void* settingsRecord, void* printerSettingsRecord)
         return 0;
     return static_cast<uint32_t>(holder);
 }
+
+bool IsSourcePaperSizeId(uint16_t id)
+{
+    return (id >= 6145 && id <= 6159) || (id >= 6220 && id <= 6234);
+}

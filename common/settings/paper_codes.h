@@ -8,6 +8,15 @@ inline constexpr uint16_t kFreeCustomPaperCode = 256;
 inline constexpr uint16_t kUserPaperCount = 20;
 inline constexpr uint16_t kNoUserPaper = 0xFFFF;
 
+// The paper-source table: a row of six settings per paper source (paper size,
+// feed direction, paper type, second type, shorter side, longer side). Its
+// paper-size settings are 6145-6159 and 6220-6234; a source's own size (code
+// 275 in the paper-size lists) is kept 45 and 60 identifiers on.
+inline constexpr uint16_t kSourceOwnSizePaperCode = 275;
+inline constexpr uint16_t kSourceShorterSideOffset = 45;
+inline constexpr uint16_t kSourceLongerSideOffset = 60;
+bool IsSourcePaperSizeId(uint16_t id);
+
 bool IsCustomPaperCode(uint16_t code);        // one of the 20 user paper sizes
 bool IsUserDefinedPaperCode(uint16_t code);   // those or the free custom size
 uint16_t CustomPaperIndex(uint16_t code);     // 0-19, or kNoUserPaper

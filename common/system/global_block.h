@@ -1,7 +1,7 @@
 // Typed ownership of blocks from the global heap (GlobalAlloc with GPTR,
-// zero-filled), with the deleter of common/store/global_block.h.
+// zero-filled), with the deleter of common/system/global_free.h.
 #pragma once
-#include "common/store/global_block.h"
+#include "common/system/global_free.h"
 
 #include <cstddef>
 #include <memory>

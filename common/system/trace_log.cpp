@@ -1,6 +1,6 @@
 #include "common/system/trace_log.h"
 
-#include "common/settings/number_text.h"
+#include "common/system/number_text.h"
 #include "common/system/code_pages.h"
 #include "common/system/config_readers.h"
 #include "common/system/global_block.h"

@@ -4,7 +4,7 @@
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/settings/value_operations.h"
-#include "common/system/config_field_overrides.h"
+#include "common/config/config_field_overrides.h"
 #include "common/system/module_files.h"
 #include "tests/settings/settings_test_records.h"
 #include "tests/system/config_test_files.h"

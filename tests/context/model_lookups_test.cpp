@@ -287,16 +287,35 @@ TEST_F(LookupTest, PresetsNeedFormat7936)
     EXPECT_EQ(ApplyPresetByIndex(old.get(), r.s(), r.p(), 0), TRUE);
 }
 
-TEST_F(LookupTest, InitialPresetUsesTheLocaleIndex)
+// New settings start from the preset that names the program they are made in.
+TEST_F(LookupTest, InitialPresetIsThePresetNamingThisProgram)
 {
-    TestRecords viaLocale;
-    TestRecords direct;
-    for (TestRecords* r : {&viaLocale, &direct})
-        ASSERT_EQ(WriteSettingNumber(1356, r->s(), r->p(), 1), 1);
-    const BOOL a = ApplyInitialPreset(c(), viaLocale.s(), viaLocale.p());
-    const BOOL b = ApplyPresetByIndex(c(), direct.s(), direct.p(), GetInitialPresetIndex());
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(viaLocale.settings, direct.settings);
+    struct Case {
+        const wchar_t* model;
+        const wchar_t* printer;
+        uint32_t index;
+        uint32_t orientation;  // 7
+        uint32_t duplex;       // 16
+        uint32_t applied;      // 466
+    };
+    const Case cases[] = {
+        {L"CTXPROG.DDD", L"Morva Context Program Presets", 2, 2, 3, 1},
+        {L"CTXOTHER.DDD", L"Morva Context Other Presets", 0, 0, 0, 0},
+    };
+    for (const Case& row : cases) {
+        ModelPrinter printer(row.model, row.printer);
+        ASSERT_TRUE(printer.ok()) << printer.error();
+        ContextPtr context(OpenSettingsContext(printer.handle()));
+        ASSERT_TRUE(context);
+        EXPECT_EQ(GetInitialPresetIndex(context.get()), row.index);
+        TestRecords r;
+        ASSERT_EQ(WriteSettingNumber(1356, r.s(), r.p(), 1), 1);
+        EXPECT_EQ(ApplyInitialPreset(context.get(), r.s(), r.p()), TRUE);
+        EXPECT_EQ(Read(r, 7), row.orientation);
+        EXPECT_EQ(Read(r, 16), row.duplex);
+        EXPECT_EQ(Read(r, 466), row.applied);
+    }
+    EXPECT_EQ(GetInitialPresetIndex(nullptr), 0u);
 }
 
 TEST_F(LookupTest, FormsTakenForPaperRequests)

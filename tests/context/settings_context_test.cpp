@@ -2,7 +2,7 @@
 
 #include "common/config/site_config.h"
 #include "common/model/model_data.h"
-#include "common/system/config_field_overrides.h"
+#include "common/config/config_field_overrides.h"
 #include "tests/support/global_text.h"
 #include "tests/context/reference_printers.h"
 #include "tests/support/file_port_printer.h"

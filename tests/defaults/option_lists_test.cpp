@@ -1,3 +1,5 @@
+#include "common/context/model_lookups.h"
+#include "common/context/value_by_type.h"
 #include "common/defaults/setting_defaults.h"
 #include "common/options/option_lists.h"
 #include "common/settings/value_operations.h"
@@ -7,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -183,6 +186,44 @@ TEST_F(OptionListTest, FailureInTheMiddleFreesEverything)
     // Two rows of a text and a value each, the rows and the list: six blocks a
     // build would leave behind.
     EXPECT_LT(after, before + 50);
+}
+
+// A paper source's own size (code 275) shows the shorter and longer side of
+// that source's row: 6267 and 6282 for the source of setting 6222.
+TEST_F(DefaultsTest, SourceOwnSizeShowsItsSides)
+{
+    ContextPtr context = OpenFaulty();
+    ASSERT_TRUE(context);
+    SettingsBuffer settings;
+    PrinterBuffer printer;
+    for (const auto& [id, value] : {std::pair<uint16_t, uint32_t>{6267, 1000}, {6282, 1480}, {6266, 2100}, {6281, 2970}})
+        ASSERT_EQ(WriteSettingNumber(id, settings.data(), printer.data(), value), 1) << id;
+    const PaperUnits mm{0, 0};
+    ListPtr list(BuildOptionList(nullptr, context.get(), 6222, settings.data(), printer.data(), &mm, nullptr));
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->count, 2);
+    EXPECT_EQ(std::wstring(GetOptionText(list.get(), 0)), L"A4");
+    EXPECT_EQ(std::wstring(GetOptionText(list.get(), 1)), L"Tray Size (100 x 148 mm)");
+    EXPECT_EQ(GetOptionEntry(list.get(), 1)->value, 275u);
+}
+
+// The faulty model's orientation feature (setting 7, a number) has a text
+// option first: a number is never read as a text pointer, and its list is
+// refused as a fault of the file.
+TEST_F(DefaultsTest, OptionsOfAnotherKindOfValueThanTheSettingAreRefused)
+{
+    ContextPtr context = OpenFaulty();
+    ASSERT_TRUE(context);
+    SettingsBuffer settings;
+    PrinterBuffer printer;
+    for (uint64_t value : {uint64_t{1}, uint64_t{2}, uint64_t{0x10}}) {
+        EXPECT_EQ(HasOptionForValue(context.get(), 7, &value), FALSE) << value;
+    }
+    EXPECT_EQ(BuildOptionList(nullptr, context.get(), 7, settings.data(), printer.data(), nullptr, nullptr), nullptr);
+    // A feature whose options agree with its setting still gives its list.
+    ListPtr list(BuildOptionList(nullptr, context.get(), 270, settings.data(), printer.data(), nullptr, nullptr));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->count, 2);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "common/job/job_header.h"
 #include "common/job/job_header_codes.h"
 #include "common/system/spooler_forms.h"
-#include "common/store/global_block.h"
+#include "common/system/global_free.h"
 #include "tests/job/job_test_fixture.h"
 #include "tests/support/spooler_forms_fixture.h"
 

@@ -267,6 +267,8 @@ TEST(ModelOptionValues, ComparedByTheOptionType) {
         {"flag", 305, 1, kModelOk, L"On"},
         {"flag reads the low 32 bits", 305, 0x100000000ull, kModelOk, L"Off"},
         {"u16 of a 32-bit holder", 4356, 0x10001, kModelOk, L"One"},
+        // Feature 300 mixes types: its text option is never read against a number.
+        {"options of mixed types", 300, 7, kModelBad, L""},
     };
     for (const Case& c : cases) {
         ModelSection* feature = nullptr;

@@ -40,6 +40,9 @@ check 5 "unknown operator" 'array A u16 { 1 }
 rule R conflict {
   when 7 ~ ref A }'
 check 3 "arrays hold numbers" 'array A str { 1 }'
+check 4 "in a feature whose options are of type 2" 'feature 7 "x" { option "a" s16 1
+  option "b" str "two" }'
+check 3 "in a feature whose options are of type 6" 'feature 7 "x" { option "a" str "one" ; option "b" u16 2 }'
 # The listing's placeholders are control bytes 1-4: none may come from the source.
 for byte in 001 002 003 004 007; do
   check 3 "control byte" "feature 7 \"a$(printf "\\$byte")b\" { option \"x\" s16 1 }"

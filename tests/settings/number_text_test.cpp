@@ -1,4 +1,4 @@
-#include "common/settings/number_text.h"
+#include "common/system/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/system/application_entry.h"
+#include "common/model/application_entry.h"
 
 #include "tests/system/test_models.h"
 

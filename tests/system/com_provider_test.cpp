@@ -1,4 +1,4 @@
-#include "common/system/com_provider.h"
+#include "common/model/com_provider.h"
 
 #include "tests/system/test_models.h"
 

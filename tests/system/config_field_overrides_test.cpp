@@ -1,4 +1,4 @@
-#include "common/system/config_field_overrides.h"
+#include "common/config/config_field_overrides.h"
 
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"

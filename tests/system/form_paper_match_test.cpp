@@ -1,4 +1,4 @@
-#include "common/system/form_paper_match.h"
+#include "common/records/form_paper_match.h"
 
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"

@@ -1,4 +1,4 @@
-#include "common/system/setting_rules.h"
+#include "common/context/setting_rules.h"
 
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"

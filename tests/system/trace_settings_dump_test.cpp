@@ -1,4 +1,4 @@
-#include "common/system/trace_settings_dump.h"
+#include "common/settings/trace_settings_dump.h"
 
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"

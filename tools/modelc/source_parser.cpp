@@ -38,8 +38,13 @@ void ParseFeature(Parser& p, int line) {
     bool hasName2 = false;
     std::vector<Record> options;
     std::vector<uint16_t> optionIds;
+    uint8_t firstValueType = 0;
+    bool mixedTypes = false;
     Block(p, [&](const std::string& kw, int l) {
-        if (kw == "list-kind") listKind = p.u8();
+        // Only the reader's tests write a faulty file on purpose, and say so
+        // before the options.
+        if (kw == "faulty-mixed-types") mixedTypes = true;
+        else if (kw == "list-kind") listKind = p.u8();
         else if (kw == "default") defaultOption = p.u16();
         else if (kw == "size-rule") sizeRule = RecordName(p);
         else if (kw == "block") block = RecordName(p);
@@ -60,6 +65,13 @@ void ParseFeature(Parser& p, int line) {
             // build it apart and append it later.
             Builder vb(p, optionKind, id, l);
             const std::string valueListing = Value(p, vb);
+            // The reader compares a caller's value by the options' type: one
+            // feature's options hold one type of value.
+            const uint8_t valueType = vb.r.bytes[6];
+            if (optionIds.size() > 1 && valueType != firstValueType && !mixedTypes)
+                throw SourceError(l, "option of value type " + std::to_string(valueType) +
+                                         " in a feature whose options are of type " + std::to_string(firstValueType));
+            firstValueType = valueType;
             OptionDraft d;
             d.name = oname;
             if (p.peek().type == Tok::Open) {

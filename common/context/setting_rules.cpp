@@ -1,4 +1,4 @@
-#include "common/system/setting_rules.h"
+#include "common/context/setting_rules.h"
 
 #include "common/model/model_kinds.h"
 #include "common/model/model_value_ops.h"

@@ -1,4 +1,4 @@
-#include "common/system/application_entry.h"
+#include "common/model/application_entry.h"
 
 #include "common/model/model_section.h"
 #include "common/system/global_block.h"

@@ -1,4 +1,4 @@
-#include "common/system/form_paper_match.h"
+#include "common/records/form_paper_match.h"
 
 #include "common/context/settings_context.h"
 #include "common/model/model_kinds.h"

@@ -1,6 +1,6 @@
-#include "common/system/config_field_overrides.h"
+#include "common/config/config_field_overrides.h"
 
-#include "common/settings/number_text.h"
+#include "common/system/number_text.h"
 #include "common/settings/value_operations.h"
 #include "common/system/config_readers.h"
 #include "common/system/global_block.h"
