@@ -8,6 +8,7 @@
 #include "common/context/section_holder.h"
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
+#include "common/job/doc_monitor_job.h"
 #include "common/model/model_kinds.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
@@ -72,15 +73,14 @@ wchar_t* NewSettingStateText(const SettingsContext* settings, uint16_t id, uint3
 }
 
 // Whether the document monitor can take jobs: the model must ask for it (the
-// default of 8201 is 1) and its client must start. The client of the monitor
-// is not part of this library yet, so it never starts here.
+// default of 8201 is 1) and its client must start.
 bool DocMonitorUsable(const SettingsContext* settings)
 {
     uint64_t value = 0;
     uint16_t type = 0, status = 0;
     if (!GetModelDefault(settings, kFidDocMonitorDefault, &value, &type, &status) || value != 1)
         return false;
-    return false;
+    return IsDocMonitorAvailable() == 1;
 }
 
 bool AddChange(PreparedFix* fix, uint16_t id, uint16_t type, uint64_t value)

@@ -2,10 +2,11 @@
 
 #include "common/constraints/constraint_values.h"
 #include "common/constraints/rule_evaluation.h"
-#include "common/constraints/stamp_presence.h"
 #include "common/context/section_holder.h"
 #include "common/context/value_by_type.h"
+#include "common/job/stamp_store.h"
 #include "common/context/settings_context.h"
+#include "common/model/model_data.h"
 #include "common/model/model_kinds.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
@@ -83,6 +84,28 @@ bool NewValue(const CheckState& s, uint32_t* value)
     *value = ValueToUInt(s.change.value, s.change.type);
     return true;
 }
+
+// The printer's stamp store, at the model's registry bases.
+struct StampStoreOf {
+    wchar_t* userBase = nullptr;
+    wchar_t* machineBase = nullptr;
+    StampStoreLocation at{};
+    StampStoreOf(HANDLE printer, const SettingsContext* settings)
+    {
+        GetModelRegistryBase(settings->main, 1, &userBase);
+        GetModelRegistryBase(settings->main, 0, &machineBase);
+        at = {printer, userBase, machineBase};
+    }
+    ~StampStoreOf()
+    {
+        if (userBase)
+            GlobalFree(userBase);
+        if (machineBase)
+            GlobalFree(machineBase);
+    }
+    StampStoreOf(const StampStoreOf&) = delete;
+    StampStoreOf& operator=(const StampStoreOf&) = delete;
+};
 
 // 0, or 1 when a setting the check needs cannot be read or a test fails.
 uint16_t UserIdProviderInstalled(const CheckState& s, bool* installed)
@@ -165,9 +188,10 @@ uint16_t RunSpecialCheck(const CheckState& s, SpecialOutcome* outcome)
             return 0;
         }
         uint32_t count = 0;
-        if (!CountStoredStampsOf(s.printer, c->settings, &count))
+        const StampStoreOf store(s.printer, c->settings);
+        if (CountStamps(store.at, &count) != kStampOk)
             return 1;
-        *outcome = count >= kStampStoreRoom ? Code(kConstraintQuestion, kFidStampName) : Code(kConstraintNone);
+        *outcome = count >= kMaxStoredStamps ? Code(kConstraintQuestion, kFidStampName) : Code(kConstraintNone);
         return 0;
     }
     case kActionStampDelete: {
@@ -178,9 +202,14 @@ uint16_t RunSpecialCheck(const CheckState& s, SpecialOutcome* outcome)
         if (stampName) {
             const uint64_t text = GetFunctionIdValuePointer(c->settingsRecord, c->printerSettingsRecord,
                                                             kFidStampName, kTypeString);
-            if (!IsStampStoredOf(s.printer, c->settings,
-                                 reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(text)), &stored))
-                return 1;
+            const StampStoreOf store(s.printer, c->settings);
+            // A default name counts as stored: the store always holds the defaults.
+            switch (FindStamp(store.at, reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(text)))) {
+            case kStampOk:
+            case kStampIsDefault: stored = true; break;
+            case kStampBadArgument: stored = false; break;
+            default: return 1;
+            }
         }
         *outcome = !hasValue && (poster == 1 || !stampName || !stored)
                        ? Code(kConstraintError, kFidLayoutGrid, kFidStampName)

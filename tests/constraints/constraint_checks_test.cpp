@@ -442,15 +442,10 @@ TEST_F(ConstraintTest, RuleKindsWeighPapersAgainstTheirTrays)
 
 TEST_F(ConstraintTest, StampActionsWeighTheStampStore)
 {
-    wchar_t* base = nullptr;
-    ASSERT_EQ(GetModelRegistryBase(context_->main, 1, &base), kModelOk);
-    wchar_t path[512];
-    const int built = BuildStampsKeyPath(colour_->handle(), base, path, 512, 0);
-    GlobalFree(base);
-    ASSERT_EQ(built, 1);
-    RegDeleteTreeW(HKEY_CURRENT_USER, path);
+    // A store of the user's own stamps, without the defaults.
+    const std::wstring path = StampsKeyPath();
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     auto store = [&](int n) {
         BYTE record[308] = {};
@@ -472,6 +467,8 @@ TEST_F(ConstraintTest, StampActionsWeighTheStampStore)
     EXPECT_EQ(full.outIds, (Ids{kFidStampName, kActionStampAdd, 0}));
     SetText(kFidStampName, L"Stamp 33");
     EXPECT_EQ(CheckCurrent(kModeInteractive, kActionStampDelete).code, kConstraintError);
+    // A default stamp's name counts as stored.
+    SetText(kFidStampName, L"Confidential");
+    EXPECT_EQ(CheckCurrent(kModeInteractive, kActionStampDelete).code, kConstraintNone);
     RegCloseKey(key);
-    RegDeleteTreeW(HKEY_CURRENT_USER, path);
 }

@@ -3,7 +3,9 @@
 #include "common/context/value_by_type.h"
 #include "common/defaults/setting_defaults.h"
 #include "common/settings/function_ids.h"
+#include "common/model/model_data.h"
 #include "common/settings/value_operations.h"
+#include "common/store/user_store.h"
 #include "common/system/module_files.h"
 
 #include <windows.h>
@@ -31,10 +33,12 @@ void ConstraintTest::SetUp()
     context_ = OpenSettingsContext(colour_->handle());
     ASSERT_NE(context_, nullptr);
     ASSERT_EQ(FillDefaultSettings(context_, settings_.data(), printer_.data(), L"Constraints"), 1);
+    RegDeleteTreeW(HKEY_CURRENT_USER, StampsKeyPath().c_str());
 }
 
 void ConstraintTest::TearDown()
 {
+    RegDeleteTreeW(HKEY_CURRENT_USER, StampsKeyPath().c_str());
     CloseSettingsContext(context_);
     context_ = nullptr;
 }
@@ -62,6 +66,16 @@ void ConstraintTest::SetUserPaper(uint16_t code, uint16_t width, uint16_t height
     const uint16_t i = code - 262;
     Set(kFidUserPaperWidthFirst + i, width);
     Set(kFidUserPaperLengthFirst + i, height);
+}
+
+std::wstring ConstraintTest::StampsKeyPath()
+{
+    wchar_t* base = nullptr;
+    EXPECT_EQ(GetModelRegistryBase(context_->main, 1, &base), kModelOk);
+    wchar_t path[kUserKeyPathChars] = {};
+    EXPECT_EQ(BuildStampsKeyPath(colour_->handle(), base, path, kUserKeyPathChars, 0), 1);
+    GlobalFree(base);
+    return path;
 }
 
 uint16_t ConstraintTest::TypeOf(uint16_t id)

@@ -50,6 +50,8 @@ protected:
     static CheckOutcome Outcome(uint16_t status, const ConstraintResult* r, uint16_t* out);
 
     uint16_t TypeOf(uint16_t id);
+    // The per-user key of the printer's stamps (the store makes it on first use).
+    std::wstring StampsKeyPath();
     ConstraintContext Context() { return {context_, settings_.data(), printer_.data()}; }
 
     static ModelPrinter* colour_;
