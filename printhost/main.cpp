@@ -2,6 +2,7 @@
 // documents through a driver as Windows' GDI and spooler would.
 #include "printhost/install.h"
 #include "printhost/job_settings.h"
+#include "printhost/model_devmode.h"
 #include "printhost/print_job.h"
 #include "printhost/sample_pages.h"
 
@@ -23,7 +24,7 @@ void Usage()
         L"  printhost install DRIVER DIR GRAPHICS.DLL INTERFACE.DLL [--data FILE] [--file FILE]... [--printer NAME]\n"
         L"  printhost remove DRIVER [--printer NAME]\n"
         L"  printhost list\n"
-        L"  printhost print PRINTER JOBFILE [--devmode FILE] [--set ID=VALUE]... [--name DOCUMENT] [--samples] [PAGE.emf]...\n");
+        L"  printhost print PRINTER JOBFILE [--devmode FILE | --model-defaults] [--set ID=VALUE]... [--name DOCUMENT] [--samples] [PAGE.emf]...\n");
 }
 
 int Fail(int code, const std::wstring& message)
@@ -91,6 +92,8 @@ int Print(const std::vector<std::wstring>& args)
     for (size_t i = 2; i < args.size() && code == kOk; ++i) {
         if (args[i] == L"--samples") {
             for (PageDrawer& p : SamplePages()) pages.push_back(std::move(p));
+        } else if (args[i] == L"--model-defaults") {
+            if (!ModelDefaultDevmode(request.printer, &request.devmode, &error)) code = kDriverFailed;
         } else if (args[i] == L"--set" && i + 1 < args.size()) {
             settings.push_back(args[++i]);
         } else if ((args[i] == L"--devmode" || args[i] == L"--name") && i + 1 < args.size()) {
@@ -116,10 +119,23 @@ int Print(const std::vector<std::wstring>& args)
     return kOk;
 }
 
+// An exception nobody handled ends the process with its own exit code and a
+// message, never with a code that means something else.
+LONG WINAPI ReportFault(EXCEPTION_POINTERS* info)
+{
+    const DWORD code = info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionCode : 0;
+    const void* at = info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionAddress : nullptr;
+    std::fwprintf(stderr, L"printhost: the host failed: exception 0x%08lx at %p\n", static_cast<unsigned long>(code), at);
+    std::fflush(stderr);
+    ExitProcess(kHostFault);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    SetUnhandledExceptionFilter(ReportFault);
     if (argc < 2) { Usage(); return kUsage; }
     const std::wstring command = argv[1];
     const std::vector<std::wstring> args(argv + 2, argv + argc);

@@ -22,3 +22,8 @@ bool BindEngineCalls(const char** missing)
     g_engine = bound;
     return true;
 }
+
+bool EngineCallsBound()
+{
+    return g_engine.EngFreeMem != nullptr;
+}

@@ -37,6 +37,9 @@ extern EngineCalls g_engine;
 // table is then left as it was).
 bool BindEngineCalls(const char** missing);
 
+// True once BindEngineCalls succeeded (the engine enabled the driver).
+bool EngineCallsBound();
+
 // A DDI function as the driver function table holds it.
 template <typename F>
 PFN AsDdiFunction(F function)

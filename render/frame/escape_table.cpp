@@ -46,7 +46,7 @@ int32_t EscSetCopyCount(const EscapeCall& call)
         copies = std::min(ReadIn<uint32_t>(call), maximum);
     if (copies == 0)
         copies = 1;
-    SetPdevSettingWord(pdev, kFidCopies, static_cast<uint16_t>(copies));
+    SetPdevSettingNumber(pdev, kFidCopies, copies);
     pdev->copies = static_cast<int32_t>(copies);
     WriteEscapeOutput32(call, copies);
     return kEscDone;
@@ -246,8 +246,8 @@ int32_t EscSetFaxSendList(const EscapeCall& call)
     if (!copy)
         return kEscFailed;
     std::memcpy(copy, call.in, call.inSize);
-    SetPdevSettingWord(pdev, kFidFaxSendListOn, 1);
-    SetPdevSettingWord(pdev, kFidFaxCover, GetPdevSettingWord(pdev, kFidFaxCoverMode) != 0 ? 2 : 1);
+    SetPdevSettingNumber(pdev, kFidFaxSendListOn, 1);
+    SetPdevSettingNumber(pdev, kFidFaxCover, GetPdevSettingWord(pdev, kFidFaxCoverMode) != 0 ? 2 : 1);
     if (pdev->faxSendList)
         GlobalFree(pdev->faxSendList);
     pdev->faxSendList = copy;

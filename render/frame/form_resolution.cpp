@@ -7,11 +7,9 @@
 #include "common/settings/function_ids.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/pdev_record.h"
-
-#include <winspool.h>
+#include "render/frame/spooler_form_lookup.h"
 
 #include <cwchar>
-#include <vector>
 
 namespace {
 
@@ -62,24 +60,18 @@ bool FindModelPaper(PDevRecord* pdev, int mode, OptionRequest request, PaperChoi
 // The spooler's form of that name: its size and imageable area.
 bool FindSpoolerForm(PDevRecord* pdev, const wchar_t* name, PaperChoice* choice)
 {
-    DWORD needed = 0;
-    GetFormW(pdev->printer, const_cast<wchar_t*>(name), 1, nullptr, 0, &needed);
-    if (needed < sizeof(FORM_INFO_1W))
+    FormSizeTenths size{};
+    if (GetSpoolerFormSize(pdev->printer, name, 0, &size) != kFormFound || size.width <= 0 || size.height <= 0)
         return false;
-    std::vector<BYTE> buffer(needed);
-    if (!GetFormW(pdev->printer, const_cast<wchar_t*>(name), 1, buffer.data(), needed, &needed))
-        return false;
-    const auto* form = reinterpret_cast<const FORM_INFO_1W*>(buffer.data());
-    // Forms count in thousandths of a millimetre.
-    choice->width = form->Size.cx / 100;
-    choice->height = form->Size.cy / 100;
-    choice->left = form->ImageableArea.left / 100;
-    choice->top = form->ImageableArea.top / 100;
-    choice->right = choice->width - form->ImageableArea.right / 100;
-    choice->bottom = choice->height - form->ImageableArea.bottom / 100;
+    *choice = PaperChoice{};
+    choice->width = size.width;
+    choice->height = size.height;
+    choice->left = size.left;
+    choice->top = size.top;
+    choice->right = size.width - size.right;
+    choice->bottom = size.height - size.bottom;
     choice->fromSpoolerForms = true;
-    choice->name = nullptr;
-    return choice->width > 0 && choice->height > 0;
+    return true;
 }
 
 // A size no model paper has: the margins of the model's free custom size when

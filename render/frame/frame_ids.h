@@ -5,6 +5,9 @@
 #include <cstdint>
 
 inline constexpr uint16_t kFidPaperSelection = 262;     // output paper; kSamePaperAsRequested = as requested
+inline constexpr uint16_t kFidNupOrder = 264;
+inline constexpr uint16_t kFidNupOrientation = 294;
+inline constexpr uint16_t kFidNupGrid = 296;
 inline constexpr uint16_t kFidBookletMode = 321;         // poster and booklet jobs: non-zero
 inline constexpr uint16_t kFidFaxCover = 376;
 inline constexpr uint16_t kFidFaxCoverMode = 377;

@@ -4,6 +4,8 @@
 #include "common/system/module_files.h"
 #include "render/command/command_layer.h"
 #include "render/draw/draw_path.h"
+#include "render/image/bitblt.h"
+#include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/pdev_record.h"
 #include "render/morva/morva_commands.h"
@@ -27,13 +29,14 @@ PDevRecord* Valid(SURFOBJ* surface)
 
 int BeginJob(PDevRecord* pdev)
 {
+    int overrides = ApplyEscapeOverrides(pdev);
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
     if (!pdev->commandLayer) {
         pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, 0});
         if (!pdev->commandLayer)
             return -1;
     }
-    int result = WriteStreamHead(pdev->stream, pdev->job.streamVersion);
+    int result = overrides | WriteStreamHead(pdev->stream, pdev->job.streamVersion);
     result |= WriteStreamBegin(pdev->stream, kStreamBeginValue);
     result |= WriteJobValue(pdev->stream, kJobValueResolution,
                             static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality)));
@@ -81,7 +84,7 @@ BOOL SendPageBody(SURFOBJ* surface)
     PDevRecord* pdev = Valid(surface);
     if (!pdev || !pdev->stream || !(pdev->flags & kPdevPageOpen))
         return FALSE;
-    const int result = WriteSheetOutput(pdev->stream) | WriteSheetEnd(pdev->stream);
+    const int result = FlushPdevImages(pdev) | WriteSheetOutput(pdev->stream) | WriteSheetEnd(pdev->stream);
     pdev->flags &= ~kPdevPageOpen;
     pdev->pageState &= ~(kPageBegun | kPageDrawingSeen);
     ++pdev->pageCount;
@@ -100,12 +103,14 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
         result |= FlushStreamBuffer(pdev->stream);
         result |= CloseOutputStream(pdev->stream);
     }
+    result |= RestoreEscapeOverrides(pdev);
     ReleaseJob(pdev);
     return result == 0;
 }
 
 void ReleaseJob(PDevRecord* pdev)
 {
+    FreePdevImages(pdev);
     FreePdevDrawingState(pdev);
     FreeCommandLayer(pdev->commandLayer);
     pdev->commandLayer = nullptr;

@@ -72,7 +72,12 @@ int InitPdevSettings(PDevRecord* pdev, const uint8_t* record)
     }
     if (!pdev->fontSubstitution)
         return -1;
-    pdev->resolution = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality)) * PdevScale(pdev) / 100;
+    // dmPrintQuality may hold one of the negative DMRES_ levels, which are no
+    // resolution the device figures could be made from.
+    const int32_t dpi = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
+    if (dpi <= 0)
+        return -1;
+    pdev->resolution = dpi * PdevScale(pdev) / 100;
     return 0;
 }
 
@@ -107,7 +112,9 @@ void TraceDevmode(uint32_t bit, const wchar_t* title, const void* record)
 DHPDEV EnablePdevBody(DEVMODEW* devmode, ULONG patternCount, HSURF* patterns, ULONG capsSize, ULONG* caps,
                       ULONG devInfoSize, DEVINFO* devInfo, HDEV hdev, HANDLE printer)
 {
-    if (!caps || !devInfo || !hdev || !printer)
+    // Without the engine's callbacks (the driver was never enabled) no surface
+    // or palette can be made.
+    if (!caps || !devInfo || !hdev || !printer || !EngineCallsBound())
         return nullptr;
     PDevRecord* pdev = AllocPdevRecord();
     if (!pdev)
@@ -195,14 +202,14 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         // The sheet already on its way keeps its paper: the new settings hold
         // except where they would change the paper under it.
         for (uint16_t id : {kFidOrientation, kFidPaperSize, kFidPaperLength, kFidPaperWidth, kFidDefaultSource})
-            SetPdevSettingWord(fresh, id, GetPdevSettingWord(old, id));
+            SetPdevSettingNumber(fresh, id, GetPdevSettingDword(old, id));
         if (const wchar_t* form = GetPdevSettingString(old, kFidFormName)) {
             uint64_t holder = reinterpret_cast<uintptr_t>(form);
             SetSettingValue(kFidFormName, fresh->settings, fresh->printerSettings, kTypeString,
                             static_cast<uint32_t>((wcslen(form) + 1) * sizeof(wchar_t)), &holder);
         }
         if (GetPdevSettingDword(old, kFidKeepDuplexOnReset) != 0)
-            SetPdevSettingWord(fresh, kFidDuplex, GetPdevSettingWord(old, kFidDuplex));
+            SetPdevSettingNumber(fresh, kFidDuplex, GetPdevSettingDword(old, kFidDuplex));
         FormRecord output = old->outputForm;
         old->outputForm.modelPaper = nullptr;
         if (fresh->outputForm.modelPaper && fresh->outputForm.modelPaper != fresh->requestedForm.modelPaper)
@@ -210,7 +217,7 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         fresh->outputForm = output;
     } else {
         std::memcpy(fresh->settings + kPrivatePartOffset, old->settings + kPrivatePartOffset, kPrivatePartSize);
-        SetPdevSettingWord(fresh, kFidJobType, GetPdevSettingWord(old, kFidJobType));
+        SetPdevSettingNumber(fresh, kFidJobType, GetPdevSettingDword(old, kFidJobType));
     }
     fresh->flags |= kPdevTookOverJob | (old->flags & kPdevCarriedFlags);
     old->flags |= kPdevHandedOverJob;

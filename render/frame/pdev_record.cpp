@@ -5,6 +5,7 @@
 #include "common/system/lock_table.h"
 #include "render/command/command_layer.h"
 #include "render/draw/draw_path.h"
+#include "render/image/bitblt.h"
 #include "render/frame/settings_access.h"
 #include "render/output/output_stream.h"
 
@@ -90,6 +91,7 @@ void FreePdevRecord(PDevRecord* pdev)
         GlobalFree(pdev->faxSendList);
     if (pdev->headerTable.block)
         GlobalFree(pdev->headerTable.block);
+    FreePdevImages(pdev);
     FreePdevDrawingState(pdev);
     FreeCommandLayer(pdev->commandLayer);
     if (pdev->stream)
@@ -135,4 +137,16 @@ uint16_t SetPdevSettingWord(PDevRecord* pdev, uint16_t id, uint16_t value)
 {
     uint64_t holder = value;
     return SetSettingValue(id, pdev->settings, pdev->printerSettings, kTypeS16, 2, &holder);
+}
+
+uint16_t SetPdevSettingNumber(PDevRecord* pdev, uint16_t id, uint32_t value)
+{
+    uint64_t holder = 0;
+    uint16_t type = 0;
+    uint32_t size = 0;
+    const uint16_t status = GetSettingValue(id, pdev->settings, pdev->printerSettings, &type, &size, &holder);
+    if (status != kSettingOk)
+        return status;
+    holder = value;
+    return SetSettingValue(id, pdev->settings, pdev->printerSettings, type, size, &holder);
 }

@@ -81,6 +81,7 @@ struct CapabilityRecord {
     uint16_t subMode;
     int32_t duplex, pagesPerSheet, nupOrder, orientation, layout, grid, colourMode;  // -1: no override
     uint32_t overridesApplied;
+    int32_t savedValues[7];  // the overridden settings' values before the job
 };
 
 // A copy of an escape's data block (GlobalAlloc), replaced as a whole.
@@ -181,3 +182,6 @@ uint16_t GetPdevSettingWord(PDevRecord* pdev, uint16_t id);
 uint32_t GetPdevSettingDword(PDevRecord* pdev, uint16_t id);
 const wchar_t* GetPdevSettingString(PDevRecord* pdev, uint16_t id);
 uint16_t SetPdevSettingWord(PDevRecord* pdev, uint16_t id, uint16_t value);
+// A number written with the type the engine reports for the setting (byte and
+// 16-bit settings refuse a type of another width). 0 ok.
+uint16_t SetPdevSettingNumber(PDevRecord* pdev, uint16_t id, uint32_t value);

@@ -15,23 +15,13 @@ namespace {
 using frame_test::FrameDriver;
 using frame_test::SharedFrameDriver;
 using frame_test::SurfaceOf;
-
-constexpr uint16_t kA4 = 9;
+using frame_test::A4At600;
 
 FrameDriver& Driver()
 {
     FrameDriver& driver = SharedFrameDriver();
     EXPECT_TRUE(driver.ok()) << std::string(driver.error().begin(), driver.error().end());
     return driver;
-}
-
-std::vector<frame_test::SettingPair> A4At600(std::vector<frame_test::SettingPair> more = {})
-{
-    std::vector<frame_test::SettingPair> pairs = {
-        {kFidFields, DM_PAPERSIZE | DM_ORIENTATION | DM_PRINTQUALITY | DM_COLOR | DM_COPIES},
-        {kFidPaperSize, kA4}, {kFidOrientation, DMORIENT_PORTRAIT}, {kFidPrintQuality, 600}};
-    pairs.insert(pairs.end(), more.begin(), more.end());
-    return pairs;
 }
 
 ULONG Escape(const FrameDriver& driver, DHPDEV pdev, ULONG code, const void* in, ULONG inSize, void* out,
@@ -253,6 +243,101 @@ TEST(FrameDriver, FailedBindLeavesNothingAndRecovers)
     ASSERT_NE(pdev, nullptr);
     driver.entries().disablePdev(pdev);
     EXPECT_FALSE(frame_test::SettingsAccessLoaded()) << "the failed binds were not counted";
+}
+
+} // namespace
+
+namespace {
+
+std::string ReadTrace(const std::wstring& path)
+{
+    const std::string bytes = printhost_test::ReadTextFile(path);
+    if (bytes.find('\0') == std::string::npos)
+        return bytes;
+    std::string narrow;  // UTF-16 text: keep the low bytes
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        narrow += bytes[i];
+    return narrow;
+}
+
+TEST(FrameDriver, EntriesTraceTheirNameAndResult)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring traceFile = std::wstring(windows).substr(0, 2) + L"\\DEBUG_LOG\\WIN2000\\DDI_UM_TRACE_LOG.txt";
+    const std::wstring config = driver.driverDirectory() + L"\\morvx.cfg";
+    DeleteFileW(traceFile.c_str());
+    ASSERT_TRUE(WritePrivateProfileStringW(L"LOG", L"Log", L"3", config.c_str()));
+    const std::vector<uint8_t> devmode = driver.ExtendedDevmode(A4At600());
+    DHPDEV pdev = driver.Enable(devmode);
+    ASSERT_NE(pdev, nullptr);
+    const uint16_t query = 20;
+    uint32_t out = 0;
+    EXPECT_EQ(Escape(driver, pdev, 8, &query, 2, &out, 4), 4209u);
+    driver.entries().disablePdev(pdev);
+    DeleteFileW(config.c_str());
+    // The next enable reads the settings again: tracing is off from there.
+    driver.entries().disablePdev(driver.Enable(devmode));
+
+    const std::string trace = ReadTrace(traceFile);
+    for (const char* line : {"IN <<DrvEnablePDEV", "OUT>>DrvEnablePDEV RetValue = 0x", "IN <<DrvEscape",
+                             "OUT>>DrvEscape RetValue = 4209", "OUT>>DrvDisablePDEV"})
+        EXPECT_NE(trace.find(line), std::string::npos) << line << "\n" << trace;
+    const size_t lastEnable = trace.rfind("IN <<DrvEnablePDEV");
+    EXPECT_EQ(trace.find("IN <<DrvEnablePDEV"), lastEnable) << "nothing traced once the file is gone";
+    DeleteFileW(traceFile.c_str());
+}
+
+} // namespace
+
+namespace {
+
+// Settings records with bytes changed at random (sizes and trailer intact):
+// each is refused or makes a record that works and goes away cleanly.
+TEST(FrameDriver, DamagedSettingsRecordsNeverCrash)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    const std::vector<uint8_t> good = driver.ExtendedDevmode(A4At600());
+    ASSERT_EQ(good.size(), 5924u);
+    uint32_t seed = 19;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    int built = 0;
+    for (int round = 0; round < 60; ++round) {
+        std::vector<uint8_t> devmode = good;
+        const int changes = 1 + int(next() % 40);
+        for (int i = 0; i < changes; ++i) {
+            // Mostly the public part and the common part, where the frame reads.
+            const size_t at = next() % 4 == 0 ? next() % 5900 : next() % 1604;
+            if (at == 68 || at == 69 || at == 70 || at == 71)
+                continue;  // the size fields are checked first and would end the round there
+            devmode[at] = uint8_t(next());
+        }
+        DHPDEV pdev = driver.Enable(devmode);
+        if (!pdev)
+            continue;
+        ++built;
+        HSURF surface = driver.entries().enableSurface(pdev);
+        const uint16_t query = 17;
+        uint32_t out = 0;
+        Escape(driver, pdev, 8, &query, 2, &out, 4);
+        if (surface)
+            driver.entries().disableSurface(pdev);
+        driver.entries().disablePdev(pdev);
+    }
+    EXPECT_GT(built, 0);
+    EXPECT_FALSE(frame_test::SettingsAccessLoaded());
+}
+
+TEST(FrameDriver, ResolutionLevelsAreRefused)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    for (uint32_t level : {0u, uint32_t(uint16_t(DMRES_HIGH)), uint32_t(uint16_t(DMRES_DRAFT))})
+        EXPECT_EQ(driver.Enable(driver.ExtendedDevmode(A4At600({{kFidPrintQuality, level}}))), nullptr) << level;
+    EXPECT_FALSE(frame_test::SettingsAccessLoaded());
 }
 
 } // namespace

@@ -1,11 +1,9 @@
 #include "tests/frame/frame_fixture.h"
 
-#include "common/context/settings_context.h"
-#include "common/defaults/setting_defaults.h"
-#include "common/records/settings_records.h"
-#include "common/settings/value_engine.h"
-#include "common/settings/value_types.h"
+#include "common/settings/function_ids.h"
 #include "printhost/install.h"
+#include "printhost/job_settings.h"
+#include "printhost/model_devmode.h"
 
 #include <winspool.h>
 
@@ -34,6 +32,16 @@ void Bind(HMODULE library, const char* name, T* entry)
 }
 
 } // namespace
+
+std::vector<SettingPair> A4At600(std::vector<SettingPair> more)
+{
+    constexpr uint16_t kA4 = 9;
+    std::vector<SettingPair> pairs = {
+        {kFidFields, DM_PAPERSIZE | DM_ORIENTATION | DM_PRINTQUALITY | DM_COLOR | DM_COPIES},
+        {kFidPaperSize, kA4}, {kFidOrientation, DMORIENT_PORTRAIT}, {kFidPrintQuality, 600}};
+    pairs.insert(pairs.end(), more.begin(), more.end());
+    return pairs;
+}
 
 FrameDriver::FrameDriver()
 {
@@ -67,6 +75,8 @@ FrameDriver::FrameDriver()
     Bind(l, "DrvEnableSurface", &entries_.enableSurface);
     Bind(l, "DrvDisableSurface", &entries_.disableSurface);
     Bind(l, "DrvStartDoc", &entries_.startDoc);
+    Bind(l, "DrvStartPage", &entries_.startPage);
+    Bind(l, "DrvEndDoc", &entries_.endDoc);
     DRVENABLEDATA data{};
     if (!entries_.enableDriver || !entries_.enableDriver(0x20000, sizeof(data), &data)) {
         error_ = L"DrvEnableDriver failed";
@@ -85,28 +95,14 @@ FrameDriver::~FrameDriver()
 
 std::vector<uint8_t> FrameDriver::ExtendedDevmode(const std::vector<SettingPair>& pairs) const
 {
-    std::vector<uint8_t> settings(kSettingsRecordSize), printerSettings(kPrinterSettingsRecordSize);
-    SettingsContext* context = OpenSettingsContext(handle_);
-    if (!context)
+    std::vector<BYTE> devmode;
+    std::wstring error;
+    if (!printhost::ModelDefaultDevmode(printer_->printerName(), &devmode, &error))
         return {};
-    const int filled = FillDefaultSettings(context, settings.data(), printerSettings.data(),
-                                           printer_->printerName().c_str());
-    CloseSettingsContext(context);
-    if (!filled)
-        return {};
-    for (const SettingPair& pair : pairs) {
-        uint16_t type = 0, kind = 0;
-        uint32_t size = 0;
-        uint64_t holder = 0;
-        if (dma_GetValue(pair.first, settings.data(), printerSettings.data(), &type, &size, &holder, &kind) != 0)
-            return {};
-        holder = pair.second;
-        if (dma_SetValue(pair.first, settings.data(), printerSettings.data(), type, size, &holder) != 0)
-            return {};
-    }
-    std::vector<uint8_t> devmode(kExtendedSettingsRecordSize);
-    auto* record = reinterpret_cast<ExtendedSettingsRecord*>(devmode.data());
-    if (!BuildExtendedSettingsRecord(record, settings.data(), printerSettings.data(), TrailerSources{}))
+    std::vector<std::wstring> texts;
+    for (const SettingPair& pair : pairs)
+        texts.push_back(std::to_wstring(pair.first) + L"=" + std::to_wstring(pair.second));
+    if (!printhost::ApplySettingPairs(&devmode, texts, &error))
         return {};
     return devmode;
 }

@@ -29,10 +29,15 @@ struct FrameEntries {
     decltype(&DrvEnableSurface) enableSurface = nullptr;
     decltype(&DrvDisableSurface) disableSurface = nullptr;
     decltype(&DrvStartDoc) startDoc = nullptr;
+    decltype(&DrvStartPage) startPage = nullptr;
+    decltype(&DrvEndDoc) endDoc = nullptr;
 };
 
 // A setting and the value written into the record (numbers only).
 using SettingPair = std::pair<uint16_t, uint32_t>;
+
+// A4 portrait at 600 dpi in colour, with more pairs after these.
+std::vector<SettingPair> A4At600(std::vector<SettingPair> more = {});
 
 class FrameDriver {
 public:

@@ -105,6 +105,12 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
         return DOCUMENTEVENT_SUCCESS;
     case DOCUMENTEVENT_STARTPAGE:
         RecordLine(line);
+        if (Asked(L"PRINTHOST_RECORD_CAPS"))
+            RecordLine("  ui caps horzres=" + std::to_string(GetDeviceCaps(hdc, HORZRES)) +
+                       " logpixelsx=" + std::to_string(GetDeviceCaps(hdc, LOGPIXELSX)) +
+                       " physicalwidth=" + std::to_string(GetDeviceCaps(hdc, PHYSICALWIDTH)) +
+                       " horzsize=" + std::to_string(GetDeviceCaps(hdc, HORZSIZE)) +
+                       " technology=" + std::to_string(GetDeviceCaps(hdc, TECHNOLOGY)));
         Escape(hdc, 20496, 0);
         return DOCUMENTEVENT_SUCCESS;
     case DOCUMENTEVENT_ENDPAGE: {

@@ -1,0 +1,479 @@
+// The private escapes of the graphics library through DrvEscape: every code's
+// sizes as one table, the settings batch lock, the drawing escapes and a
+// corpus of hostile blocks for the escapes that read offsets and lengths.
+#include "tests/frame/frame_fixture.h"
+
+#include "common/settings/function_ids.h"
+#include "common/settings/value_engine.h"
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using frame_test::FrameDriver;
+using frame_test::SurfaceOf;
+
+constexpr LONG kFailed = -1;
+constexpr uint16_t kFidHostJob = 1333;
+
+class FrameEscapes : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(driver_.ok()) << std::string(driver_.error().begin(), driver_.error().end());
+        pdev_ = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600({{kFidHostJob, 0}})));
+        ASSERT_NE(pdev_, nullptr);
+        surface_ = SurfaceOf(pdev_);
+    }
+    void TearDown() override
+    {
+        if (pdev_)
+            driver_.entries().disablePdev(pdev_);
+    }
+
+    LONG Escape(ULONG code, const void* in, ULONG inSize, void* out = nullptr, ULONG outSize = 0)
+    {
+        return static_cast<LONG>(driver_.entries().escape(&surface_, code, inSize, const_cast<void*>(in), outSize, out));
+    }
+    template <typename T>
+    LONG EscapeValue(ULONG code, T value, void* out = nullptr, ULONG outSize = 0)
+    {
+        return Escape(code, &value, sizeof(value), out, outSize);
+    }
+    LONG QuerySupport(uint16_t code) { return EscapeValue(8, code); }
+    void StartDocument()
+    {
+        ASSERT_TRUE(driver_.entries().startDoc(&surface_, const_cast<wchar_t*>(L"escapes"), 7));
+    }
+    void EnableDrawingEscapes()
+    {
+        const uint8_t request[8] = {8, 0, 0, 0, 1, 0, 0, 0};
+        ASSERT_EQ(Escape(4209, request, sizeof(request)), 1);
+    }
+
+    FrameDriver& driver_ = frame_test::SharedFrameDriver();
+    DHPDEV pdev_ = nullptr;
+    SURFOBJ surface_{};
+};
+
+struct SizeCase {
+    ULONG code;
+    ULONG inSize;
+    ULONG outSize;
+    uint32_t firstWord;  // the input's first u32
+    LONG expected;
+};
+
+// Exact sizes pass, one byte less or more fails; outputs the interface library
+// leaves out are not required.
+const SizeCase kSizeCases[] = {
+    {17, 4, 4, 3, 1}, {17, 0, 4, 3, kFailed}, {17, 4, 0, 3, 1},
+    {19, 4, 4, 0, 0},
+    {20, 4, 4, 0, 1}, {20, 4, 3, 0, 0}, {20, 0, 4, 0, 0},
+    {20481, 4, 44, 0, 1}, {20481, 0, 44, 0, 1}, {20481, 4, 43, 0, kFailed}, {20481, 4, 45, 0, kFailed},
+    {20482, 0, 5900, 0, 1}, {20482, 0, 5899, 0, kFailed}, {20482, 0, 5901, 0, kFailed},
+    {20483, 4, 4, 0, kFailed}, {20483, 3, 4, 0, kFailed},
+    {20484, 8, 0, 0, kFailed}, {20484, 7, 0, 0, kFailed},
+    {20485, 5900, 0, 0, 1}, {20485, 5899, 0, 0, kFailed}, {20485, 5901, 0, 0, kFailed},
+    {20486, 0, 768, 0, kFailed}, {20486, 0, 767, 0, kFailed},
+    {20487, 768, 0, 0, 1}, {20487, 767, 0, 0, kFailed}, {20487, 769, 0, 0, kFailed},
+    {20486, 0, 768, 0, 1},
+    {20488, 4, 4, 0, kFailed},
+    {20489, 0, 4, 0, 1}, {20489, 0, 3, 0, 0},
+    {20490, 0, 0, 0, 1}, {20490, 0, 4, 0, 1},
+    {20491, 7964, 0, 0, 1}, {20491, 7963, 0, 0, kFailed}, {20491, 7965, 0, 0, kFailed},
+    {20492, 0, 7964, 0, 1}, {20492, 0, 7963, 0, kFailed},
+    {20493, 0, 0, 0, 1}, {20493, 0, 4, 0, 1},
+    {20496, 10, 0, 0, 1}, {20496, 9, 0, 0, kFailed}, {20496, 11, 0, 0, kFailed},
+    {20512, 4, 0, 1, 1},
+    {20513, 2, 0, 1, 1}, {20513, 1, 0, 1, kFailed},
+    {20515, 2, 0, 0x41, 1}, {20515, 0, 0, 0, kFailed},
+    {20516, 0, 0, 0, 0}, {20516, 8, 0, 0, 1},
+    {20517, 15, 0, 0, kFailed}, {20517, 16, 0, 0, kFailed},
+    {20520, 0, 12, 0, 1}, {20520, 0, 11, 0, kFailed}, {20520, 0, 13, 0, kFailed},
+    {20521, 12, 0, 0, 1}, {20521, 11, 0, 0, kFailed}, {20521, 13, 0, 0, kFailed},
+    {20522, 0, 3, 0, kFailed},
+    {20523, 4, 0, 0, 1}, {20523, 3, 0, 0, kFailed}, {20523, 5, 0, 0, kFailed},
+    {20524, 2112, 0, 0, 1}, {20524, 2111, 0, 0, kFailed}, {20524, 2113, 0, 0, kFailed},
+    {20525, 1, 0, 0, 1}, {20525, 0, 0, 0, kFailed},
+    {20527, 1, 0, 0, 1}, {20529, 3, 0, 0, 1}, {20530, 2, 0, 0, 1}, {20545, 5, 0, 0, 1},
+    {20526, 2, 4, 0, 1}, {20526, 2, 3, 0, kFailed}, {20526, 2, 3, 1, 1}, {20526, 2, 4, 1, kFailed},
+    {20526, 1, 4, 0, kFailed}, {20526, 2, 4, 2, kFailed},
+    {20546, 2, 5, 1, 1}, {20546, 2, 4, 1, kFailed},
+    {20528, 8, 0, 0, 1}, {20528, 7, 0, 0, kFailed}, {20528, 9, 0, 0, kFailed},
+    {20544, 4, 4, 1, 1}, {20544, 4, 0, 0, 1}, {20544, 3, 4, 0, kFailed},
+    {20547, 0, 0, 0, 1}, {20547, 0, 4, 0, 1},
+    {20548, 4, 4, 0, 1}, {20548, 4, 0, 0, 1}, {20548, 3, 0, 0, kFailed},
+    {20736, 1, 0, 1, 1}, {20736, 2, 0, 2, 1}, {20736, 1, 0, 3, kFailed}, {20736, 0, 0, 1, kFailed},
+    {4213, 4, 4, 0, 0}, {4214, 4, 4, 0, 0}, {4215, 4, 4, 0, 0},
+    {20514, 4, 4, 0, 0}, {20737, 4, 4, 0, 0}, {12345, 4, 4, 0, 0},
+};
+
+TEST_F(FrameEscapes, SizesOfEveryCode)
+{
+    std::vector<uint8_t> in(8192), out(8192);
+    for (const SizeCase& c : kSizeCases) {
+        std::fill(in.begin(), in.end(), 0);
+        std::memcpy(in.data(), &c.firstWord, sizeof(c.firstWord));
+        EXPECT_EQ(Escape(c.code, c.inSize ? in.data() : nullptr, c.inSize, c.outSize ? out.data() : nullptr,
+                         c.outSize),
+                  c.expected)
+            << "code " << c.code << " in " << c.inSize << " out " << c.outSize << " first " << c.firstWord;
+    }
+}
+
+TEST_F(FrameEscapes, QuerySupportAnswers)
+{
+    const struct {
+        uint16_t code;
+        LONG answer;
+    } cases[] = {{20, 4209}, {17, 999}, {19, 0}, {4209, 1}, {4210, 0}, {4211, 0}, {4212, 0}, {4216, 0},
+                 {4213, 0}, {20481, 1}, {20517, 1}, {20548, 1}, {20736, 1}, {20514, 0}, {8, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(QuerySupport(c.code), c.answer) << c.code;
+    EnableDrawingEscapes();
+    for (uint16_t code : {4210, 4211, 4212, 4216})
+        EXPECT_EQ(QuerySupport(code), 1) << code;
+    EXPECT_EQ(Escape(8, nullptr, 0), kFailed);
+    // The record is not needed to answer.
+    SURFOBJ none{};
+    const uint16_t code = 20485;
+    EXPECT_EQ(driver_.entries().escape(&none, 8, 2, const_cast<uint16_t*>(&code), 0, nullptr), 1u);
+}
+
+TEST_F(FrameEscapes, QuerySupportOfCopyCountFollowsTheHostJobSetting)
+{
+    DHPDEV hostJob = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600({{kFidHostJob, 1}})));
+    ASSERT_NE(hostJob, nullptr);
+    SURFOBJ surface = SurfaceOf(hostJob);
+    uint16_t code = 17;
+    EXPECT_EQ(driver_.entries().escape(&surface, 8, 2, &code, 0, nullptr), 0u);
+    uint32_t copies = 3, out = 0;
+    EXPECT_EQ(LONG(driver_.entries().escape(&surface, 17, 4, &copies, 4, &out)), kFailed);
+    driver_.entries().disablePdev(hostJob);
+}
+
+TEST_F(FrameEscapes, SetCopyCountKeepsWithinTheModel)
+{
+    const struct {
+        uint32_t asked, kept;
+    } cases[] = {{5, 5}, {0, 1}, {999, 999}, {100000, 999}};
+    for (const auto& c : cases) {
+        uint32_t out = 0;
+        EXPECT_EQ(EscapeValue(17, c.asked, &out, 4), 1);
+        EXPECT_EQ(out, c.kept) << c.asked;
+    }
+}
+
+TEST_F(FrameEscapes, SettingsBatchLockKeepsTheSettings)
+{
+    std::vector<uint8_t> original(5900), changed(5900), read(5900);
+    ASSERT_EQ(Escape(20482, nullptr, 0, original.data(), 5900), 1);
+    changed = original;
+    changed[3000] ^= 0x5A;
+
+    ASSERT_EQ(EscapeValue<uint16_t>(20513, 0), 1);
+    EXPECT_EQ(Escape(20485, changed.data(), 5900), 1);
+    EXPECT_EQ(Escape(20485, changed.data(), 5899), 1);
+    EXPECT_EQ(Escape(20491, changed.data(), 7964), 1);
+    ASSERT_EQ(Escape(20482, nullptr, 0, read.data(), 5900), 1);
+    EXPECT_EQ(read, original) << "nothing changes while the batch runs";
+
+    ASSERT_EQ(EscapeValue<uint16_t>(20513, 1), 1);
+    EXPECT_EQ(Escape(20485, changed.data(), 5899), kFailed);
+    ASSERT_EQ(Escape(20482, nullptr, 0, read.data(), 5900), 1);
+    EXPECT_EQ(read, original);
+    EXPECT_EQ(Escape(20485, changed.data(), 5900), 1);
+    ASSERT_EQ(Escape(20482, nullptr, 0, read.data(), 5900), 1);
+    EXPECT_EQ(read, changed);
+}
+
+TEST_F(FrameEscapes, BatchAfterTheDocumentStartedDoesNotLock)
+{
+    StartDocument();
+    std::vector<uint8_t> changed(5900), read(5900);
+    ASSERT_EQ(Escape(20482, nullptr, 0, changed.data(), 5900), 1);
+    changed[3001] ^= 0x33;
+    ASSERT_EQ(EscapeValue<uint16_t>(20513, 0), 1);
+    EXPECT_EQ(Escape(20485, changed.data(), 5900), 1);
+    ASSERT_EQ(Escape(20482, nullptr, 0, read.data(), 5900), 1);
+    EXPECT_EQ(read, changed);
+}
+
+TEST_F(FrameEscapes, JobStartedAndJobId)
+{
+    uint32_t out = 7;
+    EXPECT_EQ(Escape(20522, nullptr, 0, &out, 4), kFailed);
+    EXPECT_EQ(out, 0u);
+    StartDocument();
+    EXPECT_EQ(Escape(20522, nullptr, 0, &out, 4), 1);
+    EXPECT_EQ(out, 1u);
+    EXPECT_EQ(EscapeValue<uint32_t>(20512, 0), 1);
+    EXPECT_EQ(Escape(20522, nullptr, 0, &out, 4), 1);
+    EXPECT_EQ(out, 0u);
+    EXPECT_EQ(Escape(20547, nullptr, 0, &out, 4), 1);
+    EXPECT_EQ(out, 7u);
+}
+
+TEST_F(FrameEscapes, DataSlotsReadBack)
+{
+    const uint8_t block[5] = {1, 2, 3, 4, 5};
+    ASSERT_EQ(Escape(20529, block, sizeof(block)), 1);
+    uint32_t length = 0;
+    EXPECT_EQ(EscapeValue<uint16_t>(20526, 0, &length, 4), 1);
+    EXPECT_EQ(length, 5u);
+    uint8_t back[6] = {};
+    EXPECT_EQ(EscapeValue<uint16_t>(20526, 1, back, 6), kFailed);
+    EXPECT_EQ(EscapeValue<uint16_t>(20526, 1, back, 5), 1);
+    EXPECT_EQ(std::memcmp(back, block, 5), 0);
+    EXPECT_EQ(EscapeValue<uint16_t>(20546, 0, &length, 4), 1);
+    EXPECT_EQ(length, 0u);
+}
+
+TEST_F(FrameEscapes, CapabilityValuesRoundTrip)
+{
+    const uint8_t values[12] = {1, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0xEE, 0xEE};
+    ASSERT_EQ(Escape(20521, values, 12), 1);
+    uint8_t back[12];
+    std::memset(back, 0x77, sizeof(back));
+    ASSERT_EQ(Escape(20520, nullptr, 0, back, 12), 1);
+    EXPECT_EQ(std::memcmp(back, values, 10), 0);
+    EXPECT_EQ(QuerySupport(4210), 1) << "the capability record enables the drawing escapes";
+}
+
+TEST_F(FrameEscapes, DrawControl)
+{
+    struct Case {
+        uint32_t size;
+        uint16_t function;
+        ULONG outSize;
+        LONG expected;
+    } cases[] = {{7, 1, 0, -4},  {8, 1, 0, 1},     {8, 25989, 4, 1}, {8, 25989, 0, kFailed},
+                 {8, 3, 18, -3}, {8, 3, 17, -4},   {8, 3, 0, kFailed}, {8, 99, 0, -2}, {8, 2, 0, 1}};
+    for (const Case& c : cases) {
+        uint8_t request[8];
+        std::memcpy(request, &c.size, 4);
+        std::memcpy(request + 4, &c.function, 2);
+        std::memset(request + 6, 0, 2);
+        uint8_t out[18] = {};
+        EXPECT_EQ(Escape(4209, request, 8, c.outSize ? out : nullptr, c.outSize), c.expected)
+            << c.size << "/" << c.function << "/" << c.outSize;
+        if (c.function == 25989 && c.expected == 1) {
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 4), "EPQZ");
+        }
+    }
+}
+
+TEST_F(FrameEscapes, DrawModeOnlyBeforeTheDocument)
+{
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4609), 0) << "answered only when enabled";
+    EnableDrawingEscapes();
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4611), -6);
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4609), 1);
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4612), 1);
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4608), -3);
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4614), -3);
+    StartDocument();
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4609), -6);
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4610), -6);
+    EXPECT_EQ(EscapeValue<uint16_t>(4211, 4613), 1);
+}
+
+TEST_F(FrameEscapes, JobOverrides)
+{
+    EnableDrawingEscapes();
+    struct Case {
+        ULONG inSize;
+        uint32_t size;
+        uint16_t function, value;
+        LONG expected;
+    } cases[] = {{8, 8, 4866, 4882, -6}, {8, 8, 4865, 0, -6}, {8, 8, 4866, 4884, 1}, {8, 8, 4866, 4885, -5},
+                 {8, 8, 4868, 4, 1},    {8, 8, 4868, 0, 1},    {8, 8, 4868, 3, -5},
+                 {8, 8, 4867, 0, 1},    {7, 8, 4868, 2, -4},   {8, 9, 4868, 2, -4},
+                 {8, 8, 4999, 0, -3}};
+    for (const Case& c : cases) {
+        uint8_t request[8];
+        std::memcpy(request, &c.size, 4);
+        std::memcpy(request + 4, &c.function, 2);
+        std::memcpy(request + 6, &c.value, 2);
+        uint16_t out = 0xFFFF;
+        EXPECT_EQ(Escape(4212, request, c.inSize, &out, 2), c.expected) << c.function << "/" << c.value;
+    }
+}
+
+TEST_F(FrameEscapes, DuplexOverrideNeedsTheDuplexField)
+{
+    DHPDEV duplex = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600(
+        {{kFidFields, DM_PAPERSIZE | DM_ORIENTATION | DM_PRINTQUALITY | DM_DUPLEX}, {kFidDuplex, DMDUP_VERTICAL}})));
+    ASSERT_NE(duplex, nullptr);
+    SURFOBJ surface = SurfaceOf(duplex);
+    auto escape = [&](ULONG code, const void* in, ULONG inSize, void* out, ULONG outSize) {
+        return LONG(driver_.entries().escape(&surface, code, inSize, const_cast<void*>(in), outSize, out));
+    };
+    const uint8_t enable[8] = {8, 0, 0, 0, 1, 0, 0, 0};
+    ASSERT_EQ(escape(4209, enable, 8, nullptr, 0), 1);
+    const uint8_t query[8] = {8, 0, 0, 0, 0x01, 0x13, 0, 0};            // 4865
+    const uint8_t set[8] = {8, 0, 0, 0, 0x02, 0x13, 0x13, 0x13};        // 4866, 4883
+    uint16_t out = 0;
+    EXPECT_EQ(escape(4212, query, 8, &out, 2), 1);
+    EXPECT_EQ(out, 4880 + DMDUP_VERTICAL);
+    EXPECT_EQ(escape(4212, set, 8, nullptr, 0), 1);
+    driver_.entries().disablePdev(duplex);
+}
+
+uint32_t SettingOf(const std::vector<uint8_t>& settings, uint16_t id)
+{
+    uint16_t type = 0, kind = 0;
+    uint32_t size = 0;
+    uint64_t holder = 0;
+    std::vector<uint8_t> record = settings;
+    std::vector<uint8_t> printerSettings(7964);
+    if (dma_GetValue(id, record.data(), printerSettings.data(), &type, &size, &holder, &kind) != 0)
+        return 0xFFFFFFFF;
+    return static_cast<uint32_t>(holder);
+}
+
+TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
+{
+    constexpr uint16_t kFidPagesPerSheet = 295;
+    EnableDrawingEscapes();
+    std::vector<uint8_t> settings(5900);
+    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+    const uint32_t before = SettingOf(settings, kFidPagesPerSheet);
+    ASSERT_NE(before, 4u);
+    const uint8_t fourPages[8] = {8, 0, 0, 0, 0x04, 0x13, 4, 0};  // 4868, 4
+    ASSERT_EQ(Escape(4212, fourPages, 8), 1);
+    StartDocument();
+    driver_.entries().startPage(&surface_);
+    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+    EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), 4u);
+    driver_.entries().endDoc(&surface_, 0);
+    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+    EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), before);
+}
+
+// ---- Hostile blocks ----
+
+std::vector<uint8_t> HeaderBlock(uint32_t count, uint32_t stride, const std::vector<uint32_t>& lengths,
+                                 const std::vector<uint32_t>& patches)
+{
+    std::vector<uint8_t> block(16 + size_t(count) * (stride + 4));
+    const uint32_t head[4] = {count, stride, 16, 16 + count * stride};
+    std::memcpy(block.data(), head, 16);
+    for (uint32_t i = 0; i < count; ++i) {
+        std::memcpy(block.data() + 16 + i * stride, &lengths[i], 4);
+        std::memcpy(block.data() + 16 + count * stride + 4 * i, &patches[i], 4);
+    }
+    return block;
+}
+
+TEST_F(FrameEscapes, JobHeaderBlockBounds)
+{
+    constexpr uint32_t s = 64;
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> block;
+        LONG expected;
+    } cases[] = {
+        {"two headers", HeaderBlock(2, s, {10, 60}, {0, s - 4 - 38}), 1},
+        {"header fills its slot", HeaderBlock(1, s, {s - 4}, {0}), 1},
+        {"header past its slot", HeaderBlock(1, s, {s - 3}, {0}), kFailed},
+        {"patch past its slot", HeaderBlock(1, s, {10}, {s - 4 - 37}), kFailed},
+        {"huge patch offset", HeaderBlock(1, s, {10}, {0xFFFFFFF0}), kFailed},
+        {"huge length", HeaderBlock(1, s, {0xFFFFFFFF}, {0}), kFailed},
+        {"stride below the length word", HeaderBlock(1, 3, {0}, {0}), kFailed},
+        {"no headers", HeaderBlock(0, s, {}, {}), kFailed},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(Escape(20517, c.block.data(), ULONG(c.block.size())), c.expected) << c.name;
+
+    // Counts and strides whose products wrap, on a block of the same bytes.
+    std::vector<uint8_t> base = HeaderBlock(2, s, {10, 10}, {0, 0});
+    for (uint32_t count : {3u, 0x10000u, 0x40000000u, 0xFFFFFFFFu}) {
+        std::vector<uint8_t> block = base;
+        std::memcpy(block.data(), &count, 4);
+        EXPECT_EQ(Escape(20517, block.data(), ULONG(block.size())), kFailed) << "count " << count;
+    }
+    for (uint32_t stride : {0u, 65u, 0x80000000u, 0xFFFFFFFFu, 0x3FFFFFFFu}) {
+        std::vector<uint8_t> block = base;
+        std::memcpy(block.data() + 4, &stride, 4);
+        EXPECT_EQ(Escape(20517, block.data(), ULONG(block.size())), kFailed) << "stride " << stride;
+    }
+    for (size_t size = 16; size < base.size(); size += 7)
+        EXPECT_EQ(Escape(20517, base.data(), ULONG(size)), kFailed) << "cut at " << size;
+}
+
+std::vector<uint8_t> Chunk(uint32_t id, uint32_t total, uint32_t offset, uint32_t length, uint32_t rop = 0xCC0020)
+{
+    std::vector<uint8_t> record(8 + 20 + length, 0xAB);
+    const uint32_t head[2] = {uint32_t(record.size()), 8};
+    const uint32_t chunk[5] = {id, total, offset, length, rop};
+    std::memcpy(record.data(), head, 8);
+    std::memcpy(record.data() + 8, chunk, 20);
+    return record;
+}
+
+TEST_F(FrameEscapes, ChunkedImageOrder)
+{
+    std::vector<uint8_t> first = Chunk(0, 20, 0, 10);
+    EXPECT_EQ(Escape(4210, first.data(), ULONG(first.size())), 0) << "answered only when enabled";
+    EnableDrawingEscapes();
+    const LONG id = Escape(4210, first.data(), ULONG(first.size()));
+    ASSERT_GT(id, 0);
+    std::vector<uint8_t> wrongOffset = Chunk(uint32_t(id), 20, 5, 10);
+    EXPECT_EQ(Escape(4210, wrongOffset.data(), ULONG(wrongOffset.size())), -4);
+    // The transfer starts again after a fault.
+    const LONG again = Escape(4210, first.data(), ULONG(first.size()));
+    ASSERT_GT(again, 0);
+    EXPECT_NE(again, id);
+    std::vector<uint8_t> second = Chunk(uint32_t(again), 20, 10, 10);
+    EXPECT_EQ(Escape(4210, second.data(), ULONG(second.size())), again) << "complete";
+    EXPECT_EQ(Escape(4210, second.data(), ULONG(second.size())), -4) << "no transfer runs now";
+    std::vector<uint8_t> notCopy = Chunk(0, 10, 0, 10, 0x660046);
+    EXPECT_EQ(Escape(4210, notCopy.data(), ULONG(notCopy.size())), 0);
+}
+
+TEST_F(FrameEscapes, ChunkedImageBounds)
+{
+    EnableDrawingEscapes();
+    const std::vector<uint8_t> good = Chunk(0, 10, 0, 10);
+    struct Mutation {
+        size_t at;
+        uint32_t value;
+    } mutations[] = {{0, 0xFFFFFFFF}, {4, 0xFFFFFFF0}, {4, 1000}, {4, 0}, {8 + 12, 0xFFFFFFF0}, {8 + 12, 11},
+                     {8 + 4, 0}, {8 + 8, 0xFFFFFFFF}};
+    for (const Mutation& m : mutations) {
+        std::vector<uint8_t> record = good;
+        std::memcpy(record.data() + m.at, &m.value, 4);
+        const LONG answer = Escape(4210, record.data(), ULONG(record.size()));
+        EXPECT_LE(answer, 0) << "field at " << m.at << " = " << m.value;
+    }
+    for (size_t size = 0; size < good.size(); size += 3) {
+        const LONG answer = Escape(4210, good.data(), ULONG(size));
+        EXPECT_LE(answer, 0) << "cut at " << size;
+    }
+}
+
+TEST_F(FrameEscapes, DrawDataBounds)
+{
+    EnableDrawingEscapes();
+    struct Case {
+        uint32_t n;
+        ULONG inSize;
+        LONG expected;
+        uint32_t slotLength;
+    } cases[] = {{5, 9, 1, 5},          {5, 8, kFailed, 5},   {2, 6, kFailed, 0},        {6, 10, 1, 6},
+                 {0xFFFD, 16, kFailed, 6}, {0xFFFFFFFF, 16, kFailed, 6}, {0xFFFC, 0xFFFC + 4, 1, 0xFFFC}};
+    std::vector<uint8_t> in(0x10000 + 8, 0x11);
+    for (const Case& c : cases) {
+        std::memcpy(in.data(), &c.n, 4);
+        EXPECT_EQ(Escape(4216, in.data(), c.inSize), c.expected) << c.n << "/" << c.inSize;
+        uint32_t length = 0xFFFF;
+        ASSERT_EQ(EscapeValue<uint16_t>(20526, 0, &length, 4), 1);
+        EXPECT_EQ(length, c.slotLength) << c.n << "/" << c.inSize;
+    }
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+// Documents printed through host DCs on the graphics library: the job file the
+// spooler delivers is read back whole.
+#include "tests/frame/frame_fixture.h"
+
+#include "printhost/host_dc.h"
+#include "tools/morva_reader/morva_reader.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using frame_test::FrameDriver;
+
+std::vector<uint8_t> ReadFile(const std::wstring& path)
+{
+    const std::string text = printhost_test::ReadTextFile(path);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// Prints two pages, with a reset of the DC between them when asked; answers
+// the listing of the job.
+std::string PrintTwoPages(bool resetBetween)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    EXPECT_TRUE(driver.ok()) << std::string(driver.error().begin(), driver.error().end());
+    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
+    if (devmode.empty())
+        return "no settings";
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    if (!dc)
+        return "no DC: " + std::string(error.begin(), error.end());
+
+    GDIINFO caps{};
+    EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &caps));
+    EXPECT_EQ(caps.ulHorzRes, 4762u);
+
+    const std::wstring jobFile = printhost_test::TempPath(L"frame_print.prn");
+    DeleteFileW(jobFile.c_str());
+    DOCINFOW doc{sizeof(doc), L"frame print", jobFile.c_str(), nullptr, 0};
+    EXPECT_GT(HostStartDocW(dc, &doc), 0);
+    for (int page = 0; page < 2; ++page) {
+        if (page == 1 && resetBetween) {
+            EXPECT_EQ(HostResetDCW(dc, reinterpret_cast<DEVMODEW*>(devmode.data())), dc);
+        }
+        EXPECT_GT(HostStartPage(dc), 0);
+        Rectangle(printhost::CurrentDrawingDc(dc), 100, 100, 600, 400);
+        EXPECT_GT(HostEndPage(dc), 0);
+    }
+    EXPECT_GT(HostEndDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+
+    const std::vector<uint8_t> job = ReadFile(jobFile);
+    DeleteFileW(jobFile.c_str());
+    MorvaListing listing;
+    EXPECT_TRUE(ReadMorvaJob(job.data(), job.size(), MorvaReadOptions{}, &listing)) << listing.error;
+    EXPECT_EQ(listing.versionLine.rfind("%ZQRQD-", 0), 0u) << listing.versionLine;
+    EXPECT_NE(listing.systemLine.find("RQDDRV-2801.1"), std::string::npos) << listing.systemLine;
+    return CommandTexts(listing);
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
+TEST(FramePrint, TwoPagesMakeAWholeJob)
+{
+    // The stream head and the job's resolution, each page's drawing ended by
+    // its sheet, the stream end.
+    const std::string commands = PrintTwoPages(false);
+    EXPECT_EQ(commands.rfind("EA value=0x90\nFA kind=1 value=600\n", 0), 0u) << commands;
+    EXPECT_EQ(Count(commands, "\nFB\nED\n"), 2u) << commands;
+    EXPECT_EQ(Count(commands, "\nCG "), 2u) << commands;
+    EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB") << commands;
+}
+
+TEST(FramePrint, ResetBetweenPagesCarriesTheJob)
+{
+    // The old record hands its job over and ends nothing when it goes.
+    EXPECT_EQ(PrintTwoPages(true), PrintTwoPages(false));
+}
+
+// The recording interface library brackets its job data with the settings
+// batch and sends a page record at each page start, as the interface library
+// does; what the graphics library answered is in its record.
+TEST(FramePrint, InterfaceEscapesAreAnswered)
+{
+    const std::wstring log = printhost_test::TempPath(L"frame_ui.log");
+    DeleteFileW(log.c_str());
+    SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", log.c_str());
+    const std::string commands = PrintTwoPages(false);
+    SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", nullptr);
+    const std::string record = printhost_test::ReadTextFile(log);
+    DeleteFileW(log.c_str());
+    EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB");
+    EXPECT_EQ(Count(record, "ui escape 20513 -> 1 "), 2u) << record;
+    // Its page record is 4 bytes, not the 10 of the interface library's.
+    EXPECT_EQ(Count(record, "ui escape 20496 -> -1 "), 2u) << record;
+}
+
+TEST(FramePrint, ResetRefusesAPageBegun)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    const std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
+    struct Case {
+        bool pageBegun;
+        BOOL result;
+    } cases[] = {{false, TRUE}, {true, FALSE}};
+    for (const Case& c : cases) {
+        DHPDEV old = driver.Enable(devmode);
+        DHPDEV fresh = driver.Enable(devmode);
+        ASSERT_TRUE(old && fresh);
+        SURFOBJ surface = frame_test::SurfaceOf(old);
+        ASSERT_TRUE(driver.entries().startDoc(&surface, const_cast<wchar_t*>(L"reset"), 3));
+        if (c.pageBegun) {
+            ASSERT_TRUE(driver.entries().startPage(&surface));
+        }
+        EXPECT_EQ(driver.entries().resetPdev(old, fresh), c.result) << c.pageBegun;
+        EXPECT_EQ(driver.entries().resetPdev(old, nullptr), FALSE);
+        driver.entries().disablePdev(old);
+        driver.entries().disablePdev(fresh);
+    }
+    EXPECT_FALSE(frame_test::SettingsAccessLoaded());
+}
+
+} // namespace
