@@ -21,7 +21,7 @@ namespace {
 
 constexpr uint16_t kFidDefaultSourceSetting = 265;
 constexpr uint16_t kFidScaleWanted = 1324;
-constexpr uint16_t kFidCustomSizeOverride = 5201;
+constexpr uint16_t kFidFormDatabase = 5201;  // printer setting: spooler forms in use, overrides on
 constexpr uint16_t kFidPrivateMedia = 388;
 constexpr uint16_t kFidPrivateMediaSecond = 453;
 constexpr uint32_t kManualFeedSource = 258;
@@ -285,7 +285,7 @@ int MergeInputDevmodeWithOverrides(SettingsContext* context, void* settingsRecor
         return 0;
     uint32_t overrides = 0;
     if (OverridesOn(context)) {
-        overrides = SettingNumberOr(settingsRecord, printerSettingsRecord, kFidCustomSizeOverride, 0);
+        overrides = SettingNumberOr(settingsRecord, printerSettingsRecord, kFidFormDatabase, 0);
         if (overrides && ApplyOverrideMappings(context->overrides, safe->record) != kOverrideOk)
             return 0;
     }

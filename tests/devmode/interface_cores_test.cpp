@@ -3,6 +3,7 @@
 #include "common/devmode/devmode_convert.h"
 #include "common/records/settings_records.h"
 #include "common/settings/function_ids.h"
+#include "common/store/printer_data.h"
 #include "tests/devmode/devmode_fixture.h"
 
 #include <winspool.h>
@@ -128,6 +129,24 @@ TEST_F(InterfaceCoresTest, PrinterInfoWithMergedDevmode)
     EXPECT_EQ(reinterpret_cast<PRINTER_INFO_2W*>(info)->pDevMode, reinterpret_cast<DEVMODEW*>(target.data()));
     EXPECT_EQ(ValidateDevmodeCoreFields(target.data(), target.size()), 1);
     GlobalFree(info);
+
+    // The printer's own DEVMODE, stored with the spooler, is what is converted.
+    Record stored = Defaults();
+    SetNumber(stored, kFidCopies, 3);
+    uint8_t* current = GetPrinterInfo(handle(), 2);
+    ASSERT_TRUE(current);
+    auto* info2 = reinterpret_cast<PRINTER_INFO_2W*>(current);
+    DEVMODEW* former = info2->pDevMode;
+    info2->pDevMode = reinterpret_cast<DEVMODEW*>(stored.data());
+    info2->pSecurityDescriptor = nullptr;
+    ASSERT_TRUE(SetPrinterW(handle(), 2, current, 0));
+    info = GetPrinterInfoWithMergedDevmode(handle(), context_.get(), target.data(), &size, &merged);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(Number(target, kFidCopies), 3u);
+    GlobalFree(info);
+    info2->pDevMode = former;
+    SetPrinterW(handle(), 2, current, 0);
+    GlobalFree(current);
 
     merged = 7;
     EXPECT_EQ(GetPrinterInfoWithMergedDevmode(nullptr, context_.get(), target.data(), &size, &merged), nullptr);
