@@ -4,10 +4,10 @@
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header.h"
 #include "common/job/job_header_codes.h"
-#include "common/job/job_setting_ids.h"
 #include "common/model/model_data.h"
 #include "common/model/model_format.h"
 #include "common/records/effective_values.h"
+#include "common/settings/function_ids.h"
 #include "common/system/code_pages.h"
 #include "common/system/global_block.h"
 #include "common/system/scrambled_strings.h"
@@ -283,7 +283,7 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
     JobHeaderContext* c = state->context;
     const FaxRecipientRange& range = *c->faxRange;
     uint32_t count = 0;
-    if (ReadJobSettingNumber(kJobFidFaxRecipientCount, c->settingsRecord, c->printerSettingsRecord, &count) != 0)
+    if (ReadJobSettingNumber(kFidFaxRecipientCount, c->settingsRecord, c->printerSettingsRecord, &count) != 0)
         return kJobErrMissingData;
     count &= 0xFFFF;
     uint32_t last = range.last;
@@ -294,7 +294,7 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
         return kJobErrMissingData;
     const wchar_t* file = nullptr;
     uint32_t room = 0;
-    const bool fixedFile = ReadJobSettingText(kJobFidFaxAddressFile, c->settingsRecord, c->printerSettingsRecord, &file,
+    const bool fixedFile = ReadJobSettingText(kFidFaxAddressFile, c->settingsRecord, c->printerSettingsRecord, &file,
                                               &room) == 0 &&
                            wcsnlen(file, room) == wcslen(kFixedFaxAddressFile) &&
                            std::wmemcmp(file, kFixedFaxAddressFile, wcslen(kFixedFaxAddressFile)) == 0;
@@ -310,8 +310,8 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
     FaxDiallingRecord dialling;
     if (!ReadFaxDiallingRecord(c->settingsRecord, c->printerSettingsRecord, &dialling))
         return kJobErrMissingData;
-    const uint32_t subAddressing = JobSettingOr(kJobFidSubAddressing, c->settingsRecord, c->printerSettingsRecord, 0);
-    const uint8_t timed = static_cast<uint8_t>(JobSettingOr(kJobFidFaxSendTime, c->settingsRecord, c->printerSettingsRecord, 0));
+    const uint32_t subAddressing = JobSettingOr(kFidSubAddressing, c->settingsRecord, c->printerSettingsRecord, 0);
+    const uint8_t timed = static_cast<uint8_t>(JobSettingOr(kFidFaxSendTime, c->settingsRecord, c->printerSettingsRecord, 0));
     const bool encodedMode = (state->flags & kHeaderFaxLineMode) != 0;
     const uint32_t start = state->out->length;
     for (uint32_t i = range.first; i <= last; ++i) {

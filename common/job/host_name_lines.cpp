@@ -5,7 +5,6 @@
 #include "common/job/job_attribute_values.h"
 #include "common/job/job_header.h"
 #include "common/job/job_header_codes.h"
-#include "common/job/job_setting_ids.h"
 #include "common/model/model_data.h"
 #include "common/settings/function_ids.h"
 #include "common/system/code_pages.h"
@@ -94,7 +93,7 @@ void EndText(char* text, DWORD reported)
 
 bool NamesSuppressed(JobHeaderState* state)
 {
-    return Setting(state, kJobFidUserNameAllowed) != 1 && Setting(state, kJobFidJobHeaderOn) == 1;
+    return Setting(state, kFidUserNameAllowed) != 1 && Setting(state, kFidJobHeaderOn) == 1;
 }
 
 int NupLine(JobHeaderState* state)
@@ -175,10 +174,10 @@ int OwnerFromInput(JobHeaderState* state, int mode, const std::string& user, int
 
 int JobOwnerLine(JobHeaderState* state)
 {
-    if (Setting(state, kJobFidUserNameAllowed) != 1)
+    if (Setting(state, kFidUserNameAllowed) != 1)
         return 0;
-    const bool account = (Setting(state, kJobFidAccountMode) & 0xFF) != 0;
-    const uint32_t kind = Setting(state, account ? kJobFidOwnerKindAccount : kJobFidOwnerKind) & 0xFFFF;
+    const bool account = (Setting(state, kFidAccountMode) & 0xFF) != 0;
+    const uint32_t kind = Setting(state, account ? kFidOwnerKindAccount : kFidAdminUserIdKind) & 0xFFFF;
     const bool hostBits = (state->flags & (kHeaderNupLine | kHeaderHostAddressLine)) != 0;
     int mode = 0;
     if (hostBits) {
@@ -197,7 +196,7 @@ int JobOwnerLine(JobHeaderState* state)
         if (status != 0)
             return status;
         pages = static_cast<int>(perSheet & 0xFFFF);
-        const uint32_t layout = Setting(state, kJobFidBookletPoster);
+        const uint32_t layout = Setting(state, kFidPosterBooklet);
         if (pages == 1 && layout == 1)
             pages = 100;
         else if (pages == 1 && layout == 2 &&
@@ -208,10 +207,10 @@ int JobOwnerLine(JobHeaderState* state)
             return sourced;
     }
 
-    const uint16_t promptId = account ? kJobFidPromptUser : kJobFidPromptAdministrator;
+    const uint16_t promptId = account ? kFidPromptUser : kFidPromptAdministrator;
     if ((state->flags & kHeaderOwnerFromUserText) != 0 && Setting(state, promptId) == 1) {
         const std::string user =
-            Setting(state, kJobFidPromptUnknown) == 1 ? std::string("UnknownUser") : SettingAnsi(state, kJobFidPromptText);
+            Setting(state, kFidPromptUnknown) == 1 ? std::string("UnknownUser") : SettingAnsi(state, kFidPromptText);
         return OwnerFromInput(state, mode, user, pages, source);
     }
     switch (kind) {
@@ -233,10 +232,10 @@ int JobOwnerLine(JobHeaderState* state)
             return kJobErrConversion;
         return AppendLibraryLine(state, (std::string("@JOAU=") + user).c_str(), false);
     }
-    case 1: case 4: return OwnerFromInput(state, mode, SettingAnsi(state, kJobFidOwnerText), pages, source);
-    case 5: case 6: return OwnerFromInput(state, mode, SettingAnsi(state, kJobFidOwnerAccountText), pages, source);
+    case 1: case 4: return OwnerFromInput(state, mode, SettingAnsi(state, kFidAdminUserName), pages, source);
+    case 5: case 6: return OwnerFromInput(state, mode, SettingAnsi(state, kFidOwnerAccountText), pages, source);
     case 7:
-        return OwnerFromInput(state, mode, SettingAnsi(state, account ? kJobFidOwnerAccountText : kJobFidOwnerText), pages,
+        return OwnerFromInput(state, mode, SettingAnsi(state, account ? kFidOwnerAccountText : kFidAdminUserName), pages,
                               source);
     default: return 0;
     }
@@ -246,11 +245,11 @@ int JobOwnerLine(JobHeaderState* state)
 
 int GetNupCode(JobHeaderState* state)
 {
-    const uint32_t layout = Setting(state, kJobFidBookletPoster);
+    const uint32_t layout = Setting(state, kFidPosterBooklet);
     if (layout == 2 && !(TestCapabilityBit(&state->capabilities, CapabilityBit(42)) && Setting(state, kFidJobType) == 3))
         return 1;
     if (layout == 1) {
-        const int code = Lookup(kPosterNup, Setting(state, kJobFidPagesPerSheetPoster), -1);
+        const int code = Lookup(kPosterNup, Setting(state, kFidLayoutGrid), -1);
         if (code >= 0)
             return code;
     }
@@ -260,7 +259,7 @@ int GetNupCode(JobHeaderState* state)
 int GetJobOwnerSourceCode(uint32_t flags, void* settingsRecord, void* printerSettingsRecord, int* code)
 {
     uint32_t first = 0, second = 0;
-    int status = ReadJobSettingNumber(kJobFidPaperTray, settingsRecord, printerSettingsRecord, &first);
+    int status = ReadJobSettingNumber(kFidPaperSource, settingsRecord, printerSettingsRecord, &first);
     if (status == 0)
         status = ReadJobSettingNumber(kFidDefaultSource, settingsRecord, printerSettingsRecord, &second);
     if (status != 0)
@@ -274,7 +273,7 @@ int GetJobOwnerSourceCode(uint32_t flags, void* settingsRecord, void* printerSet
         source = first == 258 ? second : first;
     if (source == 4 || source == 260) {
         uint32_t feed = 0;
-        status = ReadJobSettingNumber(kJobFidBypassFeed, settingsRecord, printerSettingsRecord, &feed);
+        status = ReadJobSettingNumber(kFidBypassFeed, settingsRecord, printerSettingsRecord, &feed);
         if (status != 0)
             return status;
         *code = Lookup(kBypassSource, feed & 0xFFFF, 8);

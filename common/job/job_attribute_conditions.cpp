@@ -3,7 +3,6 @@
 #include "common/context/settings_context.h"
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header_codes.h"
-#include "common/job/job_setting_ids.h"
 #include "common/model/model_kinds.h"
 #include "common/model/model_section.h"
 #include "common/settings/function_ids.h"
@@ -207,7 +206,7 @@ int CheckCustomPaperSizeRule(const SettingsContext* settings, void* settingsReco
         return 0;
 
     uint32_t paper = 0;
-    if (ReadJobSettingNumber(kJobFidOutputPaper, settingsRecord, printerSettingsRecord, &paper) != 0)
+    if (ReadJobSettingNumber(kFidOutputPaper, settingsRecord, printerSettingsRecord, &paper) != 0)
         return 0;
     if (paper == kOutputPaperSameAsDocument &&
         ReadJobSettingNumber(kFidPaperSize, settingsRecord, printerSettingsRecord, &paper) != 0)

@@ -4,7 +4,6 @@
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header.h"
 #include "common/job/job_header_codes.h"
-#include "common/job/job_setting_ids.h"
 #include "common/model/model_value_ops.h"
 #include "common/records/effective_values.h"
 #include "common/settings/function_ids.h"
@@ -104,7 +103,7 @@ int Copies(JobHeaderState* state, uint16_t id)
 int OneShotText(JobHeaderState* state, uint16_t id)
 {
     uint32_t monitorJobs = 0;
-    if (ReadJobSettingNumber(kJobFidDocMonitorJobs, Settings(state), Printer(state), &monitorJobs) == 0 &&
+    if (ReadJobSettingNumber(kFidDocMonitorOn, Settings(state), Printer(state), &monitorJobs) == 0 &&
         monitorJobs != 0)
         return 0;
     const wchar_t* text = nullptr;
@@ -158,9 +157,9 @@ int PaperKeywordValue(JobHeaderState* state, uint16_t id)
         return Done(AppendJobChars(state->out, keyword));
     // A user-defined size: the form's size, in the order the feed direction gives.
     uint32_t selector = 0, edge = 0, width = 0, length = 0;
-    if (ReadJobSettingNumber(kJobFidFeedSelector, Settings(state), Printer(state), &selector) != 0)
+    if (ReadJobSettingNumber(kFidFeedSelector, Settings(state), Printer(state), &selector) != 0)
         return kJobErrMissingData;
-    const uint16_t decider = selector == 4 ? kJobFidFeedEdge : selector == 264 ? kJobFidSecondFeedEdge : 0;
+    const uint16_t decider = selector == 4 ? kFidFeedEdge : selector == 264 ? kFidSecondFeedEdge : 0;
     if (decider == 0 || ReadJobSettingNumber(decider, Settings(state), Printer(state), &edge) != 0 ||
         !ReadFormMillimetres(state->context->printer, paper, &width, &length))
         return kJobErrMissingData;
@@ -179,12 +178,12 @@ int FeedEdge(JobHeaderState* state, uint16_t id)
         uint16_t tray;
     };
     static constexpr Pair kPairs[] = {{404, 407}, {405, 408}, {406, 409}};
-    if (id == kJobFidFeedEdge) {
+    if (id == kFidFeedEdge) {
         for (const Pair& p : kPairs) {
             if (JobSettingOr(p.on, Settings(state), Printer(state), 0) == 1 &&
                 JobSettingOr(p.tray, Settings(state), Printer(state), 0) == 4) {
                 uint32_t edge = 0;
-                const int status = ReadJobSettingNumber(kJobFidFeedEdge, Settings(state), Printer(state), &edge);
+                const int status = ReadJobSettingNumber(kFidFeedEdge, Settings(state), Printer(state), &edge);
                 if (status != 0)
                     return status;
                 return Done(AppendJobChars(state->out, (edge & 0xFFFF) == 2 ? "SEF" : "LEF"));
@@ -192,7 +191,7 @@ int FeedEdge(JobHeaderState* state, uint16_t id)
         }
     }
     uint32_t edge = 0;
-    const int status = ReadJobSettingNumber(kJobFidDefaultFeedEdge, Settings(state), Printer(state), &edge);
+    const int status = ReadJobSettingNumber(kFidDefaultFeedEdge, Settings(state), Printer(state), &edge);
     if (status != 0)
         return status;
     return Done(AppendJobChars(state->out, (edge & 0xFF) == 2 ? "SEF" : "LEF"));
@@ -228,7 +227,7 @@ int AppendUserText(JobHeaderState* state)
 int UserCode(JobHeaderState* state, uint16_t id)
 {
     uint32_t source = 0;
-    const int status = ReadJobSettingNumber(kJobFidUserCodeSource, Settings(state), Printer(state), &source);
+    const int status = ReadJobSettingNumber(kFidUserCodeSource, Settings(state), Printer(state), &source);
     if (status != 0)
         return status;
     if (source == 0) {
@@ -244,10 +243,10 @@ int UserTextValue(JobHeaderState* state, uint16_t) { return AppendUserText(state
 // Page numbers 2-9998 of settings 1834-1853, ascending, each once, joined by ":".
 int PageList(JobHeaderState* state, uint16_t)
 {
-    constexpr int kCount = kJobFidPageListLast - kJobFidPageListFirst + 1;
+    constexpr int kCount = kFidPageListLast - kFidPageListFirst + 1;
     uint16_t kept[kCount];
     int n = 0;
-    for (uint16_t id = kJobFidPageListFirst; id <= kJobFidPageListLast; ++id) {
+    for (uint16_t id = kFidPageListFirst; id <= kFidPageListLast; ++id) {
         uint32_t v = 0;
         const int status = ReadJobSettingNumber(id, Settings(state), Printer(state), &v);
         if (status != 0)
@@ -285,8 +284,8 @@ int PageList(JobHeaderState* state, uint16_t)
 
 int UserName(JobHeaderState* state, uint16_t)
 {
-    if (JobSettingOr(kJobFidUserNameAllowed, Settings(state), Printer(state), 0) != 1 &&
-        JobSettingOr(kJobFidJobHeaderOn, Settings(state), Printer(state), 0) == 1)
+    if (JobSettingOr(kFidUserNameAllowed, Settings(state), Printer(state), 0) != 1 &&
+        JobSettingOr(kFidJobHeaderOn, Settings(state), Printer(state), 0) == 1)
         return 0;
     wchar_t name[kUserNameChars + 2] = {};
     if (!GetCurrentUserName(name, kUserNameChars + 1))
@@ -333,9 +332,9 @@ int RunDate(int hour, int minute, std::tm* date)
 int DelayedTime(JobHeaderState* state, uint16_t)
 {
     uint32_t hour = 0, minute = 0;
-    int status = ReadJobSettingNumber(kJobFidDelayedHour, Settings(state), Printer(state), &hour);
+    int status = ReadJobSettingNumber(kFidDelayHour, Settings(state), Printer(state), &hour);
     if (status == 0)
-        status = ReadJobSettingNumber(kJobFidDelayedMinute, Settings(state), Printer(state), &minute);
+        status = ReadJobSettingNumber(kFidDelayMinute, Settings(state), Printer(state), &minute);
     if (status != 0)
         return status;
     std::tm date{};
@@ -347,12 +346,12 @@ int DelayedTime(JobHeaderState* state, uint16_t)
 // The fax timer settings of a fax model; by type when the timer is off.
 int FaxTime(JobHeaderState* state, uint16_t id)
 {
-    const uint32_t timer = GetEffectiveValue(Settings(state), Printer(state), kJobFidFaxTimer);
-    const uint32_t hour = GetEffectiveValue(Settings(state), Printer(state), kJobFidFaxHour);
-    const uint32_t minute = GetEffectiveValue(Settings(state), Printer(state), kJobFidFaxMinute);
+    const uint32_t timer = GetEffectiveValue(Settings(state), Printer(state), kFidFaxSpecialJob);
+    const uint32_t hour = GetEffectiveValue(Settings(state), Printer(state), kFidFaxHour);
+    const uint32_t minute = GetEffectiveValue(Settings(state), Printer(state), kFidFaxMinute);
     if (timer != 1)
         return ByType(state, id);
-    if (id == kJobFidFaxTimer) {
+    if (id == kFidFaxSpecialJob) {
         int s = AppendJobPadded(state->out, hour & 0xFFFF, 2);
         if (s == 0) s = AppendJobChars(state->out, ":");
         if (s == 0) s = AppendJobPadded(state->out, minute & 0xFFFF, 2);
@@ -372,13 +371,13 @@ struct OwnWriter {
     ValueWriter write;
 };
 constexpr OwnWriter kOwnWriters[] = {
-    {kFidCopies, Copies},           {kJobFidOneShotText, OneShotText},     {kJobFidFirstPaper, PaperKeywordValue},
-    {kJobFidSecondPaper, PaperKeywordValue}, {kJobFidFeedEdge, FeedEdge},    {kJobFidDefaultFeedEdge, FeedEdge},
-    {kJobFidLeadingZeroText, LeadingZeroText}, {kJobFidUserCodeText, UserCode}, {kJobFidPageListFirst, PageList},
-    {kJobFidUserName, UserName},       {kJobFidDocMonitorId, DocMonitorId},   {kJobFidDelayedTime, DelayedTime},
-    {kJobFidUserText, UserTextValue},
+    {kFidCopies, Copies},           {kFidOneShotText, OneShotText},     {kFidInsertPaper1, PaperKeywordValue},
+    {kFidInsertPaper2, PaperKeywordValue}, {kFidFeedEdge, FeedEdge},    {kFidDefaultFeedEdge, FeedEdge},
+    {kFidBoxName, LeadingZeroText}, {kFidUserCodeText, UserCode}, {kFidPageListFirst, PageList},
+    {kFidUserName, UserName},       {kFidDocMonitorDefault, DocMonitorId},   {kFidDelayedTime, DelayedTime},
+    {kFidUserText, UserTextValue},
 };
-constexpr OwnWriter kFaxWriters[] = {{kJobFidFaxTimer, FaxTime}, {kJobFidFaxSendTime, FaxTime}};
+constexpr OwnWriter kFaxWriters[] = {{kFidFaxSpecialJob, FaxTime}, {kFidFaxSendTime, FaxTime}};
 
 ValueWriter FindWriter(const JobHeaderState* state, uint16_t id)
 {

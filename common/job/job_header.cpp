@@ -8,7 +8,6 @@
 #include "common/job/job_attribute_values.h"
 #include "common/job/job_header_codes.h"
 #include "common/job/job_instruction_maker.h"
-#include "common/job/job_setting_ids.h"
 #include "common/model/model_data.h"
 #include "common/model/model_format.h"
 #include "common/model/model_kinds.h"
@@ -103,7 +102,7 @@ bool IsQuotedSetting(JobHeaderState* state, uint16_t id)
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
-    return id != kJobFidLeadingZeroText &&
+    return id != kFidBoxName &&
            GetFunctionIdValue(id, state->context->settingsRecord, state->context->printerSettingsRecord, &type, &size,
                               &holder) == kSettingOk &&
            type == kTypeString;
@@ -162,13 +161,13 @@ bool BktpLineApplies(JobHeaderState* state)
 {
     void* s = state->context->settingsRecord;
     void* p = state->context->printerSettingsRecord;
-    if (JobSettingOr(kJobFidBookletPoster, s, p, 0) != 2 || (state->flags & kHeaderBktpLine) == 0 ||
-        (JobSettingOr(kJobFidBookletSource, s, p, 0) & 0xFF) != 1)
+    if (JobSettingOr(kFidPosterBooklet, s, p, 0) != 2 || (state->flags & kHeaderBktpLine) == 0 ||
+        (JobSettingOr(kFidBookletSource, s, p, 0) & 0xFF) != 1)
         return false;
     if (TestCapabilityBit(&state->capabilities, CapabilityBit(45))) {
-        if ((JobSettingOr(kJobFidBookletCount, s, p, 0) & 0xFF) != 2)
+        if ((JobSettingOr(kFidBookletCount, s, p, 0) & 0xFF) != 2)
             return false;
-    } else if (JobSettingOr(kJobFidBookletCountOn, s, p, 0) != 1) {
+    } else if (JobSettingOr(kFidBookletCountOn, s, p, 0) != 1) {
         return false;
     }
     return !(TestCapabilityBit(&state->capabilities, CapabilityBit(42)) && JobSettingOr(kFidJobType, s, p, 0) == 3);
@@ -302,7 +301,7 @@ int WriteJobHeader(const SettingsContext* settings, JobHeaderContext* context, c
         return status;
     AttributeFilterRecord filter{};
     uint32_t filterSwitch = 0;
-    if (ReadJobSettingNumber(kJobFidFilterSwitch, context->settingsRecord, context->printerSettingsRecord,
+    if (ReadJobSettingNumber(kFidStoredJobText, context->settingsRecord, context->printerSettingsRecord,
                              &filterSwitch) == 0 &&
         (filterSwitch & 0xFFFF) == 1)
         filter.mode |= 1;

@@ -3,9 +3,9 @@
 #include "common/context/settings_context.h"
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header_codes.h"
-#include "common/job/job_setting_ids.h"
 #include "common/model/model_data.h"
 #include "common/model/model_value_ops.h"
+#include "common/settings/function_ids.h"
 #include "common/system/global_block.h"
 #include "common/system/module_files.h"
 
@@ -64,7 +64,7 @@ int WriteJobInstructionBlock(const SettingsContext* settings, HANDLE printer, vo
     int result = 0;
     uint32_t layout = 0;
     DWORD accepted = 0, size = 0;
-    if (ReadJobSettingNumber(kJobFidBookletPoster, settingsRecord, printerSettingsRecord, &layout) != 0) {
+    if (ReadJobSettingNumber(kFidPosterBooklet, settingsRecord, printerSettingsRecord, &layout) != 0) {
         result = kJobErrInstructionSize;
     } else {
         setSetting(maker, data, length, &accepted);

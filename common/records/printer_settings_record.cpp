@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr uint16_t kFidAccountMode = 5163;  // read only from current records
 constexpr uint16_t kFidUserKeyA = 5168;
 constexpr uint16_t kFidUserKeyB = 5169;
 

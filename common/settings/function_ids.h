@@ -117,3 +117,37 @@ inline constexpr uint16_t kFidDelayMinute = 452;
 inline constexpr uint16_t kFidFaxSpecialJob = 1800;
 inline constexpr uint16_t kFidAdminUserName = 5121;
 inline constexpr uint16_t kFidAdminUserIdKind = 5127;
+
+// Read by the job description (header, attribute values, host-name and fax
+// lines). 8193, 32784 and 36902 are not stored settings: their attribute rows
+// have writers of their own.
+inline constexpr uint16_t kFidOneShotText = 329;
+inline constexpr uint16_t kFidUserCodeSource = 335;
+inline constexpr uint16_t kFidFaxAddressFile = 375;
+inline constexpr uint16_t kFidFaxRecipientCount = 380;
+inline constexpr uint16_t kFidBypassFeed = 388;
+inline constexpr uint16_t kFidFeedSelector = 409;
+inline constexpr uint16_t kFidFeedEdge = 412;
+inline constexpr uint16_t kFidSecondFeedEdge = 413;
+inline constexpr uint16_t kFidDefaultFeedEdge = 438;
+inline constexpr uint16_t kFidBookletSource = 446;
+inline constexpr uint16_t kFidBookletCount = 465;
+inline constexpr uint16_t kFidBookletCountOn = 1328;
+inline constexpr uint16_t kFidFaxHour = 1801;
+inline constexpr uint16_t kFidFaxMinute = 1802;
+inline constexpr uint16_t kFidUserCodeText = 1831;
+inline constexpr uint16_t kFidPageListFirst = 1834;
+inline constexpr uint16_t kFidPageListLast = 1853;
+inline constexpr uint16_t kFidSubAddressing = 4142;
+inline constexpr uint16_t kFidFaxSendTime = 4369;
+inline constexpr uint16_t kFidOwnerAccountText = 5150;
+inline constexpr uint16_t kFidAccountMode = 5163;
+inline constexpr uint16_t kFidPromptAdministrator = 5164;
+inline constexpr uint16_t kFidPromptUser = 5165;
+inline constexpr uint16_t kFidPromptText = 5174;
+inline constexpr uint16_t kFidOwnerKindAccount = 5178;
+inline constexpr uint16_t kFidPromptUnknown = 5183;
+inline constexpr uint16_t kFidUserNameAllowed = 5203;
+inline constexpr uint16_t kFidUserName = 8193;
+inline constexpr uint16_t kFidDelayedTime = 32784;
+inline constexpr uint16_t kFidUserText = 36902;
