@@ -418,15 +418,11 @@ TEST_F(DocMonitorRequest, DelayedJobTakesItsTimeAndTheHeldUserName)
     Set(kFidDelayMinute, kTypeByte, 30);
     Set(kFidAdminUserIdKind, kTypeU16, 5);
     SetText(kFidAdminUserName, L"Admin Ann");
-    // The staple value is stored before its position code is worked out, which
-    // these zeroed records cannot give: the write's answer is not the point here.
-    SetFunctionIdValueArgs(settings_.data(), printerSettings_.data(), kFidStapleValue, kTypeU16, 2u, 2u);
     const DocMonitorJobRequest request = Fill();
     EXPECT_EQ(request.requestKind, kDocMonitorPrint);
     EXPECT_EQ(request.jobKind, kDocJobDelayed);
     EXPECT_EQ(request.hour, 8);
     EXPECT_EQ(request.minute, 30);
-    EXPECT_EQ(request.flag, 1u);
     EXPECT_STREQ(request.userName, "Admin Ann");
     EXPECT_EQ(std::string(request.firstText), "Morva Job Monitor");
     EXPECT_STREQ(request.secondText, "Quarterly report.docx");
