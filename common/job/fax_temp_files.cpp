@@ -59,38 +59,45 @@ bool OwnerStillThere(const FaxTempFileRecord& record)
            static_cast<uint64_t>(GetWindowLongPtrW(owner, GWLP_HINSTANCE)) == record.instance;
 }
 
+// What a walk over the records does after a record.
+enum class Walk { Next, Stop, Restart };
+
+// Calls `visit` for every record of the key; Restart begins again at the first
+// value (deleting a value renumbers the others).
+template <typename Visit>
+void ForEachRecord(HKEY key, Visit visit)
+{
+    for (DWORD index = 0;;) {
+        wchar_t name[kValueNameChars];
+        FaxTempFileRecord record;
+        LONG status = ERROR_SUCCESS;
+        const bool isRecord = ReadRecord(key, index, name, &record, &status);
+        if (status == ERROR_NO_MORE_ITEMS)
+            return;
+        const Walk next = isRecord ? visit(name, record) : Walk::Next;
+        if (next == Walk::Stop)
+            return;
+        index = next == Walk::Restart ? 0 : index + 1;
+    }
+}
+
 int CleanKey(const wchar_t* path)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return 0;
     int removed = 0;
-    DWORD index = 0;
-    for (;;) {
-        wchar_t name[kValueNameChars];
-        FaxTempFileRecord record;
-        LONG status = ERROR_SUCCESS;
-        const bool isRecord = ReadRecord(key, index, name, &record, &status);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (!isRecord) {
-            ++index;
-            continue;
-        }
+    ForEachRecord(key, [&](const wchar_t* name, const FaxTempFileRecord& record) {
         const bool exists = FileExists(record.path);
-        if (exists && (OwnerStillThere(record) || !IsFileOlderThan(record.path, kFaxTempMaxAgeSeconds))) {
-            ++index;
-            continue;
-        }
-        if (RegDeleteValueW(key, name) != ERROR_SUCCESS) {
-            ++index;
-            continue;
-        }
+        if (exists && (OwnerStillThere(record) || !IsFileOlderThan(record.path, kFaxTempMaxAgeSeconds)))
+            return Walk::Next;
+        if (RegDeleteValueW(key, name) != ERROR_SUCCESS)
+            return Walk::Next;
         if (exists)
             DeleteFileW(record.path);
         ++removed;
-        index = 0;  // deleting renumbers the values
-    }
+        return Walk::Restart;
+    });
     RegCloseKey(key);
     return removed;
 }
@@ -106,21 +113,14 @@ int RecordInKey(const wchar_t* path, HWND owner, const wchar_t* file)
     wanted.owner = reinterpret_cast<uintptr_t>(owner);
     wanted.instance = static_cast<uint64_t>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
 
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[kValueNameChars];
-        FaxTempFileRecord record;
-        LONG status = ERROR_SUCCESS;
-        const bool isRecord = ReadRecord(key, index, name, &record, &status);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (isRecord && _wcsicmp(record.path, wanted.path) == 0 && record.owner == wanted.owner &&
-            record.instance == wanted.instance) {
-            RegCloseKey(key);
-            return 1;
-        }
-    }
-    int done = 0;
-    for (unsigned long n = 1; n != 0; ++n) {
+    bool recorded = false;
+    ForEachRecord(key, [&](const wchar_t*, const FaxTempFileRecord& record) {
+        recorded = _wcsicmp(record.path, wanted.path) == 0 && record.owner == wanted.owner &&
+                   record.instance == wanted.instance;
+        return recorded ? Walk::Stop : Walk::Next;
+    });
+    int done = recorded ? 1 : 0;
+    for (unsigned long n = 1; !recorded && n != 0; ++n) {
         wchar_t name[kValueNameChars];
         swprintf(name, kValueNameChars, L"%ls%lu", kFaxTempValuePrefix, n);
         const LONG status = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr);
