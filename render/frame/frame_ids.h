@@ -17,6 +17,7 @@ inline constexpr uint16_t kFidDefaultDeviceFont = 384;
 inline constexpr uint16_t kFidTrailerMargins = 387;      // effective 1: margins of the last-page paper
 inline constexpr uint16_t kFidFullColourRange = 464;
 inline constexpr uint16_t kFidNoDeviceFonts = 292;
+inline constexpr uint16_t kFidDrawingEscapesFeature = 4103;  // kept in the capability record
 inline constexpr uint16_t kFidHostJob = 1333;            // on: copies and journalling are the host's
 inline constexpr uint16_t kFidDeviceFontsOff = 1343;
 inline constexpr uint16_t kFidKeepDuplexOnReset = 1350;
