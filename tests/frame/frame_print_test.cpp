@@ -98,9 +98,9 @@ TEST(FramePrint, ResetBetweenPagesCarriesTheJob)
     EXPECT_EQ(PrintTwoPages(true), PrintTwoPages(false));
 }
 
-// The recording interface library brackets its job data with the settings
-// batch and sends a page record at each page start, as the interface library
-// does; what the graphics library answered is in its record.
+// The recording interface library brackets its job data (the settings record)
+// with the settings batch and sends a page record at each page start, as the
+// interface library does; what the graphics library answered is in its record.
 TEST(FramePrint, InterfaceEscapesAreAnswered)
 {
     const std::wstring log = printhost_test::TempPath(L"frame_ui.log");
@@ -112,6 +112,8 @@ TEST(FramePrint, InterfaceEscapesAreAnswered)
     DeleteFileW(log.c_str());
     EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB");
     EXPECT_EQ(Count(record, "ui escape 20513 -> 1 "), 2u) << record;
+    // The settings record of the extended DEVMODE, sent inside the batch.
+    EXPECT_EQ(Count(record, "ui escape 20485 -> 1\n"), 1u) << record;
     // Its page record is 4 bytes, not the 10 of the interface library's.
     EXPECT_EQ(Count(record, "ui escape 20496 -> -1 "), 2u) << record;
 }
