@@ -105,7 +105,7 @@ int32_t EscWatermarkBracket(const EscapeCall& call)
     } else {
         pdev->watermarkBracket = 0;
     }
-    WriteEscapeOutput32(call, pdev->annotationBracket);
+    WriteEscapeOutput32(call, pdev->watermarkBracket ? 0 : pdev->annotationBracket);
     return kEscDone;
 }
 
