@@ -51,6 +51,15 @@ HostDc* Find(HDC hdc)
     return it == ByHandle().end() ? nullptr : it->second;
 }
 
+// A host DC found under the lock and used while the lock is held, so that a
+// DeleteDC on another thread cannot free it in the middle of a call (the
+// lock is recursive: the driver and the interface library may call back).
+struct FoundDc {
+    std::unique_lock<std::recursive_mutex> guard{Lock()};
+    HostDc* dc;
+    explicit FoundDc(HDC hdc) : dc(Find(hdc)) {}
+};
+
 std::vector<BYTE> CopyDevmode(const DEVMODEW* dm)
 {
     if (!dm || dm->dmSize < offsetof(DEVMODEW, dmFields)) return {};
@@ -129,8 +138,18 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
 {
     auto* dc = new HostDc;
     dc->printerName = printerName;
+    // Once the interface library has answered CREATEDCPRE it holds a record
+    // for the DC (and perhaps a DEVMODE it handed out): a creation that fails
+    // after that tells it so, with CREATEDCPOST and DELETEDC on no DC, so that
+    // it frees both.
+    bool announced = false;
+    DEVMODEW* handedOut = nullptr;
     auto fail = [&](const std::wstring& message) -> HDC {
         if (error) *error = message;
+        if (announced) {
+            Event(*dc, nullptr, DOCUMENTEVENT_CREATEDCPOST, sizeof(handedOut), &handedOut, 0, nullptr);
+            Event(*dc, nullptr, DOCUMENTEVENT_DELETEDC, 0, nullptr, 0, nullptr);
+        }
         Destroy(dc);
         return nullptr;
     };
@@ -142,10 +161,10 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
     std::vector<BYTE> given = devmode ? CopyDevmode(devmode) : PrinterDevmode(dc->printer);
 
     DOCEVENT_CREATEDCPRE pre{nullptr, const_cast<wchar_t*>(printerName.c_str()), AsDevmode(given), FALSE};
-    DEVMODEW* handedOut = nullptr;
     if (Event(*dc, nullptr, DOCUMENTEVENT_CREATEDCPRE, sizeof(pre), &pre, sizeof(handedOut), &handedOut) ==
         DOCUMENTEVENT_FAILURE)
         return fail(L"the interface library refused the printer DC (CREATEDCPRE)");
+    announced = true;
     dc->devmode = handedOut ? CopyDevmode(handedOut) : given;
 
     dc->driver = LoadGraphicsDriver(dc->files.graphicsDll, &message);
@@ -183,13 +202,15 @@ bool IsHostDc(HDC hdc) { return Find(hdc) != nullptr; }
 
 HDC CurrentDrawingDc(HDC hdc)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     return dc ? dc->pageDc : nullptr;
 }
 
 bool HostDcGdiInfo(HDC hdc, GDIINFO* info)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc || !info) return false;
     *info = dc->device->gdiInfo;
     return true;
@@ -197,7 +218,8 @@ bool HostDcGdiInfo(HDC hdc, GDIINFO* info)
 
 std::wstring HostDcLastError(HDC hdc)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     return dc ? dc->lastError : std::wstring(L"not a print host DC");
 }
 
@@ -212,6 +234,7 @@ const ImportRedirect kRedirects[] = {
     {"ResetDCW", reinterpret_cast<void*>(&HostResetDCW)},
     {"ExtEscape", reinterpret_cast<void*>(&HostExtEscape)},
     {"DeleteDC", reinterpret_cast<void*>(&HostDeleteDC)},
+    {"GetDeviceCaps", reinterpret_cast<void*>(&HostGetDeviceCaps)},
 };
 
 void LoadInterface(HostDc& dc)
@@ -232,7 +255,8 @@ using namespace printhost;
 
 int WINAPI HostStartDocW(HDC hdc, const DOCINFOW* info)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc) return StartDocW(hdc, info);
     if (dc->docStarted || !info) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
     const DOCINFOW* infoPointer = info;
@@ -268,7 +292,8 @@ int WINAPI HostStartDocW(HDC hdc, const DOCINFOW* info)
 
 int WINAPI HostStartPage(HDC hdc)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc) return StartPage(hdc);
     if (!dc->docStarted) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
     if (Event(*dc, dc->pageDc, DOCUMENTEVENT_STARTPAGE, 0, nullptr, 0, nullptr) == DOCUMENTEVENT_FAILURE) {
@@ -286,7 +311,8 @@ int WINAPI HostStartPage(HDC hdc)
 
 int WINAPI HostEndPage(HDC hdc)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc) return EndPage(hdc);
     if (!dc->pageOpen) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
     // The interface library may still draw on the page at ENDPAGE.
@@ -316,7 +342,8 @@ int WINAPI HostEndPage(HDC hdc)
 
 int WINAPI HostEndDoc(HDC hdc)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc) return EndDoc(hdc);
     if (!dc->docStarted) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
     if (dc->pageOpen) HostEndPage(hdc);
@@ -339,7 +366,8 @@ int WINAPI HostEndDoc(HDC hdc)
 
 int WINAPI HostAbortDoc(HDC hdc)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc) return AbortDoc(hdc);
     if (!dc->docStarted) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
     Event(*dc, dc->pageDc, DOCUMENTEVENT_ABORTDOC, 0, nullptr, 0, nullptr);
@@ -356,7 +384,8 @@ int WINAPI HostAbortDoc(HDC hdc)
 
 HDC WINAPI HostResetDCW(HDC hdc, const DEVMODEW* devmode)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc) return ResetDCW(hdc, devmode);
     if (dc->pageOpen) { SetLastError(ERROR_INVALID_PARAMETER); return nullptr; }
     std::vector<BYTE> given = devmode ? CopyDevmode(devmode) : dc->devmode;
@@ -401,7 +430,8 @@ HDC WINAPI HostResetDCW(HDC hdc, const DEVMODEW* devmode)
 
 int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize, LPSTR out)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc) return ExtEscape(hdc, escape, inSize, in, outSize, out);
     if (inSize < 0 || outSize < 0 || (inSize && !in) || (outSize && !out)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -414,10 +444,54 @@ int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize
 
 BOOL WINAPI HostDeleteDC(HDC hdc)
 {
-    HostDc* dc = Find(hdc);
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
     if (!dc) return DeleteDC(hdc);
     if (dc->docStarted) HostAbortDoc(hdc);
     Event(*dc, dc->pageDc, DOCUMENTEVENT_DELETEDC, 0, nullptr, 0, nullptr);
     Destroy(dc);
     return TRUE;
+}
+
+namespace {
+
+// What GetDeviceCaps answers on a printer DC, from the driver's GDIINFO.
+struct CapsField {
+    int index;
+    ULONG GDIINFO::*field;
+};
+constexpr CapsField kCapsFields[] = {
+    {DRIVERVERSION, &GDIINFO::ulVersion},   {TECHNOLOGY, &GDIINFO::ulTechnology}, {HORZRES, &GDIINFO::ulHorzRes},
+    {VERTRES, &GDIINFO::ulVertRes},         {BITSPIXEL, &GDIINFO::cBitsPixel},    {PLANES, &GDIINFO::cPlanes},
+    {NUMCOLORS, &GDIINFO::ulNumColors},     {RASTERCAPS, &GDIINFO::flRaster},     {LOGPIXELSX, &GDIINFO::ulLogPixelsX},
+    {LOGPIXELSY, &GDIINFO::ulLogPixelsY},   {ASPECTX, &GDIINFO::ulAspectX},       {ASPECTY, &GDIINFO::ulAspectY},
+    {ASPECTXY, &GDIINFO::ulAspectXY},       {SHADEBLENDCAPS, &GDIINFO::flShadeBlend},
+};
+
+// GDIINFO gives the size in millimetres, or in micrometres when negative.
+int Millimetres(ULONG size)
+{
+    const LONG value = LONG(size);
+    return value < 0 ? int(-value / 1000) : int(value);
+}
+
+} // namespace
+
+int WINAPI HostGetDeviceCaps(HDC hdc, int index)
+{
+    FoundDc found(hdc);
+    HostDc* dc = found.dc;
+    if (!dc) return GetDeviceCaps(hdc, index);
+    const GDIINFO& info = dc->device->gdiInfo;
+    for (const CapsField& f : kCapsFields)
+        if (f.index == index) return int(info.*f.field);
+    switch (index) {
+    case HORZSIZE: return Millimetres(info.ulHorzSize);
+    case VERTSIZE: return Millimetres(info.ulVertSize);
+    case PHYSICALWIDTH: return int(info.szlPhysSize.cx);
+    case PHYSICALHEIGHT: return int(info.szlPhysSize.cy);
+    case PHYSICALOFFSETX: return int(info.ptlPhysOffset.x);
+    case PHYSICALOFFSETY: return int(info.ptlPhysOffset.y);
+    default: return GetDeviceCaps(dc->pageDc ? dc->pageDc : hdc, index);
+    }
 }

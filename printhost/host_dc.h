@@ -41,3 +41,5 @@ int WINAPI HostAbortDoc(HDC hdc);
 HDC WINAPI HostResetDCW(HDC hdc, const DEVMODEW* devmode);
 int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize, LPSTR out);
 BOOL WINAPI HostDeleteDC(HDC hdc);
+// On a host DC the answers of the driver's GDIINFO, as GDI gives them for a printer DC.
+int WINAPI HostGetDeviceCaps(HDC hdc, int index);

@@ -63,7 +63,11 @@ bool ApplyPair(std::vector<BYTE>& record, size_t devmodeSize, std::vector<BYTE>&
         return false;
     }
     alignas(8) BYTE holder[kValueHolderSize] = {};
+    // The engine takes a value in the holder size of the type it is given
+    // (a byte reported as 16 bits is set with 2 bytes).
     uint32_t size = layout.holderSize;
+    if (type != kTypeString && !GetTypeHolderSize(uint16_t(id), type, &size))
+        size = layout.holderSize;
     if (type == kTypeString) {
         const wchar_t* p = text.c_str();
         std::memcpy(holder, &p, sizeof(p));

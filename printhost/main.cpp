@@ -119,10 +119,23 @@ int Print(const std::vector<std::wstring>& args)
     return kOk;
 }
 
+// An exception nobody handled ends the process with its own exit code and a
+// message, never with a code that means something else.
+LONG WINAPI ReportFault(EXCEPTION_POINTERS* info)
+{
+    const DWORD code = info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionCode : 0;
+    const void* at = info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionAddress : nullptr;
+    std::fwprintf(stderr, L"printhost: the host failed: exception 0x%08lx at %p\n", static_cast<unsigned long>(code), at);
+    std::fflush(stderr);
+    ExitProcess(kHostFault);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    SetUnhandledExceptionFilter(ReportFault);
     if (argc < 2) { Usage(); return kUsage; }
     const std::wstring command = argv[1];
     const std::vector<std::wstring> args(argv + 2, argv + argc);

@@ -1,8 +1,10 @@
 // The records of a page's metafile, played one by one: state records go to the
 // playback DC, drawing records become DDI calls.
 #include "printhost/page_player.h"
+#include "printhost/metafile_check.h"
 #include "printhost/page_player_state.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace printhost {
@@ -212,8 +214,85 @@ void PlayBlt(PlayState& s, const Record& r, const T* rec, LONG cxSrc, LONG cySrc
         return;
     }
     RECT src{rec->xSrc, rec->ySrc, rec->xSrc + cxSrc, rec->ySrc + cySrc};
+    // The bitmap is the source device context's, its rows counted from the top.
     DrawDib(s, reinterpret_cast<const BITMAPINFO*>(r.data + rec->offBmiSrc), rec->cbBmiSrc, r.data + rec->offBitsSrc,
-            rec->cbBitsSrc, rec->iUsageSrc, dest, src, rec->dwRop);
+            rec->cbBitsSrc, rec->iUsageSrc, dest, src, rec->dwRop, SourceRows::FromTop);
+}
+
+// SetDIBitsToDevice may hand over a band of the DIB: the bits hold scan lines
+// iStartScan to iStartScan + cScans - 1 only. GDI draws the part of the source
+// rectangle those lines hold, one to one; the band is played as a DIB of its
+// own height.
+void PlayDibBand(PlayState& s, const Record& r, const EMRSETDIBITSTODEVICE& rec)
+{
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiSrc);
+    if (rec.cbBmiSrc < sizeof(BITMAPINFOHEADER) || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER)) {
+        s.Fail(L"a bitmap of the page is malformed or of an unknown format");
+        return;
+    }
+    const LONG height = info->bmiHeader.biHeight;
+    const bool bottomUp = height > 0;
+    const int64_t lines = bottomUp ? height : -int64_t(height);
+    const int64_t start = rec.iStartScan;
+    const int64_t end = std::min<int64_t>(start + rec.cScans, lines);
+    // Rows of the source rectangle, counted as the band's lines are.
+    const int64_t first = std::max<int64_t>(rec.ySrc, start);
+    const int64_t last = std::min<int64_t>(int64_t(rec.ySrc) + rec.cySrc, end);
+    if (first >= last || rec.cxSrc == 0) return;
+    std::vector<BYTE> band(r.data + rec.offBmiSrc, r.data + rec.offBmiSrc + rec.cbBmiSrc);
+    auto* bandInfo = reinterpret_cast<BITMAPINFO*>(band.data());
+    bandInfo->bmiHeader.biHeight = LONG(bottomUp ? end - start : start - end);
+    bandInfo->bmiHeader.biSizeImage = 0;
+    const LONG rows = LONG(last - first);
+    // Bottom-up: the source's higher lines are nearer the destination's top.
+    const LONG destTop = bottomUp ? LONG(rec.yDest + (int64_t(rec.ySrc) + rec.cySrc - last)) : LONG(rec.yDest + (first - rec.ySrc));
+    RECT dest{rec.xDest, destTop, rec.xDest + LONG(rec.cxSrc), destTop + rows};
+    RECT src{rec.xSrc, LONG(first - start), rec.xSrc + LONG(rec.cxSrc), LONG(first - start) + rows};
+    DrawDib(s, bandInfo, band.size(), r.data + rec.offBitsSrc, rec.cbBitsSrc, rec.iUsageSrc, dest, src, SRCCOPY,
+            SourceRows::FromDibOrigin);
+}
+
+// The frame of a region: the region less what stays inside it when it is
+// moved by the frame's width and height each way (GDI's frame).
+std::vector<RECTL> FrameRects(const std::vector<RECTL>& rects, LONG width, LONG height)
+{
+    std::vector<RECTL> out;
+    if (rects.empty()) return out;
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    for (const RECTL& r : rects) {
+        HRGN piece = CreateRectRgn(r.left, r.top, r.right, r.bottom);
+        CombineRgn(region, region, piece, RGN_OR);
+        DeleteObject(piece);
+    }
+    HRGN inner = CreateRectRgn(0, 0, 0, 0);
+    HRGN moved = CreateRectRgn(0, 0, 0, 0);
+    CombineRgn(inner, region, nullptr, RGN_COPY);
+    const POINT shifts[] = {{width, 0}, {-width, 0}, {0, height}, {0, -height}};
+    for (const POINT& shift : shifts) {
+        CombineRgn(moved, region, nullptr, RGN_COPY);
+        OffsetRgn(moved, shift.x, shift.y);
+        CombineRgn(inner, inner, moved, RGN_AND);
+    }
+    CombineRgn(region, region, inner, RGN_DIFF);
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    std::vector<BYTE> data(size);
+    if (size && GetRegionData(region, size, reinterpret_cast<RGNDATA*>(data.data())) == size) {
+        const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
+        const auto* r = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
+        for (DWORD i = 0; i < header->nCount; ++i) out.push_back(RECTL{r[i].left, r[i].top, r[i].right, r[i].bottom});
+    }
+    DeleteObject(region);
+    DeleteObject(inner);
+    DeleteObject(moved);
+    return out;
+}
+
+// Records the engine would draw through entry points this host does not
+// provide: the page is refused with the record's name rather than printed
+// without them.
+void RefuseRecord(PlayState& s, const wchar_t* name)
+{
+    s.Fail(std::wstring(L"the page holds ") + name + L" drawing, which the host does not play");
 }
 
 void PlayRecord(PlayState& s, const Record& r)
@@ -404,7 +483,8 @@ void PlayRecord(PlayState& s, const Record& r)
             RECT dest{rec->xDest, rec->yDest, rec->xDest + rec->cxDest, rec->yDest + rec->cyDest};
             RECT src{rec->xSrc, rec->ySrc, rec->xSrc + rec->cxSrc, rec->ySrc + rec->cySrc};
             DrawDib(s, reinterpret_cast<const BITMAPINFO*>(r.data + rec->offBmiSrc), rec->cbBmiSrc,
-                    r.data + rec->offBitsSrc, rec->cbBitsSrc, rec->iUsageSrc, dest, src, rec->dwRop);
+                    r.data + rec->offBitsSrc, rec->cbBitsSrc, rec->iUsageSrc, dest, src, rec->dwRop,
+                    SourceRows::FromDibOrigin);
         }
         break;
     case EMR_SETDIBITSTODEVICE:
@@ -413,12 +493,44 @@ void PlayRecord(PlayState& s, const Record& r)
                 s.Fail(L"a bitmap record is shorter than its bitmap");
                 break;
             }
-            RECT dest{rec->xDest, rec->yDest, rec->xDest + rec->cxSrc, rec->yDest + rec->cySrc};
-            RECT src{rec->xSrc, rec->ySrc, rec->xSrc + rec->cxSrc, rec->ySrc + rec->cySrc};
-            DrawDib(s, reinterpret_cast<const BITMAPINFO*>(r.data + rec->offBmiSrc), rec->cbBmiSrc,
-                    r.data + rec->offBitsSrc, rec->cbBitsSrc, rec->iUsageSrc, dest, src, SRCCOPY);
+            PlayDibBand(s, r, *rec);
         }
         break;
+    case EMR_SETPIXELV:
+        if (auto* rec = r.As<EMRSETPIXELV>()) {
+            // A pixel is a one-pixel rectangle filled with its colour.
+            HBRUSH colour = CreateSolidBrush(rec->crColor);
+            HGDIOBJ old = SelectObject(s.dc, colour);
+            DrawPatternBlt(s, RECT{rec->ptlPixel.x, rec->ptlPixel.y, rec->ptlPixel.x + 1, rec->ptlPixel.y + 1}, PATCOPY);
+            SelectObject(s.dc, old);
+            DeleteObject(colour);
+        }
+        break;
+    case EMR_POLYDRAW: case EMR_POLYDRAW16: {
+        // The check has matched the points and types against the record.
+        const bool small = type == EMR_POLYDRAW16;
+        const DWORD count = reinterpret_cast<const EMRPOLYDRAW*>(r.data)->cptl;
+        const size_t head = offsetof(EMRPOLYDRAW, aptl);
+        std::vector<POINT> p = small ? Points(reinterpret_cast<const POINTS*>(r.data + head), count)
+                                     : Points(reinterpret_cast<const POINTL*>(r.data + head), count);
+        const BYTE* types = r.data + head + size_t(count) * (small ? sizeof(POINTS) : sizeof(POINTL));
+        // Inside a path bracket the points join the page's path; else they are a stroked path of their own.
+        Shape(s, PaintKind::Stroke, false, [&] { PolyDraw(s.dc, p.data(), types, int(count)); });
+        break;
+    }
+    case EMR_FRAMERGN:
+        if (auto* rec = r.As<EMRFRAMERGN>())
+            FillRects(s, FrameRects(RegionRects(rec->RgnData, rec->cbRgnData), rec->szlStroke.cx, rec->szlStroke.cy),
+                      static_cast<HBRUSH>(Object(s, rec->ihBrush)));
+        break;
+    case EMR_INVERTRGN:
+        if (auto* rec = r.As<EMRINVERTRGN>()) InvertRects(s, RegionRects(rec->RgnData, rec->cbRgnData));
+        break;
+    case EMR_GRADIENTFILL: RefuseRecord(s, L"EMR_GRADIENTFILL"); break;
+    case EMR_ALPHABLEND: RefuseRecord(s, L"EMR_ALPHABLEND"); break;
+    case EMR_TRANSPARENTBLT: RefuseRecord(s, L"EMR_TRANSPARENTBLT"); break;
+    case EMR_MASKBLT: RefuseRecord(s, L"EMR_MASKBLT"); break;
+    case EMR_PLGBLT: RefuseRecord(s, L"EMR_PLGBLT"); break;
     default:
         break;   // comments, palettes, colour management: nothing for the driver
     }
@@ -438,6 +550,9 @@ bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstr
         if (error) *error = L"the device has no surface";
         return false;
     }
+    // The page was recorded by GDI, but from records an application or a
+    // metafile file supplied: the same check as for a metafile file.
+    if (!CheckMetafileBytes(bytes.data(), bytes.size(), error)) return false;
     PlayState s;
     s.device = &device;
     s.surface = surface;

@@ -1,6 +1,7 @@
 // Drawing records of a page turned into DDI calls with engine objects built
 // from the playback DC's state.
 #include "printhost/driver_table.h"
+#include "printhost/metafile_check.h"
 #include "printhost/page_player_state.h"
 
 #include <algorithm>
@@ -86,6 +87,20 @@ std::unique_ptr<HostClip> ClipFor(PlayState& s, const RECTL& bounds, const RECTL
         rects.push_back(s.surfaceRect);
     }
     return MakeClip(clipped, std::move(rects), s.surfaceRect);
+}
+
+// GDI does not call a driver for drawing that its clip leaves nothing of.
+bool ClippedAway(const HostClip& clip, const RECTL& bounds)
+{
+    if (clip.co.iDComplexity == DC_TRIVIAL) return false;
+    for (const RECTL& r : clip.rects)
+        if (r.left < bounds.right && bounds.left < r.right && r.top < bounds.bottom && bounds.top < r.bottom) return false;
+    return true;
+}
+
+RECTL Union(const RECTL& a, const RECTL& b)
+{
+    return RECTL{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
 
 ULONG BitmapFormat(WORD bitCount)
@@ -352,7 +367,21 @@ void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse)
         b.xRight = std::max(b.xRight, points[i].x + 1);
         b.yBottom = std::max(b.yBottom, points[i].y + 1);
     }
+    // A wide pen reaches beyond the path by half its width.
+    LONG reach = 1;
+    if (stroke && (line.attrs.fl & LA_GEOMETRIC)) {
+        const double scale = std::max(std::hypot(m.eM11, m.eM12), std::hypot(m.eM21, m.eM22));
+        reach += LONG(std::min(double(kMaxCoordinate), std::ceil(line.attrs.elWidth.e * scale)));
+    }
+    const RECTL reached{b.xLeft - reach, b.yTop - reach, b.xRight + reach, b.yBottom + reach};
     std::unique_ptr<HostClip> clip = ClipFor(s, RECTL{b.xLeft, b.yTop, b.xRight, b.yBottom}, nullptr);
+    if (ClippedAway(*clip, reached)) {
+        ReleasePath(path);
+        ReleaseClip(clip);
+        ReleaseBrush(fill);
+        ReleaseBrush(strokeBrush);
+        return;
+    }
     std::unique_ptr<HostXform> xform = MakeXform(m.eM11, m.eM12, m.eM21, m.eM22, m.eDx, m.eDy);
     const FLONG fillMode = GetPolyFillMode(s.dc) == WINDING ? FP_WINDINGMODE : FP_ALTERNATEMODE;
     const MIX mix = Mix(s);
@@ -483,6 +512,12 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     if (opaqueBox || clipBox)
         opaque = Ordered(ToDevice(m, t.rcl.left, t.rcl.top), ToDevice(m, t.rcl.right, t.rcl.bottom));
     std::unique_ptr<HostClip> clip = ClipFor(s, bk, clipBox ? &opaque : nullptr);
+    if (ClippedAway(*clip, opaqueBox ? Union(bk, opaque) : bk)) {
+        LiveStrings().Remove(str);
+        delete str;
+        ReleaseClip(clip);
+        return;
+    }
     std::unique_ptr<HostBrush> fore = SolidBrush(s, GetTextColor(s.dc));
     std::unique_ptr<HostBrush> back = SolidBrush(s, GetBkColor(s.dc));
     const MIX rop2 = MIX(GetROP2(s.dc));
@@ -504,7 +539,7 @@ bool UsesPattern(BYTE rop3) { return ((rop3 >> 4) ^ rop3) & 0x0F; }
 } // namespace
 
 void DrawDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* bits, size_t bitsSize, UINT usage,
-             RECT dest, RECT src, DWORD rop)
+             RECT dest, RECT src, DWORD rop, SourceRows rows)
 {
     DibSurface dib;
     if (!MakeDib(s, info, infoSize, bits, bitsSize, usage == DIB_PAL_COLORS, {}, &dib)) {
@@ -516,11 +551,16 @@ void DrawDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* 
     // A bottom-up DIB counts its source rows from the bottom.
     const LONG h = dib.surface->so.sizlBitmap.cy;
     RECTL source{src.left, src.top, src.right, src.bottom};
-    if (dib.bottomUp) source = RECTL{src.left, h - src.bottom, src.right, h - src.top};
+    if (dib.bottomUp && rows == SourceRows::FromDibOrigin) source = RECTL{src.left, h - src.bottom, src.right, h - src.top};
     POINTL from{source.left, source.top};
     const BYTE rop3 = BYTE(rop >> 16);
     const ROP4 rop4 = ROP4(rop3) | (ROP4(rop3) << 8);
     std::unique_ptr<HostClip> clip = ClipFor(s, target, nullptr);
+    if (ClippedAway(*clip, target)) {
+        ReleaseClip(clip);
+        ReleaseDib(dib);
+        return;
+    }
     std::unique_ptr<HostBrush> brush = UsesPattern(rop3) ? BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)))
                                                          : nullptr;
     const bool same = target.right - target.left == source.right - source.left &&
@@ -558,6 +598,10 @@ void DrawPatternBlt(PlayState& s, RECT dest, DWORD rop)
     RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
     const BYTE rop3 = BYTE(rop >> 16);
     std::unique_ptr<HostClip> clip = ClipFor(s, target, nullptr);
+    if (ClippedAway(*clip, target)) {
+        ReleaseClip(clip);
+        return;
+    }
     std::unique_ptr<HostBrush> brush = BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)));
     if (!f(s.surface, nullptr, nullptr, &clip->co, nullptr, &target, nullptr, nullptr, brush ? &brush->bo : nullptr,
            &s.brushOrigin, ROP4(rop3) | (ROP4(rop3) << 8)))
@@ -581,11 +625,28 @@ void FillRects(PlayState& s, const std::vector<RECTL>& rects, HBRUSH handle)
         bounds.bottom = std::max(bounds.bottom, r.bottom);
     }
     std::unique_ptr<HostClip> clip = ClipFor(s, bounds, nullptr);
-    if (!f(s.surface, &path->po, &clip->co, &brush->bo, &s.brushOrigin, Mix(s), FP_ALTERNATEMODE))
+    if (!ClippedAway(*clip, bounds) &&
+        !f(s.surface, &path->po, &clip->co, &brush->bo, &s.brushOrigin, Mix(s), FP_ALTERNATEMODE))
         s.Fail(L"the graphics driver failed a region fill");
     ReleasePath(path);
     ReleaseClip(clip);
     ReleaseBrush(brush);
+}
+
+void InvertRects(PlayState& s, const std::vector<RECTL>& rects)
+{
+    if (!Hooked(s, HOOK_BITBLT)) return;
+    auto f = Ddi<PFN_DrvBitBlt>(s, INDEX_DrvBitBlt);
+    if (!f) return;
+    constexpr ROP4 kDestinationInvert = 0x5555;
+    for (RECTL r : rects) {
+        std::unique_ptr<HostClip> clip = ClipFor(s, r, nullptr);
+        if (!ClippedAway(*clip, r) &&
+            !f(s.surface, nullptr, nullptr, &clip->co, nullptr, &r, nullptr, nullptr, nullptr, &s.brushOrigin,
+               kDestinationInvert))
+            s.Fail(L"the graphics driver failed a region inversion");
+        ReleaseClip(clip);
+    }
 }
 
 } // namespace printhost

@@ -47,8 +47,14 @@ enum class PaintKind { Stroke, Fill, StrokeAndFill };
 void DrawCurrentPath(PlayState& state, PaintKind kind, bool ellipse);
 void DrawText(PlayState& state, const EMREXTTEXTOUTW& record, const std::wstring& text, const INT* dx, size_t dxCount);
 // A source DIB (BITMAPINFO + bits) blitted into a logical destination rectangle.
+// Where the source rectangle's rows count from: the DIB calls (StretchDIBits,
+// SetDIBitsToDevice) measure a bottom-up DIB from its lower edge; the blit
+// records hold a device context's bitmap and measure from its top.
+enum class SourceRows { FromDibOrigin, FromTop };
 void DrawDib(PlayState& state, const BITMAPINFO* info, size_t infoSize, const BYTE* bits, size_t bitsSize, UINT usage,
-             RECT dest, RECT src, DWORD rop);
+             RECT dest, RECT src, DWORD rop, SourceRows rows);
+// Inverts the colours under device rectangles (region records).
+void InvertRects(PlayState& state, const std::vector<RECTL>& rects);
 // A raster operation without a source over a logical rectangle, with the current brush.
 void DrawPatternBlt(PlayState& state, RECT dest, DWORD rop);
 // Fills device rectangles with a brush (region records).

@@ -24,44 +24,29 @@ bool ReadFile(const std::wstring& path, std::vector<BYTE>* bytes)
     return ok;
 }
 
-// The smallest header a metafile may have (the header before the
-// description, palette and OpenGL extensions).
-constexpr size_t kMinimumHeader = offsetof(ENHMETAHEADER, cbPixelFormat);
-
 } // namespace
 
-bool CheckMetafileBytes(const BYTE* data, size_t size, std::wstring* error)
+HENHMETAFILE MetafileFromBytes(const std::vector<BYTE>& bytes, int* code, std::wstring* error)
 {
-    auto fail = [&](const std::wstring& message) { if (error) *error = message; return false; };
-    if (size < kMinimumHeader) return fail(L"not an enhanced metafile: shorter than a header");
-    const auto* header = reinterpret_cast<const ENHMETAHEADER*>(data);
-    if (header->iType != EMR_HEADER || header->dSignature != ENHMETA_SIGNATURE)
-        return fail(L"not an enhanced metafile: no metafile header");
-    if (header->nBytes > size)
-        return fail(L"truncated metafile: the header declares " + std::to_wstring(header->nBytes) + L" bytes, the file has " +
-                    std::to_wstring(size));
-    if (header->nSize < kMinimumHeader || header->nSize % 4 || header->nSize > header->nBytes)
-        return fail(L"bad metafile: the header record has a bad size");
-    size_t at = 0;
-    DWORD records = 0;
-    DWORD last = 0;
-    while (at < header->nBytes) {
-        if (header->nBytes - at < sizeof(EMR))
-            return fail(L"bad metafile: a record is cut at byte " + std::to_wstring(at));
-        const auto* emr = reinterpret_cast<const EMR*>(data + at);
-        if (emr->nSize < sizeof(EMR) || emr->nSize % 4 || emr->nSize > header->nBytes - at)
-            return fail(L"bad metafile: record " + std::to_wstring(records + 1) + L" at byte " + std::to_wstring(at) +
-                        L" has a bad size");
-        last = emr->iType;
-        ++records;
-        at += emr->nSize;
-        if (last == EMR_EOF) break;
+    if (!CheckMetafileBytes(bytes.data(), bytes.size(), error)) {
+        *code = kBadMetafile;
+        return nullptr;
     }
-    if (last != EMR_EOF) return fail(L"bad metafile: no end-of-file record");
-    if (records != header->nRecords)
-        return fail(L"bad metafile: the header declares " + std::to_wstring(header->nRecords) + L" records, the file has " +
-                    std::to_wstring(records));
-    return true;
+    // The frame places the page: GDI scales by its extents, which must not overflow.
+    const RECTL& frame = reinterpret_cast<const ENHMETAHEADER*>(bytes.data())->rclFrame;
+    for (LONG v : {frame.left, frame.top, frame.right, frame.bottom}) {
+        if (v < -kMaxCoordinate || v > kMaxCoordinate) {
+            *code = kBadMetafile;
+            *error = L"bad metafile: record 1 (EMR_HEADER): the frame is outside GDI's range";
+            return nullptr;
+        }
+    }
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(reinterpret_cast<const ENHMETAHEADER*>(bytes.data())->nBytes), bytes.data());
+    if (!emf) {
+        *code = kBadMetafile;
+        *error = L"GDI refused the metafile";
+    }
+    return emf;
 }
 
 HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* error)
@@ -73,16 +58,8 @@ HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* err
         return nullptr;
     }
     std::wstring why;
-    if (!CheckMetafileBytes(bytes.data(), bytes.size(), &why)) {
-        *code = kBadMetafile;
-        *error = path + L": " + why;
-        return nullptr;
-    }
-    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(reinterpret_cast<const ENHMETAHEADER*>(bytes.data())->nBytes), bytes.data());
-    if (!emf) {
-        *code = kBadMetafile;
-        *error = path + L": GDI refused the metafile";
-    }
+    HENHMETAFILE emf = MetafileFromBytes(bytes, code, &why);
+    if (!emf) *error = path + L": " + why;
     return emf;
 }
 
@@ -96,6 +73,8 @@ PageDrawer MetafilePage(HENHMETAFILE metafile)
         // The frame is in hundredths of a millimetre.
         RECT place{MulDiv(header.rclFrame.left, dpiX, 2540), MulDiv(header.rclFrame.top, dpiY, 2540),
                    MulDiv(header.rclFrame.right, dpiX, 2540), MulDiv(header.rclFrame.bottom, dpiY, 2540)};
+        // An empty or inverted frame has no room to draw in (GDI would divide by its extent).
+        if (header.rclFrame.right <= header.rclFrame.left || header.rclFrame.bottom <= header.rclFrame.top) return true;
         return PlayEnhMetaFile(dc, metafile, &place) != FALSE;
     };
 }

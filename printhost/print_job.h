@@ -2,6 +2,8 @@
 // routines) become pages, settings come as a DEVMODE.
 #pragma once
 
+#include "printhost/metafile_check.h"
+
 #include <windows.h>
 #include <winddi.h>
 
@@ -12,12 +14,12 @@
 namespace printhost {
 
 // Exit codes of the command line, one per kind of failure.
-enum ExitCode { kOk = 0, kUsage = 1, kMissingFile = 2, kBadMetafile = 3, kDriverFailed = 4, kSpoolerFailed = 5 };
+// kHostFault: an exception inside the host, GDI or the driver; the low byte
+// of an exception code would otherwise pass for one of the others.
+enum ExitCode { kOk = 0, kUsage = 1, kMissingFile = 2, kBadMetafile = 3, kDriverFailed = 4, kSpoolerFailed = 5, kHostFault = 6 };
 
-// Checks the bytes of an enhanced metafile: header, signature, declared size,
-// every record's size and the closing EOF record. False and a message naming
-// the fault otherwise.
-bool CheckMetafileBytes(const BYTE* data, size_t size, std::wstring* error);
+// Checks metafile bytes and hands them to GDI; null with kBadMetafile.
+HENHMETAFILE MetafileFromBytes(const std::vector<BYTE>& bytes, int* code, std::wstring* error);
 // Reads and checks a metafile file; null with kMissingFile or kBadMetafile.
 HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* error);
 

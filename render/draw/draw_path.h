@@ -14,9 +14,6 @@ ClipState* PdevClipState(PDevRecord* pdev);
 void ResetPdevDrawingState(PDevRecord* pdev);
 void FreePdevDrawingState(PDevRecord* pdev);
 
-// The brush for stroking (use 1) or filling (use 2), after "AL" with the mix's
-// foreground code when a mix is given. 1, or 0 when a command could not be sent.
-int SelectBrushForDrawing(PDevRecord* pdev, uint16_t use, const POINTL* origin, BRUSHOBJ* brush, MIX mix);
 
 // 1 drawn, 0 failed (GDI reports the failure), -1 not a device record of ours.
 int DrawPathCommon(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xform, BRUSHOBJ* strokeBrush,

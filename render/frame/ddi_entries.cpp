@@ -5,6 +5,7 @@
 #include "common/system/trace_log.h"
 #include "render/draw/draw_path.h"
 #include "render/frame/engine_calls.h"
+#include "render/image/bitblt.h"
 #include "render/frame/escape_table.h"
 #include "render/frame/job_frame.h"
 #include "render/frame/pdev_lifecycle.h"
@@ -17,6 +18,8 @@
 #include <iterator>
 
 namespace {
+
+constexpr ROP4 kRop4SourceCopy = 0xCCCC;  // SRCCOPY in both halves
 
 constexpr ULONG kDdiVersion = 0x20000;
 constexpr ULONG kRequiredEnableDataSize = 16;
@@ -213,37 +216,61 @@ ULONG APIENTRY DrvEscape(SURFOBJ* pso, ULONG iEsc, ULONG cjIn, PVOID pvIn, ULONG
     return result;
 }
 
-BOOL APIENTRY DrvBitBlt(SURFOBJ* psoTrg, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL* prclTrg, POINTL*, POINTL*,
-                        BRUSHOBJ*, POINTL*, ROP4)
+BOOL APIENTRY DrvBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
+                        RECTL* prclTrg, POINTL* pptlSrc, POINTL* pptlMask, BRUSHOBJ* pbo, POINTL* pptlBrush,
+                        ROP4 rop4)
 {
     TraceEnter(L"DrvBitBlt");
-    const BOOL result = AcceptDrawing(psoTrg, prclTrg != nullptr);
+    BOOL result = AcceptDrawing(psoTrg, prclTrg != nullptr);
+    if (result)
+        result = BitBltCommon(psoTrg, psoSrc, psoMask, pco, pxlo, prclTrg, nullptr, pptlSrc, pptlMask, pbo, pptlBrush,
+                              rop4, kBlitBitBlt);
     TraceLeave(L"DrvBitBlt RetValue = %d", result);
     return result;
 }
 
-BOOL APIENTRY DrvStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*,
-                            POINTL*, RECTL* prclDest, RECTL*, POINTL*, ULONG)
+BOOL APIENTRY DrvStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
+                            COLORADJUSTMENT*, POINTL*, RECTL* prclDest, RECTL* prclSrc, POINTL* pptlMask, ULONG)
 {
     TraceEnter(L"DrvStretchBlt");
-    const BOOL result = AcceptDrawing(psoDest, psoSrc && prclDest);
+    BOOL result = AcceptDrawing(psoDest, psoSrc && prclDest && prclSrc);
+    if (result)
+        result = BitBltCommon(psoDest, psoSrc, psoMask, pco, pxlo, prclDest, prclSrc, nullptr, pptlMask, nullptr,
+                              nullptr, kRop4SourceCopy, kBlitStretch);
     TraceLeave(L"DrvStretchBlt RetValue = %d", result);
     return result;
 }
 
-BOOL APIENTRY DrvStretchBltROP(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*,
-                               POINTL*, RECTL* prclDest, RECTL*, POINTL*, ULONG, BRUSHOBJ*, DWORD)
+BOOL APIENTRY DrvStretchBltROP(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco, XLATEOBJ* pxlo,
+                               COLORADJUSTMENT*, POINTL* pptlHTOrg, RECTL* prclDest, RECTL* prclSrc, POINTL* pptlMask,
+                               ULONG, BRUSHOBJ* pbo, DWORD rop4)
 {
     TraceEnter(L"DrvStretchBltROP");
-    const BOOL result = AcceptDrawing(psoDest, psoSrc && prclDest);
+    BOOL result = AcceptDrawing(psoDest, psoSrc && prclDest && prclSrc);
+    if (result)
+        result = BitBltCommon(psoDest, psoSrc, psoMask, pco, pxlo, prclDest, prclSrc, nullptr, pptlMask, pbo,
+                              pptlHTOrg, rop4, kBlitStretchRop);
     TraceLeave(L"DrvStretchBltROP RetValue = %d", result);
     return result;
 }
 
-BOOL APIENTRY DrvCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ*, XLATEOBJ*, RECTL* prclDest, POINTL*)
+BOOL APIENTRY DrvCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo, RECTL* prclDest,
+                          POINTL* pptlSrc)
 {
     TraceEnter(L"DrvCopyBits");
-    const BOOL result = AcceptDrawing(psoDest, psoSrc && prclDest);
+    BOOL result = AcceptDrawing(psoDest, psoSrc && prclDest);
+    if (result) {
+        // The device's own surface has nothing to read back: the area becomes white.
+        if (psoSrc->iType != STYPE_BITMAP)
+            result = g_engine.EngEraseSurface(psoDest, prclDest, 0xFFFFFFFF);
+        else if (psoDest->iType == STYPE_DEVICE)
+            result = BitBltCommon(psoDest, psoSrc, nullptr, pco, pxlo, prclDest, nullptr, pptlSrc, nullptr, nullptr,
+                                  nullptr, kRop4SourceCopy, kBlitCopyBits);
+        else {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            result = FALSE;
+        }
+    }
     TraceLeave(L"DrvCopyBits RetValue = %d", result);
     return result;
 }

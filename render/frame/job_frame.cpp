@@ -4,6 +4,7 @@
 #include "common/system/module_files.h"
 #include "render/command/command_layer.h"
 #include "render/draw/draw_path.h"
+#include "render/image/bitblt.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/frame_ids.h"
@@ -86,7 +87,7 @@ BOOL SendPageBody(SURFOBJ* surface)
     PDevRecord* pdev = Valid(surface);
     if (!pdev || !pdev->stream || !(pdev->flags & kPdevPageOpen))
         return FALSE;
-    const int result = WriteSheetOutput(pdev->stream) | WriteSheetEnd(pdev->stream);
+    const int result = FlushPdevImages(pdev) | WriteSheetOutput(pdev->stream) | WriteSheetEnd(pdev->stream);
     pdev->flags &= ~kPdevPageOpen;
     pdev->pageState &= ~(kPageBegun | kPageDrawingSeen);
     ++pdev->pageCount;
@@ -112,6 +113,7 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
 
 void ReleaseJob(PDevRecord* pdev)
 {
+    FreePdevImages(pdev);
     FreePdevDrawingState(pdev);
     FreeCommandLayer(pdev->commandLayer);
     pdev->commandLayer = nullptr;

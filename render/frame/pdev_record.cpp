@@ -5,6 +5,7 @@
 #include "common/system/lock_table.h"
 #include "render/command/command_layer.h"
 #include "render/draw/draw_path.h"
+#include "render/image/bitblt.h"
 #include "render/frame/settings_access.h"
 #include "render/output/output_stream.h"
 
@@ -90,6 +91,7 @@ void FreePdevRecord(PDevRecord* pdev)
         GlobalFree(pdev->faxSendList);
     if (pdev->headerTable.block)
         GlobalFree(pdev->headerTable.block);
+    FreePdevImages(pdev);
     FreePdevDrawingState(pdev);
     FreeCommandLayer(pdev->commandLayer);
     if (pdev->stream)

@@ -207,7 +207,9 @@ int WritePatternBrushF(OutputStream* stream, float x, float y, int32_t use, cons
 
 int WriteColourPatternBrush(OutputStream* stream, const ColourPattern& p)
 {
-    if (!IsKnownColourFormat(p.format) || (p.data == nullptr && p.length != 0))
+    // Width and height are int16 fields; pattern sizes outside them are refused.
+    if (!IsKnownColourFormat(p.format) || (p.data == nullptr && p.length != 0) || !FitsInt16Size(p.width) ||
+        !FitsInt16Size(p.height))
         return -1;
     return (PutOpcode(stream, kOpColourPatternBrush) || PutInt16(stream, p.x) || PutInt16(stream, p.y) ||
             PutInt8(stream, p.use) || PutInt8(stream, p.format) || PutInt8(stream, 8) || PutInt16(stream, p.width) ||
@@ -234,7 +236,9 @@ int WriteClipReset(OutputStream* stream)
 
 int WritePalette(OutputStream* stream, int32_t kind, int32_t bits, int32_t count, std::span<const uint8_t> bytes)
 {
-    if (bytes.size() > kMaxInt16Count)
+    // Three bytes per entry: a count that disagrees with the bytes would
+    // make the device read the next command as palette.
+    if (bytes.size() > kMaxInt16Count || count < 0 || static_cast<size_t>(count) * 3 != bytes.size())
         return -1;
     const auto n = static_cast<uint32_t>(bytes.size());
     return AllWritten({PutOpcode(stream, kOpPalette), PutInt8(stream, kind), PutInt8(stream, bits),

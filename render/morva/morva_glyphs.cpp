@@ -53,6 +53,15 @@ bool AdvanceHasFraction(float advance)
     return static_cast<int64_t>(fraction * 10000.0) != 0;
 }
 
+namespace {
+
+bool IsFinite(float v)
+{
+    return std::isfinite(v);
+}
+
+}  // namespace
+
 int WriteGlyphRun(OutputStream* stream, int32_t x, int32_t y, std::span<const uint16_t> ids, int advanceMode,
                   std::span<const float> advances)
 {
@@ -60,6 +69,10 @@ int WriteGlyphRun(OutputStream* stream, int32_t x, int32_t y, std::span<const ui
         return -1;
     if (advanceMode == kAdvanceCommon) {
         const float advance = advances.empty() ? 0.0f : advances[0];
+        // The float form takes any finite advance, the integer form one that
+        // fits its int16 field.
+        if (!std::isfinite(advance) || (!AdvanceHasFraction(advance) && !FitsInt16Operand(advance)))
+            return -1;
         if (AdvanceHasFraction(advance)) {
             return (PutOpcode(stream, kOpGlyphRunF) || PutFloat32(stream, static_cast<float>(x)) ||
                     PutFloat32(stream, static_cast<float>(y)) || PutInt8(stream, kAdvanceCommon) ||
@@ -73,9 +86,14 @@ int WriteGlyphRun(OutputStream* stream, int32_t x, int32_t y, std::span<const ui
                    ? -1
                    : 0;
     }
-    if (advanceMode != kAdvancePerGap || advances.size() > kMaxInt16Count)
+    // The device reads one advance per gap between two glyphs: any other count
+    // would shift the id list against its length.
+    if (advanceMode != kAdvancePerGap || advances.size() != ids.size() - 1 ||
+        !std::all_of(advances.begin(), advances.end(), IsFinite))
         return -1;
     const bool fractional = std::any_of(advances.begin(), advances.end(), AdvanceHasFraction);
+    if (!fractional && !std::all_of(advances.begin(), advances.end(), [](float a) { return FitsInt16Operand(a); }))
+        return -1;
     const auto m = static_cast<int32_t>(advances.size());
     if (fractional) {
         if (PutOpcode(stream, kOpGlyphRunGapsF) || PutFloat32(stream, static_cast<float>(x)) ||

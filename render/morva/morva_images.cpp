@@ -32,7 +32,13 @@ int WriteImageHeader(OutputStream* stream, const MorvaImageHeader& h)
 {
     if (h.maskFlag != kImageNoMask && h.maskFlag != kImageWithMask)
         return -1;
-    if (CarriesPalette(h.colourKind) && h.palette.size() > kMaxInt16Count)
+    // Source sizes are int16 fields (0 for a header without source data), and
+    // a palette carries three bytes per entry.
+    const auto fitsSize = [](int32_t v) { return v == 0 || FitsInt16Size(v); };
+    if (!fitsSize(h.sourceWidth) || !fitsSize(h.sourceHeight))
+        return -1;
+    if (CarriesPalette(h.colourKind) &&
+        (h.palette.size() > kMaxInt16Count || size_t{h.paletteCount} * 3 != h.palette.size()))
         return -1;
     if (PutOpcode(stream, kOpImage) || PutFloat32(stream, h.destX) || PutFloat32(stream, h.destY) ||
         PutFloats(stream, h.matrix, 6) || PutInt16(stream, h.sourceWidth) || PutInt16(stream, h.sourceHeight) ||

@@ -47,3 +47,16 @@ inline int PutFloats(OutputStream* stream, const float* values, int count)
 }
 
 constexpr size_t kMaxInt16Count = 0x7FFF;
+
+// A value an int16 operand carries without losing its integer part; NaN and
+// the infinities fit nowhere.
+inline bool FitsInt16Operand(double v)
+{
+    return v >= -32768.0 && v < 32768.0;
+}
+
+// A size an int16 operand carries: 1 to 0x7FFF.
+inline bool FitsInt16Size(int32_t v)
+{
+    return v > 0 && v <= static_cast<int32_t>(kMaxInt16Count);
+}

@@ -128,6 +128,10 @@ int OpenStreamOnSpoolHandle(OutputStream* stream, HANDLE spooler)
 {
     if (stream == nullptr)
         return -1;
+    // An earlier channel is ended, not forgotten: a connection of the stream's
+    // own would leave its spooler job open and a file channel its handle.
+    if (IsStreamOpen(stream) || stream->file != INVALID_HANDLE_VALUE)
+        CloseOutputStream(stream);
     // A file left from an earlier use of the stream is deleted, not forgotten.
     CloseTempChannel(&stream->temp);
     InitTempChannel(&stream->temp, true, stream->resources);
@@ -164,7 +168,8 @@ int64_t WriteStream(OutputStream* stream, const void* bytes, uint32_t length)
         return 0;
     if (bytes == nullptr)
         return -1;
-    if (stream->fill + length <= kStreamBufferBytes) {
+    // Compared as room left: fill + length wraps in 32 bits for lengths near 4 GiB.
+    if (length <= kStreamBufferBytes - stream->fill) {
         std::memcpy(stream->buffer + stream->fill, bytes, length);
         stream->fill += length;
         return length;

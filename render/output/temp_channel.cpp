@@ -20,10 +20,10 @@ bool IsReady(const TempChannel* channel)
     return IsOpen(channel) && channel->usable;
 }
 
-bool MoveTo(HANDLE file, uint32_t offset)
+bool MoveTo(HANDLE file, uint64_t offset)
 {
     LARGE_INTEGER to;
-    to.QuadPart = offset;
+    to.QuadPart = static_cast<LONGLONG>(offset);
     return SetFilePointerEx(file, to, nullptr, FILE_BEGIN) != FALSE;
 }
 
@@ -145,7 +145,7 @@ int ReadTempChannel(TempChannel* channel, void* buffer, uint32_t length)
 {
     if (SyncTempChannel(channel) != 0 || (buffer == nullptr && length != 0))
         return -1;
-    if (uint64_t{channel->offset} + length > channel->highWater)
+    if (channel->offset + length > channel->highWater)
         return -1;
     DWORD read = 0;
     if (!MoveTo(channel->file, channel->offset) || !ReadFile(channel->file, buffer, length, &read, nullptr))
@@ -154,7 +154,7 @@ int ReadTempChannel(TempChannel* channel, void* buffer, uint32_t length)
     return read == length ? static_cast<int>(read) : -1;
 }
 
-int SeekTempChannel(TempChannel* channel, uint32_t offset)
+int SeekTempChannel(TempChannel* channel, uint64_t offset)
 {
     if (SyncTempChannel(channel) != 0 || offset > channel->highWater)
         return -1;
@@ -169,20 +169,20 @@ int64_t SeekTempChannelEnd(TempChannel* channel)
     if (SyncTempChannel(channel) != 0)
         return -1;
     LARGE_INTEGER end;
-    if (!GetFileSizeEx(channel->file, &end) || end.QuadPart > 0xFFFFFFFF)
+    if (!GetFileSizeEx(channel->file, &end) || end.QuadPart < 0)
         return -1;
-    const auto size = static_cast<uint32_t>(end.QuadPart);
+    const auto size = static_cast<uint64_t>(end.QuadPart);
     if (size > channel->highWater)
         channel->highWater = size;
     if (!MoveTo(channel->file, size))
         return -1;
     channel->offset = size;
-    return size;
+    return static_cast<int64_t>(size);
 }
 
 int64_t GetTempChannelSize(TempChannel* channel)
 {
     if (SyncTempChannel(channel) != 0)
         return -1;
-    return channel->highWater;
+    return static_cast<int64_t>(channel->highWater);
 }

@@ -12,8 +12,10 @@ struct TempChannel {
     HMODULE resources;                 // for its question
     HANDLE file;                       // INVALID_HANDLE_VALUE when closed
     wchar_t name[kTempFileNameChars];  // full name of the file
-    uint32_t highWater;                // largest end offset written so far
-    uint32_t offset;                   // current offset
+    // 64-bit: a channel grows past 4 GiB, and a wrapped offset would write
+    // over the start of the file.
+    uint64_t highWater;                // largest end offset written so far
+    uint64_t offset;                   // current offset
     bool usable;                       // created, and no write was cancelled since
 };
 
@@ -50,7 +52,7 @@ int WriteTempChannel(TempChannel* channel, const void* bytes, uint32_t length);
 int ReadTempChannel(TempChannel* channel, void* buffer, uint32_t length);
 
 // Moves to an offset from 0 to the high-water size. 0 or -1.
-int SeekTempChannel(TempChannel* channel, uint32_t offset);
+int SeekTempChannel(TempChannel* channel, uint64_t offset);
 // Moves to the end; the new offset, or -1.
 int64_t SeekTempChannelEnd(TempChannel* channel);
 // The high-water size, or -1.

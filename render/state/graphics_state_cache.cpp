@@ -76,6 +76,7 @@ void ResetStatePageValues(GraphicsStateCache* cache)
     cache->jobOptions[1] = -1;
     cache->paletteCount = 0;
     cache->paletteKind = 0;
+    cache->paletteKnown = true;
 }
 
 void InvalidateStateCache(GraphicsStateCache* cache)
@@ -296,15 +297,19 @@ bool CachedPaletteEquals(const GraphicsStateCache* cache, uint16_t count, uint8_
 {
     if (!Comparing(cache) || length > kMaxPaletteBytes || (bytes == nullptr && length != 0))
         return false;
-    return cache->paletteCount == count && cache->paletteKind == kind &&
+    return cache->paletteKnown && cache->paletteCount == count && cache->paletteKind == kind &&
            (length == 0 || std::memcmp(cache->palette, bytes, length) == 0);
 }
 
 bool CachePalette(GraphicsStateCache* cache, uint16_t count, uint8_t kind, const uint8_t* bytes, uint32_t length)
 {
-    // The copy is bounded by the cache's room: a longer palette is not kept.
-    if (length > kMaxPaletteBytes || (bytes == nullptr && length != 0))
+    // The copy is bounded by the cache's room: a longer palette is not kept,
+    // and the one before it no longer describes the device.
+    if (length > kMaxPaletteBytes || (bytes == nullptr && length != 0)) {
+        cache->paletteKnown = false;
         return false;
+    }
+    cache->paletteKnown = true;
     cache->paletteCount = count;
     cache->paletteKind = kind;
     if (length != 0)

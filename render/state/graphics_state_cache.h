@@ -46,6 +46,7 @@ struct GraphicsStateCache {
     int32_t font;
     float fontMatrix[6];
     uint16_t jobKind[2];  // byte values; 0xFFFF matches none
+    bool paletteKnown;    // false after a palette the cache could not keep: matches none
 };
 
 // Global memory, comparing on, every value as after a page reset.
@@ -99,7 +100,8 @@ void CacheBackground(GraphicsStateCache* cache, uint8_t use, uint8_t format, uin
 bool CachedJobOptionsEquals(const GraphicsStateCache* cache, int32_t first, int32_t second);
 void CacheJobOptions(GraphicsStateCache* cache, int32_t first, int32_t second);
 // Compares the count, the kind and the first `length` bytes; a palette longer
-// than 768 bytes is never equal and is not cached.
+// than 768 bytes is never equal and is not cached, and the palette sent before
+// it is forgotten (the device now holds the long one).
 bool CachedPaletteEquals(const GraphicsStateCache* cache, uint16_t count, uint8_t kind, const uint8_t* bytes,
                          uint32_t length);
 bool CachePalette(GraphicsStateCache* cache, uint16_t count, uint8_t kind, const uint8_t* bytes, uint32_t length);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace printhost_test;
 
 namespace {
@@ -106,4 +108,72 @@ TEST(PrintHostDocument, DeviceFontTextUsesTheDriversGlyphsAndWidths)
              [&] { TextOutW(dc, 50, 400, L"Mono\u20ac", 5); });
     }}));
     EXPECT_TRUE(MatchesGolden(calls, "device_font"));
+}
+
+TEST(PrintHostDocument, BlitSourceRowsCountFromTheTop)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        struct { BITMAPINFOHEADER h; DWORD bits[16]; } dib{{sizeof(BITMAPINFOHEADER), 4, 4, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        HDC memory = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        HBITMAP section = CreateDIBSection(memory, reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS, &bits, nullptr, 0);
+        // Bottom-up rows: the lower two rows in memory are the image's bottom half (white).
+        for (int i = 0; i < 16; ++i) static_cast<DWORD*>(bits)[i] = i < 8 ? 0x00FFFFFF : 0;
+        HGDIOBJ old = SelectObject(memory, section);
+        BitBlt(dc, 10, 10, 4, 2, memory, 0, 2, SRCCOPY);
+        StretchBlt(dc, 30, 10, 8, 4, memory, 0, 2, 4, 2, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteObject(section);
+        DeleteDC(memory);
+    }}));
+    // The recorded bitmap is the whole 4 x 4 source; the blits take its rows 2 and 3 from the top.
+    EXPECT_NE(calls.find("DrvCopyBits dst=10,10,14,12 src=surface(type=0 fmt=6 size=4x4 bottomup"), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" at=0,2 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find("DrvStretchBlt dst=30,10,38,14 srcrect=0,2,4,4 "), std::string::npos) << calls;
+}
+
+TEST(PrintHostDocument, BandsPixelsPolyDrawRegionsAndClippedDrawing)
+{
+    const std::string record = RecordDocument({[](HDC dc) {
+        struct { BITMAPINFOHEADER h; DWORD bits[16]; } dib{{sizeof(BITMAPINFOHEADER), 4, 4, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        for (int i = 0; i < 16; ++i) dib.bits[i] = 0x010101u * DWORD(i);
+        // Scan lines 1 and 2 only (from the bottom), the source rectangle the whole DIB.
+        SetDIBitsToDevice(dc, 50, 50, 4, 4, 0, 0, 1, 2, dib.bits + 4, reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS);
+        SetPixelV(dc, 5, 6, RGB(10, 20, 30));
+        const POINT draw[] = {{10, 200}, {40, 220}, {60, 180}, {90, 230}, {120, 200}};
+        const BYTE types[] = {PT_MOVETO, PT_LINETO, PT_BEZIERTO, PT_BEZIERTO, PT_BEZIERTO};
+        PolyDraw(dc, draw, types, 5);
+        HRGN region = CreateRectRgn(300, 300, 340, 320);
+        HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+        FrameRgn(dc, region, brush, 2, 2);
+        InvertRgn(dc, region);
+        DeleteObject(brush);
+        DeleteObject(region);
+        IntersectClipRect(dc, 0, 0, 10, 10);
+        Rectangle(dc, 500, 500, 600, 600);
+        TextOutW(dc, 500, 500, L"gone", 4);
+    }});
+    const std::string calls = DrawingCalls(record);
+    const char* const expected[] = {
+        // The band holds source lines 1 and 2 from the bottom: destination rows 51 and 52.
+        "DrvCopyBits dst=50,51,54,53 src=surface(type=0 fmt=6 size=4x2 bottomup",
+        "DrvBitBlt dst=5,6,6,7 src=none mask=none clip=trivial xlate=none brush=solid(0x1e140a rgb=0x1e140a) rop=0xf0f0",
+        "DrvStrokePath path(fl=0x5 curves=2 bounds=10,180,120,230) M10,200 L40,220 C60,180 90,230 120,200 ",
+        "DrvFillPath path(fl=0x4 curves=12 bounds=300,300,340,320) M300,300 L340,300 L340,302 L300,302 Z M300,302 ",
+        "DrvBitBlt dst=300,300,340,320 src=none mask=none clip=trivial xlate=none brush=none rop=0x5555",
+    };
+    for (const char* line : expected) EXPECT_NE(calls.find(line), std::string::npos) << line << "\n" << calls;
+    // Drawing the clip leaves nothing of is not handed to the driver.
+    EXPECT_EQ(calls.find("500,500"), std::string::npos) << calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 5) << calls;
+}
+
+TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
+{
+    const std::string record = RecordDocument({[](HDC dc) {
+        TRIVERTEX vertices[] = {{10, 10, 0xFF00, 0, 0, 0}, {50, 50, 0, 0, 0xFF00, 0}};
+        GRADIENT_RECT shape{0, 1};
+        GdiGradientFill(dc, vertices, 2, &shape, 1, GRADIENT_FILL_RECT_H);
+    }});
+    EXPECT_NE(record.find("host problem: EndPage failed"), std::string::npos) << record;
 }

@@ -119,6 +119,9 @@ TEST(PrintHostMetafile, SettingPairsGoThroughTheSettingEngine)
     std::wstring error;
     ASSERT_TRUE(ApplySettingPairs(&devmode, {L"12=3"}, &error)) << std::string(error.begin(), error.end());
     EXPECT_EQ(dm->dmCopies, 3);
+    // A byte the engine reports as 16 bits (the compression request) is set in 16 bits.
+    ASSERT_TRUE(ApplySettingPairs(&devmode, {L"330=2"}, &error)) << std::string(error.begin(), error.end());
+    EXPECT_EQ(devmode[735], 2);
     struct Bad { const wchar_t* pair; const wchar_t* message; };
     const Bad bad[] = {
         {L"12", L"not a setting pair"},

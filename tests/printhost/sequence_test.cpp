@@ -99,3 +99,33 @@ TEST(PrintHostSequence, DriverOutputReachesTheJobFileThroughTheSpooler)
     EXPECT_EQ(ReadTextFile(job), "document\npage\npage\nend\n");
     DeleteFileW(job.c_str());
 }
+
+// The interface library's GetDeviceCaps on the DC answers the driver's GDIINFO
+// (the recording driver's page, resolution and size), as on a printer DC.
+TEST(PrintHostSequence, DeviceCapsOfTheDcAreTheDriversGdiInfo)
+{
+    Switch caps(L"PRINTHOST_RECORD_CAPS");
+    const std::string record = RecordDocument({[](HDC) {}});
+    EXPECT_NE(record.find("  ui caps horzres=2480 logpixelsx=300 physicalwidth=2480 horzsize=210 technology=2"),
+              std::string::npos)
+        << record;
+}
+
+// A device the driver refuses after the interface library answered CREATEDCPRE:
+// the library is told with CREATEDCPOST (its DEVMODE back) and DELETEDC, so
+// that it frees what it holds for the DC.
+TEST(PrintHostSequence, FailedCreationAfterCreateDcPreEndsTheLibrarysRecord)
+{
+    Switch refuse(L"PRINTHOST_RECORD_REFUSE_PDEV");
+    const std::string record = RecordWithDc([](HDC) {});
+    EXPECT_NE(record.find("host problem: no DC"), std::string::npos) << record;
+    const size_t pre = record.find("DrvDocumentEvent CREATEDCPRE");
+    const size_t enable = record.find("DrvEnablePDEV", pre);
+    const size_t post = record.find("DrvDocumentEvent CREATEDCPOST hdc=0", enable);
+    const size_t deleted = record.find("DrvDocumentEvent DELETEDC hdc=0", post);
+    EXPECT_NE(pre, std::string::npos) << record;
+    EXPECT_NE(enable, std::string::npos) << record;
+    EXPECT_NE(post, std::string::npos) << record;
+    EXPECT_NE(record.find("devmode=ours", post), std::string::npos) << record;
+    EXPECT_NE(deleted, std::string::npos) << record;
+}

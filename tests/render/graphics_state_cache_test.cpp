@@ -151,6 +151,26 @@ TEST(GraphicsStateCache, PaletteIsBoundedTo768Bytes)
     EXPECT_FALSE(CachedPaletteEquals(c, 2, 10, a, 6));
 }
 
+// A palette too long to keep still went to the device: the one cached before
+// must not make the next "AV" of it look redundant.
+TEST(GraphicsStateCache, RefusedPaletteForgetsTheOneBefore)
+{
+    CacheHolder h;
+    GraphicsStateCache* c = h.cache;
+    const uint8_t a[6] = {1, 2, 3, 4, 5, 6};
+    ASSERT_TRUE(CachePalette(c, 2, 11, a, 6));
+    ASSERT_TRUE(CachedPaletteEquals(c, 2, 11, a, 6));
+    std::vector<uint8_t> longPalette(771, 9);
+    EXPECT_FALSE(CachePalette(c, 257, 11, longPalette.data(), 771));
+    EXPECT_FALSE(CachedPaletteEquals(c, 2, 11, a, 6));
+    EXPECT_FALSE(CachedPaletteEquals(c, 0, 0, nullptr, 0));
+    ASSERT_TRUE(CachePalette(c, 2, 11, a, 6));
+    EXPECT_TRUE(CachedPaletteEquals(c, 2, 11, a, 6));
+    EXPECT_FALSE(CachePalette(c, 1, 11, nullptr, 3));
+    ResetStatePageValues(c);
+    EXPECT_TRUE(CachedPaletteEquals(c, 0, 0, nullptr, 0));  // a page starts from the reset palette
+}
+
 TEST(GraphicsStateCache, MatrixIsComparedBytewiseAndCanBeSetUnsent)
 {
     CacheHolder h;

@@ -4,6 +4,8 @@
 #include "tests/support/stream_capture.h"
 
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -221,6 +223,77 @@ TEST(MorvaWriters, RefusedOperandsWriteNothing)
     const MorvaPoint two[2] = {};
     EXPECT_EQ(WriteBeziers(s, two), -1);  // not a multiple of three
     EXPECT_TRUE(capture.Bytes().empty());
+}
+
+// Values that do not fit their fields are refused before the first byte, as
+// the one-bit pattern and image writers always did; the boundary passes.
+TEST(MorvaWriters, ValuesOutsideTheirFieldsWriteNothing)
+{
+    const uint8_t data[12] = {};
+    const uint8_t palette6[6] = {};
+    const uint16_t ids[] = {1, 2, 3};
+    const float matrix[6] = {1, 0, 0, 1, 0, 0};
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    MorvaImageHeader image = {};
+    image.matrix[0] = image.matrix[3] = 1;
+    image.sourceWidth = 2;
+    image.sourceHeight = 1;
+    image.maskFlag = kImageNoMask;
+    image.colourModel = kImageData;
+    image.colourKind = 11;
+    image.paletteCount = 2;
+    image.palette = palette6;
+    image.bitsPerComponent = 8;
+    image.method = kImageMethodPlain;
+    image.dataLength = 2;
+    struct Case {
+        const char* what;
+        std::function<int(OutputStream*)> write;
+        int result;
+    };
+    const auto withImage = [&](auto change) {
+        return [&, change](OutputStream* s) {
+            MorvaImageHeader h = image;
+            change(h);
+            return WriteImageHeader(s, h);
+        };
+    };
+    const Case cases[] = {
+        {"AP 32767 wide", [&](OutputStream* s) { return WriteColourPatternBrush(s, {0, 0, 2, 4, 0x7FFF, 1, 12, data}); }, 0},
+        {"AP 32768 wide", [&](OutputStream* s) { return WriteColourPatternBrush(s, {0, 0, 2, 4, 0x8000, 1, 12, data}); }, -1},
+        {"AP 65537 high", [&](OutputStream* s) { return WriteColourPatternBrush(s, {0, 0, 2, 4, 1, 65537, 12, data}); }, -1},
+        {"AP 0 high", [&](OutputStream* s) { return WriteColourPatternBrush(s, {0, 0, 2, 4, 1, 0, 12, data}); }, -1},
+        {"AV 2 entries", [&](OutputStream* s) { return WritePalette(s, 11, 8, 2, palette6); }, 0},
+        {"AV 3 entries in 6 bytes", [&](OutputStream* s) { return WritePalette(s, 11, 8, 3, palette6); }, -1},
+        {"AV 1 entry in 6 bytes", [&](OutputStream* s) { return WritePalette(s, 11, 8, 1, palette6); }, -1},
+        {"Cq as given", withImage([](MorvaImageHeader&) {}), 0},
+        {"Cq 32768 wide", withImage([](MorvaImageHeader& h) { h.sourceWidth = 0x8000; }), -1},
+        {"Cq 70000 high", withImage([](MorvaImageHeader& h) { h.sourceHeight = 70000; }), -1},
+        {"Cq negative width", withImage([](MorvaImageHeader& h) { h.sourceWidth = -1; }), -1},
+        {"Cq count above bytes", withImage([](MorvaImageHeader& h) { h.paletteCount = 3; }), -1},
+        {"Cq count below bytes", withImage([](MorvaImageHeader& h) { h.paletteCount = 1; }), -1},
+        {"Cq palette sent before", withImage([](MorvaImageHeader& h) { h.colourKind = 15, h.palette = {}; }), 0},
+        {"DD one advance per gap", [&](OutputStream* s) { const float a[] = {1, 2}; return WriteGlyphRun(s, 0, 0, ids, kAdvancePerGap, a); }, 0},
+        {"DD too few advances", [&](OutputStream* s) { const float a[] = {1}; return WriteGlyphRun(s, 0, 0, ids, kAdvancePerGap, a); }, -1},
+        {"DD too many advances", [&](OutputStream* s) { const float a[] = {1, 2, 3}; return WriteGlyphRun(s, 0, 0, ids, kAdvancePerGap, a); }, -1},
+        {"DD advance 32767", [&](OutputStream* s) { const float a[] = {1, 32767}; return WriteGlyphRun(s, 0, 0, ids, kAdvancePerGap, a); }, 0},
+        {"DD advance 32768", [&](OutputStream* s) { const float a[] = {1, 32768}; return WriteGlyphRun(s, 0, 0, ids, kAdvancePerGap, a); }, -1},
+        {"Dd advance 1e6 beside a fraction", [&](OutputStream* s) { const float a[] = {0.5f, 1e6f}; return WriteGlyphRun(s, 0, 0, ids, kAdvancePerGap, a); }, 0},
+        {"Dd NaN advance", [&](OutputStream* s) { const float a[] = {0.5f, nan}; return WriteGlyphRun(s, 0, 0, ids, kAdvancePerGap, a); }, -1},
+        {"DC advance -32768", [&](OutputStream* s) { const float a[] = {-32768}; return WriteGlyphRun(s, 0, 0, ids, kAdvanceCommon, a); }, 0},
+        {"DC advance 1e9", [&](OutputStream* s) { const float a[] = {1e9f}; return WriteGlyphRun(s, 0, 0, ids, kAdvanceCommon, a); }, -1},
+        {"Dc infinite advance", [&](OutputStream* s) { const float a[] = {inf}; return WriteGlyphRun(s, 0, 0, ids, kAdvanceCommon, a); }, -1},
+        {"Cp 32767 wide", [&](OutputStream* s) { return WriteMonoImageHeader(s, 0, 0, 0x7FFF, 1, 1, matrix); }, 0},
+        {"Cp 32768 wide", [&](OutputStream* s) { return WriteMonoImageHeader(s, 0, 0, 0x8000, 1, 1, matrix); }, -1},
+    };
+    for (const Case& c : cases) {
+        StreamCapture capture;
+        EXPECT_EQ(c.write(capture.stream()), c.result) << c.what;
+        if (c.result != 0) {
+            EXPECT_TRUE(capture.Bytes().empty()) << c.what;
+        }
+    }
 }
 
 TEST(MorvaWriters, CommentIsCutAt255Bytes)

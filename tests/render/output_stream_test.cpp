@@ -106,6 +106,28 @@ TEST(OutputStream, BufferBoundary)
     }
 }
 
+// A length near 4 GiB does not fit the buffer's room whatever the fill: it
+// goes to the channel (which here takes it without reading) instead of
+// being copied into the buffer.
+TEST(OutputStream, LengthNearFourGibibytesBypassesTheBuffer)
+{
+    StreamHolder h;
+    h.s->writePrinter = WatchPieces;
+    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, reinterpret_cast<HANDLE>(1)), 0);
+    const Bytes data = Pattern(100);
+    ASSERT_EQ(WriteStream(h.s, data.data(), 100), 100);
+    g_pieces.clear();
+    const uint32_t huge = 0xFFFFF800u;
+    EXPECT_EQ(WriteStream(h.s, data.data(), huge), int64_t{huge});
+    ASSERT_FALSE(g_pieces.empty());
+    EXPECT_EQ(g_pieces[0], 100u);  // the buffered bytes first
+    uint64_t total = 0;
+    for (DWORD piece : g_pieces)
+        total += piece;
+    EXPECT_EQ(total, 100u + huge);
+    EXPECT_EQ(h.s->fill, 0u);
+}
+
 TEST(OutputStream, ClosedStreamAndBadArguments)
 {
     StreamHolder h;
@@ -415,6 +437,34 @@ TEST(OutputStream, RecordingModeAppendsToTheTemporaryChannel)
     Bytes expected = a;
     expected.insert(expected.end(), b.begin(), b.end());
     EXPECT_EQ(back, expected);
+}
+
+// Opening on a spooler handle over a connection of the stream's own ends that
+// connection's job (else it stays in the spooler), and over a file channel
+// closes the file.
+TEST(OutputStream, OpeningOnASpoolHandleEndsTheEarlierChannel)
+{
+    FilePortPrinter printer(kPrinterName);
+    ASSERT_TRUE(printer.ok());
+    printer.ClearPort();
+    SpoolerJobLock lock;
+    StreamHolder h;
+    ASSERT_EQ(OpenStreamOnNewPrinterJob(h.s, printer.handle(), L"own job"), 0);
+    const Bytes data = Pattern(300);
+    ASSERT_EQ(WriteStream(h.s, data.data(), 300), 300);
+    h.s->writePrinter = WatchPieces;
+    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, reinterpret_cast<HANDLE>(1)), 0);
+    EXPECT_FALSE(h.s->ownConnection);
+    h.s->writePrinter = &WritePrinter;
+    EXPECT_EQ(printer.ReadPort(), data);  // the own job ended with its bytes
+
+    const std::wstring name = TempPath(L"reopen");
+    h.s->writePrinter = WatchPieces;
+    ASSERT_EQ(OpenStreamFile(h.s, name.c_str(), nullptr, kStreamFileCreate), 0);
+    ASSERT_EQ(OpenStreamOnSpoolHandle(h.s, reinterpret_cast<HANDLE>(1)), 0);
+    EXPECT_EQ(h.s->file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(DeleteFileW(name.c_str()));  // no handle of ours holds it any more
+    CloseOutputStream(h.s);
 }
 
 TEST(OutputStream, ReopeningDeletesAnEarlierTemporaryFile)

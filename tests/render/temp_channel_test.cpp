@@ -5,6 +5,7 @@
 #include "render/output/stream_messages.h"
 #include "render/output/temp_file_registry.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -246,6 +247,36 @@ TEST_F(TempChannelTest, CancelMakesTheChannelUnusable)
     EXPECT_EQ(GetTempChannelSize(&c), -1);
     EXPECT_EQ(CloseTempChannel(&c), 0);
     EXPECT_FALSE(FileExists(name.c_str()));
+}
+
+// A channel past 4 GiB (a sparse file: only the written blocks take room):
+// writing there must not land at the start of the file, and the offsets read
+// back beyond 32 bits.
+TEST_F(TempChannelTest, OffsetsPastFourGibibytes)
+{
+    TempChannel c;
+    InitTempChannel(&c, false, nullptr);
+    ASSERT_EQ(CreateTempChannelFile(&c), 0);
+    const uint8_t head[4] = {9, 8, 7, 6};
+    ASSERT_EQ(WriteTempChannel(&c, head, 4), 4);
+    const int64_t edge = (int64_t{1} << 32) - 2;
+    LARGE_INTEGER to;
+    to.QuadPart = edge;
+    ASSERT_TRUE(SetFilePointerEx(c.file, to, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(c.file));
+    ASSERT_EQ(SeekTempChannelEnd(&c), edge);
+    const uint8_t tail[6] = {1, 2, 3, 4, 5, 6};
+    ASSERT_EQ(WriteTempChannel(&c, tail, 6), 6);
+    EXPECT_EQ(GetTempChannelSize(&c), edge + 6);
+    uint8_t back[6] = {};
+    ASSERT_EQ(SeekTempChannel(&c, 0), 0);
+    ASSERT_EQ(ReadTempChannel(&c, back, 4), 4);
+    EXPECT_EQ(0, std::memcmp(back, head, 4));
+    ASSERT_EQ(SeekTempChannel(&c, static_cast<uint64_t>(edge)), 0);
+    ASSERT_EQ(ReadTempChannel(&c, back, 6), 6);
+    EXPECT_EQ(0, std::memcmp(back, tail, 6));
+    EXPECT_EQ(SeekTempChannel(&c, static_cast<uint64_t>(edge) + 7), -1);
+    EXPECT_EQ(CloseTempChannel(&c), 0);
 }
 
 }  // namespace

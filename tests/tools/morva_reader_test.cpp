@@ -154,4 +154,76 @@ TEST(MorvaReader, JobFileWithHeaderHeadAndTrailer)
     EXPECT_EQ(listing.error, "no stream head line");
 }
 
+// An image without source data but with a mask: the mask bytes follow the
+// model byte directly, whatever their first byte, while coded data still
+// brings its colour section.
+TEST(MorvaReader, ImageMaskBytesAreNotTakenForAColourSection)
+{
+    const float m[6] = {1, 0, 0, 1, 0, 0};
+    struct Case {
+        Bytes mask;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {{0x04, 0x01, 0x08, 0x00}, "04010800"}, {{0x03, 0x01, 0x08, 0x04}, "03010804"},
+        {{0x05, 0x01, 0x01, 0x01}, "05010101"}, {{0x08, 0x08, 0x00, 0x01}, "08080001"},
+        {{0x0B, 0x00, 0x00, 0x00}, "0b000000"}, {{0x0F, 0x01, 0x08, 0x02}, "0f010802"},
+        {{0x41, 0x52, 0x00, 0x00}, "41520000"},
+    };
+    for (const Case& c : cases) {
+        StreamCapture capture;
+        OutputStream* s = capture.stream();
+        MorvaImageHeader h = {};
+        std::copy(m, m + 6, h.matrix);
+        h.sourceWidth = 2;
+        h.sourceHeight = 2;
+        h.maskFlag = kImageWithMask;
+        h.maskLength = 4;
+        h.colourModel = kImageNoSourceData;
+        h.method = kImageMethodPlain;
+        ASSERT_EQ(WriteImageHeader(s, h), 0);
+        ASSERT_EQ(PutRaw(s, c.mask.data(), 4), 0);
+        ASSERT_EQ(WriteClipReset(s), 0);
+        MorvaListing listing;
+        EXPECT_EQ(Read(capture.Bytes(), &listing),
+                  std::string("Cq x=0 y=0 matrix=[1,0,0,1,0,0] width=2 height=2 mask=2 maskzero=0 masklength=4 "
+                              "model=1 maskdata=") + c.shown + "\nAR")
+            << listing.error;
+    }
+    StreamCapture capture;
+    OutputStream* s = capture.stream();
+    MorvaImageHeader coded = {};
+    std::copy(m, m + 6, coded.matrix);
+    coded.sourceWidth = 2;
+    coded.sourceHeight = 2;
+    coded.maskFlag = kImageWithMask;
+    coded.maskLength = 1;
+    coded.colourModel = kImageNoSourceData;
+    coded.colourKind = 5;
+    coded.bitsPerComponent = 8;
+    coded.method = 4;
+    coded.dataLength = 2;
+    const uint8_t bytes[3] = {0x04, 0xAA, 0xBB};
+    ASSERT_EQ(WriteImageHeader(s, coded) | PutRaw(s, bytes, 3) | WriteClipReset(s), 0);
+    MorvaListing listing;
+    EXPECT_EQ(Read(capture.Bytes(), &listing),
+              "Cq x=0 y=0 matrix=[1,0,0,1,0,0] width=2 height=2 mask=2 maskzero=0 masklength=1 model=1 kind=5 "
+              "planes=1 bits=8 method=4 length=2 maskdata=04 data=aabb\nAR")
+        << listing.error;
+}
+
+// Head lines are shown escaped like header lines, so a NUL or control byte
+// in them cannot cut the listing short of its error line.
+TEST(MorvaReader, HeadLinesAreEscaped)
+{
+    const std::string job("%ZQRQD-2.0\0006%\n%WINNT-6\x01\n\xff", 25);
+    MorvaListing listing;
+    EXPECT_FALSE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(job.data()), job.size(), {}, &listing));
+    const std::string text = FormatMorvaListing(listing);
+    EXPECT_NE(text.find("head    %ZQRQD-2.0\\x006%\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("head    %WINNT-6\\x01\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+    EXPECT_NE(text.find("ERROR   "), std::string::npos) << text;
+}
+
 }  // namespace

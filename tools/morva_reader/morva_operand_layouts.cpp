@@ -263,8 +263,76 @@ bool IsColourKind(int value)
     return value == 3 || value == 4 || value == 5 || (value >= 8 && value <= 11) || value == 15;
 }
 
+// The colour section of "Cq" from c.pos into `line`; answers the data length.
+uint32_t ParseImageColourSection(ReaderCursor& c, std::string& line)
+{
+    const uint32_t kind = c.U8();
+    AddInt(line, "kind", kind);
+    if (kind >= 8 && kind <= 11) {
+        AddInt(line, "palettebits", c.U8());
+        AddInt(line, "entries", c.U16());
+        const uint32_t n = c.U16();
+        AddBytes(line, "palette", c, n);
+    }
+    AddInt(line, "planes", c.U8());
+    AddInt(line, "bits", c.U8());
+    const uint32_t method = c.U8();
+    AddInt(line, "method", method);
+    const uint32_t dataLength = c.U32();
+    AddInt(line, "length", dataLength);
+    return dataLength;
+}
+
+bool ParsesAsNextCommand(const ReaderCursor& at, const MorvaReadOptions& options)
+{
+    if (at.AtEnd())
+        return true;
+    ReaderCursor c{at.data, at.size, at.pos};
+    if (!c.Need(2))
+        return false;
+    const auto opcode = static_cast<uint16_t>(c.U16());
+    std::string scratch;
+    return ParseOperands(opcode, c, options, scratch) && !c.truncated && c.problem.empty();
+}
+
+// Without image data ("model" 1) a colour section follows only for coded
+// data, and the method that says so sits inside the section. Without a mask
+// the next byte decides (no colour kind is the first byte of an opcode); with
+// one, the mask bytes could begin like a section, so the section is taken
+// only when every field of it is what a writer sends for coded data (planes
+// 1, bits 1 to 8, a method other than 1), its mask and data fit, and a whole
+// command or the end follows.
+bool ColourSectionFollows(const ReaderCursor& at, uint32_t maskLength, const MorvaReadOptions& options)
+{
+    if (maskLength == 0)
+        return IsColourKind(at.Peek());
+    if (!IsColourKind(at.Peek()))
+        return false;
+    ReaderCursor c{at.data, at.size, at.pos};
+    std::string scratch;
+    const uint32_t kind = c.U8();
+    if (kind >= 8 && kind <= 11) {
+        c.U8();
+        c.U16();
+        const uint32_t n = c.U16();
+        if (!c.Need(n))
+            return false;
+        c.pos += n;
+    }
+    const uint32_t planes = c.U8();
+    const uint32_t bits = c.U8();
+    const uint32_t method = c.U8();
+    const uint64_t dataLength = c.U32();
+    if (c.truncated || planes != 1 || bits < 1 || bits > 8 || method == 1)
+        return false;
+    if (uint64_t{maskLength} + dataLength > c.size - c.pos)
+        return false;
+    c.pos += static_cast<size_t>(maskLength + dataLength);
+    return ParsesAsNextCommand(c, options);
+}
+
 // "Cq": the header; the mask bytes and then the image data follow it.
-void ParseImage(ReaderCursor& c, std::string& line)
+void ParseImage(ReaderCursor& c, std::string& line, const MorvaReadOptions& options)
 {
     AddFloat(line, "x", c.F32());
     AddFloat(line, "y", c.F32());
@@ -285,23 +353,8 @@ void ParseImage(ReaderCursor& c, std::string& line)
     const uint32_t model = c.U8();
     AddInt(line, "model", model);
     uint32_t dataLength = 0;
-    // The colour section follows image data, and also coded data without
-    // source; a colour kind byte can never be the first byte of an opcode.
-    if (model == 2 || IsColourKind(c.Peek())) {
-        const uint32_t kind = c.U8();
-        AddInt(line, "kind", kind);
-        if (kind >= 8 && kind <= 11) {
-            AddInt(line, "palettebits", c.U8());
-            AddInt(line, "entries", c.U16());
-            const uint32_t n = c.U16();
-            AddBytes(line, "palette", c, n);
-        }
-        AddInt(line, "planes", c.U8());
-        AddInt(line, "bits", c.U8());
-        AddInt(line, "method", c.U8());
-        dataLength = c.U32();
-        AddInt(line, "length", dataLength);
-    }
+    if (!c.truncated && (model == 2 || ColourSectionFollows(c, maskLength, options)))
+        dataLength = ParseImageColourSection(c, line);
     if (maskLength != 0)
         AddBytes(line, "maskdata", c, maskLength);
     if (dataLength != 0)
@@ -483,7 +536,7 @@ bool ParseOperands(uint16_t opcode, ReaderCursor& c, const MorvaReadOptions& opt
     case Op("B0"): ParseDeltas(c, line); return true;
     case Op("BU"): ParsePoints(c, line, false, 3); return true;
     case Op("Bu"): ParsePoints(c, line, true, 3); return true;
-    case Op("Cq"): ParseImage(c, line); return true;
+    case Op("Cq"): ParseImage(c, line, options); return true;
     case Op("Cp"): ParseMonoImage(c, line); return true;
     case Op("DC"): ParseGlyphRun(c, line, false, 1); return true;
     case Op("Dc"): ParseGlyphRun(c, line, true, 1); return true;

@@ -333,9 +333,9 @@ std::string FormatMorvaListing(const MorvaListing& listing)
     for (const std::string& line : listing.headerLines)
         out += "header  " + Printable(line) + "\n";
     if (!listing.versionLine.empty())
-        out += "head    " + listing.versionLine + "\n";
+        out += "head    " + Printable(listing.versionLine) + "\n";
     if (!listing.systemLine.empty())
-        out += "head    " + listing.systemLine + "\n";
+        out += "head    " + Printable(listing.systemLine) + "\n";
     for (const MorvaCommandLine& command : listing.commands) {
         std::string offset = std::to_string(command.offset);
         if (offset.size() < 7)

@@ -1,10 +1,14 @@
 // morvalist: prints the listing of a MORVA job file, one command a line.
 // Usage: morvalist [--float-positioned] [--commands-only] <file>
-// Exits 1 when the file cannot be read whole.
+// Exits 1 when the file cannot be read whole. "DE"/"DF" have two forms the
+// bytes cannot tell apart (--float-positioned picks one); a "Cq" with a mask
+// and no image data is read with a colour section only when that section is
+// well formed and a whole command follows.
 #include "tools/morva_reader/morva_reader.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 int main(int argc, char** argv)
@@ -21,7 +25,10 @@ int main(int argc, char** argv)
             path = argv[i];
     }
     if (path == nullptr) {
-        std::fprintf(stderr, "usage: morvalist [--float-positioned] [--commands-only] <file>\n");
+        std::fprintf(stderr, "usage: morvalist [--float-positioned] [--commands-only] <file>\n"
+                             "  --float-positioned  read \"DE\"/\"DF\" in their float form (the bytes do not say)\n"
+                             "  a \"Cq\" with a mask and no image data has a colour section only when it is\n"
+                             "  well formed and a whole command follows; other mask bytes are read as mask\n");
         return 2;
     }
     FILE* f = std::fopen(path, "rb");
@@ -38,6 +45,9 @@ int main(int argc, char** argv)
     MorvaListing listing;
     const bool ok = commandsOnly ? ReadMorvaCommands(bytes.data(), bytes.size(), options, &listing)
                                  : ReadMorvaJob(bytes.data(), bytes.size(), options, &listing);
-    std::fputs(FormatMorvaListing(listing).c_str(), stdout);
+    // Written by length: the listing is escaped, but it must never stop short
+    // of the error line at the end.
+    const std::string text = FormatMorvaListing(listing);
+    std::fwrite(text.data(), 1, text.size(), stdout);
     return ok ? 0 : 1;
 }

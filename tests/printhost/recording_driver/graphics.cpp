@@ -47,6 +47,8 @@ static DHPDEV APIENTRY RecEnablePDEV(DEVMODEW* pdm, LPWSTR, ULONG cPat, HSURF* p
                " device=" + Narrow(pwszDeviceName) + " patterns=" + std::to_string(cPat) +
                " printer=" + (hDriver ? "yes" : "no"));
     if (!pdevcaps || !pdi || cjCaps < sizeof(GDIINFO) || cjDevInfo < sizeof(DEVINFO)) return nullptr;
+    wchar_t refuse[4] = {};
+    if (GetEnvironmentVariableW(L"PRINTHOST_RECORD_REFUSE_PDEV", refuse, 4) && refuse[0] == L'1') return nullptr;
     auto* pdev = new RecordingPdev;
     pdev->hdev = hdev;
     pdev->size = kPage;

@@ -1,0 +1,388 @@
+#include "render/image/bitblt.h"
+
+#include "common/settings/function_ids.h"
+#include "common/system/module_files.h"
+#include "render/command/command_layer.h"
+#include "render/compress/image_reducer.h"
+#include "render/compress/predictor_coder.h"
+#include "render/draw/draw_path.h"
+#include "render/frame/pdev_record.h"
+#include "render/image/brush_select.h"
+#include "render/image/image_holder.h"
+#include "render/image/image_rows.h"
+#include "render/image/raster_ops.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr uint16_t kCompressionSetting = 330;
+constexpr uint16_t kReductionTargetSetting = 350;
+constexpr uint16_t kReductionSetting = 1302;
+constexpr uint16_t kCutToClipSetting = 1370;
+constexpr uint32_t kBandBytes = 256 * 1024;
+constexpr uint32_t kLongestBand = 32767;  // "Cq" sizes are 16-bit
+constexpr uint8_t kSourceCopy = 0xCC;
+constexpr uint16_t kBrushOnlyRops[] = {0x0505, 0x0A0A, 0x0F0F, 0x5050, 0x5555, 0x5A5A, 0x5F5F, 0xA0A0,
+                                       0xA5A5, 0xAAA0, 0xAAF0, 0xAFAF, 0xF0F0, 0xF5F5, 0xFAFA};
+
+RECTL Ordered(const RECTL& r)
+{
+    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+            std::max(r.top, r.bottom)};
+}
+
+bool Empty(const RECTL& r)
+{
+    return r.left >= r.right || r.top >= r.bottom;
+}
+
+// A rectangle that lies in a rectangular clip, or is cut to it, needs no clip.
+int ClipForRectangle(PDevRecord* pdev, CLIPOBJ* clip, RECTL* rect)
+{
+    ClipState* state = PdevClipState(pdev);
+    if (state == nullptr)
+        return 0;
+    if (clip != nullptr && clip->iDComplexity == DC_RECT) {
+        rect->left = std::max(rect->left, clip->rclBounds.left);
+        rect->top = std::max(rect->top, clip->rclBounds.top);
+        rect->right = std::min(rect->right, clip->rclBounds.right);
+        rect->bottom = std::min(rect->bottom, clip->rclBounds.bottom);
+        return SetClipForDrawing(pdev->commandLayer, state, nullptr, *rect);
+    }
+    return SetClipForDrawing(pdev->commandLayer, state, clip, *rect);
+}
+
+int FillRectangle(CommandLayer* layer, const RECTL& r)
+{
+    return EmitPaintOperation(layer, 2) == 0 && EmitRectangle(layer, r.left, r.top, r.right, r.bottom) == 0 ? 1 : 0;
+}
+
+int SolidFill(PDevRecord* pdev, CLIPOBJ* clip, RECTL rect, ULONG colour)
+{
+    CommandLayer* layer = pdev->commandLayer;
+    if (FlushPdevImages(pdev) != 0 || !ClipForRectangle(pdev, clip, &rect))
+        return 0;
+    if (Empty(rect))
+        return 1;
+    if (EmitColour(layer, 2, DeviceColour(colour)) != 0 || EmitFillRule(layer, 1) != 0 || EmitMix(layer, 1, 13) != 0)
+        return 0;
+    return FillRectangle(layer, rect);
+}
+
+int BrushFill(PDevRecord* pdev, CLIPOBJ* clip, RECTL rect, BRUSHOBJ* brush, const POINTL* origin, uint16_t rop4)
+{
+    CommandLayer* layer = pdev->commandLayer;
+    if (FlushPdevImages(pdev) != 0 || !ClipForRectangle(pdev, clip, &rect))
+        return 0;
+    if (Empty(rect))
+        return 1;
+    const MIX mix = static_cast<MIX>(Rop3ToBinaryCode(BackgroundRop3(rop4)) << 8 |
+                                     Rop3ToBinaryCode(ForegroundRop3(rop4)));
+    if (!SelectBrushForDrawing(pdev, 2, origin, brush, mix) || EmitFillRule(layer, 1) != 0)
+        return 0;
+    return FillRectangle(layer, rect);
+}
+
+struct Blit {
+    PDevRecord* pdev;
+    SURFOBJ* source;
+    SURFOBJ* mask;
+    XLATEOBJ* xlate;
+    RECTL dest;
+    RECTL src;
+    POINTL maskAt;
+    bool withMask;
+    uint8_t foreground;
+};
+
+// The source rectangle cut to the source surface; the destination follows
+// the cut in proportion.
+bool CutToSource(Blit* b)
+{
+    const RECTL bounds = {0, 0, b->source->sizlBitmap.cx, b->source->sizlBitmap.cy};
+    const int64_t sw = b->src.right - b->src.left, sh = b->src.bottom - b->src.top;
+    const int64_t dw = b->dest.right - b->dest.left, dh = b->dest.bottom - b->dest.top;
+    if (sw <= 0 || sh <= 0)
+        return false;
+    RECTL cut = {std::max(b->src.left, bounds.left), std::max(b->src.top, bounds.top),
+                 std::min(b->src.right, bounds.right), std::min(b->src.bottom, bounds.bottom)};
+    if (Empty(cut))
+        return false;
+    const RECTL d = b->dest;
+    b->dest.left = static_cast<LONG>(d.left + (cut.left - b->src.left) * dw / sw);
+    b->dest.top = static_cast<LONG>(d.top + (cut.top - b->src.top) * dh / sh);
+    b->dest.right = static_cast<LONG>(d.right - (b->src.right - cut.right) * dw / sw);
+    b->dest.bottom = static_cast<LONG>(d.bottom - (b->src.bottom - cut.bottom) * dh / sh);
+    b->maskAt.x += cut.left - b->src.left;
+    b->maskAt.y += cut.top - b->src.top;
+    b->src = cut;
+    return !Empty(b->dest);
+}
+
+int SendOneBitImage(const Blit& b, BRUSHOBJ* brush, CLIPOBJ* clip)
+{
+    CommandLayer* layer = b.pdev->commandLayer;
+    const uint32_t w = b.src.right - b.src.left, h = b.src.bottom - b.src.top;
+    const bool oneBitSource = b.source->iBitmapFormat == BMF_1BPP;
+    const bool firstBlack = !oneBitSource || FirstPaletteColour(b.xlate) == 0;
+    const int polarity = firstBlack ? (b.foreground == 0xB8 ? 1 : 0) : (b.foreground == 0xB8 ? 0 : 1);
+    const uint32_t length = (w + 7) / 8 * h;
+    auto* rows = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, length));
+    if (rows == nullptr)
+        return 0;
+    ReadOneBitRows(b.source, b.xlate, b.src.left, b.src.top, w, h, rows);
+    const float m[6] = {float(b.dest.right - b.dest.left) / float(w), 0, 0, float(b.dest.bottom - b.dest.top) / float(h),
+                        0, 0};
+    ClipState* state = PdevClipState(b.pdev);
+    const int ok = EmitMix(layer, 1, 13) == 0 && EmitColour(layer, 2, DeviceColour(brush->iSolidColor)) == 0 &&
+                   state != nullptr && SetClipForDrawing(layer, state, clip, b.dest) &&
+                   EmitMonoImageHeader(layer, float(b.dest.left), float(b.dest.top), int32_t(w), int32_t(h), polarity,
+                                       m) == 0 &&
+                   EmitRawBytes(layer, rows, length) == 0;
+    HeapFree(GetProcessHeap(), 0, rows);
+    return ok ? 1 : 0;
+}
+
+// Rows of the image, reduced when a reducer is given, band by band.
+class BandSender {
+public:
+    BandSender(const Blit& b, ImageHolder* holder, const SourceImage& image, ImageReducer reducer, uint32_t width,
+               uint32_t height)
+        : b_(b), holder_(holder), image_(image), reducer_(reducer), width_(width), height_(height)
+    {
+        stride_ = (width * image.bitsPerPixel + 7) / 8;
+    }
+
+    int Send(bool queue)
+    {
+        const uint32_t bandRows = std::max<uint32_t>(1, std::min({height_, kLongestBand, kBandBytes / stride_}));
+        const uint32_t maskStride = (width_ + 7) / 8;
+        auto* rows = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{stride_} * bandRows));
+        auto* mask = b_.withMask ? static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{maskStride} * bandRows))
+                                 : nullptr;
+        auto* sourceRow = reducer_ != nullptr
+                              ? static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{image_.stride}))
+                              : nullptr;
+        int result = rows != nullptr && (!b_.withMask || mask != nullptr) && (reducer_ == nullptr || sourceRow)
+                         ? 1
+                         : 0;
+        const float sx = float(b_.dest.right - b_.dest.left) / float(width_);
+        const float sy = float(b_.dest.bottom - b_.dest.top) / float(height_);
+        uint32_t nextSourceRow = 0;
+        for (uint32_t first = 0; result == 1 && first < height_; first += bandRows) {
+            const uint32_t count = std::min(bandRows, height_ - first);
+            if (reducer_ == nullptr)
+                ConvertSourceRows(b_.source, b_.xlate, image_, b_.src.left, b_.src.top, first, count, rows);
+            else if (!ReducedRows(rows, count, sourceRow, &nextSourceRow)) {
+                result = 0;
+                break;
+            }
+            ImageBandHeader header{};
+            header.destX = float(b_.dest.left);
+            header.destY = float(b_.dest.top) + float(first) * sy;
+            header.matrix[0] = sx;
+            header.matrix[3] = sy;
+            header.width = static_cast<uint16_t>(width_);
+            header.rows = static_cast<uint16_t>(count);
+            header.colourKind = image_.colourKind;
+            header.bitsPerComponent = image_.colourKind == 4 ? 8 : image_.bitsPerPixel;
+            header.bitsPerPixel = image_.bitsPerPixel;
+            header.paletteCount = image_.paletteCount;
+            std::memcpy(header.palette, image_.palette, sizeof header.palette);
+            const uint32_t length = stride_ * count;
+            if (queue) {
+                if (QueueImageBand(holder_, header, rows, length) == 0)
+                    continue;
+                // The list cannot take it: what it holds goes first, then this band.
+                if (FlushPendingImages(b_.pdev->commandLayer, holder_) != 0) {
+                    result = 0;
+                    break;
+                }
+            }
+            if (b_.withMask)
+                ReadOneBitRows(b_.mask, nullptr, b_.maskAt.x, b_.maskAt.y + int32_t(first), width_, count, mask);
+            const int sent = SendImageBand(b_.pdev->commandLayer, holder_, header, rows, length, mask,
+                                           maskStride * count);
+            if (sent != 0)
+                result = 0;
+        }
+        for (void* p : {static_cast<void*>(rows), static_cast<void*>(mask), static_cast<void*>(sourceRow)})
+            if (p != nullptr)
+                HeapFree(GetProcessHeap(), 0, p);
+        return result;
+    }
+
+private:
+    bool ReducedRows(uint8_t* out, uint32_t count, uint8_t* sourceRow, uint32_t* nextSourceRow)
+    {
+        const uint32_t sourceHeight = b_.src.bottom - b_.src.top;
+        for (uint32_t done = 0; done < count;) {
+            if (GetReducedImageRow(reducer_, out + size_t{done} * stride_) == 1) {
+                ++done;
+                continue;
+            }
+            if (*nextSourceRow >= sourceHeight)
+                return false;
+            ConvertSourceRows(b_.source, b_.xlate, image_, b_.src.left, b_.src.top, (*nextSourceRow)++, 1, sourceRow);
+            if (PutImageReducerRow(reducer_, sourceRow) != 0)
+                return false;
+        }
+        return true;
+    }
+
+    const Blit& b_;
+    ImageHolder* holder_;
+    const SourceImage& image_;
+    ImageReducer reducer_;
+    uint32_t width_, height_, stride_;
+};
+
+// A reducer when the job asks for one and it makes the image smaller.
+ImageReducer MakeReducer(PDevRecord* pdev, const Blit& b, uint32_t* width, uint32_t* height)
+{
+    const uint32_t target = GetPdevSettingWord(pdev, kReductionTargetSetting);
+    const uint32_t sourceBits = b.source->iBitmapFormat;
+    if (b.withMask || b.foreground != kSourceCopy || GetPdevSettingWord(pdev, kReductionSetting) == 0 ||
+        target == 0 || (sourceBits != BMF_16BPP && sourceBits != BMF_24BPP && sourceBits != BMF_32BPP))
+        return nullptr;
+    ImageReducer reducer = CreateImageReducer(3);
+    if (reducer == nullptr)
+        return nullptr;
+    const int32_t sw = b.src.right - b.src.left, sh = b.src.bottom - b.src.top;
+    int32_t rw = 0, rh = 0;
+    if (SetImageReducerUnits(reducer, 1, GetPdevSettingWord(pdev, kFidPrintQuality),
+                             GetPdevSettingWord(pdev, kFidYResolution), static_cast<int32_t>(target)) != 0 ||
+        ComputeReducedImageSize(reducer, sw, sh, b.dest.right - b.dest.left, b.dest.bottom - b.dest.top, &rw, &rh) !=
+            0 ||
+        (rw >= sw && rh >= sh) || SetImageReducerSizes(reducer, sw, sh, rw, rh) != 0) {
+        FreeImageReducer(reducer);
+        return nullptr;
+    }
+    *width = static_cast<uint32_t>(rw);
+    *height = static_cast<uint32_t>(rh);
+    return reducer;
+}
+
+int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brushOrigin, uint16_t rop4)
+{
+    PDevRecord* pdev = b.pdev;
+    CommandLayer* layer = pdev->commandLayer;
+    if (!CutToSource(&b))
+        return 1;
+    const uint32_t w = b.src.right - b.src.left, h = b.src.bottom - b.src.top;
+    const bool unstretched = int64_t(w) == b.dest.right - b.dest.left && int64_t(h) == b.dest.bottom - b.dest.top;
+    if (b.withMask && (b.mask == nullptr || !unstretched))
+        b.withMask = false;
+    const bool oneColour = !b.withMask && (b.foreground == 0xB8 || b.foreground == 0xE2) && brush != nullptr &&
+                           brush->iSolidColor != 0xFFFFFFFF &&
+                           IsBlackAndWhiteSource(b.source, b.xlate, b.src.left, b.src.top, w, h);
+    if (FlushPdevImages(pdev) != 0)
+        return 0;
+    if (oneColour)
+        return SendOneBitImage(b, brush, clip);
+    if (b.withMask ? EmitMix(layer, 3, rop4) != 0 : EmitMix(layer, 2, b.foreground) != 0)
+        return 0;
+    if (Rop3UsesPattern(b.foreground) && !SelectBrushForDrawing(pdev, 2, brushOrigin, brush, 0))
+        return 0;
+
+    ClipState* state = PdevClipState(pdev);
+    if (state == nullptr)
+        return 0;
+    if (GetPdevSettingWord(pdev, kCutToClipSetting) != 0 && clip != nullptr && clip->iDComplexity == DC_RECT &&
+        unstretched && !b.withMask) {
+        const RECTL& c = clip->rclBounds;
+        const RECTL cut = {std::max(b.dest.left, c.left), std::max(b.dest.top, c.top), std::min(b.dest.right, c.right),
+                           std::min(b.dest.bottom, c.bottom)};
+        if (Empty(cut))
+            return 1;
+        b.src = {b.src.left + (cut.left - b.dest.left), b.src.top + (cut.top - b.dest.top),
+                 b.src.left + (cut.right - b.dest.left), b.src.top + (cut.bottom - b.dest.top)};
+        b.dest = cut;
+        if (!SetClipForDrawing(layer, state, nullptr, b.dest))
+            return 0;
+    }
+    else if (!SetClipForDrawing(layer, state, clip, b.dest))
+        return 0;
+
+    ImageHolder* holder = PdevImageHolder(pdev);
+    if (holder == nullptr)
+        return 0;
+    uint32_t width = b.src.right - b.src.left, height = b.src.bottom - b.src.top;
+    ImageReducer reducer = MakeReducer(pdev, b, &width, &height);
+    const bool compress = holder->requestedMethod != kMethodNone;
+    SourceImage image;
+    int result = 0;
+    if (DescribeSource(b.source, b.xlate, b.src.right - b.src.left, b.src.bottom - b.src.top, compress, &image)) {
+        const bool queue = b.source->iBitmapFormat == BMF_4BPP && compress && !b.withMask;
+        result = BandSender(b, holder, image, reducer, width, height).Send(queue);
+    }
+    FreeImageReducer(reducer);
+    return result;
+}
+
+}  // namespace
+
+ImageHolder* PdevImageHolder(PDevRecord* pdev)
+{
+    if (pdev->image == nullptr)
+        pdev->image = CreateImageHolder(GetResourceModule(),
+                                        CompressionMethodFromSetting(GetPdevSettingWord(pdev, kCompressionSetting),
+                                                                     false));
+    return static_cast<ImageHolder*>(pdev->image);
+}
+
+void FreePdevImages(PDevRecord* pdev)
+{
+    FreeImageHolder(static_cast<ImageHolder*>(pdev->image));
+    pdev->image = nullptr;
+}
+
+int FlushPdevImages(PDevRecord* pdev)
+{
+    auto* holder = static_cast<ImageHolder*>(pdev->image);
+    if (!HasPendingBands(holder) || pdev->commandLayer == nullptr)
+        return 0;
+    return FlushPendingImages(pdev->commandLayer, holder);
+}
+
+int BitBltCommon(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate, const RECTL* dest,
+                 const RECTL* sourceRect, const POINTL* sourcePoint, const POINTL* maskPoint, BRUSHOBJ* brush,
+                 const POINTL* brushOrigin, ROP4 rop4, BlitCall call)
+{
+    PDevRecord* pdev = PdevOfSurface(target);
+    if (pdev == nullptr || dest == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (pdev->commandLayer == nullptr)
+        return 0;
+    const RECTL d = Ordered(*dest);
+    const uint16_t rop = static_cast<uint16_t>(rop4 & 0xFFFF);
+    if (rop == 0x0000 || rop == 0xFFFF)
+        return SolidFill(pdev, clip, d, rop == 0 ? 0x000000 : 0xFFFFFF);
+    if (std::find(std::begin(kBrushOnlyRops), std::end(kBrushOnlyRops), rop) != std::end(kBrushOnlyRops))
+        return BrushFill(pdev, clip, d, brush, brushOrigin, rop);
+    if (rop == 0xAAAA)
+        return FlushPdevImages(pdev) == 0 ? 1 : 0;
+    if (source == nullptr || (sourceRect == nullptr && sourcePoint == nullptr)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Blit b{};
+    b.pdev = pdev;
+    b.source = source;
+    b.mask = mask;
+    b.xlate = xlate;
+    b.dest = d;
+    if (sourceRect != nullptr && call != kBlitBitBlt && call != kBlitCopyBits)
+        b.src = Ordered(*sourceRect);
+    else
+        b.src = {sourcePoint->x, sourcePoint->y, sourcePoint->x + (d.right - d.left),
+                 sourcePoint->y + (d.bottom - d.top)};
+    b.maskAt = maskPoint != nullptr ? *maskPoint : POINTL{0, 0};
+    b.withMask = Rop4HasMask(rop) && mask != nullptr;
+    b.foreground = ForegroundRop3(rop);
+    return SendSourceImage(b, clip, brush, brushOrigin, rop);
+}
