@@ -109,7 +109,6 @@ inline constexpr uint16_t kFidStreamVersion = 8205;
 inline constexpr uint16_t kFidAlwaysOn = 36905;
 
 // What the document monitor is told of a job.
-inline constexpr uint16_t kFidOutputBin = 266;
 inline constexpr uint16_t kFidStoredJobText = 336;       // 1: a stored job named by setting 338
 inline constexpr uint16_t kFidStoredJobName = 338;
 inline constexpr uint16_t kFidBoxName = 435;

@@ -23,7 +23,7 @@ TEST(FrameSettingsAccess, UnboundAnswersOnlyTheBindingQuestion)
     ASSERT_EQ(SettingsAccessCount(), 0);
     EXPECT_EQ(GetSettingValue(12, settings.data(), printerSettings.data(), &type, &size, &holder), kSettingUnknown);
     EXPECT_EQ(SetSettingValue(12, settings.data(), printerSettings.data(), kTypeS16, 2, &holder), kSettingUnknown);
-    EXPECT_EQ(GetSettingValue(kFidAccessBound, nullptr, nullptr, &type, &size, &holder), kSettingOk);
+    EXPECT_EQ(GetSettingValue(kFidAlwaysOn, nullptr, nullptr, &type, &size, &holder), kSettingOk);
     EXPECT_EQ(type, kTypeFlag);
     EXPECT_EQ(size, 4u);
     EXPECT_EQ(holder, 1u);
