@@ -83,7 +83,7 @@ void FillGdiInfo(PDevRecord* pdev, GDIINFO* info)
 int FillDevInfo(PDevRecord* pdev, DEVINFO* info)
 {
     std::memset(info, 0, sizeof(*info));
-    info->flGraphicsCaps = kGraphicsCaps | (GetPdevSettingDword(pdev, kFidHostJob) == 0 ? GCAPS_DONTJOURNAL : 0);
+    info->flGraphicsCaps = kGraphicsCaps | (GetPdevSettingDword(pdev, kFidJobHeaderOn) == 0 ? GCAPS_DONTJOURNAL : 0);
     const bool fontsOff = GetPdevSettingDword(pdev, kFidNoDeviceFonts) == 1 ||
                           GetEffectiveValue(pdev->settings, pdev->printerSettings, kFidDeviceFontsOff) == 1;
     info->cFonts = fontsOff ? 0 : pdev->deviceFontCount;

@@ -170,7 +170,7 @@ int32_t EscJobOverride(const EscapeCall& call)
         record.duplex = request.argument - kDuplexCodeBase;
         return kEscDone;
     case kOverrideQueryPagesPerSheet:
-        WriteEscapeOutput16(call, GetPdevSettingWord(pdev, kFidBookletMode) != 0
+        WriteEscapeOutput16(call, GetPdevSettingWord(pdev, kFidPosterBooklet) != 0
                                       ? 0 : GetPdevSettingWord(pdev, kFidFeedOrientation));
         return kEscDone;
     case kOverrideSetPagesPerSheet:

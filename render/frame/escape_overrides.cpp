@@ -18,8 +18,8 @@ constexpr OverrideRow kOverrideRows[] = {
     {&CapabilityRecord::pagesPerSheet, kFidFeedOrientation},  // setting 295
     {&CapabilityRecord::nupOrder, kFidNupOrder},
     {&CapabilityRecord::orientation, kFidNupOrientation},
-    {&CapabilityRecord::layout, kFidBookletMode},
-    {&CapabilityRecord::grid, kFidNupGrid},
+    {&CapabilityRecord::layout, kFidPosterBooklet},
+    {&CapabilityRecord::grid, kFidLayoutGrid},
     {&CapabilityRecord::colourMode, kFidColorMode},
 };
 static_assert(std::size(kOverrideRows) == std::size(CapabilityRecord{}.savedValues));

@@ -38,7 +38,7 @@ bool PageSequenceRuns(const PDevRecord* pdev)
 int32_t EscSetCopyCount(const EscapeCall& call)
 {
     PDevRecord* pdev = call.pdev;
-    if (GetPdevSettingDword(pdev, kFidHostJob) != 0)
+    if (GetPdevSettingDword(pdev, kFidJobHeaderOn) != 0)
         return kEscFailed;
     uint32_t copies = pdev->copies;
     const uint32_t maximum = GetModelMaxCopies(pdev->settingsContext);
@@ -105,7 +105,7 @@ int32_t EscWatermarkBracket(const EscapeCall& call)
     } else {
         pdev->watermarkBracket = 0;
     }
-    WriteEscapeOutput32(call, pdev->annotationBracket);
+    WriteEscapeOutput32(call, pdev->watermarkBracket ? 0 : pdev->annotationBracket);
     return kEscDone;
 }
 
@@ -494,7 +494,7 @@ int32_t QuerySupport(PDevRecord* pdev, uint32_t inSize, const void* in)
     const bool enabled = pdev && pdev->capability.enabled == 1;
     switch (code) {
     case kEscSetCopyCount:
-        return pdev && GetPdevSettingDword(pdev, kFidHostJob) != 0 ? 0 : int32_t(kSetCopyCountLimit);
+        return pdev && GetPdevSettingDword(pdev, kFidJobHeaderOn) != 0 ? 0 : int32_t(kSetCopyCountLimit);
     case kEscPassThrough: return pdev && GetPdevSettingDword(pdev, kFidPassThrough) != 0 ? 1 : 0;
     case kEscGetTechnology: return kEscDrawControl;
     case kEscChunkedImage:

@@ -205,7 +205,7 @@ int ResolvePdevForms(PDevRecord* pdev)
     TakeTrailerMargins(pdev, &requested);
     FillForm(pdev, requested, &pdev->requestedForm);
 
-    const uint32_t selection = GetPdevSettingWord(pdev, kFidPaperSelection);
+    const uint32_t selection = GetPdevSettingWord(pdev, kFidOutputPaper);
     PaperChoice output{};
     if (selection != 0 && selection != kSamePaperAsRequested && LoadModelPaper(pdev, uint16_t(selection), &output)) {
         FillForm(pdev, output, &pdev->outputForm);

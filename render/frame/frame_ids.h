@@ -4,11 +4,8 @@
 #pragma once
 #include <cstdint>
 
-inline constexpr uint16_t kFidPaperSelection = 262;     // output paper; kSamePaperAsRequested = as requested
 inline constexpr uint16_t kFidNupOrder = 264;
 inline constexpr uint16_t kFidNupOrientation = 294;
-inline constexpr uint16_t kFidNupGrid = 296;
-inline constexpr uint16_t kFidBookletMode = 321;         // poster and booklet jobs: non-zero
 inline constexpr uint16_t kFidFaxCover = 376;
 inline constexpr uint16_t kFidFaxCoverMode = 377;
 inline constexpr uint16_t kFidFaxSendListOn = 381;
@@ -17,7 +14,7 @@ inline constexpr uint16_t kFidDefaultDeviceFont = 384;
 inline constexpr uint16_t kFidTrailerMargins = 387;      // effective 1: margins of the last-page paper
 inline constexpr uint16_t kFidFullColourRange = 464;
 inline constexpr uint16_t kFidNoDeviceFonts = 292;
-inline constexpr uint16_t kFidHostJob = 1333;            // on: copies and journalling are the host's
+inline constexpr uint16_t kFidDrawingEscapesFeature = 4103;  // kept in the capability record
 inline constexpr uint16_t kFidDeviceFontsOff = 1343;
 inline constexpr uint16_t kFidKeepDuplexOnReset = 1350;
 inline constexpr uint16_t kFidPassThrough = 1358;

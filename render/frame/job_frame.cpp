@@ -7,6 +7,7 @@
 #include "render/image/bitblt.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/frame_ids.h"
 #include "render/frame/pdev_record.h"
 #include "render/morva/morva_commands.h"
 #include "render/morva/stream_head.h"
@@ -31,6 +32,8 @@ int BeginJob(PDevRecord* pdev)
 {
     int overrides = ApplyEscapeOverrides(pdev);
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
+    pdev->capability.streamVersion = pdev->job.streamVersion;
+    pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
     if (!pdev->commandLayer) {
         pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, 0});
         if (!pdev->commandLayer)

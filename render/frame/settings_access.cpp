@@ -88,7 +88,7 @@ int SettingsAccessCount()
 uint16_t GetSettingValue(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint16_t* type,
                          uint32_t* size, void* holder)
 {
-    if (id == kFidAccessBound) {
+    if (id == kFidAlwaysOn) {
         *type = kTypeFlag;
         *size = 4;
         const uint32_t one = 1;

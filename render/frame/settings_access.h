@@ -6,8 +6,7 @@
 
 #include <cstdint>
 
-// The identifier answered here without the engine: "settings access is bound".
-inline constexpr uint16_t kFidAccessBound = 36905;
+#include "common/settings/function_ids.h"  // kFidAlwaysOn: answered here without the engine
 
 // Raises the count; the first reference loads the library (the name in the
 // library's own string table, from its own directory) and binds its two entry

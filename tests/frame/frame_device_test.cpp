@@ -341,3 +341,42 @@ TEST(FrameDriver, ResolutionLevelsAreRefused)
 }
 
 } // namespace
+
+namespace {
+
+template <typename F>
+F EntryOf(const FrameDriver& driver, const char* name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(driver.entries().library, name)));
+}
+
+// Without device fonts every font number is out of range; the glyph mode is bitmaps.
+TEST(FrameDriver, FontQueriesWithoutDeviceFonts)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    DHPDEV pdev = driver.Enable(driver.ExtendedDevmode(A4At600()));
+    ASSERT_NE(pdev, nullptr);
+    auto glyphMode = EntryOf<decltype(&DrvGetGlyphMode)>(driver, "DrvGetGlyphMode");
+    auto queryFont = EntryOf<decltype(&DrvQueryFont)>(driver, "DrvQueryFont");
+    auto queryTree = EntryOf<decltype(&DrvQueryFontTree)>(driver, "DrvQueryFontTree");
+    auto queryData = EntryOf<decltype(&DrvQueryFontData)>(driver, "DrvQueryFontData");
+    auto widths = EntryOf<decltype(&DrvQueryAdvanceWidths)>(driver, "DrvQueryAdvanceWidths");
+    EXPECT_EQ(glyphMode(pdev, nullptr), ULONG(FO_GLYPHBITS));
+    ULONG_PTR id = 0;
+    SetLastError(0);
+    EXPECT_EQ(queryFont(pdev, 0, 1, &id), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(queryTree(pdev, 0, 1, QFT_GLYPHSET, &id), nullptr);
+    FONTOBJ font{};
+    font.iFace = 1;
+    EXPECT_EQ(queryData(pdev, &font, QFD_GLYPHANDBITMAP, 0, nullptr, nullptr, 0), FD_ERROR);
+    HGLYPH glyph = 0;
+    USHORT width = 0;
+    EXPECT_TRUE(widths(pdev, &font, QAW_GETWIDTHS, &glyph, &width, 0)) << "no glyphs asked";
+    EXPECT_FALSE(widths(pdev, &font, QAW_GETWIDTHS, &glyph, &width, 1));
+    EXPECT_FALSE(widths(pdev, &font, 2, &glyph, &width, 0)) << "unknown mode";
+    driver.entries().disablePdev(pdev);
+}
+
+} // namespace

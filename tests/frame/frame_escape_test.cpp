@@ -16,14 +16,13 @@ using frame_test::FrameDriver;
 using frame_test::SurfaceOf;
 
 constexpr LONG kFailed = -1;
-constexpr uint16_t kFidHostJob = 1333;
 
 class FrameEscapes : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(driver_.ok()) << std::string(driver_.error().begin(), driver_.error().end());
-        pdev_ = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600({{kFidHostJob, 0}})));
+        pdev_ = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, 0}})));
         ASSERT_NE(pdev_, nullptr);
         surface_ = SurfaceOf(pdev_);
     }
@@ -145,7 +144,7 @@ TEST_F(FrameEscapes, QuerySupportAnswers)
 
 TEST_F(FrameEscapes, QuerySupportOfCopyCountFollowsTheHostJobSetting)
 {
-    DHPDEV hostJob = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600({{kFidHostJob, 1}})));
+    DHPDEV hostJob = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, 1}})));
     ASSERT_NE(hostJob, nullptr);
     SURFOBJ surface = SurfaceOf(hostJob);
     uint16_t code = 17;

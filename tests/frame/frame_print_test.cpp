@@ -2,6 +2,7 @@
 // spooler delivers is read back whole.
 #include "tests/frame/frame_fixture.h"
 
+#include "common/settings/function_ids.h"
 #include "printhost/host_dc.h"
 #include "tools/morva_reader/morva_reader.h"
 
@@ -19,11 +20,11 @@ std::vector<uint8_t> ReadFile(const std::wstring& path)
 
 // Prints two pages, with a reset of the DC between them when asked; answers
 // the listing of the job.
-std::string PrintTwoPages(bool resetBetween)
+std::string PrintTwoPages(bool resetBetween, COLORREF fill = RGB(255, 255, 255))
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
     EXPECT_TRUE(driver.ok()) << std::string(driver.error().begin(), driver.error().end());
-    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
+    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600({{kFidColor, DMCOLOR_COLOR}}));
     if (devmode.empty())
         return "no settings";
     std::wstring error;
@@ -44,7 +45,12 @@ std::string PrintTwoPages(bool resetBetween)
             EXPECT_EQ(HostResetDCW(dc, reinterpret_cast<DEVMODEW*>(devmode.data())), dc);
         }
         EXPECT_GT(HostStartPage(dc), 0);
-        Rectangle(printhost::CurrentDrawingDc(dc), 100, 100, 600, 400);
+        HDC drawing = printhost::CurrentDrawingDc(dc);
+        HBRUSH brush = CreateSolidBrush(fill);
+        HGDIOBJ old = SelectObject(drawing, brush);
+        Rectangle(drawing, 100, 100, 600, 400);
+        SelectObject(drawing, old);
+        DeleteObject(brush);
         EXPECT_GT(HostEndPage(dc), 0);
     }
     EXPECT_GT(HostEndDoc(dc), 0);
@@ -78,15 +84,23 @@ TEST(FramePrint, TwoPagesMakeAWholeJob)
     EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB") << commands;
 }
 
+// The default palette is PAL_RGB: the engine hands colours over as red,
+// green, blue, and they reach the stream in that order.
+TEST(FramePrint, ColoursKeepTheirOrder)
+{
+    const std::string commands = PrintTwoPages(false, RGB(255, 128, 0));
+    EXPECT_NE(commands.find("AM target=2 format=4 rgb=255,128,0"), std::string::npos) << commands;
+}
+
 TEST(FramePrint, ResetBetweenPagesCarriesTheJob)
 {
     // The old record hands its job over and ends nothing when it goes.
     EXPECT_EQ(PrintTwoPages(true), PrintTwoPages(false));
 }
 
-// The recording interface library brackets its job data with the settings
-// batch and sends a page record at each page start, as the interface library
-// does; what the graphics library answered is in its record.
+// The recording interface library brackets its job data (the settings record)
+// with the settings batch and sends a page record at each page start, as the
+// interface library does; what the graphics library answered is in its record.
 TEST(FramePrint, InterfaceEscapesAreAnswered)
 {
     const std::wstring log = printhost_test::TempPath(L"frame_ui.log");
@@ -98,6 +112,8 @@ TEST(FramePrint, InterfaceEscapesAreAnswered)
     DeleteFileW(log.c_str());
     EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB");
     EXPECT_EQ(Count(record, "ui escape 20513 -> 1 "), 2u) << record;
+    // The settings record of the extended DEVMODE, sent inside the batch.
+    EXPECT_EQ(Count(record, "ui escape 20485 -> 1\n"), 1u) << record;
     // Its page record is 4 bytes, not the 10 of the interface library's.
     EXPECT_EQ(Count(record, "ui escape 20496 -> -1 "), 2u) << record;
 }

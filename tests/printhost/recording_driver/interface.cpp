@@ -9,6 +9,8 @@
 #include "winddiui_records.h"
 
 #include <cstring>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -50,6 +52,33 @@ DEVMODEW* CopyDevmode(const DEVMODEW* in)
     return out;
 }
 
+// The settings record of an extended DEVMODE (5900 bytes before its 24-byte
+// trailer) kept per printer from CREATEDCPRE and RESETDCPRE: the interface
+// library sends it inside the settings batch at STARTDOCPOST, so a graphics
+// library that takes its private settings that way gets them here too.
+constexpr size_t kSettingsRecordBytes = 5900;
+constexpr size_t kExtendedDevmodeBytes = 5924;
+std::map<HANDLE, std::vector<char>>& KeptSettings()
+{
+    static std::map<HANDLE, std::vector<char>> kept;
+    return kept;
+}
+
+void KeepSettings(HANDLE printer, const DEVMODEW* devmode)
+{
+    if (devmode && size_t(devmode->dmSize) + devmode->dmDriverExtra == kExtendedDevmodeBytes)
+        KeptSettings()[printer].assign(reinterpret_cast<const char*>(devmode),
+                                       reinterpret_cast<const char*>(devmode) + kSettingsRecordBytes);
+}
+
+void SendKeptSettings(HANDLE printer, HDC hdc)
+{
+    auto it = KeptSettings().find(printer);
+    if (it == KeptSettings().end()) return;
+    const int answer = ExtEscape(hdc, 20485, int(it->second.size()), it->second.data(), 0, nullptr);
+    RecordLine("  ui escape 20485 -> " + std::to_string(answer));
+}
+
 int Escape(HDC hdc, int code, DWORD in)
 {
     DWORD out = 0;
@@ -78,12 +107,14 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
         RecordLine(line);
         if (pvOut && cbOut >= sizeof(DEVMODEW*))
             *static_cast<DEVMODEW**>(pvOut) = pre ? CopyDevmode(pre->pdm) : nullptr;
+        if (pre) KeepSettings(hPrinter, pre->pdm);
         return DOCUMENTEVENT_SUCCESS;
     }
     case DOCUMENTEVENT_RESETDCPRE: {
         RecordLine(line);
         if (pvOut && cbOut >= sizeof(DEVMODEW*))
             *static_cast<DEVMODEW**>(pvOut) = CopyDevmode(pvIn ? *static_cast<DEVMODEW**>(pvIn) : nullptr);
+        KeepSettings(hPrinter, pvIn ? *static_cast<DEVMODEW**>(pvIn) : nullptr);
         return DOCUMENTEVENT_SUCCESS;
     }
     case DOCUMENTEVENT_CREATEDCPOST:
@@ -101,6 +132,7 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
     case DOCUMENTEVENT_STARTDOCPOST:
         RecordLine(line + " job=" + (pvIn && *static_cast<LONG*>(pvIn) > 0 ? "set" : "0"));
         Escape(hdc, 20513, 0);
+        SendKeptSettings(hPrinter, hdc);
         Escape(hdc, 20513, 1);
         return DOCUMENTEVENT_SUCCESS;
     case DOCUMENTEVENT_STARTPAGE:
@@ -135,9 +167,12 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
             Escape(hdc, 20483, 0);
         }
         return DOCUMENTEVENT_SUCCESS;
+    case DOCUMENTEVENT_DELETEDC:
+        KeptSettings().erase(hPrinter);
+        RecordLine(line);
+        return DOCUMENTEVENT_SUCCESS;
     case DOCUMENTEVENT_ENDDOCPOST:
     case DOCUMENTEVENT_ABORTDOC:
-    case DOCUMENTEVENT_DELETEDC:
         RecordLine(line);
         return DOCUMENTEVENT_SUCCESS;
     default:
