@@ -108,8 +108,7 @@ inline constexpr uint16_t kFidStreamVersion = 8205;
 // Not stored: answered as the flag value 1 by GetFunctionIdValue.
 inline constexpr uint16_t kFidAlwaysOn = 36905;
 
-// What the document monitor is told of a job.
-inline constexpr uint16_t kFidOutputBin = 266;
+// What the document monitor is told of a job (and kFidOutputBin above).
 inline constexpr uint16_t kFidStoredJobText = 336;       // 1: a stored job named by setting 338
 inline constexpr uint16_t kFidStoredJobName = 338;
 inline constexpr uint16_t kFidBoxName = 435;
