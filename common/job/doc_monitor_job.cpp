@@ -200,3 +200,13 @@ int RunDocMonitor(DocMonitorJob* handle)
     GlobalFree(handle);
     return result;
 }
+
+int ReleaseDocMonitorJob(DocMonitorJob** handle)
+{
+    if (handle == nullptr || *handle == nullptr)
+        return kDocMonitorMissing;
+    ReleaseDocMonitor();
+    GlobalFree(*handle);
+    *handle = nullptr;
+    return kDocMonitorDone;
+}

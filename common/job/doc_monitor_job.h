@@ -142,6 +142,10 @@ int CreateDocMonitorJob(DocMonitorJob** handle, char* jobId, const DocMonitorJob
 // VdmExecDocMon for the job: 1 when it succeeded, 3 otherwise, 6 without a
 // handle. The handle is released in every case.
 int RunDocMonitor(DocMonitorJob* handle);
+// Lets go of a job still held without running the monitor (a job that ends
+// before its output is done), and forgets the handle. 1 when released, 6
+// without a handle.
+int ReleaseDocMonitorJob(DocMonitorJob** handle);
 
 // Seconds from `nowOfDay` (seconds since local midnight) to hour:minute, the
 // next day when that is not later than now.

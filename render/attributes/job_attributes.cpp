@@ -1,7 +1,8 @@
-// The job-attribute record of the graphics library.
+// The job attributes of the graphics library, kept in the job ticket.
 #include "render/attributes/job_attributes.h"
 
-#include <windows.h>
+#include "common/job/job_header.h"
+#include "common/job/job_header_block.h"
 
 #include <algorithm>
 #include <array>
@@ -10,7 +11,7 @@
 
 namespace {
 
-// Paper source to the ticket's paper-source number.
+// Paper source to the ticket's input tray number.
 struct SourceRow {
     int32_t source;
     uint32_t attribute;
@@ -21,22 +22,14 @@ constexpr std::array<SourceRow, 14> kPaperSources = {{
 }};
 constexpr uint32_t kUnknownPaperSource = 0x8000;
 
-void* Alloc(size_t bytes)
-{
-    return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, bytes);
-}
-
-void FreePages(JobAttributeRecord* r)
-{
-    for (uint32_t i = 0; i < r->blockCount; ++i)
-        GlobalFree(r->blocks[i]);
-    if (r->blocks)
-        GlobalFree(r->blocks);
-    r->blocks = nullptr;
-    r->blockCount = 0;
-    r->tableCapacity = 0;
-    r->pageCount = 0;
-}
+// The ticket's values are the record's values: job class 0, 1, 3 is the job
+// type PRINT, SENDMERE, FORMREGISTRATION; output class 0, 1, 2, 3, 5 the
+// stored job type; the duplex value SIMPLEX, DUPLEX, TUMBLE; the booklet pair
+// type and threshold; the special output value the slip sheet kind.
+constexpr uint32_t kJobClassFax = 1;
+constexpr uint32_t kOutputClassPrinterSide = 3;
+constexpr uint32_t kBookletNone = 0;
+constexpr uint32_t kBookletNoDivide = 1;
 
 // "210.0": tenths of a millimetre as millimetres with one decimal, the sign
 // kept for a value above -10 too.
@@ -55,145 +48,120 @@ uint32_t Saturate(uint64_t v)
 
 }  // namespace
 
-int CreateJobAttributeRecord(JobAttributeRecord** record)
+int CreateJobAttributeRecord(JobTicket** ticket)
 {
-    if (!record)
+    if (!ticket)
         return -1;
-    if (!*record) {
-        *record = static_cast<JobAttributeRecord*>(Alloc(sizeof(JobAttributeRecord)));
-        if (!*record)
-            return -1;
-    }
-    JobAttributeRecord* r = *record;
-    FreePages(r);
-    r->closed = false;
-    r->values = {};
+    JobTicket* fresh = CreateJobTicket(kJobAttributePageBlock, kJobAttributePageBlock);
+    if (!fresh)
+        return -1;
+    FreeJobTicket(*ticket);
+    *ticket = fresh;
     return 0;
 }
 
-void FreeJobAttributeRecord(JobAttributeRecord** record)
+void FreeJobAttributeRecord(JobTicket** ticket)
 {
-    if (!record || !*record)
+    if (!ticket)
         return;
-    FreePages(*record);
-    GlobalFree(*record);
-    *record = nullptr;
+    FreeJobTicket(*ticket);
+    *ticket = nullptr;
 }
 
-const JobAttributePage* GetJobAttributePage(const JobAttributeRecord* record, uint32_t n)
+uint32_t JobAttributeDuplex(bool booklet, uint32_t geometryDuplex)
 {
-    if (!record || n >= record->pageCount)
-        return nullptr;
-    return &record->blocks[n / kJobAttributeBlockEntries][n % kJobAttributeBlockEntries];
+    return booklet || geometryDuplex == 1 ? 2 : geometryDuplex == 2 ? 1 : 0;
 }
 
-int AppendJobAttributePage(JobAttributeRecord* record, const JobAttributePage& page)
+int BuildJobAttributeRecord(JobTicket* ticket, const JobAttributeInput& in)
 {
-    if (!record)
-        return 0;
-    const uint32_t n = record->pageCount;
-    if (n == UINT32_MAX)
-        return 0;
-    const uint32_t block = n / kJobAttributeBlockEntries;
-    if (block >= record->blockCount) {
-        if (record->blockCount == record->tableCapacity) {
-            const uint32_t capacity = record->tableCapacity ? record->tableCapacity * 2 : 4;
-            auto** table = static_cast<JobAttributePage**>(Alloc(sizeof(JobAttributePage*) * capacity));
-            if (!table)
-                return 0;
-            if (record->blocks) {
-                std::memcpy(table, record->blocks, sizeof(JobAttributePage*) * record->blockCount);
-                GlobalFree(record->blocks);
-            }
-            record->blocks = table;
-            record->tableCapacity = capacity;
-        }
-        auto* entries = static_cast<JobAttributePage*>(Alloc(sizeof(JobAttributePage) * kJobAttributeBlockEntries));
-        if (!entries)
-            return 0;
-        record->blocks[record->blockCount++] = entries;
-    }
-    record->blocks[block][n % kJobAttributeBlockEntries] = page;
-    record->pageCount = n + 1;
-    return 1;
-}
-
-int BuildJobAttributeRecord(JobAttributeRecord* record, const JobAttributeInput& in)
-{
-    if (!record)
+    if (!ticket)
         return -1;
-    JobAttributeValues& v = record->values;
-    std::snprintf(v.streamVersion, sizeof v.streamVersion, "%u.%u.%u", (in.streamVersion >> 16) & 0xFF,
+    char version[16];
+    std::snprintf(version, sizeof version, "%u.%u.%u", (in.streamVersion >> 16) & 0xFF,
                   (in.streamVersion >> 8) & 0xFF, in.streamVersion & 0xFF);
-    v.jobClass = in.formRegistration                                           ? 3
-                 : (in.driverKind == 2 && in.faxMode != 1) || in.jobType == 4 ? 1
-                                                                               : 0;
+    SetJobTicketPdl(ticket, kTicketPdlMorva, version);
+
+    uint32_t jobClass = kTicketJobPrint;
+    if (in.formRegistration)
+        jobClass = kTicketJobFormRegistration;
+    else if ((in.driverKind == 2 && in.faxMode != 1) || in.jobType == 4)
+        jobClass = kJobClassFax;
+    SetJobTicketJobType(ticket, jobClass);
+
+    uint32_t outputClass;
     if (in.driverKind == 2 && in.printerSideValues)
-        v.outputClass = 3;
+        outputClass = kOutputClassPrinterSide;
     else
-        v.outputClass = in.jobType == 1 ? 1 : in.jobType == 2 ? 2 : in.jobType == 3 ? 5 : 0;
-    if (in.collateByReplay) {
-        v.copiesFirst = v.copiesSecond = 1;
-    } else if (in.collate || in.jobType == 2) {
-        v.copiesFirst = in.copies;
-        v.copiesSecond = 1;
-    } else {
-        v.copiesFirst = 1;
-        v.copiesSecond = in.copies;
+        outputClass = in.jobType == 1 ? 1 : in.jobType == 2 ? 2 : in.jobType == 3 ? 5 : 0;
+    int result = SetJobTicketValue(ticket, kTicketStoredJobType, outputClass);
+
+    uint32_t jobCopies = 1;
+    uint32_t pageCopies = 1;
+    if (!in.collateByReplay) {
+        if (in.collate || in.jobType == 2)
+            jobCopies = in.copies;
+        else
+            pageCopies = in.copies;
     }
-    v.duplex = in.booklet || in.geometryDuplex == 1 ? 2 : in.geometryDuplex == 2 ? 1 : 0;
-    v.sheetValue = in.pagesPerSide;
+    result &= SetJobTicketValue(ticket, kTicketJobCopies, jobCopies);
+    result &= SetJobTicketValue(ticket, kTicketPageCopies, pageCopies);
+    result &= SetJobTicketValue(ticket, kTicketDuplexType, JobAttributeDuplex(in.booklet, in.geometryDuplex));
+    result &= SetJobTicketValue(ticket, kTicketNup, in.pagesPerSide);
     const uint32_t tiles = in.poster ? Saturate(static_cast<uint64_t>(in.posterColumns) * in.posterRows) : 1;
-    v.tileProduct = tiles;
-    if (!in.booklet) {
-        v.bookletKind = 0;
-        v.bookletValue = 1;
-    } else if (in.bookletBinding == 2) {
-        v.bookletKind = 3;
-        v.bookletValue = in.bindingValue;
-    } else if (in.bookletBinding == 1) {
-        v.bookletKind = 2;
-        v.bookletValue = in.bindingValue;
-    } else {
-        v.bookletKind = 1;
-        v.bookletValue = 1;
+    result &= SetJobTicketValue(ticket, kTicketPoster, tiles);
+
+    uint32_t bookletKind = kBookletNone;
+    uint32_t bookletValue = 1;
+    if (in.booklet) {
+        if (in.bookletBinding == 1 || in.bookletBinding == 2) {
+            bookletKind = in.bookletBinding == 2 ? kTicketBookletManualDivide : kTicketBookletAutoDivide;
+            bookletValue = in.bindingValue;
+        } else {
+            bookletKind = kBookletNoDivide;
+        }
     }
-    v.reverseOrder = in.reverseOrder;
-    v.specialOutput = in.specialOutputMode == 1 || in.specialOutputMode == 2 ? in.specialOutputMode : 0;
-    v.flag1320 = in.flag1320;
-    v.sheetCount = in.sheetCount;
+    result &= SetJobTicketPair(ticket, kTicketBookletType, bookletKind, bookletValue);
+    result &= SetJobTicketValue(ticket, kTicketPageOrder, in.reverseOrder ? 1 : 0);
+    result &= SetJobTicketValue(ticket, kTicketSlipSheet,
+                                in.specialOutputMode == 1 || in.specialOutputMode == 2 ? in.specialOutputMode : 0);
+    result &= SetJobTicketValue(ticket, kTicketTonerSave, in.flag1320);
+    result &= SetJobTicketValue(ticket, kTicketEstimatedSheets, in.sheetCount);
+
     const uint64_t copies = in.copies;
+    uint32_t total;
     if (in.booklet)
-        v.totalOutput = Saturate(copies * ((static_cast<uint64_t>(in.pages) + 3) / 4));
+        total = Saturate(copies * ((static_cast<uint64_t>(in.pages) + 3) / 4));
     else if (in.poster)
-        v.totalOutput = Saturate(static_cast<uint64_t>(in.pages) * copies * tiles);
+        total = Saturate(static_cast<uint64_t>(in.pages) * copies * tiles);
     else
-        v.totalOutput = Saturate(static_cast<uint64_t>(in.pages) * copies);
-    v.set = kAttrStreamVersion | kAttrJobClass | kAttrOutputClass | kAttrCopies | kAttrDuplex | kAttrSheetValue |
-            kAttrTileProduct | kAttrBookletBinding | kAttrReverseOrder | kAttrSpecialOutput | kAttrFlag1320 |
-            kAttrSheetCount | kAttrTotalOutput;
-    record->closed = true;
-    return 0;
+        total = Saturate(static_cast<uint64_t>(in.pages) * copies);
+    result &= SetJobTicketValue(ticket, kTicketLogicalPages, total);
+    SetJobTicketItemOn(ticket, kTicketPageInfo, true);
+    return result ? 0 : -1;
 }
 
-int ApplyJobAttributesFromPage(JobAttributeRecord* record, const JobAttributePageInput& in, bool formRegistration)
+int ApplyJobAttributesFromPage(JobTicket* ticket, const JobAttributePageInput& in, bool formRegistration)
 {
-    if (!record)
+    if (!ticket || !ticket->pages)
         return -1;
-    if (formRegistration && record->closed)
+    // A form registration job ends its ticket once: pages after that are not its own.
+    if (formRegistration && ticket->itemOn[kTicketJobType])
         return 0;
-    JobAttributePage page = {};
-    FormatCustomSizeText(in.width, in.height, in.customMark, page.customSize);
-    page.colourState = in.colourState;
-    page.account = in.accountFlag && in.colourState == 1 ? in.accountCode : 0;
-    page.paperSource = MapPaperSourceAttribute(in.paperSource);
+    JobTicketPageRecord page = {};
+    FormatCustomSizeText(in.width, in.height, in.customMark, page.paperSize);
+    page.mode = in.colourState;
+    page.colors = in.accountFlag && in.colourState == 1 ? in.accountCode : 0;
+    page.inputTray = MapPaperSourceAttribute(in.paperSource);
+    page.duplexType = in.duplex;
     if (in.booklet)
         page.orientation = 2;
     else if (in.pageOptions)
         page.orientation = in.sheetSide == 2 ? 1 : in.sheetSide == 3 ? 2 : 0;
     else
         page.orientation = in.orientation == 1 ? 2 : in.orientation == 2 ? 1 : 0;
-    return AppendJobAttributePage(record, page) ? 0 : -1;
+    page.position = GetJobTicketPageCount(ticket->pages) + 1;
+    return AppendJobTicketPage(ticket->pages, page) ? 0 : -1;
 }
 
 uint32_t MapPaperSourceAttribute(int32_t paperSource)
@@ -212,7 +180,6 @@ void FormatCustomSizeText(int32_t width, int32_t height, bool mark, char out[16]
     const int32_t first = std::min(width, height);
     const int32_t second = std::max(width, height);
     size_t used = 0;
-    out[0] = '\0';
     if (mark)
         out[used++] = '*';
     out[used] = '\0';
@@ -224,17 +191,18 @@ void FormatCustomSizeText(int32_t width, int32_t height, bool mark, char out[16]
     out[kRoom - 1] = '\0';
 }
 
-int PatchBktpAttribute(std::span<uint8_t> header, uint32_t offset, uint32_t slotLength, int32_t number, bool pjlForm)
+int PatchBktpAttribute(const SettingsContext* settings, uint16_t number, uint8_t* block, uint32_t size,
+                       uint32_t index)
 {
     if (number == 0)
         return 1;
-    char text[64];
-    const int n = pjlForm ? std::snprintf(text, sizeof text, "@PJL SET JOBATTR=\"@BKTP=%d\"", number)
-                          : std::snprintf(text, sizeof text, "@BKTP=%d", number);
-    if (n <= 0 || static_cast<uint32_t>(n) > slotLength)
+    const uint8_t* header = nullptr;
+    uint32_t length = 0;
+    uint32_t offset = 0;
+    // The slot's own length bounds the header, so the line is filled inside its slot.
+    if (!block || !ReadJobHeaderSlot(block, size, index, &header, &length, &offset))
         return -1;
-    if (offset > header.size() || header.size() - offset < slotLength)
-        return -1;
-    std::memcpy(header.data() + offset, text, static_cast<size_t>(n));
-    return 1;
+    uint8_t* writable = block + (header - block);
+    const int result = FillBktpLine(writable, length, offset, IsPjlJobForm(settings), number);
+    return result == 1 || result == 0 ? 1 : -1;
 }

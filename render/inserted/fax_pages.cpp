@@ -1,25 +1,7 @@
-// Fax send list entries and the fax paper.
+// The fax paper of the fax information page.
 #include "render/inserted/fax_pages.h"
 
 #include "common/model/model_section.h"
-#include "common/store/settings_blobs.h"
-
-#include <windows.h>
-
-#include <cstring>
-
-int GetFaxSendListEntry(const uint8_t* list, uint32_t length, uint32_t n, uint8_t* out)
-{
-    if (!list || !out || FaxSendListSize(list, length) == 0)
-        return -1;
-    uint16_t count;
-    std::memcpy(&count, list + kFaxSendListCountOffset, sizeof count);
-    const uint64_t offset = kFaxSendListHeaderBytes + static_cast<uint64_t>(n) * kFaxRecipientBytes;
-    if (n >= count || offset + kFaxRecipientBytes > length)
-        return -1;
-    std::memcpy(out, list + offset, kFaxRecipientBytes);
-    return 0;
-}
 
 int GetFaxPageRecord(const PaperSection* faxPaper, FaxPageRecord* out)
 {

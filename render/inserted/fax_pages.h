@@ -1,16 +1,12 @@
-// What the fax information page is made of: the destinations of the job's
-// fax send list, the fax paper of the model, and the fax option and job
-// information records written onto the page.
+// What the fax information page is made of: the fax paper of the model, and
+// the fax option and job information records written onto the page. Its
+// destinations are the recipient records of the job's fax send list
+// (CopyFaxRecipient).
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
 struct PaperSection;
-
-// Recipient record n (742 bytes) of the job's fax send list (the device
-// record's copy of the escape data) into `out`. -1 unless `list` holds a whole
-// tagged list header and record n lies below its count and inside `length`.
-int GetFaxSendListEntry(const uint8_t* list, uint32_t length, uint32_t n, uint8_t* out);
 
 constexpr uint16_t kFaxPaperKind = 9;
 

@@ -484,4 +484,21 @@ TEST(DocMonitorDelay, SecondsUntilTheTimeComesNext)
     EXPECT_EQ(DocMonitorDelaySeconds(0, 0, 86399), 1u);
 }
 
+TEST_F(DocMonitor, ReleasedJobIsNotRun)
+{
+    Install("morva_docmon_ex.dll");
+    Configure("C1", "J1", TRUE, TRUE);
+    DocMonitorJob* job = nullptr;
+    char id[kDocJobIdChars];
+    const DocMonitorJobRequest request = PrintRequest();
+    ASSERT_EQ(CreateDocMonitorJob(&job, id, &request), kDocMonitorDone);
+    EXPECT_EQ(ReleaseDocMonitorJob(&job), kDocMonitorDone);
+    EXPECT_EQ(job, nullptr);
+    EXPECT_EQ(GetDocMonitorReferences(), 0u);
+    EXPECT_EQ(Calls(), "VdmInitializeDocMon;VdmCreateClientId;VdmCreateJobId;VdmSetVdmDataEx;VdmUnInitializeDocMon;");
+    EXPECT_EQ(Count("StandInBalance"), 0);
+    EXPECT_EQ(ReleaseDocMonitorJob(&job), kDocMonitorMissing);
+    EXPECT_EQ(ReleaseDocMonitorJob(nullptr), kDocMonitorMissing);
+}
+
 }  // namespace

@@ -1,12 +1,11 @@
 // Pages and page parts the graphics library makes itself: the fax header line,
-// the document label, the model file copy and the fax send list entries.
+// the document label, the model file copy and the fax page.
 #include "render/inserted/document_label.h"
 #include "render/inserted/fax_header.h"
 #include "render/inserted/fax_pages.h"
 #include "render/inserted/model_file_copy.h"
 
 #include "common/model/model_section.h"
-#include "common/store/settings_blobs.h"
 #include "tests/support/stream_capture.h"
 
 #include <cstring>
@@ -130,37 +129,6 @@ TEST(ModelFileCopy, CopiedWholeInPieces)
     EXPECT_EQ(CopyModelDataFile(none.stream(), dir, nullptr), 0);
     EXPECT_TRUE(none.Bytes().empty());
     EXPECT_EQ(CopyModelDataFile(nullptr, dir, name.c_str()), -1);
-}
-
-std::vector<uint8_t> SendList(uint16_t count)
-{
-    std::vector<uint8_t> list(kFaxSendListHeaderBytes + count * kFaxRecipientBytes, 0);
-    std::memcpy(list.data(), kFaxSendListTag, sizeof kFaxSendListTag);
-    std::memcpy(list.data() + kFaxSendListCountOffset, &count, sizeof count);
-    for (uint16_t i = 0; i < count; ++i)
-        list[kFaxSendListHeaderBytes + i * kFaxRecipientBytes + 2] = static_cast<uint8_t>('A' + i);
-    return list;
-}
-
-TEST(FaxSendList, Entries)
-{
-    const std::vector<uint8_t> list = SendList(3);
-    const auto length = static_cast<uint32_t>(list.size());
-    std::vector<uint8_t> entry(kFaxRecipientBytes);
-    for (uint32_t n = 0; n < 3; ++n) {
-        ASSERT_EQ(GetFaxSendListEntry(list.data(), length, n, entry.data()), 0);
-        EXPECT_EQ(entry[2], 'A' + n);
-    }
-    EXPECT_EQ(GetFaxSendListEntry(list.data(), length, 3, entry.data()), -1);
-    // A list cut short holds only its whole records.
-    EXPECT_EQ(GetFaxSendListEntry(list.data(), length - 1, 2, entry.data()), -1);
-    EXPECT_EQ(GetFaxSendListEntry(list.data(), length - 1, 1, entry.data()), 0);
-    // No header, or not a tagged one.
-    EXPECT_EQ(GetFaxSendListEntry(list.data(), 100, 0, entry.data()), -1);
-    std::vector<uint8_t> untagged = list;
-    untagged[0] = 'X';
-    EXPECT_EQ(GetFaxSendListEntry(untagged.data(), length, 0, entry.data()), -1);
-    EXPECT_EQ(GetFaxSendListEntry(nullptr, length, 0, entry.data()), -1);
 }
 
 TEST(FaxPage, FromTheModelsFaxPaper)
