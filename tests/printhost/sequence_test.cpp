@@ -60,7 +60,10 @@ TEST(PrintHostSequence, EscapesAnswerWhatTheDriverAnswers)
         EXPECT_LE(HostExtEscape(memory, 20481, 0, nullptr, 0, nullptr), 0);
         DeleteDC(memory);
     }});
-    EXPECT_NE(record.find("DrvEscape code=8 in=4 out=0\nDrvEscape code=8 in=4 out=0\nDrvEscape code=20481 in=0 out=4\n"),
+    // The interface library hears of each escape (DOCUMENTEVENT_ESCAPE) just before the driver gets it.
+    EXPECT_NE(record.find("DrvDocumentEvent ESCAPE hdc=set in=16 out=0 escape=8\nDrvEscape code=8 in=4 out=0\n"
+                          "DrvDocumentEvent ESCAPE hdc=set in=16 out=0 escape=8\nDrvEscape code=8 in=4 out=0\n"
+                          "DrvDocumentEvent ESCAPE hdc=set in=16 out=4 escape=20481\nDrvEscape code=20481 in=0 out=4\n"),
               std::string::npos) << record;
 }
 
@@ -128,4 +131,16 @@ TEST(PrintHostSequence, FailedCreationAfterCreateDcPreEndsTheLibrarysRecord)
     EXPECT_NE(post, std::string::npos) << record;
     EXPECT_NE(record.find("devmode=ours", post), std::string::npos) << record;
     EXPECT_NE(deleted, std::string::npos) << record;
+}
+
+// A library that lists its events at QUERYFILTER hears only those; the events
+// it leaves out, and the escape event, are not sent.
+TEST(PrintHostSequence, QueryFilterLimitsTheEventsSent)
+{
+    Switch filter(L"PRINTHOST_RECORD_FILTER");
+    const std::string record = RecordDocument({[](HDC) {}});
+    std::string events;
+    for (size_t at = record.find("DrvDocumentEvent "); at != std::string::npos; at = record.find("DrvDocumentEvent ", at + 1))
+        events += record.substr(at + 17, record.find(' ', at + 17) - at - 17) + " ";
+    EXPECT_EQ(events, "QUERYFILTER CREATEDCPRE CREATEDCPOST STARTPAGE DELETEDC ") << record;
 }
