@@ -10,6 +10,19 @@
 
 namespace printhost {
 
+std::vector<RECTL> RegionRectangles(HRGN region)
+{
+    std::vector<RECTL> rects;
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    std::vector<BYTE> data(size);
+    if (size && GetRegionData(region, size, reinterpret_cast<RGNDATA*>(data.data())) == size) {
+        const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
+        const auto* r = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
+        for (DWORD i = 0; i < header->nCount; ++i) rects.push_back(RECTL{r[i].left, r[i].top, r[i].right, r[i].bottom});
+    }
+    return rects;
+}
+
 XFORM DeviceTransform(HDC dc)
 {
     XFORM w{1, 0, 0, 1, 0, 0};
@@ -71,15 +84,7 @@ std::unique_ptr<HostClip> ClipFor(PlayState& s, const RECTL& bounds, const RECTL
         clipped = true;
     }
     std::vector<RECTL> rects;
-    if (clipped) {
-        const DWORD size = GetRegionData(clip, 0, nullptr);
-        std::vector<BYTE> data(size);
-        if (size && GetRegionData(clip, size, reinterpret_cast<RGNDATA*>(data.data())) == size) {
-            const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
-            const auto* r = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
-            for (DWORD i = 0; i < header->nCount; ++i) rects.push_back(RECTL{r[i].left, r[i].top, r[i].right, r[i].bottom});
-        }
-    }
+    if (clipped) rects = RegionRectangles(clip);
     DeleteObject(clip);
     DeleteObject(other);
     if (!clipped && !Inside(bounds, s.surfaceRect)) {
