@@ -167,8 +167,18 @@ bool MakeDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* 
     out->bottomUp = h.biHeight > 0;
     out->surface = CreateHostBitmap(SIZEL{h.biWidth, height}, format, !out->bottomUp, bits, LONG(stride));
     if (!out->surface) return false;
-    const ULONG mode = h.biBitCount == 16 ? PAL_BITFIELDS : PAL_BGR;
-    out->xlate = MakeXlate(mode, std::move(table), *s.device);
+    // Deep pixels: 16 bits are 5-5-5 and 32 bits blue-green-red unless the DIB
+    // gives its own masks (after a plain header; larger headers hold them at
+    // the same place).
+    ULONG masks[3] = {0x7C00, 0x03E0, 0x001F};
+    ULONG mode = h.biBitCount == 16 ? PAL_BITFIELDS : PAL_BGR;
+    if (h.biCompression == BI_BITFIELDS) {
+        if (sizeof(BITMAPINFOHEADER) + sizeof(masks) > infoSize) return false;
+        std::memcpy(masks, reinterpret_cast<const BYTE*>(info) + sizeof(BITMAPINFOHEADER), sizeof(masks));
+        const bool blueGreenRed = masks[0] == 0xFF0000 && masks[1] == 0x00FF00 && masks[2] == 0x0000FF;
+        mode = h.biBitCount == 32 && blueGreenRed ? PAL_BGR : PAL_BITFIELDS;
+    }
+    out->xlate = MakeXlate(mode, std::move(table), *s.device, mode == PAL_BITFIELDS ? masks : nullptr);
     return true;
 }
 

@@ -177,3 +177,21 @@ TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
     }});
     EXPECT_NE(record.find("host problem: EndPage failed"), std::string::npos) << record;
 }
+
+// Colour masks of BI_BITFIELDS DIBs reach the driver in XLATEOBJ: 5-6-5 and a
+// 32-bit red-green-blue order translate by their masks, not as 5-5-5 or BGR.
+TEST(PrintHostDocument, BitfieldDibsTranslateByTheirMasks)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        struct { BITMAPINFOHEADER h; DWORD masks[3]; DWORD bits[4]; } dib{
+            {sizeof(BITMAPINFOHEADER), 2, 2, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0}, {0xF800, 0x07E0, 0x001F}, {}};
+        StretchDIBits(dc, 10, 10, 2, 2, 0, 0, 2, 2, dib.bits, reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS, SRCCOPY);
+        dib.h.biBitCount = 32;
+        dib.masks[0] = 0x0000FF;
+        dib.masks[1] = 0x00FF00;
+        dib.masks[2] = 0xFF0000;
+        StretchDIBits(dc, 20, 10, 2, 2, 0, 0, 2, 2, dib.bits, reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS, SRCCOPY);
+    }}));
+    EXPECT_NE(calls.find("masks=0xf800,0x7e0,0x1f white=0xffffff red=0xff)"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("masks=0xff,0xff00,0xff0000 white=0xffffff red=0xff)"), std::string::npos) << calls;
+}
