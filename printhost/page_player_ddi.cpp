@@ -540,6 +540,33 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     if (!textOut(s.surface, &str->so, &font->fo, &clip->co, nullptr, opaqueBox ? &opaque : nullptr, &fore->bo,
                  &back->bo, &s.brushOrigin, mix))
         s.Fail(L"the graphics driver failed a text output");
+    // Underline and strike-out are not the font's glyphs: GDI's engine draws
+    // them for the driver as rectangles along the baseline, filled in the text
+    // colour, over the text's length.
+    auto fillPath = Hooked(s, HOOK_FILLPATH) ? Ddi<PFN_DrvFillPath>(s, INDEX_DrvFillPath) : nullptr;
+    OUTLINETEXTMETRICW otm{};
+    otm.otmSize = sizeof(otm);
+    if ((lf.lfUnderline || lf.lfStrikeOut) && fillPath && total != 0 &&
+        GetOutlineTextMetricsW(s.dc, sizeof(otm), &otm) != 0) {
+        struct Band { bool on; double depth, size; };
+        const Band bands[] = {
+            {lf.lfUnderline != 0, -double(otm.otmsUnderscorePosition), std::max(1.0, double(otm.otmsUnderscoreSize))},
+            {lf.lfStrikeOut != 0, -double(otm.otmsStrikeoutPosition), std::max(1.0, double(otm.otmsStrikeoutSize))},
+        };
+        for (const Band& band : bands) {
+            if (!band.on) continue;
+            const double top = band.depth, bottom = band.depth + band.size;
+            const POINT corners[4] = {ToDevice(m, ox + vx * top, oy + vy * top),
+                                      ToDevice(m, ox + ux * total + vx * top, oy + uy * total + vy * top),
+                                      ToDevice(m, ox + ux * total + vx * bottom, oy + uy * total + vy * bottom),
+                                      ToDevice(m, ox + vx * bottom, oy + vy * bottom)};
+            const BYTE types[4] = {PT_MOVETO, PT_LINETO, PT_LINETO, PT_LINETO | PT_CLOSEFIGURE};
+            HostPath* path = MakePathFromGdi(corners, types, 4, false);
+            if (!fillPath(s.surface, &path->po, &clip->co, &fore->bo, &s.brushOrigin, rop2 | (rop2 << 8), FP_ALTERNATEMODE))
+                s.Fail(L"the graphics driver failed a text line");
+            ReleasePath(path);
+        }
+    }
     LiveStrings().Remove(str);
     delete str;
     ReleaseClip(clip);

@@ -195,3 +195,26 @@ TEST(PrintHostDocument, BitfieldDibsTranslateByTheirMasks)
     EXPECT_NE(calls.find("masks=0xf800,0x7e0,0x1f white=0xffffff red=0xff)"), std::string::npos) << calls;
     EXPECT_NE(calls.find("masks=0xff,0xff00,0xff0000 white=0xffffff red=0xff)"), std::string::npos) << calls;
 }
+
+// Underline and strike-out reach the driver as filled rectangles in the text
+// colour after the text, over its length.
+TEST(PrintHostDocument, UnderlineAndStrikeOutAreFilledRectangles)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(200, 0, 0));
+        With(dc, CreateFontW(-60, 0, 0, 0, FW_NORMAL, FALSE, TRUE, TRUE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"),
+             [&] { TextOutW(dc, 100, 100, L"Lines", 5); });
+    }}));
+    // Baseline at y=156 (ascent 56): the underline just below it, the strike-out through the x-height.
+    const size_t text = calls.find("DrvTextOut");
+    const size_t under = calls.find("DrvFillPath path(fl=0x4 curves=3 bounds=100,157,256,160) M100,157 L256,157 L256,160 "
+                                    "L100,160 Z clip=trivial brush=solid(0xc8 rgb=0xc8) mix=0xd0d");
+    const size_t strike = calls.find("DrvFillPath path(fl=0x4 curves=3 bounds=100,140,256,143) M100,140 L256,140 L256,143 "
+                                     "L100,143 Z clip=trivial brush=solid(0xc8 rgb=0xc8) mix=0xd0d");
+    ASSERT_NE(text, std::string::npos) << calls;
+    EXPECT_NE(under, std::string::npos) << calls;
+    EXPECT_NE(strike, std::string::npos) << calls;
+    EXPECT_GT(under, text);
+    EXPECT_GT(strike, under);
+}
