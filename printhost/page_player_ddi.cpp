@@ -464,7 +464,12 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
             if (pairs) rise[i] = dx[2 * i + 1];
         } else {
             SIZE size{};
-            GetTextExtentPoint32W(s.dc, &text[i], 1, &size);
+            if (glyphIndex) {
+                WORD index = WORD(text[i]);
+                GetTextExtentPointI(s.dc, &index, 1, &size);
+            } else {
+                GetTextExtentPoint32W(s.dc, &text[i], 1, &size);
+            }
             advance[i] = size.cx;
         }
     }
@@ -517,6 +522,9 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     }
     str->so.cGlyphs = ULONG(text.size());
     str->so.flAccel = lf.lfEscapement == 0 && m.eM12 == 0 && m.eM21 == 0 ? SO_HORIZONTAL : 0;
+    // Text printed by glyph index (most applications today): the string the
+    // driver sees is the application's, that is the indexes, and it is told so.
+    if (glyphIndex) str->so.flAccel |= SO_GLYPHINDEX_TEXTOUT;
     str->so.rclBkGround = bk;
     str->so.pwszOrg = str->text.data();
     LiveStrings().Add(str);

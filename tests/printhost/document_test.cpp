@@ -218,3 +218,27 @@ TEST(PrintHostDocument, UnderlineAndStrikeOutAreFilledRectangles)
     EXPECT_GT(under, text);
     EXPECT_GT(strike, under);
 }
+
+// Glyph-index text: SO_GLYPHINDEX_TEXTOUT is set and pwszOrg holds the indexes
+// the application gave.
+TEST(PrintHostDocument, GlyphIndexTextIsMarkedAndCarriesTheIndexes)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        With(dc, CreateFontW(-60, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"), [&] {
+            WORD indexes[2] = {};
+            GetGlyphIndicesW(dc, L"Hi", 2, indexes, 0);
+            // Spacing given: wine's metafile recorder measures indexes as characters when it makes its own.
+            SIZE size{};
+            GetTextExtentPointI(dc, indexes, 1, &size);
+            const INT dx[2] = {size.cx, 0};
+            ExtTextOutW(dc, 100, 100, ETO_GLYPH_INDEX, nullptr, reinterpret_cast<LPCWSTR>(indexes), 2, dx);
+            TextOutW(dc, 100, 300, L"Hi", 2);
+        });
+    }}));
+    EXPECT_NE(calls.find("accel=0x102 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find("accel=0x2 "), std::string::npos) << calls;   // the plain string keeps its flags
+    // Both place the same glyphs at the same advances: indexes are measured as glyphs, not as characters.
+    EXPECT_NE(calls.find("g43@100,156[33x44] g76@145,156"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("g43@100,356[33x44] g76@145,356"), std::string::npos) << calls;
+}
