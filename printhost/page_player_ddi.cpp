@@ -545,7 +545,22 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     std::unique_ptr<HostBrush> back = SolidBrush(s, GetBkColor(s.dc));
     const MIX rop2 = MIX(GetROP2(s.dc));
     const MIX mix = rop2 | ((GetBkMode(s.dc) == OPAQUE ? rop2 : MIX(R2_NOP)) << 8);
-    if (!textOut(s.surface, &str->so, &font->fo, &clip->co, nullptr, opaqueBox ? &opaque : nullptr, &fore->bo,
+    // An opaque background without an opaque rectangle of the application is
+    // the text's background box: a driver that asks for opaque rectangles
+    // (GCAPS_OPAQUERECT) gets it as prclOpaque, any other has it filled first.
+    const RECTL* opaqueRect = opaqueBox ? &opaque : nullptr;
+    if (!opaqueBox && GetBkMode(s.dc) == OPAQUE) {
+        if (s.device->devInfo.flGraphicsCaps & GCAPS_OPAQUERECT) {
+            opaqueRect = &bk;
+        } else if (auto bitBlt = Hooked(s, HOOK_BITBLT) ? Ddi<PFN_DrvBitBlt>(s, INDEX_DrvBitBlt) : nullptr) {
+            RECTL box = bk;
+            const ROP4 patCopy = ROP4(PATCOPY >> 16) | (ROP4(PATCOPY >> 16) << 8);
+            if (!bitBlt(s.surface, nullptr, nullptr, &clip->co, nullptr, &box, nullptr, nullptr, &back->bo,
+                        &s.brushOrigin, patCopy))
+                s.Fail(L"the graphics driver failed a text background");
+        }
+    }
+    if (!textOut(s.surface, &str->so, &font->fo, &clip->co, nullptr, const_cast<RECTL*>(opaqueRect), &fore->bo,
                  &back->bo, &s.brushOrigin, mix))
         s.Fail(L"the graphics driver failed a text output");
     // Underline and strike-out are not the font's glyphs: GDI's engine draws
