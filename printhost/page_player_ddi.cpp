@@ -440,6 +440,17 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     LOGFONTW device = lf;
     device.lfHeight = LONG(std::lround(lf.lfHeight * yScale));
     device.lfWidth = LONG(std::lround(lf.lfWidth * xScale));
+    // A rotating world transform turns the glyphs with the baseline: the
+    // device font's escapement is the baseline's angle on the device.
+    if (m.eM12 != 0 || m.eM21 != 0) {
+        const double pi = 3.14159265358979323846;
+        const double a = lf.lfEscapement / 10.0 * pi / 180.0;
+        const double dxDevice = std::cos(a) * m.eM11 - std::sin(a) * m.eM21;
+        const double dyDevice = std::cos(a) * m.eM12 - std::sin(a) * m.eM22;
+        LONG tenths = LONG(std::lround(std::atan2(-dyDevice, dxDevice) * 1800.0 / pi)) % 3600;
+        if (tenths < 0) tenths += 3600;
+        device.lfEscapement = device.lfOrientation = tenths;
+    }
     std::wstring key(reinterpret_cast<const wchar_t*>(&device), sizeof(device) / sizeof(wchar_t));
     auto& font = s.fonts[key];
     // A face the driver offers as a device font is printed with it, as GDI does.

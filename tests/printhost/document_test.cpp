@@ -242,3 +242,21 @@ TEST(PrintHostDocument, GlyphIndexTextIsMarkedAndCarriesTheIndexes)
     EXPECT_NE(calls.find("g43@100,156[33x44] g76@145,156"), std::string::npos) << calls;
     EXPECT_NE(calls.find("g43@100,356[33x44] g76@145,356"), std::string::npos) << calls;
 }
+
+// Text under a rotating world transform: the glyphs turn with the baseline
+// (the font's transform carries the rotation), not only their positions.
+TEST(PrintHostDocument, RotatedWorldTransformTurnsTheGlyphs)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        SetGraphicsMode(dc, GM_ADVANCED);
+        // 30 degrees counter-clockwise on the page (wine measures text wrongly under a quarter turn).
+        const XFORM turn{0.8660254f, -0.5f, 0.5f, 0.8660254f, 300, 300};
+        SetWorldTransform(dc, &turn);
+        With(dc, CreateFontW(-60, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"),
+             [&] { TextOutW(dc, 0, 0, L"Up", 2); });
+    }}));
+    EXPECT_NE(calls.find("name=Tahoma em=2048 xform(kind=3 0.025 -0.015 0.015 0.025 0.0 0.0))"), std::string::npos) << calls;
+    // The baseline rises to the right and the glyph cells are those of turned glyphs.
+    EXPECT_NE(calls.find("g56@321,336[52x56] g83@354,317[49x55]"), std::string::npos) << calls;
+}
