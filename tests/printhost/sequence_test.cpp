@@ -144,3 +144,17 @@ TEST(PrintHostSequence, QueryFilterLimitsTheEventsSent)
         events += record.substr(at + 17, record.find(' ', at + 17) - at - 17) + " ";
     EXPECT_EQ(events, "QUERYFILTER CREATEDCPRE CREATEDCPOST STARTPAGE DELETEDC ") << record;
 }
+
+// A driver that hands a fill on its device surface back to the engine: the
+// engine reads the area back through DrvCopyBits, draws on a bitmap of the
+// device's format and writes it back through DrvCopyBits.
+TEST(PrintHostSequence, EngineDrawingOnTheDeviceSurfaceGoesThroughCopyBits)
+{
+    Switch punt(L"PRINTHOST_RECORD_PUNT");
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) { SetPixelV(dc, 5, 6, RGB(10, 20, 30)); }}));
+    EXPECT_EQ(calls,
+              "DrvBitBlt dst=5,6,6,7 src=none mask=none clip=trivial xlate=none brush=solid(0x1e140a rgb=0x1e140a) rop=0xf0f0\n"
+              "DrvCopyBits dst=0,0,1,1 src=surface(type=1 fmt=5 size=2480x3508) at=5,6 clip=none xlate=none\n"
+              "DrvCopyBits dst=5,6,6,7 src=surface(type=0 fmt=5 size=1x1 topdown delta=4 sum=10260) at=0,0 clip=trivial "
+              "xlate=none\n");
+}
