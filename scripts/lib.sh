@@ -5,7 +5,7 @@ export MORVA_DEPS_DIR=$deps
 
 morva_ensure_setup() {
   local need=0
-  for tool in cmake ninja x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix \
+  for tool in cmake ninja g++ x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix \
               /usr/lib/wine/wine64 Xvfb; do
     command -v "$tool" >/dev/null 2>&1 || need=1
   done

@@ -67,10 +67,22 @@ struct Candidate {
     uint16_t flags;
 };
 
-// The candidate that speaks for a setting: the expansions of switches that are on
-// first (switch list order), then the setting entries in list order, so that a
-// setting named twice is answered by the entry read last. Lookups and the writes
-// of ApplyConfiguredSettings both follow it.
+// The entry that speaks for a setting among the setting entries: the first in
+// list order, so that a setting named twice is answered by the entry read last.
+bool FindEntry(const ConfiguredSettingsList* list, uint16_t id, Candidate* found)
+{
+    for (uint16_t i = 0; i < list->settingCount; ++i) {
+        const ConfiguredSettingEntry& entry = list->settings[i];
+        if (entry.id == id) {
+            *found = {entry.id, entry.value, entry.flags};
+            return true;
+        }
+    }
+    return false;
+}
+
+// The candidate that lookups answer for a setting: the expansions of switches
+// that are on first (switch list order), then the speaking entry.
 bool FindCandidate(const ConfiguredSettingsList* list, uint16_t id, Candidate* found)
 {
     for (uint16_t s = 0; s < list->switchCount; ++s) {
@@ -83,14 +95,7 @@ bool FindCandidate(const ConfiguredSettingsList* list, uint16_t id, Candidate* f
             }
         }
     }
-    for (uint16_t i = 0; i < list->settingCount; ++i) {
-        const ConfiguredSettingEntry& entry = list->settings[i];
-        if (entry.id == id) {
-            *found = {entry.id, entry.value, entry.flags};
-            return true;
-        }
-    }
-    return false;
+    return FindEntry(list, id, found);
 }
 
 bool SameCandidate(const Candidate& a, const Candidate& b)
@@ -231,17 +236,23 @@ int ApplyConfiguredSettings(const ConfiguredSettingsList* list, void* settingsRe
 {
     if (list == nullptr)
         return 0;
-    // Each candidate is written only when it is the one FindCandidate answers for
-    // its setting, so what is written is what the lookups report.
+    // The setting entries first, then the expansions of the switches that are
+    // on, each written as its mode takes it. Of a setting named twice only the
+    // entry the lookups answer is written; an expansion written later wins over
+    // an entry, and one the mode does not take (a default in mode 1) leaves
+    // what the entry wrote.
     auto apply = [&](const Candidate& c) {
+        if (ModeTakes(mode, c.flags))
+            WriteCandidate(c, settingsRecord, printerSettingsRecord);
+    };
+    auto applyEntry = [&](const Candidate& c) {
         Candidate speaking;
-        if (!ModeTakes(mode, c.flags) || !FindCandidate(list, c.id, &speaking) || !SameCandidate(speaking, c))
-            return;
-        WriteCandidate(c, settingsRecord, printerSettingsRecord);
+        if (FindEntry(list, c.id, &speaking) && SameCandidate(speaking, c))
+            apply(c);
     };
     for (uint16_t i = 0; i < list->settingCount; ++i) {
         const ConfiguredSettingEntry& e = list->settings[i];
-        apply({e.id, e.value, e.flags});
+        applyEntry({e.id, e.value, e.flags});
     }
     for (uint16_t s = 0; s < list->switchCount; ++s) {
         if (list->switches[s].state != 1)

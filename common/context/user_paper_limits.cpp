@@ -16,13 +16,21 @@ int GetUserPaperSizeLimits(const SettingsContext* context, uint16_t paperCode, u
     const PaperSection* record = AsPaper(paper.section);
     if (record == nullptr)
         return 0;
+    // The user sizes are of the printable part: the paper's two margin pairs
+    // (the blocks 24 bytes before them) make them sizes of the sheet.
+    const uint32_t marginWidth = uint32_t{record->margin1.x} + record->margin2.x;
+    const uint32_t marginLength = uint32_t{record->margin1.y} + record->margin2.y;
+    const auto sheet = [](uint16_t user, uint32_t margins) {
+        const uint32_t total = user + margins;
+        return static_cast<uint16_t>(total > 0xFFFF ? 0xFFFF : total);
+    };
     if (minWidth != nullptr)
-        *minWidth = record->minUser.x;
+        *minWidth = sheet(record->minUser.x, marginWidth);
     if (minLength != nullptr)
-        *minLength = record->minUser.y;
+        *minLength = sheet(record->minUser.y, marginLength);
     if (maxWidth != nullptr)
-        *maxWidth = record->maxUser.x;
+        *maxWidth = sheet(record->maxUser.x, marginWidth);
     if (maxLength != nullptr)
-        *maxLength = record->maxUser.y;
+        *maxLength = sheet(record->maxUser.y, marginLength);
     return 1;
 }

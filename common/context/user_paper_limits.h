@@ -6,6 +6,7 @@
 struct SettingsContext;
 
 // The model paper record of the paper code: its minimum and maximum user size
-// pairs. 1 on success, 0 when the record cannot be loaded.
+// pairs, each plus both of the paper's margin pairs (a sum above 65535 stays
+// 65535). 1 on success, 0 when the record cannot be loaded.
 int GetUserPaperSizeLimits(const SettingsContext* context, uint16_t paperCode, uint16_t* minWidth,
                            uint16_t* minLength, uint16_t* maxWidth, uint16_t* maxLength);

@@ -10,7 +10,7 @@
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/defaults/setting_defaults.h"
-#include "common/defaults/stamp_font_default.h"
+#include "common/job/stamp_defaults.h"
 #include "common/model/model_section.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/item_layout.h"

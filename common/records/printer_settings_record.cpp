@@ -6,6 +6,7 @@
 #include "common/store/printer_data.h"
 #include "common/store/printer_id.h"
 #include "common/system/global_block.h"
+#include "common/system/trace_log.h"
 
 #include <winspool.h>
 
@@ -105,8 +106,17 @@ int LoadPrinterSettingsRecord(HANDLE printer, uint8_t* out, const PrinterSetting
         else if (!sources.convertOlder(sources.context, block.data(), out))
             return 0;
         MergeUserSettings(printer, out, privateVersion, accountMode, sources);
-    } else if (!sources.fillDefaults(sources.context, out)) {
-        return 0;
+    } else {
+        // A table that is there but cannot be read (corrupt, or marked by an
+        // interrupted rewrite) still gives a usable record, but support must be
+        // able to see that the stored settings were passed over.
+        uint32_t recorded = 0;
+        if (ReadChunkedPrinterDataSize(printer, kPrinterDataTableNames[kPrinterSettingsTable].sizeName, &recorded))
+            TraceWrite(L"LoadPrinterSettingsRecord: stored printer settings unreadable (size value %u), model "
+                       L"defaults used",
+                       recorded);
+        if (!sources.fillDefaults(sources.context, out))
+            return 0;
     }
     sources.applyEnforced(sources.context, out);
     return 1;

@@ -30,8 +30,9 @@ struct PrinterSettingsSources {
 
 // The printer's current record into `out` (7964 bytes): the stored table
 // "PrinterData" brought to the current layout, then the user's values laid over
-// it, or the model's defaults when nothing is stored; then the enforced
-// configured settings. 1 when copied, converted or defaulted.
+// it, or the model's defaults when nothing is stored or the stored table cannot
+// be read (corrupt, or marked by an interrupted rewrite: the trace log says so);
+// then the enforced configured settings. 1 when copied, converted or defaulted.
 int LoadPrinterSettingsRecord(HANDLE printer, uint8_t* out, const PrinterSettingsSources& sources);
 
 // The file name of the user-mode driver as printer data "SPLUserModePrinterDriver"

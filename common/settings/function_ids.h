@@ -38,7 +38,15 @@ inline constexpr uint16_t kFidModelName = 259;
 inline constexpr uint16_t kFidPublicFlagWord1 = 260;  // flags 1281-1312 read whole
 inline constexpr uint16_t kFidPublicFlagWord2 = 261;  // flags 1313-1344 read whole
 inline constexpr uint16_t kFidEdgeValue = 267;
+inline constexpr uint16_t kFidOutputPaper = 262;     // 267: the document paper (8)
+inline constexpr uint16_t kFidZoom = 263;            // percent
+inline constexpr uint16_t kFidPaperSource = 265;     // 258: the printer's default (13)
+inline constexpr uint16_t kFidOutputBin = 266;
 inline constexpr uint16_t kFidColorMode = 270;
+inline constexpr uint16_t kFidPlatformMode = 293;
+inline constexpr uint16_t kFidLayoutGrid = 296;      // columns in the high byte, rows in the low
+inline constexpr uint16_t kFidStampName = 297;       // shares its bytes with 298
+inline constexpr uint16_t kFidStampDetail = 299;
 inline constexpr uint16_t kFidFeedOrientation = 295;
 inline constexpr uint16_t kFidFont = 304;             // LOGFONTW
 inline constexpr uint16_t kFidFontHeight = 306;
@@ -48,7 +56,10 @@ inline constexpr uint16_t kFidFontOrientation = 310;
 inline constexpr uint16_t kFidFontAngle = 311;        // lfEscapement kept equal to lfOrientation
 inline constexpr uint16_t kFidFontWidth = 319;
 inline constexpr uint16_t kFidStapleValue = 320;
+inline constexpr uint16_t kFidPosterBooklet = 321;  // 1 poster (tiling), 2 booklet
 inline constexpr uint16_t kFidEdgeCode = 325;
+inline constexpr uint16_t kFidCovers = 332;
+inline constexpr uint16_t kFidCoverTray = 333;
 inline constexpr uint16_t kFidStapleCode = 326;
 inline constexpr uint16_t kFidJobType = 334;
 inline constexpr uint16_t kFidPunchValue = 341;
@@ -61,11 +72,20 @@ inline constexpr uint16_t kFidStampFontEscapement = 362;
 inline constexpr uint16_t kFidStampFontOrientation = 363;
 inline constexpr uint16_t kFidStampFontAngle = 364;   // lfEscapement kept equal to lfOrientation
 inline constexpr uint16_t kFidStampFontWidth = 372;
+inline constexpr uint16_t kFidSecondSource = 389;
 inline constexpr uint16_t kFidPackedFirst = 392;      // 392-403: bytes packed three to a u32
 inline constexpr uint16_t kFidPackedLast = 403;
+inline constexpr uint16_t kFidFixedTrayFirst = 407;   // 407-409 name a tray (4 or 264)
+inline constexpr uint16_t kFidInsertPaper1 = 410;
+inline constexpr uint16_t kFidInsertPaper2 = 411;
 
 // Flags of the common part; 1284 reads inverted.
+inline constexpr uint16_t kFidLayoutScaleOn = 1281;
 inline constexpr uint16_t kFidInvertedFlag = 1284;
+inline constexpr uint16_t kFidSecondSourceOn = 1313;
+inline constexpr uint16_t kFidDocMonitorOn = 1321;
+inline constexpr uint16_t kFidJobHeaderOn = 1333;
+inline constexpr uint16_t kFidOsBoundFlag = 1341;
 
 // Private part.
 inline constexpr uint16_t kFidPrivatePartVersion = 1793;
@@ -73,6 +93,7 @@ inline constexpr uint16_t kFidCustomPaperWidth = 1863;
 inline constexpr uint16_t kFidCustomPaperLength = 1864;
 
 // Printer settings record.
+inline constexpr uint16_t kFidUserIdMode = 5186;
 inline constexpr uint16_t kFidCustomPaperEnabled = 5200;
 inline constexpr uint16_t kFidUserPaperWidthFirst = 5889;   // 20 user paper sizes
 inline constexpr uint16_t kFidUserPaperLengthFirst = 5909;
@@ -81,7 +102,19 @@ inline constexpr uint16_t kFidUserPaperNameLast = 5948;
 inline constexpr uint16_t kFidPrinterSettingsSize = 8202;
 inline constexpr uint16_t kFidPrinterCommonVersion = 8203;
 inline constexpr uint16_t kFidPrinterPrivateVersion = 8204;
+inline constexpr uint16_t kFidDocMonitorDefault = 8201;
 inline constexpr uint16_t kFidStreamVersion = 8205;
 
 // Not stored: answered as the flag value 1 by GetFunctionIdValue.
 inline constexpr uint16_t kFidAlwaysOn = 36905;
+
+// What the document monitor is told of a job.
+inline constexpr uint16_t kFidOutputBin = 266;
+inline constexpr uint16_t kFidStoredJobText = 336;       // 1: a stored job named by setting 338
+inline constexpr uint16_t kFidStoredJobName = 338;
+inline constexpr uint16_t kFidBoxName = 435;
+inline constexpr uint16_t kFidDelayHour = 451;
+inline constexpr uint16_t kFidDelayMinute = 452;
+inline constexpr uint16_t kFidFaxSpecialJob = 1800;
+inline constexpr uint16_t kFidAdminUserName = 5121;
+inline constexpr uint16_t kFidAdminUserIdKind = 5127;

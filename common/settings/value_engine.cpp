@@ -172,8 +172,10 @@ extern "C" uint16_t dma_GetValue(uint16_t id, void* settingsRecord, void* printe
     uint32_t reportedSize = 0;
     if (!GetTypeHolderSize(id, reported, &reportedSize))
         return kSettingUnknown;
+    // The caller's holder is only as large as the reported type: a flag or a
+    // wider stored value reported as a byte or a word gets no more bytes.
     std::memset(holder, 0, reportedSize);
-    std::memcpy(holder, value, valueBytes);
+    std::memcpy(holder, value, valueBytes < reportedSize ? valueBytes : reportedSize);
 
     if (reported == kTypeString)
         *size = StringBytes(layout.address, layout.room);
@@ -195,8 +197,6 @@ extern "C" uint16_t dma_SetValue(uint16_t id, void* settingsRecord, void* printe
     if (found != kSettingOk)
         return found;
 
-    if (layout.storedType == kTypeFlag && layout.reportedType == 0)
-        size = 4;
     if (type != layout.storedType && (layout.reportedType == 0 || type != layout.reportedType))
         return kSettingBadType;
     uint32_t expectedSize = 0;
@@ -235,6 +235,13 @@ extern "C" uint16_t dma_SetValue(uint16_t id, void* settingsRecord, void* printe
     if (layout.storedType == kTypeFlag && !FindBitFlagMask(id, &mask))
         return kSettingUnknown;
 
+    // A setting with a follow-on position code is put back when the code
+    // cannot be computed or written, so that the refused write changes nothing.
+    // Only numbers have follow-ons: their bytes fit the holder.
+    uint8_t previous[kValueHolderSize] = {};
+    const uint32_t previousBytes = layout.holderSize <= kValueHolderSize ? layout.holderSize : 0;
+    std::memcpy(previous, layout.address, previousBytes);
+
     if (id == kFidResolution) {
         uint8_t* quality = AddressOf(kFidPrintQuality, settingsRecord, printerSettingsRecord);
         uint8_t* yResolution = AddressOf(kFidYResolution, settingsRecord, printerSettingsRecord);
@@ -263,5 +270,8 @@ extern "C" uint16_t dma_SetValue(uint16_t id, void* settingsRecord, void* printe
         if (other != nullptr)
             std::memcpy(other, layout.address, layout.holderSize);
     }
-    return WriteFollowOn(id, settingsRecord, printerSettingsRecord);
+    const uint16_t followOn = WriteFollowOn(id, settingsRecord, printerSettingsRecord);
+    if (followOn != kSettingOk)
+        std::memcpy(layout.address, previous, previousBytes);
+    return followOn;
 }

@@ -84,6 +84,12 @@ int DeleteValue(HANDLE printer, const wchar_t* name)
     return DeletePrinterDataExW(printer, kDriverDataKey, name) == ERROR_SUCCESS;
 }
 
+int DeleteValueIfThere(HANDLE printer, const wchar_t* name)
+{
+    const DWORD r = DeletePrinterDataExW(printer, kDriverDataKey, name);
+    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+}
+
 uint8_t* QueryInfoBlock(HANDLE printer, DWORD level, bool driver)
 {
     if (!printer)
@@ -147,15 +153,40 @@ int WriteChunkedPrinterData(HANDLE printer, const void* data, uint32_t size, con
     uint32_t previousSize = 0;
     ReadChunkedPrinterData(printer, &previous, &previousSize, stem, sizeName);
     GlobalBlockPtr<uint8_t> previousBlock(previous);
+    uint32_t ignored = 0;
+    const bool hadSizeValue = ReadChunkedPrinterDataSize(printer, sizeName, &ignored);
 
     if (!SetSizeValue(printer, sizeName, kChunkedSizeRewriting))
         return 0;
     if (WriteChunks(printer, static_cast<const uint8_t*>(data), size, stem) && SetSizeValue(printer, sizeName, size))
         return 1;
 
-    if (previousBlock && WriteChunks(printer, previousBlock.get(), previousSize, stem))
-        SetSizeValue(printer, sizeName, previousSize);
+    if (previousBlock) {
+        if (WriteChunks(printer, previousBlock.get(), previousSize, stem))
+            SetSizeValue(printer, sizeName, previousSize);
+    } else if (!hadSizeValue) {
+        DeleteChunkedPrinterData(printer, stem, sizeName);
+    }
     return 0;
+}
+
+int DeleteChunkedPrinterData(HANDLE printer, const wchar_t* stem, const wchar_t* sizeName)
+{
+    if (!printer)
+        return 0;
+    uint32_t stored = 0;
+    if (!ReadChunkedPrinterDataSize(printer, sizeName, &stored))
+        stored = kChunkedSizeRewriting;  // no readable size: any piece may be there
+    const uint32_t count = stored == kChunkedSizeRewriting ? kPrinterDataMaxChunks : ChunkCount(stored);
+    int ok = 1;
+    for (uint32_t i = 1; i <= count; ++i) {
+        wchar_t name[kChunkNameChars];
+        ChunkName(name, stem, i);
+        ok &= DeleteValueIfThere(printer, name);
+    }
+    // The size value goes last, so that an interrupted delete leaves a blob
+    // that reads as absent or as unreadable, never a shorter one.
+    return ok && DeleteValueIfThere(printer, sizeName);
 }
 
 int ReadChunkedPrinterData(HANDLE printer, uint8_t** block, uint32_t* size, const wchar_t* stem,

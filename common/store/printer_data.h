@@ -11,7 +11,8 @@ constexpr uint32_t kPrinterDataMaxChunks = 99;
 constexpr uint32_t kPrinterDataMaxBlobBytes = kPrinterDataChunkBytes * kPrinterDataMaxChunks;  // 76,032
 
 // Stored in the size value while a rewrite is under way: above the largest
-// blob, so any reader refuses it rather than joining old and new pieces.
+// blob, so no reader joins old and new pieces; a value left at it reads as
+// absent.
 constexpr uint32_t kChunkedSizeRewriting = 0x7FFFFFFFu;
 
 enum PrinterDataTable : int {
@@ -35,8 +36,9 @@ uint32_t ChunkCount(uint32_t size);
 
 // Writes the blob so that a reader never sees old and new pieces joined: the
 // size value is first set to kChunkedSizeRewriting, then the pieces are written,
-// then the real size. When a write fails the previous blob is written back; if
-// that fails too the value stays marked and reads as absent. 1 when the new blob
+// then the real size. When a write fails the previous blob is written back, or,
+// when there was none, what was written is deleted; if that fails too the value
+// stays marked and reads as absent. 1 when the new blob
 // is stored; 0 for a blob that is empty or above 99 pieces (nothing written) or
 // a failed write.
 int WriteChunkedPrinterData(HANDLE printer, const void* data, uint32_t size, const wchar_t* stem,
@@ -51,6 +53,10 @@ int ReadChunkedPrinterData(HANDLE printer, uint8_t** block, uint32_t* size, cons
 
 // The stored size of the blob, 0 when there is none or it is not readable.
 int ReadChunkedPrinterDataSize(HANDLE printer, const wchar_t* sizeName, uint32_t* size);
+
+// Deletes the pieces and the size value; a blob left marked may have any of
+// its pieces, so all the piece names are tried. 1 when nothing of it is left.
+int DeleteChunkedPrinterData(HANDLE printer, const wchar_t* stem, const wchar_t* sizeName);
 
 // Table forms of the above. Write: 0 for an index outside 0-4, a null handle or
 // size 0. Read with a null buffer gives out the stored size; with a buffer of at

@@ -108,7 +108,7 @@ int ReadStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNa
         return kBlobError;
     if (mode == kBlobsInPrinterData) {
         uint32_t stored = 0;
-        if (!ReadChunkedPrinterDataSize(store.printer, names.sizeName, &stored))
+        if (!ReadChunkedPrinterDataSize(store.printer, names.sizeName, &stored) || stored == kChunkedSizeRewriting)
             return kBlobNotStored;
         uint8_t* block = nullptr;
         if (!ReadChunkedPrinterData(store.printer, &block, &size, names.stem, names.sizeName))
@@ -125,6 +125,8 @@ int ReadStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNa
         return status == kUserValueNotStored ? kBlobNotStored : kBlobError;
     if (storedSize != sizeof stored)
         return kBlobError;
+    if (stored == kChunkedSizeRewriting)
+        return kBlobNotStored;
     uint8_t* block = nullptr;
     status = ReadUserValue(store.printer, store.userBasePath, nullptr, names.stem, &block, &size);
     blob.reset(block);
@@ -140,6 +142,9 @@ int ReadStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNa
     return kBlobRead;
 }
 
+// Both modes keep the printer-data rule: the size value is marked while the
+// blob is rewritten, so an interrupted write reads as absent, never as a blob
+// of the old size holding new bytes.
 int WriteStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNames& names, const uint8_t* blob,
                    uint32_t size)
 {
@@ -149,10 +154,42 @@ int WriteStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueN
         return WriteChunkedPrinterData(store.printer, blob, size, names.stem, names.sizeName);
     if (mode != kBlobsPerUser)
         return 0;
+    const DWORD marked = kChunkedSizeRewriting;
     const DWORD stored = size;
-    return WriteUserValue(store.printer, store.userBasePath, blob, size, REG_BINARY, nullptr, names.stem) &&
+    return WriteUserValue(store.printer, store.userBasePath, &marked, sizeof marked, REG_DWORD, nullptr,
+                          names.sizeName) &&
+           WriteUserValue(store.printer, store.userBasePath, blob, size, REG_BINARY, nullptr, names.stem) &&
            WriteUserValue(store.printer, store.userBasePath, &stored, sizeof stored, REG_DWORD, nullptr,
                           names.sizeName);
+}
+
+int DeleteStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNames& names)
+{
+    if (mode == kBlobsInPrinterData)
+        return DeleteChunkedPrinterData(store.printer, names.stem, names.sizeName);
+    // The size value first: without it the blob reads as not stored.
+    DeleteUserValue(store.printer, store.userBasePath, nullptr, names.sizeName);
+    DeleteUserValue(store.printer, store.userBasePath, nullptr, names.stem);
+    GlobalBlockPtr<uint8_t> left;
+    uint32_t size = 0;
+    return ReadStoreBlob(store, mode, names, left, size) == kBlobNotStored;
+}
+
+// A section as it was before a save, to be put back when the save fails.
+struct StoredSection {
+    int status = kBlobNotStored;
+    GlobalBlockPtr<uint8_t> blob;
+    uint32_t size = 0;
+};
+
+// A section that was not readable before cannot be put back byte for byte: it
+// is left absent, which is how it read.
+int RestoreStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNames& names,
+                     const StoredSection& previous)
+{
+    if (previous.status == kBlobRead)
+        return WriteStoreBlob(store, mode, names, previous.blob.get(), previous.size);
+    return DeleteStoreBlob(store, mode, names);
 }
 
 // Header and data of a TMBINFO or SPINFO section in one new block.
@@ -364,27 +401,25 @@ int SaveSettingsBlobs(const SettingsBlobStore& store, const wchar_t* fileName, i
         return WriteSettingsFile(fileName, faxList, faxSize, privatePart, kPrivatePartSize, tmb, tmbSize, sp, spSize);
     if (!store.printer || (mode != kBlobsInPrinterData && mode != kBlobsPerUser))
         return 0;
-    // The three sections belong together: when a later one cannot be written,
-    // the earlier ones get their previous blobs back, so that a failed save
-    // leaves the previous settings rather than a mixture.
+    // The three sections belong together: when one cannot be written, every
+    // section written or begun gets its previous blob back (or is removed when
+    // it had none), so that a failed save leaves the previous settings rather
+    // than a mixture. The same rule holds in every mode.
     const ChunkedValueNames* const names[] = {&kPrivateBlobNames, &kTmbBlobNames, &kSpBlobNames};
-    GlobalBlockPtr<uint8_t> previous[3];
-    uint32_t previousSize[3] = {};
+    StoredSection previous[3];
     for (int i = 0; i < 3; ++i)
-        ReadStoreBlob(store, mode, *names[i], previous[i], previousSize[i]);
-    int done = 0;  // sections that hold their new blobs
+        previous[i].status = ReadStoreBlob(store, mode, *names[i], previous[i].blob, previous[i].size);
+    int begun = 1;  // sections whose values the save has touched
     if (WritePrivateSection(store, mode, privatePart, kPrivatePartSize, faxList, faxSize)) {
-        done = 1;
+        begun = 2;
         if (WriteTmbSection(store, mode, tmb, tmb ? tmbSize : 0)) {
-            done = 2;
+            begun = 3;
             if (WriteSpSection(store, mode, sp, sp ? spSize : 0))
                 return 1;
         }
     }
-    // In printer data the section that failed has put its own previous blob back.
-    for (int i = 0; i < done; ++i)
-        if (previous[i])
-            WriteStoreBlob(store, mode, *names[i], previous[i].get(), previousSize[i]);
+    for (int i = 0; i < begun; ++i)
+        RestoreStoreBlob(store, mode, *names[i], previous[i]);
     return 0;
 }
 

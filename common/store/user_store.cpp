@@ -12,6 +12,14 @@
 
 namespace {
 
+// A base path names the parent of the printers' keys: an empty one would put
+// them straight under HKEY_CURRENT_USER and make every top-level key a
+// candidate for the purge.
+bool UsableBasePath(const wchar_t* basePath)
+{
+    return basePath && basePath[0] != L'\0' && !(basePath[0] == L'\\' && basePath[1] == L'\0');
+}
+
 int Append(wchar_t* buffer, size_t length, size_t& used, const wchar_t* part)
 {
     const size_t partLength = wcslen(part);
@@ -63,11 +71,14 @@ int EnsureKeyAttributes(HANDLE printer, const wchar_t* keyPath)
 // The key path for a read: kUserValueNotStored when the printer has no identity.
 int ReadPath(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, wchar_t (&path)[kUserKeyPathChars])
 {
-    if (!printer || !basePath)
+    if (!printer || !UsableBasePath(basePath))
         return kUserValueError;
     uint8_t id[kPrinterIdBytes];
-    if (!ReadPrinterId(printer, id))
+    const DWORD idStatus = ReadPrinterIdStatus(printer, id);
+    if (idStatus == ERROR_FILE_NOT_FOUND)
         return kUserValueNotStored;
+    if (idStatus != ERROR_SUCCESS)
+        return kUserValueError;
     if (!BuildUserSettingsKeyPath(basePath, id, subkey, path, kUserKeyPathChars))
         return kUserValueError;
     return kUserValueRead;
@@ -81,8 +92,12 @@ int OpenValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, co
     const int status = ReadPath(printer, basePath, subkey, path);
     if (status != kUserValueRead)
         return status;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key) != ERROR_SUCCESS)
-        return kUserValueNotStored;
+    // Only a key that is not there means nothing is stored: a key that cannot
+    // be opened may hold the user's settings, and a save taking it for empty
+    // would drop them.
+    const LONG opened = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key);
+    if (opened != ERROR_SUCCESS)
+        return opened == ERROR_FILE_NOT_FOUND ? kUserValueNotStored : kUserValueError;
     const LONG r = RegQueryValueExW(*key, name, nullptr, nullptr, nullptr, size);
     if (r == ERROR_SUCCESS)
         return kUserValueRead;
@@ -145,7 +160,10 @@ bool Contains(const std::vector<std::wstring>& texts, const wchar_t* name)
 int BuildUserSettingsKeyPath(const wchar_t* basePath, const uint8_t* printerId, const wchar_t* subkey,
                              wchar_t* buffer, size_t length)
 {
-    if (!basePath || !printerId || !buffer || length == 0)
+    if (!buffer || length == 0)
+        return 0;
+    buffer[0] = L'\0';
+    if (!UsableBasePath(basePath) || !printerId)
         return 0;
     wchar_t idText[kPrinterIdChars + 1];
     PrinterIdToHex(printerId, idText, kPrinterIdChars + 1);
@@ -167,7 +185,7 @@ int BuildPrinterUserKeyPath(HANDLE printer, const wchar_t* basePath, const wchar
                             size_t length)
 {
     uint8_t id[kPrinterIdBytes];
-    return printer && basePath && EnsurePrinterId(printer, id) &&
+    return printer && UsableBasePath(basePath) && EnsurePrinterId(printer, id) &&
            BuildUserSettingsKeyPath(basePath, id, subkey, buffer, length);
 }
 
@@ -312,7 +330,7 @@ int DeleteRegistryKeyTree(HKEY key, const wchar_t* subkey)
 
 int CleanUpUserSettingKeys(HANDLE printer, const wchar_t* basePath)
 {
-    if (!basePath)
+    if (!UsableBasePath(basePath))
         return 0;
     if (!printer) {
         PurgeStaleUserSettingKeys(basePath);
@@ -332,7 +350,7 @@ int CleanUpUserSettingKeys(HANDLE printer, const wchar_t* basePath)
 
 int PurgeStaleUserSettingKeys(const wchar_t* basePath)
 {
-    if (!basePath)
+    if (!UsableBasePath(basePath))
         return 0;
     // A failed enumeration must not look like "no printers": that would delete
     // every user's settings of every printer.

@@ -2,7 +2,7 @@
 // by the model's per-user base path (it ends with a backslash) followed by the
 // printer's identity text. Its default value holds the printer's attribute bits;
 // bit 0x40 (a local printer) lets the purge remove the key once that printer is
-// gone.
+// gone. An empty base path (or a lone backslash) is refused by every operation.
 #pragma once
 #include <windows.h>
 
@@ -44,7 +44,8 @@ int WriteUserValue(HANDLE printer, const wchar_t* basePath, const void* data, ui
 
 // Reads one value into a new global block (the caller frees it). kUserValueRead;
 // kUserValueNotStored when there is no identity, key or value; kUserValueError
-// for a missing argument or base path, no memory or a failed read.
+// for a missing argument or base path, an identity or key that is there but
+// cannot be read or opened, no memory or a failed read.
 int ReadUserValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
                   uint8_t** block, uint32_t* size);
 

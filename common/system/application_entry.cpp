@@ -44,6 +44,11 @@ int FindApplicationEntry(ModelDataRecord* main, ModelDataRecord* linked)
         ModelSection* section = nullptr;
         if (LoadModelTable(false, main, linked, kKindProgramEntries, number, &section) != kModelOk)
             return 0;
+        // The program name is the preset record's name field, the one text of
+        // the preset layout (a name, then the list of setting entries). That
+        // layout is followed rather than a "fourth field" count: counted by
+        // the layout, a fourth field would fall inside the entry list, which
+        // holds setting values, not a program name.
         const SettingListSection* entry = AsSettingList(section);
         const bool matches = entry != nullptr && ApplicationNameMatches(entry->name.c_str(), processName.get());
         FreeModelSection(&section, kKindOwn);

@@ -47,23 +47,28 @@ int GetOsVersionCode(uint16_t* code)
     if (!GetVersionExW(&info))
         return -1;
 #pragma GCC diagnostic pop
-    switch (info.dwPlatformId) {
-    case VER_PLATFORM_WIN32_WINDOWS:
-        if (info.dwMajorVersion < 4)
-            *code = 256;
-        else if (info.dwMajorVersion == 4 && info.dwMinorVersion == 0)
-            *code = 257;
-        else
-            *code = 258;
-        break;
-    case VER_PLATFORM_WIN32_NT:
-        *code = info.dwMajorVersion < 4 ? 512 : info.dwMajorVersion == 4 ? 513 : 514;
-        break;
-    default:
-        *code = 0;
-        break;
-    }
+    *code = OsVersionCodeOf(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
     return 1;
+}
+
+uint16_t OsVersionCodeOf(uint32_t platformId, uint32_t major, uint32_t minor)
+{
+    switch (platformId) {
+    case VER_PLATFORM_WIN32_WINDOWS:
+        if (major < 4)
+            return 256;
+        return major == 4 && minor == 0 ? 257 : 258;
+    case VER_PLATFORM_WIN32_NT:
+        return major < 4 ? 512 : major == 4 ? 513 : 514;
+    default:
+        return 0;
+    }
+}
+
+bool IsModernOsVersionCode(uint16_t code)
+{
+    const int family = code >> 8;
+    return !((family == 1 || family == 2) && (code & 0xFF) < 2);
 }
 
 int IsModernNtPlatform(uint16_t* code)
@@ -71,8 +76,7 @@ int IsModernNtPlatform(uint16_t* code)
     uint16_t version = 0;
     if (code == nullptr || GetOsVersionCode(&version) != 1)
         return -1;
-    const int family = version >> 8;
-    if ((family == 1 || family == 2) && (version & 0xFF) < 2)
+    if (!IsModernOsVersionCode(version))
         return 0;
     *code = 512;
     return 1;

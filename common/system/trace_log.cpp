@@ -8,6 +8,8 @@
 #include "common/system/module_files.h"
 
 #include <cstdarg>
+#include <cstddef>
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -188,6 +190,62 @@ int FormatText(wchar_t* buffer, const wchar_t* format, va_list args)
     return length < 0 ? 0 : length;
 }
 
+// The public fields in record order, as the dump prints them.
+enum PublicFieldKind : uint8_t { kFieldName, kFieldShort, kFieldWord, kFieldDword, kFieldHex };
+
+struct PublicField {
+    const wchar_t* label;
+    uint16_t offset;
+    PublicFieldKind kind;
+};
+
+constexpr uint32_t PublicFieldBytes(PublicFieldKind kind)
+{
+    return kind == kFieldName ? CCHDEVICENAME * sizeof(wchar_t) : kind == kFieldShort || kind == kFieldWord ? 2 : 4;
+}
+
+static_assert(CCHDEVICENAME == CCHFORMNAME);
+
+#define MORVA_PUBLIC_FIELD(label, field, kind) {label, offsetof(DEVMODEW, field), kind}
+constexpr PublicField kPublicFields[] = {
+    MORVA_PUBLIC_FIELD(L"dmDeviceName       ", dmDeviceName, kFieldName),
+    MORVA_PUBLIC_FIELD(L"dmSpecVersion      ", dmSpecVersion, kFieldWord),
+    MORVA_PUBLIC_FIELD(L"dmDriverVersion    ", dmDriverVersion, kFieldWord),
+    MORVA_PUBLIC_FIELD(L"dmSize             ", dmSize, kFieldWord),
+    MORVA_PUBLIC_FIELD(L"dmDriverExtra      ", dmDriverExtra, kFieldWord),
+    MORVA_PUBLIC_FIELD(L"dmFields           ", dmFields, kFieldHex),
+    MORVA_PUBLIC_FIELD(L"dmOrientation      ", dmOrientation, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmPaperSize        ", dmPaperSize, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmPaperLength      ", dmPaperLength, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmPaperWidth       ", dmPaperWidth, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmScale            ", dmScale, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmCopies           ", dmCopies, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmDefaultSource    ", dmDefaultSource, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmPrintQuality     ", dmPrintQuality, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmColor            ", dmColor, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmDuplex           ", dmDuplex, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmYResolution      ", dmYResolution, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmTTOption         ", dmTTOption, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmCollate          ", dmCollate, kFieldShort),
+    MORVA_PUBLIC_FIELD(L"dmFormName         ", dmFormName, kFieldName),
+    MORVA_PUBLIC_FIELD(L"dmLogPixels        ", dmLogPixels, kFieldWord),
+    MORVA_PUBLIC_FIELD(L"dmBitsPerPel       ", dmBitsPerPel, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmPelsWidth        ", dmPelsWidth, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmPelsHeight       ", dmPelsHeight, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmDisplayFlags     ", dmDisplayFlags, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmDisplayFrequency ", dmDisplayFrequency, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmICMMethod        ", dmICMMethod, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmICMIntent        ", dmICMIntent, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmMediaType        ", dmMediaType, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmDitherType       ", dmDitherType, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmReserved1        ", dmReserved1, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmReserved2        ", dmReserved2, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmPanningWidth     ", dmPanningWidth, kFieldDword),
+    MORVA_PUBLIC_FIELD(L"dmPanningHeight    ", dmPanningHeight, kFieldDword),
+};
+#undef MORVA_PUBLIC_FIELD
+static_assert(offsetof(DEVMODEW, dmPanningHeight) + 4 == 220);
+
 struct FlagName {
     const wchar_t* name;
     uint32_t flag;
@@ -339,45 +397,43 @@ int TraceDumpPublicPart(const wchar_t* title, const DEVMODEW* record)
         dump.Line(L"lpdevmode = NULL");
         return dump.ok();
     }
-    // The name fields need not be terminated inside the record.
-    wchar_t deviceName[CCHDEVICENAME + 1] = {};
-    wchar_t formName[CCHFORMNAME + 1] = {};
-    wmemcpy(deviceName, record->dmDeviceName, CCHDEVICENAME);
-    wmemcpy(formName, record->dmFormName, CCHFORMNAME);
-    dump.Line(L"dmDeviceName       =%s", deviceName);
-    dump.Line(L"dmSpecVersion      =%d", record->dmSpecVersion);
-    dump.Line(L"dmDriverVersion    =%d", record->dmDriverVersion);
-    dump.Line(L"dmSize             =%d", record->dmSize);
-    dump.Line(L"dmDriverExtra      =%d", record->dmDriverExtra);
-    dump.Line(L"dmFields           =%X", record->dmFields);
-    dump.Line(L"dmOrientation      =%d", record->dmOrientation);
-    dump.Line(L"dmPaperSize        =%d", record->dmPaperSize);
-    dump.Line(L"dmPaperLength      =%d", record->dmPaperLength);
-    dump.Line(L"dmPaperWidth       =%d", record->dmPaperWidth);
-    dump.Line(L"dmScale            =%d", record->dmScale);
-    dump.Line(L"dmCopies           =%d", record->dmCopies);
-    dump.Line(L"dmDefaultSource    =%d", record->dmDefaultSource);
-    dump.Line(L"dmPrintQuality     =%d", record->dmPrintQuality);
-    dump.Line(L"dmColor            =%d", record->dmColor);
-    dump.Line(L"dmDuplex           =%d", record->dmDuplex);
-    dump.Line(L"dmYResolution      =%d", record->dmYResolution);
-    dump.Line(L"dmTTOption         =%d", record->dmTTOption);
-    dump.Line(L"dmCollate          =%d", record->dmCollate);
-    dump.Line(L"dmFormName         =%s", formName);
-    dump.Line(L"dmLogPixels        =%d", record->dmLogPixels);
-    dump.Line(L"dmBitsPerPel       =%d", record->dmBitsPerPel);
-    dump.Line(L"dmPelsWidth        =%d", record->dmPelsWidth);
-    dump.Line(L"dmPelsHeight       =%d", record->dmPelsHeight);
-    dump.Line(L"dmDisplayFlags     =%d", record->dmDisplayFlags);
-    dump.Line(L"dmDisplayFrequency =%d", record->dmDisplayFrequency);
-    dump.Line(L"dmICMMethod        =%d", record->dmICMMethod);
-    dump.Line(L"dmICMIntent        =%d", record->dmICMIntent);
-    dump.Line(L"dmMediaType        =%d", record->dmMediaType);
-    dump.Line(L"dmDitherType       =%d", record->dmDitherType);
-    dump.Line(L"dmReserved1        =%d", record->dmReserved1);
-    dump.Line(L"dmReserved2        =%d", record->dmReserved2);
-    dump.Line(L"dmPanningWidth     =%d", record->dmPanningWidth);
-    dump.Line(L"dmPanningHeight    =%d", record->dmPanningHeight);
+    // Applications' records may be shorter than this one: nothing past the
+    // record's own dmSize is read.
+    const auto* bytes = reinterpret_cast<const uint8_t*>(record);
+    const uint32_t size = record->dmSize;
+    for (const PublicField& field : kPublicFields) {
+        if (field.offset + PublicFieldBytes(field.kind) > size)
+            break;
+        const uint8_t* at = bytes + field.offset;
+        if (field.kind == kFieldName) {
+            // The name fields need not be terminated inside the record.
+            wchar_t name[CCHDEVICENAME + 1] = {};
+            std::memcpy(name, at, CCHDEVICENAME * sizeof(wchar_t));
+            dump.Line(L"%s=%s", field.label, name);
+            continue;
+        }
+        int16_t shortValue = 0;
+        uint16_t wordValue = 0;
+        uint32_t dwordValue = 0;
+        switch (field.kind) {
+        case kFieldShort:
+            std::memcpy(&shortValue, at, sizeof shortValue);
+            dump.Line(L"%s=%d", field.label, shortValue);
+            break;
+        case kFieldWord:
+            std::memcpy(&wordValue, at, sizeof wordValue);
+            dump.Line(L"%s=%d", field.label, wordValue);
+            break;
+        case kFieldHex:
+            std::memcpy(&dwordValue, at, sizeof dwordValue);
+            dump.Line(L"%s=%X", field.label, dwordValue);
+            break;
+        default:
+            std::memcpy(&dwordValue, at, sizeof dwordValue);
+            dump.Line(L"%s=%d", field.label, dwordValue);
+            break;
+        }
+    }
     return dump.ok();
 }
 

@@ -39,7 +39,8 @@ int TraceEnter(const wchar_t* functionName);
 int TraceLeave(const wchar_t* format, ...);
 
 // Dumps of the public DEVMODE part (bits 0x1 and 0x4) and of its field flags
-// (bits 0x1 and 0x8). A null title gives the default title.
+// (bits 0x1 and 0x8). A null title gives the default title. The public dump
+// reads no field past the record's dmSize (the record must hold that field).
 int TraceDumpPublicPart(const wchar_t* title, const DEVMODEW* record);
 int TraceDumpFieldFlags(const wchar_t* title, const DEVMODEW* record);
 

@@ -1,6 +1,7 @@
 #include "common/context/model_lookups.h"
 
 #include "common/context/settings_context.h"
+#include "common/context/user_paper_limits.h"
 #include "common/context/value_by_type.h"
 #include "common/model/model_section.h"
 #include "common/system/locale_region.h"
@@ -36,6 +37,30 @@ protected:
 uint64_t Holder(uint32_t number)
 {
     return number;
+}
+
+// The colour model's user-size limits are 1000 x 1480 to 3048 x 4572; paper 256
+// has margins of 4.2 mm on each side, paper 262 none.
+TEST_F(LookupTest, UserSizeLimitsTakeBothMarginPairs)
+{
+    struct Case {
+        uint16_t paper;
+        uint16_t limits[4];  // minimum width and length, maximum width and length
+    };
+    const Case cases[] = {
+        {256, {1000 + 84, 1480 + 84, 3048 + 84, 4572 + 84}},
+        {262, {1000, 1480, 3048, 4572}},
+    };
+    for (const Case& row : cases) {
+        uint16_t limits[4] = {};
+        ASSERT_EQ(GetUserPaperSizeLimits(c(), row.paper, &limits[0], &limits[1], &limits[2], &limits[3]), 1)
+            << row.paper;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(limits[i], row.limits[i]) << row.paper << " " << i;
+    }
+    uint16_t width = 0;
+    EXPECT_EQ(GetUserPaperSizeLimits(c(), 9999, &width, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(GetUserPaperSizeLimits(nullptr, 256, &width, nullptr, nullptr, nullptr), 0);
 }
 
 TEST_F(LookupTest, ModelDefaults)

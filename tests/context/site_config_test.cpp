@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -147,6 +148,28 @@ TEST(SiteConfig, DuplexShortSwitch)
     EXPECT_EQ(holder, 3u);
 }
 
+// Entries are written before the switch expansions, and an expansion that is a
+// default only is not written when only enforced settings are applied: the
+// enforced entry stands.
+TEST(SiteConfig, EntriesFirstThenSwitchExpansions)
+{
+    TempProfileFile file(L"morva_site_entry_switch.cfg", "[default]\nOption_Duplex.enforced=0\nDUPLEX_PRINT_LONG=on\n");
+    ListPtr list = Build(file);
+    ASSERT_TRUE(list);
+    struct Case {
+        int mode;
+        uint32_t duplexUnit;  // 4103
+        uint32_t duplex;      // 16
+    };
+    for (const Case& c : {Case{kApplyEnforcedOnly, 0, 2}, Case{kApplyDefaultsAndEnforced, 1, 2}}) {
+        TestRecords r;
+        r.printer.fill(0xFF);
+        ASSERT_EQ(ApplyConfiguredSettings(list.get(), r.s(), r.p(), c.mode), 1);
+        EXPECT_EQ(Read(r, 4103), c.duplexUnit) << c.mode;
+        EXPECT_EQ(Read(r, 16), c.duplex) << c.mode;
+    }
+}
+
 TEST(SiteConfig, SwitchThatIsOffExpandsToNothing)
 {
     TempProfileFile file(L"morva_site_off.cfg", "[default]\nDUPLEX_PRINT_SHORT=off\nMONOCOLOR_PRINT=1\nLOG=on\n");
@@ -234,6 +257,11 @@ TEST(SiteConfig, UnparsableValueIsSkipped)
     EXPECT_EQ(Flags(list.get(), 270), 0xFFFF);
     EXPECT_EQ(list->switchCount, 0);
     TestRecords r;
+    // A staple position is taken only where its position code can be worked
+    // out: portrait, fed short edge first.
+    for (const auto& [id, value] : {std::pair<uint16_t, uint64_t>{7, 1}, {295, 16}}) {
+        ASSERT_EQ(SetFunctionIdValue(id, r.s(), r.p(), id == 7 ? kTypeS16 : kTypeU16, 2, &value), kSettingOk);
+    }
     ApplyConfiguredSettings(list.get(), r.s(), r.p(), kApplyDefaultsAndEnforced);
     EXPECT_EQ(Read(r, 16), 0u);
     EXPECT_EQ(Read(r, 320), 3u);

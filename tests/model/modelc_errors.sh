@@ -40,6 +40,17 @@ check 5 "unknown operator" 'array A u16 { 1 }
 rule R conflict {
   when 7 ~ ref A }'
 check 3 "arrays hold numbers" 'array A str { 1 }'
+# The listing's placeholders are control bytes 1-4: none may come from the source.
+for byte in 001 002 003 004 007; do
+  check 3 "control byte" "feature 7 \"a$(printf "\\$byte")b\" { option \"x\" s16 1 }"
+done
+# Lengths go into 16-bit fields: one above 65535 is refused, 65535 is taken.
+long_hex=$(head -c 65536 /dev/zero | od -An -v -tx1 | tr -d ' \n')
+check 4 "length 65536 above 65535" "
+block B \"$long_hex\""
+check 3 "length 65536 above 65535" "feature 7 \"x\" { option \"x\" raw struct \"$long_hex\" }"
+printf '%s\nblock B "%s"\n' "$header" "${long_hex:2}" > "$work/long.mds"
+"$modelc" "$work/long.mds" "$work" LONG.DDD >/dev/null || { echo "FAIL: a block of 65535 bytes refused"; failures=$((failures + 1)); }
 
 # A good source compiles.
 printf '%s\nfeature 7 @1:1 { option* "x" s16 1 }\n' "$header" > "$work/good.mds"

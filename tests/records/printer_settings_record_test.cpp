@@ -7,12 +7,14 @@
 #include "common/store/printer_id.h"
 #include "common/store/user_setting_info.h"
 #include "tests/support/spooler_fixture.h"
+#include "tests/system/trace_test_driver.h"
 
 #include <winspool.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -211,6 +213,48 @@ TEST_F(PrinterSettingsRecordTest, MissingTableGivesTheModelDefaults)
     incomplete.convertOlder = nullptr;
     EXPECT_EQ(LoadPrinterSettingsRecord(h(), out.data(), incomplete), 0);
     EXPECT_EQ(LoadPrinterSettingsRecord(nullptr, out.data(), Sources()), 0);
+}
+
+TEST_F(PrinterSettingsRecordTest, UnreadableTableGivesTheModelDefaultsAndIsTraced)
+{
+    ASSERT_TRUE(printer_.ok());
+    TraceTestDriver driver(L"morva_records_trace");
+    ASSERT_TRUE(driver.loaded());
+    driver.Configure("[LOG]\r\nLog=1\r\n");
+    const auto setValue = [&](const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        return SetPrinterDataW(h(), const_cast<wchar_t*>(name), type, static_cast<BYTE*>(const_cast<void*>(data)),
+                               size) == ERROR_SUCCESS;
+    };
+    const DWORD marked = kChunkedSizeRewriting;
+    const DWORD longer = kPrinterSettingsRecordSize + 10;
+    const uint8_t shortPiece[10] = {};
+    struct Case {
+        const char* name;
+        bool traced;
+        std::function<bool()> spoil;
+    };
+    const Case cases[] = {
+        {"nothing stored", false, [] { return true; }},
+        {"marked", true, [&] { return setValue(L"PrinterDataSize", REG_DWORD, &marked, 4); }},
+        {"size of another blob", true, [&] { return setValue(L"PrinterDataSize", REG_DWORD, &longer, 4); }},
+        {"short piece", true, [&] { return setValue(L"PrinterData1", REG_BINARY, shortPiece, 10); }},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(printer_.ClearPrinterData());
+        if (c.traced)
+            StoreRecord(Record(kPrinterSettingsRecordSize, 0x11));
+        ASSERT_TRUE(c.spoil()) << c.name;
+        TraceTestDriver::DeleteTraceFile();
+        calls_ = {};
+        Record out(kPrinterSettingsRecordSize, 0xEE);
+        ASSERT_EQ(LoadPrinterSettingsRecord(h(), out.data(), Sources()), 1) << c.name;
+        EXPECT_EQ(calls_.defaults, 1) << c.name;
+        EXPECT_EQ(Text(out.data(), kUserCode), L"DEFAULT") << c.name;
+        const std::string trace = TraceTestDriver::ReadTraceFile();
+        EXPECT_EQ(trace.find("stored printer settings unreadable") != std::string::npos, c.traced)
+            << c.name << ": " << trace;
+    }
+    TraceTestDriver::DeleteTraceFile();
 }
 
 TEST_F(PrinterSettingsRecordTest, UpgradedPrinterDataSizesAndBuffer)

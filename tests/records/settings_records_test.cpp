@@ -194,10 +194,19 @@ TEST(SettingsRecords, MapFileReadOnly)
     EXPECT_EQ(MapFileReadOnly(path.c_str(), &view, &cursor, &size), 0);
 }
 
-TEST(SettingsRecords, OnceHookDoesNothing)
+// The hook runs inside the merge and the sheet builder between calls whose
+// last-error value their callers read: it must leave the thread as it was, and
+// its answer 0 is what keeps the follow-up from running.
+TEST(SettingsRecords, OnceHookLeavesTheThreadAsItWas)
 {
+    SetLastError(0x1234);
     EXPECT_EQ(RunOnceHook(), 0);
-    EXPECT_EQ(HandleOnceHookResult(5), 1);
+    EXPECT_EQ(GetLastError(), 0x1234u);
+    for (int answer : {1, -1, 0x7FFFFFFF}) {
+        SetLastError(0x4321);
+        EXPECT_EQ(HandleOnceHookResult(answer), 1) << answer;
+        EXPECT_EQ(GetLastError(), 0x4321u) << answer;
+    }
 }
 
 // A DEVMODE of this driver's layout: public part, common-part stamp 257, and

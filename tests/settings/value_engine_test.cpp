@@ -130,9 +130,11 @@ TEST(ValueEngine, FlagsTakeOnlyTheFirstByte)
     EXPECT_EQ(Get(r, 260).value, 1u << 9);
     EXPECT_EQ(Set(r, 1290, kTypeFlag, 4, 0x100), kSettingOk);
     EXPECT_EQ(Get(r, 1290).value, 0u);
-    // A flag's size is not checked: it is always one word.
-    EXPECT_EQ(Set(r, 1290, kTypeFlag, 99, 1), kSettingOk);
-    EXPECT_EQ(Get(r, 1290).value, 1u);
+    // A flag is one word: another stated size is refused and changes nothing.
+    for (uint32_t size : {0u, 1u, 3u, 5u, 99u, 1000u}) {
+        EXPECT_EQ(Set(r, 1290, kTypeFlag, size, 1), kSettingBadSize) << size;
+        EXPECT_EQ(Get(r, 1290).value, 0u) << size;
+    }
 
     // 1284 reads and writes inverted.
     EXPECT_EQ(Set(r, 1284, kTypeU32, 4, 1), kSettingOk);
@@ -153,6 +155,36 @@ TEST(ValueEngine, FlagsTakeOnlyTheFirstByte)
     // Printer flag 4161 is the bit of 4111.
     EXPECT_EQ(Set(r, 4161, kTypeFlag, 4, 1), kSettingOk);
     EXPECT_EQ(Get(r, 4111).value, 1u);
+}
+
+// Flags reported as a byte or a word fill no more of the caller's holder than
+// the reported size.
+TEST(ValueEngine, ReportedFlagsKeepToTheReportedSize)
+{
+    for (uint16_t id : {1296, 1297, 1298, 1299, 1300, 1301, 1302, 1322, 1332}) {
+        TestRecords r;
+        const Read typed = Get(r, id);
+        ASSERT_EQ(typed.status, kSettingOk) << id;
+        ASSERT_TRUE(typed.size == 1 || typed.size == 2) << id;
+        EXPECT_EQ(Set(r, id, typed.type, typed.size, 1), kSettingOk) << id;
+        uint8_t holder[kValueHolderSize];
+        std::memset(holder, 0xA5, sizeof holder);
+        uint16_t type = 0, kind = 0;
+        uint32_t size = 0;
+        ASSERT_EQ(dma_GetValue(id, r.s(), r.p(), &type, &size, holder, &kind), kSettingOk) << id;
+        EXPECT_EQ(holder[0], 1) << id;
+        if (size == 2) {
+            EXPECT_EQ(holder[1], 0) << id;
+        }
+        for (uint32_t i = size; i < kValueHolderSize; ++i)
+            EXPECT_EQ(holder[i], 0xA5) << id << " byte " << i;
+        for (uint32_t wrong : {0u, 3u, 4u, 1000u}) {
+            if (wrong != typed.size) {
+                EXPECT_EQ(Set(r, id, typed.type, wrong, 0), kSettingBadSize) << id << " " << wrong;
+            }
+        }
+        EXPECT_EQ(Get(r, id).value, 1u) << id;
+    }
 }
 
 TEST(ValueEngine, FontAngleKeepsEscapementAndOrientationTogether)
@@ -365,7 +397,8 @@ TEST(ValueEngine, EdgeValueWritesItsEdgeCode)
     for (const Case& c : cases) {
         TestRecords r(0xEE);
         EXPECT_EQ(Set(r, kFidEdgeValue, kTypeU16, 2, c.value), c.status) << c.value;
-        EXPECT_EQ(Get(r, kFidEdgeValue).value, c.value);  // written even when the follow-on fails
+        // A refused write leaves the value as it was.
+        EXPECT_EQ(Get(r, kFidEdgeValue).value, c.status == kSettingOk ? c.value : 0xEEu) << c.value;  // a stored byte
         EXPECT_EQ(Get(r, kFidEdgeCode).value, c.code) << c.value;
     }
 }
@@ -399,8 +432,10 @@ TEST(ValueEngine, StapleAndPunchValuesWriteTheirPositionCodes)
         ASSERT_EQ(Set(r, kFidOrientation, kTypeS16, 2, static_cast<uint16_t>(c.orientation)), kSettingOk);
         ASSERT_EQ(Set(r, kFidFeedOrientation, kTypeU16, 2, c.feed), kSettingOk);
         ASSERT_EQ(Set(r, c.codeId, kTypeU16, 2, 0xBEEF), kSettingOk);
+        ASSERT_EQ(Set(r, c.id, kTypeU16, 2, 0xCAFE), kSettingUnknown);  // no code for it: not written
+        EXPECT_EQ(Get(r, c.id).value, 0u);
         EXPECT_EQ(Set(r, c.id, kTypeU16, 2, c.value), c.status) << c.id << " " << c.value;
-        EXPECT_EQ(Get(r, c.id).value, c.value);
+        EXPECT_EQ(Get(r, c.id).value, c.status == kSettingOk ? c.value : 0u) << c.id << " " << c.value;
         EXPECT_EQ(Get(r, c.codeId).value, c.code) << c.id << " " << c.value;
     }
 }

@@ -422,4 +422,150 @@ TEST_F(SettingsBlobsTest, FailedSaveLeavesThePreviousSettingsReadable)
     }
 }
 
+// What a reader sees of one section, and whether any of its values is there.
+struct SectionState {
+    int readable = 0;
+    std::vector<uint8_t> bytes;
+    bool valuesThere = false;
+
+    bool operator==(const SectionState&) const = default;
+};
+
+bool SizeValueThere(const SettingsBlobStore& store, int mode, const wchar_t* sizeName)
+{
+    if (mode == kBlobsInPrinterData) {
+        uint32_t size = 0;
+        return ReadChunkedPrinterDataSize(store.printer, sizeName, &size) != 0;
+    }
+    DWORD value = 0;
+    uint32_t size = sizeof value;
+    return ReadUserValueInto(store.printer, store.userBasePath, nullptr, sizeName, &value, &size) != kUserValueNotStored;
+}
+
+std::vector<SectionState> Sections(const SettingsBlobStore& store, int mode)
+{
+    std::vector<SectionState> states(3);
+    std::vector<uint8_t> part(kPrivatePartSize, 0);
+    states[0].readable = ReadPrivateSection(store, mode, part.data(), nullptr);
+    if (states[0].readable)
+        states[0].bytes = part;
+    for (int i = 1; i < 3; ++i) {
+        uint8_t* data = nullptr;
+        uint32_t size = 0;
+        states[i].readable = i == 1 ? ReadTmbSection(store, mode, &data, &size) : ReadSpSection(store, mode, &data, &size);
+        if (data)
+            states[i].bytes.assign(data, data + size);
+        GlobalFree(data);
+    }
+    const wchar_t* const sizeNames[] = {L"N_DevSize", L"TMBInfoSize", L"SPInfoSize"};
+    for (int i = 0; i < 3; ++i)
+        states[i].valuesThere = SizeValueThere(store, mode, sizeNames[i]);
+    return states;
+}
+
+// Fails one registry write of a save (printer data through the spooler, the
+// per-user store through the registry) and counts them all.
+using RegSetFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
+RegSetFn g_realRegSet = nullptr;
+
+LSTATUS WINAPI RegSetValueFailingOnce(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
+{
+    if (++g_calls == g_failCall)
+        return ERROR_WRITE_FAULT;
+    return g_realRegSet(key, name, reserved, type, data, size);
+}
+
+// Runs the save with write `failCall` failing (0: none); the save's answer.
+int SaveFailingWrite(const SettingsBlobStore& store, int mode, int failCall, const std::vector<uint8_t>& part,
+                     const std::vector<uint8_t>& tmb, const std::vector<uint8_t>& sp)
+{
+    g_calls = 0;
+    g_failCall = failCall;
+    const bool perUser = mode == kBlobsPerUser;
+    ScopedImportPatch patch(perUser ? "advapi32.dll" : "winspool.drv", perUser ? "RegSetValueExW" : "SetPrinterDataW",
+                            perUser ? reinterpret_cast<void*>(&RegSetValueFailingOnce)
+                                    : reinterpret_cast<void*>(&SetPrinterDataFailingOnce));
+    if (!patch.active())
+        return -1;
+    if (perUser)
+        g_realRegSet = reinterpret_cast<RegSetFn>(patch.original());
+    else
+        g_realSetData = reinterpret_cast<SetDataFn>(patch.original());
+    return SaveSettingsBlobs(store, nullptr, mode, nullptr, 0, part.data(), tmb.data(),
+                             static_cast<uint32_t>(tmb.size()), sp.data(), static_cast<uint32_t>(sp.size()));
+}
+
+TEST_F(SettingsBlobsTest, EveryFailedWriteOfASaveLeavesEverySectionAsItWas)
+{
+    ASSERT_TRUE(printer_.ok());
+    const std::vector<uint8_t> oldPart = PrivatePart(1);
+    const std::vector<uint8_t> newPart = PrivatePart(2);
+    const std::vector<uint8_t> oldSp = Pattern(10, 5);
+    const std::vector<uint8_t> newSp = Pattern(10, 6);
+    struct Case {
+        int mode;
+        bool storedBefore;
+        size_t oldTmbSize;
+        size_t newTmbSize;
+    };
+    const Case cases[] = {
+        {kBlobsInPrinterData, true, 1000, 900},  {kBlobsInPrinterData, true, 1000, 1000},
+        {kBlobsInPrinterData, false, 0, 900},    {kBlobsPerUser, true, 1000, 900},
+        {kBlobsPerUser, true, 1000, 1000},       {kBlobsPerUser, false, 0, 900},
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> oldTmb = Pattern(c.oldTmbSize, 3);
+        const std::vector<uint8_t> newTmb = Pattern(c.newTmbSize, 4);
+        const auto reset = [&] {
+            printer_.ClearPrinterData();
+            RegDeleteTreeW(HKEY_CURRENT_USER, kBaseRoot);
+            if (c.storedBefore) {
+                ASSERT_EQ(SaveSettingsBlobs(store(), nullptr, c.mode, nullptr, 0, oldPart.data(), oldTmb.data(),
+                                            static_cast<uint32_t>(oldTmb.size()), oldSp.data(), 10),
+                          1);
+            }
+        };
+        reset();
+        const std::vector<SectionState> before = Sections(store(), c.mode);
+        ASSERT_EQ(SaveFailingWrite(store(), c.mode, 0, newPart, newTmb, newSp), 1);
+        const int writes = g_calls;
+        ASSERT_GE(writes, 9) << c.mode;
+        for (int failCall = 1; failCall <= writes; ++failCall) {
+            reset();
+            EXPECT_EQ(SaveFailingWrite(store(), c.mode, failCall, newPart, newTmb, newSp), 0)
+                << c.mode << " " << c.storedBefore << " " << failCall;
+            EXPECT_TRUE(Sections(store(), c.mode) == before)
+                << "mode " << c.mode << ", stored " << c.storedBefore << ", TMBINFO " << c.newTmbSize
+                << ", failed write " << failCall << " of " << writes;
+        }
+    }
+}
+
+TEST_F(SettingsBlobsTest, SectionLeftMarkedReadsAsAbsent)
+{
+    ASSERT_TRUE(printer_.ok());
+    const std::vector<uint8_t> part = PrivatePart(1);
+    const std::vector<uint8_t> tmb = Pattern(100, 3);
+    const std::vector<uint8_t> sp = Pattern(10, 5);
+    const DWORD marked = kChunkedSizeRewriting;
+    for (int mode : {int{kBlobsInPrinterData}, int{kBlobsPerUser}}) {
+        ASSERT_EQ(SaveSettingsBlobs(store(), nullptr, mode, nullptr, 0, part.data(), tmb.data(), 100, sp.data(), 10),
+                  1);
+        if (mode == kBlobsInPrinterData)
+            ASSERT_EQ(SetPrinterDataW(printer_.handle(), const_cast<wchar_t*>(L"TMBInfoSize"), REG_DWORD,
+                                      reinterpret_cast<BYTE*>(const_cast<DWORD*>(&marked)), 4),
+                      ERROR_SUCCESS);
+        else
+            ASSERT_EQ(WriteUserValue(printer_.handle(), kBase, &marked, 4, REG_DWORD, nullptr, L"TMBInfoSize"), 1);
+        Loaded loaded;
+        Load(loaded, store(), nullptr, mode);
+        ASSERT_EQ(loaded.result, 1) << mode;
+        EXPECT_EQ(loaded.privatePart, part) << mode;
+        EXPECT_EQ(loaded.tmb, nullptr) << mode;
+        EXPECT_EQ(loaded.tmbSize, 0u) << mode;
+        ASSERT_EQ(loaded.spSize, 10u) << mode;
+        EXPECT_EQ(std::memcmp(loaded.sp, sp.data(), 10), 0) << mode;
+    }
+}
+
 }  // namespace

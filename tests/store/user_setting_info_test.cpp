@@ -5,6 +5,7 @@
 #include "common/settings/value_types.h"
 #include "common/store/printer_data.h"
 #include "common/store/user_store.h"
+#include "tests/support/import_patch.h"
 #include "tests/support/spooler_fixture.h"
 
 #include <gtest/gtest.h>
@@ -261,6 +262,32 @@ TEST(UserSettingInfo, ModelDefaultsFillTheItemsTheModelHas)
     EXPECT_EQ(Bytes(record)[2094], 1);     // 5183
     EXPECT_EQ(Bytes(record)[126], 0xDD);   // 5130: not in the model, left as it was
     EXPECT_EQ(FillUserSettingInfoDefaults(nullptr, nullptr, &record), 0);
+}
+
+LSTATUS WINAPI RegOpenKeyDenied(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY)
+{
+    return ERROR_ACCESS_DENIED;
+}
+
+TEST_F(UserSettingInfoStoreTest, KeyThatCannotBeOpenedFailsAPartialSave)
+{
+    ASSERT_TRUE(printer_.ok());
+    const UserSettingInfo first = Filled(0x11);
+    ASSERT_EQ(SaveUserSettingInfo(h(), kBase, defaults_, first, kUserGroupsAll), 1);
+    const UserSettingInfo second = Filled(0x33);
+    {
+        ScopedImportPatch patch("advapi32.dll", "RegOpenKeyExW", reinterpret_cast<void*>(&RegOpenKeyDenied));
+        ASSERT_TRUE(patch.active());
+        EXPECT_EQ(SaveUserSettingInfo(h(), kBase, defaults_, second, kUserGroup2), 0);
+        UserSettingInfo loaded;
+        EXPECT_EQ(LoadUserSettingInfo(h(), kBase, defaults_, &loaded, kUserGroupsAll, false), 0);
+    }
+    UserSettingInfo loaded;
+    ASSERT_EQ(LoadUserSettingInfo(h(), kBase, defaults_, &loaded, kUserGroupsAll, false), 1);
+    EXPECT_EQ(loaded.groupFlags, kUserGroupsAll);
+    EXPECT_EQ(GroupByte(loaded, kUserGroup1), 0x11);
+    EXPECT_EQ(GroupByte(loaded, kUserGroup2), 0x11);
+    EXPECT_EQ(GroupByte(loaded, kUserGroup4), 0x11);
 }
 
 }  // namespace

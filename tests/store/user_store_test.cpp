@@ -323,4 +323,60 @@ TEST_F(UserStoreTest, KeyTreeCopyTakesValuesAndSubkeys)
     EXPECT_STREQ(text, L"text");
 }
 
+TEST_F(UserStoreTest, EmptyBasePathIsRefused)
+{
+    ASSERT_TRUE(printer_.ok());
+    uint8_t id[kPrinterIdBytes] = {};
+    wchar_t path[kUserKeyPathChars] = L"x";
+    const DWORD value = 5;
+    for (const wchar_t* base : {L"", L"\\"}) {
+        EXPECT_EQ(BuildUserSettingsKeyPath(base, id, nullptr, path, kUserKeyPathChars), 0);
+        EXPECT_STREQ(path, L"");
+        EXPECT_EQ(BuildPrinterUserKeyPath(h(), base, nullptr, path, kUserKeyPathChars), 0);
+        EXPECT_EQ(WriteUserValue(h(), base, &value, 4, REG_DWORD, nullptr, L"Value"), 0);
+        uint8_t* block = nullptr;
+        uint32_t size = 0;
+        EXPECT_EQ(ReadUserValue(h(), base, nullptr, L"Value", &block, &size), kUserValueError);
+        EXPECT_EQ(block, nullptr);
+        EXPECT_EQ(PurgeStaleUserSettingKeys(base), 0);
+        EXPECT_EQ(CleanUpUserSettingKeys(nullptr, base), 0);
+        EXPECT_EQ(CleanUpUserSettingKeys(h(), base), 0);
+    }
+    EXPECT_TRUE(IdText(h()).empty() || !KeyExists(IdText(h())));
+}
+
+using RegOpenFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+RegOpenFn g_realRegOpen = nullptr;
+LSTATUS g_openAnswer = ERROR_SUCCESS;
+
+LSTATUS WINAPI RegOpenKeyAnswering(HKEY key, LPCWSTR path, DWORD options, REGSAM access, PHKEY out)
+{
+    if (g_openAnswer != ERROR_SUCCESS)
+        return g_openAnswer;
+    return g_realRegOpen(key, path, options, access, out);
+}
+
+TEST_F(UserStoreTest, OnlyAMissingKeyReadsAsNotStored)
+{
+    ASSERT_TRUE(printer_.ok());
+    const DWORD value = 5;
+    ASSERT_EQ(WriteUserValue(h(), kBase, &value, 4, REG_DWORD, nullptr, L"Value"), 1);
+    struct Case {
+        LSTATUS open;
+        int status;
+    };
+    for (const Case& c : {Case{ERROR_FILE_NOT_FOUND, kUserValueNotStored}, Case{ERROR_ACCESS_DENIED, kUserValueError},
+                          Case{ERROR_OUTOFMEMORY, kUserValueError}}) {
+        ScopedImportPatch patch("advapi32.dll", "RegOpenKeyExW", reinterpret_cast<void*>(&RegOpenKeyAnswering));
+        ASSERT_TRUE(patch.active());
+        g_realRegOpen = reinterpret_cast<RegOpenFn>(patch.original());
+        g_openAnswer = c.open;
+        uint8_t* block = nullptr;
+        uint32_t size = 0;
+        EXPECT_EQ(ReadUserValue(h(), kBase, nullptr, L"Value", &block, &size), c.status) << c.open;
+        g_openAnswer = ERROR_SUCCESS;
+        GlobalFree(block);
+    }
+}
+
 }  // namespace

@@ -38,4 +38,11 @@ TEST(ApplicationEntry, FirstEntryNamingThisProgram)
     EXPECT_EQ(FindApplicationEntry(nullptr, nullptr), 0);
 }
 
+TEST(ApplicationEntry, PresetNamedStarNamesEveryProgram)
+{
+    LoadedTestModel model(L"SYSSTAR.DDD");
+    ASSERT_EQ(model.status, kModelOk);
+    EXPECT_EQ(FindApplicationEntry(&model.main, &model.linked), 2);
+}
+
 }  // namespace

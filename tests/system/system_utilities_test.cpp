@@ -72,6 +72,27 @@ TEST(SystemUtilities, FileAge)
     EXPECT_EQ(IsFileOlderThan(path.c_str(), 0), 0);
 }
 
+TEST(OsVersion, CodesOfPlatformsAndVersions)
+{
+    struct Case {
+        uint32_t platform;
+        uint32_t major;
+        uint32_t minor;
+        uint16_t code;
+        bool modern;
+    };
+    const Case cases[] = {
+        {1, 3, 95, 256, false}, {1, 4, 0, 257, false},  {1, 4, 10, 258, true}, {1, 4, 90, 258, true},
+        {1, 5, 0, 258, true},   {2, 3, 51, 512, false}, {2, 4, 0, 513, false}, {2, 4, 1, 513, false},
+        {2, 5, 0, 514, true},   {2, 10, 0, 514, true},  {0, 3, 10, 0, true},   {3, 5, 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(OsVersionCodeOf(c.platform, c.major, c.minor), c.code)
+            << c.platform << " " << c.major << "." << c.minor;
+        EXPECT_EQ(IsModernOsVersionCode(c.code), c.modern) << c.code;
+    }
+}
+
 TEST(OsVersion, AnswersOfThisSystem)
 {
     uint16_t code = 0;

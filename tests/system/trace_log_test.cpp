@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -106,6 +109,45 @@ TEST_F(TraceLog, SettingsRecordDump)
               "dmPanningHeight    =0\n"
               "<after merge>\n"
               "lpdevmode = NULL\n");
+}
+
+// An application's record may end before the fields of this one: the dump
+// stops at its dmSize. The record is put against an inaccessible page, so a
+// read past it would fault.
+TEST_F(TraceLog, PublicDumpStopsAtTheRecordsSize)
+{
+    driver_.Configure("[LOG]\r\nLog=0x5\r\n");
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const DWORD page = system.dwPageSize;
+    auto* pages = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(pages, nullptr);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &old));
+    const DEVMODEW sample = SampleDevmode();
+    struct Case {
+        WORD size;
+        const char* lastLine;
+        int lines;
+    };
+    const Case cases[] = {
+        {72, "dmDriverExtra      =5680\n", 5},
+        {75, "dmDriverExtra      =5680\n", 5},
+        {76, "dmFields           =200A803\n", 6},
+        {166, "dmFormName         =A4\n", 20},
+        {220, "dmPanningHeight    =0\n", 34},
+    };
+    for (const Case& c : cases) {
+        TraceTestDriver::DeleteTraceFile();
+        uint8_t* at = pages + page - c.size;
+        std::memcpy(at, &sample, c.size);
+        std::memcpy(at + offsetof(DEVMODEW, dmSize), &c.size, sizeof c.size);
+        EXPECT_EQ(TraceDumpPublicPart(L"<short>", reinterpret_cast<const DEVMODEW*>(at)), 1) << c.size;
+        const std::string text = TraceTestDriver::ReadTraceFile();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), c.lines + 1) << c.size << "\n" << text;
+        EXPECT_TRUE(text.ends_with(c.lastLine)) << c.size << "\n" << text;
+    }
+    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 TEST_F(TraceLog, FieldFlagDump)

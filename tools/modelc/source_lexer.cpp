@@ -25,6 +25,11 @@ std::vector<Token> Lex(const std::string& s) {
                 if (i >= s.size() || s[i] == '\n') throw SourceError(start, "unterminated string");
                 char c = s[i++];
                 if (c == '"') break;
+                // Bytes 1-4 mark resource references and names in the listing
+                // form of a text; no control byte belongs in a source text.
+                if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+                    throw SourceError(line, "control byte " + std::to_string(static_cast<int>(c)) +
+                                                " in a quoted string (write it as an escape)");
                 if (c == '\\') {
                     if (i >= s.size()) throw SourceError(start, "unterminated string");
                     char e = s[i++];

@@ -272,19 +272,19 @@ void ParseFont(Parser& p, int line) {
     b.field(b.str(name));
     b.field(b.str(name2));
     for (std::vector<Text>* list : {&names1, &names2}) {
-        b.u16(static_cast<uint32_t>(list->size()));
+        b.length16(list->size());
         std::vector<std::vector<uint8_t>> bodies;
         std::vector<std::string> l;
         for (const Text& t : *list) {
             std::string s;
             bodies.push_back(b.body(t, &s));
             l.push_back(s);
-            b.u16(static_cast<uint32_t>(bodies.back().size()));
+            b.length16(bodies.back().size());
         }
         for (const auto& body : bodies) b.raw(body);
         b.field(Join(l, ";"));
     }
-    b.u16(static_cast<uint32_t>(skipped.size()));
+    b.length16(skipped.size());
     b.raw(skipped);
     b.u32(static_cast<uint32_t>(payload.size()));
     b.raw(payload);
@@ -292,7 +292,7 @@ void ParseFont(Parser& p, int line) {
     b.u16(flags);
     b.field(std::to_string(flags));
     if (p.format() >= kModelFormat1024) {
-        b.u16(static_cast<uint32_t>(valueListing.size()));
+        b.length16(valueListing.size());
         b.append(values.r);
     }
     b.field(Join(valueListing, ";"));
@@ -331,6 +331,7 @@ void ParseRawSection(Parser& p, FileHeader& h, int line) {
             const Text t = p.text();
             if (t.resource) throw SourceError(line, "raw section strings are plain text here");
             const std::string ansi = Utf8ToAnsi(t.text, t.line);
+            if (ansi.size() > 0xFFFF) throw SourceError(t.line, "length " + std::to_string(ansi.size()) + " above 65535");
             e.push_back(static_cast<uint8_t>(ansi.size()));
             e.push_back(static_cast<uint8_t>(ansi.size() >> 8));
             for (char c : ansi) e.push_back(static_cast<uint8_t>(~static_cast<uint8_t>(c)));
@@ -429,7 +430,7 @@ void ParseStatement(Parser& p) {
         p.declare(kKindByteBlock, id, line);
         if (!m.byteBlocks.emplace(name, std::make_pair(p.place, id)).second) throw SourceError(line, "block '" + name + "' declared twice");
         Builder b(p, kKindByteBlock, id, line);
-        b.u16(static_cast<uint32_t>(data.size()));
+        b.length16(data.size());
         b.raw(data);
         b.field(std::to_string(data.size()));
         m.records.push_back(b.done());
@@ -461,7 +462,7 @@ void ParseStatement(Parser& p) {
         b.u8(type);
         b.u16(size);
         b.u32(0);
-        b.u16(static_cast<uint32_t>(items.size()));
+        b.length16(items.size());
         for (int64_t v : items)
             for (int i = 0; i < size; ++i) b.u8(static_cast<uint32_t>(static_cast<uint64_t>(v) >> (8 * i)));
         b.field("0");
@@ -557,7 +558,7 @@ void ParseStatement(Parser& p) {
         Builder b(p, kKindRuleBlock, id, line);
         terms.writeInto(b);
         b.u8(b1); b.u8(b2);
-        b.u16(static_cast<uint32_t>(data.size()));
+        b.length16(data.size());
         b.raw(data);
         b.field(std::to_string(b1));
         b.field(std::to_string(b2));

@@ -137,6 +137,11 @@ struct Builder {
     void u8(uint32_t v) { r.bytes.push_back(static_cast<uint8_t>(v)); }
     void u16(uint32_t v) { u8(v); u8(v >> 8); }
     void u32(uint32_t v) { u16(v); u16(v >> 16); }
+    // A length or count in a 16-bit field: a longer one would be cut silently.
+    void length16(size_t n) {
+        if (n > 0xFFFF) throw SourceError(r.line, "length " + std::to_string(n) + " above 65535");
+        u16(static_cast<uint32_t>(n));
+    }
     void raw(const std::vector<uint8_t>& b) { r.bytes.insert(r.bytes.end(), b.begin(), b.end()); }
     void fixup(FixupKind k, const std::string& name, int line) {
         r.fixups.push_back({k, static_cast<uint32_t>(r.bytes.size()), name, line});

@@ -44,7 +44,7 @@ std::string Value(Parser& p, Builder& b) {
         std::vector<uint8_t> data;
         if (w == "raw") data = p.hex();
         b.u8(type);
-        b.u16(static_cast<uint32_t>(data.size()));
+        b.length16(data.size());
         b.raw(data);
         if (data.empty()) return std::to_string(type) + ":-";
         return std::to_string(type) + ":" + HexText(data);
@@ -84,14 +84,14 @@ std::string Value(Parser& p, Builder& b) {
         const Text t = p.text();
         std::string listing;
         const std::vector<uint8_t> body = b.body(t, &listing);
-        b.u16(static_cast<uint32_t>(body.size()));
+        b.length16(body.size());
         b.raw(body);
         if (body.empty()) return "6:-";
         return "6:'" + listing + "'";
     }
     case kValueStruct: {
         const std::vector<uint8_t> data = p.hex();
-        b.u16(static_cast<uint32_t>(data.size()));
+        b.length16(data.size());
         b.raw(data);
         return "9:" + HexText(data);
     }

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <winddiui.h>
 
+#include "winddiui_records.h"
+
 #include <cstring>
 
 namespace {
@@ -163,23 +165,12 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
 
 // Without a property sheet: answers the size of its DEVMODE, or a default one
 // merged with the caller's, as the spooler asks of every interface library.
-// The header the spooler passes (mingw-w64 does not declare it).
-struct PropertyHeader {
-    WORD cbSize;
-    WORD Reserved;
-    HANDLE hPrinter;
-    LPWSTR pszPrinterName;
-    PDEVMODEW pdmIn;
-    PDEVMODEW pdmOut;
-    DWORD cbOut;
-    DWORD fMode;
-};
 
 extern "C" __declspec(dllexport) LONG WINAPI DrvDocumentPropertySheets(void* pPSUIInfo, LPARAM lParam)
 {
     if (pPSUIInfo) return -1;
-    auto* header = reinterpret_cast<PropertyHeader*>(lParam);
-    if (!header || header->cbSize < sizeof(PropertyHeader)) return -1;
+    auto* header = reinterpret_cast<DOCUMENTPROPERTYHEADER*>(lParam);
+    if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER)) return -1;
     if (header->fMode == 0 || !header->pdmOut) {
         header->cbOut = sizeof(DEVMODEW);
         return header->cbOut;
