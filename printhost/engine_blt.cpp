@@ -1,5 +1,8 @@
 // Engine drawing on bitmap surfaces, for drivers that hand a call back to
-// the engine. Device surfaces have no bits the engine could draw on.
+// the engine. A device surface has no bits the engine could draw on: the
+// engine reads the area back through the driver's DrvCopyBits, draws on a
+// bitmap and writes it back the same way, as Windows does.
+#include "printhost/driver_table.h"
 #include "printhost/engine_export.h"
 #include "printhost/engine_objects.h"
 
@@ -74,6 +77,41 @@ void FillPixels(SURFOBJ* dst, const RECTL& target, ULONG color)
         for (LONG x = r.left; x < r.right; ++x) WritePixel(*dst, x, y, color);
 }
 
+bool IsDeviceSurface(const SURFOBJ* so) { return so && so->iType == STYPE_DEVICE; }
+
+// Draws on the device surface's `target` area through a bitmap of the
+// device's format; `draw` gets the bitmap and the shift from device to bitmap
+// coordinates. A driver that punts again from inside its DrvCopyBits is
+// refused rather than followed round.
+template <typename Draw>
+BOOL ThroughDevice(SURFOBJ* device, CLIPOBJ* clip, const RECTL& target, Draw draw)
+{
+    thread_local bool inside = false;
+    HostDevice* owner = FromHdev(device->hdev);
+    HostSurface* surface = FromSurfobj(device);
+    if (inside || !owner || !owner->driver || !surface || !(owner->hooks & HOOK_COPYBITS)) return FALSE;
+    auto copyBits = DriverFunction<PFN_DrvCopyBits>(*owner->driver, INDEX_DrvCopyBits);
+    if (!copyBits) return FALSE;
+    RECTL area = Clamp(target, *device);
+    if (area.right <= area.left || area.bottom <= area.top) return TRUE;
+    const SIZEL size{area.right - area.left, area.bottom - area.top};
+    HostSurface* bitmap = CreateHostBitmap(size, device->iBitmapFormat, true, nullptr, 0);
+    if (!bitmap) return FALSE;
+    inside = true;
+    RECTL whole{0, 0, size.cx, size.cy};
+    FillPixels(&bitmap->so, whole, 0xFFFFFFFF);   // white where the driver gives nothing back
+    POINTL from{area.left, area.top};
+    copyBits(&bitmap->so, device, nullptr, nullptr, &whole, &from);
+    BOOL done = draw(&bitmap->so, POINTL{-area.left, -area.top});
+    POINTL origin{0, 0};
+    if (done) done = copyBits(device, &bitmap->so, clip, nullptr, &area, &origin);
+    inside = false;
+    DeleteHostSurface(bitmap);
+    return done;
+}
+
+RECTL Shifted(const RECTL& r, const POINTL& by) { return RECTL{r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y}; }
+
 } // namespace
 } // namespace printhost
 
@@ -81,21 +119,37 @@ using namespace printhost;
 
 PRINTHOST_EXPORT BOOL APIENTRY EngEraseSurface(SURFOBJ* pso, RECTL* prcl, ULONG iColor)
 {
+    if (IsDeviceSurface(pso) && prcl)
+        return ThroughDevice(pso, nullptr, *prcl, [&](SURFOBJ* bitmap, POINTL shift) {
+            RECTL r = Shifted(*prcl, shift);
+            return EngEraseSurface(bitmap, &r, iColor);
+        });
     if (!HasBits(pso) || !prcl) return FALSE;
     FillPixels(pso, *prcl, iColor);
     return TRUE;
 }
 
-PRINTHOST_EXPORT BOOL APIENTRY EngCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ*, XLATEOBJ* pxlo,
+PRINTHOST_EXPORT BOOL APIENTRY EngCopyBits(SURFOBJ* psoDest, SURFOBJ* psoSrc, CLIPOBJ* pco, XLATEOBJ* pxlo,
                                            RECTL* prclDest, POINTL* pptlSrc)
 {
+    if (IsDeviceSurface(psoDest) && prclDest && pptlSrc)
+        return ThroughDevice(psoDest, pco, *prclDest, [&](SURFOBJ* bitmap, POINTL shift) {
+            RECTL r = Shifted(*prclDest, shift);
+            return EngCopyBits(bitmap, psoSrc, nullptr, pxlo, &r, pptlSrc);
+        });
     if (!HasBits(psoDest) || !HasBits(psoSrc) || !prclDest || !pptlSrc) return FALSE;
     return CopyPixels(psoDest, psoSrc, pxlo, *prclDest, *pptlSrc);
 }
 
-PRINTHOST_EXPORT BOOL APIENTRY EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ*, XLATEOBJ* pxlo,
-                                         RECTL* prclTrg, POINTL* pptlSrc, POINTL*, BRUSHOBJ* pbo, POINTL*, ROP4 rop4)
+PRINTHOST_EXPORT BOOL APIENTRY EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,
+                                         XLATEOBJ* pxlo, RECTL* prclTrg, POINTL* pptlSrc, POINTL* pptlMask,
+                                         BRUSHOBJ* pbo, POINTL* pptlBrush, ROP4 rop4)
 {
+    if (IsDeviceSurface(psoTrg) && prclTrg)
+        return ThroughDevice(psoTrg, pco, *prclTrg, [&](SURFOBJ* bitmap, POINTL shift) {
+            RECTL r = Shifted(*prclTrg, shift);
+            return EngBitBlt(bitmap, psoSrc, psoMask, nullptr, pxlo, &r, pptlSrc, pptlMask, pbo, pptlBrush, rop4);
+        });
     if (!HasBits(psoTrg) || !prclTrg) return FALSE;
     switch (rop4 & 0xFFFF) {
     case 0xCCCC:
@@ -112,9 +166,17 @@ PRINTHOST_EXPORT BOOL APIENTRY EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFO
     }
 }
 
-PRINTHOST_EXPORT BOOL APIENTRY EngStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ*, CLIPOBJ*, XLATEOBJ* pxlo,
-                                             COLORADJUSTMENT*, POINTL*, RECTL* prclDest, RECTL* prclSrc, POINTL*, ULONG)
+PRINTHOST_EXPORT BOOL APIENTRY EngStretchBlt(SURFOBJ* psoDest, SURFOBJ* psoSrc, SURFOBJ* psoMask, CLIPOBJ* pco,
+                                             XLATEOBJ* pxlo, COLORADJUSTMENT* pca, POINTL* pptlHTOrg, RECTL* prclDest,
+                                             RECTL* prclSrc, POINTL* pptlMask, ULONG iMode)
 {
+    if (IsDeviceSurface(psoDest) && prclDest && prclSrc) {
+        // The whole destination is drawn on the bitmap, so that the stretch keeps its scale.
+        return ThroughDevice(psoDest, pco, *prclDest, [&](SURFOBJ* bitmap, POINTL shift) {
+            RECTL r = Shifted(*prclDest, shift);
+            return EngStretchBlt(bitmap, psoSrc, psoMask, nullptr, pxlo, pca, pptlHTOrg, &r, prclSrc, pptlMask, iMode);
+        });
+    }
     if (!HasBits(psoDest) || !HasBits(psoSrc) || !prclDest || !prclSrc) return FALSE;
     const LONG dw = prclDest->right - prclDest->left, dh = prclDest->bottom - prclDest->top;
     const LONG sw = prclSrc->right - prclSrc->left, sh = prclSrc->bottom - prclSrc->top;

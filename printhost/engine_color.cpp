@@ -66,10 +66,35 @@ COLORREF DeviceToRgb(ULONG mode, const std::vector<ULONG>& colors, ULONG index)
     }
 }
 
-std::unique_ptr<HostXlate> MakeXlate(ULONG srcMode, std::vector<ULONG> srcPalette, const HostDevice& device)
+namespace {
+
+ULONG WidenChannel(ULONG pixel, ULONG mask)
+{
+    if (mask == 0) return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    int bits = 0;
+    while (bits + shift < 32 && ((mask >> (shift + bits)) & 1)) ++bits;
+    const ULONG value = (pixel & mask) >> shift;
+    if (bits >= 8) return value >> (bits - 8);
+    ULONG wide = value << (8 - bits);
+    for (int filled = bits; filled < 8; filled += bits) wide |= wide >> bits;
+    return wide & 0xFF;
+}
+
+} // namespace
+
+COLORREF MaskedToRgb(ULONG pixel, const ULONG masks[3])
+{
+    return RGB(WidenChannel(pixel, masks[0]), WidenChannel(pixel, masks[1]), WidenChannel(pixel, masks[2]));
+}
+
+std::unique_ptr<HostXlate> MakeXlate(ULONG srcMode, std::vector<ULONG> srcPalette, const HostDevice& device,
+                                     const ULONG* masks)
 {
     auto x = std::make_unique<HostXlate>();
     x->srcMode = srcPalette.empty() ? srcMode : PAL_INDEXED;
+    if (masks) std::memcpy(x->srcMasks, masks, sizeof(x->srcMasks));
     x->srcPalette = std::move(srcPalette);
     DevicePalette(device, &x->dstMode, &x->dstPalette);
     x->xo.iUniq = NextUniq();
@@ -116,7 +141,9 @@ PRINTHOST_EXPORT ULONG APIENTRY XLATEOBJ_iXlate(XLATEOBJ* pxlo, ULONG iColor)
     HostXlate* x = FromXlateobj(pxlo);
     if (!x || (x->xo.flXlate & XO_TRIVIAL)) return iColor;
     if (x->xo.flXlate & XO_TABLE) return iColor < x->table.size() ? x->table[iColor] : 0;
-    return RgbToDevice(x->dstMode, x->dstPalette, DeviceToRgb(x->srcMode, x->srcPalette, iColor));
+    const COLORREF rgb = x->srcMode == PAL_BITFIELDS ? MaskedToRgb(iColor, x->srcMasks)
+                                                     : DeviceToRgb(x->srcMode, x->srcPalette, iColor);
+    return RgbToDevice(x->dstMode, x->dstPalette, rgb);
 }
 
 PRINTHOST_EXPORT PULONG APIENTRY XLATEOBJ_piVector(XLATEOBJ* pxlo)
@@ -134,6 +161,7 @@ PRINTHOST_EXPORT ULONG APIENTRY XLATEOBJ_cGetPalette(XLATEOBJ* pxlo, ULONG iPal,
     std::vector<ULONG> masks;
     if (mode == PAL_RGB) masks = {0x0000FF, 0x00FF00, 0xFF0000};
     else if (mode == PAL_BGR) masks = {0xFF0000, 0x00FF00, 0x0000FF};
+    else if (mode == PAL_BITFIELDS && iPal == XO_SRCPALETTE) masks.assign(x->srcMasks, x->srcMasks + 3);
     else if (mode == PAL_BITFIELDS) masks = {0x7C00, 0x03E0, 0x001F};
     const std::vector<ULONG>& out = mode == PAL_INDEXED ? entries : masks;
     if (!pPal) return ULONG(out.size());

@@ -83,6 +83,7 @@ struct HostXlate {
     std::vector<ULONG> srcPalette;    // RGB (COLORREF) of each source index
     std::vector<ULONG> dstPalette;    // RGB of each destination index
     ULONG srcMode = PAL_RGB, dstMode = PAL_RGB;
+    ULONG srcMasks[3] = {0x7C00, 0x03E0, 0x001F};   // red, green, blue of a PAL_BITFIELDS source
 };
 LiveSet& LiveXlates();
 HostXlate* FromXlateobj(XLATEOBJ* xo);
@@ -92,8 +93,13 @@ void DevicePalette(const HostDevice& device, ULONG* mode, std::vector<ULONG>* co
 ULONG RgbToDevice(ULONG mode, const std::vector<ULONG>& colors, COLORREF rgb);
 COLORREF DeviceToRgb(ULONG mode, const std::vector<ULONG>& colors, ULONG index);
 // Source: an indexed palette (RGB entries), or a direct mode (PAL_BGR/PAL_RGB/
-// PAL_BITFIELDS) when srcPalette is empty.
-std::unique_ptr<HostXlate> MakeXlate(ULONG srcMode, std::vector<ULONG> srcPalette, const HostDevice& device);
+// PAL_BITFIELDS) when srcPalette is empty. A PAL_BITFIELDS source has the
+// red, green and blue masks given (5-5-5 when none are).
+std::unique_ptr<HostXlate> MakeXlate(ULONG srcMode, std::vector<ULONG> srcPalette, const HostDevice& device,
+                                     const ULONG* masks = nullptr);
+// The RGB colour of a pixel whose channels lie under three masks (each
+// channel widened to 8 bits by repeating its bits).
+COLORREF MaskedToRgb(ULONG pixel, const ULONG masks[3]);
 void ReleaseXlate(std::unique_ptr<HostXlate>& xlate);
 
 struct HostXform {

@@ -39,6 +39,8 @@ struct HostDc {
     bool pageOpen = false;
     DWORD jobId = 0;
     std::wstring lastError;
+    bool filtered = false;         // the library answered QUERYFILTER with its events
+    std::vector<DWORD> events;     // the events it asked for
 };
 
 std::recursive_mutex& Lock() { static std::recursive_mutex m; return m; }
@@ -75,7 +77,37 @@ DEVMODEW* AsDevmode(std::vector<BYTE>& bytes)
 int Event(HostDc& dc, HDC hdc, int event, ULONG inSize, void* in, ULONG outSize, void* out)
 {
     if (!dc.documentEvent) return DOCUMENTEVENT_UNSUPPORTED;
+    // A library that listed its events at QUERYFILTER gets only those.
+    if (dc.filtered && std::find(dc.events.begin(), dc.events.end(), DWORD(event)) == dc.events.end())
+        return DOCUMENTEVENT_UNSUPPORTED;
     return dc.documentEvent(dc.printer, hdc, event, inSize, in, outSize, out);
+}
+
+// Before CREATEDCPRE the library may list the events it wants: with room for
+// every event first, and once more with the room it says it needs. A library
+// that does not answer, or answers more than it was given room for, gets
+// every event.
+void QueryEventFilter(HostDc& dc)
+{
+    constexpr UINT kMaxEvents = 64;
+    UINT room = DOCUMENTEVENT_LAST;
+    for (int attempt = 0; attempt < 2 && dc.documentEvent; ++attempt) {
+        const size_t size = offsetof(DOCEVENT_FILTER, aDocEventCall) + size_t(room) * sizeof(DWORD);
+        std::vector<BYTE> bytes(size);
+        auto* filter = reinterpret_cast<DOCEVENT_FILTER*>(bytes.data());
+        filter->cbSize = UINT(size);
+        filter->cElementsAllocated = room;
+        if (dc.documentEvent(dc.printer, nullptr, DOCUMENTEVENT_QUERYFILTER, 0, nullptr, ULONG(size), filter) !=
+            DOCUMENTEVENT_SUCCESS)
+            return;
+        if (filter->cElementsReturned <= room && filter->cElementsNeeded <= room) {
+            dc.events.assign(filter->aDocEventCall, filter->aDocEventCall + filter->cElementsReturned);
+            dc.filtered = true;
+            return;
+        }
+        if (filter->cElementsNeeded <= room || filter->cElementsNeeded > kMaxEvents) return;
+        room = filter->cElementsNeeded;
+    }
 }
 
 SURFOBJ* Surface(HostDc& dc) { HostSurface* s = FromHsurf(dc.surface); return s ? &s->so : nullptr; }
@@ -158,6 +190,7 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
     std::wstring message;
     if (!FindPrinterDriver(printerName, &dc->files, &message)) return fail(message);
     LoadInterface(*dc);
+    QueryEventFilter(*dc);
     std::vector<BYTE> given = devmode ? CopyDevmode(devmode) : PrinterDevmode(dc->printer);
 
     DOCEVENT_CREATEDCPRE pre{nullptr, const_cast<wchar_t*>(printerName.c_str()), AsDevmode(given), FALSE};
@@ -437,6 +470,9 @@ int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
+    // The interface library hears of the escape before the driver gets it.
+    DOCEVENT_ESCAPE event{escape, inSize, const_cast<char*>(in)};
+    Event(*dc, hdc, DOCUMENTEVENT_ESCAPE, sizeof(event), &event, ULONG(outSize), out);
     auto ddiEscape = Ddi<PFN_DrvEscape>(*dc, INDEX_DrvEscape);
     if (!ddiEscape) return 0;
     return int(ddiEscape(Surface(*dc), ULONG(escape), ULONG(inSize), const_cast<char*>(in), ULONG(outSize), out));

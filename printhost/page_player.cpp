@@ -274,13 +274,7 @@ std::vector<RECTL> FrameRects(const std::vector<RECTL>& rects, LONG width, LONG 
         CombineRgn(inner, inner, moved, RGN_AND);
     }
     CombineRgn(region, region, inner, RGN_DIFF);
-    const DWORD size = GetRegionData(region, 0, nullptr);
-    std::vector<BYTE> data(size);
-    if (size && GetRegionData(region, size, reinterpret_cast<RGNDATA*>(data.data())) == size) {
-        const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
-        const auto* r = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
-        for (DWORD i = 0; i < header->nCount; ++i) out.push_back(RECTL{r[i].left, r[i].top, r[i].right, r[i].bottom});
-    }
+    out = RegionRectangles(region);
     DeleteObject(region);
     DeleteObject(inner);
     DeleteObject(moved);

@@ -10,6 +10,19 @@
 
 namespace printhost {
 
+std::vector<RECTL> RegionRectangles(HRGN region)
+{
+    std::vector<RECTL> rects;
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    std::vector<BYTE> data(size);
+    if (size && GetRegionData(region, size, reinterpret_cast<RGNDATA*>(data.data())) == size) {
+        const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
+        const auto* r = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
+        for (DWORD i = 0; i < header->nCount; ++i) rects.push_back(RECTL{r[i].left, r[i].top, r[i].right, r[i].bottom});
+    }
+    return rects;
+}
+
 XFORM DeviceTransform(HDC dc)
 {
     XFORM w{1, 0, 0, 1, 0, 0};
@@ -71,15 +84,7 @@ std::unique_ptr<HostClip> ClipFor(PlayState& s, const RECTL& bounds, const RECTL
         clipped = true;
     }
     std::vector<RECTL> rects;
-    if (clipped) {
-        const DWORD size = GetRegionData(clip, 0, nullptr);
-        std::vector<BYTE> data(size);
-        if (size && GetRegionData(clip, size, reinterpret_cast<RGNDATA*>(data.data())) == size) {
-            const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
-            const auto* r = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
-            for (DWORD i = 0; i < header->nCount; ++i) rects.push_back(RECTL{r[i].left, r[i].top, r[i].right, r[i].bottom});
-        }
-    }
+    if (clipped) rects = RegionRectangles(clip);
     DeleteObject(clip);
     DeleteObject(other);
     if (!clipped && !Inside(bounds, s.surfaceRect)) {
@@ -162,8 +167,18 @@ bool MakeDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* 
     out->bottomUp = h.biHeight > 0;
     out->surface = CreateHostBitmap(SIZEL{h.biWidth, height}, format, !out->bottomUp, bits, LONG(stride));
     if (!out->surface) return false;
-    const ULONG mode = h.biBitCount == 16 ? PAL_BITFIELDS : PAL_BGR;
-    out->xlate = MakeXlate(mode, std::move(table), *s.device);
+    // Deep pixels: 16 bits are 5-5-5 and 32 bits blue-green-red unless the DIB
+    // gives its own masks (after a plain header; larger headers hold them at
+    // the same place).
+    ULONG masks[3] = {0x7C00, 0x03E0, 0x001F};
+    ULONG mode = h.biBitCount == 16 ? PAL_BITFIELDS : PAL_BGR;
+    if (h.biCompression == BI_BITFIELDS) {
+        if (sizeof(BITMAPINFOHEADER) + sizeof(masks) > infoSize) return false;
+        std::memcpy(masks, reinterpret_cast<const BYTE*>(info) + sizeof(BITMAPINFOHEADER), sizeof(masks));
+        const bool blueGreenRed = masks[0] == 0xFF0000 && masks[1] == 0x00FF00 && masks[2] == 0x0000FF;
+        mode = h.biBitCount == 32 && blueGreenRed ? PAL_BGR : PAL_BITFIELDS;
+    }
+    out->xlate = MakeXlate(mode, std::move(table), *s.device, mode == PAL_BITFIELDS ? masks : nullptr);
     return true;
 }
 
@@ -425,6 +440,17 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     LOGFONTW device = lf;
     device.lfHeight = LONG(std::lround(lf.lfHeight * yScale));
     device.lfWidth = LONG(std::lround(lf.lfWidth * xScale));
+    // A rotating world transform turns the glyphs with the baseline: the
+    // device font's escapement is the baseline's angle on the device.
+    if (m.eM12 != 0 || m.eM21 != 0) {
+        const double pi = 3.14159265358979323846;
+        const double a = lf.lfEscapement / 10.0 * pi / 180.0;
+        const double dxDevice = std::cos(a) * m.eM11 - std::sin(a) * m.eM21;
+        const double dyDevice = std::cos(a) * m.eM12 - std::sin(a) * m.eM22;
+        LONG tenths = LONG(std::lround(std::atan2(-dyDevice, dxDevice) * 1800.0 / pi)) % 3600;
+        if (tenths < 0) tenths += 3600;
+        device.lfEscapement = device.lfOrientation = tenths;
+    }
     std::wstring key(reinterpret_cast<const wchar_t*>(&device), sizeof(device) / sizeof(wchar_t));
     auto& font = s.fonts[key];
     // A face the driver offers as a device font is printed with it, as GDI does.
@@ -449,7 +475,12 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
             if (pairs) rise[i] = dx[2 * i + 1];
         } else {
             SIZE size{};
-            GetTextExtentPoint32W(s.dc, &text[i], 1, &size);
+            if (glyphIndex) {
+                WORD index = WORD(text[i]);
+                GetTextExtentPointI(s.dc, &index, 1, &size);
+            } else {
+                GetTextExtentPoint32W(s.dc, &text[i], 1, &size);
+            }
             advance[i] = size.cx;
         }
     }
@@ -502,6 +533,9 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     }
     str->so.cGlyphs = ULONG(text.size());
     str->so.flAccel = lf.lfEscapement == 0 && m.eM12 == 0 && m.eM21 == 0 ? SO_HORIZONTAL : 0;
+    // Text printed by glyph index (most applications today): the string the
+    // driver sees is the application's, that is the indexes, and it is told so.
+    if (glyphIndex) str->so.flAccel |= SO_GLYPHINDEX_TEXTOUT;
     str->so.rclBkGround = bk;
     str->so.pwszOrg = str->text.data();
     LiveStrings().Add(str);
@@ -522,9 +556,51 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     std::unique_ptr<HostBrush> back = SolidBrush(s, GetBkColor(s.dc));
     const MIX rop2 = MIX(GetROP2(s.dc));
     const MIX mix = rop2 | ((GetBkMode(s.dc) == OPAQUE ? rop2 : MIX(R2_NOP)) << 8);
-    if (!textOut(s.surface, &str->so, &font->fo, &clip->co, nullptr, opaqueBox ? &opaque : nullptr, &fore->bo,
+    // An opaque background without an opaque rectangle of the application is
+    // the text's background box: a driver that asks for opaque rectangles
+    // (GCAPS_OPAQUERECT) gets it as prclOpaque, any other has it filled first.
+    const RECTL* opaqueRect = opaqueBox ? &opaque : nullptr;
+    if (!opaqueBox && GetBkMode(s.dc) == OPAQUE) {
+        if (s.device->devInfo.flGraphicsCaps & GCAPS_OPAQUERECT) {
+            opaqueRect = &bk;
+        } else if (auto bitBlt = Hooked(s, HOOK_BITBLT) ? Ddi<PFN_DrvBitBlt>(s, INDEX_DrvBitBlt) : nullptr) {
+            RECTL box = bk;
+            const ROP4 patCopy = ROP4(PATCOPY >> 16) | (ROP4(PATCOPY >> 16) << 8);
+            if (!bitBlt(s.surface, nullptr, nullptr, &clip->co, nullptr, &box, nullptr, nullptr, &back->bo,
+                        &s.brushOrigin, patCopy))
+                s.Fail(L"the graphics driver failed a text background");
+        }
+    }
+    if (!textOut(s.surface, &str->so, &font->fo, &clip->co, nullptr, const_cast<RECTL*>(opaqueRect), &fore->bo,
                  &back->bo, &s.brushOrigin, mix))
         s.Fail(L"the graphics driver failed a text output");
+    // Underline and strike-out are not the font's glyphs: GDI's engine draws
+    // them for the driver as rectangles along the baseline, filled in the text
+    // colour, over the text's length.
+    auto fillPath = Hooked(s, HOOK_FILLPATH) ? Ddi<PFN_DrvFillPath>(s, INDEX_DrvFillPath) : nullptr;
+    OUTLINETEXTMETRICW otm{};
+    otm.otmSize = sizeof(otm);
+    if ((lf.lfUnderline || lf.lfStrikeOut) && fillPath && total != 0 &&
+        GetOutlineTextMetricsW(s.dc, sizeof(otm), &otm) != 0) {
+        struct Band { bool on; double depth, size; };
+        const Band bands[] = {
+            {lf.lfUnderline != 0, -double(otm.otmsUnderscorePosition), std::max(1.0, double(otm.otmsUnderscoreSize))},
+            {lf.lfStrikeOut != 0, -double(otm.otmsStrikeoutPosition), std::max(1.0, double(otm.otmsStrikeoutSize))},
+        };
+        for (const Band& band : bands) {
+            if (!band.on) continue;
+            const double top = band.depth, bottom = band.depth + band.size;
+            const POINT corners[4] = {ToDevice(m, ox + vx * top, oy + vy * top),
+                                      ToDevice(m, ox + ux * total + vx * top, oy + uy * total + vy * top),
+                                      ToDevice(m, ox + ux * total + vx * bottom, oy + uy * total + vy * bottom),
+                                      ToDevice(m, ox + vx * bottom, oy + vy * bottom)};
+            const BYTE types[4] = {PT_MOVETO, PT_LINETO, PT_LINETO, PT_LINETO | PT_CLOSEFIGURE};
+            HostPath* path = MakePathFromGdi(corners, types, 4, false);
+            if (!fillPath(s.surface, &path->po, &clip->co, &fore->bo, &s.brushOrigin, rop2 | (rop2 << 8), FP_ALTERNATEMODE))
+                s.Fail(L"the graphics driver failed a text line");
+            ReleasePath(path);
+        }
+    }
     LiveStrings().Remove(str);
     delete str;
     ReleaseClip(clip);

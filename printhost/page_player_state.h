@@ -60,6 +60,9 @@ void DrawPatternBlt(PlayState& state, RECT dest, DWORD rop);
 // Fills device rectangles with a brush (region records).
 void FillRects(PlayState& state, const std::vector<RECTL>& rects, HBRUSH brush);
 
+// The rectangles of a region, top-down and left to right.
+std::vector<RECTL> RegionRectangles(HRGN region);
+
 // World-to-device transform of the DC as a matrix.
 XFORM DeviceTransform(HDC dc);
 POINT ToDevice(const XFORM& m, double x, double y);

@@ -177,3 +177,86 @@ TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
     }});
     EXPECT_NE(record.find("host problem: EndPage failed"), std::string::npos) << record;
 }
+
+// Colour masks of BI_BITFIELDS DIBs reach the driver in XLATEOBJ: 5-6-5 and a
+// 32-bit red-green-blue order translate by their masks, not as 5-5-5 or BGR.
+TEST(PrintHostDocument, BitfieldDibsTranslateByTheirMasks)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        struct { BITMAPINFOHEADER h; DWORD masks[3]; DWORD bits[4]; } dib{
+            {sizeof(BITMAPINFOHEADER), 2, 2, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0}, {0xF800, 0x07E0, 0x001F}, {}};
+        StretchDIBits(dc, 10, 10, 2, 2, 0, 0, 2, 2, dib.bits, reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS, SRCCOPY);
+        dib.h.biBitCount = 32;
+        dib.masks[0] = 0x0000FF;
+        dib.masks[1] = 0x00FF00;
+        dib.masks[2] = 0xFF0000;
+        StretchDIBits(dc, 20, 10, 2, 2, 0, 0, 2, 2, dib.bits, reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS, SRCCOPY);
+    }}));
+    EXPECT_NE(calls.find("masks=0xf800,0x7e0,0x1f white=0xffffff red=0xff)"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("masks=0xff,0xff00,0xff0000 white=0xffffff red=0xff)"), std::string::npos) << calls;
+}
+
+// Underline and strike-out reach the driver as filled rectangles in the text
+// colour after the text, over its length.
+TEST(PrintHostDocument, UnderlineAndStrikeOutAreFilledRectangles)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(200, 0, 0));
+        With(dc, CreateFontW(-60, 0, 0, 0, FW_NORMAL, FALSE, TRUE, TRUE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"),
+             [&] { TextOutW(dc, 100, 100, L"Lines", 5); });
+    }}));
+    // Baseline at y=156 (ascent 56): the underline just below it, the strike-out through the x-height.
+    const size_t text = calls.find("DrvTextOut");
+    const size_t under = calls.find("DrvFillPath path(fl=0x4 curves=3 bounds=100,157,256,160) M100,157 L256,157 L256,160 "
+                                    "L100,160 Z clip=trivial brush=solid(0xc8 rgb=0xc8) mix=0xd0d");
+    const size_t strike = calls.find("DrvFillPath path(fl=0x4 curves=3 bounds=100,140,256,143) M100,140 L256,140 L256,143 "
+                                     "L100,143 Z clip=trivial brush=solid(0xc8 rgb=0xc8) mix=0xd0d");
+    ASSERT_NE(text, std::string::npos) << calls;
+    EXPECT_NE(under, std::string::npos) << calls;
+    EXPECT_NE(strike, std::string::npos) << calls;
+    EXPECT_GT(under, text);
+    EXPECT_GT(strike, under);
+}
+
+// Glyph-index text: SO_GLYPHINDEX_TEXTOUT is set and pwszOrg holds the indexes
+// the application gave.
+TEST(PrintHostDocument, GlyphIndexTextIsMarkedAndCarriesTheIndexes)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        With(dc, CreateFontW(-60, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"), [&] {
+            WORD indexes[2] = {};
+            GetGlyphIndicesW(dc, L"Hi", 2, indexes, 0);
+            // Spacing given: wine's metafile recorder measures indexes as characters when it makes its own.
+            SIZE size{};
+            GetTextExtentPointI(dc, indexes, 1, &size);
+            const INT dx[2] = {size.cx, 0};
+            ExtTextOutW(dc, 100, 100, ETO_GLYPH_INDEX, nullptr, reinterpret_cast<LPCWSTR>(indexes), 2, dx);
+            TextOutW(dc, 100, 300, L"Hi", 2);
+        });
+    }}));
+    EXPECT_NE(calls.find("accel=0x102 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find("accel=0x2 "), std::string::npos) << calls;   // the plain string keeps its flags
+    // Both place the same glyphs at the same advances: indexes are measured as glyphs, not as characters.
+    EXPECT_NE(calls.find("g43@100,156[33x44] g76@145,156"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("g43@100,356[33x44] g76@145,356"), std::string::npos) << calls;
+}
+
+// Text under a rotating world transform: the glyphs turn with the baseline
+// (the font's transform carries the rotation), not only their positions.
+TEST(PrintHostDocument, RotatedWorldTransformTurnsTheGlyphs)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        SetGraphicsMode(dc, GM_ADVANCED);
+        // 30 degrees counter-clockwise on the page (wine measures text wrongly under a quarter turn).
+        const XFORM turn{0.8660254f, -0.5f, 0.5f, 0.8660254f, 300, 300};
+        SetWorldTransform(dc, &turn);
+        With(dc, CreateFontW(-60, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"),
+             [&] { TextOutW(dc, 0, 0, L"Up", 2); });
+    }}));
+    EXPECT_NE(calls.find("name=Tahoma em=2048 xform(kind=3 0.025 -0.015 0.015 0.025 0.0 0.0))"), std::string::npos) << calls;
+    // The baseline rises to the right and the glyph cells are those of turned glyphs.
+    EXPECT_NE(calls.find("g56@321,336[52x56] g83@354,317[49x55]"), std::string::npos) << calls;
+}

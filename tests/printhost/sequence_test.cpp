@@ -60,7 +60,10 @@ TEST(PrintHostSequence, EscapesAnswerWhatTheDriverAnswers)
         EXPECT_LE(HostExtEscape(memory, 20481, 0, nullptr, 0, nullptr), 0);
         DeleteDC(memory);
     }});
-    EXPECT_NE(record.find("DrvEscape code=8 in=4 out=0\nDrvEscape code=8 in=4 out=0\nDrvEscape code=20481 in=0 out=4\n"),
+    // The interface library hears of each escape (DOCUMENTEVENT_ESCAPE) just before the driver gets it.
+    EXPECT_NE(record.find("DrvDocumentEvent ESCAPE hdc=set in=16 out=0 escape=8\nDrvEscape code=8 in=4 out=0\n"
+                          "DrvDocumentEvent ESCAPE hdc=set in=16 out=0 escape=8\nDrvEscape code=8 in=4 out=0\n"
+                          "DrvDocumentEvent ESCAPE hdc=set in=16 out=4 escape=20481\nDrvEscape code=20481 in=0 out=4\n"),
               std::string::npos) << record;
 }
 
@@ -128,4 +131,30 @@ TEST(PrintHostSequence, FailedCreationAfterCreateDcPreEndsTheLibrarysRecord)
     EXPECT_NE(post, std::string::npos) << record;
     EXPECT_NE(record.find("devmode=ours", post), std::string::npos) << record;
     EXPECT_NE(deleted, std::string::npos) << record;
+}
+
+// A library that lists its events at QUERYFILTER hears only those; the events
+// it leaves out, and the escape event, are not sent.
+TEST(PrintHostSequence, QueryFilterLimitsTheEventsSent)
+{
+    Switch filter(L"PRINTHOST_RECORD_FILTER");
+    const std::string record = RecordDocument({[](HDC) {}});
+    std::string events;
+    for (size_t at = record.find("DrvDocumentEvent "); at != std::string::npos; at = record.find("DrvDocumentEvent ", at + 1))
+        events += record.substr(at + 17, record.find(' ', at + 17) - at - 17) + " ";
+    EXPECT_EQ(events, "QUERYFILTER CREATEDCPRE CREATEDCPOST STARTPAGE DELETEDC ") << record;
+}
+
+// A driver that hands a fill on its device surface back to the engine: the
+// engine reads the area back through DrvCopyBits, draws on a bitmap of the
+// device's format and writes it back through DrvCopyBits.
+TEST(PrintHostSequence, EngineDrawingOnTheDeviceSurfaceGoesThroughCopyBits)
+{
+    Switch punt(L"PRINTHOST_RECORD_PUNT");
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) { SetPixelV(dc, 5, 6, RGB(10, 20, 30)); }}));
+    EXPECT_EQ(calls,
+              "DrvBitBlt dst=5,6,6,7 src=none mask=none clip=trivial xlate=none brush=solid(0x1e140a rgb=0x1e140a) rop=0xf0f0\n"
+              "DrvCopyBits dst=0,0,1,1 src=surface(type=1 fmt=5 size=2480x3508) at=5,6 clip=none xlate=none\n"
+              "DrvCopyBits dst=5,6,6,7 src=surface(type=0 fmt=5 size=1x1 topdown delta=4 sum=10260) at=0,0 clip=trivial "
+              "xlate=none\n");
 }

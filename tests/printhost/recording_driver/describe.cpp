@@ -146,6 +146,14 @@ std::string DescribeXlate(XLATEOBJ* xlate)
                     " dst=" + std::to_string(xlate->iDstType) + " n=" + std::to_string(xlate->cEntries);
     const ULONG shown = xlate->cEntries < 4 ? xlate->cEntries : 4;
     for (ULONG i = 0; i < shown; ++i) s += " " + Hex(g_engine.XLATEOBJ_iXlate(xlate, i));
+    // A source of colour masks: the masks and where white and pure red go.
+    if (xlate->iSrcType == PAL_BITFIELDS) {
+        ULONG masks[3] = {};
+        if (g_engine.XLATEOBJ_cGetPalette(xlate, XO_SRCPALETTE, 3, masks) == 3)
+            s += " masks=" + Hex(masks[0]) + "," + Hex(masks[1]) + "," + Hex(masks[2]) +
+                 " white=" + Hex(g_engine.XLATEOBJ_iXlate(xlate, masks[0] | masks[1] | masks[2])) +
+                 " red=" + Hex(g_engine.XLATEOBJ_iXlate(xlate, masks[0]));
+    }
     return s + ")";
 }
 

@@ -9,7 +9,7 @@
 #define RECORDING_ENGINE_FUNCTIONS(X) \
     X(EngAllocMem) X(EngFreeMem) X(EngCreateDeviceSurface) X(EngAssociateSurface) X(EngDeleteSurface) \
     X(EngCreatePalette) X(EngDeletePalette) X(EngCreateBitmap) X(EngLockSurface) X(EngUnlockSurface) \
-    X(EngEraseSurface) X(EngComputeGlyphSet) \
+    X(EngEraseSurface) X(EngComputeGlyphSet) X(EngBitBlt) \
     X(PATHOBJ_vEnumStart) X(PATHOBJ_bEnum) X(PATHOBJ_vGetBounds) \
     X(CLIPOBJ_cEnumStart) X(CLIPOBJ_bEnum) X(CLIPOBJ_ppoGetPath) X(EngDeletePath) \
     X(BRUSHOBJ_pvGetRbrush) X(BRUSHOBJ_pvAllocRbrush) X(BRUSHOBJ_ulGetBrushColor) \

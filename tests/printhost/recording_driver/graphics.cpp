@@ -184,6 +184,14 @@ static BOOL APIENTRY RecBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFOBJ* psoMas
                (pptlSrc ? " at=" + std::to_string(pptlSrc->x) + "," + std::to_string(pptlSrc->y) : std::string()) +
                " mask=" + Name(psoMask) + " " + DescribeClip(pco) + " " + DescribeXlate(pxlo) + " " +
                DescribeBrush(pbo) + " rop=" + Hex(rop4) + (psoTrg ? "" : " notarget"));
+    // On request a fill without a source is handed back to the engine, as a
+    // driver does with what it does not draw itself.
+    wchar_t punt[4] = {};
+    if (!psoSrc && GetEnvironmentVariableW(L"PRINTHOST_RECORD_PUNT", punt, 4) && punt[0] == L'1') {
+        const BOOL done = g_engine.EngBitBlt(psoTrg, psoSrc, psoMask, pco, pxlo, prclTrg, pptlSrc, nullptr, pbo, nullptr, rop4);
+        RecordLine(std::string("  EngBitBlt -> ") + (done ? "1" : "0"));
+        return done;
+    }
     return TRUE;
 }
 

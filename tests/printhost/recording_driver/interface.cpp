@@ -175,6 +175,23 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
     case DOCUMENTEVENT_ABORTDOC:
         RecordLine(line);
         return DOCUMENTEVENT_SUCCESS;
+    case DOCUMENTEVENT_ESCAPE: {
+        const auto* escape = static_cast<const DOCEVENT_ESCAPE*>(pvIn);
+        RecordLine(line + " escape=" + (escape && cbIn >= sizeof(*escape) ? std::to_string(escape->iEscape) : "none"));
+        return DOCUMENTEVENT_UNSUPPORTED;
+    }
+    case DOCUMENTEVENT_QUERYFILTER: {
+        RecordLine(line);
+        // On request the library asks only for the DC's creation, its pages and its end.
+        auto* filter = static_cast<DOCEVENT_FILTER*>(pvOut);
+        const DWORD wanted[] = {DOCUMENTEVENT_CREATEDCPRE, DOCUMENTEVENT_CREATEDCPOST, DOCUMENTEVENT_STARTPAGE,
+                                DOCUMENTEVENT_DELETEDC};
+        if (!Asked(L"PRINTHOST_RECORD_FILTER") || !filter || cbOut < sizeof(DOCEVENT_FILTER)) return DOCUMENTEVENT_UNSUPPORTED;
+        filter->cElementsNeeded = 4;
+        filter->cElementsReturned = filter->cElementsAllocated >= 4 ? 4 : 0;
+        for (UINT i = 0; i < filter->cElementsReturned; ++i) filter->aDocEventCall[i] = wanted[i];
+        return DOCUMENTEVENT_SUCCESS;
+    }
     default:
         RecordLine(line);
         return DOCUMENTEVENT_UNSUPPORTED;
