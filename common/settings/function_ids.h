@@ -105,6 +105,11 @@ inline constexpr uint16_t kFidPrinterPrivateVersion = 8204;
 inline constexpr uint16_t kFidDocMonitorDefault = 8201;
 inline constexpr uint16_t kFidStreamVersion = 8205;
 
+// Job control.
+inline constexpr uint16_t kFidResolutionFromSetting14 = 386;  // 1: the job's resolution is setting 14's
+inline constexpr uint16_t kFidJobResolution = 348;
+inline constexpr uint16_t kFidDropEmptyPages = 1334;
+
 // Not stored: answered as the flag value 1 by GetFunctionIdValue.
 inline constexpr uint16_t kFidAlwaysOn = 36905;
 

@@ -71,9 +71,10 @@ PDevRecord* DeviceOf(DHPDEV dhpdev)
 // what it draws comes with the drawing bodies.
 BOOL AcceptDrawing(SURFOBJ* surface, bool objectsPresent)
 {
-    if (!PdevOfSurface(surface) || !objectsPresent)
+    PDevRecord* pdev = PdevOfSurface(surface);
+    if (!pdev || !objectsPresent)
         return Fail(FALSE);
-    return TRUE;
+    return EnsurePageOpen(pdev) == 0;
 }
 
 // A device font number (1-based) of the record.

@@ -2,12 +2,15 @@
 
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
+#include "render/attributes/job_attributes.h"
 #include "render/command/command_layer.h"
+#include "render/command/page_items.h"
 #include "render/draw/draw_path.h"
 #include "render/image/bitblt.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
 #include "render/morva/morva_commands.h"
 #include "render/morva/stream_head.h"
@@ -18,7 +21,20 @@
 namespace {
 
 constexpr uint8_t kStreamBeginValue = 0x90;
-constexpr int32_t kJobValueResolution = 1;
+constexpr uint8_t kJobValueResolution = 1;
+constexpr uint16_t kDefaultJobResolution = 200;
+
+// Media kinds of the page attributes: a size of its own, or A4 by its code.
+constexpr uint8_t kMediaKindSize = 'Q';
+constexpr uint8_t kMediaKindA4 = 5;
+constexpr int32_t kA4Width = 2100, kA4Height = 2970;  // tenths of a millimetre
+
+// Colour codes of the page attributes.
+constexpr uint8_t kColourMono = 1;
+
+// Sheet turn codes of a plain page, portrait and landscape.
+constexpr uint32_t kTurnPortrait = 1;
+constexpr uint32_t kTurnLandscape = 3;
 
 PDevRecord* Valid(SURFOBJ* surface)
 {
@@ -28,26 +44,215 @@ PDevRecord* Valid(SURFOBJ* surface)
     return pdev;
 }
 
-int BeginJob(PDevRecord* pdev)
+bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
+
+// Form lengths (1/18432 inch) in tenths of a millimetre.
+int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
+
+uint16_t JobResolution(PDevRecord* pdev)
 {
-    int overrides = ApplyEscapeOverrides(pdev);
+    const uint32_t value = GetPdevSettingDword(pdev, kFidResolutionFromSetting14) == 1
+                               ? GetPdevSettingWord(pdev, kFidResolution)
+                               : GetPdevSettingWord(pdev, kFidJobResolution);
+    return value ? static_cast<uint16_t>(value) : kDefaultJobResolution;
+}
+
+// Closes the output; a failed job drops what is still buffered so that no
+// truncated job goes out as if it were whole.
+int CloseJobOutput(PDevRecord* pdev, bool failed)
+{
+    if (!pdev->stream)
+        return 0;
+    if (failed) {
+        pdev->stream->fill = 0;
+        CloseOutputStream(pdev->stream);
+        return -1;
+    }
+    return FlushStreamBuffer(pdev->stream) | CloseOutputStream(pdev->stream);
+}
+
+int AbortJob(PDevRecord* pdev)
+{
+    if (DrawingRefused(pdev) || !(pdev->pageState & kPageDocumentStarted))
+        return -1;
+    pdev->pageState |= kPageDrawingRefused;
+    CloseJobOutput(pdev, true);
+    ReleaseJob(pdev);
+    pdev->pageState &= ~(kPageDocumentStarted | kPageJobBegun);
+    return 0;
+}
+
+// The stream head: job-language header, version lines, stream begin, the job's
+// resolution and the time-stamped comment.
+int BeginJobStream(PDevRecord* pdev)
+{
+    if (WriteJobHeaderLines(pdev) != 0 || WriteStreamHead(pdev->stream, pdev->job.streamVersion) != 0 ||
+        WriteStreamBegin(pdev->stream, kStreamBeginValue) != 0 ||
+        WriteJobValue(pdev->stream, kJobValueResolution, JobResolution(pdev)) != 0)
+        return -1;
+    return WritePageComment(pdev, "", kCommentTimeStamp);
+}
+
+int RunJobBegin(PDevRecord* pdev)
+{
+    if (DrawingRefused(pdev) || !(pdev->pageState & kPageDocumentStarted))
+        return -1;
+    pdev->pageState |= kPageJobBegun;
+    int result = ApplyEscapeOverrides(pdev);
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
     pdev->capability.streamVersion = pdev->job.streamVersion;
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
+    pdev->counters = PageCounters{};
     if (!pdev->commandLayer) {
         pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, 0});
         if (!pdev->commandLayer)
             return -1;
     }
-    int result = overrides | WriteStreamHead(pdev->stream, pdev->job.streamVersion);
-    result |= WriteStreamBegin(pdev->stream, kStreamBeginValue);
-    result |= WriteJobValue(pdev->stream, kJobValueResolution,
-                            static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality)));
+    SetStreamVersionField(pdev->commandLayer, pdev->job.streamVersion);
+    result |= ResetCommandLayerForPage(pdev->commandLayer);
     pdev->job.begun = 1;
+    if (result == 0)
+        result = BeginJobStream(pdev);
+    return result;
+}
+
+// The sheet face's page attributes: colour, paper source, media and turn.
+int BeginSheet(PDevRecord* pdev)
+{
+    pdev->pageState |= kPageSheetRuns;
+    if (ResetCommandLayerForPage(pdev->commandLayer) != 0)
+        return -1;
+    const FormRecord& form = pdev->requestedForm;
+    const int32_t width = TenthsOfMillimetre(form.paperWidth);
+    const int32_t height = TenthsOfMillimetre(form.paperHeight);
+    PageMediaItem item{};
+    item.code1 = kColourMono;
+    item.code2 = MapPaperSourceAttribute(static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource))) & 0xFF;
+    if (width == kA4Width && height == kA4Height) {
+        item.kindLetter = kMediaKindA4;
+    } else {
+        item.kindLetter = kMediaKindSize;
+        item.width = static_cast<float>(width) / 10.0f;
+        item.height = static_cast<float>(height) / 10.0f;
+    }
+    item.pageOptions = form.rotated ? kTurnLandscape : kTurnPortrait;
+    return SetPageAttributes(pdev->commandLayer, 0, item);
+}
+
+int EndPhysicalSheet(PDevRecord* pdev)
+{
+    if (pdev->pageState & kPageBegun)
+        return -1;
+    int result = EmitSheetEndFB(pdev->commandLayer, 0) | EmitPageEndED(pdev->commandLayer, 0);
+    result |= WritePageEvent(pdev, kEventEndPhysical);
+    pdev->counters.facePages = 0;
+    ++pdev->counters.faces;
+    ++pdev->counters.sheets;
+    pdev->pageState &= ~(kPageSheetRuns | kPageDrawingSeen);
+    return result;
+}
+
+int RunPageBegin(PDevRecord* pdev)
+{
+    if (DrawingRefused(pdev) || !pdev->stream || !(pdev->pageState & kPageDocumentStarted) ||
+        (pdev->pageState & kPageBegun))
+        return -1;
+    int result = 0;
+    if (!(pdev->pageState & kPageJobBegun))
+        result = RunJobBegin(pdev);
+    if (result == 0 && !(pdev->pageState & kPageSheetRuns))
+        result = BeginSheet(pdev);
+    if (result == 0) {
+        pdev->pageState |= kPageBegun;
+        result = WritePageEvent(pdev, kEventStartPage);
+    }
+    if (result != 0)
+        AbortJob(pdev);
+    return result;
+}
+
+int EndLogicalPage(PDevRecord* pdev)
+{
+    if (!(pdev->pageState & kPageBegun)) {
+        if (GetPdevSettingDword(pdev, kFidDropEmptyPages))
+            return 0;
+        if (RunPageBegin(pdev) != 0)
+            return -1;
+        pdev->pageState &= ~kPageDrawingSeen;
+    }
+    int result = WritePageEvent(pdev, kEventEndLogical);
+    pdev->pageState &= ~(kPageBegun | kPageSettingsDue);
+    if (!pdev->job.extraPage) {
+        ++pdev->counters.facePages;
+        if (!pdev->job.replayMode)
+            ++pdev->counters.pages;
+    }
+    ++pdev->pageCount;
+    if (pdev->counters.facePages >= 1 && EndPhysicalSheet(pdev) != 0)
+        result = -1;
+    return result;
+}
+
+JobAttributeInput AttributeInput(PDevRecord* pdev)
+{
+    JobAttributeInput input{};
+    input.streamVersion = pdev->job.streamVersion;
+    input.driverKind = pdev->driverKind2 ? 2 : 0;
+    input.collate = GetPdevSettingDword(pdev, kFidCollate) == 1;
+    input.copies = GetPdevSettingWord(pdev, kFidCopies);
+    input.pagesPerSide = 1;
+    input.sheetCount = pdev->counters.sheets;
+    input.pages = pdev->counters.pages;
+    return input;
+}
+
+int EndDocJob(PDevRecord* pdev)
+{
+    if (DrawingRefused(pdev) || !(pdev->pageState & kPageDocumentStarted))
+        return -1;
+    int result = 0;
+    if (pdev->pageState & kPageBegun) {
+        result |= WritePageEvent(pdev, kEventEndJobWithoutEndPage);
+        result |= EndLogicalPage(pdev);
+        if (pdev->pageState & kPageBegun)
+            result = -1;
+    }
+    if (result == 0 && (pdev->pageState & kPageSheetRuns)) {
+        result |= WritePageEvent(pdev, kEventEndJobWithLeftNup);
+        result |= EndPhysicalSheet(pdev);
+    }
+    if (pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) {
+        if (result == 0 && pdev->jobAttributes)
+            BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
+        if (result == 0)
+            result = EndJobStream(pdev);
+        result |= CloseJobOutput(pdev, result != 0);
+    } else {
+        result |= CloseJobOutput(pdev, false);
+    }
+    pdev->pageState &= ~(kPageDocumentStarted | kPageJobBegun);
     return result;
 }
 
 } // namespace
+
+int EnsurePageOpen(PDevRecord* pdev)
+{
+    if (DrawingRefused(pdev))
+        return -1;
+    if (!(pdev->pageState & kPageDocumentStarted)) {
+        pdev->flags |= kPdevJobSetupFailed;
+        return -1;
+    }
+    pdev->pageState |= kPageDrawingSeen;
+    if (pdev->pageState & kPageBegun)
+        return 0;
+    if (RunPageBegin(pdev) != 0) {
+        pdev->flags |= kPdevJobSetupFailed;
+        return -1;
+    }
+    return 0;
+}
 
 BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
 {
@@ -58,13 +263,19 @@ BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
         pdev->jobId = jobId;
     if (documentName && !pdev->job.documentName[0])
         wcsncpy(pdev->job.documentName, documentName, kDocumentNameChars);
-    if (!pdev->stream) {
+    pdev->pageState = 0;
+    pdev->counters = PageCounters{};
+    pdev->commentTimer = GetTickCount();
+    bool failed = CreateJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes)) != 0;
+    if (!failed && !pdev->stream) {
         pdev->stream = CreateOutputStream(GetResourceModule());
-        if (!pdev->stream || OpenStreamOnSpoolHandle(pdev->stream, pdev->printer) != 0) {
-            pdev->flags |= kPdevJobSetupFailed;
-            return FALSE;
-        }
+        failed = !pdev->stream || OpenStreamOnSpoolHandle(pdev->stream, pdev->printer) != 0;
     }
+    if (failed) {
+        pdev->flags |= kPdevJobSetupFailed;
+        return FALSE;
+    }
+    pdev->pageState = kPageDocumentStarted;
     pdev->flags |= kPdevDocumentStarted;
     return TRUE;
 }
@@ -74,23 +285,28 @@ BOOL StartPageBody(SURFOBJ* surface)
     PDevRecord* pdev = Valid(surface);
     if (!pdev || !pdev->stream || (pdev->flags & kPdevJobSetupFailed))
         return FALSE;
-    if (!pdev->job.begun && BeginJob(pdev) != 0)
-        return FALSE;
+    if ((pdev->pageState & (kPageDocumentStarted | kPageJobBegun)) != (kPageDocumentStarted | kPageJobBegun))
+        pdev->flags |= kPdevPageBeforeJob;
     pdev->flags |= kPdevPageOpen;
-    pdev->pageState |= kPageSequenceRuns | kPageBegun;
     ResetPdevDrawingState(pdev);
-    return ResetCommandLayerForPage(pdev->commandLayer) == 0;
+    return TRUE;
 }
 
 BOOL SendPageBody(SURFOBJ* surface)
 {
     PDevRecord* pdev = Valid(surface);
-    if (!pdev || !pdev->stream || !(pdev->flags & kPdevPageOpen))
+    if (!pdev)
         return FALSE;
-    const int result = FlushPdevImages(pdev) | WriteSheetOutput(pdev->stream) | WriteSheetEnd(pdev->stream);
+    int result = 0;
+    if (!DrawingRefused(pdev) && pdev->job.begun)
+        result |= FlushPdevImages(pdev);
+    if (DrawingRefused(pdev) || !pdev->stream)
+        result = -1;
+    else if (EndLogicalPage(pdev) != 0) {
+        AbortJob(pdev);
+        result = -1;
+    }
     pdev->flags &= ~kPdevPageOpen;
-    pdev->pageState &= ~(kPageBegun | kPageDrawingSeen);
-    ++pdev->pageCount;
     return result == 0;
 }
 
@@ -99,16 +315,16 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
     PDevRecord* pdev = Valid(surface);
     if (!pdev)
         return FALSE;
-    int result = 0;
-    if (pdev->stream) {
-        if (!(flags & ED_ABORTDOC) && pdev->job.begun)
-            result |= WriteStreamEnd(pdev->stream);
-        result |= FlushStreamBuffer(pdev->stream);
-        result |= CloseOutputStream(pdev->stream);
-    }
-    result |= RestoreEscapeOverrides(pdev);
+    if (flags & ED_ABORTDOC)
+        AbortJob(pdev);
+    else if (pdev->flags & kPdevPageBeforeJob)
+        EndDocJob(pdev);
+    else if (pdev->stream)
+        CloseJobOutput(pdev, false);
+    RestoreEscapeOverrides(pdev);
     ReleaseJob(pdev);
-    return result == 0;
+    pdev->flags &= ~(kPdevPageBeforeJob | kPdevTookOverJob | kPdevDocumentStarted);
+    return TRUE;
 }
 
 void ReleaseJob(PDevRecord* pdev)
@@ -117,10 +333,11 @@ void ReleaseJob(PDevRecord* pdev)
     FreePdevDrawingState(pdev);
     FreeCommandLayer(pdev->commandLayer);
     pdev->commandLayer = nullptr;
+    FreeJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes));
     if (pdev->stream)
         DestroyOutputStream(pdev->stream);
     pdev->stream = nullptr;
     pdev->flags &= ~(kPdevDocumentStarted | kPdevPageOpen);
-    pdev->pageState = 0;
+    pdev->pageState &= kPageDrawingRefused;
     pdev->job.begun = 0;
 }

@@ -1,8 +1,7 @@
-// The least job and page control that carries a document through the device
-// record into a MORVA job: the stream opened at the document start, the stream
-// head at the first page, one sheet per page, the stream end at the document
-// end. The job header, job ticket and page set-up come with the job control
-// proper and replace these bodies.
+// Job and page control: the output opened at the document start, the job
+// begun lazily at the first drawing call (job-language header, stream head),
+// each logical page ended onto its sheet, and at the document end the stream
+// end, the job ticket and the trailer; or the job aborted.
 #pragma once
 #include <windows.h>
 #include <winddi.h>
@@ -13,5 +12,8 @@ BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId);
 BOOL StartPageBody(SURFOBJ* surface);
 BOOL SendPageBody(SURFOBJ* surface);
 BOOL EndDocBody(SURFOBJ* surface, FLONG flags);
+// Called by every drawing entry before it draws: begins the job and the page
+// at the page's first drawing call. 0, or -1 when drawing is refused.
+int EnsurePageOpen(PDevRecord* pdev);
 // Lets go of a job that did not end (the device record goes away first).
 void ReleaseJob(PDevRecord* pdev);

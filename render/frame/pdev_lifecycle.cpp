@@ -186,6 +186,9 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         fresh->geometry = std::exchange(old->geometry, nullptr);
         fresh->pageState = old->pageState;
         fresh->pageCount = old->pageCount;
+        fresh->counters = old->counters;
+        fresh->commentTimer = old->commentTimer;
+        fresh->jobAttributes = std::exchange(old->jobAttributes, nullptr);
         fresh->stream = std::exchange(old->stream, nullptr);
         std::memcpy(fresh->previousMarginOverride, fresh->marginOverride, sizeof(fresh->marginOverride));
         std::memcpy(fresh->marginOverride, old->marginOverride, sizeof(old->marginOverride));

@@ -37,6 +37,9 @@ inline constexpr uint32_t kPdevHandedOverJob = 0x80000000;
 inline constexpr uint32_t kPdevCarriedFlags = 0x1094104;
 
 // PageState words (PDevRecord::pageState).
+inline constexpr uint32_t kPageDocumentStarted = 0x1;
+inline constexpr uint32_t kPageJobBegun = 0x2;
+inline constexpr uint32_t kPageSheetRuns = 0x4;  // a sheet face is being filled
 inline constexpr uint32_t kPageSequenceRuns = 0x7;
 inline constexpr uint32_t kPageBegun = 0x8;
 inline constexpr uint32_t kPageSettingsDue = 0x40;
@@ -106,6 +109,15 @@ struct ChunkTransfer {
     uint32_t received;
 };
 
+// Where the job stands on its sheets.
+struct PageCounters {
+    uint32_t facePages;   // logical pages on the sheet face being filled
+    uint32_t sheets;      // sheets finished before the current one
+    uint32_t faces;       // faces ended or skipped
+    uint32_t faceIndex;   // 0 front, 1 back
+    uint32_t pages;       // logical pages of the job
+};
+
 struct PDevRecord {
     uint32_t magic;
     uint32_t jobId;
@@ -162,6 +174,8 @@ struct PDevRecord {
     ChunkTransfer chunks;
     void* clipState;
     uint8_t streamBegin;
+    uint32_t commentTimer;
+    PageCounters counters;               // GetTickCount at the last timer restart
     uint32_t magicEnd;
 };
 

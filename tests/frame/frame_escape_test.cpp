@@ -345,7 +345,9 @@ TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
     const uint8_t fourPages[8] = {8, 0, 0, 0, 0x04, 0x13, 4, 0};  // 4868, 4
     ASSERT_EQ(Escape(4212, fourPages, 8), 1);
     StartDocument();
+    // The job begins with its first page: a page without drawing is printed blank.
     driver_.entries().startPage(&surface_);
+    ASSERT_TRUE(driver_.entries().sendPage(&surface_));
     ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
     EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), 4u);
     driver_.entries().endDoc(&surface_, 0);

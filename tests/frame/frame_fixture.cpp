@@ -38,7 +38,8 @@ std::vector<SettingPair> A4At600(std::vector<SettingPair> more)
     constexpr uint16_t kA4 = 9;
     std::vector<SettingPair> pairs = {
         {kFidFields, DM_PAPERSIZE | DM_ORIENTATION | DM_PRINTQUALITY | DM_COLOR | DM_COPIES},
-        {kFidPaperSize, kA4}, {kFidOrientation, DMORIENT_PORTRAIT}, {kFidPrintQuality, 600}};
+        {kFidPaperSize, kA4}, {kFidOrientation, DMORIENT_PORTRAIT}, {kFidPrintQuality, 600},
+        {kFidJobResolution, 600}};
     pairs.insert(pairs.end(), more.begin(), more.end());
     return pairs;
 }
@@ -77,6 +78,8 @@ FrameDriver::FrameDriver()
     Bind(l, "DrvStartDoc", &entries_.startDoc);
     Bind(l, "DrvStartPage", &entries_.startPage);
     Bind(l, "DrvEndDoc", &entries_.endDoc);
+    Bind(l, "DrvSendPage", &entries_.sendPage);
+    Bind(l, "DrvBitBlt", &entries_.bitBlt);
     DRVENABLEDATA data{};
     if (!entries_.enableDriver || !entries_.enableDriver(0x20000, sizeof(data), &data)) {
         error_ = L"DrvEnableDriver failed";

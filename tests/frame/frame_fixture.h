@@ -31,6 +31,8 @@ struct FrameEntries {
     decltype(&DrvStartDoc) startDoc = nullptr;
     decltype(&DrvStartPage) startPage = nullptr;
     decltype(&DrvEndDoc) endDoc = nullptr;
+    decltype(&DrvSendPage) sendPage = nullptr;
+    decltype(&DrvBitBlt) bitBlt = nullptr;
 };
 
 // A setting and the value written into the record (numbers only).

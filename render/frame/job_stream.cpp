@@ -1,0 +1,149 @@
+#include "render/frame/job_stream.h"
+
+#include "common/job/job_header.h"
+#include "common/job/job_ticket.h"
+#include "common/system/user_and_process.h"
+#include "render/command/command_layer.h"
+#include "render/frame/pdev_record.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The stream's comment command carries at most this many bytes.
+constexpr uint32_t kCommentPiece = 255;
+// Ticket lines are written through a buffer of this size, piece by piece.
+constexpr uint32_t kTicketBuffer = 4096;
+
+int WriteRaw(PDevRecord* pdev, const void* bytes, int length)
+{
+    if (length < 0)
+        return -1;
+    if (length == 0)
+        return 0;
+    return EmitRawBytes(pdev->commandLayer, bytes, static_cast<uint32_t>(length)) == 0 ? 0 : -1;
+}
+
+int WriteUtf8Name(const wchar_t* name, char* out, int capacity)
+{
+    const int n = WideCharToMultiByte(CP_UTF8, 0, name ? name : L"", -1, out, capacity, nullptr, nullptr);
+    if (n <= 0) {
+        out[0] = 0;
+        return 0;
+    }
+    return n - 1;
+}
+
+constexpr const char* kEventTexts[] = {
+    nullptr, "StartPage", "EndPage of Physical", "EndPage of Logical", "EndJob", nullptr,
+    "EndJob without EndPage", "EndJob with left Nup", "skip backface of duplex",
+};
+
+} // namespace
+
+int WriteJobHeaderLines(PDevRecord* pdev)
+{
+    if (!pdev || !pdev->settingsContext || !pdev->commandLayer)
+        return -1;
+    JobHeaderContext context{};
+    context.settingsRecord = pdev->settings;
+    context.printerSettingsRecord = pdev->printerSettings;
+    context.printer = pdev->printer;
+    wchar_t user[64]{};
+    GetCurrentUserName(user, 64);
+    wcsncpy(context.userName, user, 64);
+    const int size = GetJobHeaderSize(pdev->printer, pdev->settingsContext, pdev->settings, pdev->printerSettings,
+                                      nullptr, 0);
+    if (size <= 0)
+        return -1;
+    std::vector<uint8_t> header(static_cast<size_t>(size));
+    const int written = WriteJobHeader(pdev->settingsContext, &context, nullptr, 0, header.data(),
+                                       static_cast<uint32_t>(header.size()));
+    return WriteRaw(pdev, header.data(), written);
+}
+
+int EndJobStream(PDevRecord* pdev)
+{
+    if (!pdev || !pdev->commandLayer || !pdev->settingsContext)
+        return -1;
+    int result = WritePageEvent(pdev, kEventEndJob);
+    if (EmitStreamEnd(pdev->commandLayer) != 0)
+        return -1;
+    const SettingsContext* settings = pdev->settingsContext;
+    if (!IsPjlJobForm(settings)) {
+        const int size = GetJobTrailerSize(settings);
+        if (size <= 0)
+            return -1;
+        std::vector<uint8_t> trailer(static_cast<size_t>(size));
+        return result | WriteRaw(pdev, trailer.data(), WriteJobTrailer(settings, trailer.data(), size));
+    }
+    std::vector<uint8_t> piece(static_cast<size_t>(GetUelSize()) + 1);
+    result |= WriteRaw(pdev, piece.data(), WriteUelForJob(piece.data(), static_cast<uint32_t>(piece.size())));
+    if (auto* ticket = static_cast<JobTicket*>(pdev->jobAttributes)) {
+        std::vector<char> lines(kTicketBuffer);
+        uint32_t more = 1;
+        while (more && result == 0) {
+            uint16_t flags = 0;
+            more = 0;
+            const int32_t n = WriteJobTicket(ticket, lines.data(), kTicketBuffer, &more, &flags);
+            result |= WriteRaw(pdev, lines.data(), n);
+        }
+    }
+    const int endSize = GetEndOfJobLineSize(settings);
+    if (endSize <= 0)
+        return -1;
+    piece.assign(static_cast<size_t>(endSize), 0);
+    result |= WriteRaw(pdev, piece.data(), WriteEndOfJobLine(settings, piece.data(), endSize));
+    return result;
+}
+
+int WritePageComment(PDevRecord* pdev, const char* text, uint32_t options)
+{
+    if (!pdev || !pdev->commandLayer)
+        return -1;
+    if (options & kCommentRestartTimer)
+        pdev->commentTimer = GetTickCount();
+    if (!text)
+        return 0;
+    std::string comment = "\"";
+    if (options & kCommentTimeStamp) {
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        char stamp[64];
+        snprintf(stamp, sizeof stamp, "[%04d,%02d/%02d,%02d:%02d:%02d]", now.wYear, now.wMonth, now.wDay, now.wHour,
+                 now.wMinute, now.wSecond);
+        char name[4 * 261];
+        comment += stamp;
+        WriteUtf8Name(pdev->job.documentName, name, sizeof name);
+        comment += std::string("[") + name + "]";
+        // The printer string is not known to the graphics library: empty.
+        comment += "[]";
+    }
+    if (options & kCommentElapsed) {
+        char elapsed[32];
+        snprintf(elapsed, sizeof elapsed, "[%ldms]", static_cast<long>(GetTickCount() - pdev->commentTimer));
+        comment += elapsed;
+    }
+    comment += text;
+    comment += "\"";
+    int result = 0;
+    for (size_t at = 0; at < comment.size(); at += kCommentPiece) {
+        const uint32_t length = static_cast<uint32_t>(std::min<size_t>(kCommentPiece, comment.size() - at));
+        result |= EmitComment(pdev->commandLayer, comment.data() + at, length);
+    }
+    return result;
+}
+
+int WritePageEvent(PDevRecord* pdev, int code)
+{
+    if (code < 0 || code >= static_cast<int>(std::size(kEventTexts)) || !kEventTexts[code])
+        return -1;
+    return WritePageComment(pdev, kEventTexts[code], kCommentElapsed);
+}

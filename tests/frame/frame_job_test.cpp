@@ -1,0 +1,155 @@
+// Whole jobs through the print host: what job control puts around the pages
+// (job-language header, stream head, page events, stream end, job ticket and
+// trailer), read back whole.
+#include "tests/frame/frame_fixture.h"
+
+#include "common/settings/function_ids.h"
+#include "printhost/host_dc.h"
+#include "tools/morva_reader/morva_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using frame_test::FrameDriver;
+
+enum class Ending { kEndDoc, kAbortDoc };
+
+struct JobPlan {
+    std::vector<bool> drawnPages;  // one entry per page: whether it is drawn on
+    Ending ending = Ending::kEndDoc;
+    std::vector<frame_test::SettingPair> settings;
+};
+
+struct PrintedJob {
+    std::string bytes;
+    MorvaListing listing;
+    bool read = false;
+    std::string commands;
+};
+
+PrintedJob PrintJob(const JobPlan& plan)
+{
+    PrintedJob out;
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    EXPECT_TRUE(driver.ok());
+    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600(plan.settings));
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    if (!dc) {
+        ADD_FAILURE() << "no DC: " << std::string(error.begin(), error.end());
+        return out;
+    }
+    const std::wstring jobFile = printhost_test::TempPath(L"frame_job.prn");
+    DeleteFileW(jobFile.c_str());
+    DOCINFOW doc{sizeof(doc), L"frame job", jobFile.c_str(), nullptr, 0};
+    EXPECT_GT(HostStartDocW(dc, &doc), 0);
+    for (bool drawn : plan.drawnPages) {
+        EXPECT_GT(HostStartPage(dc), 0);
+        if (drawn) {
+            HDC drawing = printhost::CurrentDrawingDc(dc);
+            HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
+            HGDIOBJ old = SelectObject(drawing, brush);
+            EXPECT_TRUE(Rectangle(drawing, 100, 100, 600, 400));
+            SelectObject(drawing, old);
+            DeleteObject(brush);
+        }
+        if (plan.ending == Ending::kAbortDoc)
+            break;
+        EXPECT_GT(HostEndPage(dc), 0);
+    }
+    if (plan.ending == Ending::kAbortDoc)
+        HostAbortDoc(dc);
+    else
+        EXPECT_GT(HostEndDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    out.bytes = printhost_test::ReadTextFile(jobFile);
+    DeleteFileW(jobFile.c_str());
+    if (!out.bytes.empty()) {
+        out.read = ReadMorvaJob(reinterpret_cast<const uint8_t*>(out.bytes.data()), out.bytes.size(),
+                                MorvaReadOptions{}, &out.listing);
+        out.commands = CommandTexts(out.listing);
+    }
+    return out;
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + "\n";
+    return out;
+}
+
+TEST(FrameJob, DocumentWithoutPagesWritesNothing)
+{
+    const PrintedJob job = PrintJob({});
+    EXPECT_TRUE(job.bytes.empty()) << job.bytes.size();
+}
+
+TEST(FrameJob, OnePageJobIsWrappedInHeaderAndTrailer)
+{
+    const PrintedJob job = PrintJob({{true}});
+    ASSERT_TRUE(job.read) << job.listing.error;
+    // The job-language header opens with the universal exit and names the
+    // job's language ahead of the stream.
+    ASSERT_FALSE(job.listing.headerLines.empty());
+    EXPECT_EQ(job.listing.headerLines.front().rfind("\x1b%-12345X", 0), 0u) << Joined(job.listing.headerLines);
+    EXPECT_EQ(job.listing.versionLine.rfind("%ZQRQD-", 0), 0u);
+    const std::string& c = job.commands;
+    EXPECT_EQ(c.rfind("EA value=0x90\nFA kind=1 value=", 0), 0u) << c;
+    // Page events: one page begun, its logical page and its sheet ended, the job ended.
+    EXPECT_EQ(Count(c, "StartPage"), 1u) << c;
+    EXPECT_EQ(Count(c, "EndPage of Logical"), 1u) << c;
+    EXPECT_EQ(Count(c, "EndPage of Physical"), 1u) << c;
+    // The sheet's page attributes come before its drawing; the sheet ends once.
+    EXPECT_LT(c.find("\nEc "), c.find("\nCG ")) << c;
+    EXPECT_EQ(Count(c, "\nFB\nED\n"), 1u) << c;
+    EXPECT_NE(c.find("EndJob\\x22\"\nEB"), std::string::npos) << c;
+    EXPECT_EQ(c.substr(c.size() - 3), "\nEB") << c;
+    // The trailer: the universal exit and the end-of-job line.
+    ASSERT_FALSE(job.listing.trailerLines.empty());
+    EXPECT_EQ(job.listing.trailerLines.front().rfind("\x1b%-12345X", 0), 0u) << Joined(job.listing.trailerLines);
+}
+
+TEST(FrameJob, AbortAfterDrawingLeavesNoFinishedJob)
+{
+    const PrintedJob job = PrintJob({{true}, Ending::kAbortDoc});
+    // Nothing buffered is handed on as if the job were whole: no stream end,
+    // no trailer.
+    EXPECT_EQ(job.bytes.find("EndJob"), std::string::npos);
+    EXPECT_EQ(job.bytes.find("EOJ"), std::string::npos);
+}
+
+TEST(FrameJob, BlankPagesArePrintedOrDropped)
+{
+    struct Case {
+        uint32_t drop;
+        size_t sheets;
+    } cases[] = {{0, 3}, {1, 2}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({{true, false, true}, Ending::kEndDoc, {{kFidDropEmptyPages, k.drop}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), k.sheets) << k.drop << "\n" << job.commands;
+        EXPECT_EQ(Count(job.commands, "StartPage"), k.sheets) << k.drop;
+    }
+}
+
+TEST(FrameJob, BlankDocumentWithDroppedPagesWritesNothing)
+{
+    const PrintedJob job = PrintJob({{false, false}, Ending::kEndDoc, {{kFidDropEmptyPages, 1}}});
+    EXPECT_TRUE(job.bytes.empty()) << job.bytes.size();
+}
+
+} // namespace
