@@ -15,8 +15,10 @@
 #include "render/morva/morva_commands.h"
 #include "render/morva/stream_head.h"
 #include "render/output/output_stream.h"
+#include "render/page/page_geometry.h"
 
 #include <cwchar>
+#include <new>
 
 namespace {
 
@@ -139,6 +141,55 @@ int BeginSheet(PDevRecord* pdev)
     return SetPageAttributes(pdev->commandLayer, 0, item);
 }
 
+// The page's frame on its sheet: the geometry from the page settings (a zoom
+// outside 25-400 refuses the page) and the page's placement, sent as "Aa".
+int PlacePage(PDevRecord* pdev)
+{
+    if (!pdev->geometry) {
+        pdev->geometry = new (std::nothrow) PageGeometry{};
+        if (!pdev->geometry)
+            return -1;
+    }
+    PageGeometrySettings settings{};
+    settings.orientation = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidOrientation));
+    settings.duplex = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidDuplex));
+    settings.fixedZoom = static_cast<int32_t>(GetPdevSettingDword(pdev, kFidLayoutScaleOn));
+    settings.zoomPercent = settings.fixedZoom ? static_cast<int32_t>(GetPdevSettingWord(pdev, kFidZoom)) : 100;
+    settings.pagesPerSide = 1;
+    settings.resolutionX = settings.resolutionY = pdev->resolution;
+    if (FillPageGeometry(pdev->geometry, settings) != 0)
+        return -1;
+    const FormRecord& form = pdev->requestedForm;
+    FillPaperFrame(&pdev->geometry->page, 0, static_cast<int16_t>(TenthsOfMillimetre(form.paperWidth)),
+                   static_cast<int16_t>(TenthsOfMillimetre(form.paperHeight)),
+                   static_cast<int16_t>(TenthsOfMillimetre(form.right - form.left)),
+                   static_cast<int16_t>(TenthsOfMillimetre(form.bottom - form.top)), false, nullptr);
+    pdev->geometry->sheet = pdev->geometry->page;
+    PageFrameState state{};
+    state.logicalPage = static_cast<int32_t>(pdev->counters.pages);
+    state.side = static_cast<int32_t>(pdev->counters.faceIndex);
+    PlacementMatrix matrix{};
+    if (BuildPageFrameRecord(&state, &matrix, pdev->geometry, 0, 0) != 0)
+        return -1;
+    return EmitPlacementMatrix(pdev->commandLayer, &matrix.a);
+}
+
+// The page's record in the job ticket.
+int AddTicketPage(PDevRecord* pdev)
+{
+    if (!pdev->jobAttributes)
+        return 0;
+    const FormRecord& form = pdev->requestedForm;
+    JobAttributePageInput page{};
+    page.width = TenthsOfMillimetre(form.paperWidth);
+    page.height = TenthsOfMillimetre(form.paperHeight);
+    page.colourState = kColourMono;
+    page.paperSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
+    page.orientation = pdev->geometry && pdev->geometry->landscape ? 2 : 1;
+    page.duplex = JobAttributeDuplex(false, pdev->geometry ? pdev->geometry->duplex : 0);
+    return ApplyJobAttributesFromPage(static_cast<JobTicket*>(pdev->jobAttributes), page, false);
+}
+
 int EndPhysicalSheet(PDevRecord* pdev)
 {
     if (pdev->pageState & kPageBegun)
@@ -164,7 +215,7 @@ int RunPageBegin(PDevRecord* pdev)
         result = BeginSheet(pdev);
     if (result == 0) {
         pdev->pageState |= kPageBegun;
-        result = WritePageEvent(pdev, kEventStartPage);
+        result = WritePageEvent(pdev, kEventStartPage) | PlacePage(pdev) | AddTicketPage(pdev);
     }
     if (result != 0)
         AbortJob(pdev);
@@ -334,6 +385,8 @@ void ReleaseJob(PDevRecord* pdev)
     FreeCommandLayer(pdev->commandLayer);
     pdev->commandLayer = nullptr;
     FreeJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes));
+    delete pdev->geometry;
+    pdev->geometry = nullptr;
     if (pdev->stream)
         DestroyOutputStream(pdev->stream);
     pdev->stream = nullptr;

@@ -29,6 +29,7 @@ struct PrintedJob {
     MorvaListing listing;
     bool read = false;
     std::string commands;
+    int drawingRefused = 0;  // drawing calls the driver refused
 };
 
 PrintedJob PrintJob(const JobPlan& plan)
@@ -53,13 +54,14 @@ PrintedJob PrintJob(const JobPlan& plan)
             HDC drawing = printhost::CurrentDrawingDc(dc);
             HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
             HGDIOBJ old = SelectObject(drawing, brush);
-            EXPECT_TRUE(Rectangle(drawing, 100, 100, 600, 400));
+            if (!Rectangle(drawing, 100, 100, 600, 400))
+                ++out.drawingRefused;
             SelectObject(drawing, old);
             DeleteObject(brush);
         }
         if (plan.ending == Ending::kAbortDoc)
             break;
-        EXPECT_GT(HostEndPage(dc), 0);
+        HostEndPage(dc);
     }
     if (plan.ending == Ending::kAbortDoc)
         HostAbortDoc(dc);
@@ -115,6 +117,9 @@ TEST(FrameJob, OnePageJobIsWrappedInHeaderAndTrailer)
     EXPECT_EQ(Count(c, "EndPage of Physical"), 1u) << c;
     // The sheet's page attributes come before its drawing; the sheet ends once.
     EXPECT_LT(c.find("\nEc "), c.find("\nCG ")) << c;
+    // The plain page is placed on its sheet before it draws.
+    EXPECT_LT(c.find("\nAa "), c.find("\nCG ")) << c;
+    EXPECT_EQ(job.drawingRefused, 0);
     EXPECT_EQ(Count(c, "\nFB\nED\n"), 1u) << c;
     EXPECT_NE(c.find("EndJob\\x22\"\nEB"), std::string::npos) << c;
     EXPECT_EQ(c.substr(c.size() - 3), "\nEB") << c;
@@ -143,6 +148,25 @@ TEST(FrameJob, BlankPagesArePrintedOrDropped)
         ASSERT_TRUE(job.read) << job.listing.error;
         EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), k.sheets) << k.drop << "\n" << job.commands;
         EXPECT_EQ(Count(job.commands, "StartPage"), k.sheets) << k.drop;
+    }
+}
+
+TEST(FrameJob, ZoomOutsideItsRangeRefusesThePage)
+{
+    struct Case {
+        uint32_t zoom;
+        bool printed;
+    } cases[] = {{24, false}, {25, true}, {400, true}, {401, false}};
+    for (const Case& k : cases) {
+        const PrintedJob job =
+            PrintJob({{true}, Ending::kEndDoc, {{kFidLayoutScaleOn, 1}, {kFidZoom, k.zoom}}});
+        // A refused page aborts the job: nothing finished reaches the spooler.
+        EXPECT_EQ(job.bytes.find("EOJ") != std::string::npos, k.printed) << k.zoom;
+        if (k.printed) {
+            EXPECT_EQ(job.drawingRefused, 0) << k.zoom;
+            EXPECT_TRUE(job.read) << k.zoom << " " << job.listing.error;
+            EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), 1u) << k.zoom;
+        }
     }
 }
 
