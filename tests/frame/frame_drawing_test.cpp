@@ -15,6 +15,7 @@
 
 namespace {
 
+using frame_test::Count;
 using frame_test::FrameDriver;
 
 struct Printed {
@@ -55,14 +56,6 @@ Printed PrintSamples(std::vector<frame_test::SettingPair> settings = {})
     out.commands = CommandTexts(listing);
     out.bytes = text.size();
     return out;
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++n;
-    return n;
 }
 
 TEST(FrameDrawing, SamplePagesArriveAsTheirCommands)

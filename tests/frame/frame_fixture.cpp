@@ -141,4 +141,12 @@ bool SettingsAccessLoaded()
     return GetModuleHandleW(L"morvadm.dll") != nullptr;
 }
 
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
 } // namespace frame_test

@@ -80,4 +80,7 @@ SURFOBJ SurfaceOf(DHPDEV pdev);
 // Whether the settings-access library is loaded in this process now.
 bool SettingsAccessLoaded();
 
+// How often `part` occurs in `text`, without overlaps.
+size_t Count(const std::string& text, const std::string& part);
+
 } // namespace frame_test

@@ -14,6 +14,7 @@
 
 namespace {
 
+using frame_test::Count;
 using frame_test::FrameDriver;
 
 enum class Ending { kEndDoc, kAbortDoc };
@@ -76,14 +77,6 @@ PrintedJob PrintJob(const JobPlan& plan)
         out.commands = CommandTexts(out.listing);
     }
     return out;
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++n;
-    return n;
 }
 
 std::string Joined(const std::vector<std::string>& lines)

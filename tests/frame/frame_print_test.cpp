@@ -10,6 +10,7 @@
 
 namespace {
 
+using frame_test::Count;
 using frame_test::FrameDriver;
 
 std::vector<uint8_t> ReadFile(const std::wstring& path)
@@ -63,14 +64,6 @@ std::string PrintTwoPages(bool resetBetween, COLORREF fill = RGB(255, 255, 255))
     EXPECT_EQ(listing.versionLine.rfind("%ZQRQD-", 0), 0u) << listing.versionLine;
     EXPECT_NE(listing.systemLine.find("RQDDRV-2801.1"), std::string::npos) << listing.systemLine;
     return CommandTexts(listing);
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++n;
-    return n;
 }
 
 TEST(FramePrint, TwoPagesMakeAWholeJob)
