@@ -31,8 +31,17 @@ constexpr uint8_t kMediaKindSize = 'Q';
 constexpr uint8_t kMediaKindA4 = 5;
 constexpr int32_t kA4Width = 2100, kA4Height = 2970;  // tenths of a millimetre
 
-// Colour codes of the page attributes.
-constexpr uint8_t kColourMono = 1;
+// The job's colour mode (setting 270): 1 and 2 kept, 3 is 2 unless setting
+// 1289 asks for the automatic choice, anything else none (0).
+uint32_t JobColourMode(PDevRecord* pdev);
+
+// The colour code of a sheet's page attributes and of the ticket's page
+// record: the job's colour mode, or 1 without one.
+uint8_t SheetColourCode(PDevRecord* pdev)
+{
+    const uint32_t mode = JobColourMode(pdev);
+    return mode == 2 ? 2 : mode == 1 ? 1 : mode != 0 ? 3 : 1;
+}
 
 // Sheet turn codes of a plain page, portrait and landscape.
 constexpr uint32_t kTurnPortrait = 1;
@@ -44,6 +53,16 @@ PDevRecord* Valid(SURFOBJ* surface)
     if (!pdev)
         SetLastError(ERROR_INVALID_PARAMETER);
     return pdev;
+}
+
+uint32_t JobColourMode(PDevRecord* pdev)
+{
+    switch (GetPdevSettingWord(pdev, kFidColorMode)) {
+    case 1: return 1;
+    case 2: return 2;
+    case 3: return GetPdevSettingDword(pdev, kFidAutoColourMode) ? 0 : 2;
+    default: return 0;
+    }
 }
 
 bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
@@ -128,7 +147,7 @@ int BeginSheet(PDevRecord* pdev)
     const int32_t width = TenthsOfMillimetre(form.paperWidth);
     const int32_t height = TenthsOfMillimetre(form.paperHeight);
     PageMediaItem item{};
-    item.code1 = kColourMono;
+    item.code1 = SheetColourCode(pdev);
     item.code2 = MapPaperSourceAttribute(static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource))) & 0xFF;
     if (width == kA4Width && height == kA4Height) {
         item.kindLetter = kMediaKindA4;
@@ -183,7 +202,7 @@ int AddTicketPage(PDevRecord* pdev)
     JobAttributePageInput page{};
     page.width = TenthsOfMillimetre(form.paperWidth);
     page.height = TenthsOfMillimetre(form.paperHeight);
-    page.colourState = kColourMono;
+    page.colourState = SheetColourCode(pdev);
     page.paperSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
     page.orientation = pdev->geometry && pdev->geometry->landscape ? 2 : 1;
     page.duplex = JobAttributeDuplex(false, pdev->geometry ? pdev->geometry->duplex : 0);

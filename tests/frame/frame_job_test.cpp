@@ -121,6 +121,25 @@ TEST(FrameJob, OnePageJobIsWrappedInHeaderAndTrailer)
     EXPECT_EQ(job.listing.trailerLines.front().rfind("\x1b%-12345X", 0), 0u) << Joined(job.listing.trailerLines);
 }
 
+TEST(FrameJob, ColourModeReachesSheetAndTicket)
+{
+    struct Case {
+        uint32_t colourMode;
+        const char* media;
+        const char* ticketMode;
+    } cases[] = {{1, "Ec code1=1 ", "MODE[COLOR]"}, {2, "Ec code1=2 ", "MODE[MONOCHROME]"}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({{true}, Ending::kEndDoc, {{kFidColorMode, k.colourMode}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        EXPECT_EQ(Count(job.commands, k.media), 1u) << k.colourMode << "\n" << job.commands;
+        // One page record in the job ticket that follows the stream.
+        const std::string trailer = Joined(job.listing.trailerLines);
+        EXPECT_EQ(Count(trailer, "PAGEINFO="), 1u) << trailer;
+        EXPECT_EQ(Count(trailer, k.ticketMode), 1u) << trailer;
+        EXPECT_NE(trailer.find("LOGICALPAGES=1"), std::string::npos) << trailer;
+    }
+}
+
 TEST(FrameJob, AbortAfterDrawingLeavesNoFinishedJob)
 {
     const PrintedJob job = PrintJob({{true}, Ending::kAbortDoc});
