@@ -65,6 +65,16 @@ uint32_t JobColourMode(PDevRecord* pdev)
     }
 }
 
+// Logical pages per sheet face (setting 295): 2, 4, 8, 16 or 32, else 1.
+uint32_t PagesPerSheet(PDevRecord* pdev)
+{
+    const uint32_t value = GetPdevSettingWord(pdev, kFidFeedOrientation);
+    for (uint32_t n : {2u, 4u, 8u, 16u, 32u})
+        if (value == n)
+            return n;
+    return 1;
+}
+
 bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
 
 // Form lengths (1/18432 inch) in tenths of a millimetre.
@@ -174,7 +184,7 @@ int PlacePage(PDevRecord* pdev)
     settings.duplex = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidDuplex));
     settings.fixedZoom = static_cast<int32_t>(GetPdevSettingDword(pdev, kFidLayoutScaleOn));
     settings.zoomPercent = settings.fixedZoom ? static_cast<int32_t>(GetPdevSettingWord(pdev, kFidZoom)) : 100;
-    settings.pagesPerSide = 1;
+    settings.pagesPerSide = static_cast<int32_t>(PagesPerSheet(pdev));
     settings.resolutionX = settings.resolutionY = pdev->resolution;
     if (FillPageGeometry(pdev->geometry, settings) != 0)
         return -1;
@@ -188,7 +198,8 @@ int PlacePage(PDevRecord* pdev)
     state.logicalPage = static_cast<int32_t>(pdev->counters.pages);
     state.side = static_cast<int32_t>(pdev->counters.faceIndex);
     PlacementMatrix matrix{};
-    if (BuildPageFrameRecord(&state, &matrix, pdev->geometry, 0, 0) != 0)
+    state.slot = static_cast<int32_t>(pdev->counters.facePages);
+    if (BuildPageFrameRecord(&state, &matrix, pdev->geometry, state.slot, 0) != 0)
         return -1;
     return EmitPlacementMatrix(pdev->commandLayer, &matrix.a);
 }
@@ -258,7 +269,8 @@ int EndLogicalPage(PDevRecord* pdev)
             ++pdev->counters.pages;
     }
     ++pdev->pageCount;
-    if (pdev->counters.facePages >= 1 && EndPhysicalSheet(pdev) != 0)
+    const uint32_t perSheet = pdev->geometry ? pdev->geometry->pagesPerSide : 1;
+    if (pdev->counters.facePages >= perSheet && EndPhysicalSheet(pdev) != 0)
         result = -1;
     return result;
 }
@@ -270,7 +282,7 @@ JobAttributeInput AttributeInput(PDevRecord* pdev)
     input.driverKind = pdev->driverKind2 ? 2 : 0;
     input.collate = GetPdevSettingDword(pdev, kFidCollate) == 1;
     input.copies = GetPdevSettingWord(pdev, kFidCopies);
-    input.pagesPerSide = 1;
+    input.pagesPerSide = pdev->geometry ? pdev->geometry->pagesPerSide : 1;
     input.sheetCount = pdev->counters.sheets;
     input.pages = pdev->counters.pages;
     return input;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -160,6 +162,33 @@ TEST(FrameJob, BlankPagesArePrintedOrDropped)
         ASSERT_TRUE(job.read) << job.listing.error;
         EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), k.sheets) << k.drop << "\n" << job.commands;
         EXPECT_EQ(Count(job.commands, "StartPage"), k.sheets) << k.drop;
+    }
+}
+
+TEST(FrameJob, PagesShareTheirSheetWithNup)
+{
+    struct Case {
+        uint32_t pagesPerSheet;
+        size_t pages;
+        size_t sheets;
+        size_t leftNup;  // a sheet face left partly filled at the end
+    } cases[] = {{1, 2, 2, 0}, {4, 3, 1, 1}, {4, 4, 1, 0}, {2, 3, 2, 1}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob(
+            {std::vector<bool>(k.pages, true), Ending::kEndDoc, {{kFidFeedOrientation, k.pagesPerSheet}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), k.sheets) << k.pagesPerSheet << " " << k.pages << "\n" << c;
+        EXPECT_EQ(Count(c, "EndPage of Physical"), k.sheets) << k.pagesPerSheet;
+        EXPECT_EQ(Count(c, "EndPage of Logical"), k.pages) << k.pagesPerSheet;
+        EXPECT_EQ(Count(c, "EndJob with left Nup"), k.leftNup) << k.pagesPerSheet << " " << k.pages;
+        // Each page placed in its own cell, its media once per sheet.
+        EXPECT_EQ(Count(c, "\nAa "), k.pages) << c;
+        EXPECT_EQ(Count(c, "\nEc "), k.sheets) << c;
+        std::set<std::string> cells;
+        for (size_t at = c.find("\nAa "); at != std::string::npos; at = c.find("\nAa ", at + 1))
+            cells.insert(c.substr(at, c.find('\n', at + 1) - at));
+        EXPECT_EQ(cells.size(), std::min<size_t>(k.pages, k.pagesPerSheet)) << c;
     }
 }
 
