@@ -109,6 +109,7 @@ inline constexpr uint16_t kFidStreamVersion = 8205;
 inline constexpr uint16_t kFidResolutionFromSetting14 = 386;  // 1: the job's resolution is setting 14's
 inline constexpr uint16_t kFidJobResolution = 348;
 inline constexpr uint16_t kFidDropEmptyPages = 1334;
+inline constexpr uint16_t kFidReverseOrder = 1312;
 inline constexpr uint16_t kFidAutoColourMode = 1289;  // colour mode 3 leaves the choice to the printer
 
 // Not stored: answered as the flag value 1 by GetFunctionIdValue.

@@ -15,6 +15,7 @@
 #include "render/morva/morva_commands.h"
 #include "render/morva/stream_head.h"
 #include "render/output/output_stream.h"
+#include "render/output/page_recording.h"
 #include "render/page/page_geometry.h"
 
 #include <cwchar>
@@ -147,10 +148,60 @@ int RunJobBegin(PDevRecord* pdev)
     return result;
 }
 
+// A recorded page keeps its state in an entry of this size.
+constexpr uint32_t kRecordedEntryBytes = 116;
+constexpr uint32_t kRecordedEntryGrowth = 80;
+// A recorded sheet face holds its media back as an item, for the replay to send.
+constexpr uint16_t kRecordedFaceKinds = kRecordPageMedia | 0x2;
+
+// Reverse order: the sheet faces are recorded and replayed from the last at the job end.
+bool RecordsPages(PDevRecord* pdev) { return GetPdevSettingDword(pdev, kFidReverseOrder) != 0; }
+
+int OpenRecordedFace(PDevRecord* pdev)
+{
+    if (!(pdev->counters.recording & kRecordingOn)) {
+        if (BeginPageRecording(pdev->stream, 0, kRecordedEntryBytes, kRecordedEntryGrowth) != 0)
+            return -1;
+        pdev->counters.recording = kRecordingOn;
+    }
+    if (BeginRecordedPage(pdev->stream) != 0)
+        return -1;
+    pdev->counters.recording = kRecordingOn | kRecordingPageOpen | kRecordedFaceKinds;
+    return 0;
+}
+
+int FinishRecordedFace(PDevRecord* pdev)
+{
+    if (!(pdev->counters.recording & kRecordingPageOpen))
+        return 0;
+    pdev->counters.recording = kRecordingOn;
+    if (EndRecordedPageData(pdev->stream) != 0)
+        return -1;
+    ++pdev->counters.recorded;
+    return 0;
+}
+
+// The recorded faces, last first; the recording is dropped afterwards.
+int ReplayRecordedFaces(PDevRecord* pdev)
+{
+    if (!(pdev->counters.recording & kRecordingOn))
+        return 0;
+    int result = 0;
+    const PageReplayHooks hooks{};
+    for (uint32_t face = pdev->counters.recorded; face-- > 0 && result == 0;)
+        result |= CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
+    result |= ResetCommandLayerForPage(pdev->commandLayer);
+    result |= EndPageRecording(pdev->stream);
+    pdev->counters.recording = 0;
+    return result;
+}
+
 // The sheet face's page attributes: colour, paper source, media and turn.
 int BeginSheet(PDevRecord* pdev)
 {
     pdev->pageState |= kPageSheetRuns;
+    if (RecordsPages(pdev) && OpenRecordedFace(pdev) != 0)
+        return -1;
     if (ResetCommandLayerForPage(pdev->commandLayer) != 0)
         return -1;
     const FormRecord& form = pdev->requestedForm;
@@ -167,7 +218,7 @@ int BeginSheet(PDevRecord* pdev)
         item.height = static_cast<float>(height) / 10.0f;
     }
     item.pageOptions = form.rotated ? kTurnLandscape : kTurnPortrait;
-    return SetPageAttributes(pdev->commandLayer, 0, item);
+    return SetPageAttributes(pdev->commandLayer, pdev->counters.recording, item);
 }
 
 // The page's frame on its sheet: the geometry from the page settings (a zoom
@@ -226,6 +277,7 @@ int EndPhysicalSheet(PDevRecord* pdev)
         return -1;
     int result = EmitSheetEndFB(pdev->commandLayer, 0) | EmitPageEndED(pdev->commandLayer, 0);
     result |= WritePageEvent(pdev, kEventEndPhysical);
+    result |= FinishRecordedFace(pdev);
     pdev->counters.facePages = 0;
     ++pdev->counters.faces;
     ++pdev->counters.sheets;
@@ -306,6 +358,8 @@ int EndDocJob(PDevRecord* pdev)
     if (pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) {
         if (result == 0 && pdev->jobAttributes)
             BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
+        if (result == 0)
+            result = ReplayRecordedFaces(pdev);
         if (result == 0)
             result = EndJobStream(pdev);
         result |= CloseJobOutput(pdev, result != 0);
@@ -418,8 +472,12 @@ void ReleaseJob(PDevRecord* pdev)
     FreeJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes));
     delete pdev->geometry;
     pdev->geometry = nullptr;
-    if (pdev->stream)
+    if (pdev->stream) {
+        if (pdev->counters.recording & kRecordingOn)
+            EndPageRecording(pdev->stream);
         DestroyOutputStream(pdev->stream);
+    }
+    pdev->counters.recording = 0;
     pdev->stream = nullptr;
     pdev->flags &= ~(kPdevDocumentStarted | kPdevPageOpen);
     pdev->pageState &= kPageDrawingRefused;

@@ -116,6 +116,8 @@ struct PageCounters {
     uint32_t faces;       // faces ended or skipped
     uint32_t faceIndex;   // 0 front, 1 back
     uint32_t pages;       // logical pages of the job
+    uint32_t recorded;    // sheet faces recorded for the replay at the job end
+    uint16_t recording;   // recording word: kRecordingOn, kRecordingPageOpen and the item kinds
 };
 
 struct PDevRecord {

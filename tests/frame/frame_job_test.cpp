@@ -51,13 +51,15 @@ PrintedJob PrintJob(const JobPlan& plan)
     DeleteFileW(jobFile.c_str());
     DOCINFOW doc{sizeof(doc), L"frame job", jobFile.c_str(), nullptr, 0};
     EXPECT_GT(HostStartDocW(dc, &doc), 0);
+    int left = 100;  // each page's rectangle 10 further right, to tell the pages apart
     for (bool drawn : plan.drawnPages) {
+        left += 10;
         EXPECT_GT(HostStartPage(dc), 0);
         if (drawn) {
             HDC drawing = printhost::CurrentDrawingDc(dc);
             HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
             HGDIOBJ old = SelectObject(drawing, brush);
-            if (!Rectangle(drawing, 100, 100, 600, 400))
+            if (!Rectangle(drawing, left, 100, 600, 400))
                 ++out.drawingRefused;
             SelectObject(drawing, old);
             DeleteObject(brush);
@@ -189,6 +191,26 @@ TEST(FrameJob, PagesShareTheirSheetWithNup)
         for (size_t at = c.find("\nAa "); at != std::string::npos; at = c.find("\nAa ", at + 1))
             cells.insert(c.substr(at, c.find('\n', at + 1) - at));
         EXPECT_EQ(cells.size(), std::min<size_t>(k.pages, k.pagesPerSheet)) << c;
+    }
+}
+
+TEST(FrameJob, ReverseOrderSendsTheLastPageFirst)
+{
+    struct Case {
+        uint32_t reverse;
+        const char* order[3];
+    } cases[] = {{0, {"x1=110 ", "x1=120 ", "x1=130 "}}, {1, {"x1=130 ", "x1=120 ", "x1=110 "}}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({{true, true, true}, Ending::kEndDoc, {{kFidReverseOrder, k.reverse}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), 3u) << c;
+        EXPECT_EQ(Count(c, "\nEc "), 3u) << c;
+        EXPECT_LT(c.find(k.order[0]), c.find(k.order[1])) << k.reverse << "\n" << c;
+        EXPECT_LT(c.find(k.order[1]), c.find(k.order[2])) << k.reverse << "\n" << c;
+        EXPECT_NE(c.find(k.order[2]), std::string::npos) << c;
+        // The job ends after the last sheet, once.
+        EXPECT_EQ(Count(c, "\nEB"), 1u) << c;
     }
 }
 
