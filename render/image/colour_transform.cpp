@@ -457,31 +457,39 @@ void ApplyGrid(const ColourTransform& t, const uint8_t* source, uint8_t* destina
 {
     const uint8_t* table = SrgbOutputTable();
     const uint16_t* grid = t.grid.data();
-    // Offsets of the eight cube corners from the base node, by corner index.
-    static constexpr int kStride[3] = {17 * 17 * 3, 17 * 3, 3};
-    static constexpr int kCornerOffset[8] = {0,
-                                             kStride[2],
-                                             kStride[1],
-                                             kStride[1] + kStride[2],
-                                             kStride[0],
-                                             kStride[0] + kStride[2],
-                                             kStride[0] + kStride[1],
-                                             kStride[0] + kStride[1] + kStride[2]};
+    constexpr int kU = 17 * 17 * 3, kV = 17 * 3, kW = 3;
     for (size_t p = 0; p < count; ++p, source += 3, destination += 3) {
         const int u = t.curves[0][source[2]], v = t.curves[1][source[1]], w = t.curves[2][source[0]];
-        const uint16_t* base = grid + (u >> 12) * kStride[0] + (v >> 12) * kStride[1] + (w >> 12) * kStride[2];
-        int weights[4], corners[4];
-        Tetrahedron(u & 0xFFF, v & 0xFFF, w & 0xFFF, weights, corners);
-        uint8_t out[3];
-        for (int c = 0; c < 3; ++c) {
-            int64_t sum = 0;
-            for (int q = 0; q < 4; ++q)
-                sum += int64_t{weights[q]} * base[kCornerOffset[corners[q]] + c];
-            out[c] = table[Clamp12(sum >> 16)];
+        const uint16_t* base = grid + (u >> 12) * kU + (v >> 12) * kV + (w >> 12) * kW;
+        const int fu = u & 0xFFF, fv = v & 0xFFF, fw = w & 0xFFF;
+        // The tetrahedron by the order of the fractions: the walk from the
+        // base corner adds one axis at a time, largest fraction first.
+        int first, second, w1, w2, w3;
+        if (fu >= fv) {
+            if (fv >= fw)
+                first = kU, second = kU + kV, w1 = fu - fv, w2 = fv - fw, w3 = fw;
+            else if (fu >= fw)
+                first = kU, second = kU + kW, w1 = fu - fw, w2 = fw - fv, w3 = fv;
+            else
+                first = kW, second = kU + kW, w1 = fw - fu, w2 = fu - fv, w3 = fv;
+        } else if (fu >= fw) {
+            first = kV, second = kU + kV, w1 = fv - fu, w2 = fu - fw, w3 = fw;
+        } else if (fv >= fw) {
+            first = kV, second = kV + kW, w1 = fv - fw, w2 = fw - fu, w3 = fu;
+        } else {
+            first = kW, second = kV + kW, w1 = fw - fv, w2 = fv - fu, w3 = fu;
         }
-        destination[2] = out[0];
-        destination[1] = out[1];
-        destination[0] = out[2];
+        const int w0 = 4096 - w1 - w2 - w3;
+        const uint16_t* n1 = base + first;
+        const uint16_t* n2 = base + second;
+        const uint16_t* n3 = base + kU + kV + kW;
+        // Weights sum to 4096 and nodes stay below 2^16, so the sums fit 32 bits.
+        uint32_t sums[3];
+        for (int c = 0; c < 3; ++c)
+            sums[c] = (uint32_t(w0) * base[c] + uint32_t(w1) * n1[c] + uint32_t(w2) * n2[c] + uint32_t(w3) * n3[c]) >> 16;
+        destination[2] = table[std::min<uint32_t>(sums[0], 4095)];
+        destination[1] = table[std::min<uint32_t>(sums[1], 4095)];
+        destination[0] = table[std::min<uint32_t>(sums[2], 4095)];
     }
 }
 
