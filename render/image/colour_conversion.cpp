@@ -1,0 +1,111 @@
+#include "render/image/colour_conversion.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct ClassStages {
+    uint32_t matrix, gain;
+};
+// Per colour class: the flag of its own matrix and of its gain-and-offset pair.
+constexpr ClassStages kClassStages[3] = {
+    {kStageFirstClassMatrix, kStageFirstClassGain},
+    {kStageSecondClassMatrix, kStageSecondClassGain},
+    {kStageThirdClassMatrix, 0},
+};
+
+bool HasMatrix(const ColourConversionBinding& b, int colourClass)
+{
+    return (b.flags & (kClassStages[colourClass].matrix | kStageCommonMatrix)) != 0;
+}
+
+bool HasGain(const ColourConversionBinding& b, int colourClass)
+{
+    if (colourClass > 1)
+        return false;
+    if (b.flags & kStageCommonMatrix)
+        return (b.flags & kStageCommonGain) != 0;
+    return (b.flags & kClassStages[colourClass].matrix) && (b.flags & kClassStages[colourClass].gain);
+}
+
+const ColourTransform* FirstTransform(const ColourConversionBinding& b)
+{
+    return b.flags & (kStageTemperature | kStageFirstProfile) ? &b.transforms[0] : nullptr;
+}
+
+const ColourTransform* SecondTransform(const ColourConversionBinding& b)
+{
+    return b.flags & kStageSecondProfile ? &b.transforms[1] : nullptr;
+}
+
+// The stages in their order on one run of pixels, in place.
+void ApplyStages(const ColourConversionBinding& b, int colourClass, const ColourTransform* first,
+                 const ColourTransform* second, uint8_t* pixels, uint32_t count)
+{
+    if (HasGain(b, colourClass))
+        ApplyGainOffset(b.gains[colourClass], pixels, pixels, count);
+    if (first != nullptr)
+        ApplyColourTransform(first, pixels, pixels, count);
+    if (second != nullptr)
+        ApplyColourTransform(second, pixels, pixels, count);
+    if (HasMatrix(b, colourClass))
+        ApplyColorAdjustMatrix(&b.matrices[colourClass], pixels, pixels, count);
+}
+
+}  // namespace
+
+GainOffset BuildGainOffset(int16_t contrast, int16_t brightness)
+{
+    const double c = std::clamp<int>(contrast, -100, 100), b = std::clamp<int>(brightness, -100, 100);
+    const double gain = 1.0 + c * 0.003;
+    const double offset = b * 0.5 + (1.0 - gain) * 255.0;
+    return {static_cast<int32_t>(std::lround(gain * 65536.0)), static_cast<int32_t>(std::lround(offset * 65536.0))};
+}
+
+void ApplyGainOffset(const GainOffset& pair, const uint8_t* source, uint8_t* destination, uint32_t pixelCount)
+{
+    // The offset's integer part, rounded toward minus infinity as a shift does.
+    const int32_t offset = pair.offset >> 16;
+    const int64_t quarterGain = pair.gain / 4;
+    for (uint32_t i = 0; i < pixelCount * 3; ++i) {
+        const int64_t scaled = (int64_t{source[i]} * 257 * quarterGain) >> 22;
+        destination[i] = static_cast<uint8_t>(std::clamp<int64_t>(offset + scaled, 0, 255));
+    }
+}
+
+void ConvertToInvertedGrey(const uint8_t* source, uint8_t* destination, uint32_t pixelCount)
+{
+    for (uint32_t i = 0; i < pixelCount; ++i, source += 3)
+        destination[i] = static_cast<uint8_t>(255 - ((77 * source[2] + 151 * source[1] + 28 * source[0]) >> 8));
+}
+
+int ConvertColourRows(const ColourConversionBinding* binding, int colourClass, bool grey, uint8_t* rows,
+                      uint32_t width, uint32_t height, uint32_t stride)
+{
+    if (binding == nullptr || rows == nullptr || colourClass < 0 || colourClass > 2)
+        return -1;
+    if (width > 65535 || height > 65535)
+        return kColourRowsTooLarge;
+    if (uint64_t{width} * 3 > stride)
+        return -1;
+    for (uint32_t y = 0; y < height; ++y) {
+        uint8_t* row = rows + uint64_t{y} * stride;
+        ApplyStages(*binding, colourClass, FirstTransform(*binding), SecondTransform(*binding), row, width);
+        if (grey)
+            ConvertToInvertedGrey(row, row, width);
+    }
+    return 0;
+}
+
+uint32_t ConvertColourValue(const ColourConversionBinding* binding, int colourClass, int kind, uint32_t colour)
+{
+    if (binding == nullptr || colourClass < 0 || colourClass > 2)
+        return colour;
+    uint8_t pixel[3] = {static_cast<uint8_t>(colour >> 16), static_cast<uint8_t>(colour >> 8),
+                        static_cast<uint8_t>(colour)};
+    const ColourTransform* first = kind == 1 ? FirstTransform(*binding) : nullptr;
+    const ColourTransform* second = kind == 2 ? SecondTransform(*binding) : nullptr;
+    ApplyStages(*binding, colourClass, first, second, pixel, 1);
+    return uint32_t{pixel[2]} | uint32_t{pixel[1]} << 8 | uint32_t{pixel[0]} << 16;
+}
