@@ -53,7 +53,64 @@ void ApplyStages(const ColourConversionBinding& b, int colourClass, const Colour
         ApplyColorAdjustMatrix(&b.matrices[colourClass], pixels, pixels, count);
 }
 
+// The temperature stage's two parameter lists; the indexes without a value
+// leave the stage off.
+constexpr int kTemperatureList[6] = {5000, 6500, 9300, 0, 0, 0};
+constexpr int kGammaList[10] = {10, 14, 18, 22, 26, 0, 0, 0, 0, 0};
+
+bool AnyAdjustment(const ColourSettings& s, int slot)
+{
+    return s.brightness[slot] != 0 || s.saturation[slot] != 0 || s.contrast[slot] != 0;
+}
+
 }  // namespace
+
+uint32_t ColourStageFlags(const ColourSettings& s)
+{
+    uint32_t flags = 0;
+    const bool gainMode = s.mode != 1;
+    if (s.perClass == 1) {
+        if ((s.classBits & 1) && AnyAdjustment(s, 1))
+            flags |= kStageFirstClassMatrix | (gainMode && s.firstClassGain == 1 ? kStageFirstClassGain : 0);
+        if ((s.classBits & 2) && AnyAdjustment(s, 2))
+            flags |= kStageSecondClassMatrix | (gainMode && s.secondClassGain == 1 ? kStageSecondClassGain : 0);
+        if ((s.classBits & 4) && AnyAdjustment(s, 3))
+            flags |= kStageThirdClassMatrix;
+    } else if ((s.classBits & 7) && AnyAdjustment(s, 0)) {
+        flags |= kStageCommonMatrix;
+        if (gainMode && (s.firstClassGain == 1 || s.secondClassGain == 1))
+            flags |= kStageCommonGain;
+    }
+    if (s.correctionKind == 1 && s.temperatureIndex < 6 && s.gammaIndex < 10)
+        flags |= kStageTemperature;
+    if (s.correctionKind == 2) {
+        if (s.firstProfileOn == 1 && s.firstPathSet)
+            flags |= kStageFirstProfile;
+        if (s.secondProfileOn == 1 && (s.secondIsFirst == 1 ? s.firstPathSet : s.secondPathSet))
+            flags |= kStageSecondProfile;
+    }
+    if (s.outsideLibrary != 0)
+        flags |= kStageOutsideLibrary;
+    return flags;
+}
+
+void BuildColourStages(ColourConversionBinding* binding, const ColourSettings& s)
+{
+    binding->flags = ColourStageFlags(s);
+    for (int colourClass = 0; colourClass < 3; ++colourClass) {
+        // The common settings stand for every class.
+        const int slot = binding->flags & kStageCommonMatrix ? 0 : colourClass + 1;
+        BuildColorAdjustMatrix(&binding->matrices[colourClass], s.brightness[slot], s.saturation[slot],
+                               s.contrast[slot]);
+        if (colourClass < 2)
+            binding->gains[colourClass] = BuildGainOffset(s.contrast[slot], s.brightness[slot]);
+    }
+    if (binding->flags & kStageTemperature) {
+        if (BuildTemperatureTransform(&binding->transforms[0], kTemperatureList[s.temperatureIndex],
+                                      kGammaList[s.gammaIndex]) != 0)
+            binding->flags &= ~uint32_t{kStageTemperature};
+    }
+}
 
 GainOffset BuildGainOffset(int16_t contrast, int16_t brightness)
 {

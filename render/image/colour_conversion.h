@@ -39,6 +39,34 @@ struct ColourConversionBinding {
     ColourTransform transforms[2];
 };
 
+// The settings the stages are chosen and built from, read when the job starts.
+struct ColourSettings {
+    int16_t mode;              // 270
+    uint16_t classBits;        // 273: 1, 2, 4 for the three colour classes
+    int16_t brightness[4];     // 274..277: common, first, second, third class
+    int16_t saturation[4];     // 278..281
+    int16_t contrast[4];       // 282..285
+    uint16_t correctionKind;   // 286: 1 temperature, 2 profiles
+    uint16_t temperatureIndex; // 287
+    uint16_t gammaIndex;       // 288
+    uint32_t outsideLibrary;   // 291
+    uint16_t firstProfileOn;   // 1303
+    uint16_t secondProfileOn;  // 1304
+    uint16_t secondIsFirst;    // 1305
+    uint16_t perClass;         // 1314
+    uint16_t firstClassGain;   // 1326
+    uint16_t secondClassGain;  // 1327
+    bool firstPathSet;         // 1832 not empty
+    bool secondPathSet;        // 1833 not empty
+};
+
+uint32_t ColourStageFlags(const ColourSettings& settings);
+
+// Fills the matrices, pairs and temperature transform of the flagged stages;
+// a temperature or gamma index without a table entry turns its stage off.
+// The profile transforms are loaded by the caller.
+void BuildColourStages(ColourConversionBinding* binding, const ColourSettings& settings);
+
 // Contrast and brightness are clamped to -100..100.
 GainOffset BuildGainOffset(int16_t contrast, int16_t brightness);
 void ApplyGainOffset(const GainOffset& pair, const uint8_t* source, uint8_t* destination, uint32_t pixelCount);

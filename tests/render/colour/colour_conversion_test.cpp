@@ -102,3 +102,120 @@ TEST(ColourConversion, StagesByFlagAndClass)
 }
 
 }  // namespace
+
+namespace {
+
+ColourSettings Settings()
+{
+    ColourSettings s{};
+    s.mode = 0;
+    s.classBits = 7;
+    return s;
+}
+
+TEST(ColourConversion, StageFlagsFromSettings)
+{
+    struct Case {
+        const char* name;
+        void (*change)(ColourSettings&);
+        uint32_t flags;
+    };
+    const Case kCases[] = {
+        {"nothing set", [](ColourSettings&) {}, 0},
+        {"common brightness", [](ColourSettings& s) { s.brightness[0] = 10; }, kStageCommonMatrix},
+        {"common with gain",
+         [](ColourSettings& s) {
+             s.contrast[0] = 10;
+             s.secondClassGain = 1;
+         },
+         kStageCommonMatrix | kStageCommonGain},
+        {"gain off in mode 1",
+         [](ColourSettings& s) {
+             s.contrast[0] = 10;
+             s.firstClassGain = 1;
+             s.mode = 1;
+         },
+         kStageCommonMatrix},
+        {"common without class bits",
+         [](ColourSettings& s) {
+             s.brightness[0] = 10;
+             s.classBits = 8;
+         },
+         0},
+        {"per class",
+         [](ColourSettings& s) {
+             s.perClass = 1;
+             s.saturation[1] = 5;
+             s.firstClassGain = 1;
+             s.contrast[3] = -5;
+             s.brightness[0] = 50;  // the common value is not used per class
+         },
+         kStageFirstClassMatrix | kStageFirstClassGain | kStageThirdClassMatrix},
+        {"second class, bit off",
+         [](ColourSettings& s) {
+             s.perClass = 1;
+             s.classBits = 1;
+             s.saturation[2] = 5;
+         },
+         0},
+        {"temperature",
+         [](ColourSettings& s) {
+             s.correctionKind = 1;
+             s.temperatureIndex = 5;
+             s.gammaIndex = 9;
+         },
+         kStageTemperature},
+        {"temperature index 6", [](ColourSettings& s) { s.correctionKind = 1, s.temperatureIndex = 6; }, 0},
+        {"profiles",
+         [](ColourSettings& s) {
+             s.correctionKind = 2;
+             s.firstProfileOn = s.secondProfileOn = s.secondIsFirst = 1;
+             s.firstPathSet = true;
+         },
+         kStageFirstProfile | kStageSecondProfile},
+        {"second profile without its path",
+         [](ColourSettings& s) {
+             s.correctionKind = 2;
+             s.secondProfileOn = 1;
+             s.firstPathSet = true;
+         },
+         0},
+        {"profiles need kind 2",
+         [](ColourSettings& s) {
+             s.correctionKind = 1;
+             s.temperatureIndex = 6;
+             s.firstProfileOn = 1;
+             s.firstPathSet = true;
+         },
+         0},
+        {"outside library", [](ColourSettings& s) { s.outsideLibrary = 3; }, kStageOutsideLibrary},
+    };
+    for (const Case& row : kCases) {
+        ColourSettings s = Settings();
+        row.change(s);
+        EXPECT_EQ(ColourStageFlags(s), row.flags) << row.name;
+    }
+}
+
+// Temperature index 3 and gamma index 5 have no table entry: the stage is off.
+TEST(ColourConversion, TemperatureIndexesWithoutEntryLeaveStageOff)
+{
+    const struct {
+        uint16_t temperature, gamma;
+        bool on;
+    } kCases[] = {{0, 0, true}, {2, 4, true}, {3, 0, false}, {0, 5, false}, {5, 9, false}};
+    for (const auto& row : kCases) {
+        ColourSettings s = Settings();
+        s.correctionKind = 1;
+        s.temperatureIndex = row.temperature;
+        s.gammaIndex = row.gamma;
+        ColourConversionBinding binding;
+        BuildColourStages(&binding, s);
+        EXPECT_EQ((binding.flags & kStageTemperature) != 0, row.on) << row.temperature << " " << row.gamma;
+        uint8_t white[3] = {255, 255, 255};
+        ASSERT_EQ(ConvertColourRows(&binding, 0, false, white, 1, 1, 3), 0);
+        EXPECT_EQ(white[0] + white[1] + white[2], 3 * 255);
+    }
+}
+
+}  // namespace
