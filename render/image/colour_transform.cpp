@@ -453,32 +453,48 @@ inline void Tetrahedron(int fu, int fv, int fw, int* weights, int* corners)
     }
 }
 
+struct TetrahedronOrder {
+    int first, second;         // offsets of the second and third corner
+    uint8_t high, middle, low;  // inputs by falling fraction
+};
+constexpr int kU = 17 * 17 * 3, kV = 17 * 3, kW = 3;
+// Indexed by (fu >= fv) * 4 + (fv >= fw) * 2 + (fu >= fw); two orders cannot occur.
+constexpr TetrahedronOrder kOrders[8] = {
+    {kW, kV + kW, 2, 1, 0},  // fw > fv > fu
+    {kW, kV + kW, 2, 1, 0},  // cannot occur
+    {kV, kV + kW, 1, 2, 0},  // fv >= fw > fu
+    {kV, kU + kV, 1, 0, 2},  // fv > fu >= fw
+    {kW, kU + kW, 2, 0, 1},  // fw > fu >= fv
+    {kU, kU + kW, 0, 2, 1},  // fu >= fw > fv
+    {kU, kU + kV, 0, 1, 2},  // cannot occur
+    {kU, kU + kV, 0, 1, 2},  // fu >= fv >= fw
+};
+
 void ApplyGrid(const ColourTransform& t, const uint8_t* source, uint8_t* destination, size_t count)
 {
     const uint8_t* table = SrgbOutputTable();
     const uint16_t* grid = t.grid.data();
-    constexpr int kU = 17 * 17 * 3, kV = 17 * 3, kW = 3;
-    for (size_t p = 0; p < count; ++p, source += 3, destination += 3) {
-        const int u = t.curves[0][source[2]], v = t.curves[1][source[1]], w = t.curves[2][source[0]];
-        const uint16_t* base = grid + (u >> 12) * kU + (v >> 12) * kV + (w >> 12) * kW;
-        const int fu = u & 0xFFF, fv = v & 0xFFF, fw = w & 0xFFF;
-        // The tetrahedron by the order of the fractions: the walk from the
-        // base corner adds one axis at a time, largest fraction first.
-        int first, second, w1, w2, w3;
-        if (fu >= fv) {
-            if (fv >= fw)
-                first = kU, second = kU + kV, w1 = fu - fv, w2 = fv - fw, w3 = fw;
-            else if (fu >= fw)
-                first = kU, second = kU + kW, w1 = fu - fw, w2 = fw - fv, w3 = fv;
-            else
-                first = kW, second = kU + kW, w1 = fw - fu, w2 = fu - fv, w3 = fv;
-        } else if (fu >= fw) {
-            first = kV, second = kU + kV, w1 = fv - fu, w2 = fu - fw, w3 = fw;
-        } else if (fv >= fw) {
-            first = kV, second = kV + kW, w1 = fv - fw, w2 = fw - fu, w3 = fu;
-        } else {
-            first = kW, second = kV + kW, w1 = fw - fv, w2 = fv - fu, w3 = fu;
+    // Each input byte's cell offset and fraction, so the pixel loop only adds.
+    constexpr int kStrides[3] = {kU, kV, kW};
+    int32_t cell[3][256];
+    int16_t fraction[3][256];
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < 256; ++i) {
+            cell[c][i] = (t.curves[c][i] >> 12) * kStrides[c];
+            fraction[c][i] = static_cast<int16_t>(t.curves[c][i] & 0xFFF);
         }
+    for (size_t p = 0; p < count; ++p, source += 3, destination += 3) {
+        const uint8_t r = source[2], g = source[1], b = source[0];
+        const uint16_t* base = grid + cell[0][r] + cell[1][g] + cell[2][b];
+        const int fu = fraction[0][r], fv = fraction[1][g], fw = fraction[2][b];
+        // The tetrahedron by the order of the fractions: the walk from the
+        // base corner adds one axis at a time, largest fraction first. Chosen
+        // by table, since photographs make the comparisons unpredictable.
+        const int fractions[3] = {fu, fv, fw};
+        const TetrahedronOrder& order = kOrders[(fu >= fv) * 4 + (fv >= fw) * 2 + (fu >= fw)];
+        const int f1 = fractions[order.high], f2 = fractions[order.middle], f3 = fractions[order.low];
+        const int first = order.first, second = order.second;
+        const int w1 = f1 - f2, w2 = f2 - f3, w3 = f3;
         const int w0 = 4096 - w1 - w2 - w3;
         const uint16_t* n1 = base + first;
         const uint16_t* n2 = base + second;
