@@ -1,7 +1,11 @@
 #include "render/image/colour_conversion.h"
 
+#include "common/job/ansi_text.h"
+#include "common/system/user_prompt.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 
 namespace {
 
@@ -63,7 +67,70 @@ bool AnyAdjustment(const ColourSettings& s, int slot)
     return s.brightness[slot] != 0 || s.saturation[slot] != 0 || s.contrast[slot] != 0;
 }
 
+constexpr wchar_t kProfileWarningText[] =
+    L"ICC\u30d7\u30ed\u30d5\u30a1\u30a4\u30eb\u304c\u4f7f\u7528\u3067\u304d\u307e\u305b\u3093\u3002\n"
+    L"\u8272\u88dc\u6b63\u3092\u5b9f\u65bd\u305b\u305a\u5370\u5237\u51e6\u7406\u3092\u7d9a\u884c\u3057\u307e\u3059\u3002";
+constexpr wchar_t kProfileWarningTitle[] = L"\u8b66\u544a";
+constexpr UINT kProfileWarningTextId = 1;
+
+// A profile path is at most MAX_PATH characters; in the ANSI code page a
+// character may take two bytes.
+constexpr uint32_t kAnsiPathBytes = 2 * MAX_PATH;
+
+int LoadProfile(ColourTransform* transform, const wchar_t* path)
+{
+    char ansi[kAnsiPathBytes + 1];
+    if (path == nullptr || WideToAnsiCut(path, ansi, kAnsiPathBytes) == 0)
+        return -1;
+    return LoadIccTransform(transform, ansi);
+}
+
+// True when the user lets the job go on without the profile.
+bool ProfileWarningAccepted(HMODULE resources, const wchar_t* path)
+{
+    wchar_t text[1024];
+    wchar_t format[512];
+    const bool fromModule = resources != nullptr && LoadStringW(resources, kProfileWarningTextId, format, 512) > 0;
+    if (fromModule) {
+        // The module's text names the profile where it says %s.
+        const wchar_t* mark = std::wcsstr(format, L"%s");
+        if (mark == nullptr)
+            std::swprintf(text, std::size(text), L"%ls", format);
+        else
+            std::swprintf(text, std::size(text), L"%.*ls%ls%ls", static_cast<int>(mark - format), format,
+                          path != nullptr ? path : L"", mark + 2);
+    } else {
+        std::swprintf(text, std::size(text), L"%ls", kProfileWarningText);
+    }
+    return AskUser(resources, 0, kProfileWarningTitle, text, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+}
+
 }  // namespace
+
+int LoadColourProfiles(ColourConversionBinding* binding, const wchar_t* firstPath, const wchar_t* secondPath,
+                       bool secondIsFirst, HMODULE resources)
+{
+    if (binding == nullptr)
+        return -1;
+    bool firstFailed = false;
+    if (binding->flags & kStageFirstProfile) {
+        if (LoadProfile(&binding->transforms[0], firstPath) != 0) {
+            binding->flags &= ~uint32_t{kStageFirstProfile};
+            firstFailed = true;
+            if (!ProfileWarningAccepted(resources, firstPath))
+                return -3;
+        }
+    }
+    if (binding->flags & kStageSecondProfile) {
+        const wchar_t* path = secondIsFirst ? firstPath : secondPath;
+        if (firstFailed || LoadProfile(&binding->transforms[1], path) != 0) {
+            binding->flags &= ~uint32_t{kStageSecondProfile};
+            if (!firstFailed && !ProfileWarningAccepted(resources, path))
+                return -4;
+        }
+    }
+    return 0;
+}
 
 uint32_t ColourStageFlags(const ColourSettings& s)
 {

@@ -5,6 +5,8 @@
 #include "common/settings/color_matrix.h"
 #include "render/image/colour_transform.h"
 
+#include <windows.h>
+
 #include <cstdint>
 
 // Stage flags, set from the settings when the job starts.
@@ -66,6 +68,14 @@ uint32_t ColourStageFlags(const ColourSettings& settings);
 // a temperature or gamma index without a table entry turns its stage off.
 // The profile transforms are loaded by the caller.
 void BuildColourStages(ColourConversionBinding* binding, const ColourSettings& settings);
+
+// Loads the flagged profiles: the first from `firstPath`, the second from
+// `secondPath` (or the first path when `secondIsFirst`), skipped when the first
+// failed. A profile that cannot be used turns its stage off and is reported
+// with an OK/Cancel warning. 0 on success or OK; -3 or -4 (first or second
+// profile) when the user cancels, and the job set-up then fails.
+int LoadColourProfiles(ColourConversionBinding* binding, const wchar_t* firstPath, const wchar_t* secondPath,
+                       bool secondIsFirst, HMODULE resources);
 
 // Contrast and brightness are clamped to -100..100.
 GainOffset BuildGainOffset(int16_t contrast, int16_t brightness);

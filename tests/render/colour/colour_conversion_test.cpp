@@ -1,8 +1,10 @@
 #include "render/image/colour_conversion.h"
+#include "common/system/user_prompt.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -216,6 +218,61 @@ TEST(ColourConversion, TemperatureIndexesWithoutEntryLeaveStageOff)
         ASSERT_EQ(ConvertColourRows(&binding, 0, false, white, 1, 1, 3), 0);
         EXPECT_EQ(white[0] + white[1] + white[2], 3 * 255);
     }
+}
+
+}  // namespace
+
+namespace {
+
+struct PromptLog {
+    int answer;
+    int asked = 0;
+    std::wstring title, text;
+    UINT style = 0;
+};
+
+int Answer(const UserPrompt& prompt, void* context)
+{
+    auto* log = static_cast<PromptLog*>(context);
+    ++log->asked;
+    log->title = prompt.title;
+    log->text = prompt.text;
+    log->style = prompt.style;
+    return log->answer;
+}
+
+TEST(ColourConversion, ProfileWarningOkAndCancel)
+{
+    const struct {
+        const wchar_t* first;
+        const wchar_t* second;
+        int answer, result, asked;
+        uint32_t flagsLeft;
+    } kCases[] = {
+        {L"missing.icc", L"missing2.icc", IDOK, 0, 1, 0},        // the second is skipped once the first failed
+        {L"missing.icc", L"missing2.icc", IDCANCEL, -3, 1, kStageSecondProfile},
+        {L"", L"missing2.icc", IDOK, 0, 1, 0},
+    };
+    for (const auto& row : kCases) {
+        PromptLog log{row.answer};
+        SetPromptAnswerer(Answer, &log);
+        ColourConversionBinding binding;
+        binding.flags = kStageFirstProfile | kStageSecondProfile;
+        EXPECT_EQ(LoadColourProfiles(&binding, row.first, row.second, false, nullptr), row.result);
+        EXPECT_EQ(log.asked, row.asked);
+        EXPECT_EQ(binding.flags, row.flagsLeft);
+        EXPECT_EQ(log.title, L"\u8b66\u544a");
+        EXPECT_EQ(log.text.rfind(L"ICC", 0), 0u);
+        EXPECT_EQ(log.style, UINT{MB_OKCANCEL | MB_ICONINFORMATION});
+    }
+    // Only the second profile, cancelled: -4.
+    PromptLog log{IDCANCEL};
+    SetPromptAnswerer(Answer, &log);
+    ColourConversionBinding binding;
+    binding.flags = kStageSecondProfile;
+    EXPECT_EQ(LoadColourProfiles(&binding, L"a.icc", L"\\\\.\\pipe\\x", false, nullptr), -4);
+    EXPECT_EQ(log.asked, 1);
+    SetPromptAnswerer(nullptr, nullptr);
 }
 
 }  // namespace
