@@ -32,10 +32,10 @@ bool ShowsUserPaperSizes(uint16_t id)
     return id == kFidOutputSize || id == kFidFaxPaperSize || IsSourcePaperSizeId(id);
 }
 
-bool Serves(const ItemRow* item, uint32_t maskBit)
+// Option lists come only from a handler's own code, never from fixed rows.
+bool HandlerServes(const ItemRow* item, uint32_t maskBit)
 {
-    return item != nullptr && item->record != nullptr && item->record->handler != nullptr &&
-           (item->record->mask & maskBit) != 0;
+    return item != nullptr && ItemServes(item->record, maskBit) && item->record->handler != nullptr;
 }
 
 wchar_t* CopyText(const wchar_t* text)
@@ -221,7 +221,7 @@ OptionList* CreateOptionList(HMODULE resources, SettingsContext* context, uint16
     ModelSection* feature = nullptr;
     const bool hasFeature = GetItemFeature(context, id, &kind, &count, &title, &feature, nullptr) != FALSE;
     bool ok = true;
-    if (Serves(*item, kItemMaskOptionKind)) {
+    if (HandlerServes(*item, kItemMaskOptionKind)) {
         ok = (*item)->record->handler(context, kItemOpOptionKind, id, exchange) != 0;
         list->listKind = exchange->listKind;
         list->count = exchange->count;
@@ -255,7 +255,7 @@ int FillOptionRows(SettingsContext* context, uint16_t id, void* settingsRecord, 
 {
     if (list == nullptr || item == nullptr || exchange == nullptr)
         return 0;
-    const bool fromHandler = Serves(item, kItemMaskOptionEntry);
+    const bool fromHandler = HandlerServes(item, kItemMaskOptionEntry);
     for (int32_t n = 0; n < list->count; ++n) {
         const bool filled = fromHandler ? FillRowFromHandler(context, item, exchange, list, n)
                                         : FillRowFromModel(context, id, list, n);
