@@ -58,36 +58,6 @@ int DrawGlyphInPlace(CommandLayer* layer, const POINTL& at, const GLYPHBITS* bit
                : 0;
 }
 
-int DrawDownloadedGlyph(CommandLayer* layer, uint16_t fontId, const POINTL& at, const GLYPHPOS& pos,
-                        const GLYPHBITS* bits, std::vector<uint8_t>* record)
-{
-    const LONG cx = bits->sizlBitmap.cx, cy = bits->sizlBitmap.cy;
-    if (cx <= 0 || cy <= 0)
-        return 1;  // a space: nothing to draw
-    const auto rowBytes = static_cast<uint32_t>(cx + 7) / 8;
-    const std::span<const uint8_t> rows(bits->aj, rowBytes * uint32_t(cy));
-    if (std::all_of(rows.begin(), rows.end(), [](uint8_t b) { return b == 0; }))
-        return 1;  // a space's bitmap is blank: nothing to download or place
-    const float x = static_cast<float>(at.x), y = static_cast<float>(at.y);
-    if (!IsGlyphCacheEnabled(layer))
-        return DrawGlyphInPlace(layer, at, bits);
-    const GlyphKey key{static_cast<uint16_t>(pos.hg), fontId, kGlyphKindBitmap};
-    uint32_t address = 0;
-    if (FindCachedGlyph(layer, key, &address) == kGlyphCacheOk)
-        return EmitPlaceGlyph(layer, x, y, address) == 0 ? 1 : 0;
-    if (!BuildBitmapGlyphRecord(bits->ptlOrigin.x, bits->ptlOrigin.y, uint32_t(cx), uint32_t(cy), rows, record))
-        return DrawGlyphInPlace(layer, at, bits);
-    const auto size = static_cast<uint32_t>(record->size());
-    if (AddCachedGlyph(layer, key, size, true, &address) != kGlyphCacheOk) {
-        // The memory cannot take it: start it afresh and draw this one in place.
-        ResetGlyphCache(layer);
-        return DrawGlyphInPlace(layer, at, bits);
-    }
-    return EmitGlyphId(layer, address) == 0 && EmitTypedValue(layer, kTypedRaw, record->data(), size) == 0 &&
-                   EmitPlaceGlyph(layer, x, y, address) == 0
-               ? 1
-               : 0;
-}
 
 // Positions of a string with a fixed increment follow from the first.
 void ApplyFixedIncrement(const STROBJ* string, GLYPHPOS* glyphs, ULONG count, POINTL* first, bool* haveFirst)
@@ -129,7 +99,7 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font)
             const GLYPHBITS* bits = GlyphBitsOf(font, pos);
             if (bits == nullptr)
                 return 0;
-            if (!DrawDownloadedGlyph(layer, fontId, pos.ptl, pos, bits, &record))
+            if (!SendBitmapGlyph(layer, fontId, pos.hg, pos.ptl, bits, &record))
                 return 0;
         }
     }
@@ -137,6 +107,37 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font)
 }
 
 }  // namespace
+
+int SendBitmapGlyph(CommandLayer* layer, uint16_t fontId, HGLYPH glyph, const POINTL& at, const GLYPHBITS* bits,
+                    std::vector<uint8_t>* record)
+{
+    const LONG cx = bits->sizlBitmap.cx, cy = bits->sizlBitmap.cy;
+    if (cx <= 0 || cy <= 0)
+        return 1;  // a space: nothing to draw
+    const auto rowBytes = static_cast<uint32_t>(cx + 7) / 8;
+    const std::span<const uint8_t> rows(bits->aj, rowBytes * uint32_t(cy));
+    if (std::all_of(rows.begin(), rows.end(), [](uint8_t b) { return b == 0; }))
+        return 1;  // a space's bitmap is blank: nothing to download or place
+    const float x = static_cast<float>(at.x), y = static_cast<float>(at.y);
+    if (!IsGlyphCacheEnabled(layer))
+        return DrawGlyphInPlace(layer, at, bits);
+    const GlyphKey key{static_cast<uint16_t>(glyph), fontId, kGlyphKindBitmap};
+    uint32_t address = 0;
+    if (FindCachedGlyph(layer, key, &address) == kGlyphCacheOk)
+        return EmitPlaceGlyph(layer, x, y, address) == 0 ? 1 : 0;
+    if (!BuildBitmapGlyphRecord(bits->ptlOrigin.x, bits->ptlOrigin.y, uint32_t(cx), uint32_t(cy), rows, record))
+        return DrawGlyphInPlace(layer, at, bits);
+    const auto size = static_cast<uint32_t>(record->size());
+    if (AddCachedGlyph(layer, key, size, true, &address) != kGlyphCacheOk) {
+        // The memory cannot take it: start it afresh and draw this one in place.
+        ResetGlyphCache(layer);
+        return DrawGlyphInPlace(layer, at, bits);
+    }
+    return EmitGlyphId(layer, address) == 0 && EmitTypedValue(layer, kTypedRaw, record->data(), size) == 0 &&
+                   EmitPlaceGlyph(layer, x, y, address) == 0
+               ? 1
+               : 0;
+}
 
 bool BuildBitmapGlyphRecord(int32_t originX, int32_t originY, uint32_t width, uint32_t height,
                             std::span<const uint8_t> rows, std::vector<uint8_t>* record)

@@ -40,6 +40,13 @@ static_assert(BitmapGlyphRecordLength(4) - kBitmapGlyphFixedBytes - 4 <= 3);
 bool BuildBitmapGlyphRecord(int32_t originX, int32_t originY, uint32_t width, uint32_t height,
                             std::span<const uint8_t> rows, std::vector<uint8_t>* record);
 
+// One glyph at `at` (its character origin): placed from the glyph memory when
+// it is there, else sent into it (record built in `record`) and placed, or
+// drawn in place when the memory is off or cannot take it. 1, or 0 when a
+// command could not be sent.
+int SendBitmapGlyph(CommandLayer* layer, uint16_t fontId, HGLYPH glyph, const POINTL& at, const GLYPHBITS* bits,
+                    std::vector<uint8_t>* record);
+
 // 1 drawn, 0 failed (GDI reports the failure), -1 not a device record of ours.
 int TextOutCommon(SURFOBJ* surface, STROBJ* string, FONTOBJ* font, CLIPOBJ* clip, RECTL* extraRects,
                   RECTL* opaqueRect, BRUSHOBJ* foreBrush, BRUSHOBJ* opaqueBrush, POINTL* brushOrigin, MIX mix);

@@ -180,6 +180,13 @@ TEST(FrameText, RepeatedGlyphIsDownloadedOncePlacedEachTime)
     ASSERT_EQ(places.size(), 3u) << p.commands;
     EXPECT_NE(places[0], places[1]);
     EXPECT_NE(places[1], places[2]);
+    // The first character stands where the text was drawn.
+    EXPECT_NE(places[0].find(" x=300 "), std::string::npos) << places[0];
+
+    // Each page starts with an empty glyph memory: the glyph comes again.
+    const Printed two = PrintPages({TextPage(L"AAA", 60, false), TextPage(L"AAA", 60, false)});
+    EXPECT_EQ(Downloads(two.commands), 2u) << two.commands;
+    EXPECT_EQ(Placements(two.commands), 6u) << two.commands;
 }
 
 TEST(FrameText, SizesAndFacesGetTheirOwnGlyphs)
