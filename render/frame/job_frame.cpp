@@ -1,5 +1,8 @@
 #include "render/frame/job_frame.h"
 
+#include "common/context/settings_context.h"
+#include "common/model/model_data.h"
+#include "common/model/model_format.h"
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
 #include "render/command/command_layer.h"
@@ -18,6 +21,17 @@
 namespace {
 
 constexpr uint8_t kStreamBeginValue = 0x90;
+
+// The printer's glyph memory as the model gives it (its first 32-bit entry);
+// none when either setting turns downloaded glyphs off.
+uint32_t GlyphMemoryCapacity(PDevRecord* pdev)
+{
+    if (GetPdevSettingDword(pdev, kFidStoredJobText) == 1 || GetPdevSettingDword(pdev, kFidDeviceFontsOff) != 0)
+        return 0;
+    if (pdev->settingsContext == nullptr || pdev->settingsContext->main == nullptr)
+        return 0;
+    return GetModelSectionNumber(pdev->settingsContext->main, kRawGlyphMemory, 4, 0);
+}
 constexpr int32_t kJobValueResolution = 1;
 
 PDevRecord* Valid(SURFOBJ* surface)
@@ -35,7 +49,7 @@ int BeginJob(PDevRecord* pdev)
     pdev->capability.streamVersion = pdev->job.streamVersion;
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
     if (!pdev->commandLayer) {
-        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, 0});
+        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, GlyphMemoryCapacity(pdev)});
         if (!pdev->commandLayer)
             return -1;
     }
