@@ -1,4 +1,5 @@
 #include "common/context/model_lookups.h"
+#include "common/system/system_utilities.h"
 
 #include "common/config/site_config.h"
 #include "common/context/context_utilities.h"
@@ -33,14 +34,6 @@ bool Report(uint16_t* status, uint16_t value)
 bool HasModel(const SettingsContext* context)
 {
     return context != nullptr && context->main != nullptr;
-}
-
-wchar_t* CopyText(const wchar_t* text, size_t length)
-{
-    auto* copy = static_cast<wchar_t*>(GlobalAlloc(GPTR, (length + 1) * sizeof(wchar_t)));
-    if (copy != nullptr && length != 0)
-        wmemcpy(copy, text, length);
-    return copy;
 }
 
 // A string value's text: within its bytes, terminated or not.
@@ -131,7 +124,7 @@ BOOL GetModelDefault(const SettingsContext* context, uint16_t id, uint64_t* valu
     if (read != kModelOk)
         return Report(status, LookupStatusOf(read));
     if (model.type == kTypeString) {
-        wchar_t* text = CopyText(reinterpret_cast<const wchar_t*>(model.data), StringLength(model));
+        wchar_t* text = CopyTextToGlobal(reinterpret_cast<const wchar_t*>(model.data), StringLength(model));
         if (text == nullptr)
             return Report(status, kLookupNoMemory);
         holder = reinterpret_cast<uintptr_t>(text);
@@ -328,7 +321,7 @@ wchar_t* GetDefaultTargetName(const SettingsContext* context, uint16_t id, uint1
         Report(status, kLookupAbsent);
         return nullptr;
     }
-    wchar_t* copy = CopyText(name, wcslen(name));
+    wchar_t* copy = CopyTextToGlobal(name, wcslen(name));
     Report(status, copy != nullptr ? kLookupOk : kLookupNoMemory);
     return copy;
 }
@@ -356,7 +349,7 @@ BOOL FindPaperOption(const SettingsContext* context, uint16_t id, int mode, Opti
         const PaperSection* paper = AsPaper(target.section);
         if (paper == nullptr || !MatchesRequest(*paper, mode, *request))
             continue;
-        wchar_t* name = CopyText(paper->name.c_str(), paper->name.size());
+        wchar_t* name = CopyTextToGlobal(paper->name.c_str(), paper->name.size());
         if (name == nullptr)
             return Report(status, kLookupNoMemory);
         request->name = name;

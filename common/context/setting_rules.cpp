@@ -1,5 +1,6 @@
 #include "common/context/setting_rules.h"
 
+#include "common/context/value_by_type.h"
 #include "common/model/model_kinds.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
@@ -32,27 +33,6 @@ constexpr uint32_t kCapabilityCollateByVersion = 0x10000;
 constexpr uint32_t kFirstCollatingStreamVersion = 0x01010903;
 constexpr int32_t kLongPaperProduct = 7112000;
 
-// A number setting; false when it cannot be read.
-bool ReadNumber(void* settingsRecord, void* printerSettingsRecord, uint16_t id, uint32_t* value)
-{
-    uint16_t type = 0;
-    uint32_t size = 0;
-    uint64_t holder = 0;
-    if (GetFunctionIdValue(id, settingsRecord, printerSettingsRecord, &type, &size, &holder) != kSettingOk)
-        return false;
-    switch (type) {
-    case kTypeS16: *value = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(holder))); break;
-    case kTypeU16: *value = static_cast<uint16_t>(holder); break;
-    case kTypeByte: *value = static_cast<uint8_t>(holder); break;
-    case kTypeFlag:
-    case kTypeS32:
-    case kTypeU32:
-    case kTypeFontS32: *value = static_cast<uint32_t>(holder); break;
-    default: return false;
-    }
-    return true;
-}
-
 // Characters of a string setting, its room bounding the count.
 int StringSettingLength(void* settingsRecord, void* printerSettingsRecord, uint16_t id, const wchar_t** text)
 {
@@ -71,14 +51,14 @@ int StringSettingLength(void* settingsRecord, void* printerSettingsRecord, uint1
 int LimitResolutionForPaper(void* settingsRecord, void* printerSettingsRecord)
 {
     uint32_t width = 0, length = 0, quality = 0;
-    if (!ReadNumber(settingsRecord, printerSettingsRecord, kFidPaperWidth, &width)
-        || !ReadNumber(settingsRecord, printerSettingsRecord, kFidPaperLength, &length))
+    if (!ReadSettingNumber(kFidPaperWidth, settingsRecord, printerSettingsRecord, &width)
+        || !ReadSettingNumber(kFidPaperLength, settingsRecord, printerSettingsRecord, &length))
         return 0;
     const int32_t longer = std::max(static_cast<int32_t>(width), static_cast<int32_t>(length));
     if (longer <= 0)
         return 0;
     const int32_t limit = kLongPaperProduct / longer;
-    if (limit == 0 || !ReadNumber(settingsRecord, printerSettingsRecord, kFidPrintQuality, &quality))
+    if (limit == 0 || !ReadSettingNumber(kFidPrintQuality, settingsRecord, printerSettingsRecord, &quality))
         return 0;
     if (static_cast<int32_t>(quality) <= limit)
         return 1;
@@ -102,15 +82,15 @@ int GetCollateSupport(void* settingsRecord, void* printerSettingsRecord, const C
     if (settingsRecord == nullptr || printerSettingsRecord == nullptr || capabilities == nullptr)
         return 0;
     uint32_t value = 0;
-    if (ReadNumber(settingsRecord, printerSettingsRecord, kFidCollateForced, &value) && value == 1)
+    if (ReadSettingNumber(kFidCollateForced, settingsRecord, printerSettingsRecord, &value) && value == 1)
         return 1;
     if (!TestCapabilityBit(capabilities, kCapabilityCollate))
         return 1;
-    if (ReadNumber(settingsRecord, printerSettingsRecord, kFidCollateSetting, &value) && value != 0)
+    if (ReadSettingNumber(kFidCollateSetting, settingsRecord, printerSettingsRecord, &value) && value != 0)
         return 1;
     if (!TestCapabilityBit(capabilities, kCapabilityCollateByVersion))
         return 3;
-    if (ReadNumber(settingsRecord, printerSettingsRecord, kFidStreamVersion, &value)
+    if (ReadSettingNumber(kFidStreamVersion, settingsRecord, printerSettingsRecord, &value)
         && value >= kFirstCollatingStreamVersion)
         return 2;
     return 3;
@@ -124,7 +104,7 @@ int AdjustMaxCopies(void* settingsRecord, void* printerSettingsRecord, ModelData
     if (!TestModelCapability(main, kCapabilityRaiseCopies))
         return 1;
     uint32_t limit = 0;
-    if (!ReadNumber(settingsRecord, printerSettingsRecord, kFidCopiesLimit, &limit))
+    if (!ReadSettingNumber(kFidCopiesLimit, settingsRecord, printerSettingsRecord, &limit))
         return 0;
     ModelValue modelLimit;
     uint32_t modelValue = 0;
@@ -139,8 +119,8 @@ int AdjustMaxCopies(void* settingsRecord, void* printerSettingsRecord, ModelData
 int ShouldShowUserIdentificationDialog(void* settingsRecord, void* printerSettingsRecord, int askFlag)
 {
     uint32_t enabled = 0, mode = 0;
-    if (!ReadNumber(settingsRecord, printerSettingsRecord, kFidIdentificationEnabled, &enabled)
-        || !ReadNumber(settingsRecord, printerSettingsRecord, kFidIdentificationMode, &mode))
+    if (!ReadSettingNumber(kFidIdentificationEnabled, settingsRecord, printerSettingsRecord, &enabled)
+        || !ReadSettingNumber(kFidIdentificationMode, settingsRecord, printerSettingsRecord, &mode))
         return 0;
     if (enabled == 0 && mode == 3)
         return 0;
@@ -157,7 +137,7 @@ int CheckCodeLength(void* settingsRecord, void* printerSettingsRecord, int scram
     const uint16_t most = scrambled ? 12 : 4;
     uint32_t least = 0;
     const bool haveRecords = settingsRecord != nullptr && printerSettingsRecord != nullptr;
-    if (haveRecords && !ReadNumber(settingsRecord, printerSettingsRecord, kFidUserCodeMinimum, &least))
+    if (haveRecords && !ReadSettingNumber(kFidUserCodeMinimum, settingsRecord, printerSettingsRecord, &least))
         least = 0;
     if (maximum != nullptr)
         *maximum = most;

@@ -44,6 +44,12 @@ struct ItemHandlerRecord {
     uint32_t mask;                 // operations served, by the bits above
 };
 
+// Whether a handler record serves the operation of `maskBit`.
+inline bool ItemServes(const ItemHandlerRecord* record, uint32_t maskBit)
+{
+    return record != nullptr && (record->mask & maskBit) != 0;
+}
+
 struct ItemRow {
     uint64_t id;                      // FunctionID
     const ItemHandlerRecord* record;  // null: default and check from the model data

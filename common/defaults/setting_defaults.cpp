@@ -14,11 +14,6 @@
 
 namespace {
 
-bool Serves(const ItemHandlerRecord* record, uint32_t maskBit)
-{
-    return record != nullptr && (record->mask & maskBit) != 0;
-}
-
 bool IsBlockType(uint16_t type)
 {
     return type == kTypeString || type == kTypeLogFont;
@@ -65,7 +60,7 @@ int GetItemDefault(SettingsContext* context, void* printerSettingsRecord, const 
     *size = 0;
     const uint16_t id = static_cast<uint16_t>(item->id);
     const ItemHandlerRecord* record = item->record;
-    if (!Serves(record, kItemMaskDefault)) {
+    if (!ItemServes(record, kItemMaskDefault)) {
         uint16_t lookup = kLookupError;
         if (!GetModelDefault(context, id, holder, type, &lookup)) {
             *status = lookup == kLookupAbsent ? kDefaultAbsent : kDefaultFailed;
@@ -103,7 +98,7 @@ int GetItemDefault(SettingsContext* context, void* printerSettingsRecord, const 
 
 void FreeItemDefault(const ItemRow* item, uint64_t holder, uint16_t type)
 {
-    if (item == nullptr || !Serves(item->record, kItemMaskDefault)) {
+    if (item == nullptr || !ItemServes(item->record, kItemMaskDefault)) {
         FreeModelDefault(holder, type);
         return;
     }
@@ -140,11 +135,11 @@ int RunFunctionIdHandler(SettingsContext* context, uint16_t id, void* settingsRe
     if (item == nullptr)
         return 0;
     const ItemHandlerRecord* record = item->record;
-    const bool toModel = record == nullptr || (operation == kItemOpCheck && !Serves(record, kItemMaskCheck));
+    const bool toModel = record == nullptr || (operation == kItemOpCheck && !ItemServes(record, kItemMaskCheck));
     if (toModel || record->handler == nullptr) {
         // A record without a handler serves its operations with a fixed
         // default: any value of the right layout is acceptable.
-        if (!toModel && Serves(record, operation == kItemOpCheck ? kItemMaskCheck : kItemMaskAccept))
+        if (!toModel && ItemServes(record, operation == kItemOpCheck ? kItemMaskCheck : kItemMaskAccept))
             return 1;
         return HasOptionForValue(context, id, &holder) ? 1 : 0;
     }

@@ -144,6 +144,7 @@ constexpr RawSectionRow kRawSectionTable[kRawSectionCount + 1] = {
 enum ModelRawSection : uint16_t {
     kRawMaxCopies = 4,
     kRawColorKind = 5,
+    kRawGlyphMemory = 6,      // bytes of the printer's memory for downloaded glyphs
     kRawByte7 = 7,
     kRawFeatureMask = 12,
     kRawPrintRate = 16,

@@ -1,5 +1,8 @@
 // Lookups by setting identifier over the model data tables, and typed accessors.
 #include "common/model/model_kinds.h"
+#include "common/system/system_utilities.h"
+
+#include "common/settings/function_ids.h"
 
 #include <windows.h>
 
@@ -14,7 +17,6 @@
 namespace {
 
 // Settings whose model defaults follow the user's locale or the model's capabilities.
-constexpr uint16_t kPaperSizeSetting = 8;
 constexpr uint16_t kFaxPaperSizeSetting = 1824;
 constexpr uint16_t kPaperSeriesSetting = 327;
 constexpr uint16_t kPaperSetting = 4356;
@@ -29,12 +31,6 @@ constexpr uint8_t kRegionFlagUnreadable = 254;           // -2 as a signed byte
 
 uint16_t OptionKindOf(uint16_t featureKind) {
     return featureKind == kKindFeature ? uint16_t{kKindOption} : uint16_t{kKindOptionOther};
-}
-
-wchar_t* CopyText(const std::wstring& text) {
-    auto* block = static_cast<wchar_t*>(GlobalAlloc(GPTR, (text.size() + 1) * sizeof(wchar_t)));
-    if (block != nullptr) memcpy(block, text.c_str(), text.size() * sizeof(wchar_t));
-    return block;
 }
 
 // The header's model name (bytes 96-159, ANSI) as a new global block.
@@ -264,7 +260,7 @@ uint16_t GetItemDisplayName(ModelDataRecord* main, ModelDataRecord* linked, uint
     if (text == nullptr) {
         status = kModelBad;
     } else {
-        *name = CopyText(text);
+        *name = CopyTextToGlobal(text, wcslen(text));
         if (*name == nullptr) status = kModelNoMemory;
     }
     FreeModelSection(&s, kKindOwn);
@@ -297,7 +293,7 @@ uint16_t ReadModelDefault(ModelDataRecord* main, ModelDataRecord* linked, uint16
 
 void ResolveModelDefault(ModelDataRecord* main, uint16_t id, ModelValue* value) {
     if (main == nullptr || value == nullptr) return;
-    if (id == kPaperSizeSetting || id == kFaxPaperSizeSetting || id == kPaperSeriesSetting) {
+    if (id == kFidPaperSize || id == kFaxPaperSizeSetting || id == kPaperSeriesSetting) {
         const bool follows = (GetModelSectionNumber(main, kRawCapabilityWord0, 4, 0) & kLocalePaperCapability) != 0;
         if (follows && GetLocalePaperRegion(1) == 1) SetValueNumber(value, id == kPaperSeriesSetting ? 3 : 1);
     } else if (id == kPaperSetting) {
@@ -341,7 +337,7 @@ uint16_t CopyOptionValue(const ModelSection* section, wchar_t** name, ModelValue
     default: return kModelBad;
     }
     if (display != nullptr) {
-        *name = CopyText(display);
+        *name = CopyTextToGlobal(display, wcslen(display));
         if (*name == nullptr) return kModelNoMemory;
     }
     return kModelOk;

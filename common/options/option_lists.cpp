@@ -1,4 +1,5 @@
 #include "common/options/option_lists.h"
+#include "common/system/system_utilities.h"
 
 #include "common/context/model_lookups.h"
 #include "common/context/settings_context.h"
@@ -32,19 +33,10 @@ bool ShowsUserPaperSizes(uint16_t id)
     return id == kFidOutputSize || id == kFidFaxPaperSize || IsSourcePaperSizeId(id);
 }
 
-bool Serves(const ItemRow* item, uint32_t maskBit)
+// Option lists come only from a handler's own code, never from fixed rows.
+bool HandlerServes(const ItemRow* item, uint32_t maskBit)
 {
-    return item != nullptr && item->record != nullptr && item->record->handler != nullptr &&
-           (item->record->mask & maskBit) != 0;
-}
-
-wchar_t* CopyText(const wchar_t* text)
-{
-    const size_t length = text != nullptr ? wcslen(text) : 0;
-    auto* copy = static_cast<wchar_t*>(GlobalAlloc(GPTR, (length + 1) * sizeof(wchar_t)));
-    if (copy != nullptr && length != 0)
-        wmemcpy(copy, text, length);
-    return copy;
+    return item != nullptr && ItemServes(item->record, maskBit) && item->record->handler != nullptr;
 }
 
 // The type the list's values have: the one the setting reports.
@@ -63,7 +55,8 @@ bool SetRowValue(const OptionList* list, OptionRow* row, uint64_t value)
         row->value = value;
         return true;
     }
-    wchar_t* copy = CopyText(reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(value)));
+    const auto* text = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(value));
+    wchar_t* copy = CopyTextToGlobal(text, wcslen(text));
     row->value = reinterpret_cast<uintptr_t>(copy);
     return copy != nullptr;
 }
@@ -99,7 +92,7 @@ bool FillRowFromModel(SettingsContext* context, uint16_t id, OptionList* list, i
     if (filled && ModelValueClassOf(type) != kValueClassNone && !ModelValueAgreesWithSetting(id, type))
         filled = false;
     if (filled) {
-        row.text = CopyText(name);
+        row.text = CopyTextToGlobal(name, name != nullptr ? wcslen(name) : 0);
         // The model's strings live in the option's copy: a list that does not
         // own its strings cannot keep them.
         if (list->valueType == kTypeString && list->listKind == kListKindShared)
@@ -134,7 +127,7 @@ void AppendSizeToRows(OptionList* list, uint64_t code, uint32_t width, uint32_t 
 {
     for (int32_t n = 0; n < list->count; ++n)
         if (list->rows[n].value == code) {
-            wchar_t* plain = CopyText(list->rows[n].text);
+            wchar_t* plain = CopyTextToGlobal(list->rows[n].text, list->rows[n].text != nullptr ? wcslen(list->rows[n].text) : 0);
             AppendSize(&list->rows[n], plain, width, length, units);
             if (plain != nullptr)
                 GlobalFree(plain);
@@ -221,7 +214,7 @@ OptionList* CreateOptionList(HMODULE resources, SettingsContext* context, uint16
     ModelSection* feature = nullptr;
     const bool hasFeature = GetItemFeature(context, id, &kind, &count, &title, &feature, nullptr) != FALSE;
     bool ok = true;
-    if (Serves(*item, kItemMaskOptionKind)) {
+    if (HandlerServes(*item, kItemMaskOptionKind)) {
         ok = (*item)->record->handler(context, kItemOpOptionKind, id, exchange) != 0;
         list->listKind = exchange->listKind;
         list->count = exchange->count;
@@ -232,7 +225,7 @@ OptionList* CreateOptionList(HMODULE resources, SettingsContext* context, uint16
         ok = false;
     }
     if (ok && title != nullptr) {
-        list->title = CopyText(title);
+        list->title = CopyTextToGlobal(title, title != nullptr ? wcslen(title) : 0);
         ok = list->title != nullptr;
     }
     if (hasFeature)
@@ -255,7 +248,7 @@ int FillOptionRows(SettingsContext* context, uint16_t id, void* settingsRecord, 
 {
     if (list == nullptr || item == nullptr || exchange == nullptr)
         return 0;
-    const bool fromHandler = Serves(item, kItemMaskOptionEntry);
+    const bool fromHandler = HandlerServes(item, kItemMaskOptionEntry);
     for (int32_t n = 0; n < list->count; ++n) {
         const bool filled = fromHandler ? FillRowFromHandler(context, item, exchange, list, n)
                                         : FillRowFromModel(context, id, list, n);

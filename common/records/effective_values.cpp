@@ -1,5 +1,6 @@
 #include "common/records/effective_values.h"
 
+#include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -55,18 +56,6 @@ constexpr NeutralRow kNeutralValues[] = {
     {1832, 1833, Neutral::NoString},
 };
 
-// Reads a controlling setting as a number.
-bool ReadNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t* value)
-{
-    uint16_t type = 0;
-    uint32_t size = 0;
-    uint64_t holder = 0;
-    if (GetFunctionIdValue(id, settingsRecord, printerSettingsRecord, &type, &size, &holder) != kSettingOk)
-        return false;
-    *value = static_cast<uint32_t>(holder);
-    return true;
-}
-
 // The row whose identifier range holds `id`, or null.
 template <typename Row, size_t N>
 const Row* FindRange(const Row (&rows)[N], uint16_t id)
@@ -90,24 +79,24 @@ int IsSettingApplicable(uint16_t id, void* settingsRecord, void* printerSettings
     bool applicable = false;
     switch (row->rule) {
     case Rule::ColorMatching:
-        if (!ReadNumber(kFidColorMatching, settingsRecord, printerSettingsRecord, &matching))
+        if (!ReadSettingNumber(kFidColorMatching, settingsRecord, printerSettingsRecord, &matching))
             return kSettingControlUnreadable;
         applicable = matching == 2 || matching == 4;
         break;
     case Rule::ColorAndColorMatching:
-        if (!ReadNumber(kFidColorMode, settingsRecord, printerSettingsRecord, &colorMode) ||
-            !ReadNumber(kFidColorMatching, settingsRecord, printerSettingsRecord, &matching))
+        if (!ReadSettingNumber(kFidColorMode, settingsRecord, printerSettingsRecord, &colorMode) ||
+            !ReadSettingNumber(kFidColorMatching, settingsRecord, printerSettingsRecord, &matching))
             return kSettingControlUnreadable;
         applicable = colorMode != kMonochrome && (matching == 2 || matching == 4);
         break;
     case Rule::Color:
     case Rule::Monochrome:
-        if (!ReadNumber(kFidColorMode, settingsRecord, printerSettingsRecord, &colorMode))
+        if (!ReadSettingNumber(kFidColorMode, settingsRecord, printerSettingsRecord, &colorMode))
             return kSettingControlUnreadable;
         applicable = (colorMode == kMonochrome) == (row->rule == Rule::Monochrome);
         break;
     case Rule::ColorKind8:
-        if (!ReadNumber(kFidColorKind, settingsRecord, printerSettingsRecord, &kind))
+        if (!ReadSettingNumber(kFidColorKind, settingsRecord, printerSettingsRecord, &kind))
             return kSettingControlUnreadable;
         applicable = kind == 8;
         break;
@@ -126,12 +115,12 @@ uint16_t QueryEffectiveValue(uint16_t id, void* settingsRecord, void* printerSet
 
     if (id == kFidResolutionBound) {
         uint32_t quality = 0;
-        if (ReadNumber(kFidPrintQuality, settingsRecord, printerSettingsRecord, &quality) &&
+        if (ReadSettingNumber(kFidPrintQuality, settingsRecord, printerSettingsRecord, &quality) &&
             static_cast<int16_t>(quality) != 600)
             value = 0;
     } else if (id == kFidStreamVersion) {
         uint32_t older = 0;
-        if (ReadNumber(kFidOlderStream, settingsRecord, printerSettingsRecord, &older) && older == 1)
+        if (ReadSettingNumber(kFidOlderStream, settingsRecord, printerSettingsRecord, &older) && older == 1)
             value = kOlderStreamVersion;
     } else {
         const int applicable = IsSettingApplicable(id, settingsRecord, printerSettingsRecord);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include <cstdlib>
 
 int BoundedWideLength(const wchar_t* text, int maximum)
@@ -74,4 +76,12 @@ int IsFileOlderThan(const wchar_t* path, uint32_t seconds)
     if (written.QuadPart >= current.QuadPart)
         return 0;
     return current.QuadPart - written.QuadPart >= static_cast<uint64_t>(seconds) * 10000000ull ? 1 : 0;
+}
+
+wchar_t* CopyTextToGlobal(const wchar_t* text, size_t length)
+{
+    auto* copy = static_cast<wchar_t*>(GlobalAlloc(GPTR, (length + 1) * sizeof(wchar_t)));
+    if (copy != nullptr && length != 0 && text != nullptr)
+        wmemcpy(copy, text, length);
+    return copy;
 }

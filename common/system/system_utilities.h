@@ -1,5 +1,6 @@
 // Small conversions and tests that both main libraries share.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // Characters before the terminator, at most `maximum` (0 for a maximum of 0).
@@ -21,6 +22,10 @@ void RgbToGrayBytes(const uint8_t* source, uint8_t* destination, int pixelsPerRo
 // GlobalSize of the global block holding the pointer; 0 when it is not such a
 // block, and on 6.0 or later systems, where the driver never asks it.
 uint32_t GetBlockSize(const void* block);
+
+// `length` characters of `text` as a new zero-ended global block (GPTR); null
+// without memory. Callers free it with GlobalFree.
+wchar_t* CopyTextToGlobal(const wchar_t* text, size_t length);
 
 // 1 when the file's last write lies at least `seconds` before now; 0 when the
 // file is missing or not that old.

@@ -4,6 +4,7 @@
 #include "common/system/lock_table.h"
 #include "common/system/trace_log.h"
 #include "render/draw/draw_path.h"
+#include "render/draw/text_output.h"
 #include "render/frame/engine_calls.h"
 #include "render/image/bitblt.h"
 #include "render/frame/escape_table.h"
@@ -314,11 +315,13 @@ BOOL APIENTRY DrvStrokeAndFillPath(SURFOBJ* pso, PATHOBJ* ppo, CLIPOBJ* pco, XFO
     return result;
 }
 
-BOOL APIENTRY DrvTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ*, RECTL*, RECTL*, BRUSHOBJ*, BRUSHOBJ*,
-                         POINTL*, MIX)
+BOOL APIENTRY DrvTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* prclExtra,
+                         RECTL* prclOpaque, BRUSHOBJ* pboFore, BRUSHOBJ* pboOpaque, POINTL* pptlOrg, MIX mix)
 {
     TraceEnter(L"DrvTextOut");
-    const BOOL result = AcceptDrawing(pso, pstro && pfo);
+    BOOL result = AcceptDrawing(pso, pstro && pfo);
+    if (result)
+        result = TextOutCommon(pso, pstro, pfo, pco, prclExtra, prclOpaque, pboFore, pboOpaque, pptlOrg, mix) == 1;
     TraceLeave(L"DrvTextOut RetValue = %d", result);
     return result;
 }

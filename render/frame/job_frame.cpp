@@ -1,5 +1,8 @@
 #include "render/frame/job_frame.h"
 
+#include "common/context/settings_context.h"
+#include "common/model/model_data.h"
+#include "common/model/model_format.h"
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
 #include "render/attributes/job_attributes.h"
@@ -47,6 +50,17 @@ uint8_t SheetColourCode(PDevRecord* pdev)
 // Sheet turn codes of a plain page, portrait and landscape.
 constexpr uint32_t kTurnPortrait = 1;
 constexpr uint32_t kTurnLandscape = 3;
+
+// The printer's glyph memory as the model gives it (its first 32-bit entry);
+// none when either setting turns downloaded glyphs off.
+uint32_t GlyphMemoryCapacity(PDevRecord* pdev)
+{
+    if (GetPdevSettingDword(pdev, kFidStoredJobText) == 1 || GetPdevSettingDword(pdev, kFidDeviceFontsOff) != 0)
+        return 0;
+    if (pdev->settingsContext == nullptr || pdev->settingsContext->main == nullptr)
+        return 0;
+    return GetModelSectionNumber(pdev->settingsContext->main, kRawGlyphMemory, 4, 0);
+}
 
 PDevRecord* Valid(SURFOBJ* surface)
 {
@@ -136,7 +150,7 @@ int RunJobBegin(PDevRecord* pdev)
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
     pdev->counters = PageCounters{};
     if (!pdev->commandLayer) {
-        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, 0});
+        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, GlyphMemoryCapacity(pdev)});
         if (!pdev->commandLayer)
             return -1;
     }

@@ -201,8 +201,15 @@ TEST(MorvaGolden, TextFamily)
     r |= WritePositionedString(s, 5, 6, 3, 44, 99);
     r |= WritePositionedStrings(s, 5, 6, 3, first, second, 99);
     r |= WritePositionedStrings(s, 5, 6, 1, first, {}, 98);
+    // Each id is followed by the glyph's record: an outline one read by its
+    // length, a bitmap one by its rows and filler.
+    const uint8_t outline[8] = {0x00, 0x00, 0x00, 0x08, 1, 2, 3, 4};
+    const uint8_t bitmap[20] = {0x00, 0x40, 0x00, 0x14, 0x3F, 0x80, 0, 0, 0xC0, 0, 0, 0,
+                                0, 1, 0, 8, 1, 1, 0xFF, 0x11};
     r |= WriteGlyphId32(s, 0x12345);
+    r |= PutTypedValue(s, 8, outline, sizeof(outline));
     r |= WriteGlyphId16(s, 6272);
+    r |= PutTypedValue(s, 8, bitmap, sizeof(bitmap));
     r |= WritePlaceGlyph(s, 1, 2, 0x10000);
     r |= WritePlaceGlyph16(s, 1, 2, 6272);
     r |= WritePlaceGlyphF(s, 1.5f, 2, 64);
@@ -214,8 +221,8 @@ TEST(MorvaGolden, TextFamily)
               "DE x=5 y=6 flags=3 first=0 second=44 last=99\n"
               "DF x=5 y=6 kind=2 flags=3 count=4 first=[10,20] second=[30,40] last=99\n"
               "DF x=5 y=6 kind=2 flags=1 count=2 first=[10,20] last=98\n"
-              "DH id=74565\n"
-              "DL id=98\n"
+              "DH id=74565 outline length=8\n"
+              "DL id=98 bitmap length=20 x=1 y=-2 height=1 width=8 rowbytes=1 data=1\n"
               "DI x=1 y=2 id=65536\n"
               "DM x=1 y=2 id=98\n"
               "Di x=1.5 y=2 id=64\n"

@@ -2,6 +2,7 @@
 // Deliberately independent of the encoder's code: this is the second opinion.
 #include "tools/morva_reader/morva_reader_internal.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -45,8 +46,6 @@ constexpr SimpleLayout kSimpleLayouts[] = {
     {Op("Cc"), "cx:f32 cy:f32 rx:f32 ry:f32 start:f32 sweep:f32"},
     {Op("DA"), "font:s16"},
     {Op("Db"), "matrix:f32x6"},
-    {Op("DH"), "id:u32"},
-    {Op("DL"), "id:u16"},
     {Op("DI"), "x:s16 y:s16 id:u32"},
     {Op("DM"), "x:s16 y:s16 id:u16"},
     {Op("Di"), "x:f32 y:f32 id:u32"},
@@ -510,6 +509,53 @@ void ParsePageLabel(ReaderCursor& c, std::string& line)
     }
 }
 
+
+// A glyph download: the id, then the glyph's record, whose header word gives
+// its kind (bit 22 a bitmap, else an outline) and its whole length in the low
+// 18 bits. A bitmap's rows are followed by filler bytes of 17.
+void ParseGlyphDownload(ReaderCursor& c, std::string& line, bool wideId)
+{
+    AddInt(line, "id", wideId ? c.U32() : c.U16());
+    const uint32_t header = c.U32();
+    const uint32_t length = header & 0x3FFFF;
+    if ((header & (1u << 22)) == 0) {
+        line += " outline";
+        AddInt(line, "length", length);
+        if (length < 4) {
+            c.problem = "short glyph record";
+            return;
+        }
+        if (c.Need(length - 4))
+            c.pos += length - 4;
+        return;
+    }
+    constexpr uint32_t kFixed = 18;
+    const bool compressed = (header & (1u << 25)) != 0;
+    line += compressed ? " bitmap compressed" : " bitmap";
+    AddInt(line, "length", length);
+    AddFloat(line, "x", c.F32());
+    AddFloat(line, "y", c.F32());
+    const uint32_t height = c.U16(), width = c.U16(), rowBytes = c.U8();
+    AddInt(line, "height", height);
+    AddInt(line, "width", width);
+    AddInt(line, "rowbytes", rowBytes);
+    if (c.U8() != 1 || rowBytes != (width + 7) / 8) {
+        c.problem = "bad glyph bitmap header";
+        return;
+    }
+    const uint32_t data = compressed ? length - std::min(length, kFixed) : rowBytes * height;
+    if (length < kFixed + data) {
+        c.problem = "glyph record shorter than its rows";
+        return;
+    }
+    AddInt(line, "data", data);
+    if (!c.Need(length - kFixed))
+        return;
+    c.pos += data;
+    for (uint32_t i = data; i < length - kFixed; ++i)
+        if (c.U8() != 17)
+            c.problem = "glyph record filler is not 17";
+}
 }  // namespace
 
 bool ParseOperands(uint16_t opcode, ReaderCursor& c, const MorvaReadOptions& options, std::string& line)
@@ -538,6 +584,8 @@ bool ParseOperands(uint16_t opcode, ReaderCursor& c, const MorvaReadOptions& opt
     case Op("Bu"): ParsePoints(c, line, true, 3); return true;
     case Op("Cq"): ParseImage(c, line, options); return true;
     case Op("Cp"): ParseMonoImage(c, line); return true;
+    case Op("DH"): ParseGlyphDownload(c, line, true); return true;
+    case Op("DL"): ParseGlyphDownload(c, line, false); return true;
     case Op("DC"): ParseGlyphRun(c, line, false, 1); return true;
     case Op("Dc"): ParseGlyphRun(c, line, true, 1); return true;
     case Op("DD"): ParseGlyphRun(c, line, false, 2); return true;

@@ -1,0 +1,91 @@
+// Characters per second of downloaded TrueType text: 100 pages of 4000
+// characters drawn from 80 glyphs, each page starting with an empty glyph
+// memory (so each glyph is sent once a page and placed by reference after).
+// Reports the rate with glyphs cached (the placements) and overall.
+// Run under wine: text_bench.exe [pages]
+#include "render/command/command_layer.h"
+#include "render/draw/text_output.h"
+#include "render/output/output_stream.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+uint64_t g_sunk = 0;
+
+BOOL WINAPI CountingSink(HANDLE, LPVOID, DWORD length, LPDWORD written)
+{
+    g_sunk += length;
+    *written = length;
+    return TRUE;
+}
+
+constexpr int kGlyphs = 80;
+constexpr int kCharsPerPage = 4000;
+constexpr int kWidth = 40, kHeight = 50;
+
+// GLYPHBITS with its rows behind it.
+std::vector<uint8_t> MakeGlyph(int seed)
+{
+    const int rowBytes = (kWidth + 7) / 8;
+    std::vector<uint8_t> g(offsetof(GLYPHBITS, aj) + rowBytes * kHeight);
+    auto* bits = reinterpret_cast<GLYPHBITS*>(g.data());
+    bits->ptlOrigin = {2, -kHeight};
+    bits->sizlBitmap = {kWidth, kHeight};
+    for (int i = 0; i < rowBytes * kHeight; ++i)
+        bits->aj[i] = static_cast<uint8_t>((i * 7 + seed) | 1);
+    return g;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const long pages = argc > 1 ? std::atol(argv[1]) : 100;
+    std::vector<std::vector<uint8_t>> glyphs;
+    for (int i = 0; i < kGlyphs; ++i)
+        glyphs.push_back(MakeGlyph(i));
+    OutputStream* s = CreateOutputStream(nullptr);
+    s->writePrinter = CountingSink;
+    OpenStreamOnSpoolHandle(s, reinterpret_cast<HANDLE>(1));
+    CommandLayer* layer = CreateCommandLayer({s, 0, false, 2u << 20});
+    if (layer == nullptr) {
+        std::printf("no command layer\n");
+        return 1;
+    }
+    std::vector<uint8_t> record;
+    int ok = 1;
+    double firstSeconds = 0, cachedSeconds = 0;
+    long cachedChars = 0;
+    for (long page = 0; page < pages; ++page) {
+        ok &= ResetCommandLayerForPage(layer) == 0;
+        auto start = std::chrono::steady_clock::now();
+        int c = 0;
+        for (; c < kGlyphs; ++c) {
+            const POINTL at{100 + (c % 80) * 45, 200 + (c / 80) * 60};
+            ok &= SendBitmapGlyph(layer, 7, HGLYPH(c), at, reinterpret_cast<GLYPHBITS*>(glyphs[c].data()), &record);
+        }
+        auto mid = std::chrono::steady_clock::now();
+        for (; c < kCharsPerPage; ++c) {
+            const int g = (c * 13) % kGlyphs;
+            const POINTL at{100 + (c % 80) * 45, 200 + (c / 80) * 60};
+            ok &= SendBitmapGlyph(layer, 7, HGLYPH(g), at, reinterpret_cast<GLYPHBITS*>(glyphs[g].data()), &record);
+        }
+        auto end = std::chrono::steady_clock::now();
+        firstSeconds += std::chrono::duration<double>(mid - start).count();
+        cachedSeconds += std::chrono::duration<double>(end - mid).count();
+        cachedChars += kCharsPerPage - kGlyphs;
+    }
+    FlushStreamBuffer(s);
+    const double total = double(pages) * kCharsPerPage;
+    std::printf("%ld pages, %.0f characters, %.1f MB sent%s\n", pages, total, g_sunk / 1e6, ok ? "" : " (FAILED)");
+    std::printf("cached glyphs: %.2f million characters/s\n", cachedChars / cachedSeconds / 1e6);
+    std::printf("overall:       %.2f million characters/s\n", total / (firstSeconds + cachedSeconds) / 1e6);
+    FreeCommandLayer(layer);
+    CloseOutputStream(s);
+    DestroyOutputStream(s);
+    return ok ? 0 : 1;
+}

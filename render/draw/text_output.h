@@ -1,0 +1,52 @@
+// The body of DrvTextOut: the opaque rectangle, the string as glyphs sent once
+// into the printer's glyph memory and then placed by reference, and the extra
+// rectangles.
+#pragma once
+#include <windows.h>
+#include <winddi.h>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+struct PDevRecord;
+struct CommandLayer;
+
+// The glyph record written after "DL"/"DH": header word (bit 22, the record
+// length in the low 18 bits), origin x and y, height and width as 16-bit
+// values, bytes per row in one byte, a byte of 1, the rows, then filler bytes
+// of 17 up to the record length. With one byte for the bytes per row the
+// fixed part is 18 bytes, which the length (rows + 21 rounded down to 4)
+// always covers: the filler is 0 to 3 bytes.
+inline constexpr uint32_t kBitmapGlyphFixedBytes = 4 + 4 + 4 + 2 + 2 + 1 + 1;
+inline constexpr uint32_t kBitmapGlyphHeaderBit = 1u << 22;
+inline constexpr uint32_t kGlyphRecordLengthMask = 0x3FFFF;
+inline constexpr uint8_t kBitmapGlyphFiller = 17;
+inline constexpr uint32_t kMaxBitmapGlyphRowBytes = 255;
+
+constexpr uint32_t BitmapGlyphRecordLength(uint32_t dataBytes)
+{
+    return (dataBytes + 21) & ~3u;
+}
+static_assert(BitmapGlyphRecordLength(0) >= kBitmapGlyphFixedBytes);
+static_assert(BitmapGlyphRecordLength(1) >= kBitmapGlyphFixedBytes + 1);
+static_assert(BitmapGlyphRecordLength(2) >= kBitmapGlyphFixedBytes + 2);
+static_assert(BitmapGlyphRecordLength(3) >= kBitmapGlyphFixedBytes + 3);
+static_assert(BitmapGlyphRecordLength(4) - kBitmapGlyphFixedBytes - 4 <= 3);
+
+// The whole record of one bitmap glyph in the stream's byte order; false when
+// the glyph cannot be carried by the record (bytes per row above 255, length
+// beyond 18 bits).
+bool BuildBitmapGlyphRecord(int32_t originX, int32_t originY, uint32_t width, uint32_t height,
+                            std::span<const uint8_t> rows, std::vector<uint8_t>* record);
+
+// One glyph at `at` (its character origin): placed from the glyph memory when
+// it is there, else sent into it (record built in `record`) and placed, or
+// drawn in place when the memory is off or cannot take it. 1, or 0 when a
+// command could not be sent.
+int SendBitmapGlyph(CommandLayer* layer, uint16_t fontId, HGLYPH glyph, const POINTL& at, const GLYPHBITS* bits,
+                    std::vector<uint8_t>* record);
+
+// 1 drawn, 0 failed (GDI reports the failure), -1 not a device record of ours.
+int TextOutCommon(SURFOBJ* surface, STROBJ* string, FONTOBJ* font, CLIPOBJ* clip, RECTL* extraRects,
+                  RECTL* opaqueRect, BRUSHOBJ* foreBrush, BRUSHOBJ* opaqueBrush, POINTL* brushOrigin, MIX mix);
