@@ -233,6 +233,32 @@ TEST(FrameJob, ZoomOutsideItsRangeRefusesThePage)
     }
 }
 
+// A page whose begin fails aborts the job: every later drawing call and the
+// page end are refused, and the document end still answers success.
+TEST(FrameJob, AbortedJobRefusesLaterDrawing)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    const std::vector<uint8_t> devmode =
+        driver.ExtendedDevmode(frame_test::A4At600({{kFidLayoutScaleOn, 1}, {kFidZoom, 401}}));
+    DHPDEV pdev = driver.Enable(devmode);
+    ASSERT_TRUE(pdev);
+    SURFOBJ surface = frame_test::SurfaceOf(pdev);
+    ASSERT_TRUE(driver.entries().startDoc(&surface, const_cast<wchar_t*>(L"refused"), 5));
+    ASSERT_TRUE(driver.entries().startPage(&surface));
+    RECTL area{0, 0, 10, 10};
+    BRUSHOBJ black{};
+    constexpr ROP4 kPatternCopy = 0xF0F0;
+    for (int call = 0; call < 2; ++call) {
+        EXPECT_FALSE(driver.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr, nullptr,
+                                             &black, nullptr, kPatternCopy))
+            << call;
+    }
+    EXPECT_FALSE(driver.entries().sendPage(&surface));
+    EXPECT_TRUE(driver.entries().endDoc(&surface, 0));
+    driver.entries().disablePdev(pdev);
+}
+
 TEST(FrameJob, BlankDocumentWithDroppedPagesWritesNothing)
 {
     const PrintedJob job = PrintJob({{false, false}, Ending::kEndDoc, {{kFidDropEmptyPages, 1}}});
