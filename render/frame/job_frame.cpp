@@ -422,6 +422,7 @@ BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
         failed = !pdev->stream || OpenStreamOnSpoolHandle(pdev->stream, pdev->printer) != 0;
     }
     if (failed) {
+        FreeJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes));
         pdev->flags |= kPdevJobSetupFailed;
         return FALSE;
     }
