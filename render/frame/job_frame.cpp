@@ -37,14 +37,22 @@ constexpr int32_t kA4Width = 2100, kA4Height = 2970;  // tenths of a millimetre
 
 // The job's colour mode (setting 270): 1 and 2 kept, 3 is 2 unless setting
 // 1289 asks for the automatic choice, anything else none (0).
-uint32_t JobColourMode(PDevRecord* pdev);
+uint32_t JobColourMode(PDevRecord* pdev)
+{
+    switch (GetPdevSettingWord(pdev, kFidColorMode)) {
+    case 1: return 1;
+    case 2: return 2;
+    case 3: return GetPdevSettingDword(pdev, kFidAutoColourMode) ? 0 : 2;
+    default: return 0;
+    }
+}
 
 // The colour code of a sheet's page attributes and of the ticket's page
-// record: the job's colour mode, or 1 without one.
+// record: 2 for a monochrome job, else 1.
 uint8_t SheetColourCode(PDevRecord* pdev)
 {
     const uint32_t mode = JobColourMode(pdev);
-    return mode == 2 ? 2 : mode == 1 ? 1 : mode != 0 ? 3 : 1;
+    return mode == 2 ? 2 : 1;
 }
 
 // Sheet turn codes of a plain page, portrait and landscape.
@@ -70,15 +78,6 @@ PDevRecord* Valid(SURFOBJ* surface)
     return pdev;
 }
 
-uint32_t JobColourMode(PDevRecord* pdev)
-{
-    switch (GetPdevSettingWord(pdev, kFidColorMode)) {
-    case 1: return 1;
-    case 2: return 2;
-    case 3: return GetPdevSettingDword(pdev, kFidAutoColourMode) ? 0 : 2;
-    default: return 0;
-    }
-}
 
 // Logical pages per sheet face (setting 295): 2, 4, 8, 16 or 32, else 1.
 uint32_t PagesPerSheet(PDevRecord* pdev)
