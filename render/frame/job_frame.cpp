@@ -279,7 +279,8 @@ int AddTicketPage(PDevRecord* pdev)
     page.height = TenthsOfMillimetre(form.paperHeight);
     page.colourState = SheetColourCode(pdev);
     page.paperSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
-    page.orientation = pdev->geometry && pdev->geometry->landscape ? 2 : 1;
+    // The page geometry's orientation code: 1 landscape, 2 portrait.
+    page.orientation = pdev->geometry && pdev->geometry->landscape ? 1 : 2;
     page.duplex = JobAttributeDuplex(false, pdev->geometry ? pdev->geometry->duplex : 0);
     return ApplyJobAttributesFromPage(static_cast<JobTicket*>(pdev->jobAttributes), page, false);
 }

@@ -141,6 +141,8 @@ TEST(FrameJob, ColourModeReachesSheetAndTicket)
         EXPECT_EQ(Count(trailer, "PAGEINFO="), 1u) << trailer;
         EXPECT_EQ(Count(trailer, k.ticketMode), 1u) << trailer;
         EXPECT_NE(trailer.find("LOGICALPAGES=1"), std::string::npos) << trailer;
+        // The A4 portrait page is a portrait page in the ticket too.
+        EXPECT_EQ(Count(trailer, "ORIENTATION[PORTRAIT]"), 1u) << trailer;
     }
 }
 
