@@ -22,17 +22,8 @@ namespace {
 
 class CapabilityTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        LoadResourceModule();
-        printer_ = new ModelPrinter(L"C4530.DDD", L"Morva Capabilities C4530");
-    }
-    static void TearDownTestSuite()
-    {
-        delete printer_;
-        printer_ = nullptr;
-        ReleaseResourceModule();
-    }
+    static void SetUpTestSuite() { printer_ = OpenSuitePrinter(L"C4530.DDD", L"Morva Capabilities C4530"); }
+    static void TearDownTestSuite() { CloseSuitePrinter(printer_); }
     void SetUp() override
     {
         ASSERT_TRUE(printer_->ok());

@@ -35,17 +35,8 @@ int Answer(const UserPrompt& prompt, void* context)
 
 class ConflictTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        LoadResourceModule();
-        printer_ = new ModelPrinter(L"C4530.DDD", L"Morva Conflicts C4530");
-    }
-    static void TearDownTestSuite()
-    {
-        delete printer_;
-        printer_ = nullptr;
-        ReleaseResourceModule();
-    }
+    static void SetUpTestSuite() { printer_ = OpenSuitePrinter(L"C4530.DDD", L"Morva Conflicts C4530"); }
+    static void TearDownTestSuite() { CloseSuitePrinter(printer_); }
     void SetUp() override
     {
         ASSERT_TRUE(printer_->ok());
