@@ -57,9 +57,11 @@ bool SourceAllowed(HANDLE printer, SettingsContext* context, void* settings, voi
 }
 
 // The configuration's source map, when its override section is active and
-// printer setting 5201 is set: sources whose code is a replacement go, and each
-// mapped source that is reported gains an entry under its replacement code.
-// Only entries actually made are reported.
+// printer setting 5201 is set. Each pair maps a code that applications use (its
+// input) onto one of the device's sources (its result): sources reported under
+// an application code go, and each mapped source that is reported gains an
+// entry with its name under the application's code. Only entries actually made
+// are reported.
 void ApplySourceMap(SettingsContext* context, void* settings, void* printerSettings, std::vector<Bin>& bins)
 {
     uint32_t enabled = 0;
@@ -72,13 +74,13 @@ void ApplySourceMap(SettingsContext* context, void* settings, void* printerSetti
         return;
     const std::vector<Bin> reported = bins;
     std::erase_if(bins, [&](const Bin& b) {
-        return std::any_of(pairs, pairs + count, [&](const OverridePair& p) { return p.result == b.code; });
+        return std::any_of(pairs, pairs + count, [&](const OverridePair& p) { return p.input == b.code; });
     });
     for (uint32_t i = 0; i < count; ++i) {
         auto source = std::find_if(reported.begin(), reported.end(),
-                                   [&](const Bin& b) { return b.code == pairs[i].input; });
+                                   [&](const Bin& b) { return b.code == pairs[i].result; });
         if (source != reported.end())
-            bins.push_back({source->name, static_cast<uint16_t>(pairs[i].result)});
+            bins.push_back({source->name, static_cast<uint16_t>(pairs[i].input)});
     }
     GlobalFree(pairs);
 }

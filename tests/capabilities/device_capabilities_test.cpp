@@ -29,7 +29,11 @@ protected:
         ASSERT_TRUE(printer_->ok());
         DeletePrinterDataTable(h(), kPrinterSettingsTable);
     }
-    void TearDown() override { DeletePrinterDataTable(h(), kPrinterSettingsTable); }
+    void TearDown() override
+    {
+        printer_->RemoveSiteConfiguration();
+        DeletePrinterDataTable(h(), kPrinterSettingsTable);
+    }
 
     static HANDLE h() { return printer_->handle(); }
     static uint32_t Query(uint16_t index, void* output = nullptr, const void* devmode = nullptr)
@@ -236,6 +240,35 @@ TEST_F(CapabilityTest, CopiesFollowThePrinterSettingOfTheCeiling)
     EXPECT_EQ(Query(DC_COPIES), 999u);
     StorePrinterSetting(4365, 0xFFFF);
     EXPECT_EQ(Query(DC_COPIES), model);
+}
+
+// A map pair whose source is not reported makes no entry: no empty slot at
+// the end of the list.
+TEST_F(CapabilityTest, TheSourceMapAddsOnlyEntriesOfReportedSources)
+{
+    ASSERT_TRUE(printer_->WriteSiteConfiguration("[DME,1]\nbin.TRAY1=14\nbin.TRAY4=20\n"));
+    StorePrinterSetting(5201, 1);
+    std::vector<WORD> codes(10, 0xEEEE);
+    const uint32_t count = Query(DC_BINS, codes.data());
+    printer_->RemoveSiteConfiguration();
+    ASSERT_EQ(count, 7u);
+    codes.resize(count);
+    EXPECT_EQ(codes, (std::vector<WORD>{7, 1, 2, 3, 4, 264, 14}));
+
+    ASSERT_TRUE(printer_->WriteSiteConfiguration("[DME,1]\nbin.TRAY1=14\nbin.TRAY4=20\n"));
+    std::vector<wchar_t> names(10 * 24);
+    EXPECT_EQ(Query(DC_BINNAMES, names.data()), 7u);
+    printer_->RemoveSiteConfiguration();
+    EXPECT_STREQ(&names[6 * 24], L"Tray 1");
+}
+
+TEST_F(CapabilityTest, WithoutItsPrinterSettingTheSourceMapIsNotApplied)
+{
+    ASSERT_TRUE(printer_->WriteSiteConfiguration("[DME,1]\nbin.TRAY1=14\n"));
+    StorePrinterSetting(5201, 0);
+    const uint32_t count = Query(DC_BINS);
+    printer_->RemoveSiteConfiguration();
+    EXPECT_EQ(count, 6u);
 }
 
 }  // namespace
