@@ -271,4 +271,21 @@ TEST_F(CapabilityTest, WithoutItsPrinterSettingTheSourceMapIsNotApplied)
     EXPECT_EQ(count, 6u);
 }
 
+// A source name longer than its slot keeps 23 characters and the terminator.
+TEST(CapabilityNames, ALongSourceNameIsCutToItsSlot)
+{
+    ModelPrinter* printer = OpenSuitePrinter(L"M2200.DDD", L"Morva Capabilities M2200");
+    ASSERT_TRUE(printer->ok());
+    std::vector<wchar_t> names(4 * 24, L'#');
+    const uint32_t count = QueryDeviceCapability(printer->handle(), printer->name().c_str(), DC_BINNAMES,
+                                                 names.data(), nullptr);
+    std::vector<WORD> codes(4);
+    EXPECT_EQ(QueryDeviceCapability(printer->handle(), printer->name().c_str(), DC_BINS, codes.data(), nullptr),
+              count);
+    CloseSuitePrinter(printer);
+    ASSERT_EQ(count, 3u);
+    EXPECT_EQ(codes[2], 4);
+    EXPECT_STREQ(&names[2 * 24], L"Bypass Tray for Thick E");
+}
+
 }  // namespace
