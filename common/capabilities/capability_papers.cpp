@@ -213,6 +213,11 @@ uint32_t AnswerExtent(HANDLE printer, uint16_t index, void*, uint16_t needs, voi
     std::vector<PaperEntry> table;
     if (BuildModelPaperTable(printer, context, settings, printerSettings, table) != 1 || table.empty())
         return kCapabilityFailed;
+    // A user paper without a spooler form of its name has no size: it would
+    // make the smallest extent zero.
+    std::erase_if(table, [](const PaperEntry& e) { return e.size.x <= 0 || e.size.y <= 0; });
+    if (table.empty())
+        return kCapabilityFailed;
     LONG width = table[0].size.x, length = table[0].size.y;
     for (const PaperEntry& e : table) {
         width = index == DC_MINEXTENT ? std::min(width, e.size.x) : std::max(width, e.size.x);
