@@ -46,7 +46,7 @@ struct SourceOption {
     wchar_t* name;  // global block
     uint16_t code;
 };
-static_assert(sizeof(SourceOption) == 16);
+static_assert(sizeof(void*) != 8 || sizeof(SourceOption) == 16);  // 16-byte entries in the 64-bit libraries
 int LoadSourceOptionNames(const SettingsContext* context, uint16_t id, uint32_t* count, SourceOption** list);
 void FreeSourceOptionList(uint32_t count, SourceOption* list);
 
