@@ -297,3 +297,16 @@ void ModelPrinter::RemoveSiteConfiguration() const
     if (!siteConfig_.empty())
         DeleteFileW(siteConfig_.c_str());
 }
+
+ModelPrinter* OpenSuitePrinter(const wchar_t* modelFile, const wchar_t* printerName)
+{
+    LoadResourceModule();
+    return new ModelPrinter(modelFile, printerName);
+}
+
+void CloseSuitePrinter(ModelPrinter*& printer)
+{
+    delete printer;
+    printer = nullptr;
+    ReleaseResourceModule();
+}

@@ -67,3 +67,9 @@ private:
     HMODULE module_ = nullptr;
     HMODULE formerModule_ = nullptr;
 };
+
+// The printer of a whole test suite: the resource file is taken first, while the
+// program is still its own driver library (its string table names morvares.dll
+// beside it), then the printer is installed. Closing gives both back.
+ModelPrinter* OpenSuitePrinter(const wchar_t* modelFile, const wchar_t* printerName);
+void CloseSuitePrinter(ModelPrinter*& printer);
