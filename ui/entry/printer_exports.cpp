@@ -2,6 +2,7 @@
 // its driver replaced: they keep the printer's stored settings in the current
 // layout and give the printer its identity.
 #include "ui/entry/export_frame.h"
+#include "ui/entry/model_forms.h"
 
 #include "common/context/settings_context.h"
 #include "common/devmode/devmode_convert.h"
@@ -184,6 +185,7 @@ extern "C" BOOL WINAPI DrvPrinterEvent(LPWSTR printerName, INT event, DWORD, LPA
             if (event == PRINTER_EVENT_INITIALIZE) {
                 EnsurePrinterId(printer.get());
                 UpgradeDriverSettings(printer.get(), context.get(), 1);
+                AddModelForms(printer.get(), context.get());
             }
         }
     } else if (event == PRINTER_EVENT_DELETE_CONNECTION || event == PRINTER_EVENT_DELETE) {
@@ -221,6 +223,7 @@ extern "C" BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE info)
             ContextPtr context(OpenSettingsContext(opened));
             if (context) {
                 EnsurePrinterId(opened);
+                AddModelForms(opened, context.get());
                 result = UpgradeDriverSettings(opened, context.get(), 1);
             }
         }
