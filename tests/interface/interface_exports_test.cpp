@@ -1,6 +1,7 @@
 // The interface library installed as the real interface DLL of the driver
 // package in wine's spooler: its exports called directly on the installed
 // printer, and through winspool.
+#include "tests/interface/interface_package.h"
 #include "tests/printhost/driver_fixture.h"
 
 #include "printhost/install.h"
@@ -28,18 +29,6 @@ using QueryPrintFn = BOOL(WINAPI*)(DEVQUERYPRINT_INFO*);
 using PrinterEventFn = BOOL(WINAPI*)(LPWSTR, INT, DWORD, LPARAM);
 using UpgradeFn = BOOL(WINAPI*)(DWORD, LPBYTE);
 
-printhost::DriverPackage InterfacePackage()
-{
-    printhost::DriverPackage package;
-    package.driverName = printhost_test::UniqueName(L"Morva Interface Driver");
-    package.sourceDirectory = printhost_test::BinaryDirectory();
-    package.graphicsDll = L"morvagr.dll";
-    package.interfaceDll = L"morvaui.dll";
-    package.dataFile = L"C4530.DDD";
-    package.dependentFiles = {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"};
-    return package;
-}
-
 template <typename T>
 T Entry(HMODULE library, const char* name)
 {
@@ -50,7 +39,7 @@ class InterfaceExports : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        printer_ = new printhost_test::InstalledPrinter(InterfacePackage(), L"Morva Interface");
+        printer_ = new printhost_test::InstalledPrinter(InterfacePackage(L"Morva Interface Driver"), L"Morva Interface");
         if (!printer_->ok())
             return;
         printhost::InstalledDriver installed;
