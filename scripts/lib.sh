@@ -9,7 +9,8 @@ morva_ensure_setup() {
               /usr/lib/wine/wine64 Xvfb; do
     command -v "$tool" >/dev/null 2>&1 || need=1
   done
-  [ -f "$deps/libjpeg-x64/lib/libjpeg.a" ] || need=1
+  [ -f "$deps/libjpeg-x64/lib/libjpeg.a" ] && [ -f "$deps/libjpeg-x64/simd" ] || need=1
+  command -v nasm >/dev/null 2>&1 || need=1
   [ -d /usr/src/googletest/googletest ] || need=1
   if [ $need = 1 ]; then "$repo/scripts/setup"; fi
 }

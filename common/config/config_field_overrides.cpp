@@ -1,5 +1,6 @@
 #include "common/config/config_field_overrides.h"
 
+#include "common/settings/function_ids.h"
 #include "common/system/number_text.h"
 #include "common/settings/value_operations.h"
 #include "common/system/config_readers.h"
@@ -98,7 +99,7 @@ void InitField(OverrideField& field, const FieldDefinition& definition)
     field.mode = definition.mode;
     field.windowsValue = definition.windowsValue;
     field.entries.clear();
-    if (definition.devmodeId == 6) {
+    if (definition.devmodeId == kFidFields) {
         for (const ValueName& flag : definition.valueNames)
             field.entries.push_back({0, flag.value, 0});
     }
@@ -150,17 +151,17 @@ void ReadFieldKeys(OverrideField& field, const FieldDefinition& definition, cons
 
 void ReadValueNames(OverrideField& field, const FieldDefinition& definition, const wchar_t* section)
 {
-    const bool everyLine = definition.devmodeId == 13 || definition.devmodeId == 24;
+    const bool everyLine = definition.devmodeId == kFidDefaultSource || definition.devmodeId == kFidMediaType;
     for (const ValueName& name : definition.valueNames) {
         uint32_t number = 0;
         if (!everyLine) {
             if (!ReadNumberKey(section, definition.name, name.name, 1, 1, &number))
                 continue;
             for (OverrideEntry& entry : field.entries) {
-                if (definition.devmodeId == 6 && entry.input == name.value) {
+                if (definition.devmodeId == kFidFields && entry.input == name.value) {
                     entry.result = number;  // the flag's action
                     entry.changed = 1;
-                } else if (definition.devmodeId != 6 && entry.result == name.value) {
+                } else if (definition.devmodeId != kFidFields && entry.result == name.value) {
                     entry.input = number;   // the incoming value that means this name
                     entry.changed = entry.input != entry.result;
                 }

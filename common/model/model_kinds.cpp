@@ -1,6 +1,8 @@
 // Lookups by setting identifier over the model data tables, and typed accessors.
 #include "common/model/model_kinds.h"
 
+#include "common/settings/function_ids.h"
+
 #include <windows.h>
 
 #include <cmath>
@@ -14,7 +16,6 @@
 namespace {
 
 // Settings whose model defaults follow the user's locale or the model's capabilities.
-constexpr uint16_t kPaperSizeSetting = 8;
 constexpr uint16_t kFaxPaperSizeSetting = 1824;
 constexpr uint16_t kPaperSeriesSetting = 327;
 constexpr uint16_t kPaperSetting = 4356;
@@ -297,7 +298,7 @@ uint16_t ReadModelDefault(ModelDataRecord* main, ModelDataRecord* linked, uint16
 
 void ResolveModelDefault(ModelDataRecord* main, uint16_t id, ModelValue* value) {
     if (main == nullptr || value == nullptr) return;
-    if (id == kPaperSizeSetting || id == kFaxPaperSizeSetting || id == kPaperSeriesSetting) {
+    if (id == kFidPaperSize || id == kFaxPaperSizeSetting || id == kPaperSeriesSetting) {
         const bool follows = (GetModelSectionNumber(main, kRawCapabilityWord0, 4, 0) & kLocalePaperCapability) != 0;
         if (follows && GetLocalePaperRegion(1) == 1) SetValueNumber(value, id == kPaperSeriesSetting ? 3 : 1);
     } else if (id == kPaperSetting) {

@@ -1,9 +1,9 @@
 #include "common/model/model_value_ops.h"
 
+#include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 
 namespace {
-constexpr uint16_t kJobTypeSetting = 334;
 constexpr uint32_t kFaxJobType = 5;
 }  // namespace
 
@@ -26,7 +26,7 @@ bool IsFaxJob(ModelDataRecord* model, void* settingsRecord) {
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
-    if (GetFunctionIdValue(kJobTypeSetting, settingsRecord, nullptr, &type, &size, &holder) != 0) return false;
+    if (GetFunctionIdValue(kFidJobType, settingsRecord, nullptr, &type, &size, &holder) != 0) return false;
     return (holder & 0xFFFF) == kFaxJobType;
 }
 

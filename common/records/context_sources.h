@@ -17,6 +17,10 @@ struct ContextSettingsSources {
     wchar_t* basePath;    // global blocks, freed by ReleaseContextSettingsSources
     wchar_t* modelName;
     wchar_t* driverFile;
+
+    ContextSettingsSources() = default;
+    ContextSettingsSources(const ContextSettingsSources&) = delete;
+    ContextSettingsSources& operator=(const ContextSettingsSources&) = delete;
 };
 
 // 1 with `out` filled; 0 for a missing argument or when the model's defaults of

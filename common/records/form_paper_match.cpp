@@ -34,10 +34,10 @@ int MatchFormToModelPaper(HANDLE printer, void* settingsRecord, void* printerSet
     if (modelPaper == nullptr)
         return kMatchFailed;
     *modelPaper = 0;
-    if (paperNumber == kCustomPaperNumber && IsCustomPaperEnabled(settingsRecord, printerSettingsRecord)) {
+    if (paperNumber == kFreeCustomPaperCode && IsCustomPaperEnabled(settingsRecord, printerSettingsRecord)) {
         const uint32_t fields = GetEffectiveValue(settingsRecord, printerSettingsRecord, kFidFields);
         if (fields != 0xFFFFFFFF && (fields & kDmPaperLength) && (fields & kDmPaperWidth)) {
-            *modelPaper = kCustomPaperNumber;
+            *modelPaper = kFreeCustomPaperCode;
             return 1;
         }
     }

@@ -1,11 +1,12 @@
 // The link between the spooler's forms and the papers of the printer model: a
 // DEVMODE paper number names a form, whose name must match a model paper's.
 #pragma once
+#include "common/settings/paper_codes.h"
+
 #include <windows.h>
 
 #include <cstdint>
 
-constexpr uint16_t kCustomPaperNumber = 256;
 
 // *modelPaper receives the paper number of the model paper whose name equals the
 // name of spooler form `paperNumber` (without regard to case), or 256 for the

@@ -54,11 +54,11 @@ TEST_F(FormPaperMatch, CustomSizeNeedsBothDimensions)
     SetFunctionIdValueWord(settings_.data(), printer_settings_.data(), 5200, kTypeU32, 4, 1);
     SetFunctionIdValueWord(settings_.data(), printer_settings_.data(), kFidFields, kTypeU32, 4, 0xC);
     uint16_t modelPaper = 0;
-    EXPECT_EQ(Match(kCustomPaperNumber, &modelPaper), 1);
-    EXPECT_EQ(modelPaper, kCustomPaperNumber);
+    EXPECT_EQ(Match(kFreeCustomPaperCode, &modelPaper), 1);
+    EXPECT_EQ(modelPaper, kFreeCustomPaperCode);
     // Without dmPaperWidth the number is looked up among the forms like any other.
     SetFunctionIdValueWord(settings_.data(), printer_settings_.data(), kFidFields, kTypeU32, 4, 0x4);
-    EXPECT_EQ(Match(kCustomPaperNumber, &modelPaper), 10);  // fewer than 256 forms
+    EXPECT_EQ(Match(kFreeCustomPaperCode, &modelPaper), 10);  // fewer than 256 forms
     EXPECT_EQ(modelPaper, 0);
 }
 
