@@ -4,6 +4,7 @@
 #include "tests/interface/interface_package.h"
 #include "tests/printhost/driver_fixture.h"
 
+#include "common/store/settings_blobs.h"
 #include "printhost/install.h"
 
 #include <gtest/gtest.h>
@@ -189,6 +190,15 @@ TEST_F(InterfaceExports, UpgradeTakesLevelOneOnly)
     EXPECT_FALSE(upgrade(2, reinterpret_cast<BYTE*>(&info)));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_TRUE(upgrade(1, reinterpret_cast<BYTE*>(&info)));
+
+    // The private settings are stored in the current layout, without a fax send
+    // list when the printer had none.
+    std::vector<uint8_t> privatePart(kPrivatePartSize, 0);
+    uint8_t* faxList = nullptr;
+    EXPECT_EQ(ReadPrivateSection(SettingsBlobStore{handle_, nullptr}, kBlobsInPrinterData, privatePart.data(),
+                                 &faxList),
+              1);
+    EXPECT_EQ(faxList, nullptr);
 }
 
 TEST_F(InterfaceExports, WinspoolDocumentPropertiesAnswersFromTheLibrary)
