@@ -15,6 +15,7 @@
 #include "winddiui_records.h"
 
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,7 @@ using DocumentPropertiesFn = LONG(WINAPI*)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEV
 using AdvancedPropertiesFn = LONG(WINAPI*)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW);
 using ConvertDevModeFn = BOOL(WINAPI*)(LPWSTR, PDEVMODEW, PDEVMODEW, PLONG, DWORD);
 using QueryPrintFn = BOOL(WINAPI*)(DEVQUERYPRINT_INFO*);
+using ColorProfileFn = BOOL(WINAPI*)(HANDLE, PDEVMODEW, ULONG, VOID*, ULONG*, FLONG*);
 using PrinterEventFn = BOOL(WINAPI*)(LPWSTR, INT, DWORD, LPARAM);
 using UpgradeFn = BOOL(WINAPI*)(DWORD, LPBYTE);
 
@@ -179,6 +181,40 @@ TEST_F(InterfaceExports, InitializeGivesThePrinterOneIdentity)
     // Unknown events and printers that cannot be opened still answer TRUE.
     EXPECT_TRUE(event(Name(), 99, 0, 0));
     EXPECT_TRUE(event(const_cast<wchar_t*>(L"No Such Printer"), 3, 0, 0));
+}
+
+TEST_F(InterfaceExports, ColorProfileQuery)
+{
+    auto query = Entry<ColorProfileFn>(library_, "DrvQueryColorProfile");
+    ASSERT_NE(query, nullptr);
+    std::vector<BYTE> devmode = Filled(0);
+    auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
+    wchar_t name[MAX_PATH];
+    ULONG bytes = sizeof(name);
+    FLONG flags = 0;
+    struct Case {
+        HANDLE printer;
+        DEVMODEW* devmode;
+        ULONG mode;
+        void* data;
+    };
+    // Missing pointers or another query mode: FALSE, and the last error alone.
+    for (const Case& c : {Case{nullptr, dm, 0, name}, Case{handle_, nullptr, 0, name}, Case{handle_, dm, 1, name},
+                          Case{handle_, dm, 0, nullptr}}) {
+        SetLastError(77);
+        EXPECT_FALSE(query(c.printer, c.devmode, c.mode, c.data, &bytes, &flags));
+        EXPECT_EQ(GetLastError(), 77u);
+    }
+    // The model names a profile: the name on disk, then the size a short buffer needs.
+    ASSERT_TRUE(query(handle_, dm, 0, name, &bytes, &flags));
+    EXPECT_EQ(flags, 2u);
+    const ULONG needed = static_cast<ULONG>((std::wcslen(name) + 1) * sizeof(wchar_t));
+    ASSERT_GT(needed, 10u);
+    bytes = 10;
+    SetLastError(0);
+    EXPECT_FALSE(query(handle_, dm, 0, name, &bytes, &flags));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(bytes, needed);
 }
 
 TEST_F(InterfaceExports, UpgradeTakesLevelOneOnly)
