@@ -4,16 +4,7 @@
 
 #include "tests/printhost/driver_fixture.h"
 
-#include "printhost/install.h"
-
 inline printhost::DriverPackage InterfacePackage(const std::wstring& baseName)
 {
-    printhost::DriverPackage package;
-    package.driverName = printhost_test::UniqueName(baseName);
-    package.sourceDirectory = printhost_test::BinaryDirectory();
-    package.graphicsDll = L"morvagr.dll";
-    package.interfaceDll = L"morvaui.dll";
-    package.dataFile = L"C4530.DDD";
-    package.dependentFiles = {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"};
-    return package;
+    return printhost_test::ModelDriverPackage(printhost_test::UniqueName(baseName), L"morvaui.dll");
 }
