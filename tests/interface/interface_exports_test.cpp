@@ -4,6 +4,8 @@
 #include "tests/interface/interface_package.h"
 #include "tests/printhost/driver_fixture.h"
 
+#include "common/store/pair_list.h"
+#include "common/store/printer_data.h"
 #include "common/store/settings_blobs.h"
 #include "printhost/install.h"
 
@@ -235,6 +237,26 @@ TEST_F(InterfaceExports, UpgradeTakesLevelOneOnly)
                                  &faxList),
               1);
     EXPECT_EQ(faxList, nullptr);
+}
+
+// A font substitution table the user edited survives initialisation and the
+// driver upgrade: only a printer without one gets the model's.
+TEST_F(InterfaceExports, EditedFontSubstitutionTableIsKept)
+{
+    // The literal's own terminator is the list's final empty string.
+    static const wchar_t kEdited[] = L"Arial\0Courier New\0";
+    ASSERT_EQ(StoreFontSubstitutionTable(handle_, kEdited, sizeof(kEdited)), 1);
+    auto event = Entry<PrinterEventFn>(library_, "DrvPrinterEvent");
+    auto upgrade = Entry<UpgradeFn>(library_, "DrvUpgradePrinter");
+    DRIVER_UPGRADE_INFO_1 info{Name(), nullptr};
+    EXPECT_TRUE(event(Name(), 3, 0, 0));
+    EXPECT_TRUE(upgrade(1, reinterpret_cast<BYTE*>(&info)));
+    uint32_t size = 0;
+    ASSERT_TRUE(ReadPrinterDataTable(handle_, kFontSubstitutionTable, nullptr, &size));
+    std::vector<wchar_t> table(size / sizeof(wchar_t) + 1, 0);
+    ASSERT_TRUE(ReadPrinterDataTable(handle_, kFontSubstitutionTable, table.data(), &size));
+    ASSERT_EQ(size, sizeof(kEdited));
+    EXPECT_EQ(std::memcmp(table.data(), kEdited, sizeof(kEdited)), 0);
 }
 
 TEST_F(InterfaceExports, WinspoolDocumentPropertiesAnswersFromTheLibrary)
