@@ -147,6 +147,7 @@ enum ModelRawSection : uint16_t {
     kRawGlyphMemory = 6,      // bytes of the printer's memory for downloaded glyphs
     kRawByte7 = 7,
     kRawFeatureMask = 12,
+    kRawColorProfile = 13,    // file name of the colour profile
     kRawPrintRate = 16,
     kRawFileName0 = 17,       // file names 0-5: sections 17-22
     kRawDriverKind = 23,

@@ -10,6 +10,9 @@
 #ifndef DM_USER_DEFAULT
 #define DM_USER_DEFAULT 0x40
 #endif
+#ifndef DM_ADVANCED
+#define DM_ADVANCED 0x10
+#endif
 #ifndef DM_NOPERMISSION
 #define DM_NOPERMISSION 0x20
 #endif
@@ -43,4 +46,13 @@ struct DEVQUERYPRINT_INFO {
 #ifdef _WIN64
 static_assert(sizeof(DEVQUERYPRINT_INFO) == 40);
 static_assert(offsetof(DEVQUERYPRINT_INFO, cchErrorStr) == 32);
+#endif
+
+// The argument of DrvUpgradePrinter at level 1.
+struct DRIVER_UPGRADE_INFO_1 {
+    LPWSTR pPrinterName;
+    LPWSTR pOldDriverDirectory;
+};
+#ifdef _WIN64
+static_assert(sizeof(DRIVER_UPGRADE_INFO_1) == 16);
 #endif

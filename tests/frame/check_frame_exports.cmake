@@ -1,5 +1,6 @@
 # Fails unless the DLL exports exactly the DDI entries of the graphics library
-# and imports none of the engine's callbacks. Arguments: -DOBJDUMP=... -DDLL=...
+# (or, with -DEXPECTED=a,b,..., exactly those names in that order) and imports
+# none of the engine's callbacks. Arguments: -DOBJDUMP=... -DDLL=... [-DEXPECTED=...]
 if(NOT EXISTS "${DLL}")
   message(FATAL_ERROR "${DLL} was not built")
 endif()
@@ -12,6 +13,9 @@ set(expected DrvBitBlt DrvCompletePDEV DrvCopyBits DrvDisableDriver DrvDisablePD
     DrvQueryAdvanceWidths DrvQueryDriverInfo DrvQueryFont DrvQueryFontData DrvQueryFontTree DrvRealizeBrush
     DrvResetPDEV DrvSendPage DrvStartDoc DrvStartPage DrvStretchBlt DrvStretchBltROP DrvStrokeAndFillPath
     DrvStrokePath DrvTextOut)
+if(DEFINED EXPECTED)
+  string(REPLACE "," ";" expected "${EXPECTED}")
+endif()
 string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)+" table "${dump}")
 string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_0-9]+" entries "${table}")
 set(names)

@@ -13,18 +13,6 @@ namespace frame_test {
 
 namespace {
 
-printhost::DriverPackage FramePackage(const std::wstring& driverName)
-{
-    printhost::DriverPackage package;
-    package.driverName = driverName;
-    package.sourceDirectory = printhost_test::BinaryDirectory();
-    package.graphicsDll = L"morvagr.dll";
-    package.interfaceDll = L"printhost_recui.dll";
-    package.dataFile = L"C4530.DDD";
-    package.dependentFiles = {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"};
-    return package;
-}
-
 template <typename T>
 void Bind(HMODULE library, const char* name, T* entry)
 {
@@ -47,7 +35,7 @@ std::vector<SettingPair> A4At600(std::vector<SettingPair> more)
 FrameDriver::FrameDriver()
 {
     printer_ = std::make_unique<printhost_test::InstalledPrinter>(
-        FramePackage(printhost_test::UniqueName(L"Morva Frame Driver")), L"Morva Frame");
+        printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Frame Driver"), L"printhost_recui.dll"), L"Morva Frame");
     if (!printer_->ok()) {
         error_ = L"install: " + printer_->error();
         return;

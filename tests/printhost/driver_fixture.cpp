@@ -27,6 +27,18 @@ printhost::DriverPackage RecordingDriverPackage(const std::wstring& driverName)
     return package;
 }
 
+printhost::DriverPackage ModelDriverPackage(const std::wstring& driverName, const std::wstring& interfaceDll)
+{
+    printhost::DriverPackage package;
+    package.driverName = driverName;
+    package.sourceDirectory = BinaryDirectory();
+    package.graphicsDll = L"morvagr.dll";
+    package.interfaceDll = interfaceDll;
+    package.dataFile = L"C4530.DDD";
+    package.dependentFiles = {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"};
+    return package;
+}
+
 std::wstring UniqueName(const std::wstring& base)
 {
     return base + L" " + std::to_wstring(GetCurrentProcessId());

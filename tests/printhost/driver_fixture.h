@@ -14,6 +14,9 @@ std::wstring BinaryDirectory();
 
 // The recording driver's package under the given driver name.
 printhost::DriverPackage RecordingDriverPackage(const std::wstring& driverName);
+// The graphics library with the test model (C4530) and its linked files, with the
+// given interface library.
+printhost::DriverPackage ModelDriverPackage(const std::wstring& driverName, const std::wstring& interfaceDll);
 
 class InstalledPrinter {
 public:

@@ -1,0 +1,273 @@
+// The interface library installed as the real interface DLL of the driver
+// package in wine's spooler: its exports called directly on the installed
+// printer, and through winspool.
+#include "tests/interface/interface_package.h"
+#include "tests/printhost/driver_fixture.h"
+
+#include "common/store/pair_list.h"
+#include "common/store/printer_data.h"
+#include "common/store/settings_blobs.h"
+#include "printhost/install.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <winspool.h>
+
+#include "winddiui_records.h"
+
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr LONG kDevmodeSize = 1604;
+constexpr DWORD kConvertDevmode = 1;
+
+using DocumentPropertiesFn = LONG(WINAPI*)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW, DWORD);
+using AdvancedPropertiesFn = LONG(WINAPI*)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW);
+using ConvertDevModeFn = BOOL(WINAPI*)(LPWSTR, PDEVMODEW, PDEVMODEW, PLONG, DWORD);
+using QueryPrintFn = BOOL(WINAPI*)(DEVQUERYPRINT_INFO*);
+using ColorProfileFn = BOOL(WINAPI*)(HANDLE, PDEVMODEW, ULONG, VOID*, ULONG*, FLONG*);
+using PrinterEventFn = BOOL(WINAPI*)(LPWSTR, INT, DWORD, LPARAM);
+using UpgradeFn = BOOL(WINAPI*)(DWORD, LPBYTE);
+
+template <typename T>
+T Entry(HMODULE library, const char* name)
+{
+    return reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+class InterfaceExports : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        printer_ = new printhost_test::InstalledPrinter(InterfacePackage(L"Morva Interface Driver"), L"Morva Interface");
+        if (!printer_->ok())
+            return;
+        printhost::InstalledDriver installed;
+        std::wstring error;
+        if (printhost::FindInstalledDriver(printer_->driverName(), &installed, &error))
+            library_ = LoadLibraryW(installed.interfaceDll.c_str());
+        OpenPrinterW(const_cast<wchar_t*>(printer_->printerName().c_str()), &handle_, nullptr);
+    }
+    static void TearDownTestSuite()
+    {
+        if (handle_)
+            ClosePrinter(handle_);
+        if (library_)
+            FreeLibrary(library_);
+        delete printer_;
+        printer_ = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer_->ok()) << std::string(printer_->error().begin(), printer_->error().end());
+        ASSERT_NE(library_, nullptr);
+        ASSERT_NE(handle_, nullptr);
+    }
+    void TearDown() override
+    {
+        // Each export drops its reference on the resource file again.
+        EXPECT_EQ(GetModuleHandleW(L"morvares.dll"), nullptr);
+    }
+    static wchar_t* Name() { return const_cast<wchar_t*>(printer_->printerName().c_str()); }
+    static std::vector<BYTE> Filled(BYTE value) { return std::vector<BYTE>(kDevmodeSize, value); }
+
+    static printhost_test::InstalledPrinter* printer_;
+    static HMODULE library_;
+    static HANDLE handle_;
+};
+
+printhost_test::InstalledPrinter* InterfaceExports::printer_ = nullptr;
+HMODULE InterfaceExports::library_ = nullptr;
+HANDLE InterfaceExports::handle_ = nullptr;
+
+TEST_F(InterfaceExports, DocumentPropertiesSizeQueryLeavesOutputAlone)
+{
+    auto call = Entry<DocumentPropertiesFn>(library_, "DrvDocumentProperties");
+    ASSERT_NE(call, nullptr);
+    std::vector<BYTE> out = Filled(0xA5);
+    EXPECT_EQ(call(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(out.data()), nullptr, 0), kDevmodeSize);
+    EXPECT_EQ(out, Filled(0xA5));
+    EXPECT_EQ(call(nullptr, handle_, Name(), nullptr, nullptr, DM_COPY), kDevmodeSize);
+}
+
+TEST_F(InterfaceExports, SilentMergeGivesTheWholeRecord)
+{
+    auto call = Entry<DocumentPropertiesFn>(library_, "DrvDocumentProperties");
+    std::vector<BYTE> out = Filled(0);
+    ASSERT_EQ(call(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(out.data()), nullptr, DM_COPY), IDOK);
+    const auto* devmode = reinterpret_cast<const DEVMODEW*>(out.data());
+    EXPECT_EQ(devmode->dmSize, sizeof(DEVMODEW));
+    EXPECT_EQ(devmode->dmSize + devmode->dmDriverExtra, kDevmodeSize);
+
+    // The merge of its own output into a public-only record gives the public
+    // part alone.
+    std::vector<BYTE> second = out;
+    std::memset(second.data() + sizeof(DEVMODEW), 0xA5, kDevmodeSize - sizeof(DEVMODEW));
+    reinterpret_cast<DEVMODEW*>(second.data())->dmDriverExtra = 0;
+    std::vector<BYTE> input = out;
+    ASSERT_EQ(call(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(second.data()),
+                   reinterpret_cast<DEVMODEW*>(input.data()), DM_COPY | DM_IN_BUFFER),
+              IDOK);
+    EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(second.data())->dmDriverExtra, 0);
+    EXPECT_EQ(std::memcmp(second.data(), out.data(), offsetof(DEVMODEW, dmDriverExtra)), 0);
+    EXPECT_EQ(second[sizeof(DEVMODEW)], 0xA5);
+}
+
+TEST_F(InterfaceExports, MergeWithoutCopyOrUpdateIsRefused)
+{
+    auto call = Entry<DocumentPropertiesFn>(library_, "DrvDocumentProperties");
+    std::vector<BYTE> out = Filled(0x5A);
+    EXPECT_EQ(call(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(out.data()), nullptr, DM_IN_BUFFER), -1);
+    EXPECT_EQ(out, Filled(0x5A));
+}
+
+TEST_F(InterfaceExports, AdvancedPropertiesAnswersTheSizeQuery)
+{
+    auto call = Entry<AdvancedPropertiesFn>(library_, "DrvAdvancedDocumentProperties");
+    ASSERT_NE(call, nullptr);
+    EXPECT_EQ(call(nullptr, handle_, Name(), nullptr, nullptr), kDevmodeSize);
+}
+
+TEST_F(InterfaceExports, ConvertDevModeWantsRoomForTheWholeRecord)
+{
+    auto call = Entry<ConvertDevModeFn>(library_, "DrvConvertDevMode");
+    ASSERT_NE(call, nullptr);
+    std::vector<BYTE> out = Filled(0);
+    LONG size = kDevmodeSize - 1;
+    SetLastError(0);
+    EXPECT_FALSE(call(Name(), nullptr, reinterpret_cast<DEVMODEW*>(out.data()), &size, kConvertDevmode));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(size, kDevmodeSize);
+
+    SetLastError(0);
+    EXPECT_FALSE(call(nullptr, nullptr, reinterpret_cast<DEVMODEW*>(out.data()), &size, kConvertDevmode));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(InterfaceExports, QueryPrintRejectsABadDevmode)
+{
+    auto call = Entry<QueryPrintFn>(library_, "DevQueryPrintEx");
+    ASSERT_NE(call, nullptr);
+    std::vector<BYTE> bad = Filled(0);
+    reinterpret_cast<DEVMODEW*>(bad.data())->dmSize = 3;
+    wchar_t text[10];
+    std::wmemset(text, L'#', 10);
+    DEVQUERYPRINT_INFO info{sizeof(DEVQUERYPRINT_INFO), 1, handle_, reinterpret_cast<DEVMODEW*>(bad.data()), text,
+                            10, 0};
+    EXPECT_FALSE(call(&info));
+    EXPECT_STREQ(text, L"Invalid D");
+    EXPECT_EQ(info.cchNeeded, 27u);
+    EXPECT_FALSE(call(nullptr));
+}
+
+TEST_F(InterfaceExports, InitializeGivesThePrinterOneIdentity)
+{
+    auto event = Entry<PrinterEventFn>(library_, "DrvPrinterEvent");
+    ASSERT_NE(event, nullptr);
+    auto identity = [] {
+        std::vector<BYTE> id(16, 0);
+        DWORD type = 0, needed = 0;
+        const DWORD status = GetPrinterDataW(handle_, const_cast<wchar_t*>(L"PRNID"), &type, id.data(), 16, &needed);
+        return status == ERROR_SUCCESS && needed == 16 ? id : std::vector<BYTE>();
+    };
+    EXPECT_TRUE(event(Name(), 3, 0, 0));
+    const std::vector<BYTE> first = identity();
+    ASSERT_EQ(first.size(), 16u);
+    EXPECT_TRUE(event(Name(), 3, 0, 0));
+    EXPECT_EQ(identity(), first);
+    // Unknown events and printers that cannot be opened still answer TRUE.
+    EXPECT_TRUE(event(Name(), 99, 0, 0));
+    EXPECT_TRUE(event(const_cast<wchar_t*>(L"No Such Printer"), 3, 0, 0));
+}
+
+TEST_F(InterfaceExports, ColorProfileQuery)
+{
+    auto query = Entry<ColorProfileFn>(library_, "DrvQueryColorProfile");
+    ASSERT_NE(query, nullptr);
+    std::vector<BYTE> devmode = Filled(0);
+    auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
+    wchar_t name[MAX_PATH];
+    ULONG bytes = sizeof(name);
+    FLONG flags = 0;
+    struct Case {
+        HANDLE printer;
+        DEVMODEW* devmode;
+        ULONG mode;
+        void* data;
+    };
+    // Missing pointers or another query mode: FALSE, and the last error alone.
+    for (const Case& c : {Case{nullptr, dm, 0, name}, Case{handle_, nullptr, 0, name}, Case{handle_, dm, 1, name},
+                          Case{handle_, dm, 0, nullptr}}) {
+        SetLastError(77);
+        EXPECT_FALSE(query(c.printer, c.devmode, c.mode, c.data, &bytes, &flags));
+        EXPECT_EQ(GetLastError(), 77u);
+    }
+    // The model names a profile: the name on disk, then the size a short buffer needs.
+    ASSERT_TRUE(query(handle_, dm, 0, name, &bytes, &flags));
+    EXPECT_EQ(flags, 2u);
+    const ULONG needed = static_cast<ULONG>((std::wcslen(name) + 1) * sizeof(wchar_t));
+    ASSERT_GT(needed, 10u);
+    bytes = 10;
+    SetLastError(0);
+    EXPECT_FALSE(query(handle_, dm, 0, name, &bytes, &flags));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(bytes, needed);
+}
+
+TEST_F(InterfaceExports, UpgradeTakesLevelOneOnly)
+{
+    auto upgrade = Entry<UpgradeFn>(library_, "DrvUpgradePrinter");
+    ASSERT_NE(upgrade, nullptr);
+    DRIVER_UPGRADE_INFO_1 info{Name(), nullptr};
+    SetLastError(0);
+    EXPECT_FALSE(upgrade(2, reinterpret_cast<BYTE*>(&info)));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(upgrade(1, reinterpret_cast<BYTE*>(&info)));
+
+    // The private settings are stored in the current layout, without a fax send
+    // list when the printer had none.
+    std::vector<uint8_t> privatePart(kPrivatePartSize, 0);
+    uint8_t* faxList = nullptr;
+    EXPECT_EQ(ReadPrivateSection(SettingsBlobStore{handle_, nullptr}, kBlobsInPrinterData, privatePart.data(),
+                                 &faxList),
+              1);
+    EXPECT_EQ(faxList, nullptr);
+}
+
+// A font substitution table the user edited survives initialisation and the
+// driver upgrade: only a printer without one gets the model's.
+TEST_F(InterfaceExports, EditedFontSubstitutionTableIsKept)
+{
+    // The literal's own terminator is the list's final empty string.
+    static const wchar_t kEdited[] = L"Arial\0Courier New\0";
+    ASSERT_EQ(StoreFontSubstitutionTable(handle_, kEdited, sizeof(kEdited)), 1);
+    auto event = Entry<PrinterEventFn>(library_, "DrvPrinterEvent");
+    auto upgrade = Entry<UpgradeFn>(library_, "DrvUpgradePrinter");
+    DRIVER_UPGRADE_INFO_1 info{Name(), nullptr};
+    EXPECT_TRUE(event(Name(), 3, 0, 0));
+    EXPECT_TRUE(upgrade(1, reinterpret_cast<BYTE*>(&info)));
+    uint32_t size = 0;
+    ASSERT_TRUE(ReadPrinterDataTable(handle_, kFontSubstitutionTable, nullptr, &size));
+    std::vector<wchar_t> table(size / sizeof(wchar_t) + 1, 0);
+    ASSERT_TRUE(ReadPrinterDataTable(handle_, kFontSubstitutionTable, table.data(), &size));
+    ASSERT_EQ(size, sizeof(kEdited));
+    EXPECT_EQ(std::memcmp(table.data(), kEdited, sizeof(kEdited)), 0);
+}
+
+TEST_F(InterfaceExports, WinspoolDocumentPropertiesAnswersFromTheLibrary)
+{
+    const LONG size = DocumentPropertiesW(nullptr, handle_, Name(), nullptr, nullptr, 0);
+    ASSERT_EQ(size, kDevmodeSize);
+    std::vector<BYTE> out = Filled(0);
+    EXPECT_EQ(DocumentPropertiesW(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(out.data()), nullptr,
+                                  DM_OUT_BUFFER),
+              IDOK);
+    EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(out.data())->dmDriverExtra, kDevmodeSize - sizeof(DEVMODEW));
+}
+
+}  // namespace

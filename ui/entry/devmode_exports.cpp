@@ -1,0 +1,89 @@
+// The exports that convert, check and merge DEVMODEs for the spooler and for
+// applications, without a dialog.
+#include "ui/entry/document_properties.h"
+#include "ui/entry/export_frame.h"
+
+#include "common/devmode/interface_cores.h"
+#include "common/settings/value_types.h"
+
+#include <windows.h>
+
+namespace {
+
+// No document sheet can be shown yet: a prompt fails as a sheet that cannot be
+// opened.
+constexpr LONG kNoSheet = -1;
+
+}  // namespace
+
+LONG RunDocumentProperties(HWND, HANDLE printer, const wchar_t* deviceName, DEVMODEW* output, DEVMODEW* input,
+                           DWORD mode)
+{
+    DOCUMENTPROPERTYHEADER header{};
+    header.cbSize = sizeof(header);
+    header.hPrinter = printer;
+    header.pszPrinterName = const_cast<wchar_t*>(deviceName);
+    header.pdmIn = input;
+    header.pdmOut = output;
+    header.cbOut = 0;
+    header.fMode = mode;
+    if (mode & DM_PROMPT)
+        return kNoSheet;
+    return MergeDevmodeSilently(&header);
+}
+
+LONG AnswerDocumentPropertiesHeader(LPARAM lParam)
+{
+    auto* header = reinterpret_cast<DOCUMENTPROPERTYHEADER*>(lParam);
+    if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
+        return -1;
+    if (header->fMode & DM_PROMPT)
+        return kNoSheet;
+    return MergeDevmodeSilently(header);
+}
+
+extern "C" BOOL WINAPI DrvConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW output, PLONG needed,
+                                         DWORD mode)
+{
+    EnterExport(L"DrvConvertDevMode");
+    const BOOL result = ConvertDevmodeForPrinter(printerName, input, output, reinterpret_cast<DWORD*>(needed), mode);
+    LeaveExport(L"DrvConvertDevMode RetValue = %d", result, true);
+    return result;
+}
+
+extern "C" LONG WINAPI DrvDocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
+                                             PDEVMODEW input, DWORD mode)
+{
+    EnterExport(L"DrvDocumentProperties");
+    LONG result = kPrivatePartOffset;
+    if (mode != 0 && output) {
+        const LONG inner = RunDocumentProperties(window, printer, deviceName, output, input, mode);
+        result = inner > 0 ? IDOK : inner == 0 ? IDCANCEL : inner;
+    }
+    LeaveExport(L"DrvDocumentProperties RetValue = %ld", result);
+    return result;
+}
+
+// The platform answers a null output record with the size the output needs.
+extern "C" LONG WINAPI DrvAdvancedDocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName,
+                                                     PDEVMODEW output, PDEVMODEW input)
+{
+    EnterExport(L"DrvAdvancedDocumentProperties");
+    LONG logged = kPrivatePartOffset;
+    LONG result = kPrivatePartOffset;
+    if (output) {
+        logged = RunDocumentProperties(window, printer, deviceName, output, input,
+                                       DM_PROMPT | DM_ADVANCED | DM_COPY | DM_UPDATE);
+        result = logged > 0 ? TRUE : FALSE;
+    }
+    LeaveExport(L"DrvAdvancedDocumentProperties RetValue = %ld", logged);
+    return result;
+}
+
+extern "C" BOOL WINAPI DevQueryPrintEx(DEVQUERYPRINT_INFO* info)
+{
+    EnterExport(L"DevQueryPrintEx");
+    const BOOL result = QueryDevmodePrintable(info);
+    LeaveExport(L"DevQueryPrintEx RetValue = %d", result);
+    return result;
+}
