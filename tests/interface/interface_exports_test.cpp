@@ -33,6 +33,7 @@ using QueryPrintFn = BOOL(WINAPI*)(DEVQUERYPRINT_INFO*);
 using ColorProfileFn = BOOL(WINAPI*)(HANDLE, PDEVMODEW, ULONG, VOID*, ULONG*, FLONG*);
 using PrinterEventFn = BOOL(WINAPI*)(LPWSTR, INT, DWORD, LPARAM);
 using UpgradeFn = BOOL(WINAPI*)(DWORD, LPBYTE);
+using CapabilitiesFn = DWORD(WINAPI*)(HANDLE, PWSTR, WORD, PVOID, PDEVMODEW);
 
 template <typename T>
 T Entry(HMODULE library, const char* name)
@@ -131,6 +132,21 @@ TEST_F(InterfaceExports, AdvancedPropertiesAnswersTheSizeQuery)
     auto call = Entry<AdvancedPropertiesFn>(library_, "DrvAdvancedDocumentProperties");
     ASSERT_NE(call, nullptr);
     EXPECT_EQ(call(nullptr, handle_, Name(), nullptr, nullptr), kDevmodeSize);
+}
+
+TEST_F(InterfaceExports, DeviceCapabilitiesAnswersFromTheCapabilityTable)
+{
+    auto call = Entry<CapabilitiesFn>(library_, "DrvDeviceCapabilities");
+    ASSERT_NE(call, nullptr);
+    EXPECT_EQ(call(handle_, Name(), DC_SIZE, nullptr, nullptr), 220u);
+    EXPECT_EQ(call(handle_, Name(), DC_EXTRA, nullptr, nullptr), 1384u);
+    EXPECT_EQ(call(handle_, Name(), DC_ORIENTATION, nullptr, nullptr), 90u);
+    EXPECT_EQ(call(handle_, Name(), 9999, nullptr, nullptr), 0xFFFFFFFFu);
+    const DWORD papers = call(handle_, Name(), DC_PAPERS, nullptr, nullptr);
+    ASSERT_GT(papers, 0u);
+    ASSERT_NE(papers, 0xFFFFFFFFu);
+    std::vector<WORD> numbers(papers);
+    EXPECT_EQ(call(handle_, Name(), DC_PAPERS, numbers.data(), nullptr), papers);
 }
 
 TEST_F(InterfaceExports, ConvertDevModeWantsRoomForTheWholeRecord)

@@ -1,8 +1,9 @@
 // The exports that convert, check and merge DEVMODEs for the spooler and for
-// applications, without a dialog.
+// applications, without a dialog, and the capability answers.
 #include "ui/entry/document_properties.h"
 #include "ui/entry/export_frame.h"
 
+#include "common/capabilities/device_capabilities.h"
 #include "common/devmode/interface_cores.h"
 #include "common/settings/value_types.h"
 
@@ -85,5 +86,15 @@ extern "C" BOOL WINAPI DevQueryPrintEx(DEVQUERYPRINT_INFO* info)
     EnterExport(L"DevQueryPrintEx");
     const BOOL result = QueryDevmodePrintable(info);
     LeaveExport(L"DevQueryPrintEx RetValue = %d", result);
+    return result;
+}
+
+extern "C" DWORD WINAPI DrvDeviceCapabilities(HANDLE printer, PWSTR, WORD capability, PVOID output,
+                                              PDEVMODEW devmode)
+{
+    EnterExport(L"DrvDeviceCapabilities");
+    // The device name is not passed on: the capability query takes the printer handle.
+    const DWORD result = QueryDeviceCapability(printer, nullptr, capability, output, devmode);
+    LeaveExport(L"DrvDeviceCapabilities RetValue = 0x%08lX", static_cast<LONG_PTR>(result));
     return result;
 }
