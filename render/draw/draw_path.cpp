@@ -49,11 +49,9 @@ bool ReachesOutside(const RECTL& bounds, CLIPOBJ* clip)
             bounds.right > clip->rclBounds.right || bounds.bottom > clip->rclBounds.bottom);
 }
 
-int SendRectangle(CommandLayer* layer, PATHOBJ* path, CLIPOBJ* clip, bool cutToClip, PaintKind kind)
+int SendRectangle(CommandLayer* layer, POINTFIX first, POINTFIX third, CLIPOBJ* clip, bool cutToClip,
+                  PaintKind kind)
 {
-    POINTFIX first, third;
-    if (!FirstAndThirdPoints(path, &first, &third))
-        return 0;
     Fix l, t, r, b;
     OrderedFixRect(first, third, &l, &t, &r, &b);
     if (cutToClip) {
@@ -160,7 +158,11 @@ int DrawPathCommon(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xfo
     if (clipState == nullptr || FlushPdevImages(pdev) != 0)
         return 0;
     const bool strokes = kind != kPaintFill, fills = kind != kPaintStroke;
-    const PathClass shape = ClassifyPath(path, line, xform, kind);
+    PathClass shape = ClassifyPath(path, line, xform, kind);
+    // A rectangle is its first and third corners.
+    POINTFIX first{}, third{};
+    if (shape == kPathRectangle && !FirstAndThirdPoints(path, &first, &third))
+        shape = kPathGeneral;
 
     // A filled rectangle that reaches outside a rectangular clip is cut to it
     // instead of being clipped.
@@ -171,9 +173,7 @@ int DrawPathCommon(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xfo
 
     if (strokes) {
         LINEATTRS pen = line != nullptr ? *line : LINEATTRS{};
-        POINTFIX first, third;
-        if (shape == kPathRectangle && FirstAndThirdPoints(path, &first, &third) && first.x == third.x &&
-            first.y == third.y)
+        if (shape == kPathRectangle && first.x == third.x && first.y == third.y)
             pen.iJoin = JOIN_ROUND;
         const uint32_t dot = GetPdevSettingWord(pdev, kDotSizeSetting);
         if (SendLineAttributes(layer, &pen, pdev->resolution, dot) != 0 ||
@@ -189,7 +189,7 @@ int DrawPathCommon(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xfo
     case kPathEllipse:
         return SendEllipse(layer, path, kind);
     case kPathRectangle:
-        return SendRectangle(layer, path, clip, cut, kind);
+        return SendRectangle(layer, first, third, clip, cut, kind);
     default:
         return SendGeneralPath(layer, path, xform, line, kind);
     }

@@ -14,7 +14,6 @@ ClipState* PdevClipState(PDevRecord* pdev);
 void ResetPdevDrawingState(PDevRecord* pdev);
 void FreePdevDrawingState(PDevRecord* pdev);
 
-
 // 1 drawn, 0 failed (GDI reports the failure), -1 not a device record of ours.
 int DrawPathCommon(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xform, BRUSHOBJ* strokeBrush,
                    BRUSHOBJ* fillBrush, POINTL* brushOrigin, LINEATTRS* line, MIX mix, FLONG fillOptions,

@@ -145,12 +145,6 @@ bool SameRect(const RECTL& a, const RECTL& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-RECTL Ordered(const RECTL& r)
-{
-    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-            std::max(r.top, r.bottom)};
-}
-
 // "AR" when a clip is active; the state becomes "none" only when it went out.
 int ClearClip(CommandLayer* layer, ClipState* clip)
 {
@@ -162,7 +156,7 @@ int ClearClip(CommandLayer* layer, ClipState* clip)
 
 int SetRectangleClip(CommandLayer* layer, ClipState* clip, const RECTL& rect)
 {
-    const RECTL r = Ordered(rect);
+    const RECTL r = OrderedRect(rect);
     if (clip->state == kClipRectangle && SameRect(r, clip->kept))
         return 1;
     const bool narrows = clip->state == kClipRectangle && Inside(r, clip->kept);
@@ -381,4 +375,10 @@ RECTL PathBoundsInPixels(PATHOBJ* path)
     RECTFX bounds{};
     g_engine.PATHOBJ_vGetBounds(path, &bounds);
     return {bounds.xLeft >> 4, bounds.yTop >> 4, (bounds.xRight >> 4) + 1, (bounds.yBottom >> 4) + 1};
+}
+
+RECTL OrderedRect(const RECTL& r)
+{
+    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+            std::max(r.top, r.bottom)};
 }

@@ -57,5 +57,8 @@ PathClass ClassifyPath(PATHOBJ* path, const LINEATTRS* line, XFORMOBJ* xform, Pa
 // 467 (dot size of cosmetic styled pens; 1 to 24, else 24).
 int SendLineAttributes(CommandLayer* layer, const LINEATTRS* line, int32_t resolution, uint32_t styleScale);
 
+// A rectangle with left <= right and top <= bottom.
+RECTL OrderedRect(const RECTL& r);
+
 // Pixels of a path's bounds: left and top FIX / 16, right and bottom FIX / 16 + 1.
 RECTL PathBoundsInPixels(PATHOBJ* path);

@@ -27,12 +27,6 @@ constexpr uint8_t kSourceCopy = 0xCC;
 constexpr uint16_t kBrushOnlyRops[] = {0x0505, 0x0A0A, 0x0F0F, 0x5050, 0x5555, 0x5A5A, 0x5F5F, 0xA0A0,
                                        0xA5A5, 0xAAA0, 0xAAF0, 0xAFAF, 0xF0F0, 0xF5F5, 0xFAFA};
 
-RECTL Ordered(const RECTL& r)
-{
-    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-            std::max(r.top, r.bottom)};
-}
-
 bool Empty(const RECTL& r)
 {
     return r.left >= r.right || r.top >= r.bottom;
@@ -358,7 +352,7 @@ int BitBltCommon(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip,
     }
     if (pdev->commandLayer == nullptr)
         return 0;
-    const RECTL d = Ordered(*dest);
+    const RECTL d = OrderedRect(*dest);
     const uint16_t rop = static_cast<uint16_t>(rop4 & 0xFFFF);
     if (rop == 0x0000 || rop == 0xFFFF)
         return SolidFill(pdev, clip, d, rop == 0 ? 0x000000 : 0xFFFFFF);
@@ -377,7 +371,7 @@ int BitBltCommon(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip,
     b.xlate = xlate;
     b.dest = d;
     if (sourceRect != nullptr && call != kBlitBitBlt && call != kBlitCopyBits)
-        b.src = Ordered(*sourceRect);
+        b.src = OrderedRect(*sourceRect);
     else
         b.src = {sourcePoint->x, sourcePoint->y, sourcePoint->x + (d.right - d.left),
                  sourcePoint->y + (d.bottom - d.top)};

@@ -176,13 +176,11 @@ int FlushPendingImages(CommandLayer* layer, ImageHolder* holder)
         holder->first = band->next;
         if (holder->first == nullptr)
             holder->last = nullptr;
+        // After a fatal compression result the remaining bands are dropped.
         auto* rows = fatal ? nullptr : static_cast<uint8_t*>(GlobalLock(band->data));
-        if (fatal) {
-            FreeBand(band);
-            continue;
-        }
         if (rows == nullptr) {
-            result = -1;
+            if (!fatal)
+                result = -1;
             FreeBand(band);
             continue;
         }
