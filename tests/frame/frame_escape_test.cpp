@@ -5,6 +5,9 @@
 
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
+#include "tools/morva_reader/morva_reader.h"
+
+#include <winspool.h>
 
 #include <cstring>
 
@@ -45,6 +48,24 @@ protected:
     void StartDocument()
     {
         ASSERT_TRUE(driver_.entries().startDoc(&surface_, const_cast<wchar_t*>(L"escapes"), 7));
+    }
+    // Runs `print` (DrvStartDoc to DrvEndDoc) inside a spooler job whose
+    // output goes to a file, and reads the job back whole.
+    template <typename Print>
+    bool PrintSpooled(Print print, MorvaListing* listing)
+    {
+        const std::wstring file = printhost_test::TempPath(L"frame_escape.prn");
+        DeleteFileW(file.c_str());
+        DOC_INFO_1W doc{const_cast<wchar_t*>(L"escapes"), const_cast<wchar_t*>(file.c_str()),
+                        const_cast<wchar_t*>(L"RAW")};
+        if (!StartDocPrinterW(driver_.printer(), 1, reinterpret_cast<BYTE*>(&doc)))
+            return false;
+        print();
+        EndDocPrinter(driver_.printer());
+        const std::string bytes = printhost_test::ReadTextFile(file);
+        DeleteFileW(file.c_str());
+        return ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{},
+                            listing);
     }
     void EnableDrawingEscapes()
     {
@@ -344,13 +365,22 @@ TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
     ASSERT_NE(before, 4u);
     const uint8_t fourPages[8] = {8, 0, 0, 0, 0x04, 0x13, 4, 0};  // 4868, 4
     ASSERT_EQ(Escape(4212, fourPages, 8), 1);
-    StartDocument();
-    // The job begins with its first page: a page without drawing is printed blank.
-    driver_.entries().startPage(&surface_);
-    ASSERT_TRUE(driver_.entries().sendPage(&surface_));
-    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
-    EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), 4u);
-    driver_.entries().endDoc(&surface_, 0);
+    MorvaListing listing;
+    ASSERT_TRUE(PrintSpooled(
+        [&] {
+            StartDocument();
+            // The job begins with its first page: a page without drawing is printed blank.
+            driver_.entries().startPage(&surface_);
+            ASSERT_TRUE(driver_.entries().sendPage(&surface_));
+            ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+            EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), 4u);
+            driver_.entries().endDoc(&surface_, 0);
+        },
+        &listing))
+        << listing.error;
+    // The overridden four pages per sheet: the one page leaves its face part-filled.
+    const std::string commands = CommandTexts(listing);
+    EXPECT_EQ(frame_test::Count(commands, "EndJob with left Nup"), 1u) << commands;
     ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
     EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), before);
 }
@@ -404,6 +434,30 @@ TEST_F(FrameEscapes, JobHeaderBlockBounds)
     }
     for (size_t size = 16; size < base.size(); size += 7)
         EXPECT_EQ(Escape(20517, base.data(), ULONG(size)), kFailed) << "cut at " << size;
+}
+
+// The interface library's ready-made header opens the job as it was handed over.
+TEST_F(FrameEscapes, JobHeaderFromTheInterfaceLibrary)
+{
+    const std::string header = "\x1b%-12345X@PJL COMMENT READY-MADE\n@PJL ENTER LANGUAGE=MORVA\n";
+    constexpr uint32_t kStride = 128;
+    std::vector<uint8_t> block = HeaderBlock(1, kStride, {uint32_t(header.size())}, {0});
+    std::memcpy(block.data() + 20, header.data(), header.size());
+    ASSERT_EQ(Escape(20517, block.data(), ULONG(block.size())), 1);
+    MorvaListing listing;
+    ASSERT_TRUE(PrintSpooled(
+        [&] {
+            StartDocument();
+            driver_.entries().startPage(&surface_);
+            ASSERT_TRUE(driver_.entries().sendPage(&surface_));
+            driver_.entries().endDoc(&surface_, 0);
+        },
+        &listing))
+        << listing.error;
+    ASSERT_EQ(listing.headerLines.size(), 2u);
+    EXPECT_EQ(listing.headerLines[0], "\x1b%-12345X@PJL COMMENT READY-MADE");
+    EXPECT_EQ(listing.headerLines[1], "@PJL ENTER LANGUAGE=MORVA");
+    EXPECT_EQ(listing.versionLine.rfind("%ZQRQD-", 0), 0u);
 }
 
 std::vector<uint8_t> Chunk(uint32_t id, uint32_t total, uint32_t offset, uint32_t length, uint32_t rop = 0xCC0020)
