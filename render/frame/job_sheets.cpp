@@ -7,6 +7,7 @@
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
 #include "render/output/page_recording.h"
+#include "render/page/sheet_replay.h"
 
 namespace {
 
@@ -25,8 +26,6 @@ constexpr uint8_t kEmptySideNoColourMode = 1;
 // "FE" in place of "FB" on an empty sheet side.
 constexpr int32_t kEmptySideEnd = 17;
 
-// A recorded page keeps its state in an entry of this size.
-constexpr uint32_t kRecordedEntryBytes = 116;
 constexpr uint32_t kRecordedEntryGrowth = 80;
 // A recorded sheet face holds its media back as an item, for the replay to send.
 constexpr uint16_t kRecordedFaceKinds = kRecordPageMedia | 0x2;
@@ -88,10 +87,16 @@ void FillSheetMedia(PDevRecord* pdev, uint8_t colourCode, int32_t source, PageMe
     item->pageOptions = form.rotated ? kTurnLandscape : kTurnPortrait;
 }
 
+int32_t DuplexModeOfSettings(PDevRecord* pdev)
+{
+    const uint16_t duplex = GetPdevSettingWord(pdev, kFidDuplex);
+    return duplex == 2 ? 2 : duplex == 3 ? 3 : 1;
+}
+
 int OpenRecordedFace(PDevRecord* pdev)
 {
     if (!(pdev->counters.recording & kRecordingOn)) {
-        if (BeginPageRecording(pdev->stream, 0, kRecordedEntryBytes, kRecordedEntryGrowth) != 0)
+        if (BeginPageRecording(pdev->stream, 0, sizeof(RecordedPageEntry), kRecordedEntryGrowth) != 0)
             return -1;
         pdev->counters.recording = kRecordingOn;
     }
@@ -101,12 +106,21 @@ int OpenRecordedFace(PDevRecord* pdev)
     return 0;
 }
 
+// The face's entry keeps what its replay onto a sheet needs: its page frame,
+// orientation and sheet kind.
 int FinishRecordedFace(PDevRecord* pdev)
 {
     if (!(pdev->counters.recording & kRecordingPageOpen))
         return 0;
     pdev->counters.recording = kRecordingOn;
-    if (EndRecordedPageData(pdev->stream) != 0)
+    RecordedPageEntry entry{};
+    if (pdev->geometry) {
+        entry.frame = pdev->geometry->page;
+        entry.landscape = pdev->geometry->landscape;
+    }
+    entry.sheetKind = static_cast<uint32_t>(pdev->sheetState.keptDuplexMode ? pdev->sheetState.keptDuplexMode
+                                                                             : DuplexModeOfSettings(pdev));
+    if (StorePageEntry(pdev->stream, pdev->counters.recorded, &entry) != 0 || EndRecordedPageData(pdev->stream) != 0)
         return -1;
     ++pdev->counters.recorded;
     return 0;
@@ -126,11 +140,6 @@ void WriteDuplexMode(PDevRecord* pdev, int32_t mode, int* result)
     *result |= EmitJobKind(pdev->commandLayer, kJobKinds[mode][0], kJobKinds[mode][1]);
 }
 
-int32_t DuplexModeOfSettings(PDevRecord* pdev)
-{
-    const uint16_t duplex = GetPdevSettingWord(pdev, kFidDuplex);
-    return duplex == 2 ? 2 : duplex == 3 ? 3 : 1;
-}
 
 // An empty side of a sheet from `source`: its attributes, nothing drawn, the
 // sheet's end.
