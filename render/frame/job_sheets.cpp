@@ -238,10 +238,13 @@ int CheckSheetChange(PDevRecord* pdev)
     SheetState& state = pdev->sheetState;
     int result = 0;
     bool change = false;
+    // The job's first sheet takes its source without changing paper: a sheet
+    // the driver put ahead of it (a separator) has already told the printer
+    // of the new sheet.
     const int32_t source = SheetPaperSource(pdev);
     if (source != state.paperSource) {
+        change = state.paperSource != 0;
         state.paperSource = source;
-        change = true;
     }
     const int32_t keptBefore = state.keptDuplexMode;
     bool duplexChange = false;

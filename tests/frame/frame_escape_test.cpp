@@ -385,6 +385,58 @@ TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
     EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), before);
 }
 
+// Writes a number setting into the records, with the type and size the engine reports for it.
+bool SetSetting(std::vector<uint8_t>* settings, std::vector<uint8_t>* printer, uint16_t id, uint32_t value)
+{
+    uint16_t type = 0, kind = 0;
+    uint32_t size = 0;
+    uint64_t holder = 0;
+    if (dma_GetValue(id, settings->data(), printer->data(), &type, &size, &holder, &kind) != 0)
+        return false;
+    holder = value;
+    return dma_SetValue(id, settings->data(), printer->data(), type, size, &holder) == 0;
+}
+
+// A printer of a newer stream: the separator sheet at the job begin (an empty
+// side, then "FC" for the next sheet), the one-sided job kind ahead of it, the
+// page label as a job string and on each page.
+TEST_F(FrameEscapes, NewerStreamSheetCommands)
+{
+    std::vector<uint8_t> settings(5900), printer(7964);
+    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+    ASSERT_EQ(Escape(20492, nullptr, 0, printer.data(), 7964), 1);
+    const std::pair<uint16_t, uint32_t> values[] = {
+        {kFidStreamVersion, 0x01020008}, {1350, 1}, {4103, 1}, {kFidCovers, 2}, {kFidPageLabelOn, 1}};
+    for (const auto& [id, value] : values)
+        ASSERT_TRUE(SetSetting(&settings, &printer, id, value)) << id;
+    ASSERT_EQ(Escape(20485, settings.data(), 5900), 1);
+    ASSERT_EQ(Escape(20491, printer.data(), 7964), 1);
+    MorvaListing listing;
+    ASSERT_TRUE(PrintSpooled(
+        [&] {
+            StartDocument();
+            for (int page = 0; page < 2; ++page) {
+                driver_.entries().startPage(&surface_);
+                ASSERT_TRUE(driver_.entries().sendPage(&surface_));
+            }
+            driver_.entries().endDoc(&surface_, 0);
+        },
+        &listing))
+        << listing.error;
+    const std::string c = CommandTexts(listing);
+    EXPECT_EQ(c.rfind("EA value=0x90\nEH ", 0), 0u) << c;
+    EXPECT_EQ(frame_test::Count(c, "FH a=0 b=2\n"), 1u) << c;
+    EXPECT_EQ(frame_test::Count(c, "FE variant=17\nED\n"), 1u) << c;
+    EXPECT_LT(c.find("FH a=0 b=2"), c.find("FE variant=17")) << c;
+    EXPECT_LT(c.find("FE variant=17"), c.find("\nFC\n")) << c;
+    EXPECT_LT(c.rfind("\nFC\n"), c.find("StartPage")) << c;
+    // The first page's sheet follows the separator: no second "FC".
+    EXPECT_EQ(frame_test::Count(c, "\nFC\n"), 1u) << c;
+    EXPECT_EQ(frame_test::Count(c, "StartPage"), 2u) << c;
+    EXPECT_EQ(frame_test::Count(c, "\nEg "), 2u) << c;
+    EXPECT_EQ(frame_test::Count(c, "\nFB\nED\n"), 2u) << c;
+}
+
 // ---- Hostile blocks ----
 
 std::vector<uint8_t> HeaderBlock(uint32_t count, uint32_t stride, const std::vector<uint32_t>& lengths,
