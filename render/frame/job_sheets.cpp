@@ -388,29 +388,19 @@ int ReplayRecordedFaces(PDevRecord* pdev)
     for (uint32_t copy = 0; copy < copies && result == 0; ++copy) {
         if (copy > 0 && StreamVersion(pdev) >= kSheetBreakVersion)
             result |= EmitJobKindOption(pdev->commandLayer);
-        if (o.reverseOrder) {
-            if (o.trailerSheet)
-                result |= ResetCommandLayerForPage(pdev->commandLayer) | EmitEmptySide(pdev, o.trailerSource) |
-                          AfterSeparatorSheet(pdev, o.trailerSource, false);
-            else if (o.separatorMode == 2)
-                result |= EmitEmptySide(pdev, o.separatorSource) |
-                          AfterSeparatorSheet(pdev, o.separatorSource, false);
-        }
+        // Reversed, the trailing sheet goes first and the separator last; each
+        // once, at its own end of the stack.
+        if (o.reverseOrder && o.trailerSheet)
+            result |= ResetCommandLayerForPage(pdev->commandLayer) | EmitEmptySide(pdev, o.trailerSource) |
+                      AfterSeparatorSheet(pdev, o.trailerSource, false);
         for (uint32_t n = 0; n < faces && result == 0; ++n) {
             const uint32_t face = o.reverseOrder ? faces - 1 - n : n;
             result |= CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
         }
-        if (o.reverseOrder) {
-            if (o.separatorMode == 2) {
+        if (o.reverseOrder && o.separatorMode == 2) {
+            result |= EmitEmptySide(pdev, o.separatorSource);
+            if (StreamVersion(pdev) < kSheetBreakVersion && o.twoSided && SourcePrintsTwoSided(o.separatorSource))
                 result |= EmitEmptySide(pdev, o.separatorSource);
-                if (StreamVersion(pdev) < kSheetBreakVersion && o.twoSided && SourcePrintsTwoSided(o.separatorSource))
-                    result |= EmitEmptySide(pdev, o.separatorSource);
-            } else if (o.trailerSheet) {
-                result |= ResetCommandLayerForPage(pdev->commandLayer);
-                if (o.trailerSource == pdev->sheetState.paperSource)
-                    result |= AfterSeparatorSheet(pdev, o.trailerSource, false);
-                result |= EmitEmptySide(pdev, o.trailerSource);
-            }
         }
     }
     result |= ResetCommandLayerForPage(pdev->commandLayer);
