@@ -67,6 +67,20 @@ protected:
         return ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{},
                             listing);
     }
+    // A document of `pages` pages without drawing (each printed blank), read back.
+    bool PrintBlankPages(int pages, MorvaListing* listing)
+    {
+        return PrintSpooled(
+            [&] {
+                StartDocument();
+                for (int page = 0; page < pages; ++page) {
+                    driver_.entries().startPage(&surface_);
+                    ASSERT_TRUE(driver_.entries().sendPage(&surface_));
+                }
+                driver_.entries().endDoc(&surface_, 0);
+            },
+            listing);
+    }
     void EnableDrawingEscapes()
     {
         const uint8_t request[8] = {8, 0, 0, 0, 1, 0, 0, 0};
@@ -412,17 +426,7 @@ TEST_F(FrameEscapes, NewerStreamSheetCommands)
     ASSERT_EQ(Escape(20485, settings.data(), 5900), 1);
     ASSERT_EQ(Escape(20491, printer.data(), 7964), 1);
     MorvaListing listing;
-    ASSERT_TRUE(PrintSpooled(
-        [&] {
-            StartDocument();
-            for (int page = 0; page < 2; ++page) {
-                driver_.entries().startPage(&surface_);
-                ASSERT_TRUE(driver_.entries().sendPage(&surface_));
-            }
-            driver_.entries().endDoc(&surface_, 0);
-        },
-        &listing))
-        << listing.error;
+    ASSERT_TRUE(PrintBlankPages(2, &listing)) << listing.error;
     const std::string c = CommandTexts(listing);
     EXPECT_EQ(c.rfind("EA value=0x90\nEH ", 0), 0u) << c;
     EXPECT_EQ(frame_test::Count(c, "FH a=0 b=2\n"), 1u) << c;
@@ -497,15 +501,7 @@ TEST_F(FrameEscapes, JobHeaderFromTheInterfaceLibrary)
     std::memcpy(block.data() + 20, header.data(), header.size());
     ASSERT_EQ(Escape(20517, block.data(), ULONG(block.size())), 1);
     MorvaListing listing;
-    ASSERT_TRUE(PrintSpooled(
-        [&] {
-            StartDocument();
-            driver_.entries().startPage(&surface_);
-            ASSERT_TRUE(driver_.entries().sendPage(&surface_));
-            driver_.entries().endDoc(&surface_, 0);
-        },
-        &listing))
-        << listing.error;
+    ASSERT_TRUE(PrintBlankPages(1, &listing)) << listing.error;
     ASSERT_EQ(listing.headerLines.size(), 2u);
     EXPECT_EQ(listing.headerLines[0], "\x1b%-12345X@PJL COMMENT READY-MADE");
     EXPECT_EQ(listing.headerLines[1], "@PJL ENTER LANGUAGE=MORVA");
