@@ -53,6 +53,7 @@ public:
             EndPageRecording(capture_.stream());
     }
     PDevRecord* pdev() { return pdev_.get(); }
+    std::string Commands() { return capture_.Commands(); }
     // The faces in the order they went out: the drawn ones by their number,
     // an empty side as "e", "FC" as "|".
     std::string Order()
@@ -147,6 +148,35 @@ TEST(FrameReplay, ReverseOrderTurnsSeparatorAndTrailerRound)
         ASSERT_EQ(ReplayRecordedFaces(job.pdev()), 0) << c.name;
         EXPECT_EQ(job.Order(), c.order) << c.name;
     }
+}
+
+// An interleaf sheet goes in ahead of each sheet whose number is listed, once.
+TEST(FrameReplay, InterleafSheetGoesAheadOfItsListedSheet)
+{
+    JobOptions options{};
+    options.copies = 1;
+    options.interleafSheets = 1;
+    options.interleafSource = 1;  // source attribute 1
+    options.interleafList[0] = 2;
+    options.interleafList[5] = 4;
+    RecordedJob job(kOlderStream, options, 0);
+    // A4 in form units (1/18432 inch).
+    job.pdev()->requestedForm.paperWidth = 152391;
+    job.pdev()->requestedForm.paperHeight = 215522;
+    for (int sheet = 0; sheet < 4; ++sheet) {
+        ASSERT_EQ(BeginSheetFace(job.pdev()), 0) << sheet;
+        ASSERT_EQ(FinishSheetFace(job.pdev()), 0) << sheet;
+    }
+    EXPECT_EQ(job.Commands(), "Ec code1=1 code2=0 kind=5\n"
+                              "Ec code1=1 code2=1 kind=5\nFB\nED\n"
+                              "Ec code1=1 code2=0 kind=5\n"
+                              "Ec code1=1 code2=0 kind=5\n"
+                              "Ec code1=1 code2=1 kind=5\nFB\nED\n"
+                              "Ec code1=1 code2=0 kind=5");
+    EXPECT_EQ(job.pdev()->counters.faces, 4u);
+    // Each listed number is used up.
+    EXPECT_EQ(job.pdev()->jobOptions.interleafList[0], 0u);
+    EXPECT_EQ(job.pdev()->jobOptions.interleafList[5], 0u);
 }
 
 } // namespace
