@@ -35,6 +35,8 @@ struct JobOptions {
 struct SheetState {
     int32_t keptDuplexMode;    // 0 none yet; 1 one-sided, 2 long edge, 3 short edge
     int32_t paperSource;       // the current sheet's source
+    uint8_t replayedFrame[32]; // the page frame of the face replayed last (all 0: none yet)
+    uint32_t replayedKind;     // its sheet kind, 0 none yet
 };
 
 // Fills `options` from the record's settings and model. 0, or -1 for a duplex

@@ -9,6 +9,8 @@
 #include "render/output/page_recording.h"
 #include "render/page/sheet_replay.h"
 
+#include <cstring>
+
 namespace {
 
 // Media kinds of the page attributes: a size of its own, or A4 by its code.
@@ -275,6 +277,30 @@ int CheckSheetChange(PDevRecord* pdev)
     return result;
 }
 
+// A replayed face tells the printer of a new paper or duplex mode as a face
+// written straight does: "FC" when its page frame differs from the face
+// before it, "FH" when its sheet kind is new.
+int TellReplayedSheetChange(PDevRecord* pdev, uint32_t face)
+{
+    RecordedPageEntry entry{};
+    if (LoadPageEntry(pdev->stream, face, &entry) != 0)
+        return -1;
+    SheetState& state = pdev->sheetState;
+    static constexpr uint8_t kNone[sizeof state.replayedFrame] = {};
+    static_assert(sizeof entry.frame == sizeof state.replayedFrame);
+    int result = 0;
+    if (std::memcmp(&entry.frame, state.replayedFrame, sizeof state.replayedFrame) != 0) {
+        if (std::memcmp(state.replayedFrame, kNone, sizeof kNone) != 0)
+            result |= EmitJobKindOption(pdev->commandLayer);
+        std::memcpy(state.replayedFrame, &entry.frame, sizeof state.replayedFrame);
+    }
+    if (entry.sheetKind != state.replayedKind && entry.sheetKind >= kSheetOneSided && entry.sheetKind <= kSheetShortEdge) {
+        state.replayedKind = entry.sheetKind;
+        result |= EmitJobKind(pdev->commandLayer, kJobKinds[entry.sheetKind][0], kJobKinds[entry.sheetKind][1]);
+    }
+    return result;
+}
+
 } // namespace
 
 int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
@@ -386,8 +412,11 @@ int ReplayRecordedFaces(PDevRecord* pdev)
     const PageReplayHooks hooks{};
     int result = 0;
     for (uint32_t copy = 0; copy < copies && result == 0; ++copy) {
-        if (copy > 0 && StreamVersion(pdev) >= kSheetBreakVersion)
+        // The "FC" between copies already starts a sheet of the copy's own.
+        if (copy > 0 && StreamVersion(pdev) >= kSheetBreakVersion) {
             result |= EmitJobKindOption(pdev->commandLayer);
+            std::memset(pdev->sheetState.replayedFrame, 0, sizeof pdev->sheetState.replayedFrame);
+        }
         // Reversed, the trailing sheet goes first and the separator last; each
         // once, at its own end of the stack.
         if (o.reverseOrder && o.trailerSheet)
@@ -395,6 +424,8 @@ int ReplayRecordedFaces(PDevRecord* pdev)
                       AfterSeparatorSheet(pdev, o.trailerSource, false);
         for (uint32_t n = 0; n < faces && result == 0; ++n) {
             const uint32_t face = o.reverseOrder ? faces - 1 - n : n;
+            if (o.pageOptions)
+                result |= TellReplayedSheetChange(pdev, face);
             result |= CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
         }
         if (o.reverseOrder && o.separatorMode == 2) {

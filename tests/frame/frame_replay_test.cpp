@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,7 +22,9 @@ constexpr uint32_t kNewerStream = 0x01010903;  // 1.9.3: "FC" starts a new sheet
 // A job whose faces have been recorded: face n draws a rectangle at x = n + 1.
 class RecordedJob {
 public:
-    RecordedJob(uint32_t version, const JobOptions& options, uint32_t faces) : pdev_(new PDevRecord{})
+    RecordedJob(uint32_t version, const JobOptions& options, uint32_t faces,
+                const std::vector<RecordedPageEntry>& entries = {})
+        : pdev_(new PDevRecord{})
     {
         pdev_->job.streamVersion = version;
         pdev_->pageState = kPageDocumentStarted | kPageJobBegun;
@@ -32,6 +35,8 @@ public:
         EXPECT_EQ(BeginPageRecording(capture_.stream(), 0, sizeof(RecordedPageEntry), 4), 0);
         constexpr uint16_t kFaceRecorded = kRecordingOn | kRecordingPageOpen | kRecordPageMedia;
         for (uint32_t face = 0; face < faces; ++face) {
+            if (face < entries.size())
+                EXPECT_EQ(StorePageEntry(capture_.stream(), face, &entries[face]), 0);
             EXPECT_EQ(BeginRecordedPage(capture_.stream()), 0);
             PageMediaItem media{};
             media.code1 = 1;
@@ -55,7 +60,7 @@ public:
     PDevRecord* pdev() { return pdev_.get(); }
     std::string Commands() { return capture_.Commands(); }
     // The faces in the order they went out: the drawn ones by their number,
-    // an empty side as "e", "FC" as "|".
+    // an empty side as "e", "FC" as "|", "FH" as "h" and its operands.
     std::string Order()
     {
         const std::string commands = capture_.Commands();
@@ -69,6 +74,8 @@ public:
                 drawn = true;
             } else if (line == "FC") {
                 order += "|";
+            } else if (line.rfind("FH ", 0) == 0) {
+                order += "h" + line.substr(3);
             } else if (line == "ED") {
                 if (!drawn)
                     order += "e";
@@ -147,6 +154,43 @@ TEST(FrameReplay, ReverseOrderTurnsSeparatorAndTrailerRound)
         RecordedJob job(kNewerStream, options, 3);
         ASSERT_EQ(ReplayRecordedFaces(job.pdev()), 0) << c.name;
         EXPECT_EQ(job.Order(), c.order) << c.name;
+    }
+}
+
+// With the page options a replayed face tells the printer of a new paper
+// ("FC") and of a new duplex mode ("FH"), as a face written straight does.
+TEST(FrameReplay, ReplayedFacesTellPaperAndDuplexChanges)
+{
+    RecordedPageEntry a4{}, a3{};
+    a4.frame.width = 2100;
+    a4.frame.height = 2970;
+    a3.frame.width = 2970;
+    a3.frame.height = 4200;
+    auto face = [](RecordedPageEntry entry, uint32_t kind) {
+        entry.sheetKind = kind;
+        return entry;
+    };
+    const std::vector<RecordedPageEntry> entries = {face(a4, kSheetOneSided), face(a4, kSheetOneSided),
+                                                    face(a3, kSheetLongEdge), face(a3, kSheetLongEdge)};
+    struct Case {
+        uint32_t pageOptions, copies;
+        const char* order;
+    } cases[] = {
+        {0, 1, "1234"},
+        {1, 1, "ha=0 b=212|ha=1 b=234"},
+        // The second copy starts on A4 and one-sided again; the "FC" between
+        // the copies is not repeated for its paper.
+        {1, 2, "ha=0 b=212|ha=1 b=234|ha=0 b=212|ha=1 b=234"},
+    };
+    for (const Case& c : cases) {
+        JobOptions options{};
+        options.copies = c.copies;
+        options.collateByReplay = c.copies > 1;
+        options.recordPages = 1;
+        options.pageOptions = c.pageOptions;
+        RecordedJob job(kNewerStream, options, 4, entries);
+        ASSERT_EQ(ReplayRecordedFaces(job.pdev()), 0);
+        EXPECT_EQ(job.Order(), c.order) << c.pageOptions << " " << c.copies;
     }
 }
 
