@@ -195,7 +195,7 @@ int InterleafCheck(PDevRecord* pdev, bool open, bool* opened)
     int result = 0;
     const uint32_t sheet = pdev->counters.sheets + 1;
     for (uint16_t& listed : o.interleafList) {
-        if (listed == 0 || listed != sheet)
+        if (listed != sheet)  // sheet numbers start at 1; 0 is a used entry
             continue;
         if (open && !*opened && o.recordPages) {
             result |= OpenRecordedFace(pdev);
