@@ -8,6 +8,7 @@
 #include "common/context/value_by_type.h"
 #include "common/model/model_data.h"
 #include "common/model/model_value_ops.h"
+#include "common/job/printer_stamp_store.h"
 #include "common/options/option_lists.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
@@ -42,14 +43,14 @@ int Answer(const UserPrompt& prompt, void* context)
     return prompts->answer;
 }
 
-class ConflictTest : public ::testing::Test {
+// Settings of a model's printer at their defaults, and a dialog whose UI
+// context is set, with every prompt answered by the test.
+class PromptedSettingsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { printer_ = OpenSuitePrinter(L"C4530.DDD", L"Morva Conflicts C4530"); }
-    static void TearDownTestSuite() { CloseSuitePrinter(printer_); }
-    void SetUp() override
+    void Open(ModelPrinter* printer)
     {
-        ASSERT_TRUE(printer_->ok());
-        context_ = OpenSettingsContext(printer_->handle());
+        ASSERT_TRUE(printer->ok());
+        context_ = OpenSettingsContext(printer->handle());
         ASSERT_NE(context_, nullptr);
         ASSERT_EQ(FillDefaultSettings(context_, settings_.data(), printer_settings_.data(), L"Conflicts"), 1);
         dialog_ = CreateWindowExW(0, L"#32770", L"", WS_POPUP, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -60,10 +61,26 @@ protected:
     void TearDown() override
     {
         SetPromptAnswerer(nullptr, nullptr);
-        DestroyWindow(dialog_);
-        CloseSettingsContext(context_);
+        if (dialog_)
+            DestroyWindow(dialog_);
+        if (context_)
+            CloseSettingsContext(context_);
     }
     ConstraintContext Context() { return {context_, settings_.data(), printer_settings_.data()}; }
+
+    SettingsContext* context_ = nullptr;
+    std::array<uint8_t, kSettingsRecordSize> settings_{};
+    std::array<uint8_t, kPrinterSettingsRecordSize> printer_settings_{};
+    HWND dialog_ = nullptr;
+    int uiContext_ = 0;
+    Prompts prompts_;
+};
+
+class ConflictTest : public PromptedSettingsTest {
+protected:
+    static void SetUpTestSuite() { printer_ = OpenSuitePrinter(L"C4530.DDD", L"Morva Conflicts C4530"); }
+    static void TearDownTestSuite() { CloseSuitePrinter(printer_); }
+    void SetUp() override { Open(printer_); }
     uint16_t Handle(uint16_t code, HWND window = nullptr, const PreparedFix* fix = nullptr)
     {
         ConstraintResult result{};
@@ -96,12 +113,6 @@ protected:
     }
 
     static ModelPrinter* printer_;
-    SettingsContext* context_ = nullptr;
-    std::array<uint8_t, kSettingsRecordSize> settings_{};
-    std::array<uint8_t, kPrinterSettingsRecordSize> printer_settings_{};
-    HWND dialog_ = nullptr;
-    int uiContext_ = 0;
-    Prompts prompts_;
     PaperUnits units_{};
 };
 
@@ -445,6 +456,22 @@ TEST_F(ConflictTest, TheStampCountCheckPassesTheStampListAndRefusesOtherSettings
     const SettingChange add{kActionStampAdd, kTypeU16, 2, nullptr};
     EXPECT_EQ(ChooseConflictAction(printer_->handle(), Context(), add, 16, &choice, nullptr), kAnswerRefused);
     EXPECT_EQ(choice, kChoiceConflict);
+
+    // Filled to 32 the store takes no more: the fixed warning.
+    const StampStoreOf store(printer_->handle(), context_);
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 26; ++i) {
+        names.push_back(L"Conflict " + std::to_wstring(i));
+        StampRecord stamp{};
+        wcsncpy(stamp.name, names.back().c_str(), 32);
+        wcsncpy(stamp.text, L"TEXT", 64);
+        stamp.font.lfHeight = -100;
+        EXPECT_EQ(SaveStamp(store.at, &stamp), kStampOk) << i;
+    }
+    EXPECT_EQ(ChooseConflictAction(printer_->handle(), Context(), add, 16, &choice, nullptr), kAnswerNeedsDisplay);
+    EXPECT_EQ(choice, kChoiceFixedWarning);
+    for (const std::wstring& name : names)
+        EXPECT_EQ(DeleteStamp(store.at, name.c_str()), kStampOk);
 }
 
 TEST_F(ConflictTest, TheStampsFullWarningAnswersTen)
@@ -456,27 +483,11 @@ TEST_F(ConflictTest, TheStampsFullWarningAnswersTen)
 
 // The range check over a model whose copies and zoom have ranges: copies 1-99,
 // zoom 25-400 percent.
-class RangeTest : public ::testing::Test {
+class RangeTest : public PromptedSettingsTest {
 protected:
     static void SetUpTestSuite() { printer_ = OpenSuitePrinter(L"M2200.DDD", L"Morva Conflicts M2200"); }
     static void TearDownTestSuite() { CloseSuitePrinter(printer_); }
-    void SetUp() override
-    {
-        ASSERT_TRUE(printer_->ok());
-        context_ = OpenSettingsContext(printer_->handle());
-        ASSERT_NE(context_, nullptr);
-        ASSERT_EQ(FillDefaultSettings(context_, settings_.data(), printer_settings_.data(), L"Ranges"), 1);
-        dialog_ = CreateWindowExW(0, L"#32770", L"", WS_POPUP, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        SetWindowLongPtrW(dialog_, DWLP_USER, reinterpret_cast<LONG_PTR>(&uiContext_));
-        SetPromptAnswerer(&Answer, &prompts_);
-    }
-    void TearDown() override
-    {
-        SetPromptAnswerer(nullptr, nullptr);
-        DestroyWindow(dialog_);
-        CloseSettingsContext(context_);
-    }
-    ConstraintContext Context() { return {context_, settings_.data(), printer_settings_.data()}; }
+    void SetUp() override { Open(printer_); }
     uint16_t Choose(uint16_t id, uint16_t type, const uint64_t* value, uint16_t* choice, PageUiRecord* ui)
     {
         const SettingChange change{id, type, 2, value};
@@ -484,12 +495,6 @@ protected:
     }
 
     static ModelPrinter* printer_;
-    SettingsContext* context_ = nullptr;
-    std::array<uint8_t, kSettingsRecordSize> settings_{};
-    std::array<uint8_t, kPrinterSettingsRecordSize> printer_settings_{};
-    HWND dialog_ = nullptr;
-    int uiContext_ = 0;
-    Prompts prompts_;
 };
 
 ModelPrinter* RangeTest::printer_ = nullptr;
