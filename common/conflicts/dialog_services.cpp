@@ -56,14 +56,14 @@ struct ReactionRow {
     uint16_t decimals;
 };
 // Settings whose changes need more than the conflict check: copies and zoom are
-// held to their ranges first, the adjustments in tenths are shown with one
-// decimal in the page's unit, the fixed ranges are the page's own, the stamp
+// held to their ranges first, the shifts are stored in tenths and shown with
+// one decimal, the fixed ranges are the page's own, the stamp
 // list is limited in size, and the page grid and zoom must fit the paper.
 constexpr ReactionRow kReactionRows[] = {
     {12, 12, 0, 0},
     {263, 12, 0, 0},
-    {268, 12, kUiDecimals | kUiUnitChange, 1},
-    {269, 12, kUiDecimals | kUiUnitChange, 1},
+    {268, 12, kUiDecimals, 1},
+    {269, 12, kUiDecimals, 1},
     {272, 16, 0, 0},
     {296, 68, 0, 0},
     {306, 8, kUiFixedRange, 0},

@@ -5,6 +5,7 @@
 #include "common/constraints/constraint_engine.h"
 #include "common/context/settings_context.h"
 #include "common/defaults/setting_defaults.h"
+#include "common/context/paper_list.h"
 #include "common/context/value_by_type.h"
 #include "common/model/model_data.h"
 #include "common/model/model_value_ops.h"
@@ -16,6 +17,7 @@
 #include "common/system/module_files.h"
 #include "common/system/user_prompt.h"
 #include "tests/support/model_printer.h"
+#include "tests/support/spooler_forms_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -358,6 +360,31 @@ TEST_F(ConflictTest, PaperSizeTextsCarryTheSizeInThePagesUnit)
     EXPECT_EQ(ValueText(kFidOutputPaper, &same), L"Same as Original Size");
 }
 
+// With the paper list of the spooler's forms a paper shows the list's name,
+// also a user form that no model paper names.
+TEST_F(ConflictTest, PaperSizeTextsTakeThePaperListsNames)
+{
+    for (const wchar_t* name : {L"User Paper 1", L"User Paper 2", L"User Paper 3", L"User Paper 4", L"User Paper 5"})
+        ASSERT_TRUE(EnsureSpoolerForm(printer_->handle(), name, 210000, 297000, {0, 0, 210000, 297000}));
+    ASSERT_TRUE(printer_->WriteSiteConfiguration("[DME,1]\nformdb.mode=1\n"));
+    Set(5201, 1);
+    const uint16_t userForm = 512;
+    wchar_t text[kValueTextChars] = {};
+    EXPECT_EQ(FormatSettingValueText(false, Context(), text, kFidPaperSize, &userForm, nullptr, 0), 0);
+    SettingsContext* listed = OpenSettingsContext(printer_->handle());
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(BuildPaperList(printer_->handle(), listed, printer_settings_.data()), 1);
+    const ConstraintContext withList{listed, settings_.data(), printer_settings_.data()};
+    EXPECT_EQ(FormatSettingValueText(false, withList, text, kFidPaperSize, &userForm, nullptr, 0), 1);
+    EXPECT_STREQ(text, L"Letter Small");
+    const uint16_t a4 = 9;
+    EXPECT_EQ(FormatSettingValueText(false, withList, text, kFidOutputPaper, &a4, nullptr, 0), 1);
+    EXPECT_STREQ(text, L"A4");
+    FreePaperList(listed);
+    CloseSettingsContext(listed);
+    printer_->RemoveSiteConfiguration();
+}
+
 TEST_F(ConflictTest, SourceTextsCarryTheirLimitsWhenAsked)
 {
     const uint16_t tray3 = 3, printerDefault = 258, finisher = 2, centre = 1;
@@ -518,6 +545,9 @@ TEST_F(RangeTest, ValuesOutsideTheirRangeChooseTheRangeWarning)
         {kFidCopies, kTypeS16, 0, kAnswerNeedsDisplay, kChoiceRange, 1, 99, 1, 0},
         {kFidZoom, kTypeU16, 25, kAnswerNeedsDisplay, kChoiceConflict, 0, 0, 0, 0},
         {kFidZoom, kTypeU16, 401, kAnswerNeedsDisplay, kChoiceRange, 25, 400, 1, 0},
+        // The shift is stored in tenths and shown with one decimal.
+        {268, kTypeS16, -250, kAnswerNeedsDisplay, kChoiceConflict, 0, 0, 0, 0},
+        {268, kTypeS16, 251, kAnswerNeedsDisplay, kChoiceRange, -250, 250, 10, 0},
         // The pages' fixed ranges stand alone.
         {306, kTypeU16, 600, kAnswerGoAhead, kChoiceConflict, 0, 0, 0, 0},
         {306, kTypeU16, 601, kAnswerNeedsDisplay, kChoiceRange, 7, 600, 1, 301},
@@ -557,6 +587,20 @@ TEST_F(RangeTest, ZoomIsNotCheckedWhileScalingIsOffAndAChangeWithoutValueIsRefus
     EXPECT_EQ(CheckValueRange(Context(), change, &ui), kAnswerError);
 }
 
+// A page that shows a converted value gets the limits converted as its
+// control shows them.
+TEST_F(RangeTest, AUnitChangeConvertsTheLimitsForTheControl)
+{
+    const uint64_t shift = 300;
+    const SettingChange change{268, kTypeS16, 2, &shift};
+    PageUiRecord ui{};
+    ui.flags = kUiUnitChange;
+    ASSERT_EQ(CheckValueRange(Context(), change, &ui), kAnswerNeedsDisplay);
+    EXPECT_EQ(ui.minimum, -25);
+    EXPECT_EQ(ui.maximum, 25);
+    EXPECT_EQ(ui.divisor, 1u);
+}
+
 TEST_F(RangeTest, TheRangeWarningNamesTheSettingAndItsLimits)
 {
     const uint64_t copies = 100;
@@ -565,14 +609,20 @@ TEST_F(RangeTest, TheRangeWarningNamesTheSettingAndItsLimits)
     SettingReactionTable(kFidCopies, &ui);
     ASSERT_EQ(CheckValueRange(Context(), change, &ui), kAnswerNeedsDisplay);
     EXPECT_EQ(ShowConflictWarning(dialog_, Context(), change, ui), kAnswerRefused);
-    const uint64_t shift = 901;
-    const SettingChange shifted{311, kTypeS16, 2, &shift};
+    const uint64_t rotation = 901;
+    const SettingChange shifted{311, kTypeS16, 2, &rotation};
     SettingReactionTable(311, &ui);
     ASSERT_EQ(CheckValueRange(Context(), shifted, &ui), kAnswerNeedsDisplay);
     EXPECT_EQ(ShowConflictWarning(dialog_, Context(), shifted, ui), kAnswerRefused);
-    ASSERT_EQ(prompts_.texts.size(), 2u);
+    const uint64_t shift = static_cast<uint16_t>(-251);
+    const SettingChange shiftChange{268, kTypeS16, 2, &shift};
+    SettingReactionTable(268, &ui);
+    ASSERT_EQ(CheckValueRange(Context(), shiftChange, &ui), kAnswerNeedsDisplay);
+    EXPECT_EQ(ShowConflictWarning(dialog_, Context(), shiftChange, ui), kAnswerRefused);
+    ASSERT_EQ(prompts_.texts.size(), 3u);
     EXPECT_EQ(prompts_.texts[0], L"Copies must lie between 1 and 99.");
     EXPECT_EQ(prompts_.texts[1], L"Enter a value from -90.0 to 90.0.");
+    EXPECT_EQ(prompts_.texts[2], L"Horizontal Shift must lie between -25.0 and 25.0.");
     EXPECT_EQ(prompts_.seen[0].style & 0xFF, kWarningStyle);
 }
 
