@@ -1,21 +1,22 @@
 // The texts of conflict messages: templates, value texts and the conflict list.
-#include "common/capabilities/capability_options.h"
 #include "common/conflicts/conflict_messages.h"
+
+#include "common/capabilities/capability_options.h"
 #include "common/constraints/constraint_engine.h"
 #include "common/constraints/rule_evaluation.h"
+#include "common/context/model_lookups.h"
 #include "common/context/paper_list.h"
+#include "common/context/value_by_type.h"
 #include "common/options/option_lists.h"
 #include "common/options/user_paper_text.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/paper_codes.h"
-#include "common/system/system_utilities.h"
-#include "common/system/user_prompt.h"
-#include "common/context/model_lookups.h"
-#include "common/context/value_by_type.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/system/module_files.h"
 #include "common/system/positional_format.h"
+#include "common/system/system_utilities.h"
+#include "common/system/user_prompt.h"
 
 #include <algorithm>
 #include <cstdarg>
