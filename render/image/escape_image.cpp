@@ -1,6 +1,9 @@
 #include "render/image/escape_image.h"
 
 #include "render/command/command_layer.h"
+#include "render/compress/image_compression.h"
+#include "render/compress/jpeg_coder.h"
+#include "render/compress/predictor_coder.h"
 #include "render/draw/draw_path.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/bitblt.h"
@@ -11,11 +14,6 @@
 
 namespace {
 
-constexpr uint8_t kColourKindRgb = 4;
-constexpr uint8_t kColourKindJpeg = 5;
-constexpr uint8_t kColourKindPalette = 11;
-constexpr uint8_t kMethodJpeg = 4;
-constexpr uint8_t kMethodPredictor = 8;
 constexpr uint16_t kMixRop3 = 2;
 constexpr uint32_t kMaxPaletteEntries = 256;
 
@@ -92,7 +90,7 @@ int DrawEscapeImageRecord(PDevRecord* pdev, const uint8_t* bytes, uint32_t lengt
     h.sourceHeight = r.height;
     h.maskFlag = kImageNoMask;
     h.colourModel = kImageData;
-    h.colourKind = jpeg ? kColourKindJpeg : palette ? kColourKindPalette : kColourKindRgb;
+    h.colourKind = jpeg ? kPixelJpeg : palette ? kPixelIndexedPalette : kPixelRgb;
     if (palette) {
         h.paletteCount = r.paletteCount;
         h.palette = {rgb, size_t{r.paletteCount} * 3};

@@ -78,8 +78,14 @@ struct PrintedImages {
     std::string commands;
 };
 
-// One page with each record sent in two chunks.
-PrintedImages PrintImages(const std::vector<std::vector<uint8_t>>& records)
+// An escape sent after the images, with its input.
+struct LaterEscape {
+    int code;
+    std::vector<uint8_t> in;
+};
+
+// One page with each record sent in two chunks, then the later escapes.
+PrintedImages PrintImages(const std::vector<std::vector<uint8_t>>& records, const std::vector<LaterEscape>& later = {})
 {
     PrintedImages out;
     frame_test::FrameDriver& driver = frame_test::SharedFrameDriver();
@@ -104,6 +110,8 @@ PrintedImages PrintImages(const std::vector<std::vector<uint8_t>>& records)
         out.answers.push_back(
             Escape(dc, kChunkedImage, ChunkInput(uint32_t(std::max(id, 0)), record, first, uint32_t(record.size()) - first)));
     }
+    for (const LaterEscape& e : later)
+        out.answers.push_back(Escape(dc, e.code, e.in));
     HostEndPage(dc);
     HostEndDoc(dc);
     HostDeleteDC(dc);
@@ -185,6 +193,21 @@ TEST(FrameEscapeImage, RecordsThatCannotBeDrawn)
         EXPECT_EQ(job.answers[2], c.fails ? -1 : job.answers[1]);
         EXPECT_EQ(frame_test::Count(job.commands, "\nCq "), 0u) << job.commands;
     }
+}
+
+// The watermark frame of an overlay drawn across the sheet: the placement of
+// the whole sheet and a clip reset, on the page the image opened.
+TEST(FrameEscapeImage, WatermarkFramePlacesTheWholeSheet)
+{
+    ASSERT_TRUE(frame_test::SharedFrameDriver().ok());
+    const PrintedImages job = PrintImages({ImageRecord({})}, {{20484, std::vector<uint8_t>(8, 0)}});
+    ASSERT_TRUE(job.read) << job.error;
+    ASSERT_EQ(job.answers.size(), 4u);
+    EXPECT_EQ(job.answers[3], 1);
+    const size_t image = job.commands.find("\nCq ");
+    const size_t frame = job.commands.find("\nAa ", image);
+    ASSERT_NE(frame, std::string::npos) << job.commands;
+    EXPECT_NE(job.commands.find("\nAR\n", frame), std::string::npos) << job.commands;
 }
 
 } // namespace
