@@ -210,4 +210,33 @@ TEST(FrameEscapeImage, WatermarkFramePlacesTheWholeSheet)
     EXPECT_NE(job.commands.find("\nAR\n", frame), std::string::npos) << job.commands;
 }
 
+// Every 16-bit field of the record set to hostile values, all in one job: no
+// record draws outside its bytes, and the job still reads whole.
+TEST(FrameEscapeImage, HostileRecordsLeaveTheJobWhole)
+{
+    ASSERT_TRUE(frame_test::SharedFrameDriver().ok());
+    ImagePlan palette;
+    palette.bits = 8;
+    palette.palette = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
+    std::vector<std::vector<uint8_t>> records;
+    for (const std::vector<uint8_t>& base : {ImageRecord({}), ImageRecord(palette)}) {
+        for (size_t at = 0; at + 2 <= sizeof(EscImageRecord); at += 2) {
+            for (uint16_t value : {uint16_t(0), uint16_t(1), uint16_t(0x7FFF), uint16_t(0x8000), uint16_t(0xFFFF)}) {
+                std::vector<uint8_t> record = base;
+                std::memcpy(record.data() + at, &value, sizeof(value));
+                records.push_back(record);
+            }
+        }
+    }
+    const PrintedImages job = PrintImages(records);
+    ASSERT_TRUE(job.read) << job.error;
+    ASSERT_EQ(job.answers.size(), 1 + 2 * records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        const int id = job.answers[1 + 2 * i];
+        const int done = job.answers[2 + 2 * i];
+        EXPECT_GT(id, 0) << i;
+        EXPECT_TRUE(done == id || done == -1) << i << ": " << done;
+    }
+}
+
 } // namespace
