@@ -50,6 +50,16 @@ bool IsOverlayDrawingActive(PDevRecord* pdev, const OverlayOptions& options)
     return pdev->watermarkBracket ? options.present : pdev->annotationBracket != 0;
 }
 
+bool UsesOverlayClip(PDevRecord* pdev)
+{
+    if (!pdev->watermarkBracket && !pdev->annotationBracket)
+        return false;
+    const OverlayOptions options = ReadOverlayOptions(pdev);
+    if (pdev->annotationBracket)
+        return !options.bookletAnnotation;
+    return options.present && options.ownClip;
+}
+
 uint32_t BracketOverlayValue(PDevRecord* pdev, const OverlayOptions& options)
 {
     return pdev->watermarkBracket && options.present && options.overlayValue ? 1 : 0;

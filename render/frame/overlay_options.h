@@ -20,6 +20,11 @@ OverlayOptions ReadOverlayOptions(PDevRecord* pdev);
 // Inside the watermark bracket: whether the job has overlay options; else
 // whether the annotation bracket is open.
 bool IsOverlayDrawingActive(PDevRecord* pdev, const OverlayOptions& options);
+// While the interface library draws an overlay that keeps its own clip,
+// drawing calls send none: inside the annotation bracket unless the job has
+// the booklet annotation, inside the watermark bracket with overlay options
+// when their overlay mode (setting 1288) is on.
+bool UsesOverlayClip(PDevRecord* pdev);
 // The overlay value of the open bracket: setting 1287 inside the watermark
 // bracket with overlay options, else 0.
 uint32_t BracketOverlayValue(PDevRecord* pdev, const OverlayOptions& options);

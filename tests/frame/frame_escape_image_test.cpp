@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,8 +85,10 @@ struct LaterEscape {
     std::vector<uint8_t> in;
 };
 
-// One page with each record sent in two chunks, then the later escapes.
-PrintedImages PrintImages(const std::vector<std::vector<uint8_t>>& records, const std::vector<LaterEscape>& later = {})
+// One page with each record sent in two chunks, then the later escapes, then
+// what `draw` draws on the page (played to the driver when the page ends).
+PrintedImages PrintImages(const std::vector<std::vector<uint8_t>>& records, const std::vector<LaterEscape>& later = {},
+                          const std::function<void(HDC)>& draw = {})
 {
     PrintedImages out;
     frame_test::FrameDriver& driver = frame_test::SharedFrameDriver();
@@ -112,6 +115,8 @@ PrintedImages PrintImages(const std::vector<std::vector<uint8_t>>& records, cons
     }
     for (const LaterEscape& e : later)
         out.answers.push_back(Escape(dc, e.code, e.in));
+    if (draw)
+        draw(printhost::CurrentDrawingDc(dc));
     HostEndPage(dc);
     HostEndDoc(dc);
     HostDeleteDC(dc);
@@ -236,6 +241,37 @@ TEST(FrameEscapeImage, HostileRecordsLeaveTheJobWhole)
         const int done = job.answers[2 + 2 * i];
         EXPECT_GT(id, 0) << i;
         EXPECT_TRUE(done == id || done == -1) << i << ": " << done;
+    }
+}
+
+// Inside the annotation bracket the overlay keeps its own clip: a path drawn
+// there sends none, where the same path outside the bracket is clipped.
+TEST(FrameEscapeImage, AnnotationBracketKeepsItsOwnClip)
+{
+    ASSERT_TRUE(frame_test::SharedFrameDriver().ok());
+    auto clippedEllipse = [](HDC dc) {
+        HRGN region = CreateEllipticRgn(200, 200, 900, 700);
+        SelectClipRgn(dc, region);
+        DeleteObject(region);
+        HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
+        HGDIOBJ old = SelectObject(dc, brush);
+        Ellipse(dc, 100, 100, 1000, 800);
+        SelectObject(dc, old);
+        DeleteObject(brush);
+    };
+    const std::vector<uint8_t> open = {1, 0, 0, 0};
+    const struct {
+        const char* name;
+        std::vector<LaterEscape> later;
+        bool clipped;
+    } cases[] = {{"plain drawing", {}, true}, {"annotation bracket", {{20488, open}}, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PrintedImages job = PrintImages({ImageRecord({})}, c.later, clippedEllipse);
+        ASSERT_TRUE(job.read) << job.error;
+        const std::string drawing = job.commands.substr(job.commands.find("\nCq "));
+        ASSERT_NE(drawing.find("\nCc "), std::string::npos) << drawing;
+        EXPECT_EQ(drawing.find("\nAC") != std::string::npos, c.clipped) << drawing;
     }
 }
 
