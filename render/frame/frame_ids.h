@@ -20,3 +20,7 @@ inline constexpr uint16_t kFidKeepDuplexOnReset = 1350;
 inline constexpr uint16_t kFidPassThrough = 1358;
 
 inline constexpr uint32_t kSamePaperAsRequested = 267;
+
+// Raw section of the model data with the size granularity of custom papers
+// (tenths of a millimetre; 0 or 1: none).
+inline constexpr uint16_t kRawPaperSizeGranularity = 10;

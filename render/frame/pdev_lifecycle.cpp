@@ -239,10 +239,12 @@ HSURF EnableSurfaceBody(DHPDEV dhpdev)
     PDevRecord* pdev = Valid(dhpdev);
     if (!pdev)
         return nullptr;
-    const FormTenths form = FormInTenths(pdev->requestedForm);
+    // A record that took over a running job draws on the page its own trailer
+    // group describes (kept as the previous group at the hand-over).
+    const PrintableTenths printable = FormPrintableTenths(pdev->requestedForm, pdev->previousMarginOverride);
     const int32_t d = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
-    const SIZEL size{DivideRoundHalfUp(int64_t(form.right - form.left) * d, 254),
-                     DivideRoundHalfUp(int64_t(form.bottom - form.top) * d, 254)};
+    const SIZEL size{DivideRoundHalfUp(int64_t(printable.width) * d, 254),
+                     DivideRoundHalfUp(int64_t(printable.height) * d, 254)};
     HSURF surface = g_engine.EngCreateDeviceSurface(reinterpret_cast<DHSURF>(pdev), size, BMF_24BPP);
     if (!surface)
         return nullptr;

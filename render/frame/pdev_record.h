@@ -60,6 +60,8 @@ struct FormRecord {
     uint32_t rotated;
     uint32_t fromSpoolerForms;
     ModelSection* modelPaper;          // the model paper that matched; freed with the record
+    uint16_t paperNumber;              // of that model paper; 0 for other sizes
+    bool fromModelDefault;             // the model's default paper, which follows the paper region
 };
 
 // The job's state that the escapes and the job control share.
@@ -80,11 +82,12 @@ struct CapabilityRecord {
     uint32_t enabled;
     uint32_t streamVersion;
     uint32_t setting4103;
-    uint32_t modelFlag;
+    uint32_t modelFlag;      // the model has the private drawing escapes
     uint32_t modeWord;
     uint16_t subMode;
     int32_t duplex, pagesPerSheet, nupOrder, orientation, layout, grid, colourMode;  // -1: no override
     uint32_t overridesApplied;
+    uint32_t overridden;     // bit n: setting n of the overrides was replaced
     int32_t savedValues[7];  // the overridden settings' values before the job
 };
 
@@ -108,6 +111,7 @@ struct ChunkTransfer {
     uint32_t lastId;
     uint32_t total;
     uint32_t received;
+    uint8_t* data;      // the chunks so far (GlobalAlloc, `total` bytes)
 };
 
 // Where the job stands on its sheets.

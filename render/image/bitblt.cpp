@@ -1,8 +1,10 @@
 #include "render/image/bitblt.h"
 
+#include "common/context/settings_context.h"
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
 #include "render/command/command_layer.h"
+#include "render/compress/compression_library.h"
 #include "render/compress/image_reducer.h"
 #include "render/compress/predictor_coder.h"
 #include "render/draw/draw_path.h"
@@ -21,6 +23,7 @@ constexpr uint16_t kCompressionSetting = 330;
 constexpr uint16_t kReductionTargetSetting = 350;
 constexpr uint16_t kReductionSetting = 1302;
 constexpr uint16_t kCutToClipSetting = 1370;
+constexpr uint16_t kExternalProcessingSetting = 1343;
 constexpr uint32_t kBandBytes = 256 * 1024;
 constexpr uint32_t kLongestBand = 32767;  // "Cq" sizes are 16-bit
 constexpr uint8_t kSourceCopy = 0xCC;
@@ -320,10 +323,14 @@ int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brush
 
 ImageHolder* PdevImageHolder(PDevRecord* pdev)
 {
-    if (pdev->image == nullptr)
-        pdev->image = CreateImageHolder(GetResourceModule(),
-                                        CompressionMethodFromSetting(GetPdevSettingWord(pdev, kCompressionSetting),
-                                                                     false));
+    if (pdev->image == nullptr) {
+        ImageHolder* holder = CreateImageHolder(
+            GetResourceModule(), CompressionMethodFromSetting(GetPdevSettingWord(pdev, kCompressionSetting), false));
+        if (holder != nullptr && pdev->settingsContext != nullptr)
+            holder->library = LoadJobCompressionLibrary(pdev->settingsContext->main, pdev->job.streamVersion,
+                                                        GetPdevSettingWord(pdev, kExternalProcessingSetting) != 0);
+        pdev->image = holder;
+    }
     return static_cast<ImageHolder*>(pdev->image);
 }
 
