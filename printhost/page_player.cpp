@@ -1,10 +1,12 @@
 // The records of a page's metafile, played one by one: state records go to the
 // playback DC, drawing records become DDI calls.
 #include "printhost/page_player.h"
+#include "printhost/driver_table.h"
 #include "printhost/metafile_check.h"
 #include "printhost/page_player_state.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace printhost {
@@ -26,6 +28,28 @@ struct ExtCreatePenRecord {
     DWORD ihPen, offBmi, cbBmi, offBits, cbBits;
     EXTLOGPEN32 elp;
 };
+
+// The comment that holds an escape in a page's metafile: this header, then
+// the escape's input bytes.
+struct EscapeComment {
+    DWORD signature;
+    DWORD escape;
+};
+static_assert(sizeof(EscapeComment) == 8 && offsetof(EscapeComment, escape) == 4);
+constexpr DWORD kEscapeSignature = 0x43534548;   // "HESC"
+
+// An escape comment of the page reaches the driver in place; what the driver
+// answers has no one left to hear it.
+void PlayEscapeComment(PlayState& s, const EMRGDICOMMENT& rec)
+{
+    EscapeComment head{};
+    if (rec.cbData < sizeof(head)) return;
+    std::memcpy(&head, rec.Data, sizeof(head));
+    if (head.signature != kEscapeSignature) return;
+    std::vector<BYTE> in(rec.Data + sizeof(head), rec.Data + rec.cbData);
+    if (auto escape = DriverFunction<PFN_DrvEscape>(*s.device->driver, INDEX_DrvEscape))
+        escape(s.surface, head.escape, ULONG(in.size()), in.empty() ? nullptr : in.data(), 0, nullptr);
+}
 
 void Keep(PlayState& s, DWORD index, HGDIOBJ object)
 {
@@ -54,10 +78,15 @@ void Shape(PlayState& s, PaintKind kind, bool ellipse, Draw draw)
         draw();
         return;
     }
+    POINT start{};
+    GetCurrentPositionEx(s.dc, &start);
     BeginPath(s.dc);
     draw();
     EndPath(s.dc);
-    DrawCurrentPath(s, kind, ellipse);
+    DrawCurrentPath(s, kind, ellipse, [&] {
+        MoveToEx(s.dc, start.x, start.y, nullptr);
+        draw();
+    });
     AbortPath(s.dc);
 }
 
@@ -520,17 +549,45 @@ void PlayRecord(PlayState& s, const Record& r)
     case EMR_INVERTRGN:
         if (auto* rec = r.As<EMRINVERTRGN>()) InvertRects(s, RegionRects(rec->RgnData, rec->cbRgnData));
         break;
-    case EMR_GRADIENTFILL: RefuseRecord(s, L"EMR_GRADIENTFILL"); break;
+    case EMR_GRADIENTFILL:
+        if (auto* rec = r.As<EMRGRADIENTFILL>()) {
+            const size_t vertexBytes = size_t(rec->nVer) * sizeof(TRIVERTEX);
+            const size_t meshAt = offsetof(EMRGRADIENTFILL, Ver) + vertexBytes;
+            const size_t perShape = rec->ulMode == GRADIENT_FILL_TRIANGLE ? 3 : 2;
+            if (!r.Holds(offsetof(EMRGRADIENTFILL, Ver), vertexBytes) ||
+                !r.Holds(meshAt, size_t(rec->nTri) * perShape * sizeof(ULONG))) {
+                RefuseRecord(s, L"EMR_GRADIENTFILL");
+                break;
+            }
+            std::vector<ULONG> mesh(size_t(rec->nTri) * perShape);
+            if (!mesh.empty()) std::memcpy(mesh.data(), r.data + meshAt, mesh.size() * sizeof(ULONG));
+            DrawGradient(s, rec->Ver, rec->nVer, mesh.data(), rec->nTri, rec->ulMode);
+        }
+        break;
     case EMR_ALPHABLEND: RefuseRecord(s, L"EMR_ALPHABLEND"); break;
     case EMR_TRANSPARENTBLT: RefuseRecord(s, L"EMR_TRANSPARENTBLT"); break;
     case EMR_MASKBLT: RefuseRecord(s, L"EMR_MASKBLT"); break;
     case EMR_PLGBLT: RefuseRecord(s, L"EMR_PLGBLT"); break;
+    case EMR_GDICOMMENT:
+        if (auto* rec = r.As<EMRGDICOMMENT>(); rec && r.Holds(offsetof(EMRGDICOMMENT, Data), rec->cbData))
+            PlayEscapeComment(s, *rec);
+        break;
     default:
         break;   // comments, palettes, colour management: nothing for the driver
     }
 }
 
 } // namespace
+
+bool RecordEscapeInPage(HDC pageDc, int escape, int inSize, const char* in)
+{
+    if (inSize < 0 || (inSize && !in)) return false;
+    std::vector<BYTE> data(sizeof(EscapeComment) + size_t(inSize));
+    const EscapeComment head{kEscapeSignature, DWORD(escape)};
+    std::memcpy(data.data(), &head, sizeof(head));
+    if (inSize) std::memcpy(data.data() + sizeof(head), in, size_t(inSize));
+    return GdiComment(pageDc, UINT(data.size()), data.data()) != FALSE;
+}
 
 bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstring* error)
 {

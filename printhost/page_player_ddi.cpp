@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace printhost {
@@ -349,22 +350,80 @@ MIX Mix(PlayState& s)
 
 } // namespace
 
-void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse)
+namespace {
+
+// The DC's path in device units, read back with an identity mapping.
+int ReadPath(HDC dc, std::vector<POINT>* points, std::vector<BYTE>* types)
 {
-    // The path is kept in device pixels; read it back with an identity mapping.
+    const int count = GetPath(dc, nullptr, nullptr, 0);
+    points->assign(size_t(std::max(count, 0)), POINT{});
+    types->assign(points->size(), 0);
+    const int got = count > 0 ? GetPath(dc, points->data(), types->data(), count) : 0;
+    return std::max(got, 0);
+}
+
+void IdentityMapping(HDC dc)
+{
+    SetMapMode(dc, MM_TEXT);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+}
+
+// A shape whose pixels all lie within this reach of the origin can be traced
+// at 16 times the scale without leaving GDI's 32-bit coordinates.
+constexpr LONG kFineReach = 1 << 26;
+
+bool WithinFineReach(const std::vector<POINT>& points, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (std::abs(points[i].x) >= kFineReach || std::abs(points[i].y) >= kFineReach) return false;
+    return true;
+}
+
+} // namespace
+
+void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse, const std::function<void()>& retrace)
+{
+    const XFORM m = DeviceTransform(s.dc);
     SaveDC(s.dc);
-    SetMapMode(s.dc, MM_TEXT);
-    SetWindowOrgEx(s.dc, 0, 0, nullptr);
-    SetViewportOrgEx(s.dc, 0, 0, nullptr);
-    ModifyWorldTransform(s.dc, nullptr, MWT_IDENTITY);
-    const int count = GetPath(s.dc, nullptr, nullptr, 0);
-    std::vector<POINT> points(size_t(std::max(count, 0)));
-    std::vector<BYTE> types(points.size());
-    const int got = count > 0 ? GetPath(s.dc, points.data(), types.data(), count) : 0;
+    IdentityMapping(s.dc);
+    std::vector<POINT> pixels;
+    std::vector<BYTE> types;
+    int got = ReadPath(s.dc, &pixels, &types);
     RestoreDC(s.dc, -1);
     if (got <= 0) return;
+    std::vector<POINTFIX> points(static_cast<size_t>(got));
+    for (int i = 0; i < got; ++i) points[size_t(i)] = POINTFIX{FIX(pixels[size_t(i)].x * 16), FIX(pixels[size_t(i)].y * 16)};
+    if (retrace && WithinFineReach(pixels, got)) {
+        // The same shape from the same logical points, with the whole
+        // world-to-device mapping in the world transform, times 16.
+        POINT end{};
+        GetCurrentPositionEx(s.dc, &end);
+        SaveDC(s.dc);
+        IdentityMapping(s.dc);
+        const XFORM fine{m.eM11 * 16, m.eM12 * 16, m.eM21 * 16, m.eM22 * 16, m.eDx * 16, m.eDy * 16};
+        std::vector<POINT> sixteenths;
+        std::vector<BYTE> fineTypes;
+        int fineGot = 0;
+        if (SetWorldTransform(s.dc, &fine)) {
+            BeginPath(s.dc);
+            retrace();
+            EndPath(s.dc);
+            ModifyWorldTransform(s.dc, nullptr, MWT_IDENTITY);
+            fineGot = ReadPath(s.dc, &sixteenths, &fineTypes);
+            AbortPath(s.dc);
+        }
+        RestoreDC(s.dc, -1);
+        MoveToEx(s.dc, end.x, end.y, nullptr);
+        if (fineGot > 0) {
+            got = fineGot;
+            types = std::move(fineTypes);
+            points.resize(size_t(got));
+            for (int i = 0; i < got; ++i) points[size_t(i)] = POINTFIX{FIX(sixteenths[size_t(i)].x), FIX(sixteenths[size_t(i)].y)};
+        }
+    }
 
-    const XFORM m = DeviceTransform(s.dc);
     LineInfo line = LineFor(s, m);
     std::unique_ptr<HostBrush> fill = kind == PaintKind::Stroke ? nullptr
                                       : BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)));
@@ -372,15 +431,14 @@ void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse)
     if (!stroke && !fill) return;
     std::unique_ptr<HostBrush> strokeBrush = stroke ? SolidBrush(s, line.colour) : nullptr;
 
-    HostPath* path = MakePathFromGdi(points.data(), types.data(), got, ellipse);
-    RECTFX b{};
-    b.xLeft = b.yTop = LONG_MAX;
-    b.xRight = b.yBottom = LONG_MIN;
-    for (int i = 0; i < got; ++i) {
-        b.xLeft = std::min(b.xLeft, points[i].x);
-        b.yTop = std::min(b.yTop, points[i].y);
-        b.xRight = std::max(b.xRight, points[i].x + 1);
-        b.yBottom = std::max(b.yBottom, points[i].y + 1);
+    HostPath* path = MakePathFromFix(points.data(), types.data(), got, ellipse);
+    // The pixels the path touches (a fraction reaches into the next pixel).
+    RECTL b{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (const POINTFIX& p : points) {
+        b.left = std::min(b.left, LONG(p.x >> 4));
+        b.top = std::min(b.top, LONG(p.y >> 4));
+        b.right = std::max(b.right, LONG((p.x + 15) >> 4) + 1);
+        b.bottom = std::max(b.bottom, LONG((p.y + 15) >> 4) + 1);
     }
     // A wide pen reaches beyond the path by half its width.
     LONG reach = 1;
@@ -388,8 +446,8 @@ void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse)
         const double scale = std::max(std::hypot(m.eM11, m.eM12), std::hypot(m.eM21, m.eM22));
         reach += LONG(std::min(double(kMaxCoordinate), std::ceil(line.attrs.elWidth.e * scale)));
     }
-    const RECTL reached{b.xLeft - reach, b.yTop - reach, b.xRight + reach, b.yBottom + reach};
-    std::unique_ptr<HostClip> clip = ClipFor(s, RECTL{b.xLeft, b.yTop, b.xRight, b.yBottom}, nullptr);
+    const RECTL reached{b.left - reach, b.top - reach, b.right + reach, b.bottom + reach};
+    std::unique_ptr<HostClip> clip = ClipFor(s, b, nullptr);
     if (ClippedAway(*clip, reached)) {
         ReleasePath(path);
         ReleaseClip(clip);
@@ -663,6 +721,81 @@ void DrawDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* 
     ReleaseClip(clip);
     ReleaseBrush(brush);
     ReleaseDib(dib);
+}
+
+void DrawGradient(PlayState& s, const TRIVERTEX* vertices, ULONG vertexCount, const ULONG* mesh, ULONG meshCount,
+                  ULONG mode)
+{
+    const bool triangles = mode == GRADIENT_FILL_TRIANGLE;
+    if (!triangles && mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V) return;
+    const ULONG perShape = triangles ? 3 : 2;
+    for (ULONG i = 0; i < meshCount * perShape; ++i)
+        if (mesh[i] >= vertexCount) {
+            s.Fail(L"a gradient of the page names a vertex it does not have");
+            return;
+        }
+    // The pixels the shapes cover, in device units.
+    const XFORM m = DeviceTransform(s.dc);
+    HRGN cover = CreateRectRgn(0, 0, 0, 0);
+    for (ULONG i = 0; i < meshCount; ++i) {
+        const ULONG* shape = mesh + i * perShape;
+        std::vector<POINT> corners;
+        if (triangles) {
+            for (ULONG k = 0; k < 3; ++k) corners.push_back(ToDevice(m, vertices[shape[k]].x, vertices[shape[k]].y));
+        } else {
+            const TRIVERTEX& a = vertices[shape[0]];
+            const TRIVERTEX& b = vertices[shape[1]];
+            corners = {ToDevice(m, a.x, a.y), ToDevice(m, b.x, a.y), ToDevice(m, b.x, b.y), ToDevice(m, a.x, b.y)};
+        }
+        if (HRGN piece = CreatePolygonRgn(corners.data(), int(corners.size()), WINDING)) {
+            CombineRgn(cover, cover, piece, RGN_OR);
+            DeleteObject(piece);
+        }
+    }
+    RECT box{};
+    GetRgnBox(cover, &box);
+    IntersectRect(&box, &box, reinterpret_cast<const RECT*>(&s.surfaceRect));
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    if (width <= 0 || height <= 0) {
+        DeleteObject(cover);
+        return;
+    }
+    // GDI draws the gradient on a white bitmap of the covered box, with the
+    // page's mapping moved to the box's corner.
+    BITMAPINFO info{};
+    info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = dib ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!mem) {
+        if (dib) DeleteObject(dib);
+        DeleteObject(cover);
+        s.Fail(L"no memory for a gradient of the page");
+        return;
+    }
+    HGDIOBJ old = SelectObject(mem, dib);
+    PatBlt(mem, 0, 0, width, height, WHITENESS);
+    SetGraphicsMode(mem, GM_ADVANCED);
+    XFORM shifted = m;
+    shifted.eDx -= FLOAT(box.left);
+    shifted.eDy -= FLOAT(box.top);
+    SetWorldTransform(mem, &shifted);
+    GdiGradientFill(mem, const_cast<TRIVERTEX*>(vertices), vertexCount, const_cast<ULONG*>(mesh), meshCount, mode);
+    GdiFlush();
+    // Only the shapes' own pixels reach the driver.
+    SaveDC(s.dc);
+    HRGN current = CreateRectRgn(0, 0, 0, 0);
+    ExtSelectClipRgn(s.dc, cover, GetClipRgn(s.dc, current) == 1 ? RGN_AND : RGN_COPY);
+    DeleteObject(current);
+    IdentityMapping(s.dc);
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    DrawDib(s, &info, sizeof(info.bmiHeader), static_cast<const BYTE*>(bits), stride * size_t(height), DIB_RGB_COLORS,
+            box, RECT{0, 0, width, height}, SRCCOPY, SourceRows::FromTop);
+    RestoreDC(s.dc, -1);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    DeleteObject(cover);
 }
 
 void DrawPatternBlt(PlayState& s, RECT dest, DWORD rop)

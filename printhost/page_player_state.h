@@ -5,6 +5,7 @@
 
 #include "printhost/engine_objects.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -43,8 +44,12 @@ struct PlayState {
 // Each answers false (and notes the failure in the state) when the driver refuses.
 enum class PaintKind { Stroke, Fill, StrokeAndFill };
 // Draws what the GDI call leaves in the DC's path (device pixels) with the
-// selected pen and brush.
-void DrawCurrentPath(PlayState& state, PaintKind kind, bool ellipse);
+// selected pen and brush. GDI keeps a path in whole device pixels, Windows'
+// engine in 28.4 fixed point: `retrace`, when given, draws the shape once more
+// from the same current position, and the path the driver gets is that
+// tracing with the device mapping scaled by 16, so that GDI's pixels are the
+// engine's sixteenths of a pixel.
+void DrawCurrentPath(PlayState& state, PaintKind kind, bool ellipse, const std::function<void()>& retrace = nullptr);
 void DrawText(PlayState& state, const EMREXTTEXTOUTW& record, const std::wstring& text, const INT* dx, size_t dxCount);
 // A source DIB (BITMAPINFO + bits) blitted into a logical destination rectangle.
 // Where the source rectangle's rows count from: the DIB calls (StretchDIBits,
@@ -53,6 +58,11 @@ void DrawText(PlayState& state, const EMREXTTEXTOUTW& record, const std::wstring
 enum class SourceRows { FromDibOrigin, FromTop };
 void DrawDib(PlayState& state, const BITMAPINFO* info, size_t infoSize, const BYTE* bits, size_t bitsSize, UINT usage,
              RECT dest, RECT src, DWORD rop, SourceRows rows);
+// A gradient fill (GdiGradientFill's arguments, vertices in logical units):
+// the driver hooks no gradient entry, so the engine draws it on a bitmap of
+// its bounds and hands that over as a copy clipped to the shapes.
+void DrawGradient(PlayState& state, const TRIVERTEX* vertices, ULONG vertexCount, const ULONG* mesh, ULONG meshCount,
+                  ULONG mode);
 // Inverts the colours under device rectangles (region records).
 void InvertRects(PlayState& state, const std::vector<RECTL>& rects);
 // A raster operation without a source over a logical rectangle, with the current brush.

@@ -65,6 +65,28 @@ TEST(PrintHostDocument, TextInTwoFontsCarriesGlyphsAndPositions)
     EXPECT_TRUE(MatchesGolden(calls, "text_two_fonts"));
 }
 
+TEST(PrintHostDocument, OpaqueTextBackgroundIsFilledFirstWithoutOpaqueRectangles)
+{
+    // A driver without GCAPS_OPAQUERECT gets the background box as a PATCOPY
+    // fill in the background colour before the text, and no opaque rectangle.
+    Switch noOpaque(L"PRINTHOST_RECORD_NO_OPAQUERECT");
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        With(dc, CreateFontW(-40, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Courier New"), [&] {
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, RGB(255, 255, 0));
+            SetTextAlign(dc, TA_BASELINE);
+            TextOutW(dc, 100, 300, L"DDI", 3);
+        });
+    }}));
+    // The same box as the opaque rectangle a GCAPS_OPAQUERECT driver gets (text_two_fonts).
+    EXPECT_EQ(calls.rfind("DrvBitBlt dst=100,263,181,309 ", 0), 0u) << calls;
+    const size_t text = calls.find("\nDrvTextOut ");
+    ASSERT_NE(text, std::string::npos) << calls;
+    EXPECT_NE(calls.find("rgb=0xffff) rop=0xf0f0\n"), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" opaque=none ", text), std::string::npos) << calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 2) << calls;
+}
+
 TEST(PrintHostDocument, Stretched24BitBitmapKeepsItsPixels)
 {
     const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
@@ -171,11 +193,32 @@ TEST(PrintHostDocument, BandsPixelsPolyDrawRegionsAndClippedDrawing)
 TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
 {
     const std::string record = RecordDocument({[](HDC dc) {
-        TRIVERTEX vertices[] = {{10, 10, 0xFF00, 0, 0, 0}, {50, 50, 0, 0, 0xFF00, 0}};
-        GRADIENT_RECT shape{0, 1};
-        GdiGradientFill(dc, vertices, 2, &shape, 1, GRADIENT_FILL_RECT_H);
+        HDC source = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, nullptr);
+        HBITMAP mask = CreateBitmap(8, 8, 1, 1, nullptr);
+        HGDIOBJ old = SelectObject(source, bitmap);
+        MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
+        SelectObject(source, old);
+        DeleteObject(mask);
+        DeleteObject(bitmap);
+        DeleteDC(source);
     }});
     EXPECT_NE(record.find("host problem: EndPage failed"), std::string::npos) << record;
+}
+
+// A driver that hooks no gradient entry gets a gradient as Windows' engine
+// draws it for such a driver: GDI's pixels of the shape's box, copied to the
+// device and clipped to the shape (the triangle's clip is complex).
+TEST(PrintHostDocument, GradientFillsArriveAsCopiesClippedToTheirShapes)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        TRIVERTEX vertices[] = {{10, 10, 0xFF00, 0, 0, 0}, {50, 30, 0, 0, 0xFF00, 0}, {30, 80, 0, 0xFF00, 0, 0}};
+        GRADIENT_RECT rect{0, 1};
+        GdiGradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_H);
+        GRADIENT_TRIANGLE triangle{0, 1, 2};
+        GdiGradientFill(dc, vertices, 3, &triangle, 1, GRADIENT_FILL_TRIANGLE);
+    }}));
+    EXPECT_TRUE(MatchesGolden(calls, "gradient_fill"));
 }
 
 // Colour masks of BI_BITFIELDS DIBs reach the driver in XLATEOBJ: 5-6-5 and a
