@@ -47,6 +47,26 @@ TEST(PrintHostDocument, PolylineAndBezierCurvesAreStrokedPaths)
     EXPECT_TRUE(MatchesGolden(calls, "polyline_bezier"));
 }
 
+// Windows' engine keeps a path in 28.4 fixed point: under a mapping of 2/3
+// the line's ends fall between pixels and arrive in sixteenths, each rounded
+// to the nearest (1 * 2/3 = 10.67/16, 5 * 2/3 = 53.33/16).
+TEST(PrintHostDocument, ShapesKeepTheEnginesSixteenthsUnderScaling)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, 3, 3, nullptr);
+        SetViewportExtEx(dc, 2, 2, nullptr);
+        MoveToEx(dc, 1, 1, nullptr);
+        LineTo(dc, 5, 5);
+        // The current position moved on as GDI moves it.
+        LineTo(dc, 5, 8);
+    }}));
+    EXPECT_NE(calls.find("DrvStrokePath path(fl=0x0 curves=1 bounds=11/16,11/16,53/16,53/16) M11/16,11/16 L53/16,53/16 "), std::string::npos)
+        << calls;
+    EXPECT_NE(calls.find("DrvStrokePath path(fl=0x0 curves=1 bounds=53/16,53/16,53/16,85/16) M53/16,53/16 L53/16,85/16 "), std::string::npos)
+        << calls;
+}
+
 TEST(PrintHostDocument, TextInTwoFontsCarriesGlyphsAndPositions)
 {
     const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
