@@ -248,6 +248,35 @@ void PlayBlt(PlayState& s, const Record& r, const T* rec, LONG cxSrc, LONG cySrc
             rec->cbBitsSrc, rec->iUsageSrc, dest, src, rec->dwRop, SourceRows::FromTop);
 }
 
+// False for a masked blit the host does not play (one the mapping stretches).
+bool PlayMaskBlt(PlayState& s, const Record& r, const EMRMASKBLT& rec)
+{
+    const bool hasSource = rec.cbBmiSrc != 0;
+    if ((hasSource && (!r.Holds(rec.offBmiSrc, rec.cbBmiSrc) || !r.Holds(rec.offBitsSrc, rec.cbBitsSrc))) ||
+        !r.Holds(rec.offBmiMask, rec.cbBmiMask) || !r.Holds(rec.offBitsMask, rec.cbBitsMask)) {
+        s.Fail(L"a bitmap record is shorter than its bitmap");
+        return true;
+    }
+    const RECT dest{rec.xDest, rec.yDest, rec.xDest + rec.cxDest, rec.yDest + rec.cyDest};
+    // Without a mask MaskBlt is a BitBlt with the foreground operation.
+    if (rec.cbBmiMask == 0) {
+        const DWORD rop = rec.dwRop & 0x00FFFFFF;
+        if (hasSource)
+            DrawDib(s, reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiSrc), rec.cbBmiSrc, r.data + rec.offBitsSrc,
+                    rec.cbBitsSrc, rec.iUsageSrc, dest, RECT{rec.xSrc, rec.ySrc, rec.xSrc + rec.cxDest, rec.ySrc + rec.cyDest},
+                    rop, SourceRows::FromTop);
+        else
+            DrawPatternBlt(s, dest, rop);
+        return true;
+    }
+    const DibBytes source{reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiSrc), rec.cbBmiSrc, r.data + rec.offBitsSrc,
+                          rec.cbBitsSrc};
+    const DibBytes mask{reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiMask), rec.cbBmiMask,
+                        r.data + rec.offBitsMask, rec.cbBitsMask};
+    return DrawMaskedBlt(s, dest, hasSource ? &source : nullptr, rec.iUsageSrc, POINT{rec.xSrc, rec.ySrc}, mask,
+                         POINT{rec.xMask, rec.yMask}, rec.dwRop);
+}
+
 // SetDIBitsToDevice may hand over a band of the DIB: the bits hold scan lines
 // iStartScan to iStartScan + cScans - 1 only. GDI draws the part of the source
 // rectangle those lines hold, one to one; the band is played as a DIB of its
@@ -566,7 +595,9 @@ void PlayRecord(PlayState& s, const Record& r)
         break;
     case EMR_ALPHABLEND: RefuseRecord(s, L"EMR_ALPHABLEND"); break;
     case EMR_TRANSPARENTBLT: RefuseRecord(s, L"EMR_TRANSPARENTBLT"); break;
-    case EMR_MASKBLT: RefuseRecord(s, L"EMR_MASKBLT"); break;
+    case EMR_MASKBLT:
+        if (auto* rec = r.As<EMRMASKBLT>(); rec && !PlayMaskBlt(s, r, *rec)) RefuseRecord(s, L"EMR_MASKBLT");
+        break;
     case EMR_PLGBLT: RefuseRecord(s, L"EMR_PLGBLT"); break;
     case EMR_GDICOMMENT:
         if (auto* rec = r.As<EMRGDICOMMENT>(); rec && r.Holds(offsetof(EMRGDICOMMENT, Data), rec->cbData))

@@ -798,6 +798,58 @@ void DrawGradient(PlayState& s, const TRIVERTEX* vertices, ULONG vertexCount, co
     DeleteObject(cover);
 }
 
+bool DrawMaskedBlt(PlayState& s, RECT dest, const DibBytes* source, UINT sourceUsage, POINT sourceAt, const DibBytes& mask,
+                   POINT maskAt, DWORD rop)
+{
+    const XFORM m = DeviceTransform(s.dc);
+    RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
+    if (target.right - target.left != dest.right - dest.left || target.bottom - target.top != dest.bottom - dest.top)
+        return false;
+    DibSurface src, bits;
+    // Whatever the mask's colour table says, a one means foreground.
+    if ((source && !MakeDib(s, source->info, source->infoSize, source->bits, source->bitsSize, sourceUsage == DIB_PAL_COLORS,
+                            {}, &src)) ||
+        !MakeDib(s, mask.info, mask.infoSize, mask.bits, mask.bitsSize, false, {RGB(0, 0, 0), RGB(255, 255, 255)}, &bits) ||
+        bits.surface->so.iBitmapFormat != BMF_1BPP) {
+        ReleaseDib(src);
+        ReleaseDib(bits);
+        s.Fail(L"a bitmap of the page is malformed or of an unknown format");
+        return true;
+    }
+    // The engine blits no pixel from outside the source or the mask: the
+    // target shrinks to what both hold.
+    POINTL from{sourceAt.x, sourceAt.y}, maskFrom{maskAt.x, maskAt.y};
+    const RECTL whole = target;
+    auto trim = [&](const SURFOBJ& so, const POINTL& at) {
+        target.left = std::max(target.left, whole.left - at.x);
+        target.top = std::max(target.top, whole.top - at.y);
+        target.right = std::min(target.right, whole.left - at.x + so.sizlBitmap.cx);
+        target.bottom = std::min(target.bottom, whole.top - at.y + so.sizlBitmap.cy);
+    };
+    trim(bits.surface->so, maskFrom);
+    if (source) trim(src.surface->so, from);
+    from = POINTL{from.x + (target.left - whole.left), from.y + (target.top - whole.top)};
+    maskFrom = POINTL{maskFrom.x + (target.left - whole.left), maskFrom.y + (target.top - whole.top)};
+    const BYTE fore = BYTE(rop >> 16), back = BYTE(rop >> 24);
+    const ROP4 rop4 = ROP4(fore) | (ROP4(back) << 8);
+    std::unique_ptr<HostClip> clip = ClipFor(s, target, nullptr);
+    auto bitBlt = Hooked(s, HOOK_BITBLT) ? Ddi<PFN_DrvBitBlt>(s, INDEX_DrvBitBlt) : nullptr;
+    if (bitBlt && target.right > target.left && target.bottom > target.top && !ClippedAway(*clip, target)) {
+        std::unique_ptr<HostBrush> brush = UsesPattern(fore) || UsesPattern(back)
+                                               ? BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)))
+                                               : nullptr;
+        if (!bitBlt(s.surface, source ? &src.surface->so : nullptr, &bits.surface->so, &clip->co,
+                    source ? &src.xlate->xo : nullptr, &target, source ? &from : nullptr, &maskFrom,
+                    brush ? &brush->bo : nullptr, &s.brushOrigin, rop4))
+            s.Fail(L"the graphics driver failed a masked bitmap");
+        ReleaseBrush(brush);
+    }
+    ReleaseClip(clip);
+    ReleaseDib(src);
+    ReleaseDib(bits);
+    return true;
+}
+
 void DrawPatternBlt(PlayState& s, RECT dest, DWORD rop)
 {
     if (!Hooked(s, HOOK_BITBLT)) return;

@@ -58,6 +58,20 @@ void DrawText(PlayState& state, const EMREXTTEXTOUTW& record, const std::wstring
 enum class SourceRows { FromDibOrigin, FromTop };
 void DrawDib(PlayState& state, const BITMAPINFO* info, size_t infoSize, const BYTE* bits, size_t bitsSize, UINT usage,
              RECT dest, RECT src, DWORD rop, SourceRows rows);
+// A bitmap (BITMAPINFO + bits and their sizes) a record carries.
+struct DibBytes {
+    const BITMAPINFO* info;
+    size_t infoSize;
+    const BYTE* bits;
+    size_t bitsSize;
+};
+// MaskBlt: the driver's DrvBitBlt with the mask and a ROP4 (foreground where
+// the mask is 1, background where it is 0), as GDI hands it over; the source
+// (absent for a pattern-only operation) and the mask count rows from the top.
+// False when the destination's device size differs from the source's (a
+// masked blit does not stretch).
+bool DrawMaskedBlt(PlayState& state, RECT dest, const DibBytes* source, UINT sourceUsage, POINT sourceAt,
+                   const DibBytes& mask, POINT maskAt, DWORD rop);
 // A gradient fill (GdiGradientFill's arguments, vertices in logical units):
 // the driver hooks no gradient entry, so the engine draws it on a bitmap of
 // its bounds and hands that over as a copy clipped to the shapes.

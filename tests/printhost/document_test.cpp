@@ -215,15 +215,42 @@ TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
     const std::string record = RecordDocument({[](HDC dc) {
         HDC source = CreateCompatibleDC(nullptr);
         HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, nullptr);
+        HGDIOBJ old = SelectObject(source, bitmap);
+        const BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
+        GdiAlphaBlend(dc, 10, 10, 8, 8, source, 0, 0, 8, 8, half);
+        SelectObject(source, old);
+        DeleteObject(bitmap);
+        DeleteDC(source);
+    }});
+    EXPECT_NE(record.find("host problem: EndPage failed: the page holds EMR_ALPHABLEND drawing"), std::string::npos)
+        << record;
+}
+
+// MaskBlt reaches DrvBitBlt with its mask and a ROP4 (foreground in the low
+// byte); a source point near the bitmap's edge shrinks the target to the
+// pixels the source and the mask hold.
+TEST(PrintHostDocument, MaskedBlitsReachBitBltWithTheirMask)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        HDC source = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, nullptr);
         HBITMAP mask = CreateBitmap(8, 8, 1, 1, nullptr);
         HGDIOBJ old = SelectObject(source, bitmap);
         MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
+        MaskBlt(dc, 30, 10, 8, 8, source, 4, 2, mask, 0, 0, MAKEROP4(SRCCOPY, DSTINVERT));
         SelectObject(source, old);
         DeleteObject(mask);
         DeleteObject(bitmap);
         DeleteDC(source);
-    }});
-    EXPECT_NE(record.find("host problem: EndPage failed"), std::string::npos) << record;
+    }}));
+    const size_t first = calls.find("DrvBitBlt dst=10,10,18,18 src=surface(type=0 fmt=6 size=8x8 ");
+    ASSERT_NE(first, std::string::npos) << calls;
+    EXPECT_NE(calls.find(" at=0,0 mask=surface(type=0 fmt=1 size=8x8 ", first), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" rop=0xf0cc\n", first), std::string::npos) << calls;
+    const size_t second = calls.find("DrvBitBlt dst=30,10,34,16 src=surface(type=0 fmt=6 size=8x8 ");
+    ASSERT_NE(second, std::string::npos) << calls;
+    EXPECT_NE(calls.find(" at=4,2 mask=surface(type=0 fmt=1 size=8x8 ", second), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" brush=none rop=0x55cc\n", second), std::string::npos) << calls;
 }
 
 // A driver that hooks no gradient entry gets a gradient as Windows' engine
