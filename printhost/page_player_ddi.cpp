@@ -416,8 +416,14 @@ void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse, const std::func
         }
         RestoreDC(s.dc, -1);
         MoveToEx(s.dc, end.x, end.y, nullptr);
-        if (fineGot > 0) {
-            got = fineGot;
+        // The fine tracing must be GDI's shape, each point within a pixel of
+        // GDI's own (a mapping GDI reads differently when it is moved into
+        // the world transform would show here); otherwise the pixels stand.
+        bool same = fineGot == got && fineTypes == types;
+        for (int i = 0; same && i < got; ++i)
+            same = std::abs(sixteenths[size_t(i)].x - pixels[size_t(i)].x * 16) <= 16 &&
+                   std::abs(sixteenths[size_t(i)].y - pixels[size_t(i)].y * 16) <= 16;
+        if (same) {
             types = std::move(fineTypes);
             points.resize(size_t(got));
             for (int i = 0; i < got; ++i) points[size_t(i)] = POINTFIX{FIX(sixteenths[size_t(i)].x), FIX(sixteenths[size_t(i)].y)};
