@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <functional>
+#include <iterator>
 
 namespace printhost {
 
@@ -347,9 +349,62 @@ void RefuseRecord(PlayState& s, const wchar_t* name)
     s.Fail(std::wstring(L"the page holds ") + name + L" drawing, which the host does not play");
 }
 
+void PlayRecord(PlayState& s, const Record& r);
+
+// Records that add to a path and can be traced again as they were.
+constexpr DWORD kPathDrawing[] = {
+    EMR_POLYLINE, EMR_POLYLINE16, EMR_POLYGON, EMR_POLYGON16, EMR_POLYBEZIER, EMR_POLYBEZIER16, EMR_POLYBEZIERTO,
+    EMR_POLYBEZIERTO16, EMR_POLYLINETO, EMR_POLYLINETO16, EMR_POLYPOLYLINE, EMR_POLYPOLYLINE16, EMR_POLYPOLYGON,
+    EMR_POLYPOLYGON16, EMR_LINETO, EMR_RECTANGLE, EMR_ELLIPSE, EMR_ROUNDRECT, EMR_ARC, EMR_ARCTO, EMR_CHORD, EMR_PIE,
+    EMR_ANGLEARC, EMR_POLYDRAW, EMR_POLYDRAW16, EMR_MOVETOEX, EMR_CLOSEFIGURE,
+};
+// Records after which a second tracing of the bracket would not be the path
+// GDI built: mapping changes, saved states, text outlines, path rewrites.
+constexpr DWORD kPathBreaking[] = {
+    EMR_SETMAPMODE, EMR_SETWINDOWEXTEX, EMR_SETWINDOWORGEX, EMR_SETVIEWPORTEXTEX, EMR_SETVIEWPORTORGEX,
+    EMR_SCALEVIEWPORTEXTEX, EMR_SCALEWINDOWEXTEX, EMR_SETWORLDTRANSFORM, EMR_MODIFYWORLDTRANSFORM, EMR_SAVEDC,
+    EMR_RESTOREDC, EMR_SETARCDIRECTION, EMR_EXTTEXTOUTW, EMR_EXTTEXTOUTA, EMR_POLYTEXTOUTW, EMR_POLYTEXTOUTA,
+    EMR_WIDENPATH, EMR_FLATTENPATH,
+};
+
+template <size_t N>
+bool Listed(const DWORD (&list)[N], DWORD type)
+{
+    return std::find(std::begin(list), std::end(list), type) != std::end(list);
+}
+
+void NoteBracketRecord(PlayState& s, const Record& r, DWORD type)
+{
+    if (s.pathDepth > 0 && Listed(kPathDrawing, type))
+        s.bracket.emplace_back(r.data, r.size);
+    else if (Listed(kPathBreaking, type))
+        s.bracketFine = false;
+}
+
+// The page's own path, painted: traced a second time in sixteenths from the
+// bracket's records when nothing in the bracket stands in the way.
+void PaintBracket(PlayState& s, PaintKind kind)
+{
+    const bool fine = s.bracketOpen && s.bracketFine;
+    s.bracketOpen = false;
+    const std::vector<std::pair<const BYTE*, size_t>> records = std::move(s.bracket);
+    s.bracket.clear();
+    const POINT start = s.bracketStart;
+    DrawCurrentPath(s, kind, false, fine ? std::function<void()>([&] {
+        MoveToEx(s.dc, start.x, start.y, nullptr);
+        const int depth = s.pathDepth;
+        s.pathDepth = 1;
+        for (const auto& record : records) PlayRecord(s, Record{record.first, record.second});
+        s.pathDepth = depth;
+    }) : nullptr);
+    AbortPath(s.dc);
+    s.pathDepth = 0;
+}
+
 void PlayRecord(PlayState& s, const Record& r)
 {
     const DWORD type = reinterpret_cast<const EMR*>(r.data)->iType;
+    if (s.bracketOpen) NoteBracketRecord(s, r, type);
     switch (type) {
     // Objects.
     case EMR_CREATEPEN:
@@ -451,17 +506,29 @@ void PlayRecord(PlayState& s, const Record& r)
         break;
     case EMR_OFFSETCLIPRGN: if (auto* rec = r.As<EMROFFSETCLIPRGN>()) OffsetClipRgn(s.dc, rec->ptlOffset.x, rec->ptlOffset.y); break;
     case EMR_SETMETARGN: SetMetaRgn(s.dc); break;
-    case EMR_SELECTCLIPPATH: if (auto* rec = r.As<EMRSELECTCLIPPATH>()) { SelectClipPath(s.dc, int(rec->iMode)); s.pathDepth = 0; } break;
+    case EMR_SELECTCLIPPATH:
+        if (auto* rec = r.As<EMRSELECTCLIPPATH>()) {
+            SelectClipPath(s.dc, int(rec->iMode));
+            s.pathDepth = 0;
+            s.bracketOpen = false;
+        }
+        break;
     // Paths.
-    case EMR_BEGINPATH: BeginPath(s.dc); s.pathDepth = 1; break;
+    case EMR_BEGINPATH:
+        BeginPath(s.dc);
+        s.pathDepth = 1;
+        s.bracket.clear();
+        s.bracketOpen = s.bracketFine = true;
+        GetCurrentPositionEx(s.dc, &s.bracketStart);
+        break;
     case EMR_ENDPATH: EndPath(s.dc); s.pathDepth = 0; break;
     case EMR_CLOSEFIGURE: CloseFigure(s.dc); break;
-    case EMR_ABORTPATH: AbortPath(s.dc); s.pathDepth = 0; break;
+    case EMR_ABORTPATH: AbortPath(s.dc); s.pathDepth = 0; s.bracketOpen = false; break;
     case EMR_FLATTENPATH: FlattenPath(s.dc); break;
     case EMR_WIDENPATH: WidenPath(s.dc); break;
-    case EMR_STROKEPATH: DrawCurrentPath(s, PaintKind::Stroke, false); AbortPath(s.dc); s.pathDepth = 0; break;
-    case EMR_FILLPATH: DrawCurrentPath(s, PaintKind::Fill, false); AbortPath(s.dc); s.pathDepth = 0; break;
-    case EMR_STROKEANDFILLPATH: DrawCurrentPath(s, PaintKind::StrokeAndFill, false); AbortPath(s.dc); s.pathDepth = 0; break;
+    case EMR_STROKEPATH: PaintBracket(s, PaintKind::Stroke); break;
+    case EMR_FILLPATH: PaintBracket(s, PaintKind::Fill); break;
+    case EMR_STROKEANDFILLPATH: PaintBracket(s, PaintKind::StrokeAndFill); break;
     // Shapes.
     case EMR_POLYLINE: case EMR_POLYLINE16: case EMR_POLYGON: case EMR_POLYGON16: case EMR_POLYBEZIER:
     case EMR_POLYBEZIER16: case EMR_POLYBEZIERTO: case EMR_POLYBEZIERTO16: case EMR_POLYLINETO: case EMR_POLYLINETO16:

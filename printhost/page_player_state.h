@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace printhost {
@@ -29,6 +30,14 @@ struct PlayState {
     std::vector<HGDIOBJ> handles;
     std::map<HGDIOBJ, PatternBits> patterns;
     int pathDepth = 0;        // the page's own BeginPath brackets
+    // The drawing records of the page's open path bracket (from BeginPath to
+    // the record that paints the path), to trace them again in sixteenths;
+    // `bracketFine` turns false when the bracket holds a record that would
+    // trace differently a second time (a mapping change, text, a widening).
+    std::vector<std::pair<const BYTE*, size_t>> bracket;
+    bool bracketOpen = false;
+    bool bracketFine = false;
+    POINT bracketStart{};
     POINTL brushOrigin{};
     std::map<std::wstring, std::unique_ptr<HostFont>> fonts;   // realised fonts by description
     bool ok = true;

@@ -60,7 +60,26 @@ TEST(PrintHostDocument, ShapesKeepTheEnginesSixteenthsUnderScaling)
         LineTo(dc, 5, 5);
         // The current position moved on as GDI moves it.
         LineTo(dc, 5, 8);
+        // A path the page builds itself is traced again from its records...
+        BeginPath(dc);
+        MoveToEx(dc, 1, 1, nullptr);
+        LineTo(dc, 5, 5);
+        LineTo(dc, 5, 8);
+        EndPath(dc);
+        StrokePath(dc);
+        // ...but not across a change of mapping inside the bracket: whole pixels.
+        BeginPath(dc);
+        MoveToEx(dc, 1, 1, nullptr);
+        SetViewportOrgEx(dc, 100, 0, nullptr);
+        LineTo(dc, 5, 5);
+        EndPath(dc);
+        StrokePath(dc);
     }}));
+    EXPECT_NE(calls.find("DrvStrokePath path(fl=0x0 curves=2 bounds=11/16,11/16,53/16,85/16) M11/16,11/16 L53/16,53/16 "
+                         "L53/16,85/16 "),
+              std::string::npos)
+        << calls;
+    EXPECT_NE(calls.find("DrvStrokePath path(fl=0x4 curves=1 bounds=1,1,103,3) M1,1 L103,3 "), std::string::npos) << calls;
     EXPECT_NE(calls.find("DrvStrokePath path(fl=0x0 curves=1 bounds=11/16,11/16,53/16,53/16) M11/16,11/16 L53/16,53/16 "), std::string::npos)
         << calls;
     EXPECT_NE(calls.find("DrvStrokePath path(fl=0x0 curves=1 bounds=53/16,53/16,53/16,85/16) M53/16,53/16 L53/16,85/16 "), std::string::npos)
