@@ -679,7 +679,9 @@ void PlayRecord(PlayState& s, const Record& r)
 
 bool RecordEscapeInPage(HDC pageDc, int escape, int inSize, const char* in)
 {
-    if (inSize < 0 || (inSize && !in)) return false;
+    // Input larger than a metafile record should carry is passed on at once.
+    constexpr int kMaxRecordedEscapeBytes = 1 << 24;
+    if (inSize < 0 || inSize > kMaxRecordedEscapeBytes || (inSize && !in)) return false;
     std::vector<BYTE> data(sizeof(EscapeComment) + size_t(inSize));
     const EscapeComment head{kEscapeSignature, DWORD(escape)};
     std::memcpy(data.data(), &head, sizeof(head));
