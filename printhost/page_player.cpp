@@ -661,7 +661,20 @@ void PlayRecord(PlayState& s, const Record& r)
         }
         break;
     case EMR_ALPHABLEND: RefuseRecord(s, L"EMR_ALPHABLEND"); break;
-    case EMR_TRANSPARENTBLT: RefuseRecord(s, L"EMR_TRANSPARENTBLT"); break;
+    case EMR_TRANSPARENTBLT:
+        if (auto* rec = r.As<EMRTRANSPARENTBLT>()) {
+            if (!r.Holds(rec->offBmiSrc, rec->cbBmiSrc) || !r.Holds(rec->offBitsSrc, rec->cbBitsSrc)) {
+                s.Fail(L"a bitmap record is shorter than its bitmap");
+                break;
+            }
+            const DibBytes source{reinterpret_cast<const BITMAPINFO*>(r.data + rec->offBmiSrc), rec->cbBmiSrc,
+                                  r.data + rec->offBitsSrc, rec->cbBitsSrc};
+            // The record keeps the colour left out where a blit keeps its raster operation.
+            DrawTransparentBlt(s, RECT{rec->xDest, rec->yDest, rec->xDest + rec->cxDest, rec->yDest + rec->cyDest},
+                               RECT{rec->xSrc, rec->ySrc, rec->xSrc + rec->cxSrc, rec->ySrc + rec->cySrc}, source,
+                               rec->iUsageSrc, COLORREF(rec->dwRop));
+        }
+        break;
     case EMR_MASKBLT:
         if (auto* rec = r.As<EMRMASKBLT>(); rec && !PlayMaskBlt(s, r, *rec)) RefuseRecord(s, L"EMR_MASKBLT");
         break;

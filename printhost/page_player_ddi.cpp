@@ -729,6 +729,65 @@ void DrawDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* 
     ReleaseDib(dib);
 }
 
+namespace {
+
+// A 24-bit top-down DIB section with a memory DC to draw on it.
+struct DrawingBitmap {
+    BITMAPINFO info{};
+    void* bits = nullptr;
+    HBITMAP bitmap = nullptr;
+    HDC dc = nullptr;
+    HGDIOBJ old = nullptr;
+    size_t stride = 0;
+
+    DrawingBitmap(LONG width, LONG height, DWORD fill)
+    {
+        info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        stride = (size_t(width) * 3 + 3) & ~size_t(3);
+        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        dc = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
+        if (dc) {
+            old = SelectObject(dc, bitmap);
+            PatBlt(dc, 0, 0, width, height, fill);
+        }
+    }
+    ~DrawingBitmap()
+    {
+        if (dc) {
+            SelectObject(dc, old);
+            DeleteDC(dc);
+        }
+        if (bitmap) DeleteObject(bitmap);
+    }
+    DrawingBitmap(const DrawingBitmap&) = delete;
+    DrawingBitmap& operator=(const DrawingBitmap&) = delete;
+    const BYTE* Row(LONG y) const { return static_cast<const BYTE*>(bits) + size_t(y) * stride; }
+};
+
+// The pixels of a device box alike in both drawings, as a region in device units.
+HRGN AlikeRegion(const DrawingBitmap& a, const DrawingBitmap& b, const RECT& box)
+{
+    std::vector<RECT> runs;
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    for (LONG y = 0; y < height; ++y) {
+        const BYTE* p = a.Row(y);
+        const BYTE* q = b.Row(y);
+        for (LONG x = 0; x < width;) {
+            while (x < width && std::memcmp(p + x * 3, q + x * 3, 3) != 0) ++x;
+            const LONG start = x;
+            while (x < width && std::memcmp(p + x * 3, q + x * 3, 3) == 0) ++x;
+            if (x > start) runs.push_back(RECT{box.left + start, box.top + y, box.left + x, box.top + y + 1});
+        }
+    }
+    std::vector<BYTE> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+    auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+    *header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, DWORD(runs.size()), DWORD(runs.size() * sizeof(RECT)), box};
+    if (!runs.empty()) std::memcpy(data.data() + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
+    return ExtCreateRegion(nullptr, DWORD(data.size()), reinterpret_cast<const RGNDATA*>(data.data()));
+}
+
+} // namespace
+
 void DrawGradient(PlayState& s, const TRIVERTEX* vertices, ULONG vertexCount, const ULONG* mesh, ULONG meshCount,
                   ULONG mode)
 {
@@ -768,25 +827,18 @@ void DrawGradient(PlayState& s, const TRIVERTEX* vertices, ULONG vertexCount, co
     }
     // GDI draws the gradient on a white bitmap of the covered box, with the
     // page's mapping moved to the box's corner.
-    BITMAPINFO info{};
-    info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = dib ? CreateCompatibleDC(nullptr) : nullptr;
-    if (!mem) {
-        if (dib) DeleteObject(dib);
+    DrawingBitmap canvas(width, height, WHITENESS);
+    if (!canvas.dc) {
         DeleteObject(cover);
         s.Fail(L"no memory for a gradient of the page");
         return;
     }
-    HGDIOBJ old = SelectObject(mem, dib);
-    PatBlt(mem, 0, 0, width, height, WHITENESS);
-    SetGraphicsMode(mem, GM_ADVANCED);
+    SetGraphicsMode(canvas.dc, GM_ADVANCED);
     XFORM shifted = m;
     shifted.eDx -= FLOAT(box.left);
     shifted.eDy -= FLOAT(box.top);
-    SetWorldTransform(mem, &shifted);
-    GdiGradientFill(mem, const_cast<TRIVERTEX*>(vertices), vertexCount, const_cast<ULONG*>(mesh), meshCount, mode);
+    SetWorldTransform(canvas.dc, &shifted);
+    GdiGradientFill(canvas.dc, const_cast<TRIVERTEX*>(vertices), vertexCount, const_cast<ULONG*>(mesh), meshCount, mode);
     GdiFlush();
     // Only the shapes' own pixels reach the driver.
     SaveDC(s.dc);
@@ -794,13 +846,9 @@ void DrawGradient(PlayState& s, const TRIVERTEX* vertices, ULONG vertexCount, co
     ExtSelectClipRgn(s.dc, cover, GetClipRgn(s.dc, current) == 1 ? RGN_AND : RGN_COPY);
     DeleteObject(current);
     IdentityMapping(s.dc);
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-    DrawDib(s, &info, sizeof(info.bmiHeader), static_cast<const BYTE*>(bits), stride * size_t(height), DIB_RGB_COLORS,
-            box, RECT{0, 0, width, height}, SRCCOPY, SourceRows::FromTop);
+    DrawDib(s, &canvas.info, sizeof(canvas.info.bmiHeader), static_cast<const BYTE*>(canvas.bits),
+            canvas.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY, SourceRows::FromTop);
     RestoreDC(s.dc, -1);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(dib);
     DeleteObject(cover);
 }
 
@@ -854,6 +902,57 @@ bool DrawMaskedBlt(PlayState& s, RECT dest, const DibBytes* source, UINT sourceU
     ReleaseDib(src);
     ReleaseDib(bits);
     return true;
+}
+
+void DrawTransparentBlt(PlayState& s, RECT dest, RECT src, const DibBytes& source, UINT sourceUsage, COLORREF transparent)
+{
+    const XFORM m = DeviceTransform(s.dc);
+    const RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
+    RECT box{target.left, target.top, target.right, target.bottom};
+    if (!IntersectRect(&box, &box, reinterpret_cast<const RECT*>(&s.surfaceRect))) return;
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    // The source as GDI holds it: a DIB section of the record's bitmap.
+    const BITMAPINFOHEADER& h = source.info->bmiHeader;
+    void* sourceBits = nullptr;
+    HBITMAP sourceBitmap = source.infoSize >= sizeof(BITMAPINFOHEADER)
+                               ? CreateDIBSection(nullptr, source.info, sourceUsage, &sourceBits, nullptr, 0)
+                               : nullptr;
+    const size_t sourceBytes = ((size_t(std::abs(h.biWidth)) * h.biBitCount + 31) / 32) * 4 * size_t(std::abs(h.biHeight));
+    if (!sourceBitmap || sourceBytes > source.bitsSize) {
+        if (sourceBitmap) DeleteObject(sourceBitmap);
+        s.Fail(L"a bitmap of the page is malformed or of an unknown format");
+        return;
+    }
+    std::memcpy(sourceBits, source.bits, sourceBytes);
+    HDC sourceDc = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldSource = SelectObject(sourceDc, sourceBitmap);
+    // GDI draws the blit twice, on white and on black: the pixels alike in
+    // both are the source's, the others let the page show through.
+    DrawingBitmap onWhite(width, height, WHITENESS), onBlack(width, height, BLACKNESS);
+    bool drawn = onWhite.dc && onBlack.dc;
+    for (const DrawingBitmap* b : {&onWhite, &onBlack})
+        drawn = drawn && GdiTransparentBlt(b->dc, target.left - box.left, target.top - box.top, target.right - target.left,
+                                           target.bottom - target.top, sourceDc, src.left, src.top,
+                                           src.right - src.left, src.bottom - src.top, transparent);
+    SelectObject(sourceDc, oldSource);
+    DeleteDC(sourceDc);
+    DeleteObject(sourceBitmap);
+    if (!drawn) {
+        s.Fail(L"GDI could not draw a transparent blit of the page");
+        return;
+    }
+    HRGN cover = AlikeRegion(onWhite, onBlack, box);
+    if (!cover) return;
+    SaveDC(s.dc);
+    HRGN current = CreateRectRgn(0, 0, 0, 0);
+    ExtSelectClipRgn(s.dc, cover, GetClipRgn(s.dc, current) == 1 ? RGN_AND : RGN_COPY);
+    DeleteObject(current);
+    DeleteObject(cover);
+    IdentityMapping(s.dc);
+    DrawDib(s, &onWhite.info, sizeof(onWhite.info.bmiHeader), static_cast<const BYTE*>(onWhite.bits),
+            onWhite.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY,
+            SourceRows::FromTop);
+    RestoreDC(s.dc, -1);
 }
 
 void DrawPatternBlt(PlayState& s, RECT dest, DWORD rop)

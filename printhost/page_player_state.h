@@ -81,6 +81,12 @@ struct DibBytes {
 // masked blit does not stretch).
 bool DrawMaskedBlt(PlayState& state, RECT dest, const DibBytes* source, UINT sourceUsage, POINT sourceAt,
                    const DibBytes& mask, POINT maskAt, DWORD rop);
+// TransparentBlt (a logical destination, a source rectangle counted from the
+// top, the colour left out): no driver entry is hooked for it, so the engine
+// draws it on a bitmap of the destination and hands over only the pixels the
+// source covers, as a copy clipped to them.
+void DrawTransparentBlt(PlayState& state, RECT dest, RECT src, const DibBytes& source, UINT sourceUsage,
+                        COLORREF transparent);
 // A gradient fill (GdiGradientFill's arguments, vertices in logical units):
 // the driver hooks no gradient entry, so the engine draws it on a bitmap of
 // its bounds and hands that over as a copy clipped to the shapes.

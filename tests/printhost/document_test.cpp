@@ -245,6 +245,31 @@ TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
         << record;
 }
 
+// TransparentBlt reaches a driver that hooks no transparent blit as Windows'
+// engine draws it: the destination's pixels that are the source's, as a copy
+// clipped to them (the white right half of the source is left out).
+TEST(PrintHostDocument, TransparentBlitsArriveAsCopiesOfTheirOpaquePixels)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        const DWORD pixels[16] = {0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF, 0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF,
+                                  0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF, 0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF};
+        HDC source = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, pixels);
+        HGDIOBJ old = SelectObject(source, bitmap);
+        GdiTransparentBlt(dc, 10, 10, 4, 4, source, 0, 0, 4, 4, RGB(255, 255, 255));
+        // Stretched to twice the size: the left half of 8x8.
+        GdiTransparentBlt(dc, 20, 10, 8, 8, source, 0, 0, 4, 4, RGB(255, 255, 255));
+        SelectObject(source, old);
+        DeleteObject(bitmap);
+        DeleteDC(source);
+    }}));
+    EXPECT_NE(calls.find("DrvCopyBits dst=10,10,14,14 src=surface(type=0 fmt=5 size=4x4 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" clip=rect(10,10,12,14) "), std::string::npos) << calls;
+    EXPECT_NE(calls.find("DrvCopyBits dst=20,10,28,18 src=surface(type=0 fmt=5 size=8x8 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" clip=rect(20,10,24,18) "), std::string::npos) << calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 2) << calls;
+}
+
 // MaskBlt reaches DrvBitBlt with its mask and a ROP4 (foreground in the low
 // byte); a source point near the bitmap's edge shrinks the target to the
 // pixels the source and the mask hold.
