@@ -660,7 +660,20 @@ void PlayRecord(PlayState& s, const Record& r)
             DrawGradient(s, rec->Ver, rec->nVer, mesh.data(), rec->nTri, rec->ulMode);
         }
         break;
-    case EMR_ALPHABLEND: RefuseRecord(s, L"EMR_ALPHABLEND"); break;
+    case EMR_ALPHABLEND:
+        if (auto* rec = r.As<EMRALPHABLEND>()) {
+            if (!r.Holds(rec->offBmiSrc, rec->cbBmiSrc) || !r.Holds(rec->offBitsSrc, rec->cbBitsSrc)) {
+                s.Fail(L"a bitmap record is shorter than its bitmap");
+                break;
+            }
+            const DibBytes source{reinterpret_cast<const BITMAPINFO*>(r.data + rec->offBmiSrc), rec->cbBmiSrc,
+                                  r.data + rec->offBitsSrc, rec->cbBitsSrc};
+            // The record keeps the blend function where a blit keeps its raster operation.
+            DrawAlphaBlend(s, RECT{rec->xDest, rec->yDest, rec->xDest + rec->cxDest, rec->yDest + rec->cyDest},
+                           RECT{rec->xSrc, rec->ySrc, rec->xSrc + rec->cxSrc, rec->ySrc + rec->cySrc}, source,
+                           rec->iUsageSrc, rec->dwRop);
+        }
+        break;
     case EMR_TRANSPARENTBLT:
         if (auto* rec = r.As<EMRTRANSPARENTBLT>()) {
             if (!r.Holds(rec->offBmiSrc, rec->cbBmiSrc) || !r.Holds(rec->offBitsSrc, rec->cbBitsSrc)) {

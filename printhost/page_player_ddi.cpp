@@ -764,6 +764,37 @@ struct DrawingBitmap {
     const BYTE* Row(LONG y) const { return static_cast<const BYTE*>(bits) + size_t(y) * stride; }
 };
 
+// A record's bitmap as GDI holds it: a DIB section in a memory DC, rows
+// counted from the top. `dc` stays null when the bitmap is malformed.
+struct SourceDc {
+    HBITMAP bitmap = nullptr;
+    HDC dc = nullptr;
+    HGDIOBJ old = nullptr;
+
+    SourceDc(const DibBytes& source, UINT usage)
+    {
+        if (source.infoSize < sizeof(BITMAPINFOHEADER)) return;
+        const BITMAPINFOHEADER& h = source.info->bmiHeader;
+        const size_t bytes = ((size_t(std::abs(h.biWidth)) * h.biBitCount + 31) / 32) * 4 * size_t(std::abs(h.biHeight));
+        void* bits = nullptr;
+        bitmap = CreateDIBSection(nullptr, source.info, usage, &bits, nullptr, 0);
+        if (!bitmap || bytes > source.bitsSize) return;
+        std::memcpy(bits, source.bits, bytes);
+        dc = CreateCompatibleDC(nullptr);
+        if (dc) old = SelectObject(dc, bitmap);
+    }
+    ~SourceDc()
+    {
+        if (dc) {
+            SelectObject(dc, old);
+            DeleteDC(dc);
+        }
+        if (bitmap) DeleteObject(bitmap);
+    }
+    SourceDc(const SourceDc&) = delete;
+    SourceDc& operator=(const SourceDc&) = delete;
+};
+
 // The pixels of a device box alike in both drawings, as a region in device units.
 HRGN AlikeRegion(const DrawingBitmap& a, const DrawingBitmap& b, const RECT& box)
 {
@@ -911,32 +942,19 @@ void DrawTransparentBlt(PlayState& s, RECT dest, RECT src, const DibBytes& sourc
     RECT box{target.left, target.top, target.right, target.bottom};
     if (!IntersectRect(&box, &box, reinterpret_cast<const RECT*>(&s.surfaceRect))) return;
     const LONG width = box.right - box.left, height = box.bottom - box.top;
-    // The source as GDI holds it: a DIB section of the record's bitmap.
-    const BITMAPINFOHEADER& h = source.info->bmiHeader;
-    void* sourceBits = nullptr;
-    HBITMAP sourceBitmap = source.infoSize >= sizeof(BITMAPINFOHEADER)
-                               ? CreateDIBSection(nullptr, source.info, sourceUsage, &sourceBits, nullptr, 0)
-                               : nullptr;
-    const size_t sourceBytes = ((size_t(std::abs(h.biWidth)) * h.biBitCount + 31) / 32) * 4 * size_t(std::abs(h.biHeight));
-    if (!sourceBitmap || sourceBytes > source.bitsSize) {
-        if (sourceBitmap) DeleteObject(sourceBitmap);
+    SourceDc from(source, sourceUsage);
+    if (!from.dc) {
         s.Fail(L"a bitmap of the page is malformed or of an unknown format");
         return;
     }
-    std::memcpy(sourceBits, source.bits, sourceBytes);
-    HDC sourceDc = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldSource = SelectObject(sourceDc, sourceBitmap);
     // GDI draws the blit twice, on white and on black: the pixels alike in
     // both are the source's, the others let the page show through.
     DrawingBitmap onWhite(width, height, WHITENESS), onBlack(width, height, BLACKNESS);
     bool drawn = onWhite.dc && onBlack.dc;
     for (const DrawingBitmap* b : {&onWhite, &onBlack})
         drawn = drawn && GdiTransparentBlt(b->dc, target.left - box.left, target.top - box.top, target.right - target.left,
-                                           target.bottom - target.top, sourceDc, src.left, src.top,
+                                           target.bottom - target.top, from.dc, src.left, src.top,
                                            src.right - src.left, src.bottom - src.top, transparent);
-    SelectObject(sourceDc, oldSource);
-    DeleteDC(sourceDc);
-    DeleteObject(sourceBitmap);
     if (!drawn) {
         s.Fail(L"GDI could not draw a transparent blit of the page");
         return;
@@ -952,6 +970,64 @@ void DrawTransparentBlt(PlayState& s, RECT dest, RECT src, const DibBytes& sourc
     DrawDib(s, &onWhite.info, sizeof(onWhite.info.bmiHeader), static_cast<const BYTE*>(onWhite.bits),
             onWhite.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY,
             SourceRows::FromTop);
+    RestoreDC(s.dc, -1);
+}
+
+void DrawAlphaBlend(PlayState& s, RECT dest, RECT src, const DibBytes& source, UINT sourceUsage, DWORD blend)
+{
+    const XFORM m = DeviceTransform(s.dc);
+    const RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
+    RECT box{target.left, target.top, target.right, target.bottom};
+    if (!IntersectRect(&box, &box, reinterpret_cast<const RECT*>(&s.surfaceRect))) return;
+    std::unique_ptr<HostClip> clip = ClipFor(s, RECTL{box.left, box.top, box.right, box.bottom}, nullptr);
+    const bool away = ClippedAway(*clip, RECTL{box.left, box.top, box.right, box.bottom});
+    ReleaseClip(clip);
+    if (away) return;
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    SourceDc from(source, sourceUsage);
+    DrawingBitmap canvas(width, height, WHITENESS);
+    if (!from.dc || !canvas.dc) {
+        s.Fail(L"a bitmap of the page is malformed or of an unknown format");
+        return;
+    }
+    // What the device holds under the destination, read back in the
+    // device's format and turned into colours.
+    auto copyBits = Hooked(s, HOOK_COPYBITS) ? Ddi<PFN_DrvCopyBits>(s, INDEX_DrvCopyBits) : nullptr;
+    if (copyBits) {
+        ULONG mode = 0;
+        std::vector<ULONG> colors;
+        DevicePalette(*s.device, &mode, &colors);
+        HostSurface* back = CreateHostBitmap(SIZEL{width, height}, s.surface->iBitmapFormat, true, nullptr, 0);
+        if (back) {
+            RECTL whole{0, 0, width, height};
+            EngEraseSurface(&back->so, &whole, RgbToDevice(mode, colors, RGB(255, 255, 255)));
+            POINTL at{box.left, box.top};
+            copyBits(&back->so, s.surface, nullptr, nullptr, &whole, &at);
+            for (LONG y = 0; y < height; ++y) {
+                BYTE* row = static_cast<BYTE*>(canvas.bits) + size_t(y) * canvas.stride;
+                for (LONG x = 0; x < width; ++x) {
+                    const COLORREF c = DeviceToRgb(mode, colors, ReadPixel(back->so, x, y));
+                    row[x * 3] = GetBValue(c);
+                    row[x * 3 + 1] = GetGValue(c);
+                    row[x * 3 + 2] = GetRValue(c);
+                }
+            }
+            DeleteHostSurface(back);
+        }
+    }
+    BLENDFUNCTION function{};
+    std::memcpy(&function, &blend, sizeof(function));
+    if (!GdiAlphaBlend(canvas.dc, target.left - box.left, target.top - box.top, target.right - target.left,
+                       target.bottom - target.top, from.dc, src.left, src.top, src.right - src.left, src.bottom - src.top,
+                       function)) {
+        s.Fail(L"GDI could not draw an alpha-blended blit of the page");
+        return;
+    }
+    GdiFlush();
+    SaveDC(s.dc);
+    IdentityMapping(s.dc);
+    DrawDib(s, &canvas.info, sizeof(canvas.info.bmiHeader), static_cast<const BYTE*>(canvas.bits),
+            canvas.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY, SourceRows::FromTop);
     RestoreDC(s.dc, -1);
 }
 

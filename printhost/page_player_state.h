@@ -87,6 +87,11 @@ bool DrawMaskedBlt(PlayState& state, RECT dest, const DibBytes* source, UINT sou
 // source covers, as a copy clipped to them.
 void DrawTransparentBlt(PlayState& state, RECT dest, RECT src, const DibBytes& source, UINT sourceUsage,
                         COLORREF transparent);
+// AlphaBlend (BLENDFUNCTION packed as in the record): as Windows' engine
+// blends for a driver that hooks no alpha blend, the destination is read back
+// through DrvCopyBits (white where nothing comes back), GDI blends the source
+// on it and the result is written back as a copy.
+void DrawAlphaBlend(PlayState& state, RECT dest, RECT src, const DibBytes& source, UINT sourceUsage, DWORD blend);
 // A gradient fill (GdiGradientFill's arguments, vertices in logical units):
 // the driver hooks no gradient entry, so the engine draws it on a bitmap of
 // its bounds and hands that over as a copy clipped to the shapes.

@@ -234,15 +234,42 @@ TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
     const std::string record = RecordDocument({[](HDC dc) {
         HDC source = CreateCompatibleDC(nullptr);
         HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, nullptr);
+        HBITMAP mask = CreateBitmap(8, 8, 1, 1, nullptr);
         HGDIOBJ old = SelectObject(source, bitmap);
-        const BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
-        GdiAlphaBlend(dc, 10, 10, 8, 8, source, 0, 0, 8, 8, half);
+        // A masked blit the mapping stretches.
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, 1, 1, nullptr);
+        SetViewportExtEx(dc, 2, 2, nullptr);
+        MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
         SelectObject(source, old);
+        DeleteObject(mask);
         DeleteObject(bitmap);
         DeleteDC(source);
     }});
-    EXPECT_NE(record.find("host problem: EndPage failed: the page holds EMR_ALPHABLEND drawing"), std::string::npos)
+    EXPECT_NE(record.find("host problem: EndPage failed: the page holds EMR_MASKBLT drawing"), std::string::npos)
         << record;
+}
+
+// AlphaBlend reaches a driver that hooks no alpha blend as Windows' engine
+// blends for it: the destination read back through DrvCopyBits, blended, and
+// written back as a copy of the destination.
+TEST(PrintHostDocument, AlphaBlendsAreReadBackBlendedAndWrittenBack)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        HDC source = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
+        HGDIOBJ old = SelectObject(source, bitmap);
+        const BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
+        GdiAlphaBlend(dc, 10, 10, 4, 4, source, 0, 0, 4, 4, half);
+        SelectObject(source, old);
+        DeleteObject(bitmap);
+        DeleteDC(source);
+    }}));
+    const size_t read = calls.find("DrvCopyBits dst=0,0,4,4 src=surface(type=1 ");
+    ASSERT_NE(read, std::string::npos) << calls;
+    EXPECT_NE(calls.find(" at=10,10 ", read), std::string::npos) << calls;
+    EXPECT_NE(calls.find("DrvCopyBits dst=10,10,14,14 src=surface(type=0 fmt=5 size=4x4 ", read), std::string::npos) << calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 2) << calls;
 }
 
 // TransparentBlt reaches a driver that hooks no transparent blit as Windows'
