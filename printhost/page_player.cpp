@@ -250,6 +250,24 @@ void PlayBlt(PlayState& s, const Record& r, const T* rec, LONG cxSrc, LONG cySrc
             rec->cbBitsSrc, rec->iUsageSrc, dest, src, rec->dwRop, SourceRows::FromTop);
 }
 
+// AlphaBlend and TransparentBlt: the record keeps the blend function or the
+// colour left out where a blit keeps its raster operation.
+void PlayComposedBlt(PlayState& s, const Record& r, const EMRALPHABLEND& rec, DWORD type)
+{
+    if (!r.Holds(rec.offBmiSrc, rec.cbBmiSrc) || !r.Holds(rec.offBitsSrc, rec.cbBitsSrc)) {
+        s.Fail(L"a bitmap record is shorter than its bitmap");
+        return;
+    }
+    const DibBytes source{reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiSrc), rec.cbBmiSrc,
+                          r.data + rec.offBitsSrc, rec.cbBitsSrc};
+    const RECT dest{rec.xDest, rec.yDest, rec.xDest + rec.cxDest, rec.yDest + rec.cyDest};
+    const RECT src{rec.xSrc, rec.ySrc, rec.xSrc + rec.cxSrc, rec.ySrc + rec.cySrc};
+    if (type == EMR_ALPHABLEND)
+        DrawAlphaBlend(s, dest, src, source, rec.iUsageSrc, rec.dwRop);
+    else
+        DrawTransparentBlt(s, dest, src, source, rec.iUsageSrc, COLORREF(rec.dwRop));
+}
+
 // False for a masked blit the host does not play (one the mapping stretches).
 bool PlayMaskBlt(PlayState& s, const Record& r, const EMRMASKBLT& rec)
 {
@@ -660,33 +678,9 @@ void PlayRecord(PlayState& s, const Record& r)
             DrawGradient(s, rec->Ver, rec->nVer, mesh.data(), rec->nTri, rec->ulMode);
         }
         break;
-    case EMR_ALPHABLEND:
-        if (auto* rec = r.As<EMRALPHABLEND>()) {
-            if (!r.Holds(rec->offBmiSrc, rec->cbBmiSrc) || !r.Holds(rec->offBitsSrc, rec->cbBitsSrc)) {
-                s.Fail(L"a bitmap record is shorter than its bitmap");
-                break;
-            }
-            const DibBytes source{reinterpret_cast<const BITMAPINFO*>(r.data + rec->offBmiSrc), rec->cbBmiSrc,
-                                  r.data + rec->offBitsSrc, rec->cbBitsSrc};
-            // The record keeps the blend function where a blit keeps its raster operation.
-            DrawAlphaBlend(s, RECT{rec->xDest, rec->yDest, rec->xDest + rec->cxDest, rec->yDest + rec->cyDest},
-                           RECT{rec->xSrc, rec->ySrc, rec->xSrc + rec->cxSrc, rec->ySrc + rec->cySrc}, source,
-                           rec->iUsageSrc, rec->dwRop);
-        }
-        break;
-    case EMR_TRANSPARENTBLT:
-        if (auto* rec = r.As<EMRTRANSPARENTBLT>()) {
-            if (!r.Holds(rec->offBmiSrc, rec->cbBmiSrc) || !r.Holds(rec->offBitsSrc, rec->cbBitsSrc)) {
-                s.Fail(L"a bitmap record is shorter than its bitmap");
-                break;
-            }
-            const DibBytes source{reinterpret_cast<const BITMAPINFO*>(r.data + rec->offBmiSrc), rec->cbBmiSrc,
-                                  r.data + rec->offBitsSrc, rec->cbBitsSrc};
-            // The record keeps the colour left out where a blit keeps its raster operation.
-            DrawTransparentBlt(s, RECT{rec->xDest, rec->yDest, rec->xDest + rec->cxDest, rec->yDest + rec->cyDest},
-                               RECT{rec->xSrc, rec->ySrc, rec->xSrc + rec->cxSrc, rec->ySrc + rec->cySrc}, source,
-                               rec->iUsageSrc, COLORREF(rec->dwRop));
-        }
+    case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
+        // The two records share one layout.
+        if (auto* rec = r.As<EMRALPHABLEND>()) PlayComposedBlt(s, r, *rec, type);
         break;
     case EMR_MASKBLT:
         if (auto* rec = r.As<EMRMASKBLT>(); rec && !PlayMaskBlt(s, r, *rec)) RefuseRecord(s, L"EMR_MASKBLT");

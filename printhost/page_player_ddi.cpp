@@ -731,68 +731,65 @@ void DrawDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* 
 
 namespace {
 
-// A 24-bit top-down DIB section with a memory DC to draw on it.
-struct DrawingBitmap {
-    BITMAPINFO info{};
-    void* bits = nullptr;
+// A DIB section selected into a memory DC of its own.
+struct BitmapInDc {
     HBITMAP bitmap = nullptr;
     HDC dc = nullptr;
     HGDIOBJ old = nullptr;
+
+    BitmapInDc() = default;
+    ~BitmapInDc()
+    {
+        if (dc) {
+            SelectObject(dc, old);
+            DeleteDC(dc);
+        }
+        if (bitmap) DeleteObject(bitmap);
+    }
+    BitmapInDc(const BitmapInDc&) = delete;
+    BitmapInDc& operator=(const BitmapInDc&) = delete;
+    // Takes the bitmap (null: none) and selects it; false without a DC.
+    bool Hold(HBITMAP made)
+    {
+        bitmap = made;
+        dc = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
+        if (dc) old = SelectObject(dc, bitmap);
+        return dc != nullptr;
+    }
+};
+
+// A 24-bit top-down bitmap to draw on, filled with `fill` (a raster operation).
+struct DrawingBitmap : BitmapInDc {
+    BITMAPINFO info{};
+    void* bits = nullptr;
     size_t stride = 0;
 
     DrawingBitmap(LONG width, LONG height, DWORD fill)
     {
         info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
         stride = (size_t(width) * 3 + 3) & ~size_t(3);
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        dc = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
-        if (dc) {
-            old = SelectObject(dc, bitmap);
-            PatBlt(dc, 0, 0, width, height, fill);
-        }
+        if (Hold(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0))) PatBlt(dc, 0, 0, width, height, fill);
     }
-    ~DrawingBitmap()
-    {
-        if (dc) {
-            SelectObject(dc, old);
-            DeleteDC(dc);
-        }
-        if (bitmap) DeleteObject(bitmap);
-    }
-    DrawingBitmap(const DrawingBitmap&) = delete;
-    DrawingBitmap& operator=(const DrawingBitmap&) = delete;
     const BYTE* Row(LONG y) const { return static_cast<const BYTE*>(bits) + size_t(y) * stride; }
 };
 
-// A record's bitmap as GDI holds it: a DIB section in a memory DC, rows
-// counted from the top. `dc` stays null when the bitmap is malformed.
-struct SourceDc {
-    HBITMAP bitmap = nullptr;
-    HDC dc = nullptr;
-    HGDIOBJ old = nullptr;
-
+// A record's bitmap as GDI holds it, rows counted from the top. `dc` stays
+// null when the bitmap is malformed.
+struct SourceDc : BitmapInDc {
     SourceDc(const DibBytes& source, UINT usage)
     {
         if (source.infoSize < sizeof(BITMAPINFOHEADER)) return;
         const BITMAPINFOHEADER& h = source.info->bmiHeader;
         const size_t bytes = ((size_t(std::abs(h.biWidth)) * h.biBitCount + 31) / 32) * 4 * size_t(std::abs(h.biHeight));
         void* bits = nullptr;
-        bitmap = CreateDIBSection(nullptr, source.info, usage, &bits, nullptr, 0);
-        if (!bitmap || bytes > source.bitsSize) return;
-        std::memcpy(bits, source.bits, bytes);
-        dc = CreateCompatibleDC(nullptr);
-        if (dc) old = SelectObject(dc, bitmap);
-    }
-    ~SourceDc()
-    {
-        if (dc) {
-            SelectObject(dc, old);
-            DeleteDC(dc);
+        HBITMAP made = CreateDIBSection(nullptr, source.info, usage, &bits, nullptr, 0);
+        if (made && bytes > source.bitsSize) {
+            DeleteObject(made);
+            return;
         }
-        if (bitmap) DeleteObject(bitmap);
+        if (made) std::memcpy(bits, source.bits, bytes);
+        Hold(made);
     }
-    SourceDc(const SourceDc&) = delete;
-    SourceDc& operator=(const SourceDc&) = delete;
 };
 
 // The pixels of a device box alike in both drawings, as a region in device units.
@@ -815,6 +812,25 @@ HRGN AlikeRegion(const DrawingBitmap& a, const DrawingBitmap& b, const RECT& box
     *header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, DWORD(runs.size()), DWORD(runs.size() * sizeof(RECT)), box};
     if (!runs.empty()) std::memcpy(data.data() + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
     return ExtCreateRegion(nullptr, DWORD(data.size()), reinterpret_cast<const RGNDATA*>(data.data()));
+}
+
+// What the engine drew on a bitmap of a device box, handed to the driver as
+// a copy; `cover` (device units, may be null) narrows the clip to the pixels
+// the drawing owns.
+void SendCanvas(PlayState& s, const DrawingBitmap& canvas, const RECT& box, HRGN cover)
+{
+    GdiFlush();
+    SaveDC(s.dc);
+    if (cover) {
+        HRGN current = CreateRectRgn(0, 0, 0, 0);
+        ExtSelectClipRgn(s.dc, cover, GetClipRgn(s.dc, current) == 1 ? RGN_AND : RGN_COPY);
+        DeleteObject(current);
+    }
+    IdentityMapping(s.dc);
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    DrawDib(s, &canvas.info, sizeof(canvas.info.bmiHeader), static_cast<const BYTE*>(canvas.bits),
+            canvas.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY, SourceRows::FromTop);
+    RestoreDC(s.dc, -1);
 }
 
 } // namespace
@@ -870,16 +886,8 @@ void DrawGradient(PlayState& s, const TRIVERTEX* vertices, ULONG vertexCount, co
     shifted.eDy -= FLOAT(box.top);
     SetWorldTransform(canvas.dc, &shifted);
     GdiGradientFill(canvas.dc, const_cast<TRIVERTEX*>(vertices), vertexCount, const_cast<ULONG*>(mesh), meshCount, mode);
-    GdiFlush();
     // Only the shapes' own pixels reach the driver.
-    SaveDC(s.dc);
-    HRGN current = CreateRectRgn(0, 0, 0, 0);
-    ExtSelectClipRgn(s.dc, cover, GetClipRgn(s.dc, current) == 1 ? RGN_AND : RGN_COPY);
-    DeleteObject(current);
-    IdentityMapping(s.dc);
-    DrawDib(s, &canvas.info, sizeof(canvas.info.bmiHeader), static_cast<const BYTE*>(canvas.bits),
-            canvas.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY, SourceRows::FromTop);
-    RestoreDC(s.dc, -1);
+    SendCanvas(s, canvas, box, cover);
     DeleteObject(cover);
 }
 
@@ -961,16 +969,8 @@ void DrawTransparentBlt(PlayState& s, RECT dest, RECT src, const DibBytes& sourc
     }
     HRGN cover = AlikeRegion(onWhite, onBlack, box);
     if (!cover) return;
-    SaveDC(s.dc);
-    HRGN current = CreateRectRgn(0, 0, 0, 0);
-    ExtSelectClipRgn(s.dc, cover, GetClipRgn(s.dc, current) == 1 ? RGN_AND : RGN_COPY);
-    DeleteObject(current);
+    SendCanvas(s, onWhite, box, cover);
     DeleteObject(cover);
-    IdentityMapping(s.dc);
-    DrawDib(s, &onWhite.info, sizeof(onWhite.info.bmiHeader), static_cast<const BYTE*>(onWhite.bits),
-            onWhite.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY,
-            SourceRows::FromTop);
-    RestoreDC(s.dc, -1);
 }
 
 void DrawAlphaBlend(PlayState& s, RECT dest, RECT src, const DibBytes& source, UINT sourceUsage, DWORD blend)
@@ -1023,12 +1023,7 @@ void DrawAlphaBlend(PlayState& s, RECT dest, RECT src, const DibBytes& source, U
         s.Fail(L"GDI could not draw an alpha-blended blit of the page");
         return;
     }
-    GdiFlush();
-    SaveDC(s.dc);
-    IdentityMapping(s.dc);
-    DrawDib(s, &canvas.info, sizeof(canvas.info.bmiHeader), static_cast<const BYTE*>(canvas.bits),
-            canvas.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY, SourceRows::FromTop);
-    RestoreDC(s.dc, -1);
+    SendCanvas(s, canvas, box, nullptr);
 }
 
 void DrawPatternBlt(PlayState& s, RECT dest, DWORD rop)

@@ -20,6 +20,22 @@ void With(HDC dc, HGDIOBJ object, Draw draw)
     DeleteObject(object);
 }
 
+// A memory DC holding a 32-bit bitmap (`pixels` may be null) and an 8x8 one-bit
+// mask, for blits from it.
+template <typename Blit>
+void FromBitmap(int width, int height, const DWORD* pixels, Blit blit)
+{
+    HDC source = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(width, height, 1, 32, pixels);
+    HBITMAP mask = CreateBitmap(8, 8, 1, 1, nullptr);
+    HGDIOBJ old = SelectObject(source, bitmap);
+    blit(source, mask);
+    SelectObject(source, old);
+    DeleteObject(mask);
+    DeleteObject(bitmap);
+    DeleteDC(source);
+}
+
 } // namespace
 
 TEST(PrintHostDocument, RectangleBecomesOneStrokeAndFillPath)
@@ -232,19 +248,13 @@ TEST(PrintHostDocument, BandsPixelsPolyDrawRegionsAndClippedDrawing)
 TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
 {
     const std::string record = RecordDocument({[](HDC dc) {
-        HDC source = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, nullptr);
-        HBITMAP mask = CreateBitmap(8, 8, 1, 1, nullptr);
-        HGDIOBJ old = SelectObject(source, bitmap);
         // A masked blit the mapping stretches.
         SetMapMode(dc, MM_ANISOTROPIC);
         SetWindowExtEx(dc, 1, 1, nullptr);
         SetViewportExtEx(dc, 2, 2, nullptr);
-        MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
-        SelectObject(source, old);
-        DeleteObject(mask);
-        DeleteObject(bitmap);
-        DeleteDC(source);
+        FromBitmap(8, 8, nullptr, [&](HDC source, HBITMAP mask) {
+            MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
+        });
     }});
     EXPECT_NE(record.find("host problem: EndPage failed: the page holds EMR_MASKBLT drawing"), std::string::npos)
         << record;
@@ -256,14 +266,10 @@ TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
 TEST(PrintHostDocument, AlphaBlendsAreReadBackBlendedAndWrittenBack)
 {
     const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
-        HDC source = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
-        HGDIOBJ old = SelectObject(source, bitmap);
-        const BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
-        GdiAlphaBlend(dc, 10, 10, 4, 4, source, 0, 0, 4, 4, half);
-        SelectObject(source, old);
-        DeleteObject(bitmap);
-        DeleteDC(source);
+        FromBitmap(4, 4, nullptr, [&](HDC source, HBITMAP) {
+            const BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
+            GdiAlphaBlend(dc, 10, 10, 4, 4, source, 0, 0, 4, 4, half);
+        });
     }}));
     const size_t read = calls.find("DrvCopyBits dst=0,0,4,4 src=surface(type=1 ");
     ASSERT_NE(read, std::string::npos) << calls;
@@ -280,15 +286,11 @@ TEST(PrintHostDocument, TransparentBlitsArriveAsCopiesOfTheirOpaquePixels)
     const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
         const DWORD pixels[16] = {0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF, 0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF,
                                   0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF, 0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF};
-        HDC source = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, pixels);
-        HGDIOBJ old = SelectObject(source, bitmap);
-        GdiTransparentBlt(dc, 10, 10, 4, 4, source, 0, 0, 4, 4, RGB(255, 255, 255));
-        // Stretched to twice the size: the left half of 8x8.
-        GdiTransparentBlt(dc, 20, 10, 8, 8, source, 0, 0, 4, 4, RGB(255, 255, 255));
-        SelectObject(source, old);
-        DeleteObject(bitmap);
-        DeleteDC(source);
+        FromBitmap(4, 4, pixels, [&](HDC source, HBITMAP) {
+            GdiTransparentBlt(dc, 10, 10, 4, 4, source, 0, 0, 4, 4, RGB(255, 255, 255));
+            // Stretched to twice the size: the left half of 8x8.
+            GdiTransparentBlt(dc, 20, 10, 8, 8, source, 0, 0, 4, 4, RGB(255, 255, 255));
+        });
     }}));
     EXPECT_NE(calls.find("DrvCopyBits dst=10,10,14,14 src=surface(type=0 fmt=5 size=4x4 "), std::string::npos) << calls;
     EXPECT_NE(calls.find(" clip=rect(10,10,12,14) "), std::string::npos) << calls;
@@ -303,16 +305,10 @@ TEST(PrintHostDocument, TransparentBlitsArriveAsCopiesOfTheirOpaquePixels)
 TEST(PrintHostDocument, MaskedBlitsReachBitBltWithTheirMask)
 {
     const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
-        HDC source = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, nullptr);
-        HBITMAP mask = CreateBitmap(8, 8, 1, 1, nullptr);
-        HGDIOBJ old = SelectObject(source, bitmap);
-        MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
-        MaskBlt(dc, 30, 10, 8, 8, source, 4, 2, mask, 0, 0, MAKEROP4(SRCCOPY, DSTINVERT));
-        SelectObject(source, old);
-        DeleteObject(mask);
-        DeleteObject(bitmap);
-        DeleteDC(source);
+        FromBitmap(8, 8, nullptr, [&](HDC source, HBITMAP mask) {
+            MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
+            MaskBlt(dc, 30, 10, 8, 8, source, 4, 2, mask, 0, 0, MAKEROP4(SRCCOPY, DSTINVERT));
+        });
     }}));
     const size_t first = calls.find("DrvBitBlt dst=10,10,18,18 src=surface(type=0 fmt=6 size=8x8 ");
     ASSERT_NE(first, std::string::npos) << calls;
