@@ -13,6 +13,8 @@
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/job_layout.h"
+#include "render/frame/job_monitor.h"
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
 #include "render/morva/morva_commands.h"
@@ -21,6 +23,7 @@
 #include "render/output/page_recording.h"
 #include "render/page/page_geometry.h"
 
+#include <cstring>
 #include <cwchar>
 #include <new>
 
@@ -55,10 +58,6 @@ uint8_t SheetColourCode(PDevRecord* pdev)
     return mode == 2 ? 2 : 1;
 }
 
-// Sheet turn codes of a plain page, portrait and landscape.
-constexpr uint32_t kTurnPortrait = 1;
-constexpr uint32_t kTurnLandscape = 3;
-
 // The printer's glyph memory as the model gives it (its first 32-bit entry);
 // none when either setting turns downloaded glyphs off.
 uint32_t GlyphMemoryCapacity(PDevRecord* pdev)
@@ -76,17 +75,6 @@ PDevRecord* Valid(SURFOBJ* surface)
     if (!pdev)
         SetLastError(ERROR_INVALID_PARAMETER);
     return pdev;
-}
-
-
-// Logical pages per sheet face (setting 295): 2, 4, 8, 16 or 32, else 1.
-uint32_t PagesPerSheet(PDevRecord* pdev)
-{
-    const uint32_t value = GetPdevSettingWord(pdev, kFidFeedOrientation);
-    for (uint32_t n : {2u, 4u, 8u, 16u, 32u})
-        if (value == n)
-            return n;
-    return 1;
 }
 
 bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
@@ -170,7 +158,7 @@ constexpr uint16_t kRecordedFaceKinds = kRecordPageMedia | 0x2;
 // Reverse order: the sheet faces are recorded and replayed from the last at the job end.
 bool RecordsPages(PDevRecord* pdev) { return GetPdevSettingDword(pdev, kFidReverseOrder) != 0; }
 
-int OpenRecordedFace(PDevRecord* pdev)
+int OpenRecordedFace(PDevRecord* pdev, uint16_t kinds)
 {
     if (!(pdev->counters.recording & kRecordingOn)) {
         if (BeginPageRecording(pdev->stream, 0, kRecordedEntryBytes, kRecordedEntryGrowth) != 0)
@@ -179,7 +167,7 @@ int OpenRecordedFace(PDevRecord* pdev)
     }
     if (BeginRecordedPage(pdev->stream) != 0)
         return -1;
-    pdev->counters.recording = kRecordingOn | kRecordingPageOpen | kRecordedFaceKinds;
+    pdev->counters.recording = kRecordingOn | kRecordingPageOpen | kinds;
     return 0;
 }
 
@@ -213,7 +201,10 @@ int ReplayRecordedFaces(PDevRecord* pdev)
 int BeginSheet(PDevRecord* pdev)
 {
     pdev->pageState |= kPageSheetRuns;
-    if (RecordsPages(pdev) && OpenRecordedFace(pdev) != 0)
+    uint16_t kinds = LayoutRecordingKinds(pdev);
+    if (kinds == 0 && RecordsPages(pdev))
+        kinds = kRecordedFaceKinds;
+    if (kinds != 0 && OpenRecordedFace(pdev, kinds) != 0)
         return -1;
     if (ResetCommandLayerForPage(pdev->commandLayer) != 0)
         return -1;
@@ -230,7 +221,7 @@ int BeginSheet(PDevRecord* pdev)
         item.width = static_cast<float>(width) / 10.0f;
         item.height = static_cast<float>(height) / 10.0f;
     }
-    item.pageOptions = form.rotated ? kTurnLandscape : kTurnPortrait;
+    item.pageOptions = SheetTurnCode(pdev);
     return SetPageAttributes(pdev->commandLayer, pdev->counters.recording, item);
 }
 
@@ -243,14 +234,7 @@ int PlacePage(PDevRecord* pdev)
         if (!pdev->geometry)
             return -1;
     }
-    PageGeometrySettings settings{};
-    settings.orientation = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidOrientation));
-    settings.duplex = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidDuplex));
-    settings.fixedZoom = static_cast<int32_t>(GetPdevSettingDword(pdev, kFidLayoutScaleOn));
-    settings.zoomPercent = settings.fixedZoom ? static_cast<int32_t>(GetPdevSettingWord(pdev, kFidZoom)) : 100;
-    settings.pagesPerSide = static_cast<int32_t>(PagesPerSheet(pdev));
-    settings.resolutionX = settings.resolutionY = pdev->resolution;
-    if (FillPageGeometry(pdev->geometry, settings) != 0)
+    if (FillPageGeometry(pdev->geometry, ReadPageGeometrySettings(pdev)) != 0)
         return -1;
     const FormRecord& form = pdev->requestedForm;
     FillPaperFrame(&pdev->geometry->page, 0, static_cast<int16_t>(TenthsOfMillimetre(form.paperWidth)),
@@ -265,7 +249,11 @@ int PlacePage(PDevRecord* pdev)
     state.slot = static_cast<int32_t>(pdev->counters.facePages);
     if (BuildPageFrameRecord(&state, &matrix, pdev->geometry, state.slot, 0) != 0)
         return -1;
-    return EmitPlacementMatrix(pdev->commandLayer, &matrix.a);
+    // A recorded page keeps its frame with the placement, for a replay that places it anew.
+    PlacementItem item{{matrix.a, matrix.b, matrix.c, matrix.d, matrix.e, matrix.f}, {}, {}, pdev->geometry->landscape};
+    static_assert(sizeof item.geometry == sizeof(PaperFrame));
+    std::memcpy(item.geometry, &pdev->geometry->page, sizeof item.geometry);
+    return SetPagePlacement(pdev->commandLayer, pdev->counters.recording, item);
 }
 
 // The page's record in the job ticket.
@@ -289,9 +277,12 @@ int EndPhysicalSheet(PDevRecord* pdev)
 {
     if (pdev->pageState & kPageBegun)
         return -1;
-    int result = EmitSheetEndFB(pdev->commandLayer, 0) | EmitPageEndED(pdev->commandLayer, 0);
+    const uint16_t recording = pdev->counters.recording;
+    int result = DrawPosterCropMarks(pdev);
+    result |= EmitSheetEndFB(pdev->commandLayer, recording) | EmitPageEndED(pdev->commandLayer, recording);
     result |= WritePageEvent(pdev, kEventEndPhysical);
     result |= FinishRecordedFace(pdev);
+    result |= ReplayPosterFace(pdev);
     pdev->counters.facePages = 0;
     ++pdev->counters.faces;
     ++pdev->counters.sheets;
@@ -349,6 +340,11 @@ JobAttributeInput AttributeInput(PDevRecord* pdev)
     input.collate = GetPdevSettingDword(pdev, kFidCollate) == 1;
     input.copies = GetPdevSettingWord(pdev, kFidCopies);
     input.pagesPerSide = pdev->geometry ? pdev->geometry->pagesPerSide : 1;
+    const JobLayout layout = ReadJobLayout(pdev);
+    input.poster = layout.kind == kLayoutPoster;
+    input.booklet = layout.kind == kLayoutBooklet;
+    input.posterColumns = static_cast<uint32_t>(layout.posterColumns);
+    input.posterRows = static_cast<uint32_t>(layout.posterRows);
     input.sheetCount = pdev->counters.sheets;
     input.pages = pdev->counters.pages;
     return input;
@@ -373,10 +369,14 @@ int EndDocJob(PDevRecord* pdev)
         if (result == 0 && pdev->jobAttributes)
             BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
         if (result == 0)
+            result = ReplayBookletPages(pdev);
+        if (result == 0)
             result = ReplayRecordedFaces(pdev);
         if (result == 0)
             result = EndJobStream(pdev);
         result |= CloseJobOutput(pdev, result != 0);
+        if (result == 0)
+            RunJobMonitor(pdev);
     } else {
         result |= CloseJobOutput(pdev, false);
     }
@@ -485,8 +485,10 @@ void ReleaseJob(PDevRecord* pdev)
     FreeCommandLayer(pdev->commandLayer);
     pdev->commandLayer = nullptr;
     FreeJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes));
+    ReleaseJobMonitor(pdev);
     delete pdev->geometry;
     pdev->geometry = nullptr;
+    pdev->savedGeometry = PageGeometry{};
     if (pdev->stream) {
         if (pdev->counters.recording & kRecordingOn)
             EndPageRecording(pdev->stream);
