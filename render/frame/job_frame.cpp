@@ -345,6 +345,8 @@ JobAttributeInput AttributeInput(PDevRecord* pdev)
     input.booklet = layout.kind == kLayoutBooklet;
     input.posterColumns = static_cast<uint32_t>(layout.posterColumns);
     input.posterRows = static_cast<uint32_t>(layout.posterRows);
+    input.bookletBinding = layout.bookletBinding;
+    input.bindingValue = layout.signatureSheets;
     input.sheetCount = pdev->counters.sheets;
     input.pages = pdev->counters.pages;
     return input;

@@ -11,6 +11,7 @@
 #include "render/page/poster_tiles.h"
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -68,15 +69,20 @@ int EndRecording(PDevRecord* pdev)
 
 JobLayout ReadJobLayout(PDevRecord* pdev)
 {
-    JobLayout layout{kLayoutPlain, 1, 1, 0};
+    JobLayout layout{kLayoutPlain, 1, 1, 0, 0, 0};
     const uint32_t kind = GetPdevSettingWord(pdev, kFidPosterBooklet);
     if (kind == kLayoutSettingBooklet) {
         layout.kind = kLayoutBooklet;
+        switch (GetPdevSettingWord(pdev, kFidBookletSource) & 0xFF) {
+        case 1: layout = {kLayoutBooklet, 1, 1, 0, 1, GetPdevSettingWord(pdev, kFidAutoSignatureSheets)}; break;
+        case 2: layout = {kLayoutBooklet, 1, 1, 0, 2, GetPdevSettingWord(pdev, kFidSignatureSheets)}; break;
+        default: break;
+        }
     } else if (kind == kLayoutSettingPoster) {
         const uint32_t grid = GetPdevSettingWord(pdev, kFidLayoutGrid);
         for (const PosterGrid& g : kPosterGrids) {
             if (g.setting == grid) {
-                layout = {kLayoutPoster, g.columns, g.rows, GetPdevSettingDword(pdev, kFidPosterCropMarks) != 0};
+                layout = {kLayoutPoster, g.columns, g.rows, GetPdevSettingDword(pdev, kFidPosterCropMarks) != 0, 0, 0};
                 break;
             }
         }
@@ -195,26 +201,18 @@ int ReplayPosterFace(PDevRecord* pdev)
     return result;
 }
 
-int ReplayBookletPages(PDevRecord* pdev)
+namespace {
+
+// The sides of one signature, pages first to last.
+int ReplaySignature(PDevRecord* pdev, int32_t first, int32_t last, bool outward, uint32_t* sides)
 {
-    if (ReadJobLayout(pdev).kind != kLayoutBooklet || !(pdev->counters.recording & kRecordingOn))
-        return 0;
-    const uint32_t count = pdev->counters.recorded;
-    if (count == 0)
-        return EndRecording(pdev);
-    if (!pdev->geometry) {
-        EndRecording(pdev);
-        return -1;
-    }
-    const int32_t last = static_cast<int32_t>(count) - 1;
-    // Reverse order folds the signature the other way round.
-    const bool outward = GetPdevSettingDword(pdev, kFidReverseOrder) != 0;
-    const uint16_t sides = BookletSideCount(0, last, false);
+    const uint16_t count = BookletSideCount(first, last, false);
     int result = 0;
-    for (int32_t side = 0; side < sides && result == 0; ++side) {
+    for (int32_t side = 0; side < count && result == 0; ++side) {
         bool mediaSent = false;
         for (int position = 0; position < 2 && result == 0; ++position) {
-            const int32_t page = BookletPageAt(0, last, side, pdev->geometry->bookletBinding, position, outward, false);
+            const int32_t page =
+                BookletPageAt(first, last, side, pdev->geometry->bookletBinding, position, outward, false);
             if (page < 0)
                 continue;  // an empty half stays blank
             PageFrameState state{};
@@ -233,6 +231,41 @@ int ReplayBookletPages(PDevRecord* pdev)
             result |= EmitSheetEndFB(pdev->commandLayer, 0) | EmitPageEndED(pdev->commandLayer, 0) |
                       WritePageEvent(pdev, kEventEndPhysical);
     }
+    *sides += count;
+    return result;
+}
+
+}  // namespace
+
+int ReplayBookletPages(PDevRecord* pdev)
+{
+    const JobLayout layout = ReadJobLayout(pdev);
+    if (layout.kind != kLayoutBooklet || !(pdev->counters.recording & kRecordingOn))
+        return 0;
+    const uint32_t count = pdev->counters.recorded;
+    if (count == 0)
+        return EndRecording(pdev);
+    // Signature ranges hold 16-bit page numbers.
+    if (!pdev->geometry || count > 0xFFFF) {
+        EndRecording(pdev);
+        return -1;
+    }
+    // Reverse order folds the signatures the other way round.
+    const bool outward = GetPdevSettingDword(pdev, kFidReverseOrder) != 0;
+    const int32_t pages = static_cast<int32_t>(count);
+    std::vector<SignatureRange> signatures;
+    if (layout.bookletBinding != 0 && layout.signatureSheets > 0) {
+        signatures.resize(static_cast<size_t>(
+            SplitBookletSignatures(pages, false, static_cast<int32_t>(layout.signatureSheets), nullptr)));
+        SplitBookletSignatures(pages, false, static_cast<int32_t>(layout.signatureSheets), signatures.data());
+    } else {
+        signatures.push_back({0, static_cast<uint16_t>(pages - 1)});
+    }
+    int result = 0;
+    uint32_t sides = 0;
+    for (const SignatureRange& range : signatures)
+        if (result == 0)
+            result |= ReplaySignature(pdev, range.first, range.last, outward, &sides);
     result |= EndRecording(pdev);
     // Two sides to a sheet.
     pdev->counters.sheets = (sides + 1u) / 2u;

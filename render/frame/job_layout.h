@@ -21,6 +21,10 @@ struct JobLayout {
     uint32_t kind;                       // JobLayoutKind
     int16_t posterColumns, posterRows;   // 1 x 1 unless a poster
     uint32_t cropMarks;                  // a poster's sheets carry crop marks
+    // Booklet: how the pages are divided into signatures (setting 446: 0 one
+    // signature, 1 divided by the model, 2 by the user) and the sheets of one.
+    uint32_t bookletBinding;
+    uint32_t signatureSheets;
 };
 
 // Setting 321 with the poster grid of setting 296; a grid outside the list
@@ -47,5 +51,5 @@ int DrawPosterCropMarks(PDevRecord* pdev);
 int ReplayPosterFace(PDevRecord* pdev);
 
 // A booklet's recorded pages in folding order, two to a side, each side a
-// sheet face; the recording is dropped afterwards. 0 or -1; 0 for other layouts.
+// sheet face, signature by signature; the recording is dropped afterwards. 0 or -1; 0 for other layouts.
 int ReplayBookletPages(PDevRecord* pdev);

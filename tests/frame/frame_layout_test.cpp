@@ -180,6 +180,32 @@ TEST(FrameLayout, BookletFoldsTwoPagesOntoEachSide)
     }
 }
 
+TEST(FrameLayout, BookletSignaturesAreFoldedOneByOne)
+{
+    constexpr uint16_t kBookletDivision = 446;
+    constexpr uint16_t kSignatureSheets = 323;
+    // Ten pages. One signature: six sides, the first with pages 5 and 6.
+    // Signatures of one sheet (four pages): 0-3, 4-7, 8-9, two sides each,
+    // the first with pages 1 and 2.
+    struct Case {
+        uint32_t division, sheets;
+        size_t firstPage;
+        const char* ticket;
+    } cases[] = {{0, 0, 5, "NONEDIVIDE"}, {2, 1, 1, "MANUALDIVIDE"}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob(
+            {std::vector<bool>(10, true), frame_test::Ending::kEndDoc,
+             {{kPosterBooklet, 2}, {kBookletDivision, k.division}, {kSignatureSheets, k.sheets}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), 6u) << c;
+        const std::vector<size_t> at = PageOrder(c, 10);
+        EXPECT_EQ(*std::min_element(at.begin(), at.end()), at[k.firstPage]) << k.division << "\n" << c;
+        const std::string trailer = frame_test::Joined(job.listing.trailerLines);
+        EXPECT_NE(trailer.find(k.ticket), std::string::npos) << trailer;
+    }
+}
+
 // Cover-sheet data asks for the job to be held in a temporary file for a
 // cover-sheet sender, which this system does not have: the job must not
 // vanish with the document end answering success. It is printed as usual.
