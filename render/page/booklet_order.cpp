@@ -109,12 +109,14 @@ int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* sid
     in.nupOrder = 0;
     in.bindingEdge = side->farHalf ? kBindLeft : kBindRight;
     in.frontGutter = in.backGutter = sheetHeight / 2.0f + inner;
-    in.fit = g.innerShiftOption;
+    // The gutter of half the sheet makes the area one half of it: the area
+    // shrinks to that half. Moved instead, the near half would lie off the
+    // sheet by half a sheet.
+    in.fit = 1;
     if (nup) {
         in.rotate180 = kRotateNever;
         in.imageShift = 0;
         in.shiftX = in.shiftY = 0.0f;
-        in.fit = 0;
     }
 
     PlacementMatrix m;
@@ -128,5 +130,11 @@ int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* sid
         *matrix = m;
         return 0;
     }
-    return ConvertPlacementToPoints(&m, &in, g.resolutionX, g.resolutionY, matrix);
+    // The finished matrix lies on the sheet: its points are measured from the
+    // sheet's height and printable offsets, not the page's.
+    const float toPointsX = kPointsPerInch / static_cast<float>(r);
+    const float toPointsY = kPointsPerInch / static_cast<float>(g.resolutionY);
+    return ConvertMatrixToPoints(&m, matrix, r, g.resolutionY, sheetHeight * toPointsY,
+                                 TenthsToDots(sheet.leftOffset, r) * toPointsX,
+                                 TenthsToDots(sheet.topOffset, g.resolutionY) * toPointsY);
 }
