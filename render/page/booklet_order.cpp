@@ -123,9 +123,15 @@ int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* sid
     result |= ComputePagePlacement(&m, &in, 1, 1, nullptr);
     if (result)
         return -1;
+    // One page per half comes out of the placement measured from the sheet's
+    // printable corner, as every page placed in points does: the turns are
+    // about the printable area then, or the page would move across the sheet
+    // by twice its offset. Several pages per half stay on the whole sheet.
+    const float turnWidth = nup ? sheetWidth : sheetWidth - 2.0f * TenthsToDots(sheet.leftOffset, r);
+    const float turnHeight = nup ? sheetHeight : sheetHeight - 2.0f * TenthsToDots(sheet.topOffset, g.resolutionY);
     if (g.bookletBinding == 2)
-        m = ComposePlacement(m, {-1.0f, 0.0f, 0.0f, -1.0f, sheetHeight, sheetWidth});
-    m = ComposePlacement(m, {0.0f, 1.0f, -1.0f, 0.0f, sheetWidth, 0.0f});
+        m = ComposePlacement(m, {-1.0f, 0.0f, 0.0f, -1.0f, turnHeight, turnWidth});
+    m = ComposePlacement(m, {0.0f, 1.0f, -1.0f, 0.0f, turnWidth, 0.0f});
     if (nup) {
         *matrix = m;
         return 0;

@@ -163,8 +163,8 @@ TEST(BookletSide, HalvesLieOnEitherSideOfTheFold)
 }
 
 // Each half of a side lies on the sheet, the two halves side by side along
-// its length: the page's corners land inside the sheet's printable length and
-// the halves do not overlap. One page per half is placed in points, measured against the frame
+// its length: the page's corners land inside the sheet's printable length,
+// across it on the paper, and the halves do not overlap. One page per half is placed in points, measured against the frame
 // of the whole sheet printed as one page; several pages per half keep device
 // units of the sheet.
 TEST(BookletSide, HalvesLieWithinTheSheet)
@@ -222,6 +222,11 @@ TEST(BookletSide, HalvesLieWithinTheSheet)
             halves[half] = corners(m, pageLeft, pageTop, pageWidth, pageHeight);
             const Extent& e = halves[half];
             const float slack = 1.0f;
+            // Across the sheet the page may stand off its printable area by
+            // less than the printable offset, never off the paper.
+            const float offset = n == 1 ? g.sheet.leftOffset * 72.0f / 254.0f : TenthsToDots(g.sheet.leftOffset, 600);
+            EXPECT_GE(e.left, sheet.left - offset) << n << " half " << half << ": " << e.left << "-" << e.right;
+            EXPECT_LE(e.right, sheet.right + offset) << n << " half " << half << ": " << e.left << "-" << e.right;
             EXPECT_GE(e.top, sheet.top - slack) << n << " half " << half;
             EXPECT_LE(e.bottom, sheet.bottom + slack) << n << " half " << half << ": " << e.top << "-" << e.bottom;
         }
