@@ -269,7 +269,8 @@ int AddTicketPage(PDevRecord* pdev)
     page.paperSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
     // The page geometry's orientation code: 1 landscape, 2 portrait.
     page.orientation = pdev->geometry && pdev->geometry->landscape ? 1 : 2;
-    page.duplex = JobAttributeDuplex(false, pdev->geometry ? pdev->geometry->duplex : 0);
+    page.booklet = ReadJobLayout(pdev).kind == kLayoutBooklet;
+    page.duplex = JobAttributeDuplex(page.booklet, pdev->geometry ? pdev->geometry->duplex : 0);
     return ApplyJobAttributesFromPage(static_cast<JobTicket*>(pdev->jobAttributes), page, false);
 }
 

@@ -173,6 +173,9 @@ TEST(FrameLayout, BookletFoldsTwoPagesOntoEachSide)
         EXPECT_EQ(*std::min_element(at.begin(), at.end()), at[k.firstLeft]) << c;
         EXPECT_LT(at[k.firstLeft], at[k.firstRight]) << c;
         EXPECT_EQ(*std::max_element(at.begin(), at.end()), at[0]) << c;
+        // A booklet is printed on both sides, turned over the short edge.
+        const std::string trailer = frame_test::Joined(job.listing.trailerLines);
+        EXPECT_EQ(Count(trailer, "DUPLEX[TUMBLE]"), 5u) << trailer;
         // Two pages of a side lie in different halves.
         const std::vector<std::string> frames = Placements(c);
         EXPECT_EQ(std::set<std::string>(frames.begin(), frames.end()).size(), 2u) << c;
