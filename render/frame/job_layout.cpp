@@ -10,7 +10,9 @@
 #include "render/page/booklet_order.h"
 #include "render/page/poster_tiles.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <vector>
 
 namespace {
