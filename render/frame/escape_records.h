@@ -168,5 +168,3 @@ struct EscJobHeaderHead {
     uint32_t patchTable;
 };
 static_assert(sizeof(EscJobHeaderHead) == 16);
-// The longest "@BKTP=" line the job header reserves (the job-language form).
-inline constexpr uint32_t kBktpReservedBytes = 38;

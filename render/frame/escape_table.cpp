@@ -1,6 +1,7 @@
 #include "render/frame/escape_table.h"
 
 #include "common/context/settings_context.h"
+#include "common/job/job_header.h"
 #include "common/settings/function_ids.h"
 #include "render/draw/draw_path.h"
 #include "render/frame/escape_records.h"
@@ -330,7 +331,7 @@ bool JobHeaderBlockFits(const uint8_t* block, uint32_t size)
         std::memcpy(&patch, block + sizeof(head) + n * s + 4 * i, sizeof(patch));
         if (length > s - 4)
             return false;
-        if (patch != 0 && uint64_t(patch) + kBktpReservedBytes > s - 4)
+        if (patch != 0 && uint64_t(patch) + kBktpPjlBlanks > s - 4)
             return false;
     }
     return true;

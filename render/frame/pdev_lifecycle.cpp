@@ -191,6 +191,8 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         fresh->sheetState = old->sheetState;
         fresh->commentTimer = old->commentTimer;
         fresh->jobAttributes = std::exchange(old->jobAttributes, nullptr);
+        fresh->docMonitorJob = std::exchange(old->docMonitorJob, nullptr);
+        fresh->savedGeometry = old->savedGeometry;
         fresh->stream = std::exchange(old->stream, nullptr);
         std::memcpy(fresh->previousMarginOverride, fresh->marginOverride, sizeof(fresh->marginOverride));
         std::memcpy(fresh->marginOverride, old->marginOverride, sizeof(old->marginOverride));

@@ -6,6 +6,7 @@
 #include "common/settings/value_types.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/job_options.h"
+#include "render/page/page_geometry.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -15,7 +16,6 @@
 struct SettingsContext;
 struct ModelSection;
 struct OutputStream;
-struct PageGeometry;
 struct CommandLayer;
 
 // A four-character tag as the compiler's multi-character constant would hold it
@@ -173,7 +173,7 @@ struct PDevRecord {
     uint8_t* savedSettings;              // 5900 bytes taken at job begin (heap)
     uint8_t jobStrings[kJobStringsSize];
     EscapeDataSlot slots[kSlotCount];
-    uint8_t savedGeometry[180];
+    PageGeometry savedGeometry;          // kept while an inserted page or a replay uses the geometry
     int32_t overlayPlacement[2];
     uint32_t watermarkBracket;
     uint32_t annotationBracket;
