@@ -1,8 +1,13 @@
 #include "render/draw/text_output.h"
 
+#include "common/settings/function_ids.h"
+#include "common/store/pair_list.h"
 #include "render/command/command_layer.h"
 #include "render/draw/draw_path.h"
 #include "render/frame/engine_calls.h"
+#include "render/font/device_fonts.h"
+#include "render/font/font_choice.h"
+#include "render/frame/frame_ids.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/bitblt.h"
 #include "render/image/brush_select.h"
@@ -13,6 +18,13 @@
 namespace {
 
 constexpr MIX kCopyMix = (R2_COPYPEN << 8) | R2_COPYPEN;
+constexpr UINT kSymbolCodePage = 42;
+constexpr uint8_t kShiftJisCharSet = 128;
+// Setting 17: TrueType fonts substituted by resident ones (1: as bitmaps).
+constexpr uint32_t kTrueTypeSubstitute = 3;
+// Setting 292 with substitution: 0 the table and the scoring, 2 the table only.
+constexpr uint32_t kSubstituteByScore = 0;
+constexpr uint32_t kSubstituteByTable = 2;
 constexpr int kTypedRaw = 8;
 constexpr float kIdentity[6] = {1, 0, 0, 1, 0, 0};
 
@@ -78,30 +90,190 @@ void ApplyFixedIncrement(const STROBJ* string, GLYPHPOS* glyphs, ULONG count, PO
     }
 }
 
+// The resident font a string is printed with, when it has one.
+struct DeviceTextFont {
+    DeviceFontRecord* record = nullptr;
+    int32_t number = 0;       // as "DA" sends it
+    uint8_t charSet = 0;
+    float matrix[6] = {};     // "Db": the em through the font transform, second row negated
+};
+
+FontTraits TraitsOf(const IFIMETRICS* ifi)
+{
+    return {reinterpret_cast<const wchar_t*>(reinterpret_cast<const uint8_t*>(ifi) + ifi->dpwszFaceName),
+            ifi->jWinCharSet, ifi->jWinPitchAndFamily, ifi->usWinWeight, (ifi->fsSelection & FM_SEL_ITALIC) != 0};
+}
+
+// The em square through the font transform; false without a transform.
+bool FontMatrix(FONTOBJ* font, LONG em, float m[6])
+{
+    XFORMOBJ* xform = g_engine.FONTOBJ_pxoGetXform(font);
+    POINTL in[2] = {{em, 0}, {0, em}}, out[2]{};
+    if (!xform || !g_engine.XFORMOBJ_bApplyXform(xform, XF_LTOFX, 2, in, out))
+        return false;
+    m[0] = float(out[0].x) / 16, m[1] = float(out[0].y) / 16;
+    m[2] = -float(out[1].x) / 16, m[3] = -float(out[1].y) / 16;
+    m[4] = m[5] = 0;
+    return true;
+}
+
+// The offered font the printer's substitution table, and with `score` the
+// scoring, choose for a TrueType font; null when none stands in for it.
+DeviceFontRecord* SubstituteFor(PDevRecord* pdev, const IFIMETRICS* ifi, FONTOBJ* font, bool score)
+{
+    const DeviceFontList* list = DeviceFonts(pdev);
+    if (!list || list->offeredCount == 0)
+        return nullptr;
+    FontTraits request = TraitsOf(ifi);
+    request.italic = request.italic || (font->flFontType & FO_SIM_ITALIC);
+    const wchar_t* table = pdev->fontSubstitution;
+    const auto bytes = table ? uint32_t(GlobalSize(const_cast<wchar_t*>(table))) : 0;
+    if (!score) {
+        const wchar_t* device = table ? FindPairListValue(table, bytes, request.face) : nullptr;
+        for (uint32_t i = 0; device && i < list->offeredCount; ++i)
+            if (_wcsicmp(TraitsOf(FontMetrics(list->records[i])).face, device) == 0)
+                return list->records[i];
+        return nullptr;
+    }
+    std::vector<FontTraits> candidates;
+    for (uint32_t i = 0; i < list->offeredCount; ++i)
+        candidates.push_back(TraitsOf(FontMetrics(list->records[i])));
+    uint32_t chosen = 0;
+    return SelectDeviceFont(request, candidates, table, bytes, &chosen) == kChoiceFound ? list->records[chosen]
+                                                                                        : nullptr;
+}
+
+// Which resident font, if any, prints the string.
+bool FindDeviceFont(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, DeviceTextFont* out)
+{
+    const IFIMETRICS* ifi = g_engine.FONTOBJ_pifi(font);
+    if (font->flFontType & FO_TYPE_DEVICE) {
+        out->record = DeviceFontOf(pdev, font->iFace);
+        if (!out->record)
+            return false;
+        const FontTraits traits = TraitsOf(FontMetrics(out->record));
+        const FontStyle style{(font->flFontType & FO_SIM_ITALIC) != 0 || traits.italic,
+                              (font->flFontType & FO_SIM_ITALIC) != 0, (font->flFontType & FO_SIM_BOLD) != 0};
+        out->number = FontNumberWithStyle(out->record->fontNumber, traits, style);
+    } else {
+        // TrueType as bitmaps, glyph-index strings and fonts without metrics
+        // are always sent as glyphs.
+        const uint32_t option = GetPdevSettingDword(pdev, kFidTTOption);
+        const uint32_t substitution = GetPdevSettingDword(pdev, kFidNoDeviceFonts);
+        if (!(font->flFontType & FO_TYPE_TRUETYPE) || option != kTrueTypeSubstitute || ifi == nullptr ||
+            (string->flAccel & SO_GLYPHINDEX_TEXTOUT) || string->pwszOrg == nullptr ||
+            (substitution != kSubstituteByTable && substitution != kSubstituteByScore))
+            return false;
+        out->record = SubstituteFor(pdev, ifi, font, substitution == kSubstituteByScore);
+        if (!out->record)
+            return false;
+        out->number = out->record->fontNumber;
+    }
+    out->charSet = FontMetrics(out->record)->jWinCharSet;
+    const LONG em = (font->flFontType & FO_TYPE_DEVICE) || ifi == nullptr ? LONG(kEmHeight) : LONG(ifi->fwdUnitsPerEm);
+    return FontMatrix(font, em, out->matrix);
+}
+
+// A character as the resident font's printer code, or -1 when the printer
+// cannot print it and it is sent as a glyph.
+int32_t PrinterCodeOf(const DeviceTextFont& f, wchar_t c)
+{
+    // Private-use symbol codes name the font's own codes (the symbol code
+    // page makes the same reduction itself); the Shift-JIS fonts print the
+    // yen sign at 0x5C.
+    const UINT codePage = f.charSet == SYMBOL_CHARSET ? kSymbolCodePage : CP_ACP;
+    if (f.charSet != kShiftJisCharSet && c > 0xEFFF && codePage != kSymbolCodePage)
+        c = wchar_t(c & 0x0FFF);
+    else if (f.charSet == kShiftJisCharSet && c == 0x00A5)
+        c = 0x5C;
+    else if (f.charSet == kShiftJisCharSet && c == 0x00A0)
+        c = L' ';
+    char bytes[4] = {};
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(codePage, codePage == kSymbolCodePage ? 0 : WC_NO_BEST_FIT_CHARS, &c, 1, bytes,
+                                      sizeof(bytes), nullptr, codePage == kSymbolCodePage ? nullptr : &usedDefault);
+    if (n <= 0 || n > 2 || usedDefault)
+        return -1;
+    const uint32_t code = n == 1 ? uint8_t(bytes[0]) : uint32_t(uint8_t(bytes[0])) << 8 | uint8_t(bytes[1]);
+    return MapCharToPrinterCode(FontDescription(f.record), f.record->tables, code);
+}
+
+// Characters of one resident font on one baseline go as one run, with one
+// advance when all are equal; others one by one at their positions.
+int SendDeviceRun(CommandLayer* layer, const STROBJ* string, std::span<const GLYPHPOS> glyphs,
+                  std::span<const uint16_t> codes)
+{
+    const bool oneBaseline =
+        (string->flAccel & SO_HORIZONTAL) ||
+        std::all_of(glyphs.begin(), glyphs.end(), [&](const GLYPHPOS& g) { return g.ptl.y == glyphs[0].ptl.y; });
+    if (glyphs.size() >= 2 && oneBaseline) {
+        std::vector<float> advances;
+        for (size_t i = 1; i < glyphs.size(); ++i)
+            advances.push_back(float(glyphs[i].ptl.x - glyphs[i - 1].ptl.x));
+        const bool equal = std::all_of(advances.begin(), advances.end(), [&](float a) { return a == advances[0]; });
+        return EmitGlyphRun(layer, glyphs[0].ptl.x, glyphs[0].ptl.y, codes, equal ? kAdvanceCommon : kAdvancePerGap,
+                            equal ? std::span<const float>(advances.data(), 1) : std::span<const float>(advances)) == 0
+                   ? 1
+                   : 0;
+    }
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        if (EmitPositionedString(layer, float(glyphs[i].ptl.x), float(glyphs[i].ptl.y), 0, 0, codes[i]) != 0)
+            return 0;
+    return 1;
+}
+
 int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font)
 {
     CommandLayer* layer = pdev->commandLayer;
     const auto fontId = static_cast<uint16_t>(font->iUniq);
     std::vector<uint8_t> record;
-    std::vector<GLYPHPOS> batch;
+    std::vector<GLYPHPOS> glyphs;
     POINTL next{};
     bool haveFirst = false;
     g_engine.STROBJ_vEnumStart(string);
     for (bool more = true; more;) {
         ULONG count = 0;
-        GLYPHPOS* glyphs = nullptr;
-        more = g_engine.STROBJ_bEnum(string, &count, &glyphs) != FALSE;
-        if (glyphs == nullptr || count == 0)
+        GLYPHPOS* batch = nullptr;
+        more = g_engine.STROBJ_bEnum(string, &count, &batch) != FALSE;
+        if (batch == nullptr || count == 0)
             break;
-        batch.assign(glyphs, glyphs + count);
-        ApplyFixedIncrement(string, batch.data(), count, &next, &haveFirst);
-        for (GLYPHPOS& pos : batch) {
-            const GLYPHBITS* bits = GlyphBitsOf(font, pos);
-            if (bits == nullptr)
+        const size_t at = glyphs.size();
+        glyphs.insert(glyphs.end(), batch, batch + count);
+        ApplyFixedIncrement(string, glyphs.data() + at, count, &next, &haveFirst);
+    }
+    DeviceTextFont device;
+    const bool resident = (font->flFontType & FO_TYPE_DEVICE) != 0;
+    const bool haveDevice = FindDeviceFont(pdev, string, font, &device);
+    // Per character: its printer code in the resident font, or -1 to send it as a glyph.
+    std::vector<int32_t> codes(glyphs.size(), -1);
+    for (size_t i = 0; haveDevice && i < glyphs.size(); ++i)
+        codes[i] = string->pwszOrg && i < string->cGlyphs ? PrinterCodeOf(device, string->pwszOrg[i]) : -1;
+    bool fontSent = false;
+    std::vector<uint16_t> run;
+    for (size_t i = 0; i < glyphs.size();) {
+        size_t end = i + 1;
+        while (end < glyphs.size() && (codes[end] >= 0) == (codes[i] >= 0))
+            ++end;
+        if (codes[i] >= 0) {
+            if (!fontSent && (EmitFont(layer, device.number) != 0 || EmitFontMatrix(layer, device.matrix) != 0))
                 return 0;
-            if (!SendBitmapGlyph(layer, fontId, pos.hg, pos.ptl, bits, &record))
+            fontSent = true;
+            run.clear();
+            for (size_t k = i; k < end; ++k)
+                run.push_back(uint16_t(codes[k]));
+            if (!SendDeviceRun(layer, string, std::span<const GLYPHPOS>(glyphs).subspan(i, end - i), run))
                 return 0;
+        } else {
+            for (size_t k = i; k < end; ++k) {
+                const GLYPHBITS* bits = GlyphBitsOf(font, glyphs[k]);
+                // A resident font has no bitmaps to send: what it cannot print is left out.
+                if (bits == nullptr && resident)
+                    continue;
+                if (bits == nullptr || !SendBitmapGlyph(layer, fontId, glyphs[k].hg, glyphs[k].ptl, bits, &record))
+                    return 0;
+            }
         }
+        i = end;
     }
     return 1;
 }

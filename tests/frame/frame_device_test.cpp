@@ -350,7 +350,7 @@ F EntryOf(const FrameDriver& driver, const char* name)
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(driver.entries().library, name)));
 }
 
-// Font numbers outside the offered device fonts (1..4 of the model) are
+// Font numbers outside the offered device fonts (1..5 of the model) are
 // refused; the glyph mode is bitmaps.
 TEST(FrameDriver, FontQueriesRefuseNumbersOutsideTheList)
 {
@@ -365,7 +365,7 @@ TEST(FrameDriver, FontQueriesRefuseNumbersOutsideTheList)
     auto widths = EntryOf<decltype(&DrvQueryAdvanceWidths)>(driver, "DrvQueryAdvanceWidths");
     EXPECT_EQ(glyphMode(pdev, nullptr), ULONG(FO_GLYPHBITS));
     ULONG_PTR id = 0;
-    for (ULONG outside : {0ul, 5ul}) {
+    for (ULONG outside : {0ul, 6ul}) {
         SetLastError(0);
         EXPECT_EQ(queryFont(pdev, 0, outside, &id), nullptr) << outside;
         EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER)) << outside;
@@ -379,7 +379,7 @@ TEST(FrameDriver, FontQueriesRefuseNumbersOutsideTheList)
         EXPECT_FALSE(widths(pdev, &font, QAW_GETWIDTHS, &glyph, &width, 1)) << outside;
         EXPECT_FALSE(widths(pdev, &font, 2, &glyph, &width, 0)) << "unknown mode";
     }
-    EXPECT_NE(queryFont(pdev, 0, 4, &id), nullptr);
+    EXPECT_NE(queryFont(pdev, 0, 5, &id), nullptr);
     EXPECT_EQ(queryTree(pdev, 0, 1, 7, &id), nullptr) << "unknown tree mode";
     driver.entries().disablePdev(pdev);
 }

@@ -123,6 +123,21 @@ printhost::PageDrawer TextPage(const wchar_t* text, int size, bool opaque)
     };
 }
 
+// One line of text in the named face (a device face when the driver offers it).
+printhost::PageDrawer FaceTextPage(const wchar_t* face, const wchar_t* text, int size)
+{
+    return [face, text, size](HDC dc, const GDIINFO&) {
+        HFONT font = CreateFontW(-size, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+        HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        const bool drawn = TextOutW(dc, 300, 400, text, int(wcslen(text))) != FALSE;
+        SelectObject(dc, old);
+        DeleteObject(font);
+        return drawn;
+    };
+}
+
 // The lines of the listing that start with `opcode`.
 std::vector<std::string> Lines(const std::string& commands, const std::string& opcode)
 {
@@ -246,3 +261,92 @@ TEST(FrameText, BitmapGlyphRecordFillerNeverNegative)
     const std::vector<uint8_t> shortRows(3, 0);
     EXPECT_FALSE(BuildBitmapGlyphRecord(0, 0, 8, 4, shortRows, &record));
 }
+
+namespace {
+
+size_t DeviceTexts(const std::string& c)
+{
+    size_t n = 0;
+    for (const char* op : {"DC", "Dc", "DD", "Dd", "DE", "DF"})
+        n += Lines(c, op).size();
+    return n;
+}
+
+// Text in a resident face goes as its characters: the font, its size matrix,
+// and one run with one advance when the advances are equal, a list otherwise.
+TEST(FrameText, DeviceFontTextIsSentAsCharacters)
+{
+    const Printed equal = PrintPages({FaceTextPage(L"Morva Sans", L"AAAA", 100)});
+    EXPECT_EQ(Lines(equal.commands, "DA").size(), 1u) << equal.commands;
+    EXPECT_NE(equal.commands.find("\nDA font=26"), std::string::npos) << equal.commands;
+    EXPECT_EQ(Lines(equal.commands, "Db").size(), 1u) << equal.commands;
+    ASSERT_EQ(Lines(equal.commands, "DC").size(), 1u) << equal.commands;
+    EXPECT_NE(Lines(equal.commands, "DC")[0].find("65,65,65,65"), std::string::npos) << equal.commands;
+    // 'A' is 700 of 1000 units: 70 pixels at 100.
+    EXPECT_NE(Lines(equal.commands, "DC")[0].find("advance=70"), std::string::npos) << equal.commands;
+    EXPECT_EQ(Downloads(equal.commands), 0u) << equal.commands;
+
+    const Printed unequal = PrintPages({FaceTextPage(L"Morva Sans", L"AiAi", 100)});
+    ASSERT_EQ(Lines(unequal.commands, "DD").size(), 1u) << unequal.commands;
+    EXPECT_NE(Lines(unequal.commands, "DD")[0].find("advances=[70,50,70]"), std::string::npos) << unequal.commands;
+
+    // One character: by its position.
+    const Printed one = PrintPages({FaceTextPage(L"Morva Serif", L"x", 100)});
+    ASSERT_EQ(Lines(one.commands, "DE").size(), 1u) << one.commands;
+    EXPECT_NE(Lines(one.commands, "DE")[0].find("last=120"), std::string::npos) << one.commands;
+    EXPECT_NE(one.commands.find("\nDA font=2\n"), std::string::npos) << one.commands;
+}
+
+// The yen sign of a Shift-JIS resident font is its code 0x5C; a private-use
+// symbol code in a symbol font is the symbol's own code.
+TEST(FrameText, CharacterConversionForResidentFonts)
+{
+    const Printed yen = PrintPages({FaceTextPage(L"Morva Mincho", L"\u00A5", 100)});
+    ASSERT_EQ(Lines(yen.commands, "DE").size(), 1u) << yen.commands;
+    EXPECT_NE(Lines(yen.commands, "DE")[0].find("last=92"), std::string::npos) << yen.commands;
+    const Printed other = PrintPages({FaceTextPage(L"Morva Serif", L"\u00A5", 100)});
+    ASSERT_EQ(Lines(other.commands, "DE").size(), 1u) << other.commands;
+    EXPECT_NE(Lines(other.commands, "DE")[0].find("last=165"), std::string::npos) << other.commands;
+    const Printed symbol = PrintPages({FaceTextPage(L"Morva Symbol", L"\uF020\uF041", 100)});
+    ASSERT_EQ(Lines(symbol.commands, "DC").size(), 1u) << symbol.commands;
+    EXPECT_NE(Lines(symbol.commands, "DC")[0].find("ids=[32,65]"), std::string::npos) << symbol.commands;
+    // A character the code tables do not hold (0x7F) is left out of the run.
+    const Printed gap = PrintPages({FaceTextPage(L"Morva Sans", L"A\u007FA", 100)});
+    EXPECT_EQ(DeviceTexts(gap.commands), 2u) << gap.commands;
+    // Code tables map codes to the printer's: e-acute is 0x82 in the sans.
+    const Printed mapped = PrintPages({FaceTextPage(L"Morva Sans", L"\u00E9", 100)});
+    EXPECT_NE(mapped.commands.find("last=130"), std::string::npos) << mapped.commands;
+}
+
+// A TrueType font stands in for a resident one only when setting 17 asks
+// for substitution; setting 292 chooses the table alone or with the scoring.
+TEST(FrameText, TrueTypeSubstitutionFollowsTheSettings)
+{
+    struct Case {
+        const wchar_t* face;
+        uint32_t option, substitution;
+        const char* font;  // null: sent as glyphs
+    } cases[] = {
+        {L"Arial", 2, 0, nullptr},          // downloaded as soft fonts (the default)
+        {L"Arial", 1, 1, nullptr},          // as bitmaps: no "DA"
+        {L"Arial", 3, 2, "font=26"},        // the table: Morva Sans
+        {L"Arial", 3, 0, "font=26"},
+        {L"Times New Roman", 3, 2, "font=2"},
+        {L"Courier New", 3, 0, "font=3"},
+        {L"Tahoma", 3, 2, nullptr},         // not in the table
+    };
+    for (const Case& k : cases) {
+        const Printed p =
+            PrintPages({FaceTextPage(k.face, L"Hello", 60)}, {{17, k.option}, {292, k.substitution}});
+        if (k.font == nullptr) {
+            EXPECT_EQ(Lines(p.commands, "DA").size(), 0u) << k.option << " " << k.substitution << p.commands;
+            EXPECT_GT(Downloads(p.commands), 0u) << p.commands;
+        } else {
+            ASSERT_EQ(Lines(p.commands, "DA").size(), 1u) << k.option << " " << k.substitution << p.commands;
+            EXPECT_NE(Lines(p.commands, "DA")[0].find(k.font), std::string::npos) << p.commands;
+            EXPECT_EQ(Downloads(p.commands), 0u) << p.commands;
+        }
+    }
+}
+
+}  // namespace

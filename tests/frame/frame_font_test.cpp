@@ -57,13 +57,13 @@ protected:
     decltype(&DrvQueryFontTree) queryTree = nullptr;
 };
 
-// Five model fonts, four offered: the bold twin shares the face of the font
+// Six model fonts, five offered: the bold twin shares the face of the font
 // before it. The default font is the one numbered by setting 384 (0x1A).
 TEST_F(DeviceFonts, OfferedFontsAndTheDefaultFont)
 {
-    EXPECT_EQ(info.cFonts, 4u);
-    const wchar_t* faces[] = {L"Morva Sans", L"Morva Serif", L"Morva Mono", L"Morva Mincho"};
-    for (ULONG i = 1; i <= 4; ++i) {
+    EXPECT_EQ(info.cFonts, 5u);
+    const wchar_t* faces[] = {L"Morva Sans", L"Morva Serif", L"Morva Mono", L"Morva Mincho", L"Morva Symbol"};
+    for (ULONG i = 1; i <= 5; ++i) {
         const IFIMETRICS* ifi = Font(i);
         ASSERT_NE(ifi, nullptr) << i;
         EXPECT_EQ(FaceOf(ifi), faces[i - 1]);

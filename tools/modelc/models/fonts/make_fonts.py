@@ -74,3 +74,6 @@ font("mono.fnt", "Morva Mono", "Morva Mono", pitch_family=0x30, weight=1200, max
 # A Shift-JIS font: no width table, so single-byte codes are half the maximum.
 font("mincho.fnt", "Morva Mincho", "Morva Mincho", charset=128, pitch_family=0x10, max_width=1000,
      avg_width=500, first=32, last=223, default=165, number="80", code_page="cp932")
+# A symbol font (character set 2): characters reach it through code page 42.
+font("symbol.fnt", "Morva Symbol", "Morva Symbol", charset=2, pitch_family=0x51, widths=[600] * 224,
+     max_width=600, number="4")
