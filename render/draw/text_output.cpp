@@ -3,7 +3,9 @@
 #include "common/settings/function_ids.h"
 #include "common/store/pair_list.h"
 #include "render/command/command_layer.h"
+#include "common/model/model_value_ops.h"
 #include "render/draw/draw_path.h"
+#include "render/draw/path_output.h"
 #include "render/frame/engine_calls.h"
 #include "render/font/device_fonts.h"
 #include "render/font/font_choice.h"
@@ -14,6 +16,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 namespace {
 
@@ -25,6 +28,12 @@ constexpr uint32_t kTrueTypeSubstitute = 3;
 // Setting 292 with substitution: 0 the table and the scoring, 2 the table only.
 constexpr uint32_t kSubstituteByScore = 0;
 constexpr uint32_t kSubstituteByTable = 2;
+// The model's capability bit that asks for every TrueType glyph as an outline.
+constexpr uint32_t kCapabilityOutlineGlyphs = 0x2000;
+// The fine-outline rule: glyphs of at least 50 points at a size of 8 to 15 pixels.
+constexpr size_t kFineMinimumPoints = 50;
+constexpr double kFinePixelsLow = 7;
+constexpr double kFinePixelsHigh = 16;
 constexpr int kTypedRaw = 8;
 constexpr float kIdentity[6] = {1, 0, 0, 1, 0, 0};
 
@@ -222,7 +231,170 @@ int SendDeviceRun(CommandLayer* layer, const STROBJ* string, std::span<const GLY
     return 1;
 }
 
-int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font)
+// How the downloaded glyphs of one string are sent.
+struct GlyphForm {
+    bool outline = false;
+    uint8_t kind = kGlyphKindBitmap;
+    bool smallPoints = false;   // 16-bit points
+    bool fineCandidate = false; // the fine-outline rule may apply, glyph by glyph
+    bool bold = false;          // GDI simulates bold
+    LONG boldOffset = 0;        // 28.4
+};
+
+// The em square's height through the font transform, in 28.4, rounded up.
+LONG EmLength(FONTOBJ* font)
+{
+    const IFIMETRICS* ifi = g_engine.FONTOBJ_pifi(font);
+    XFORMOBJ* xform = g_engine.FONTOBJ_pxoGetXform(font);
+    const LONG em = ifi != nullptr && ifi->fwdUnitsPerEm > 0 ? ifi->fwdUnitsPerEm : LONG(kEmHeight);
+    POINTL in{0, em}, out{};
+    if (!xform || !g_engine.XFORMOBJ_bApplyXform(xform, XF_LTOFX, 1, &in, &out))
+        return 0;
+    const double squared = double(out.x) * out.x + double(out.y) * out.y;
+    auto n = LONG(std::sqrt(squared));
+    while (double(n) * n < squared)
+        ++n;
+    return n;
+}
+
+// Whether the page is drawn scaled: one inch of device pixels through the
+// placement matrix is not 72 points on either axis.
+bool PageIsScaled(PDevRecord* pdev)
+{
+    float m[6] = {};
+    SaveStateCache(pdev->commandLayer->state, m);
+    if (m[0] == 0 && m[1] == 0 && m[2] == 0 && m[3] == 0)
+        return false;
+    const double res = pdev->resolution;
+    const double x = std::hypot(m[0] * res, m[1] * res), y = std::hypot(m[2] * res, m[3] * res);
+    auto off = [](double v) { return v < 71.9892 || v > 72.0108; };
+    return off(x) || off(y);
+}
+
+bool WantsOutlineGlyphs(PDevRecord* pdev, FONTOBJ* font, double points)
+{
+    if (GetPdevSettingDword(pdev, kFidNoOutlineGlyphs) == 1 || (font->flFontType & FO_TYPE_DEVICE) ||
+        ((font->flFontType & FO_TYPE_RASTER) && !(font->flFontType & FO_TYPE_TRUETYPE)))
+        return false;
+    CapabilityBits bits{};
+    if (GetModelCapabilityBits(static_cast<ModelDataRecord*>(pdev->modelMain), &bits) &&
+        (bits.words[0] & kCapabilityOutlineGlyphs))
+        return true;
+    if (PageIsScaled(pdev) || (font->flFontType & FO_SIM_BOLD))
+        return true;
+    return points > double(GetPdevSettingDword(pdev, kFidOutlineTextSize));
+}
+
+GlyphForm ChooseGlyphForm(PDevRecord* pdev, FONTOBJ* font, BRUSHOBJ* brush, MIX mix)
+{
+    GlyphForm form;
+    const LONG em = EmLength(font);
+    const int32_t res = std::max<int32_t>(pdev->resolution, 1);
+    const double pixels = em / 16.0;
+    const double points = pixels * 72.0 / res;
+    form.outline = WantsOutlineGlyphs(pdev, font, points);
+    if (!form.outline)
+        return form;
+    const bool fineOn = GetPdevSettingDword(pdev, kFidFineOutlines) == 1;
+    const ULONG colour = brush != nullptr ? brush->iSolidColor : ULONG(-1);
+    form.kind = fineOn && colour == 0 ? kGlyphKindOutlineAlt : kGlyphKindOutline;
+    form.smallPoints = points <= (res <= 600 ? 40.0 : 24000.0 / res);
+    const IFIMETRICS* ifi = g_engine.FONTOBJ_pifi(font);
+    form.bold = (font->flFontType & FO_SIM_BOLD) != 0;
+    const bool boldFace = ifi != nullptr && ifi->usWinWeight >= FW_BOLD;
+    form.fineCandidate = fineOn && (mix & 0xFF) == R2_COPYPEN && !form.bold && !boldFace &&
+                         (colour == 0 || colour == ULONG(-1)) && pixels > kFinePixelsLow && pixels < kFinePixelsHigh;
+    // The printer emboldens by the em in points.
+    form.boldOffset = form.bold ? LONG(std::lround(em / 16.0 * 72.0 / res * 16)) : 0;
+    return form;
+}
+
+// The glyph's outline as points and point-type codes; false for a broken path.
+bool CollectOutline(FONTOBJ* font, HGLYPH glyph, const GlyphForm& form, std::vector<POINTFIX>* points,
+                    std::vector<uint8_t>* codes, LONG* widthPixels)
+{
+    HGLYPH handle = glyph;
+    void* data = nullptr;
+    if (g_engine.FONTOBJ_cGetGlyphs(font, FO_PATHOBJ, 1, &handle, &data) != 1 || data == nullptr)
+        return false;
+    PATHOBJ* path = static_cast<GLYPHDATA*>(data)->gdf.ppo;
+    if (path == nullptr)
+        return false;
+    points->clear();
+    codes->clear();
+    RECTFX bounds{};
+    g_engine.PATHOBJ_vGetBounds(path, &bounds);
+    *widthPixels = (bounds.xRight - bounds.xLeft + 15) / 16;
+    if (form.bold) {
+        // The bounds open the outline; the second point carries the emboldening.
+        points->push_back({bounds.xLeft, bounds.yTop});
+        points->push_back({bounds.xRight + form.boldOffset, bounds.yBottom + form.boldOffset});
+        codes->insert(codes->end(), {kOutlineMove, kOutlineClose, kOutlineMove, kOutlineClose});
+    }
+    const bool ok = ForEachEngineRecord(path, [&](FLONG flags, ULONG count, const POINTFIX* p) {
+        ULONG first = 0;
+        if ((flags & PD_BEGINSUBPATH) && count > 0) {
+            points->push_back(p[0]);
+            codes->push_back(kOutlineMove);
+            first = 1;
+        }
+        if (flags & PD_BEZIERS) {
+            if ((count - first) % 3 != 0)
+                return false;
+            for (ULONG i = first; i < count; i += 3) {
+                points->insert(points->end(), p + i, p + i + 3);
+                codes->push_back(kOutlineBezier);
+            }
+        } else {
+            for (ULONG i = first; i < count; ++i) {
+                points->push_back(p[i]);
+                codes->push_back(kOutlineLine);
+            }
+        }
+        if ((flags & PD_ENDSUBPATH) && (flags & PD_CLOSEFIGURE))
+            codes->push_back(kOutlineClose);
+        return true;
+    });
+    codes->push_back(kOutlineEnd);
+    return ok;
+}
+
+// One glyph as an outline through the glyph memory; 2 when it must go as a
+// bitmap instead (no memory, no outline, a record too large).
+int SendOutlineGlyph(PDevRecord* pdev, FONTOBJ* font, uint16_t fontId, const GLYPHPOS& pos, const GlyphForm& form,
+                     std::vector<POINTFIX>* points, std::vector<uint8_t>* codes, std::vector<uint8_t>* record)
+{
+    CommandLayer* layer = pdev->commandLayer;
+    if (!IsGlyphCacheEnabled(layer))
+        return 2;
+    const GlyphKey key{static_cast<uint16_t>(pos.hg), fontId, form.kind};
+    uint32_t address = 0;
+    const float x = float(pos.ptl.x), y = float(pos.ptl.y);
+    if (FindCachedGlyph(layer, key, &address) == kGlyphCacheOk)
+        return EmitPlaceGlyph(layer, x, y, address) == 0 ? 1 : 0;
+    LONG width = 0;
+    if (!CollectOutline(font, pos.hg, form, points, codes, &width))
+        return 2;
+    // A space has no outline: nothing to send or place.
+    if (points->size() == (form.bold ? 2u : 0u))
+        return 1;
+    const int32_t res = std::max<int32_t>(pdev->resolution, 1);
+    const bool small = form.smallPoints && width <= (res <= 600 ? res * 5 / 9 : 333);
+    const bool fine = form.fineCandidate && points->size() >= kFineMinimumPoints;
+    if (!BuildOutlineGlyphRecord(*points, *codes, small, fine, record))
+        return 2;
+    const auto size = static_cast<uint32_t>(record->size());
+    if (AddCachedGlyph(layer, key, size, true, &address) != kGlyphCacheOk) {
+        ResetGlyphCache(layer);
+        return 2;
+    }
+    return EmitGlyphId(layer, address) == 0 && EmitTypedValue(layer, kTypedRaw, record->data(), size) == 0 &&
+                   EmitPlaceGlyph(layer, x, y, address) == 0
+               ? 1
+               : 0;
+}
+
+int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush, MIX mix)
 {
     CommandLayer* layer = pdev->commandLayer;
     const auto fontId = static_cast<uint16_t>(font->iUniq);
@@ -245,26 +417,41 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font)
     const bool resident = (font->flFontType & FO_TYPE_DEVICE) != 0;
     const bool haveDevice = FindDeviceFont(pdev, string, font, &device);
     // Per character: its printer code in the resident font, or -1 to send it as a glyph.
-    std::vector<int32_t> codes(glyphs.size(), -1);
+    std::vector<int32_t> printerCodes(glyphs.size(), -1);
     for (size_t i = 0; haveDevice && i < glyphs.size(); ++i)
-        codes[i] = string->pwszOrg && i < string->cGlyphs ? PrinterCodeOf(device, string->pwszOrg[i]) : -1;
+        printerCodes[i] = string->pwszOrg && i < string->cGlyphs ? PrinterCodeOf(device, string->pwszOrg[i]) : -1;
     bool fontSent = false;
     std::vector<uint16_t> run;
+    GlyphForm form;
+    bool formChosen = false;
+    std::vector<POINTFIX> points;
+    std::vector<uint8_t> codes;
     for (size_t i = 0; i < glyphs.size();) {
         size_t end = i + 1;
-        while (end < glyphs.size() && (codes[end] >= 0) == (codes[i] >= 0))
+        while (end < glyphs.size() && (printerCodes[end] >= 0) == (printerCodes[i] >= 0))
             ++end;
-        if (codes[i] >= 0) {
+        if (printerCodes[i] >= 0) {
             if (!fontSent && (EmitFont(layer, device.number) != 0 || EmitFontMatrix(layer, device.matrix) != 0))
                 return 0;
             fontSent = true;
             run.clear();
             for (size_t k = i; k < end; ++k)
-                run.push_back(uint16_t(codes[k]));
+                run.push_back(uint16_t(printerCodes[k]));
             if (!SendDeviceRun(layer, string, std::span<const GLYPHPOS>(glyphs).subspan(i, end - i), run))
                 return 0;
         } else {
+            if (!formChosen) {
+                form = ChooseGlyphForm(pdev, font, brush, mix);
+                formChosen = true;
+            }
             for (size_t k = i; k < end; ++k) {
+                if (form.outline) {
+                    const int sent = SendOutlineGlyph(pdev, font, fontId, glyphs[k], form, &points, &codes, &record);
+                    if (sent == 0)
+                        return 0;
+                    if (sent == 1)
+                        continue;
+                }
                 const GLYPHBITS* bits = GlyphBitsOf(font, glyphs[k]);
                 // A resident font has no bitmaps to send: what it cannot print is left out.
                 if (bits == nullptr && resident)
@@ -336,6 +523,39 @@ bool BuildBitmapGlyphRecord(int32_t originX, int32_t originY, uint32_t width, ui
     return true;
 }
 
+bool BuildOutlineGlyphRecord(std::span<const POINTFIX> points, std::span<const uint8_t> codes, bool small, bool fine,
+                             std::vector<uint8_t>* record)
+{
+    if (points.size() > 0xFFFF || codes.size() > 0xFFFF)
+        return false;
+    const uint32_t pointBytes = small ? 4 : 8;
+    const uint32_t length = OutlineGlyphRecordLength(pointBytes, uint32_t(points.size()), uint32_t(codes.size()));
+    if (length > kGlyphRecordLengthMask)
+        return false;
+    record->clear();
+    record->reserve(length);
+    PutBigEndian(record, length | (small ? 0 : kOutlineFloatBit) | (fine ? kOutlineFineBit : 0), 4);
+    PutBigEndian(record, uint32_t(points.size()), 2);
+    PutBigEndian(record, uint32_t(codes.size()), 2);
+    for (const POINTFIX& p : points) {
+        if (small) {
+            // 28.4 shifted left by 2 must stay a 16-bit value.
+            const int64_t x = int64_t(p.x) * 4, y = int64_t(p.y) * 4;
+            if (x < INT16_MIN || x > INT16_MAX || y < INT16_MIN || y > INT16_MAX)
+                return false;
+            PutBigEndian(record, uint32_t(uint16_t(int16_t(x))), 2);
+            PutBigEndian(record, uint32_t(uint16_t(int16_t(y))), 2);
+        } else {
+            PutFloatBytes(record, float(p.x) / 16);
+            PutFloatBytes(record, float(p.y) / 16);
+        }
+    }
+    for (size_t i = 0; i < codes.size(); i += 2)
+        record->push_back(uint8_t(codes[i] << 4 | (i + 1 < codes.size() ? codes[i + 1] & 0x0F : 0)));
+    record->resize(length, kOutlineGlyphFiller);
+    return true;
+}
+
 int TextOutCommon(SURFOBJ* surface, STROBJ* string, FONTOBJ* font, CLIPOBJ* clip, RECTL* extraRects,
                   RECTL* opaqueRect, BRUSHOBJ* foreBrush, BRUSHOBJ* opaqueBrush, POINTL* brushOrigin, MIX mix)
 {
@@ -353,7 +573,7 @@ int TextOutCommon(SURFOBJ* surface, STROBJ* string, FONTOBJ* font, CLIPOBJ* clip
         (!SelectBrushForDrawing(pdev, 2, brushOrigin, opaqueBrush, kCopyMix) || !FillRect(layer, *opaqueRect)))
         return 0;
     if (foreBrush == nullptr || !SelectBrushForDrawing(pdev, 2, brushOrigin, foreBrush, mix) ||
-        EmitPaintOperation(layer, kPaintFill) != 0 || !DrawString(pdev, string, font))
+        EmitPaintOperation(layer, kPaintFill) != 0 || !DrawString(pdev, string, font, foreBrush, mix))
         return 0;
     // The extra rectangles (underline, strike-out) end with an all-zero one.
     for (const RECTL* r = extraRects; r != nullptr && (r->left | r->top | r->right | r->bottom) != 0; ++r)

@@ -170,8 +170,15 @@ TEST(FrameText, SamplePagesPrintTheirTextAsGlyphs)
     const Printed p = PrintSamples();
     EXPECT_GT(Downloads(p.commands), 10u) << p.commands;
     EXPECT_GT(Placements(p.commands), Downloads(p.commands)) << p.commands;
-    for (const std::string& line : Lines(p.commands, "DH"))
-        EXPECT_NE(line.find(" bitmap length="), std::string::npos) << line;
+    // The body text as bitmaps, the 28-point heading as outlines.
+    size_t bitmaps = 0, outlines = 0;
+    for (const std::string& line : Lines(p.commands, "DH")) {
+        bitmaps += line.find(" bitmap length=") != std::string::npos;
+        outlines += line.find(" outline ") != std::string::npos;
+    }
+    EXPECT_GT(bitmaps, 10u) << p.commands;
+    EXPECT_GT(outlines, 3u) << p.commands;
+    EXPECT_EQ(bitmaps + outlines, Lines(p.commands, "DH").size()) << p.commands;
 }
 
 // One download per glyph on a page, a placement per character; the same text
@@ -350,3 +357,71 @@ TEST(FrameText, TrueTypeSubstitutionFollowsTheSettings)
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> GlyphRecords(const std::string& c)
+{
+    std::vector<std::string> out = Lines(c, "DL");
+    for (const std::string& line : Lines(c, "DH"))
+        out.push_back(line);
+    return out;
+}
+
+// TrueType glyphs larger than setting 346 (24 points in the model) go as
+// outlines, once per glyph and page, placed for each character; smaller ones
+// as bitmaps. Setting 1335 keeps every glyph a bitmap.
+TEST(FrameText, OutlinesAboveTheSizeThreshold)
+{
+    struct Case {
+        int pixels;
+        std::vector<frame_test::SettingPair> settings;
+        const char* form;
+    } cases[] = {
+        {100, {}, " bitmap "},                    // 12 points
+        {300, {}, " outline "},                   // 36 points: small, 16-bit points
+        {600, {}, " outline float "},             // 72 points: floats
+        {300, {{346, 72}}, " bitmap "},
+        {100, {{346, 0}}, " outline "},
+        {300, {{1335, 1}}, " bitmap "},
+    };
+    for (const Case& k : cases) {
+        const Printed p = PrintPages({TextPage(L"OHO", k.pixels, false)}, k.settings);
+        const std::vector<std::string> records = GlyphRecords(p.commands);
+        ASSERT_EQ(records.size(), 2u) << k.pixels << p.commands;
+        EXPECT_EQ(Placements(p.commands), 3u) << k.pixels << p.commands;
+        for (const std::string& line : records)
+            EXPECT_NE(line.find(k.form), std::string::npos) << k.pixels << " " << line;
+    }
+}
+
+}  // namespace
+
+// Outline records: the length covers counts, points and codes, the rest is
+// filler of 34; 16-bit points are the 28.4 value shifted left by 2.
+TEST(FrameText, OutlineGlyphRecordLayout)
+{
+    const std::vector<POINTFIX> points = {{16, -32}, {160, 0}, {0, 160}};
+    const std::vector<uint8_t> codes = {kOutlineMove, kOutlineLine, kOutlineLine, kOutlineClose, kOutlineEnd};
+    std::vector<uint8_t> small, floats;
+    ASSERT_TRUE(BuildOutlineGlyphRecord(points, codes, true, false, &small));
+    ASSERT_TRUE(BuildOutlineGlyphRecord(points, codes, false, true, &floats));
+    EXPECT_EQ(small.size(), OutlineGlyphRecordLength(4, 3, 5));
+    EXPECT_EQ(small.size(), 24u);   // 8 + 12 + 3 code bytes, rounded up to 4
+    EXPECT_EQ(floats.size(), 36u);  // 8 + 24 + 3
+    EXPECT_EQ(small[3], 24);
+    EXPECT_EQ(small[20], 0x12);     // move, line
+    EXPECT_EQ(small[22], 0x60);     // end, odd last code in the high nibble
+    EXPECT_EQ(small[23], kOutlineGlyphFiller);
+    EXPECT_EQ(floats[0], 0x01);     // bit 24: the fine-outline rule
+    EXPECT_EQ(floats[1], 0x20);     // bit 21: float points
+    EXPECT_EQ(small[8], 0x00);      // x 16 << 2 = 64
+    EXPECT_EQ(small[9], 64);
+    EXPECT_EQ(small[10], 0xFF);     // y -32 << 2 = -128
+    EXPECT_EQ(small[11], 0x80);
+    // Large coordinates do not fit 16 bits: refused in the small form.
+    const std::vector<POINTFIX> wide = {{16 * 600, 0}};
+    std::vector<uint8_t> record;
+    EXPECT_FALSE(BuildOutlineGlyphRecord(wide, codes, true, false, &record));
+    EXPECT_TRUE(BuildOutlineGlyphRecord(wide, codes, false, false, &record));
+}
