@@ -1,5 +1,6 @@
 #include "render/font/font_choice.h"
 
+#include "common/model/model_value_ops.h"
 #include "common/store/pair_list.h"
 #include "common/system/lock_table.h"
 
@@ -184,8 +185,10 @@ bool SelectFaceGroupTable(int mode)
     return true;
 }
 
-void SelectFaceGroupTableForModel(uint32_t capabilityWord)
+void SelectFaceGroupTableForModel(ModelDataRecord* model)
 {
+    CapabilityBits bits{};
+    const uint32_t capabilityWord = GetModelCapabilityBits(model, &bits) ? bits.words[0] : 0;
     const bool shortOnly = !(capabilityWord & kCapabilityFullFaceGroups) && (capabilityWord & kCapabilityShortFaceGroups);
     SelectFaceGroupTable(shortOnly ? kFaceGroupsShort : kFaceGroupsFull);
 }

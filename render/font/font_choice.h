@@ -9,6 +9,7 @@
 #include <span>
 
 struct PDevRecord;
+struct ModelDataRecord;
 
 // The two built-in tables of interchangeable face names.
 inline constexpr int kFaceGroupsShort = 0;
@@ -19,8 +20,8 @@ inline constexpr uint32_t kCapabilityShortFaceGroups = 0x1000;
 
 // Makes one table the process's current one; false for another mode.
 bool SelectFaceGroupTable(int mode);
-// The table the model's capability bits ask for, made current.
-void SelectFaceGroupTableForModel(uint32_t capabilityWord);
+// The table the model's capability bits ask for, made current (at each job start).
+void SelectFaceGroupTableForModel(ModelDataRecord* model);
 // Request 1: the number of rows of the current table. Request 2: a copy of
 // entry `entry` of row `row` (HeapFree on the process heap), or null past the
 // row's end.
