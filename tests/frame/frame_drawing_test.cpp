@@ -425,3 +425,33 @@ TEST(FrameText, OutlineGlyphRecordLayout)
     EXPECT_FALSE(BuildOutlineGlyphRecord(wide, codes, true, false, &record));
     EXPECT_TRUE(BuildOutlineGlyphRecord(wide, codes, false, false, &record));
 }
+
+namespace {
+
+// A face without a bold file printed bold: GDI simulates the bold, and the
+// glyphs go as outlines whatever their size (the printer emboldens them).
+TEST(FrameText, SimulatedBoldGoesAsOutlines)
+{
+    auto page = [](int weight) -> printhost::PageDrawer {
+        return [weight](HDC dc, const GDIINFO&) {
+            HFONT font = CreateFontW(-60, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"DejaVu Math TeX Gyre");
+            HGDIOBJ old = SelectObject(dc, font);
+            SetBkMode(dc, TRANSPARENT);
+            const bool drawn = TextOutW(dc, 300, 400, L"HH", 2) != FALSE;
+            SelectObject(dc, old);
+            DeleteObject(font);
+            return drawn;
+        };
+    };
+    const Printed bold = PrintPages({page(FW_BOLD)});
+    const Printed regular = PrintPages({page(FW_NORMAL)});
+    const std::vector<std::string> boldRecords = GlyphRecords(bold.commands);
+    const std::vector<std::string> regularRecords = GlyphRecords(regular.commands);
+    ASSERT_EQ(boldRecords.size(), 1u) << bold.commands;
+    ASSERT_EQ(regularRecords.size(), 1u) << regular.commands;
+    EXPECT_NE(boldRecords[0].find(" outline "), std::string::npos) << boldRecords[0];
+    EXPECT_NE(regularRecords[0].find(" bitmap "), std::string::npos) << regularRecords[0];
+}
+
+}  // namespace
