@@ -141,6 +141,21 @@ TEST_F(DeviceFonts, KerningPairsAndGlyphSets)
     const auto* set = static_cast<const FD_GLYPHSET*>(queryTree(pdev, 0, 1, QFT_GLYPHSET, &id));
     ASSERT_NE(set, nullptr);
     EXPECT_GE(set->cGlyphsSupported, 200u);
+    // The Shift-JIS font's set comes from the library's resource: its glyph
+    // handles are the Shift-JIS codes.
+    const auto* jis = static_cast<const FD_GLYPHSET*>(queryTree(pdev, 0, 4, QFT_GLYPHSET, &id));
+    ASSERT_NE(jis, nullptr);
+    EXPECT_GT(jis->cGlyphsSupported, 7000u);
+    auto handleOf = [&](WCHAR c) -> HGLYPH {
+        for (ULONG r = 0; r < jis->cRuns; ++r)
+            if (c >= jis->awcrun[r].wcLow && c < jis->awcrun[r].wcLow + jis->awcrun[r].cGlyphs)
+                return jis->awcrun[r].phg[c - jis->awcrun[r].wcLow];
+        return 0;
+    };
+    EXPECT_EQ(handleOf(L'A'), 0x41u);
+    EXPECT_EQ(handleOf(0x3042), 0x82A0u);  // hiragana a
+    EXPECT_EQ(handleOf(0xFF71), 0xB1u);    // half-width katakana a
+    EXPECT_EQ(queryTree(pdev, 0, 4, QFT_GLYPHSET, &id), jis) << "made once per process";
 }
 
 }  // namespace
