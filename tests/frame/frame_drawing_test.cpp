@@ -6,6 +6,7 @@
 
 #include "printhost/host_dc.h"
 #include "printhost/sample_pages.h"
+#include "common/store/pair_list.h"
 #include "render/draw/text_output.h"
 #include "tools/morva_reader/morva_reader.h"
 
@@ -452,6 +453,44 @@ TEST(FrameText, SimulatedBoldGoesAsOutlines)
     ASSERT_EQ(regularRecords.size(), 1u) << regular.commands;
     EXPECT_NE(boldRecords[0].find(" outline "), std::string::npos) << boldRecords[0];
     EXPECT_NE(regularRecords[0].find(" bitmap "), std::string::npos) << regularRecords[0];
+}
+
+}  // namespace
+
+namespace {
+
+// The printer's table names a device face the printer does not have: the
+// choice finds none and the text goes as downloaded glyphs.
+TEST(FrameText, SubstitutionToAMissingFaceDownloadsTheGlyphs)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    uint32_t bytes = 0;
+    wchar_t* stored = ReadFontSubstitutionTable(driver.printer(), &bytes);
+    // Without a stored table the printer uses the model's; Tahoma is added to it.
+    static const wchar_t kModelTable[] = L"Arial\0Morva Sans\0Helvetica\0Morva Sans\0Segoe UI\0Morva Sans\0"
+                                         L"Times New Roman\0Morva Serif\0Georgia\0Morva Serif\0Courier New\0Morva Mono\0";
+    const wchar_t* base = stored ? stored : kModelTable;
+    const uint32_t baseBytes = stored ? bytes : uint32_t(sizeof(kModelTable));
+    uint32_t editedBytes = 0;
+    wchar_t* edited = SetPairListValue(base, baseBytes, L"Tahoma", L"Missing Face", &editedBytes);
+    ASSERT_NE(edited, nullptr);
+    ASSERT_EQ(StoreFontSubstitutionTable(driver.printer(), edited, editedBytes), 1);
+    for (uint32_t substitution : {0u, 2u}) {
+        const Printed p = PrintPages({FaceTextPage(L"Tahoma", L"Hello", 60)}, {{17, 3}, {292, substitution}});
+        EXPECT_EQ(Lines(p.commands, "DA").size(), 0u) << substitution << p.commands;
+        EXPECT_GT(Downloads(p.commands), 0u) << substitution << p.commands;
+    }
+    // A face the edited table still maps prints with its resident font.
+    const Printed arial = PrintPages({FaceTextPage(L"Arial", L"Hello", 60)}, {{17, 3}, {292, 2}});
+    EXPECT_NE(arial.commands.find("\nDA font=26"), std::string::npos) << arial.commands;
+    wchar_t* restored = SetPairListValue(edited, editedBytes, L"Tahoma", nullptr, &editedBytes);
+    ASSERT_NE(restored, nullptr);
+    EXPECT_EQ(StoreFontSubstitutionTable(driver.printer(), restored, editedBytes), 1);
+    GlobalFree(restored);
+    GlobalFree(edited);
+    if (stored)
+        GlobalFree(stored);
 }
 
 }  // namespace
