@@ -33,6 +33,9 @@ inline constexpr uint16_t kFidNoDeviceFonts = 292;
 inline constexpr uint16_t kFidDrawingEscapesFeature = 4103;  // kept in the capability record
 inline constexpr uint16_t kFidDeviceFontsOff = 1343;
 inline constexpr uint16_t kFidKeepDuplexOnReset = 1350;
+inline constexpr uint16_t kFidOutlineTextSize = 346;     // points above which TrueType glyphs go as outlines
+inline constexpr uint16_t kFidFineOutlines = 1307;
+inline constexpr uint16_t kFidNoOutlineGlyphs = 1335;
 inline constexpr uint16_t kFidPassThrough = 1358;
 
 inline constexpr uint32_t kSamePaperAsRequested = 267;

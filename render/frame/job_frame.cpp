@@ -19,6 +19,7 @@
 #include "render/frame/job_sheets.h"
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
+#include "render/font/font_choice.h"
 #include "render/morva/morva_commands.h"
 #include "render/morva/stream_head.h"
 #include "render/output/output_stream.h"
@@ -119,6 +120,7 @@ int RunJobBegin(PDevRecord* pdev)
     pdev->capability.streamVersion = pdev->job.streamVersion;
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
     pdev->counters = PageCounters{};
+    SelectFaceGroupTableForModel(static_cast<ModelDataRecord*>(pdev->modelMain));
     if (!pdev->commandLayer) {
         pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, GlyphMemoryCapacity(pdev)});
         if (!pdev->commandLayer)

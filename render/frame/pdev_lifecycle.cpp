@@ -18,6 +18,7 @@
 #include "render/frame/job_frame.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/settings_access.h"
+#include "render/font/device_fonts.h"
 
 #include <algorithm>
 #include <utility>
@@ -148,7 +149,7 @@ DHPDEV EnablePdevBody(DEVMODEW* devmode, ULONG patternCount, HSURF* patterns, UL
             pdev->modelLinked = pdev->settingsContext->linked;
         }
     }
-    if (!pdev->settingsContext || InitPdevSettings(pdev, local) != 0)
+    if (!pdev->settingsContext || !BuildDeviceFontList(pdev) || InitPdevSettings(pdev, local) != 0)
         return FailEnable(pdev);
     GDIINFO info;
     FillGdiInfo(pdev, &info);
