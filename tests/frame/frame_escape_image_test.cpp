@@ -67,9 +67,14 @@ std::vector<uint8_t> ChunkInput(uint32_t id, const std::vector<uint8_t>& whole, 
     return in;
 }
 
+// The escapes pass an answer buffer: mid-page, an escape that wants no answer
+// waits in the page's metafile and the caller never sees the driver's answer,
+// which these tests read.
 int Escape(HDC dc, int code, const std::vector<uint8_t>& in)
 {
-    return HostExtEscape(dc, code, int(in.size()), reinterpret_cast<LPCSTR>(in.data()), 0, nullptr);
+    uint32_t answer = 0;
+    return HostExtEscape(dc, code, int(in.size()), reinterpret_cast<LPCSTR>(in.data()), int(sizeof answer),
+                         reinterpret_cast<LPSTR>(&answer));
 }
 
 struct PrintedImages {
