@@ -2,6 +2,7 @@
 // message formatter, fax file names, the host of a sheet and the values
 // published to the directory service.
 #include "ui/entry/directory_service.h"
+#include "ui/entry/document_properties.h"
 #include "ui/entry/fax_temp_name.h"
 #include "ui/entry/message_format.h"
 #include "ui/entry/preferences_host.h"
@@ -148,7 +149,7 @@ TEST_F(PreferencesHostWindows, FrameTitleTellsTheHost)
     EXPECT_EQ(DetectPrintingPreferencesHost(alone, L"Office Printer", kSheetModeFromShell), kHostNoMatch);
 }
 
-class DirectoryService : public ::testing::Test {
+class EntryOnPrinter : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { printer_ = OpenSuitePrinter(L"C4530.DDD", L"Morva Directory Service"); }
     static void TearDownTestSuite() { CloseSuitePrinter(printer_); }
@@ -183,9 +184,9 @@ protected:
     std::vector<uint8_t> printerSettings_;
 };
 
-ModelPrinter* DirectoryService::printer_ = nullptr;
+ModelPrinter* EntryOnPrinter::printer_ = nullptr;
 
-TEST_F(DirectoryService, DuplexAndStaplingFromThePrinterSettings)
+TEST_F(EntryOnPrinter, DirectoryServiceDuplexAndStapling)
 {
     struct Case {
         uint32_t duplexUnit, stapler, secondStapler, finisher, stapling;
@@ -209,6 +210,60 @@ TEST_F(DirectoryService, DuplexAndStaplingFromThePrinterSettings)
     }
     EXPECT_FALSE(WriteDirectoryServiceAttributes(nullptr, printerSettings_.data()));
     EXPECT_FALSE(WriteDirectoryServiceAttributes(printer_->handle(), nullptr));
+}
+
+// At print time without a prompt the job's settings are merged silently; the
+// print-time sheet cannot be shown yet, so a prompt is refused.
+TEST_F(EntryOnPrinter, PrintTimeDocumentProperties)
+{
+    const std::wstring longName = printer_->name() + std::wstring(200, L'x');
+    std::vector<uint8_t> output(1604, 0);
+    auto* out = reinterpret_cast<DEVMODEW*>(output.data());
+    EXPECT_EQ(RunPrintTimeDocumentProperties(nullptr, printer_->handle(), longName.c_str(), out, nullptr, DM_COPY), 1);
+    EXPECT_EQ(out->dmSize, sizeof(DEVMODEW));
+    EXPECT_EQ(out->dmDriverExtra, 1604 - sizeof(DEVMODEW));
+    std::vector<uint8_t> untouched(1604, 0x5A);
+    EXPECT_EQ(RunPrintTimeDocumentProperties(nullptr, printer_->handle(), printer_->name().c_str(),
+                                             reinterpret_cast<DEVMODEW*>(untouched.data()), out, 14),
+              -1);
+    EXPECT_EQ(untouched, std::vector<uint8_t>(1604, 0x5A));
+}
+
+// The resource file holds the sheet's icon, the host title and the common
+// controls manifest; the interface library carries the manifest its loads are
+// activated with, and the platform makes a context of it.
+TEST(ResourceFile, IconTitleAndManifest)
+{
+    struct Module {
+        HMODULE handle;
+        explicit Module(const wchar_t* name) : handle(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+        ~Module()
+        {
+            if (handle)
+                FreeLibrary(handle);
+        }
+    };
+    Module resources(L"morvares.dll");
+    ASSERT_NE(resources.handle, nullptr);
+    EXPECT_NE(FindResourceW(resources.handle, MAKEINTRESOURCEW(64082), RT_GROUP_ICON), nullptr);
+    EXPECT_NE(FindResourceW(resources.handle, MAKEINTRESOURCEW(2), RT_MANIFEST), nullptr);
+    wchar_t title[64] = {};
+    EXPECT_GT(LoadStringW(resources.handle, 751, title, 64), 0);
+
+    wchar_t path[MAX_PATH];
+    ASSERT_NE(GetFullPathNameW(L"morvaui.dll", MAX_PATH, path, nullptr), 0u);
+    ACTCTXW request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = path;
+    request.lpResourceName = MAKEINTRESOURCEW(2);
+    HANDLE context = CreateActCtxW(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << GetLastError();
+    // The context is made only when the platform has the assembly it names.
+    ULONG_PTR cookie = 0;
+    EXPECT_TRUE(ActivateActCtx(context, &cookie));
+    DeactivateActCtx(0, cookie);
+    ReleaseActCtx(context);
 }
 
 }  // namespace
