@@ -198,9 +198,9 @@ protected:
     void SetFaxFile(const std::wstring& name)
     {
         const uint32_t bytes = static_cast<uint32_t>((name.size() + 1) * sizeof(wchar_t));
-        ASSERT_EQ(SetFunctionIdValueArgs(settings_.data(), printerSettings_.data(), 375, kTypeString, bytes,
-                                         name.c_str()),
-                  0);
+        ASSERT_EQ(
+            SetFunctionIdValueArgs(settings_.data(), printerSettings_.data(), 375, kTypeString, bytes, name.c_str()),
+            0);
     }
     std::wstring FaxFile()
     {
@@ -218,7 +218,10 @@ protected:
         files_.push_back(path);
         return path;
     }
-    int Resolve() { return ResolveFaxAddressFile(printer_->handle(), settings_.data(), printerSettings_.data(), L"Doc"); }
+    int Resolve()
+    {
+        return ResolveFaxAddressFile(printer_->handle(), settings_.data(), printerSettings_.data(), L"Doc");
+    }
 
     static ModelPrinter* printer_;
     SettingsContext* context_ = nullptr;
@@ -334,25 +337,29 @@ TEST_F(FaxAddressFile, StoreAndRestoreWithTheSettingsBlobs)
         ASSERT_EQ(StoreFaxSendList(printer_->handle(), context_, file, kBlobsInPrinterData, record.get(), blobs), 1);
         DestinationsPtr back(CreateFaxDestinations());
         Bytes restored(kPrivatePartSize, 0);
+        uint8_t* tmbBack = nullptr;
+        uint32_t tmbBackSize = 0;
         ASSERT_EQ(RestoreFaxDestinations(printer_->handle(), context_, file, kBlobsInPrinterData, back.get(),
-                                         restored.data()),
+                                         restored.data(), &tmbBack, &tmbBackSize),
                   1);
         EXPECT_EQ(restored, privatePart);
+        ASSERT_EQ(tmbBackSize, sizeof tmb);
+        EXPECT_EQ(std::memcmp(tmbBack, tmb, sizeof tmb), 0);
+        GlobalFree(tmbBack);
         EXPECT_EQ(Pack(back.get(), 3), Pack(record.get(), 3));
     }
     // Without a record nothing is packed, and a stored list is replaced by none.
     ASSERT_EQ(StoreFaxSendList(printer_->handle(), context_, nullptr, kBlobsInPrinterData, nullptr, blobs), 1);
     DestinationsPtr none(CreateFaxDestinations());
     Bytes restored(kPrivatePartSize, 0);
-    EXPECT_EQ(RestoreFaxDestinations(printer_->handle(), context_, nullptr, kBlobsInPrinterData, none.get(),
-                                     restored.data()),
-              1);
+    EXPECT_EQ(
+        RestoreFaxDestinations(printer_->handle(), context_, nullptr, kBlobsInPrinterData, none.get(), restored.data()),
+        1);
     EXPECT_EQ(GetKeyedListCount(none->recipients), 0);
     // A printer or a file, and the private part, are needed.
     EXPECT_EQ(StoreFaxSendList(nullptr, context_, nullptr, kBlobsInPrinterData, record.get(), blobs), 0);
-    EXPECT_EQ(StoreFaxSendList(printer_->handle(), context_, nullptr, kBlobsInPrinterData, record.get(),
-                               FaxStoreBlobs{}),
-              0);
+    EXPECT_EQ(
+        StoreFaxSendList(printer_->handle(), context_, nullptr, kBlobsInPrinterData, record.get(), FaxStoreBlobs{}), 0);
 }
 
 }  // namespace

@@ -192,11 +192,8 @@ TEST_F(EntryOnPrinter, DirectoryServiceDuplexAndStapling)
         uint32_t duplexUnit, stapler, secondStapler, finisher, stapling;
         int duplex, staples;
     } cases[] = {
-        {1, 1, 0, 0, 1, 1, 1},
-        {0, 0, 1, 0, 1, 0, 1},
-        {1, 0, 0, 3, 1, 1, 1},
-        {1, 1, 1, 3, 0, 1, 0},
-        {0, 0, 0, 0, 1, 0, 0},
+        {1, 1, 0, 0, 1, 1, 1}, {0, 0, 1, 0, 1, 0, 1}, {1, 0, 0, 3, 1, 1, 1},
+        {1, 1, 1, 3, 0, 1, 0}, {0, 0, 0, 0, 1, 0, 0},
     };
     for (const Case& c : cases) {
         Set(4103, c.duplexUnit);

@@ -58,8 +58,8 @@ bool SharedAddressFileIsTagged()
     if (!file)
         return false;
     uint8_t head[kTagProbeBytes] = {};
-    const bool tagged = std::fread(head, 1, sizeof head, file) == sizeof head &&
-                        std::memcmp(head, kFaxSendListTag, sizeof head) == 0;
+    const bool tagged =
+        std::fread(head, 1, sizeof head, file) == sizeof head && std::memcmp(head, kFaxSendListTag, sizeof head) == 0;
     std::fclose(file);
     return tagged;
 }
@@ -173,14 +173,15 @@ int StoreFaxSendList(HANDLE printer, SettingsContext* context, const wchar_t* fi
 }
 
 int RestoreFaxDestinations(HANDLE printer, SettingsContext* context, const wchar_t* fileName, int mode,
-                           FaxDestinations* record, uint8_t* privatePart)
+                           FaxDestinations* record, uint8_t* privatePart, uint8_t** tmb, uint32_t* tmbSize,
+                           uint8_t** sp, uint32_t* spSize)
 {
     if ((!printer && !fileName) || !privatePart)
         return 0;
     BlobStoreOfContext holder(printer, context);
     uint8_t* list = nullptr;
-    if (!LoadSettingsBlobs(holder.store, fileName, mode, record ? &list : nullptr, privatePart, nullptr, nullptr,
-                           nullptr, nullptr))
+    if (!LoadSettingsBlobs(holder.store, fileName, mode, record ? &list : nullptr, privatePart, tmb, tmbSize, sp,
+                           spSize))
         return 0;
     if (!list)
         return 1;
@@ -223,10 +224,9 @@ int ResolveFaxAddressFile(HANDLE printer, uint8_t* jobSettings, void* printerSet
     if (!copy)
         return -1;
     std::memcpy(copy.get(), jobSettings, kSettingsRecordSize);
-    const LONG answer = RunPrintTimeDocumentProperties(GetActiveWindow(), printer, documentName,
-                                                       reinterpret_cast<DEVMODEW*>(copy.get()),
-                                                       reinterpret_cast<DEVMODEW*>(jobSettings),
-                                                       kFaxDestinationSheetMode);
+    const LONG answer = RunPrintTimeDocumentProperties(
+        GetActiveWindow(), printer, documentName, reinterpret_cast<DEVMODEW*>(copy.get()),
+        reinterpret_cast<DEVMODEW*>(jobSettings), kFaxDestinationSheetMode);
     if (answer != 1)
         return -1;
     std::memcpy(jobSettings, copy.get(), kSettingsRecordSize);

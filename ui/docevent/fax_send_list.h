@@ -48,7 +48,7 @@ int UnpackFaxSendList(const uint8_t* block, uint32_t size, FaxDestinations* reco
 
 // The private part, TMBINFO and SPINFO data stored with a fax send list.
 struct FaxStoreBlobs {
-    uint8_t* privatePart;  // 4296 bytes
+    const uint8_t* privatePart;  // 4296 bytes
     const uint8_t* tmb;
     uint32_t tmbSize;
     const uint8_t* sp;
@@ -62,11 +62,13 @@ struct FaxStoreBlobs {
 // packed.
 int StoreFaxSendList(HANDLE printer, SettingsContext* context, const wchar_t* fileName, int mode,
                      FaxDestinations* record, const FaxStoreBlobs& blobs);
-// Loads the blobs (the private part into blobs.privatePart; TMBINFO and SPINFO
-// are not given out) and, when a record is given and a list came back, unpacks
-// the list into it. 0 on failure, else 1 or the unpack's result.
+// Loads the blobs (the private part into `privatePart`, TMBINFO and SPINFO as
+// new blocks when their outs are given) and, when a record is given and a list
+// came back, unpacks the list into it. 0 on failure, else 1 or the unpack's
+// result.
 int RestoreFaxDestinations(HANDLE printer, SettingsContext* context, const wchar_t* fileName, int mode,
-                           FaxDestinations* record, uint8_t* privatePart);
+                           FaxDestinations* record, uint8_t* privatePart, uint8_t** tmb = nullptr,
+                           uint32_t* tmbSize = nullptr, uint8_t** sp = nullptr, uint32_t* spSize = nullptr);
 
 // Not empty and not a named pipe: the "\\.\pipe\" prefix in any case.
 bool IsUsableFileName(const wchar_t* name);
@@ -80,9 +82,9 @@ int ResolveFaxAddressFile(HANDLE printer, uint8_t* jobSettings, void* printerSet
 
 // The fax address file of a job read whole, for escape 20516.
 struct FaxAddressData {
-    uint8_t* data;             // a global block, freed by the job's owner
+    uint8_t* data;  // a global block, freed by the job's owner
     uint32_t size;
-    wchar_t fileName[129];     // deleted with the job's data unless it is the shared file
+    wchar_t fileName[129];  // deleted with the job's data unless it is the shared file
 };
 
 // STARTDOCPOST: for a fax job (model and settings say so) reads the file named

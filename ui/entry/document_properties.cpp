@@ -34,8 +34,8 @@ LONG RunDocumentProperties(HWND, HANDLE printer, const wchar_t* deviceName, DEVM
     return RunWithHeader(printer, const_cast<wchar_t*>(deviceName), output, input, mode);
 }
 
-LONG RunPrintTimeDocumentProperties(HWND, HANDLE printer, const wchar_t* printerName, DEVMODEW* output,
-                                    DEVMODEW* input, DWORD mode)
+LONG RunPrintTimeDocumentProperties(HWND, HANDLE printer, const wchar_t* printerName, DEVMODEW* output, DEVMODEW* input,
+                                    DWORD mode)
 {
     wchar_t name[kPrintTimeNameChars] = {};
     if (printerName) {

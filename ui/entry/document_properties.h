@@ -6,8 +6,8 @@
 
 #include "winddiui_records.h"
 
-LONG RunDocumentProperties(HWND window, HANDLE printer, const wchar_t* deviceName, DEVMODEW* output,
-                           DEVMODEW* input, DWORD mode);
+LONG RunDocumentProperties(HWND window, HANDLE printer, const wchar_t* deviceName, DEVMODEW* output, DEVMODEW* input,
+                           DWORD mode);
 // The same at print time (the fax destinations of a job): the name is kept in a
 // 128-character buffer of its own for the sheet's life.
 LONG RunPrintTimeDocumentProperties(HWND window, HANDLE printer, const wchar_t* printerName, DEVMODEW* output,

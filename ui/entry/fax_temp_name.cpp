@@ -6,10 +6,22 @@ namespace {
 
 using DirectoryFn = UINT (*)(wchar_t* buffer, UINT chars);
 
-UINT TempDirectory(wchar_t* buffer, UINT chars) { return GetTempPathW(chars, buffer); }
-UINT WindowsDirectory(wchar_t* buffer, UINT chars) { return GetWindowsDirectoryW(buffer, chars); }
-UINT SystemDirectory(wchar_t* buffer, UINT chars) { return GetSystemDirectoryW(buffer, chars); }
-UINT CurrentDirectory(wchar_t* buffer, UINT chars) { return GetCurrentDirectoryW(chars, buffer); }
+UINT TempDirectory(wchar_t* buffer, UINT chars)
+{
+    return GetTempPathW(chars, buffer);
+}
+UINT WindowsDirectory(wchar_t* buffer, UINT chars)
+{
+    return GetWindowsDirectoryW(buffer, chars);
+}
+UINT SystemDirectory(wchar_t* buffer, UINT chars)
+{
+    return GetSystemDirectoryW(buffer, chars);
+}
+UINT CurrentDirectory(wchar_t* buffer, UINT chars)
+{
+    return GetCurrentDirectoryW(chars, buffer);
+}
 
 // In the order they are tried.
 constexpr DirectoryFn kDirectories[] = {TempDirectory, WindowsDirectory, SystemDirectory, CurrentDirectory};

@@ -8,9 +8,9 @@
 
 inline constexpr int kHostNoMatch = 0;
 inline constexpr int kHostNotApplicable = 1;
-inline constexpr int kHostOwnTitle = 2;        // the resource file's title string
-inline constexpr int kHostBuiltInTitle = 3;    // one of the platform's localised titles
-inline constexpr int kHostPlatformTitle = 4;   // the title the platform's printer dialogs load
+inline constexpr int kHostOwnTitle = 2;       // the resource file's title string
+inline constexpr int kHostBuiltInTitle = 3;   // one of the platform's localised titles
+inline constexpr int kHostPlatformTitle = 4;  // the title the platform's printer dialogs load
 
 // The platform opens the printing preferences with this sheet mode bit.
 inline constexpr uint32_t kSheetModeFromShell = 0x10;
