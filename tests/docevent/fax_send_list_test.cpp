@@ -4,7 +4,7 @@
 
 #include "common/context/settings_context.h"
 #include "common/defaults/setting_defaults.h"
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 #include "common/job/fax_temp_files.h"
 #include "common/records/printer_settings_record.h"
 #include "common/records/record_defaults.h"
@@ -193,7 +193,7 @@ protected:
     }
     void SetNumber(uint16_t id, uint32_t value)
     {
-        ASSERT_TRUE(WriteSettingNumber(settings_.data(), printerSettings_.data(), id, value)) << id;
+        ASSERT_TRUE(WriteSettingNumber(id, settings_.data(), printerSettings_.data(), value)) << id;
     }
     void SetFaxFile(const std::wstring& name)
     {

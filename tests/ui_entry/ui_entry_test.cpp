@@ -9,7 +9,7 @@
 
 #include "common/context/settings_context.h"
 #include "common/defaults/setting_defaults.h"
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 #include "common/settings/value_types.h"
 #include "common/system/module_files.h"
 #include "tests/support/model_printer.h"
@@ -166,7 +166,7 @@ protected:
     }
     void Set(uint16_t id, uint32_t value)
     {
-        ASSERT_TRUE(WriteSettingNumber(settings_.data(), printerSettings_.data(), id, value)) << id;
+        ASSERT_TRUE(WriteSettingNumber(id, settings_.data(), printerSettings_.data(), value)) << id;
     }
     int Published(const wchar_t* name)
     {

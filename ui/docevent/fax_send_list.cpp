@@ -1,7 +1,7 @@
 #include "ui/docevent/fax_send_list.h"
 
 #include "common/context/settings_context.h"
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 #include "common/job/fax_temp_files.h"
 #include "common/model/model_data.h"
 #include "common/model/model_value_ops.h"
@@ -218,7 +218,7 @@ int ResolveFaxAddressFile(HANDLE printer, uint8_t* jobSettings, void* printerSet
         std::wmemset(file, L'\0', room);
     if (file[0] != L'\0')
         return 1;
-    if (SettingNumberOr(jobSettings, printerSettings, kFidNoDestinationsAsked, 0) == 1)
+    if (SettingNumberOr(kFidNoDestinationsAsked, jobSettings, printerSettings, 0) == 1)
         return 1;
     GlobalBlockPtr<uint8_t> copy = AllocGlobalBlock<uint8_t>(kSettingsRecordSize);
     if (!copy)

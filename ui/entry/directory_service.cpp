@@ -1,6 +1,6 @@
 #include "ui/entry/directory_service.h"
 
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 
 #include <winspool.h>
 
@@ -27,13 +27,13 @@ BOOL WriteDirectoryServiceAttributes(HANDLE printer, void* printerSettingsRecord
     if (!printer || !printerSettingsRecord)
         return FALSE;
     const bool duplex =
-        WriteByte(printer, kDuplexSupportedValue, SettingNumberOr(nullptr, printerSettingsRecord, kFidDuplexUnit, 0));
+        WriteByte(printer, kDuplexSupportedValue, SettingNumberOr(kFidDuplexUnit, nullptr, printerSettingsRecord, 0));
     uint32_t finisher = 0;
-    if (!ReadSettingNumber(nullptr, printerSettingsRecord, kFidFinisherKind, &finisher))
+    if (!ReadSettingNumber(kFidFinisherKind, nullptr, printerSettingsRecord, &finisher))
         return FALSE;
-    const bool stapler = SettingNumberOr(nullptr, printerSettingsRecord, kFidStaplerUnit, 0) != 0 ||
-                         SettingNumberOr(nullptr, printerSettingsRecord, kFidSecondStaplerUnit, 0) != 0 ||
+    const bool stapler = SettingNumberOr(kFidStaplerUnit, nullptr, printerSettingsRecord, 0) != 0 ||
+                         SettingNumberOr(kFidSecondStaplerUnit, nullptr, printerSettingsRecord, 0) != 0 ||
                          finisher != 0;
-    const bool stapling = stapler && SettingNumberOr(nullptr, printerSettingsRecord, kFidStaplingEnabled, 0) == 1;
+    const bool stapling = stapler && SettingNumberOr(kFidStaplingEnabled, nullptr, printerSettingsRecord, 0) == 1;
     return duplex && WriteByte(printer, kStaplingSupportedValue, stapling) ? TRUE : FALSE;
 }
