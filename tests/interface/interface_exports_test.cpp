@@ -4,6 +4,7 @@
 #include "tests/interface/interface_package.h"
 #include "tests/printhost/driver_fixture.h"
 
+#include "common/records/record_defaults.h"
 #include "common/store/pair_list.h"
 #include "common/store/printer_data.h"
 #include "common/store/settings_blobs.h"
@@ -16,6 +17,7 @@
 
 #include "winddiui_records.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -196,6 +198,18 @@ TEST_F(InterfaceExports, InitializeGivesThePrinterOneIdentity)
     ASSERT_EQ(first.size(), 16u);
     EXPECT_TRUE(event(Name(), 3, 0, 0));
     EXPECT_EQ(identity(), first);
+    // Duplex and stapling support are published for the directory service,
+    // one byte each.
+    for (const wchar_t* value : {L"printDuplexSupported", L"printStaplingSupported"}) {
+        DWORD type = 0, needed = 0;
+        BYTE published = 0xEE;
+        EXPECT_EQ(GetPrinterDataExW(handle_, L"DsDriver", value, &type, &published, sizeof published, &needed),
+                  static_cast<DWORD>(ERROR_SUCCESS))
+            << value;
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+        EXPECT_EQ(needed, 1u);
+        EXPECT_LE(published, 1);
+    }
     // Unknown events and printers that cannot be opened still answer TRUE.
     EXPECT_TRUE(event(Name(), 99, 0, 0));
     EXPECT_TRUE(event(const_cast<wchar_t*>(L"No Such Printer"), 3, 0, 0));
@@ -253,6 +267,40 @@ TEST_F(InterfaceExports, UpgradeTakesLevelOneOnly)
                                  &faxList),
               1);
     EXPECT_EQ(faxList, nullptr);
+}
+
+// A stored fax send list is saved again behind the private part: the private
+// section is its 24-byte header and 4296 bytes, then the list whole.
+TEST_F(InterfaceExports, UpgradeKeepsTheStoredFaxSendList)
+{
+    const SettingsBlobStore store{handle_, nullptr};
+    std::vector<uint8_t> privatePart(kPrivatePartSize, 0);
+    ASSERT_EQ(GetDefaultPrivateSettings(handle_, privatePart.data()), 1);
+    std::vector<uint8_t> list(1442 + 742 * 2, 0);
+    std::memcpy(list.data(), kFaxSendListTag, sizeof kFaxSendListTag);
+    list[16] = 2;
+    for (size_t i = 1442; i < list.size(); ++i)
+        list[i] = static_cast<uint8_t>(i * 7);
+    ASSERT_EQ(SaveSettingsBlobs(store, nullptr, kBlobsInPrinterData, list.data(), static_cast<uint32_t>(list.size()),
+                                privatePart.data(), nullptr, 0, nullptr, 0),
+              1);
+    auto upgrade = Entry<UpgradeFn>(library_, "DrvUpgradePrinter");
+    DRIVER_UPGRADE_INFO_1 info{Name(), nullptr};
+    EXPECT_TRUE(upgrade(1, reinterpret_cast<BYTE*>(&info)));
+
+    uint8_t* stored = nullptr;
+    uint32_t size = 0;
+    ASSERT_TRUE(ReadChunkedPrinterData(handle_, &stored, &size, L"N_Dev", L"N_DevSize"));
+    const std::vector<uint8_t> section(stored, stored + size);
+    GlobalFree(stored);
+    constexpr size_t kListAt = 24 + 4296;
+    ASSERT_EQ(section.size(), kListAt + list.size());
+    EXPECT_TRUE(std::equal(list.begin(), list.end(), section.begin() + kListAt));
+
+    // Back to a printer without a list for the other tests.
+    ASSERT_EQ(SaveSettingsBlobs(store, nullptr, kBlobsInPrinterData, nullptr, 0, privatePart.data(), nullptr, 0,
+                                nullptr, 0),
+              1);
 }
 
 // A font substitution table the user edited survives initialisation and the

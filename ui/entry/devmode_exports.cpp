@@ -2,46 +2,17 @@
 // applications, without a dialog, and the capability answers.
 #include "ui/entry/document_properties.h"
 #include "ui/entry/export_frame.h"
+#include "ui/entry/message_format.h"
 
 #include "common/capabilities/device_capabilities.h"
 #include "common/devmode/interface_cores.h"
 #include "common/settings/value_types.h"
+#include "common/system/module_files.h"
 
 #include <windows.h>
 
-namespace {
-
-// No document sheet can be shown yet: a prompt fails as a sheet that cannot be
-// opened.
-constexpr LONG kNoSheet = -1;
-
-}  // namespace
-
-LONG RunDocumentProperties(HWND, HANDLE printer, const wchar_t* deviceName, DEVMODEW* output, DEVMODEW* input,
-                           DWORD mode)
-{
-    DOCUMENTPROPERTYHEADER header{};
-    header.cbSize = sizeof(header);
-    header.hPrinter = printer;
-    header.pszPrinterName = const_cast<wchar_t*>(deviceName);
-    header.pdmIn = input;
-    header.pdmOut = output;
-    header.cbOut = 0;
-    header.fMode = mode;
-    if (mode & DM_PROMPT)
-        return kNoSheet;
-    return MergeDevmodeSilently(&header);
-}
-
-LONG AnswerDocumentPropertiesHeader(LPARAM lParam)
-{
-    auto* header = reinterpret_cast<DOCUMENTPROPERTYHEADER*>(lParam);
-    if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
-        return -1;
-    if (header->fMode & DM_PROMPT)
-        return kNoSheet;
-    return MergeDevmodeSilently(header);
-}
+#include <algorithm>
+#include <climits>
 
 extern "C" BOOL WINAPI DrvConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW output, PLONG needed,
                                          DWORD mode)
@@ -84,7 +55,20 @@ extern "C" LONG WINAPI DrvAdvancedDocumentProperties(HWND window, HANDLE printer
 extern "C" BOOL WINAPI DevQueryPrintEx(DEVQUERYPRINT_INFO* info)
 {
     EnterExport(L"DevQueryPrintEx");
-    const BOOL result = QueryDevmodePrintable(info);
+    BOOL result = FALSE;
+    if (info) {
+        // The check alone; the text the caller sees is ours to format.
+        DEVQUERYPRINT_INFO checked = *info;
+        checked.pszErrorStr = nullptr;
+        checked.cchErrorStr = 0;
+        result = QueryDevmodePrintable(&checked);
+        if (!result) {
+            int needed = 0;
+            const int capacity = static_cast<int>(std::min<DWORD>(info->cchErrorStr, INT_MAX));
+            FormatPercentMessage(GetResourceModule(), info->pszErrorStr, capacity, &needed, kInvalidDevmodeText);
+            info->cchNeeded = static_cast<DWORD>(needed);
+        }
+    }
     LeaveExport(L"DevQueryPrintEx RetValue = %d", result);
     return result;
 }

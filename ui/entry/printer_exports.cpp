@@ -1,6 +1,7 @@
 // The exports the spooler calls when a printer is set up, connected, removed or
 // its driver replaced: they keep the printer's stored settings in the current
 // layout and give the printer its identity.
+#include "ui/entry/directory_service.h"
 #include "ui/entry/export_frame.h"
 #include "ui/entry/model_forms.h"
 
@@ -107,7 +108,9 @@ BOOL UpgradeDriverSettings(HANDLE printer, SettingsContext* context, int migrate
             if (!loaded)
                 loaded = GetDefaultPrivateSettings(printer, privatePart.get()) == 1;
             if (loaded) {
-                const uint32_t faxSize = faxList ? FaxSendListSize(faxList, GetBlockSize(faxList)) : 0;
+                // The loader gives out only a list of exactly the size its count
+                // gives; the block's own size is not known on every system.
+                const uint32_t faxSize = faxList ? FaxSendListSize(faxList, 0xFFFFFFFF) : 0;
                 const bool saved = SaveSettingsBlobs(store, nullptr, kBlobsInPrinterData, faxSize ? faxList : nullptr,
                                                      faxSize, privatePart.get(), tmbSize ? tmb : nullptr, tmbSize,
                                                      spSize ? sp : nullptr, spSize) == 1;
@@ -125,6 +128,15 @@ BOOL UpgradeDriverSettings(HANDLE printer, SettingsContext* context, int migrate
     }
     GetOrBuildFontSubstitutionTable(printer, context->main, context->linked);
     return TRUE;
+}
+
+// Duplex and stapling support as the printer's settings say, for the
+// directory service.
+void PublishDirectoryServiceAttributes(HANDLE printer, const SourcesHolder& holder)
+{
+    GlobalBlockPtr<uint8_t> record = AllocGlobalBlock<uint8_t>(kPrinterSettingsRecordSize);
+    if (record && holder.gathered && LoadPrinterSettingsRecord(printer, record.get(), holder.sources.sources) == 1)
+        WriteDirectoryServiceAttributes(printer, record.get());
 }
 
 // The token of the interactive user's shell, or null; the process handle is
@@ -186,6 +198,7 @@ extern "C" BOOL WINAPI DrvPrinterEvent(LPWSTR printerName, INT event, DWORD, LPA
                 EnsurePrinterId(printer.get());
                 UpgradeDriverSettings(printer.get(), context.get(), 1);
                 AddModelForms(printer.get(), context.get());
+                PublishDirectoryServiceAttributes(printer.get(), holder);
             }
         }
     } else if (event == PRINTER_EVENT_DELETE_CONNECTION || event == PRINTER_EVENT_DELETE) {
