@@ -10,8 +10,11 @@
 #include "render/command/page_items.h"
 #include "render/draw/draw_path.h"
 #include "render/image/bitblt.h"
+#include "render/image/job_colour.h"
+#include "render/inserted/external_conversion.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
@@ -91,9 +94,6 @@ uint32_t PagesPerSheet(PDevRecord* pdev)
 
 bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
 
-// Form lengths (1/18432 inch) in tenths of a millimetre.
-int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
-
 uint16_t JobResolution(PDevRecord* pdev)
 {
     const uint32_t value = GetPdevSettingDword(pdev, kFidResolutionFromSetting14) == 1
@@ -144,6 +144,9 @@ int RunJobBegin(PDevRecord* pdev)
         return -1;
     pdev->pageState |= kPageJobBegun;
     int result = ApplyEscapeOverrides(pdev);
+    // A profile the user would not print without fails the job here.
+    if (CreateColourConversion(pdev) != 0)
+        return -1;
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
     pdev->capability.streamVersion = pdev->job.streamVersion;
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
@@ -167,8 +170,12 @@ constexpr uint32_t kRecordedEntryGrowth = 80;
 // A recorded sheet face holds its media back as an item, for the replay to send.
 constexpr uint16_t kRecordedFaceKinds = kRecordPageMedia | 0x2;
 
-// Reverse order: the sheet faces are recorded and replayed from the last at the job end.
-bool RecordsPages(PDevRecord* pdev) { return GetPdevSettingDword(pdev, kFidReverseOrder) != 0; }
+// Reverse order (replayed from the last) and the outside processing library:
+// the sheet faces are recorded and replayed at the job end.
+bool RecordsPages(PDevRecord* pdev)
+{
+    return GetPdevSettingDword(pdev, kFidReverseOrder) != 0 || ExternalProcessingAsked(pdev);
+}
 
 int OpenRecordedFace(PDevRecord* pdev)
 {
@@ -194,15 +201,23 @@ int FinishRecordedFace(PDevRecord* pdev)
     return 0;
 }
 
-// The recorded faces, last first; the recording is dropped afterwards.
+// The recorded faces (last first in reverse order), each through the outside
+// processing library when it is bound; the recording is dropped afterwards.
 int ReplayRecordedFaces(PDevRecord* pdev)
 {
     if (!(pdev->counters.recording & kRecordingOn))
         return 0;
     int result = 0;
     const PageReplayHooks hooks{};
-    for (uint32_t face = pdev->counters.recorded; face-- > 0 && result == 0;)
-        result |= CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
+    const bool reverse = GetPdevSettingDword(pdev, kFidReverseOrder) != 0;
+    ExternalConversionState* external = SetUpPdevExternalConversion(pdev);
+    const uint32_t faces = pdev->counters.recorded;
+    for (uint32_t n = 0; n < faces && result == 0; ++n) {
+        const uint32_t face = reverse ? faces - 1 - n : n;
+        result |= external != nullptr ? ReplayFaceExternally(pdev, external, face)
+                                      : CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
+    }
+    ReleaseExternalConversion(external);
     result |= ResetCommandLayerForPage(pdev->commandLayer);
     result |= EndPageRecording(pdev->stream);
     pdev->counters.recording = 0;
@@ -481,6 +496,7 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
 void ReleaseJob(PDevRecord* pdev)
 {
     FreePdevImages(pdev);
+    DestroyColourConversion(pdev);
     FreePdevDrawingState(pdev);
     FreeCommandLayer(pdev->commandLayer);
     pdev->commandLayer = nullptr;

@@ -16,6 +16,7 @@ struct ModelSection;
 struct OutputStream;
 struct PageGeometry;
 struct CommandLayer;
+struct ColourConversionBinding;
 
 // A four-character tag as the compiler's multi-character constant would hold it
 // ("RQDD" -> 0x52514444), written without relying on that extension.
@@ -50,7 +51,10 @@ inline constexpr uint32_t kPageDrawingRefused = 0x8000;
 inline constexpr uint32_t kJobSettingsReceived = 0x01;
 inline constexpr uint32_t kJobSettingsBatchLock = 0x10;
 
-// Lengths of a form record are in 1/18432 inch (1/256 point).
+// Lengths of a form record are in 1/18432 inch (1/256 point); in tenths of a
+// millimetre, rounded.
+inline int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
+
 struct FormRecord {
     wchar_t name[32];
     int32_t paperWidth, paperHeight;
@@ -164,6 +168,7 @@ struct PDevRecord {
     void* docMonitorJob;
     void* compression[2];
     void* image;
+    ColourConversionBinding* colour;     // the job's colour stages; null when none is on
     JobHeaderTable headerTable;
     uint8_t* savedSettings;              // 5900 bytes taken at job begin (heap)
     uint8_t jobStrings[kJobStringsSize];

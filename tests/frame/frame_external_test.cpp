@@ -1,0 +1,165 @@
+// The outside processing library: with setting 1343 each sheet face goes
+// through the library found in the system directory, and its result comes
+// back as one image page. The stand-in writes "RASTER-n" for its n-th call.
+#include "tests/frame/frame_fixture.h"
+
+#include "common/settings/function_ids.h"
+#include "printhost/host_dc.h"
+#include "tools/morva_reader/morva_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using frame_test::Count;
+using frame_test::FrameDriver;
+
+constexpr uint16_t kExternalProcessing = 1343;
+
+std::wstring BesideTest(const wchar_t* name)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring dir(self);
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
+}
+
+std::wstring SystemFile(const wchar_t* name)
+{
+    wchar_t directory[MAX_PATH];
+    GetSystemDirectoryW(directory, MAX_PATH);
+    return std::wstring(directory) + L"\\" + name;
+}
+
+// The driver's temporary files now in the temporary directory.
+std::set<std::wstring> TemporaryFiles()
+{
+    wchar_t directory[MAX_PATH];
+    GetTempPathW(MAX_PATH, directory);
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((std::wstring(directory) + L"ZQP*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(found.cFileName);
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+// Two pages, each with one filled rectangle; the listing of the job.
+std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    EXPECT_TRUE(driver.ok());
+    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600(pairs));
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    if (!dc)
+        return "no DC";
+    const std::wstring jobFile = printhost_test::TempPath(L"frame_external.prn");
+    DeleteFileW(jobFile.c_str());
+    DOCINFOW doc{sizeof(doc), L"external", jobFile.c_str(), nullptr, 0};
+    EXPECT_GT(HostStartDocW(dc, &doc), 0);
+    for (int page = 0; page < 2; ++page) {
+        EXPECT_GT(HostStartPage(dc), 0);
+        HDC drawing = printhost::CurrentDrawingDc(dc);
+        Rectangle(drawing, 100, 100, 600, 400);
+        EXPECT_GT(HostEndPage(dc), 0);
+    }
+    EXPECT_GT(HostEndDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    const std::string text = printhost_test::ReadTextFile(jobFile);
+    DeleteFileW(jobFile.c_str());
+    MorvaListing listing;
+    EXPECT_TRUE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(text.data()), text.size(), MorvaReadOptions{}, &listing))
+        << listing.error;
+    return CommandTexts(listing);
+}
+
+std::string Hex(const std::string& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : text) {
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    }
+    return out;
+}
+
+class FrameExternal : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        log = printhost_test::TempPath(L"callhb.log");
+        DeleteFileW(log.c_str());
+        SetEnvironmentVariableW(L"CALLHB_STANDIN_LOG", log.c_str());
+        placed = SystemFile(L"C4530HB.DLL");
+        ASSERT_TRUE(CopyFileW(BesideTest(L"callhb_standin.dll").c_str(), placed.c_str(), FALSE));
+        before = TemporaryFiles();
+    }
+    void TearDown() override
+    {
+        SetEnvironmentVariableW(L"CALLHB_STANDIN_LOG", nullptr);
+        SetEnvironmentVariableW(L"CALLHB_STANDIN_REFUSE", nullptr);
+        EXPECT_TRUE(DeleteFileW(placed.c_str())) << "the library is still loaded";
+        DeleteFileW(log.c_str());
+        // No temporary file outlives its page.
+        EXPECT_EQ(TemporaryFiles(), before);
+    }
+    std::wstring log, placed;
+    std::set<std::wstring> before;
+};
+
+TEST_F(FrameExternal, EachFaceBecomesTheLibrarysImage)
+{
+    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 1}});
+    // Per face: its attributes, the placement, the image of the whole file
+    // (A4 at 600 dpi is 4961 x 7016 dots), sheet output and end.
+    for (const char* raster : {"RASTER-1", "RASTER-2"}) {
+        const std::string image = "width=4961 height=7016";
+        const size_t at = commands.find("data=" + Hex(raster));
+        ASSERT_NE(at, std::string::npos) << raster << "\n" << commands;
+        const size_t line = commands.rfind("\nCq ", at);
+        EXPECT_NE(commands.substr(line, at - line).find(image), std::string::npos) << commands.substr(line, at - line);
+        EXPECT_EQ(commands.find("\nFB\nED\n", at), commands.find('\n', at)) << commands;
+        const size_t placement = commands.rfind("\nAa ", line);
+        ASSERT_NE(placement, std::string::npos);
+        EXPECT_NE(commands.rfind("\nEc ", placement), std::string::npos);
+    }
+    // The drawing itself went to the library, not into the job.
+    EXPECT_EQ(Count(commands, "\nCG "), 0u) << commands;
+    EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB");
+    // The library is told of a sheet at least 900 mm high (9000 tenths at
+    // 600 dpi are 21260 dots); the image it gives back has the sheet's size.
+    const std::string calls = printhost_test::ReadTextFile(log);
+    EXPECT_EQ(Count(calls, " records=1 mode=1 size=4961x21260 res=600 duplex=1 data=C4530HB.DAT dir=ok\n"), 2u)
+        << calls;
+    EXPECT_EQ(calls.find("input=0 "), std::string::npos) << calls;
+}
+
+TEST_F(FrameExternal, APageTheLibraryRefusesIsLeftOut)
+{
+    SetEnvironmentVariableW(L"CALLHB_STANDIN_REFUSE", L"1");
+    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 1}});
+    EXPECT_EQ(commands.find("data=" + Hex("RASTER-1")), std::string::npos) << commands;
+    EXPECT_NE(commands.find("data=" + Hex("RASTER-2")), std::string::npos) << commands;
+    EXPECT_EQ(Count(commands, "\nED\n"), 1u) << commands;
+}
+
+// A colour mode the library has no mode for: the faces go as drawn.
+TEST_F(FrameExternal, WithoutALibraryModeFacesGoAsDrawn)
+{
+    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 3}});
+    EXPECT_EQ(commands.find("RASTER"), std::string::npos);
+    EXPECT_EQ(Count(commands, "\nCG "), 2u) << commands;
+    EXPECT_EQ(printhost_test::ReadTextFile(log), "");
+}
+
+}  // namespace
