@@ -4,8 +4,7 @@
 
 namespace {
 
-template <typename F>
-bool Bind(HMODULE module, const char* name, F* function)
+template <typename F> bool Bind(HMODULE module, const char* name, F* function)
 {
     *function = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
     return *function != nullptr;
@@ -28,12 +27,11 @@ int BindOutsideColourLibrary(OutsideColourLibrary* library, const wchar_t* libra
     QcvLoadFn load = nullptr;
     // A library that lacks any one entry is not used at all: it is not even
     // started, so that it holds nothing it would never be asked to free.
-    const bool complete = Bind(module, "QCV_LoadQCV32", &load) && Bind(module, "QCV_FreeQCV32", &bound.free) &&
-                          Bind(module, "QCV_CreateParam_Begin32", &bound.begin) &&
-                          Bind(module, "QCV_CreateParam32", &bound.param) &&
-                          Bind(module, "QCV_CreateParam_End32", &bound.end) &&
-                          Bind(module, "QCV_DeleteParam32", &bound.deleteParam) &&
-                          Bind(module, "QCV_ColorConvert32", &bound.convert);
+    const bool complete =
+        Bind(module, "QCV_LoadQCV32", &load) && Bind(module, "QCV_FreeQCV32", &bound.free) &&
+        Bind(module, "QCV_CreateParam_Begin32", &bound.begin) && Bind(module, "QCV_CreateParam32", &bound.param) &&
+        Bind(module, "QCV_CreateParam_End32", &bound.end) && Bind(module, "QCV_DeleteParam32", &bound.deleteParam) &&
+        Bind(module, "QCV_ColorConvert32", &bound.convert);
     if (complete)
         bound.handle = load(startFile);
     if (!complete || bound.handle == nullptr) {

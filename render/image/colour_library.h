@@ -11,7 +11,7 @@
 // What the library is told of an image when its parameters are made and
 // deleted. Handed to the library, so its layout is fixed.
 struct QcvImageRecord {
-    uint32_t size;           // sizeof(QcvImageRecord)
+    uint32_t size;  // sizeof(QcvImageRecord)
     uint32_t bands;
     uint32_t width;          // pixels of every band
     uint32_t height;         // rows of the whole image

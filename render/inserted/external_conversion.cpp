@@ -54,8 +54,8 @@ void BuildRecords(ExternalConversionState* s)
     p.xResolution = p.yResolution = f.resolution;
     p.xResolution2 = p.yResolution2 = p.xResolution3 = p.yResolution3 = static_cast<int16_t>(f.resolution);
     p.sheetWidth = static_cast<int16_t>(DotsOfTenths(f.sheetWidth, f.resolution));
-    p.sheetHeight = static_cast<int16_t>(DotsOfTenths(f.sheetHeight < kShortestSheet ? kShortestSheet : f.sheetHeight,
-                                                      f.resolution));
+    p.sheetHeight = static_cast<int16_t>(
+        DotsOfTenths(f.sheetHeight < kShortestSheet ? kShortestSheet : f.sheetHeight, f.resolution));
     p.duplex = f.duplex == DMDUP_VERTICAL ? (f.booklet ? 3 : 2) : f.duplex == DMDUP_HORIZONTAL ? 3 : 1;
     // The directory of a fresh temporary file name, where the library may
     // keep files of its own; the file the name making leaves is removed.
@@ -103,8 +103,8 @@ int EmbedPage(ExternalConversionState* s, CommandLayer* layer)
     const int32_t width = DotsOfTenths(f.sheetWidth, f.resolution);
     const int32_t height = DotsOfTenths(f.sheetHeight, f.resolution);
     const PageMediaItem& m = s->media;
-    const float placement[6] = {72.0f / resolution, 0, 0, -72.0f / resolution, 0,
-                                static_cast<float>(height) * 72.0f / resolution};
+    const float placement[6] = {72.0f / resolution,  0, 0,
+                                -72.0f / resolution, 0, static_cast<float>(height) * 72.0f / resolution};
     MorvaImageHeader header{};
     header.matrix[0] = header.matrix[3] = 1.0f;
     header.sourceWidth = width;
@@ -155,8 +155,8 @@ ExternalConversionState* SetUpExternalConversion(const ExternalJobFacts& facts, 
     if (s->work == nullptr || s->inputPath == nullptr || s->outputPath == nullptr ||
         !SystemFile(libraryName, libraryPath) || !SystemFile(dataName, s->dataPath) ||
         (s->module = LoadLibraryInDriverContext(libraryPath, kLoadSearchingBeside)) == nullptr ||
-        (s->callHB = reinterpret_cast<CallHbFn>(
-             reinterpret_cast<void (*)()>(GetProcAddress(s->module, "callHB")))) == nullptr) {
+        (s->callHB = reinterpret_cast<CallHbFn>(reinterpret_cast<void (*)()>(GetProcAddress(s->module, "callHB")))) ==
+            nullptr) {
         ReleaseExternalConversion(s);
         return nullptr;
     }

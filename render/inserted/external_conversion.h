@@ -65,13 +65,13 @@ using CallHbFn = int(WINAPI*)(const char* input, const char* output, ExternalPar
 
 // What the records and the embedded page are made of, from the job's settings.
 struct ExternalJobFacts {
-    uint16_t colourMode;        // setting 270
-    uint16_t resolution;        // setting 20, both directions
-    int32_t sheetWidth;         // the output paper, tenths of a millimetre
+    uint16_t colourMode;  // setting 270
+    uint16_t resolution;  // setting 20, both directions
+    int32_t sheetWidth;   // the output paper, tenths of a millimetre
     int32_t sheetHeight;
-    uint16_t duplex;            // DEVMODE duplex: 1 simplex, 2 long edge, 3 short edge
-    bool booklet;               // setting 321 is 2
-    bool withoutSheetOutput;    // setting 336 is 1: no "FB"
+    uint16_t duplex;          // DEVMODE duplex: 1 simplex, 2 long edge, 3 short edge
+    bool booklet;             // setting 321 is 2
+    bool withoutSheetOutput;  // setting 336 is 1: no "FB"
 };
 
 struct ExternalConversionState {
@@ -83,8 +83,8 @@ struct ExternalConversionState {
     ExternalParameterRecord parameters;
     ExternalResultRecord result;
     ExternalPageRecord page;
-    uint8_t* work;                  // kExternalWorkBytes
-    wchar_t* inputPath;             // MAX_PATH + 1 characters each
+    uint8_t* work;       // kExternalWorkBytes
+    wchar_t* inputPath;  // MAX_PATH + 1 characters each
     wchar_t* outputPath;
     wchar_t dataPath[MAX_PATH + 1];  // the system directory joined with the data file name
     ExternalJobFacts facts;

@@ -4,9 +4,7 @@
 #include "tests/frame/frame_fixture.h"
 
 #include "common/settings/function_ids.h"
-#include "printhost/host_dc.h"
 #include "printhost/job_settings.h"
-#include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +23,8 @@ constexpr uint16_t kCompressionSetting = 330;
 constexpr uint16_t kCorrectionKind = 286;  // 2: profiles
 constexpr uint16_t kFirstProfileOn = 1303;
 constexpr uint16_t kOutsideLibrary = 291;
-constexpr int kWidth = 7, kHeight = 4;     // the test image
-constexpr int kStep = 61;                  // every 61st reference colour
+constexpr int kWidth = 7, kHeight = 4;  // the test image
+constexpr int kStep = 61;               // every 61st reference colour
 constexpr size_t kBrushRow = 1000;
 
 struct Printed {
@@ -34,7 +32,10 @@ struct Printed {
     std::vector<uint8_t> image;  // the data of the page's image, red, green, blue
 };
 
-const unsigned char* Reference(size_t n) { return kMatrixExpected[n * kStep]; }
+const unsigned char* Reference(size_t n)
+{
+    return kMatrixExpected[n * kStep];
+}
 
 // One page: the test image at (200, 200) and a rectangle filled with one
 // reference colour, printed with the settings given.
@@ -51,68 +52,50 @@ Printed PrintColourPage(const std::vector<frame_test::SettingPair>& numbers, con
         ADD_FAILURE() << "settings: " << std::string(error.begin(), error.end());
         return printed;
     }
-    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
-    if (!dc) {
-        ADD_FAILURE() << "no DC";
-        return printed;
-    }
-    const std::wstring jobFile = printhost_test::TempPath(L"frame_colour.prn");
-    DeleteFileW(jobFile.c_str());
-    DOCINFOW doc{sizeof(doc), L"colour", jobFile.c_str(), nullptr, 0};
-    EXPECT_GT(HostStartDocW(dc, &doc), 0);
-    EXPECT_GT(HostStartPage(dc), 0);
-    HDC drawing = printhost::CurrentDrawingDc(dc);
-
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const int stride = (kWidth * 3 + 3) & ~3;
-    std::vector<uint8_t> bits(size_t(stride) * kHeight);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const unsigned char* c = Reference(size_t(y) * kWidth + x);
-            uint8_t* p = bits.data() + y * stride + x * 3;
-            p[0] = c[2];
-            p[1] = c[1];
-            p[2] = c[0];
-        }
-    EXPECT_EQ(StretchDIBits(drawing, 200, 200, kWidth, kHeight, 0, 0, kWidth, kHeight, bits.data(), &info,
-                            DIB_RGB_COLORS, SRCCOPY),
-              kHeight);
-    const unsigned char* b = kMatrixExpected[kBrushRow];
-    HBRUSH brush = CreateSolidBrush(RGB(b[0], b[1], b[2]));
-    HGDIOBJ oldBrush = SelectObject(drawing, brush);
-    HGDIOBJ oldPen = SelectObject(drawing, GetStockObject(NULL_PEN));
-    Rectangle(drawing, 400, 400, 700, 600);
-    SelectObject(drawing, oldPen);
-    SelectObject(drawing, oldBrush);
-    DeleteObject(brush);
-    EXPECT_GT(HostEndPage(dc), 0);
-    EXPECT_GT(HostEndDoc(dc), 0);
-    EXPECT_TRUE(HostDeleteDC(dc));
-
-    const std::string text = printhost_test::ReadTextFile(jobFile);
-    DeleteFileW(jobFile.c_str());
-    const std::vector<uint8_t> job(text.begin(), text.end());
-    MorvaListing listing;
-    EXPECT_TRUE(ReadMorvaJob(job.data(), job.size(), MorvaReadOptions{}, &listing)) << listing.error;
-    printed.commands = CommandTexts(listing);
+    const printhost::PageDrawer page = [](HDC drawing, const GDIINFO&) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        const int stride = (kWidth * 3 + 3) & ~3;
+        std::vector<uint8_t> bits(size_t(stride) * kHeight);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const unsigned char* c = Reference(size_t(y) * kWidth + x);
+                uint8_t* p = bits.data() + y * stride + x * 3;
+                p[0] = c[2];
+                p[1] = c[1];
+                p[2] = c[0];
+            }
+        const bool drawn = StretchDIBits(drawing, 200, 200, kWidth, kHeight, 0, 0, kWidth, kHeight, bits.data(), &info,
+                                         DIB_RGB_COLORS, SRCCOPY) == kHeight;
+        const unsigned char* b = kMatrixExpected[kBrushRow];
+        HBRUSH brush = CreateSolidBrush(RGB(b[0], b[1], b[2]));
+        HGDIOBJ oldBrush = SelectObject(drawing, brush);
+        HGDIOBJ oldPen = SelectObject(drawing, GetStockObject(NULL_PEN));
+        Rectangle(drawing, 400, 400, 700, 600);
+        SelectObject(drawing, oldPen);
+        SelectObject(drawing, oldBrush);
+        DeleteObject(brush);
+        return drawn;
+    };
+    const frame_test::PrintedJob job = frame_test::PrintJob(devmode, {page});
+    printed.commands = job.commands;
     // The image data are the last bytes of the "Cq" command.
-    for (size_t i = 0; i + 1 < listing.commands.size(); ++i) {
-        const std::string& line = listing.commands[i].text;
+    const std::vector<MorvaCommandLine>& commands = job.listing.commands;
+    for (size_t i = 0; i + 1 < commands.size(); ++i) {
+        const std::string& line = commands[i].text;
         const size_t at = line.find(" length=");
         if (line.rfind("Cq ", 0) != 0 || at == std::string::npos)
             continue;
         const size_t length = std::strtoul(line.c_str() + at + 8, nullptr, 10);
-        const size_t end = listing.commands[i + 1].offset;
+        const size_t end = commands[i + 1].offset;
         if (length <= end)
-            printed.image.assign(job.begin() + (end - length), job.begin() + end);
+            printed.image.assign(job.bytes.begin() + (end - length), job.bytes.begin() + end);
     }
     return printed;
 }
 
 // The worst channel difference between the image and `expected(n, channel)`.
-template <typename Expected>
-int WorstDifference(const std::vector<uint8_t>& image, Expected expected)
+template <typename Expected> int WorstDifference(const std::vector<uint8_t>& image, Expected expected)
 {
     int worst = 0;
     for (size_t n = 0; n < size_t(kWidth) * kHeight; ++n)
@@ -132,8 +115,7 @@ TEST(FrameColour, WithoutStagesColoursGoAsDrawn)
     const Printed printed = PrintColourPage({}, {});
     ASSERT_EQ(printed.image.size(), size_t(kWidth) * kHeight * 3) << printed.commands;
     EXPECT_EQ(WorstDifference(printed.image, [](size_t n, int c) { return Reference(n)[c]; }), 0);
-    EXPECT_NE(printed.commands.find(ColourCommand(kMatrixExpected[kBrushRow])), std::string::npos)
-        << printed.commands;
+    EXPECT_NE(printed.commands.find(ColourCommand(kMatrixExpected[kBrushRow])), std::string::npos) << printed.commands;
 }
 
 TEST(FrameColour, ProfileTransformsImageAndBrush)
@@ -143,8 +125,7 @@ TEST(FrameColour, ProfileTransformsImageAndBrush)
     ASSERT_NE(f, nullptr);
     std::fwrite(kMatrixProfile, 1, sizeof kMatrixProfile, f);
     std::fclose(f);
-    const Printed printed =
-        PrintColourPage({{kCorrectionKind, 2}, {kFirstProfileOn, 1}}, {L"1832=" + profile});
+    const Printed printed = PrintColourPage({{kCorrectionKind, 2}, {kFirstProfileOn, 1}}, {L"1832=" + profile});
     DeleteFileW(profile.c_str());
     ASSERT_EQ(printed.image.size(), size_t(kWidth) * kHeight * 3) << printed.commands;
     // Little CMS's result for the same profile, within 2 levels; and the
@@ -155,9 +136,8 @@ TEST(FrameColour, ProfileTransformsImageAndBrush)
     const size_t at = printed.commands.find("AM target=2 format=4 rgb=");
     ASSERT_NE(at, std::string::npos) << printed.commands;
     int rgb[3] = {};
-    ASSERT_EQ(std::sscanf(printed.commands.c_str() + at, "AM target=2 format=4 rgb=%d,%d,%d", &rgb[0], &rgb[1],
-                          &rgb[2]),
-              3);
+    ASSERT_EQ(
+        std::sscanf(printed.commands.c_str() + at, "AM target=2 format=4 rgb=%d,%d,%d", &rgb[0], &rgb[1], &rgb[2]), 3);
     for (int c = 0; c < 3; ++c)
         EXPECT_LE(std::abs(rgb[c] - int(b[3 + c])), 2) << "channel " << c;
 }
@@ -168,10 +148,7 @@ TEST(FrameColour, OutsideLibraryConvertsTheImage)
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
     ASSERT_TRUE(driver.ok());
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring standin(self);
-    standin = standin.substr(0, standin.find_last_of(L"\\/") + 1) + L"qcv_standin.dll";
+    const std::wstring standin = frame_test::BesideTest(L"qcv_standin.dll");
     const std::wstring placed = driver.driverDirectory() + L"\\C4530QCV.DLL";
     ASSERT_TRUE(CopyFileW(standin.c_str(), placed.c_str(), FALSE));
     const Printed printed = PrintColourPage({{kOutsideLibrary, 1}}, {});

@@ -4,8 +4,6 @@
 #include "tests/frame/frame_fixture.h"
 
 #include "common/settings/function_ids.h"
-#include "printhost/host_dc.h"
-#include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +17,6 @@ using frame_test::Count;
 using frame_test::FrameDriver;
 
 constexpr uint16_t kExternalProcessing = 1343;
-
-std::wstring BesideTest(const wchar_t* name)
-{
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring dir(self);
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
-}
 
 std::wstring SystemFile(const wchar_t* name)
 {
@@ -57,29 +47,8 @@ std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
     EXPECT_TRUE(driver.ok());
-    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600(pairs));
-    std::wstring error;
-    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
-    if (!dc)
-        return "no DC";
-    const std::wstring jobFile = printhost_test::TempPath(L"frame_external.prn");
-    DeleteFileW(jobFile.c_str());
-    DOCINFOW doc{sizeof(doc), L"external", jobFile.c_str(), nullptr, 0};
-    EXPECT_GT(HostStartDocW(dc, &doc), 0);
-    for (int page = 0; page < 2; ++page) {
-        EXPECT_GT(HostStartPage(dc), 0);
-        HDC drawing = printhost::CurrentDrawingDc(dc);
-        Rectangle(drawing, 100, 100, 600, 400);
-        EXPECT_GT(HostEndPage(dc), 0);
-    }
-    EXPECT_GT(HostEndDoc(dc), 0);
-    EXPECT_TRUE(HostDeleteDC(dc));
-    const std::string text = printhost_test::ReadTextFile(jobFile);
-    DeleteFileW(jobFile.c_str());
-    MorvaListing listing;
-    EXPECT_TRUE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(text.data()), text.size(), MorvaReadOptions{}, &listing))
-        << listing.error;
-    return CommandTexts(listing);
+    const printhost::PageDrawer page = [](HDC dc, const GDIINFO&) { return Rectangle(dc, 100, 100, 600, 400) != 0; };
+    return frame_test::PrintJob(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, page}).commands;
 }
 
 std::string Hex(const std::string& text)
@@ -101,7 +70,7 @@ protected:
         DeleteFileW(log.c_str());
         SetEnvironmentVariableW(L"CALLHB_STANDIN_LOG", log.c_str());
         placed = SystemFile(L"C4530HB.DLL");
-        ASSERT_TRUE(CopyFileW(BesideTest(L"callhb_standin.dll").c_str(), placed.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(frame_test::BesideTest(L"callhb_standin.dll").c_str(), placed.c_str(), FALSE));
         before = TemporaryFiles();
     }
     void TearDown() override

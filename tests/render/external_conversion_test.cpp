@@ -3,6 +3,7 @@
 #include "render/inserted/external_conversion.h"
 
 #include "render/output/output_stream.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,21 +11,6 @@
 #include <string>
 
 namespace {
-
-std::wstring BesideTest(const wchar_t* name)
-{
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring dir(self);
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
-}
-
-std::wstring SystemFile(const wchar_t* name)
-{
-    wchar_t directory[MAX_PATH];
-    GetSystemDirectoryW(directory, MAX_PATH);
-    return std::wstring(directory) + L"\\" + name;
-}
 
 std::string FileText(const std::wstring& path)
 {
@@ -46,14 +32,16 @@ class ExternalConversion : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(CopyFileW(BesideTest(L"callhb_standin.dll").c_str(), SystemFile(kLibrary).c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW(BesideTestProgram(L"callhb_standin.dll").c_str(), SystemDirectoryFile(kLibrary).c_str(), FALSE));
         // A library without the entry.
-        ASSERT_TRUE(CopyFileW(BesideTest(L"qcv_standin.dll").c_str(), SystemFile(kPartial).c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW(BesideTestProgram(L"qcv_standin.dll").c_str(), SystemDirectoryFile(kPartial).c_str(), FALSE));
     }
     void TearDown() override
     {
-        EXPECT_TRUE(DeleteFileW(SystemFile(kLibrary).c_str()));
-        EXPECT_TRUE(DeleteFileW(SystemFile(kPartial).c_str()));
+        EXPECT_TRUE(DeleteFileW(SystemDirectoryFile(kLibrary).c_str()));
+        EXPECT_TRUE(DeleteFileW(SystemDirectoryFile(kPartial).c_str()));
     }
     ExternalJobFacts facts{1, 600, 2100, 2970, DMDUP_SIMPLEX, false, false};
 };
@@ -80,7 +68,7 @@ TEST_F(ExternalConversion, BoundOnlyWithModeLibraryAndEntry)
     facts.colourMode = 2;
     ExternalConversionState* s = SetUpExternalConversion(facts, kLibrary, L"C4530HB.DAT");
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->dataPath, SystemFile(L"C4530HB.DAT"));
+    EXPECT_EQ(s->dataPath, SystemDirectoryFile(L"C4530HB.DAT"));
     EXPECT_EQ(s->parameters.mode, 2u);
     ReleaseExternalConversion(s);
 }
@@ -93,8 +81,8 @@ TEST_F(ExternalConversion, RecordsAsTheLibraryTakesThem)
         int32_t height;
         int16_t code, heightDots;
     } kCases[] = {
-        {DMDUP_SIMPLEX, false, 2970, 1, 21260},  {DMDUP_VERTICAL, false, 2970, 2, 21260},
-        {DMDUP_VERTICAL, true, 2970, 3, 21260},  {DMDUP_HORIZONTAL, false, 9000, 3, 21260},
+        {DMDUP_SIMPLEX, false, 2970, 1, 21260},    {DMDUP_VERTICAL, false, 2970, 2, 21260},
+        {DMDUP_VERTICAL, true, 2970, 3, 21260},    {DMDUP_HORIZONTAL, false, 9000, 3, 21260},
         {DMDUP_HORIZONTAL, true, 12000, 3, 28346},
     };
     for (const auto& row : kCases) {

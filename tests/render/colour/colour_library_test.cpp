@@ -2,6 +2,7 @@
 // name, the order of its calls for an image, its failures, and the choices of
 // the image path that depend on it.
 #include "render/image/colour_conversion.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,7 @@ namespace {
 
 #include "colour_reference.inc"
 
-std::wstring BesideTest(const wchar_t* name)
-{
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring dir(self);
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
-}
-
-template <typename F>
-F Entry(HMODULE module, const char* name)
+template <typename F> F Entry(HMODULE module, const char* name)
 {
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
@@ -36,7 +28,7 @@ std::string StandinLog(const OutsideColourLibrary& library)
 
 void ResetStandin(const char* failAt)
 {
-    HMODULE module = LoadLibraryW(BesideTest(L"qcv_standin.dll").c_str());
+    HMODULE module = LoadLibraryW(BesideTestProgram(L"qcv_standin.dll").c_str());
     ASSERT_NE(module, nullptr);
     Entry<void(WINAPI*)(const char*)>(module, "standin_Reset")(failAt);
     FreeLibrary(module);
@@ -47,26 +39,28 @@ const std::wstring kStartFile = L"C:\\drivers\\C4530CLR.ICM";
 TEST(ColourLibrary, BoundOnlyWhole)
 {
     OutsideColourLibrary library{};
-    EXPECT_EQ(BindOutsideColourLibrary(&library, BesideTest(L"qcv_standin_partial.dll").c_str(), kStartFile.c_str()),
-              -1);
+    EXPECT_EQ(
+        BindOutsideColourLibrary(&library, BesideTestProgram(L"qcv_standin_partial.dll").c_str(), kStartFile.c_str()),
+        -1);
     EXPECT_FALSE(OutsideColourLibraryBound(&library));
-    EXPECT_EQ(BindOutsideColourLibrary(&library, BesideTest(L"no_such_library.dll").c_str(), kStartFile.c_str()), -1);
+    EXPECT_EQ(BindOutsideColourLibrary(&library, BesideTestProgram(L"no_such_library.dll").c_str(), kStartFile.c_str()),
+              -1);
     EXPECT_EQ(BindOutsideColourLibrary(&library, L"", kStartFile.c_str()), -1);
-    EXPECT_EQ(BindOutsideColourLibrary(nullptr, BesideTest(L"qcv_standin.dll").c_str(), kStartFile.c_str()), -1);
+    EXPECT_EQ(BindOutsideColourLibrary(nullptr, BesideTestProgram(L"qcv_standin.dll").c_str(), kStartFile.c_str()), -1);
 
     // Bound, the library is started with the start file; it stays loaded
     // until it is released, which deletes its parameters and frees it.
-    HMODULE keep = LoadLibraryW(BesideTest(L"qcv_standin.dll").c_str());
+    HMODULE keep = LoadLibraryW(BesideTestProgram(L"qcv_standin.dll").c_str());
     ResetStandin("load");
-    EXPECT_EQ(BindOutsideColourLibrary(&library, BesideTest(L"qcv_standin.dll").c_str(), kStartFile.c_str()), -1);
+    EXPECT_EQ(BindOutsideColourLibrary(&library, BesideTestProgram(L"qcv_standin.dll").c_str(), kStartFile.c_str()),
+              -1);
     ResetStandin(nullptr);
-    ASSERT_EQ(BindOutsideColourLibrary(&library, BesideTest(L"qcv_standin.dll").c_str(), kStartFile.c_str()), 0);
+    ASSERT_EQ(BindOutsideColourLibrary(&library, BesideTestProgram(L"qcv_standin.dll").c_str(), kStartFile.c_str()), 0);
     EXPECT_TRUE(OutsideColourLibraryBound(&library));
     EXPECT_EQ(StandinLog(library), "load C4530CLR.ICM;");
     ReleaseOutsideColourLibrary(&library);
     EXPECT_FALSE(OutsideColourLibraryBound(&library));
-    EXPECT_EQ(std::string(Entry<const char*(WINAPI*)()>(keep, "standin_Log")()),
-              "load C4530CLR.ICM;delete all;free;");
+    EXPECT_EQ(std::string(Entry<const char*(WINAPI*)()>(keep, "standin_Log")()), "load C4530CLR.ICM;delete all;free;");
     FreeLibrary(keep);
 }
 
@@ -88,7 +82,7 @@ protected:
     void SetUp() override
     {
         ResetStandin(nullptr);
-        ASSERT_EQ(BindOutsideColourLibrary(&binding.library, BesideTest(L"qcv_standin.dll").c_str(),
+        ASSERT_EQ(BindOutsideColourLibrary(&binding.library, BesideTestProgram(L"qcv_standin.dll").c_str(),
                                            kStartFile.c_str()),
                   0);
         binding.flags = kStageOutsideLibrary;
@@ -200,8 +194,9 @@ TEST(ColourLibrary, ConvertedImageFormat)
     ColourConversionBinding binding;
     EXPECT_EQ(GetConvertedImageFormat(nullptr, true), 3);
     EXPECT_EQ(GetConvertedImageFormat(&binding, true), 3);
-    ASSERT_EQ(BindOutsideColourLibrary(&binding.library, BesideTest(L"qcv_standin.dll").c_str(), kStartFile.c_str()),
-              0);
+    ASSERT_EQ(
+        BindOutsideColourLibrary(&binding.library, BesideTestProgram(L"qcv_standin.dll").c_str(), kStartFile.c_str()),
+        0);
     EXPECT_EQ(GetConvertedImageFormat(&binding, false), 3);
     EXPECT_EQ(GetConvertedImageFormat(&binding, true), 4);
     ReleaseColourConversion(&binding);
@@ -227,10 +222,14 @@ TEST(ColourLibrary, ProfileKindFlags)
         const wchar_t* second;
         uint32_t flags;
     } kCases[] = {
-        {1, 0, 0, acsp.c_str(), nullptr, 0x10},      {1, 1, 0, nicc.c_str(), acsp.c_str(), 0x40},
-        {0, 1, 0, acsp.c_str(), nicc.c_str(), 0x40}, {0, 1, 1, acsp.c_str(), nicc.c_str(), 0x10},
-        {0, 0, 0, acsp.c_str(), nicc.c_str(), 0},    {1, 0, 0, L"missing.icc", nullptr, 0},
-        {1, 0, 0, L"", nullptr, 0},                  {1, 0, 0, L"\\\\.\\pipe\\x", nullptr, 0},
+        {1, 0, 0, acsp.c_str(), nullptr, 0x10},
+        {1, 1, 0, nicc.c_str(), acsp.c_str(), 0x40},
+        {0, 1, 0, acsp.c_str(), nicc.c_str(), 0x40},
+        {0, 1, 1, acsp.c_str(), nicc.c_str(), 0x10},
+        {0, 0, 0, acsp.c_str(), nicc.c_str(), 0},
+        {1, 0, 0, L"missing.icc", nullptr, 0},
+        {1, 0, 0, L"", nullptr, 0},
+        {1, 0, 0, L"\\\\.\\pipe\\x", nullptr, 0},
     };
     for (const auto& row : kCases) {
         ColourSettings s{};

@@ -64,8 +64,8 @@ __declspec(dllexport) int WINAPI QCV_CreateParam_Begin32(void* handle, uint32_t 
 }
 
 #ifndef STANDIN_WITHOUT_CONVERT
-__declspec(dllexport) int WINAPI QCV_ColorConvert32(void* handle, const uint8_t* source, uint8_t* target,
-                                                    uint32_t width, uint32_t height)
+__declspec(dllexport) int WINAPI
+    QCV_ColorConvert32(void* handle, const uint8_t* source, uint8_t* target, uint32_t width, uint32_t height)
 {
     if (handle != &g_handle || source == nullptr || target == nullptr)
         return 1;
