@@ -6,6 +6,7 @@
 #include "render/compress/image_reducer.h"
 #include "render/compress/predictor_coder.h"
 #include "render/draw/draw_path.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/brush_select.h"
 #include "render/image/image_holder.h"
@@ -407,7 +408,7 @@ ImageHolder* PdevImageHolder(PDevRecord* pdev)
     if (pdev->image == nullptr)
         pdev->image = CreateImageHolder(GetResourceModule(),
                                         CompressionMethodFromSetting(GetPdevSettingWord(pdev, kCompressionSetting),
-                                                                     false));
+                                                                     ExternalProcessingAsked(pdev)));
     return static_cast<ImageHolder*>(pdev->image);
 }
 

@@ -42,12 +42,23 @@ std::set<std::wstring> TemporaryFiles()
     return names;
 }
 
-// Two pages, each with one filled rectangle; the listing of the job.
+// Two pages, each with one filled rectangle and a small colour image; the
+// listing of the job.
 std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
     EXPECT_TRUE(driver.ok());
-    const printhost::PageDrawer page = [](HDC dc, const GDIINFO&) { return Rectangle(dc, 100, 100, 600, 400) != 0; };
+    const printhost::PageDrawer page = [](HDC dc, const GDIINFO&) {
+        constexpr int kSide = 32;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<uint8_t> bits(kSide * kSide * 3);
+        for (size_t i = 0; i < bits.size(); ++i)
+            bits[i] = static_cast<uint8_t>(i * 5);
+        return Rectangle(dc, 100, 100, 600, 400) != 0 &&
+               StretchDIBits(dc, 700, 700, kSide, kSide, 0, 0, kSide, kSide, bits.data(), &info, DIB_RGB_COLORS,
+                             SRCCOPY) == kSide;
+    };
     return frame_test::PrintJob(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, page}).commands;
 }
 
@@ -122,12 +133,17 @@ TEST_F(FrameExternal, APageTheLibraryRefusesIsLeftOut)
     EXPECT_EQ(Count(commands, "\nED\n"), 1u) << commands;
 }
 
-// A colour mode the library has no mode for: the faces go as drawn.
+// A colour mode the library has no mode for: the faces go as drawn, their
+// images uncompressed whatever the compression setting asks, since the job
+// meant them for the library.
 TEST_F(FrameExternal, WithoutALibraryModeFacesGoAsDrawn)
 {
-    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 3}});
+    constexpr uint16_t kCompression = 330;
+    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 3}, {kCompression, 1}});
     EXPECT_EQ(commands.find("RASTER"), std::string::npos);
     EXPECT_EQ(Count(commands, "\nCG "), 2u) << commands;
+    EXPECT_EQ(Count(commands, "\nCq "), 2u) << commands;
+    EXPECT_EQ(Count(commands, " method=1 "), 2u) << commands;
     EXPECT_EQ(printhost_test::ReadTextFile(log), "");
 }
 
