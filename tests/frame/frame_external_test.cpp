@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -42,8 +43,8 @@ std::set<std::wstring> TemporaryFiles()
     return names;
 }
 
-// Two pages, each with one filled rectangle and a small colour image; the
-// listing of the job.
+// Two pages, each with one filled rectangle and a small colour image, the
+// second with one more rectangle; the listing of the job.
 std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
@@ -59,7 +60,10 @@ std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
                StretchDIBits(dc, 700, 700, kSide, kSide, 0, 0, kSide, kSide, bits.data(), &info, DIB_RGB_COLORS,
                              SRCCOPY) == kSide;
     };
-    return frame_test::PrintJob(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, page}).commands;
+    const printhost::PageDrawer more = [page](HDC dc, const GDIINFO& info) {
+        return page(dc, info) && Rectangle(dc, 900, 900, 1200, 1300) != 0;
+    };
+    return frame_test::PrintJob(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, more}).commands;
 }
 
 std::string Hex(const std::string& text)
@@ -122,6 +126,22 @@ TEST_F(FrameExternal, EachFaceBecomesTheLibrarysImage)
     EXPECT_EQ(Count(calls, " records=1 mode=1 size=4961x21260 res=600 duplex=1 data=C4530HB.DAT dir=ok\n"), 2u)
         << calls;
     EXPECT_EQ(calls.find("input=0 "), std::string::npos) << calls;
+}
+
+// The faces reach the library in the document's order, or from the last one
+// when the job asks for reverse order.
+TEST_F(FrameExternal, FacesInTheJobsOrder)
+{
+    for (uint32_t reverse : {0u, 1u}) {
+        DeleteFileW(log.c_str());
+        PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 1}, {kFidReverseOrder, reverse}});
+        const std::string calls = printhost_test::ReadTextFile(log);
+        long first = 0, second = 0;
+        ASSERT_EQ(std::sscanf(calls.c_str(), "call %*d input=%ld", &first), 1) << calls;
+        ASSERT_EQ(std::sscanf(calls.c_str() + calls.find('\n') + 1, "call %*d input=%ld", &second), 1) << calls;
+        // The second page holds more.
+        EXPECT_EQ(first < second, reverse == 0) << calls;
+    }
 }
 
 TEST_F(FrameExternal, APageTheLibraryRefusesIsLeftOut)
