@@ -7,6 +7,7 @@
 #include "render/command/command_layer.h"
 #include "render/command/page_items.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/job_sheets.h"
 #include "render/frame/pdev_record.h"
 #include "render/inserted/external_conversion.h"
 

@@ -5,6 +5,7 @@
 #pragma once
 #include "common/settings/value_types.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/job_options.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -51,10 +52,7 @@ inline constexpr uint32_t kPageDrawingRefused = 0x8000;
 inline constexpr uint32_t kJobSettingsReceived = 0x01;
 inline constexpr uint32_t kJobSettingsBatchLock = 0x10;
 
-// Lengths of a form record are in 1/18432 inch (1/256 point); in tenths of a
-// millimetre, rounded.
-inline int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
-
+// Lengths of a form record are in 1/18432 inch (1/256 point).
 struct FormRecord {
     wchar_t name[32];
     int32_t paperWidth, paperHeight;
@@ -181,8 +179,10 @@ struct PDevRecord {
     ChunkTransfer chunks;
     void* clipState;
     uint8_t streamBegin;
-    uint32_t commentTimer;
-    PageCounters counters;               // GetTickCount at the last timer restart
+    uint32_t commentTimer;               // GetTickCount at the last timer restart
+    PageCounters counters;
+    JobOptions jobOptions;
+    SheetState sheetState;
     uint32_t magicEnd;
 };
 

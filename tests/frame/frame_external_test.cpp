@@ -161,7 +161,7 @@ TEST_F(FrameExternal, WithoutALibraryModeFacesGoAsDrawn)
     constexpr uint16_t kCompression = 330;
     const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 3}, {kCompression, 1}});
     EXPECT_EQ(commands.find("RASTER"), std::string::npos);
-    EXPECT_EQ(Count(commands, "\nCG "), 2u) << commands;
+    EXPECT_EQ(Count(commands, "\nCG "), 3u) << commands;
     EXPECT_EQ(Count(commands, "\nCq "), 2u) << commands;
     EXPECT_EQ(Count(commands, " method=1 "), 2u) << commands;
     EXPECT_EQ(printhost_test::ReadTextFile(log), "");
