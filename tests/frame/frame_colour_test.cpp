@@ -5,6 +5,7 @@
 
 #include "common/settings/function_ids.h"
 #include "printhost/job_settings.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -148,7 +149,7 @@ TEST(FrameColour, OutsideLibraryConvertsTheImage)
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
     ASSERT_TRUE(driver.ok());
-    const std::wstring standin = frame_test::BesideTest(L"qcv_standin.dll");
+    const std::wstring standin = BesideTestProgram(L"qcv_standin.dll");
     const std::wstring placed = driver.driverDirectory() + L"\\C4530QCV.DLL";
     ASSERT_TRUE(CopyFileW(standin.c_str(), placed.c_str(), FALSE));
     const Printed printed = PrintColourPage({{kOutsideLibrary, 1}}, {});

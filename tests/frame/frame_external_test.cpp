@@ -4,6 +4,7 @@
 #include "tests/frame/frame_fixture.h"
 
 #include "common/settings/function_ids.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,6 @@ using frame_test::Count;
 using frame_test::FrameDriver;
 
 constexpr uint16_t kExternalProcessing = 1343;
-
-std::wstring SystemFile(const wchar_t* name)
-{
-    wchar_t directory[MAX_PATH];
-    GetSystemDirectoryW(directory, MAX_PATH);
-    return std::wstring(directory) + L"\\" + name;
-}
 
 // The driver's temporary files now in the temporary directory.
 std::set<std::wstring> TemporaryFiles()
@@ -84,8 +78,8 @@ protected:
         log = printhost_test::TempPath(L"callhb.log");
         DeleteFileW(log.c_str());
         SetEnvironmentVariableW(L"CALLHB_STANDIN_LOG", log.c_str());
-        placed = SystemFile(L"C4530HB.DLL");
-        ASSERT_TRUE(CopyFileW(frame_test::BesideTest(L"callhb_standin.dll").c_str(), placed.c_str(), FALSE));
+        placed = SystemDirectoryFile(L"C4530HB.DLL");
+        ASSERT_TRUE(CopyFileW(BesideTestProgram(L"callhb_standin.dll").c_str(), placed.c_str(), FALSE));
         before = TemporaryFiles();
     }
     void TearDown() override

@@ -166,11 +166,6 @@ PrintedJob PrintJob(std::vector<uint8_t> devmode, const std::vector<printhost::P
     return out;
 }
 
-std::wstring BesideTest(const std::wstring& name)
-{
-    return printhost_test::BinaryDirectory() + L"\\" + name;
-}
-
 size_t Count(const std::string& text, const std::string& part)
 {
     size_t n = 0;

@@ -91,9 +91,6 @@ struct PrintedJob {
 // CreateDC with `devmode`, each page drawn, EndDoc; the job file is read back.
 PrintedJob PrintJob(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages);
 
-// The file `name` beside the test program.
-std::wstring BesideTest(const std::wstring& name);
-
 // How often `part` occurs in `text`, without overlaps.
 size_t Count(const std::string& text, const std::string& part);
 
