@@ -4,6 +4,7 @@
 #include "tests/frame/frame_fixture.h"
 
 #include "common/settings/function_ids.h"
+#include "printhost/host_dc.h"
 #include "printhost/job_settings.h"
 #include "tests/support/test_files.h"
 
@@ -141,6 +142,64 @@ TEST(FrameColour, ProfileTransformsImageAndBrush)
         std::sscanf(printed.commands.c_str() + at, "AM target=2 format=4 rgb=%d,%d,%d", &rgb[0], &rgb[1], &rgb[2]), 3);
     for (int c = 0; c < 3; ++c)
         EXPECT_LE(std::abs(rgb[c] - int(b[3 + c])), 2) << "channel " << c;
+}
+
+// A DC reset between pages hands the job, and its colour stages, to the new
+// device record: the second page's colour is transformed too.
+TEST(FrameColour, StagesGoOnAfterAReset)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    const std::wstring profile = printhost_test::TempPath(L"frame_colour_reset.icc");
+    FILE* f = _wfopen(profile.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(kMatrixProfile, 1, sizeof kMatrixProfile, f);
+    std::fclose(f);
+    std::vector<uint8_t> devmode = driver.ExtendedDevmode(
+        frame_test::A4At600({{kFidColor, DMCOLOR_COLOR}, {kCorrectionKind, 2}, {kFirstProfileOn, 1}}));
+    std::wstring error;
+    ASSERT_TRUE(printhost::ApplySettingPairs(&devmode, {L"1832=" + profile}, &error));
+    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    ASSERT_NE(dc, nullptr);
+    const std::wstring jobFile = printhost_test::TempPath(L"frame_colour_reset.prn");
+    DOCINFOW doc{sizeof(doc), L"reset", jobFile.c_str(), nullptr, 0};
+    EXPECT_GT(HostStartDocW(dc, &doc), 0);
+    const size_t rows[2] = {kBrushRow, kBrushRow + 300};
+    for (int page = 0; page < 2; ++page) {
+        if (page == 1)
+            EXPECT_EQ(HostResetDCW(dc, reinterpret_cast<DEVMODEW*>(devmode.data())), dc);
+        EXPECT_GT(HostStartPage(dc), 0);
+        HDC drawing = printhost::CurrentDrawingDc(dc);
+        const unsigned char* b = kMatrixExpected[rows[page]];
+        HBRUSH brush = CreateSolidBrush(RGB(b[0], b[1], b[2]));
+        HGDIOBJ oldBrush = SelectObject(drawing, brush);
+        HGDIOBJ oldPen = SelectObject(drawing, GetStockObject(NULL_PEN));
+        Rectangle(drawing, 400, 400, 700, 600);
+        SelectObject(drawing, oldPen);
+        SelectObject(drawing, oldBrush);
+        DeleteObject(brush);
+        EXPECT_GT(HostEndPage(dc), 0);
+    }
+    EXPECT_GT(HostEndDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    DeleteFileW(profile.c_str());
+    const std::string text = printhost_test::ReadTextFile(jobFile);
+    DeleteFileW(jobFile.c_str());
+    MorvaListing listing;
+    ASSERT_TRUE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(text.data()), text.size(), MorvaReadOptions{}, &listing))
+        << listing.error;
+    const std::string commands = CommandTexts(listing);
+    size_t at = 0;
+    for (size_t row : rows) {
+        at = commands.find("AM target=2 format=4 rgb=", at);
+        ASSERT_NE(at, std::string::npos) << commands;
+        int rgb[3] = {};
+        ASSERT_EQ(std::sscanf(commands.c_str() + at, "AM target=2 format=4 rgb=%d,%d,%d", &rgb[0], &rgb[1], &rgb[2]),
+                  3);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_LE(std::abs(rgb[c] - int(kMatrixExpected[row][3 + c])), 2) << "row " << row << " channel " << c;
+        ++at;
+    }
 }
 
 // The maker's library placed where the model names it: it converts the image
