@@ -39,6 +39,31 @@ const unsigned char* Reference(size_t n)
     return kMatrixExpected[n * kStep];
 }
 
+// A rectangle filled with reference colour `row`, without an outline.
+bool FillWithReference(HDC drawing, size_t row)
+{
+    const unsigned char* b = kMatrixExpected[row];
+    HBRUSH brush = CreateSolidBrush(RGB(b[0], b[1], b[2]));
+    HGDIOBJ oldBrush = SelectObject(drawing, brush);
+    HGDIOBJ oldPen = SelectObject(drawing, GetStockObject(NULL_PEN));
+    const bool drawn = Rectangle(drawing, 400, 400, 700, 600) != 0;
+    SelectObject(drawing, oldPen);
+    SelectObject(drawing, oldBrush);
+    DeleteObject(brush);
+    return drawn;
+}
+
+// The Little CMS matrix profile as a file.
+std::wstring WriteMatrixProfile(const wchar_t* name)
+{
+    const std::wstring path = printhost_test::TempPath(name);
+    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+        std::fwrite(kMatrixProfile, 1, sizeof kMatrixProfile, f);
+        std::fclose(f);
+    }
+    return path;
+}
+
 // One page: the test image at (200, 200) and a rectangle filled with one
 // reference colour, printed with the settings given.
 Printed PrintColourPage(const std::vector<frame_test::SettingPair>& numbers, const std::vector<std::wstring>& texts)
@@ -69,15 +94,7 @@ Printed PrintColourPage(const std::vector<frame_test::SettingPair>& numbers, con
             }
         const bool drawn = StretchDIBits(drawing, 200, 200, kWidth, kHeight, 0, 0, kWidth, kHeight, bits.data(), &info,
                                          DIB_RGB_COLORS, SRCCOPY) == kHeight;
-        const unsigned char* b = kMatrixExpected[kBrushRow];
-        HBRUSH brush = CreateSolidBrush(RGB(b[0], b[1], b[2]));
-        HGDIOBJ oldBrush = SelectObject(drawing, brush);
-        HGDIOBJ oldPen = SelectObject(drawing, GetStockObject(NULL_PEN));
-        Rectangle(drawing, 400, 400, 700, 600);
-        SelectObject(drawing, oldPen);
-        SelectObject(drawing, oldBrush);
-        DeleteObject(brush);
-        return drawn;
+        return drawn && FillWithReference(drawing, kBrushRow);
     };
     const frame_test::PrintedJob job = frame_test::PrintJob(devmode, {page});
     printed.commands = job.commands;
@@ -122,11 +139,7 @@ TEST(FrameColour, WithoutStagesColoursGoAsDrawn)
 
 TEST(FrameColour, ProfileTransformsImageAndBrush)
 {
-    const std::wstring profile = printhost_test::TempPath(L"frame_colour_profile.icc");
-    FILE* f = _wfopen(profile.c_str(), L"wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(kMatrixProfile, 1, sizeof kMatrixProfile, f);
-    std::fclose(f);
+    const std::wstring profile = WriteMatrixProfile(L"frame_colour_profile.icc");
     const Printed printed = PrintColourPage({{kCorrectionKind, 2}, {kFirstProfileOn, 1}}, {L"1832=" + profile});
     DeleteFileW(profile.c_str());
     ASSERT_EQ(printed.image.size(), size_t(kWidth) * kHeight * 3) << printed.commands;
@@ -150,11 +163,7 @@ TEST(FrameColour, StagesGoOnAfterAReset)
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
     ASSERT_TRUE(driver.ok());
-    const std::wstring profile = printhost_test::TempPath(L"frame_colour_reset.icc");
-    FILE* f = _wfopen(profile.c_str(), L"wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(kMatrixProfile, 1, sizeof kMatrixProfile, f);
-    std::fclose(f);
+    const std::wstring profile = WriteMatrixProfile(L"frame_colour_reset.icc");
     std::vector<uint8_t> devmode = driver.ExtendedDevmode(
         frame_test::A4At600({{kFidColor, DMCOLOR_COLOR}, {kCorrectionKind, 2}, {kFirstProfileOn, 1}}));
     std::wstring error;
@@ -169,15 +178,7 @@ TEST(FrameColour, StagesGoOnAfterAReset)
         if (page == 1)
             EXPECT_EQ(HostResetDCW(dc, reinterpret_cast<DEVMODEW*>(devmode.data())), dc);
         EXPECT_GT(HostStartPage(dc), 0);
-        HDC drawing = printhost::CurrentDrawingDc(dc);
-        const unsigned char* b = kMatrixExpected[rows[page]];
-        HBRUSH brush = CreateSolidBrush(RGB(b[0], b[1], b[2]));
-        HGDIOBJ oldBrush = SelectObject(drawing, brush);
-        HGDIOBJ oldPen = SelectObject(drawing, GetStockObject(NULL_PEN));
-        Rectangle(drawing, 400, 400, 700, 600);
-        SelectObject(drawing, oldPen);
-        SelectObject(drawing, oldBrush);
-        DeleteObject(brush);
+        EXPECT_TRUE(FillWithReference(printhost::CurrentDrawingDc(dc), rows[page]));
         EXPECT_GT(HostEndPage(dc), 0);
     }
     EXPECT_GT(HostEndDoc(dc), 0);
