@@ -10,7 +10,6 @@
 #include <cstring>
 
 namespace printhost {
-namespace {
 
 ULONG ReadPixel(const SURFOBJ& so, LONG x, LONG y)
 {
@@ -45,6 +44,8 @@ void WritePixel(SURFOBJ& so, LONG x, LONG y, ULONG value)
     default: reinterpret_cast<ULONG*>(row)[x] = value; break;
     }
 }
+
+namespace {
 
 bool HasBits(const SURFOBJ* so) { return so && so->iType == STYPE_BITMAP && so->pvScan0; }
 

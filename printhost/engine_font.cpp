@@ -140,6 +140,23 @@ HostPath* GlyphOutlinePath(HDC dc, HGLYPH hg, const MAT2& identity)
     return MakePathFromFix(points.data(), types.data(), int(points.size()), false);
 }
 
+// GDI makes a bold or italic face itself when the font file has none: a
+// bold request (semibold and above) of a file whose weight class is below
+// that, an italic request of a file that is neither italic nor oblique. The
+// file's OS/2 table tells (weight class at 4, selection bits at 62).
+FLONG SimulationFlags(HDC dc, const LOGFONTW& lf)
+{
+    BYTE os2[64] = {};
+    constexpr DWORD kOs2Tag = 0x322F534F;  // "OS/2" as GetFontData reads it
+    if (GetFontData(dc, kOs2Tag, 0, os2, sizeof(os2)) != sizeof(os2)) return 0;
+    const int weightClass = os2[4] << 8 | os2[5];
+    const int selection = os2[62] << 8 | os2[63];
+    FLONG flags = 0;
+    if (lf.lfWeight >= FW_SEMIBOLD && weightClass < FW_SEMIBOLD) flags |= FO_SIM_BOLD;
+    if (lf.lfItalic && !(selection & 0x0001) && !(selection & 0x0200)) flags |= FO_SIM_ITALIC;
+    return flags;
+}
+
 } // namespace
 
 std::unique_ptr<HostFont> MakeEngineFont(HostDevice* device, const LOGFONTW& lf, const XFORM&)
@@ -181,6 +198,7 @@ std::unique_ptr<HostFont> MakeEngineFont(HostDevice* device, const LOGFONTW& lf,
     f->fo.iUniq = NextUniq();
     f->fo.cxMax = ULONG(tm.tmMaxCharWidth);
     f->fo.flFontType = otm.empty() ? FO_TYPE_RASTER : FO_TYPE_TRUETYPE;
+    f->fo.flFontType |= SimulationFlags(f->dc, lf);
     f->fo.iTTUniq = f->fo.iUniq;
     const LONG dpi = device && device->gdiInfo.ulLogPixelsY ? LONG(device->gdiInfo.ulLogPixelsY) : 96;
     f->fo.sizLogResPpi = SIZE{device && device->gdiInfo.ulLogPixelsX ? LONG(device->gdiInfo.ulLogPixelsX) : 96, dpi};

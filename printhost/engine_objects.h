@@ -92,6 +92,9 @@ void DevicePalette(const HostDevice& device, ULONG* mode, std::vector<ULONG>* co
 // A device colour index for an RGB colour.
 ULONG RgbToDevice(ULONG mode, const std::vector<ULONG>& colors, COLORREF rgb);
 COLORREF DeviceToRgb(ULONG mode, const std::vector<ULONG>& colors, ULONG index);
+// One pixel of a bitmap surface (1 to 32 bits), as the engine reads and writes it.
+ULONG ReadPixel(const SURFOBJ& so, LONG x, LONG y);
+void WritePixel(SURFOBJ& so, LONG x, LONG y, ULONG value);
 // Source: an indexed palette (RGB entries), or a direct mode (PAL_BGR/PAL_RGB/
 // PAL_BITFIELDS) when srcPalette is empty. A PAL_BITFIELDS source has the
 // red, green and blue masks given (5-5-5 when none are).

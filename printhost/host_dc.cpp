@@ -473,6 +473,10 @@ int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize
     // The interface library hears of the escape before the driver gets it.
     DOCEVENT_ESCAPE event{escape, inSize, const_cast<char*>(in)};
     Event(*dc, hdc, DOCUMENTEVENT_ESCAPE, sizeof(event), &event, ULONG(outSize), out);
+    // With a page open, an escape that wants no answer waits in the page's
+    // metafile for the drawing issued before it; a query is answered now.
+    if (dc->pageOpen && outSize == 0 && escape != QUERYESCSUPPORT && RecordEscapeInPage(dc->pageDc, escape, inSize, in))
+        return 1;
     auto ddiEscape = Ddi<PFN_DrvEscape>(*dc, INDEX_DrvEscape);
     if (!ddiEscape) return 0;
     return int(ddiEscape(Surface(*dc), ULONG(escape), ULONG(inSize), const_cast<char*>(in), ULONG(outSize), out));

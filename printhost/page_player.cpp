@@ -1,11 +1,15 @@
 // The records of a page's metafile, played one by one: state records go to the
 // playback DC, drawing records become DDI calls.
 #include "printhost/page_player.h"
+#include "printhost/driver_table.h"
 #include "printhost/metafile_check.h"
 #include "printhost/page_player_state.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <functional>
+#include <iterator>
 
 namespace printhost {
 
@@ -26,6 +30,28 @@ struct ExtCreatePenRecord {
     DWORD ihPen, offBmi, cbBmi, offBits, cbBits;
     EXTLOGPEN32 elp;
 };
+
+// The comment that holds an escape in a page's metafile: this header, then
+// the escape's input bytes.
+struct EscapeComment {
+    DWORD signature;
+    DWORD escape;
+};
+static_assert(sizeof(EscapeComment) == 8 && offsetof(EscapeComment, escape) == 4);
+constexpr DWORD kEscapeSignature = 0x43534548;   // "HESC"
+
+// An escape comment of the page reaches the driver in place; what the driver
+// answers has no one left to hear it.
+void PlayEscapeComment(PlayState& s, const EMRGDICOMMENT& rec)
+{
+    EscapeComment head{};
+    if (rec.cbData < sizeof(head)) return;
+    std::memcpy(&head, rec.Data, sizeof(head));
+    if (head.signature != kEscapeSignature) return;
+    std::vector<BYTE> in(rec.Data + sizeof(head), rec.Data + rec.cbData);
+    if (auto escape = DriverFunction<PFN_DrvEscape>(*s.device->driver, INDEX_DrvEscape))
+        escape(s.surface, head.escape, ULONG(in.size()), in.empty() ? nullptr : in.data(), 0, nullptr);
+}
 
 void Keep(PlayState& s, DWORD index, HGDIOBJ object)
 {
@@ -54,10 +80,15 @@ void Shape(PlayState& s, PaintKind kind, bool ellipse, Draw draw)
         draw();
         return;
     }
+    POINT start{};
+    GetCurrentPositionEx(s.dc, &start);
     BeginPath(s.dc);
     draw();
     EndPath(s.dc);
-    DrawCurrentPath(s, kind, ellipse);
+    DrawCurrentPath(s, kind, ellipse, [&] {
+        MoveToEx(s.dc, start.x, start.y, nullptr);
+        draw();
+    });
     AbortPath(s.dc);
 }
 
@@ -219,6 +250,53 @@ void PlayBlt(PlayState& s, const Record& r, const T* rec, LONG cxSrc, LONG cySrc
             rec->cbBitsSrc, rec->iUsageSrc, dest, src, rec->dwRop, SourceRows::FromTop);
 }
 
+// AlphaBlend and TransparentBlt: the record keeps the blend function or the
+// colour left out where a blit keeps its raster operation.
+void PlayComposedBlt(PlayState& s, const Record& r, const EMRALPHABLEND& rec, DWORD type)
+{
+    if (!r.Holds(rec.offBmiSrc, rec.cbBmiSrc) || !r.Holds(rec.offBitsSrc, rec.cbBitsSrc)) {
+        s.Fail(L"a bitmap record is shorter than its bitmap");
+        return;
+    }
+    const DibBytes source{reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiSrc), rec.cbBmiSrc,
+                          r.data + rec.offBitsSrc, rec.cbBitsSrc};
+    const RECT dest{rec.xDest, rec.yDest, rec.xDest + rec.cxDest, rec.yDest + rec.cyDest};
+    const RECT src{rec.xSrc, rec.ySrc, rec.xSrc + rec.cxSrc, rec.ySrc + rec.cySrc};
+    if (type == EMR_ALPHABLEND)
+        DrawAlphaBlend(s, dest, src, source, rec.iUsageSrc, rec.dwRop);
+    else
+        DrawTransparentBlt(s, dest, src, source, rec.iUsageSrc, COLORREF(rec.dwRop));
+}
+
+// False for a masked blit the host does not play (one the mapping stretches).
+bool PlayMaskBlt(PlayState& s, const Record& r, const EMRMASKBLT& rec)
+{
+    const bool hasSource = rec.cbBmiSrc != 0;
+    if ((hasSource && (!r.Holds(rec.offBmiSrc, rec.cbBmiSrc) || !r.Holds(rec.offBitsSrc, rec.cbBitsSrc))) ||
+        !r.Holds(rec.offBmiMask, rec.cbBmiMask) || !r.Holds(rec.offBitsMask, rec.cbBitsMask)) {
+        s.Fail(L"a bitmap record is shorter than its bitmap");
+        return true;
+    }
+    const RECT dest{rec.xDest, rec.yDest, rec.xDest + rec.cxDest, rec.yDest + rec.cyDest};
+    // Without a mask MaskBlt is a BitBlt with the foreground operation.
+    if (rec.cbBmiMask == 0) {
+        const DWORD rop = rec.dwRop & 0x00FFFFFF;
+        if (hasSource)
+            DrawDib(s, reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiSrc), rec.cbBmiSrc, r.data + rec.offBitsSrc,
+                    rec.cbBitsSrc, rec.iUsageSrc, dest, RECT{rec.xSrc, rec.ySrc, rec.xSrc + rec.cxDest, rec.ySrc + rec.cyDest},
+                    rop, SourceRows::FromTop);
+        else
+            DrawPatternBlt(s, dest, rop);
+        return true;
+    }
+    const DibBytes source{reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiSrc), rec.cbBmiSrc, r.data + rec.offBitsSrc,
+                          rec.cbBitsSrc};
+    const DibBytes mask{reinterpret_cast<const BITMAPINFO*>(r.data + rec.offBmiMask), rec.cbBmiMask,
+                        r.data + rec.offBitsMask, rec.cbBitsMask};
+    return DrawMaskedBlt(s, dest, hasSource ? &source : nullptr, rec.iUsageSrc, POINT{rec.xSrc, rec.ySrc}, mask,
+                         POINT{rec.xMask, rec.yMask}, rec.dwRop);
+}
+
 // SetDIBitsToDevice may hand over a band of the DIB: the bits hold scan lines
 // iStartScan to iStartScan + cScans - 1 only. GDI draws the part of the source
 // rectangle those lines hold, one to one; the band is played as a DIB of its
@@ -289,9 +367,62 @@ void RefuseRecord(PlayState& s, const wchar_t* name)
     s.Fail(std::wstring(L"the page holds ") + name + L" drawing, which the host does not play");
 }
 
+void PlayRecord(PlayState& s, const Record& r);
+
+// Records that add to a path and can be traced again as they were.
+constexpr DWORD kPathDrawing[] = {
+    EMR_POLYLINE, EMR_POLYLINE16, EMR_POLYGON, EMR_POLYGON16, EMR_POLYBEZIER, EMR_POLYBEZIER16, EMR_POLYBEZIERTO,
+    EMR_POLYBEZIERTO16, EMR_POLYLINETO, EMR_POLYLINETO16, EMR_POLYPOLYLINE, EMR_POLYPOLYLINE16, EMR_POLYPOLYGON,
+    EMR_POLYPOLYGON16, EMR_LINETO, EMR_RECTANGLE, EMR_ELLIPSE, EMR_ROUNDRECT, EMR_ARC, EMR_ARCTO, EMR_CHORD, EMR_PIE,
+    EMR_ANGLEARC, EMR_POLYDRAW, EMR_POLYDRAW16, EMR_MOVETOEX, EMR_CLOSEFIGURE,
+};
+// Records after which a second tracing of the bracket would not be the path
+// GDI built: mapping changes, saved states, text outlines, path rewrites.
+constexpr DWORD kPathBreaking[] = {
+    EMR_SETMAPMODE, EMR_SETWINDOWEXTEX, EMR_SETWINDOWORGEX, EMR_SETVIEWPORTEXTEX, EMR_SETVIEWPORTORGEX,
+    EMR_SCALEVIEWPORTEXTEX, EMR_SCALEWINDOWEXTEX, EMR_SETWORLDTRANSFORM, EMR_MODIFYWORLDTRANSFORM, EMR_SAVEDC,
+    EMR_RESTOREDC, EMR_SETARCDIRECTION, EMR_EXTTEXTOUTW, EMR_EXTTEXTOUTA, EMR_POLYTEXTOUTW, EMR_POLYTEXTOUTA,
+    EMR_WIDENPATH, EMR_FLATTENPATH,
+};
+
+template <size_t N>
+bool Listed(const DWORD (&list)[N], DWORD type)
+{
+    return std::find(std::begin(list), std::end(list), type) != std::end(list);
+}
+
+void NoteBracketRecord(PlayState& s, const Record& r, DWORD type)
+{
+    if (s.pathDepth > 0 && Listed(kPathDrawing, type))
+        s.bracket.emplace_back(r.data, r.size);
+    else if (Listed(kPathBreaking, type))
+        s.bracketFine = false;
+}
+
+// The page's own path, painted: traced a second time in sixteenths from the
+// bracket's records when nothing in the bracket stands in the way.
+void PaintBracket(PlayState& s, PaintKind kind)
+{
+    const bool fine = s.bracketOpen && s.bracketFine;
+    s.bracketOpen = false;
+    const std::vector<std::pair<const BYTE*, size_t>> records = std::move(s.bracket);
+    s.bracket.clear();
+    const POINT start = s.bracketStart;
+    DrawCurrentPath(s, kind, false, fine ? std::function<void()>([&] {
+        MoveToEx(s.dc, start.x, start.y, nullptr);
+        const int depth = s.pathDepth;
+        s.pathDepth = 1;
+        for (const auto& record : records) PlayRecord(s, Record{record.first, record.second});
+        s.pathDepth = depth;
+    }) : nullptr);
+    AbortPath(s.dc);
+    s.pathDepth = 0;
+}
+
 void PlayRecord(PlayState& s, const Record& r)
 {
     const DWORD type = reinterpret_cast<const EMR*>(r.data)->iType;
+    if (s.bracketOpen) NoteBracketRecord(s, r, type);
     switch (type) {
     // Objects.
     case EMR_CREATEPEN:
@@ -393,17 +524,29 @@ void PlayRecord(PlayState& s, const Record& r)
         break;
     case EMR_OFFSETCLIPRGN: if (auto* rec = r.As<EMROFFSETCLIPRGN>()) OffsetClipRgn(s.dc, rec->ptlOffset.x, rec->ptlOffset.y); break;
     case EMR_SETMETARGN: SetMetaRgn(s.dc); break;
-    case EMR_SELECTCLIPPATH: if (auto* rec = r.As<EMRSELECTCLIPPATH>()) { SelectClipPath(s.dc, int(rec->iMode)); s.pathDepth = 0; } break;
+    case EMR_SELECTCLIPPATH:
+        if (auto* rec = r.As<EMRSELECTCLIPPATH>()) {
+            SelectClipPath(s.dc, int(rec->iMode));
+            s.pathDepth = 0;
+            s.bracketOpen = false;
+        }
+        break;
     // Paths.
-    case EMR_BEGINPATH: BeginPath(s.dc); s.pathDepth = 1; break;
+    case EMR_BEGINPATH:
+        BeginPath(s.dc);
+        s.pathDepth = 1;
+        s.bracket.clear();
+        s.bracketOpen = s.bracketFine = true;
+        GetCurrentPositionEx(s.dc, &s.bracketStart);
+        break;
     case EMR_ENDPATH: EndPath(s.dc); s.pathDepth = 0; break;
     case EMR_CLOSEFIGURE: CloseFigure(s.dc); break;
-    case EMR_ABORTPATH: AbortPath(s.dc); s.pathDepth = 0; break;
+    case EMR_ABORTPATH: AbortPath(s.dc); s.pathDepth = 0; s.bracketOpen = false; break;
     case EMR_FLATTENPATH: FlattenPath(s.dc); break;
     case EMR_WIDENPATH: WidenPath(s.dc); break;
-    case EMR_STROKEPATH: DrawCurrentPath(s, PaintKind::Stroke, false); AbortPath(s.dc); s.pathDepth = 0; break;
-    case EMR_FILLPATH: DrawCurrentPath(s, PaintKind::Fill, false); AbortPath(s.dc); s.pathDepth = 0; break;
-    case EMR_STROKEANDFILLPATH: DrawCurrentPath(s, PaintKind::StrokeAndFill, false); AbortPath(s.dc); s.pathDepth = 0; break;
+    case EMR_STROKEPATH: PaintBracket(s, PaintKind::Stroke); break;
+    case EMR_FILLPATH: PaintBracket(s, PaintKind::Fill); break;
+    case EMR_STROKEANDFILLPATH: PaintBracket(s, PaintKind::StrokeAndFill); break;
     // Shapes.
     case EMR_POLYLINE: case EMR_POLYLINE16: case EMR_POLYGON: case EMR_POLYGON16: case EMR_POLYBEZIER:
     case EMR_POLYBEZIER16: case EMR_POLYBEZIERTO: case EMR_POLYBEZIERTO16: case EMR_POLYLINETO: case EMR_POLYLINETO16:
@@ -520,17 +663,51 @@ void PlayRecord(PlayState& s, const Record& r)
     case EMR_INVERTRGN:
         if (auto* rec = r.As<EMRINVERTRGN>()) InvertRects(s, RegionRects(rec->RgnData, rec->cbRgnData));
         break;
-    case EMR_GRADIENTFILL: RefuseRecord(s, L"EMR_GRADIENTFILL"); break;
-    case EMR_ALPHABLEND: RefuseRecord(s, L"EMR_ALPHABLEND"); break;
-    case EMR_TRANSPARENTBLT: RefuseRecord(s, L"EMR_TRANSPARENTBLT"); break;
-    case EMR_MASKBLT: RefuseRecord(s, L"EMR_MASKBLT"); break;
+    case EMR_GRADIENTFILL:
+        if (auto* rec = r.As<EMRGRADIENTFILL>()) {
+            const size_t vertexBytes = size_t(rec->nVer) * sizeof(TRIVERTEX);
+            const size_t meshAt = offsetof(EMRGRADIENTFILL, Ver) + vertexBytes;
+            const size_t perShape = rec->ulMode == GRADIENT_FILL_TRIANGLE ? 3 : 2;
+            if (!r.Holds(offsetof(EMRGRADIENTFILL, Ver), vertexBytes) ||
+                !r.Holds(meshAt, size_t(rec->nTri) * perShape * sizeof(ULONG))) {
+                RefuseRecord(s, L"EMR_GRADIENTFILL");
+                break;
+            }
+            std::vector<ULONG> mesh(size_t(rec->nTri) * perShape);
+            if (!mesh.empty()) std::memcpy(mesh.data(), r.data + meshAt, mesh.size() * sizeof(ULONG));
+            DrawGradient(s, rec->Ver, rec->nVer, mesh.data(), rec->nTri, rec->ulMode);
+        }
+        break;
+    case EMR_ALPHABLEND: case EMR_TRANSPARENTBLT:
+        // The two records share one layout.
+        if (auto* rec = r.As<EMRALPHABLEND>()) PlayComposedBlt(s, r, *rec, type);
+        break;
+    case EMR_MASKBLT:
+        if (auto* rec = r.As<EMRMASKBLT>(); rec && !PlayMaskBlt(s, r, *rec)) RefuseRecord(s, L"EMR_MASKBLT");
+        break;
     case EMR_PLGBLT: RefuseRecord(s, L"EMR_PLGBLT"); break;
+    case EMR_GDICOMMENT:
+        if (auto* rec = r.As<EMRGDICOMMENT>(); rec && r.Holds(offsetof(EMRGDICOMMENT, Data), rec->cbData))
+            PlayEscapeComment(s, *rec);
+        break;
     default:
         break;   // comments, palettes, colour management: nothing for the driver
     }
 }
 
 } // namespace
+
+bool RecordEscapeInPage(HDC pageDc, int escape, int inSize, const char* in)
+{
+    // Input larger than a metafile record should carry is passed on at once.
+    constexpr int kMaxRecordedEscapeBytes = 1 << 24;
+    if (inSize < 0 || inSize > kMaxRecordedEscapeBytes || (inSize && !in)) return false;
+    std::vector<BYTE> data(sizeof(EscapeComment) + size_t(inSize));
+    const EscapeComment head{kEscapeSignature, DWORD(escape)};
+    std::memcpy(data.data(), &head, sizeof(head));
+    if (inSize) std::memcpy(data.data() + sizeof(head), in, size_t(inSize));
+    return GdiComment(pageDc, UINT(data.size()), data.data()) != FALSE;
+}
 
 bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstring* error)
 {

@@ -11,4 +11,11 @@ namespace printhost {
 // the records after it are still played.
 bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstring* error);
 
+// An escape that only tells the driver something (no answer bytes), issued
+// while a page is open, is written into the page's metafile as a comment and
+// reaches DrvEscape when the page is played, between the drawing before and
+// after it, as the application issued them. False when the comment could not
+// be written (the caller then passes the escape on at once).
+bool RecordEscapeInPage(HDC pageDc, int escape, int inSize, const char* in);
+
 } // namespace printhost

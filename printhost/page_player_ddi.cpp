@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace printhost {
@@ -349,22 +350,86 @@ MIX Mix(PlayState& s)
 
 } // namespace
 
-void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse)
+namespace {
+
+// The DC's path in device units, read back with an identity mapping.
+int ReadPath(HDC dc, std::vector<POINT>* points, std::vector<BYTE>* types)
 {
-    // The path is kept in device pixels; read it back with an identity mapping.
+    const int count = GetPath(dc, nullptr, nullptr, 0);
+    points->assign(size_t(std::max(count, 0)), POINT{});
+    types->assign(points->size(), 0);
+    const int got = count > 0 ? GetPath(dc, points->data(), types->data(), count) : 0;
+    return std::max(got, 0);
+}
+
+void IdentityMapping(HDC dc)
+{
+    SetMapMode(dc, MM_TEXT);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+}
+
+// A shape whose pixels all lie within this reach of the origin can be traced
+// at 16 times the scale without leaving GDI's 32-bit coordinates.
+constexpr LONG kFineReach = 1 << 26;
+
+bool WithinFineReach(const std::vector<POINT>& points, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (std::abs(points[i].x) >= kFineReach || std::abs(points[i].y) >= kFineReach) return false;
+    return true;
+}
+
+} // namespace
+
+void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse, const std::function<void()>& retrace)
+{
+    const XFORM m = DeviceTransform(s.dc);
     SaveDC(s.dc);
-    SetMapMode(s.dc, MM_TEXT);
-    SetWindowOrgEx(s.dc, 0, 0, nullptr);
-    SetViewportOrgEx(s.dc, 0, 0, nullptr);
-    ModifyWorldTransform(s.dc, nullptr, MWT_IDENTITY);
-    const int count = GetPath(s.dc, nullptr, nullptr, 0);
-    std::vector<POINT> points(size_t(std::max(count, 0)));
-    std::vector<BYTE> types(points.size());
-    const int got = count > 0 ? GetPath(s.dc, points.data(), types.data(), count) : 0;
+    IdentityMapping(s.dc);
+    std::vector<POINT> pixels;
+    std::vector<BYTE> types;
+    int got = ReadPath(s.dc, &pixels, &types);
     RestoreDC(s.dc, -1);
     if (got <= 0) return;
+    std::vector<POINTFIX> points(static_cast<size_t>(got));
+    for (int i = 0; i < got; ++i) points[size_t(i)] = POINTFIX{FIX(pixels[size_t(i)].x * 16), FIX(pixels[size_t(i)].y * 16)};
+    if (retrace && WithinFineReach(pixels, got)) {
+        // The same shape from the same logical points, with the whole
+        // world-to-device mapping in the world transform, times 16.
+        POINT end{};
+        GetCurrentPositionEx(s.dc, &end);
+        SaveDC(s.dc);
+        IdentityMapping(s.dc);
+        const XFORM fine{m.eM11 * 16, m.eM12 * 16, m.eM21 * 16, m.eM22 * 16, m.eDx * 16, m.eDy * 16};
+        std::vector<POINT> sixteenths;
+        std::vector<BYTE> fineTypes;
+        int fineGot = 0;
+        if (SetWorldTransform(s.dc, &fine)) {
+            BeginPath(s.dc);
+            retrace();
+            EndPath(s.dc);
+            ModifyWorldTransform(s.dc, nullptr, MWT_IDENTITY);
+            fineGot = ReadPath(s.dc, &sixteenths, &fineTypes);
+            AbortPath(s.dc);
+        }
+        RestoreDC(s.dc, -1);
+        MoveToEx(s.dc, end.x, end.y, nullptr);
+        // The fine tracing must be GDI's shape, each point within a pixel of
+        // GDI's own (a mapping GDI reads differently when it is moved into
+        // the world transform would show here); otherwise the pixels stand.
+        bool same = fineGot == got && fineTypes == types;
+        for (int i = 0; same && i < got; ++i)
+            same = std::abs(sixteenths[size_t(i)].x - pixels[size_t(i)].x * 16) <= 16 &&
+                   std::abs(sixteenths[size_t(i)].y - pixels[size_t(i)].y * 16) <= 16;
+        if (same) {
+            types = std::move(fineTypes);
+            points.resize(size_t(got));
+            for (int i = 0; i < got; ++i) points[size_t(i)] = POINTFIX{FIX(sixteenths[size_t(i)].x), FIX(sixteenths[size_t(i)].y)};
+        }
+    }
 
-    const XFORM m = DeviceTransform(s.dc);
     LineInfo line = LineFor(s, m);
     std::unique_ptr<HostBrush> fill = kind == PaintKind::Stroke ? nullptr
                                       : BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)));
@@ -372,15 +437,14 @@ void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse)
     if (!stroke && !fill) return;
     std::unique_ptr<HostBrush> strokeBrush = stroke ? SolidBrush(s, line.colour) : nullptr;
 
-    HostPath* path = MakePathFromGdi(points.data(), types.data(), got, ellipse);
-    RECTFX b{};
-    b.xLeft = b.yTop = LONG_MAX;
-    b.xRight = b.yBottom = LONG_MIN;
-    for (int i = 0; i < got; ++i) {
-        b.xLeft = std::min(b.xLeft, points[i].x);
-        b.yTop = std::min(b.yTop, points[i].y);
-        b.xRight = std::max(b.xRight, points[i].x + 1);
-        b.yBottom = std::max(b.yBottom, points[i].y + 1);
+    HostPath* path = MakePathFromFix(points.data(), types.data(), got, ellipse);
+    // The pixels the path touches (a fraction reaches into the next pixel).
+    RECTL b{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (const POINTFIX& p : points) {
+        b.left = std::min(b.left, LONG(p.x >> 4));
+        b.top = std::min(b.top, LONG(p.y >> 4));
+        b.right = std::max(b.right, LONG((p.x + 15) >> 4) + 1);
+        b.bottom = std::max(b.bottom, LONG((p.y + 15) >> 4) + 1);
     }
     // A wide pen reaches beyond the path by half its width.
     LONG reach = 1;
@@ -388,8 +452,8 @@ void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse)
         const double scale = std::max(std::hypot(m.eM11, m.eM12), std::hypot(m.eM21, m.eM22));
         reach += LONG(std::min(double(kMaxCoordinate), std::ceil(line.attrs.elWidth.e * scale)));
     }
-    const RECTL reached{b.xLeft - reach, b.yTop - reach, b.xRight + reach, b.yBottom + reach};
-    std::unique_ptr<HostClip> clip = ClipFor(s, RECTL{b.xLeft, b.yTop, b.xRight, b.yBottom}, nullptr);
+    const RECTL reached{b.left - reach, b.top - reach, b.right + reach, b.bottom + reach};
+    std::unique_ptr<HostClip> clip = ClipFor(s, b, nullptr);
     if (ClippedAway(*clip, reached)) {
         ReleasePath(path);
         ReleaseClip(clip);
@@ -663,6 +727,303 @@ void DrawDib(PlayState& s, const BITMAPINFO* info, size_t infoSize, const BYTE* 
     ReleaseClip(clip);
     ReleaseBrush(brush);
     ReleaseDib(dib);
+}
+
+namespace {
+
+// A DIB section selected into a memory DC of its own.
+struct BitmapInDc {
+    HBITMAP bitmap = nullptr;
+    HDC dc = nullptr;
+    HGDIOBJ old = nullptr;
+
+    BitmapInDc() = default;
+    ~BitmapInDc()
+    {
+        if (dc) {
+            SelectObject(dc, old);
+            DeleteDC(dc);
+        }
+        if (bitmap) DeleteObject(bitmap);
+    }
+    BitmapInDc(const BitmapInDc&) = delete;
+    BitmapInDc& operator=(const BitmapInDc&) = delete;
+    // Takes the bitmap (null: none) and selects it; false without a DC.
+    bool Hold(HBITMAP made)
+    {
+        bitmap = made;
+        dc = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
+        if (dc) old = SelectObject(dc, bitmap);
+        return dc != nullptr;
+    }
+};
+
+// A 24-bit top-down bitmap to draw on, filled with `fill` (a raster operation).
+struct DrawingBitmap : BitmapInDc {
+    BITMAPINFO info{};
+    void* bits = nullptr;
+    size_t stride = 0;
+
+    DrawingBitmap(LONG width, LONG height, DWORD fill)
+    {
+        info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        stride = (size_t(width) * 3 + 3) & ~size_t(3);
+        if (Hold(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0))) PatBlt(dc, 0, 0, width, height, fill);
+    }
+    const BYTE* Row(LONG y) const { return static_cast<const BYTE*>(bits) + size_t(y) * stride; }
+};
+
+// A record's bitmap as GDI holds it, rows counted from the top. `dc` stays
+// null when the bitmap is malformed.
+struct SourceDc : BitmapInDc {
+    SourceDc(const DibBytes& source, UINT usage)
+    {
+        if (source.infoSize < sizeof(BITMAPINFOHEADER)) return;
+        const BITMAPINFOHEADER& h = source.info->bmiHeader;
+        const size_t bytes = ((size_t(std::abs(h.biWidth)) * h.biBitCount + 31) / 32) * 4 * size_t(std::abs(h.biHeight));
+        void* bits = nullptr;
+        HBITMAP made = CreateDIBSection(nullptr, source.info, usage, &bits, nullptr, 0);
+        if (made && bytes > source.bitsSize) {
+            DeleteObject(made);
+            return;
+        }
+        if (made) std::memcpy(bits, source.bits, bytes);
+        Hold(made);
+    }
+};
+
+// The pixels of a device box alike in both drawings, as a region in device units.
+HRGN AlikeRegion(const DrawingBitmap& a, const DrawingBitmap& b, const RECT& box)
+{
+    std::vector<RECT> runs;
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    for (LONG y = 0; y < height; ++y) {
+        const BYTE* p = a.Row(y);
+        const BYTE* q = b.Row(y);
+        for (LONG x = 0; x < width;) {
+            while (x < width && std::memcmp(p + x * 3, q + x * 3, 3) != 0) ++x;
+            const LONG start = x;
+            while (x < width && std::memcmp(p + x * 3, q + x * 3, 3) == 0) ++x;
+            if (x > start) runs.push_back(RECT{box.left + start, box.top + y, box.left + x, box.top + y + 1});
+        }
+    }
+    std::vector<BYTE> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+    auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+    *header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, DWORD(runs.size()), DWORD(runs.size() * sizeof(RECT)), box};
+    if (!runs.empty()) std::memcpy(data.data() + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
+    return ExtCreateRegion(nullptr, DWORD(data.size()), reinterpret_cast<const RGNDATA*>(data.data()));
+}
+
+// What the engine drew on a bitmap of a device box, handed to the driver as
+// a copy; `cover` (device units, may be null) narrows the clip to the pixels
+// the drawing owns.
+void SendCanvas(PlayState& s, const DrawingBitmap& canvas, const RECT& box, HRGN cover)
+{
+    GdiFlush();
+    SaveDC(s.dc);
+    if (cover) {
+        HRGN current = CreateRectRgn(0, 0, 0, 0);
+        ExtSelectClipRgn(s.dc, cover, GetClipRgn(s.dc, current) == 1 ? RGN_AND : RGN_COPY);
+        DeleteObject(current);
+    }
+    IdentityMapping(s.dc);
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    DrawDib(s, &canvas.info, sizeof(canvas.info.bmiHeader), static_cast<const BYTE*>(canvas.bits),
+            canvas.stride * size_t(height), DIB_RGB_COLORS, box, RECT{0, 0, width, height}, SRCCOPY, SourceRows::FromTop);
+    RestoreDC(s.dc, -1);
+}
+
+} // namespace
+
+void DrawGradient(PlayState& s, const TRIVERTEX* vertices, ULONG vertexCount, const ULONG* mesh, ULONG meshCount,
+                  ULONG mode)
+{
+    const bool triangles = mode == GRADIENT_FILL_TRIANGLE;
+    if (!triangles && mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V) return;
+    const ULONG perShape = triangles ? 3 : 2;
+    for (ULONG i = 0; i < meshCount * perShape; ++i)
+        if (mesh[i] >= vertexCount) {
+            s.Fail(L"a gradient of the page names a vertex it does not have");
+            return;
+        }
+    // The pixels the shapes cover, in device units.
+    const XFORM m = DeviceTransform(s.dc);
+    HRGN cover = CreateRectRgn(0, 0, 0, 0);
+    for (ULONG i = 0; i < meshCount; ++i) {
+        const ULONG* shape = mesh + i * perShape;
+        std::vector<POINT> corners;
+        if (triangles) {
+            for (ULONG k = 0; k < 3; ++k) corners.push_back(ToDevice(m, vertices[shape[k]].x, vertices[shape[k]].y));
+        } else {
+            const TRIVERTEX& a = vertices[shape[0]];
+            const TRIVERTEX& b = vertices[shape[1]];
+            corners = {ToDevice(m, a.x, a.y), ToDevice(m, b.x, a.y), ToDevice(m, b.x, b.y), ToDevice(m, a.x, b.y)};
+        }
+        if (HRGN piece = CreatePolygonRgn(corners.data(), int(corners.size()), WINDING)) {
+            CombineRgn(cover, cover, piece, RGN_OR);
+            DeleteObject(piece);
+        }
+    }
+    RECT box{};
+    GetRgnBox(cover, &box);
+    IntersectRect(&box, &box, reinterpret_cast<const RECT*>(&s.surfaceRect));
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    if (width <= 0 || height <= 0) {
+        DeleteObject(cover);
+        return;
+    }
+    // GDI draws the gradient on a white bitmap of the covered box, with the
+    // page's mapping moved to the box's corner.
+    DrawingBitmap canvas(width, height, WHITENESS);
+    if (!canvas.dc) {
+        DeleteObject(cover);
+        s.Fail(L"no memory for a gradient of the page");
+        return;
+    }
+    SetGraphicsMode(canvas.dc, GM_ADVANCED);
+    XFORM shifted = m;
+    shifted.eDx -= FLOAT(box.left);
+    shifted.eDy -= FLOAT(box.top);
+    SetWorldTransform(canvas.dc, &shifted);
+    GdiGradientFill(canvas.dc, const_cast<TRIVERTEX*>(vertices), vertexCount, const_cast<ULONG*>(mesh), meshCount, mode);
+    // Only the shapes' own pixels reach the driver.
+    SendCanvas(s, canvas, box, cover);
+    DeleteObject(cover);
+}
+
+bool DrawMaskedBlt(PlayState& s, RECT dest, const DibBytes* source, UINT sourceUsage, POINT sourceAt, const DibBytes& mask,
+                   POINT maskAt, DWORD rop)
+{
+    const XFORM m = DeviceTransform(s.dc);
+    RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
+    if (target.right - target.left != dest.right - dest.left || target.bottom - target.top != dest.bottom - dest.top)
+        return false;
+    DibSurface src, bits;
+    // Whatever the mask's colour table says, a one means foreground.
+    if ((source && !MakeDib(s, source->info, source->infoSize, source->bits, source->bitsSize, sourceUsage == DIB_PAL_COLORS,
+                            {}, &src)) ||
+        !MakeDib(s, mask.info, mask.infoSize, mask.bits, mask.bitsSize, false, {RGB(0, 0, 0), RGB(255, 255, 255)}, &bits) ||
+        bits.surface->so.iBitmapFormat != BMF_1BPP) {
+        ReleaseDib(src);
+        ReleaseDib(bits);
+        s.Fail(L"a bitmap of the page is malformed or of an unknown format");
+        return true;
+    }
+    // The engine blits no pixel from outside the source or the mask: the
+    // target shrinks to what both hold.
+    POINTL from{sourceAt.x, sourceAt.y}, maskFrom{maskAt.x, maskAt.y};
+    const RECTL whole = target;
+    auto trim = [&](const SURFOBJ& so, const POINTL& at) {
+        target.left = std::max(target.left, whole.left - at.x);
+        target.top = std::max(target.top, whole.top - at.y);
+        target.right = std::min(target.right, whole.left - at.x + so.sizlBitmap.cx);
+        target.bottom = std::min(target.bottom, whole.top - at.y + so.sizlBitmap.cy);
+    };
+    trim(bits.surface->so, maskFrom);
+    if (source) trim(src.surface->so, from);
+    from = POINTL{from.x + (target.left - whole.left), from.y + (target.top - whole.top)};
+    maskFrom = POINTL{maskFrom.x + (target.left - whole.left), maskFrom.y + (target.top - whole.top)};
+    const BYTE fore = BYTE(rop >> 16), back = BYTE(rop >> 24);
+    const ROP4 rop4 = ROP4(fore) | (ROP4(back) << 8);
+    std::unique_ptr<HostClip> clip = ClipFor(s, target, nullptr);
+    auto bitBlt = Hooked(s, HOOK_BITBLT) ? Ddi<PFN_DrvBitBlt>(s, INDEX_DrvBitBlt) : nullptr;
+    if (bitBlt && target.right > target.left && target.bottom > target.top && !ClippedAway(*clip, target)) {
+        std::unique_ptr<HostBrush> brush = UsesPattern(fore) || UsesPattern(back)
+                                               ? BrushFor(s, static_cast<HBRUSH>(GetCurrentObject(s.dc, OBJ_BRUSH)))
+                                               : nullptr;
+        if (!bitBlt(s.surface, source ? &src.surface->so : nullptr, &bits.surface->so, &clip->co,
+                    source ? &src.xlate->xo : nullptr, &target, source ? &from : nullptr, &maskFrom,
+                    brush ? &brush->bo : nullptr, &s.brushOrigin, rop4))
+            s.Fail(L"the graphics driver failed a masked bitmap");
+        ReleaseBrush(brush);
+    }
+    ReleaseClip(clip);
+    ReleaseDib(src);
+    ReleaseDib(bits);
+    return true;
+}
+
+void DrawTransparentBlt(PlayState& s, RECT dest, RECT src, const DibBytes& source, UINT sourceUsage, COLORREF transparent)
+{
+    const XFORM m = DeviceTransform(s.dc);
+    const RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
+    RECT box{target.left, target.top, target.right, target.bottom};
+    if (!IntersectRect(&box, &box, reinterpret_cast<const RECT*>(&s.surfaceRect))) return;
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    SourceDc from(source, sourceUsage);
+    if (!from.dc) {
+        s.Fail(L"a bitmap of the page is malformed or of an unknown format");
+        return;
+    }
+    // GDI draws the blit twice, on white and on black: the pixels alike in
+    // both are the source's, the others let the page show through.
+    DrawingBitmap onWhite(width, height, WHITENESS), onBlack(width, height, BLACKNESS);
+    bool drawn = onWhite.dc && onBlack.dc;
+    for (const DrawingBitmap* b : {&onWhite, &onBlack})
+        drawn = drawn && GdiTransparentBlt(b->dc, target.left - box.left, target.top - box.top, target.right - target.left,
+                                           target.bottom - target.top, from.dc, src.left, src.top,
+                                           src.right - src.left, src.bottom - src.top, transparent);
+    if (!drawn) {
+        s.Fail(L"GDI could not draw a transparent blit of the page");
+        return;
+    }
+    HRGN cover = AlikeRegion(onWhite, onBlack, box);
+    if (!cover) return;
+    SendCanvas(s, onWhite, box, cover);
+    DeleteObject(cover);
+}
+
+void DrawAlphaBlend(PlayState& s, RECT dest, RECT src, const DibBytes& source, UINT sourceUsage, DWORD blend)
+{
+    const XFORM m = DeviceTransform(s.dc);
+    const RECTL target = Ordered(ToDevice(m, dest.left, dest.top), ToDevice(m, dest.right, dest.bottom));
+    RECT box{target.left, target.top, target.right, target.bottom};
+    if (!IntersectRect(&box, &box, reinterpret_cast<const RECT*>(&s.surfaceRect))) return;
+    std::unique_ptr<HostClip> clip = ClipFor(s, RECTL{box.left, box.top, box.right, box.bottom}, nullptr);
+    const bool away = ClippedAway(*clip, RECTL{box.left, box.top, box.right, box.bottom});
+    ReleaseClip(clip);
+    if (away) return;
+    const LONG width = box.right - box.left, height = box.bottom - box.top;
+    SourceDc from(source, sourceUsage);
+    DrawingBitmap canvas(width, height, WHITENESS);
+    if (!from.dc || !canvas.dc) {
+        s.Fail(L"a bitmap of the page is malformed or of an unknown format");
+        return;
+    }
+    // What the device holds under the destination, read back in the
+    // device's format and turned into colours.
+    auto copyBits = Hooked(s, HOOK_COPYBITS) ? Ddi<PFN_DrvCopyBits>(s, INDEX_DrvCopyBits) : nullptr;
+    if (copyBits) {
+        ULONG mode = 0;
+        std::vector<ULONG> colors;
+        DevicePalette(*s.device, &mode, &colors);
+        HostSurface* back = CreateHostBitmap(SIZEL{width, height}, s.surface->iBitmapFormat, true, nullptr, 0);
+        if (back) {
+            RECTL whole{0, 0, width, height};
+            EngEraseSurface(&back->so, &whole, RgbToDevice(mode, colors, RGB(255, 255, 255)));
+            POINTL at{box.left, box.top};
+            copyBits(&back->so, s.surface, nullptr, nullptr, &whole, &at);
+            for (LONG y = 0; y < height; ++y) {
+                BYTE* row = static_cast<BYTE*>(canvas.bits) + size_t(y) * canvas.stride;
+                for (LONG x = 0; x < width; ++x) {
+                    const COLORREF c = DeviceToRgb(mode, colors, ReadPixel(back->so, x, y));
+                    row[x * 3] = GetBValue(c);
+                    row[x * 3 + 1] = GetGValue(c);
+                    row[x * 3 + 2] = GetRValue(c);
+                }
+            }
+            DeleteHostSurface(back);
+        }
+    }
+    BLENDFUNCTION function{};
+    std::memcpy(&function, &blend, sizeof(function));
+    if (!GdiAlphaBlend(canvas.dc, target.left - box.left, target.top - box.top, target.right - target.left,
+                       target.bottom - target.top, from.dc, src.left, src.top, src.right - src.left, src.bottom - src.top,
+                       function)) {
+        s.Fail(L"GDI could not draw an alpha-blended blit of the page");
+        return;
+    }
+    SendCanvas(s, canvas, box, nullptr);
 }
 
 void DrawPatternBlt(PlayState& s, RECT dest, DWORD rop)

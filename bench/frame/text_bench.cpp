@@ -1,10 +1,14 @@
 // Characters per second of downloaded TrueType text: 100 pages of 4000
 // characters drawn from 80 glyphs, each page starting with an empty glyph
 // memory (so each glyph is sent once a page and placed by reference after).
-// Reports the rate with glyphs cached (the placements) and overall.
+// Reports the rate with glyphs cached (the placements) and overall; then the
+// same pages in a resident font: each character through the printer's code
+// tables (a direct table and a pair table), each line of 80 one character
+// run with one advance.
 // Run under wine: text_bench.exe [pages]
 #include "render/command/command_layer.h"
 #include "render/draw/text_output.h"
+#include "render/font/font_description.h"
 #include "render/output/output_stream.h"
 
 #include <chrono>
@@ -38,6 +42,47 @@ std::vector<uint8_t> MakeGlyph(int seed)
     for (int i = 0; i < rowBytes * kHeight; ++i)
         bits->aj[i] = static_cast<uint8_t>((i * 7 + seed) | 1);
     return g;
+}
+
+// A description with code tables only: codes 32..126 direct, 160..255 by pairs.
+std::vector<uint8_t> CodeTableDescription(FontMetricsBlock* metrics)
+{
+    std::vector<uint8_t> d(sizeof(FontMetricsBlock), 0);
+    auto put16 = [&](uint16_t v) { d.insert(d.end(), {uint8_t(v), uint8_t(v >> 8)}); };
+    const auto direct = uint32_t(d.size());
+    for (uint16_t c = 32; c < 127; ++c)
+        put16(c);
+    const auto pairs = uint32_t(d.size());
+    for (uint16_t c = 160; c < 256; ++c)
+        put16(c), put16(uint16_t(c - 32));
+    *metrics = FontMetricsBlock{};
+    metrics->codeTables = uint32_t(d.size());
+    const CodeTableBlock b{32, 126, direct, 0, 0, 0, 0, 96, pairs};
+    const auto* raw = reinterpret_cast<const uint8_t*>(&b);
+    d.insert(d.end(), raw, raw + sizeof(b));
+    return d;
+}
+
+double DeviceFontPages(CommandLayer* layer, long pages, int* ok)
+{
+    FontMetricsBlock metrics;
+    const std::vector<uint8_t> d = CodeTableDescription(&metrics);
+    const CodeTables tables = ReadCodeTables(d, metrics);
+    std::vector<uint16_t> line(80);
+    const float advance[1] = {30};
+    const auto start = std::chrono::steady_clock::now();
+    for (long page = 0; page < pages; ++page) {
+        *ok &= ResetCommandLayerForPage(layer) == 0;
+        *ok &= EmitFont(layer, 26) == 0;
+        for (int c = 0; c < kCharsPerPage; c += 80) {
+            for (int i = 0; i < 80; ++i) {
+                const uint32_t code = ((c + i) * 7) % 2 ? 32 + (c + i) % 95 : 160 + (c + i) % 96;
+                line[i] = uint16_t(MapCharToPrinterCode(d, tables, code));
+            }
+            *ok &= EmitGlyphRun(layer, 100, 200 + c / 80 * 60, line, kAdvanceCommon, advance) == 0;
+        }
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
@@ -79,11 +124,13 @@ int main(int argc, char** argv)
         cachedSeconds += std::chrono::duration<double>(end - mid).count();
         cachedChars += kCharsPerPage - kGlyphs;
     }
+    const double deviceSeconds = DeviceFontPages(layer, pages, &ok);
     FlushStreamBuffer(s);
     const double total = double(pages) * kCharsPerPage;
     std::printf("%ld pages, %.0f characters, %.1f MB sent%s\n", pages, total, g_sunk / 1e6, ok ? "" : " (FAILED)");
     std::printf("cached glyphs: %.2f million characters/s\n", cachedChars / cachedSeconds / 1e6);
     std::printf("overall:       %.2f million characters/s\n", total / (firstSeconds + cachedSeconds) / 1e6);
+    std::printf("resident font: %.2f million characters/s\n", total / deviceSeconds / 1e6);
     FreeCommandLayer(layer);
     CloseOutputStream(s);
     DestroyOutputStream(s);

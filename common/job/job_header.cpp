@@ -31,8 +31,6 @@ constexpr char kShortEndOfJob[] = "@EOJO";
 constexpr wchar_t kJobAttributePrefix[] = L"@PJL SET JOBATTR=";
 constexpr char kBktpPjlStart[] = "@PJL SET JOBATTR=\"@BKTP=";
 constexpr char kBktpShortStart[] = "@BKTP=";
-constexpr uint32_t kBktpPjlBlanks = 38;
-constexpr uint32_t kBktpShortBlanks = 20;
 
 constexpr uint16_t kRawHeaderSize = 2;
 constexpr int kDriverKindFax = 2;

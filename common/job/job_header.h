@@ -92,6 +92,12 @@ int GetEndOfJobLineSize(const SettingsContext* settings);
 // ESC "%-12345X" (9 bytes) appended.
 int WriteUel(JobText* out);
 
+// Blanks a header reserves for the "@BKTP=" line, in the job-language form
+// (the longer one) and the short form; a received header block is checked
+// against the longer so that either form's line lies inside its slot.
+inline constexpr uint32_t kBktpPjlBlanks = 38;
+inline constexpr uint32_t kBktpShortBlanks = 20;
+
 // The "@BKTP=" line filled once the number is known: over the blanks reserved
 // at `offset` of a header, without a terminator, leaving the other blanks and
 // the LF. 1 filled, 0 nothing to fill (offset 0), kJobErrBadArgument when the

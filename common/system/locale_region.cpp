@@ -93,6 +93,14 @@ uint16_t GetLocalePaperRegion(int allowed)
     return g_paperRegion;
 }
 
+void SetLocalePaperRegion(uint16_t region)
+{
+    if (region != 1 && region != 2)
+        return;
+    RoleLock lock(LockRole::Locale);
+    g_paperRegion = region;
+}
+
 uint8_t GetLocaleRegionCode(int convert)
 {
     RoleLock lock(LockRole::Locale);

@@ -9,6 +9,9 @@ constexpr uint8_t kLocaleUnreadable = 254;
 // of the letter-paper region (telephone codes 1-2, 50-54, 56-59, 500-592,
 // 594-599), 2 for all others and when the locale cannot be read.
 uint16_t GetLocalePaperRegion(int allowed);
+// Replaces the kept paper region (1 or 2; other values are ignored): the
+// graphics library takes the region its caller tells it.
+void SetLocalePaperRegion(uint16_t region);
 // Region code of the user's country in the region table, 0 when not listed,
 // 254 when the locale cannot be read. With convert set (a model capability) 2
 // becomes 1 and 3 becomes 0; the table's value is what is cached, so each model

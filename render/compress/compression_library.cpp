@@ -1,5 +1,6 @@
 #include "render/compress/compression_library.h"
 
+#include "common/model/model_file_path.h"
 #include "common/system/module_files.h"
 #include "render/compress/predictor_coder.h"
 
@@ -47,6 +48,16 @@ CompressionLibraryBinding* LoadCompressionLibrary(const wchar_t* path)
     }
     *binding = b;
     return binding;
+}
+
+CompressionLibraryBinding* LoadJobCompressionLibrary(ModelDataRecord* main, uint32_t streamVersion,
+                                                     bool externalProcessing)
+{
+    wchar_t path[MAX_PATH];
+    if (externalProcessing || streamVersion < kCompressionLibraryVersion ||
+        !GetModelFilePath(main, kCompressionLibraryFileName, path, MAX_PATH))
+        return nullptr;
+    return LoadCompressionLibrary(path);
 }
 
 void UnloadCompressionLibrary(CompressionLibraryBinding* binding)

@@ -23,9 +23,20 @@ struct CompressionLibraryBinding {
     ZqFreeCompressFn freeCompress;
 };
 
+struct ModelDataRecord;
+
+// The library is the model's file name 5 in the driver directory.
+inline constexpr uint16_t kCompressionLibraryFileName = 5;
+// Printers take the library's code from this stream version (1.8.1) on.
+inline constexpr uint32_t kCompressionLibraryVersion = 0x01010801;
+
 // Null unless the module loads, all six names resolve and the library gives a handle.
 CompressionLibraryBinding* LoadCompressionLibrary(const wchar_t* path);
 void UnloadCompressionLibrary(CompressionLibraryBinding* binding);
+// The binding of a job: none for printers of an older stream version, or
+// while the external processing library converts the job.
+CompressionLibraryBinding* LoadJobCompressionLibrary(ModelDataRecord* main, uint32_t streamVersion,
+                                                     bool externalProcessing);
 
 // Methods 6 (library kind 2) and 7 (kind 1) of a one-bit band: 0 (also when
 // the result was longer and the band stays as it is), 2 failure, 16 bad argument.

@@ -1,6 +1,7 @@
 #include "render/draw/draw_path.h"
 
 #include "render/frame/engine_calls.h"
+#include "render/frame/overlay_options.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/bitblt.h"
 #include "render/image/brush_select.h"
@@ -168,7 +169,7 @@ int DrawPathCommon(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xfo
     // instead of being clipped.
     const RECTL bounds = PathBoundsInPixels(path);
     const bool cut = shape == kPathRectangle && kind == kPaintFill && ReachesOutside(bounds, clip);
-    if (!SetClipFromClipObject(layer, clipState, cut ? nullptr : clip, bounds, nullptr))
+    if (!UsesOverlayClip(pdev) && !SetClipFromClipObject(layer, clipState, cut ? nullptr : clip, bounds, nullptr))
         return 0;
 
     if (strokes) {

@@ -49,23 +49,6 @@ int SendRecord(CommandLayer* layer, FLONG flags, ULONG count, const POINTFIX* po
 }
 static_assert(sizeof(POINTFIX) == sizeof(FixPoint));
 
-// Calls `visit(flags, count, points)` for every record of an engine path.
-template <typename Visit>
-bool ForEachEngineRecord(PATHOBJ* path, Visit visit)
-{
-    g_engine.PATHOBJ_vEnumStart(path);
-    BOOL more;
-    do {
-        PATHDATA data{};
-        more = g_engine.PATHOBJ_bEnum(path, &data);
-        if (data.count > 0 && data.pptfx == nullptr)
-            return false;
-        if (!visit(data.flags, data.count, data.pptfx))
-            return false;
-    } while (more);
-    return true;
-}
-
 // Copies an engine path into one block of the heap; null without memory.
 uint8_t* CopyClipPath(HANDLE heap, PATHOBJ* path, uint32_t* bytes)
 {

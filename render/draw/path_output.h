@@ -4,6 +4,7 @@
 // Coordinates arrive in 28.4 fixed point (FIX, 1/16 pixel).
 #pragma once
 #include "render/command/command_layer.h"
+#include "render/frame/engine_calls.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -62,3 +63,21 @@ RECTL OrderedRect(const RECTL& r);
 
 // Pixels of a path's bounds: left and top FIX / 16, right and bottom FIX / 16 + 1.
 RECTL PathBoundsInPixels(PATHOBJ* path);
+
+// Calls visit(flags, count, points) for each record of an engine path; false
+// when a visit refuses or a record has points but no array.
+template <typename Visit>
+bool ForEachEngineRecord(PATHOBJ* path, Visit visit)
+{
+    g_engine.PATHOBJ_vEnumStart(path);
+    BOOL more;
+    do {
+        PATHDATA data{};
+        more = g_engine.PATHOBJ_bEnum(path, &data);
+        if (data.count > 0 && data.pptfx == nullptr)
+            return false;
+        if (!visit(data.flags, data.count, data.pptfx))
+            return false;
+    } while (more);
+    return true;
+}

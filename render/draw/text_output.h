@@ -40,6 +40,31 @@ static_assert(BitmapGlyphRecordLength(4) - kBitmapGlyphFixedBytes - 4 <= 3);
 bool BuildBitmapGlyphRecord(int32_t originX, int32_t originY, uint32_t width, uint32_t height,
                             std::span<const uint8_t> rows, std::vector<uint8_t>* record);
 
+// The outline glyph record: header word (the record length in the low 18
+// bits, bit 21 when the points are floats, bit 24 for the fine-outline rule),
+// the point and code counts as 16-bit values, the points (16-bit values of
+// the 28.4 coordinate shifted left by 2 for small glyphs, else floats of the
+// coordinate / 16), the point-type codes two to a byte (first in the high
+// nibble), then filler bytes of 34 up to the record length.
+inline constexpr uint32_t kOutlineFloatBit = 1u << 21;
+inline constexpr uint32_t kOutlineFineBit = 1u << 24;
+inline constexpr uint32_t kOutlineGlyphFixedBytes = 4 + 2 + 2;
+inline constexpr uint8_t kOutlineGlyphFiller = 34;
+enum OutlineCode : uint8_t { kOutlineMove = 1, kOutlineLine = 2, kOutlineBezier = 4, kOutlineClose = 5, kOutlineEnd = 6 };
+
+constexpr uint32_t OutlineGlyphRecordLength(uint32_t pointBytes, uint32_t points, uint32_t codes)
+{
+    return (pointBytes * points + (codes + 1) / 2 + 11) & ~3u;
+}
+static_assert(OutlineGlyphRecordLength(4, 0, 0) >= kOutlineGlyphFixedBytes);
+static_assert(OutlineGlyphRecordLength(8, 3, 5) >= kOutlineGlyphFixedBytes + 24 + 3);
+
+// The whole record of one outline glyph; false when it does not fit the
+// record (counts above 16 bits, length beyond 18 bits, a small point
+// outside 16 bits).
+bool BuildOutlineGlyphRecord(std::span<const POINTFIX> points, std::span<const uint8_t> codes, bool small, bool fine,
+                             std::vector<uint8_t>* record);
+
 // One glyph at `at` (its character origin): placed from the glyph memory when
 // it is there, else sent into it (record built in `record`) and placed, or
 // drawn in place when the memory is off or cannot take it. 1, or 0 when a

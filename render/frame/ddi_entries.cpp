@@ -12,6 +12,7 @@
 #include "render/frame/pdev_lifecycle.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/realize_brush.h"
+#include "render/font/device_fonts.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -100,6 +101,7 @@ BOOL APIENTRY DrvEnableDriver(ULONG iEngineVersion, ULONG cj, DRVENABLEDATA* pde
         pded->c = static_cast<ULONG>(std::size(g_functions));
         pded->pdrvfn = g_functions;
         InitAllLocks();
+        InitGlyphSetCache();
         result = TRUE;
     }
     TraceLeave(L"DrvEnableDriver RetValue = %d", result);
@@ -109,6 +111,7 @@ BOOL APIENTRY DrvEnableDriver(ULONG iEngineVersion, ULONG cj, DRVENABLEDATA* pde
 VOID APIENTRY DrvDisableDriver(VOID)
 {
     TraceEnter(L"DrvDisableDriver");
+    FreeGlyphSetCache();
     TraceLeave(L"DrvDisableDriver");
 }
 
@@ -350,6 +353,8 @@ PIFIMETRICS APIENTRY DrvQueryFont(DHPDEV dhpdev, ULONG_PTR, ULONG iFace, ULONG_P
     PIFIMETRICS result = nullptr;
     if (!pdev || !IsDeviceFont(pdev, iFace))
         Fail(0);
+    else
+        result = FontMetrics(DeviceFontOf(pdev, iFace));
     TraceLeave(L"DrvQueryFont RetValue = 0x%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(result)));
     return result;
 }
@@ -361,22 +366,30 @@ PVOID APIENTRY DrvQueryFontTree(DHPDEV dhpdev, ULONG_PTR, ULONG iFace, ULONG iMo
     PVOID result = nullptr;
     if (!pdev || !IsDeviceFont(pdev, iFace) || (iMode != QFT_KERNPAIRS && iMode != QFT_GLYPHSET))
         Fail(0);
+    else if (iMode == QFT_KERNPAIRS)
+        result = FontKerningPairs(DeviceFontOf(pdev, iFace));
+    else
+        result = GetFontGlyphSet(pdev, iFace);
     TraceLeave(L"DrvQueryFontTree RetValue = 0x%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(result)));
     return result;
 }
 
-LONG APIENTRY DrvQueryFontData(DHPDEV dhpdev, FONTOBJ* pfo, ULONG, HGLYPH, GLYPHDATA*, PVOID, ULONG)
+LONG APIENTRY DrvQueryFontData(DHPDEV dhpdev, FONTOBJ* pfo, ULONG iMode, HGLYPH hg, GLYPHDATA* pgd, PVOID pv,
+                               ULONG cjSize)
 {
     TraceEnter(L"DrvQueryFontData");
     PDevRecord* pdev = DeviceOf(dhpdev);
     LONG result = FD_ERROR;
     if (!pdev || !pfo || !IsDeviceFont(pdev, pfo->iFace))
         Fail(0);
+    else
+        result = QueryDeviceFontData(pdev, pfo, iMode, hg, pgd, pv, cjSize);
     TraceLeave(L"DrvQueryFontData RetValue = %ld", result);
     return result;
 }
 
-BOOL APIENTRY DrvQueryAdvanceWidths(DHPDEV dhpdev, FONTOBJ* pfo, ULONG iMode, HGLYPH*, PVOID, ULONG cGlyphs)
+BOOL APIENTRY DrvQueryAdvanceWidths(DHPDEV dhpdev, FONTOBJ* pfo, ULONG iMode, HGLYPH* phg, PVOID pvWidths,
+                                    ULONG cGlyphs)
 {
     TraceEnter(L"DrvQueryAdvanceWidths");
     PDevRecord* pdev = DeviceOf(dhpdev);
@@ -387,6 +400,8 @@ BOOL APIENTRY DrvQueryAdvanceWidths(DHPDEV dhpdev, FONTOBJ* pfo, ULONG iMode, HG
         result = TRUE;
     else if (!pfo || !IsDeviceFont(pdev, pfo->iFace))
         Fail(0);
+    else
+        result = QueryDeviceAdvanceWidths(pdev, pfo, phg, static_cast<USHORT*>(pvWidths), cGlyphs);
     TraceLeave(L"DrvQueryAdvanceWidths RetValue = %d", result);
     return result;
 }

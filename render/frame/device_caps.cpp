@@ -6,6 +6,7 @@
 #include "render/frame/form_resolution.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/pdev_record.h"
+#include "render/font/device_fonts.h"
 
 #include <cstring>
 
@@ -87,6 +88,19 @@ int FillDevInfo(PDevRecord* pdev, DEVINFO* info)
     const bool fontsOff = GetPdevSettingDword(pdev, kFidNoDeviceFonts) == 1 ||
                           GetEffectiveValue(pdev->settings, pdev->printerSettings, kFidDeviceFontsOff) == 1;
     info->cFonts = fontsOff ? 0 : pdev->deviceFontCount;
+    // With device fonts GDI's default font is one of them, the stock variable
+    // and fixed fonts its copies under the common face names.
+    if (pdev->deviceFontCount > 0) {
+        if (!DefaultDeviceFont(pdev, pdev->resolution, &info->lfDefaultFont))
+            return -1;
+        info->lfAnsiVarFont = info->lfAnsiFixFont = info->lfDefaultFont;
+        wcscpy(info->lfAnsiVarFont.lfFaceName, L"Helvetica");
+        info->lfAnsiVarFont.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+        info->lfAnsiVarFont.lfCharSet = ANSI_CHARSET;
+        wcscpy(info->lfAnsiFixFont.lfFaceName, L"Courier");
+        info->lfAnsiFixFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+        info->lfAnsiFixFont.lfCharSet = ANSI_CHARSET;
+    }
     info->iDitherFormat = BMF_24BPP;
     if (pdev->palette)
         g_engine.EngDeletePalette(pdev->palette);

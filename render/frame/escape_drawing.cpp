@@ -1,10 +1,13 @@
 // The private drawing escapes: answered while the capability record is enabled
 // (4209 switches it), with answers of their own below -1.
 #include "common/settings/function_ids.h"
+#include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/escape_table.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/job_frame.h"
 #include "render/frame/pdev_record.h"
+#include "render/image/escape_image.h"
 
 #include <cstring>
 
@@ -13,13 +16,6 @@ namespace {
 constexpr uint32_t kSignature = FourCharTag("ZQPE");
 constexpr uint32_t kSrcCopy = 0xCC0020;
 
-// Pages per sheet of 4212 function 4868 and the N-up order value paired with each.
-struct NupRow {
-    uint16_t pages;
-    int32_t order;
-};
-constexpr NupRow kNupRows[] = {{1, 0}, {2, 1}, {4, 3}, {8, 3}, {16, 3}, {32, 3}};
-
 bool Enabled(const PDevRecord* pdev)
 {
     return pdev->capability.enabled == 1;
@@ -27,9 +23,23 @@ bool Enabled(const PDevRecord* pdev)
 
 void ResetTransfer(ChunkTransfer* transfer)
 {
+    if (transfer->data)
+        GlobalFree(transfer->data);
+    transfer->data = nullptr;
     transfer->id = 0;
     transfer->total = 0;
     transfer->received = 0;
+}
+
+// The image goes on the page only once the job runs; without a document
+// there is no page to draw on and the image is dropped.
+int32_t DrawTransferredImage(PDevRecord* pdev, const ChunkTransfer& transfer)
+{
+    if (!(pdev->pageState & kPageDocumentStarted))
+        return kEscDone;
+    return EnsurePageOpen(pdev) == 0 && DrawEscapeImageRecord(pdev, transfer.data, transfer.total) == 0
+               ? kEscDone
+               : kEscFailed;
 }
 
 } // namespace
@@ -82,12 +92,19 @@ int32_t EscChunkedImage(const EscapeCall& call)
     std::memcpy(&chunk, call.in + request.itemOffset, sizeof(chunk));
     if (chunk.rop != kSrcCopy || itemEnd + chunk.chunkLength > call.inSize || chunk.totalLength == 0)
         return kEscUnknown;
+    if ((pdev->pageState & kPageDocumentStarted) && EnsurePageOpen(pdev) != 0)
+        return kEscFailed;
     ChunkTransfer& transfer = pdev->chunks;
     if (transfer.id == 0) {
         if (chunk.offset != 0 || chunk.transferId != 0) {
             ResetTransfer(&transfer);
             return kEscBadLength;
         }
+        if (chunk.totalLength > kChunkTotalLimit)
+            return kEscUnknown;
+        transfer.data = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, chunk.totalLength));
+        if (!transfer.data)
+            return kEscFailed;
         transfer.lastId = transfer.lastId >= kChunkIdLimit ? 1 : transfer.lastId + 1;
         transfer.id = transfer.lastId;
         transfer.total = chunk.totalLength;
@@ -99,11 +116,15 @@ int32_t EscChunkedImage(const EscapeCall& call)
         ResetTransfer(&transfer);
         return kEscBadLength;
     }
+    std::memcpy(transfer.data + transfer.received, call.in + itemEnd, chunk.chunkLength);
     transfer.received += chunk.chunkLength;
-    const int32_t id = static_cast<int32_t>(transfer.id);
-    if (transfer.received == transfer.total)
+    int32_t answer = static_cast<int32_t>(transfer.id);
+    if (transfer.received == transfer.total) {
+        if (DrawTransferredImage(pdev, transfer) != kEscDone)
+            answer = kEscFailed;
         ResetTransfer(&transfer);
-    return id;
+    }
+    return answer;
 }
 
 int32_t EscDrawMode(const EscapeCall& call)
@@ -178,14 +199,11 @@ int32_t EscJobOverride(const EscapeCall& call)
             record.pagesPerSheet = record.nupOrder = -1;
             return kEscDone;
         }
-        for (const NupRow& row : kNupRows) {
-            if (row.pages == request.argument) {
-                record.pagesPerSheet = row.pages;
-                record.nupOrder = row.order;
-                return kEscDone;
-            }
-        }
-        return kEscBadValue;
+        if (NupOrderForPages(request.argument) < 0)
+            return kEscBadValue;
+        record.pagesPerSheet = request.argument;
+        record.nupOrder = NupOrderForPages(request.argument);
+        return kEscDone;
     default:
         return kEscBadArgument;
     }

@@ -155,6 +155,9 @@ struct EscChunkHeader {
 static_assert(sizeof(EscChunkRequest) == 8);
 static_assert(sizeof(EscChunkHeader) == 20);
 inline constexpr uint32_t kChunkIdLimit = 16383;
+// The most bytes one transfer may announce: an image record with its palette
+// and the longest data the printer takes, with room to spare.
+inline constexpr uint32_t kChunkTotalLimit = 0x100000;
 
 // 20517: the head of the job header block; slots of `stride` bytes follow,
 // each a u32 length and the header, then one u32 patch offset per slot.
@@ -165,5 +168,3 @@ struct EscJobHeaderHead {
     uint32_t patchTable;
 };
 static_assert(sizeof(EscJobHeaderHead) == 16);
-// The longest "@BKTP=" line the job header reserves (the job-language form).
-inline constexpr uint32_t kBktpReservedBytes = 38;

@@ -1,13 +1,19 @@
 #include "render/frame/escape_table.h"
 
 #include "common/context/settings_context.h"
+#include "common/job/job_header.h"
 #include "common/settings/function_ids.h"
+#include "render/draw/draw_path.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/form_resolution.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/job_frame.h"
+#include "render/frame/overlay_options.h"
 #include "render/frame/paper_region.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/settings_access.h"
+#include "render/image/bitblt.h"
+#include "render/page/page_geometry.h"
 
 #include <algorithm>
 #include <cstring>
@@ -66,13 +72,38 @@ int32_t EscGetTechnology(const EscapeCall& call)
 
 // ---- Job data from the interface library ----
 
+// Whether the page about to end completes its sheet face (page query) or the
+// face is still open (document query), and what the interface library must
+// draw on it: the overlay page (f0), the page's watermark (f1), the
+// annotations (f2); then the page's rectangles in device pixels.
 int32_t EscQueryOverlays(const EscapeCall& call)
 {
     PDevRecord* pdev = call.pdev;
     EscOverlayAnswer answer{};
-    // The watermark and annotation flags stay clear until the job has overlay
-    // options; the rectangles are those of the page in device pixels.
     if ((pdev->flags & kPdevDocumentStarted) && pdev->job.begun && PageSequenceRuns(pdev)) {
+        const OverlayOptions options = ReadOverlayOptions(pdev);
+        const bool documentQuery = call.in && call.inSize >= sizeof(uint32_t) && ReadIn<uint32_t>(call) == 1;
+        const bool pageBegun = pdev->pageState & kPageBegun;
+        const uint32_t perSheet = pdev->geometry && pdev->geometry->pagesPerSide ? pdev->geometry->pagesPerSide : 1;
+        const uint32_t k = pdev->counters.pages + (documentQuery ? 0 : 1);
+        const bool pageCounts = !GetPdevSettingDword(pdev, kFidDropEmptyPages) || pageBegun;
+        const bool faceComplete = k % perSheet == 0 && pageCounts;
+        uint32_t f0 = documentQuery ? !faceComplete : faceComplete;
+        uint32_t f1 = documentQuery ? 0 : 1;
+        if (!(options.present && !options.ownClip && pageBegun && (!options.firstPageOnly || k == 1)))
+            f1 = 0;
+        if (!(pdev->pageState & kPageDrawingSeen))
+            f0 = 0;
+        uint32_t f2 = f0;
+        if (f0) {
+            if (options.present && options.ownClip && (!options.firstPageOnly || pdev->counters.faces == 0))
+                f2 = options.annotationItems;
+            else
+                f0 = 0;
+        }
+        answer.overlayPageDue = f0;
+        answer.pageWatermarkDue = f1;
+        answer.annotationsDue = f2;
         const FormRecord& form = pdev->requestedForm;
         const float dpi = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
         auto px = [dpi](int32_t units) { return static_cast<float>(units) * dpi / 18432.0f; };
@@ -91,24 +122,29 @@ int32_t EscGetSettings(const EscapeCall& call)
     return kEscDone;
 }
 
-// Overlay drawing is active inside the watermark bracket when the job has
-// overlay options (none yet), else inside the annotation bracket.
+// The interface library draws the watermark on the page between 20483 with 1
+// and 20483 with another value; the answer says whether that drawing is an
+// overlay.
 int32_t EscWatermarkBracket(const EscapeCall& call)
 {
     PDevRecord* pdev = call.pdev;
     if (!PageSequenceRuns(pdev))
         return kEscFailed;
+    const OverlayOptions options = ReadOverlayOptions(pdev);
     if (ReadIn<uint32_t>(call) == 1) {
-        if (!pdev->annotation)
+        if (!options.present && !options.annotationItems)
             return kEscFailed;
         pdev->watermarkBracket = 1;
     } else {
         pdev->watermarkBracket = 0;
     }
-    WriteEscapeOutput32(call, pdev->watermarkBracket ? 0 : pdev->annotationBracket);
+    WriteEscapeOutput32(call, IsOverlayDrawingActive(pdev, options) ? 1 : 0);
     return kEscDone;
 }
 
+// The frame of an overlay drawn across the whole sheet, moved by the two
+// offsets (dots): the page is opened, what is held back goes first, then the
+// placement and a clip reset, after which the overlay has no clip but its own.
 int32_t EscWatermarkFrame(const EscapeCall& call)
 {
     PDevRecord* pdev = call.pdev;
@@ -116,6 +152,22 @@ int32_t EscWatermarkFrame(const EscapeCall& call)
         return kEscFailed;
     pdev->overlayPlacement[0] = ReadIn<int32_t>(call, 0);
     pdev->overlayPlacement[1] = ReadIn<int32_t>(call, 4);
+    if (EnsurePageOpen(pdev) != 0 || FlushPdevImages(pdev) != 0 || !pdev->geometry || !pdev->commandLayer)
+        return kEscFailed;
+    PageFrameState state{};
+    state.logicalPage = static_cast<int32_t>(pdev->counters.pages);
+    state.slot = static_cast<int32_t>(pdev->counters.facePages);
+    state.side = static_cast<int32_t>(pdev->counters.faceIndex);
+    state.wholeSheetDrawing = state.overlayPass = 1;
+    const PageFrameJob job{pdev->geometry, &state, GetPdevSettingWord(pdev, kFidPosterBooklet) == 2 ? 1u : 0u};
+    PlacementMatrix matrix{};
+    ClipState* clip = PdevClipState(pdev);
+    if (!clip ||
+        BuildOverlayFrameRecord(&job, &matrix, pdev->overlayPlacement[0], pdev->overlayPlacement[1],
+                                static_cast<uint32_t>(IsSheetLandscape(&job))) != 0 ||
+        EmitPlacementMatrix(pdev->commandLayer, &matrix.a) != 0 || EmitClipReset(pdev->commandLayer) != 0)
+        return kEscFailed;
+    clip->state = kClipNone;
     return kEscDone;
 }
 
@@ -125,6 +177,8 @@ int32_t EscSetSettings(const EscapeCall& call)
     return kEscDone;
 }
 
+// The annotation record as the job will print it: the items whose option is
+// off read as zero.
 int32_t EscGetAnnotationData(const EscapeCall& call)
 {
     if (!call.pdev->annotation) {
@@ -132,6 +186,11 @@ int32_t EscGetAnnotationData(const EscapeCall& call)
         return kEscFailed;
     }
     std::memcpy(call.out, call.pdev->annotation, kAnnotationRecordSize);
+    const OverlayOptions options = ReadOverlayOptions(call.pdev);
+    for (size_t i = 0; i < std::size(options.items); ++i) {
+        if (options.items[i] < 0)
+            std::memset(call.out + kAnnotationValuesAt + 2 * i, 0, sizeof(uint16_t));
+    }
     return kEscDone;
 }
 
@@ -152,13 +211,14 @@ int32_t EscAnnotationBracket(const EscapeCall& call)
     PDevRecord* pdev = call.pdev;
     if (!PageSequenceRuns(pdev))
         return kEscFailed;
+    const OverlayOptions options = ReadOverlayOptions(pdev);
     if (ReadIn<uint32_t>(call) == 1) {
         pdev->annotationBracket = 1;
     } else {
         pdev->annotationBracket = 0;
         pdev->watermarkBracket = 0;
     }
-    WriteEscapeOutput32(call, 0);  // the page's overlay value: no overlay options
+    WriteEscapeOutput32(call, BracketOverlayValue(pdev, options));
     return kEscDone;
 }
 
@@ -271,7 +331,7 @@ bool JobHeaderBlockFits(const uint8_t* block, uint32_t size)
         std::memcpy(&patch, block + sizeof(head) + n * s + 4 * i, sizeof(patch));
         if (length > s - 4)
             return false;
-        if (patch != 0 && uint64_t(patch) + kBktpReservedBytes > s - 4)
+        if (patch != 0 && uint64_t(patch) + kBktpPjlBlanks > s - 4)
             return false;
     }
     return true;
@@ -404,11 +464,15 @@ int32_t EscExtraPage(const EscapeCall& call)
 
 int32_t EscSetPaperRegion(const EscapeCall& call)
 {
+    PDevRecord* pdev = call.pdev;
     const uint8_t region = call.in[0];
     if (region != 1 && region != 2)
         return kEscFailed;
+    const uint16_t inUse = GetPaperRegionClass(pdev->settingsContext ? pdev->settingsContext->main : nullptr);
     SetPaperRegionClass(region);
-    return kEscDone;
+    if (region == inUse)
+        return kEscDone;
+    return ResolveOutputFormAgain(pdev) == 0 ? kEscDone : kEscFailed;
 }
 
 constexpr EscapeSize kNoSize{kSizeAny, 0};

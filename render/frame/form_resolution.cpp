@@ -2,16 +2,22 @@
 
 #include "common/context/model_lookups.h"
 #include "common/context/settings_context.h"
+#include "common/model/model_data.h"
+#include "common/model/model_format.h"
 #include "common/model/model_kinds.h"
+#include "common/model/model_section.h"
 #include "common/records/effective_values.h"
 #include "common/settings/function_ids.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/spooler_form_lookup.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
+
+constexpr uint16_t kFreeCustomPaper = 256;
 
 // Lengths in tenths of a millimetre while a form is being found.
 struct PaperChoice {
@@ -20,6 +26,8 @@ struct PaperChoice {
     int32_t left, top, right, bottom;  // margins
     bool fromSpoolerForms;
     ModelSection* modelPaper;
+    uint16_t number;    // of the model paper
+    bool modelDefault;  // taken as the model's default paper
 };
 
 bool LoadModelPaper(PDevRecord* pdev, uint16_t number, PaperChoice* choice)
@@ -41,6 +49,7 @@ bool LoadModelPaper(PDevRecord* pdev, uint16_t number, PaperChoice* choice)
     choice->right = second.x;
     choice->bottom = second.y;
     choice->modelPaper = paper;
+    choice->number = number;
     return true;
 }
 
@@ -74,21 +83,42 @@ bool FindSpoolerForm(PDevRecord* pdev, const wchar_t* name, PaperChoice* choice)
     return true;
 }
 
-// A size no model paper has: the margins of the model's free custom size when
-// it has one, else none.
+// A size no model paper has: the model's free custom size gives the least
+// margins and the printable sizes the device can take; without it the whole
+// paper is printable.
 void CustomPaper(PDevRecord* pdev, int32_t width, int32_t height, PaperChoice* choice)
 {
-    PaperChoice custom{};
-    if (LoadModelPaper(pdev, 256, &custom)) {
-        choice->left = custom.left;
-        choice->top = custom.top;
-        choice->right = custom.right;
-        choice->bottom = custom.bottom;
-        FreeItemFeature(custom.modelPaper);
-    }
-    choice->name = nullptr;
+    *choice = PaperChoice{};
     choice->width = width;
     choice->height = height;
+    PaperChoice custom{};
+    if (!LoadModelPaper(pdev, kFreeCustomPaper, &custom))
+        return;
+    const PaperSection* record = AsPaper(custom.modelPaper);
+    const int32_t granularity = static_cast<int32_t>(
+        GetModelSectionNumber(pdev->settingsContext->main, kRawPaperSizeGranularity, 2, 0));
+    PaperAxisLimits across{custom.left, custom.right, 0, 0, granularity};
+    PaperAxisLimits down{custom.top, custom.bottom, 0, 0, granularity};
+    if (record) {
+        across.minPrintable = record->minUser.x;
+        across.maxPrintable = record->maxUser.x;
+        down.minPrintable = record->minUser.y;
+        down.maxPrintable = record->maxUser.y;
+    }
+    FitCustomPaperAxis(width, across, &choice->left, &choice->right);
+    FitCustomPaperAxis(height, down, &choice->top, &choice->bottom);
+    FreeItemFeature(custom.modelPaper);
+}
+
+// The model's default paper as the paper region makes it now; 0 when the
+// model gives none.
+uint16_t ModelDefaultPaper(PDevRecord* pdev)
+{
+    uint64_t value = 0;
+    uint16_t type = 0, status = 0;
+    if (!pdev->settingsContext || !GetModelDefault(pdev->settingsContext, kFidPaperSize, &value, &type, &status))
+        return 0;
+    return static_cast<uint16_t>(value);
 }
 
 bool ChooseRequestedPaper(PDevRecord* pdev, uint32_t fields, PaperChoice* choice)
@@ -124,12 +154,11 @@ bool ChooseRequestedPaper(PDevRecord* pdev, uint32_t fields, PaperChoice* choice
     }
     if ((fields & DM_PAPERSIZE) && LoadModelPaper(pdev, GetPdevSettingWord(pdev, kFidPaperSize), choice))
         return true;
-    uint64_t value = 0;
-    uint16_t type = 0, status = 0;
-    if (GetModelDefault(pdev->settingsContext, kFidPaperSize, &value, &type, &status) &&
-        LoadModelPaper(pdev, static_cast<uint16_t>(value), choice))
-        return true;
-    return false;
+    const uint16_t fallback = ModelDefaultPaper(pdev);
+    if (fallback == 0 || !LoadModelPaper(pdev, fallback, choice))
+        return false;
+    choice->modelDefault = true;
+    return true;
 }
 
 void FillForm(PDevRecord* pdev, const PaperChoice& choice, FormRecord* form)
@@ -148,6 +177,8 @@ void FillForm(PDevRecord* pdev, const PaperChoice& choice, FormRecord* form)
     form->bottom = TenthsToFormUnits(choice.height - bottom);
     form->fromSpoolerForms = choice.fromSpoolerForms;
     form->modelPaper = choice.modelPaper;
+    form->paperNumber = choice.modelPaper ? choice.number : 0;
+    form->fromModelDefault = choice.modelDefault;
 }
 
 // The margins of the last-page paper that the interface library put in the
@@ -166,6 +197,51 @@ void TakeTrailerMargins(PDevRecord* pdev, PaperChoice* choice)
 
 } // namespace
 
+void FitCustomPaperAxis(int32_t paper, const PaperAxisLimits& limits, int32_t* first, int32_t* second)
+{
+    int32_t low = std::max(limits.firstMargin, 0), high = std::max(limits.secondMargin, 0);
+    const int32_t most = limits.maxPrintable;
+    if (most > 0 && int64_t(most) + low + high < paper) {
+        low = (paper - most + 1) / 2;
+        high = paper - most - low;
+    }
+    if (limits.granularity > 1)
+        high += paper % limits.granularity;
+    // The printable size stays within the device's limits and on the paper:
+    // a paper smaller than the least printable size is printable whole.
+    int32_t printable = paper - low - high;
+    if (most > 0 && printable > most)
+        printable = most;
+    if (printable < limits.minPrintable)
+        printable = limits.minPrintable;
+    printable = std::clamp(printable, 0, std::max(paper, 0));
+    high = paper - low - printable;
+    if (high < 0) {
+        low = std::max(paper - printable, 0);
+        high = 0;
+    }
+    *first = low;
+    *second = high;
+}
+
+int ResolveOutputFormAgain(PDevRecord* pdev)
+{
+    FormRecord& output = pdev->outputForm;
+    if (!output.fromModelDefault)
+        return 0;
+    const uint16_t fresh = ModelDefaultPaper(pdev);
+    if (fresh == output.paperNumber)
+        return 0;
+    PaperChoice choice{};
+    if (fresh == 0 || !LoadModelPaper(pdev, fresh, &choice))
+        return -1;
+    choice.modelDefault = true;
+    if (output.modelPaper && output.modelPaper != pdev->requestedForm.modelPaper)
+        FreeItemFeature(output.modelPaper);
+    FillForm(pdev, choice, &output);
+    return 0;
+}
+
 int32_t TenthsToFormUnits(int32_t tenths)
 {
     return static_cast<int32_t>(int64_t(tenths) * 100 * 18432 / 25400);
@@ -181,6 +257,17 @@ FormTenths FormInTenths(const FormRecord& form)
 {
     return {FormUnitsToTenths(form.pageWidth), FormUnitsToTenths(form.pageHeight), FormUnitsToTenths(form.left),
             FormUnitsToTenths(form.top),       FormUnitsToTenths(form.right),      FormUnitsToTenths(form.bottom)};
+}
+
+PrintableTenths FormPrintableTenths(const FormRecord& form, const uint16_t* group)
+{
+    const FormTenths t = FormInTenths(form);
+    if (!group || group[0] == 0)
+        return {t.right - t.left, t.bottom - t.top};
+    const int32_t across = int32_t{group[2]} + group[4], down = int32_t{group[3]} + group[5];
+    const int32_t width = t.width - (form.rotated ? down : across);
+    const int32_t height = t.height - (form.rotated ? across : down);
+    return {std::max(width, 0), std::max(height, 0)};
 }
 
 void RotateFormToLandscape(FormRecord* form)

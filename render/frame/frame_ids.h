@@ -6,6 +6,22 @@
 
 inline constexpr uint16_t kFidNupOrder = 264;
 inline constexpr uint16_t kFidNupOrientation = 294;
+// The page geometry's settings (binding gutters, turns, shifts, booklet halves).
+inline constexpr uint16_t kFidFrontGutter = 268;
+inline constexpr uint16_t kFidBackGutter = 269;
+inline constexpr uint16_t kFidBookletBindingSide = 322;  // 0 binding side 1, 1 binding side 2
+inline constexpr uint16_t kFidSignatureSheets = 323;     // sheets of a signature the user divides by
+inline constexpr uint16_t kFidInnerShiftAmount = 324;
+inline constexpr uint16_t kFidFaceAlignment = 382;
+inline constexpr uint16_t kFidTurnPages = 437;           // byte: which pages turn by 180 degrees
+inline constexpr uint16_t kFidImageShift = 459;          // byte: 1 by settings 460 and 461, 2
+inline constexpr uint16_t kFidImageShiftX = 460;
+inline constexpr uint16_t kFidImageShiftY = 461;
+inline constexpr uint16_t kFidLayoutFit = 1283;
+inline constexpr uint16_t kFidPosterCropMarks = 1285;
+inline constexpr uint16_t kFidInnerShift = 1291;
+inline constexpr uint16_t kFidInnerShiftOption = 1292;
+inline constexpr uint16_t kFidAutoSignatureSheets = 4364;  // sheets of a signature divided by the model
 inline constexpr uint16_t kFidFaxCover = 376;
 inline constexpr uint16_t kFidFaxCoverMode = 377;
 inline constexpr uint16_t kFidFaxSendListOn = 381;
@@ -17,6 +33,13 @@ inline constexpr uint16_t kFidNoDeviceFonts = 292;
 inline constexpr uint16_t kFidDrawingEscapesFeature = 4103;  // kept in the capability record
 inline constexpr uint16_t kFidDeviceFontsOff = 1343;
 inline constexpr uint16_t kFidKeepDuplexOnReset = 1350;
+inline constexpr uint16_t kFidOutlineTextSize = 346;     // points above which TrueType glyphs go as outlines
+inline constexpr uint16_t kFidFineOutlines = 1307;
+inline constexpr uint16_t kFidNoOutlineGlyphs = 1335;
 inline constexpr uint16_t kFidPassThrough = 1358;
 
 inline constexpr uint32_t kSamePaperAsRequested = 267;
+
+// Raw section of the model data with the size granularity of custom papers
+// (tenths of a millimetre; 0 or 1: none).
+inline constexpr uint16_t kRawPaperSizeGranularity = 10;

@@ -14,10 +14,13 @@
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/job_layout.h"
+#include "render/frame/job_monitor.h"
 #include "render/frame/job_options.h"
 #include "render/frame/job_sheets.h"
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
+#include "render/font/font_choice.h"
 #include "render/morva/morva_commands.h"
 #include "render/morva/stream_head.h"
 #include "render/output/output_stream.h"
@@ -25,6 +28,7 @@
 #include "render/page/booklet_order.h"
 #include "render/page/page_geometry.h"
 
+#include <cstring>
 #include <cwchar>
 #include <new>
 
@@ -51,17 +55,6 @@ PDevRecord* Valid(SURFOBJ* surface)
     if (!pdev)
         SetLastError(ERROR_INVALID_PARAMETER);
     return pdev;
-}
-
-
-// Logical pages per sheet face (setting 295): 2, 4, 8, 16 or 32, else 1.
-uint32_t PagesPerSheet(PDevRecord* pdev)
-{
-    const uint32_t value = GetPdevSettingWord(pdev, kFidFeedOrientation);
-    for (uint32_t n : {2u, 4u, 8u, 16u, 32u})
-        if (value == n)
-            return n;
-    return 1;
 }
 
 bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
@@ -131,6 +124,7 @@ int RunJobBegin(PDevRecord* pdev)
     pdev->capability.streamVersion = pdev->job.streamVersion;
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
     pdev->counters = PageCounters{};
+    SelectFaceGroupTableForModel(static_cast<ModelDataRecord*>(pdev->modelMain));
     if (!pdev->commandLayer) {
         pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, GlyphMemoryCapacity(pdev)});
         if (!pdev->commandLayer)
@@ -153,14 +147,7 @@ int PlacePage(PDevRecord* pdev)
         if (!pdev->geometry)
             return -1;
     }
-    PageGeometrySettings settings{};
-    settings.orientation = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidOrientation));
-    settings.duplex = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidDuplex));
-    settings.fixedZoom = static_cast<int32_t>(GetPdevSettingDword(pdev, kFidLayoutScaleOn));
-    settings.zoomPercent = settings.fixedZoom ? static_cast<int32_t>(GetPdevSettingWord(pdev, kFidZoom)) : 100;
-    settings.pagesPerSide = static_cast<int32_t>(PagesPerSheet(pdev));
-    settings.resolutionX = settings.resolutionY = pdev->resolution;
-    if (FillPageGeometry(pdev->geometry, settings) != 0)
+    if (FillPageGeometry(pdev->geometry, ReadPageGeometrySettings(pdev)) != 0)
         return -1;
     const FormRecord& form = pdev->requestedForm;
     FillPaperFrame(&pdev->geometry->page, 0, static_cast<int16_t>(TenthsOfMillimetre(form.paperWidth)),
@@ -175,7 +162,11 @@ int PlacePage(PDevRecord* pdev)
     state.slot = static_cast<int32_t>(pdev->counters.facePages);
     if (BuildPageFrameRecord(&state, &matrix, pdev->geometry, state.slot, 0) != 0)
         return -1;
-    return EmitPlacementMatrix(pdev->commandLayer, &matrix.a);
+    // A recorded page keeps its frame with the placement, for a replay that places it anew.
+    PlacementItem item{{matrix.a, matrix.b, matrix.c, matrix.d, matrix.e, matrix.f}, {}, {}, pdev->geometry->landscape};
+    static_assert(sizeof item.geometry == sizeof(PaperFrame));
+    std::memcpy(item.geometry, &pdev->geometry->page, sizeof item.geometry);
+    return SetPagePlacement(pdev->commandLayer, pdev->counters.recording, item);
 }
 
 // The page's record in the job ticket.
@@ -191,7 +182,8 @@ int AddTicketPage(PDevRecord* pdev)
     page.paperSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
     // The page geometry's orientation code: 1 landscape, 2 portrait.
     page.orientation = pdev->geometry && pdev->geometry->landscape ? 1 : 2;
-    page.duplex = JobAttributeDuplex(false, pdev->geometry ? pdev->geometry->duplex : 0);
+    page.booklet = ReadJobLayout(pdev).kind == kLayoutBooklet;
+    page.duplex = JobAttributeDuplex(page.booklet, pdev->geometry ? pdev->geometry->duplex : 0);
     return ApplyJobAttributesFromPage(static_cast<JobTicket*>(pdev->jobAttributes), page, false);
 }
 
@@ -199,11 +191,16 @@ int EndPhysicalSheet(PDevRecord* pdev)
 {
     if (pdev->pageState & kPageBegun)
         return -1;
-    // A registered form is kept by the printer, not output.
-    int result = pdev->jobOptions.formRegistration ? 0 : EmitSheetEndFB(pdev->commandLayer, 0);
-    result |= EmitPageEndED(pdev->commandLayer, 0);
+    // A registered form is kept by the printer, not output. Pages that hold
+    // their sheet ends back (booklet halves) record them as items.
+    const uint16_t recording = pdev->counters.recording;
+    int result = DrawPosterCropMarks(pdev);
+    if (!pdev->jobOptions.formRegistration)
+        result |= EmitSheetEndFB(pdev->commandLayer, recording);
+    result |= EmitPageEndED(pdev->commandLayer, recording);
     result |= WritePageEvent(pdev, kEventEndPhysical);
     result |= FinishSheetFace(pdev);
+    result |= ReplayPosterFace(pdev);
     pdev->pageState &= ~(kPageSheetRuns | kPageDrawingSeen);
     return result;
 }
@@ -259,6 +256,13 @@ JobAttributeInput AttributeInput(PDevRecord* pdev)
     input.collate = GetPdevSettingDword(pdev, kFidCollate) == 1;
     input.copies = GetPdevSettingWord(pdev, kFidCopies);
     input.pagesPerSide = pdev->geometry ? pdev->geometry->pagesPerSide : 1;
+    const JobLayout layout = ReadJobLayout(pdev);
+    input.poster = layout.kind == kLayoutPoster;
+    input.booklet = layout.kind == kLayoutBooklet;
+    input.posterColumns = static_cast<uint32_t>(layout.posterColumns);
+    input.posterRows = static_cast<uint32_t>(layout.posterRows);
+    input.bookletBinding = layout.bookletBinding;
+    input.bindingValue = layout.signatureSheets;
     input.sheetCount = pdev->counters.sheets;
     input.pages = pdev->counters.pages;
     return input;
@@ -288,12 +292,16 @@ int EndDocJob(PDevRecord* pdev)
         if (result == 0 && pdev->jobOptions.deferredStreamBegin)
             result = BeginJobStream(pdev);
         if (result == 0)
+            result = ReplayBookletPages(pdev);
+        if (result == 0)
             result = ReplayRecordedFaces(pdev);
         if (result == 0 && pdev->jobOptions.formRegistration)
             result = EmitEndMarker(pdev->commandLayer);
         if (result == 0)
             result = EndJobStream(pdev);
         result |= CloseJobOutput(pdev, result != 0);
+        if (result == 0)
+            RunJobMonitor(pdev);
     } else {
         result |= CloseJobOutput(pdev, false);
     }
@@ -408,8 +416,10 @@ void ReleaseJob(PDevRecord* pdev)
     FreeCommandLayer(pdev->commandLayer);
     pdev->commandLayer = nullptr;
     FreeJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes));
+    ReleaseJobMonitor(pdev);
     delete pdev->geometry;
     pdev->geometry = nullptr;
+    pdev->savedGeometry = PageGeometry{};
     if (pdev->stream) {
         if (pdev->counters.recording & kRecordingOn)
             EndPageRecording(pdev->stream);

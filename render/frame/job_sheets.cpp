@@ -4,6 +4,7 @@
 #include "render/attributes/job_attributes.h"
 #include "render/command/command_layer.h"
 #include "render/frame/external_pages.h"
+#include "render/frame/job_layout.h"
 #include "render/frame/job_options.h"
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
@@ -20,9 +21,6 @@ constexpr uint8_t kMediaKindSize = 'Q';
 constexpr uint8_t kMediaKindA4 = 5;
 constexpr int32_t kA4Width = 2100, kA4Height = 2970;  // tenths of a millimetre
 
-// Sheet turn codes of a plain page, portrait and landscape.
-constexpr uint32_t kTurnPortrait = 1;
-constexpr uint32_t kTurnLandscape = 3;
 
 // Colour code of an empty sheet side: 3 when the job chose a colour mode.
 constexpr uint8_t kEmptySideColourMode = 3;
@@ -88,7 +86,7 @@ void FillSheetMedia(PDevRecord* pdev, uint8_t colourCode, int32_t source, PageMe
         item->width = static_cast<float>(width) / 10.0f;
         item->height = static_cast<float>(height) / 10.0f;
     }
-    item->pageOptions = form.rotated ? kTurnLandscape : kTurnPortrait;
+    item->pageOptions = SheetTurnCode(pdev);
 }
 
 int32_t DuplexModeOfSettings(PDevRecord* pdev)
@@ -106,7 +104,9 @@ int OpenRecordedFace(PDevRecord* pdev)
     }
     if (BeginRecordedPage(pdev->stream) != 0)
         return -1;
-    pdev->counters.recording = kRecordingOn | kRecordingPageOpen | kRecordedFaceKinds;
+    // Poster and booklet pages hold back more than their media.
+    const uint16_t layoutKinds = LayoutRecordingKinds(pdev);
+    pdev->counters.recording = kRecordingOn | kRecordingPageOpen | (layoutKinds ? layoutKinds : kRecordedFaceKinds);
     return 0;
 }
 
@@ -328,7 +328,7 @@ int BeginSheetFace(PDevRecord* pdev)
     bool opened = false;
     if (Options(pdev).interleafSheets && !Options(pdev).reverseOrder && InterleafCheck(pdev, true, &opened) != 0)
         return -1;
-    if (Options(pdev).recordPages && !opened && OpenRecordedFace(pdev) != 0)
+    if ((Options(pdev).recordPages || LayoutRecordingKinds(pdev) != 0) && !opened && OpenRecordedFace(pdev) != 0)
         return -1;
     if (ResetCommandLayerForPage(pdev->commandLayer) != 0)
         return -1;

@@ -5,6 +5,7 @@
 #include "common/job/job_ticket.h"
 #include "common/system/user_and_process.h"
 #include "render/command/command_layer.h"
+#include "render/frame/job_monitor.h"
 #include "render/frame/pdev_record.h"
 
 #include <windows.h>
@@ -80,6 +81,7 @@ int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
     wchar_t user[64]{};
     GetCurrentUserName(user, 64);
     wcsncpy(context.userName, user, 64);
+    RegisterJobMonitor(pdev, &context);
     const int size = GetJobHeaderSize(pdev->printer, pdev->settingsContext, pdev->settings, pdev->printerSettings,
                                       nullptr, 0);
     if (size <= 0)

@@ -18,6 +18,7 @@
 #include "render/frame/job_frame.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/settings_access.h"
+#include "render/font/device_fonts.h"
 
 #include <algorithm>
 #include <utility>
@@ -148,7 +149,7 @@ DHPDEV EnablePdevBody(DEVMODEW* devmode, ULONG patternCount, HSURF* patterns, UL
             pdev->modelLinked = pdev->settingsContext->linked;
         }
     }
-    if (!pdev->settingsContext || InitPdevSettings(pdev, local) != 0)
+    if (!pdev->settingsContext || !BuildDeviceFontList(pdev) || InitPdevSettings(pdev, local) != 0)
         return FailEnable(pdev);
     GDIINFO info;
     FillGdiInfo(pdev, &info);
@@ -191,6 +192,8 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         fresh->sheetState = old->sheetState;
         fresh->commentTimer = old->commentTimer;
         fresh->jobAttributes = std::exchange(old->jobAttributes, nullptr);
+        fresh->docMonitorJob = std::exchange(old->docMonitorJob, nullptr);
+        fresh->savedGeometry = old->savedGeometry;
         fresh->stream = std::exchange(old->stream, nullptr);
         std::memcpy(fresh->previousMarginOverride, fresh->marginOverride, sizeof(fresh->marginOverride));
         std::memcpy(fresh->marginOverride, old->marginOverride, sizeof(old->marginOverride));
@@ -240,10 +243,12 @@ HSURF EnableSurfaceBody(DHPDEV dhpdev)
     PDevRecord* pdev = Valid(dhpdev);
     if (!pdev)
         return nullptr;
-    const FormTenths form = FormInTenths(pdev->requestedForm);
+    // A record that took over a running job draws on the page its own trailer
+    // group describes (kept as the previous group at the hand-over).
+    const PrintableTenths printable = FormPrintableTenths(pdev->requestedForm, pdev->previousMarginOverride);
     const int32_t d = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
-    const SIZEL size{DivideRoundHalfUp(int64_t(form.right - form.left) * d, 254),
-                     DivideRoundHalfUp(int64_t(form.bottom - form.top) * d, 254)};
+    const SIZEL size{DivideRoundHalfUp(int64_t(printable.width) * d, 254),
+                     DivideRoundHalfUp(int64_t(printable.height) * d, 254)};
     HSURF surface = g_engine.EngCreateDeviceSurface(reinterpret_cast<DHSURF>(pdev), size, BMF_24BPP);
     if (!surface)
         return nullptr;

@@ -92,6 +92,8 @@ void FreePdevRecord(PDevRecord* pdev)
         GlobalFree(pdev->faxSendList);
     if (pdev->headerTable.block)
         GlobalFree(pdev->headerTable.block);
+    if (pdev->chunks.data)
+        GlobalFree(pdev->chunks.data);
     FreePdevImages(pdev);
     DestroyColourConversion(pdev);
     FreePdevDrawingState(pdev);

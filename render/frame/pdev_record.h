@@ -6,6 +6,7 @@
 #include "common/settings/value_types.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/job_options.h"
+#include "render/page/page_geometry.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -15,7 +16,6 @@
 struct SettingsContext;
 struct ModelSection;
 struct OutputStream;
-struct PageGeometry;
 struct CommandLayer;
 struct ColourConversionBinding;
 
@@ -61,6 +61,8 @@ struct FormRecord {
     uint32_t rotated;
     uint32_t fromSpoolerForms;
     ModelSection* modelPaper;          // the model paper that matched; freed with the record
+    uint16_t paperNumber;              // of that model paper; 0 for other sizes
+    bool fromModelDefault;             // the model's default paper, which follows the paper region
 };
 
 // The job's state that the escapes and the job control share.
@@ -81,11 +83,12 @@ struct CapabilityRecord {
     uint32_t enabled;
     uint32_t streamVersion;
     uint32_t setting4103;
-    uint32_t modelFlag;
+    uint32_t modelFlag;      // the model has the private drawing escapes
     uint32_t modeWord;
     uint16_t subMode;
     int32_t duplex, pagesPerSheet, nupOrder, orientation, layout, grid, colourMode;  // -1: no override
     uint32_t overridesApplied;
+    uint32_t overridden;     // bit n: setting n of the overrides was replaced
     int32_t savedValues[7];  // the overridden settings' values before the job
 };
 
@@ -109,6 +112,7 @@ struct ChunkTransfer {
     uint32_t lastId;
     uint32_t total;
     uint32_t received;
+    uint8_t* data;      // the chunks so far (GlobalAlloc, `total` bytes)
 };
 
 // Where the job stands on its sheets.
@@ -171,7 +175,7 @@ struct PDevRecord {
     uint8_t* savedSettings;              // 5900 bytes taken at job begin (heap)
     uint8_t jobStrings[kJobStringsSize];
     EscapeDataSlot slots[kSlotCount];
-    uint8_t savedGeometry[180];
+    PageGeometry savedGeometry;          // kept while an inserted page or a replay uses the geometry
     int32_t overlayPlacement[2];
     uint32_t watermarkBracket;
     uint32_t annotationBracket;

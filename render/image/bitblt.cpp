@@ -1,8 +1,10 @@
 #include "render/image/bitblt.h"
 
+#include "common/context/settings_context.h"
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
 #include "render/command/command_layer.h"
+#include "render/compress/compression_library.h"
 #include "render/compress/image_reducer.h"
 #include "render/compress/predictor_coder.h"
 #include "render/draw/draw_path.h"
@@ -405,10 +407,14 @@ int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brush
 
 ImageHolder* PdevImageHolder(PDevRecord* pdev)
 {
-    if (pdev->image == nullptr)
-        pdev->image = CreateImageHolder(GetResourceModule(),
-                                        CompressionMethodFromSetting(GetPdevSettingWord(pdev, kCompressionSetting),
-                                                                     ExternalProcessingAsked(pdev)));
+    if (pdev->image == nullptr) {
+        const bool external = ExternalProcessingAsked(pdev);
+        ImageHolder* holder = CreateImageHolder(
+            GetResourceModule(), CompressionMethodFromSetting(GetPdevSettingWord(pdev, kCompressionSetting), external));
+        if (holder != nullptr && pdev->settingsContext != nullptr)
+            holder->library = LoadJobCompressionLibrary(pdev->settingsContext->main, pdev->job.streamVersion, external);
+        pdev->image = holder;
+    }
     return static_cast<ImageHolder*>(pdev->image);
 }
 

@@ -87,6 +87,7 @@ void FreeImageHolder(ImageHolder* holder)
     }
     if (holder->turnBuffer != nullptr)
         HeapFree(GetProcessHeap(), 0, holder->turnBuffer);
+    UnloadCompressionLibrary(holder->library);
     CloseTempChannel(&holder->channel);
     HeapFree(GetProcessHeap(), 0, holder);
 }

@@ -33,7 +33,7 @@ struct PendingBand {
 struct ImageHolder {
     TempChannel channel;  // scratch of the coders, never the channel pages are recorded in
     uint8_t requestedMethod;
-    CompressionLibraryBinding* library;
+    CompressionLibraryBinding* library;  // the job's, unloaded with the holder
     PendingBand* first;
     PendingBand* last;
     bool turnBands;       // page control asks for bands turned by 90 degrees

@@ -109,24 +109,38 @@ int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* sid
     in.nupOrder = 0;
     in.bindingEdge = side->farHalf ? kBindLeft : kBindRight;
     in.frontGutter = in.backGutter = sheetHeight / 2.0f + inner;
-    in.fit = g.innerShiftOption;
+    // The gutter of half the sheet makes the area one half of it: the area
+    // shrinks to that half. Moved instead, the near half would lie off the
+    // sheet by half a sheet.
+    in.fit = 1;
     if (nup) {
         in.rotate180 = kRotateNever;
         in.imageShift = 0;
         in.shiftX = in.shiftY = 0.0f;
-        in.fit = 0;
     }
 
     PlacementMatrix m;
     result |= ComputePagePlacement(&m, &in, 1, 1, nullptr);
     if (result)
         return -1;
+    // One page per half comes out of the placement measured from the sheet's
+    // printable corner, as every page placed in points does: the turns are
+    // about the printable area then, or the page would move across the sheet
+    // by twice its offset. Several pages per half stay on the whole sheet.
+    const float turnWidth = nup ? sheetWidth : sheetWidth - 2.0f * TenthsToDots(sheet.leftOffset, r);
+    const float turnHeight = nup ? sheetHeight : sheetHeight - 2.0f * TenthsToDots(sheet.topOffset, g.resolutionY);
     if (g.bookletBinding == 2)
-        m = ComposePlacement(m, {-1.0f, 0.0f, 0.0f, -1.0f, sheetHeight, sheetWidth});
-    m = ComposePlacement(m, {0.0f, 1.0f, -1.0f, 0.0f, sheetWidth, 0.0f});
+        m = ComposePlacement(m, {-1.0f, 0.0f, 0.0f, -1.0f, turnHeight, turnWidth});
+    m = ComposePlacement(m, {0.0f, 1.0f, -1.0f, 0.0f, turnWidth, 0.0f});
     if (nup) {
         *matrix = m;
         return 0;
     }
-    return ConvertPlacementToPoints(&m, &in, g.resolutionX, g.resolutionY, matrix);
+    // The finished matrix lies on the sheet: its points are measured from the
+    // sheet's height and printable offsets, not the page's.
+    const float toPointsX = kPointsPerInch / static_cast<float>(r);
+    const float toPointsY = kPointsPerInch / static_cast<float>(g.resolutionY);
+    return ConvertMatrixToPoints(&m, matrix, r, g.resolutionY, sheetHeight * toPointsY,
+                                 TenthsToDots(sheet.leftOffset, r) * toPointsX,
+                                 TenthsToDots(sheet.topOffset, g.resolutionY) * toPointsY);
 }

@@ -96,7 +96,7 @@ Printed PrintColourPage(const std::vector<frame_test::SettingPair>& numbers, con
                                          DIB_RGB_COLORS, SRCCOPY) == kHeight;
         return drawn && FillWithReference(drawing, kBrushRow);
     };
-    const frame_test::PrintedJob job = frame_test::PrintJob(devmode, {page});
+    const frame_test::DrawnJob job = frame_test::PrintDrawnPages(devmode, {page});
     printed.commands = job.commands;
     // The image data are the last bytes of the "Cq" command.
     const std::vector<MorvaCommandLine>& commands = job.listing.commands;

@@ -350,8 +350,9 @@ F EntryOf(const FrameDriver& driver, const char* name)
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(driver.entries().library, name)));
 }
 
-// Without device fonts every font number is out of range; the glyph mode is bitmaps.
-TEST(FrameDriver, FontQueriesWithoutDeviceFonts)
+// Font numbers outside the offered device fonts (1..5 of the model) are
+// refused; the glyph mode is bitmaps.
+TEST(FrameDriver, FontQueriesRefuseNumbersOutsideTheList)
 {
     FrameDriver& driver = Driver();
     ASSERT_TRUE(driver.ok());
@@ -364,18 +365,22 @@ TEST(FrameDriver, FontQueriesWithoutDeviceFonts)
     auto widths = EntryOf<decltype(&DrvQueryAdvanceWidths)>(driver, "DrvQueryAdvanceWidths");
     EXPECT_EQ(glyphMode(pdev, nullptr), ULONG(FO_GLYPHBITS));
     ULONG_PTR id = 0;
-    SetLastError(0);
-    EXPECT_EQ(queryFont(pdev, 0, 1, &id), nullptr);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(queryTree(pdev, 0, 1, QFT_GLYPHSET, &id), nullptr);
-    FONTOBJ font{};
-    font.iFace = 1;
-    EXPECT_EQ(queryData(pdev, &font, QFD_GLYPHANDBITMAP, 0, nullptr, nullptr, 0), FD_ERROR);
-    HGLYPH glyph = 0;
-    USHORT width = 0;
-    EXPECT_TRUE(widths(pdev, &font, QAW_GETWIDTHS, &glyph, &width, 0)) << "no glyphs asked";
-    EXPECT_FALSE(widths(pdev, &font, QAW_GETWIDTHS, &glyph, &width, 1));
-    EXPECT_FALSE(widths(pdev, &font, 2, &glyph, &width, 0)) << "unknown mode";
+    for (ULONG outside : {0ul, 6ul}) {
+        SetLastError(0);
+        EXPECT_EQ(queryFont(pdev, 0, outside, &id), nullptr) << outside;
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER)) << outside;
+        EXPECT_EQ(queryTree(pdev, 0, outside, QFT_GLYPHSET, &id), nullptr) << outside;
+        FONTOBJ font{};
+        font.iFace = outside;
+        EXPECT_EQ(queryData(pdev, &font, QFD_GLYPHANDBITMAP, 0, nullptr, nullptr, 0), FD_ERROR) << outside;
+        HGLYPH glyph = 0;
+        USHORT width = 0;
+        EXPECT_TRUE(widths(pdev, &font, QAW_GETWIDTHS, &glyph, &width, 0)) << "no glyphs asked";
+        EXPECT_FALSE(widths(pdev, &font, QAW_GETWIDTHS, &glyph, &width, 1)) << outside;
+        EXPECT_FALSE(widths(pdev, &font, 2, &glyph, &width, 0)) << "unknown mode";
+    }
+    EXPECT_NE(queryFont(pdev, 0, 5, &id), nullptr);
+    EXPECT_EQ(queryTree(pdev, 0, 1, 7, &id), nullptr) << "unknown tree mode";
     driver.entries().disablePdev(pdev);
 }
 

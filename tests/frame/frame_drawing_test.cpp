@@ -6,6 +6,7 @@
 
 #include "printhost/host_dc.h"
 #include "printhost/sample_pages.h"
+#include "common/store/pair_list.h"
 #include "render/draw/text_output.h"
 #include "tools/morva_reader/morva_reader.h"
 
@@ -30,7 +31,7 @@ Printed PrintPages(const std::vector<printhost::PageDrawer>& pages, std::vector<
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
     EXPECT_TRUE(driver.ok());
-    const frame_test::PrintedJob job = frame_test::PrintJob(driver.ExtendedDevmode(frame_test::A4At600(settings)), pages);
+    const frame_test::DrawnJob job = frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(settings)), pages);
     return {job.commands, job.bytes.size()};
 }
 
@@ -96,6 +97,21 @@ printhost::PageDrawer TextPage(const wchar_t* text, int size, bool opaque)
     };
 }
 
+// One line of text in the named face (a device face when the driver offers it).
+printhost::PageDrawer FaceTextPage(const wchar_t* face, const wchar_t* text, int size)
+{
+    return [face, text, size](HDC dc, const GDIINFO&) {
+        HFONT font = CreateFontW(-size, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+        HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        const bool drawn = TextOutW(dc, 300, 400, text, int(wcslen(text))) != FALSE;
+        SelectObject(dc, old);
+        DeleteObject(font);
+        return drawn;
+    };
+}
+
 // The lines of the listing that start with `opcode`.
 std::vector<std::string> Lines(const std::string& commands, const std::string& opcode)
 {
@@ -128,8 +144,15 @@ TEST(FrameText, SamplePagesPrintTheirTextAsGlyphs)
     const Printed p = PrintSamples();
     EXPECT_GT(Downloads(p.commands), 10u) << p.commands;
     EXPECT_GT(Placements(p.commands), Downloads(p.commands)) << p.commands;
-    for (const std::string& line : Lines(p.commands, "DH"))
-        EXPECT_NE(line.find(" bitmap length="), std::string::npos) << line;
+    // The body text as bitmaps, the 28-point heading as outlines.
+    size_t bitmaps = 0, outlines = 0;
+    for (const std::string& line : Lines(p.commands, "DH")) {
+        bitmaps += line.find(" bitmap length=") != std::string::npos;
+        outlines += line.find(" outline ") != std::string::npos;
+    }
+    EXPECT_GT(bitmaps, 10u) << p.commands;
+    EXPECT_GT(outlines, 3u) << p.commands;
+    EXPECT_EQ(bitmaps + outlines, Lines(p.commands, "DH").size()) << p.commands;
 }
 
 // One download per glyph on a page, a placement per character; the same text
@@ -219,3 +242,228 @@ TEST(FrameText, BitmapGlyphRecordFillerNeverNegative)
     const std::vector<uint8_t> shortRows(3, 0);
     EXPECT_FALSE(BuildBitmapGlyphRecord(0, 0, 8, 4, shortRows, &record));
 }
+
+namespace {
+
+size_t DeviceTexts(const std::string& c)
+{
+    size_t n = 0;
+    for (const char* op : {"DC", "Dc", "DD", "Dd", "DE", "DF"})
+        n += Lines(c, op).size();
+    return n;
+}
+
+// Text in a resident face goes as its characters: the font, its size matrix,
+// and one run with one advance when the advances are equal, a list otherwise.
+TEST(FrameText, DeviceFontTextIsSentAsCharacters)
+{
+    const Printed equal = PrintPages({FaceTextPage(L"Morva Sans", L"AAAA", 100)});
+    EXPECT_EQ(Lines(equal.commands, "DA").size(), 1u) << equal.commands;
+    EXPECT_NE(equal.commands.find("\nDA font=26"), std::string::npos) << equal.commands;
+    EXPECT_EQ(Lines(equal.commands, "Db").size(), 1u) << equal.commands;
+    ASSERT_EQ(Lines(equal.commands, "DC").size(), 1u) << equal.commands;
+    EXPECT_NE(Lines(equal.commands, "DC")[0].find("65,65,65,65"), std::string::npos) << equal.commands;
+    // 'A' is 700 of 1000 units: 70 pixels at 100.
+    EXPECT_NE(Lines(equal.commands, "DC")[0].find("advance=70"), std::string::npos) << equal.commands;
+    EXPECT_EQ(Downloads(equal.commands), 0u) << equal.commands;
+
+    const Printed unequal = PrintPages({FaceTextPage(L"Morva Sans", L"AiAi", 100)});
+    ASSERT_EQ(Lines(unequal.commands, "DD").size(), 1u) << unequal.commands;
+    EXPECT_NE(Lines(unequal.commands, "DD")[0].find("advances=[70,50,70]"), std::string::npos) << unequal.commands;
+
+    // One character: by its position.
+    const Printed one = PrintPages({FaceTextPage(L"Morva Serif", L"x", 100)});
+    ASSERT_EQ(Lines(one.commands, "DE").size(), 1u) << one.commands;
+    EXPECT_NE(Lines(one.commands, "DE")[0].find("last=120"), std::string::npos) << one.commands;
+    EXPECT_NE(one.commands.find("\nDA font=2\n"), std::string::npos) << one.commands;
+}
+
+// The yen sign of a Shift-JIS resident font is its code 0x5C; a private-use
+// symbol code in a symbol font is the symbol's own code.
+TEST(FrameText, CharacterConversionForResidentFonts)
+{
+    const Printed yen = PrintPages({FaceTextPage(L"Morva Mincho", L"\u00A5", 100)});
+    ASSERT_EQ(Lines(yen.commands, "DE").size(), 1u) << yen.commands;
+    EXPECT_NE(Lines(yen.commands, "DE")[0].find("last=92"), std::string::npos) << yen.commands;
+    const Printed other = PrintPages({FaceTextPage(L"Morva Serif", L"\u00A5", 100)});
+    ASSERT_EQ(Lines(other.commands, "DE").size(), 1u) << other.commands;
+    EXPECT_NE(Lines(other.commands, "DE")[0].find("last=165"), std::string::npos) << other.commands;
+    const Printed symbol = PrintPages({FaceTextPage(L"Morva Symbol", L"\uF020\uF041", 100)});
+    ASSERT_EQ(Lines(symbol.commands, "DC").size(), 1u) << symbol.commands;
+    EXPECT_NE(Lines(symbol.commands, "DC")[0].find("ids=[32,65]"), std::string::npos) << symbol.commands;
+    // A character the code tables do not hold (0x7F) is left out of the run.
+    const Printed gap = PrintPages({FaceTextPage(L"Morva Sans", L"A\u007FA", 100)});
+    EXPECT_EQ(DeviceTexts(gap.commands), 2u) << gap.commands;
+    // Code tables map codes to the printer's: e-acute is 0x82 in the sans.
+    const Printed mapped = PrintPages({FaceTextPage(L"Morva Sans", L"\u00E9", 100)});
+    EXPECT_NE(mapped.commands.find("last=130"), std::string::npos) << mapped.commands;
+}
+
+// A TrueType font stands in for a resident one only when setting 17 asks
+// for substitution; setting 292 chooses the table alone or with the scoring.
+TEST(FrameText, TrueTypeSubstitutionFollowsTheSettings)
+{
+    struct Case {
+        const wchar_t* face;
+        uint32_t option, substitution;
+        const char* font;  // null: sent as glyphs
+    } cases[] = {
+        {L"Arial", 2, 0, nullptr},          // downloaded as soft fonts (the default)
+        {L"Arial", 1, 1, nullptr},          // as bitmaps: no "DA"
+        {L"Arial", 3, 2, "font=26"},        // the table: Morva Sans
+        {L"Arial", 3, 0, "font=26"},
+        {L"Times New Roman", 3, 2, "font=2"},
+        {L"Courier New", 3, 0, "font=3"},
+        {L"Tahoma", 3, 2, nullptr},         // not in the table
+    };
+    for (const Case& k : cases) {
+        const Printed p =
+            PrintPages({FaceTextPage(k.face, L"Hello", 60)}, {{17, k.option}, {292, k.substitution}});
+        if (k.font == nullptr) {
+            EXPECT_EQ(Lines(p.commands, "DA").size(), 0u) << k.option << " " << k.substitution << p.commands;
+            EXPECT_GT(Downloads(p.commands), 0u) << p.commands;
+        } else {
+            ASSERT_EQ(Lines(p.commands, "DA").size(), 1u) << k.option << " " << k.substitution << p.commands;
+            EXPECT_NE(Lines(p.commands, "DA")[0].find(k.font), std::string::npos) << p.commands;
+            EXPECT_EQ(Downloads(p.commands), 0u) << p.commands;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> GlyphRecords(const std::string& c)
+{
+    std::vector<std::string> out = Lines(c, "DL");
+    for (const std::string& line : Lines(c, "DH"))
+        out.push_back(line);
+    return out;
+}
+
+// TrueType glyphs larger than setting 346 (24 points in the model) go as
+// outlines, once per glyph and page, placed for each character; smaller ones
+// as bitmaps. Setting 1335 keeps every glyph a bitmap.
+TEST(FrameText, OutlinesAboveTheSizeThreshold)
+{
+    struct Case {
+        int pixels;
+        std::vector<frame_test::SettingPair> settings;
+        const char* form;
+    } cases[] = {
+        {100, {}, " bitmap "},                    // 12 points
+        {300, {}, " outline "},                   // 36 points: small, 16-bit points
+        {600, {}, " outline float "},             // 72 points: floats
+        {300, {{346, 72}}, " bitmap "},
+        {100, {{346, 0}}, " outline "},
+        {300, {{1335, 1}}, " bitmap "},
+    };
+    for (const Case& k : cases) {
+        const Printed p = PrintPages({TextPage(L"OHO", k.pixels, false)}, k.settings);
+        const std::vector<std::string> records = GlyphRecords(p.commands);
+        ASSERT_EQ(records.size(), 2u) << k.pixels << p.commands;
+        EXPECT_EQ(Placements(p.commands), 3u) << k.pixels << p.commands;
+        for (const std::string& line : records)
+            EXPECT_NE(line.find(k.form), std::string::npos) << k.pixels << " " << line;
+    }
+}
+
+}  // namespace
+
+// Outline records: the length covers counts, points and codes, the rest is
+// filler of 34; 16-bit points are the 28.4 value shifted left by 2.
+TEST(FrameText, OutlineGlyphRecordLayout)
+{
+    const std::vector<POINTFIX> points = {{16, -32}, {160, 0}, {0, 160}};
+    const std::vector<uint8_t> codes = {kOutlineMove, kOutlineLine, kOutlineLine, kOutlineClose, kOutlineEnd};
+    std::vector<uint8_t> small, floats;
+    ASSERT_TRUE(BuildOutlineGlyphRecord(points, codes, true, false, &small));
+    ASSERT_TRUE(BuildOutlineGlyphRecord(points, codes, false, true, &floats));
+    EXPECT_EQ(small.size(), OutlineGlyphRecordLength(4, 3, 5));
+    EXPECT_EQ(small.size(), 24u);   // 8 + 12 + 3 code bytes, rounded up to 4
+    EXPECT_EQ(floats.size(), 36u);  // 8 + 24 + 3
+    EXPECT_EQ(small[3], 24);
+    EXPECT_EQ(small[20], 0x12);     // move, line
+    EXPECT_EQ(small[22], 0x60);     // end, odd last code in the high nibble
+    EXPECT_EQ(small[23], kOutlineGlyphFiller);
+    EXPECT_EQ(floats[0], 0x01);     // bit 24: the fine-outline rule
+    EXPECT_EQ(floats[1], 0x20);     // bit 21: float points
+    EXPECT_EQ(small[8], 0x00);      // x 16 << 2 = 64
+    EXPECT_EQ(small[9], 64);
+    EXPECT_EQ(small[10], 0xFF);     // y -32 << 2 = -128
+    EXPECT_EQ(small[11], 0x80);
+    // Large coordinates do not fit 16 bits: refused in the small form.
+    const std::vector<POINTFIX> wide = {{16 * 600, 0}};
+    std::vector<uint8_t> record;
+    EXPECT_FALSE(BuildOutlineGlyphRecord(wide, codes, true, false, &record));
+    EXPECT_TRUE(BuildOutlineGlyphRecord(wide, codes, false, false, &record));
+}
+
+namespace {
+
+// A face without a bold file printed bold: GDI simulates the bold, and the
+// glyphs go as outlines whatever their size (the printer emboldens them).
+TEST(FrameText, SimulatedBoldGoesAsOutlines)
+{
+    auto page = [](int weight) -> printhost::PageDrawer {
+        return [weight](HDC dc, const GDIINFO&) {
+            HFONT font = CreateFontW(-60, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"DejaVu Math TeX Gyre");
+            HGDIOBJ old = SelectObject(dc, font);
+            SetBkMode(dc, TRANSPARENT);
+            const bool drawn = TextOutW(dc, 300, 400, L"HH", 2) != FALSE;
+            SelectObject(dc, old);
+            DeleteObject(font);
+            return drawn;
+        };
+    };
+    const Printed bold = PrintPages({page(FW_BOLD)});
+    const Printed regular = PrintPages({page(FW_NORMAL)});
+    const std::vector<std::string> boldRecords = GlyphRecords(bold.commands);
+    const std::vector<std::string> regularRecords = GlyphRecords(regular.commands);
+    ASSERT_EQ(boldRecords.size(), 1u) << bold.commands;
+    ASSERT_EQ(regularRecords.size(), 1u) << regular.commands;
+    EXPECT_NE(boldRecords[0].find(" outline "), std::string::npos) << boldRecords[0];
+    EXPECT_NE(regularRecords[0].find(" bitmap "), std::string::npos) << regularRecords[0];
+}
+
+}  // namespace
+
+namespace {
+
+// The printer's table names a device face the printer does not have: the
+// choice finds none and the text goes as downloaded glyphs.
+TEST(FrameText, SubstitutionToAMissingFaceDownloadsTheGlyphs)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    uint32_t bytes = 0;
+    wchar_t* stored = ReadFontSubstitutionTable(driver.printer(), &bytes);
+    // Without a stored table the printer uses the model's; Tahoma is added to it.
+    static const wchar_t kModelTable[] = L"Arial\0Morva Sans\0Helvetica\0Morva Sans\0Segoe UI\0Morva Sans\0"
+                                         L"Times New Roman\0Morva Serif\0Georgia\0Morva Serif\0Courier New\0Morva Mono\0";
+    const wchar_t* base = stored ? stored : kModelTable;
+    const uint32_t baseBytes = stored ? bytes : uint32_t(sizeof(kModelTable));
+    uint32_t editedBytes = 0;
+    wchar_t* edited = SetPairListValue(base, baseBytes, L"Tahoma", L"Missing Face", &editedBytes);
+    ASSERT_NE(edited, nullptr);
+    ASSERT_EQ(StoreFontSubstitutionTable(driver.printer(), edited, editedBytes), 1);
+    for (uint32_t substitution : {0u, 2u}) {
+        const Printed p = PrintPages({FaceTextPage(L"Tahoma", L"Hello", 60)}, {{17, 3}, {292, substitution}});
+        EXPECT_EQ(Lines(p.commands, "DA").size(), 0u) << substitution << p.commands;
+        EXPECT_GT(Downloads(p.commands), 0u) << substitution << p.commands;
+    }
+    // A face the edited table still maps prints with its resident font.
+    const Printed arial = PrintPages({FaceTextPage(L"Arial", L"Hello", 60)}, {{17, 3}, {292, 2}});
+    EXPECT_NE(arial.commands.find("\nDA font=26"), std::string::npos) << arial.commands;
+    wchar_t* restored = SetPairListValue(edited, editedBytes, L"Tahoma", nullptr, &editedBytes);
+    ASSERT_NE(restored, nullptr);
+    EXPECT_EQ(StoreFontSubstitutionTable(driver.printer(), restored, editedBytes), 1);
+    GlobalFree(restored);
+    GlobalFree(edited);
+    if (stored)
+        GlobalFree(stored);
+}
+
+}  // namespace

@@ -5,6 +5,9 @@
 
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
+#include "common/system/locale_region.h"
+#include "render/frame/form_resolution.h"
+#include "render/frame/pdev_record.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <winspool.h>
@@ -19,6 +22,13 @@ using frame_test::FrameDriver;
 using frame_test::SurfaceOf;
 
 constexpr LONG kFailed = -1;
+
+// The 44 bytes of the overlay query: three flags, then two rectangles.
+struct EscOverlayAnswerView {
+    uint32_t flags[3];
+    float rects[8];
+};
+static_assert(sizeof(EscOverlayAnswerView) == 44);
 
 class FrameEscapes : public ::testing::Test {
 protected:
@@ -397,6 +407,162 @@ TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
     EXPECT_EQ(frame_test::Count(commands, "EndJob with left Nup"), 1u) << commands;
     ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
     EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), before);
+}
+
+// Settings that follow an overridden one take the value that goes with it for
+// the job: the N-up order and the layout (no booklet with four pages a sheet),
+// and the colour mode while the drawing mode is on. All come back at the end.
+TEST_F(FrameEscapes, DependentSettingsFollowTheirOverride)
+{
+    constexpr uint16_t kFidPagesPerSheet = 295, kFidOrder = 264, kFidLayout = 321;
+    DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(
+        frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidLayout, 2}, {kFidColorMode, 2}})));
+    ASSERT_NE(pdev, nullptr);
+    SURFOBJ surface = SurfaceOf(pdev);
+    auto escape = [&](ULONG code, const void* in, ULONG inSize, void* out = nullptr, ULONG outSize = 0) {
+        return static_cast<LONG>(driver_.entries().escape(&surface, code, inSize, const_cast<void*>(in), outSize, out));
+    };
+    auto settingsNow = [&] {
+        std::vector<uint8_t> settings(5900);
+        EXPECT_EQ(escape(20482, nullptr, 0, settings.data(), 5900), 1);
+        return settings;
+    };
+    const uint8_t enable[8] = {8, 0, 0, 0, 1, 0, 0, 0};
+    ASSERT_EQ(escape(4209, enable, 8), 1);
+    const std::vector<uint8_t> before = settingsNow();
+    ASSERT_EQ(SettingOf(before, kFidLayout), 2u);
+    ASSERT_EQ(SettingOf(before, kFidColorMode), 2u);
+    const uint8_t fourPages[8] = {8, 0, 0, 0, 0x04, 0x13, 4, 0};  // 4868, 4
+    ASSERT_EQ(escape(4212, fourPages, 8), 1);
+    const uint16_t modeOn = 4609;
+    ASSERT_EQ(escape(4211, &modeOn, 2), 1);
+
+    ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"follow"), 8));
+    driver_.entries().startPage(&surface);
+    ASSERT_TRUE(driver_.entries().sendPage(&surface));
+    const std::vector<uint8_t> during = settingsNow();
+    EXPECT_EQ(SettingOf(during, kFidPagesPerSheet), 4u);
+    EXPECT_EQ(SettingOf(during, kFidOrder), 3u);
+    EXPECT_EQ(SettingOf(during, kFidLayout), 0u);
+    EXPECT_EQ(SettingOf(during, kFidColorMode), 0u);
+    EXPECT_EQ(reinterpret_cast<const PDevRecord*>(pdev)->capability.modelFlag, 1u) << "the model has the escapes";
+    driver_.entries().endDoc(&surface, 0);
+
+    const std::vector<uint8_t> after = settingsNow();
+    for (uint16_t id : {kFidPagesPerSheet, kFidOrder, kFidLayout, kFidColorMode})
+        EXPECT_EQ(SettingOf(after, id), SettingOf(before, id)) << id;
+    driver_.entries().disablePdev(pdev);
+}
+
+// A record whose paper is the model's default prints on the default of the
+// region the interface library tells: the output form follows the region.
+TEST_F(FrameEscapes, PaperRegionResolvesTheDefaultOutputPaperAgain)
+{
+    const uint16_t kept = GetLocalePaperRegion(1);  // the locale's region, as the library found it
+    DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(
+        frame_test::A4At600({{kFidFields, DM_ORIENTATION | DM_PRINTQUALITY | DM_COLOR | DM_COPIES}})));
+    ASSERT_NE(pdev, nullptr);
+    SURFOBJ surface = SurfaceOf(pdev);
+    auto region = [&](uint8_t value) {
+        return static_cast<LONG>(driver_.entries().escape(&surface, 20736, 1, &value, 0, nullptr));
+    };
+    const FormRecord& output = reinterpret_cast<const PDevRecord*>(pdev)->outputForm;
+    const struct {
+        uint8_t region;
+        uint16_t paper;
+        int32_t width;  // tenths of a millimetre
+    } steps[] = {{1, 1, 2159}, {2, 9, 2100}, {2, 9, 2100}, {1, 1, 2159}};
+    for (const auto& step : steps) {
+        EXPECT_EQ(region(step.region), 1);
+        EXPECT_EQ(output.paperNumber, step.paper) << int(step.region);
+        EXPECT_EQ(FormUnitsToTenths(output.paperWidth), step.width) << int(step.region);
+    }
+    driver_.entries().disablePdev(pdev);
+    // A record with a paper of its own keeps it.
+    const FormRecord& a4 = reinterpret_cast<const PDevRecord*>(pdev_)->outputForm;
+    EXPECT_EQ(Escape(20736, "\x02", 1), 1);
+    EXPECT_EQ(Escape(20736, "\x01", 1), 1);
+    EXPECT_EQ(a4.paperNumber, 9);
+    Escape(20736, &kept, 1);
+}
+
+// The overlay brackets and query while a page runs: a job with annotation
+// items but no stamp draws its annotations as plain drawing, and the query
+// asks for them once the face is complete.
+TEST_F(FrameEscapes, OverlayBracketsAndQueryFollowTheJobsOptions)
+{
+    constexpr uint16_t kFidFirstItemOn = 1296, kFidFirstItemValue = 351;
+    struct Case {
+        const char* name;
+        std::vector<frame_test::SettingPair> settings;
+        LONG watermarkBegin;
+        uint32_t pageAnnotations;  // f2 of the page query
+    } cases[] = {
+        {"no overlays", {{kFidJobHeaderOn, 0}}, kFailed, 1},
+        {"annotation items", {{kFidJobHeaderOn, 0}, {kFidFirstItemOn, 1}, {kFidFirstItemValue, 7}}, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600(c.settings)));
+        ASSERT_NE(pdev, nullptr);
+        SURFOBJ surface = SurfaceOf(pdev);
+        auto escape = [&](ULONG code, uint32_t in, ULONG outSize, void* out) {
+            return static_cast<LONG>(driver_.entries().escape(&surface, code, 4, &in, outSize, out));
+        };
+        uint32_t out = 0xFF;
+        EXPECT_EQ(escape(20483, 1, 4, &out), kFailed) << "no page runs";
+        ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"overlays"), 9));
+        ASSERT_TRUE(driver_.entries().startPage(&surface));
+        RECTL area{0, 0, 10, 10};
+        BRUSHOBJ black{};
+        ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr, nullptr,
+                                             &black, nullptr, 0xF0F0));
+        EXPECT_EQ(escape(20483, 1, 4, &out), c.watermarkBegin);
+        if (c.watermarkBegin == 1) {
+            EXPECT_EQ(out, 0u) << "without a stamp the watermark bracket draws no overlay";
+            EXPECT_EQ(escape(20488, 0, 4, &out), 1);
+            EXPECT_EQ(escape(20488, 1, 4, &out), 1);
+            EXPECT_EQ(out, 0u);
+            EXPECT_EQ(escape(20483, 2, 4, &out), 1);
+            EXPECT_EQ(out, 1u) << "the annotation bracket is open";
+            EXPECT_EQ(escape(20488, 0, 4, &out), 1);
+        }
+        EscOverlayAnswerView answer{};
+        EXPECT_EQ(escape(20481, 0, sizeof(answer), &answer), 1);
+        EXPECT_EQ(answer.flags[0], 0u) << "no stamp, no overlay page";
+        EXPECT_EQ(answer.flags[1], 0u);
+        EXPECT_EQ(answer.flags[2], c.pageAnnotations);
+        EXPECT_NEAR(answer.rects[2], 4861.4f, 0.1f) << "imageable right in dots";
+        EXPECT_EQ(escape(20481, 1, sizeof(answer), &answer), 1);
+        EXPECT_EQ(answer.flags[0], 0u) << "the face of one page is complete";
+        EXPECT_EQ(answer.flags[2], 0u);
+        ASSERT_TRUE(driver_.entries().sendPage(&surface));
+        driver_.entries().endDoc(&surface, 0);
+        driver_.entries().disablePdev(pdev);
+    }
+}
+
+// The annotation record comes back with the values of the items that are off
+// cleared.
+TEST_F(FrameEscapes, AnnotationRecordKeepsOnlyTheItemsThatAreOn)
+{
+    DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(
+        frame_test::A4At600({{kFidJobHeaderOn, 0}, {1297, 1}, {1301, 1}})));
+    ASSERT_NE(pdev, nullptr);
+    SURFOBJ surface = SurfaceOf(pdev);
+    std::vector<uint8_t> record(768, 0x20);
+    const uint16_t values[6] = {1, 2, 3, 4, 5, 6};
+    std::memcpy(record.data() + 4, values, sizeof(values));
+    ASSERT_EQ(driver_.entries().escape(&surface, 20487, 768, record.data(), 0, nullptr), 1u);
+    std::vector<uint8_t> back(768);
+    ASSERT_EQ(driver_.entries().escape(&surface, 20486, 0, nullptr, 768, back.data()), 1u);
+    uint16_t got[6];
+    std::memcpy(got, back.data() + 4, sizeof(got));
+    const uint16_t expected[6] = {0, 2, 0, 0, 0, 6};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(got[i], expected[i]) << i;
+    EXPECT_EQ(std::vector<uint8_t>(back.begin() + 16, back.end()), std::vector<uint8_t>(record.begin() + 16, record.end()));
+    driver_.entries().disablePdev(pdev);
 }
 
 // Writes a number setting into the records, with the type and size the engine reports for it.

@@ -57,7 +57,7 @@ std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
     const printhost::PageDrawer more = [page](HDC dc, const GDIINFO& info) {
         return page(dc, info) && Rectangle(dc, 900, 900, 1200, 1300) != 0;
     };
-    return frame_test::PrintJob(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, more}).commands;
+    return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, more}).commands;
 }
 
 std::string Hex(const std::string& text)

@@ -132,9 +132,9 @@ bool SettingsAccessLoaded()
     return GetModuleHandleW(L"morvadm.dll") != nullptr;
 }
 
-PrintedJob PrintJob(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages)
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages)
 {
-    PrintedJob out;
+    DrawnJob out;
     FrameDriver& driver = SharedFrameDriver();
     std::wstring error;
     HDC dc = devmode.empty() ? nullptr

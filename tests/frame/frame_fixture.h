@@ -83,13 +83,13 @@ SURFOBJ SurfaceOf(DHPDEV pdev);
 bool SettingsAccessLoaded();
 
 // A job printed through a host DC, read back whole.
-struct PrintedJob {
+struct DrawnJob {
     std::string commands;        // the listing's command texts
     std::vector<uint8_t> bytes;  // the job file
     MorvaListing listing;
 };
 // CreateDC with `devmode`, each page drawn, EndDoc; the job file is read back.
-PrintedJob PrintJob(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages);
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages);
 
 // How often `part` occurs in `text`, without overlaps.
 size_t Count(const std::string& text, const std::string& part);

@@ -3,6 +3,7 @@
 #include "render/frame/form_resolution.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/spooler_form_lookup.h"
+#include "common/settings/function_ids.h"
 #include "common/system/spooler_forms.h"
 #include "tests/frame/frame_fixture.h"
 
@@ -87,6 +88,91 @@ TEST(FrameForms, SpoolerFormsByNameAndNumber)
     EXPECT_STREQ(form.name, L"A4");
     EXPECT_EQ(GetSpoolerFormByName(nullptr, L"A4", &form), kFormBadArgument);
     EXPECT_EQ(GetSpoolerFormByName(driver.printer(), nullptr, &form), kFormBadArgument);
+}
+
+
+// A paper size no model paper has takes the model's least margins, is centred
+// when wider than the device prints, gives the granularity's remainder to its
+// second margin, and never has a printable part larger than the paper.
+TEST(FrameForms, CustomSizeAxisWithinTheModelLimits)
+{
+    const struct {
+        const char* name;
+        int32_t paper;
+        PaperAxisLimits limits;
+        int32_t first, second;
+    } cases[] = {
+        {"least margins", 2100, {42, 42, 1000, 3048, 1}, 42, 42},
+        {"granularity remainder", 2205, {42, 42, 1000, 3048, 10}, 42, 47},
+        {"largest printable with both margins", 3132, {42, 42, 1000, 3048, 0}, 42, 42},
+        {"centred, even", 3200, {42, 42, 1000, 3048, 0}, 76, 76},
+        {"centred, odd", 3201, {42, 42, 1000, 3048, 0}, 77, 76},
+        {"centred and granular", 3205, {42, 42, 1000, 3048, 10}, 79, 83},
+        {"raised to the least printable", 1050, {42, 42, 1000, 3048, 0}, 42, 8},
+        {"smaller than the least printable", 900, {42, 42, 1000, 3048, 0}, 0, 0},
+        {"no largest size", 5000, {42, 42, 0, 0, 0}, 42, 42},
+        {"granularity past the least printable", 1085, {42, 42, 1000, 3048, 100}, 42, 43},
+    };
+    for (const auto& c : cases) {
+        int32_t first = -1, second = -1;
+        FitCustomPaperAxis(c.paper, c.limits, &first, &second);
+        EXPECT_EQ(first, c.first) << c.name;
+        EXPECT_EQ(second, c.second) << c.name;
+    }
+}
+
+// The same through DrvEnablePDEV: a size by width and length that matches no
+// model paper.
+TEST(FrameForms, CustomSizeDeviceFigures)
+{
+    frame_test::FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    GDIINFO caps{};
+    DHPDEV pdev = driver.Enable(
+        driver.ExtendedDevmode(frame_test::A4At600(
+            {{kFidFields, DM_PAPERWIDTH | DM_PAPERLENGTH | DM_ORIENTATION | DM_PRINTQUALITY | DM_COLOR | DM_COPIES},
+             {kFidPaperSize, 256}, {kFidPaperWidth, 2205}, {kFidPaperLength, 3105}})),
+        &caps);
+    ASSERT_NE(pdev, nullptr);
+    EXPECT_EQ(caps.ptlPhysOffset.x, 99);   // 42
+    EXPECT_EQ(caps.ptlPhysOffset.y, 99);
+    EXPECT_EQ(caps.ulHorzRes, 4998u);      // 2205 - 42 - 47
+    EXPECT_EQ(caps.ulVertRes, 7124u);      // 3105 - 42 - 47
+    EXPECT_EQ(caps.szlPhysSize.cx, 5209);
+    EXPECT_EQ(caps.szlPhysSize.cy, 7335);
+    driver.entries().disablePdev(pdev);
+}
+
+// The printable size: the imageable area, or the page less the four margins
+// of a trailer group, which are those of the portrait paper.
+TEST(FrameForms, PrintableSizeFromATrailerGroup)
+{
+    FormRecord a4{};
+    a4.paperWidth = a4.pageWidth = TenthsToFormUnits(2100);
+    a4.paperHeight = a4.pageHeight = TenthsToFormUnits(2970);
+    a4.left = a4.top = TenthsToFormUnits(42);
+    a4.right = TenthsToFormUnits(2100 - 42);
+    a4.bottom = TenthsToFormUnits(2970 - 42);
+    FormRecord turned = a4;
+    RotateFormToLandscape(&turned);
+    const uint16_t none[6] = {0, 9, 100, 100, 100, 100};
+    const uint16_t even[6] = {9, 9, 100, 100, 100, 100};
+    const uint16_t uneven[6] = {9, 9, 10, 20, 30, 40};
+    const struct {
+        const char* name;
+        const FormRecord* form;
+        const uint16_t* group;
+        int32_t width, height;
+    } cases[] = {
+        {"no group", &a4, nullptr, 2016, 2886},        {"group without paper", &a4, none, 2016, 2886},
+        {"even margins", &a4, even, 1900, 2770},       {"uneven margins", &a4, uneven, 2060, 2910},
+        {"landscape page", &turned, uneven, 2910, 2060},
+    };
+    for (const auto& c : cases) {
+        const PrintableTenths p = FormPrintableTenths(*c.form, c.group);
+        EXPECT_EQ(p.width, c.width) << c.name;
+        EXPECT_EQ(p.height, c.height) << c.name;
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Whole jobs through the print host: what job control puts around the pages
 // (job-language header, stream head, page events, stream end, job ticket and
 // trailer), read back whole.
-#include "tests/frame/frame_fixture.h"
+#include "tests/frame/frame_jobs.h"
 
 #include "common/settings/function_ids.h"
 #include "printhost/host_dc.h"
@@ -18,78 +18,10 @@ namespace {
 
 using frame_test::Count;
 using frame_test::FrameDriver;
-
-enum class Ending { kEndDoc, kAbortDoc };
-
-struct JobPlan {
-    std::vector<bool> drawnPages;  // one entry per page: whether it is drawn on
-    Ending ending = Ending::kEndDoc;
-    std::vector<frame_test::SettingPair> settings;
-};
-
-struct PrintedJob {
-    std::string bytes;
-    MorvaListing listing;
-    bool read = false;
-    std::string commands;
-    int drawingRefused = 0;  // drawing calls the driver refused
-};
-
-PrintedJob PrintJob(const JobPlan& plan)
-{
-    PrintedJob out;
-    FrameDriver& driver = frame_test::SharedFrameDriver();
-    EXPECT_TRUE(driver.ok());
-    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600(plan.settings));
-    std::wstring error;
-    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
-    if (!dc) {
-        ADD_FAILURE() << "no DC: " << std::string(error.begin(), error.end());
-        return out;
-    }
-    const std::wstring jobFile = printhost_test::TempPath(L"frame_job.prn");
-    DeleteFileW(jobFile.c_str());
-    DOCINFOW doc{sizeof(doc), L"frame job", jobFile.c_str(), nullptr, 0};
-    EXPECT_GT(HostStartDocW(dc, &doc), 0);
-    int left = 100;  // each page's rectangle 10 further right, to tell the pages apart
-    for (bool drawn : plan.drawnPages) {
-        left += 10;
-        EXPECT_GT(HostStartPage(dc), 0);
-        if (drawn) {
-            HDC drawing = printhost::CurrentDrawingDc(dc);
-            HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
-            HGDIOBJ old = SelectObject(drawing, brush);
-            if (!Rectangle(drawing, left, 100, 600, 400))
-                ++out.drawingRefused;
-            SelectObject(drawing, old);
-            DeleteObject(brush);
-        }
-        if (plan.ending == Ending::kAbortDoc)
-            break;
-        HostEndPage(dc);
-    }
-    if (plan.ending == Ending::kAbortDoc)
-        HostAbortDoc(dc);
-    else
-        EXPECT_GT(HostEndDoc(dc), 0);
-    EXPECT_TRUE(HostDeleteDC(dc));
-    out.bytes = printhost_test::ReadTextFile(jobFile);
-    DeleteFileW(jobFile.c_str());
-    if (!out.bytes.empty()) {
-        out.read = ReadMorvaJob(reinterpret_cast<const uint8_t*>(out.bytes.data()), out.bytes.size(),
-                                MorvaReadOptions{}, &out.listing);
-        out.commands = CommandTexts(out.listing);
-    }
-    return out;
-}
-
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string out;
-    for (const std::string& line : lines)
-        out += line + "\n";
-    return out;
-}
+using frame_test::Ending;
+using frame_test::Joined;
+using frame_test::PrintedJob;
+using frame_test::PrintJob;
 
 TEST(FrameJob, DocumentWithoutPagesWritesNothing)
 {

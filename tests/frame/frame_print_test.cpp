@@ -4,9 +4,13 @@
 
 #include "common/settings/function_ids.h"
 #include "printhost/host_dc.h"
+#include "render/frame/form_resolution.h"
+#include "render/frame/pdev_record.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -157,6 +161,37 @@ TEST(FramePrint, ResetRefusesAPageBegun)
         driver.entries().disablePdev(fresh);
     }
     EXPECT_FALSE(frame_test::SettingsAccessLoaded());
+}
+
+// The record that takes over a running job keeps its own trailer margins as
+// its previous group, which sizes its surface; the old record's group is its
+// current one.
+TEST(FramePrint, ResetKeepsTheNewRecordsTrailerGroupAsPrevious)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
+    ASSERT_EQ(devmode.size(), 5924u);
+    uint16_t oldGroup[6];
+    std::memcpy(oldGroup, devmode.data() + 5902, sizeof(oldGroup));
+    DHPDEV old = driver.Enable(devmode);
+    const uint16_t group[6] = {9, 9, 100, 100, 100, 100};  // A4, margins of 10 mm
+    std::memcpy(devmode.data() + 5902, group, sizeof(group));
+    DHPDEV fresh = driver.Enable(devmode);
+    ASSERT_TRUE(old && fresh);
+    const auto* record = reinterpret_cast<const PDevRecord*>(fresh);
+    const PrintableTenths before = FormPrintableTenths(record->requestedForm, record->previousMarginOverride);
+    EXPECT_EQ(before.width, 2016) << "no previous group: the model's margins";
+    SURFOBJ surface = frame_test::SurfaceOf(old);
+    ASSERT_TRUE(driver.entries().startDoc(&surface, const_cast<wchar_t*>(L"reset"), 3));
+    ASSERT_TRUE(driver.entries().resetPdev(old, fresh));
+    EXPECT_EQ(0, std::memcmp(record->previousMarginOverride, group, sizeof(group)));
+    EXPECT_EQ(0, std::memcmp(record->marginOverride, oldGroup, sizeof(oldGroup)));
+    const PrintableTenths after = FormPrintableTenths(record->requestedForm, record->previousMarginOverride);
+    EXPECT_EQ(after.width, 1900);
+    EXPECT_EQ(after.height, 2770);
+    driver.entries().disablePdev(old);
+    driver.entries().disablePdev(fresh);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The command line: exit codes and messages for its failures, and a print run.
 #include "tests/printhost/driver_fixture.h"
+#include "tests/printhost/recorded_document.h"
 
 #include "printhost/print_job.h"
 
@@ -80,4 +81,19 @@ TEST(PrintHostCommandLine, FailuresHaveTheirExitCodesAndMessages)
               std::string::npos);
     DeleteFileW(bad.c_str());
     DeleteFileW(TempPath(L"cli.prn").c_str());
+}
+
+TEST(PrintHostCommandLine, AFaultingDriverEndsTheHostWithTheFaultsOwnCode)
+{
+    InstalledPrinter printer(RecordingDriverPackage(UniqueName(L"Recording Fault")), L"Recording Fault Printer");
+    ASSERT_TRUE(printer.ok());
+    HostRun faulted;
+    {
+        Switch fault(L"PRINTHOST_RECORD_FAULT");
+        faulted = RunHost(L"print " + Quoted(printer.printerName()) + L" " + Quoted(TempPath(L"fault.prn")) + L" --samples");
+    }
+    // An access violation (0xC0000005) must not end the host with 5, "the spooler refused".
+    EXPECT_EQ(faulted.code, DWORD(printhost::kHostFault)) << faulted.output;
+    EXPECT_NE(faulted.output.find("the host failed: exception 0xc0000005"), std::string::npos) << faulted.output;
+    DeleteFileW(TempPath(L"fault.prn").c_str());
 }

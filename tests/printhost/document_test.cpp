@@ -20,6 +20,22 @@ void With(HDC dc, HGDIOBJ object, Draw draw)
     DeleteObject(object);
 }
 
+// A memory DC holding a 32-bit bitmap (`pixels` may be null) and an 8x8 one-bit
+// mask, for blits from it.
+template <typename Blit>
+void FromBitmap(int width, int height, const DWORD* pixels, Blit blit)
+{
+    HDC source = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(width, height, 1, 32, pixels);
+    HBITMAP mask = CreateBitmap(8, 8, 1, 1, nullptr);
+    HGDIOBJ old = SelectObject(source, bitmap);
+    blit(source, mask);
+    SelectObject(source, old);
+    DeleteObject(mask);
+    DeleteObject(bitmap);
+    DeleteDC(source);
+}
+
 } // namespace
 
 TEST(PrintHostDocument, RectangleBecomesOneStrokeAndFillPath)
@@ -47,6 +63,45 @@ TEST(PrintHostDocument, PolylineAndBezierCurvesAreStrokedPaths)
     EXPECT_TRUE(MatchesGolden(calls, "polyline_bezier"));
 }
 
+// Windows' engine keeps a path in 28.4 fixed point: under a mapping of 2/3
+// the line's ends fall between pixels and arrive in sixteenths, each rounded
+// to the nearest (1 * 2/3 = 10.67/16, 5 * 2/3 = 53.33/16).
+TEST(PrintHostDocument, ShapesKeepTheEnginesSixteenthsUnderScaling)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, 3, 3, nullptr);
+        SetViewportExtEx(dc, 2, 2, nullptr);
+        MoveToEx(dc, 1, 1, nullptr);
+        LineTo(dc, 5, 5);
+        // The current position moved on as GDI moves it.
+        LineTo(dc, 5, 8);
+        // A path the page builds itself is traced again from its records...
+        BeginPath(dc);
+        MoveToEx(dc, 1, 1, nullptr);
+        LineTo(dc, 5, 5);
+        LineTo(dc, 5, 8);
+        EndPath(dc);
+        StrokePath(dc);
+        // ...but not across a change of mapping inside the bracket: whole pixels.
+        BeginPath(dc);
+        MoveToEx(dc, 1, 1, nullptr);
+        SetViewportOrgEx(dc, 100, 0, nullptr);
+        LineTo(dc, 5, 5);
+        EndPath(dc);
+        StrokePath(dc);
+    }}));
+    EXPECT_NE(calls.find("DrvStrokePath path(fl=0x0 curves=2 bounds=11/16,11/16,53/16,85/16) M11/16,11/16 L53/16,53/16 "
+                         "L53/16,85/16 "),
+              std::string::npos)
+        << calls;
+    EXPECT_NE(calls.find("DrvStrokePath path(fl=0x4 curves=1 bounds=1,1,103,3) M1,1 L103,3 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find("DrvStrokePath path(fl=0x0 curves=1 bounds=11/16,11/16,53/16,53/16) M11/16,11/16 L53/16,53/16 "), std::string::npos)
+        << calls;
+    EXPECT_NE(calls.find("DrvStrokePath path(fl=0x0 curves=1 bounds=53/16,53/16,53/16,85/16) M53/16,53/16 L53/16,85/16 "), std::string::npos)
+        << calls;
+}
+
 TEST(PrintHostDocument, TextInTwoFontsCarriesGlyphsAndPositions)
 {
     const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
@@ -63,6 +118,28 @@ TEST(PrintHostDocument, TextInTwoFontsCarriesGlyphsAndPositions)
         });
     }}));
     EXPECT_TRUE(MatchesGolden(calls, "text_two_fonts"));
+}
+
+TEST(PrintHostDocument, OpaqueTextBackgroundIsFilledFirstWithoutOpaqueRectangles)
+{
+    // A driver without GCAPS_OPAQUERECT gets the background box as a PATCOPY
+    // fill in the background colour before the text, and no opaque rectangle.
+    Switch noOpaque(L"PRINTHOST_RECORD_NO_OPAQUERECT");
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        With(dc, CreateFontW(-40, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Courier New"), [&] {
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, RGB(255, 255, 0));
+            SetTextAlign(dc, TA_BASELINE);
+            TextOutW(dc, 100, 300, L"DDI", 3);
+        });
+    }}));
+    // The same box as the opaque rectangle a GCAPS_OPAQUERECT driver gets (text_two_fonts).
+    EXPECT_EQ(calls.rfind("DrvBitBlt dst=100,263,181,309 ", 0), 0u) << calls;
+    const size_t text = calls.find("\nDrvTextOut ");
+    ASSERT_NE(text, std::string::npos) << calls;
+    EXPECT_NE(calls.find("rgb=0xffff) rop=0xf0f0\n"), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" opaque=none ", text), std::string::npos) << calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 2) << calls;
 }
 
 TEST(PrintHostDocument, Stretched24BitBitmapKeepsItsPixels)
@@ -171,11 +248,91 @@ TEST(PrintHostDocument, BandsPixelsPolyDrawRegionsAndClippedDrawing)
 TEST(PrintHostDocument, DrawingTheHostCannotPlayFailsThePage)
 {
     const std::string record = RecordDocument({[](HDC dc) {
-        TRIVERTEX vertices[] = {{10, 10, 0xFF00, 0, 0, 0}, {50, 50, 0, 0, 0xFF00, 0}};
-        GRADIENT_RECT shape{0, 1};
-        GdiGradientFill(dc, vertices, 2, &shape, 1, GRADIENT_FILL_RECT_H);
+        // A masked blit the mapping stretches.
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, 1, 1, nullptr);
+        SetViewportExtEx(dc, 2, 2, nullptr);
+        FromBitmap(8, 8, nullptr, [&](HDC source, HBITMAP mask) {
+            MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
+        });
     }});
-    EXPECT_NE(record.find("host problem: EndPage failed"), std::string::npos) << record;
+    EXPECT_NE(record.find("host problem: EndPage failed: the page holds EMR_MASKBLT drawing"), std::string::npos)
+        << record;
+}
+
+// AlphaBlend reaches a driver that hooks no alpha blend as Windows' engine
+// blends for it: the destination read back through DrvCopyBits, blended, and
+// written back as a copy of the destination.
+TEST(PrintHostDocument, AlphaBlendsAreReadBackBlendedAndWrittenBack)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        FromBitmap(4, 4, nullptr, [&](HDC source, HBITMAP) {
+            const BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
+            GdiAlphaBlend(dc, 10, 10, 4, 4, source, 0, 0, 4, 4, half);
+        });
+    }}));
+    const size_t read = calls.find("DrvCopyBits dst=0,0,4,4 src=surface(type=1 ");
+    ASSERT_NE(read, std::string::npos) << calls;
+    EXPECT_NE(calls.find(" at=10,10 ", read), std::string::npos) << calls;
+    EXPECT_NE(calls.find("DrvCopyBits dst=10,10,14,14 src=surface(type=0 fmt=5 size=4x4 ", read), std::string::npos) << calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 2) << calls;
+}
+
+// TransparentBlt reaches a driver that hooks no transparent blit as Windows'
+// engine draws it: the destination's pixels that are the source's, as a copy
+// clipped to them (the white right half of the source is left out).
+TEST(PrintHostDocument, TransparentBlitsArriveAsCopiesOfTheirOpaquePixels)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        const DWORD pixels[16] = {0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF, 0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF,
+                                  0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF, 0x000000, 0x0000FF, 0xFFFFFF, 0xFFFFFF};
+        FromBitmap(4, 4, pixels, [&](HDC source, HBITMAP) {
+            GdiTransparentBlt(dc, 10, 10, 4, 4, source, 0, 0, 4, 4, RGB(255, 255, 255));
+            // Stretched to twice the size: the left half of 8x8.
+            GdiTransparentBlt(dc, 20, 10, 8, 8, source, 0, 0, 4, 4, RGB(255, 255, 255));
+        });
+    }}));
+    EXPECT_NE(calls.find("DrvCopyBits dst=10,10,14,14 src=surface(type=0 fmt=5 size=4x4 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" clip=rect(10,10,12,14) "), std::string::npos) << calls;
+    EXPECT_NE(calls.find("DrvCopyBits dst=20,10,28,18 src=surface(type=0 fmt=5 size=8x8 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" clip=rect(20,10,24,18) "), std::string::npos) << calls;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 2) << calls;
+}
+
+// MaskBlt reaches DrvBitBlt with its mask and a ROP4 (foreground in the low
+// byte); a source point near the bitmap's edge shrinks the target to the
+// pixels the source and the mask hold.
+TEST(PrintHostDocument, MaskedBlitsReachBitBltWithTheirMask)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        FromBitmap(8, 8, nullptr, [&](HDC source, HBITMAP mask) {
+            MaskBlt(dc, 10, 10, 8, 8, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, PATCOPY));
+            MaskBlt(dc, 30, 10, 8, 8, source, 4, 2, mask, 0, 0, MAKEROP4(SRCCOPY, DSTINVERT));
+        });
+    }}));
+    const size_t first = calls.find("DrvBitBlt dst=10,10,18,18 src=surface(type=0 fmt=6 size=8x8 ");
+    ASSERT_NE(first, std::string::npos) << calls;
+    EXPECT_NE(calls.find(" at=0,0 mask=surface(type=0 fmt=1 size=8x8 ", first), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" rop=0xf0cc\n", first), std::string::npos) << calls;
+    const size_t second = calls.find("DrvBitBlt dst=30,10,34,16 src=surface(type=0 fmt=6 size=8x8 ");
+    ASSERT_NE(second, std::string::npos) << calls;
+    EXPECT_NE(calls.find(" at=4,2 mask=surface(type=0 fmt=1 size=8x8 ", second), std::string::npos) << calls;
+    EXPECT_NE(calls.find(" brush=none rop=0x55cc\n", second), std::string::npos) << calls;
+}
+
+// A driver that hooks no gradient entry gets a gradient as Windows' engine
+// draws it for such a driver: GDI's pixels of the shape's box, copied to the
+// device and clipped to the shape (the triangle's clip is complex).
+TEST(PrintHostDocument, GradientFillsArriveAsCopiesClippedToTheirShapes)
+{
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        TRIVERTEX vertices[] = {{10, 10, 0xFF00, 0, 0, 0}, {50, 30, 0, 0, 0xFF00, 0}, {30, 80, 0, 0xFF00, 0, 0}};
+        GRADIENT_RECT rect{0, 1};
+        GdiGradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_H);
+        GRADIENT_TRIANGLE triangle{0, 1, 2};
+        GdiGradientFill(dc, vertices, 3, &triangle, 1, GRADIENT_FILL_TRIANGLE);
+    }}));
+    EXPECT_TRUE(MatchesGolden(calls, "gradient_fill"));
 }
 
 // Colour masks of BI_BITFIELDS DIBs reach the driver in XLATEOBJ: 5-6-5 and a

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 using namespace printhost;
 
@@ -184,4 +186,39 @@ TEST(PrintHostEngine, MemoryIsZeroedAndFreedByItsOwnAllocator)
     EngFreeUserMem(user);
     EngFreeMem(p);
     EngFreeMem(nullptr);
+}
+
+// GDI marks the bold and italic it makes itself: a bold or italic request of
+// a face whose file has neither. Faces with their own bold and italic files
+// are not simulated.
+TEST(PrintHostEngine, FontObjectsTellSimulatedBoldAndItalic)
+{
+    struct Case {
+        const wchar_t* face;
+        LONG weight;
+        BYTE italic;
+        FLONG simulated;
+    } cases[] = {
+        {L"DejaVu Math TeX Gyre", FW_BOLD, FALSE, FO_SIM_BOLD},   // one regular file only
+        {L"DejaVu Math TeX Gyre", FW_NORMAL, TRUE, FO_SIM_ITALIC},
+        {L"DejaVu Math TeX Gyre", FW_BOLD, TRUE, FO_SIM_BOLD | FO_SIM_ITALIC},
+        {L"DejaVu Math TeX Gyre", FW_NORMAL, FALSE, 0},
+        {L"DejaVu Serif", FW_BOLD, TRUE, 0},                      // has bold italic
+    };
+    const XFORM identity{1, 0, 0, 1, 0, 0};
+    for (const Case& c : cases) {
+        LOGFONTW lf{};
+        lf.lfHeight = -40;
+        lf.lfWeight = c.weight;
+        lf.lfItalic = c.italic;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+        wcscpy(lf.lfFaceName, c.face);
+        std::unique_ptr<HostFont> font = MakeEngineFont(nullptr, lf, identity);
+        ASSERT_NE(font, nullptr);
+        EXPECT_EQ(font->fo.flFontType & (FO_SIM_BOLD | FO_SIM_ITALIC), c.simulated)
+            << std::string(c.face, c.face + wcslen(c.face)) << " " << c.weight << " " << int(c.italic);
+        EXPECT_TRUE(font->fo.flFontType & FO_TYPE_TRUETYPE);
+        ReleaseFont(font);
+    }
 }

@@ -53,7 +53,10 @@ std::string RecordDocument(const std::vector<DrawPage>& pages, const std::functi
             if (i > 0 && between) between(dc);
             if (HostStartPage(dc) <= 0) problems += "host problem: StartPage failed\n";
             pages[i](printhost::CurrentDrawingDc(dc));
-            if (HostEndPage(dc) <= 0) problems += "host problem: EndPage failed\n";
+            if (HostEndPage(dc) <= 0) {
+                const std::wstring why = printhost::HostDcLastError(dc);
+                problems += "host problem: EndPage failed: " + std::string(why.begin(), why.end()) + "\n";
+            }
         }
         if (HostEndDoc(dc) <= 0) problems += "host problem: EndDoc failed\n";
         HostDeleteDC(dc);

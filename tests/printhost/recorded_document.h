@@ -12,6 +12,15 @@
 
 namespace printhost_test {
 
+// Environment switches of the recording libraries, set for one scope.
+struct Switch {
+    const wchar_t* name;
+    explicit Switch(const wchar_t* n) : name(n) { SetEnvironmentVariableW(name, L"1"); }
+    ~Switch() { SetEnvironmentVariableW(name, nullptr); }
+    Switch(const Switch&) = delete;
+    Switch& operator=(const Switch&) = delete;
+};
+
 using DrawPage = std::function<void(HDC)>;
 
 // The whole record of a document: every event and DDI call. Between pages,

@@ -7,18 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 using namespace printhost_test;
-
-namespace {
-
-// Environment switches of the recording interface library, set for one scope.
-struct Switch {
-    const wchar_t* name;
-    explicit Switch(const wchar_t* n) : name(n) { SetEnvironmentVariableW(name, L"1"); }
-    ~Switch() { SetEnvironmentVariableW(name, nullptr); }
-};
-
-} // namespace
 
 TEST(PrintHostSequence, TwoPageDocumentWithResetOverlayAndExtraPage)
 {
@@ -65,6 +56,64 @@ TEST(PrintHostSequence, EscapesAnswerWhatTheDriverAnswers)
                           "DrvDocumentEvent ESCAPE hdc=set in=16 out=0 escape=8\nDrvEscape code=8 in=4 out=0\n"
                           "DrvDocumentEvent ESCAPE hdc=set in=16 out=4 escape=20481\nDrvEscape code=20481 in=0 out=4\n"),
               std::string::npos) << record;
+}
+
+namespace {
+
+// The record cut down to the page's drawing calls, escapes and end, each by
+// its name (an escape also by its code and sizes).
+std::string DrawingAndEscapes(const std::string& record)
+{
+    std::istringstream in(record);
+    std::string line, out;
+    while (std::getline(in, line)) {
+        const std::string name = line.substr(0, line.find(' '));
+        if (name == "DrvEscape" || line == "DrvDocumentEvent ENDPAGE hdc=set in=0 out=0")
+            out += line + "\n";
+        else if (name == "DrvStrokePath" || name == "DrvStrokeAndFillPath" || name == "DrvFillPath" || name == "DrvSendPage")
+            out += name + "\n";
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(PrintHostSequence, EscapesInMidPageArriveBetweenThePagesDrawing)
+{
+    const std::string record = RecordDocument({[](HDC dc) {
+        const DWORD on = 1, off = 0;
+        MoveToEx(dc, 0, 0, nullptr);
+        LineTo(dc, 100, 100);
+        // An escape that wants no answer waits for the drawing before it.
+        EXPECT_EQ(HostExtEscape(dc, 20484, sizeof(on), reinterpret_cast<LPCSTR>(&on), 0, nullptr), 1);
+        Ellipse(dc, 10, 10, 50, 50);
+        EXPECT_EQ(HostExtEscape(dc, 20484, sizeof(off), reinterpret_cast<LPCSTR>(&off), 0, nullptr), 1);
+        LineTo(dc, 0, 200);
+        // A query and an escape with an answer reach the driver at once.
+        DWORD code = 20484, out = 0;
+        EXPECT_EQ(HostExtEscape(dc, QUERYESCSUPPORT, sizeof(code), reinterpret_cast<LPCSTR>(&code), 0, nullptr), 1);
+        EXPECT_EQ(HostExtEscape(dc, 20481, 0, nullptr, sizeof(out), reinterpret_cast<LPSTR>(&out)), 1);
+        EXPECT_EQ(out, 0x01010101u);
+    }});
+    EXPECT_EQ(DrawingAndEscapes(record),
+              "DrvEscape code=20513 in=4 out=4\n"   // the library's own, at STARTDOCPOST
+              "DrvEscape code=20513 in=4 out=4\n"
+              "DrvEscape code=20496 in=4 out=4\n"   // and at STARTPAGE
+              "DrvEscape code=8 in=4 out=0\n"
+              "DrvEscape code=20481 in=0 out=4\n"
+              "DrvDocumentEvent ENDPAGE hdc=set in=0 out=0\n"
+              "DrvStrokePath\n"
+              "DrvEscape code=20484 in=4 out=0\n"
+              "DrvStrokeAndFillPath\n"
+              "DrvEscape code=20484 in=4 out=0\n"
+              "DrvStrokePath\n"
+              "DrvSendPage\n")
+        << record;
+    // The interface library still hears of each escape when the application issues it.
+    EXPECT_NE(record.find("DrvDocumentEvent ESCAPE hdc=set in=16 out=0 escape=20484\n"
+                          "DrvDocumentEvent ESCAPE hdc=set in=16 out=0 escape=20484\n"),
+              std::string::npos)
+        << record;
 }
 
 TEST(PrintHostSequence, AbortedDocumentDropsItsOpenPage)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // The sides of a booklet as "left right|left right|...", "-" for an empty position.
@@ -158,6 +160,81 @@ TEST(BookletSide, HalvesLieOnEitherSideOfTheFold)
     BookletSideRecord none = {nullptr, nullptr, 0};
     PlacementMatrix m;
     EXPECT_EQ(BuildBookletSideMatrix(&m, &none), -1);
+}
+
+// Each half of a side lies on the sheet, the two halves side by side along
+// its length: the page's corners land inside the sheet's printable length,
+// across it on the paper, and the halves do not overlap. One page per half is placed in points, measured against the frame
+// of the whole sheet printed as one page; several pages per half keep device
+// units of the sheet.
+TEST(BookletSide, HalvesLieWithinTheSheet)
+{
+    struct Extent {
+        float left = 1e9f, right = -1e9f, top = 1e9f, bottom = -1e9f;
+        void Add(float x, float y)
+        {
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    };
+    const auto corners = [](const PlacementMatrix& m, float x0, float y0, float w, float h) {
+        Extent e;
+        for (float x : {x0, x0 + w})
+            for (float y : {y0, y0 + h})
+                e.Add(m.a * x + m.c * y + m.e, m.b * x + m.d * y + m.f);
+        return e;
+    };
+    for (int32_t n : {1, 2}) {
+        const PageGeometry g = BookletGeometry(n, 0);
+        Extent sheet;
+        float pageLeft = 0.0f, pageTop = 0.0f, pageWidth, pageHeight;
+        if (n == 1) {
+            // The sheet's printable area printed as one plain page.
+            PageGeometry plain = g;
+            plain.page = plain.sheet;
+            plain.bookletLayout = 0;
+            plain.bookletBinding = 0;
+            PageFrameState st = {};
+            PlacementMatrix m;
+            ASSERT_EQ(BuildPageFrameRecord(&st, &m, &plain, 0, 0), 0);
+            sheet = corners(m, 0.0f, 0.0f, TenthsToDots(g.sheet.printableWidth, 600),
+                            TenthsToDots(g.sheet.printableHeight, 600));
+            pageWidth = TenthsToDots(g.page.printableWidth, 600);
+            pageHeight = TenthsToDots(g.page.printableHeight, 600);
+        } else {
+            sheet.Add(TenthsToDots(g.sheet.leftOffset, 600), TenthsToDots(g.sheet.topOffset, 600));
+            sheet.Add(TenthsToDots(g.sheet.leftOffset + g.sheet.printableWidth, 600),
+                      TenthsToDots(g.sheet.topOffset + g.sheet.printableHeight, 600));
+            PlacementRect frame;
+            float size[2];
+            ASSERT_EQ(ComputeBookletPageFrame(600, &g.sheet, g.sheet.leftOffset, g.sheet.topOffset, 0, &frame, size), 0);
+            pageLeft = frame.left;
+            pageTop = frame.top;
+            pageWidth = frame.right - frame.left;
+            pageHeight = frame.bottom - frame.top;
+        }
+        Extent halves[2];
+        for (uint32_t half = 0; half < 2; ++half) {
+            PageFrameState st = {};
+            const BookletSideRecord side = {&g, &st, half};
+            PlacementMatrix m;
+            ASSERT_EQ(BuildBookletSideMatrix(&m, &side), 0);
+            halves[half] = corners(m, pageLeft, pageTop, pageWidth, pageHeight);
+            const Extent& e = halves[half];
+            const float slack = 1.0f;
+            // Across the sheet the page may stand off its printable area by
+            // less than the printable offset, never off the paper.
+            const float offset = n == 1 ? g.sheet.leftOffset * 72.0f / 254.0f : TenthsToDots(g.sheet.leftOffset, 600);
+            EXPECT_GE(e.left, sheet.left - offset) << n << " half " << half << ": " << e.left << "-" << e.right;
+            EXPECT_LE(e.right, sheet.right + offset) << n << " half " << half << ": " << e.left << "-" << e.right;
+            EXPECT_GE(e.top, sheet.top - slack) << n << " half " << half;
+            EXPECT_LE(e.bottom, sheet.bottom + slack) << n << " half " << half << ": " << e.top << "-" << e.bottom;
+        }
+        // Side by side along the sheet's length.
+        EXPECT_TRUE(halves[0].bottom <= halves[1].top + 1.0f || halves[1].bottom <= halves[0].top + 1.0f)
+            << n << ": " << halves[0].top << "-" << halves[0].bottom << " / " << halves[1].top << "-"
+            << halves[1].bottom;
+    }
 }
 
 TEST(BookletSide, SecondBindingTurnsTheSideHalfRound)

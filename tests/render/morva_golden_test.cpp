@@ -201,9 +201,9 @@ TEST(MorvaGolden, TextFamily)
     r |= WritePositionedString(s, 5, 6, 3, 44, 99);
     r |= WritePositionedStrings(s, 5, 6, 3, first, second, 99);
     r |= WritePositionedStrings(s, 5, 6, 1, first, {}, 98);
-    // Each id is followed by the glyph's record: an outline one read by its
-    // length, a bitmap one by its rows and filler.
-    const uint8_t outline[8] = {0x00, 0x00, 0x00, 0x08, 1, 2, 3, 4};
+    // Each id is followed by the glyph's record: an outline one (one point, the
+    // end code, filler 34) and a bitmap one (rows and filler 17).
+    const uint8_t outline[16] = {0x00, 0x00, 0x00, 0x10, 0, 1, 0, 1, 0, 4, 0xFF, 0xF8, 0x60, 34, 34, 34};
     const uint8_t bitmap[20] = {0x00, 0x40, 0x00, 0x14, 0x3F, 0x80, 0, 0, 0xC0, 0, 0, 0,
                                 0, 1, 0, 8, 1, 1, 0xFF, 0x11};
     r |= WriteGlyphId32(s, 0x12345);
@@ -221,7 +221,7 @@ TEST(MorvaGolden, TextFamily)
               "DE x=5 y=6 flags=3 first=0 second=44 last=99\n"
               "DF x=5 y=6 kind=2 flags=3 count=4 first=[10,20] second=[30,40] last=99\n"
               "DF x=5 y=6 kind=2 flags=1 count=2 first=[10,20] last=98\n"
-              "DH id=74565 outline length=8\n"
+              "DH id=74565 outline length=16 points=1 codes=1\n"
               "DL id=98 bitmap length=20 x=1 y=-2 height=1 width=8 rowbytes=1 data=1\n"
               "DI x=1 y=2 id=65536\n"
               "DM x=1 y=2 id=98\n"

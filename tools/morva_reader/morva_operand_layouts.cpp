@@ -512,21 +512,39 @@ void ParsePageLabel(ReaderCursor& c, std::string& line)
 
 // A glyph download: the id, then the glyph's record, whose header word gives
 // its kind (bit 22 a bitmap, else an outline) and its whole length in the low
-// 18 bits. A bitmap's rows are followed by filler bytes of 17.
+// 18 bits. A bitmap's rows are followed by filler bytes of 17, an outline's
+// codes by filler bytes of 34.
 void ParseGlyphDownload(ReaderCursor& c, std::string& line, bool wideId)
 {
     AddInt(line, "id", wideId ? c.U32() : c.U16());
     const uint32_t header = c.U32();
     const uint32_t length = header & 0x3FFFF;
     if ((header & (1u << 22)) == 0) {
-        line += " outline";
+        // Point and code counts, the points (16-bit pairs, or floats with
+        // bit 21), the codes two to a byte, then filler bytes of 34.
+        const bool floats = (header & (1u << 21)) != 0;
+        line += floats ? " outline float" : " outline";
+        if (header & (1u << 24))
+            line += " fine";
         AddInt(line, "length", length);
-        if (length < 4) {
+        if (length < 8) {
             c.problem = "short glyph record";
             return;
         }
-        if (c.Need(length - 4))
-            c.pos += length - 4;
+        const uint32_t points = c.U16(), codes = c.U16();
+        AddInt(line, "points", points);
+        AddInt(line, "codes", codes);
+        const uint64_t body = uint64_t(points) * (floats ? 8 : 4) + (codes + 1) / 2;
+        if (length < 8 + body) {
+            c.problem = "glyph record shorter than its outline";
+            return;
+        }
+        if (!c.Need(length - 8))
+            return;
+        c.pos += size_t(body);
+        for (uint64_t i = 8 + body; i < length; ++i)
+            if (c.U8() != 34)
+                c.problem = "outline record filler is not 34";
         return;
     }
     constexpr uint32_t kFixed = 18;

@@ -54,6 +54,8 @@ static DHPDEV APIENTRY RecEnablePDEV(DEVMODEW* pdm, LPWSTR, ULONG cPat, HSURF* p
     pdev->size = kPage;
     pdev->printer = hDriver;
     FillTestDriverCaps(reinterpret_cast<GDIINFO*>(pdevcaps), pdi);
+    // On request the driver does not ask for opaque text rectangles.
+    if (Asked(L"PRINTHOST_RECORD_NO_OPAQUERECT")) pdi->flGraphicsCaps &= ~GCAPS_OPAQUERECT;
     pdi->cFonts = 1;   // one device font, "Recording Mono"
     pdev->palette = g_engine.EngCreatePalette(PAL_RGB, 0, nullptr, 0, 0, 0);
     pdi->hpalDefault = pdev->palette;
@@ -119,6 +121,8 @@ static BOOL APIENTRY RecEndDoc(SURFOBJ* pso, FLONG fl)
 static BOOL APIENTRY RecStartPage(SURFOBJ*)
 {
     RecordLine("DrvStartPage");
+    // On request the driver faults, as a broken driver does, to show what the host makes of it.
+    if (Asked(L"PRINTHOST_RECORD_FAULT")) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
     return TRUE;
 }
 

@@ -35,12 +35,6 @@ const char* EventName(int iEsc)
     }
 }
 
-bool Asked(const wchar_t* name)
-{
-    wchar_t value[8] = {};
-    return GetEnvironmentVariableW(name, value, 8) > 0 && value[0] == L'1';
-}
-
 // A copy of the application's DEVMODE handed back at CREATEDCPRE and RESETDCPRE,
 // freed at the matching POST event.
 DEVMODEW* CopyDevmode(const DEVMODEW* in)
@@ -86,6 +80,14 @@ int Escape(HDC hdc, int code, DWORD in)
                                  reinterpret_cast<LPSTR>(&out));
     RecordLine("  ui escape " + std::to_string(code) + " -> " + std::to_string(answer) + " out=" + Hex(out));
     return answer;
+}
+
+// A bracket escape wants no answer: issued on an open page it reaches the
+// driver in its place among the page's drawing.
+void Tell(HDC hdc, int code, DWORD in)
+{
+    const int answer = ExtEscape(hdc, code, sizeof(in), reinterpret_cast<LPCSTR>(&in), 0, nullptr);
+    RecordLine("  ui escape " + std::to_string(code) + " -> " + std::to_string(answer));
 }
 
 } // namespace
@@ -148,11 +150,11 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
     case DOCUMENTEVENT_ENDPAGE: {
         RecordLine(line);
         if (Asked(L"PRINTHOST_RECORD_OVERLAY")) {
-            Escape(hdc, 20484, 1);
+            Tell(hdc, 20484, 1);
             HGDIOBJ old = SelectObject(hdc, GetStockObject(NULL_BRUSH));
             Rectangle(hdc, 100, 100, 200, 150);
             SelectObject(hdc, old);
-            Escape(hdc, 20484, 0);
+            Tell(hdc, 20484, 0);
         }
         return DOCUMENTEVENT_SUCCESS;
     }
@@ -160,11 +162,11 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
         RecordLine(line);
         if (Asked(L"PRINTHOST_RECORD_EXTRA_PAGE")) {
             RecordLine("  ui StartPage -> " + std::to_string(StartPage(hdc)));
-            Escape(hdc, 20483, 1);
+            Tell(hdc, 20483, 1);
             MoveToEx(hdc, 10, 10, nullptr);
             LineTo(hdc, 20, 30);
             RecordLine("  ui EndPage -> " + std::to_string(EndPage(hdc)));
-            Escape(hdc, 20483, 0);
+            Tell(hdc, 20483, 0);
         }
         return DOCUMENTEVENT_SUCCESS;
     case DOCUMENTEVENT_DELETEDC:

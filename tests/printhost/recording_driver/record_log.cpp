@@ -32,3 +32,9 @@ std::string Narrow(const wchar_t* text)
     if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
     return out;
 }
+
+bool Asked(const wchar_t* name)
+{
+    wchar_t value[8] = {};
+    return GetEnvironmentVariableW(name, value, 8) > 0 && value[0] == L'1';
+}

@@ -6,3 +6,6 @@
 void RecordLine(const std::string& line);
 std::string Hex(unsigned long value);
 std::string Narrow(const wchar_t* text);
+// True when the environment variable `name` is set to 1 (the test switches of
+// the recording libraries).
+bool Asked(const wchar_t* name);

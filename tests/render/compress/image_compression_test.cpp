@@ -1,5 +1,7 @@
 // Which method a band gets, JPEG through libjpeg, the outside library's
 // binding, and the image reducer.
+#include "common/model/model_data.h"
+#include "render/compress/compression_library.h"
 #include "render/compress/image_compression.h"
 #include "render/compress/image_reducer.h"
 #include "render/compress/jpeg_coder.h"
@@ -236,6 +238,32 @@ TEST_F(CompressionLibrary, BindingAndCallOrder)
     EXPECT_NE(Log(b).find("init kind=2 width=320 rows=64 row=40;compress rows=64 out=5120;finish;"), std::string::npos)
         << Log(b);
     UnloadCompressionLibrary(b);
+}
+
+// A job binds the library that the model names (its file name 5, in the
+// driver directory) for printers from stream version 1.8.1 on, and never
+// while the external processing library converts the job.
+TEST_F(CompressionLibrary, JobBindsTheModelsLibrary)
+{
+    ModelDataRecord main{}, linked{};
+    ASSERT_EQ(LoadModelDataFile(Path(L"C4530.DDD").c_str(), &main, &linked), kModelOk);
+    const std::wstring library = Path(L"C4530ZQ.DLL");
+    ASSERT_TRUE(CopyFileW(Path(L"zqcmp_standin.dll").c_str(), library.c_str(), FALSE));
+    const struct {
+        uint32_t version;
+        bool external;
+        bool bound;
+    } cases[] = {{0x01010801, false, true}, {0x01020018, false, true}, {0x01010800, false, false},
+                 {0x01020018, true, false}};
+    for (const auto& c : cases) {
+        CompressionLibraryBinding* b = LoadJobCompressionLibrary(&main, c.version, c.external);
+        EXPECT_EQ(b != nullptr, c.bound) << std::hex << c.version << " " << c.external;
+        UnloadCompressionLibrary(b);
+    }
+    EXPECT_TRUE(DeleteFileW(library.c_str()));
+    EXPECT_EQ(LoadJobCompressionLibrary(&main, 0x01020018, false), nullptr) << "library not installed";
+    EXPECT_EQ(LoadJobCompressionLibrary(nullptr, 0x01020018, false), nullptr);
+    CloseModelData(&main, &linked);
 }
 
 TEST_F(CompressionLibrary, MissingLibraryOrNameMeansNoBinding)

@@ -1,0 +1,55 @@
+// Poster and booklet jobs: the job's layout from its settings, the setting
+// values the page geometry is filled from, the sheet turn code, and the sheets
+// poster and booklet jobs make of their recorded pages. A poster page is
+// recorded and, at the end of its face, sent once per tile of the grid; a
+// booklet's pages are recorded and sent at the job end, two to a sheet side
+// in folding order.
+#pragma once
+#include "render/page/page_geometry.h"
+
+#include <cstdint>
+
+struct PDevRecord;
+
+enum JobLayoutKind : uint32_t {
+    kLayoutPlain = 0,
+    kLayoutPoster = 1,
+    kLayoutBooklet = 2,
+};
+
+struct JobLayout {
+    uint32_t kind;                       // JobLayoutKind
+    int16_t posterColumns, posterRows;   // 1 x 1 unless a poster
+    uint32_t cropMarks;                  // a poster's sheets carry crop marks
+    // Booklet: how the pages are divided into signatures (setting 446: 0 one
+    // signature, 1 divided by the model, 2 by the user) and the sheets of one.
+    uint32_t bookletBinding;
+    uint32_t signatureSheets;
+};
+
+// Setting 321 with the poster grid of setting 296; a grid outside the list
+// turns the poster off.
+JobLayout ReadJobLayout(PDevRecord* pdev);
+
+// The geometry's setting values for the job's layout.
+PageGeometrySettings ReadPageGeometrySettings(PDevRecord* pdev);
+
+// The last value of a sheet's page attributes: how the page lies on the
+// sheet, 0 to 4, from the geometry the settings give.
+uint32_t SheetTurnCode(PDevRecord* pdev);
+
+// The recording kinds of a sheet face for the layout (poster and booklet
+// pages hold back their media, placement and sheet ends); 0 for the others.
+uint16_t LayoutRecordingKinds(PDevRecord* pdev);
+
+// The crop marks of a poster sheet asking for them, on the sheet's own frame,
+// ahead of the sheet's end. 0 or -1; 0 for other sheets.
+int DrawPosterCropMarks(PDevRecord* pdev);
+
+// A poster face just recorded: sent once per tile, each tile a sheet, and the
+// recording dropped. 0 or -1; 0 for other layouts.
+int ReplayPosterFace(PDevRecord* pdev);
+
+// A booklet's recorded pages in folding order, two to a side, each side a
+// sheet face, signature by signature; the recording is dropped afterwards. 0 or -1; 0 for other layouts.
+int ReplayBookletPages(PDevRecord* pdev);

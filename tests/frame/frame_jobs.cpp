@@ -1,0 +1,67 @@
+#include "tests/frame/frame_jobs.h"
+
+#include "printhost/host_dc.h"
+
+#include <gtest/gtest.h>
+
+namespace frame_test {
+
+PrintedJob PrintJob(const JobPlan& plan)
+{
+    PrintedJob out;
+    FrameDriver& driver = SharedFrameDriver();
+    EXPECT_TRUE(driver.ok());
+    std::vector<uint8_t> devmode = driver.ExtendedDevmode(A4At600(plan.settings));
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    if (!dc) {
+        ADD_FAILURE() << "no DC: " << std::string(error.begin(), error.end());
+        return out;
+    }
+    const std::wstring jobFile = printhost_test::TempPath(L"frame_job.prn");
+    DeleteFileW(jobFile.c_str());
+    DOCINFOW doc{sizeof(doc), L"frame job", jobFile.c_str(), nullptr, 0};
+    EXPECT_GT(HostStartDocW(dc, &doc), 0);
+    if (plan.beforePages)
+        plan.beforePages(dc);
+    int left = 100;  // each page's rectangle 10 further right, to tell the pages apart
+    for (bool drawn : plan.drawnPages) {
+        left += 10;
+        EXPECT_GT(HostStartPage(dc), 0);
+        if (drawn) {
+            HDC drawing = printhost::CurrentDrawingDc(dc);
+            HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
+            HGDIOBJ old = SelectObject(drawing, brush);
+            if (!Rectangle(drawing, left, 100, 600, 400))
+                ++out.drawingRefused;
+            SelectObject(drawing, old);
+            DeleteObject(brush);
+        }
+        if (plan.ending == Ending::kAbortDoc)
+            break;
+        HostEndPage(dc);
+    }
+    if (plan.ending == Ending::kAbortDoc)
+        HostAbortDoc(dc);
+    else
+        EXPECT_GT(HostEndDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    out.bytes = printhost_test::ReadTextFile(jobFile);
+    DeleteFileW(jobFile.c_str());
+    if (!out.bytes.empty()) {
+        out.read = ReadMorvaJob(reinterpret_cast<const uint8_t*>(out.bytes.data()), out.bytes.size(),
+                                MorvaReadOptions{}, &out.listing);
+        out.commands = CommandTexts(out.listing);
+    }
+    return out;
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + "\n";
+    return out;
+}
+
+} // namespace frame_test

@@ -1,0 +1,230 @@
+// Page layouts of whole jobs: the geometry settings that move the page on its
+// sheet, posters sent tile by tile, booklets folded two pages to a side.
+#include "tests/frame/frame_jobs.h"
+
+#include "common/settings/function_ids.h"
+#include "printhost/host_dc.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using frame_test::Count;
+using frame_test::PrintedJob;
+using frame_test::PrintJob;
+
+constexpr uint16_t kPosterBooklet = 321;
+constexpr uint16_t kPosterGrid = 296;
+constexpr uint16_t kBookletBindingSide = 322;
+constexpr uint16_t kTurnPages = 437;
+constexpr uint16_t kImageShift = 459;
+constexpr uint16_t kImageShiftX = 460;
+constexpr uint16_t kReverseOrder = 1312;
+
+// The placement lines of the job, in stream order.
+std::vector<std::string> Placements(const std::string& commands)
+{
+    std::vector<std::string> out;
+    for (size_t at = commands.find("\nAa "); at != std::string::npos; at = commands.find("\nAa ", at + 1))
+        out.push_back(commands.substr(at + 1, commands.find('\n', at + 1) - at - 1));
+    return out;
+}
+
+// The six numbers of a placement line.
+std::vector<double> MatrixOf(const std::string& line)
+{
+    std::vector<double> values;
+    const char* p = line.c_str();
+    while (*p && values.size() < 6) {
+        if ((*p >= '0' && *p <= '9') || *p == '-') {
+            char* end = nullptr;
+            values.push_back(std::strtod(p, &end));
+            p = end;
+        } else {
+            ++p;
+        }
+    }
+    return values;
+}
+
+// Where each drawn page's rectangle (x1 = 110, 120, ...) first shows in the stream.
+std::vector<size_t> PageOrder(const std::string& commands, size_t pages)
+{
+    std::vector<size_t> at;
+    for (size_t n = 1; n <= pages; ++n)
+        at.push_back(commands.find("x1=" + std::to_string(100 + 10 * n) + " "));
+    return at;
+}
+
+TEST(FrameLayout, GeometrySettingsMoveThePage)
+{
+    const PrintedJob plain = PrintJob({{true}});
+    ASSERT_TRUE(plain.read) << plain.listing.error;
+    const std::vector<std::string> base = Placements(plain.commands);
+    ASSERT_EQ(base.size(), 1u) << plain.commands;
+    const std::vector<double> m0 = MatrixOf(base[0]);
+    ASSERT_EQ(m0.size(), 6u) << base[0];
+
+    // Every page turned by 180 degrees: the axes flip. Shifted by 10 mm: the
+    // axes stay, the origin moves across.
+    struct Case {
+        std::vector<frame_test::SettingPair> settings;
+        bool turned;
+    } cases[] = {
+        {{{kTurnPages, 3}}, true},
+        {{{kImageShift, 1}, {kImageShiftX, 100}}, false},
+    };
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({{true}, frame_test::Ending::kEndDoc, k.settings});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::vector<std::string> lines = Placements(job.commands);
+        ASSERT_EQ(lines.size(), 1u) << job.commands;
+        const std::vector<double> m = MatrixOf(lines[0]);
+        ASSERT_EQ(m.size(), 6u) << lines[0];
+        EXPECT_NE(lines[0], base[0]);
+        if (k.turned) {
+            EXPECT_LT(m[0] * m0[0], 0.0) << lines[0] << " / " << base[0];
+            EXPECT_LT(m[3] * m0[3], 0.0) << lines[0] << " / " << base[0];
+        } else {
+            EXPECT_EQ(m[0], m0[0]) << lines[0];
+            EXPECT_EQ(m[3], m0[3]) << lines[0];
+            EXPECT_NE(m[4], m0[4]) << lines[0] << " / " << base[0];
+        }
+    }
+}
+
+TEST(FrameLayout, PosterSendsThePageOncePerTile)
+{
+    struct Case {
+        uint32_t grid;
+        size_t tiles;
+    } cases[] = {{514, 4}, {771, 9}, {258, 2}, {259, 3}, {999, 1}};
+    for (const Case& k : cases) {
+        const PrintedJob job =
+            PrintJob({{true}, frame_test::Ending::kEndDoc, {{kPosterBooklet, 1}, {kPosterGrid, k.grid}}});
+        ASSERT_TRUE(job.read) << k.grid << " " << job.listing.error;
+        const std::string& c = job.commands;
+        // Each tile is a sheet with the page's media, its own frame and the page's drawing.
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), k.tiles) << k.grid << "\n" << c;
+        EXPECT_EQ(Count(c, "\nEc "), k.tiles) << k.grid;
+        EXPECT_EQ(Count(c, "x1=110 "), k.tiles) << k.grid;
+        const std::vector<std::string> frames = Placements(c);
+        EXPECT_EQ(std::set<std::string>(frames.begin(), frames.end()).size(), k.tiles) << k.grid << "\n" << c;
+        EXPECT_EQ(Count(c, "\nEB"), 1u) << k.grid;
+    }
+}
+
+TEST(FrameLayout, PosterSheetsCarryCropMarksWhenAsked)
+{
+    constexpr uint16_t kCropMarks = 1285;
+    size_t paths[2] = {};
+    for (uint32_t marks : {0u, 1u}) {
+        const PrintedJob job = PrintJob(
+            {{true}, frame_test::Ending::kEndDoc, {{kPosterBooklet, 1}, {kPosterGrid, 514}, {kCropMarks, marks}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), 4u);
+        paths[marks] = Count(job.commands, "\nBA\n");
+    }
+    // Twelve marks on each of the four sheets.
+    EXPECT_EQ(paths[1] - paths[0], 48u);
+}
+
+TEST(FrameLayout, ReverseOrderSendsThePosterTilesFromTheLast)
+{
+    std::vector<std::string> frames[2];
+    for (uint32_t reverse : {0u, 1u}) {
+        const PrintedJob job = PrintJob(
+            {{true}, frame_test::Ending::kEndDoc, {{kPosterBooklet, 1}, {kPosterGrid, 771}, {kReverseOrder, reverse}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        frames[reverse] = Placements(job.commands);
+    }
+    ASSERT_EQ(frames[0].size(), 9u);
+    std::reverse(frames[1].begin(), frames[1].end());
+    EXPECT_EQ(frames[0], frames[1]);
+}
+
+TEST(FrameLayout, BookletFoldsTwoPagesOntoEachSide)
+{
+    // Five pages, binding side 1: four sides, pages 3 and 4 on the first, the
+    // last side holds page 0 beside an empty half.
+    struct Case {
+        uint32_t bindingSetting;
+        size_t firstLeft, firstRight;  // pages (0-based) of the first side
+    } cases[] = {{0, 3, 4}, {1, 4, 3}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({std::vector<bool>(5, true), frame_test::Ending::kEndDoc,
+                                         {{kPosterBooklet, 2}, {kBookletBindingSide, k.bindingSetting}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), 4u) << c;
+        EXPECT_EQ(Count(c, "\nEc "), 4u) << c;
+        const std::vector<size_t> at = PageOrder(c, 5);
+        for (size_t page = 0; page < 5; ++page) {
+            EXPECT_NE(at[page], std::string::npos) << page;
+            EXPECT_EQ(Count(c, "x1=" + std::to_string(110 + 10 * page) + " "), 1u) << page << "\n" << c;
+        }
+        // The first side's pages come first, page 0 last.
+        EXPECT_EQ(*std::min_element(at.begin(), at.end()), at[k.firstLeft]) << c;
+        EXPECT_LT(at[k.firstLeft], at[k.firstRight]) << c;
+        EXPECT_EQ(*std::max_element(at.begin(), at.end()), at[0]) << c;
+        // A booklet is printed on both sides, turned over the short edge.
+        const std::string trailer = frame_test::Joined(job.listing.trailerLines);
+        EXPECT_EQ(Count(trailer, "DUPLEX[TUMBLE]"), 5u) << trailer;
+        // Two pages of a side lie in different halves.
+        const std::vector<std::string> frames = Placements(c);
+        EXPECT_EQ(std::set<std::string>(frames.begin(), frames.end()).size(), 2u) << c;
+        EXPECT_EQ(Count(c, "\nEB"), 1u);
+    }
+}
+
+TEST(FrameLayout, BookletSignaturesAreFoldedOneByOne)
+{
+    constexpr uint16_t kBookletDivision = 446;
+    constexpr uint16_t kSignatureSheets = 323;
+    // Ten pages. One signature: six sides, the first with pages 5 and 6.
+    // Signatures of one sheet (four pages): 0-3, 4-7, 8-9, two sides each,
+    // the first with pages 1 and 2.
+    struct Case {
+        uint32_t division, sheets;
+        size_t firstPage;
+        const char* ticket;
+    } cases[] = {{0, 0, 5, "NONEDIVIDE"}, {2, 1, 1, "MANUALDIVIDE"}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob(
+            {std::vector<bool>(10, true), frame_test::Ending::kEndDoc,
+             {{kPosterBooklet, 2}, {kBookletDivision, k.division}, {kSignatureSheets, k.sheets}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), 6u) << c;
+        const std::vector<size_t> at = PageOrder(c, 10);
+        EXPECT_EQ(*std::min_element(at.begin(), at.end()), at[k.firstPage]) << k.division << "\n" << c;
+        const std::string trailer = frame_test::Joined(job.listing.trailerLines);
+        EXPECT_NE(trailer.find(k.ticket), std::string::npos) << trailer;
+    }
+}
+
+// Cover-sheet data asks for the job to be held in a temporary file for a
+// cover-sheet sender, which this system does not have: the job must not
+// vanish with the document end answering success. It is printed as usual.
+TEST(FrameLayout, CoverSheetDataWithoutSenderStillPrints)
+{
+    constexpr int kCoverSheetData = 20529;
+    constexpr uint16_t kCoverSheet = 1339;
+    const auto coverData = [](HDC dc) {
+        const char data[] = "cover sheet";
+        EXPECT_GT(HostExtEscape(dc, kCoverSheetData, sizeof data, data, 0, nullptr), 0);
+    };
+    const PrintedJob job = PrintJob({{true, true}, frame_test::Ending::kEndDoc, {{kCoverSheet, 1}}, coverData});
+    ASSERT_TRUE(job.read) << job.listing.error;
+    EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), 2u) << job.commands;
+    EXPECT_EQ(Count(job.commands, "\nEB"), 1u);
+    EXPECT_FALSE(job.listing.trailerLines.empty());
+}
+
+} // namespace
