@@ -35,6 +35,10 @@ CRITICAL_SECTION g_glyphSetLock;
 bool g_glyphSetLockMade = false;
 FD_GLYPHSET* g_defaultGlyphSet = nullptr;
 FD_GLYPHSET* g_shiftJisGlyphSet = nullptr;
+// Enables not yet matched by a disable: one process may enable the library
+// more than once (each host of a printer DC does), and the sets stay while
+// any of them is still enabled.
+uint32_t g_glyphSetUsers = 0;
 bool g_shiftJisTried = false;
 
 uint32_t RoundUp4(uint32_t n)
@@ -617,6 +621,7 @@ bool InitGlyphSetCache()
     if (!g_defaultGlyphSet)
         g_defaultGlyphSet = g_engine.EngComputeGlyphSet(0, 0, 256);
     const bool made = g_defaultGlyphSet != nullptr;
+    ++g_glyphSetUsers;
     LeaveCriticalSection(&g_glyphSetLock);
     return made;
 }
@@ -626,6 +631,12 @@ void FreeGlyphSetCache()
     if (!g_glyphSetLockMade)
         return;
     EnterCriticalSection(&g_glyphSetLock);
+    if (g_glyphSetUsers > 1) {
+        --g_glyphSetUsers;
+        LeaveCriticalSection(&g_glyphSetLock);
+        return;
+    }
+    g_glyphSetUsers = 0;
     if (g_defaultGlyphSet)
         g_engine.EngFreeMem(g_defaultGlyphSet);
     if (g_shiftJisGlyphSet)

@@ -10,6 +10,7 @@
 #include "render/command/page_items.h"
 #include "render/draw/draw_path.h"
 #include "render/image/bitblt.h"
+#include "render/image/job_colour.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/frame_ids.h"
@@ -116,6 +117,9 @@ int RunJobBegin(PDevRecord* pdev)
         return -1;
     pdev->pageState |= kPageJobBegun;
     int result = ApplyEscapeOverrides(pdev) | TakeJobOptions(pdev, &pdev->jobOptions);
+    // A profile the user would not print without fails the job here.
+    if (CreateColourConversion(pdev) != 0)
+        return -1;
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
     pdev->capability.streamVersion = pdev->job.streamVersion;
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
@@ -407,6 +411,7 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
 void ReleaseJob(PDevRecord* pdev)
 {
     FreePdevImages(pdev);
+    DestroyColourConversion(pdev);
     FreePdevDrawingState(pdev);
     FreeCommandLayer(pdev->commandLayer);
     pdev->commandLayer = nullptr;

@@ -4,6 +4,7 @@
 #include "common/context/settings_context.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/pdev_record.h"
 #include "render/morva/stream_head.h"
@@ -108,7 +109,8 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     }
     TakeSheetOptions(pdev, version, &o);
     o.bookletCount = BookletCountWanted(pdev);
-    o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration;
+    o.externalConversion = ExternalProcessingAsked(pdev);
+    o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration || o.externalConversion;
     o.deferredStreamBegin = o.formRegistration;
     *options = o;
     return 0;

@@ -27,6 +27,7 @@ struct JobOptions {
     int32_t interleafSource;
     uint16_t interleafList[kInterleafListLength];  // sheet numbers, 0 = used or none
     uint32_t bookletCount;     // the header's "@BKTP=" line carries the booklet's sheet-side count
+    uint32_t externalConversion;  // setting 1343: the faces go through the outside processing library
     uint32_t recordPages;      // sheet faces are recorded and replayed at the job end
     uint32_t deferredStreamBegin;
 };

@@ -3,10 +3,12 @@
 #include "common/settings/function_ids.h"
 #include "render/attributes/job_attributes.h"
 #include "render/command/command_layer.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_options.h"
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
+#include "render/inserted/external_conversion.h"
 #include "render/output/page_recording.h"
 #include "render/page/sheet_replay.h"
 
@@ -411,6 +413,8 @@ int ReplayRecordedFaces(PDevRecord* pdev)
     const uint32_t faces = pdev->counters.recorded;
     const PageReplayHooks hooks{};
     int result = 0;
+    // Without the library the faces go as they were drawn.
+    ExternalConversionState* external = o.externalConversion ? SetUpPdevExternalConversion(pdev) : nullptr;
     for (uint32_t copy = 0; copy < copies && result == 0; ++copy) {
         // The "FC" between copies already starts a sheet of the copy's own.
         if (copy > 0 && StreamVersion(pdev) >= kSheetBreakVersion) {
@@ -426,7 +430,8 @@ int ReplayRecordedFaces(PDevRecord* pdev)
             const uint32_t face = o.reverseOrder ? faces - 1 - n : n;
             if (o.pageOptions)
                 result |= TellReplayedSheetChange(pdev, face);
-            result |= CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
+            result |= external != nullptr ? ReplayFaceExternally(pdev, external, face)
+                                          : CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
         }
         if (o.reverseOrder && o.separatorMode == 2) {
             result |= EmitEmptySide(pdev, o.separatorSource);
@@ -434,6 +439,7 @@ int ReplayRecordedFaces(PDevRecord* pdev)
                 result |= EmitEmptySide(pdev, o.separatorSource);
         }
     }
+    ReleaseExternalConversion(external);
     result |= ResetCommandLayerForPage(pdev->commandLayer);
     result |= EndPageRecording(pdev->stream);
     pdev->counters.recording = 0;

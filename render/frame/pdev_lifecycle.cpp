@@ -204,6 +204,7 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         fresh->compression[1] = std::exchange(old->compression[1], nullptr);
         fresh->commandLayer = std::exchange(old->commandLayer, nullptr);
         fresh->imageBands = std::exchange(old->imageBands, nullptr);
+        fresh->colour = std::exchange(old->colour, nullptr);
         fresh->headerTable = std::exchange(old->headerTable, JobHeaderTable{});
     }
     if (old->job.begun) {

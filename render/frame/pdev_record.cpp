@@ -6,6 +6,7 @@
 #include "render/command/command_layer.h"
 #include "render/draw/draw_path.h"
 #include "render/image/bitblt.h"
+#include "render/image/job_colour.h"
 #include "render/frame/settings_access.h"
 #include "render/output/output_stream.h"
 
@@ -94,6 +95,7 @@ void FreePdevRecord(PDevRecord* pdev)
     if (pdev->chunks.data)
         GlobalFree(pdev->chunks.data);
     FreePdevImages(pdev);
+    DestroyColourConversion(pdev);
     FreePdevDrawingState(pdev);
     FreeCommandLayer(pdev->commandLayer);
     if (pdev->stream)

@@ -8,10 +8,13 @@
 #include "render/compress/image_reducer.h"
 #include "render/compress/predictor_coder.h"
 #include "render/draw/draw_path.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/brush_select.h"
 #include "render/image/image_holder.h"
+#include "render/image/colour_conversion.h"
 #include "render/image/image_rows.h"
+#include "render/image/job_colour.h"
 #include "render/image/raster_ops.h"
 
 #include <algorithm>
@@ -23,10 +26,11 @@ constexpr uint16_t kCompressionSetting = 330;
 constexpr uint16_t kReductionTargetSetting = 350;
 constexpr uint16_t kReductionSetting = 1302;
 constexpr uint16_t kCutToClipSetting = 1370;
-constexpr uint16_t kExternalProcessingSetting = 1343;
 constexpr uint32_t kBandBytes = 256 * 1024;
 constexpr uint32_t kLongestBand = 32767;  // "Cq" sizes are 16-bit
 constexpr uint8_t kSourceCopy = 0xCC;
+constexpr uint8_t kRgbImage = 4;       // colour kinds of converted source rows
+constexpr uint8_t kPaletteImage = 11;
 constexpr uint16_t kBrushOnlyRops[] = {0x0505, 0x0A0A, 0x0F0F, 0x5050, 0x5555, 0x5A5A, 0x5F5F, 0xA0A0,
                                        0xA5A5, 0xAAA0, 0xAAF0, 0xAFAF, 0xF0F0, 0xF5F5, 0xFAFA};
 
@@ -63,7 +67,7 @@ int SolidFill(PDevRecord* pdev, CLIPOBJ* clip, RECTL rect, ULONG colour)
         return 0;
     if (Empty(rect))
         return 1;
-    if (EmitColour(layer, 2, DeviceColour(colour)) != 0 || EmitFillRule(layer, 1) != 0 || EmitMix(layer, 1, 13) != 0)
+    if (EmitColour(layer, 2, DeviceColour(pdev, colour)) != 0 || EmitFillRule(layer, 1) != 0 || EmitMix(layer, 1, 13) != 0)
         return 0;
     return FillRectangle(layer, rect);
 }
@@ -133,7 +137,7 @@ int SendOneBitImage(const Blit& b, BRUSHOBJ* brush, CLIPOBJ* clip)
     const float m[6] = {float(b.dest.right - b.dest.left) / float(w), 0, 0, float(b.dest.bottom - b.dest.top) / float(h),
                         0, 0};
     ClipState* state = PdevClipState(b.pdev);
-    const int ok = EmitMix(layer, 1, 13) == 0 && EmitColour(layer, 2, DeviceColour(brush->iSolidColor)) == 0 &&
+    const int ok = EmitMix(layer, 1, 13) == 0 && EmitColour(layer, 2, DeviceColour(b.pdev, brush->iSolidColor)) == 0 &&
                    state != nullptr && SetClipForDrawing(layer, state, clip, b.dest) &&
                    EmitMonoImageHeader(layer, float(b.dest.left), float(b.dest.top), int32_t(w), int32_t(h), polarity,
                                        m) == 0 &&
@@ -150,69 +154,128 @@ public:
         : b_(b), holder_(holder), image_(image), reducer_(reducer), width_(width), height_(height)
     {
         stride_ = (width * image.bitsPerPixel + 7) / 8;
+        bandRows_ = std::max<uint32_t>(1, std::min({height_, kLongestBand, kBandBytes / stride_}));
     }
 
     int Send(bool queue)
     {
-        const uint32_t bandRows = std::max<uint32_t>(1, std::min({height_, kLongestBand, kBandBytes / stride_}));
         const uint32_t maskStride = (width_ + 7) / 8;
-        auto* rows = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{stride_} * bandRows));
-        auto* mask = b_.withMask ? static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{maskStride} * bandRows))
-                                 : nullptr;
-        auto* sourceRow = reducer_ != nullptr
-                              ? static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{image_.stride}))
-                              : nullptr;
-        int result = rows != nullptr && (!b_.withMask || mask != nullptr) && (reducer_ == nullptr || sourceRow)
+        auto* rows = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{stride_} * bandRows_));
+        mask_ = b_.withMask ? static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{maskStride} * bandRows_))
+                            : nullptr;
+        sourceRow_ = reducer_ != nullptr ? static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{image_.stride}))
+                                         : nullptr;
+        int result = rows != nullptr && (!b_.withMask || mask_ != nullptr) && (reducer_ == nullptr || sourceRow_)
                          ? 1
                          : 0;
-        const float sx = float(b_.dest.right - b_.dest.left) / float(width_);
-        const float sy = float(b_.dest.bottom - b_.dest.top) / float(height_);
-        uint32_t nextSourceRow = 0;
-        for (uint32_t first = 0; result == 1 && first < height_; first += bandRows) {
-            const uint32_t count = std::min(bandRows, height_ - first);
-            if (reducer_ == nullptr)
-                ConvertSourceRows(b_.source, b_.xlate, image_, b_.src.left, b_.src.top, first, count, rows);
-            else if (!ReducedRows(rows, count, sourceRow, &nextSourceRow)) {
+        for (uint32_t first = 0; result == 1 && first < height_; first += bandRows_) {
+            const uint32_t count = std::min(bandRows_, height_ - first);
+            // Palette images had their palette converted instead.
+            if (!ProduceRows(rows, count) ||
+                (image_.colourKind == kRgbImage && ConvertImageRows(b_.pdev, rows, width_, count, stride_) != 0))
                 result = 0;
-                break;
-            }
-            ImageBandHeader header{};
-            header.destX = float(b_.dest.left);
-            header.destY = float(b_.dest.top) + float(first) * sy;
-            header.matrix[0] = sx;
-            header.matrix[3] = sy;
-            header.width = static_cast<uint16_t>(width_);
-            header.rows = static_cast<uint16_t>(count);
-            header.colourKind = image_.colourKind;
-            header.bitsPerComponent = image_.colourKind == 4 ? 8 : image_.bitsPerPixel;
-            header.bitsPerPixel = image_.bitsPerPixel;
-            header.paletteCount = image_.paletteCount;
-            std::memcpy(header.palette, image_.palette, sizeof header.palette);
-            const uint32_t length = stride_ * count;
-            if (queue) {
-                if (QueueImageBand(holder_, header, rows, length) == 0)
-                    continue;
-                // The list cannot take it: what it holds goes first, then this band.
-                if (FlushPendingImages(b_.pdev->commandLayer, holder_) != 0) {
-                    result = 0;
-                    break;
-                }
-            }
-            if (b_.withMask)
-                ReadOneBitRows(b_.mask, nullptr, b_.maskAt.x, b_.maskAt.y + int32_t(first), width_, count, mask);
-            const int sent = SendImageBand(b_.pdev->commandLayer, holder_, header, rows, length, mask,
-                                           maskStride * count);
-            if (sent != 0)
-                result = 0;
+            else
+                result = SendBand(first, count, rows, queue);
         }
-        for (void* p : {static_cast<void*>(rows), static_cast<void*>(mask), static_cast<void*>(sourceRow)})
+        for (void* p : {static_cast<void*>(rows), static_cast<void*>(mask_), static_cast<void*>(sourceRow_)})
+            if (p != nullptr)
+                HeapFree(GetProcessHeap(), 0, p);
+        return result;
+    }
+
+    // The whole image is made first: the outside library sees every band
+    // before it converts the first.
+    int SendThroughLibrary(ColourConversionBinding* binding)
+    {
+        const uint32_t bands = (height_ + bandRows_ - 1) / bandRows_;
+        auto* image = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{stride_} * height_));
+        auto* target = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{stride_} * bandRows_));
+        auto* list = static_cast<ColourBand*>(HeapAlloc(GetProcessHeap(), 0, sizeof(ColourBand) * bands));
+        sourceRow_ = reducer_ != nullptr ? static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{image_.stride}))
+                                         : nullptr;
+        int result = image != nullptr && target != nullptr && list != nullptr && (reducer_ == nullptr || sourceRow_)
+                         ? 1
+                         : 0;
+        for (uint32_t band = 0; result == 1 && band < bands; ++band) {
+            const uint32_t first = band * bandRows_;
+            const uint32_t count = std::min(bandRows_, height_ - first);
+            uint8_t* rows = image + size_t{first} * stride_;
+            if (!ProduceRows(rows, count))
+                result = 0;
+            SwapRedAndBlue(rows, width_ * count);
+            list[band] = {rows, width_, count};
+        }
+        if (result == 1) {
+            LibrarySink sink{this, list};
+            result = ConvertImageThroughLibrary(binding, kImageColourClass, list, bands, target, LibraryBand, &sink) == 0
+                         ? 1
+                         : 0;
+        }
+        for (void* p : {static_cast<void*>(image), static_cast<void*>(target), static_cast<void*>(list),
+                        static_cast<void*>(sourceRow_)})
             if (p != nullptr)
                 HeapFree(GetProcessHeap(), 0, p);
         return result;
     }
 
 private:
-    bool ReducedRows(uint8_t* out, uint32_t count, uint8_t* sourceRow, uint32_t* nextSourceRow)
+    struct LibrarySink {
+        BandSender* sender;
+        const ColourBand* bands;
+    };
+
+    static int LibraryBand(void* context, uint32_t index, uint8_t* pixels)
+    {
+        auto* sink = static_cast<LibrarySink*>(context);
+        BandSender* self = sink->sender;
+        const uint32_t count = sink->bands[index].height;
+        SwapRedAndBlue(pixels, self->width_ * count);
+        return self->SendBand(index * self->bandRows_, count, pixels, false) == 1 ? 0 : -1;
+    }
+
+    bool ProduceRows(uint8_t* rows, uint32_t count)
+    {
+        if (reducer_ == nullptr) {
+            ConvertSourceRows(b_.source, b_.xlate, image_, b_.src.left, b_.src.top, nextRow_, count, rows);
+            nextRow_ += count;
+            return true;
+        }
+        return ReducedRows(rows, count);
+    }
+
+    int SendBand(uint32_t first, uint32_t count, uint8_t* rows, bool queue)
+    {
+        const float sx = float(b_.dest.right - b_.dest.left) / float(width_);
+        const float sy = float(b_.dest.bottom - b_.dest.top) / float(height_);
+        const uint32_t maskStride = (width_ + 7) / 8;
+        ImageBandHeader header{};
+        header.destX = float(b_.dest.left);
+        header.destY = float(b_.dest.top) + float(first) * sy;
+        header.matrix[0] = sx;
+        header.matrix[3] = sy;
+        header.width = static_cast<uint16_t>(width_);
+        header.rows = static_cast<uint16_t>(count);
+        header.colourKind = image_.colourKind;
+        header.bitsPerComponent = image_.colourKind == 4 ? 8 : image_.bitsPerPixel;
+        header.bitsPerPixel = image_.bitsPerPixel;
+        header.paletteCount = image_.paletteCount;
+        std::memcpy(header.palette, image_.palette, sizeof header.palette);
+        const uint32_t length = stride_ * count;
+        if (queue) {
+            if (QueueImageBand(holder_, header, rows, length) == 0)
+                return 1;
+            // The list cannot take it: what it holds goes first, then this band.
+            if (FlushPendingImages(b_.pdev->commandLayer, holder_) != 0)
+                return 0;
+        }
+        if (b_.withMask)
+            ReadOneBitRows(b_.mask, nullptr, b_.maskAt.x, b_.maskAt.y + int32_t(first), width_, count, mask_);
+        return SendImageBand(b_.pdev->commandLayer, holder_, header, rows, length, mask_, maskStride * count) == 0
+                   ? 1
+                   : 0;
+    }
+
+    bool ReducedRows(uint8_t* out, uint32_t count)
     {
         const uint32_t sourceHeight = b_.src.bottom - b_.src.top;
         for (uint32_t done = 0; done < count;) {
@@ -220,10 +283,10 @@ private:
                 ++done;
                 continue;
             }
-            if (*nextSourceRow >= sourceHeight)
+            if (nextRow_ >= sourceHeight)
                 return false;
-            ConvertSourceRows(b_.source, b_.xlate, image_, b_.src.left, b_.src.top, (*nextSourceRow)++, 1, sourceRow);
-            if (PutImageReducerRow(reducer_, sourceRow) != 0)
+            ConvertSourceRows(b_.source, b_.xlate, image_, b_.src.left, b_.src.top, nextRow_++, 1, sourceRow_);
+            if (PutImageReducerRow(reducer_, sourceRow_) != 0)
                 return false;
         }
         return true;
@@ -233,7 +296,10 @@ private:
     ImageHolder* holder_;
     const SourceImage& image_;
     ImageReducer reducer_;
-    uint32_t width_, height_, stride_;
+    uint32_t width_, height_, stride_, bandRows_;
+    uint32_t nextRow_ = 0;  // of the source
+    uint8_t* mask_ = nullptr;
+    uint8_t* sourceRow_ = nullptr;
 };
 
 // A reducer when the job asks for one and it makes the image smaller.
@@ -260,6 +326,21 @@ ImageReducer MakeReducer(PDevRecord* pdev, const Blit& b, uint32_t* width, uint3
     *width = static_cast<uint32_t>(rw);
     *height = static_cast<uint32_t>(rh);
     return reducer;
+}
+
+// Whether the outside colour library converts this image: a plain copy of a
+// deep source. The pending images were sent before.
+bool OutsideLibraryTakes(const Blit& b, const SourceImage& image)
+{
+    ColourConversionBinding* colour = b.pdev->colour;
+    if (colour == nullptr || !OutsideColourLibraryBound(&colour->library))
+        return false;
+    const uint32_t bits = image.colourKind == kRgbImage ? 24 : image.bitsPerPixel;
+    const uint64_t key = uint64_t(reinterpret_cast<uintptr_t>(b.source->pvScan0)) ^
+                         uint64_t(uint32_t(b.src.left) ^ uint32_t(b.src.top) << 16) << 32 ^ image.width ^
+                         uint64_t(image.height) << 16;
+    const int mode = ChooseImageColourMode(&colour->choice, bits, !b.withMask && b.foreground == kSourceCopy, key);
+    return mode != kImageColourPlain;
 }
 
 int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brushOrigin, uint16_t rop4)
@@ -312,8 +393,11 @@ int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brush
     SourceImage image;
     int result = 0;
     if (DescribeSource(b.source, b.xlate, b.src.right - b.src.left, b.src.bottom - b.src.top, compress, &image)) {
+        if (image.colourKind == kPaletteImage)
+            ConvertImagePalette(pdev, image.palette, image.paletteCount);
         const bool queue = b.source->iBitmapFormat == BMF_4BPP && compress && !b.withMask;
-        result = BandSender(b, holder, image, reducer, width, height).Send(queue);
+        BandSender sender(b, holder, image, reducer, width, height);
+        result = OutsideLibraryTakes(b, image) ? sender.SendThroughLibrary(pdev->colour) : sender.Send(queue);
     }
     FreeImageReducer(reducer);
     return result;
@@ -324,11 +408,11 @@ int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brush
 ImageHolder* PdevImageHolder(PDevRecord* pdev)
 {
     if (pdev->image == nullptr) {
+        const bool external = ExternalProcessingAsked(pdev);
         ImageHolder* holder = CreateImageHolder(
-            GetResourceModule(), CompressionMethodFromSetting(GetPdevSettingWord(pdev, kCompressionSetting), false));
+            GetResourceModule(), CompressionMethodFromSetting(GetPdevSettingWord(pdev, kCompressionSetting), external));
         if (holder != nullptr && pdev->settingsContext != nullptr)
-            holder->library = LoadJobCompressionLibrary(pdev->settingsContext->main, pdev->job.streamVersion,
-                                                        GetPdevSettingWord(pdev, kExternalProcessingSetting) != 0);
+            holder->library = LoadJobCompressionLibrary(pdev->settingsContext->main, pdev->job.streamVersion, external);
         pdev->image = holder;
     }
     return static_cast<ImageHolder*>(pdev->image);

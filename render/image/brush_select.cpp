@@ -4,6 +4,7 @@
 #include "render/frame/pdev_record.h"
 #include "render/command/command_layer.h"
 #include "render/frame/realize_brush.h"
+#include "render/image/job_colour.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -27,23 +28,25 @@ void TwoColours(const RealizedBrush* realized, ULONG* foreground, ULONG* backgro
     *background = table[1];
 }
 
-int SendBackground(CommandLayer* layer, uint16_t use, ULONG background, MIX mix)
+int SendBackground(const PDevRecord* pdev, uint16_t use, ULONG background, MIX mix)
 {
+    // A transparent background is never painted: it goes as given.
     const bool transparent = ((mix >> 8) & 0xFF) == kTransparentBackground;
-    const MorvaColour colour = DeviceColour(background);
-    return EmitBrushBackground(layer, static_cast<uint8_t>(use), transparent ? 2 : 1, colour);
+    const MorvaColour colour = DeviceColour(transparent ? nullptr : pdev, background);
+    return EmitBrushBackground(pdev->commandLayer, static_cast<uint8_t>(use), transparent ? 2 : 1, colour);
 }
 
-int SendRealizedBrush(CommandLayer* layer, uint16_t use, const POINTL* origin, const RealizedBrush* realized,
+int SendRealizedBrush(const PDevRecord* pdev, uint16_t use, const POINTL* origin, const RealizedBrush* realized,
                       MIX mix)
 {
+    CommandLayer* layer = pdev->commandLayer;
     ULONG foreground, background;
     TwoColours(realized, &foreground, &background);
     const int32_t x = origin ? origin->x : 0, y = origin ? origin->y : 0;
     if (realized->hatch < kHatchStyles) {
-        if (SendBackground(layer, use, background, mix) != 0)
+        if (SendBackground(pdev, use, background, mix) != 0)
             return -1;
-        return EmitHatchStyleBrush(layer, x, y, use, DeviceColour(foreground), static_cast<int32_t>(realized->hatch) + 2);
+        return EmitHatchStyleBrush(layer, x, y, use, DeviceColour(pdev, foreground), static_cast<int32_t>(realized->hatch) + 2);
     }
     if (realized->format == BMF_1BPP && realized->width > 0 && realized->height > 0 &&
         realized->width <= INT16_MAX && realized->height <= INT16_MAX) {
@@ -54,19 +57,20 @@ int SendRealizedBrush(CommandLayer* layer, uint16_t use, const POINTL* origin, c
         const auto* rows = reinterpret_cast<const uint8_t*>(realized) + sizeof(RealizedBrush);
         for (int32_t row = 0; row < realized->height; ++row)
             std::copy_n(rows + size_t(row) * realized->rowBytes, packed, bits.data() + size_t(row) * packed);
-        if (SendBackground(layer, use, background, mix) != 0)
+        if (SendBackground(pdev, use, background, mix) != 0)
             return -1;
-        return EmitPatternBrush(layer, x, y, use, DeviceColour(foreground), {realized->width, realized->height, bits.data()});
+        return EmitPatternBrush(layer, x, y, use, DeviceColour(pdev, foreground), {realized->width, realized->height, bits.data()});
     }
     // Deeper patterns go out as their first colour until colour patterns are sent.
-    return EmitColour(layer, static_cast<uint8_t>(use), DeviceColour(foreground));
+    return EmitColour(layer, static_cast<uint8_t>(use), DeviceColour(pdev, foreground));
 }
 
 }  // namespace
 
-MorvaColour DeviceColour(ULONG rgb)
+MorvaColour DeviceColour(const PDevRecord* pdev, ULONG rgb)
 {
     // The device palette is PAL_RGB: red in the low byte.
+    rgb = ConvertDeviceColour(pdev, rgb);
     const uint8_t r = uint8_t(rgb), g = uint8_t(rgb >> 8), b = uint8_t(rgb >> 16);
     if (r == g && g == b)
         return {kColourFormatGrey, {r, 0, 0}};
@@ -81,11 +85,11 @@ int SelectBrushForDrawing(PDevRecord* pdev, uint16_t use, const POINTL* origin, 
     if (brush == nullptr)
         return 1;
     if (brush->iSolidColor != 0xFFFFFFFF)
-        return EmitColour(layer, static_cast<uint8_t>(use), DeviceColour(brush->iSolidColor)) == 0 ? 1 : 0;
+        return EmitColour(layer, static_cast<uint8_t>(use), DeviceColour(pdev, brush->iSolidColor)) == 0 ? 1 : 0;
     const auto* realized = static_cast<const RealizedBrush*>(
         brush->pvRbrush != nullptr ? brush->pvRbrush : g_engine.BRUSHOBJ_pvGetRbrush(brush));
     if (realized == nullptr)
         return 0;
-    return SendRealizedBrush(layer, use, origin, realized, mix) == 0 ? 1 : 0;
+    return SendRealizedBrush(pdev, use, origin, realized, mix) == 0 ? 1 : 0;
 }
 

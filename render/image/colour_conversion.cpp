@@ -1,6 +1,7 @@
 #include "render/image/colour_conversion.h"
 
 #include "common/job/ansi_text.h"
+#include "common/settings/color_matrix.h"
 #include "common/system/user_prompt.h"
 
 #include <algorithm>
@@ -77,10 +78,15 @@ constexpr UINT kProfileWarningTextId = 1;
 // character may take two bytes.
 constexpr uint32_t kAnsiPathBytes = 2 * MAX_PATH;
 
+bool AnsiPath(const wchar_t* path, char (&ansi)[kAnsiPathBytes + 1])
+{
+    return path != nullptr && WideToAnsiCut(path, ansi, kAnsiPathBytes) != 0;
+}
+
 int LoadProfile(ColourTransform* transform, const wchar_t* path)
 {
     char ansi[kAnsiPathBytes + 1];
-    if (path == nullptr || WideToAnsiCut(path, ansi, kAnsiPathBytes) == 0)
+    if (!AnsiPath(path, ansi))
         return -1;
     return LoadIccTransform(transform, ansi);
 }
@@ -164,6 +170,7 @@ uint32_t ColourStageFlags(const ColourSettings& s)
 void BuildColourStages(ColourConversionBinding* binding, const ColourSettings& s)
 {
     binding->flags = ColourStageFlags(s);
+    binding->libraryMode = s.outsideLibrary;
     for (int colourClass = 0; colourClass < 3; ++colourClass) {
         // The common settings stand for every class.
         const int slot = binding->flags & kStageCommonMatrix ? 0 : colourClass + 1;
@@ -232,4 +239,98 @@ uint32_t ConvertColourValue(const ColourConversionBinding* binding, int colourCl
     const ColourTransform* second = kind == 2 ? SecondTransform(*binding) : nullptr;
     ApplyStages(*binding, colourClass, first, second, pixel, 1);
     return uint32_t{pixel[2]} | uint32_t{pixel[1]} << 8 | uint32_t{pixel[0]} << 16;
+}
+
+void ReleaseColourConversion(ColourConversionBinding* binding)
+{
+    if (binding == nullptr)
+        return;
+    for (ColourTransform& transform : binding->transforms)
+        ReleaseColourTransform(&transform);
+    ReleaseOutsideColourLibrary(&binding->library);
+    binding->flags = 0;
+}
+
+int GetConvertedImageFormat(const ColourConversionBinding* binding, bool libraryInUse)
+{
+    return binding != nullptr && libraryInUse && OutsideColourLibraryBound(&binding->library) ? 4 : 3;
+}
+
+int ChooseImageColourMode(ImageColourChoice* choice, uint32_t bitsPerPixel, bool eligible, uint64_t imageKey)
+{
+    const bool deep = bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32;
+    if (!deep || !eligible) {
+        choice->libraryInUse = false;
+        choice->lastImage = 0;
+        return kImageColourPlain;
+    }
+    const bool repeats = choice->libraryInUse && choice->lastImage == imageKey;
+    choice->libraryInUse = true;
+    choice->lastImage = imageKey;
+    return repeats ? kImageColourRepeats : kImageColourStarts;
+}
+
+int ConvertImageThroughLibrary(const ColourConversionBinding* binding, int colourClass, const ColourBand* bands,
+                               uint32_t bandCount, uint8_t* target, ConvertedBandSink sink, void* context)
+{
+    if (binding == nullptr || bands == nullptr || bandCount == 0 || target == nullptr || sink == nullptr ||
+        colourClass < 0 || colourClass > 2 || !OutsideColourLibraryBound(&binding->library))
+        return -1;
+    const OutsideColourLibrary& library = binding->library;
+    QcvImageRecord record{sizeof(QcvImageRecord), bandCount, bands[0].width, 0, 3, 0};
+    for (uint32_t i = 0; i < bandCount; ++i) {
+        if (bands[i].pixels == nullptr || bands[i].width > 65535 || bands[i].height > 65535)
+            return bands[i].pixels == nullptr ? -1 : kColourRowsTooLarge;
+        record.height += bands[i].height;
+    }
+    if (library.begin(library.handle, binding->libraryMode, &record) != 0)
+        return kColourLibraryFailed;
+    // The library sees each band as it will be converted: with the profile
+    // transforms applied. They are applied here only, not again after the
+    // library, so that no profile acts twice on a pixel.
+    int result = 0;
+    for (uint32_t i = 0; i < bandCount && result == 0; ++i) {
+        const ColourBand& band = bands[i];
+        const uint32_t pixels = band.width * band.height;
+        if (const ColourTransform* first = FirstTransform(*binding))
+            ApplyColourTransform(first, band.pixels, band.pixels, pixels);
+        if (const ColourTransform* second = SecondTransform(*binding))
+            ApplyColourTransform(second, band.pixels, band.pixels, pixels);
+        if (library.param(library.handle, band.pixels, band.width, band.height) != 0)
+            result = kColourLibraryFailed;
+    }
+    const ColourBand& last = bands[bandCount - 1];
+    if (result == 0 && library.end(library.handle, last.pixels, &record) != 0)
+        result = kColourLibraryFailed;
+    for (uint32_t i = 0; i < bandCount && result == 0; ++i) {
+        const ColourBand& band = bands[i];
+        if (library.convert(library.handle, band.pixels, target, band.width, band.height) != 0) {
+            result = kColourLibraryFailed;
+            break;
+        }
+        if (HasMatrix(*binding, colourClass))
+            ApplyColorAdjustMatrix(&binding->matrices[colourClass], target, target, band.width * band.height);
+        result = sink(context, i, target);
+    }
+    // Once begun, the parameters go whatever happened to the bands.
+    if (library.deleteParam(library.handle, last.pixels, &record) != 0 && result == 0)
+        result = kColourLibraryFailed;
+    return result;
+}
+
+uint32_t GetProfileKindFlags(const ColourSettings& s, const wchar_t* firstPath, const wchar_t* secondPath)
+{
+    const wchar_t* path = nullptr;
+    if (s.firstProfileOn == 1)
+        path = firstPath;
+    else if (s.secondProfileOn == 1)
+        path = s.secondIsFirst == 1 ? firstPath : secondPath;
+    char ansi[kAnsiPathBytes + 1];
+    if (path == nullptr || path[0] == L'\0' || !AnsiPath(path, ansi))
+        return 0;
+    switch (CheckIccProfileFile(ansi)) {
+    case 1: return 0x10;
+    case 2: return 0x40;
+    default: return 0;
+    }
 }

@@ -3,6 +3,7 @@
 // the adjustment matrix and the grey conversion.
 #pragma once
 #include "common/settings/color_matrix.h"
+#include "render/image/colour_library.h"
 #include "render/image/colour_transform.h"
 
 #include <windows.h>
@@ -32,6 +33,17 @@ struct GainOffset {
 
 // The conversion results besides 0 done and -1 bad argument.
 inline constexpr int kColourRowsTooLarge = 251;
+inline constexpr int kColourLibraryFailed = -6;
+
+// Whether the outside library takes an image, and whether the image is the
+// one before it again.
+inline constexpr int kImageColourStarts = 6;   // a new eligible image: library use starts
+inline constexpr int kImageColourRepeats = 7;  // the same image again: library use stays on
+inline constexpr int kImageColourPlain = 8;    // not for the library: library use ends
+struct ImageColourChoice {
+    uint64_t lastImage;  // key of the previous eligible image, 0 none
+    bool libraryInUse;
+};
 
 struct ColourConversionBinding {
     uint32_t flags = 0;
@@ -39,7 +51,14 @@ struct ColourConversionBinding {
     GainOffset gains[2] = {};            // first and second class
     // The first transform is the temperature or the first profile's.
     ColourTransform transforms[2];
+    OutsideColourLibrary library = {};  // bound only with kStageOutsideLibrary
+    uint32_t libraryMode = 0;           // setting 291, handed to the library
+    ImageColourChoice choice = {};      // the image path's use of the library
 };
+
+// Releases both transforms and the outside library; the binding stays usable
+// as one without stages.
+void ReleaseColourConversion(ColourConversionBinding* binding);
 
 // The settings the stages are chosen and built from, read when the job starts.
 struct ColourSettings {
@@ -94,3 +113,35 @@ int ConvertColourRows(const ColourConversionBinding* binding, int colourClass, b
 // One brush or text colour (0x00BBGGRR); kind 1 or 2 takes the first or the
 // second profile's transform.
 uint32_t ConvertColourValue(const ColourConversionBinding* binding, int colourClass, int kind, uint32_t colour);
+
+// The image format code after conversion for an image sent as grey: 4 (the
+// rows stay colour) while the outside library converts the image, else 3.
+int GetConvertedImageFormat(const ColourConversionBinding* binding, bool libraryInUse);
+
+// Images of 16, 24 or 32 bits per pixel that are `eligible` go through the
+// library. Both 6 and 8 mean the pending images must be sent first.
+int ChooseImageColourMode(ImageColourChoice* choice, uint32_t bitsPerPixel, bool eligible, uint64_t imageKey);
+
+// One band of an image: packed rows of blue, green, red pixels.
+struct ColourBand {
+    uint8_t* pixels;
+    uint32_t width;
+    uint32_t height;
+};
+// Receives each converted band (the library's output, `width` x `height`
+// pixels of three bytes) in order; 0 to go on.
+using ConvertedBandSink = int (*)(void* context, uint32_t index, uint8_t* pixels);
+
+// The image through the outside library: first every band gets the profile
+// transforms and is shown to the library, which makes its parameters; then
+// every band is converted into `target` (room for the largest band), gets the
+// adjustment matrix and goes to `sink`; the parameters are deleted after the
+// last band. 0; -1 bad argument; kColourLibraryFailed when a library call
+// answers other than 0; a sink's non-zero answer stops the walk and is returned.
+int ConvertImageThroughLibrary(const ColourConversionBinding* binding, int colourClass, const ColourBand* bands,
+                               uint32_t bandCount, uint8_t* target, ConvertedBandSink sink, void* context);
+
+// The image-path flag of the profile the settings name (the first profile when
+// it is on, else the second): 0x10 for a profile with the "acsp" signature,
+// 0x40 for one with "nicc", 0 for none or a profile the check refuses.
+uint32_t GetProfileKindFlags(const ColourSettings& settings, const wchar_t* firstPath, const wchar_t* secondPath);

@@ -191,6 +191,9 @@ struct LutTable {
     uint32_t gridPoints = 0;
     std::vector<uint16_t> clut;               // gridPoints^3 x 3
     std::vector<uint16_t> output[3];          // resampled to 4096 entries
+    // The grid value that indexes the last output entry: 65535 for a 16-bit
+    // table; 255 x 256 for an 8-bit one, whose codes are widened by 256.
+    uint32_t lastCode = 65535;
 };
 
 int ReadLut(const TagBytes& tag, ColourTransform* transform, LutTable* lut)
@@ -222,14 +225,22 @@ int ReadLut(const TagBytes& tag, ColourTransform* transform, LutTable* lut)
     auto value = [&](uint64_t index) -> uint16_t {
         return wide ? Be16(tag.data + at + index * 2) : static_cast<uint16_t>(tag.data[at + index] << 8);
     };
+    // An 8-bit input table gives grid positions: 255 must reach the last
+    // node, so its entries are widened to full scale (x 257). The grid and
+    // output entries are connection-space codes, where x 256 is the 16-bit
+    // encoding of the same value.
+    auto position = [&](uint64_t index) -> uint16_t {
+        return wide ? Be16(tag.data + at + index * 2) : static_cast<uint16_t>(tag.data[at + index] * 257);
+    };
     std::vector<uint16_t> entries(std::max(inEntries, outEntries));
     for (uint32_t c = 0; c < 3; ++c) {
         for (uint32_t i = 0; i < inEntries; ++i)
-            entries[i] = value(uint64_t{c} * inEntries + i);
+            entries[i] = position(uint64_t{c} * inEntries + i);
         Resample(entries.data(), inEntries, transform->curves[c], 256);
     }
     const uint64_t gridStart = uint64_t{inEntries} * 3;
     lut->gridPoints = grid;
+    lut->lastCode = wide ? 65535 : 255 * 256;
     lut->clut.resize(gridValues);
     for (uint64_t i = 0; i < gridValues; ++i)
         lut->clut[i] = value(gridStart + i);
@@ -281,8 +292,8 @@ void EvaluateLut(const LutTable& lut, const double* position, uint16_t* out)
         else
             value = c0 + (node(0, 0, 1, ch) - c0) * dw + (node(0, 1, 1, ch) - node(0, 0, 1, ch)) * dv +
                     (c111 - node(0, 1, 1, ch)) * du;
-        const uint16_t rounded = static_cast<uint16_t>(std::clamp(value + 0.5, 0.0, 65535.0));
-        out[ch] = lut.output[ch][(rounded * (kTransformOutputEntries - 1) + 32767) / 65535];
+        const uint32_t rounded = static_cast<uint32_t>(std::clamp(value + 0.5, 0.0, double(lut.lastCode)));
+        out[ch] = lut.output[ch][(rounded * (kTransformOutputEntries - 1) + lut.lastCode / 2) / lut.lastCode];
     }
 }
 

@@ -29,37 +29,10 @@ struct Printed {
 
 Printed PrintPages(const std::vector<printhost::PageDrawer>& pages, std::vector<frame_test::SettingPair> settings = {})
 {
-    Printed out;
     FrameDriver& driver = frame_test::SharedFrameDriver();
     EXPECT_TRUE(driver.ok());
-    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600(settings));
-    std::wstring error;
-    HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
-    if (!dc) {
-        ADD_FAILURE() << "no DC: " << std::string(error.begin(), error.end()) << " settings " << devmode.size();
-        return out;
-    }
-    const std::wstring jobFile = printhost_test::TempPath(L"frame_drawing.prn");
-    DeleteFileW(jobFile.c_str());
-    DOCINFOW doc{sizeof(doc), L"sample pages", jobFile.c_str(), nullptr, 0};
-    EXPECT_GT(HostStartDocW(dc, &doc), 0);
-    GDIINFO caps{};
-    EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &caps));
-    for (const printhost::PageDrawer& page : pages) {
-        EXPECT_GT(HostStartPage(dc), 0);
-        EXPECT_TRUE(page(printhost::CurrentDrawingDc(dc), caps));
-        EXPECT_GT(HostEndPage(dc), 0);
-    }
-    EXPECT_GT(HostEndDoc(dc), 0);
-    EXPECT_TRUE(HostDeleteDC(dc));
-    const std::string text = printhost_test::ReadTextFile(jobFile);
-    DeleteFileW(jobFile.c_str());
-    MorvaListing listing;
-    EXPECT_TRUE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(text.data()), text.size(), MorvaReadOptions{}, &listing))
-        << listing.error;
-    out.commands = CommandTexts(listing);
-    out.bytes = text.size();
-    return out;
+    const frame_test::DrawnJob job = frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(settings)), pages);
+    return {job.commands, job.bytes.size()};
 }
 
 Printed PrintSamples(std::vector<frame_test::SettingPair> settings = {})

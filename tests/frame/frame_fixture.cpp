@@ -1,11 +1,14 @@
 #include "tests/frame/frame_fixture.h"
 
 #include "common/settings/function_ids.h"
+#include "printhost/host_dc.h"
 #include "printhost/install.h"
 #include "printhost/job_settings.h"
 #include "printhost/model_devmode.h"
 
 #include <winspool.h>
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 
@@ -127,6 +130,40 @@ SURFOBJ SurfaceOf(DHPDEV pdev)
 bool SettingsAccessLoaded()
 {
     return GetModuleHandleW(L"morvadm.dll") != nullptr;
+}
+
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages)
+{
+    DrawnJob out;
+    FrameDriver& driver = SharedFrameDriver();
+    std::wstring error;
+    HDC dc = devmode.empty() ? nullptr
+                             : printhost::CreatePrinterDc(driver.printerName(),
+                                                          reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    if (!dc) {
+        ADD_FAILURE() << "no DC: " << std::string(error.begin(), error.end()) << " settings " << devmode.size();
+        return out;
+    }
+    const std::wstring jobFile = printhost_test::TempPath(L"frame_job.prn");
+    DeleteFileW(jobFile.c_str());
+    DOCINFOW doc{sizeof(doc), L"frame job", jobFile.c_str(), nullptr, 0};
+    EXPECT_GT(HostStartDocW(dc, &doc), 0);
+    GDIINFO caps{};
+    EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &caps));
+    for (const printhost::PageDrawer& page : pages) {
+        EXPECT_GT(HostStartPage(dc), 0);
+        EXPECT_TRUE(page(printhost::CurrentDrawingDc(dc), caps));
+        EXPECT_GT(HostEndPage(dc), 0);
+    }
+    EXPECT_GT(HostEndDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    const std::string text = printhost_test::ReadTextFile(jobFile);
+    DeleteFileW(jobFile.c_str());
+    out.bytes.assign(text.begin(), text.end());
+    EXPECT_TRUE(ReadMorvaJob(out.bytes.data(), out.bytes.size(), MorvaReadOptions{}, &out.listing))
+        << out.listing.error;
+    out.commands = CommandTexts(out.listing);
+    return out;
 }
 
 size_t Count(const std::string& text, const std::string& part)

@@ -4,7 +4,9 @@
 // printer. Tests call the DDI entries of the installed library directly (the
 // program carries the engine) or print through host DCs.
 #pragma once
+#include "printhost/print_job.h"
 #include "tests/printhost/driver_fixture.h"
+#include "tools/morva_reader/morva_reader.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -79,6 +81,15 @@ SURFOBJ SurfaceOf(DHPDEV pdev);
 
 // Whether the settings-access library is loaded in this process now.
 bool SettingsAccessLoaded();
+
+// A job printed through a host DC, read back whole.
+struct DrawnJob {
+    std::string commands;        // the listing's command texts
+    std::vector<uint8_t> bytes;  // the job file
+    MorvaListing listing;
+};
+// CreateDC with `devmode`, each page drawn, EndDoc; the job file is read back.
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages);
 
 // How often `part` occurs in `text`, without overlaps.
 size_t Count(const std::string& text, const std::string& part);

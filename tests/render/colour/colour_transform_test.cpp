@@ -29,6 +29,8 @@ const Reference kReferences[] = {
     {"matrix", kMatrixProfile, sizeof kMatrixProfile, kMatrixExpected, std::size(kMatrixExpected), 0},
     {"xyz grid", kXyzTableProfile, sizeof kXyzTableProfile, kXyzTableExpected, std::size(kXyzTableExpected), 0},
     {"lab grid", kLabTableProfile, sizeof kLabTableProfile, kLabTableExpected, std::size(kLabTableExpected), 100},
+    {"8-bit lab grid", kEightBitTableProfile, sizeof kEightBitTableProfile, kEightBitTableExpected,
+     std::size(kEightBitTableExpected), 100},
 };
 
 bool Compared(const Reference& reference, const unsigned char* row)

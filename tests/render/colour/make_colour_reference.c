@@ -1,6 +1,6 @@
-/* Writes colour_reference.inc: three RGB profiles made by Little CMS (a
- * matrix/curves display profile, and 16-bit table scanner profiles with XYZ
- * and Lab connection spaces) and what Little CMS turns a grid of test colours
+/* Writes colour_reference.inc: four RGB profiles made by Little CMS (a
+ * matrix/curves display profile, 16-bit table scanner profiles with XYZ and
+ * Lab connection spaces, and an 8-bit table one with Lab) and what Little CMS turns a grid of test colours
  * into through each of them to sRGB. Our own transforms are checked against
  * these numbers, so the two engines are written apart.
  *
@@ -46,8 +46,9 @@ static int Sample(const cmsUInt16Number in[], cmsUInt16Number out[], void* cargo
 }
 
 /* A scanner profile whose A2B0 is input curves, a 17-point grid sampled from
- * the matrix profile (gamma 1.0 behind the curves) and identity output curves. */
-static cmsHPROFILE TableProfile(int lab)
+ * the matrix profile (gamma 1.0 behind the curves) and identity output curves;
+ * saved as an 8-bit table ("mft1") when asked, else a 16-bit one. */
+static cmsHPROFILE TableProfile(int lab, int eightBit)
 {
     cmsHPROFILE linear = MatrixProfile(1.0, &kInnerPrimaries);
     cmsHPROFILE pcs = lab ? cmsCreateLab2Profile(NULL) : cmsCreateXYZProfile();
@@ -55,14 +56,25 @@ static cmsHPROFILE TableProfile(int lab)
                                              INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOOPTIMIZE);
     struct Sampler sampler = {toPcs};
     cmsPipeline* lut = cmsPipelineAlloc(NULL, 3, 3);
-    cmsToneCurve* gamma = cmsBuildGamma(NULL, 2.2);
+    /* An 8-bit table holds its curves as 256 entries each. */
+    cmsUInt16Number gammaTable[256], identityTable[256];
+    for (int i = 0; i < 256; ++i) {
+        gammaTable[i] = (cmsUInt16Number)floor(65535.0 * pow(i / 255.0, 2.2) + 0.5);
+        identityTable[i] = (cmsUInt16Number)(i * 257);
+    }
+    cmsToneCurve* gamma = eightBit ? cmsBuildTabulatedToneCurve16(NULL, 256, gammaTable) : cmsBuildGamma(NULL, 2.2);
+    cmsToneCurve* identity = eightBit ? cmsBuildTabulatedToneCurve16(NULL, 256, identityTable) : NULL;
     cmsToneCurve* in[3] = {gamma, gamma, gamma};
+    cmsToneCurve* out[3] = {identity, identity, identity};
     cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(NULL, 3, in));
     cmsStage* grid = cmsStageAllocCLut16bit(NULL, 17, 3, 3, NULL);
     cmsStageSampleCLut16bit(grid, Sample, &sampler, 0);
     cmsPipelineInsertStage(lut, cmsAT_END, grid);
-    cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(NULL, 3, NULL));
+    cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(NULL, 3, eightBit ? out : NULL));
+    cmsPipelineSetSaveAs8bitsFlag(lut, eightBit);
     cmsFreeToneCurve(gamma);
+    if (identity != NULL)
+        cmsFreeToneCurve(identity);
 
     cmsHPROFILE profile = cmsCreateProfilePlaceholder(NULL);
     cmsSetProfileVersion(profile, 2.1);
@@ -114,11 +126,14 @@ int main(void)
     cmsHPROFILE matrix = MatrixProfile(1.8, &kWidePrimaries);
     Emit("Matrix", matrix);
     cmsCloseProfile(matrix);
-    cmsHPROFILE xyzTable = TableProfile(0);
+    cmsHPROFILE xyzTable = TableProfile(0, 0);
     Emit("XyzTable", xyzTable);
     cmsCloseProfile(xyzTable);
-    cmsHPROFILE labTable = TableProfile(1);
+    cmsHPROFILE labTable = TableProfile(1, 0);
     Emit("LabTable", labTable);
     cmsCloseProfile(labTable);
+    cmsHPROFILE eightBitTable = TableProfile(1, 1);
+    Emit("EightBitTable", eightBitTable);
+    cmsCloseProfile(eightBitTable);
     return 0;
 }

@@ -1,0 +1,68 @@
+#include "render/frame/external_pages.h"
+
+#include "common/context/settings_context.h"
+#include "common/model/model_data.h"
+#include "common/settings/function_ids.h"
+#include "common/system/global_block.h"
+#include "render/command/command_layer.h"
+#include "render/command/page_items.h"
+#include "render/frame/frame_ids.h"
+#include "render/frame/job_sheets.h"
+#include "render/frame/pdev_record.h"
+#include "render/inserted/external_conversion.h"
+
+namespace {
+
+// Model file names of the library and of the data file it is given.
+constexpr uint16_t kLibraryFileName = 14;
+constexpr uint16_t kDataFileName = 15;
+constexpr uint16_t kBookletLayout = 2;
+
+ExternalJobFacts JobFacts(PDevRecord* pdev)
+{
+    ExternalJobFacts f{};
+    f.colourMode = GetPdevSettingWord(pdev, kFidColorMode);
+    f.resolution = GetPdevSettingWord(pdev, kFidPrintQuality);
+    // The paper the sheets come out on: the output paper when it has one.
+    const FormRecord& form = pdev->outputForm.paperWidth > 0 ? pdev->outputForm : pdev->requestedForm;
+    f.sheetWidth = TenthsOfMillimetre(form.paperWidth);
+    f.sheetHeight = TenthsOfMillimetre(form.paperHeight);
+    f.duplex = GetPdevSettingWord(pdev, kFidDuplex);
+    f.booklet = GetPdevSettingWord(pdev, kFidPosterBooklet) == kBookletLayout;
+    f.withoutSheetOutput = GetPdevSettingWord(pdev, kFidStoredJobText) == 1;
+    return f;
+}
+
+}  // namespace
+
+bool ExternalProcessingAsked(PDevRecord* pdev)
+{
+    // Setting 1343 turns the device fonts off because it sends the faces
+    // through the library.
+    return GetPdevSettingDword(pdev, kFidDeviceFontsOff) != 0;
+}
+
+ExternalConversionState* SetUpPdevExternalConversion(PDevRecord* pdev)
+{
+    if (!ExternalProcessingAsked(pdev) || pdev->settingsContext == nullptr || pdev->settingsContext->main == nullptr)
+        return nullptr;
+    wchar_t* library = nullptr;
+    wchar_t* data = nullptr;
+    GetModelFileName(pdev->settingsContext->main, kLibraryFileName, &library);
+    GetModelFileName(pdev->settingsContext->main, kDataFileName, &data);
+    GlobalBlockPtr<wchar_t> libraryOwner(library), dataOwner(data);
+    return SetUpExternalConversion(JobFacts(pdev), library, data);
+}
+
+int ReplayFaceExternally(PDevRecord* pdev, ExternalConversionState* state, uint32_t face)
+{
+    CommandLayer* layer = pdev->commandLayer;
+    if (state == nullptr || layer == nullptr || RedirectStreamToTempFile(state, layer->stream) != 0)
+        return -1;
+    const PageReplayHooks hooks{state, KeepExternalPageMedia, nullptr};
+    int result = CopyRecordedPage(layer, face, kReplayPageMedia, -1, hooks);
+    result |= RestoreStreamFromTempFile(state, layer->stream);
+    // The face's file is removed by the run whatever the copy did.
+    const int run = RunExternalConversion(state, layer);
+    return result != 0 ? -1 : run;
+}

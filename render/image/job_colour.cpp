@@ -1,0 +1,144 @@
+#include "render/image/job_colour.h"
+
+#include "common/context/settings_context.h"
+#include "common/model/model_data.h"
+#include "common/system/global_block.h"
+#include "common/system/module_files.h"
+#include "render/frame/pdev_record.h"
+#include "render/image/colour_conversion.h"
+
+#include <new>
+#include <string>
+#include <utility>
+
+namespace {
+
+constexpr uint16_t kFirstProfilePath = 1832;
+constexpr uint16_t kSecondProfilePath = 1833;
+// Model file names of the outside colour library and of the file it starts with.
+constexpr uint16_t kColourLibraryFileName = 4;
+constexpr uint16_t kColourStartFileName = 1;
+
+// The settings the stages are chosen from, as the job has them now.
+ColourSettings ReadColourSettings(PDevRecord* pdev)
+{
+    ColourSettings s{};
+    auto word = [pdev](uint16_t id) { return GetPdevSettingWord(pdev, id); };
+    s.mode = static_cast<int16_t>(word(270));
+    s.classBits = word(273);
+    for (int slot = 0; slot < 4; ++slot) {
+        s.brightness[slot] = static_cast<int16_t>(word(static_cast<uint16_t>(274 + slot)));
+        s.saturation[slot] = static_cast<int16_t>(word(static_cast<uint16_t>(278 + slot)));
+        s.contrast[slot] = static_cast<int16_t>(word(static_cast<uint16_t>(282 + slot)));
+    }
+    s.correctionKind = word(286);
+    s.temperatureIndex = word(287);
+    s.gammaIndex = word(288);
+    s.outsideLibrary = GetPdevSettingDword(pdev, 291);
+    s.firstProfileOn = word(1303);
+    s.secondProfileOn = word(1304);
+    s.secondIsFirst = word(1305);
+    s.perClass = word(1314);
+    s.firstClassGain = word(1326);
+    s.secondClassGain = word(1327);
+    const wchar_t* first = GetPdevSettingString(pdev, kFirstProfilePath);
+    const wchar_t* second = GetPdevSettingString(pdev, kSecondProfilePath);
+    s.firstPathSet = first != nullptr && first[0] != L'\0';
+    s.secondPathSet = second != nullptr && second[0] != L'\0';
+    return s;
+}
+
+// The driver directory joined with model file name `n`; empty when either is missing.
+std::wstring DriverFile(PDevRecord* pdev, uint16_t n)
+{
+    if (pdev->settingsContext == nullptr || pdev->settingsContext->main == nullptr)
+        return {};
+    wchar_t* name = nullptr;
+    GetModelFileName(pdev->settingsContext->main, n, &name);
+    GlobalBlockPtr<wchar_t> owner(name);
+    wchar_t directory[kDriverDirectoryChars] = {};
+    if (name == nullptr || name[0] == L'\0' || !GetDriverDirectory(directory, sizeof directory))
+        return {};
+    return std::wstring(directory) + name;
+}
+
+void BindLibrary(PDevRecord* pdev, ColourConversionBinding* binding)
+{
+    const std::wstring library = DriverFile(pdev, kColourLibraryFileName);
+    const std::wstring start = DriverFile(pdev, kColourStartFileName);
+    if (library.empty() || start.empty() ||
+        BindOutsideColourLibrary(&binding->library, library.c_str(), start.c_str()) != 0)
+        binding->flags &= ~uint32_t{kStageOutsideLibrary};
+}
+
+}  // namespace
+
+void SwapRedAndBlue(uint8_t* pixels, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i, pixels += 3)
+        std::swap(pixels[0], pixels[2]);
+}
+
+int CreateColourConversion(PDevRecord* pdev)
+{
+    DestroyColourConversion(pdev);
+    const ColourSettings settings = ReadColourSettings(pdev);
+    if (ColourStageFlags(settings) == 0)
+        return 0;
+    auto* binding = new (std::nothrow) ColourConversionBinding;
+    if (binding == nullptr)
+        return -2;
+    BuildColourStages(binding, settings);
+    if (binding->flags & kStageOutsideLibrary)
+        BindLibrary(pdev, binding);
+    const int result = LoadColourProfiles(binding, GetPdevSettingString(pdev, kFirstProfilePath),
+                                          GetPdevSettingString(pdev, kSecondProfilePath), settings.secondIsFirst == 1,
+                                          GetResourceModule());
+    if (result != 0 || binding->flags == 0) {
+        ReleaseColourConversion(binding);
+        delete binding;
+        return result;
+    }
+    pdev->colour = binding;
+    return 0;
+}
+
+void DestroyColourConversion(PDevRecord* pdev)
+{
+    if (pdev->colour == nullptr)
+        return;
+    ReleaseColourConversion(pdev->colour);
+    delete pdev->colour;
+    pdev->colour = nullptr;
+}
+
+ULONG ConvertDeviceColour(const PDevRecord* pdev, ULONG rgb)
+{
+    const ColourConversionBinding* binding = pdev != nullptr ? pdev->colour : nullptr;
+    if (binding == nullptr)
+        return rgb;
+    // A single colour takes the second profile when that is on, else the first
+    // transform (temperature or first profile).
+    const int kind = binding->flags & kStageSecondProfile ? 2 : 1;
+    return ConvertColourValue(binding, kGraphicsColourClass, kind, rgb & 0xFFFFFF);
+}
+
+int ConvertImageRows(const PDevRecord* pdev, uint8_t* rows, uint32_t width, uint32_t height, uint32_t stride)
+{
+    const ColourConversionBinding* binding = pdev != nullptr ? pdev->colour : nullptr;
+    if (binding == nullptr)
+        return 0;
+    if (width > 65535 || height > 65535)
+        return kColourRowsTooLarge;
+    for (uint32_t y = 0; y < height; ++y)
+        SwapRedAndBlue(rows + size_t{y} * stride, width);
+    const int result = ConvertColourRows(binding, kImageColourClass, false, rows, width, height, stride);
+    for (uint32_t y = 0; y < height; ++y)
+        SwapRedAndBlue(rows + size_t{y} * stride, width);
+    return result;
+}
+
+void ConvertImagePalette(const PDevRecord* pdev, uint8_t* palette, uint32_t entries)
+{
+    ConvertImageRows(pdev, palette, entries, 1, entries * 3);
+}

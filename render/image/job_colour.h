@@ -1,0 +1,34 @@
+// The job's colour conversion, owned by the device record: chosen and built
+// from the settings when the job begins, and used by every colour and image
+// row that goes into the stream.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+struct PDevRecord;
+struct ColourConversionBinding;
+
+// Colour classes of the stages: images, and the colours of brushes, lines
+// and text.
+inline constexpr int kImageColourClass = 0;
+inline constexpr int kGraphicsColourClass = 1;
+
+// Builds the binding of the settings' stages (none when no stage is on) and
+// binds the outside library when asked for. 0; -2 no memory; -3 or -4 when a
+// profile could not be used and the user cancelled: the job set-up fails.
+int CreateColourConversion(PDevRecord* pdev);
+// Releases the transforms and the outside library; safe without a binding.
+void DestroyColourConversion(PDevRecord* pdev);
+
+// Swaps the first and third byte of each pixel: the stream's rows are red,
+// green, blue, the colour stages work on blue, green, red.
+void SwapRedAndBlue(uint8_t* pixels, uint32_t count);
+
+// A device colour (red in the low byte) through the graphics stages.
+ULONG ConvertDeviceColour(const PDevRecord* pdev, ULONG rgb);
+// Image rows of red, green, blue pixels, in place. 0, or the conversion's result.
+int ConvertImageRows(const PDevRecord* pdev, uint8_t* rows, uint32_t width, uint32_t height, uint32_t stride);
+// The palette of a 1-, 4- or 8-bit image (red, green, blue entries), converted
+// in place of its pixels.
+void ConvertImagePalette(const PDevRecord* pdev, uint8_t* palette, uint32_t entries);

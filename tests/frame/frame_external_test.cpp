@@ -1,0 +1,164 @@
+// The outside processing library: with setting 1343 each sheet face goes
+// through the library found in the system directory, and its result comes
+// back as one image page. The stand-in writes "RASTER-n" for its n-th call.
+#include "tests/frame/frame_fixture.h"
+
+#include "common/settings/function_ids.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using frame_test::Count;
+using frame_test::FrameDriver;
+
+constexpr uint16_t kExternalProcessing = 1343;
+
+// The driver's temporary files now in the temporary directory.
+std::set<std::wstring> TemporaryFiles()
+{
+    wchar_t directory[MAX_PATH];
+    GetTempPathW(MAX_PATH, directory);
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((std::wstring(directory) + L"ZQP*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(found.cFileName);
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+// Two pages, each with one filled rectangle and a small colour image, the
+// second with one more rectangle; the listing of the job.
+std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    EXPECT_TRUE(driver.ok());
+    const printhost::PageDrawer page = [](HDC dc, const GDIINFO&) {
+        constexpr int kSide = 32;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<uint8_t> bits(kSide * kSide * 3);
+        for (size_t i = 0; i < bits.size(); ++i)
+            bits[i] = static_cast<uint8_t>(i * 5);
+        return Rectangle(dc, 100, 100, 600, 400) != 0 &&
+               StretchDIBits(dc, 700, 700, kSide, kSide, 0, 0, kSide, kSide, bits.data(), &info, DIB_RGB_COLORS,
+                             SRCCOPY) == kSide;
+    };
+    const printhost::PageDrawer more = [page](HDC dc, const GDIINFO& info) {
+        return page(dc, info) && Rectangle(dc, 900, 900, 1200, 1300) != 0;
+    };
+    return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, more}).commands;
+}
+
+std::string Hex(const std::string& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : text) {
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    }
+    return out;
+}
+
+class FrameExternal : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        log = printhost_test::TempPath(L"callhb.log");
+        DeleteFileW(log.c_str());
+        SetEnvironmentVariableW(L"CALLHB_STANDIN_LOG", log.c_str());
+        placed = SystemDirectoryFile(L"C4530HB.DLL");
+        ASSERT_TRUE(CopyFileW(BesideTestProgram(L"callhb_standin.dll").c_str(), placed.c_str(), FALSE));
+        before = TemporaryFiles();
+    }
+    void TearDown() override
+    {
+        SetEnvironmentVariableW(L"CALLHB_STANDIN_LOG", nullptr);
+        SetEnvironmentVariableW(L"CALLHB_STANDIN_REFUSE", nullptr);
+        EXPECT_TRUE(DeleteFileW(placed.c_str())) << "the library is still loaded";
+        DeleteFileW(log.c_str());
+        // No temporary file outlives its page.
+        EXPECT_EQ(TemporaryFiles(), before);
+    }
+    std::wstring log, placed;
+    std::set<std::wstring> before;
+};
+
+TEST_F(FrameExternal, EachFaceBecomesTheLibrarysImage)
+{
+    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 1}});
+    // Per face: its attributes, the placement, the image of the whole file
+    // (A4 at 600 dpi is 4961 x 7016 dots), sheet output and end.
+    for (const char* raster : {"RASTER-1", "RASTER-2"}) {
+        const std::string image = "width=4961 height=7016";
+        const size_t at = commands.find("data=" + Hex(raster));
+        ASSERT_NE(at, std::string::npos) << raster << "\n" << commands;
+        const size_t line = commands.rfind("\nCq ", at);
+        EXPECT_NE(commands.substr(line, at - line).find(image), std::string::npos) << commands.substr(line, at - line);
+        EXPECT_EQ(commands.find("\nFB\nED\n", at), commands.find('\n', at)) << commands;
+        const size_t placement = commands.rfind("\nAa ", line);
+        ASSERT_NE(placement, std::string::npos);
+        EXPECT_NE(commands.rfind("\nEc ", placement), std::string::npos);
+    }
+    // The drawing itself went to the library, not into the job.
+    EXPECT_EQ(Count(commands, "\nCG "), 0u) << commands;
+    EXPECT_EQ(commands.substr(commands.size() - 3), "\nEB");
+    // The library is told of a sheet at least 900 mm high (9000 tenths at
+    // 600 dpi are 21260 dots); the image it gives back has the sheet's size.
+    const std::string calls = printhost_test::ReadTextFile(log);
+    EXPECT_EQ(Count(calls, " records=1 mode=1 size=4961x21260 res=600 duplex=1 data=C4530HB.DAT dir=ok\n"), 2u)
+        << calls;
+    EXPECT_EQ(calls.find("input=0 "), std::string::npos) << calls;
+}
+
+// The faces reach the library in the document's order, or from the last one
+// when the job asks for reverse order.
+TEST_F(FrameExternal, FacesInTheJobsOrder)
+{
+    for (uint32_t reverse : {0u, 1u}) {
+        DeleteFileW(log.c_str());
+        PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 1}, {kFidReverseOrder, reverse}});
+        const std::string calls = printhost_test::ReadTextFile(log);
+        long first = 0, second = 0;
+        ASSERT_EQ(std::sscanf(calls.c_str(), "call %*d input=%ld", &first), 1) << calls;
+        ASSERT_EQ(std::sscanf(calls.c_str() + calls.find('\n') + 1, "call %*d input=%ld", &second), 1) << calls;
+        // The second page holds more.
+        EXPECT_EQ(first < second, reverse == 0) << calls;
+    }
+}
+
+TEST_F(FrameExternal, APageTheLibraryRefusesIsLeftOut)
+{
+    SetEnvironmentVariableW(L"CALLHB_STANDIN_REFUSE", L"1");
+    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 1}});
+    EXPECT_EQ(commands.find("data=" + Hex("RASTER-1")), std::string::npos) << commands;
+    EXPECT_NE(commands.find("data=" + Hex("RASTER-2")), std::string::npos) << commands;
+    EXPECT_EQ(Count(commands, "\nED\n"), 1u) << commands;
+}
+
+// A colour mode the library has no mode for: the faces go as drawn, their
+// images uncompressed whatever the compression setting asks, since the job
+// meant them for the library.
+TEST_F(FrameExternal, WithoutALibraryModeFacesGoAsDrawn)
+{
+    constexpr uint16_t kCompression = 330;
+    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 3}, {kCompression, 1}});
+    EXPECT_EQ(commands.find("RASTER"), std::string::npos);
+    EXPECT_EQ(Count(commands, "\nCG "), 3u) << commands;
+    EXPECT_EQ(Count(commands, "\nCq "), 2u) << commands;
+    EXPECT_EQ(Count(commands, " method=1 "), 2u) << commands;
+    EXPECT_EQ(printhost_test::ReadTextFile(log), "");
+}
+
+}  // namespace
