@@ -137,12 +137,3 @@ void FreeDcJobRecordData(DcJobRecord* record)
         record->faxFileName[0] = 0;
     }
 }
-
-int CountDcJobRecords()
-{
-    RoleLock lock(LockRole::JobList);
-    int count = 0;
-    for (DcJobRecord* record = g_jobList; record; record = record->next)
-        ++count;
-    return count;
-}

@@ -97,5 +97,3 @@ int DeleteDcJobRecord(HANDLE printer);
 void InitDcJobRecord(DcJobRecord* record);
 // Frees the blocks the record owns and deletes a recorded fax address file.
 void FreeDcJobRecordData(DcJobRecord* record);
-// Records on the list, for the tests of the list's life.
-int CountDcJobRecords();

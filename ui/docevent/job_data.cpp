@@ -53,6 +53,10 @@ constexpr uint32_t kCapabilityScrambledCode = 0x40000000;   // the user code is 
 constexpr uint32_t kCapabilityOwnerWithoutHost = 0x2000000; // the owner text is the user name alone
 
 constexpr uint16_t kUnmatchedPaper = 256;
+// The annotation's user name and owner text as the device stores them: bytes
+// of their ANSI form, a double-byte character never split.
+constexpr uint32_t kUserNameBytes = 63;
+constexpr uint32_t kOwnerTextBytes = 31;
 constexpr uint16_t kNotPrinted = 0xFFFF;
 constexpr uint32_t kMonitorIdBytes = 64;
 // After escape 20512 the graphics library answers 20522 with 0 once its own
@@ -258,25 +262,6 @@ bool TakeTmbBlock(DcJobRecord* record, int* result)
     return record->context->main && SettingText(record, kFidModelName) != nullptr;
 }
 
-// A job whose user code does not fit the model's bounds prints only without
-// it, and only when the user says so. 1 passes, 0 refused.
-int CheckJobTypeCode(DcJobRecord* record)
-{
-    if (!SettingIs(record, kFidJobType, 1))
-        return 1;
-    uint16_t maximum = 0, minimum = 0;
-    const int scrambled = (ModelCapabilityWord(record) & kCapabilityScrambledCode) ? 1 : 0;
-    if (CheckCodeLength(record->settings, record->printerSettings, scrambled, &maximum, &minimum) == 1)
-        return 1;
-    HMODULE resources = GetResourceModule();
-    wchar_t text[512];
-    LoadPromptText(resources, kStringJobTypeQuestion, L"Print without the user code?", text, 512);
-    if (AskUser(resources, kStringPromptTitle, L"Printer Settings", text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
-        return 0;
-    WriteSettingNumber(record->settings, record->printerSettings, kFidJobType, 0);
-    return 1;
-}
-
 // The annotation's date with a two-digit year, so that it fits the graphics
 // library's 20-byte date block with its terminator, and the hour and minute.
 void FormatAnnotationDateTime(AnnotationRecord& annotation, bool date, bool time)
@@ -306,22 +291,6 @@ void FormatAnnotationDateTime(AnnotationRecord& annotation, bool date, bool time
         wsprintfW(text, format, now.wHour, now.wMinute);
         CopyText(annotation.time, kAnnotationBlock2Bytes / sizeof(wchar_t), text);
     }
-}
-
-// A text the device stores in a field of `limit` ANSI bytes: the round trip
-// through the ANSI code page keeps whole double-byte characters and always
-// leaves a terminated field.
-void StoreAnsiLimited(wchar_t* field, size_t room, const wchar_t* text, uint32_t limit)
-{
-    char ansi[256] = {};
-    field[0] = 0;
-    if (!WideToAnsiCut(text, ansi, std::min<uint32_t>(limit, sizeof(ansi) - 1)))
-        return;
-    wchar_t wide[256] = {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, static_cast<int>(std::size(wide)));
-    if (n <= 0)
-        return;
-    CopyText(field, room, wide);
 }
 
 const char* MonitorIdAt(const uint8_t* block, uint16_t index)
@@ -415,6 +384,23 @@ int ConfirmSharedPrinterJob(DcJobRecord* record, HANDLE printer, HDC hdc)
 
 }  // namespace
 
+int CheckJobTypeCode(DcJobRecord* record)
+{
+    if (!SettingIs(record, kFidJobType, 1))
+        return 1;
+    uint16_t maximum = 0, minimum = 0;
+    const int scrambled = (ModelCapabilityWord(record) & kCapabilityScrambledCode) ? 1 : 0;
+    if (CheckCodeLength(record->settings, record->printerSettings, scrambled, &maximum, &minimum) == 1)
+        return 1;
+    HMODULE resources = GetResourceModule();
+    wchar_t text[512];
+    LoadPromptText(resources, kStringJobTypeQuestion, L"Print without the user code?", text, 512);
+    if (AskUser(resources, kStringPromptTitle, L"Printer Settings", text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+        return 0;
+    WriteSettingNumber(record->settings, record->printerSettings, kFidJobType, 0);
+    return 1;
+}
+
 void CollectAnnotationTexts(DcJobRecord* record)
 {
     AnnotationRecord& annotation = record->annotation;
@@ -428,7 +414,7 @@ void CollectAnnotationTexts(DcJobRecord* record)
     annotation.ownerText[0] = 0;
     if (SettingIs(record, kFidAnnotationUserName, 1)) {
         GetCurrentUserName(user, static_cast<uint32_t>(std::size(user)));
-        StoreAnsiLimited(annotation.userName, std::size(annotation.userName), user, 63);
+        WideCutToAnsiLimit(user, kUserNameBytes, annotation.userName, std::size(annotation.userName));
         stored = stored || annotation.userName[0];
     }
     if (SettingIs(record, kFidAnnotationOwner, 1)) {
@@ -440,7 +426,7 @@ void CollectAnnotationTexts(DcJobRecord* record)
             wcscat(owner, L"\\");
             wcscat(owner, GetComputerNameW(computer, &chars) ? computer : L"UnkownHost");
         }
-        StoreAnsiLimited(annotation.ownerText, std::size(annotation.ownerText), owner, 31);
+        WideCutToAnsiLimit(owner, kOwnerTextBytes, annotation.ownerText, std::size(annotation.ownerText));
         stored = stored || annotation.ownerText[0];
     }
     annotation.documentName[0] = 0;

@@ -19,6 +19,10 @@ int SendJobDataToGraphicsDll(DcJobRecord* record, HDC hdc);
 // STARTPAGE.
 int SendPageRecordAtStartPage(HANDLE printer, HDC hdc);
 
+// A job in user-code mode (setting 334 = 1) whose code does not fit the
+// model's bounds prints only without the code, and only when the user says
+// OK to the question. 1 passes, 0 refused.
+int CheckJobTypeCode(DcJobRecord* record);
 // The annotation texts of the record's settings into its annotation record.
 void CollectAnnotationTexts(DcJobRecord* record);
 // The job headers of the job as one 20517 block kept in the record (replacing
