@@ -25,6 +25,7 @@ struct LoggedCall {
     int outSize;
     uint32_t firstWord;  // escapes: the first 2 or 4 bytes of the input
     int result;    // events: the answer
+    uint32_t head[4];    // escapes: the first 16 bytes of the input, when there are so many
 };
 
 // Installs itself as the host's observer for its life. Escapes whose code is

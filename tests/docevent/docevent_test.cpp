@@ -99,8 +99,10 @@ TEST_F(DocumentEvents, EventsAndEscapesOfOneDocument)
     EXPECT_EQ(Join(lines), Join(expected));
 }
 
-// The job header block holds one slot of the header's size bound plus its
-// length word, and the table: (S + 4) x 1 + 16 bytes, accepted by morvagr.
+// The job header block: one slot per header whose stride leaves room for the
+// header's size bound and the slot's length word, the table of offsets after
+// the slots, and an input of (stride + 4) x count + 16 bytes, which morvagr
+// takes (the batch answers 1).
 TEST_F(DocumentEvents, JobHeaderBlockFitsItsSlots)
 {
     HostLog log;
@@ -113,11 +115,21 @@ TEST_F(DocumentEvents, JobHeaderBlockFitsItsSlots)
     EXPECT_GT(HostAbortDoc(dc), 0);
     EXPECT_TRUE(HostDeleteDC(dc));
     DeleteFileW(jobFile.c_str());
-    for (const docevent_test::LoggedCall& call : log.calls())
-        if (!call.isEvent && call.code == 20517) {
-            EXPECT_EQ(call.firstWord, 1u);  // one header
-            EXPECT_GT(call.inSize, 16 + 8);
-        }
+    int blocks = 0;
+    for (const docevent_test::LoggedCall& call : log.calls()) {
+        if (call.isEvent && call.code == DOCUMENTEVENT_STARTDOCPOST)
+            EXPECT_EQ(call.result, 1);
+        if (call.isEvent || call.code != 20517)
+            continue;
+        ++blocks;
+        const uint32_t count = call.head[0], stride = call.head[1];
+        EXPECT_EQ(count, 1u);
+        EXPECT_GT(stride, 4u);
+        EXPECT_EQ(call.head[2], 16u);
+        EXPECT_EQ(call.head[3], 16 + count * stride);
+        EXPECT_EQ(uint32_t(call.inSize), (stride + 4) * count + 16);
+    }
+    EXPECT_EQ(blocks, 1);
 }
 
 // RESETDCPOST before the first STARTDOC sends nothing and answers 1; after it
