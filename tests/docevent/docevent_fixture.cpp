@@ -5,6 +5,7 @@
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
 #include "printhost/install.h"
+#include "tools/morva_reader/morva_reader.h"
 #include "tests/interface/interface_package.h"
 
 #include <winspool.h>
@@ -120,6 +121,18 @@ std::vector<unsigned char> ApplicationDevmode(std::initializer_list<SettingChang
             return {};
     std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
     return devmode;
+}
+
+std::string ReadBackJob(const std::wstring& jobFile)
+{
+    const std::string bytes = printhost_test::ReadTextFile(jobFile);
+    DeleteFileW(jobFile.c_str());
+    MorvaListing listing;
+    if (bytes.empty())
+        return "no job";
+    if (!ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{}, &listing))
+        return listing.error.empty() ? "not read" : listing.error;
+    return "";
 }
 
 HDC CreateJobDc(std::wstring* error)

@@ -66,6 +66,10 @@ struct SettingChange {
     uint32_t value;
 };
 std::vector<unsigned char> ApplicationDevmode(std::initializer_list<SettingChange> changes = {});
+// Reads a printed job back whole (the listing's error otherwise) and deletes
+// the file.
+std::string ReadBackJob(const std::wstring& jobFile);
+
 // A host DC of the shared printer with that DEVMODE.
 HDC CreateJobDc(std::wstring* error);
 

@@ -48,6 +48,23 @@ HDC CreateDc(std::wstring* error)
     return docevent_test::CreateJobDc(error);
 }
 
+// A document started and aborted on a new DC, with a reset of the DC in
+// between when asked.
+void AbortedDocument(bool resetInside)
+{
+    std::wstring error;
+    HDC dc = CreateDc(&error);
+    ASSERT_NE(dc, nullptr) << std::string(error.begin(), error.end());
+    const std::wstring jobFile = printhost_test::TempPath(L"docevent_aborted.prn");
+    DOCINFOW doc{sizeof(doc), L"Aborted", jobFile.c_str(), nullptr, 0};
+    EXPECT_GT(HostStartDocW(dc, &doc), 0);
+    if (resetInside)
+        EXPECT_EQ(HostResetDCW(dc, nullptr), dc);
+    EXPECT_GT(HostAbortDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    DeleteFileW(jobFile.c_str());
+}
+
 class DocumentEvents : public ::testing::Test {
 protected:
     void SetUp() override
@@ -73,7 +90,7 @@ TEST_F(DocumentEvents, EventsAndEscapesOfOneDocument)
     EXPECT_GT(HostEndPage(dc), 0);
     EXPECT_GT(HostEndDoc(dc), 0);
     EXPECT_TRUE(HostDeleteDC(dc));
-    DeleteFileW(jobFile.c_str());
+    EXPECT_EQ(docevent_test::ReadBackJob(jobFile), "");
 
     const std::vector<std::string> lines = log.lines();
     // The header step asks whether the job is a fax job and, when the job has
@@ -106,15 +123,7 @@ TEST_F(DocumentEvents, EventsAndEscapesOfOneDocument)
 TEST_F(DocumentEvents, JobHeaderBlockFitsItsSlots)
 {
     HostLog log;
-    std::wstring error;
-    HDC dc = CreateDc(&error);
-    ASSERT_NE(dc, nullptr);
-    const std::wstring jobFile = printhost_test::TempPath(L"docevent_headers.prn");
-    DOCINFOW doc{sizeof(doc), L"Headers", jobFile.c_str(), nullptr, 0};
-    EXPECT_GT(HostStartDocW(dc, &doc), 0);
-    EXPECT_GT(HostAbortDoc(dc), 0);
-    EXPECT_TRUE(HostDeleteDC(dc));
-    DeleteFileW(jobFile.c_str());
+    AbortedDocument(false);
     int blocks = 0;
     for (const docevent_test::LoggedCall& call : log.calls()) {
         if (call.isEvent && call.code == DOCUMENTEVENT_STARTDOCPOST)
@@ -148,16 +157,7 @@ TEST_F(DocumentEvents, ResetBeforeStartDocSendsNothing)
 TEST_F(DocumentEvents, ResetAfterStartDocSendsTheBatch)
 {
     HostLog log;
-    std::wstring error;
-    HDC dc = CreateDc(&error);
-    ASSERT_NE(dc, nullptr);
-    const std::wstring jobFile = printhost_test::TempPath(L"docevent_reset.prn");
-    DOCINFOW doc{sizeof(doc), L"Reset", jobFile.c_str(), nullptr, 0};
-    EXPECT_GT(HostStartDocW(dc, &doc), 0);
-    EXPECT_EQ(HostResetDCW(dc, nullptr), dc);
-    EXPECT_GT(HostAbortDoc(dc), 0);
-    EXPECT_TRUE(HostDeleteDC(dc));
-    DeleteFileW(jobFile.c_str());
+    AbortedDocument(true);
     const std::vector<std::string> reset = Between(log.lines(), "3=1", "4=1");
     ASSERT_FALSE(reset.empty());
     EXPECT_EQ(reset.back(), "4=1");
@@ -340,12 +340,14 @@ TEST_F(DocumentEvents, EightThreadsPrintThroughHostDcs)
             failures[t] += HostEndPage(dc) <= 0;
             failures[t] += HostEndDoc(dc) <= 0;
             failures[t] += !HostDeleteDC(dc);
-            DeleteFileW(jobFile.c_str());
         });
     for (std::thread& thread : threads)
         thread.join();
-    for (int t = 0; t < kThreads; ++t)
+    for (int t = 0; t < kThreads; ++t) {
         EXPECT_EQ(failures[t], 0) << t;
+        const std::wstring jobFile = printhost_test::TempPath(L"docevent_thread" + std::to_wstring(t) + L".prn");
+        EXPECT_EQ(docevent_test::ReadBackJob(jobFile), "") << t;
+    }
 }
 
 }  // namespace
