@@ -14,6 +14,7 @@
 namespace {
 
 constexpr CapabilityId kCapabilityQuietConflicts = CapabilityBit(0x30);
+constexpr uint16_t kJobHeaderSetting = 1333;
 
 struct ReactionRow {
     uint16_t kind;
@@ -28,6 +29,9 @@ constexpr ReactionRow kReactions[] = {
     {68, kAnswerNeedsDisplay, kChoiceConflictThenLayout},
     {100, kAnswerNeedsDisplay, kChoiceConflictThenLayout},
 };
+constexpr uint16_t kReactionRange = 8;
+constexpr uint16_t kReactionRangeThenConflict = 12;
+constexpr uint16_t kReactionStampCount = 16;
 
 // How each result code is shown: the message's text and style, and the answers
 // for OK and for Cancel (a warning has only the first).
@@ -55,12 +59,11 @@ constexpr ConflictRow kConflicts[] = {
     {13, Text::Template, kTemplateDeviceNotInstalled, false, kAnswerRefused, 0},
 };
 
-// The conflict list: one line per setting, its name and current value by
-// template 706.
-std::wstring ConflictList(const ConstraintContext& context, const ConstraintResult& result, const uint16_t* involved)
+// "name: value" lines (template 706 or the caller's) of the listed settings
+// with their current values; a setting whose texts cannot be built is left out.
+std::wstring SettingLines(const ConstraintContext& context, const uint16_t* ids, int count, const PaperUnits* units,
+                          UINT entryTemplate, int textFlags)
 {
-    uint16_t ids[kConflictListRoom] = {};
-    const int count = CollectConflictSettings(context, result, involved, ids);
     std::wstring list;
     for (int i = 0; i < count; ++i) {
         wchar_t name[kValueTextChars] = {};
@@ -68,13 +71,13 @@ std::wstring ConflictList(const ConstraintContext& context, const ConstraintResu
         uint64_t holder = 0;
         uint16_t type = 0;
         uint32_t size = 0;
-        if (!FormatSettingValueText(true, context, name, ids[i], nullptr))
+        if (!FormatSettingValueText(true, context, name, ids[i], nullptr, units, 0))
             continue;
         if (GetFunctionIdValue(ids[i], context.settingsRecord, context.printerSettingsRecord, &type, &size,
                                &holder) == 0)
-            FormatSettingValueText(false, context, value, ids[i], &holder);
+            FormatSettingValueText(false, context, value, ids[i], &holder, units, textFlags);
         wchar_t* line = nullptr;
-        if (FormatConflictTemplate(GetResourceModule(), &line, 0, kTemplateListEntry, name, value)) {
+        if (FormatConflictTemplate(GetResourceModule(), &line, 0, entryTemplate, name, value)) {
             list += line;
             list += L"\n";
             GlobalFree(line);
@@ -83,28 +86,64 @@ std::wstring ConflictList(const ConstraintContext& context, const ConstraintResu
     return list;
 }
 
-wchar_t* BuildConflictText(const ConstraintContext& context, const SettingChange& change,
-                           const ConstraintResult& result, const uint16_t* involved, bool question)
+// The conflict list: the settings of the fired rules' conditions and of the
+// involvement bits; sources carry their paper limits when a paper condition
+// fired.
+bool ConflictList(const ConstraintContext& context, const SettingChange& change, const ConstraintResult& result,
+                  const PaperUnits* units, std::wstring* list)
+{
+    std::vector<uint16_t> fired;
+    if (CollectFiredRuleSettings(context, change, result, &fired) != 0)
+        return false;
+    fired.push_back(0);
+    uint16_t ids[kConflictListRoom] = {};
+    const int count = CollectConflictSettings(context, result, fired.data(), ids);
+    *list = SettingLines(context, ids, count, units, kTemplateListEntry,
+                         result.involvementBits ? kValueTextLimits : 0);
+    return true;
+}
+
+wchar_t* BuildConflictText(const ConstraintContext& context, const SettingChange& change, const PreparedFix* fix,
+                           const ConstraintResult& result, const PaperUnits* units, bool question)
 {
     wchar_t name[kValueTextChars] = {};
     wchar_t value[kValueTextChars] = {};
-    if (!FormatSettingValueText(true, context, name, change.id, nullptr))
+    if (!FormatSettingValueText(true, context, name, change.id, nullptr, units, 0))
         return nullptr;
-    const bool withValue = change.value && FormatSettingValueText(false, context, value, change.id, change.value);
-    const std::wstring list = ConflictList(context, result, involved);
-    // The automatic changes of the rules are the dialog engine's to list.
-    const wchar_t* changes = L"";
+    const bool withValue =
+        change.value && FormatSettingValueText(false, context, value, change.id, change.value, units, 0);
+    std::wstring list, changes;
+    if (!ConflictList(context, change, result, units, &list))
+        return nullptr;
+    if (question && !BuildChangeList(context, result, fix, units, &changes))
+        return nullptr;
     wchar_t* text = nullptr;
     HMODULE module = GetResourceModule();
-    if (question && withValue)
-        FormatConflictTemplate(module, &text, 0, kTemplateConflictQuestion, name, value, list.c_str(), changes);
+    if (question && change.id == kJobHeaderSetting)
+        FormatConflictTemplate(module, &text, 0, kTemplateJobHeader, list.c_str(), changes.c_str());
+    else if (question && withValue)
+        FormatConflictTemplate(module, &text, 0, kTemplateConflictQuestion, name, value, list.c_str(),
+                               changes.c_str());
     else if (question)
-        FormatConflictTemplate(module, &text, 0, kTemplateConflictQuestionNoValue, name, list.c_str(), changes);
+        FormatConflictTemplate(module, &text, 0, kTemplateConflictQuestionNoValue, name, list.c_str(),
+                               changes.c_str());
     else if (withValue)
         FormatConflictTemplate(module, &text, 0, kTemplateConflictWarning, name, value, list.c_str());
     else
         FormatConflictTemplate(module, &text, 0, kTemplateConflictWarningNoValue, name, list.c_str());
     return text;
+}
+
+// Shows a built text (and frees it): the prompt's answer, 0 when there was
+// nothing to show.
+int ShowText(wchar_t* text, bool question)
+{
+    if (!text)
+        return 0;
+    const int answer =
+        AskUser(GetResourceModule(), kConflictTitleString, L"", text, question ? kQuestionStyle : kWarningStyle);
+    GlobalFree(text);
+    return answer;
 }
 
 }  // namespace
@@ -116,11 +155,22 @@ void* GetUiContext(HWND dialog)
     return reinterpret_cast<void*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-uint16_t ChooseConflictAction(uint16_t reactionKind, uint16_t* choice)
+uint16_t ChooseConflictAction(HANDLE printer, const ConstraintContext& context, const SettingChange& change,
+                              uint16_t reactionKind, uint16_t* choice, PageUiRecord* ui)
 {
     if (!choice)
         return kAnswerError;
     *choice = kChoiceConflict;
+    if (reactionKind == kReactionRange || reactionKind == kReactionRangeThenConflict) {
+        const uint16_t answer = CheckValueRange(context, change, ui);
+        if (answer == kAnswerNeedsDisplay)
+            *choice = kChoiceRange;
+        else if (answer == kAnswerGoAhead && reactionKind == kReactionRangeThenConflict)
+            return kAnswerNeedsDisplay;
+        return answer;
+    }
+    if (reactionKind == kReactionStampCount)
+        return CheckStampCount(printer, context, change, choice);
     for (const ReactionRow& row : kReactions) {
         if (row.kind == reactionKind) {
             *choice = row.choice;
@@ -131,7 +181,7 @@ uint16_t ChooseConflictAction(uint16_t reactionKind, uint16_t* choice)
 }
 
 uint16_t HandleConstraintConflict(HWND window, const ConstraintContext& context, const SettingChange& change,
-                                  const ConstraintResult& result, const uint16_t* involved)
+                                  const PreparedFix* fix, const ConstraintResult& result, const PaperUnits* units)
 {
     const ConflictRow* row = nullptr;
     for (const ConflictRow& r : kConflicts)
@@ -144,19 +194,75 @@ uint16_t HandleConstraintConflict(HWND window, const ConstraintContext& context,
     if (row->code == 2 && context.settings && TestModelCapability(context.settings->main, kCapabilityQuietConflicts))
         return row->onOk;
     const uint16_t failed = row->question ? row->onCancel : row->onOk;
-    if (!GetUiContext(window))
+    if (!GetUiContext(window) || !units)
         return failed;
     wchar_t* text = nullptr;
     if (row->text == Text::Conflict)
-        text = BuildConflictText(context, change, result, involved, row->question);
+        text = BuildConflictText(context, change, fix, result, units, row->question);
     else
         FormatConflictTemplate(GetResourceModule(), &text, 0, row->templateId);
-    if (!text)
-        return failed;
-    const int answer = AskUser(GetResourceModule(), kConflictTitleString, L"", text,
-                               row->question ? kQuestionStyle : kWarningStyle);
-    GlobalFree(text);
+    const int answer = ShowText(text, row->question);
     if (!row->question)
         return row->onOk;
     return answer == IDOK ? row->onOk : row->onCancel;
+}
+
+uint16_t ShowItemConflictMessage(HWND window, const ConstraintContext& context, const uint16_t* ids, int count,
+                                 const PaperUnits* units)
+{
+    if (!GetUiContext(window) || !units || !ids || count <= 0)
+        return kItemAnswerOk;
+    const std::wstring list = SettingLines(context, ids, count, units, kTemplateListEntry, 0);
+    wchar_t* text = nullptr;
+    if (!FormatConflictTemplate(GetResourceModule(), &text, 0, kTemplateItemQuestion, list.c_str()))
+        return kItemAnswerOk;
+    return ShowText(text, true) == IDOK ? kItemAnswerOk : kItemAnswerCancel;
+}
+
+uint16_t ShowConstraintNotice(HWND window, const ConstraintContext& context, const uint16_t* changedIds, int count,
+                              const PaperUnits* units)
+{
+    if (!GetUiContext(window) || !units || !changedIds || count <= 0)
+        return kAnswerError;
+    const std::wstring list = SettingLines(context, changedIds, count, units, kTemplateListEntry, 0);
+    wchar_t* text = nullptr;
+    if (!FormatConflictTemplate(GetResourceModule(), &text, 0, kTemplateNotice, list.c_str()))
+        return kAnswerError;
+    ShowText(text, false);
+    return kNoticeShown;
+}
+
+uint16_t ReportLayoutScaleConflict(HWND window, const ConstraintContext& context, const SettingChange& change,
+                                   const PaperUnits* units)
+{
+    uint16_t* involved = nullptr;
+    const uint16_t fit = CheckLayoutScaleFit(&context, &change, &involved);
+    if (fit == kConstraintNone)
+        return kAnswerGoAhead;
+    if (fit != kConstraintTooSmall && fit != kConstraintTooLarge) {
+        if (involved)
+            GlobalFree(involved);
+        return kAnswerError;
+    }
+    int count = 0;
+    while (involved && involved[count])
+        ++count;
+    const uint16_t kind = fit == kConstraintTooSmall ? kLayoutTooSmall : kLayoutTooLarge;
+    const std::wstring list = SettingLines(context, involved, count, units, kTemplateLayoutEntry, 0);
+    if (involved)
+        GlobalFree(involved);
+    if (!GetUiContext(window) || !units)
+        return kAnswerRefused;
+    wchar_t name[kValueTextChars] = {};
+    wchar_t value[kValueTextChars] = {};
+    wchar_t closing[kValueTextChars] = {};
+    if (!FormatSettingValueText(true, context, name, change.id, nullptr, units, 0) ||
+        (change.value && !FormatSettingValueText(false, context, value, change.id, change.value, units, 0)))
+        return kAnswerRefused;
+    LoadStringW(GetResourceModule(), kTemplateLayoutClosing, closing, kValueTextChars);
+    wchar_t* text = nullptr;
+    FormatConflictTemplate(GetResourceModule(), &text, 0,
+                           kind == kLayoutTooSmall ? kTemplateLayoutTooSmall : kTemplateLayoutTooLarge, name, value,
+                           list.c_str(), closing);
+    return ShowText(text, false) > 0 ? kAnswerGoAhead : kAnswerRefused;
 }

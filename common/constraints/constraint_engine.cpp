@@ -4,7 +4,7 @@
 #include "common/constraints/rule_evaluation.h"
 #include "common/context/section_holder.h"
 #include "common/context/value_by_type.h"
-#include "common/job/stamp_store.h"
+#include "common/job/printer_stamp_store.h"
 #include "common/context/settings_context.h"
 #include "common/model/model_data.h"
 #include "common/model/model_kinds.h"
@@ -84,28 +84,6 @@ bool NewValue(const CheckState& s, uint32_t* value)
     *value = ValueToUInt(s.change.value, s.change.type);
     return true;
 }
-
-// The printer's stamp store, at the model's registry bases.
-struct StampStoreOf {
-    wchar_t* userBase = nullptr;
-    wchar_t* machineBase = nullptr;
-    StampStoreLocation at{};
-    StampStoreOf(HANDLE printer, const SettingsContext* settings)
-    {
-        GetModelRegistryBase(settings->main, 1, &userBase);
-        GetModelRegistryBase(settings->main, 0, &machineBase);
-        at = {printer, userBase, machineBase};
-    }
-    ~StampStoreOf()
-    {
-        if (userBase)
-            GlobalFree(userBase);
-        if (machineBase)
-            GlobalFree(machineBase);
-    }
-    StampStoreOf(const StampStoreOf&) = delete;
-    StampStoreOf& operator=(const StampStoreOf&) = delete;
-};
 
 // 0, or 1 when a setting the check needs cannot be read or a test fails.
 uint16_t UserIdProviderInstalled(const CheckState& s, bool* installed)

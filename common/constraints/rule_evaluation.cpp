@@ -372,23 +372,8 @@ uint16_t ApplyRuleAssignments(const ConstraintContext* context, const RuleSectio
         if (rule->flags == 3 && ListHasId(*changedIds, *changedCount, a.settingId))
             continue;
         uint64_t holder = 0;
-        if (!ModelElementHolder(a.value, 0, &holder))
+        if (!ResolveAssignmentValue(context, a, &holder))
             return 1;
-        if (a.value.type == kTypeS16 || a.value.type == kTypeU16) {
-            // The special values are 16-bit patterns, whatever the signedness.
-            const uint16_t raw = static_cast<uint16_t>(holder);
-            if (raw == kOwnDefault || raw == kPaperDefault) {
-                uint64_t value = 0;
-                uint16_t type = 0, status = 0;
-                if (!GetModelDefault(context->settings, raw == kOwnDefault ? a.settingId : kFidPaperSize, &value,
-                                     &type, &status))
-                    return 1;
-                FreeModelDefault(value, type);
-                if (type == kTypeString)
-                    return 1;
-                holder = value & 0xFFFF;
-            }
-        }
         const SettingChange change{a.settingId, a.value.type, 0, &holder};
         if (SetValueFromChangeRecord(context, &change) != 0)
             return 1;
@@ -396,6 +381,47 @@ uint16_t ApplyRuleAssignments(const ConstraintContext* context, const RuleSectio
             return s;
     }
     return 4;
+}
+
+bool ResolveAssignmentValue(const ConstraintContext* context, const ModelTerm& a, uint64_t* holder)
+{
+    if (!context || !holder || !ModelElementHolder(a.value, 0, holder))
+        return false;
+    if (a.value.type != kTypeS16 && a.value.type != kTypeU16)
+        return true;
+    // The special values are 16-bit patterns, whatever the signedness.
+    const uint16_t raw = static_cast<uint16_t>(*holder);
+    if (raw != kOwnDefault && raw != kPaperDefault)
+        return true;
+    uint64_t value = 0;
+    uint16_t type = 0, status = 0;
+    if (!GetModelDefault(context->settings, raw == kOwnDefault ? a.settingId : kFidPaperSize, &value, &type, &status))
+        return false;
+    FreeModelDefault(value, type);
+    if (type == kTypeString)
+        return false;
+    *holder = value & 0xFFFF;
+    return true;
+}
+
+uint16_t LoadConstraintRule(const SettingsContext* settings, int tableSelector, uint16_t number, SectionHolder* holder)
+{
+    if (!settings || !holder)
+        return kRuleLoadFailed;
+    const uint16_t tableKind = tableSelector == kTableConflict ? kKindConflictRule : kKindTransitionRule;
+    if (LoadModelTable(true, settings->main, settings->linked, tableKind, number, holder->out()) != kModelOk ||
+        !AsRule(holder->section))
+        return kRuleLoadFailed;
+    auto* rule = static_cast<RuleSection*>(holder->section);
+    if (ResolveModelValueReference(rule->source, &rule->trigger.value) != kModelOk)
+        return kRuleLoadSkip;
+    for (ModelTerm& row : rule->conditions)
+        if (ResolveModelValueReference(rule->source, &row.value) != kModelOk)
+            return kRuleLoadFailed;
+    for (ModelTerm& a : rule->assignments)
+        if (ResolveModelValueReference(rule->source, &a.value) != kModelOk)
+            return kRuleLoadFailed;
+    return kRuleLoadOk;
 }
 
 uint16_t EvaluateConstraintTable(const RuleWalk* w)
@@ -411,22 +437,14 @@ uint16_t EvaluateConstraintTable(const RuleWalk* w)
         numbers = w->tableSelector == kTableConflict ? &o->conflictRules : &o->transitionRules;
     if (!numbers)
         return 1;
-    const uint16_t tableKind = w->tableSelector == kTableConflict ? kKindConflictRule : kKindTransitionRule;
-    const SettingsContext* settings = w->context->settings;
     for (uint16_t number : *numbers) {
         SectionHolder holder;
-        if (LoadModelTable(true, settings->main, settings->linked, tableKind, number, holder.out()) != kModelOk ||
-            !AsRule(holder.section))
+        const uint16_t loaded = LoadConstraintRule(w->context->settings, w->tableSelector, number, &holder);
+        if (loaded == kRuleLoadSkip)
+            continue;
+        if (loaded != kRuleLoadOk)
             return 1;
         auto* rule = static_cast<RuleSection*>(holder.section);
-        if (ResolveModelValueReference(rule->source, &rule->trigger.value) != kModelOk)
-            continue;
-        for (ModelTerm& row : rule->conditions)
-            if (ResolveModelValueReference(rule->source, &row.value) != kModelOk)
-                return 1;
-        for (ModelTerm& a : rule->assignments)
-            if (ResolveModelValueReference(rule->source, &a.value) != kModelOk)
-                return 1;
         bool fired = false;
         for (int k : ChooseTriggerValues(w, rule->trigger)) {
             uint64_t tried = 0;

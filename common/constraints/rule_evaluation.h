@@ -69,6 +69,20 @@ uint16_t EvaluateRuleConditions(const RuleWalk* walk, const RuleSection* rule);
 // 1 true, 0 false, 2 error; *bits gets the involvement bits of a paper row.
 uint16_t TestConditionRow(const ConstraintContext* context, const SettingChange* change, const ModelTerm* row,
                           const ModelSection* feature, uint16_t* bits);
+// Rule number `number` of table 7 (kTableConflict) or 8 into *holder, its value
+// references resolved. A rule whose trigger reference cannot be resolved is
+// skipped by every walk.
+struct SectionHolder;
+inline constexpr uint16_t kRuleLoadOk = 0;
+inline constexpr uint16_t kRuleLoadFailed = 1;
+inline constexpr uint16_t kRuleLoadSkip = 2;
+uint16_t LoadConstraintRule(const SettingsContext* settings, int tableSelector, uint16_t number, SectionHolder* holder);
+
+// The value an assignment sets, in an 8-byte holder: 32768 (types 2 and 3) is
+// the model default of the assignment's own setting, 32769 that of the paper
+// size 8. False when the value or the default cannot be read.
+bool ResolveAssignmentValue(const ConstraintContext* context, const ModelTerm& a, uint64_t* holder);
+
 // 4 applied, 3 none, 1 error, 2 no memory.
 uint16_t ApplyRuleAssignments(const ConstraintContext* context, const RuleSection* rule, uint16_t** changedIds,
                               uint16_t* changedCount);

@@ -160,6 +160,12 @@ int WriteSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsR
                                                                                                                  : 0;
 }
 
+uint32_t SettingNumberOr(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t fallback)
+{
+    uint32_t value = 0;
+    return ReadSettingNumber(id, settingsRecord, printerSettingsRecord, &value) ? value : fallback;
+}
+
 bool ModelValueClassAgreesWithSetting(uint16_t id, uint16_t valueClass)
 {
     uint16_t type = 0;

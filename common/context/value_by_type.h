@@ -31,6 +31,8 @@ int ReadSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRe
 // Writes a number with the type the setting reports. 1 written; 0 when the
 // setting holds a string or structure, or the engine refuses.
 int WriteSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t value);
+// The setting's number, or `fallback` when it cannot be read as one.
+uint32_t SettingNumberOr(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t fallback);
 
 // Whether a model value of `valueType` (an option's) can stand for setting
 // `id`: a text for a string setting, a structure for a LOGFONTW setting, a

@@ -102,12 +102,12 @@ int Defaults(SettingsContext* context, const wchar_t* printerName, uint8_t* outp
 
 bool Write(uint8_t* record, uint16_t id, uint32_t value)
 {
-    return WriteSettingNumber(record, nullptr, id, value);
+    return WriteSettingNumber(id, record, nullptr, value);
 }
 
 uint32_t Read(const uint8_t* record, uint16_t id)
 {
-    return SettingNumberOr(const_cast<uint8_t*>(record), nullptr, id, 0);
+    return SettingNumberOr(id, const_cast<uint8_t*>(record), nullptr, 0);
 }
 
 // The fix-ups of a migrated record: `in` is the input as it was, `out` the
@@ -175,8 +175,8 @@ bool TakePrinterWideSettings(const wchar_t* printerName, SettingsContext* contex
         return false;
     for (const PrinterWideSetting& setting : kPrinterWideSettings) {
         uint32_t value = 0;
-        if (!ReadSettingNumber(nullptr, printerSettings.data(), setting.source, &value) ||
-            !WriteSettingNumber(record, nullptr, setting.target, value))
+        if (!ReadSettingNumber(setting.source, nullptr, printerSettings.data(), &value) ||
+            !WriteSettingNumber(setting.target, record, nullptr, value))
             return false;
     }
     return SavePrinterPrivatePart(printerName, record + kPrivatePartOffset);

@@ -99,14 +99,14 @@ int FollowOnSteps(SettingsContext* context, void* output, InputDevmode* input, v
                   HANDLE printer, uint16_t mode, uint32_t overrides, uint32_t inputFields, uint32_t mask)
 {
     uint32_t source = 0;
-    if (!ReadSettingNumber(output, printerSettingsRecord, kFidDefaultSource, &source))
+    if (!ReadSettingNumber(kFidDefaultSource, output, printerSettingsRecord, &source))
         return 0;
     if (static_cast<int16_t>(source) < 1) {
         const int16_t chosen =
-            SettingNumberOr(output, printerSettingsRecord, kFidDefaultSourceSetting, 0) == kManualFeedSource
+            SettingNumberOr(kFidDefaultSourceSetting, output, printerSettingsRecord, 0) == kManualFeedSource
                 ? kSourceForManualFeed
                 : kSourceAutomatic;
-        if (!WriteSettingNumber(output, printerSettingsRecord, kFidDefaultSource, static_cast<uint16_t>(chosen)))
+        if (!WriteSettingNumber(kFidDefaultSource, output, printerSettingsRecord, static_cast<uint16_t>(chosen)))
             return 0;
     }
     if ((mask & kDmPaperFields) &&
@@ -190,7 +190,7 @@ int MergeResolutionFields(SettingsContext* context, void* output, void* input, v
     bool taken = false;
     if (mode == kMergeAccept) {
         uint32_t quality = 0;
-        if (ReadSettingNumber(input, printerSettingsRecord, kFidPrintQuality, &quality) &&
+        if (ReadSettingNumber(kFidPrintQuality, input, printerSettingsRecord, &quality) &&
             static_cast<int16_t>(quality) > 0) {
             if (!CopySettingValue(output, input, printerSettingsRecord, kFidPrintQuality) ||
                 !CopySettingValue(output, input, printerSettingsRecord, kFidYResolution))
@@ -204,8 +204,8 @@ int MergeResolutionFields(SettingsContext* context, void* output, void* input, v
     }
     if (taken) {
         uint32_t fields = 0;
-        if (!ReadSettingNumber(output, printerSettingsRecord, kFidFields, &fields) ||
-            !WriteSettingNumber(output, printerSettingsRecord, kFidFields, fields | kDmResolutionFields))
+        if (!ReadSettingNumber(kFidFields, output, printerSettingsRecord, &fields) ||
+            !WriteSettingNumber(kFidFields, output, printerSettingsRecord, fields | kDmResolutionFields))
             return 0;
     }
     return 1;
@@ -228,18 +228,18 @@ int MergeInputDevmodeCore(SettingsContext* context, void* settingsRecord, InputD
 
     uint32_t inputFields = LoadU32(input->record + 72);
     uint32_t outputFields = 0;
-    if (!ReadSettingNumber(settingsRecord, printerSettingsRecord, kFidFields, &outputFields))
+    if (!ReadSettingNumber(kFidFields, settingsRecord, printerSettingsRecord, &outputFields))
         return 0;
     if (overrides) {
         uint32_t collate = 0;
-        if (!ReadSettingNumber(input->record, printerSettingsRecord, kFidCollate, &collate) ||
+        if (!ReadSettingNumber(kFidCollate, input->record, printerSettingsRecord, &collate) ||
             ComputeOverrideFieldFlags(context->overrides, inputFields, collate, &inputFields) != kOverrideOk)
             return 0;
     }
     uint32_t allowed = 0;
     if (!BuildSupportedFieldsMask(context, &allowed, kMergeCheck))
         allowed = 0;
-    if (own && SettingNumberOr(input->record, printerSettingsRecord, kFidScaleWanted, 1) == 0)
+    if (own && SettingNumberOr(kFidScaleWanted, input->record, printerSettingsRecord, 1) == 0)
         allowed &= ~kDmScale;
 
     for (const MergedField& field : kMergedFields) {
@@ -251,7 +251,7 @@ int MergeInputDevmodeCore(SettingsContext* context, void* settingsRecord, InputD
             return 0;
         outputFields |= field.bit;
     }
-    if (!WriteSettingNumber(settingsRecord, printerSettingsRecord, kFidFields, outputFields))
+    if (!WriteSettingNumber(kFidFields, settingsRecord, printerSettingsRecord, outputFields))
         return 0;
 
     const int result = FollowOnSteps(context, settingsRecord, input, printerSettingsRecord, printer, mode, overrides,
@@ -285,7 +285,7 @@ int MergeInputDevmodeWithOverrides(SettingsContext* context, void* settingsRecor
         return 0;
     uint32_t overrides = 0;
     if (OverridesOn(context)) {
-        overrides = SettingNumberOr(settingsRecord, printerSettingsRecord, kFidFormDatabase, 0);
+        overrides = SettingNumberOr(kFidFormDatabase, settingsRecord, printerSettingsRecord, 0);
         if (overrides && ApplyOverrideMappings(context->overrides, safe->record) != kOverrideOk)
             return 0;
     }

@@ -44,8 +44,8 @@ constexpr NonzeroGroup kNonzeroGroups[] = {
 bool SetFieldBits(void* record, void* printerSettingsRecord, uint32_t set, uint32_t clear)
 {
     uint32_t fields = 0;
-    return ReadSettingNumber(record, printerSettingsRecord, kFidFields, &fields) &&
-           WriteSettingNumber(record, printerSettingsRecord, kFidFields, (fields & ~clear) | set);
+    return ReadSettingNumber(kFidFields, record, printerSettingsRecord, &fields) &&
+           WriteSettingNumber(kFidFields, record, printerSettingsRecord, (fields & ~clear) | set);
 }
 
 }  // namespace
@@ -54,28 +54,28 @@ int SyncTrueTypeOption(void* record, void* printerSettingsRecord, uint16_t direc
 {
     uint32_t option = 0;
     uint32_t setting = 0;
-    if (!ReadSettingNumber(record, printerSettingsRecord, kFidTTOption, &option) ||
-        !ReadSettingNumber(record, printerSettingsRecord, kFidTrueTypeSetting, &setting))
+    if (!ReadSettingNumber(kFidTTOption, record, printerSettingsRecord, &option) ||
+        !ReadSettingNumber(kFidTrueTypeSetting, record, printerSettingsRecord, &setting))
         return 0;
     if (direction == kTrueTypeToSettings) {
         const uint32_t value = static_cast<int16_t>(option) == 1 ? 1 : static_cast<int32_t>(setting) > 0 ? 2 : 0;
-        return WriteSettingNumber(record, printerSettingsRecord, kFidTrueTypeSetting, value) ? 1 : 0;
+        return WriteSettingNumber(kFidTrueTypeSetting, record, printerSettingsRecord, value);
     }
-    return WriteSettingNumber(record, printerSettingsRecord, kFidTTOption, setting == 1 ? 1 : 3) ? 1 : 0;
+    return WriteSettingNumber(kFidTTOption, record, printerSettingsRecord, setting == 1 ? 1 : 3);
 }
 
 int SyncColorField(void* record, void* printerSettingsRecord)
 {
     uint32_t mode = 0;
-    if (!ReadSettingNumber(record, printerSettingsRecord, kFidColorMode, &mode))
+    if (!ReadSettingNumber(kFidColorMode, record, printerSettingsRecord, &mode))
         return 0;
-    if (SettingNumberOr(record, printerSettingsRecord, kFidForceColorMode, 0) == 1 && mode != 1) {
+    if (SettingNumberOr(kFidForceColorMode, record, printerSettingsRecord, 0) == 1 && mode != 1) {
         mode = 1;
-        if (!WriteSettingNumber(record, printerSettingsRecord, kFidColorMode, mode))
+        if (!WriteSettingNumber(kFidColorMode, record, printerSettingsRecord, mode))
             return 0;
     }
-    const uint32_t color = mode == 1 && SettingNumberOr(record, printerSettingsRecord, kFidColorPrint, 0) == 1 ? 1 : 2;
-    return WriteSettingNumber(record, printerSettingsRecord, kFidColor, color) &&
+    const uint32_t color = mode == 1 && SettingNumberOr(kFidColorPrint, record, printerSettingsRecord, 0) == 1 ? 1 : 2;
+    return WriteSettingNumber(kFidColor, record, printerSettingsRecord, color) &&
                    SetFieldBits(record, printerSettingsRecord, kDmColor, 0)
                ? 1
                : 0;
@@ -83,8 +83,8 @@ int SyncColorField(void* record, void* printerSettingsRecord)
 
 int SyncIcmMethod(void* record, void* printerSettingsRecord)
 {
-    const uint32_t method = SettingNumberOr(record, printerSettingsRecord, kFidColorMatching, 0) == 3 ? 2 : 1;
-    return WriteSettingNumber(record, printerSettingsRecord, kFidICMMethod, method) &&
+    const uint32_t method = SettingNumberOr(kFidColorMatching, record, printerSettingsRecord, 0) == 3 ? 2 : 1;
+    return WriteSettingNumber(kFidICMMethod, record, printerSettingsRecord, method) &&
                    SetFieldBits(record, printerSettingsRecord, kDmIcmMethod, 0)
                ? 1
                : 0;
@@ -92,15 +92,15 @@ int SyncIcmMethod(void* record, void* printerSettingsRecord)
 
 int UpdateScaleField(void* record, void* printerSettingsRecord)
 {
-    const bool wanted = SettingNumberOr(record, printerSettingsRecord, kFidScaleWanted, 0) == 1;
-    return SetFieldBits(record, printerSettingsRecord, wanted ? kDmScale : 0, wanted ? 0 : kDmScale) ? 1 : 0;
+    const bool wanted = SettingNumberOr(kFidScaleWanted, record, printerSettingsRecord, 0) == 1;
+    return SetFieldBits(record, printerSettingsRecord, wanted ? kDmScale : 0, wanted ? 0 : kDmScale);
 }
 
 int UpdatePaperSizeFields(void* record, void* printerSettingsRecord)
 {
     constexpr uint32_t kBoth = kDmPaperLength | kDmPaperWidth;
-    const bool wanted = SettingNumberOr(record, printerSettingsRecord, kFidCustomSizeWanted, 0) == 1;
-    return SetFieldBits(record, printerSettingsRecord, wanted ? kBoth : 0, wanted ? 0 : kBoth) ? 1 : 0;
+    const bool wanted = SettingNumberOr(kFidCustomSizeWanted, record, printerSettingsRecord, 0) == 1;
+    return SetFieldBits(record, printerSettingsRecord, wanted ? kBoth : 0, wanted ? 0 : kBoth);
 }
 
 int CopySettingUnlessExcluded(void* record, void* printerSettingsRecord, uint32_t excluded, uint16_t source,
@@ -108,12 +108,12 @@ int CopySettingUnlessExcluded(void* record, void* printerSettingsRecord, uint32_
 {
     uint32_t mode = 0;
     uint32_t value = 0;
-    if (!ReadSettingNumber(record, printerSettingsRecord, kFidSourceSyncMode, &mode) ||
-        !ReadSettingNumber(record, printerSettingsRecord, source, &value))
+    if (!ReadSettingNumber(kFidSourceSyncMode, record, printerSettingsRecord, &mode) ||
+        !ReadSettingNumber(source, record, printerSettingsRecord, &value))
         return 0;
     if (mode == 0 || mode == 2 || value == excluded)
         return 1;
-    return WriteSettingNumber(record, printerSettingsRecord, target, value) ? 1 : 0;
+    return WriteSettingNumber(target, record, printerSettingsRecord, value);
 }
 
 int SyncDefaultSource(void* record, void* printerSettingsRecord)
@@ -124,14 +124,14 @@ int SyncDefaultSource(void* record, void* printerSettingsRecord)
 
 int RecomputeNonzeroGroupMask(void* record, void* printerSettingsRecord)
 {
-    const bool allGroups = SettingNumberOr(record, printerSettingsRecord, kFidAllGroupsShown, 0) == 1;
+    const bool allGroups = SettingNumberOr(kFidAllGroupsShown, record, printerSettingsRecord, 0) == 1;
     uint32_t mask = 0;
     for (const NonzeroGroup& group : kNonzeroGroups) {
         if (!allGroups && group.bit != 7)
             continue;
         for (uint16_t id : group.ids) {
             uint32_t value = 0;
-            if (!ReadSettingNumber(record, printerSettingsRecord, id, &value))
+            if (!ReadSettingNumber(id, record, printerSettingsRecord, &value))
                 return 0;
             if (value != 0) {
                 mask |= group.bit;
@@ -139,7 +139,7 @@ int RecomputeNonzeroGroupMask(void* record, void* printerSettingsRecord)
             }
         }
     }
-    return WriteSettingNumber(record, printerSettingsRecord, kFidNonzeroGroupMask, mask) ? 1 : 0;
+    return WriteSettingNumber(kFidNonzeroGroupMask, record, printerSettingsRecord, mask);
 }
 
 int FindCustomPaperSlot(uint16_t paperCode, uint16_t* widthId, uint16_t* lengthId, uint16_t* nameId,
@@ -165,8 +165,8 @@ int SyncFormName(SettingsContext* context, HANDLE printer, void* record, void* p
 {
     uint32_t code = 0;
     uint32_t fields = 0;
-    if (!ReadSettingNumber(record, printerSettingsRecord, kFidPaperSize, &code) ||
-        !ReadSettingNumber(record, printerSettingsRecord, kFidFields, &fields))
+    if (!ReadSettingNumber(kFidPaperSize, record, printerSettingsRecord, &code) ||
+        !ReadSettingNumber(kFidFields, record, printerSettingsRecord, &fields))
         return 0;
     if (code == kFreeCustomPaperCode)
         return MergePaperFields(context, record, record, printerSettingsRecord, printer, fields);

@@ -69,7 +69,7 @@ void TraceDevmode(const wchar_t* title, const void* devmode)
 // driver part for ours, else 1604.
 uint32_t CopyLength(SettingsContext* context, DOCUMENTPROPERTYHEADER* header, uint8_t* work, uint8_t* printerSettings)
 {
-    if (SettingNumberOr(work, printerSettings, kFidSizeFromBlock, 0) != 0) {
+    if (SettingNumberOr(kFidSizeFromBlock, work, printerSettings, 0) != 0) {
         const uint32_t block = GetBlockSize(header->pdmOut);
         if (block != 0)
             return block < kPrivatePartOffset ? kPublicDevmodeSize : kPrivatePartOffset;

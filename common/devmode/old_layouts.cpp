@@ -148,7 +148,7 @@ bool ApplyRow(OldRecord& old, const ItemLayoutRow& row, uint8_t* output)
         std::memcpy(&holder, at, bytes);
     if (row.storedType == kTypeString || row.storedType == kTypeLogFont)
         return SetFunctionIdValue(row.id, output, nullptr, row.storedType, bytes, &holder) == kSettingOk;
-    return WriteSettingNumber(output, nullptr, row.id, static_cast<uint32_t>(holder));
+    return WriteSettingNumber(row.id, output, nullptr, static_cast<uint32_t>(holder));
 }
 
 uint32_t RoundToTens(uint32_t value)
@@ -159,7 +159,7 @@ uint32_t RoundToTens(uint32_t value)
 
 bool Set(uint8_t* record, uint16_t id, uint32_t value)
 {
-    return WriteSettingNumber(record, nullptr, id, value);
+    return WriteSettingNumber(id, record, nullptr, value);
 }
 
 bool Reset(SettingsContext* context, uint8_t* record, uint16_t id)
@@ -205,7 +205,7 @@ bool ApplyOldestRules(uint16_t version, OldRecord& old, uint8_t* out, const wcha
         else if (quality == 8)
             ok &= Set(out, 348, 200);
     }
-    if (version >= 16384 && version <= 16387 && SettingNumberOr(out, nullptr, kFidDefaultSource, 0) == 263)
+    if (version >= 16384 && version <= 16387 && SettingNumberOr(kFidDefaultSource, out, nullptr, 0) == 263)
         ok &= Set(out, kFidDefaultSource, 15);
     if (version < 16389)
         ok &= Set(out, kFidCollate, old.U16(304) != 0 ? 1 : 0);
@@ -228,8 +228,8 @@ bool ApplyOldestRules(uint16_t version, OldRecord& old, uint8_t* out, const wcha
     std::vector<uint8_t> printerSettings(kPrinterSettingsRecordSize, 0);
     if (!LoadPrinterSettingsByName(printerName, context, printerSettings.data()))
         return false;
-    ok &= Set(out, 440, SettingNumberOr(nullptr, printerSettings.data(), 5135, 0)) &&
-          Set(out, 438, SettingNumberOr(nullptr, printerSettings.data(), 5132, 0));
+    ok &= Set(out, 440, SettingNumberOr(5135, nullptr, printerSettings.data(), 0)) &&
+          Set(out, 438, SettingNumberOr(5132, nullptr, printerSettings.data(), 0));
     return ok;
 }
 

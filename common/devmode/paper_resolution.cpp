@@ -144,9 +144,9 @@ bool ReadRequest(void* record, void* printerSettingsRecord, PaperRequest* reques
 {
     std::memset(request, 0, sizeof *request);
     uint32_t length = 0, width = 0, code = 0;
-    if (!ReadSettingNumber(record, printerSettingsRecord, kFidPaperLength, &length) ||
-        !ReadSettingNumber(record, printerSettingsRecord, kFidPaperWidth, &width) ||
-        !ReadSettingNumber(record, printerSettingsRecord, kFidPaperSize, &code))
+    if (!ReadSettingNumber(kFidPaperLength, record, printerSettingsRecord, &length) ||
+        !ReadSettingNumber(kFidPaperWidth, record, printerSettingsRecord, &width) ||
+        !ReadSettingNumber(kFidPaperSize, record, printerSettingsRecord, &code))
         return false;
     request->length = static_cast<int16_t>(length);
     request->width = static_cast<int16_t>(width);
@@ -169,17 +169,17 @@ bool CustomSizeFlag(SettingsContext* context, void* output, void* input, void* p
                                                                            : nullptr;
     if (!own)
         return false;
-    if (SettingNumberOr(own, printerSettingsRecord, kFidCustomSizeChosen, 0) != 0)
+    if (SettingNumberOr(kFidCustomSizeChosen, own, printerSettingsRecord, 0) != 0)
         return true;
-    return SettingNumberOr(own, printerSettingsRecord, kFidCustomSizeWanted, 0) != 0;
+    return SettingNumberOr(kFidCustomSizeWanted, own, printerSettingsRecord, 0) != 0;
 }
 
 bool StoreAnswer(void* record, void* printerSettingsRecord, const PaperAnswer& answer, uint32_t fields,
                  bool customSizeFlag)
 {
-    if (!WriteSettingNumber(record, printerSettingsRecord, kFidPaperLength, static_cast<uint32_t>(answer.length)) ||
-        !WriteSettingNumber(record, printerSettingsRecord, kFidPaperWidth, static_cast<uint32_t>(answer.width)) ||
-        !WriteSettingNumber(record, printerSettingsRecord, kFidPaperSize, answer.code))
+    if (!WriteSettingNumber(kFidPaperLength, record, printerSettingsRecord, static_cast<uint32_t>(answer.length)) ||
+        !WriteSettingNumber(kFidPaperWidth, record, printerSettingsRecord, static_cast<uint32_t>(answer.width)) ||
+        !WriteSettingNumber(kFidPaperSize, record, printerSettingsRecord, answer.code))
         return false;
     if (answer.name[0]) {
         const uint64_t holder = reinterpret_cast<uintptr_t>(answer.name);
@@ -188,14 +188,14 @@ bool StoreAnswer(void* record, void* printerSettingsRecord, const PaperAnswer& a
             return false;
     }
     uint32_t own = 0;
-    if (!ReadSettingNumber(record, printerSettingsRecord, kFidFields, &own))
+    if (!ReadSettingNumber(kFidFields, record, printerSettingsRecord, &own))
         return false;
     uint32_t merged = own | (fields & (kDmFormName | kDmPaperSize));
     if (customSizeFlag)
         merged |= kDmPaperLength | kDmPaperWidth;
     if (answer.code == kFreeCustomPaperCode)
         merged = (merged & ~kDmFormName) | kDmPaperLength | kDmPaperWidth;
-    return WriteSettingNumber(record, printerSettingsRecord, kFidFields, merged);
+    return WriteSettingNumber(kFidFields, record, printerSettingsRecord, merged);
 }
 
 }  // namespace

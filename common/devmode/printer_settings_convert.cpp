@@ -72,12 +72,12 @@ using Record = std::vector<uint8_t>;
 
 bool Set(uint8_t* record, uint16_t id, uint32_t value)
 {
-    return WriteSettingNumber(nullptr, record, id, value);
+    return WriteSettingNumber(id, nullptr, record, value);
 }
 
 uint32_t Get(const uint8_t* record, uint16_t id)
 {
-    return SettingNumberOr(nullptr, const_cast<uint8_t*>(record), id, 0);
+    return SettingNumberOr(id, nullptr, const_cast<uint8_t*>(record), 0);
 }
 
 bool Reset(SettingsContext* context, uint8_t* record, uint16_t id)

@@ -1,6 +1,7 @@
 #include "common/job/job_attribute_conditions.h"
 
 #include "common/context/settings_context.h"
+#include "common/context/value_by_type.h"
 #include "common/job/job_attribute_reads.h"
 #include "common/job/job_header_codes.h"
 #include "common/model/model_kinds.h"
@@ -32,24 +33,10 @@ uint32_t NumberWidth(uint16_t type)
 
 bool IsSignedType(uint16_t type) { return type == kTypeS16 || type == kTypeS32 || type == kTypeFontS32; }
 
+// Unsigned values keep their whole range: they are compared, not cut to int.
 int64_t ReadNumber(const void* p, uint16_t type)
 {
-    const uint8_t* b = static_cast<const uint8_t*>(p);
-    switch (NumberWidth(type)) {
-    case 1: return b[0];
-    case 2: {
-        uint16_t v;
-        std::memcpy(&v, b, 2);
-        return IsSignedType(type) ? static_cast<int16_t>(v) : v;
-    }
-    default: {
-        uint32_t v;
-        std::memcpy(&v, b, 4);
-        if (type == kTypeFlag)
-            return v;
-        return IsSignedType(type) ? static_cast<int32_t>(v) : v;
-    }
-    }
+    return IsSignedType(type) ? int64_t{ValueToInt(p, type)} : int64_t{ValueToUInt(p, type)};
 }
 
 // The size of a user-defined paper: the free custom size, or one of the 20

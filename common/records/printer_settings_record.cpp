@@ -1,5 +1,7 @@
 #include "common/records/printer_settings_record.h"
 
+#include "common/context/value_by_type.h"
+
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -16,9 +18,6 @@
 
 namespace {
 
-constexpr uint16_t kFidUserKeyA = 5168;
-constexpr uint16_t kFidUserKeyB = 5169;
-
 bool Complete(const PrinterSettingsSources& sources)
 {
     return sources.userDefaults && sources.fillDefaults && sources.convertOlder && sources.applyEnforced;
@@ -26,12 +25,7 @@ bool Complete(const PrinterSettingsSources& sources)
 
 uint32_t ReadNumber(const uint8_t* record, uint16_t id)
 {
-    uint16_t type = 0;
-    uint32_t size = 0;
-    uint64_t holder = 0;
-    if (GetFunctionIdValue(id, nullptr, const_cast<uint8_t*>(record), &type, &size, &holder) != kSettingOk)
-        return 0;
-    return static_cast<uint32_t>(holder);
+    return SettingNumberOr(id, nullptr, const_cast<uint8_t*>(record), 0);
 }
 
 // The printer opened again by its own name with full access; null when that

@@ -111,6 +111,14 @@ inline constexpr uint16_t kFidJobResolution = 348;
 inline constexpr uint16_t kFidDropEmptyPages = 1334;
 inline constexpr uint16_t kFidReverseOrder = 1312;
 inline constexpr uint16_t kFidAutoColourMode = 1289;  // colour mode 3 leaves the choice to the printer
+inline constexpr uint16_t kFidPageLabelOn = 339;          // 1: pages carry the label of setting 340
+inline constexpr uint16_t kFidPageLabelText = 340;
+inline constexpr uint16_t kFidSeparatorSheetOn = 404;     // with the sheet options of the model
+inline constexpr uint16_t kFidTrailerSheetOn = 405;
+inline constexpr uint16_t kFidInterleafSheetsOn = 406;
+inline constexpr uint16_t kFidColourPairFirst = 1293;     // "AI" and "FF" bit 1
+inline constexpr uint16_t kFidColourPairSecond = 1294;    // "FF" bit 4
+inline constexpr uint16_t kFidSeparatorFirstFace = 1340;
 
 // Not stored: answered as the flag value 1 by GetFunctionIdValue.
 inline constexpr uint16_t kFidAlwaysOn = 36905;
@@ -151,6 +159,8 @@ inline constexpr uint16_t kFidOwnerAccountText = 5150;
 inline constexpr uint16_t kFidAccountMode = 5163;
 inline constexpr uint16_t kFidPromptAdministrator = 5164;
 inline constexpr uint16_t kFidPromptUser = 5165;
+inline constexpr uint16_t kFidUserKeyA = 5168;  // with 5169: the user the printer record was made for
+inline constexpr uint16_t kFidUserKeyB = 5169;
 inline constexpr uint16_t kFidPromptText = 5174;
 inline constexpr uint16_t kFidOwnerKindAccount = 5178;
 inline constexpr uint16_t kFidPromptUnknown = 5183;

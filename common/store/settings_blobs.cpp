@@ -18,10 +18,6 @@ const ChunkedValueNames kFaxListNames = {L"FaxSendListSize", L"FaxSendList"};
 // send list of the largest recipient count stay well below it.
 constexpr uint32_t kMaxSettingsFileBytes = 64u << 20;
 
-// Results of a store read.
-constexpr int kBlobRead = 0;
-constexpr int kBlobNotStored = 1;
-constexpr int kBlobError = -1;
 
 struct Cursor {
     const uint8_t* at;
@@ -99,47 +95,47 @@ int ParseFaxList(Cursor& cursor, GlobalBlockPtr<uint8_t>& list)
     return 1;
 }
 
-int ReadStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNames& names, GlobalBlockPtr<uint8_t>& blob,
+StoredRead ReadStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNames& names, GlobalBlockPtr<uint8_t>& blob,
                   uint32_t& size)
 {
     blob.reset();
     size = 0;
     if (!store.printer)
-        return kBlobError;
+        return StoredRead::kError;
     if (mode == kBlobsInPrinterData) {
         uint32_t stored = 0;
         if (!ReadChunkedPrinterDataSize(store.printer, names.sizeName, &stored) || stored == kChunkedSizeRewriting)
-            return kBlobNotStored;
+            return StoredRead::kNotStored;
         uint8_t* block = nullptr;
         if (!ReadChunkedPrinterData(store.printer, &block, &size, names.stem, names.sizeName))
-            return kBlobError;
+            return StoredRead::kError;
         blob.reset(block);
-        return kBlobRead;
+        return StoredRead::kRead;
     }
     if (mode != kBlobsPerUser)
-        return kBlobError;
+        return StoredRead::kError;
     DWORD stored = 0;
     uint32_t storedSize = sizeof stored;
-    int status = ReadUserValueInto(store.printer, store.userBasePath, nullptr, names.sizeName, &stored, &storedSize);
-    if (status != kUserValueRead)
-        return status == kUserValueNotStored ? kBlobNotStored : kBlobError;
+    StoredRead status = ReadUserValueInto(store.printer, store.userBasePath, nullptr, names.sizeName, &stored, &storedSize);
+    if (status != StoredRead::kRead)
+        return status == StoredRead::kNotStored ? StoredRead::kNotStored : StoredRead::kError;
     if (storedSize != sizeof stored)
-        return kBlobError;
+        return StoredRead::kError;
     if (stored == kChunkedSizeRewriting)
-        return kBlobNotStored;
+        return StoredRead::kNotStored;
     uint8_t* block = nullptr;
     status = ReadUserValue(store.printer, store.userBasePath, nullptr, names.stem, &block, &size);
     blob.reset(block);
-    if (status == kUserValueNotStored)
-        return kBlobNotStored;
+    if (status == StoredRead::kNotStored)
+        return StoredRead::kNotStored;
     // The blob and its size are two values: a blob of another size is from an
     // interrupted write and is not taken.
-    if (status != kUserValueRead || size != stored) {
+    if (status != StoredRead::kRead || size != stored) {
         blob.reset();
         size = 0;
-        return kBlobError;
+        return StoredRead::kError;
     }
-    return kBlobRead;
+    return StoredRead::kRead;
 }
 
 // Both modes keep the printer-data rule: the size value is marked while the
@@ -172,12 +168,12 @@ int DeleteStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValue
     DeleteUserValue(store.printer, store.userBasePath, nullptr, names.stem);
     GlobalBlockPtr<uint8_t> left;
     uint32_t size = 0;
-    return ReadStoreBlob(store, mode, names, left, size) == kBlobNotStored;
+    return ReadStoreBlob(store, mode, names, left, size) == StoredRead::kNotStored;
 }
 
 // A section as it was before a save, to be put back when the save fails.
 struct StoredSection {
-    int status = kBlobNotStored;
+    StoredRead status = StoredRead::kNotStored;
     GlobalBlockPtr<uint8_t> blob;
     uint32_t size = 0;
 };
@@ -187,7 +183,7 @@ struct StoredSection {
 int RestoreStoreBlob(const SettingsBlobStore& store, int mode, const ChunkedValueNames& names,
                      const StoredSection& previous)
 {
-    if (previous.status == kBlobRead)
+    if (previous.status == StoredRead::kRead)
         return WriteStoreBlob(store, mode, names, previous.blob.get(), previous.size);
     return DeleteStoreBlob(store, mode, names);
 }
@@ -243,10 +239,10 @@ int ReadDataSection(const SettingsBlobStore& store, int mode, const ChunkedValue
     *size = 0;
     GlobalBlockPtr<uint8_t> blob;
     uint32_t blobSize = 0;
-    const int status = ReadStoreBlob(store, mode, names, blob, blobSize);
-    if (status == kBlobNotStored)
+    const StoredRead status = ReadStoreBlob(store, mode, names, blob, blobSize);
+    if (status == StoredRead::kNotStored)
         return 1;
-    if (status != kBlobRead)
+    if (status != StoredRead::kRead)
         return 0;
     Cursor cursor = {blob.get(), blobSize};
     GlobalBlockPtr<uint8_t> section;
@@ -365,7 +361,7 @@ int ReadPrivateSection(const SettingsBlobStore& store, int mode, uint8_t* privat
         return 0;
     GlobalBlockPtr<uint8_t> blob;
     uint32_t blobSize = 0;
-    if (ReadStoreBlob(store, mode, kPrivateBlobNames, blob, blobSize) != kBlobRead)
+    if (ReadStoreBlob(store, mode, kPrivateBlobNames, blob, blobSize) != StoredRead::kRead)
         return 0;
     uint8_t parsed[kPrivatePartSize];
     std::memcpy(parsed, privatePart, sizeof parsed);

@@ -124,15 +124,15 @@ void CopyGroup(UserSettingInfo* to, const UserSettingInfo* from, const UserSetti
     std::memcpy(Bytes(to) + group.sizeOffset, Bytes(from) + group.sizeOffset, sizeof(uint16_t) + group.size);
 }
 
-// The stored block: kUserValueRead with its bytes, or the other answers of the
+// The stored block: StoredRead::kRead with its bytes, or the other answers of the
 // per-user read.
-int ReadStoredBlock(HANDLE printer, const wchar_t* basePath, std::vector<uint8_t>& stored)
+StoredRead ReadStoredBlock(HANDLE printer, const wchar_t* basePath, std::vector<uint8_t>& stored)
 {
     uint8_t* block = nullptr;
     uint32_t size = 0;
-    const int status = ReadUserValue(printer, basePath, nullptr, kUserSettingInfoValueName, &block, &size);
+    const StoredRead status = ReadUserValue(printer, basePath, nullptr, kUserSettingInfoValueName, &block, &size);
     GlobalBlockPtr<uint8_t> owned(block);
-    if (status == kUserValueRead)
+    if (status == StoredRead::kRead)
         stored.assign(block, block + size);
     return status;
 }
@@ -153,10 +153,10 @@ int LoadOnce(HANDLE printer, const wchar_t* basePath, const UserSettingInfo& def
     std::vector<uint8_t> stored;
     bool fromPrinterData = false;
     if (!printerWide) {
-        const int status = ReadStoredBlock(printer, basePath, stored);
-        if (status == kUserValueError)
+        const StoredRead status = ReadStoredBlock(printer, basePath, stored);
+        if (status == StoredRead::kError)
             return 0;
-        printerWide = status == kUserValueNotStored;
+        printerWide = status == StoredRead::kNotStored;
     }
     if (printerWide)
         fromPrinterData = ReadPrinterWideBlock(printer, stored);
@@ -342,10 +342,10 @@ int SaveUserSettingInfo(HANDLE printer, const wchar_t* basePath, const UserSetti
     const uint16_t selected = static_cast<uint16_t>(mask & kUserGroupsAll);
     if (selected != kUserGroupsAll) {
         std::vector<uint8_t> stored;
-        const int status = ReadStoredBlock(printer, basePath, stored);
-        if (status == kUserValueError)
+        const StoredRead status = ReadStoredBlock(printer, basePath, stored);
+        if (status == StoredRead::kError)
             return 0;
-        if (status == kUserValueNotStored) {
+        if (status == StoredRead::kNotStored) {
             saved.groupFlags = selected;
         } else {
             UserSettingInfo kept = defaults;
@@ -368,5 +368,5 @@ int DeleteUserSettingInfo(HANDLE printer, const wchar_t* basePath)
 int HasUserSettingInfo(HANDLE printer, const wchar_t* basePath)
 {
     std::vector<uint8_t> stored;
-    return ReadStoredBlock(printer, basePath, stored) == kUserValueRead;
+    return ReadStoredBlock(printer, basePath, stored) == StoredRead::kRead;
 }

@@ -68,41 +68,41 @@ int EnsureKeyAttributes(HANDLE printer, const wchar_t* keyPath)
     return ok;
 }
 
-// The key path for a read: kUserValueNotStored when the printer has no identity.
-int ReadPath(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, wchar_t (&path)[kUserKeyPathChars])
+// The key path for a read: StoredRead::kNotStored when the printer has no identity.
+StoredRead ReadPath(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, wchar_t (&path)[kUserKeyPathChars])
 {
     if (!printer || !UsableBasePath(basePath))
-        return kUserValueError;
+        return StoredRead::kError;
     uint8_t id[kPrinterIdBytes];
     const DWORD idStatus = ReadPrinterIdStatus(printer, id);
     if (idStatus == ERROR_FILE_NOT_FOUND)
-        return kUserValueNotStored;
+        return StoredRead::kNotStored;
     if (idStatus != ERROR_SUCCESS)
-        return kUserValueError;
+        return StoredRead::kError;
     if (!BuildUserSettingsKeyPath(basePath, id, subkey, path, kUserKeyPathChars))
-        return kUserValueError;
-    return kUserValueRead;
+        return StoredRead::kError;
+    return StoredRead::kRead;
 }
 
-// Opens the value's key and asks for its size: kUserValueRead with the key open.
-int OpenValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name, HKEY* key,
+// Opens the value's key and asks for its size: StoredRead::kRead with the key open.
+StoredRead OpenValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name, HKEY* key,
               DWORD* size)
 {
     wchar_t path[kUserKeyPathChars];
-    const int status = ReadPath(printer, basePath, subkey, path);
-    if (status != kUserValueRead)
+    const StoredRead status = ReadPath(printer, basePath, subkey, path);
+    if (status != StoredRead::kRead)
         return status;
     // Only a key that is not there means nothing is stored: a key that cannot
     // be opened may hold the user's settings, and a save taking it for empty
     // would drop them.
     const LONG opened = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key);
     if (opened != ERROR_SUCCESS)
-        return opened == ERROR_FILE_NOT_FOUND ? kUserValueNotStored : kUserValueError;
+        return opened == ERROR_FILE_NOT_FOUND ? StoredRead::kNotStored : StoredRead::kError;
     const LONG r = RegQueryValueExW(*key, name, nullptr, nullptr, nullptr, size);
     if (r == ERROR_SUCCESS)
-        return kUserValueRead;
+        return StoredRead::kRead;
     RegCloseKey(*key);
-    return r == ERROR_FILE_NOT_FOUND ? kUserValueNotStored : kUserValueError;
+    return r == ERROR_FILE_NOT_FOUND ? StoredRead::kNotStored : StoredRead::kError;
 }
 
 struct LocalPrinterIds {
@@ -216,40 +216,40 @@ int WriteUserValue(HANDLE printer, const wchar_t* basePath, const void* data, ui
     return written && EnsureKeyAttributes(printer, printerPath);
 }
 
-int ReadUserValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
+StoredRead ReadUserValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
                   uint8_t** block, uint32_t* size)
 {
     if (!block || !size)
-        return kUserValueError;
+        return StoredRead::kError;
     *block = nullptr;
     *size = 0;
     HKEY key = nullptr;
     DWORD stored = 0;
-    int status = OpenValue(printer, basePath, subkey, name, &key, &stored);
-    if (status != kUserValueRead)
+    StoredRead status = OpenValue(printer, basePath, subkey, name, &key, &stored);
+    if (status != StoredRead::kRead)
         return status;
     RegCloseKey(key);
     GlobalBlockPtr<uint8_t> data = AllocGlobalBlock<uint8_t>(stored ? stored : 1);
     if (!data)
-        return kUserValueError;
+        return StoredRead::kError;
     uint32_t got = stored;
     status = ReadUserValueInto(printer, basePath, subkey, name, data.get(), &got);
-    if (status != kUserValueRead)
+    if (status != StoredRead::kRead)
         return status;
     *block = data.release();
     *size = got;
-    return kUserValueRead;
+    return StoredRead::kRead;
 }
 
-int ReadUserValueInto(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
+StoredRead ReadUserValueInto(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
                       void* buffer, uint32_t* size)
 {
     if (!buffer || !size)
-        return kUserValueError;
+        return StoredRead::kError;
     HKEY key = nullptr;
     DWORD stored = 0;
-    const int status = OpenValue(printer, basePath, subkey, name, &key, &stored);
-    if (status != kUserValueRead)
+    const StoredRead status = OpenValue(printer, basePath, subkey, name, &key, &stored);
+    if (status != StoredRead::kRead)
         return status;
     DWORD got = stored;
     const bool read = stored <= *size &&
@@ -257,15 +257,15 @@ int ReadUserValueInto(HANDLE printer, const wchar_t* basePath, const wchar_t* su
                       got == stored;
     RegCloseKey(key);
     if (!read)
-        return kUserValueError;
+        return StoredRead::kError;
     *size = stored;
-    return kUserValueRead;
+    return StoredRead::kRead;
 }
 
 int DeleteUserValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name)
 {
     wchar_t path[kUserKeyPathChars];
-    if (ReadPath(printer, basePath, subkey, path) != kUserValueRead)
+    if (ReadPath(printer, basePath, subkey, path) != StoredRead::kRead)
         return 0;
     return RegDeleteKeyValueW(HKEY_CURRENT_USER, path, name) == ERROR_SUCCESS;
 }
@@ -337,7 +337,7 @@ int CleanUpUserSettingKeys(HANDLE printer, const wchar_t* basePath)
         return 1;
     }
     wchar_t path[kUserKeyPathChars];
-    if (ReadPath(printer, basePath, nullptr, path) != kUserValueRead)
+    if (ReadPath(printer, basePath, nullptr, path) != StoredRead::kRead)
         return 0;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)

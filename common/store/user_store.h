@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/store/stored_read.h"
+
 constexpr size_t kUserKeyPathChars = 260;
 constexpr DWORD kPurgeableAttribute = 0x40;  // PRINTER_ATTRIBUTE_LOCAL
 
@@ -16,11 +18,6 @@ constexpr wchar_t kStampsSubkey[] = L"Stamps";
 constexpr wchar_t kOtherStampsSubkey[] = L"Stamps\\Others";
 constexpr wchar_t kPaperMarginSubkey[] = L"Paper Margin";
 constexpr wchar_t kFavoriteSubkey[] = L"Favorite";
-
-// Results of the per-user reads.
-constexpr int kUserValueRead = 0;
-constexpr int kUserValueNotStored = 1;
-constexpr int kUserValueError = -1;
 
 // base path + identity text [+ "\" + subkey] into `buffer` of `length`
 // characters. 0 when a part does not fit: a shortened path would name another key.
@@ -42,16 +39,16 @@ int BuildStampsKeyPath(HANDLE printer, const wchar_t* basePath, wchar_t* buffer,
 int WriteUserValue(HANDLE printer, const wchar_t* basePath, const void* data, uint32_t size, DWORD type,
                    const wchar_t* subkey, const wchar_t* name);
 
-// Reads one value into a new global block (the caller frees it). kUserValueRead;
-// kUserValueNotStored when there is no identity, key or value; kUserValueError
+// Reads one value into a new global block (the caller frees it). StoredRead::kRead;
+// StoredRead::kNotStored when there is no identity, key or value; StoredRead::kError
 // for a missing argument or base path, an identity or key that is there but
 // cannot be read or opened, no memory or a failed read.
-int ReadUserValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
+StoredRead ReadUserValue(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
                   uint8_t** block, uint32_t* size);
 
 // The same into the caller's buffer, which must hold the whole stored value
-// (kUserValueError otherwise); `size` in: the buffer's size, out: the value's.
-int ReadUserValueInto(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
+// (StoredRead::kError otherwise); `size` in: the buffer's size, out: the value's.
+StoredRead ReadUserValueInto(HANDLE printer, const wchar_t* basePath, const wchar_t* subkey, const wchar_t* name,
                       void* buffer, uint32_t* size);
 
 // Deletes one value of the printer's key (or subkey). 1 when deleted.

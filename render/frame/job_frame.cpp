@@ -13,12 +13,15 @@
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/job_options.h"
+#include "render/frame/job_sheets.h"
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
 #include "render/morva/morva_commands.h"
 #include "render/morva/stream_head.h"
 #include "render/output/output_stream.h"
 #include "render/output/page_recording.h"
+#include "render/page/booklet_order.h"
 #include "render/page/page_geometry.h"
 
 #include <cwchar>
@@ -29,35 +32,6 @@ namespace {
 constexpr uint8_t kStreamBeginValue = 0x90;
 constexpr uint8_t kJobValueResolution = 1;
 constexpr uint16_t kDefaultJobResolution = 200;
-
-// Media kinds of the page attributes: a size of its own, or A4 by its code.
-constexpr uint8_t kMediaKindSize = 'Q';
-constexpr uint8_t kMediaKindA4 = 5;
-constexpr int32_t kA4Width = 2100, kA4Height = 2970;  // tenths of a millimetre
-
-// The job's colour mode (setting 270): 1 and 2 kept, 3 is 2 unless setting
-// 1289 asks for the automatic choice, anything else none (0).
-uint32_t JobColourMode(PDevRecord* pdev)
-{
-    switch (GetPdevSettingWord(pdev, kFidColorMode)) {
-    case 1: return 1;
-    case 2: return 2;
-    case 3: return GetPdevSettingDword(pdev, kFidAutoColourMode) ? 0 : 2;
-    default: return 0;
-    }
-}
-
-// The colour code of a sheet's page attributes and of the ticket's page
-// record: 2 for a monochrome job, else 1.
-uint8_t SheetColourCode(PDevRecord* pdev)
-{
-    const uint32_t mode = JobColourMode(pdev);
-    return mode == 2 ? 2 : 1;
-}
-
-// Sheet turn codes of a plain page, portrait and landscape.
-constexpr uint32_t kTurnPortrait = 1;
-constexpr uint32_t kTurnLandscape = 3;
 
 // The printer's glyph memory as the model gives it (its first 32-bit entry);
 // none when either setting turns downloaded glyphs off.
@@ -90,9 +64,6 @@ uint32_t PagesPerSheet(PDevRecord* pdev)
 }
 
 bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
-
-// Form lengths (1/18432 inch) in tenths of a millimetre.
-int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
 
 uint16_t JobResolution(PDevRecord* pdev)
 {
@@ -131,8 +102,16 @@ int AbortJob(PDevRecord* pdev)
 // resolution and the time-stamped comment.
 int BeginJobStream(PDevRecord* pdev)
 {
-    if (WriteJobHeaderLines(pdev) != 0 || WriteStreamHead(pdev->stream, pdev->job.streamVersion) != 0 ||
-        WriteStreamBegin(pdev->stream, kStreamBeginValue) != 0 ||
+    // A booklet's sheet-side count is known once its pages are recorded.
+    const uint32_t recorded = pdev->counters.recorded;
+    const uint16_t bktp = pdev->jobOptions.bookletCount && recorded > 0
+                              ? BookletSideCount(0, static_cast<int32_t>(recorded - 1), false)
+                              : 0;
+    if (WriteJobHeaderLines(pdev, 0, bktp) != 0 || WriteStreamHead(pdev->stream, pdev->job.streamVersion) != 0 ||
+        WriteStreamBegin(pdev->stream, kStreamBeginValue) != 0 || WriteJobStrings(pdev) != 0)
+        return -1;
+    // A form registered in the printer has no resolution of its own.
+    if (!pdev->jobOptions.formRegistration &&
         WriteJobValue(pdev->stream, kJobValueResolution, JobResolution(pdev)) != 0)
         return -1;
     return WritePageComment(pdev, "", kCommentTimeStamp);
@@ -143,7 +122,7 @@ int RunJobBegin(PDevRecord* pdev)
     if (DrawingRefused(pdev) || !(pdev->pageState & kPageDocumentStarted))
         return -1;
     pdev->pageState |= kPageJobBegun;
-    int result = ApplyEscapeOverrides(pdev);
+    int result = ApplyEscapeOverrides(pdev) | TakeJobOptions(pdev, &pdev->jobOptions);
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
     pdev->capability.streamVersion = pdev->job.streamVersion;
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
@@ -156,82 +135,9 @@ int RunJobBegin(PDevRecord* pdev)
     SetStreamVersionField(pdev->commandLayer, pdev->job.streamVersion);
     result |= ResetCommandLayerForPage(pdev->commandLayer);
     pdev->job.begun = 1;
-    if (result == 0)
-        result = BeginJobStream(pdev);
+    if (result == 0 && !pdev->jobOptions.deferredStreamBegin)
+        result = BeginJobStream(pdev) | WriteLeadingSheets(pdev);
     return result;
-}
-
-// A recorded page keeps its state in an entry of this size.
-constexpr uint32_t kRecordedEntryBytes = 116;
-constexpr uint32_t kRecordedEntryGrowth = 80;
-// A recorded sheet face holds its media back as an item, for the replay to send.
-constexpr uint16_t kRecordedFaceKinds = kRecordPageMedia | 0x2;
-
-// Reverse order: the sheet faces are recorded and replayed from the last at the job end.
-bool RecordsPages(PDevRecord* pdev) { return GetPdevSettingDword(pdev, kFidReverseOrder) != 0; }
-
-int OpenRecordedFace(PDevRecord* pdev)
-{
-    if (!(pdev->counters.recording & kRecordingOn)) {
-        if (BeginPageRecording(pdev->stream, 0, kRecordedEntryBytes, kRecordedEntryGrowth) != 0)
-            return -1;
-        pdev->counters.recording = kRecordingOn;
-    }
-    if (BeginRecordedPage(pdev->stream) != 0)
-        return -1;
-    pdev->counters.recording = kRecordingOn | kRecordingPageOpen | kRecordedFaceKinds;
-    return 0;
-}
-
-int FinishRecordedFace(PDevRecord* pdev)
-{
-    if (!(pdev->counters.recording & kRecordingPageOpen))
-        return 0;
-    pdev->counters.recording = kRecordingOn;
-    if (EndRecordedPageData(pdev->stream) != 0)
-        return -1;
-    ++pdev->counters.recorded;
-    return 0;
-}
-
-// The recorded faces, last first; the recording is dropped afterwards.
-int ReplayRecordedFaces(PDevRecord* pdev)
-{
-    if (!(pdev->counters.recording & kRecordingOn))
-        return 0;
-    int result = 0;
-    const PageReplayHooks hooks{};
-    for (uint32_t face = pdev->counters.recorded; face-- > 0 && result == 0;)
-        result |= CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
-    result |= ResetCommandLayerForPage(pdev->commandLayer);
-    result |= EndPageRecording(pdev->stream);
-    pdev->counters.recording = 0;
-    return result;
-}
-
-// The sheet face's page attributes: colour, paper source, media and turn.
-int BeginSheet(PDevRecord* pdev)
-{
-    pdev->pageState |= kPageSheetRuns;
-    if (RecordsPages(pdev) && OpenRecordedFace(pdev) != 0)
-        return -1;
-    if (ResetCommandLayerForPage(pdev->commandLayer) != 0)
-        return -1;
-    const FormRecord& form = pdev->requestedForm;
-    const int32_t width = TenthsOfMillimetre(form.paperWidth);
-    const int32_t height = TenthsOfMillimetre(form.paperHeight);
-    PageMediaItem item{};
-    item.code1 = SheetColourCode(pdev);
-    item.code2 = MapPaperSourceAttribute(static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource))) & 0xFF;
-    if (width == kA4Width && height == kA4Height) {
-        item.kindLetter = kMediaKindA4;
-    } else {
-        item.kindLetter = kMediaKindSize;
-        item.width = static_cast<float>(width) / 10.0f;
-        item.height = static_cast<float>(height) / 10.0f;
-    }
-    item.pageOptions = form.rotated ? kTurnLandscape : kTurnPortrait;
-    return SetPageAttributes(pdev->commandLayer, pdev->counters.recording, item);
 }
 
 // The page's frame on its sheet: the geometry from the page settings (a zoom
@@ -289,12 +195,11 @@ int EndPhysicalSheet(PDevRecord* pdev)
 {
     if (pdev->pageState & kPageBegun)
         return -1;
-    int result = EmitSheetEndFB(pdev->commandLayer, 0) | EmitPageEndED(pdev->commandLayer, 0);
+    // A registered form is kept by the printer, not output.
+    int result = pdev->jobOptions.formRegistration ? 0 : EmitSheetEndFB(pdev->commandLayer, 0);
+    result |= EmitPageEndED(pdev->commandLayer, 0);
     result |= WritePageEvent(pdev, kEventEndPhysical);
-    result |= FinishRecordedFace(pdev);
-    pdev->counters.facePages = 0;
-    ++pdev->counters.faces;
-    ++pdev->counters.sheets;
+    result |= FinishSheetFace(pdev);
     pdev->pageState &= ~(kPageSheetRuns | kPageDrawingSeen);
     return result;
 }
@@ -308,10 +213,11 @@ int RunPageBegin(PDevRecord* pdev)
     if (!(pdev->pageState & kPageJobBegun))
         result = RunJobBegin(pdev);
     if (result == 0 && !(pdev->pageState & kPageSheetRuns))
-        result = BeginSheet(pdev);
+        result = BeginSheetFace(pdev);
     if (result == 0) {
         pdev->pageState |= kPageBegun;
-        result = WritePageEvent(pdev, kEventStartPage) | PlacePage(pdev) | AddTicketPage(pdev);
+        result = WritePageEvent(pdev, kEventStartPage) | WritePageLabel(pdev) | PlacePage(pdev) |
+                 WriteColourModePair(pdev) | AddTicketPage(pdev);
     }
     if (result != 0)
         AbortJob(pdev);
@@ -369,11 +275,18 @@ int EndDocJob(PDevRecord* pdev)
         result |= WritePageEvent(pdev, kEventEndJobWithLeftNup);
         result |= EndPhysicalSheet(pdev);
     }
+    if (result == 0)
+        result = FinishLastSheet(pdev);
+    ++pdev->counters.sheets;
     if (pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) {
         if (result == 0 && pdev->jobAttributes)
             BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
+        if (result == 0 && pdev->jobOptions.deferredStreamBegin)
+            result = BeginJobStream(pdev);
         if (result == 0)
             result = ReplayRecordedFaces(pdev);
+        if (result == 0 && pdev->jobOptions.formRegistration)
+            result = EmitEndMarker(pdev->commandLayer);
         if (result == 0)
             result = EndJobStream(pdev);
         result |= CloseJobOutput(pdev, result != 0);
@@ -415,6 +328,11 @@ BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
         wcsncpy(pdev->job.documentName, documentName, kDocumentNameChars);
     pdev->pageState = 0;
     pdev->counters = PageCounters{};
+    pdev->sheetState = SheetState{};
+    if (TakeJobOptions(pdev, &pdev->jobOptions) != 0) {
+        pdev->flags |= kPdevJobSetupFailed;
+        return FALSE;
+    }
     pdev->commentTimer = GetTickCount();
     bool failed = CreateJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes)) != 0;
     if (!failed && !pdev->stream) {

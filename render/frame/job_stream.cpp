@@ -1,6 +1,7 @@
 #include "render/frame/job_stream.h"
 
 #include "common/job/job_header.h"
+#include "common/job/job_header_block.h"
 #include "common/job/job_ticket.h"
 #include "common/system/user_and_process.h"
 #include "render/command/command_layer.h"
@@ -46,16 +47,36 @@ constexpr const char* kEventTexts[] = {
     "EndJob without EndPage", "EndJob with left Nup", "skip backface of duplex",
 };
 
+// The interface library's ready-made header for this copy, its "@BKTP=" line
+// filled when the number is known.
+int WriteHeaderFromTable(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
+{
+    const JobHeaderTable& table = pdev->headerTable;
+    const uint32_t size = GetJobHeaderBlockLength(table.count, table.stride);
+    const uint8_t* header = nullptr;
+    uint32_t length = 0, bktpOffset = 0;
+    if (size == 0 || !ReadJobHeaderSlot(table.block, size, copy, &header, &length, &bktpOffset))
+        return -1;
+    std::vector<uint8_t> bytes(header, header + length);
+    if (bktpNumber != 0 && bktpOffset != 0 &&
+        FillBktpLine(bytes.data(), length, bktpOffset, IsPjlJobForm(pdev->settingsContext), bktpNumber) != 1)
+        return -1;
+    return WriteRaw(pdev, bytes.data(), static_cast<int>(length));
+}
+
 } // namespace
 
-int WriteJobHeaderLines(PDevRecord* pdev)
+int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
 {
     if (!pdev || !pdev->settingsContext || !pdev->commandLayer)
         return -1;
+    if (pdev->headerTable.block)
+        return WriteHeaderFromTable(pdev, copy, bktpNumber);
     JobHeaderContext context{};
     context.settingsRecord = pdev->settings;
     context.printerSettingsRecord = pdev->printerSettings;
     context.printer = pdev->printer;
+    context.bktpNumber = bktpNumber;
     wchar_t user[64]{};
     GetCurrentUserName(user, 64);
     wcsncpy(context.userName, user, 64);

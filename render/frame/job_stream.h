@@ -6,8 +6,11 @@
 
 struct PDevRecord;
 
-// The job-language header built from the job's settings, written raw. 0 or -1.
-int WriteJobHeaderLines(PDevRecord* pdev);
+// The job-language header of copy `copy`, written raw: the interface
+// library's ready-made one (escape 20517) with its "@BKTP=" line filled when
+// `bktpNumber` is known (not 0), else one built from the job's settings.
+// 0 or -1.
+int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber);
 // "EndJob" comment, the stream end, then the trailer: in the PJL form the
 // universal exit, the job ticket lines and the end-of-job line, else the whole
 // short trailer. 0 or -1.

@@ -187,6 +187,8 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         fresh->pageState = old->pageState;
         fresh->pageCount = old->pageCount;
         fresh->counters = old->counters;
+        fresh->jobOptions = old->jobOptions;
+        fresh->sheetState = old->sheetState;
         fresh->commentTimer = old->commentTimer;
         fresh->jobAttributes = std::exchange(old->jobAttributes, nullptr);
         fresh->stream = std::exchange(old->stream, nullptr);

@@ -5,6 +5,7 @@
 #pragma once
 #include "common/settings/value_types.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/job_options.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -176,8 +177,10 @@ struct PDevRecord {
     ChunkTransfer chunks;
     void* clipState;
     uint8_t streamBegin;
-    uint32_t commentTimer;
-    PageCounters counters;               // GetTickCount at the last timer restart
+    uint32_t commentTimer;               // GetTickCount at the last timer restart
+    PageCounters counters;
+    JobOptions jobOptions;
+    SheetState sheetState;
     uint32_t magicEnd;
 };
 

@@ -274,7 +274,27 @@ TEST_F(CapabilityTest, WithoutItsPrinterSettingTheSourceMapIsNotApplied)
     EXPECT_EQ(count, 6u);
 }
 
-// A source name longer than its slot keeps 23 characters and the terminator.
+// With two trays installed the model's rule refuses Tray 3 outright (code 6):
+// it is no bin the printer offers.
+TEST_F(CapabilityTest, ASourceTheRulesRefuseIsNotReported)
+{
+    StorePrinterSetting(4359, 2);
+    std::vector<WORD> codes(10, 0xEEEE);
+    const uint32_t count = Query(DC_BINS, codes.data());
+    ASSERT_EQ(count, 5u);
+    codes.resize(count);
+    EXPECT_EQ(codes, (std::vector<WORD>{7, 1, 2, 4, 264}));
+    std::vector<wchar_t> names(10 * 24);
+    EXPECT_EQ(Query(DC_BINNAMES, names.data()), 5u);
+    EXPECT_STREQ(&names[2 * 24], L"Tray 2");
+    EXPECT_STREQ(&names[3 * 24], L"Bypass Tray");
+    StorePrinterSetting(4359, 3);
+    EXPECT_EQ(Query(DC_BINS), 6u);
+}
+
+// A source name longer than its slot keeps 23 characters and the terminator; a
+// name ends at its carriage return, the blank before it (the first character
+// of resource string 2009) going with it.
 TEST(CapabilityNames, ALongSourceNameIsCutToItsSlot)
 {
     ModelPrinter* printer = OpenSuitePrinter(L"M2200.DDD", L"Morva Capabilities M2200");
@@ -289,6 +309,8 @@ TEST(CapabilityNames, ALongSourceNameIsCutToItsSlot)
     ASSERT_EQ(count, 3u);
     EXPECT_EQ(codes[2], 4);
     EXPECT_STREQ(&names[2 * 24], L"Bypass Tray for Thick E");
+    EXPECT_EQ(codes[1], 1);
+    EXPECT_STREQ(&names[1 * 24], L"Tray 1");
 }
 
 }  // namespace

@@ -54,15 +54,14 @@ Record DevmodeTest::PrinterSettings()
 uint32_t Number(const Record& record, uint16_t id, Record* printerSettings)
 {
     uint32_t value = 0xDEADBEEF;
-    EXPECT_TRUE(ReadSettingNumber(const_cast<uint8_t*>(record.data()), printerSettings ? printerSettings->data() : nullptr,
-                                  id, &value))
+    EXPECT_TRUE(ReadSettingNumber(id, const_cast<uint8_t*>(record.data()), printerSettings ? printerSettings->data() : nullptr, &value))
         << id;
     return value;
 }
 
 void SetNumber(Record& record, uint16_t id, uint32_t value, Record* printerSettings)
 {
-    ASSERT_TRUE(WriteSettingNumber(record.data(), printerSettings ? printerSettings->data() : nullptr, id, value))
+    ASSERT_TRUE(WriteSettingNumber(id, record.data(), printerSettings ? printerSettings->data() : nullptr, value))
         << id;
 }
 
@@ -79,11 +78,11 @@ void PutU16(Record& record, size_t offset, uint16_t value)
 uint32_t PrinterNumber(const Record& printerSettings, uint16_t id)
 {
     uint32_t value = 0xDEADBEEF;
-    EXPECT_TRUE(ReadSettingNumber(nullptr, const_cast<uint8_t*>(printerSettings.data()), id, &value)) << id;
+    EXPECT_TRUE(ReadSettingNumber(id, nullptr, const_cast<uint8_t*>(printerSettings.data()), &value)) << id;
     return value;
 }
 
 void SetPrinterNumber(Record& printerSettings, uint16_t id, uint32_t value)
 {
-    ASSERT_TRUE(WriteSettingNumber(nullptr, printerSettings.data(), id, value)) << id;
+    ASSERT_TRUE(WriteSettingNumber(id, nullptr, printerSettings.data(), value)) << id;
 }

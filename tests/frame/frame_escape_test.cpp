@@ -5,6 +5,9 @@
 
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
+#include "tools/morva_reader/morva_reader.h"
+
+#include <winspool.h>
 
 #include <cstring>
 
@@ -45,6 +48,38 @@ protected:
     void StartDocument()
     {
         ASSERT_TRUE(driver_.entries().startDoc(&surface_, const_cast<wchar_t*>(L"escapes"), 7));
+    }
+    // Runs `print` (DrvStartDoc to DrvEndDoc) inside a spooler job whose
+    // output goes to a file, and reads the job back whole.
+    template <typename Print>
+    bool PrintSpooled(Print print, MorvaListing* listing)
+    {
+        const std::wstring file = printhost_test::TempPath(L"frame_escape.prn");
+        DeleteFileW(file.c_str());
+        DOC_INFO_1W doc{const_cast<wchar_t*>(L"escapes"), const_cast<wchar_t*>(file.c_str()),
+                        const_cast<wchar_t*>(L"RAW")};
+        if (!StartDocPrinterW(driver_.printer(), 1, reinterpret_cast<BYTE*>(&doc)))
+            return false;
+        print();
+        EndDocPrinter(driver_.printer());
+        const std::string bytes = printhost_test::ReadTextFile(file);
+        DeleteFileW(file.c_str());
+        return ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{},
+                            listing);
+    }
+    // A document of `pages` pages without drawing (each printed blank), read back.
+    bool PrintBlankPages(int pages, MorvaListing* listing)
+    {
+        return PrintSpooled(
+            [&] {
+                StartDocument();
+                for (int page = 0; page < pages; ++page) {
+                    driver_.entries().startPage(&surface_);
+                    ASSERT_TRUE(driver_.entries().sendPage(&surface_));
+                }
+                driver_.entries().endDoc(&surface_, 0);
+            },
+            listing);
     }
     void EnableDrawingEscapes()
     {
@@ -344,15 +379,66 @@ TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
     ASSERT_NE(before, 4u);
     const uint8_t fourPages[8] = {8, 0, 0, 0, 0x04, 0x13, 4, 0};  // 4868, 4
     ASSERT_EQ(Escape(4212, fourPages, 8), 1);
-    StartDocument();
-    // The job begins with its first page: a page without drawing is printed blank.
-    driver_.entries().startPage(&surface_);
-    ASSERT_TRUE(driver_.entries().sendPage(&surface_));
-    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
-    EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), 4u);
-    driver_.entries().endDoc(&surface_, 0);
+    MorvaListing listing;
+    ASSERT_TRUE(PrintSpooled(
+        [&] {
+            StartDocument();
+            // The job begins with its first page: a page without drawing is printed blank.
+            driver_.entries().startPage(&surface_);
+            ASSERT_TRUE(driver_.entries().sendPage(&surface_));
+            ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+            EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), 4u);
+            driver_.entries().endDoc(&surface_, 0);
+        },
+        &listing))
+        << listing.error;
+    // The overridden four pages per sheet: the one page leaves its face part-filled.
+    const std::string commands = CommandTexts(listing);
+    EXPECT_EQ(frame_test::Count(commands, "EndJob with left Nup"), 1u) << commands;
     ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
     EXPECT_EQ(SettingOf(settings, kFidPagesPerSheet), before);
+}
+
+// Writes a number setting into the records, with the type and size the engine reports for it.
+bool SetSetting(std::vector<uint8_t>* settings, std::vector<uint8_t>* printer, uint16_t id, uint32_t value)
+{
+    uint16_t type = 0, kind = 0;
+    uint32_t size = 0;
+    uint64_t holder = 0;
+    if (dma_GetValue(id, settings->data(), printer->data(), &type, &size, &holder, &kind) != 0)
+        return false;
+    holder = value;
+    return dma_SetValue(id, settings->data(), printer->data(), type, size, &holder) == 0;
+}
+
+// A printer of a newer stream: the separator sheet at the job begin (an empty
+// side, then "FC" for the next sheet), the one-sided job kind ahead of it, the
+// page label as a job string and on each page.
+TEST_F(FrameEscapes, NewerStreamSheetCommands)
+{
+    std::vector<uint8_t> settings(5900), printer(7964);
+    ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+    ASSERT_EQ(Escape(20492, nullptr, 0, printer.data(), 7964), 1);
+    const std::pair<uint16_t, uint32_t> values[] = {
+        {kFidStreamVersion, 0x01020008}, {1350, 1}, {4103, 1}, {kFidCovers, 2}, {kFidPageLabelOn, 1}};
+    for (const auto& [id, value] : values)
+        ASSERT_TRUE(SetSetting(&settings, &printer, id, value)) << id;
+    ASSERT_EQ(Escape(20485, settings.data(), 5900), 1);
+    ASSERT_EQ(Escape(20491, printer.data(), 7964), 1);
+    MorvaListing listing;
+    ASSERT_TRUE(PrintBlankPages(2, &listing)) << listing.error;
+    const std::string c = CommandTexts(listing);
+    EXPECT_EQ(c.rfind("EA value=0x90\nEH ", 0), 0u) << c;
+    EXPECT_EQ(frame_test::Count(c, "FH a=0 b=2\n"), 1u) << c;
+    EXPECT_EQ(frame_test::Count(c, "FE variant=17\nED\n"), 1u) << c;
+    EXPECT_LT(c.find("FH a=0 b=2"), c.find("FE variant=17")) << c;
+    EXPECT_LT(c.find("FE variant=17"), c.find("\nFC\n")) << c;
+    EXPECT_LT(c.rfind("\nFC\n"), c.find("StartPage")) << c;
+    // The first page's sheet follows the separator: no second "FC".
+    EXPECT_EQ(frame_test::Count(c, "\nFC\n"), 1u) << c;
+    EXPECT_EQ(frame_test::Count(c, "StartPage"), 2u) << c;
+    EXPECT_EQ(frame_test::Count(c, "\nEg "), 2u) << c;
+    EXPECT_EQ(frame_test::Count(c, "\nFB\nED\n"), 2u) << c;
 }
 
 // ---- Hostile blocks ----
@@ -404,6 +490,22 @@ TEST_F(FrameEscapes, JobHeaderBlockBounds)
     }
     for (size_t size = 16; size < base.size(); size += 7)
         EXPECT_EQ(Escape(20517, base.data(), ULONG(size)), kFailed) << "cut at " << size;
+}
+
+// The interface library's ready-made header opens the job as it was handed over.
+TEST_F(FrameEscapes, JobHeaderFromTheInterfaceLibrary)
+{
+    const std::string header = "\x1b%-12345X@PJL COMMENT READY-MADE\n@PJL ENTER LANGUAGE=MORVA\n";
+    constexpr uint32_t kStride = 128;
+    std::vector<uint8_t> block = HeaderBlock(1, kStride, {uint32_t(header.size())}, {0});
+    std::memcpy(block.data() + 20, header.data(), header.size());
+    ASSERT_EQ(Escape(20517, block.data(), ULONG(block.size())), 1);
+    MorvaListing listing;
+    ASSERT_TRUE(PrintBlankPages(1, &listing)) << listing.error;
+    ASSERT_EQ(listing.headerLines.size(), 2u);
+    EXPECT_EQ(listing.headerLines[0], "\x1b%-12345X@PJL COMMENT READY-MADE");
+    EXPECT_EQ(listing.headerLines[1], "@PJL ENTER LANGUAGE=MORVA");
+    EXPECT_EQ(listing.versionLine.rfind("%ZQRQD-", 0), 0u);
 }
 
 std::vector<uint8_t> Chunk(uint32_t id, uint32_t total, uint32_t offset, uint32_t length, uint32_t rop = 0xCC0020)

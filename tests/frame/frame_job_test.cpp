@@ -267,4 +267,107 @@ TEST(FrameJob, BlankDocumentWithDroppedPagesWritesNothing)
     EXPECT_TRUE(job.bytes.empty()) << job.bytes.size();
 }
 
+// A two-sided job whose sheets are replayed in reverse order ends an odd page
+// count with an empty back face, so that the last page (printed first) starts
+// a sheet of its own.
+TEST(FrameJob, OddPageCountSkipsTheLastBackFace)
+{
+    struct Case {
+        uint32_t duplex;
+        size_t pages;
+        size_t skipped;
+    } cases[] = {{1, 3, 0}, {2, 3, 1}, {3, 3, 1}, {2, 4, 0}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({std::vector<bool>(k.pages, true), Ending::kEndDoc,
+                                         {{kFidDuplex, k.duplex}, {kFidReverseOrder, 1}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "skip backface of duplex"), k.skipped) << k.duplex << " " << k.pages << "\n" << c;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), k.pages + k.skipped) << c;
+        EXPECT_EQ(Count(c, "StartPage"), k.pages) << c;
+        // The empty face is replayed first: its media and sheet end, nothing drawn.
+        if (k.skipped)
+            EXPECT_LT(c.find("\nFB\nED\n"), c.find("StartPage")) << c;
+    }
+}
+
+// The model collates in the printer: the pages go out once and the header
+// asks for the copies.
+TEST(FrameJob, CopiesCollatedByThePrinterGoOutOnce)
+{
+    const PrintedJob job =
+        PrintJob({{true, true}, Ending::kEndDoc, {{kFidCopies, 2}, {kFidCollate, 1}}});
+    ASSERT_TRUE(job.read) << job.listing.error;
+    EXPECT_EQ(Count(job.commands, "StartPage"), 2u) << job.commands;
+    EXPECT_EQ(Count(Joined(job.listing.headerLines), "COPIES=2"), 1u) << Joined(job.listing.headerLines);
+}
+
+// A form registered in the printer: the form string after the stream begin,
+// no resolution, no sheet output, and the end marker after the form's page.
+TEST(FrameJob, FormRegistrationKeepsThePageInThePrinter)
+{
+    const PrintedJob job = PrintJob({{true}, Ending::kEndDoc, {{kFidStoredJobText, 1}}});
+    ASSERT_TRUE(job.read) << job.listing.error;
+    const std::string& c = job.commands;
+    EXPECT_EQ(c.rfind("EA value=0x90\nEE ", 0), 0u) << c;
+    EXPECT_EQ(Count(c, "\nFA "), 0u) << c;
+    EXPECT_EQ(Count(c, "\nFB\n"), 0u) << c;
+    EXPECT_EQ(Count(c, "\nED\n"), 1u) << c;
+    EXPECT_LT(c.find("\nCG "), c.find("\nEF\n")) << c;
+    EXPECT_LT(c.find("\nEF\n"), c.find("EndJob\\x22")) << c;
+}
+
+// The page label goes on every page after its start; the colour-mode pair
+// follows the page's placement.
+TEST(FrameJob, PageLabelAndColourModePair)
+{
+    struct Case {
+        uint32_t label, first, second;
+        size_t labels;
+        const char* option;
+        const char* options;
+    } cases[] = {
+        {0, 0, 0, 0, "AI on=0", "FF flags=0"},
+        {1, 1, 0, 2, "AI on=1", "FF flags=1"},
+        {0, 1, 1, 0, "AI on=1", "FF flags=5"},
+        {0, 0, 1, 0, "AI on=0", "FF flags=4"},
+    };
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({{true, true}, Ending::kEndDoc,
+                                         {{kFidPageLabelOn, k.label}, {kFidColourPairFirst, k.first},
+                                          {kFidColourPairSecond, k.second}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nEg "), k.labels) << c;
+        if (k.labels)
+            EXPECT_LT(c.find("StartPage"), c.find("\nEg ")) << c;
+        EXPECT_EQ(Count(c, std::string(k.option) + "\n"), 2u) << c;
+        EXPECT_EQ(Count(c, std::string(k.options) + "\n"), 2u) << c;
+        EXPECT_LT(c.find("\nAa "), c.find("\nAI ")) << c;
+        // "EH" needs a newer stream than this model's.
+        EXPECT_EQ(Count(c, "\nEH "), 0u) << c;
+    }
+}
+
+// A leading separator takes the first sheet (both faces of a two-sided one)
+// from the separator's source.
+TEST(FrameJob, FirstSheetFromTheSeparatorSource)
+{
+    constexpr uint32_t kUpperTray = 1;  // source attribute 1
+    struct Case {
+        uint32_t covers, duplex;
+        size_t fromSeparator;
+    } cases[] = {{0, 1, 0}, {1, 1, 1}, {1, 2, 2}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({{true, true, true}, Ending::kEndDoc,
+                                         {{kFidCovers, k.covers}, {kFidCoverTray, kUpperTray}, {kFidDuplex, k.duplex}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "Ec code1=1 code2=1 "), k.fromSeparator) << k.covers << " " << k.duplex << "\n" << c;
+        EXPECT_EQ(Count(c, "Ec code1=1 code2=0 "), 3 - k.fromSeparator) << c;
+        if (k.fromSeparator)
+            EXPECT_EQ(c.find("\nEc code1=1 code2=1 "), c.find("\nEc ")) << c;
+    }
+}
+
 } // namespace

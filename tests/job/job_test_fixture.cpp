@@ -78,12 +78,7 @@ void JobTest::SetText(uint16_t id, const wchar_t* text)
 
 void JobTest::PatchRaw(uint16_t section, uint16_t size, uint16_t index, uint32_t value)
 {
-    ModelDataRecord* main = context_->main;
-    uint8_t old[4] = {};
-    ASSERT_EQ(ReadModelSectionEntry(main, section, size, index, old), 0) << section;
-    // The read leaves the cursor just past the entry.
-    std::memcpy(main->buffer + main->cursor - size, &value, size);
-    ASSERT_EQ(GetModelSectionNumber(main, section, size, index), value & (size == 4 ? 0xFFFFFFFFu : (1u << (8 * size)) - 1));
+    PatchModelRaw(context_->main, section, size, index, value);
 }
 
 uint32_t JobTest::HeaderFlags() { return GetModelSectionNumber(context_->main, 26, 4, 0); }

@@ -439,7 +439,7 @@ bool SizeValueThere(const SettingsBlobStore& store, int mode, const wchar_t* siz
     }
     DWORD value = 0;
     uint32_t size = sizeof value;
-    return ReadUserValueInto(store.printer, store.userBasePath, nullptr, sizeName, &value, &size) != kUserValueNotStored;
+    return ReadUserValueInto(store.printer, store.userBasePath, nullptr, sizeName, &value, &size) != StoredRead::kNotStored;
 }
 
 std::vector<SectionState> Sections(const SettingsBlobStore& store, int mode)

@@ -154,8 +154,8 @@ TEST_F(UserStoreTest, ValuesRoundTripAndTheKeyIsStamped)
     ASSERT_TRUE(printer_.ok());
     uint8_t* block = nullptr;
     uint32_t size = 0;
-    EXPECT_EQ(ReadUserValue(h(), kBase, nullptr, L"Data", &block, &size), kUserValueNotStored);  // no identity yet
-    EXPECT_EQ(ReadUserValue(h(), nullptr, nullptr, L"Data", &block, &size), kUserValueError);
+    EXPECT_EQ(ReadUserValue(h(), kBase, nullptr, L"Data", &block, &size), StoredRead::kNotStored);  // no identity yet
+    EXPECT_EQ(ReadUserValue(h(), nullptr, nullptr, L"Data", &block, &size), StoredRead::kError);
 
     const uint8_t data[] = {1, 2, 3, 4, 5};
     ASSERT_EQ(WriteUserValue(h(), kBase, data, sizeof data, REG_BINARY, nullptr, L"Data"), 1);
@@ -170,22 +170,22 @@ TEST_F(UserStoreTest, ValuesRoundTripAndTheKeyIsStamped)
               ERROR_SUCCESS);
     EXPECT_EQ(attributes, static_cast<DWORD>(PRINTER_ATTRIBUTE_LOCAL));
 
-    ASSERT_EQ(ReadUserValue(h(), kBase, nullptr, L"Data", &block, &size), kUserValueRead);
+    ASSERT_EQ(ReadUserValue(h(), kBase, nullptr, L"Data", &block, &size), StoredRead::kRead);
     GlobalBlockPtr<uint8_t> owned(block);
     EXPECT_EQ(size, sizeof data);
     EXPECT_EQ(std::memcmp(block, data, sizeof data), 0);
-    EXPECT_EQ(ReadUserValue(h(), kBase, nullptr, L"Missing", &block, &size), kUserValueNotStored);
-    EXPECT_EQ(ReadUserValue(h(), kBase, L"Absent", L"Data", &block, &size), kUserValueNotStored);
+    EXPECT_EQ(ReadUserValue(h(), kBase, nullptr, L"Missing", &block, &size), StoredRead::kNotStored);
+    EXPECT_EQ(ReadUserValue(h(), kBase, L"Absent", L"Data", &block, &size), StoredRead::kNotStored);
 
     uint8_t buffer[5];
     for (uint32_t room : {5u, 4u}) {
         uint32_t inout = room;
         EXPECT_EQ(ReadUserValueInto(h(), kBase, nullptr, L"Data", buffer, &inout),
-                  room == 5 ? kUserValueRead : kUserValueError)
+                  room == 5 ? StoredRead::kRead : StoredRead::kError)
             << room;
     }
     EXPECT_EQ(DeleteUserValue(h(), kBase, nullptr, L"Data"), 1);
-    EXPECT_EQ(ReadUserValue(h(), kBase, nullptr, L"Data", &block, &size), kUserValueNotStored);
+    EXPECT_EQ(ReadUserValue(h(), kBase, nullptr, L"Data", &block, &size), StoredRead::kNotStored);
 }
 
 TEST_F(UserStoreTest, StampKeyPathsByKind)
@@ -336,7 +336,7 @@ TEST_F(UserStoreTest, EmptyBasePathIsRefused)
         EXPECT_EQ(WriteUserValue(h(), base, &value, 4, REG_DWORD, nullptr, L"Value"), 0);
         uint8_t* block = nullptr;
         uint32_t size = 0;
-        EXPECT_EQ(ReadUserValue(h(), base, nullptr, L"Value", &block, &size), kUserValueError);
+        EXPECT_EQ(ReadUserValue(h(), base, nullptr, L"Value", &block, &size), StoredRead::kError);
         EXPECT_EQ(block, nullptr);
         EXPECT_EQ(PurgeStaleUserSettingKeys(base), 0);
         EXPECT_EQ(CleanUpUserSettingKeys(nullptr, base), 0);
@@ -363,10 +363,10 @@ TEST_F(UserStoreTest, OnlyAMissingKeyReadsAsNotStored)
     ASSERT_EQ(WriteUserValue(h(), kBase, &value, 4, REG_DWORD, nullptr, L"Value"), 1);
     struct Case {
         LSTATUS open;
-        int status;
+        StoredRead status;
     };
-    for (const Case& c : {Case{ERROR_FILE_NOT_FOUND, kUserValueNotStored}, Case{ERROR_ACCESS_DENIED, kUserValueError},
-                          Case{ERROR_OUTOFMEMORY, kUserValueError}}) {
+    for (const Case& c : {Case{ERROR_FILE_NOT_FOUND, StoredRead::kNotStored}, Case{ERROR_ACCESS_DENIED, StoredRead::kError},
+                          Case{ERROR_OUTOFMEMORY, StoredRead::kError}}) {
         ScopedImportPatch patch("advapi32.dll", "RegOpenKeyExW", reinterpret_cast<void*>(&RegOpenKeyAnswering));
         ASSERT_TRUE(patch.active());
         g_realRegOpen = reinterpret_cast<RegOpenFn>(patch.original());

@@ -1,8 +1,11 @@
 #include "tests/support/model_printer.h"
 
+#include "common/model/model_data.h"
 #include "common/system/module_files.h"
 
 #include <winspool.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -309,4 +312,14 @@ void CloseSuitePrinter(ModelPrinter*& printer)
     delete printer;
     printer = nullptr;
     ReleaseResourceModule();
+}
+
+void PatchModelRaw(ModelDataRecord* main, uint16_t section, uint16_t size, uint16_t index, uint32_t value)
+{
+    uint8_t old[4] = {};
+    ASSERT_EQ(ReadModelSectionEntry(main, section, size, index, old), 0) << section;
+    // The read leaves the cursor just past the entry.
+    std::memcpy(main->buffer + main->cursor - size, &value, size);
+    ASSERT_EQ(GetModelSectionNumber(main, section, size, index),
+              value & (size == 4 ? 0xFFFFFFFFu : (1u << (8 * size)) - 1));
 }

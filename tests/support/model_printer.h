@@ -19,6 +19,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 class ModelPrinter {
@@ -73,3 +74,9 @@ private:
 // beside it), then the printer is installed. Closing gives both back.
 ModelPrinter* OpenSuitePrinter(const wchar_t* modelFile, const wchar_t* printerName);
 void CloseSuitePrinter(ModelPrinter*& printer);
+
+struct ModelDataRecord;
+// Patches entry `index` of raw section `section` (entry size 1, 2 or 4) of a
+// loaded model in memory, as a model with other raw values would read; fails
+// the test when the entry is not there.
+void PatchModelRaw(ModelDataRecord* main, uint16_t section, uint16_t size, uint16_t index, uint32_t value);

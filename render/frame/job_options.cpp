@@ -1,0 +1,115 @@
+#include "render/frame/job_options.h"
+
+#include "common/context/setting_rules.h"
+#include "common/context/settings_context.h"
+#include "common/model/model_value_ops.h"
+#include "common/settings/function_ids.h"
+#include "render/frame/frame_ids.h"
+#include "render/frame/pdev_record.h"
+#include "render/morva/stream_head.h"
+
+namespace {
+
+constexpr CapabilityId kSheetOptionsCapability = CapabilityBit(0x26);  // separator, trailer, interleaf sheets
+constexpr CapabilityId kJobTypeCapability = CapabilityBit(0x2A);       // job type 3 drops the sheet options
+constexpr uint32_t kCollationByDriver = 2;  // the printer collates only what the driver sends again
+constexpr uint32_t kJobTypeStored = 3;
+constexpr int32_t kNoSeparatorFirstFace = 264;
+constexpr uint32_t kBookletLayout = 2;
+constexpr CapabilityId kBookletCountCapability = 0x4000000;
+constexpr CapabilityId kBookletCountByteCapability = CapabilityBit(0x2D);
+
+ModelDataRecord* MainModel(PDevRecord* pdev)
+{
+    return pdev->settingsContext ? pdev->settingsContext->main : nullptr;
+}
+
+bool On(PDevRecord* pdev, uint16_t id) { return GetPdevSettingDword(pdev, id) != 0; }
+bool IsOne(PDevRecord* pdev, uint16_t id) { return GetPdevSettingDword(pdev, id) == 1; }
+
+bool CollationLeftToDriver(PDevRecord* pdev)
+{
+    CapabilityBits bits{};
+    if (!GetModelCapabilityBits(MainModel(pdev), &bits))
+        return false;
+    return GetCollateSupport(pdev->settings, pdev->printerSettings, &bits) == static_cast<int>(kCollationByDriver);
+}
+
+void TakeSheetOptions(PDevRecord* pdev, uint32_t version, JobOptions* o)
+{
+    ModelDataRecord* model = MainModel(pdev);
+    const bool sheetOptions = TestModelCapability(model, kSheetOptionsCapability);
+    const int32_t separatorTray = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidFixedTrayFirst));
+    if (sheetOptions && IsOne(pdev, kFidSeparatorSheetOn)) {
+        o->separatorSource = separatorTray;
+        o->separatorMode = On(pdev, kFidSeparatorFirstFace) && separatorTray != kNoSeparatorFirstFace ? 1 : 2;
+    } else {
+        const uint32_t covers = GetPdevSettingWord(pdev, kFidCovers);
+        o->separatorMode = covers == 1 ? 1 : covers == 2 && version >= kSeparatorSheetVersion ? 2 : 0;
+        o->separatorSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidCoverTray));
+    }
+    if (sheetOptions) {
+        o->trailerSheet = IsOne(pdev, kFidTrailerSheetOn);
+        o->trailerSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidFixedTrayFirst + 1));
+        o->interleafSheets = IsOne(pdev, kFidInterleafSheetsOn);
+        o->interleafSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidFixedTrayFirst + 2));
+        for (uint32_t i = 0; i < kInterleafListLength; ++i)
+            o->interleafList[i] = GetPdevSettingWord(pdev, static_cast<uint16_t>(kFidPageListFirst + i));
+    }
+    if (GetPdevSettingWord(pdev, kFidJobType) == kJobTypeStored && TestModelCapability(model, kJobTypeCapability)) {
+        o->separatorMode = 0;
+        o->trailerSheet = 0;
+        o->interleafSheets = 0;
+    }
+}
+
+// A booklet bound on its first binding kind may tell the printer its sheet-side
+// count, as the model and the settings allow.
+bool BookletCountWanted(PDevRecord* pdev)
+{
+    ModelDataRecord* model = MainModel(pdev);
+    if (GetPdevSettingWord(pdev, kFidPosterBooklet) != kBookletLayout || !TestModelCapability(model, kBookletCountCapability) ||
+        (GetPdevSettingWord(pdev, kFidBookletSource) & 0xFF) != 1)
+        return false;
+    if (GetPdevSettingWord(pdev, kFidJobType) == kJobTypeStored && TestModelCapability(model, kJobTypeCapability))
+        return false;
+    if (TestModelCapability(model, kBookletCountByteCapability))
+        return (GetPdevSettingWord(pdev, kFidBookletCount) & 0xFF) == 2;
+    return GetPdevSettingDword(pdev, kFidBookletCountOn) == 1;
+}
+
+} // namespace
+
+int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
+{
+    JobOptions o{};
+    const uint32_t version = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
+    const uint32_t duplex = GetPdevSettingWord(pdev, kFidDuplex);
+    if (duplex < 1 || duplex > 3)
+        return -1;
+    o.twoSided = duplex != 1;
+    const uint32_t copies = GetPdevSettingWord(pdev, kFidCopies);
+    o.copies = copies ? copies : 1;
+    o.collateByReplay = o.copies != 1 && IsOne(pdev, kFidCollate) && CollationLeftToDriver(pdev);
+    o.reverseOrder = On(pdev, kFidReverseOrder);
+    o.formRegistration = IsOne(pdev, kFidStoredJobText);
+    o.pageLabel = IsOne(pdev, kFidPageLabelOn);
+    const uint32_t perSheet = GetPdevSettingWord(pdev, kFidFeedOrientation);
+    const bool nup = perSheet == 2 || perSheet == 4 || perSheet == 8 || perSheet == 16 || perSheet == 32;
+    const bool posterOrBooklet = GetPdevSettingWord(pdev, kFidPosterBooklet) != 0;
+    o.pageOptions = On(pdev, kFidKeepDuplexOnReset) && On(pdev, kFidDrawingEscapesFeature) &&
+                    version >= kPageOptionsVersion && !nup && !posterOrBooklet && !o.formRegistration &&
+                    GetPdevSettingWord(pdev, kFidJobType) != kJobTypeStored && !On(pdev, kFidSecondSourceOn);
+    if (version >= kColourPairVersion) {
+        o.colourPair[0] = On(pdev, kFidColourPairFirst) ? 1 : 0;
+        o.colourPair[1] = On(pdev, kFidColourPairSecond) ? 1 : 0;
+    } else {
+        o.colourPair[0] = o.colourPair[1] = -1;
+    }
+    TakeSheetOptions(pdev, version, &o);
+    o.bookletCount = BookletCountWanted(pdev);
+    o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration;
+    o.deferredStreamBegin = o.formRegistration;
+    *options = o;
+    return 0;
+}
