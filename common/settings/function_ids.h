@@ -172,11 +172,9 @@ inline constexpr uint16_t kFidUserText = 36902;
 // Read by the document events of the interface library.
 inline constexpr uint16_t kFidColourProfileKind = 286;   // 2: ICC profiles
 inline constexpr uint16_t kFidOutputBinChosen = 331;
-inline constexpr uint16_t kFidPageLabel = 339;
 inline constexpr uint16_t kFidAnnotationPlacementFirst = 351;  // 351-356, one per annotation text
 inline constexpr uint16_t kFidDocPropertyFile = 374;     // the document-property file of the job
 inline constexpr uint16_t kFidFaxOneHeader = 379;        // one job header for all recipients
-inline constexpr uint16_t kFidInterleafOn = 406;
 inline constexpr uint16_t kFidPerUserStore = 439;        // 1: settings blobs in the per-user store
 inline constexpr uint16_t kFidUserPaperMarginsFromUser = 463;
 inline constexpr uint16_t kFidAnnotationUserName = 1296; // 1296-1301: which annotation texts print

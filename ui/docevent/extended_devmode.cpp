@@ -154,11 +154,11 @@ void AdjustJobOptionSettings(SettingsContext* context, void* settings, void* pri
     const bool describable =
         SettingIs(settings, printerSettings, kFidJobType, 0) &&
         SettingNumberOr(settings, printerSettings, kFidUserNameAllowed, 0) == 0 &&
-        !SettingIs(settings, printerSettings, kFidInterleafOn, 1) &&
+        !SettingIs(settings, printerSettings, kFidInterleafSheetsOn, 1) &&
         !SettingIs(settings, printerSettings, kFidColourProfileKind, 2) &&
         !SettingIs(settings, printerSettings, kFidSpecialJob, 1) &&
         SettingIs(settings, printerSettings, kFidStoredJobText, 0) &&
-        SettingIs(settings, printerSettings, kFidPageLabel, 0);
+        SettingIs(settings, printerSettings, kFidPageLabelOn, 0);
     if (describable) {
         if (SettingIs(settings, printerSettings, kFidJobHeaderMode, 1) &&
             IsSettingEnforced(kFidJobHeaderMode, site) != 1)
