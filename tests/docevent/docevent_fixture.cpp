@@ -1,6 +1,6 @@
 #include "tests/docevent/docevent_fixture.h"
 
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
@@ -114,10 +114,10 @@ std::vector<unsigned char> ApplicationDevmode(std::initializer_list<SettingChang
         return {};
     std::vector<unsigned char> record(kSettingsRecordSize, 0);
     std::memcpy(record.data(), devmode.data(), kPrivatePartOffset);
-    if (!WriteSettingNumber(record.data(), nullptr, kFidJobType, 0))
+    if (!WriteSettingNumber(kFidJobType, record.data(), nullptr, 0))
         return {};
     for (const SettingChange& change : changes)
-        if (!WriteSettingNumber(record.data(), nullptr, change.id, change.value))
+        if (!WriteSettingNumber(change.id, record.data(), nullptr, change.value))
             return {};
     std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
     return devmode;

@@ -3,7 +3,7 @@
 // the job written by morvagr and read back whole.
 #include "tests/docevent/docevent_fixture.h"
 
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"

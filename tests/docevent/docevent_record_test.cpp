@@ -1,5 +1,5 @@
 // The job record of a DC and the texts it gathers, on the records themselves.
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 #include "common/job/ansi_text.h"
 #include "common/settings/function_ids.h"
 #include "common/system/user_prompt.h"
@@ -82,8 +82,8 @@ TEST(DcJobRecords, AnnotationTexts)
     std::memset(&record->annotation, 0x41, sizeof(record->annotation));
     std::wcscpy(record->documentName, L"Quarterly report");
     for (uint16_t id : {kFidAnnotationUserName, kFidAnnotationOwner, kFidAnnotationDocument})
-        ASSERT_TRUE(WriteSettingNumber(record->settings, record->printerSettings, id, 1)) << id;
-    ASSERT_TRUE(WriteSettingNumber(record->settings, record->printerSettings, kFidAnnotationPlacementFirst, 3));
+        ASSERT_TRUE(WriteSettingNumber(id, record->settings, record->printerSettings, 1)) << id;
+    ASSERT_TRUE(WriteSettingNumber(kFidAnnotationPlacementFirst, record->settings, record->printerSettings, 3));
     CollectAnnotationTexts(record.get());
     const AnnotationRecord& a = record->annotation;
     EXPECT_EQ(a.present, 1);
@@ -100,7 +100,7 @@ TEST(DcJobRecords, AnnotationTexts)
 
     // Date and time fit the graphics library's 20- and 12-byte blocks.
     for (uint16_t id : {kFidAnnotationDate, kFidAnnotationTime})
-        ASSERT_TRUE(WriteSettingNumber(record->settings, record->printerSettings, id, 1)) << id;
+        ASSERT_TRUE(WriteSettingNumber(id, record->settings, record->printerSettings, 1)) << id;
     CollectAnnotationTexts(record.get());
     EXPECT_EQ(std::wcslen(record->annotation.date), 8u);
     EXPECT_LT(std::wcslen(record->annotation.date), kAnnotationBlock1Bytes / 2);
@@ -143,8 +143,8 @@ TEST(DcJobRecords, UserCodeQuestion)
     for (const Case& c : cases) {
         auto record = std::make_unique<DcJobRecord>();
         std::memset(record.get(), 0, sizeof(DcJobRecord));
-        ASSERT_TRUE(WriteSettingNumber(record->settings, record->printerSettings, kFidJobType, c.jobType));
-        ASSERT_TRUE(WriteSettingNumber(record->settings, record->printerSettings, kFidUserCodeMinimum, c.minimum));
+        ASSERT_TRUE(WriteSettingNumber(kFidJobType, record->settings, record->printerSettings, c.jobType));
+        ASSERT_TRUE(WriteSettingNumber(kFidUserCodeMinimum, record->settings, record->printerSettings, c.minimum));
         PromptLog log{c.answer};
         SetPromptAnswerer(&AnswerPrompt, &log);
         EXPECT_EQ(CheckJobTypeCode(record.get()), c.passes) << c.jobType << " " << c.minimum;
@@ -152,7 +152,7 @@ TEST(DcJobRecords, UserCodeQuestion)
         EXPECT_EQ(log.asked, c.asked);
         if (c.asked)
             EXPECT_EQ(log.style, UINT(MB_OKCANCEL | MB_ICONEXCLAMATION));
-        EXPECT_EQ(SettingNumberOr(record->settings, record->printerSettings, kFidJobType, 99), c.jobTypeAfter);
+        EXPECT_EQ(SettingNumberOr(kFidJobType, record->settings, record->printerSettings, 99), c.jobTypeAfter);
     }
 }
 

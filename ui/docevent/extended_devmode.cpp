@@ -6,7 +6,7 @@
 #include "common/context/settings_context.h"
 #include "common/devmode/devmode_convert.h"
 #include "common/devmode/devmode_merge.h"
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 #include "common/model/model_data.h"
 #include "common/records/context_sources.h"
 #include "common/records/form_paper_match.h"
@@ -48,7 +48,7 @@ struct RegistryBases {
 bool SettingIs(void* settings, void* printerSettings, uint16_t id, uint32_t value)
 {
     uint32_t read = 0;
-    return ReadSettingNumber(settings, printerSettings, id, &read) && read == value;
+    return ReadSettingNumber(id, settings, printerSettings, &read) && read == value;
 }
 
 // The output bin the printer's own settings chose (setting 1359 on) wins over
@@ -56,12 +56,12 @@ bool SettingIs(void* settings, void* printerSettings, uint16_t id, uint32_t valu
 void KeepChosenOutputBin(void* settings, void* printerSettings, bool kept, uint32_t chosen)
 {
     uint32_t merged = 0;
-    if (!kept || !ReadSettingNumber(settings, printerSettings, kFidOutputBin, &merged))
+    if (!kept || !ReadSettingNumber(kFidOutputBin, settings, printerSettings, &merged))
         return;
     auto ordinary = [](uint32_t bin) { return bin >= 2 && bin <= 11; };
     if (merged != chosen && ordinary(chosen) && (merged == 1 || merged == 23 || ordinary(merged))) {
-        WriteSettingNumber(settings, printerSettings, kFidOutputBin, chosen);
-        WriteSettingNumber(settings, printerSettings, kFidOutputBinChosen, 0);
+        WriteSettingNumber(kFidOutputBin, settings, printerSettings, chosen);
+        WriteSettingNumber(kFidOutputBinChosen, settings, printerSettings, 0);
     }
 }
 
@@ -76,7 +76,7 @@ int MergeIntoExtendedRecord(HANDLE printer, SettingsContext* context, uint8_t* p
         return -1;
     info.reset();
     const bool keepBin = SettingIs(out, printerSettings, kFidKeepOutputBin, 1);
-    const uint32_t chosenBin = keepBin ? SettingNumberOr(out, printerSettings, kFidOutputBin, 0) : 0;
+    const uint32_t chosenBin = keepBin ? SettingNumberOr(kFidOutputBin, out, printerSettings, 0) : 0;
     if (input && !MergeInputDevmodeWithOverrides(context, out, input, printerSettings, printer, kMergeCheck))
         return -1;
     if (LimitResolutionForPaper(out, printerSettings) == 0)
@@ -95,13 +95,13 @@ void FillTrailerSources(HANDLE printer, SettingsContext* context, uint8_t* setti
 {
     uint32_t paper = 0;
     uint16_t modelPaper = 0;
-    if (SettingNumberOr(settings, printerSettings, kFidTrailerMargins, 0) == 0 ||
-        !ReadSettingNumber(settings, printerSettings, kFidPaperSize, &paper) ||
+    if (SettingNumberOr(kFidTrailerMargins, settings, printerSettings, 0) == 0 ||
+        !ReadSettingNumber(kFidPaperSize, settings, printerSettings, &paper) ||
         MatchFormToModelPaper(printer, settings, printerSettings, static_cast<uint16_t>(paper), &modelPaper) != 1)
         return;
     uint16_t words[4];
     GetPageMarginWords(printer, context, modelPaper,
-                       SettingNumberOr(settings, printerSettings, kFidUserPaperMarginsFromUser, 0), words);
+                       SettingNumberOr(kFidUserPaperMarginsFromUser, settings, printerSettings, 0), words);
     sources->modelPaper = modelPaper;
     for (int i = 0; i < 4; ++i)
         sources->margins[i] = words[i];
@@ -153,7 +153,7 @@ void AdjustJobOptionSettings(SettingsContext* context, void* settings, void* pri
     const ConfiguredSettingsList* site = context ? context->siteConfig : nullptr;
     const bool describable =
         SettingIs(settings, printerSettings, kFidJobType, 0) &&
-        SettingNumberOr(settings, printerSettings, kFidUserNameAllowed, 0) == 0 &&
+        SettingNumberOr(kFidUserNameAllowed, settings, printerSettings, 0) == 0 &&
         !SettingIs(settings, printerSettings, kFidInterleafSheetsOn, 1) &&
         !SettingIs(settings, printerSettings, kFidColourProfileKind, 2) &&
         !SettingIs(settings, printerSettings, kFidSpecialJob, 1) &&
@@ -162,12 +162,12 @@ void AdjustJobOptionSettings(SettingsContext* context, void* settings, void* pri
     if (describable) {
         if (SettingIs(settings, printerSettings, kFidJobHeaderMode, 1) &&
             IsSettingEnforced(kFidJobHeaderMode, site) != 1)
-            WriteSettingNumber(settings, printerSettings, kFidJobHeaderMode, 2);
+            WriteSettingNumber(kFidJobHeaderMode, settings, printerSettings, 2);
         if (SettingIs(settings, printerSettings, kFidDocMonitorDefault, 1) &&
             SettingIs(settings, printerSettings, kFidDocMonitorOn, 1))
-            WriteSettingNumber(settings, printerSettings, kFidDocMonitorOn, 0);
+            WriteSettingNumber(kFidDocMonitorOn, settings, printerSettings, 0);
     } else if (IsSettingEnforced(kFidJobHeaderOn, site) != 1) {
-        WriteSettingNumber(settings, printerSettings, kFidJobHeaderOn, 0);
+        WriteSettingNumber(kFidJobHeaderOn, settings, printerSettings, 0);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "common/context/setting_rules.h"
 #include "common/context/settings_context.h"
-#include "common/devmode/setting_numbers.h"
+#include "common/context/value_by_type.h"
 #include "common/job/ansi_text.h"
 #include "common/job/doc_monitor_register.h"
 #include "common/job/fax_send_list.h"
@@ -76,12 +76,12 @@ bool Escape16(HDC hdc, uint32_t code, uint16_t value) { return Escape(hdc, code,
 bool SettingIs(DcJobRecord* record, uint16_t id, uint32_t value)
 {
     uint32_t read = 0;
-    return ReadSettingNumber(record->settings, record->printerSettings, id, &read) && read == value;
+    return ReadSettingNumber(id, record->settings, record->printerSettings, &read) && read == value;
 }
 
 uint32_t Setting(DcJobRecord* record, uint16_t id)
 {
-    return SettingNumberOr(record->settings, record->printerSettings, id, 0);
+    return SettingNumberOr(id, record->settings, record->printerSettings, 0);
 }
 
 const wchar_t* SettingText(DcJobRecord* record, uint16_t id)
@@ -397,7 +397,7 @@ int CheckJobTypeCode(DcJobRecord* record)
     LoadPromptText(resources, kStringJobTypeQuestion, L"Print without the user code?", text, 512);
     if (AskUser(resources, kStringPromptTitle, L"Printer Settings", text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
         return 0;
-    WriteSettingNumber(record->settings, record->printerSettings, kFidJobType, 0);
+    WriteSettingNumber(kFidJobType, record->settings, record->printerSettings, 0);
     return 1;
 }
 
@@ -604,11 +604,11 @@ int SendPageRecordAtStartPage(HANDLE printer, HDC hdc)
     uint32_t paper = 0;
     uint16_t modelPaper = 0;
     uint16_t words[4];
-    if (ReadSettingNumber(settings.get(), printerSettings.get(), kFidPaperSize, &paper) &&
+    if (ReadSettingNumber(kFidPaperSize, settings.get(), printerSettings.get(), &paper) &&
         MatchFormToModelPaper(printer, settings.get(), printerSettings.get(), static_cast<uint16_t>(paper),
                               &modelPaper) == 1 &&
         GetPageMarginWords(printer, record->context, modelPaper,
-                           SettingNumberOr(settings.get(), printerSettings.get(), kFidUserPaperMarginsFromUser, 0),
+                           SettingNumberOr(kFidUserPaperMarginsFromUser, settings.get(), printerSettings.get(), 0),
                            words) == 1) {
         page.paper = modelPaper;
         std::copy(std::begin(words), std::end(words), page.margin);
