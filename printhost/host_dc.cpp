@@ -44,6 +44,7 @@ struct HostDc {
 };
 
 std::recursive_mutex& Lock() { static std::recursive_mutex m; return m; }
+const HostDcObserver* g_observer = nullptr;
 std::map<HDC, HostDc*>& ByHandle() { static std::map<HDC, HostDc*> m; return m; }
 
 HostDc* Find(HDC hdc)
@@ -80,7 +81,10 @@ int Event(HostDc& dc, HDC hdc, int event, ULONG inSize, void* in, ULONG outSize,
     // A library that listed its events at QUERYFILTER gets only those.
     if (dc.filtered && std::find(dc.events.begin(), dc.events.end(), DWORD(event)) == dc.events.end())
         return DOCUMENTEVENT_UNSUPPORTED;
-    return dc.documentEvent(dc.printer, hdc, event, inSize, in, outSize, out);
+    const int result = dc.documentEvent(dc.printer, hdc, event, inSize, in, outSize, out);
+    if (const HostDcObserver* observer = g_observer; observer && observer->event)
+        observer->event(observer->context, dc.printer, hdc, event, result);
+    return result;
 }
 
 // Before CREATEDCPRE the library may list the events it wants: with room for
@@ -232,6 +236,8 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
 }
 
 bool IsHostDc(HDC hdc) { return Find(hdc) != nullptr; }
+
+void SetHostDcObserver(const HostDcObserver* observer) { g_observer = observer; }
 
 HDC CurrentDrawingDc(HDC hdc)
 {
@@ -473,6 +479,10 @@ int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize
     // The interface library hears of the escape before the driver gets it.
     DOCEVENT_ESCAPE event{escape, inSize, const_cast<char*>(in)};
     Event(*dc, hdc, DOCUMENTEVENT_ESCAPE, sizeof(event), &event, ULONG(outSize), out);
+    int answer = 0;
+    if (const HostDcObserver* observer = g_observer;
+        observer && observer->escape && observer->escape(observer->context, hdc, escape, inSize, in, outSize, out, &answer))
+        return answer;
     // With a page open, an escape that wants no answer waits in the page's
     // metafile for the drawing issued before it; a query is answered now.
     if (dc->pageOpen && outSize == 0 && escape != QUERYESCSUPPORT && RecordEscapeInPage(dc->pageDc, escape, inSize, in))

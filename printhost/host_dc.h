@@ -29,6 +29,19 @@ bool HostDcGdiInfo(HDC hdc, GDIINFO* info);
 // The last failure of a host DC operation, for messages.
 std::wstring HostDcLastError(HDC hdc);
 
+// What a program watches at the host's DCs: each document event the host
+// sends (with the printer handle and the answer) and each escape before it
+// reaches the driver; the escape watcher may answer in the driver's place
+// (it then answers true and sets *answer). One observer for the process; null
+// removes it.
+struct HostDcObserver {
+    void (*event)(void* context, HANDLE printer, HDC hdc, int event, int result);
+    bool (*escape)(void* context, HDC hdc, int escape, int inSize, const char* in, int outSize, char* out,
+                   int* answer);
+    void* context;
+};
+void SetHostDcObserver(const HostDcObserver* observer);
+
 } // namespace printhost
 
 // GDI's document functions for host DCs; any other DC goes on to gdi32. They

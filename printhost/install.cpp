@@ -255,6 +255,26 @@ std::vector<unsigned char> PrinterDevmode(const std::wstring& printerName)
     return devmode;
 }
 
+std::vector<unsigned char> ApplicationDevmode(const std::wstring& printerName)
+{
+    HANDLE printer = nullptr;
+    wchar_t* name = const_cast<wchar_t*>(printerName.c_str());
+    if (!OpenPrinterW(name, &printer, nullptr)) return {};
+    std::vector<BYTE> devmode;
+    const LONG size = DocumentPropertiesW(nullptr, printer, name, nullptr, nullptr, 0);
+    if (size >= LONG(offsetof(DEVMODEW, dmFields))) {
+        devmode.assign(size_t(size), 0);
+        auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
+        if (DocumentPropertiesW(nullptr, printer, name, dm, nullptr, DM_OUT_BUFFER) != IDOK ||
+            size_t(dm->dmSize) + dm->dmDriverExtra > devmode.size())
+            devmode.clear();
+        else
+            devmode.resize(size_t(dm->dmSize) + dm->dmDriverExtra);
+    }
+    ClosePrinter(printer);
+    return devmode.empty() ? PrinterDevmode(printerName) : devmode;
+}
+
 std::vector<PrinterEntry> ListPrinters()
 {
     std::vector<PrinterEntry> result;

@@ -43,6 +43,9 @@ bool FindPrinterDriver(const std::wstring& printerName, InstalledDriver* out, st
 // The DEVMODE the spooler keeps for a printer (level 2); empty when it has none.
 std::vector<unsigned char> PrinterDevmode(void* printerHandle);
 std::vector<unsigned char> PrinterDevmode(const std::wstring& printerName);
+// The DEVMODE an application gets for the printer from DocumentPropertiesW
+// (the interface library's own form); the spooler's when that fails.
+std::vector<unsigned char> ApplicationDevmode(const std::wstring& printerName);
 
 // "<message> (error N)" for the thread's last error.
 std::wstring WithLastError(const std::wstring& message);

@@ -109,7 +109,7 @@ int Print(const std::vector<std::wstring>& args)
     }
     if (code == kOk && pages.empty()) { Usage(); return kUsage; }
     if (code == kOk && !settings.empty()) {
-        if (request.devmode.empty()) request.devmode = PrinterDevmode(request.printer);
+        if (request.devmode.empty()) request.devmode = ApplicationDevmode(request.printer);
         if (!ApplySettingPairs(&request.devmode, settings, &error)) code = kUsage;
     }
     if (code == kOk) code = PrintDocument(request, pages, &error);

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr uint16_t kFidMarginsAndPaperInTrailer = 387;
 
 }  // namespace
 
@@ -73,7 +72,7 @@ int FillSettingsTrailer(SettingsTrailer* trailer, void* settingsRecord, void* pr
     trailer->mark = kSettingsTrailerMark;
     trailer->customSize = sources.customSize;
     trailer->colorModeEnforced = sources.colorModeEnforced ? 1 : 0;
-    const uint32_t wanted = GetEffectiveValue(settingsRecord, printerSettingsRecord, kFidMarginsAndPaperInTrailer);
+    const uint32_t wanted = GetEffectiveValue(settingsRecord, printerSettingsRecord, kFidTrailerMargins);
     if (wanted == kNoEffectiveValue)
         return 0;
     if (wanted == 0 || sources.modelPaper == 0)

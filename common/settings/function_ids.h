@@ -168,3 +168,24 @@ inline constexpr uint16_t kFidUserNameAllowed = 5203;
 inline constexpr uint16_t kFidUserName = 8193;
 inline constexpr uint16_t kFidDelayedTime = 32784;
 inline constexpr uint16_t kFidUserText = 36902;
+
+// Read by the document events of the interface library.
+inline constexpr uint16_t kFidColourProfileKind = 286;   // 2: ICC profiles
+inline constexpr uint16_t kFidOutputBinChosen = 331;
+inline constexpr uint16_t kFidAnnotationPlacementFirst = 351;  // 351-356, one per annotation text
+inline constexpr uint16_t kFidDocPropertyFile = 374;     // the document-property file of the job
+inline constexpr uint16_t kFidFaxOneHeader = 379;        // one job header for all recipients
+inline constexpr uint16_t kFidPerUserStore = 439;        // 1: settings blobs in the per-user store
+inline constexpr uint16_t kFidUserPaperMarginsFromUser = 463;
+inline constexpr uint16_t kFidAnnotationUserName = 1296; // 1296-1301: which annotation texts print
+inline constexpr uint16_t kFidAnnotationOwner = 1297;
+inline constexpr uint16_t kFidAnnotationDocument = 1298;
+inline constexpr uint16_t kFidAnnotationJobNumber = 1299;
+inline constexpr uint16_t kFidAnnotationDate = 1300;
+inline constexpr uint16_t kFidAnnotationTime = 1301;
+inline constexpr uint16_t kFidSpecialJob = 1332;
+inline constexpr uint16_t kFidCoverSheetOn = 1339;
+inline constexpr uint16_t kFidKeepOutputBin = 1359;
+inline constexpr uint16_t kFidStoredPrintFile = 1830;
+inline constexpr uint16_t kFidJobHeaderMode = 5146;
+inline constexpr uint16_t kFidTrailerMargins = 387;      // effective 1: paper words in the settings trailer

@@ -41,7 +41,12 @@ int AskUser(HMODULE resources, UINT titleId, const wchar_t* defaultTitle, const 
 {
     wchar_t title[kTitleChars];
     LoadPromptText(resources, titleId, defaultTitle, title, kTitleChars);
-    const UserPrompt prompt = {title, text != nullptr ? text : L"", style, GetActiveWindow()};
+    return AskUserTitled(title, text, style);
+}
+
+int AskUserTitled(const wchar_t* title, const wchar_t* text, UINT style)
+{
+    const UserPrompt prompt = {title != nullptr ? title : L"", text != nullptr ? text : L"", style, GetActiveWindow()};
     if (g_answerer != nullptr)
         return g_answerer(prompt, g_answererContext);
     return MessageBoxW(prompt.owner, prompt.text, prompt.title, prompt.style);

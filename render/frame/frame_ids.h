@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "common/settings/function_ids.h"
+
 inline constexpr uint16_t kFidNupOrder = 264;
 inline constexpr uint16_t kFidNupOrientation = 294;
 // The page geometry's settings (binding gutters, turns, shifts, booklet halves).
@@ -27,7 +29,6 @@ inline constexpr uint16_t kFidFaxCoverMode = 377;
 inline constexpr uint16_t kFidFaxSendListOn = 381;
 inline constexpr uint16_t kFidNoMargins = 383;           // effective 1: imageable area is the whole paper
 inline constexpr uint16_t kFidDefaultDeviceFont = 384;
-inline constexpr uint16_t kFidTrailerMargins = 387;      // effective 1: margins of the last-page paper
 inline constexpr uint16_t kFidFullColourRange = 464;
 inline constexpr uint16_t kFidNoDeviceFonts = 292;
 inline constexpr uint16_t kFidDrawingEscapesFeature = 4103;  // kept in the capability record

@@ -1,0 +1,99 @@
+// A document printed through both libraries as on Windows: the application's
+// DEVMODE widened by morvaui, the job data handed over at the document events,
+// the job written by morvagr and read back whole.
+#include "tests/docevent/docevent_fixture.h"
+
+#include "common/context/value_by_type.h"
+#include "common/settings/function_ids.h"
+#include "common/settings/value_types.h"
+#include "printhost/host_dc.h"
+#include "printhost/install.h"
+#include "tools/morva_reader/morva_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <winspool.h>
+
+#include <cstring>
+
+namespace {
+
+// The application's DEVMODE with its changes: duplex on the long edge, two
+// pages per side, two copies and A5 paper.
+std::vector<unsigned char> ChangedDevmode()
+{
+    std::vector<unsigned char> devmode = docevent_test::ApplicationDevmode(
+        {{kFidFeedOrientation, 2}, {kFidJobResolution, 600}});
+    if (devmode.empty())
+        return {};
+    auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
+    dm->dmCopies = 2;
+    dm->dmDuplex = DMDUP_VERTICAL;
+    dm->dmPaperSize = DMPAPER_A5;
+    dm->dmFields |= DM_COPIES | DM_DUPLEX | DM_PAPERSIZE;
+    return devmode;
+}
+
+size_t Count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+TEST(DocumentPrint, DevmodeChangesReachTheJob)
+{
+    ASSERT_TRUE(docevent_test::SharedPrinter().ok());
+    std::vector<unsigned char> devmode = ChangedDevmode();
+    ASSERT_FALSE(devmode.empty());
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(docevent_test::SharedPrinter().printerName(),
+                                        reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    ASSERT_NE(dc, nullptr) << std::string(error.begin(), error.end());
+    const std::wstring jobFile = printhost_test::TempPath(L"docevent_print.prn");
+    DeleteFileW(jobFile.c_str());
+    DOCINFOW doc{sizeof(doc), L"Two pages", jobFile.c_str(), nullptr, 0};
+    ASSERT_GT(HostStartDocW(dc, &doc), 0) << std::string(printhost::HostDcLastError(dc).begin(),
+                                                          printhost::HostDcLastError(dc).end());
+    for (int page = 0; page < 2; ++page) {
+        EXPECT_GT(HostStartPage(dc), 0);
+        Rectangle(printhost::CurrentDrawingDc(dc), 100, 100, 600, 400 + page * 100);
+        EXPECT_GT(HostEndPage(dc), 0);
+    }
+    EXPECT_GT(HostEndDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+
+    const std::string bytes = printhost_test::ReadTextFile(jobFile);
+    DeleteFileW(jobFile.c_str());
+    MorvaListing listing;
+    ASSERT_TRUE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{},
+                             &listing))
+        << listing.error;
+    const std::string header = Lines(listing.headerLines);
+    const std::string ticket = Lines(listing.trailerLines);
+    const std::string commands = CommandTexts(listing);
+    const std::string all = header + commands + "\n" + ticket;
+    // The header: two copies of A5 paper, printed on both sides.
+    for (const char* line : {"@PJL SET COPIES=2\n", "@PJL SET PAPER=11\n", "@PJL SET DUPLEX=2\n"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << all;
+    // The ticket: two job copies, two pages per side, each page A5 on a
+    // duplex sheet.
+    for (const char* item : {"JOBCOPIES=2\n", "NUP=2\n", "SIZE[148.0X210.0]:MODE[COLOR]:COLORS[0]:INTRAY[32768]:DUPLEX[DUPLEX]"})
+        EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
+    // The page commands: one A5 sheet that holds both pages.
+    EXPECT_EQ(commands.rfind("EA value=0x90\nFA kind=1 value=600\n", 0), 0u) << all;
+    EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=14.8 height=21\n"), std::string::npos) << all;
+    EXPECT_EQ(Count(commands, "EndPage of Logical"), 2u) << all;
+    EXPECT_EQ(Count(commands, "\nFB\nED\n"), 1u) << all;
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+#include "ui/docevent/document_event.h"
+
+#include "common/records/settings_records.h"
+#include "ui/docevent/dc_job_record.h"
+#include "ui/docevent/extended_devmode.h"
+#include "ui/docevent/job_data.h"
+
+#include <winddiui.h>
+
+namespace {
+
+DEVMODEW* DevmodeAt(ULONG size, PVOID pointer)
+{
+    return pointer && size >= sizeof(DEVMODEW*) ? *static_cast<DEVMODEW**>(pointer) : nullptr;
+}
+
+// The extended DEVMODE handed out at a PRE event comes back at its POST event;
+// only a record of that form is ours to free.
+void FreeHandedOutDevmode(ULONG size, PVOID pointer)
+{
+    DEVMODEW* devmode = DevmodeAt(size, pointer);
+    if (devmode && IsExtendedSettingsRecord(devmode, kExtendedSettingsRecordSize))
+        GlobalFree(devmode);
+}
+
+int HandOutExtendedDevmode(HANDLE printer, const DEVMODEW* input, ULONG outSize, PVOID out)
+{
+    DEVMODEW* built = nullptr;
+    const int result = BuildExtendedDevmode(printer, input, &built);
+    if (out && outSize >= sizeof(DEVMODEW*))
+        *static_cast<DEVMODEW**>(out) = built;
+    else if (built)
+        GlobalFree(built);
+    return result;
+}
+
+}  // namespace
+
+int HandleDocumentEvent(HANDLE printer, HDC hdc, int event, ULONG inSize, PVOID in, ULONG outSize, PVOID out)
+{
+    switch (event) {
+    case DOCUMENTEVENT_CREATEDCPRE: {
+        if (!CreateDcJobRecord(printer))
+            return DOCUMENTEVENT_FAILURE;
+        const auto* pre = in && inSize >= sizeof(DOCEVENT_CREATEDCPRE) ? static_cast<DOCEVENT_CREATEDCPRE*>(in)
+                                                                        : nullptr;
+        return HandOutExtendedDevmode(printer, pre ? pre->pdm : nullptr, outSize, out);
+    }
+    case DOCUMENTEVENT_CREATEDCPOST:
+        FreeHandedOutDevmode(inSize, in);
+        // A DC that was not made gets no DELETEDC: its record goes now.
+        if (!hdc)
+            DeleteDcJobRecord(printer);
+        return DOCUMENTEVENT_SUCCESS;
+    case DOCUMENTEVENT_RESETDCPRE:
+        return HandOutExtendedDevmode(printer, DevmodeAt(inSize, in), outSize, out);
+    case DOCUMENTEVENT_RESETDCPOST:
+        FreeHandedOutDevmode(inSize, in);
+        return SendJobDataToGraphicsDll(FindDcJobRecord(printer), hdc);
+    case DOCUMENTEVENT_STARTDOC:
+        return PrepareJobAtStartDoc(printer, hdc, inSize, in);
+    case DOCUMENTEVENT_STARTPAGE:
+        return SendPageRecordAtStartPage(printer, hdc);
+    case DOCUMENTEVENT_ENDPAGE:
+    case DOCUMENTEVENT_ENDDOC:
+        // Due watermarks and annotations are drawn here once the job has
+        // overlay options; until then the page and document end as they are.
+        return hdc ? DOCUMENTEVENT_SUCCESS : DOCUMENTEVENT_FAILURE;
+    case DOCUMENTEVENT_DELETEDC:
+        return DeleteDcJobRecord(printer);
+    case DOCUMENTEVENT_STARTDOCPOST:
+        return FinishJobAtStartDocPost(printer, hdc);
+    default:
+        return DOCUMENTEVENT_UNSUPPORTED;
+    }
+}
