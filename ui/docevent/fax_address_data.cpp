@@ -1,15 +1,41 @@
-// The fax address data of a fax job as the document events see them. The fax
-// send list's own code (the fax address file and the stored lists) takes these
-// over; until then a fax job carries no address data of its own and the
-// graphics library takes its recipients from the job's settings.
+// The fax address data of a fax job as the document events see them: the job
+// record's settings handed to the fax send list's code, and what it reads kept
+// in the record until the job's data are freed.
 #include "ui/docevent/job_data.h"
 
-int ResolveFaxAddressFile(DcJobRecord*, const wchar_t*)
+#include "common/context/settings_context.h"
+#include "ui/docevent/dc_job_record.h"
+#include "ui/docevent/fax_send_list.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <iterator>
+
+int ResolveFaxAddressFile(DcJobRecord* record, const wchar_t* documentName)
 {
-    return 1;
+    if (!record)
+        return -1;
+    return ResolveFaxAddressFile(record->printer, record->settings, record->printerSettings, documentName) == 1 ? 1
+                                                                                                               : -1;
 }
 
-int ReadFaxAddressData(DcJobRecord*)
+int ReadFaxAddressData(DcJobRecord* record)
 {
+    if (!record)
+        return -1;
+    FaxAddressData data{};
+    const int result = ImportFaxAddressFile(record->context ? record->context->main : nullptr, record->settings,
+                                            record->printerSettings, &data);
+    if (result != 1)
+        return -1;
+    if (!data.data)
+        return 1;  // not a fax job
+    if (record->faxData)
+        GlobalFree(record->faxData);
+    record->faxData = data.data;
+    record->faxDataSize = data.size;
+    static_assert(std::size(FaxAddressData{}.fileName) <= std::size(DcJobRecord{}.faxFileName));
+    std::wmemcpy(record->faxFileName, data.fileName, std::size(data.fileName));
     return 1;
 }
