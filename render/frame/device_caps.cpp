@@ -86,7 +86,7 @@ int FillDevInfo(PDevRecord* pdev, DEVINFO* info)
     std::memset(info, 0, sizeof(*info));
     info->flGraphicsCaps = kGraphicsCaps | (GetPdevSettingDword(pdev, kFidJobHeaderOn) == 0 ? GCAPS_DONTJOURNAL : 0);
     const bool fontsOff = GetPdevSettingDword(pdev, kFidNoDeviceFonts) == 1 ||
-                          GetEffectiveValue(pdev->settings, pdev->printerSettings, kFidDeviceFontsOff) == 1;
+                          GetEffectiveValue(pdev->settings, pdev->printerSettings, kFidExternalConversion) == 1;
     info->cFonts = fontsOff ? 0 : pdev->deviceFontCount;
     // With device fonts GDI's default font is one of them, the stock variable
     // and fixed fonts its copies under the common face names.

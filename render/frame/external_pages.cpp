@@ -39,7 +39,7 @@ bool ExternalProcessingAsked(PDevRecord* pdev)
 {
     // Setting 1343 turns the device fonts off because it sends the faces
     // through the library.
-    return GetPdevSettingDword(pdev, kFidDeviceFontsOff) != 0;
+    return GetPdevSettingDword(pdev, kFidExternalConversion) != 0;
 }
 
 ExternalConversionState* SetUpPdevExternalConversion(PDevRecord* pdev)

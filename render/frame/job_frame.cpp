@@ -42,7 +42,7 @@ constexpr uint16_t kDefaultJobResolution = 200;
 // none when either setting turns downloaded glyphs off.
 uint32_t GlyphMemoryCapacity(PDevRecord* pdev)
 {
-    if (GetPdevSettingDword(pdev, kFidStoredJobText) == 1 || GetPdevSettingDword(pdev, kFidDeviceFontsOff) != 0)
+    if (GetPdevSettingDword(pdev, kFidStoredJobText) == 1 || GetPdevSettingDword(pdev, kFidExternalConversion) != 0)
         return 0;
     if (pdev->settingsContext == nullptr || pdev->settingsContext->main == nullptr)
         return 0;
