@@ -296,8 +296,8 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
     uint32_t room = 0;
     const bool fixedFile = ReadJobSettingText(kFidFaxAddressFile, c->settingsRecord, c->printerSettingsRecord, &file,
                                               &room) == 0 &&
-                           wcsnlen(file, room) == wcslen(kFixedFaxAddressFile) &&
-                           std::wmemcmp(file, kFixedFaxAddressFile, wcslen(kFixedFaxAddressFile)) == 0;
+                           wcsnlen(file, room) == wcslen(kKeptFaxAddressFile) &&
+                           std::wmemcmp(file, kKeptFaxAddressFile, wcslen(kKeptFaxAddressFile)) == 0;
     if (fixedFile) {
         if (count > kFixedFaxAddressFileMaxRecipients && last >= kFixedFaxAddressFileMaxRecipients)
             last = kFixedFaxAddressFileMaxRecipients - 1;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/job/fax_send_list.h"
+#include "common/job/fax_temp_files.h"
 
 struct JobHeaderState;
 struct SettingsContext;
@@ -47,7 +48,6 @@ int WriteFaxDestinationAttributes(JobHeaderState* state);
 // non-zero) + 91 (PJL form) or + 21; kJobErrModelSizeData without them.
 int GetFaxAttributeSize(const SettingsContext* settings, bool pjl);
 
-// The fax address file whose list may hold more recipients than a job sends:
-// at most 100 of them are written.
-inline constexpr wchar_t kFixedFaxAddressFile[] = L"C:\\zqfaxaddress.tmp";
+// The shared fax address file (kKeptFaxAddressFile) may hold more recipients
+// than a job sends: at most 100 of them are written.
 inline constexpr uint16_t kFixedFaxAddressFileMaxRecipients = 100;

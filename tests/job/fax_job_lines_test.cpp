@@ -171,7 +171,7 @@ TEST_F(FaxHeaderTest, FixedAddressFileSendsAtMostOneHundred)
     SetHeaderFlags(HeaderFlags() & ~kHeaderPjlForm);
     const std::vector<uint8_t> list = List(150);
     SetNumber(380, 150);
-    SetText(375, kFixedFaxAddressFile);
+    SetText(375, kKeptFaxAddressFile);
     std::string text;
     const int n = Lines(list, 0, 149, &text);
     ASSERT_GT(n, 0);
