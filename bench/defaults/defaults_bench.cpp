@@ -4,6 +4,7 @@
 //
 // The context is made from the model file alone (no printer): no site
 // configuration, no paper list.
+#include "bench/support/bench_model.h"
 #include "common/context/settings_context.h"
 #include "common/defaults/setting_defaults.h"
 #include "common/model/model_data.h"
@@ -18,17 +19,11 @@
 
 int main(int argc, char** argv)
 {
-    wchar_t model[MAX_PATH] = L"C4530.DDD";
-    if (argc > 1 && MultiByteToWideChar(CP_ACP, 0, argv[1], -1, model, MAX_PATH) == 0)
-        return 2;
-    const long fills = argc > 2 ? std::atol(argv[2]) : 2000;
-    ModelDataRecord main{};
-    ModelDataRecord linked{};
-    if (LoadModelDataFile(model, &main, &linked) != kModelOk) {
-        std::fwprintf(stderr, L"cannot load %ls\n", model);
-        return 1;
-    }
-    SettingsContext context{&main, &linked, nullptr, nullptr, nullptr};
+    BenchModel bench;
+    if (const int failed = LoadBenchModel(argc, argv, bench))
+        return failed;
+    SettingsContext& context = bench.context;
+    const long fills = bench.calls;
     std::vector<uint8_t> settings(kSettingsRecordSize), printer(kPrinterSettingsRecordSize);
 
     long failures = 0;
@@ -39,6 +34,6 @@ int main(int argc, char** argv)
 
     std::printf("%ld fills of both records in %.3f s: %.0f fills/s (%ld failed)\n", fills, seconds,
                 seconds > 0 ? fills / seconds : 0.0, failures);
-    CloseModelData(&main, &linked);
+    CloseModelData(&bench.main, &bench.linked);
     return failures != 0;
 }

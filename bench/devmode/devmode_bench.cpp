@@ -6,6 +6,7 @@
 // The context is made from the model file alone (no printer, no forms): the
 // paper fields resolve to nothing and the conversion's printer steps are not
 // taken.
+#include "bench/support/bench_model.h"
 #include "common/context/settings_context.h"
 #include "common/defaults/setting_defaults.h"
 #include "common/devmode/devmode_convert.h"
@@ -40,17 +41,11 @@ void Report(const char* what, long calls, const std::function<bool()>& call)
 
 int main(int argc, char** argv)
 {
-    wchar_t model[MAX_PATH] = L"C4530.DDD";
-    if (argc > 1 && MultiByteToWideChar(CP_ACP, 0, argv[1], -1, model, MAX_PATH) == 0)
-        return 2;
-    const long calls = argc > 2 ? std::atol(argv[2]) : 2000;
-    ModelDataRecord main{};
-    ModelDataRecord linked{};
-    if (LoadModelDataFile(model, &main, &linked) != kModelOk) {
-        std::fwprintf(stderr, L"cannot load %ls\n", model);
-        return 1;
-    }
-    SettingsContext context{&main, &linked, nullptr, nullptr, nullptr};
+    BenchModel bench;
+    if (const int failed = LoadBenchModel(argc, argv, bench))
+        return failed;
+    SettingsContext& context = bench.context;
+    const long calls = bench.calls;
     std::vector<uint8_t> defaults(kSettingsRecordSize), printer(kPrinterSettingsRecordSize);
     if (FillDefaultSettings(&context, defaults.data(), printer.data(), L"Benchmark printer") != 1) {
         std::fprintf(stderr, "no defaults\n");
@@ -82,6 +77,6 @@ int main(int argc, char** argv)
         return HandleConvertDevmode(nullptr, &context, older.data(), output.data(), &size, kConvertDevmode) ==
                kConvertMigrated;
     });
-    CloseModelData(&main, &linked);
+    CloseModelData(&bench.main, &bench.linked);
     return 0;
 }
