@@ -166,6 +166,11 @@ uint32_t SettingNumberOr(uint16_t id, void* settingsRecord, void* printerSetting
     return ReadSettingNumber(id, settingsRecord, printerSettingsRecord, &value) ? value : fallback;
 }
 
+uint32_t PrinterSettingNumber(const uint8_t* printerSettingsRecord, uint16_t id)
+{
+    return SettingNumberOr(id, nullptr, const_cast<uint8_t*>(printerSettingsRecord), 0);
+}
+
 bool ModelValueClassAgreesWithSetting(uint16_t id, uint16_t valueClass)
 {
     uint16_t type = 0;

@@ -33,6 +33,8 @@ int ReadSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRe
 int WriteSettingNumber(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t value);
 // The setting's number, or `fallback` when it cannot be read as one.
 uint32_t SettingNumberOr(uint16_t id, void* settingsRecord, void* printerSettingsRecord, uint32_t fallback);
+// A number of the printer settings record alone; 0 when it cannot be read.
+uint32_t PrinterSettingNumber(const uint8_t* printerSettingsRecord, uint16_t id);
 
 // Whether a model value of `valueType` (an option's) can stand for setting
 // `id`: a text for a string setting, a structure for a LOGFONTW setting, a

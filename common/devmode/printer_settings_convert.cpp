@@ -75,11 +75,6 @@ bool Set(uint8_t* record, uint16_t id, uint32_t value)
     return WriteSettingNumber(id, nullptr, record, value);
 }
 
-uint32_t Get(const uint8_t* record, uint16_t id)
-{
-    return SettingNumberOr(id, nullptr, const_cast<uint8_t*>(record), 0);
-}
-
 bool Reset(SettingsContext* context, uint8_t* record, uint16_t id)
 {
     return ResetSettingToDefault(context, nullptr, record, id);
@@ -127,7 +122,7 @@ bool ConvertTo20480(SettingsContext* context, const uint8_t* stored, const Heade
     if (version == 16385 || version == 16386 || (version == 16389 && header.modelClass == 115))
         ok &= Set(out, kFidModelClass, driver.modelClass);
     if (version <= 12288) {
-        const uint32_t value4365 = Get(out, 4365);
+        const uint32_t value4365 = PrinterSettingNumber(out, 4365);
         for (const StreamVersionRow& row : kStreamVersions) {
             if (row.modelClass == (driver.modelClass & kModelClassMask) && row.value4365 == value4365 &&
                 row.streamVersion != 0)
@@ -150,9 +145,9 @@ bool FixUpMigrated(SettingsContext* context, uint16_t version, const uint8_t* st
     const uint16_t modelClass = driver.modelClass & kModelClassMask;
     const uint16_t classValue = driver.modelClass;
     bool ok = true;
-    if (version == 20482 && Get(out, 4364) == 0)
+    if (version == 20482 && PrinterSettingNumber(out, 4364) == 0)
         ok &= Reset(context, out, 4364);
-    if (version < 20497 && Get(out, 4101) != 0) {
+    if (version < 20497 && PrinterSettingNumber(out, 4101) != 0) {
         uint32_t finisher = 0;
         if (modelClass == 32)
             finisher = 4;
@@ -165,13 +160,13 @@ bool FixUpMigrated(SettingsContext* context, uint16_t version, const uint8_t* st
         ok &= Set(out, 4359, finisher);
     }
     if (version < 20485)
-        ok &= Set(out, 4355, Get(out, 4104) != 0 && classValue != 55 ? 2 : 1);
+        ok &= Set(out, 4355, PrinterSettingNumber(out, 4104) != 0 && classValue != 55 ? 2 : 1);
     if (version < 20496 && modelClass == 48) {
-        const uint32_t tray = classValue == 55 ? 2 : Get(out, 4105) ? 3 : Get(out, 4106) ? 2 : Get(out, 4107) ? 1 : 0;
+        const uint32_t tray = classValue == 55 ? 2 : PrinterSettingNumber(out, 4105) ? 3 : PrinterSettingNumber(out, 4106) ? 2 : PrinterSettingNumber(out, 4107) ? 1 : 0;
         ok &= Set(out, 4357, tray);
     }
     if (version < 20496) {
-        const uint32_t account = Get(stored, 5127);
+        const uint32_t account = PrinterSettingNumber(stored, 5127);
         ok &= Set(out, 5163, account == 5 || account == 6 ? 1 : 0);
         if (account == 1)
             ok &= Set(out, 5127, 7);
@@ -179,12 +174,12 @@ bool FixUpMigrated(SettingsContext* context, uint16_t version, const uint8_t* st
             ok &= Reset(context, out, 5127) && Set(out, 5178, 7);
     }
     ok &= Reset(context, out, 5153) && Reset(context, out, 4129);
-    if (version < 20544 && Get(out, 4097) != 0)
+    if (version < 20544 && PrinterSettingNumber(out, 4097) != 0)
         ok &= Set(out, 4362, 1);
     if (context && context->main && TestModelCapability(context->main, 0x2000000) && version < 20768)
         ok &= Set(out, 5204, 2);
     if (version == 20768 && modelClass == 0x410)
-        ok &= Set(out, 4624, Get(out, 4623)) && Set(out, 4623, 0);
+        ok &= Set(out, 4624, PrinterSettingNumber(out, 4623)) && Set(out, 4623, 0);
     if (version < 20800) {
         uint16_t type = 0;
         uint32_t size = 0;

@@ -23,11 +23,6 @@ bool Complete(const PrinterSettingsSources& sources)
     return sources.userDefaults && sources.fillDefaults && sources.convertOlder && sources.applyEnforced;
 }
 
-uint32_t ReadNumber(const uint8_t* record, uint16_t id)
-{
-    return SettingNumberOr(id, nullptr, const_cast<uint8_t*>(record), 0);
-}
-
 // The printer opened again by its own name with full access; null when that
 // fails, with `denied` telling whether access was refused.
 HANDLE OpenWithFullAccess(HANDLE printer, bool* denied)
@@ -88,13 +83,13 @@ int LoadPrinterSettingsRecord(HANDLE printer, uint8_t* out, const PrinterSetting
         read = ReadPrinterDataTable(printer, kPrinterSettingsTable, block.data(), &stored) != 0;
     }
     if (read) {
-        const auto privateVersion = static_cast<uint16_t>(ReadNumber(block.data(), kFidPrinterPrivateVersion));
+        const auto privateVersion = static_cast<uint16_t>(PrinterSettingNumber(block.data(), kFidPrinterPrivateVersion));
         const bool accountMode =
-            privateVersion == kPrinterPrivateVersionCurrent && ReadNumber(block.data(), kFidAccountMode) == 1;
+            privateVersion == kPrinterPrivateVersionCurrent && PrinterSettingNumber(block.data(), kFidAccountMode) == 1;
         // The record is brought to the current layout before the user's values
         // go into it: written into an older layout they would land on other
         // fields and be moved again by the conversion.
-        if (ReadNumber(block.data(), kFidPrinterCommonVersion) == kPrinterCommonVersionCurrent)
+        if (PrinterSettingNumber(block.data(), kFidPrinterCommonVersion) == kPrinterCommonVersionCurrent)
             std::memcpy(out, block.data(), kPrinterSettingsRecordSize);
         else if (!sources.convertOlder(sources.context, block.data(), out))
             return 0;
@@ -168,8 +163,8 @@ int SyncPrinterSettingsWithUser(HANDLE printer, const PrinterSettingsSources& so
     std::vector<uint8_t> current(kPrinterSettingsRecordSize, 0);
     if (!LoadPrinterSettingsRecord(printer, current.data(), sources))
         return 0;
-    if (ReadNumber(record, kFidUserKeyA) == ReadNumber(current.data(), kFidUserKeyA) &&
-        ReadNumber(record, kFidUserKeyB) == ReadNumber(current.data(), kFidUserKeyB))
+    if (PrinterSettingNumber(record, kFidUserKeyA) == PrinterSettingNumber(current.data(), kFidUserKeyA) &&
+        PrinterSettingNumber(record, kFidUserKeyB) == PrinterSettingNumber(current.data(), kFidUserKeyB))
         return 1;
     if (!ApplyUserSettingInfo(record, sources.userDefaults, kUserGroup4))
         return 0;
