@@ -142,18 +142,13 @@ int32_t EscWatermarkBracket(const EscapeCall& call)
     return kEscDone;
 }
 
-// The frame of an overlay drawn across the whole sheet, moved by the two
-// offsets (dots): the page is opened, what is held back goes first, then the
-// placement and a clip reset, after which the overlay has no clip but its own.
-int32_t EscWatermarkFrame(const EscapeCall& call)
+// The frame of an overlay drawn across the whole sheet at the stored offsets
+// (dots): the placement and a clip reset, after which the overlay has no clip
+// but its own. 0 or -1.
+int PlaceOverlayFrame(PDevRecord* pdev)
 {
-    PDevRecord* pdev = call.pdev;
-    if (!pdev->job.begun || !PageSequenceRuns(pdev))
-        return kEscFailed;
-    pdev->overlayPlacement[0] = ReadIn<int32_t>(call, 0);
-    pdev->overlayPlacement[1] = ReadIn<int32_t>(call, 4);
-    if (EnsurePageOpen(pdev) != 0 || FlushPdevImages(pdev) != 0 || !pdev->geometry || !pdev->commandLayer)
-        return kEscFailed;
+    if (!pdev->geometry || !pdev->commandLayer)
+        return -1;
     PageFrameState state{};
     state.logicalPage = static_cast<int32_t>(pdev->counters.pages);
     state.slot = static_cast<int32_t>(pdev->counters.facePages);
@@ -166,8 +161,22 @@ int32_t EscWatermarkFrame(const EscapeCall& call)
         BuildOverlayFrameRecord(&job, &matrix, pdev->overlayPlacement[0], pdev->overlayPlacement[1],
                                 static_cast<uint32_t>(IsSheetLandscape(&job))) != 0 ||
         EmitPlacementMatrix(pdev->commandLayer, &matrix.a) != 0 || EmitClipReset(pdev->commandLayer) != 0)
-        return kEscFailed;
+        return -1;
     clip->state = kClipNone;
+    return 0;
+}
+
+// The overlay frame moved by the two offsets: the page is opened and what is
+// held back goes first.
+int32_t EscWatermarkFrame(const EscapeCall& call)
+{
+    PDevRecord* pdev = call.pdev;
+    if (!pdev->job.begun || !PageSequenceRuns(pdev))
+        return kEscFailed;
+    pdev->overlayPlacement[0] = ReadIn<int32_t>(call, 0);
+    pdev->overlayPlacement[1] = ReadIn<int32_t>(call, 4);
+    if (EnsurePageOpen(pdev) != 0 || FlushPdevImages(pdev) != 0 || PlaceOverlayFrame(pdev) != 0)
+        return kEscFailed;
     return kEscDone;
 }
 
@@ -213,6 +222,10 @@ int32_t EscAnnotationBracket(const EscapeCall& call)
         return kEscFailed;
     const OverlayOptions options = ReadOverlayOptions(pdev);
     if (ReadIn<uint32_t>(call) == 1) {
+        // A booklet's annotation is drawn across the whole sheet at the
+        // overlay offsets kept last, with the clips of its own drawing.
+        if (options.bookletAnnotation && PlaceOverlayFrame(pdev) != 0)
+            return kEscFailed;
         pdev->annotationBracket = 1;
     } else {
         pdev->annotationBracket = 0;

@@ -19,6 +19,7 @@
 #include "render/frame/job_options.h"
 #include "render/frame/job_sheets.h"
 #include "render/frame/job_stream.h"
+#include "render/frame/output_directories.h"
 #include "render/frame/pdev_record.h"
 #include "render/font/font_choice.h"
 #include "render/morva/morva_commands.h"
@@ -29,6 +30,7 @@
 #include "render/page/page_geometry.h"
 
 #include <cstring>
+#include <cstdio>
 #include <cwchar>
 #include <new>
 
@@ -37,6 +39,9 @@ namespace {
 constexpr uint8_t kStreamBeginValue = 0x90;
 constexpr uint8_t kJobValueResolution = 1;
 constexpr uint16_t kDefaultJobResolution = 200;
+// The extension of a stored print file: a resource string of at most three characters.
+constexpr UINT kStoredFileExtensionString = 451;
+constexpr int kStoredFileExtensionChars = 4;
 
 // The printer's glyph memory as the model gives it (its first 32-bit entry);
 // none when either setting turns downloaded glyphs off.
@@ -92,6 +97,37 @@ int AbortJob(PDevRecord* pdev)
     return 0;
 }
 
+// A form registered in the printer is also kept as a file, in the folder of
+// setting 1829 under the form's name with the stored print file extension:
+// from the deferred stream head on, the job goes to the spooler and to the
+// file. The folder is created first; the user may print without the file or
+// stop the job. No folder, or escape 20523, means no file.
+int StartFormFile(PDevRecord* pdev)
+{
+    const wchar_t* folder = GetPdevSettingString(pdev, kFidStoredJobFolder);
+    if (pdev->job.suppressFileStep || !folder || !*folder)
+        return 0;
+    const int16_t made = CreateOutputDirectories(folder);
+    if (made != 0)
+        return made == kDirectoryFailedCancel ? -1 : 0;
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD shortLength = GetShortPathNameW(folder, path, MAX_PATH);
+    if (shortLength == 0 || shortLength >= MAX_PATH)
+        wcsncpy(path, folder, MAX_PATH);
+    wchar_t extension[kStoredFileExtensionChars] = {};
+    LoadStringW(GetResourceModule(), kStoredFileExtensionString, extension, kStoredFileExtensionChars);
+    const wchar_t* name = GetPdevSettingString(pdev, kFidStoredJobName);
+    size_t length = wcslen(path);
+    const bool separated = length > 0 && path[length - 1] == L'\\';
+    const size_t total = length + (separated ? 0 : 1) + wcslen(name ? name : L"") + 1 + wcslen(extension);
+    if (total > MAX_PATH)
+        return -1;
+    if (!separated)
+        path[length++] = L'\\';
+    std::swprintf(path + length, MAX_PATH + 1 - length, L"%ls.%ls", name ? name : L"", extension);
+    return AddStreamFileCopy(pdev->stream, path);
+}
+
 // The stream head: job-language header, version lines, stream begin, the job's
 // resolution and the time-stamped comment.
 int BeginJobStream(PDevRecord* pdev)
@@ -99,7 +135,7 @@ int BeginJobStream(PDevRecord* pdev)
     // A booklet's sheet-side count is known once its pages are recorded.
     const uint32_t recorded = pdev->counters.recorded;
     const uint16_t bktp = pdev->jobOptions.bookletCount && recorded > 0
-                              ? BookletSideCount(0, static_cast<int32_t>(recorded - 1), false)
+                              ? BookletSideCount(0, static_cast<int32_t>(recorded - 1), pdev->sheetState.cover != 0)
                               : 0;
     if (WriteJobHeaderLines(pdev, 0, bktp) != 0 || WriteStreamHead(pdev->stream, pdev->job.streamVersion) != 0 ||
         WriteStreamBegin(pdev->stream, kStreamBeginValue) != 0 || WriteJobStrings(pdev) != 0)
@@ -200,7 +236,9 @@ int EndPhysicalSheet(PDevRecord* pdev)
     result |= EmitPageEndED(pdev->commandLayer, recording);
     result |= WritePageEvent(pdev, kEventEndPhysical);
     result |= FinishSheetFace(pdev);
-    result |= ReplayPosterFace(pdev);
+    // Pages the job end replays (copies collated by the driver, reverse
+    // order) keep their poster pages recorded until then.
+    result |= ReplayPosterFace(pdev, pdev->jobOptions.recordPages != 0);
     pdev->pageState &= ~(kPageSheetRuns | kPageDrawingSeen);
     return result;
 }
@@ -289,16 +327,20 @@ int EndDocJob(PDevRecord* pdev)
     if (pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) {
         if (result == 0 && pdev->jobAttributes)
             BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
+        const bool formFile = pdev->jobOptions.formRegistration && !pdev->job.suppressFileStep;
+        if (result == 0 && formFile)
+            result = StartFormFile(pdev);
         if (result == 0 && pdev->jobOptions.deferredStreamBegin)
             result = BeginJobStream(pdev);
+        // A booklet replayed for copies or reverse order is folded once per copy.
         if (result == 0)
-            result = ReplayBookletPages(pdev);
-        if (result == 0)
-            result = ReplayRecordedFaces(pdev);
+            result = pdev->jobOptions.recordPages ? ReplayRecordedFaces(pdev) : ReplayBookletPages(pdev);
         if (result == 0 && pdev->jobOptions.formRegistration)
             result = EmitEndMarker(pdev->commandLayer);
         if (result == 0)
             result = EndJobStream(pdev);
+        if (formFile && pdev->stream && pdev->stream->mode == kStreamSpoolerAndFile)
+            result |= EndStreamFileCopy(pdev->stream);
         result |= CloseJobOutput(pdev, result != 0);
         if (result == 0)
             RunJobMonitor(pdev);

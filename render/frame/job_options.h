@@ -38,6 +38,8 @@ struct SheetState {
     int32_t paperSource;       // the current sheet's source
     uint8_t replayedFrame[32]; // the page frame of the face replayed last (all 0: none yet)
     uint32_t replayedKind;     // its sheet kind, 0 none yet
+    int32_t firstSource;       // the source of the job's first face (0: not taken yet)
+    uint32_t cover;            // the separator's first sheet cannot take a back face: a cover of its own
 };
 
 // Fills `options` from the record's settings and model. 0, or -1 for a duplex

@@ -35,10 +35,9 @@ std::vector<SettingPair> A4At600(std::vector<SettingPair> more)
     return pairs;
 }
 
-FrameDriver::FrameDriver()
+FrameDriver::FrameDriver(const printhost::DriverPackage& package, const std::wstring& printerBaseName)
 {
-    printer_ = std::make_unique<printhost_test::InstalledPrinter>(
-        printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Frame Driver"), L"printhost_recui.dll"), L"Morva Frame");
+    printer_ = std::make_unique<printhost_test::InstalledPrinter>(package, printerBaseName);
     if (!printer_->ok()) {
         error_ = L"install: " + printer_->error();
         return;
@@ -115,7 +114,21 @@ DHPDEV FrameDriver::Enable(std::vector<uint8_t> devmode, GDIINFO* caps, DEVINFO*
 
 FrameDriver& SharedFrameDriver()
 {
-    static FrameDriver driver;
+    static FrameDriver driver(
+        printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Frame Driver"), L"printhost_recui.dll"),
+        L"Morva Frame");
+    return driver;
+}
+
+FrameDriver& SheetsFrameDriver()
+{
+    static FrameDriver driver([] {
+        printhost::DriverPackage package =
+            printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Sheets Driver"), L"printhost_recui.dll");
+        package.dataFile = L"S2200.DDD";
+        package.dependentFiles = {L"S2200RES.DLL", L"morvadm.dll", L"morvares.dll"};
+        return package;
+    }(), L"Morva Sheets");
     return driver;
 }
 

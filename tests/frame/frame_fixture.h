@@ -45,7 +45,7 @@ std::vector<SettingPair> A4At600(std::vector<SettingPair> more = {});
 
 class FrameDriver {
 public:
-    FrameDriver();
+    FrameDriver(const printhost::DriverPackage& package, const std::wstring& printerBaseName);
     ~FrameDriver();
     FrameDriver(const FrameDriver&) = delete;
     FrameDriver& operator=(const FrameDriver&) = delete;
@@ -73,8 +73,11 @@ private:
     FrameEntries entries_;
 };
 
-// One driver for the whole program.
+// One driver for the whole program, on the colour reference model (C4530).
 FrameDriver& SharedFrameDriver();
+// A second one on the S2200 test model, which leaves collation and the
+// separator, trailer and interleaf sheets to the driver.
+FrameDriver& SheetsFrameDriver();
 
 // A surface whose device handle is the record, as the engine hands it to the entries.
 SURFOBJ SurfaceOf(DHPDEV pdev);
