@@ -137,7 +137,39 @@ TEST(FrameSheets, TrailingAndSeparatorSheetsFramEachCopy)
     }
 }
 
-// An interleaf sheet goes in ahead of each listed sheet, in every copy.
+// This model reads the document's own source (13) first: the tray (265)
+// stands in for the form source (15), and setting 457 = 2 hands the lead to
+// the tray. A sheet whose source comes from the document's setting itself has
+// no separator first sheet; one from the tray has.
+TEST(FrameSheets, PaperSourceOfTheSheetOnThisModel)
+{
+    constexpr uint32_t kFormSource = 15, kAutoSelect = 7, kBypassTray = 4, kPrinterDefault = 258;
+    struct Case {
+        uint32_t syncMode, document, tray;
+        const char* sources;  // the source attribute of each sheet
+    } cases[] = {
+        {0, kFormSource, kBypassTray, "155"},
+        {0, kAutoSelect, kBypassTray, "000"},
+        {0, kBypassTray, kPrinterDefault, "555"},
+        {2, kAutoSelect, kBypassTray, "155"},
+        {2, kAutoSelect, kPrinterDefault, "000"},
+    };
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintOnSheetsModel(
+            3, {{kFidCovers, 1}, {kFidCoverTray, kTray1}, {kFidSourceSyncMode, k.syncMode},
+                {kFidDefaultSource, k.document}, {kFidPaperSource, k.tray}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        std::string sources;
+        std::istringstream in(job.commands);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("Ec code1=1 code2=", 0) == 0)
+                sources += line.substr(17, line.find(' ', 17) - 17);
+        EXPECT_EQ(sources, k.sources) << k.syncMode << " " << k.document << " " << k.tray << "\n" << job.commands;
+    }
+}
+
+// An interleaf sheet goes in ahead of each listed sheet (2 and 4 here), in
+// every copy.
 TEST(FrameSheets, InterleafSheetsGoAheadOfTheirSheets)
 {
     struct Case {
@@ -146,6 +178,10 @@ TEST(FrameSheets, InterleafSheetsGoAheadOfTheirSheets)
     } cases[] = {
         {0, 0, "1e|23e|4"},
         {1, 0, "1e|23e|4|1e|23e|4"},
+        // Reversed, each interleaf sheet follows its sheet: the stack turned
+        // over has it ahead again.
+        {0, 1, "4e|32e|1"},
+        {1, 1, "4e|32e|1|4e|32e|1"},
     };
     for (const Case& k : cases) {
         const PrintedJob job = PrintOnSheetsModel(
