@@ -52,7 +52,7 @@ int PlaceAt(void* context, const PlacementItem&, float out[6])
 
 // A half of a booklet side holding several pages: each page's own placement
 // in its cell of the half (device units) is carried onto the sheet by the
-// half's matrix, then measured in points from the sheet as one page a half is.
+// half's matrix, which lies on the whole sheet, then turned into points.
 struct BookletHalf {
     PlacementMatrix side;
     const PageGeometry* geometry;
@@ -65,14 +65,11 @@ int PlaceInHalf(void* context, const PlacementItem& item, float out[6])
     const PlacementMatrix cell{item.matrix[0], item.matrix[1], item.matrix[2],
                                item.matrix[3], item.matrix[4], item.matrix[5]};
     const PlacementMatrix onSheet = ComposePlacement(cell, half->side);
-    const float toPointsX = kPointsPerInch / static_cast<float>(g.resolutionX);
-    const float toPointsY = kPointsPerInch / static_cast<float>(g.resolutionY);
     PlacementMatrix points{};
     if (g.resolutionX == 0 || g.resolutionY == 0 ||
         ConvertMatrixToPoints(&onSheet, &points, g.resolutionX, g.resolutionY,
-                              TenthsToDots(g.sheet.height, g.resolutionY) * toPointsY,
-                              TenthsToDots(g.sheet.leftOffset, g.resolutionX) * toPointsX,
-                              TenthsToDots(g.sheet.topOffset, g.resolutionY) * toPointsY) != 0)
+                              TenthsToDots(g.sheet.height, g.resolutionY) * kPointsPerInch / g.resolutionY, 0.0f,
+                              0.0f) != 0)
         return -1;
     const float values[6] = {points.a, points.b, points.c, points.d, points.e, points.f};
     std::copy(std::begin(values), std::end(values), out);

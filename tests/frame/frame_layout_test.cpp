@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -267,6 +268,14 @@ TEST(FrameLayout, BookletWithTwoPagesPerSide)
     ASSERT_EQ(frames.size(), 8u) << c;
     EXPECT_EQ(std::set<std::string>(frames.begin(), frames.begin() + 4).size(), 4u) << c;
     EXPECT_EQ(std::set<std::string>(frames.begin() + 4, frames.end()).size(), 4u) << c;
+    // An A4 page in a cell of an A5 half is an A6 page, turned: half the
+    // page's size, 72 / 600 points a dot.
+    for (const std::string& frame : frames) {
+        const std::vector<double> m = MatrixOf(frame);
+        ASSERT_EQ(m.size(), 6u) << frame;
+        EXPECT_NEAR(std::max(std::abs(m[0]), std::abs(m[1])), 0.5 * 72 / 600, 0.003) << frame;
+        EXPECT_NEAR(std::max(std::abs(m[2]), std::abs(m[3])), 0.5 * 72 / 600, 0.003) << frame;
+    }
 }
 
 // On a printer that leaves collation to the driver, every copy of a booklet
