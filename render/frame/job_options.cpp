@@ -111,7 +111,9 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     o.bookletCount = BookletCountWanted(pdev);
     o.externalConversion = ExternalProcessingAsked(pdev);
     o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration || o.externalConversion;
-    o.deferredStreamBegin = o.formRegistration;
+    // The booklet's sheet-side count in the header is known once its pages
+    // are recorded: its stream head waits for the job end.
+    o.deferredStreamBegin = o.formRegistration || o.bookletCount;
     *options = o;
     return 0;
 }

@@ -250,6 +250,29 @@ TEST(FrameLayout, BookletCoverHasASideOfItsOwn)
     }
 }
 
+// A printer that counts a booklet's sheet sides learns the count from the
+// header ("@BKTP="), written once the pages are known: five pages fold onto
+// four sides, or three with a cover of its own.
+TEST(FrameLayout, BookletSideCountInTheHeader)
+{
+    constexpr uint16_t kBookletDivision = 446, kBookletCount = 465;
+    constexpr uint32_t kTray1 = 1, kBypassTray = 4, kTray2 = 2;
+    struct Case {
+        uint32_t covers, coverTray;
+        const char* line;
+    } cases[] = {{0, kTray1, "@BKTP=4\""}, {1, kTray1, "@BKTP=4\""}, {1, kBypassTray, "@BKTP=3\""}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({std::vector<bool>(5, true), frame_test::Ending::kEndDoc,
+                                         {{kPosterBooklet, 2}, {kBookletDivision, 1}, {kBookletCount, 2},
+                                          {kFidCovers, k.covers}, {kFidCoverTray, k.coverTray},
+                                          {kFidPaperSource, kTray2}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string header = frame_test::Joined(job.listing.headerLines);
+        EXPECT_EQ(Count(header, k.line), 1u) << k.covers << " " << k.coverTray << "\n" << header;
+        EXPECT_EQ(Count(job.commands, "\nEB"), 1u);
+    }
+}
+
 // A booklet of two pages a side: each half of a sheet side holds two logical
 // pages in cells of its own; every page is sent once, in a place of its own
 // on its side.
