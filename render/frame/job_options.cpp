@@ -79,6 +79,21 @@ bool BookletCountWanted(PDevRecord* pdev)
     return GetPdevSettingDword(pdev, kFidBookletCountOn) == 1;
 }
 
+// A fax model sends the document once per destination when each destination
+// gets an information page of its own and the job header is not one for all
+// of them.
+void TakeFaxOptions(PDevRecord* pdev, JobOptions* o)
+{
+    if (!pdev->driverKind2)
+        return;
+    o->faxInformationPage = IsOne(pdev, kFidFaxInformationPage);
+    o->faxInformationOnly = IsOne(pdev, kFidFaxInformationOnly);
+    o->faxDestinations = GetPdevSettingWord(pdev, kFidFaxRecipientCount);
+    o->faxCoverMode = On(pdev, kFidFaxCoverForm) ? 2 : 1;
+    o->faxPerDestination = o->faxInformationPage && !On(pdev, kFidFaxOneHeader) && o->faxDestinations >= 2 &&
+                           !o->faxInformationOnly;
+}
+
 } // namespace
 
 int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
@@ -110,7 +125,9 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     TakeSheetOptions(pdev, version, &o);
     o.bookletCount = BookletCountWanted(pdev);
     o.externalConversion = ExternalProcessingAsked(pdev);
-    o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration || o.externalConversion;
+    TakeFaxOptions(pdev, &o);
+    o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration || o.externalConversion ||
+                    o.faxPerDestination;
     o.deferredStreamBegin = o.formRegistration;
     *options = o;
     return 0;
