@@ -237,32 +237,44 @@ TEST(FaxPrint, OneDestinationWithoutInformationPage)
     EXPECT_EQ(printed.portJob.error, "no job");
 }
 
+// The job GDI opened goes to the first destination, the last job the graphics
+// library opened to the last one (the port file keeps the last job it got).
 TEST(FaxPrint, EachDestinationGetsAJobWithItsInformationPage)
 {
     ASSERT_TRUE(SharedFaxPrinter().printer.ok());
-    const Printed printed = PrintFax({L"0311111111", L"0322222222"}, {1, 0, 0, 0});
-    const struct {
-        const ReadJob* job;
-        const char* number;
-        const char* other;
-    } jobs[] = {{&printed.job, "0311111111", "0322222222"}, {&printed.portJob, "0322222222", "0311111111"}};
-    for (const auto& j : jobs) {
-        const ReadJob& job = *j.job;
-        ASSERT_EQ(job.error, "") << j.number << "\n" << job.header << job.commands;
-        // Its own destination line, not the other's.
-        EXPECT_NE(job.header.find(std::string("@FANU='") + j.number + "'"), std::string::npos) << job.header;
-        EXPECT_EQ(job.header.find(j.other), std::string::npos) << job.header;
-        // The information page first: the model's frame copied in, its
-        // destination's number in the block, its sheet ended; then both pages.
-        EXPECT_EQ(Count(job.commands, "StartPage"), 3u) << job.commands;
-        const size_t frame = job.commands.find("CG x1=120 y1=120 x2=4840 y2=6896");
-        const size_t number = job.commands.find("ids=[" + Ids(j.number) + "]");
-        const size_t end = job.commands.find(kInformationPageEnd);
-        EXPECT_NE(frame, std::string::npos) << job.commands;
-        EXPECT_NE(number, std::string::npos) << job.commands;
-        EXPECT_TRUE(frame < number && number < end && end != std::string::npos) << job.commands;
-        EXPECT_EQ(job.commands.find("ids=[" + Ids(j.other) + "]"), std::string::npos) << job.commands;
-        EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), 3u) << job.commands;
+    const std::vector<std::vector<std::wstring>> cases = {
+        {L"0311111111", L"0322222222"}, {L"0311111111", L"0322222222", L"0333333333"}};
+    for (const std::vector<std::wstring>& numbers : cases) {
+        const Printed printed = PrintFax(numbers, {1, 0, 0, 0});
+        const struct {
+            const ReadJob* job;
+            std::wstring number;
+        } jobs[] = {{&printed.job, numbers.front()}, {&printed.portJob, numbers.back()}};
+        for (const auto& j : jobs) {
+            const ReadJob& job = *j.job;
+            const std::string number(j.number.begin(), j.number.end());
+            ASSERT_EQ(job.error, "") << number << "\n" << job.header << job.commands;
+            // Its own destination line, none of the others'.
+            EXPECT_NE(job.header.find("@FANU='" + number + "'"), std::string::npos) << job.header;
+            for (const std::wstring& other : numbers) {
+                const std::string o(other.begin(), other.end());
+                if (o == number)
+                    continue;
+                EXPECT_EQ(job.header.find(o), std::string::npos) << job.header;
+                EXPECT_EQ(job.commands.find("ids=[" + Ids(o) + "]"), std::string::npos) << job.commands;
+            }
+            // The information page first: the model's frame copied in, the
+            // destination's number in the block, its sheet ended; then both
+            // pages of the document.
+            EXPECT_EQ(Count(job.commands, "StartPage"), 3u) << job.commands;
+            const size_t frame = job.commands.find("CG x1=120 y1=120 x2=4840 y2=6896");
+            const size_t at = job.commands.find("ids=[" + Ids(number) + "]");
+            const size_t end = job.commands.find(kInformationPageEnd);
+            EXPECT_NE(frame, std::string::npos) << job.commands;
+            EXPECT_NE(at, std::string::npos) << job.commands;
+            EXPECT_TRUE(frame < at && at < end && end != std::string::npos) << job.commands;
+            EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), 3u) << job.commands;
+        }
     }
 }
 

@@ -523,9 +523,12 @@ TEST(ModelDriverKind, KindsAndFaxJobs) {
     LoadedModel colour(BinPath(L"C4530.DDD"));
     LoadedModel mono(BinPath(L"M2200.DDD"));
     LoadedModel edge(BinPath(L"EDGE.DDD"));
+    LoadedModel fax(BinPath(L"F1800.DDD"));
     EXPECT_EQ(GetModelDriverKind(&colour.main), 4);
     EXPECT_EQ(GetModelDriverKind(&mono.main), 3);
     EXPECT_EQ(GetModelDriverKind(&edge.main), 2);
+    EXPECT_EQ(GetModelDriverKind(&fax.main), 2);
+    EXPECT_FALSE(IsPrinterDriverKind(&fax.main));
     EXPECT_EQ(GetModelDriverKind(nullptr), 0);
     EXPECT_TRUE(IsPrinterDriverKind(&colour.main));
     EXPECT_TRUE(IsPrinterDriverKind(&mono.main));
