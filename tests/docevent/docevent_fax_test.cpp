@@ -28,6 +28,7 @@ namespace {
 constexpr uint16_t kFidInformationPage = 376;
 constexpr uint16_t kFidCoverForm = 377;
 constexpr uint16_t kFidInformationOnly = 381;
+constexpr uint16_t kFidJobHeader = 1333;  // off: the interface library builds no ready-made headers
 
 // The fax model's printer. Jobs the graphics library opens itself (the
 // second destination on) name no output file and go to the printer's port,
@@ -81,6 +82,7 @@ struct FaxSettings {
     uint32_t oneHeader;       // 379
     uint32_t informationOnly; // 381
     uint32_t coverForm;       // 377
+    uint32_t readyHeaders = 1;  // 1333
 };
 
 // The application's DEVMODE of the fax printer naming the fax address file,
@@ -97,7 +99,7 @@ std::vector<unsigned char> FaxDevmode(const std::wstring& addressFile, uint32_t 
         uint32_t value;
     } numbers[] = {{kFidFaxRecipientCount, count}, {kFidInformationPage, fax.informationPage},
                    {kFidFaxOneHeader, fax.oneHeader}, {kFidInformationOnly, fax.informationOnly},
-                   {kFidCoverForm, fax.coverForm}, {kFidJobResolution, 600}};
+                   {kFidCoverForm, fax.coverForm}, {kFidJobHeader, fax.readyHeaders}, {kFidJobResolution, 600}};
     for (const auto& n : numbers) {
         uint16_t type = 0;
         uint32_t size = 0;
@@ -244,8 +246,12 @@ TEST(FaxPrint, EachDestinationGetsAJobWithItsInformationPage)
     ASSERT_TRUE(SharedFaxPrinter().printer.ok());
     const std::vector<std::vector<std::wstring>> cases = {
         {L"0311111111", L"0322222222"}, {L"0311111111", L"0322222222", L"0333333333"}};
+    // With the interface library's ready-made headers, and with headers the
+    // graphics library builds itself.
+    for (uint32_t ready : {1u, 0u})
     for (const std::vector<std::wstring>& numbers : cases) {
-        const Printed printed = PrintFax(numbers, {1, 0, 0, 0});
+        const Printed printed = PrintFax(numbers, {1, 0, 0, 0, ready});
+        EXPECT_EQ(Joined(printed.escapes).find("20517(") != std::string::npos, ready == 1) << Joined(printed.escapes);
         const struct {
             const ReadJob* job;
             std::wstring number;
