@@ -2,6 +2,7 @@
 
 #include "common/context/setting_rules.h"
 #include "common/context/settings_context.h"
+#include "common/job/fax_send_list.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
 #include "render/frame/external_pages.h"
@@ -90,8 +91,15 @@ void TakeFaxOptions(PDevRecord* pdev, JobOptions* o)
     o->faxInformationOnly = IsOne(pdev, kFidFaxInformationOnly);
     o->faxDestinations = GetPdevSettingWord(pdev, kFidFaxRecipientCount);
     o->faxCoverMode = On(pdev, kFidFaxCoverForm) ? 2 : 1;
+    // A job goes only to destinations its list holds: a count from the
+    // settings alone would open that many printer jobs for no one.
+    FaxSendListHeader head{};
+    const uint32_t listed =
+        CopyFaxSendListHeader(pdev->faxSendList, pdev->faxSendListLength, &head) ? head.count : 0;
     o->faxPerDestination = o->faxInformationPage && !On(pdev, kFidFaxOneHeader) && o->faxDestinations >= 2 &&
-                           !o->faxInformationOnly;
+                           listed >= 2 && !o->faxInformationOnly;
+    if (o->faxPerDestination && listed < o->faxDestinations)
+        o->faxDestinations = listed;
 }
 
 } // namespace

@@ -168,7 +168,7 @@ struct Printed {
 
 // Prints a document of two pages with the fax settings; the address file
 // holds the numbers.
-Printed PrintFax(const std::vector<std::wstring>& numbers, const FaxSettings& fax)
+Printed PrintFax(const std::vector<std::wstring>& numbers, const FaxSettings& fax, uint32_t count = 0)
 {
     Printed out;
     FaxPrinter& printer = SharedFaxPrinter();
@@ -177,7 +177,8 @@ Printed PrintFax(const std::vector<std::wstring>& numbers, const FaxSettings& fa
         ADD_FAILURE() << "no address file";
         return out;
     }
-    std::vector<unsigned char> devmode = FaxDevmode(addressFile, static_cast<uint32_t>(numbers.size()), fax);
+    std::vector<unsigned char> devmode =
+        FaxDevmode(addressFile, count ? count : static_cast<uint32_t>(numbers.size()), fax);
     if (devmode.empty()) {
         ADD_FAILURE() << "no DEVMODE";
         return out;
@@ -282,6 +283,17 @@ TEST(FaxPrint, EachDestinationGetsAJobWithItsInformationPage)
             EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), 3u) << job.commands;
         }
     }
+}
+
+// A destination count above what the list holds sends to the listed ones only.
+TEST(FaxPrint, NoJobForDestinationsTheListLacks)
+{
+    ASSERT_TRUE(SharedFaxPrinter().printer.ok());
+    const Printed printed = PrintFax({L"0311111111", L"0322222222"}, {1, 0, 0, 0}, 3);
+    ASSERT_EQ(printed.job.error, "") << printed.job.header << printed.job.commands;
+    ASSERT_EQ(printed.portJob.error, "") << printed.portJob.header << printed.portJob.commands;
+    EXPECT_NE(printed.portJob.commands.find("ids=[" + Ids("0322222222") + "]"), std::string::npos)
+        << printed.portJob.commands;
 }
 
 TEST(FaxPrint, OneHeaderForAllDestinationsIsOneJob)
