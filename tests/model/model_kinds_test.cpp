@@ -467,7 +467,7 @@ TEST(ModelPapers, StandardPapersHaveSpoolerForms) {
     ASSERT_TRUE(EnumFormsW(server, 1, block.data(), need, &need, &count));
     ClosePrinter(server);
     const auto* forms = reinterpret_cast<const FORM_INFO_1W*>(block.data());
-    for (const wchar_t* model : {L"C4530.DDD", L"M2200.DDD"}) {
+    for (const wchar_t* model : {L"F1800.DDD", L"C4530.DDD", L"M2200.DDD"}) {
         LoadedModel m(BinPath(model));
         ASSERT_EQ(m.status, kModelOk);
         const uint16_t papers = GetModelTableCount(&m.main, kKindPaper);
@@ -490,7 +490,7 @@ TEST(ModelPapers, StandardPapersHaveSpoolerForms) {
 // setting's layout accepts.
 TEST(ModelDefaults, ReferenceDefaultsStoreInTheSettingsRecords) {
     std::vector<uint8_t> settings(kSettingsRecordSize), printer(kPrinterSettingsRecordSize);
-    for (const wchar_t* model : {L"C4530.DDD", L"M2200.DDD"}) {
+    for (const wchar_t* model : {L"F1800.DDD", L"C4530.DDD", L"M2200.DDD"}) {
         LoadedModel m(BinPath(model));
         ASSERT_EQ(m.status, kModelOk);
         int stored = 0;
