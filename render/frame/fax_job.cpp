@@ -5,6 +5,7 @@
 #include "common/job/ansi_text.h"
 #include "common/job/fax_job_lines.h"
 #include "common/job/fax_send_list.h"
+#include "common/job/fax_temp_files.h"
 #include "common/model/model_data.h"
 #include "common/model/model_section.h"
 #include "common/model/model_value_ops.h"
@@ -201,4 +202,17 @@ int WriteFaxInformationPage(PDevRecord* pdev, uint32_t destination)
               WritePageEvent(pdev, kEventEndPhysical) | ResetCommandLayerForPage(layer);
     pdev->pageState = (pdev->pageState & ~kPageBegun) | wasBegun;
     return result == 0 ? 0 : -1;
+}
+
+// Only a file the interface library imported as the job's destination list
+// (escape 20516 brought it) is the job's own: a name in the settings alone
+// could be any file.
+void DeleteFaxAddressFile(PDevRecord* pdev)
+{
+    if (!pdev || !pdev->driverKind2 || !pdev->faxSendList)
+        return;
+    const wchar_t* file = GetPdevSettingString(pdev, kFidFaxAddressFile);
+    if (!file || !file[0] || _wcsicmp(file, kKeptFaxAddressFile) == 0)
+        return;
+    DeleteFileW(file);
 }

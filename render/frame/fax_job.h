@@ -19,3 +19,8 @@ bool FaxHeaderRecipients(PDevRecord* pdev, uint32_t copy, FaxRecipientRange* ran
 // model's frame file copied in), the page attributes, the information block
 // and the sheet's end. 0 or -1.
 int WriteFaxInformationPage(PDevRecord* pdev, uint32_t destination);
+
+// At the end of a fax job that received its destinations: the job's fax
+// address file (setting 375) is deleted. The shared address file stays for
+// every job, and a file that brought no destination list is never touched.
+void DeleteFaxAddressFile(PDevRecord* pdev);

@@ -308,6 +308,7 @@ int SendToEachDestination(PDevRecord* pdev, int result)
             result = ReplayRecordedFaces(pdev, true);
         if (result == 0)
             result = EndJobStream(pdev);
+        DeleteFaxAddressFile(pdev);
         result |= CloseJobOutput(pdev, result != 0);
         RunJobMonitor(pdev);
     }
@@ -339,6 +340,7 @@ int EndDocJob(PDevRecord* pdev)
         if (result == 0 && pdev->jobAttributes)
             BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
         result = SendToEachDestination(pdev, result);
+        DeleteFaxAddressFile(pdev);
     } else if (pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) {
         if (result == 0 && pdev->jobAttributes)
             BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
@@ -352,6 +354,7 @@ int EndDocJob(PDevRecord* pdev)
             result = EmitEndMarker(pdev->commandLayer);
         if (result == 0)
             result = EndJobStream(pdev);
+        DeleteFaxAddressFile(pdev);
         result |= CloseJobOutput(pdev, result != 0);
         if (result == 0)
             RunJobMonitor(pdev);

@@ -208,6 +208,8 @@ Printed PrintFax(const std::vector<std::wstring>& numbers, const FaxSettings& fa
             out.escapes.push_back(std::to_string(call.code) + "(" + std::to_string(call.inSize) + ")");
     out.job = ReadBack(jobFile);
     out.portJob = ReadBack(printer.port);
+    // The job's address file went with the job.
+    EXPECT_EQ(GetFileAttributesW(addressFile.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileW(addressFile.c_str());
     return out;
 }
