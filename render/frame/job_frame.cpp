@@ -308,7 +308,6 @@ int SendToEachDestination(PDevRecord* pdev, int result)
             result = ReplayRecordedFaces(pdev, true);
         if (result == 0)
             result = EndJobStream(pdev);
-        DeleteFaxAddressFile(pdev);
         result |= CloseJobOutput(pdev, result != 0);
         RunJobMonitor(pdev);
     }
