@@ -106,19 +106,8 @@ int32_t SheetPaperSource(PDevRecord* pdev)
 void FillSheetMedia(PDevRecord* pdev, uint8_t colourCode, int32_t source, PageMediaItem* item)
 {
     const FormRecord& form = pdev->requestedForm;
-    const int32_t width = TenthsOfMillimetre(form.paperWidth);
-    const int32_t height = TenthsOfMillimetre(form.paperHeight);
-    *item = PageMediaItem{};
-    item->code1 = colourCode;
-    item->code2 = MapPaperSourceAttribute(source) & 0xFF;
-    if (width == kA4Width && height == kA4Height) {
-        item->kindLetter = kMediaKindA4;
-    } else {
-        item->kindLetter = kMediaKindSize;
-        item->width = static_cast<float>(width) / 10.0f;
-        item->height = static_cast<float>(height) / 10.0f;
-    }
-    item->pageOptions = SheetTurnCode(pdev);
+    FillMediaItem(pdev, colourCode, source, TenthsOfMillimetre(form.paperWidth), TenthsOfMillimetre(form.paperHeight),
+                  item);
 }
 
 int32_t DuplexModeOfSettings(PDevRecord* pdev)
@@ -350,6 +339,22 @@ int TellReplayedSheetChange(PDevRecord* pdev, uint32_t face)
 
 int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
 
+void FillMediaItem(PDevRecord* pdev, uint8_t colourCode, int32_t source, int32_t width, int32_t height,
+                   PageMediaItem* item)
+{
+    *item = PageMediaItem{};
+    item->code1 = colourCode;
+    item->code2 = MapPaperSourceAttribute(source) & 0xFF;
+    if (width == kA4Width && height == kA4Height) {
+        item->kindLetter = kMediaKindA4;
+    } else {
+        item->kindLetter = kMediaKindSize;
+        item->width = static_cast<float>(width) / 10.0f;
+        item->height = static_cast<float>(height) / 10.0f;
+    }
+    item->pageOptions = SheetTurnCode(pdev);
+}
+
 uint8_t SheetColourCode(PDevRecord* pdev)
 {
     return JobColourMode(pdev) == 2 ? 2 : 1;
@@ -443,7 +448,7 @@ int FinishLastSheet(PDevRecord* pdev)
     return result;
 }
 
-int ReplayRecordedFaces(PDevRecord* pdev)
+int ReplayRecordedFaces(PDevRecord* pdev, bool keepRecording)
 {
     if (!(pdev->counters.recording & kRecordingOn))
         return 0;
@@ -491,6 +496,8 @@ int ReplayRecordedFaces(PDevRecord* pdev)
     }
     ReleaseExternalConversion(external);
     result |= ResetCommandLayerForPage(pdev->commandLayer);
+    if (keepRecording)
+        return result;
     result |= EndPageRecording(pdev->stream);
     pdev->counters.recording = 0;
     return result;
