@@ -384,8 +384,10 @@ int EndDocJob(PDevRecord* pdev)
         const bool formFile = pdev->jobOptions.formRegistration && !pdev->job.suppressFileStep;
         if (result == 0 && formFile)
             result = StartFormFile(pdev);
+        // The separator sheet of a job that does not replay follows its head,
+        // wherever the head goes.
         if (result == 0 && pdev->jobOptions.deferredStreamBegin)
-            result = BeginJobStream(pdev);
+            result = BeginJobStream(pdev) | WriteLeadingSheets(pdev);
         // A booklet replayed for copies or reverse order is folded once per copy.
         if (result == 0)
             result = pdev->jobOptions.recordPages ? ReplayRecordedFaces(pdev) : ReplayBookletPages(pdev);

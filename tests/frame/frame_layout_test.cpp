@@ -273,6 +273,28 @@ TEST(FrameLayout, BookletSideCountInTheHeader)
     }
 }
 
+// A booklet whose head waits for its side count still has its separator
+// sheet (covers of setting 332, kind 2, on a stream of 2.0.0) ahead of its
+// sides, behind the head.
+TEST(FrameLayout, DeferredBookletHeadKeepsItsSeparatorSheet)
+{
+    constexpr uint16_t kBookletDivision = 446, kBookletCountOn = 1328;
+    frame_test::JobPlan plan{std::vector<bool>(5, true), frame_test::Ending::kEndDoc,
+                             {{kPosterBooklet, 2}, {kBookletDivision, 1}, {kBookletCountOn, 1}, {kFidCovers, 2},
+                              {kFidCoverTray, 1}}};
+    plan.driver = &frame_test::SheetsFrameDriver();
+    const PrintedJob job = PrintJob(plan);
+    ASSERT_TRUE(job.read) << job.listing.error;
+    const std::string header = frame_test::Joined(job.listing.headerLines);
+    // This model's header has the short form of the line.
+    EXPECT_EQ(Count(header, "@BKTP=4\n"), 1u) << header;
+    const std::string& c = job.commands;
+    // The empty separator side first, then "FC" and the four sides.
+    EXPECT_EQ(Count(c, "\nFE variant=17\nED\nFC\n"), 1u) << c;
+    EXPECT_LT(c.find("\nFE variant=17"), c.find("x1=")) << c;
+    EXPECT_EQ(Count(c, "\nFB\nED\n"), 4u) << c;
+}
+
 // A booklet of two pages a side: each half of a sheet side holds two logical
 // pages in cells of its own; every page is sent once, in a place of its own
 // on its side.
