@@ -7,9 +7,9 @@
 #include "render/frame/job_stream.h"
 #include "render/frame/pdev_record.h"
 #include "render/output/page_recording.h"
-#include "render/page/sheet_replay.h"
 #include "render/page/booklet_order.h"
 #include "render/page/poster_tiles.h"
+#include "render/page/sheet_replay.h"
 
 #include <algorithm>
 #include <array>
@@ -52,7 +52,8 @@ int PlaceAt(void* context, const PlacementItem&, float out[6])
 
 // A half of a booklet side holding several pages: each page's own placement
 // in its cell of the half (device units) is carried onto the sheet by the
-// half's matrix, which lies on the whole sheet, then turned into points.
+// half's matrix, which lies on the whole sheet (not its printable corner),
+// then measured in points.
 struct BookletHalf {
     PlacementMatrix side;
     const PageGeometry* geometry;
