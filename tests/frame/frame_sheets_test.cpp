@@ -1,12 +1,12 @@
 // The sheets the driver adds around and between the pages of whole jobs on a
 // printer that leaves them to the driver (the S2200 test model): copies
-// collated by the driver, trailing and interleaf sheets, the first sheet's
-// paper source; and a duplex change in the middle of a job.
+// collated by the driver, separator, trailing and interleaf sheets, the
+// sheet's paper source; and the duplex mode changed in the middle of a job.
 #include "tests/frame/frame_jobs.h"
 
 #include "common/settings/function_ids.h"
-#include "printhost/host_dc.h"
 #include "common/settings/value_operations.h"
+#include "printhost/host_dc.h"
 #include "render/frame/frame_ids.h"
 
 #include <gtest/gtest.h>
@@ -109,7 +109,7 @@ TEST(FrameSheets, DriverCollatesCopiesOnThisModel)
 
 // The trailing sheet follows the last page of every copy; the separator
 // sheet goes ahead of the pages of every copy.
-TEST(FrameSheets, TrailingAndSeparatorSheetsFramEachCopy)
+TEST(FrameSheets, TrailingAndSeparatorSheetsFrameEachCopy)
 {
     struct Case {
         uint32_t separator, trailer, collate;
