@@ -151,7 +151,8 @@ BOOL MaskedBlt(SURFOBJ* dst, SURFOBJ* src, SURFOBJ* mask, XLATEOBJ* xlate, const
                              ReadPixel(*mask, mx, my) != 0;
             const LONG sx = haveSource ? from->x + (x - target.left) : -1;
             const LONG sy = haveSource ? from->y + (y - target.top) : -1;
-            WritePixel(*dst, x, y, Rop3Pixel(set ? fore : back, src, xlate, sx, sy, ReadPixel(*dst, x, y), brushColour));
+            const ULONG before = ReadPixel(*dst, x, y);
+            WritePixel(*dst, x, y, Rop3Pixel(set ? fore : back, src, xlate, sx, sy, before, brushColour));
         }
     return TRUE;
 }
