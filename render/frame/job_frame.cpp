@@ -164,7 +164,8 @@ int RunJobBegin(PDevRecord* pdev)
     pdev->counters = PageCounters{};
     SelectFaceGroupTableForModel(static_cast<ModelDataRecord*>(pdev->modelMain));
     if (!pdev->commandLayer) {
-        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, GlyphMemoryCapacity(pdev)});
+        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion,
+                                                 pdev->jobOptions.externalConversion != 0, GlyphMemoryCapacity(pdev)});
         if (!pdev->commandLayer)
             return -1;
     }

@@ -103,6 +103,15 @@ int32_t SheetPaperSource(PDevRecord* pdev)
     return source;
 }
 
+// A length in tenths of a millimetre made whole dots at `resolution` and told
+// in tenths again.
+float DotsInTenths(int32_t tenths, int32_t resolution)
+{
+    if (resolution <= 0)
+        return static_cast<float>(tenths);
+    return static_cast<float>(DotsOfTenths(tenths, resolution)) * 254.0f / static_cast<float>(resolution);
+}
+
 void FillSheetMedia(PDevRecord* pdev, uint8_t colourCode, int32_t source, PageMediaItem* item)
 {
     const FormRecord& form = pdev->requestedForm;
@@ -345,7 +354,14 @@ void FillMediaItem(PDevRecord* pdev, uint8_t colourCode, int32_t source, int32_t
     *item = PageMediaItem{};
     item->code1 = colourCode;
     item->code2 = MapPaperSourceAttribute(source) & 0xFF;
-    if (width == kA4Width && height == kA4Height) {
+    if (Options(pdev).externalConversion) {
+        // The outside processing library rasters the face at the job's
+        // resolution: the face's size is told in whole dots of it.
+        const int32_t resolution = GetPdevSettingWord(pdev, kFidPrintQuality);
+        item->kindLetter = kMediaKindSize;
+        item->width = DotsInTenths(width, resolution) / 10.0f;
+        item->height = DotsInTenths(height, resolution) / 10.0f;
+    } else if (width == kA4Width && height == kA4Height) {
         item->kindLetter = kMediaKindA4;
     } else {
         item->kindLetter = kMediaKindSize;
