@@ -13,6 +13,7 @@
 #include "render/image/job_colour.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/escape_table.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_monitor.h"
@@ -121,7 +122,7 @@ int RunJobBegin(PDevRecord* pdev)
     if (CreateColourConversion(pdev) != 0)
         return -1;
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
-    pdev->capability.streamVersion = pdev->job.streamVersion;
+    TakeCapabilityStreamVersion(pdev);
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
     pdev->counters = PageCounters{};
     SelectFaceGroupTableForModel(static_cast<ModelDataRecord*>(pdev->modelMain));
@@ -345,6 +346,7 @@ BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
         pdev->flags |= kPdevJobSetupFailed;
         return FALSE;
     }
+    TakeCapabilityStreamVersion(pdev);
     pdev->commentTimer = GetTickCount();
     bool failed = CreateJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes)) != 0;
     if (!failed && !pdev->stream) {

@@ -13,6 +13,7 @@
 #include "common/system/trace_log.h"
 #include "render/frame/device_caps.h"
 #include "render/frame/engine_calls.h"
+#include "render/frame/escape_table.h"
 #include "render/frame/form_resolution.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_frame.h"
@@ -61,6 +62,7 @@ int InitPdevSettings(PDevRecord* pdev, const uint8_t* record)
     if (BuildPrinterSettings(pdev) != 0)
         return -1;
     std::memcpy(pdev->settings, record, kPrivatePartOffset);
+    TakeCapabilityStreamVersion(pdev);
     if (ResolvePdevForms(pdev) != 0)
         return -1;
     pdev->copies = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidCopies));

@@ -3,6 +3,8 @@
 // corpus of hostile blocks for the escapes that read offsets and lengths.
 #include "tests/frame/frame_fixture.h"
 
+#include "common/context/settings_context.h"
+#include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
 #include "common/system/locale_region.h"
@@ -542,6 +544,69 @@ TEST_F(FrameEscapes, OverlayBracketsAndQueryFollowTheJobsOptions)
     }
 }
 
+// Four pages on a sheet: each page's query answers its own cell, the form
+// fitted whole at under half its size and its shape kept, the imageable area
+// inside it, the four cells apart and on the sheet; the job prints one sheet.
+TEST_F(FrameEscapes, EachPageOfFourUpAnswersItsCell)
+{
+    DHPDEV pdev = driver_.Enable(
+        driver_.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidFeedOrientation, 4}})));
+    ASSERT_NE(pdev, nullptr);
+    SURFOBJ surface = SurfaceOf(pdev);
+    struct Answer {
+        uint32_t flags[3];
+        float imageable[4];  // left, top, right, bottom
+        float form[4];
+    };
+    static_assert(sizeof(Answer) == 44);
+    std::vector<Answer> answers;
+    MorvaListing listing;
+    const bool read = PrintSpooled(
+        [&] {
+            ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"four up"), 9));
+            for (int page = 0; page < 4; ++page) {
+                ASSERT_TRUE(driver_.entries().startPage(&surface));
+                RECTL area{0, 0, 10, 10};
+                BRUSHOBJ black{};
+                ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
+                                                     nullptr, &black, nullptr, 0xF0F0));
+                Answer answer{};
+                uint32_t pageQuery = 0;
+                ASSERT_EQ(driver_.entries().escape(&surface, 20481, 4, &pageQuery, sizeof(answer), &answer), 1u);
+                answers.push_back(answer);
+                ASSERT_TRUE(driver_.entries().sendPage(&surface));
+            }
+            driver_.entries().endDoc(&surface, 0);
+        },
+        &listing);
+    driver_.entries().disablePdev(pdev);
+    ASSERT_TRUE(read) << listing.error;
+    EXPECT_EQ(frame_test::Count(CommandTexts(listing), "\nFB\nED\n"), 1u) << "one sheet";
+    ASSERT_EQ(answers.size(), 4u);
+
+    // A4 at 600 dpi.
+    const float sheetWidth = 2100 * 600 / 254.0f, sheetHeight = 2970 * 600 / 254.0f;
+    for (size_t i = 0; i < answers.size(); ++i) {
+        SCOPED_TRACE(i);
+        const float* f = answers[i].form;
+        const float* m = answers[i].imageable;
+        const float w = f[2] - f[0], h = f[3] - f[1];
+        EXPECT_GT(w, sheetWidth * 0.4f);
+        EXPECT_LT(w, sheetWidth * 0.5f);
+        EXPECT_NEAR(w / h, sheetWidth / sheetHeight, 0.001f);
+        EXPECT_GE(f[0], 0.0f);
+        EXPECT_GE(f[1], 0.0f);
+        EXPECT_LE(f[2], sheetWidth);
+        EXPECT_LE(f[3], sheetHeight);
+        EXPECT_TRUE(m[0] > f[0] && m[1] > f[1] && m[2] < f[2] && m[3] < f[3]);
+        for (size_t j = 0; j < i; ++j) {
+            const float* g = answers[j].form;
+            const bool apart = f[2] <= g[0] + 0.5f || g[2] <= f[0] + 0.5f || f[3] <= g[1] + 0.5f || g[3] <= f[1] + 0.5f;
+            EXPECT_TRUE(apart) << "page " << j;
+        }
+    }
+}
+
 // The annotation record comes back with the values of the items that are off
 // cleared.
 TEST_F(FrameEscapes, AnnotationRecordKeepsOnlyTheItemsThatAreOn)
@@ -575,6 +640,72 @@ bool SetSetting(std::vector<uint8_t>* settings, std::vector<uint8_t>* printer, u
         return false;
     holder = value;
     return dma_SetValue(id, settings->data(), printer->data(), type, size, &holder) == 0;
+}
+
+bool SetText(std::vector<uint8_t>* settings, std::vector<uint8_t>* printer, uint16_t id, const std::wstring& text)
+{
+    const wchar_t* pointer = text.c_str();
+    uint64_t holder = 0;
+    std::memcpy(&holder, &pointer, sizeof pointer);
+    const uint32_t size = uint32_t((text.size() + 1) * sizeof(wchar_t));
+    return dma_SetValue(id, settings->data(), printer->data(), kTypeString, size, &holder) == 0;
+}
+
+// The owner text of the annotation record follows the printer's user
+// identification: the user ID of the account mode when its identification
+// kind is 7, the prompted text where the model prompts; otherwise, and for an
+// empty identification, the text as the interface library sent it.
+TEST_F(FrameEscapes, AnnotationOwnerFollowsTheUserIdentification)
+{
+    const bool withoutHost =
+        TestModelCapability(reinterpret_cast<PDevRecord*>(pdev_)->settingsContext->main, 0x2000000u);
+    const std::wstring sent = L"someone\\HOST";
+    const std::wstring longId(32, L'x');
+    struct Case {
+        const char* name;
+        std::vector<std::pair<uint16_t, uint32_t>> numbers;
+        std::vector<std::pair<uint16_t, std::wstring>> texts;
+        std::wstring expected;
+        std::wstring expectedWithoutHost;  // where the model's capability decides otherwise
+    } cases[] = {
+        {"no identification", {{5163, 0}, {5127, 0}}, {{5121, L"ADMIN1"}}, sent, sent},
+        {"administrator ID", {{5163, 0}, {5127, 7}}, {{5121, L"ADMIN1"}}, L"ADMIN1", L"ADMIN1"},
+        {"user ID", {{5163, 1}, {5178, 7}, {5127, 0}}, {{5150, L"USER1"}}, L"USER1", L"USER1"},
+        {"empty ID", {{5163, 0}, {5127, 7}}, {{5121, L""}}, sent, sent},
+        {"long ID cut to 31 bytes", {{5163, 0}, {5127, 7}}, {{5121, longId}}, longId.substr(0, 31),
+         longId.substr(0, 31)},
+        {"prompted administrator", {{5163, 0}, {5127, 7}, {5164, 1}}, {{5121, L"ADMIN1"}, {5174, L"PROMPTED"}},
+         L"ADMIN1", L"PROMPTED"},
+        {"other account mode", {{5163, 2}, {5178, 7}, {5127, 7}}, {{5150, L"USER1"}, {5121, L"ADMIN1"}}, sent,
+         L"USER1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> settings(5900), printer(7964);
+        ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+        ASSERT_EQ(Escape(20492, nullptr, 0, printer.data(), 7964), 1);
+        for (const auto& [id, value] : c.numbers)
+            ASSERT_TRUE(SetSetting(&settings, &printer, id, value)) << id;
+        for (const auto& [id, text] : c.texts)
+            ASSERT_TRUE(SetText(&settings, &printer, id, text)) << id;
+        ASSERT_EQ(Escape(20491, printer.data(), 7964), 1);
+        std::vector<uint8_t> record(768, 0);
+        std::memcpy(record.data() + 144, sent.c_str(), (sent.size() + 1) * sizeof(wchar_t));
+        const std::wstring user = L"someone";
+        std::memcpy(record.data() + 16, user.c_str(), (user.size() + 1) * sizeof(wchar_t));
+        ASSERT_EQ(Escape(20487, record.data(), 768), 1);
+        std::vector<uint8_t> back(768);
+        ASSERT_EQ(Escape(20486, nullptr, 0, back.data(), 768), 1);
+        EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(back.data() + 144)),
+                  withoutHost ? c.expectedWithoutHost : c.expected);
+        EXPECT_EQ(back[144 + 62], 0) << "always terminated";
+        EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(back.data() + 16)), user) << "the user name stays";
+    }
+    // An owner text that was not sent stays empty.
+    std::vector<uint8_t> empty(768, 0), back(768);
+    ASSERT_EQ(Escape(20487, empty.data(), 768), 1);
+    ASSERT_EQ(Escape(20486, nullptr, 0, back.data(), 768), 1);
+    EXPECT_EQ(back[144], 0);
 }
 
 // A printer of a newer stream: the separator sheet at the job begin (an empty
@@ -702,6 +833,44 @@ TEST_F(FrameEscapes, ChunkedImageOrder)
     EXPECT_EQ(Escape(4210, second.data(), ULONG(second.size())), -4) << "no transfer runs now";
     std::vector<uint8_t> notCopy = Chunk(0, 10, 0, 10, 0x660046);
     EXPECT_EQ(Escape(4210, notCopy.data(), ULONG(notCopy.size())), 0);
+}
+
+// The chunked image is a drawing function of the printer's stream: a stream
+// version outside those the function table knows, or the copy-count lock,
+// refuses it (0) however the escapes were enabled.
+TEST_F(FrameEscapes, ChunkedImageNeedsAStreamThatTakesIt)
+{
+    const struct {
+        uint32_t version;
+        uint32_t copyCountLock;  // setting 1333
+        bool taken;
+    } cases[] = {{0x01010501, 0, true}, {0x01020018, 0, true}, {0x01010500, 0, false}, {0x01020019, 0, false},
+                 {0x01010701, 1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.version << " lock " << c.copyCountLock);
+        DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, c.copyCountLock}})));
+        ASSERT_NE(pdev, nullptr);
+        SURFOBJ surface = SurfaceOf(pdev);
+        auto escape = [&](ULONG code, std::vector<uint8_t>* in, ULONG outSize = 0, void* out = nullptr) {
+            return static_cast<LONG>(
+                driver_.entries().escape(&surface, code, ULONG(in ? in->size() : 0), in ? in->data() : nullptr, outSize, out));
+        };
+        std::vector<uint8_t> settings(5900), printer(7964);
+        ASSERT_EQ(escape(20482, nullptr, 5900, settings.data()), 1);
+        ASSERT_EQ(escape(20492, nullptr, 7964, printer.data()), 1);
+        ASSERT_TRUE(SetSetting(&settings, &printer, kFidStreamVersion, c.version));
+        ASSERT_EQ(escape(20491, &printer), 1);
+        ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"stream"), 8));
+        std::vector<uint8_t> enable = {8, 0, 0, 0, 1, 0, 0, 0};
+        ASSERT_EQ(escape(4209, &enable), 1);
+        std::vector<uint8_t> first = Chunk(0, 20, 0, 10);
+        const LONG answer = escape(4210, &first);
+        if (c.taken)
+            EXPECT_GT(answer, 0);
+        else
+            EXPECT_EQ(answer, 0);
+        driver_.entries().disablePdev(pdev);
+    }
 }
 
 TEST_F(FrameEscapes, ChunkedImageBounds)
