@@ -227,7 +227,7 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
             FreeItemFeature(fresh->outputForm.modelPaper);
         fresh->outputForm = output;
     } else {
-        std::memcpy(fresh->settings + kPrivatePartOffset, old->settings + kPrivatePartOffset, kPrivatePartSize);
+        CopyPrivatePart(fresh->settings, old->settings);
         SetPdevSettingNumber(fresh, kFidJobType, GetPdevSettingDword(old, kFidJobType));
     }
     fresh->flags |= kPdevTookOverJob | (old->flags & kPdevCarriedFlags);

@@ -3,12 +3,14 @@
 // corpus of hostile blocks for the escapes that read offsets and lengths.
 #include "tests/frame/frame_fixture.h"
 
+#include "common/context/setting_rules.h"
 #include "common/context/settings_context.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
 #include "common/system/locale_region.h"
 #include "render/frame/form_resolution.h"
+#include "render/frame/job_options.h"
 #include "render/frame/pdev_record.h"
 #include "tools/morva_reader/morva_reader.h"
 
@@ -604,6 +606,22 @@ TEST_F(FrameEscapes, EachPageOfFourUpAnswersItsCell)
             const bool apart = f[2] <= g[0] + 0.5f || g[2] <= f[0] + 0.5f || f[3] <= g[1] + 0.5f || g[3] <= f[1] + 0.5f;
             EXPECT_TRUE(apart) << "page " << j;
         }
+    }
+}
+
+// Collation is asked with three flags, all needed, and answered from the
+// model's collation support.
+TEST_F(FrameEscapes, CollationNeedsTheThreeFlags)
+{
+    auto* record = reinterpret_cast<PDevRecord*>(pdev_);
+    CapabilityBits bits{};
+    ASSERT_TRUE(GetModelCapabilityBits(record->settingsContext->main, &bits));
+    const int support = GetCollateSupport(record->settings, record->printerSettings, &bits);
+    ASSERT_GE(support, 1);
+    const bool supported = support == 1 || support == 2;
+    for (uint32_t flags : {0x7u, 0xFu, 0x6u, 0x5u, 0x3u, 0x0u}) {
+        SCOPED_TRACE(flags);
+        EXPECT_EQ(IsCollationAvailable(record, flags), (flags & 0x7) == 0x7 && supported);
     }
 }
 
