@@ -102,6 +102,14 @@ int IsFileOlderThan(const wchar_t* path, uint32_t seconds)
     return current.QuadPart - written.QuadPart >= static_cast<uint64_t>(seconds) * 10000000ull ? 1 : 0;
 }
 
+int ClearOutValue(uint32_t* out)
+{
+    if (out == nullptr)
+        return 0;
+    *out = 0;
+    return 1;
+}
+
 void* ReallocGlobalCopy(void* block, size_t bytes)
 {
     void* fresh = GlobalAlloc(GPTR, bytes);

@@ -32,6 +32,10 @@ void RgbToGrayBytes(const uint8_t* source, uint8_t* destination, int pixelsPerRo
 // block, and on 6.0 or later systems, where the driver never asks it.
 uint32_t GetBlockSize(const void* block);
 
+// The answer of a question that has no value to give: 0 written to `out`, 1;
+// 0 for a null `out`.
+int ClearOutValue(uint32_t* out);
+
 // A new zero-filled global block (GPTR) of `bytes` bytes holding what fits of
 // the old block, which is then freed; a null old block gives a fresh one. Null
 // without memory, and the old block is then kept as it was.

@@ -71,6 +71,14 @@ TEST(SystemUtilities, BoundedCopiesStayInTheirRoom)
     BoundedWideCopy(nullptr, L"abc", 4);
 }
 
+TEST(SystemUtilities, ClearOutValueAnswersOnlyWithAPlace)
+{
+    uint32_t out = 0xDEADBEEF;
+    EXPECT_EQ(ClearOutValue(&out), 1);
+    EXPECT_EQ(out, 0u);
+    EXPECT_EQ(ClearOutValue(nullptr), 0);
+}
+
 TEST(SystemUtilities, ReallocGlobalCopyKeepsWhatFits)
 {
     const struct {
@@ -91,6 +99,14 @@ TEST(SystemUtilities, ReallocGlobalCopyKeepsWhatFits)
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(std::string(fresh, 3), std::string(3, '\0'));
     GlobalFree(fresh);
+
+    // No memory for the new block: the old one stays, whole and owned by the caller.
+    auto* old = static_cast<char*>(GlobalAlloc(GPTR, 4));
+    ASSERT_NE(old, nullptr);
+    std::memcpy(old, "\1\2\3\4", 4);
+    EXPECT_EQ(ReallocGlobalCopy(old, size_t(1) << 62), nullptr);
+    EXPECT_EQ(std::string(old, 4), "\1\2\3\4");
+    EXPECT_EQ(GlobalFree(old), nullptr);
 }
 
 TEST(SystemUtilities, RgbToGrayKeepsGreysAndWeightsColours)
