@@ -151,10 +151,14 @@ int PlacePage(PDevRecord* pdev)
     if (FillPageGeometry(pdev->geometry, ReadPageGeometrySettings(pdev)) != 0)
         return -1;
     const FormRecord& form = pdev->requestedForm;
+    // The frame holds the upright paper (the landscape flag turns it), so a
+    // turned form gives its printable sides back in upright order.
+    const int32_t across = form.rotated ? form.bottom - form.top : form.right - form.left;
+    const int32_t down = form.rotated ? form.right - form.left : form.bottom - form.top;
     FillPaperFrame(&pdev->geometry->page, 0, static_cast<int16_t>(TenthsOfMillimetre(form.paperWidth)),
                    static_cast<int16_t>(TenthsOfMillimetre(form.paperHeight)),
-                   static_cast<int16_t>(TenthsOfMillimetre(form.right - form.left)),
-                   static_cast<int16_t>(TenthsOfMillimetre(form.bottom - form.top)), false, nullptr);
+                   static_cast<int16_t>(TenthsOfMillimetre(across)), static_cast<int16_t>(TenthsOfMillimetre(down)),
+                   false, nullptr);
     pdev->geometry->sheet = pdev->geometry->page;
     PageFrameState state{};
     state.logicalPage = static_cast<int32_t>(pdev->counters.pages);

@@ -100,11 +100,10 @@ OverlayAreas ComputeOverlayAreas(PDevRecord* pdev, bool inwards, bool inCell)
     if (inwards && geometry)
         KeepInsideMargins(&areas, geometry->page, form.rotated, dpi);
     PlacementRect cell;
-    if (inCell && geometry && geometry->pagesPerSide > 1 && CurrentPageCell(pdev, &cell) == 0) {
-        // The cell lies on the sheet; the page's areas are fitted in the
-        // page's own axes and turned with them below.
-        FitIntoCell(&areas, form.rotated ? Exchanged(cell) : cell);
-    }
+    // The cell lies on the upright sheet: a landscape page's areas are laid
+    // along it by the fit and exchanged back to the page's axes below.
+    if (inCell && geometry && geometry->pagesPerSide > 1 && CurrentPageCell(pdev, &cell) == 0)
+        FitIntoCell(&areas, cell);
     if (form.rotated)
         ExchangeAxes(&areas);
     return areas;

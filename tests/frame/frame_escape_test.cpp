@@ -16,6 +16,7 @@
 
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -546,66 +547,128 @@ TEST_F(FrameEscapes, OverlayBracketsAndQueryFollowTheJobsOptions)
     }
 }
 
-// Four pages on a sheet: each page's query answers its own cell, the form
-// fitted whole at under half its size and its shape kept, the imageable area
-// inside it, the four cells apart and on the sheet; the job prints one sheet.
-TEST_F(FrameEscapes, EachPageOfFourUpAnswersItsCell)
+// N pages on a sheet, portrait and landscape: each page's query answers its
+// own cell, the form fitted whole with its shape kept, the imageable area
+// inside it, the cells apart and on the sheet in the page's own axes (a
+// landscape page's across the sheet); the job prints one sheet.
+TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
 {
-    DHPDEV pdev = driver_.Enable(
-        driver_.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidFeedOrientation, 4}})));
-    ASSERT_NE(pdev, nullptr);
-    SURFOBJ surface = SurfaceOf(pdev);
     struct Answer {
         uint32_t flags[3];
         float imageable[4];  // left, top, right, bottom
         float form[4];
     };
     static_assert(sizeof(Answer) == 44);
-    std::vector<Answer> answers;
-    MorvaListing listing;
-    const bool read = PrintSpooled(
-        [&] {
-            ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"four up"), 9));
-            for (int page = 0; page < 4; ++page) {
+    const struct {
+        const char* name;
+        uint32_t orientation;
+        uint32_t pages;
+        float scaleLow, scaleHigh;  // the fitted form's longer side against the sheet's
+    } cases[] = {
+        {"4-up portrait", DMORIENT_PORTRAIT, 4, 0.4f, 0.5f},
+        {"4-up landscape", DMORIENT_LANDSCAPE, 4, 0.4f, 0.5f},
+        {"2-up portrait", DMORIENT_PORTRAIT, 2, 0.6f, 0.72f},
+        {"2-up landscape", DMORIENT_LANDSCAPE, 2, 0.6f, 0.72f},
+    };
+    // A4 at 600 dpi.
+    const float sheetWidth = 2100 * 600 / 254.0f, sheetHeight = 2970 * 600 / 254.0f;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600(
+            {{kFidJobHeaderOn, 0}, {kFidOrientation, c.orientation}, {kFidFeedOrientation, c.pages}})));
+        ASSERT_NE(pdev, nullptr);
+        SURFOBJ surface = SurfaceOf(pdev);
+        std::vector<Answer> answers;
+        MorvaListing listing;
+        const bool read = PrintSpooled(
+            [&] {
+                ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"n-up"), 9));
+                for (uint32_t page = 0; page < c.pages; ++page) {
+                    ASSERT_TRUE(driver_.entries().startPage(&surface));
+                    RECTL area{0, 0, 10, 10};
+                    BRUSHOBJ black{};
+                    ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
+                                                         nullptr, &black, nullptr, 0xF0F0));
+                    Answer answer{};
+                    uint32_t pageQuery = 0;
+                    ASSERT_EQ(driver_.entries().escape(&surface, 20481, 4, &pageQuery, sizeof(answer), &answer), 1u);
+                    answers.push_back(answer);
+                    ASSERT_TRUE(driver_.entries().sendPage(&surface));
+                }
+                driver_.entries().endDoc(&surface, 0);
+            },
+            &listing);
+        driver_.entries().disablePdev(pdev);
+        ASSERT_TRUE(read) << listing.error;
+        EXPECT_EQ(frame_test::Count(CommandTexts(listing), "\nFB\nED\n"), 1u) << "one sheet";
+        ASSERT_EQ(answers.size(), c.pages);
+
+        for (size_t i = 0; i < answers.size(); ++i) {
+            SCOPED_TRACE(i);
+            const float* f = answers[i].form;
+            const float* m = answers[i].imageable;
+            const float w = f[2] - f[0], h = f[3] - f[1];
+            const float longer = std::max(w, h), shorter = std::min(w, h);
+            EXPECT_GT(longer, sheetHeight * c.scaleLow);
+            EXPECT_LT(longer, sheetHeight * c.scaleHigh);
+            EXPECT_NEAR(shorter / longer, sheetWidth / sheetHeight, 0.001f);
+            EXPECT_GE(f[0], 0.0f);
+            EXPECT_GE(f[1], 0.0f);
+            const bool landscape = c.orientation == DMORIENT_LANDSCAPE;
+            EXPECT_LE(f[2], (landscape ? sheetHeight : sheetWidth) + 0.5f);
+            EXPECT_LE(f[3], (landscape ? sheetWidth : sheetHeight) + 0.5f);
+            EXPECT_TRUE(m[0] > f[0] && m[1] > f[1] && m[2] < f[2] && m[3] < f[3]);
+            for (size_t j = 0; j < i; ++j) {
+                const float* g = answers[j].form;
+                const bool apart =
+                    f[2] <= g[0] + 0.5f || g[2] <= f[0] + 0.5f || f[3] <= g[1] + 0.5f || g[3] <= f[1] + 0.5f;
+                EXPECT_TRUE(apart) << "page " << j;
+            }
+        }
+    }
+}
+
+// A landscape page's frame holds the upright paper with its printable area
+// inside it, the landscape flag turning it: the printable sides of the turned
+// form are given back in upright order.
+TEST_F(FrameEscapes, LandscapePageFrameHoldsTheUprightPaper)
+{
+    for (uint32_t orientation : {uint32_t(DMORIENT_PORTRAIT), uint32_t(DMORIENT_LANDSCAPE)}) {
+        SCOPED_TRACE(orientation);
+        DHPDEV pdev = driver_.Enable(
+            driver_.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidOrientation, orientation}})));
+        ASSERT_NE(pdev, nullptr);
+        SURFOBJ surface = SurfaceOf(pdev);
+        const auto* record = reinterpret_cast<const PDevRecord*>(pdev);
+        PaperFrame page{};
+        uint32_t landscape = 0;
+        MorvaListing listing;
+        const bool read = PrintSpooled(
+            [&] {
+                ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"frame"), 9));
                 ASSERT_TRUE(driver_.entries().startPage(&surface));
                 RECTL area{0, 0, 10, 10};
                 BRUSHOBJ black{};
                 ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
                                                      nullptr, &black, nullptr, 0xF0F0));
-                Answer answer{};
-                uint32_t pageQuery = 0;
-                ASSERT_EQ(driver_.entries().escape(&surface, 20481, 4, &pageQuery, sizeof(answer), &answer), 1u);
-                answers.push_back(answer);
+                ASSERT_NE(record->geometry, nullptr);
+                page = record->geometry->page;
+                landscape = record->geometry->landscape;
                 ASSERT_TRUE(driver_.entries().sendPage(&surface));
-            }
-            driver_.entries().endDoc(&surface, 0);
-        },
-        &listing);
-    driver_.entries().disablePdev(pdev);
-    ASSERT_TRUE(read) << listing.error;
-    EXPECT_EQ(frame_test::Count(CommandTexts(listing), "\nFB\nED\n"), 1u) << "one sheet";
-    ASSERT_EQ(answers.size(), 4u);
-
-    // A4 at 600 dpi.
-    const float sheetWidth = 2100 * 600 / 254.0f, sheetHeight = 2970 * 600 / 254.0f;
-    for (size_t i = 0; i < answers.size(); ++i) {
-        SCOPED_TRACE(i);
-        const float* f = answers[i].form;
-        const float* m = answers[i].imageable;
-        const float w = f[2] - f[0], h = f[3] - f[1];
-        EXPECT_GT(w, sheetWidth * 0.4f);
-        EXPECT_LT(w, sheetWidth * 0.5f);
-        EXPECT_NEAR(w / h, sheetWidth / sheetHeight, 0.001f);
-        EXPECT_GE(f[0], 0.0f);
-        EXPECT_GE(f[1], 0.0f);
-        EXPECT_LE(f[2], sheetWidth);
-        EXPECT_LE(f[3], sheetHeight);
-        EXPECT_TRUE(m[0] > f[0] && m[1] > f[1] && m[2] < f[2] && m[3] < f[3]);
-        for (size_t j = 0; j < i; ++j) {
-            const float* g = answers[j].form;
-            const bool apart = f[2] <= g[0] + 0.5f || g[2] <= f[0] + 0.5f || f[3] <= g[1] + 0.5f || g[3] <= f[1] + 0.5f;
-            EXPECT_TRUE(apart) << "page " << j;
-        }
+                driver_.entries().endDoc(&surface, 0);
+            },
+            &listing);
+        driver_.entries().disablePdev(pdev);
+        ASSERT_TRUE(read) << listing.error;
+        EXPECT_EQ(landscape, orientation == DMORIENT_LANDSCAPE ? 1u : 0u);
+        EXPECT_EQ(page.width, 2100);
+        EXPECT_EQ(page.height, 2970);
+        EXPECT_GT(page.printableWidth, 2000);
+        EXPECT_LE(page.printableWidth, page.width);
+        EXPECT_GT(page.printableHeight, 2800);
+        EXPECT_LE(page.printableHeight, page.height);
+        EXPECT_GE(page.leftOffset, 0);
+        EXPECT_GE(page.topOffset, 0);
     }
 }
 
