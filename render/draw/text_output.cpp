@@ -10,6 +10,7 @@
 #include "render/font/device_fonts.h"
 #include "render/font/font_choice.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/overlay_options.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/bitblt.h"
 #include "render/image/brush_select.h"
@@ -567,7 +568,8 @@ int TextOutCommon(SURFOBJ* surface, STROBJ* string, FONTOBJ* font, CLIPOBJ* clip
     if (clipState == nullptr || FlushPdevImages(pdev) != 0)
         return 0;
     const RECTL bounds = opaqueRect != nullptr ? *opaqueRect : string->rclBkGround;
-    if (!SetClipForDrawing(layer, clipState, clip, bounds))
+    // An overlay drawn by the interface library keeps the clip it set itself.
+    if (!UsesOverlayClip(pdev) && !SetClipForDrawing(layer, clipState, clip, bounds))
         return 0;
     if (opaqueRect != nullptr && opaqueBrush != nullptr &&
         (!SelectBrushForDrawing(pdev, 2, brushOrigin, opaqueBrush, kCopyMix) || !FillRect(layer, *opaqueRect)))

@@ -13,6 +13,7 @@
 #include "render/image/job_colour.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/escape_table.h"
 #include "render/frame/fax_job.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
@@ -159,7 +160,7 @@ int RunJobBegin(PDevRecord* pdev)
     if (CreateColourConversion(pdev) != 0)
         return -1;
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
-    pdev->capability.streamVersion = pdev->job.streamVersion;
+    TakeCapabilityStreamVersion(pdev);
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
     pdev->counters = PageCounters{};
     SelectFaceGroupTableForModel(static_cast<ModelDataRecord*>(pdev->modelMain));
@@ -201,10 +202,14 @@ int PlacePage(PDevRecord* pdev)
     if (FillPageGeometry(pdev->geometry, ReadPageGeometrySettings(pdev)) != 0)
         return -1;
     const FormRecord& form = pdev->requestedForm;
+    // The frame holds the upright paper (the landscape flag turns it), so a
+    // turned form gives its printable sides back in upright order.
+    const int32_t across = form.rotated ? form.bottom - form.top : form.right - form.left;
+    const int32_t down = form.rotated ? form.right - form.left : form.bottom - form.top;
     FillPaperFrame(&pdev->geometry->page, 0, static_cast<int16_t>(TenthsOfMillimetre(form.paperWidth)),
                    static_cast<int16_t>(TenthsOfMillimetre(form.paperHeight)),
-                   static_cast<int16_t>(TenthsOfMillimetre(form.right - form.left)),
-                   static_cast<int16_t>(TenthsOfMillimetre(form.bottom - form.top)), false, nullptr);
+                   static_cast<int16_t>(TenthsOfMillimetre(across)), static_cast<int16_t>(TenthsOfMillimetre(down)),
+                   false, nullptr);
     pdev->geometry->sheet = pdev->geometry->page;
     PageFrameState state{};
     state.logicalPage = static_cast<int32_t>(pdev->counters.pages);
@@ -447,6 +452,7 @@ BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
         pdev->flags |= kPdevJobSetupFailed;
         return FALSE;
     }
+    TakeCapabilityStreamVersion(pdev);
     pdev->commentTimer = GetTickCount();
     bool failed = CreateJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes)) != 0;
     if (!failed && !pdev->stream) {

@@ -48,6 +48,11 @@ struct SheetState {
     uint32_t cover;            // the separator's first sheet cannot take a back face: a cover of its own
 };
 
+// Whether the caller asks with all of the flag bits 1, 2 and 4 and the model
+// answers collation as available (1) or available through the printer's
+// stream (2).
+bool IsCollationAvailable(PDevRecord* pdev, uint32_t flags);
+
 // Fills `options` from the record's settings and model. 0, or -1 for a duplex
 // setting outside 1-3 (the document cannot start).
 int TakeJobOptions(PDevRecord* pdev, JobOptions* options);

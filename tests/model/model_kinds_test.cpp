@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/model/model_kinds.h"
+#include "common/model/section_bytes.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -581,6 +582,53 @@ TEST(ModelCapabilities, WordsByTheRecordsOwnFormat) {
         EXPECT_EQ(TestModelCapability(&mono.main, c.id), c.mono) << std::hex << c.id;
     }
     EXPECT_FALSE(TestModelCapability(nullptr, 0xFFFF0012));
+}
+
+// The single bytes of tray, bin, paper and paper type records, each read only
+// from the kinds and formats that carry it.
+TEST(ModelSectionBytes, KindsAndFormatsThatCarryThem) {
+    TraySection tray;
+    tray.byte = 7;
+    Setting32779Section type;
+    type.byte = 9;
+    PaperSection paper;
+    paper.byte1 = 200;
+    paper.byte2 = 5;
+    const struct {
+        const char* name;
+        ModelSection* section;
+        uint16_t kind;
+        uint32_t format;
+        int trayResult, typeResult;
+        uint8_t value;
+    } cases[] = {
+        {"input tray", &tray, kKindInputTray, 512, 0, 1, 7},
+        {"output bin", &tray, kKindOutputBin, 1024, 0, 1, 7},
+        {"tray of format 256", &tray, kKindInputTray, 256, 1, 1, 0},
+        {"paper type", &type, kKindSetting32779, 512, 1, 0, 9},
+        {"paper type of format 256", &type, kKindSetting32779, 256, 1, 1, 0},
+        {"paper", &paper, kKindPaper, 512, 1, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.section->kind = c.kind;
+        c.section->formatVersion = c.format;
+        uint8_t out = 0;
+        EXPECT_EQ(GetTrayFeatureByte(c.section, &out), c.trayResult);
+        if (c.trayResult == 0) EXPECT_EQ(out, c.value);
+        out = 0;
+        EXPECT_EQ(GetPaperTypeByte(c.section, &out), c.typeResult);
+        if (c.typeResult == 0) EXPECT_EQ(out, c.value);
+    }
+    paper.kind = kKindPaper;
+    paper.formatVersion = 256;
+    EXPECT_EQ(GetPaperSectionByte(&paper), 200) << "the byte after the name, in every format";
+    tray.kind = kKindInputTray;
+    EXPECT_EQ(GetPaperSectionByte(&tray), 0);
+    EXPECT_EQ(GetPaperSectionByte(nullptr), 0);
+    uint8_t out = 0;
+    EXPECT_EQ(GetTrayFeatureByte(nullptr, &out), 1);
+    EXPECT_EQ(GetPaperTypeByte(&type, nullptr), 1);
 }
 
 }  // namespace
