@@ -153,7 +153,8 @@ DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printho
     for (const printhost::PageDrawer& page : pages) {
         EXPECT_GT(HostStartPage(dc), 0);
         EXPECT_TRUE(page(printhost::CurrentDrawingDc(dc), caps));
-        EXPECT_GT(HostEndPage(dc), 0);
+        const std::wstring failed = HostEndPage(dc) > 0 ? L"" : printhost::HostDcLastError(dc);
+        EXPECT_EQ(failed, L"") << std::string(failed.begin(), failed.end());
     }
     EXPECT_GT(HostEndDoc(dc), 0);
     EXPECT_TRUE(HostDeleteDC(dc));
