@@ -111,13 +111,13 @@ int main(int argc, char** argv)
         int c = 0;
         for (; c < kGlyphs; ++c) {
             const POINTL at{100 + (c % 80) * 45, 200 + (c / 80) * 60};
-            ok &= SendBitmapGlyph(layer, 7, HGLYPH(c), at, reinterpret_cast<GLYPHBITS*>(glyphs[c].data()), &record);
+            ok &= SendBitmapGlyph(layer, nullptr, 7, HGLYPH(c), at, reinterpret_cast<GLYPHBITS*>(glyphs[c].data()), &record);
         }
         auto mid = std::chrono::steady_clock::now();
         for (; c < kCharsPerPage; ++c) {
             const int g = (c * 13) % kGlyphs;
             const POINTL at{100 + (c % 80) * 45, 200 + (c / 80) * 60};
-            ok &= SendBitmapGlyph(layer, 7, HGLYPH(g), at, reinterpret_cast<GLYPHBITS*>(glyphs[g].data()), &record);
+            ok &= SendBitmapGlyph(layer, nullptr, 7, HGLYPH(g), at, reinterpret_cast<GLYPHBITS*>(glyphs[g].data()), &record);
         }
         auto end = std::chrono::steady_clock::now();
         firstSeconds += std::chrono::duration<double>(mid - start).count();

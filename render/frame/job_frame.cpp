@@ -13,6 +13,7 @@
 #include "render/image/job_colour.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_monitor.h"
@@ -126,7 +127,8 @@ int RunJobBegin(PDevRecord* pdev)
     pdev->counters = PageCounters{};
     SelectFaceGroupTableForModel(static_cast<ModelDataRecord*>(pdev->modelMain));
     if (!pdev->commandLayer) {
-        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, GlyphMemoryCapacity(pdev)});
+        pdev->commandLayer = CreateCommandLayer(
+            {pdev->stream, pdev->job.streamVersion, ExternalProcessingAsked(pdev), GlyphMemoryCapacity(pdev)});
         if (!pdev->commandLayer)
             return -1;
     }

@@ -14,6 +14,7 @@
 
 #include "common/settings/function_ids.h"
 #include "printhost/host_dc.h"
+#include "render/frame/frame_ids.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ using frame_test::SettingPair;
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kReferenceX = 600, kReferenceY = 2000;
+constexpr uint16_t kExternalProcessing = 1343;
 
 // One ExtTextOutW call and the settings of its job.
 struct TextCall {
@@ -199,36 +201,59 @@ uint32_t BigEndian(const std::vector<uint8_t>& b, size_t at, int bytes)
     return v;
 }
 
+// An outline record as the job carries it: its flags, points and code bytes.
+struct OutlineRecord {
+    bool floats = false, fine = false;
+    std::vector<Point> points;
+    std::vector<uint8_t> codeBytes;
+};
+
+OutlineRecord ReadOutlineRecord(const std::vector<uint8_t>& job, const MorvaCommandLine& download)
+{
+    size_t at = download.offset + 2 + (Opcode(download.text) == "DL" ? 2 : 4);
+    const uint32_t header = BigEndian(job, at, 4);
+    OutlineRecord r;
+    r.floats = (header & (1u << 21)) != 0;
+    r.fine = (header & (1u << 24)) != 0;
+    const uint32_t points = BigEndian(job, at + 4, 2), codes = BigEndian(job, at + 6, 2);
+    at += 8;
+    for (uint32_t i = 0; i < points; ++i) {
+        if (r.floats) {
+            const uint32_t xb = BigEndian(job, at, 4), yb = BigEndian(job, at + 4, 4);
+            float xf, yf;
+            std::memcpy(&xf, &xb, 4);
+            std::memcpy(&yf, &yb, 4);
+            r.points.push_back({xf, yf});
+            at += 8;
+        } else {
+            r.points.push_back({int16_t(BigEndian(job, at, 2)) / 64.0, int16_t(BigEndian(job, at + 2, 2)) / 64.0});
+            at += 4;
+        }
+    }
+    for (uint32_t i = 0; i < (codes + 1) / 2; ++i)
+        r.codeBytes.push_back(uint8_t(BigEndian(job, at + i, 1)));
+    return r;
+}
+
+// The emboldening form opens with the glyph's bounds as two points, coded
+// move, close, move, close.
+bool OpensWithBounds(const OutlineRecord& r)
+{
+    return r.points.size() >= 2 && r.codeBytes.size() >= 2 && r.codeBytes[0] == 0x15 && r.codeBytes[1] == 0x15;
+}
+
 struct Bounds {
     double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
 };
 
-// The bounds of an outline record's points, without the two leading points of
-// the emboldening form (codes move, close, move, close).
-Bounds OutlineBounds(const std::vector<uint8_t>& job, const MorvaCommandLine& download)
+// The bounds of an outline's own points.
+Bounds OutlineBounds(const OutlineRecord& r)
 {
-    size_t at = download.offset + 2 + (Opcode(download.text) == "DL" ? 2 : 4);
-    const uint32_t header = BigEndian(job, at, 4);
-    const bool floats = (header & (1u << 21)) != 0;
-    const uint32_t points = BigEndian(job, at + 4, 2);
-    at += 8;
-    const size_t codesAt = at + points * (floats ? 8 : 4);
-    const bool boldForm = points >= 2 && BigEndian(job, codesAt, 2) == 0x1515;
     Bounds b;
-    for (uint32_t i = boldForm ? 2 : 0; i < points; ++i) {
-        double x, y;
-        if (floats) {
-            const uint32_t xb = BigEndian(job, at + 8 * i, 4), yb = BigEndian(job, at + 8 * i + 4, 4);
-            float xf, yf;
-            std::memcpy(&xf, &xb, 4);
-            std::memcpy(&yf, &yb, 4);
-            x = xf, y = yf;
-        } else {
-            x = int16_t(BigEndian(job, at + 4 * i, 2)) / 64.0;
-            y = int16_t(BigEndian(job, at + 4 * i + 2, 2)) / 64.0;
-        }
-        b.left = std::min(b.left, x), b.right = std::max(b.right, x);
-        b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+    for (size_t i = OpensWithBounds(r) ? 2 : 0; i < r.points.size(); ++i) {
+        const Point& p = r.points[i];
+        b.left = std::min(b.left, p.x), b.right = std::max(b.right, p.x);
+        b.top = std::min(b.top, p.y), b.bottom = std::max(b.bottom, p.y);
     }
     return b;
 }
@@ -262,7 +287,7 @@ void CheckCall(const TextCall& call)
             EXPECT_EQ(Field(record, "x"), gm.gmptGlyphOrigin.x) << record;
             EXPECT_EQ(Field(record, "y"), -gm.gmptGlyphOrigin.y) << record;
         } else {
-            const Bounds b = OutlineBounds(job.bytes, *p.record);
+            const Bounds b = OutlineBounds(ReadOutlineRecord(job.bytes, *p.record));
             EXPECT_NEAR(b.left, gm.gmptGlyphOrigin.x, 2) << record;
             EXPECT_NEAR(b.right, gm.gmptGlyphOrigin.x + double(gm.gmBlackBoxX), 2) << record;
             EXPECT_NEAR(b.top, -gm.gmptGlyphOrigin.y, 2) << record;
@@ -290,16 +315,75 @@ TEST(FrameTextPosition, DownloadedGlyphsStandWhereTheCallPutsThem)
         CheckCall(call);
 }
 
-// Without the printer's glyph memory (setting 336) bitmaps are drawn as
-// images where they stand.
+// Without the printer's glyph memory (setting 336, or the outside processing
+// library of setting 1343) bitmaps are drawn as images where they stand and
+// outlines are sent and placed at once. Colour mode 3 has no mode of the
+// library, so the faces it would have taken go as drawn.
 TEST(FrameTextPosition, GlyphsWithoutTheGlyphMemory)
 {
+    const std::vector<SettingPair> external = {{kExternalProcessing, 1}, {kFidColorMode, 3}};
     const TextCall calls[] = {
         {"bitmaps", L"Arial", 100, 0, L"Hxg", {80, 55, 61}, false, 1, 1, {{kFidStoredJobText, 1}}, "Cp"},
-        {"outlines", L"Arial", 300, 0, L"Hxg", {220, 130, 170}, false, 1, 1, {{kFidStoredJobText, 1}}, "Cp"},
+        {"outlines", L"Arial", 300, 0, L"Hxgx", {220, 130, 170, 130}, false, 1, 1, {{kFidStoredJobText, 1}}, "DI"},
+        {"outside library", L"Arial", 300, 0, L"Hxgx", {220, 130, 170, 130}, false, 1, 1, external, "DI"},
+        {"outside library, upwards", L"Arial", 300, 900, L"Hxg", {220, 130, 170}, false, 1, 1, external, "DI"},
     };
     for (const TextCall& call : calls)
         CheckCall(call);
+}
+
+// With the outside processing library every TrueType glyph is downloaded
+// (no resident font stands in), and outlines take the library's form: float
+// points whatever the size, the glyph's bounds first as two points coded
+// move, close, move, close; each is sent and placed at once. Without the
+// library the same text takes 16-bit points and the glyph memory.
+TEST(FrameTextPosition, OutlinesForTheOutsideLibrary)
+{
+    frame_test::FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    const TextCall call{"", L"Arial", 300, 0, L"Hxx", {220, 130, 130}};
+    for (bool external : {false, true}) {
+        SCOPED_TRACE(external ? "outside library" : "glyph memory");
+        // Substitution by the table alone, which names a resident face for Arial.
+        std::vector<SettingPair> settings = {{kFidTTOption, 3}, {kFidNoDeviceFonts, 2}};
+        if (external)
+            settings.insert(settings.end(), {{kExternalProcessing, 1}, {kFidColorMode, 3}});
+        const frame_test::DrawnJob job =
+            frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(settings)), {CallPage(call)});
+        EXPECT_EQ(job.commands.find("\nDA ") != std::string::npos, !external) << job.commands;
+        if (!external)
+            continue;
+        size_t downloads = 0;
+        for (const Placed& p : PlacedGlyphs(job.listing)) {
+            ASSERT_NE(p.record, nullptr) << job.commands;
+            EXPECT_EQ(p.record->text.find("DH id=0 outline float"), 0u) << p.record->text;
+            const OutlineRecord r = ReadOutlineRecord(job.bytes, *p.record);
+            EXPECT_TRUE(r.floats);
+            ASSERT_TRUE(OpensWithBounds(r)) << p.record->text;
+            const Bounds b = OutlineBounds(r);
+            EXPECT_EQ(r.points[0].x, b.left);
+            EXPECT_EQ(r.points[0].y, b.top);
+            EXPECT_EQ(r.points[1].x, b.right);   // upright: no emboldening
+            EXPECT_EQ(r.points[1].y, b.bottom);
+        }
+        for (const MorvaCommandLine& c : job.listing.commands)
+            downloads += Opcode(c.text) == "DH" || Opcode(c.text) == "DL";
+        EXPECT_EQ(downloads, 3u) << job.commands;
+    }
+    // The same glyphs through the glyph memory: 16-bit points, no bounds, each
+    // glyph once.
+    const frame_test::DrawnJob plain =
+        frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600()), {CallPage(call)});
+    size_t downloads = 0;
+    for (const MorvaCommandLine& c : plain.listing.commands) {
+        if (Opcode(c.text) != "DH" && Opcode(c.text) != "DL")
+            continue;
+        ++downloads;
+        const OutlineRecord r = ReadOutlineRecord(plain.bytes, c);
+        EXPECT_FALSE(r.floats) << c.text;
+        EXPECT_FALSE(OpensWithBounds(r)) << c.text;
+    }
+    EXPECT_EQ(downloads, 2u) << plain.commands;
 }
 
 // The characters of a resident font: one run with its advances, or one by one
