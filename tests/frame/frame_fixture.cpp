@@ -132,7 +132,8 @@ bool SettingsAccessLoaded()
     return GetModuleHandleW(L"morvadm.dll") != nullptr;
 }
 
-DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages)
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages,
+                         const std::function<void(HDC dc)>& beforePages)
 {
     DrawnJob out;
     FrameDriver& driver = SharedFrameDriver();
@@ -150,6 +151,8 @@ DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printho
     EXPECT_GT(HostStartDocW(dc, &doc), 0);
     GDIINFO caps{};
     EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &caps));
+    if (beforePages)
+        beforePages(dc);
     for (const printhost::PageDrawer& page : pages) {
         EXPECT_GT(HostStartPage(dc), 0);
         EXPECT_TRUE(page(printhost::CurrentDrawingDc(dc), caps));
