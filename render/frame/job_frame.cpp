@@ -15,6 +15,7 @@
 #include "render/frame/escape_records.h"
 #include "render/frame/escape_table.h"
 #include "render/frame/fax_job.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_monitor.h"

@@ -145,7 +145,8 @@ bool SettingsAccessLoaded()
     return GetModuleHandleW(L"morvadm.dll") != nullptr;
 }
 
-DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages)
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages,
+                         const std::function<void(HDC dc)>& beforePages)
 {
     DrawnJob out;
     FrameDriver& driver = SharedFrameDriver();
@@ -163,10 +164,13 @@ DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printho
     EXPECT_GT(HostStartDocW(dc, &doc), 0);
     GDIINFO caps{};
     EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &caps));
+    if (beforePages)
+        beforePages(dc);
     for (const printhost::PageDrawer& page : pages) {
         EXPECT_GT(HostStartPage(dc), 0);
         EXPECT_TRUE(page(printhost::CurrentDrawingDc(dc), caps));
-        EXPECT_GT(HostEndPage(dc), 0);
+        const std::wstring failed = HostEndPage(dc) > 0 ? L"" : printhost::HostDcLastError(dc);
+        EXPECT_EQ(failed, L"") << std::string(failed.begin(), failed.end());
     }
     EXPECT_GT(HostEndDoc(dc), 0);
     EXPECT_TRUE(HostDeleteDC(dc));

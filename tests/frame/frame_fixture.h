@@ -12,6 +12,7 @@
 #include <winddi.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -92,7 +93,10 @@ struct DrawnJob {
     MorvaListing listing;
 };
 // CreateDC with `devmode`, each page drawn, EndDoc; the job file is read back.
-DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages);
+// `beforePages` runs after the document start, before the first page (the
+// private escapes of the interface library).
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages,
+                         const std::function<void(HDC dc)>& beforePages = nullptr);
 
 // How often `part` occurs in `text`, without overlaps.
 size_t Count(const std::string& text, const std::string& part);
