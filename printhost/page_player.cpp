@@ -507,7 +507,7 @@ void PlayRecord(PlayState& s, const Record& r)
                 ExtSelectClipRgn(s.dc, nullptr, RGN_COPY);
                 break;
             }
-            HRGN rgn = ExtCreateRegion(nullptr, rec->cbRgnData, reinterpret_cast<const RGNDATA*>(rec->RgnData));
+            HRGN rgn = RegionFromData(reinterpret_cast<const RGNDATA*>(rec->RgnData), rec->cbRgnData);
             if (rgn) {
                 ExtSelectClipRgn(s.dc, rgn, int(rec->iMode));
                 DeleteObject(rgn);

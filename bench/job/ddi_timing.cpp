@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <winddi.h>
+#include <winddiui.h>
 
 #include <algorithm>
 #include <array>
@@ -34,6 +35,12 @@ std::vector<Frame> g_frames;
 // Outermost driver calls since the last record was heard: start and length.
 std::vector<std::pair<LONGLONG, LONGLONG>> g_recent;
 LONGLONG g_wallTicks = 0;
+// The host's time between two document events: what is not a driver call or
+// a record's playback since the last event.
+std::map<std::wstring, Figure> g_phases;
+LONGLONG g_accounted = 0;
+LONGLONG g_lastEventAt = 0;
+int g_lastEvent = 0;
 
 LONGLONG Now()
 {
@@ -54,8 +61,10 @@ void Leave(ULONG index)
     ++g_entries[index].calls;
     if (!g_frames.empty())
         g_frames.back().children += total;
-    else
+    else {
         g_recent.emplace_back(frame.start, total);
+        g_accounted += total;
+    }
 }
 
 template <ULONG Index, typename F>
@@ -139,9 +148,41 @@ void OnPlayed(void*, DWORD type, LONGLONG ticks)
     Figure& f = g_records[type];
     f.ticks += ticks - inside;
     ++f.calls;
+    g_accounted += ticks - inside;
 }
 
-const printhost::HostDcObserver g_observer{nullptr, nullptr, nullptr, &OnPlayed};
+const wchar_t* EventName(int event)
+{
+    switch (event) {
+    case 0: return L"start";
+    case DOCUMENTEVENT_CREATEDCPRE: return L"CREATEDCPRE";
+    case DOCUMENTEVENT_CREATEDCPOST: return L"CREATEDCPOST";
+    case DOCUMENTEVENT_STARTDOCPRE: return L"STARTDOCPRE";
+    case DOCUMENTEVENT_STARTDOCPOST: return L"STARTDOCPOST";
+    case DOCUMENTEVENT_STARTPAGE: return L"STARTPAGE";
+    case DOCUMENTEVENT_ENDPAGE: return L"ENDPAGE";
+    case DOCUMENTEVENT_ENDDOCPRE: return L"ENDDOCPRE";
+    case DOCUMENTEVENT_ENDDOCPOST: return L"ENDDOCPOST";
+    case DOCUMENTEVENT_DELETEDC: return L"DELETEDC";
+    case DOCUMENTEVENT_ESCAPE: return L"ESCAPE";
+    default: return L"event";
+    }
+}
+
+void ClosePhase(int event)
+{
+    const LONGLONG now = Now();
+    Figure& f = g_phases[std::wstring(L"host: ") + EventName(g_lastEvent) + L" to " + (event < 0 ? L"end" : EventName(event))];
+    f.ticks += std::max<LONGLONG>(0, now - g_lastEventAt - g_accounted);
+    ++f.calls;
+    g_accounted = 0;
+    g_lastEventAt = now;
+    g_lastEvent = event;
+}
+
+void OnEvent(void*, HANDLE, HDC, int event, int) { ClosePhase(event); }
+
+const printhost::HostDcObserver g_observer{&OnEvent, nullptr, nullptr, &OnPlayed};
 
 } // namespace
 
@@ -172,11 +213,16 @@ void StartTiming()
     g_records.clear();
     g_recent.clear();
     g_frames.clear();
+    g_phases.clear();
+    g_accounted = 0;
+    g_lastEvent = 0;
+    g_lastEventAt = Now();
     printhost::SetHostDcObserver(&g_observer);
 }
 
 void StopTiming(double wallSeconds)
 {
+    ClosePhase(-1);
     printhost::SetHostDcObserver(nullptr);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
@@ -202,14 +248,17 @@ void PrintTiming(FILE* out, double pages)
         rows.push_back(Row{RecordLabel(type), figure});
         counted += figure.ticks;
     }
-    // Outside playback and the driver: DC creation, the document events, the
-    // metafile DC the application draws on, the spooler.
-    rows.push_back(Row{L"host: everything else", Figure{std::max<LONGLONG>(0, g_wallTicks - counted), 0}});
+    for (const auto& [name, figure] : g_phases) {
+        rows.push_back(Row{name, figure});
+        counted += figure.ticks;
+    }
+    // Outside the document: printer set-up and the measurement's own.
+    rows.push_back(Row{L"bench: everything else", Figure{std::max<LONGLONG>(0, g_wallTicks - counted), 0}});
     std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.figure.ticks > b.figure.ticks; });
     const double toMs = 1000.0 / double(frequency.QuadPart) / pages;
-    std::fwprintf(out, L"  %-36ls %10ls %10ls %7ls\n", L"where", L"calls/page", L"ms/page", L"share");
+    std::fwprintf(out, L"  %-44ls %10ls %10ls %7ls\n", L"where", L"calls/page", L"ms/page", L"share");
     for (const Row& r : rows)
-        std::fwprintf(out, L"  %-36ls %10.1f %10.2f %6.1f%%\n", r.name.c_str(), double(r.figure.calls) / pages,
+        std::fwprintf(out, L"  %-44ls %10.1f %10.2f %6.1f%%\n", r.name.c_str(), double(r.figure.calls) / pages,
                       double(r.figure.ticks) * toMs,
                       g_wallTicks ? 100.0 * double(r.figure.ticks) / double(g_wallTicks) : 0.0);
 }
