@@ -1,7 +1,9 @@
 // Where a job's time goes: the graphics library's DDI entries, each timed by
 // a wrapper put into the host's table of the driver's functions, and the
 // host's own playback of each kind of metafile record (its time less that of
-// the driver calls made inside it), heard through the host's observer.
+// the driver calls made inside it) and the host's time between two document
+// events (the rest: DC set-up, the application's drawing into the page's
+// metafile, the spooler), heard through the host's observer.
 #pragma once
 
 #include <cstdio>
