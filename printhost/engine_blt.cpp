@@ -111,6 +111,52 @@ BOOL ThroughDevice(SURFOBJ* device, CLIPOBJ* clip, const RECTL& target, Draw dra
     return done;
 }
 
+// The raster operations the host's engine draws in a masked blit.
+bool KnownRop3(BYTE rop3, bool haveSource, bool haveBrush)
+{
+    return rop3 == 0x00 || rop3 == 0xFF || rop3 == 0xAA || (rop3 == 0xCC && haveSource) || (rop3 == 0xF0 && haveBrush);
+}
+
+// The pixel one of those ROP3s leaves; a source pixel outside its bitmap
+// leaves the destination.
+ULONG Rop3Pixel(BYTE rop3, SURFOBJ* src, XLATEOBJ* xlate, LONG sx, LONG sy, ULONG destination, ULONG brush)
+{
+    switch (rop3) {
+    case 0x00: return 0;
+    case 0xFF: return 0xFFFFFFFF;
+    case 0xF0: return brush;
+    case 0xCC:
+        if (sx < 0 || sy < 0 || sx >= src->sizlBitmap.cx || sy >= src->sizlBitmap.cy) return destination;
+        return XLATEOBJ_iXlate(xlate, ReadPixel(*src, sx, sy));
+    default: return destination;
+    }
+}
+
+// A masked blit: where the mask's bit is 1 the foreground ROP3 (the low
+// byte) draws, where it is 0 the background ROP3 (the high byte).
+BOOL MaskedBlt(SURFOBJ* dst, SURFOBJ* src, SURFOBJ* mask, XLATEOBJ* xlate, const RECTL& target, POINTL* from,
+               POINTL* maskFrom, BRUSHOBJ* brush, ROP4 rop4)
+{
+    const BYTE fore = BYTE(rop4 & 0xFF), back = BYTE((rop4 >> 8) & 0xFF);
+    const bool haveSource = HasBits(src) && from, haveBrush = brush && brush->iSolidColor != 0xFFFFFFFF;
+    if (!HasBits(mask) || mask->iBitmapFormat != BMF_1BPP || !maskFrom || !KnownRop3(fore, haveSource, haveBrush) ||
+        !KnownRop3(back, haveSource, haveBrush))
+        return FALSE;
+    const ULONG brushColour = haveBrush ? brush->iSolidColor : 0;
+    const RECTL r = Clamp(target, *dst);
+    for (LONG y = r.top; y < r.bottom; ++y)
+        for (LONG x = r.left; x < r.right; ++x) {
+            const LONG mx = maskFrom->x + (x - target.left), my = maskFrom->y + (y - target.top);
+            const bool set = mx >= 0 && my >= 0 && mx < mask->sizlBitmap.cx && my < mask->sizlBitmap.cy &&
+                             ReadPixel(*mask, mx, my) != 0;
+            const LONG sx = haveSource ? from->x + (x - target.left) : -1;
+            const LONG sy = haveSource ? from->y + (y - target.top) : -1;
+            const ULONG before = ReadPixel(*dst, x, y);
+            WritePixel(*dst, x, y, Rop3Pixel(set ? fore : back, src, xlate, sx, sy, before, brushColour));
+        }
+    return TRUE;
+}
+
 RECTL Shifted(const RECTL& r, const POINTL& by) { return RECTL{r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y}; }
 
 } // namespace
@@ -152,6 +198,8 @@ PRINTHOST_EXPORT BOOL APIENTRY EngBitBlt(SURFOBJ* psoTrg, SURFOBJ* psoSrc, SURFO
             return EngBitBlt(bitmap, psoSrc, psoMask, nullptr, pxlo, &r, pptlSrc, pptlMask, pbo, pptlBrush, rop4);
         });
     if (!HasBits(psoTrg) || !prclTrg) return FALSE;
+    if (((rop4 >> 8) & 0xFF) != (rop4 & 0xFF))
+        return MaskedBlt(psoTrg, psoSrc, psoMask, pxlo, *prclTrg, pptlSrc, pptlMask, pbo, rop4);
     switch (rop4 & 0xFFFF) {
     case 0xCCCC:
         if (!HasBits(psoSrc) || !pptlSrc) return FALSE;

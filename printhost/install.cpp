@@ -201,11 +201,12 @@ bool RemoveDriverPackage(const std::wstring& driverName, std::wstring* error)
     return true;
 }
 
-bool AddFilePortPrinter(const std::wstring& printerName, const std::wstring& driverName, std::wstring* error)
+bool AddFilePortPrinter(const std::wstring& printerName, const std::wstring& driverName, std::wstring* error,
+                        const std::wstring& port)
 {
     PRINTER_INFO_2W info{};
     info.pPrinterName = const_cast<wchar_t*>(printerName.c_str());
-    info.pPortName = const_cast<wchar_t*>(kFilePort);
+    info.pPortName = const_cast<wchar_t*>(port.empty() ? kFilePort : port.c_str());
     info.pDriverName = const_cast<wchar_t*>(driverName.c_str());
     info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
     info.pDatatype = const_cast<wchar_t*>(L"RAW");

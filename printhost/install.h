@@ -23,8 +23,12 @@ bool InstallDriverPackage(const DriverPackage& package, std::wstring* error);
 // Unregisters the driver and deletes its files from the driver directory.
 bool RemoveDriverPackage(const std::wstring& driverName, std::wstring* error);
 
-// A printer on the spooler's file port ("FILE:"), using an installed driver.
-bool AddFilePortPrinter(const std::wstring& printerName, const std::wstring& driverName, std::wstring* error);
+// A printer on the spooler's file port ("FILE:"), using an installed driver;
+// or on `port`, a file the spooler writes every job of the printer to that
+// names no output file of its own (jobs the driver opens on a connection of
+// its own).
+bool AddFilePortPrinter(const std::wstring& printerName, const std::wstring& driverName, std::wstring* error,
+                        const std::wstring& port = L"");
 bool RemovePrinter(const std::wstring& printerName, std::wstring* error);
 
 struct PrinterEntry {

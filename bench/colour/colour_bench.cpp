@@ -1,10 +1,13 @@
 // Colour conversion speed of an A4 photograph at 300 dpi through the 17-point
-// grid, through the matrix with curves, and through the job's image stages (a
-// grid profile and an adjustment matrix on rows), in megapixels per second on
-// one core.
+// grid, through the matrix with curves, through the job's image stages (a
+// grid profile and an adjustment matrix on rows), and as a job's image rows
+// of red, green, blue (in colour, and made grey with and without stages), in
+// megapixels per second on one core.
 // Run under wine: colour_bench.exe [rounds]
+#include "render/frame/pdev_record.h"
 #include "render/image/colour_conversion.h"
 #include "render/image/colour_transform.h"
+#include "render/image/job_colour.h"
 
 #include <algorithm>
 #include <chrono>
@@ -84,6 +87,28 @@ void RunStages(const ColourConversionBinding& binding, const std::vector<uint8_t
                 megapixels, seconds, unsigned{rows[rows.size() / 2]});
 }
 
+// The photograph as a job's image band (red, green, blue rows) through the
+// device record's conversion, in colour or made grey.
+void RunJobRows(const char* name, ColourConversionBinding* binding, bool grey, const std::vector<uint8_t>& photo,
+                int rounds)
+{
+    auto* pdev = new PDevRecord{};
+    pdev->colour = binding;
+    std::vector<uint8_t> rows(photo.size());
+    double seconds = 0;
+    for (int r = 0; r < rounds; ++r) {
+        std::copy(photo.begin(), photo.end(), rows.begin());
+        const auto start = std::chrono::steady_clock::now();
+        ConvertImageRows(pdev, rows.data(), kWidth, kHeight, kWidth * 3, grey);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    const double megapixels = double{kWidth} * kHeight * rounds / 1e6;
+    std::printf("%-22s %8.1f MP/s  (%.1f MP in %.3f s, check %u)\n", name, megapixels / seconds, megapixels, seconds,
+                unsigned{rows[rows.size() / 7]});
+    pdev->colour = nullptr;
+    delete pdev;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -101,5 +126,11 @@ int main(int argc, char** argv)
     binding.flags = kStageFirstProfile | kStageCommonMatrix;
     BuildColorAdjustMatrix(&binding.matrices[0], 10, 10, 10);
     RunStages(binding, photo, rounds);
+    RunJobRows("job rows (grid+m)", &binding, false, photo, rounds);
+    binding.greyImages = true;
+    RunJobRows("job rows grey (grid+m)", &binding, true, photo, rounds);
+    ColourConversionBinding greyOnly;
+    greyOnly.greyImages = true;
+    RunJobRows("job rows grey", &greyOnly, true, photo, rounds);
     return 0;
 }

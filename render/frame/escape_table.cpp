@@ -306,8 +306,10 @@ int32_t EscSetFaxSendList(const EscapeCall& call)
     if (!copy)
         return kEscFailed;
     std::memcpy(copy, call.in, call.inSize);
-    SetPdevSettingNumber(pdev, kFidFaxSendListOn, 1);
-    SetPdevSettingNumber(pdev, kFidFaxCover, GetPdevSettingWord(pdev, kFidFaxCoverMode) != 0 ? 2 : 1);
+    // The list changes no setting: whether the job carries an information page
+    // (376), only that page (381) and which cover (377) stay the user's, read
+    // when the job begins. Setting 381 here would turn every fax with
+    // destinations into a sample of its information page.
     if (pdev->faxSendList)
         GlobalFree(pdev->faxSendList);
     pdev->faxSendList = copy;

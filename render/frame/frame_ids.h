@@ -24,9 +24,24 @@ inline constexpr uint16_t kFidPosterCropMarks = 1285;
 inline constexpr uint16_t kFidInnerShift = 1291;
 inline constexpr uint16_t kFidInnerShiftOption = 1292;
 inline constexpr uint16_t kFidAutoSignatureSheets = 4364;  // sheets of a signature divided by the model
-inline constexpr uint16_t kFidFaxCover = 376;
-inline constexpr uint16_t kFidFaxCoverMode = 377;
-inline constexpr uint16_t kFidFaxSendListOn = 381;
+// The fax settings of a fax model's job.
+inline constexpr uint16_t kFidFaxInformationPage = 376;  // 1: an information page ahead of the document
+inline constexpr uint16_t kFidFaxCoverForm = 377;        // non-zero: the cover sheet is a form file (setting 1830)
+// 1: the information page is the whole job (a sample of it); the interface
+// library asks no destinations for such a job.
+inline constexpr uint16_t kFidFaxInformationOnly = 381;
+// The job information of the information page.
+inline constexpr uint16_t kFidFaxCoverLanguage = 1804;
+inline constexpr uint16_t kFidFaxCoverDate = 1805;
+inline constexpr uint16_t kFidFaxCoverTitle = 1806;
+inline constexpr uint16_t kFidFaxNameHonorific = 1807;
+inline constexpr uint16_t kFidFaxCompanyHonorific = 1808;
+inline constexpr uint16_t kFidFaxCoverTables = 1809;
+inline constexpr uint16_t kFidFaxSenderName = 1820;
+inline constexpr uint16_t kFidFaxSenderAddress = 1821;
+inline constexpr uint16_t kFidFaxSenderPhone = 1822;
+inline constexpr uint16_t kFidFaxSenderFax = 1823;
+inline constexpr uint16_t kFidFaxSenderMail = 1876;
 inline constexpr uint16_t kFidNoMargins = 383;           // effective 1: imageable area is the whole paper
 inline constexpr uint16_t kFidDefaultDeviceFont = 384;
 inline constexpr uint16_t kFidFullColourRange = 464;

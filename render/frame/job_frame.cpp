@@ -13,6 +13,7 @@
 #include "render/image/job_colour.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/fax_job.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_monitor.h"
@@ -92,16 +93,17 @@ int AbortJob(PDevRecord* pdev)
     return 0;
 }
 
-// The stream head: job-language header, version lines, stream begin, the job's
+// The stream head of copy `copy` (of a fax sent once per destination, the
+// destination): job-language header, version lines, stream begin, the job's
 // resolution and the time-stamped comment.
-int BeginJobStream(PDevRecord* pdev)
+int BeginJobStream(PDevRecord* pdev, uint32_t copy = 0)
 {
     // A booklet's sheet-side count is known once its pages are recorded.
     const uint32_t recorded = pdev->counters.recorded;
     const uint16_t bktp = pdev->jobOptions.bookletCount && recorded > 0
                               ? BookletSideCount(0, static_cast<int32_t>(recorded - 1), false)
                               : 0;
-    if (WriteJobHeaderLines(pdev, 0, bktp) != 0 || WriteStreamHead(pdev->stream, pdev->job.streamVersion) != 0 ||
+    if (WriteJobHeaderLines(pdev, copy, bktp) != 0 || WriteStreamHead(pdev->stream, pdev->job.streamVersion) != 0 ||
         WriteStreamBegin(pdev->stream, kStreamBeginValue) != 0 || WriteJobStrings(pdev) != 0)
         return -1;
     // A form registered in the printer has no resolution of its own.
@@ -126,15 +128,28 @@ int RunJobBegin(PDevRecord* pdev)
     pdev->counters = PageCounters{};
     SelectFaceGroupTableForModel(static_cast<ModelDataRecord*>(pdev->modelMain));
     if (!pdev->commandLayer) {
-        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion, false, GlyphMemoryCapacity(pdev)});
+        pdev->commandLayer = CreateCommandLayer({pdev->stream, pdev->job.streamVersion,
+                                                 pdev->jobOptions.externalConversion != 0, GlyphMemoryCapacity(pdev)});
         if (!pdev->commandLayer)
             return -1;
     }
     SetStreamVersionField(pdev->commandLayer, pdev->job.streamVersion);
     result |= ResetCommandLayerForPage(pdev->commandLayer);
     pdev->job.begun = 1;
-    if (result == 0 && !pdev->jobOptions.deferredStreamBegin)
-        result = BeginJobStream(pdev) | WriteLeadingSheets(pdev);
+    // A fax sent once per destination writes each destination's stream head
+    // and information page at the job end, ahead of the recorded pages.
+    const JobOptions& o = pdev->jobOptions;
+    if (result != 0 || o.deferredStreamBegin || o.faxPerDestination)
+        return result;
+    result = BeginJobStream(pdev);
+    if (result == 0 && o.faxInformationPage) {
+        result = WriteFaxInformationPage(pdev, 0);
+        // A sample of the information page: that page is the job's only one.
+        if (o.faxInformationOnly)
+            ++pdev->counters.pages;
+    }
+    if (result == 0)
+        result = WriteLeadingSheets(pdev);
     return result;
 }
 
@@ -213,6 +228,9 @@ int RunPageBegin(PDevRecord* pdev)
     int result = 0;
     if (!(pdev->pageState & kPageJobBegun))
         result = RunJobBegin(pdev);
+    // The document's pages of a sample of the information page are not written.
+    if (result == 0 && pdev->jobOptions.faxInformationOnly)
+        return 0;
     if (result == 0 && !(pdev->pageState & kPageSheetRuns))
         result = BeginSheetFace(pdev);
     if (result == 0) {
@@ -268,6 +286,38 @@ JobAttributeInput AttributeInput(PDevRecord* pdev)
     return input;
 }
 
+// A fax sent once per destination: each destination gets a printer job of its
+// own (the first the job GDI opened, the others opened here on the same
+// printer), with its own header, its information page and the recorded pages.
+// A failure of one destination fails the ones after it too, but every job
+// opened is closed and its monitor run.
+int SendToEachDestination(PDevRecord* pdev, int result)
+{
+    const uint32_t destinations = pdev->jobOptions.faxDestinations;
+    for (uint32_t n = 0; n < destinations; ++n) {
+        if (n > 0 && OpenStreamOnNewPrinterJob(pdev->stream, pdev->printer, pdev->job.documentName) != 0) {
+            result = -1;
+            break;
+        }
+        std::memset(pdev->sheetState.replayedFrame, 0, sizeof pdev->sheetState.replayedFrame);
+        pdev->sheetState.replayedKind = 0;
+        if (result == 0)
+            result = ResetCommandLayerForPage(pdev->commandLayer) | BeginJobStream(pdev, n);
+        if (result == 0)
+            result = WriteFaxInformationPage(pdev, n);
+        if (result == 0)
+            result = ReplayRecordedFaces(pdev, true);
+        if (result == 0)
+            result = EndJobStream(pdev);
+        result |= CloseJobOutput(pdev, result != 0);
+        RunJobMonitor(pdev);
+    }
+    if (pdev->counters.recording & kRecordingOn)
+        result |= EndPageRecording(pdev->stream);
+    pdev->counters.recording = 0;
+    return result;
+}
+
 int EndDocJob(PDevRecord* pdev)
 {
     if (DrawingRefused(pdev) || !(pdev->pageState & kPageDocumentStarted))
@@ -286,7 +336,12 @@ int EndDocJob(PDevRecord* pdev)
     if (result == 0)
         result = FinishLastSheet(pdev);
     ++pdev->counters.sheets;
-    if (pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) {
+    if ((pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) && pdev->jobOptions.faxPerDestination) {
+        if (result == 0 && pdev->jobAttributes)
+            BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
+        result = SendToEachDestination(pdev, result);
+        DeleteFaxAddressFile(pdev);
+    } else if (pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) {
         if (result == 0 && pdev->jobAttributes)
             BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
         if (result == 0 && pdev->jobOptions.deferredStreamBegin)
@@ -299,6 +354,7 @@ int EndDocJob(PDevRecord* pdev)
             result = EmitEndMarker(pdev->commandLayer);
         if (result == 0)
             result = EndJobStream(pdev);
+        DeleteFaxAddressFile(pdev);
         result |= CloseJobOutput(pdev, result != 0);
         if (result == 0)
             RunJobMonitor(pdev);
@@ -326,7 +382,9 @@ int EnsurePageOpen(PDevRecord* pdev)
         pdev->flags |= kPdevJobSetupFailed;
         return -1;
     }
-    return 0;
+    // A page the job does not write (a sample of the fax information page)
+    // takes no drawing.
+    return (pdev->pageState & kPageBegun) ? 0 : -1;
 }
 
 BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
@@ -383,7 +441,14 @@ BOOL SendPageBody(SURFOBJ* surface)
         result |= FlushPdevImages(pdev);
     if (DrawingRefused(pdev) || !pdev->stream)
         result = -1;
-    else if (EndLogicalPage(pdev) != 0) {
+    else if (pdev->jobOptions.faxInformationOnly) {
+        // The information page is the job's page; a document whose pages drew
+        // nothing begins the job here so that the page is still written.
+        if (!(pdev->pageState & kPageJobBegun) && RunJobBegin(pdev) != 0) {
+            AbortJob(pdev);
+            result = -1;
+        }
+    } else if (EndLogicalPage(pdev) != 0) {
         AbortJob(pdev);
         result = -1;
     }

@@ -2,6 +2,7 @@
 
 #include "common/context/setting_rules.h"
 #include "common/context/settings_context.h"
+#include "common/job/fax_send_list.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
 #include "render/frame/external_pages.h"
@@ -79,6 +80,28 @@ bool BookletCountWanted(PDevRecord* pdev)
     return GetPdevSettingDword(pdev, kFidBookletCountOn) == 1;
 }
 
+// A fax model sends the document once per destination when each destination
+// gets an information page of its own and the job header is not one for all
+// of them.
+void TakeFaxOptions(PDevRecord* pdev, JobOptions* o)
+{
+    if (!pdev->driverKind2)
+        return;
+    o->faxInformationPage = IsOne(pdev, kFidFaxInformationPage);
+    o->faxInformationOnly = IsOne(pdev, kFidFaxInformationOnly);
+    o->faxDestinations = GetPdevSettingWord(pdev, kFidFaxRecipientCount);
+    o->faxCoverMode = On(pdev, kFidFaxCoverForm) ? 2 : 1;
+    // A job goes only to destinations its list holds: a count from the
+    // settings alone would open that many printer jobs for no one.
+    FaxSendListHeader head{};
+    const uint32_t listed =
+        CopyFaxSendListHeader(pdev->faxSendList, pdev->faxSendListLength, &head) ? head.count : 0;
+    o->faxPerDestination = o->faxInformationPage && !On(pdev, kFidFaxOneHeader) && o->faxDestinations >= 2 &&
+                           listed >= 2 && !o->faxInformationOnly;
+    if (o->faxPerDestination && listed < o->faxDestinations)
+        o->faxDestinations = listed;
+}
+
 } // namespace
 
 int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
@@ -110,7 +133,9 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     TakeSheetOptions(pdev, version, &o);
     o.bookletCount = BookletCountWanted(pdev);
     o.externalConversion = ExternalProcessingAsked(pdev);
-    o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration || o.externalConversion;
+    TakeFaxOptions(pdev, &o);
+    o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration || o.externalConversion ||
+                    o.faxPerDestination;
     o.deferredStreamBegin = o.formRegistration;
     *options = o;
     return 0;

@@ -30,6 +30,12 @@ struct JobOptions {
     uint32_t externalConversion;  // setting 1343: the faces go through the outside processing library
     uint32_t recordPages;      // sheet faces are recorded and replayed at the job end
     uint32_t deferredStreamBegin;
+    // A fax model's job (the fax destinations come with escape 20516).
+    uint32_t faxInformationPage;  // the driver's information page goes ahead of the document
+    uint32_t faxInformationOnly;  // the information page is the whole job
+    uint32_t faxPerDestination;   // one printer job per destination, each with its own page
+    uint32_t faxDestinations;     // setting 380
+    uint32_t faxCoverMode;        // 2: the cover is a form file named by label; 1: the model's frame file
 };
 
 // Where the sheets stand beyond the page counters.

@@ -71,22 +71,20 @@ int32_t SheetPaperSource(PDevRecord* pdev)
     return source;
 }
 
+// A length in tenths of a millimetre made whole dots at `resolution` and told
+// in tenths again.
+float DotsInTenths(int32_t tenths, int32_t resolution)
+{
+    if (resolution <= 0)
+        return static_cast<float>(tenths);
+    return static_cast<float>(DotsOfTenths(tenths, resolution)) * 254.0f / static_cast<float>(resolution);
+}
+
 void FillSheetMedia(PDevRecord* pdev, uint8_t colourCode, int32_t source, PageMediaItem* item)
 {
     const FormRecord& form = pdev->requestedForm;
-    const int32_t width = TenthsOfMillimetre(form.paperWidth);
-    const int32_t height = TenthsOfMillimetre(form.paperHeight);
-    *item = PageMediaItem{};
-    item->code1 = colourCode;
-    item->code2 = MapPaperSourceAttribute(source) & 0xFF;
-    if (width == kA4Width && height == kA4Height) {
-        item->kindLetter = kMediaKindA4;
-    } else {
-        item->kindLetter = kMediaKindSize;
-        item->width = static_cast<float>(width) / 10.0f;
-        item->height = static_cast<float>(height) / 10.0f;
-    }
-    item->pageOptions = SheetTurnCode(pdev);
+    FillMediaItem(pdev, colourCode, source, TenthsOfMillimetre(form.paperWidth), TenthsOfMillimetre(form.paperHeight),
+                  item);
 }
 
 int32_t DuplexModeOfSettings(PDevRecord* pdev)
@@ -307,6 +305,29 @@ int TellReplayedSheetChange(PDevRecord* pdev, uint32_t face)
 
 int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
 
+void FillMediaItem(PDevRecord* pdev, uint8_t colourCode, int32_t source, int32_t width, int32_t height,
+                   PageMediaItem* item)
+{
+    *item = PageMediaItem{};
+    item->code1 = colourCode;
+    item->code2 = MapPaperSourceAttribute(source) & 0xFF;
+    if (Options(pdev).externalConversion) {
+        // The outside processing library rasters the face at the job's
+        // resolution: the face's size is told in whole dots of it.
+        const int32_t resolution = GetPdevSettingWord(pdev, kFidPrintQuality);
+        item->kindLetter = kMediaKindSize;
+        item->width = DotsInTenths(width, resolution) / 10.0f;
+        item->height = DotsInTenths(height, resolution) / 10.0f;
+    } else if (width == kA4Width && height == kA4Height) {
+        item->kindLetter = kMediaKindA4;
+    } else {
+        item->kindLetter = kMediaKindSize;
+        item->width = static_cast<float>(width) / 10.0f;
+        item->height = static_cast<float>(height) / 10.0f;
+    }
+    item->pageOptions = SheetTurnCode(pdev);
+}
+
 uint8_t SheetColourCode(PDevRecord* pdev)
 {
     return JobColourMode(pdev) == 2 ? 2 : 1;
@@ -404,7 +425,7 @@ int FinishLastSheet(PDevRecord* pdev)
     return result;
 }
 
-int ReplayRecordedFaces(PDevRecord* pdev)
+int ReplayRecordedFaces(PDevRecord* pdev, bool keepRecording)
 {
     if (!(pdev->counters.recording & kRecordingOn))
         return 0;
@@ -441,6 +462,8 @@ int ReplayRecordedFaces(PDevRecord* pdev)
     }
     ReleaseExternalConversion(external);
     result |= ResetCommandLayerForPage(pdev->commandLayer);
+    if (keepRecording)
+        return result;
     result |= EndPageRecording(pdev->stream);
     pdev->counters.recording = 0;
     return result;

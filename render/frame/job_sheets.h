@@ -11,6 +11,11 @@ struct PDevRecord;
 
 // Form lengths (1/18432 inch) in tenths of a millimetre.
 int32_t TenthsOfMillimetre(int32_t length);
+// The page attributes' media of a sheet: the colour code, the paper-source
+// attribute of `source`, the media kind of a paper of that size (tenths of a
+// millimetre) and the sheet turn code.
+void FillMediaItem(PDevRecord* pdev, uint8_t colourCode, int32_t source, int32_t width, int32_t height,
+                   PageMediaItem* item);
 // The colour code of a sheet's page attributes and of the ticket's page
 // record: 2 for a monochrome job, else 1.
 uint8_t SheetColourCode(PDevRecord* pdev);
@@ -35,8 +40,9 @@ int WriteLeadingSheets(PDevRecord* pdev);
 // whole sheets, and a trailing sheet of a job that does not replay. 0 or -1.
 int FinishLastSheet(PDevRecord* pdev);
 // The recorded faces written again, copy by copy, with the separator and
-// trailing sheets a reverse-order job puts around them; the recording dropped.
-int ReplayRecordedFaces(PDevRecord* pdev);
+// trailing sheets a reverse-order job puts around them; the recording dropped
+// unless it is kept for another replay (a fax sent once per destination).
+int ReplayRecordedFaces(PDevRecord* pdev, bool keepRecording = false);
 
 // Whether a paper source feeds two-sided printing: the manual and envelope
 // feeds do not.

@@ -5,6 +5,7 @@
 #include "common/job/job_ticket.h"
 #include "common/system/user_and_process.h"
 #include "render/command/command_layer.h"
+#include "render/frame/fax_job.h"
 #include "render/frame/job_monitor.h"
 #include "render/frame/pdev_record.h"
 
@@ -78,6 +79,9 @@ int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
     context.printerSettingsRecord = pdev->printerSettings;
     context.printer = pdev->printer;
     context.bktpNumber = bktpNumber;
+    FaxRecipientRange recipients{};
+    if (FaxHeaderRecipients(pdev, copy, &recipients))
+        context.faxRange = &recipients;
     wchar_t user[64]{};
     GetCurrentUserName(user, 64);
     wcsncpy(context.userName, user, 64);

@@ -25,8 +25,10 @@ uint32_t RowBytes(uint32_t width, uint32_t bitsPerPixel)
     return static_cast<uint32_t>((uint64_t(width) * bitsPerPixel + 31) / 32 * 4);
 }
 
-// Rows of 16 and 32 bits become 24-bit rows through the translation; 24-bit
-// rows are copied; the others are kept as they are.
+// Rows of 16, 24 and 32 bits become 24-bit rows of device colours (red
+// first) through the translation; the others are kept as they are. Only the
+// translation knows a pattern's byte order: a 24-bit DIB's pixels are blue
+// first and would print with red and blue exchanged if copied.
 void CopyRows(const SURFOBJ* pattern, XLATEOBJ* translation, uint8_t* rows, uint32_t rowBytes)
 {
     const LONG width = pattern->sizlBitmap.cx, height = pattern->sizlBitmap.cy;
@@ -35,11 +37,14 @@ void CopyRows(const SURFOBJ* pattern, XLATEOBJ* translation, uint8_t* rows, uint
         uint8_t* row = rows + size_t(y) * rowBytes;
         switch (pattern->iBitmapFormat) {
         case BMF_16BPP:
+        case BMF_24BPP:
         case BMF_32BPP:
             for (LONG x = 0; x < width; ++x) {
                 ULONG value = 0;
                 if (pattern->iBitmapFormat == BMF_16BPP)
                     value = reinterpret_cast<const uint16_t*>(source)[x];
+                else if (pattern->iBitmapFormat == BMF_24BPP)
+                    std::memcpy(&value, source + x * 3, 3);
                 else
                     std::memcpy(&value, source + x * 4, 4);
                 const ULONG rgb = translation ? g_engine.XLATEOBJ_iXlate(translation, value) : value;
@@ -47,9 +52,6 @@ void CopyRows(const SURFOBJ* pattern, XLATEOBJ* translation, uint8_t* rows, uint
                 row[x * 3 + 1] = uint8_t(rgb >> 8);
                 row[x * 3 + 2] = uint8_t(rgb >> 16);
             }
-            break;
-        case BMF_24BPP:
-            std::memcpy(row, source, size_t(width) * 3);
             break;
         default:
             std::memcpy(row, source, rowBytes);

@@ -8,6 +8,7 @@
 #include "render/compress/image_reducer.h"
 #include "render/compress/predictor_coder.h"
 #include "render/draw/draw_path.h"
+#include "render/frame/engine_calls.h"
 #include "render/frame/external_pages.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/brush_select.h"
@@ -31,6 +32,8 @@ constexpr uint32_t kLongestBand = 32767;  // "Cq" sizes are 16-bit
 constexpr uint8_t kSourceCopy = 0xCC;
 constexpr uint8_t kRgbImage = 4;       // colour kinds of converted source rows
 constexpr uint8_t kPaletteImage = 11;
+constexpr uint8_t kGreyImage = 3;      // the kinds of a grey job's images
+constexpr uint8_t kGreyPaletteImage = 10;
 constexpr uint16_t kBrushOnlyRops[] = {0x0505, 0x0A0A, 0x0F0F, 0x5050, 0x5555, 0x5A5A, 0x5F5F, 0xA0A0,
                                        0xA5A5, 0xAAA0, 0xAAF0, 0xAFAF, 0xF0F0, 0xF5F5, 0xFAFA};
 
@@ -149,9 +152,11 @@ int SendOneBitImage(const Blit& b, BRUSHOBJ* brush, CLIPOBJ* clip)
 // Rows of the image, reduced when a reducer is given, band by band.
 class BandSender {
 public:
+    // `grey`: RGB rows go out as one grey byte a pixel.
     BandSender(const Blit& b, ImageHolder* holder, const SourceImage& image, ImageReducer reducer, uint32_t width,
-               uint32_t height)
-        : b_(b), holder_(holder), image_(image), reducer_(reducer), width_(width), height_(height)
+               uint32_t height, bool grey)
+        : b_(b), holder_(holder), image_(image), reducer_(reducer), width_(width), height_(height),
+          grey_(grey && image.colourKind == kRgbImage)
     {
         stride_ = (width * image.bitsPerPixel + 7) / 8;
         bandRows_ = std::max<uint32_t>(1, std::min({height_, kLongestBand, kBandBytes / stride_}));
@@ -172,7 +177,7 @@ public:
             const uint32_t count = std::min(bandRows_, height_ - first);
             // Palette images had their palette converted instead.
             if (!ProduceRows(rows, count) ||
-                (image_.colourKind == kRgbImage && ConvertImageRows(b_.pdev, rows, width_, count, stride_) != 0))
+                (image_.colourKind == kRgbImage && ConvertImageRows(b_.pdev, rows, width_, count, stride_, grey_) != 0))
                 result = 0;
             else
                 result = SendBand(first, count, rows, queue);
@@ -255,12 +260,12 @@ private:
         header.matrix[3] = sy;
         header.width = static_cast<uint16_t>(width_);
         header.rows = static_cast<uint16_t>(count);
-        header.colourKind = image_.colourKind;
-        header.bitsPerComponent = image_.colourKind == 4 ? 8 : image_.bitsPerPixel;
-        header.bitsPerPixel = image_.bitsPerPixel;
+        header.colourKind = grey_ ? kGreyImage : image_.colourKind;
+        header.bitsPerComponent = grey_ || image_.colourKind == kRgbImage ? 8 : image_.bitsPerPixel;
+        header.bitsPerPixel = grey_ ? 8 : image_.bitsPerPixel;
         header.paletteCount = image_.paletteCount;
         std::memcpy(header.palette, image_.palette, sizeof header.palette);
-        const uint32_t length = stride_ * count;
+        const uint32_t length = (grey_ ? width_ : stride_) * count;
         if (queue) {
             if (QueueImageBand(holder_, header, rows, length) == 0)
                 return 1;
@@ -297,6 +302,7 @@ private:
     const SourceImage& image_;
     ImageReducer reducer_;
     uint32_t width_, height_, stride_, bandRows_;
+    bool grey_;
     uint32_t nextRow_ = 0;  // of the source
     uint8_t* mask_ = nullptr;
     uint8_t* sourceRow_ = nullptr;
@@ -393,14 +399,42 @@ int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brush
     SourceImage image;
     int result = 0;
     if (DescribeSource(b.source, b.xlate, b.src.right - b.src.left, b.src.bottom - b.src.top, compress, &image)) {
-        if (image.colourKind == kPaletteImage)
-            ConvertImagePalette(pdev, image.palette, image.paletteCount);
+        const bool library = OutsideLibraryTakes(b, image);
+        // The library's images keep their colour whatever the job's mode.
+        const bool grey = ImagesSentAsGrey(pdev) && GetConvertedImageFormat(pdev->colour, library) == kGreyImage;
+        if (image.colourKind == kPaletteImage) {
+            ConvertImagePalette(pdev, image.palette, image.paletteCount, grey);
+            if (grey)
+                image.colourKind = kGreyPaletteImage;
+        }
         const bool queue = b.source->iBitmapFormat == BMF_4BPP && compress && !b.withMask;
-        BandSender sender(b, holder, image, reducer, width, height);
-        result = OutsideLibraryTakes(b, image) ? sender.SendThroughLibrary(pdev->colour) : sender.Send(queue);
+        BandSender sender(b, holder, image, reducer, width, height, grey);
+        result = library ? sender.SendThroughLibrary(pdev->colour) : sender.Send(queue);
     }
     FreeImageReducer(reducer);
     return result;
+}
+
+// Faces for the outside processing library carry no masked images: the engine
+// draws a masked blit on a copy of the area and hands it back as a plain copy.
+int HandMaskedBlitToEngine(PDevRecord* pdev, SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip,
+                           XLATEOBJ* xlate, const RECTL* dest, const RECTL* sourceRect, const POINTL* sourcePoint,
+                           const POINTL* maskPoint, BRUSHOBJ* brush, const POINTL* brushOrigin, ROP4 rop4)
+{
+    if (FlushPdevImages(pdev) != 0)
+        return 0;
+    // A stretched call names its source by a rectangle; the engine's blit by its corner.
+    POINTL from = sourcePoint != nullptr ? *sourcePoint : POINTL{0, 0};
+    if (sourcePoint == nullptr && sourceRect != nullptr)
+        from = {sourceRect->left, sourceRect->top};
+    POINTL maskFrom = maskPoint != nullptr ? *maskPoint : POINTL{0, 0};
+    POINTL brushFrom = brushOrigin != nullptr ? *brushOrigin : POINTL{0, 0};
+    RECTL to = *dest;
+    return g_engine.EngBitBlt(target, source, mask, clip, xlate, &to, source != nullptr ? &from : nullptr,
+                              mask != nullptr ? &maskFrom : nullptr, brush, brushOrigin != nullptr ? &brushFrom : nullptr,
+                              rop4)
+               ? 1
+               : 0;
 }
 
 }  // namespace
@@ -445,6 +479,9 @@ int BitBltCommon(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip,
         return 0;
     const RECTL d = OrderedRect(*dest);
     const uint16_t rop = static_cast<uint16_t>(rop4 & 0xFFFF);
+    if (pdev->commandLayer->externalProcessing && Rop4HasMask(rop))
+        return HandMaskedBlitToEngine(pdev, target, source, mask, clip, xlate, dest, sourceRect, sourcePoint, maskPoint,
+                                      brush, brushOrigin, rop4);
     if (rop == 0x0000 || rop == 0xFFFF)
         return SolidFill(pdev, clip, d, rop == 0 ? 0x000000 : 0xFFFFFF);
     if (std::find(std::begin(kBrushOnlyRops), std::end(kBrushOnlyRops), rop) != std::end(kBrushOnlyRops))

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -36,6 +38,90 @@ int SendBackground(const PDevRecord* pdev, uint16_t use, ULONG background, MIX m
     return EmitBrushBackground(pdev->commandLayer, static_cast<uint8_t>(use), transparent ? 2 : 1, colour);
 }
 
+// The device colour of each pixel of a 4-, 8- or 24-bit pattern, red first,
+// rows packed and top row first.
+void PatternPixels(const RealizedBrush* realized, uint8_t* out)
+{
+    const auto* rows = reinterpret_cast<const uint8_t*>(realized) + sizeof(RealizedBrush);
+    const auto* table = reinterpret_cast<const ULONG*>(reinterpret_cast<const uint8_t*>(realized) +
+                                                       realized->colourTableOffset);
+    const uint32_t width = static_cast<uint32_t>(realized->width);
+    for (int32_t y = 0; y < realized->height; ++y) {
+        const uint8_t* row = rows + size_t(y) * realized->rowBytes;
+        uint8_t* pixel = out + size_t(y) * width * 3;
+        if (realized->format == BMF_24BPP) {
+            std::copy_n(row, size_t(width) * 3, pixel);
+            continue;
+        }
+        for (uint32_t x = 0; x < width; ++x, pixel += 3) {
+            const uint32_t index = realized->format == BMF_4BPP ? (row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF : row[x];
+            // An index beyond the brush's colours is black, as the engine's table would give.
+            const ULONG colour = index < realized->colourCount ? table[index] : 0;
+            pixel[0] = uint8_t(colour);
+            pixel[1] = uint8_t(colour >> 8);
+            pixel[2] = uint8_t(colour >> 16);
+        }
+    }
+}
+
+// Bytes of a pattern row's pixels in the realised format; 0 for a format
+// that is no colour pattern.
+uint32_t PixelBytes(uint32_t format, uint32_t width)
+{
+    switch (format) {
+    case BMF_4BPP: return (width + 1) / 2;
+    case BMF_8BPP: return width;
+    case BMF_24BPP: return width * 3;
+    default: return 0;
+    }
+}
+
+// A colour pattern whose rows and colours lie within the realised brush, of
+// a size the stream's 16-bit fields hold.
+bool IsColourPattern(const RealizedBrush* realized)
+{
+    if (realized->width <= 0 || realized->height <= 0 || realized->width > INT16_MAX || realized->height > INT16_MAX)
+        return false;
+    const uint32_t bytes = PixelBytes(realized->format, uint32_t(realized->width));
+    return bytes != 0 && realized->rowBytes >= bytes &&
+           sizeof(RealizedBrush) + uint64_t{realized->rowBytes} * uint32_t(realized->height) <=
+               realized->colourTableOffset &&
+           uint64_t{realized->colourTableOffset} + uint64_t{realized->colourCount} * 4 <= realized->size;
+}
+
+// A 4-, 8- or 24-bit pattern as "AP": its colours through the job's colour
+// stages, as one grey byte a pixel when every converted pixel is grey.
+int SendColourPattern(const PDevRecord* pdev, uint16_t use, int32_t x, int32_t y, const RealizedBrush* realized)
+{
+    if (!IsColourPattern(realized))
+        return -1;
+    const uint32_t pixels = uint32_t(realized->width) * uint32_t(realized->height);
+    // The data length is a 32-bit signed field.
+    if (uint64_t{pixels} * 3 > INT32_MAX)
+        return -1;
+    std::unique_ptr<uint8_t[]> rgb(new (std::nothrow) uint8_t[size_t(pixels) * 3]);
+    if (rgb == nullptr)
+        return -1;
+    PatternPixels(realized, rgb.get());
+    ConvertDevicePixels(pdev, rgb.get(), pixels);
+    bool grey = true;
+    for (uint32_t i = 0; i < pixels && grey; ++i)
+        grey = rgb[3 * i] == rgb[3 * i + 1] && rgb[3 * i + 1] == rgb[3 * i + 2];
+    if (grey)
+        for (uint32_t i = 0; i < pixels; ++i)
+            rgb[i] = rgb[3 * i];
+    ColourPattern pattern{};
+    pattern.x = x;
+    pattern.y = y;
+    pattern.use = static_cast<uint8_t>(use);
+    pattern.format = grey ? kColourFormatGrey : kColourFormatRgb;
+    pattern.width = realized->width;
+    pattern.height = realized->height;
+    pattern.length = grey ? pixels : pixels * 3;
+    pattern.data = rgb.get();
+    return EmitColourPatternBrush(pdev->commandLayer, pattern);
+}
+
 int SendRealizedBrush(const PDevRecord* pdev, uint16_t use, const POINTL* origin, const RealizedBrush* realized,
                       MIX mix)
 {
@@ -61,8 +147,7 @@ int SendRealizedBrush(const PDevRecord* pdev, uint16_t use, const POINTL* origin
             return -1;
         return EmitPatternBrush(layer, x, y, use, DeviceColour(pdev, foreground), {realized->width, realized->height, bits.data()});
     }
-    // Deeper patterns go out as their first colour until colour patterns are sent.
-    return EmitColour(layer, static_cast<uint8_t>(use), DeviceColour(pdev, foreground));
+    return SendColourPattern(pdev, use, x, y, realized);
 }
 
 }  // namespace

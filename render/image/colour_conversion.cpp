@@ -229,15 +229,23 @@ int ConvertColourRows(const ColourConversionBinding* binding, int colourClass, b
     return 0;
 }
 
+void ConvertColourPixels(const ColourConversionBinding* binding, int colourClass, int kind, uint8_t* pixels,
+                         uint32_t count)
+{
+    if (binding == nullptr || pixels == nullptr || colourClass < 0 || colourClass > 2)
+        return;
+    const ColourTransform* first = kind == 1 ? FirstTransform(*binding) : nullptr;
+    const ColourTransform* second = kind == 2 ? SecondTransform(*binding) : nullptr;
+    ApplyStages(*binding, colourClass, first, second, pixels, count);
+}
+
 uint32_t ConvertColourValue(const ColourConversionBinding* binding, int colourClass, int kind, uint32_t colour)
 {
     if (binding == nullptr || colourClass < 0 || colourClass > 2)
         return colour;
     uint8_t pixel[3] = {static_cast<uint8_t>(colour >> 16), static_cast<uint8_t>(colour >> 8),
                         static_cast<uint8_t>(colour)};
-    const ColourTransform* first = kind == 1 ? FirstTransform(*binding) : nullptr;
-    const ColourTransform* second = kind == 2 ? SecondTransform(*binding) : nullptr;
-    ApplyStages(*binding, colourClass, first, second, pixel, 1);
+    ConvertColourPixels(binding, colourClass, kind, pixel, 1);
     return uint32_t{pixel[2]} | uint32_t{pixel[1]} << 8 | uint32_t{pixel[0]} << 16;
 }
 

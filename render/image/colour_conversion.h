@@ -54,6 +54,7 @@ struct ColourConversionBinding {
     OutsideColourLibrary library = {};  // bound only with kStageOutsideLibrary
     uint32_t libraryMode = 0;           // setting 291, handed to the library
     ImageColourChoice choice = {};      // the image path's use of the library
+    bool greyImages = false;            // a grey job: images go out as grey
 };
 
 // Releases both transforms and the outside library; the binding stays usable
@@ -113,6 +114,10 @@ int ConvertColourRows(const ColourConversionBinding* binding, int colourClass, b
 // One brush or text colour (0x00BBGGRR); kind 1 or 2 takes the first or the
 // second profile's transform.
 uint32_t ConvertColourValue(const ColourConversionBinding* binding, int colourClass, int kind, uint32_t colour);
+// The same for `count` blue, green, red pixels in place: every pixel of a
+// pattern is converted as a single colour of that kind would be.
+void ConvertColourPixels(const ColourConversionBinding* binding, int colourClass, int kind, uint8_t* pixels,
+                         uint32_t count);
 
 // The image format code after conversion for an image sent as grey: 4 (the
 // rows stay colour) while the outside library converts the image, else 3.

@@ -2,11 +2,13 @@
 
 #include "common/context/settings_context.h"
 #include "common/model/model_data.h"
+#include "common/settings/function_ids.h"
 #include "common/system/global_block.h"
 #include "common/system/module_files.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/colour_conversion.h"
 
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -18,6 +20,7 @@ constexpr uint16_t kSecondProfilePath = 1833;
 // Model file names of the outside colour library and of the file it starts with.
 constexpr uint16_t kColourLibraryFileName = 4;
 constexpr uint16_t kColourStartFileName = 1;
+constexpr uint16_t kGreyColourMode = 1;  // setting 270: "gray"
 
 // The settings the stages are chosen from, as the job has them now.
 ColourSettings ReadColourSettings(PDevRecord* pdev)
@@ -62,6 +65,13 @@ std::wstring DriverFile(PDevRecord* pdev, uint16_t n)
     return std::wstring(directory) + name;
 }
 
+// A single colour takes the second profile when that is on, else the first
+// transform (temperature or first profile).
+int SingleColourKind(const ColourConversionBinding& binding)
+{
+    return binding.flags & kStageSecondProfile ? 2 : 1;
+}
+
 void BindLibrary(PDevRecord* pdev, ColourConversionBinding* binding)
 {
     const std::wstring library = DriverFile(pdev, kColourLibraryFileName);
@@ -83,18 +93,20 @@ int CreateColourConversion(PDevRecord* pdev)
 {
     DestroyColourConversion(pdev);
     const ColourSettings settings = ReadColourSettings(pdev);
-    if (ColourStageFlags(settings) == 0)
+    const bool grey = GetPdevSettingWord(pdev, kFidColorMode) == kGreyColourMode;
+    if (ColourStageFlags(settings) == 0 && !grey)
         return 0;
     auto* binding = new (std::nothrow) ColourConversionBinding;
     if (binding == nullptr)
         return -2;
     BuildColourStages(binding, settings);
+    binding->greyImages = grey;
     if (binding->flags & kStageOutsideLibrary)
         BindLibrary(pdev, binding);
     const int result = LoadColourProfiles(binding, GetPdevSettingString(pdev, kFirstProfilePath),
                                           GetPdevSettingString(pdev, kSecondProfilePath), settings.secondIsFirst == 1,
                                           GetResourceModule());
-    if (result != 0 || binding->flags == 0) {
+    if (result != 0 || (binding->flags == 0 && !grey)) {
         ReleaseColourConversion(binding);
         delete binding;
         return result;
@@ -112,33 +124,59 @@ void DestroyColourConversion(PDevRecord* pdev)
     pdev->colour = nullptr;
 }
 
+bool ImagesSentAsGrey(const PDevRecord* pdev)
+{
+    return pdev != nullptr && pdev->colour != nullptr && pdev->colour->greyImages;
+}
+
 ULONG ConvertDeviceColour(const PDevRecord* pdev, ULONG rgb)
 {
     const ColourConversionBinding* binding = pdev != nullptr ? pdev->colour : nullptr;
-    if (binding == nullptr)
+    if (binding == nullptr || binding->flags == 0)
         return rgb;
-    // A single colour takes the second profile when that is on, else the first
-    // transform (temperature or first profile).
-    const int kind = binding->flags & kStageSecondProfile ? 2 : 1;
-    return ConvertColourValue(binding, kGraphicsColourClass, kind, rgb & 0xFFFFFF);
+    return ConvertColourValue(binding, kGraphicsColourClass, SingleColourKind(*binding), rgb & 0xFFFFFF);
 }
 
-int ConvertImageRows(const PDevRecord* pdev, uint8_t* rows, uint32_t width, uint32_t height, uint32_t stride)
+void ConvertDevicePixels(const PDevRecord* pdev, uint8_t* pixels, uint32_t count)
 {
     const ColourConversionBinding* binding = pdev != nullptr ? pdev->colour : nullptr;
-    if (binding == nullptr)
+    if (binding == nullptr || binding->flags == 0)
+        return;
+    SwapRedAndBlue(pixels, count);
+    ConvertColourPixels(binding, kGraphicsColourClass, SingleColourKind(*binding), pixels, count);
+    SwapRedAndBlue(pixels, count);
+}
+
+int ConvertImageRows(const PDevRecord* pdev, uint8_t* rows, uint32_t width, uint32_t height, uint32_t stride,
+                     bool grey)
+{
+    const ColourConversionBinding* binding = pdev != nullptr ? pdev->colour : nullptr;
+    if (binding == nullptr || (binding->flags == 0 && !grey))
         return 0;
     if (width > 65535 || height > 65535)
         return kColourRowsTooLarge;
     for (uint32_t y = 0; y < height; ++y)
         SwapRedAndBlue(rows + size_t{y} * stride, width);
-    const int result = ConvertColourRows(binding, kImageColourClass, false, rows, width, height, stride);
+    const int result = ConvertColourRows(binding, kImageColourClass, grey, rows, width, height, stride);
+    if (result != 0)
+        return result;
+    if (grey) {
+        // Each row's grey bytes lie at its start; later rows move down only.
+        for (uint32_t y = 1; y < height; ++y)
+            std::memmove(rows + size_t{y} * width, rows + size_t{y} * stride, width);
+        return 0;
+    }
     for (uint32_t y = 0; y < height; ++y)
         SwapRedAndBlue(rows + size_t{y} * stride, width);
-    return result;
+    return 0;
 }
 
-void ConvertImagePalette(const PDevRecord* pdev, uint8_t* palette, uint32_t entries)
+void ConvertImagePalette(const PDevRecord* pdev, uint8_t* palette, uint32_t entries, bool grey)
 {
-    ConvertImageRows(pdev, palette, entries, 1, entries * 3);
+    if (ConvertImageRows(pdev, palette, entries, 1, entries * 3, grey) != 0 || !grey)
+        return;
+    // The grey bytes are packed at the start: spread them from the last entry
+    // down so that none is overwritten before it is read.
+    for (uint32_t i = entries; i-- > 0;)
+        palette[3 * i] = palette[3 * i + 1] = palette[3 * i + 2] = palette[i];
 }

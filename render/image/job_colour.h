@@ -14,9 +14,10 @@ struct ColourConversionBinding;
 inline constexpr int kImageColourClass = 0;
 inline constexpr int kGraphicsColourClass = 1;
 
-// Builds the binding of the settings' stages (none when no stage is on) and
-// binds the outside library when asked for. 0; -2 no memory; -3 or -4 when a
-// profile could not be used and the user cancelled: the job set-up fails.
+// Builds the binding of the settings' stages (none when no stage is on and the
+// job is not printed in grey) and binds the outside library when asked for. 0;
+// -2 no memory; -3 or -4 when a profile could not be used and the user
+// cancelled: the job set-up fails.
 int CreateColourConversion(PDevRecord* pdev);
 // Releases the transforms and the outside library; safe without a binding.
 void DestroyColourConversion(PDevRecord* pdev);
@@ -25,10 +26,21 @@ void DestroyColourConversion(PDevRecord* pdev);
 // green, blue, the colour stages work on blue, green, red.
 void SwapRedAndBlue(uint8_t* pixels, uint32_t count);
 
+// Whether the job sends its images as grey: its colour mode (setting 270) is
+// grey, as a monochrome model's only mode is.
+bool ImagesSentAsGrey(const PDevRecord* pdev);
+
 // A device colour (red in the low byte) through the graphics stages.
 ULONG ConvertDeviceColour(const PDevRecord* pdev, ULONG rgb);
-// Image rows of red, green, blue pixels, in place. 0, or the conversion's result.
-int ConvertImageRows(const PDevRecord* pdev, uint8_t* rows, uint32_t width, uint32_t height, uint32_t stride);
+// `count` red, green, blue pixels in place, each as ConvertDeviceColour would
+// convert it (the pixels of a pattern brush).
+void ConvertDevicePixels(const PDevRecord* pdev, uint8_t* pixels, uint32_t count);
+// Image rows of red, green, blue pixels, in place. With `grey` each row
+// becomes one inverted grey byte a pixel and the rows are packed to `width`
+// bytes each from the start of `rows`. 0, or the conversion's result.
+int ConvertImageRows(const PDevRecord* pdev, uint8_t* rows, uint32_t width, uint32_t height, uint32_t stride,
+                     bool grey);
 // The palette of a 1-, 4- or 8-bit image (red, green, blue entries), converted
-// in place of its pixels.
-void ConvertImagePalette(const PDevRecord* pdev, uint8_t* palette, uint32_t entries);
+// in place of its pixels; with `grey` each entry becomes its inverted grey in
+// all three bytes.
+void ConvertImagePalette(const PDevRecord* pdev, uint8_t* palette, uint32_t entries, bool grey);

@@ -7,6 +7,8 @@
 #include "render/output/output_stream.h"
 #include "render/output/temp_channel.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cwchar>
 #include <iterator>
 #include <new>
@@ -33,6 +35,14 @@ bool SystemFile(const wchar_t* name, wchar_t (&out)[MAX_PATH + 1])
     return std::swprintf(out + chars, MAX_PATH + 1 - chars, slash ? L"%ls" : L"\\%ls", name) > 0;
 }
 
+// A sheet length in dots for the page record's 16-bit field. The shortest
+// sheet alone passes the field from about 925 dpi on; a length beyond it is
+// given as the longest the field holds rather than wrapped to a negative one.
+int16_t RecordDots(int32_t tenths, int32_t resolution)
+{
+    return static_cast<int16_t>(std::clamp<int32_t>(DotsOfTenths(tenths, resolution), 0, INT16_MAX));
+}
+
 void BuildRecords(ExternalConversionState* s)
 {
     const ExternalJobFacts& f = s->facts;
@@ -53,9 +63,8 @@ void BuildRecords(ExternalConversionState* s)
     p.word8 = p.word12 = kPageWord8;
     p.xResolution = p.yResolution = f.resolution;
     p.xResolution2 = p.yResolution2 = p.xResolution3 = p.yResolution3 = static_cast<int16_t>(f.resolution);
-    p.sheetWidth = static_cast<int16_t>(DotsOfTenths(f.sheetWidth, f.resolution));
-    p.sheetHeight = static_cast<int16_t>(
-        DotsOfTenths(f.sheetHeight < kShortestSheet ? kShortestSheet : f.sheetHeight, f.resolution));
+    p.sheetWidth = RecordDots(f.sheetWidth, f.resolution);
+    p.sheetHeight = RecordDots(f.sheetHeight < kShortestSheet ? kShortestSheet : f.sheetHeight, f.resolution);
     p.duplex = f.duplex == DMDUP_VERTICAL ? (f.booklet ? 3 : 2) : f.duplex == DMDUP_HORIZONTAL ? 3 : 1;
     // The directory of a fresh temporary file name, where the library may
     // keep files of its own; the file the name making leaves is removed.

@@ -1,12 +1,16 @@
 // What the fax information page is made of: the fax paper of the model, and
-// the fax option and job information records written onto the page. Its
-// destinations are the recipient records of the job's fax send list
-// (CopyFaxRecipient).
+// the fax options and job information written onto the page for one
+// destination, a recipient record of the job's fax send list (CopyFaxRecipient).
 #pragma once
+#include "common/job/cover_sheet_layout.h"
+
 #include <cstddef>
 #include <cstdint>
 
 struct PaperSection;
+struct FaxSendListHeader;
+struct FaxRecipientRecord;
+struct FaxDiallingRecord;
 
 constexpr uint16_t kFaxPaperKind = 9;
 
@@ -24,20 +28,7 @@ struct FaxPageRecord {
 // Fills the record from the model's fax paper; -1 when the model has none.
 int GetFaxPageRecord(const PaperSection* faxPaper, FaxPageRecord* out);
 
-// The fax options of the header line (settings 4111, 5141-5145).
 #pragma pack(push, 1)
-struct FaxHeaderOptions {
-    uint16_t headerOn;           // 4111
-    uint8_t firstPrefix[12];     // 5141: 8 + 4 bytes
-    uint16_t firstPrefixFlag;    // 5142
-    uint8_t secondPrefix[12];    // 5143
-    uint16_t secondPrefixFlag;   // 5144
-    uint16_t noPrefixFlag;       // 5145
-};
-static_assert(sizeof(FaxHeaderOptions) == 32);
-static_assert(offsetof(FaxHeaderOptions, firstPrefixFlag) == 14);
-static_assert(offsetof(FaxHeaderOptions, noPrefixFlag) == 30);
-
 // The fax job information (settings 1804-1876).
 struct FaxJobInformation {
     uint16_t value1804;
@@ -55,3 +46,13 @@ struct FaxJobInformation {
 static_assert(sizeof(FaxJobInformation) == 960);
 static_assert(offsetof(FaxJobInformation, text1805) == 10);
 static_assert(offsetof(FaxJobInformation, text1876) == 702);
+
+// The information block of one destination as positioned texts (tenths of a
+// millimetre and of a point), laid out as a cover sheet: the transmission
+// header line when the header option (setting 4111) is on, the title, the
+// recipient, the sender and the subject and message of the send list's header
+// texts. A new block of kCoverSheetMaxItems items (GlobalFree) and the count
+// filled; null when memory runs out. `listHeader` may be null.
+CoverSheetItem* LayOutFaxInformation(const FaxJobInformation& information, const FaxDiallingRecord& dialling,
+                                     const FaxSendListHeader* listHeader, const FaxRecipientRecord& recipient,
+                                     int x350, uint32_t* count);

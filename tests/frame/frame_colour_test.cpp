@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -216,6 +218,285 @@ TEST(FrameColour, OutsideLibraryConvertsTheImage)
     EXPECT_TRUE(DeleteFileW(placed.c_str())) << "the library is still loaded";
     ASSERT_EQ(printed.image.size(), size_t(kWidth) * kHeight * 3) << printed.commands;
     EXPECT_EQ(WorstDifference(printed.image, [](size_t n, int c) { return 255 - Reference(n)[c]; }), 0);
+}
+
+// ---- Grey jobs and colour pattern brushes ----
+
+constexpr uint16_t kGreyMode = 1, kColourMode = 2, kAutoMode = 0;
+
+std::string HexOf(const std::vector<uint8_t>& bytes)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (uint8_t b : bytes) {
+        out += kHex[b >> 4];
+        out += kHex[b & 15];
+    }
+    return out;
+}
+
+// The listing's lines that begin with `opcode`.
+std::vector<std::string> LinesOf(const std::string& commands, const std::string& opcode)
+{
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < commands.size()) {
+        const size_t end = std::min(commands.find('\n', at), commands.size());
+        const std::string line = commands.substr(at, end - at);
+        if (line.rfind(opcode + " ", 0) == 0)
+            lines.push_back(line);
+        at = end + 1;
+    }
+    return lines;
+}
+
+// The value text of `name=` in a listing line; empty when the line has none.
+std::string ValueOf(const std::string& line, const std::string& name)
+{
+    const size_t at = line.find(" " + name + "=");
+    if (at == std::string::npos)
+        return {};
+    const size_t from = at + name.size() + 2;
+    return line.substr(from, line.find(' ', from) - from);
+}
+
+// The grey a grey job sends for a colour: 0 for white, 255 for black.
+uint8_t InvertedGrey(const uint8_t rgb[3])
+{
+    return static_cast<uint8_t>(255 - ((77 * rgb[0] + 151 * rgb[1] + 28 * rgb[2]) >> 8));
+}
+
+constexpr int kPictureWidth = 4, kPictureHeight = 2;
+constexpr uint8_t kPicture[kPictureWidth * kPictureHeight][3] = {
+    {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0}, {200, 100, 50}, {17, 17, 17}, {90, 180, 30}};
+
+// A top-down DIB of the picture's colours: 24 bits, or 8 bits with the colours
+// as its palette.
+std::vector<uint8_t> PictureDib(int bits)
+{
+    const int colours = bits == 8 ? kPictureWidth * kPictureHeight : 0;
+    const int stride = ((kPictureWidth * bits / 8) + 3) & ~3;
+    std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + colours * 4 + size_t(stride) * kPictureHeight);
+    BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), kPictureWidth, -kPictureHeight, 1, WORD(bits), BI_RGB, 0, 0,
+                               0, DWORD(colours), 0};
+    std::memcpy(dib.data(), &header, sizeof header);
+    uint8_t* table = dib.data() + sizeof header;
+    uint8_t* pixels = table + colours * 4;
+    for (int n = 0; n < kPictureWidth * kPictureHeight; ++n) {
+        const uint8_t* c = kPicture[n];
+        uint8_t* p = pixels + (n / kPictureWidth) * stride + (n % kPictureWidth) * (bits / 8);
+        if (bits == 8) {
+            table[n * 4] = c[2];
+            table[n * 4 + 1] = c[1];
+            table[n * 4 + 2] = c[0];
+            p[0] = uint8_t(n);
+        } else {
+            p[0] = c[2];
+            p[1] = c[1];
+            p[2] = c[0];
+        }
+    }
+    return dib;
+}
+
+std::string PrintPictures(uint16_t colourMode, uint32_t compression)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    EXPECT_TRUE(driver.ok());
+    const printhost::PageDrawer page = [](HDC drawing, const GDIINFO&) {
+        bool drawn = true;
+        for (int bits : {24, 8}) {
+            const std::vector<uint8_t> dib = PictureDib(bits);
+            const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+            const uint8_t* pixels = dib.data() + sizeof(BITMAPINFOHEADER) + info->bmiHeader.biClrUsed * 4;
+            drawn = drawn && StretchDIBits(drawing, bits * 20, 200, kPictureWidth, kPictureHeight, 0, 0, kPictureWidth,
+                                           kPictureHeight, pixels, info, DIB_RGB_COLORS, SRCCOPY) == kPictureHeight;
+        }
+        return drawn;
+    };
+    const std::vector<frame_test::SettingPair> pairs = {
+        {kFidColor, DMCOLOR_COLOR}, {kFidColorMode, colourMode}, {kCompressionSetting, compression}};
+    return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page}).commands;
+}
+
+// A grey job (colour mode 1, the only mode of a monochrome model) sends its
+// images as grey: RGB images one inverted grey byte a pixel, palette images a
+// palette of greys; any other mode keeps their colours.
+TEST(FrameColour, AGreyJobSendsItsImagesAsGrey)
+{
+    std::vector<uint8_t> rgb, greys, greyPalette;
+    for (const auto& c : kPicture) {
+        rgb.insert(rgb.end(), c, c + 3);
+        greys.push_back(InvertedGrey(c));
+        greyPalette.insert(greyPalette.end(), 3, InvertedGrey(c));
+    }
+    for (uint16_t mode : {kGreyMode, kColourMode, kAutoMode}) {
+        SCOPED_TRACE(mode);
+        const std::string commands = PrintPictures(mode, 0);
+        const std::vector<std::string> images = LinesOf(commands, "Cq");
+        ASSERT_EQ(images.size(), 2u) << commands;
+        const bool grey = mode == kGreyMode;
+        EXPECT_EQ(ValueOf(images[0], "kind"), grey ? "3" : "4") << images[0];
+        EXPECT_EQ(ValueOf(images[0], "bits"), "8") << images[0];
+        EXPECT_EQ(ValueOf(images[0], "data"), HexOf(grey ? greys : rgb)) << images[0];
+        // The palette goes with the image, or ahead of it in "AV".
+        const std::vector<std::string> palettes = LinesOf(commands, "AV");
+        const std::string& palette = palettes.empty() ? images[1] : palettes[0];
+        EXPECT_EQ(ValueOf(palette, "kind"), grey ? "10" : "11") << palette;
+        const std::string entries = ValueOf(palette, palettes.empty() ? "palette" : "data");
+        const std::vector<uint8_t>& expected = grey ? greyPalette : rgb;
+        EXPECT_EQ(entries.substr(0, 30), HexOf(expected).substr(0, 30)) << palette;
+    }
+}
+
+// A grey job's images go through every compression the job asks for: the
+// predictor code keeps them grey, JPEG codes them as grey.
+TEST(FrameColour, GreyImagesAreCompressedAsGrey)
+{
+    struct Case {
+        uint32_t compression;
+        const char* kind;
+        const char* method;
+    };
+    const Case cases[] = {{0, "3", "1"}, {1, "3", "8"}, {2, "5", "4"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.compression);
+        FrameDriver& driver = frame_test::SharedFrameDriver();
+        const printhost::PageDrawer page = [](HDC drawing, const GDIINFO&) {
+            constexpr int kSide = 64;
+            BITMAPINFO info{};
+            info.bmiHeader = {sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+            std::vector<uint8_t> bits(kSide * kSide * 3);
+            for (int y = 0; y < kSide; ++y)
+                for (int x = 0; x < kSide; ++x) {
+                    uint8_t* p = bits.data() + (y * kSide + x) * 3;
+                    p[0] = uint8_t(x * 4);
+                    p[1] = uint8_t(y * 4);
+                    p[2] = uint8_t(128);
+                }
+            return StretchDIBits(drawing, 100, 100, kSide, kSide, 0, 0, kSide, kSide, bits.data(), &info,
+                                 DIB_RGB_COLORS, SRCCOPY) == kSide;
+        };
+        const std::vector<frame_test::SettingPair> pairs = {
+            {kFidColor, DMCOLOR_COLOR}, {kFidColorMode, kGreyMode}, {kCompressionSetting, c.compression}};
+        const std::string commands =
+            frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page}).commands;
+        const std::vector<std::string> images = LinesOf(commands, "Cq");
+        ASSERT_EQ(images.size(), 1u) << commands;
+        EXPECT_EQ(ValueOf(images[0], "kind"), c.kind) << images[0];
+        EXPECT_EQ(ValueOf(images[0], "method"), c.method) << images[0];
+        if (c.compression == 0) {
+            EXPECT_EQ(ValueOf(images[0], "length"), "4096") << images[0];
+        }
+    }
+}
+
+// A 2 x 2 pattern of the picture's first colours (or of greys), as a top-down
+// DIB of `bits` bits per pixel.
+std::vector<uint8_t> PatternDib(int bits, const uint8_t (*colours)[3])
+{
+    constexpr int kSide = 2;
+    const int entries = bits == 8 ? 4 : 0;
+    const int stride = ((kSide * bits / 8) + 3) & ~3;
+    std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + entries * 4 + size_t(stride) * kSide);
+    BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, WORD(bits), BI_RGB, 0, 0, 0,
+                               DWORD(entries), 0};
+    std::memcpy(dib.data(), &header, sizeof header);
+    uint8_t* table = dib.data() + sizeof header;
+    uint8_t* pixels = table + entries * 4;
+    for (int n = 0; n < 4; ++n) {
+        const uint8_t* c = colours[n];
+        uint8_t* p = pixels + (n / kSide) * stride + (n % kSide) * (bits / 8);
+        if (bits == 8) {
+            table[n * 4] = c[2];
+            table[n * 4 + 1] = c[1];
+            table[n * 4 + 2] = c[0];
+            p[0] = uint8_t(n);
+        } else {
+            p[0] = c[2];
+            p[1] = c[1];
+            p[2] = c[0];
+        }
+    }
+    return dib;
+}
+
+// One rectangle filled with the pattern brush of `dib`; the "AP" lines.
+std::vector<std::string> PrintPattern(const std::vector<uint8_t>& dib, const std::vector<frame_test::SettingPair>& numbers,
+                                      const std::vector<std::wstring>& texts)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    EXPECT_TRUE(driver.ok());
+    std::vector<frame_test::SettingPair> pairs = {{kFidColor, DMCOLOR_COLOR}, {kCompressionSetting, 0}};
+    pairs.insert(pairs.end(), numbers.begin(), numbers.end());
+    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600(pairs));
+    std::wstring error;
+    EXPECT_TRUE(printhost::ApplySettingPairs(&devmode, texts, &error));
+    const printhost::PageDrawer page = [&dib](HDC drawing, const GDIINFO&) {
+        HBRUSH brush = CreateDIBPatternBrushPt(dib.data(), DIB_RGB_COLORS);
+        HGDIOBJ oldBrush = SelectObject(drawing, brush);
+        HGDIOBJ oldPen = SelectObject(drawing, GetStockObject(NULL_PEN));
+        const bool drawn = brush != nullptr && Rectangle(drawing, 400, 400, 700, 600) != 0;
+        SelectObject(drawing, oldPen);
+        SelectObject(drawing, oldBrush);
+        DeleteObject(brush);
+        return drawn;
+    };
+    const std::string commands = frame_test::PrintDrawnPages(devmode, {page}).commands;
+    return LinesOf(commands, "AP");
+}
+
+// 8- and 24-bit pattern brushes go out as their pixels, top row first: RGB,
+// or one grey byte a pixel when every pixel is grey.
+TEST(FrameColour, ColourPatternsGoOutAsTheirPixels)
+{
+    constexpr uint8_t kGreys[4][3] = {{0, 0, 0}, {128, 128, 128}, {255, 255, 255}, {17, 17, 17}};
+    struct Case {
+        const char* name;
+        int bits;
+        const uint8_t (*colours)[3];
+        const char* format;
+        std::vector<uint8_t> data;
+    };
+    const Case cases[] = {
+        {"24 bits", 24, kPicture, "4", {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}},
+        {"8 bits", 8, kPicture, "4", {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}},
+        {"24-bit greys", 24, kGreys, "3", {0, 128, 255, 17}},
+        {"8-bit greys", 8, kGreys, "3", {0, 128, 255, 17}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> patterns = PrintPattern(PatternDib(c.bits, c.colours), {}, {});
+        ASSERT_EQ(patterns.size(), 1u);
+        EXPECT_EQ(ValueOf(patterns[0], "format"), c.format) << patterns[0];
+        EXPECT_EQ(ValueOf(patterns[0], "width"), "2") << patterns[0];
+        EXPECT_EQ(ValueOf(patterns[0], "height"), "2") << patterns[0];
+        EXPECT_EQ(ValueOf(patterns[0], "length"), std::to_string(c.data.size())) << patterns[0];
+        EXPECT_EQ(ValueOf(patterns[0], "data"), HexOf(c.data)) << patterns[0];
+    }
+}
+
+// A pattern's colours pass the job's colour stages as a solid colour does:
+// through a profile each pixel lands within 2 levels of Little CMS's result.
+TEST(FrameColour, PatternColoursPassTheColourStages)
+{
+    uint8_t colours[4][3];
+    for (int n = 0; n < 4; ++n)
+        std::memcpy(colours[n], kMatrixExpected[kBrushRow + size_t(n) * 97], 3);
+    const std::wstring profile = WriteMatrixProfile(L"frame_colour_pattern.icc");
+    const std::vector<std::string> patterns =
+        PrintPattern(PatternDib(24, colours), {{kCorrectionKind, 2}, {kFirstProfileOn, 1}}, {L"1832=" + profile});
+    DeleteFileW(profile.c_str());
+    ASSERT_EQ(patterns.size(), 1u);
+    ASSERT_EQ(ValueOf(patterns[0], "format"), "4") << patterns[0];
+    const std::string data = ValueOf(patterns[0], "data");
+    ASSERT_EQ(data.size(), 24u) << patterns[0];
+    for (int n = 0; n < 4; ++n)
+        for (int c = 0; c < 3; ++c) {
+            const int got = std::stoi(data.substr(size_t(n) * 6 + size_t(c) * 2, 2), nullptr, 16);
+            EXPECT_LE(std::abs(got - int(kMatrixExpected[kBrushRow + size_t(n) * 97][3 + c])), 2)
+                << "pixel " << n << " channel " << c;
+        }
 }
 
 }  // namespace

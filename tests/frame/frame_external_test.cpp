@@ -138,6 +138,24 @@ TEST_F(FrameExternal, FacesInTheJobsOrder)
     }
 }
 
+// The library's raster is embedded by the sheet's colour code: a colour sheet
+// (colour mode 2, code 2) as RGB, a grey one (mode 1, code 1) as grey.
+TEST_F(FrameExternal, EmbeddedImageKindFollowsTheSheetColour)
+{
+    const struct {
+        uint32_t colourMode;
+        const char* kind;
+    } kCases[] = {{1, " kind=3 "}, {2, " kind=4 "}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.colourMode);
+        const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, c.colourMode}});
+        const size_t at = commands.find("data=" + Hex("RASTER-1"));
+        ASSERT_NE(at, std::string::npos) << commands;
+        const size_t line = commands.rfind("\nCq ", at);
+        EXPECT_NE(commands.substr(line, at - line).find(c.kind), std::string::npos) << commands.substr(line, at - line);
+    }
+}
+
 TEST_F(FrameExternal, APageTheLibraryRefusesIsLeftOut)
 {
     SetEnvironmentVariableW(L"CALLHB_STANDIN_REFUSE", L"1");
@@ -158,6 +176,76 @@ TEST_F(FrameExternal, WithoutALibraryModeFacesGoAsDrawn)
     EXPECT_EQ(Count(commands, "\nCG "), 3u) << commands;
     EXPECT_EQ(Count(commands, "\nCq "), 2u) << commands;
     EXPECT_EQ(Count(commands, " method=1 "), 2u) << commands;
+    EXPECT_EQ(printhost_test::ReadTextFile(log), "");
+}
+
+// A page with a masked blit (a 24-bit picture through a one-bit mask) and two
+// fills with the same hatch brush; the listing of the job.
+std::string PrintMaskAndHatches(const std::vector<frame_test::SettingPair>& pairs)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    EXPECT_TRUE(driver.ok());
+    const printhost::PageDrawer page = [](HDC dc, const GDIINFO&) {
+        constexpr int kSide = 8;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (picture == nullptr)
+            return false;
+        for (int i = 0; i < kSide * kSide * 3; ++i)
+            static_cast<uint8_t*>(bits)[i] = static_cast<uint8_t>(i * 3);
+        uint8_t maskRows[kSide * 2];
+        for (int y = 0; y < kSide; ++y) {
+            maskRows[y * 2] = y % 2 ? 0xF0 : 0x0F;
+            maskRows[y * 2 + 1] = 0;
+        }
+        HBITMAP mask = CreateBitmap(kSide, kSide, 1, 1, maskRows);
+        HDC source = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(source, picture);
+        bool drawn = MaskBlt(dc, 300, 300, kSide, kSide, source, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, 0x00AA0029)) != 0;
+        SelectObject(source, old);
+        DeleteDC(source);
+        DeleteObject(mask);
+        DeleteObject(picture);
+        HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(255, 0, 0));
+        HGDIOBJ oldBrush = SelectObject(dc, hatch);
+        HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, RGB(255, 255, 255));
+        drawn = drawn && Rectangle(dc, 600, 600, 900, 900) != 0 && Rectangle(dc, 1000, 600, 1300, 900) != 0;
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        DeleteObject(hatch);
+        return drawn;
+    };
+    return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page}).commands;
+}
+
+// Faces meant for the library tell their size as 'Q' page attributes (in whole
+// dots of the job's resolution: A4 keeps its size), leave masked blits to
+// the engine, which hands them back as a plain copy, and send every brush
+// background. The colour mode 3 has no library mode, so the faces are listed
+// as they were drawn.
+TEST_F(FrameExternal, FacesForTheLibraryHaveSizedPagesAndNoMasks)
+{
+    for (uint32_t external : {0u, 1u}) {
+        SCOPED_TRACE(external);
+        const std::string commands = PrintMaskAndHatches({{kExternalProcessing, external}, {kFidColorMode, 3}});
+        const size_t media = commands.find("Ec ");
+        ASSERT_NE(media, std::string::npos) << commands;
+        const std::string line = commands.substr(media, commands.find('\n', media) - media);
+        if (external) {
+            EXPECT_NE(line.find(" kind=81 width=21 height=29.7"), std::string::npos) << line;
+            EXPECT_EQ(Count(commands, " mask=2 "), 0u) << commands;
+            EXPECT_EQ(Count(commands, "\nCq "), 1u) << commands;
+            EXPECT_EQ(Count(commands, "\nAQ "), 2u) << commands;
+        } else {
+            EXPECT_NE(line.find(" kind=5"), std::string::npos) << line;
+            EXPECT_EQ(Count(commands, " mask=2 "), 1u) << commands;
+            EXPECT_EQ(Count(commands, "\nAQ "), 1u) << commands;
+        }
+    }
     EXPECT_EQ(printhost_test::ReadTextFile(log), "");
 }
 

@@ -467,7 +467,7 @@ TEST(ModelPapers, StandardPapersHaveSpoolerForms) {
     ASSERT_TRUE(EnumFormsW(server, 1, block.data(), need, &need, &count));
     ClosePrinter(server);
     const auto* forms = reinterpret_cast<const FORM_INFO_1W*>(block.data());
-    for (const wchar_t* model : {L"C4530.DDD", L"M2200.DDD"}) {
+    for (const wchar_t* model : {L"F1800.DDD", L"C4530.DDD", L"M2200.DDD"}) {
         LoadedModel m(BinPath(model));
         ASSERT_EQ(m.status, kModelOk);
         const uint16_t papers = GetModelTableCount(&m.main, kKindPaper);
@@ -490,7 +490,7 @@ TEST(ModelPapers, StandardPapersHaveSpoolerForms) {
 // setting's layout accepts.
 TEST(ModelDefaults, ReferenceDefaultsStoreInTheSettingsRecords) {
     std::vector<uint8_t> settings(kSettingsRecordSize), printer(kPrinterSettingsRecordSize);
-    for (const wchar_t* model : {L"C4530.DDD", L"M2200.DDD"}) {
+    for (const wchar_t* model : {L"F1800.DDD", L"C4530.DDD", L"M2200.DDD"}) {
         LoadedModel m(BinPath(model));
         ASSERT_EQ(m.status, kModelOk);
         int stored = 0;
@@ -523,9 +523,12 @@ TEST(ModelDriverKind, KindsAndFaxJobs) {
     LoadedModel colour(BinPath(L"C4530.DDD"));
     LoadedModel mono(BinPath(L"M2200.DDD"));
     LoadedModel edge(BinPath(L"EDGE.DDD"));
+    LoadedModel fax(BinPath(L"F1800.DDD"));
     EXPECT_EQ(GetModelDriverKind(&colour.main), 4);
     EXPECT_EQ(GetModelDriverKind(&mono.main), 3);
     EXPECT_EQ(GetModelDriverKind(&edge.main), 2);
+    EXPECT_EQ(GetModelDriverKind(&fax.main), 2);
+    EXPECT_FALSE(IsPrinterDriverKind(&fax.main));
     EXPECT_EQ(GetModelDriverKind(nullptr), 0);
     EXPECT_TRUE(IsPrinterDriverKind(&colour.main));
     EXPECT_TRUE(IsPrinterDriverKind(&mono.main));

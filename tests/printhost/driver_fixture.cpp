@@ -27,15 +27,21 @@ printhost::DriverPackage RecordingDriverPackage(const std::wstring& driverName)
     return package;
 }
 
-printhost::DriverPackage ModelDriverPackage(const std::wstring& driverName, const std::wstring& interfaceDll)
+printhost::DriverPackage ModelDriverPackage(const std::wstring& driverName, const std::wstring& interfaceDll,
+                                            ReferenceModel model)
 {
     printhost::DriverPackage package;
     package.driverName = driverName;
     package.sourceDirectory = BinaryDirectory();
     package.graphicsDll = L"morvagr.dll";
     package.interfaceDll = interfaceDll;
-    package.dataFile = L"C4530.DDD";
-    package.dependentFiles = {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"};
+    if (model == ReferenceModel::kFax) {
+        package.dataFile = L"F1800.DDD";
+        package.dependentFiles = {L"F1800RES.DLL", L"F1800.PRF", L"morvadm.dll", L"morvares.dll"};
+    } else {
+        package.dataFile = L"C4530.DDD";
+        package.dependentFiles = {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"};
+    }
     return package;
 }
 
@@ -59,7 +65,8 @@ std::string ReadTextFile(const std::wstring& path)
     return text.str();
 }
 
-InstalledPrinter::InstalledPrinter(const printhost::DriverPackage& package, const std::wstring& printerBaseName)
+InstalledPrinter::InstalledPrinter(const printhost::DriverPackage& package, const std::wstring& printerBaseName,
+                                   const std::wstring& port)
     : printerName_(UniqueName(printerBaseName)), driverName_(package.driverName)
 {
     // A test program that crashed may have left a printer of the same name behind.
@@ -67,7 +74,7 @@ InstalledPrinter::InstalledPrinter(const printhost::DriverPackage& package, cons
     printhost::RemovePrinter(printerName_, &leftover);
     driverInstalled_ = printhost::InstallDriverPackage(package, &error_);
     if (!driverInstalled_) return;
-    printerAdded_ = printhost::AddFilePortPrinter(printerName_, driverName_, &error_);
+    printerAdded_ = printhost::AddFilePortPrinter(printerName_, driverName_, &error_, port);
     ok_ = printerAdded_;
 }
 

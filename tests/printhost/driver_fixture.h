@@ -14,14 +14,19 @@ std::wstring BinaryDirectory();
 
 // The recording driver's package under the given driver name.
 printhost::DriverPackage RecordingDriverPackage(const std::wstring& driverName);
-// The graphics library with the test model (C4530) and its linked files, with the
-// given interface library.
-printhost::DriverPackage ModelDriverPackage(const std::wstring& driverName, const std::wstring& interfaceDll);
+// The reference models a package can carry: the colour model (C4530) with its
+// linked files, or the fax model (F1800).
+enum class ReferenceModel { kColour, kFax };
+// The graphics library with a reference model, with the given interface library.
+printhost::DriverPackage ModelDriverPackage(const std::wstring& driverName, const std::wstring& interfaceDll,
+                                            ReferenceModel model = ReferenceModel::kColour);
 
 class InstalledPrinter {
 public:
-    // Installs the package and adds a printer using it; ok() tells whether both worked.
-    InstalledPrinter(const printhost::DriverPackage& package, const std::wstring& printerBaseName);
+    // Installs the package and adds a printer using it; ok() tells whether both
+    // worked. The printer's port is "FILE:", or the file `port` (AddFilePortPrinter).
+    InstalledPrinter(const printhost::DriverPackage& package, const std::wstring& printerBaseName,
+                     const std::wstring& port = L"");
     ~InstalledPrinter();
     InstalledPrinter(const InstalledPrinter&) = delete;
     InstalledPrinter& operator=(const InstalledPrinter&) = delete;

@@ -222,3 +222,45 @@ TEST(PrintHostEngine, FontObjectsTellSimulatedBoldAndItalic)
         ReleaseFont(font);
     }
 }
+
+// A masked blit on bitmaps: where the mask's bit is 1 the foreground ROP3 (low
+// byte) draws, where it is 0 the background ROP3 (high byte); a ROP3 the host
+// does not draw refuses the call and leaves the target as it was.
+TEST(PrintHostEngine, MaskedBlitChoosesTheRopByTheMaskBit)
+{
+    constexpr LONG kWidth = 4;
+    const BYTE sourceBits[kWidth * 3] = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4};
+    const BYTE maskBits[4] = {0xA0};  // pixels 0 and 2 set
+    struct Case {
+        const char* name;
+        ROP4 rop4;
+        bool drawn;
+        ULONG expected[kWidth];
+    };
+    const Case cases[] = {
+        {"copy where set, keep elsewhere", 0xAACC, true, {0x010101, 0x090909, 0x030303, 0x090909}},
+        {"keep where set, copy elsewhere", 0xCCAA, true, {0x090909, 0x020202, 0x090909, 0x040404}},
+        {"brush where set, white elsewhere", 0xFFF0, true, {0x00FF00, 0xFFFFFF, 0x00FF00, 0xFFFFFF}},
+        {"black where set, keep elsewhere", 0xAA00, true, {0x000000, 0x090909, 0x000000, 0x090909}},
+        {"an inverting background", 0x55CC, false, {0x090909, 0x090909, 0x090909, 0x090909}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostSurface* source = CreateHostBitmap(SIZEL{kWidth, 1}, BMF_24BPP, true, sourceBits, kWidth * 3);
+        HostSurface* mask = CreateHostBitmap(SIZEL{kWidth, 1}, BMF_1BPP, true, maskBits, 4);
+        HostSurface* target = CreateHostBitmap(SIZEL{kWidth, 1}, BMF_24BPP, true, nullptr, 0);
+        ASSERT_TRUE(source && mask && target);
+        RECTL all{0, 0, kWidth, 1};
+        ASSERT_TRUE(EngEraseSurface(&target->so, &all, 0x090909));
+        BRUSHOBJ brush{};
+        brush.iSolidColor = 0x00FF00;
+        POINTL origin{0, 0};
+        EXPECT_EQ(EngBitBlt(&target->so, &source->so, &mask->so, nullptr, nullptr, &all, &origin, &origin, &brush,
+                            &origin, c.rop4) != FALSE,
+                  c.drawn);
+        for (LONG x = 0; x < kWidth; ++x)
+            EXPECT_EQ(ReadPixel(target->so, x, 0), c.expected[x]) << "pixel " << x;
+        for (HostSurface* s : {source, mask, target})
+            DeleteHostSurface(s);
+    }
+}

@@ -109,6 +109,34 @@ TEST_F(ExternalConversion, RecordsAsTheLibraryTakesThem)
     }
 }
 
+// The page record's sheet lengths are 16-bit: a length in dots beyond them
+// (the shortest sheet of 900 mm at 1200 dpi, a long custom sheet) is given as
+// the longest they hold, never wrapped to a negative length.
+TEST_F(ExternalConversion, SheetLengthsStayWithinTheirFields)
+{
+    const struct {
+        uint16_t resolution;
+        int32_t width, height;
+        int16_t widthDots, heightDots;
+    } kCases[] = {
+        {600, 2100, 2970, 4961, 21260},
+        {600, 13871, 13871, 32766, 32766},
+        {600, 13872, 13872, 32767, 32767},
+        {1200, 2100, 2970, 9921, 32767},
+        {1200, 2970, 4200, 14031, 32767},
+    };
+    for (const auto& row : kCases) {
+        facts.resolution = row.resolution;
+        facts.sheetWidth = row.width;
+        facts.sheetHeight = row.height;
+        ExternalConversionState* s = SetUpExternalConversion(facts, kLibrary, L"C4530HB.DAT");
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->page.sheetWidth, row.widthDots) << row.width << " at " << row.resolution;
+        EXPECT_EQ(s->page.sheetHeight, row.heightDots) << row.height << " at " << row.resolution;
+        ReleaseExternalConversion(s);
+    }
+}
+
 // The face goes into the library's input file while the job's own file
 // waits, and the job's file goes on where it was.
 TEST_F(ExternalConversion, StreamDetoursIntoTheInputFile)

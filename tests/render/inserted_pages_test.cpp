@@ -5,9 +5,12 @@
 #include "render/inserted/fax_pages.h"
 #include "render/inserted/model_file_copy.h"
 
+#include "common/job/fax_job_lines.h"
+#include "common/job/fax_send_list.h"
 #include "common/model/model_section.h"
 #include "tests/support/stream_capture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -146,6 +149,59 @@ TEST(FaxPage, FromTheModelsFaxPaper)
     EXPECT_EQ(r.flagA, -1);
     EXPECT_EQ(r.margin2Y, 43);
     EXPECT_EQ(GetFaxPageRecord(nullptr, &r), -1);
+}
+
+// The information block of one destination: its number (with its line
+// prefix in the header line when the header option is on), its name, the
+// sender's texts and the send list's subject and message, each where the
+// cover sheet places it.
+TEST(FaxInformation, BlockOfOneDestination)
+{
+    FaxJobInformation info{};
+    const std::wstring sender = L"Ann Sender";
+    std::memcpy(info.text1820, sender.c_str(), sender.size() * 2);
+    const std::wstring phone = L"555-0100";
+    std::memcpy(info.text1822, phone.c_str(), phone.size() * 2);
+    FaxRecipientRecord recipient{};
+    std::wcscpy(recipient.destination, L"0312345678");
+    std::wcscpy(recipient.field7, L"Bob Receiver");
+    recipient.lineSelector = 2;
+    FaxSendListHeader head{};
+    std::wcscpy(head.headerText1, L"Figures");
+    std::wcscpy(head.headerText2, L"Line one\r\nLine two");
+    struct Case {
+        uint16_t headerOn;
+        const FaxSendListHeader* head;
+        std::vector<std::wstring> present, absent;
+    };
+    const Case cases[] = {
+        {1, &head, {L"9 0312345678", L"0312345678", L"Bob Receiver", L"Ann Sender", L"555-0100", L"Figures",
+                    L"Line one", L"Line two"}, {}},
+        {0, &head, {L"0312345678", L"Figures"}, {L"9 0312345678"}},
+        {1, nullptr, {L"9 0312345678", L"Ann Sender"}, {L"Figures", L"Line one"}},
+    };
+    for (const Case& c : cases) {
+        FaxDiallingRecord dialling{};
+        dialling.setting4111 = c.headerOn;
+        dialling.firstPrefix = L"9";
+        dialling.secondPrefix = L"0";
+        uint32_t count = 0;
+        CoverSheetItem* items = LayOutFaxInformation(info, dialling, c.head, recipient, 1, &count);
+        ASSERT_NE(items, nullptr);
+        std::vector<std::wstring> texts;
+        for (uint32_t i = 0; i < count; ++i)
+            texts.push_back(items[i].text);
+        for (const std::wstring& text : c.present)
+            EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << c.headerOn;
+        for (const std::wstring& text : c.absent)
+            EXPECT_EQ(std::find(texts.begin(), texts.end(), text), texts.end()) << c.headerOn;
+        for (uint32_t i = 0; i < count; ++i)
+            if (texts[i] == L"9 0312345678") {
+                EXPECT_EQ(items[i].x, 100);
+                EXPECT_EQ(items[i].y, 150);
+            }
+        GlobalFree(items);
+    }
 }
 
 }  // namespace
