@@ -78,6 +78,41 @@ TEST(FrameJob, ColourModeReachesSheetAndTicket)
     }
 }
 
+// The job-wide lines of the ticket follow the job's settings.
+TEST(FrameJob, TicketSumsUpTheJobsSettings)
+{
+    constexpr uint16_t kSpecialOutputKind = 441;
+    constexpr uint16_t kTonerSave = 1320;
+    struct Case {
+        const char* what;
+        std::vector<frame_test::SettingPair> settings;
+        std::vector<const char*> lines;
+    } cases[] = {
+        {"plain",
+         {{kFidJobType, 0}},
+         {"JOBTYPE=PRINT", "STOREDJOBTYPE=IMMEDIATE", "PAGEORDER=1TON", "SLIPSHEET=NOSLIPSHEET", "TONERSAVE=OFF",
+          "JOBCOPIES=1", "PAGECOPIES=1"}},
+        {"reverse order", {{kFidReverseOrder, 1}}, {"PAGEORDER=NTO1", "LOGICALPAGES=2"}},
+        {"stored", {{kFidJobType, 1}}, {"STOREDJOBTYPE=SECURITY"}},
+        {"proof",
+         {{kFidJobType, 2}, {kFidCopies, 3}, {kFidCollate, 0}},
+         {"STOREDJOBTYPE=PROOF", "JOBCOPIES=3", "PAGECOPIES=1"}},
+        {"uncollated copies", {{kFidCopies, 3}, {kFidCollate, 0}}, {"JOBCOPIES=1", "PAGECOPIES=3", "LOGICALPAGES=6"}},
+        {"special output", {{kFidSecondSourceOn, 1}}, {"SLIPSHEET=EMPTY"}},
+        {"special output copy", {{kFidSecondSourceOn, 1}, {kSpecialOutputKind, 1}}, {"SLIPSHEET=COPY"}},
+        {"toner save", {{kTonerSave, 1}}, {"TONERSAVE=ON"}},
+        {"form registration", {{kFidStoredJobText, 1}}, {"JOBTYPE=FORMREGISTRATION"}},
+    };
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({{true, true}, Ending::kEndDoc, k.settings});
+        ASSERT_TRUE(job.read) << k.what << ": " << job.listing.error;
+        const std::string trailer = Joined(job.listing.trailerLines);
+        for (const char* line : k.lines)
+            EXPECT_EQ(Count(trailer, std::string("ZQJOBINFO ") + line + "\n"), 1u) << k.what << ": " << line << "\n"
+                                                                                   << trailer;
+    }
+}
+
 TEST(FrameJob, AbortAfterDrawingLeavesNoFinishedJob)
 {
     const PrintedJob job = PrintJob({{true}, Ending::kAbortDoc});
@@ -299,6 +334,10 @@ TEST(FrameJob, FirstSheetFromTheSeparatorSource)
         EXPECT_EQ(Count(c, "Ec code1=1 code2=0 "), 3 - k.fromSeparator) << c;
         if (k.fromSeparator)
             EXPECT_EQ(c.find("\nEc code1=1 code2=1 "), c.find("\nEc ")) << c;
+        // The ticket names the tray each page was fed from, as its sheet does.
+        const std::string trailer = Joined(job.listing.trailerLines);
+        EXPECT_EQ(Count(trailer, "INTRAY[1]"), k.fromSeparator) << trailer;
+        EXPECT_EQ(Count(trailer, "INTRAY[0]"), 3 - k.fromSeparator) << trailer;
     }
 }
 
