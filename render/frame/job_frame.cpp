@@ -283,6 +283,7 @@ JobAttributeInput AttributeInput(PDevRecord* pdev)
     input.specialOutputMode = o.specialOutputMode;
     input.flag1320 = o.tonerSave;
     input.pagesPerSide = pdev->geometry ? pdev->geometry->pagesPerSide : 1;
+    input.geometryDuplex = pdev->geometry ? pdev->geometry->duplex : 0;
     const JobLayout layout = ReadJobLayout(pdev);
     input.poster = layout.kind == kLayoutPoster;
     input.booklet = layout.kind == kLayoutBooklet;

@@ -89,9 +89,9 @@ TEST(FrameJob, TicketSumsUpTheJobsSettings)
         std::vector<const char*> lines;
     } cases[] = {
         {"plain",
-         {{kFidJobType, 0}},
+         {{kFidJobType, 0}, {kFidDuplex, 1}},
          {"JOBTYPE=PRINT", "STOREDJOBTYPE=IMMEDIATE", "PAGEORDER=1TON", "SLIPSHEET=NOSLIPSHEET", "TONERSAVE=OFF",
-          "JOBCOPIES=1", "PAGECOPIES=1"}},
+          "JOBCOPIES=1", "PAGECOPIES=1", "DUPLEXTYPE=SIMPLEX"}},
         {"reverse order", {{kFidReverseOrder, 1}}, {"PAGEORDER=NTO1", "LOGICALPAGES=2"}},
         {"stored", {{kFidJobType, 1}}, {"STOREDJOBTYPE=SECURITY"}},
         {"proof",
@@ -101,6 +101,8 @@ TEST(FrameJob, TicketSumsUpTheJobsSettings)
         {"special output", {{kFidSecondSourceOn, 1}}, {"SLIPSHEET=EMPTY"}},
         {"special output copy", {{kFidSecondSourceOn, 1}, {kSpecialOutputKind, 1}}, {"SLIPSHEET=COPY"}},
         {"toner save", {{kTonerSave, 1}}, {"TONERSAVE=ON"}},
+        {"long edge", {{kFidDuplex, 2}}, {"DUPLEXTYPE=DUPLEX"}},
+        {"short edge", {{kFidDuplex, 3}}, {"DUPLEXTYPE=TUMBLE"}},
         {"form registration", {{kFidStoredJobText, 1}}, {"JOBTYPE=FORMREGISTRATION"}},
     };
     for (const Case& k : cases) {
