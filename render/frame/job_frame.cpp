@@ -236,12 +236,14 @@ int AddTicketPage(PDevRecord* pdev)
     page.width = TenthsOfMillimetre(form.paperWidth);
     page.height = TenthsOfMillimetre(form.paperHeight);
     page.colourState = SheetColourCode(pdev);
-    page.paperSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
+    // The source the page's sheet is fed from, as its "Ec" names it.
+    page.paperSource = pdev->sheetState.paperSource;
     // The page geometry's orientation code: 1 landscape, 2 portrait.
     page.orientation = pdev->geometry && pdev->geometry->landscape ? 1 : 2;
     page.booklet = ReadJobLayout(pdev).kind == kLayoutBooklet;
     page.duplex = JobAttributeDuplex(page.booklet, pdev->geometry ? pdev->geometry->duplex : 0);
-    return ApplyJobAttributesFromPage(static_cast<JobTicket*>(pdev->jobAttributes), page, false);
+    return ApplyJobAttributesFromPage(static_cast<JobTicket*>(pdev->jobAttributes), page,
+                                      pdev->jobOptions.formRegistration != 0);
 }
 
 int EndPhysicalSheet(PDevRecord* pdev)
@@ -312,12 +314,20 @@ int EndLogicalPage(PDevRecord* pdev)
 
 JobAttributeInput AttributeInput(PDevRecord* pdev)
 {
+    const JobOptions& o = pdev->jobOptions;
     JobAttributeInput input{};
     input.streamVersion = pdev->job.streamVersion;
+    input.formRegistration = o.formRegistration != 0;
     input.driverKind = pdev->driverKind2 ? 2 : 0;
+    input.jobType = o.jobType;
+    input.collateByReplay = o.collateByReplay != 0;
     input.collate = GetPdevSettingDword(pdev, kFidCollate) == 1;
-    input.copies = GetPdevSettingWord(pdev, kFidCopies);
+    input.copies = o.copies;
+    input.reverseOrder = o.reverseOrder != 0;
+    input.specialOutputMode = o.specialOutputMode;
+    input.flag1320 = o.tonerSave;
     input.pagesPerSide = pdev->geometry ? pdev->geometry->pagesPerSide : 1;
+    input.geometryDuplex = pdev->geometry ? pdev->geometry->duplex : 0;
     const JobLayout layout = ReadJobLayout(pdev);
     input.poster = layout.kind == kLayoutPoster;
     input.booklet = layout.kind == kLayoutBooklet;

@@ -131,6 +131,11 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     o.collateByReplay = o.copies != 1 && IsOne(pdev, kFidCollate) && CollationLeftToDriver(pdev);
     o.reverseOrder = On(pdev, kFidReverseOrder);
     o.formRegistration = IsOne(pdev, kFidStoredJobText);
+    const uint32_t jobType = GetPdevSettingWord(pdev, kFidJobType);
+    o.jobType = jobType >= 1 && jobType <= 3 ? jobType : 0;
+    if (On(pdev, kFidSecondSourceOn))
+        o.specialOutputMode = (GetPdevSettingWord(pdev, kFidSpecialOutputKind) & 0xFF) != 0 ? 2 : 1;
+    o.tonerSave = On(pdev, kFidTonerSave);
     o.pageLabel = IsOne(pdev, kFidPageLabelOn);
     const uint32_t perSheet = GetPdevSettingWord(pdev, kFidFeedOrientation);
     const bool nup = perSheet == 2 || perSheet == 4 || perSheet == 8 || perSheet == 16 || perSheet == 32;

@@ -16,6 +16,9 @@ struct JobOptions {
     uint32_t reverseOrder;
     uint32_t twoSided;         // duplex 2 or 3
     uint32_t formRegistration; // the job registers a form in the printer ("EE", no "FA")
+    uint32_t jobType;          // setting 334: 1, 2, 3, else 0
+    uint32_t specialOutputMode;  // setting 1313 on: 2 when setting 441 is non-zero, else 1; else 0
+    uint32_t tonerSave;          // setting 1320 on
     uint32_t pageLabel;
     uint32_t pageOptions;      // "FC"/"FH" at duplex changes
     int32_t colourPair[2];     // settings 1293 and 1294, -1 when the stream is too old

@@ -12,6 +12,7 @@
 #include "render/frame/pdev_record.h"
 #include "render/inserted/external_conversion.h"
 #include "render/output/page_recording.h"
+#include "render/page/page_geometry.h"
 #include "render/page/sheet_replay.h"
 
 #include <cstring>
@@ -346,7 +347,7 @@ int TellReplayedSheetChange(PDevRecord* pdev, uint32_t face)
 
 } // namespace
 
-int32_t TenthsOfMillimetre(int32_t length) { return (length * 254 + 9216) / 18432; }
+int32_t TenthsOfMillimetre(int32_t length) { return FormSizeToTenths(length); }
 
 void FillMediaItem(PDevRecord* pdev, uint8_t colourCode, int32_t source, int32_t width, int32_t height,
                    PageMediaItem* item)

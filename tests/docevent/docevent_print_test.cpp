@@ -85,9 +85,10 @@ TEST(DocumentPrint, DevmodeChangesReachTheJob)
     // The header: two copies of A5 paper, printed on both sides.
     for (const char* line : {"@PJL SET COPIES=2\n", "@PJL SET PAPER=11\n", "@PJL SET DUPLEX=2\n"})
         EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << all;
-    // The ticket: two job copies, two pages per side, each page A5 on a
-    // duplex sheet.
-    for (const char* item : {"JOBCOPIES=2\n", "NUP=2\n", "SIZE[148.0X210.0]:MODE[COLOR]:COLORS[0]:INTRAY[32768]:DUPLEX[DUPLEX]"})
+    // The ticket: two job copies, two pages per side on duplex sheets, each
+    // page A5 from the tray its sheet names (the printer's choice, as "Ec").
+    for (const char* item : {"JOBCOPIES=2\n", "NUP=2\n", "DUPLEXTYPE=DUPLEX\n",
+                             "SIZE[148.0X210.0]:MODE[COLOR]:COLORS[0]:INTRAY[0]:DUPLEX[DUPLEX]"})
         EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
     // The page commands: one A5 sheet that holds both pages.
     EXPECT_EQ(commands.rfind("EA value=0x90\nFA kind=1 value=600\n", 0), 0u) << all;

@@ -80,6 +80,43 @@ TEST(FrameJob, ColourModeReachesSheetAndTicket)
     }
 }
 
+// The job-wide lines of the ticket follow the job's settings.
+TEST(FrameJob, TicketSumsUpTheJobsSettings)
+{
+    constexpr uint16_t kSpecialOutputKind = 441;
+    constexpr uint16_t kTonerSave = 1320;
+    struct Case {
+        const char* what;
+        std::vector<frame_test::SettingPair> settings;
+        std::vector<const char*> lines;
+    } cases[] = {
+        {"plain",
+         {{kFidJobType, 0}, {kFidDuplex, 1}},
+         {"JOBTYPE=PRINT", "STOREDJOBTYPE=IMMEDIATE", "PAGEORDER=1TON", "SLIPSHEET=NOSLIPSHEET", "TONERSAVE=OFF",
+          "JOBCOPIES=1", "PAGECOPIES=1", "DUPLEXTYPE=SIMPLEX"}},
+        {"reverse order", {{kFidReverseOrder, 1}}, {"PAGEORDER=NTO1", "LOGICALPAGES=2"}},
+        {"stored", {{kFidJobType, 1}}, {"STOREDJOBTYPE=SECURITY"}},
+        {"proof",
+         {{kFidJobType, 2}, {kFidCopies, 3}, {kFidCollate, 0}},
+         {"STOREDJOBTYPE=PROOF", "JOBCOPIES=3", "PAGECOPIES=1"}},
+        {"uncollated copies", {{kFidCopies, 3}, {kFidCollate, 0}}, {"JOBCOPIES=1", "PAGECOPIES=3", "LOGICALPAGES=6"}},
+        {"special output", {{kFidSecondSourceOn, 1}}, {"SLIPSHEET=EMPTY"}},
+        {"special output copy", {{kFidSecondSourceOn, 1}, {kSpecialOutputKind, 1}}, {"SLIPSHEET=COPY"}},
+        {"toner save", {{kTonerSave, 1}}, {"TONERSAVE=ON"}},
+        {"long edge", {{kFidDuplex, 2}}, {"DUPLEXTYPE=DUPLEX"}},
+        {"short edge", {{kFidDuplex, 3}}, {"DUPLEXTYPE=TUMBLE"}},
+        {"form registration", {{kFidStoredJobText, 1}}, {"JOBTYPE=FORMREGISTRATION"}},
+    };
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({{true, true}, Ending::kEndDoc, k.settings});
+        ASSERT_TRUE(job.read) << k.what << ": " << job.listing.error;
+        const std::string trailer = Joined(job.listing.trailerLines);
+        for (const char* line : k.lines)
+            EXPECT_EQ(Count(trailer, std::string("ZQJOBINFO ") + line + "\n"), 1u) << k.what << ": " << line << "\n"
+                                                                                   << trailer;
+    }
+}
+
 TEST(FrameJob, AbortAfterDrawingLeavesNoFinishedJob)
 {
     const PrintedJob job = PrintJob({{true}, Ending::kAbortDoc});
@@ -373,6 +410,12 @@ TEST(FrameJob, FirstSheetFromTheSeparatorSource)
         EXPECT_EQ(Count(c, "skip backface of duplex"), k.skippedBackFaces) << trace;
         if (k.fromSeparator)
             EXPECT_EQ(c.find("\n" + separator), c.find("\nEc ")) << trace;
+        // The ticket names the tray each page was fed from, as its sheet does.
+        const std::string trailer = Joined(job.listing.trailerLines);
+        const std::string separatorTray = k.coverTray == kUpperTray ? "INTRAY[1]" : "INTRAY[5]";
+        const std::string pageTray = k.tray == kTray2 ? "INTRAY[3]" : "INTRAY[0]";
+        EXPECT_EQ(Count(trailer, separatorTray), k.fromSeparator) << trace << trailer;
+        EXPECT_EQ(Count(trailer, pageTray), 3 - k.fromSeparator) << trace << trailer;
     }
 }
 
