@@ -13,6 +13,7 @@
 #include "render/image/job_colour.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/fax_job.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
@@ -36,7 +37,6 @@
 namespace {
 
 constexpr uint8_t kStreamBeginValue = 0x90;
-constexpr uint8_t kJobValueResolution = 1;
 constexpr uint16_t kDefaultJobResolution = 200;
 
 // The printer's glyph memory as the model gives it (its first 32-bit entry);
@@ -59,14 +59,6 @@ PDevRecord* Valid(SURFOBJ* surface)
 }
 
 bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
-
-uint16_t JobResolution(PDevRecord* pdev)
-{
-    const uint32_t value = GetPdevSettingDword(pdev, kFidResolutionFromSetting14) == 1
-                               ? GetPdevSettingWord(pdev, kFidResolution)
-                               : GetPdevSettingWord(pdev, kFidJobResolution);
-    return value ? static_cast<uint16_t>(value) : kDefaultJobResolution;
-}
 
 // Closes the output; a failed job drops what is still buffered so that no
 // truncated job goes out as if it were whole.
@@ -214,6 +206,7 @@ int EndPhysicalSheet(PDevRecord* pdev)
         result |= EmitSheetEndFB(pdev->commandLayer, recording);
     result |= EmitPageEndED(pdev->commandLayer, recording);
     result |= WritePageEvent(pdev, kEventEndPhysical);
+    result |= RestoreJobStreamVersion(pdev);
     result |= FinishSheetFace(pdev);
     result |= ReplayPosterFace(pdev);
     pdev->pageState &= ~(kPageSheetRuns | kPageDrawingSeen);
@@ -366,6 +359,14 @@ int EndDocJob(PDevRecord* pdev)
 }
 
 } // namespace
+
+uint16_t JobResolution(PDevRecord* pdev)
+{
+    const uint32_t value = GetPdevSettingDword(pdev, kFidResolutionFromSetting14) == 1
+                               ? GetPdevSettingWord(pdev, kFidResolution)
+                               : GetPdevSettingWord(pdev, kFidJobResolution);
+    return value ? static_cast<uint16_t>(value) : kDefaultJobResolution;
+}
 
 int EnsurePageOpen(PDevRecord* pdev)
 {

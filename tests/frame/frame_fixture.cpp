@@ -132,7 +132,8 @@ bool SettingsAccessLoaded()
     return GetModuleHandleW(L"morvadm.dll") != nullptr;
 }
 
-DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages)
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages,
+                         const std::vector<uint8_t>& printerSettings)
 {
     DrawnJob out;
     FrameDriver& driver = SharedFrameDriver();
@@ -144,6 +145,11 @@ DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printho
         ADD_FAILURE() << "no DC: " << std::string(error.begin(), error.end()) << " settings " << devmode.size();
         return out;
     }
+    constexpr int kSetPrinterSettings = 20491;
+    if (!printerSettings.empty())
+        EXPECT_EQ(HostExtEscape(dc, kSetPrinterSettings, static_cast<int>(printerSettings.size()),
+                                reinterpret_cast<const char*>(printerSettings.data()), 0, nullptr),
+                  1);
     const std::wstring jobFile = printhost_test::TempPath(L"frame_job.prn");
     DeleteFileW(jobFile.c_str());
     DOCINFOW doc{sizeof(doc), L"frame job", jobFile.c_str(), nullptr, 0};

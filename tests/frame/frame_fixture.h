@@ -89,7 +89,9 @@ struct DrawnJob {
     MorvaListing listing;
 };
 // CreateDC with `devmode`, each page drawn, EndDoc; the job file is read back.
-DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages);
+// A printer settings record given is handed to the DC first (escape 20491).
+DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages,
+                         const std::vector<uint8_t>& printerSettings = {});
 
 // How often `part` occurs in `text`, without overlaps.
 size_t Count(const std::string& text, const std::string& part);
