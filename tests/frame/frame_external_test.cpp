@@ -2,6 +2,7 @@
 // through the library found in the system directory, and its result comes
 // back as one image page. The stand-in writes "RASTER-n" for its n-th call.
 #include "tests/frame/frame_fixture.h"
+#include "tests/frame/frame_jobs.h"
 
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
@@ -303,6 +304,36 @@ TEST_F(FrameExternal, TheLibraryGetsEachFaceAsAStreamOfItsOwn)
         EXPECT_EQ(Count(face, "\nED\n"), 0u) << face;
     }
     EXPECT_TRUE(RemoveDirectoryW(keep.c_str()));
+}
+
+// Poster tiles and booklet sides replay their pages with their own items:
+// with the faces meant for the library each is still one sheet with its media,
+// its output and its end, and every page tells the resolution again.
+TEST(FrameExternalLayout, PosterAndBookletSheetsKeepTheirShape)
+{
+    constexpr uint16_t kPosterBooklet = 321;
+    constexpr uint16_t kPosterGrid = 296;
+    const struct {
+        std::vector<frame_test::SettingPair> layout;
+        size_t pages, sheets, values;
+    } kCases[] = {
+        {{{kPosterBooklet, 1}, {kPosterGrid, 514}}, 1, 4, 4},  // 2 x 2 tiles, each with the page's "FA"
+        {{{kPosterBooklet, 2}}, 5, 4, 5},                      // five pages on four sides
+    };
+    for (const auto& c : kCases) {
+        for (uint32_t external : {0u, 1u}) {
+            SCOPED_TRACE(testing::Message() << c.pages << " " << external);
+            std::vector<frame_test::SettingPair> settings = c.layout;
+            settings.push_back({kExternalProcessing, external});
+            const frame_test::PrintedJob job =
+                frame_test::PrintJob({std::vector<bool>(c.pages, true), frame_test::Ending::kEndDoc, settings});
+            ASSERT_TRUE(job.read) << job.listing.error;
+            EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), c.sheets) << job.commands;
+            EXPECT_EQ(Count(job.commands, "\nED\n"), c.sheets) << job.commands;
+            EXPECT_EQ(Count(job.commands, "\nEc "), c.sheets) << job.commands;
+            EXPECT_EQ(Count(job.commands, "\nFA "), external ? 1 + c.values : 1u) << job.commands;
+        }
+    }
 }
 
 // A page with a masked blit (a 24-bit picture through a one-bit mask) and two
