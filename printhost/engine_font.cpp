@@ -255,9 +255,25 @@ GlyphEntry* GlyphBits(HostFont& font, HGLYPH hg)
     if (found != font.bitmaps.end()) return found->second.get();
     auto entry = std::make_unique<GlyphEntry>();
     GLYPHMETRICS gm{};
-    const DWORD size = GetGlyphOutlineW(font.dc, UINT(hg), GGO_BITMAP | GGO_GLYPH_INDEX, &gm, 0, nullptr, &kIdentity);
-    std::vector<BYTE> raw(size == GDI_ERROR ? 0 : size);
-    if (!raw.empty()) GetGlyphOutlineW(font.dc, UINT(hg), GGO_BITMAP | GGO_GLYPH_INDEX, &gm, size, raw.data(), &kIdentity);
+    // Asking a glyph's size first has wine load and hint it twice; one call
+    // into room for the font's largest glyph does it once. A glyph that does
+    // not fit is asked for its size after all.
+    if (font.glyphRoom.empty()) {
+        TEXTMETRICW tm{};
+        GetTextMetricsW(font.dc, &tm);
+        const size_t width = size_t(std::max(0L, tm.tmMaxCharWidth)) + size_t(std::max(0L, tm.tmHeight));
+        font.glyphRoom.resize(std::max<size_t>((width + 31) / 32 * 4 * 2 * size_t(std::max(0L, tm.tmHeight)), 64));
+    }
+    DWORD size = GetGlyphOutlineW(font.dc, UINT(hg), GGO_BITMAP | GGO_GLYPH_INDEX, &gm, DWORD(font.glyphRoom.size()),
+                                  font.glyphRoom.data(), &kIdentity);
+    std::vector<BYTE> raw;
+    if (size != GDI_ERROR && size <= font.glyphRoom.size()) {
+        raw.assign(font.glyphRoom.begin(), font.glyphRoom.begin() + size);
+    } else {
+        size = GetGlyphOutlineW(font.dc, UINT(hg), GGO_BITMAP | GGO_GLYPH_INDEX, &gm, 0, nullptr, &kIdentity);
+        raw.resize(size == GDI_ERROR ? 0 : size);
+        if (!raw.empty()) GetGlyphOutlineW(font.dc, UINT(hg), GGO_BITMAP | GGO_GLYPH_INDEX, &gm, size, raw.data(), &kIdentity);
+    }
     // A blank glyph (a space) still gets a one-pixel bitmap, as GDI gives drivers.
     const LONG cx = raw.empty() ? 1 : LONG(gm.gmBlackBoxX), cy = raw.empty() ? 1 : LONG(gm.gmBlackBoxY);
     const size_t srcStride = ((size_t(cx) + 31) / 32) * 4, dstStride = (size_t(cx) + 7) / 8;

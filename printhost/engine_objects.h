@@ -195,6 +195,7 @@ struct HostFont {
     ULONG glyphMode = FO_GLYPHBITS;
     std::map<HGLYPH, std::unique_ptr<GlyphEntry>> bitmaps;
     std::map<HGLYPH, std::unique_ptr<GlyphEntry>> outlines;
+    std::vector<BYTE> glyphRoom;   // room for the font's largest glyph bitmap
     std::vector<uint8_t> fontFile;
     GLYPHDATA lastDeviceGlyph{};
     std::vector<uint8_t> lastDeviceGlyphBits;

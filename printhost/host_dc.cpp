@@ -361,7 +361,9 @@ int WINAPI HostEndPage(HDC hdc)
     bool ok = page != nullptr;
     if (page) {
         std::wstring message;
-        if (!PlayPage(*dc->device, Surface(*dc), page, &message)) {
+        const HostDcObserver* observer = g_observer;
+        const PlayTiming timing{observer ? observer->played : nullptr, observer ? observer->context : nullptr};
+        if (!PlayPage(*dc->device, Surface(*dc), page, &message, &timing)) {
             dc->lastError = message;
             ok = false;
         }

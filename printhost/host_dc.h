@@ -39,6 +39,11 @@ struct HostDcObserver {
     bool (*escape)(void* context, HDC hdc, int escape, int inSize, const char* in, int outSize, char* out,
                    int* answer);
     void* context;
+    // Optional, for profiling: the QueryPerformanceCounter ticks each record
+    // of a page took to play, the driver's calls included. EMR_HEADER stands
+    // for reading and checking the page and setting up its playback,
+    // EMR_EOF for releasing it.
+    void (*played)(void* context, DWORD recordType, LONGLONG ticks);
 };
 void SetHostDcObserver(const HostDcObserver* observer);
 

@@ -507,7 +507,7 @@ void PlayRecord(PlayState& s, const Record& r)
                 ExtSelectClipRgn(s.dc, nullptr, RGN_COPY);
                 break;
             }
-            HRGN rgn = ExtCreateRegion(nullptr, rec->cbRgnData, reinterpret_cast<const RGNDATA*>(rec->RgnData));
+            HRGN rgn = RegionFromData(reinterpret_cast<const RGNDATA*>(rec->RgnData), rec->cbRgnData);
             if (rgn) {
                 ExtSelectClipRgn(s.dc, rgn, int(rec->iMode));
                 DeleteObject(rgn);
@@ -709,8 +709,31 @@ bool RecordEscapeInPage(HDC pageDc, int escape, int inSize, const char* in)
     return GdiComment(pageDc, UINT(data.size()), data.data()) != FALSE;
 }
 
-bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstring* error)
+namespace {
+
+// Ticks since the last mark, handed to the profiling observer.
+struct RecordClock {
+    const PlayTiming* timing;
+    LARGE_INTEGER last{};
+    explicit RecordClock(const PlayTiming* t) : timing(t && t->played ? t : nullptr)
+    {
+        if (timing) QueryPerformanceCounter(&last);
+    }
+    void Mark(DWORD type)
+    {
+        if (!timing) return;
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        timing->played(timing->context, type, now.QuadPart - last.QuadPart);
+        last = now;
+    }
+};
+
+} // namespace
+
+bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstring* error, const PlayTiming* timing)
 {
+    RecordClock clock(timing);
     const UINT size = GetEnhMetaFileBits(page, 0, nullptr);
     std::vector<BYTE> bytes(size);
     if (!size || GetEnhMetaFileBits(page, size, bytes.data()) != size) {
@@ -734,6 +757,7 @@ bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstr
     s.oldBitmap = SelectObject(s.dc, s.bitmap);
     SetGraphicsMode(s.dc, GM_ADVANCED);
     SetBkMode(s.dc, OPAQUE);
+    clock.Mark(EMR_HEADER);
     for (size_t at = 0; at + sizeof(EMR) <= bytes.size();) {
         const auto* emr = reinterpret_cast<const EMR*>(bytes.data() + at);
         if (emr->nSize < sizeof(EMR) || emr->nSize % 4 || emr->nSize > bytes.size() - at) {
@@ -747,6 +771,7 @@ bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstr
             break;
         } else {
             PlayRecord(s, Record{bytes.data() + at, emr->nSize});
+            clock.Mark(emr->iType);
         }
         at += emr->nSize;
     }
@@ -759,6 +784,7 @@ bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstr
     for (auto& f : s.fonts) ReleaseFont(f.second);
     DeleteObject(s.bitmap);
     DeleteDC(s.dc);
+    clock.Mark(EMR_EOF);
     if (!s.ok && error) *error = s.error;
     return s.ok;
 }

@@ -9,7 +9,13 @@ namespace printhost {
 
 // False and a message when a record cannot be played or a driver call fails;
 // the records after it are still played.
-bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstring* error);
+// `played`, when given, hears the ticks each record took (see HostDcObserver).
+struct PlayTiming {
+    void (*played)(void* context, DWORD recordType, LONGLONG ticks);
+    void* context;
+};
+bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstring* error,
+              const PlayTiming* timing = nullptr);
 
 // An escape that only tells the driver something (no answer bytes), issued
 // while a page is open, is written into the page's metafile as a comment and

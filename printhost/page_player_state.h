@@ -106,6 +106,12 @@ void FillRects(PlayState& state, const std::vector<RECTL>& rects, HBRUSH brush);
 
 // The rectangles of a region, top-down and left to right.
 std::vector<RECTL> RegionRectangles(HRGN region);
+// ExtCreateRegion's region (no transform) for a region record's data. Wine's
+// GDI adds the rectangles to the region one at a time, each addition as long as
+// the region so far, so that a clip of a curved shape at printer resolution
+// (a thousand rectangles and more) takes milliseconds; here runs of them are
+// made into regions of their own and joined in pairs. Null where GDI refuses.
+HRGN RegionFromData(const RGNDATA* data, DWORD size);
 
 // World-to-device transform of the DC as a matrix.
 XFORM DeviceTransform(HDC dc);

@@ -4,9 +4,12 @@
 // Reports the rate with glyphs cached (the placements) and overall; then the
 // same pages in a resident font: each character through the printer's code
 // tables (a direct table and a pair table), each line of 80 one character
-// run with one advance.
+// run with one advance. When the test stand-in of the maker's compression
+// library (zqcmp_standin.dll) lies beside the program, the downloads are
+// timed again with their rows going through it.
 // Run under wine: text_bench.exe [pages]
 #include "render/command/command_layer.h"
+#include "render/compress/compression_library.h"
 #include "render/draw/text_output.h"
 #include "render/font/font_description.h"
 #include "render/output/output_stream.h"
@@ -14,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -85,6 +89,24 @@ double DeviceFontPages(CommandLayer* layer, long pages, int* ok)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Glyphs per second of the first download of each glyph of a page, with the
+// rows through `library`.
+double DownloadRate(CommandLayer* layer, CompressionLibraryBinding* library, long pages,
+                    const std::vector<std::vector<uint8_t>>& glyphs, int* ok)
+{
+    std::vector<uint8_t> record;
+    const auto start = std::chrono::steady_clock::now();
+    for (long page = 0; page < pages; ++page) {
+        *ok &= ResetCommandLayerForPage(layer) == 0;
+        for (int c = 0; c < kGlyphs; ++c) {
+            const POINTL at{100 + c * 45, 200};
+            *ok &= SendBitmapGlyph(layer, library, 7, HGLYPH(c), at, reinterpret_cast<const GLYPHBITS*>(glyphs[c].data()),
+                                   &record);
+        }
+    }
+    return double(pages) * kGlyphs / std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -111,13 +133,13 @@ int main(int argc, char** argv)
         int c = 0;
         for (; c < kGlyphs; ++c) {
             const POINTL at{100 + (c % 80) * 45, 200 + (c / 80) * 60};
-            ok &= SendBitmapGlyph(layer, 7, HGLYPH(c), at, reinterpret_cast<GLYPHBITS*>(glyphs[c].data()), &record);
+            ok &= SendBitmapGlyph(layer, nullptr, 7, HGLYPH(c), at, reinterpret_cast<GLYPHBITS*>(glyphs[c].data()), &record);
         }
         auto mid = std::chrono::steady_clock::now();
         for (; c < kCharsPerPage; ++c) {
             const int g = (c * 13) % kGlyphs;
             const POINTL at{100 + (c % 80) * 45, 200 + (c / 80) * 60};
-            ok &= SendBitmapGlyph(layer, 7, HGLYPH(g), at, reinterpret_cast<GLYPHBITS*>(glyphs[g].data()), &record);
+            ok &= SendBitmapGlyph(layer, nullptr, 7, HGLYPH(g), at, reinterpret_cast<GLYPHBITS*>(glyphs[g].data()), &record);
         }
         auto end = std::chrono::steady_clock::now();
         firstSeconds += std::chrono::duration<double>(mid - start).count();
@@ -125,12 +147,23 @@ int main(int argc, char** argv)
         cachedChars += kCharsPerPage - kGlyphs;
     }
     const double deviceSeconds = DeviceFontPages(layer, pages, &ok);
+    const double plainDownloads = DownloadRate(layer, nullptr, pages, glyphs, &ok);
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring standin(path, n);
+    standin = standin.substr(0, standin.find_last_of(L'\\') + 1) + L"zqcmp_standin.dll";
+    CompressionLibraryBinding* library = LoadCompressionLibrary(standin.c_str());
+    const double packedDownloads = library ? DownloadRate(layer, library, pages, glyphs, &ok) : 0;
+    UnloadCompressionLibrary(library);
     FlushStreamBuffer(s);
     const double total = double(pages) * kCharsPerPage;
     std::printf("%ld pages, %.0f characters, %.1f MB sent%s\n", pages, total, g_sunk / 1e6, ok ? "" : " (FAILED)");
     std::printf("cached glyphs: %.2f million characters/s\n", cachedChars / cachedSeconds / 1e6);
     std::printf("overall:       %.2f million characters/s\n", total / (firstSeconds + cachedSeconds) / 1e6);
     std::printf("resident font: %.2f million characters/s\n", total / deviceSeconds / 1e6);
+    std::printf("downloads:     %.0f thousand glyphs/s\n", plainDownloads / 1e3);
+    if (packedDownloads > 0)
+        std::printf("downloads through the compression stand-in: %.0f thousand glyphs/s\n", packedDownloads / 1e3);
     FreeCommandLayer(layer);
     CloseOutputStream(s);
     DestroyOutputStream(s);

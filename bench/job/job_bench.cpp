@@ -2,8 +2,12 @@
 // document and a 100-page vector document, each printed through the real
 // graphics library (MORVA job files) and through the null driver (the host's
 // own cost). Reports pages per second, the driver's time per page (real less
-// null) and the bytes per page of the job.
-//   job_bench [REPEATS]   (each document printed REPEATS times, default 3)
+// null) and the bytes per page of the job. Then one more print of each
+// document through the graphics library, its time broken down by DDI entry
+// and by the host's own playback of each record type.
+//   job_bench [REPEATS [DOCUMENT]]   (each document printed REPEATS times,
+//   default 3; DOCUMENT, a word of its name, prints only that one)
+#include "bench/job/ddi_timing.h"
 #include "printhost/install.h"
 #include "printhost/job_settings.h"
 #include "printhost/model_devmode.h"
@@ -128,6 +132,7 @@ bool Install(const printhost::DriverPackage& package, const std::wstring& printe
 int wmain(int argc, wchar_t** argv)
 {
     const int repeats = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
+    const std::wstring only = argc > 2 ? argv[2] : L"";
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring dir = path;
@@ -164,7 +169,9 @@ int wmain(int argc, wchar_t** argv)
     int code = 0;
     std::fwprintf(stdout, L"%-18ls %10ls %12ls %12ls %12ls %12ls\n", L"document", L"pages/s", L"ms/page", L"host ms",
                   L"driver ms", L"bytes/page");
+    auto chosen = [&](const Document& d) { return only.empty() || std::wstring(d.name).find(only) != std::wstring::npos; };
     for (const Document& document : documents) {
+        if (!chosen(document)) continue;
         const Timing real = Measure(morva, output, document.pages, repeats, &error);
         const Timing host = Measure(null, output, document.pages, repeats, &error);
         if (!real.ok || !host.ok) {
@@ -174,6 +181,20 @@ int wmain(int argc, wchar_t** argv)
         }
         std::fwprintf(stdout, L"%-18ls %10.1f %12.2f %12.2f %12.2f %12.0f\n", document.name, 1000.0 / real.msPerPage,
                       real.msPerPage, host.msPerPage, real.msPerPage - host.msPerPage, real.bytesPerPage);
+    }
+    printhost::InstalledDriver installed;
+    if (code == 0 && printhost::FindPrinterDriver(morva.name, &installed, &error) &&
+        jobbench::AttachDdiTiming(installed.graphicsDll, &error)) {
+        for (const Document& document : documents) {
+            if (!chosen(document)) continue;
+            jobbench::StartTiming();
+            const Timing once = Measure(morva, output, document.pages, 1, &error);
+            jobbench::StopTiming(once.msPerPage * double(document.pages.size()) / 1000.0);
+            if (!once.ok) break;
+            std::fwprintf(stdout, L"\n%ls, %.2f ms/page, by where the time goes:\n", document.name, once.msPerPage);
+            jobbench::PrintTiming(stdout, double(document.pages.size()));
+        }
+        jobbench::DetachDdiTiming();
     }
     printhost::RemovePrinter(morva.name, &error);
     printhost::RemovePrinter(null.name, &error);

@@ -1,9 +1,12 @@
 #include "common/constraints/constraint_engine.h"
 
 #include "common/constraints/constraint_values.h"
+#include "common/config/site_config.h"
 #include "common/constraints/rule_evaluation.h"
 #include "common/context/section_holder.h"
 #include "common/context/value_by_type.h"
+#include "common/defaults/setting_defaults.h"
+#include "common/job/doc_monitor_job.h"
 #include "common/job/printer_stamp_store.h"
 #include "common/context/settings_context.h"
 #include "common/model/model_data.h"
@@ -13,6 +16,7 @@
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/model/com_provider.h"
+#include "common/system/library_profile.h"
 #include "common/system/os_version.h"
 
 #include <algorithm>
@@ -95,6 +99,41 @@ uint16_t UserIdProviderInstalled(const CheckState& s, bool* installed)
     return 0;
 }
 
+// The graphics library's check of the copy-count lock. A new value that
+// switches it on while the document monitor is wanted (1321 set, 8201 on by
+// default) and present asks to change 1321 with it; a value that does not
+// undoes an earlier such question. Without a value the lock is refused where
+// the site enforces a job type.
+uint16_t CopyCountLockCheck(const CheckState& s, SpecialOutcome* outcome)
+{
+    const ConstraintContext* c = &s.context;
+    uint32_t monitorOn = 0;
+    if (!ReadSettingNumber(kFidDocMonitorOn, c->settingsRecord, c->printerSettingsRecord, &monitorOn))
+        return 1;
+    uint32_t value = 0;
+    if (NewValue(s, &value)) {
+        uint16_t type = 0;
+        uint32_t size = 0;
+        uint64_t holder = 0;
+        bool monitorByDefault = false;
+        if (GetFunctionIdDefault(c->settings, kFidDocMonitorDefault, &type, &size, &holder) == kFunctionIdDefaultOk) {
+            monitorByDefault = type == kTypeFlag && holder != 0;
+            FreeFunctionIdDefault(kFidDocMonitorDefault, holder, type);
+        }
+        if (value != 0 && monitorOn != 0 && monitorByDefault && IsDocMonitorAvailable())
+            *outcome = Code(kConstraintAutoChange, kFidDocMonitorOn);
+        else if (s.saved != nullptr && s.saved->code == kConstraintAutoChange)
+            *outcome = Code(kConstraintNone);
+        return 0;
+    }
+    const ConfiguredSettingsList* site = c->settings ? c->settings->siteConfig : nullptr;
+    uint64_t configured = 0;
+    if (IsSettingEnforced(kFidJobType, site) && GetConfiguredValue(kFidJobType, site, &configured, kTypeU16) &&
+        configured != 0)
+        *outcome = Code(kConstraintEnforcedJobType, kFidJobType);
+    return 0;
+}
+
 uint16_t RunSpecialCheck(const CheckState& s, SpecialOutcome* outcome)
 {
     const ConstraintContext* c = &s.context;
@@ -122,8 +161,12 @@ uint16_t RunSpecialCheck(const CheckState& s, SpecialOutcome* outcome)
             *outcome = Code(kConstraintError);
         return 0;
     }
-    case kFidInvertedFlag:
     case kFidJobHeaderOn:
+        if (GetLibraryProfile().graphicsSpecialChecks)
+            return CopyCountLockCheck(s, outcome);
+        *outcome = Code(kConstraintRefused);
+        return 0;
+    case kFidInvertedFlag:
         *outcome = Code(kConstraintRefused);
         return 0;
     case kFidOsBoundFlag:

@@ -17,6 +17,7 @@ inline constexpr uint16_t kConstraintWarning = 7;
 inline constexpr uint16_t kConstraintQuestion = 8;
 inline constexpr uint16_t kConstraintTooSmall = 13;   // layout fit
 inline constexpr uint16_t kConstraintTooLarge = 14;
+inline constexpr uint16_t kConstraintEnforcedJobType = 15;  // the site enforces a job type
 
 // Status of the list and record operations.
 inline constexpr uint16_t kListOk = 0;

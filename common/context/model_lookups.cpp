@@ -134,6 +134,20 @@ BOOL GetModelDefault(const SettingsContext* context, uint16_t id, uint64_t* valu
     return Report(status, kLookupOk);
 }
 
+uint32_t GetModelNumberOr(const SettingsContext* context, uint16_t id, uint32_t fallback)
+{
+    uint64_t value = 0;
+    uint16_t type = 0;
+    uint16_t status = 0;
+    if (!GetModelDefault(context, id, &value, &type, &status))
+        return fallback;
+    if (type == kTypeString) {
+        FreeModelDefault(value, type);
+        return fallback;
+    }
+    return static_cast<uint32_t>(value);
+}
+
 void FreeModelDefault(uint64_t value, uint16_t type)
 {
     if (type == kTypeString && value != 0)

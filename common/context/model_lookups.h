@@ -20,6 +20,10 @@ struct ModelSection;
 // pointer to a new global block that FreeModelDefault frees.
 BOOL GetModelDefault(const SettingsContext* context, uint16_t id, uint64_t* value, uint16_t* type, uint16_t* status);
 void FreeModelDefault(uint64_t value, uint16_t type);
+// A number the model gives as the default of a setting of its own (one no
+// settings record holds); `fallback` when the model has none or gives a
+// string.
+uint32_t GetModelNumberOr(const SettingsContext* context, uint16_t id, uint32_t fallback);
 
 // The setting's feature record (with its bulky parts): its option-list kind, its
 // option count and its display name (pointing into the section). The caller frees

@@ -23,7 +23,6 @@ constexpr uint16_t kFidForceColorMode = 5202;
 constexpr uint16_t kFidScaleWanted = 1324;
 constexpr uint16_t kFidCustomSizeWanted = 1331;
 constexpr uint16_t kFidDefaultSourceSetting = 265;
-constexpr uint16_t kFidSourceSyncMode = 457;
 constexpr uint16_t kFidNonzeroGroupMask = 273;
 constexpr uint16_t kFidAllGroupsShown = 1314;
 constexpr uint32_t kManualFeedSource = 258;

@@ -47,6 +47,13 @@ void CopySettingsRecord(void* target, const void* source, int form)
         std::memcpy(target, source, GetSettingsRecordSize(form));
 }
 
+void CopyPrivatePart(void* target, const void* source)
+{
+    if (target && source)
+        std::memcpy(static_cast<uint8_t*>(target) + kPrivatePartOffset,
+                    static_cast<const uint8_t*>(source) + kPrivatePartOffset, kPrivatePartSize);
+}
+
 void ClearSettingsRecord(void* record, int form)
 {
     if (record)

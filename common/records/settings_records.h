@@ -54,6 +54,9 @@ static_assert(offsetof(ExtendedSettingsRecord, trailer) == 5900);
 uint8_t* AllocSettingsRecord(int form);
 uint32_t GetSettingsRecordSize(int form);
 void CopySettingsRecord(void* target, const void* source, int form);
+// The 4296-byte private part (from byte 1604) of one whole settings record
+// into another; nothing for a null record.
+void CopyPrivatePart(void* target, const void* source);
 void ClearSettingsRecord(void* record, int form);
 
 // 1 when the `available` bytes at `record` hold an extended record: dmSize +

@@ -126,9 +126,11 @@ inline constexpr uint16_t kFidAlwaysOn = 36905;
 // What the document monitor is told of a job (and kFidOutputBin above).
 inline constexpr uint16_t kFidStoredJobText = 336;       // 1: a stored job named by setting 338
 inline constexpr uint16_t kFidStoredJobName = 338;
+inline constexpr uint16_t kFidStoredJobFolder = 1829;  // a registered form is also kept as a file here
 inline constexpr uint16_t kFidBoxName = 435;
 inline constexpr uint16_t kFidDelayHour = 451;
 inline constexpr uint16_t kFidDelayMinute = 452;
+inline constexpr uint16_t kFidSourceSyncMode = 457;  // byte; 2: the tray (265) leads over the document's source (13)
 inline constexpr uint16_t kFidFaxSpecialJob = 1800;
 inline constexpr uint16_t kFidAdminUserName = 5121;
 inline constexpr uint16_t kFidAdminUserIdKind = 5127;

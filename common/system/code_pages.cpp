@@ -1,5 +1,7 @@
 #include "common/system/code_pages.h"
 
+#include "common/system/system_utilities.h"
+
 #include <cstring>
 #include <cwchar>
 
@@ -127,4 +129,15 @@ int ConvertMultiByteToWide(const char* text, wchar_t** block, int* length, UINT 
         return 0;
     *length = count + 1;
     return 1;
+}
+
+int AnsiToWideField(const char* text, wchar_t* field, size_t count)
+{
+    if (field == nullptr || count == 0)
+        return 0;
+    wchar_t* wide = text != nullptr ? AllocMultiByteToWide(CP_ACP, text) : nullptr;
+    BoundedWideCopy(field, wide, count);
+    if (wide != nullptr)
+        GlobalFree(wide);
+    return static_cast<int>(wcslen(field));
 }

@@ -36,3 +36,9 @@ wchar_t* AllocMultiByteToWide(UINT codePage, const char* text, int* length = nul
 int ConvertWideToMultiByte(const wchar_t* text, char** block, int* length, UINT codePage);
 // *length is the count MultiByteToWideChar gives, the terminator included.
 int ConvertMultiByteToWide(const char* text, wchar_t** block, int* length, UINT codePage);
+
+// ANSI text into a field of `count` UTF-16 units: what does not fit is cut,
+// the field always terminated and its rest zero-filled. The units written
+// before the terminator; 0 (an empty field) for a null text or a failed
+// conversion. Nothing is written to a null field or one of no units.
+int AnsiToWideField(const char* text, wchar_t* field, size_t count);

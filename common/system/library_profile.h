@@ -5,6 +5,10 @@
 
 struct LibraryProfile {
     const wchar_t* traceFileName;  // file name of the trace log, with its leading backslash
+    // The graphics library's own copy of the constraint engine weighs the
+    // copy-count lock (setting 1333) against the document monitor and the
+    // configured job type, where the interface library always refuses it.
+    bool graphicsSpecialChecks;
 };
 
 extern const LibraryProfile kInterfaceLibraryProfile;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <cwchar>
 
 #include <cstdlib>
@@ -16,6 +18,28 @@ int BoundedWideLength(const wchar_t* text, int maximum)
     while (length < maximum && text[length] != L'\0')
         ++length;
     return length;
+}
+
+size_t BoundedStrLen(const char* text, size_t maximum)
+{
+    if (text == nullptr)
+        return 0;
+    size_t length = 0;
+    while (length < maximum && text[length] != '\0')
+        ++length;
+    return length;
+}
+
+void BoundedWideCopy(wchar_t* out, const wchar_t* text, size_t count)
+{
+    if (out == nullptr || count == 0)
+        return;
+    size_t length = 0;
+    while (text != nullptr && length + 1 < count && text[length] != L'\0')
+        ++length;
+    if (length != 0)
+        wmemcpy(out, text, length);
+    wmemset(out + length, L'\0', count - length);
 }
 
 int32_t TenthMmToHundredthInch(int32_t value)
@@ -76,6 +100,26 @@ int IsFileOlderThan(const wchar_t* path, uint32_t seconds)
     if (written.QuadPart >= current.QuadPart)
         return 0;
     return current.QuadPart - written.QuadPart >= static_cast<uint64_t>(seconds) * 10000000ull ? 1 : 0;
+}
+
+int ClearOutValue(uint32_t* out)
+{
+    if (out == nullptr)
+        return 0;
+    *out = 0;
+    return 1;
+}
+
+void* ReallocGlobalCopy(void* block, size_t bytes)
+{
+    void* fresh = GlobalAlloc(GPTR, bytes);
+    if (fresh == nullptr || block == nullptr)
+        return fresh;
+    // GPTR blocks are fixed: the pointer is its own handle.
+    const size_t old = GlobalSize(block);
+    std::memcpy(fresh, block, std::min(old, bytes));
+    GlobalFree(block);
+    return fresh;
 }
 
 wchar_t* CopyTextToGlobal(const wchar_t* text, size_t length)

@@ -3,6 +3,11 @@
 #include "common/settings/function_ids.h"
 #include "common/store/pair_list.h"
 #include "render/command/command_layer.h"
+#include "render/compress/compression_library.h"
+#include "render/compress/image_compression.h"
+#include "render/compress/predictor_coder.h"
+#include "render/image/image_holder.h"
+#include "common/context/model_lookups.h"
 #include "common/model/model_value_ops.h"
 #include "render/draw/draw_path.h"
 #include "render/draw/path_output.h"
@@ -10,6 +15,7 @@
 #include "render/font/device_fonts.h"
 #include "render/font/font_choice.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/overlay_options.h"
 #include "render/frame/pdev_record.h"
 #include "render/image/bitblt.h"
 #include "render/image/brush_select.h"
@@ -30,10 +36,14 @@ constexpr uint32_t kSubstituteByScore = 0;
 constexpr uint32_t kSubstituteByTable = 2;
 // The model's capability bit that asks for every TrueType glyph as an outline.
 constexpr uint32_t kCapabilityOutlineGlyphs = 0x2000;
-// The fine-outline rule: glyphs of at least 50 points at a size of 8 to 15 pixels.
-constexpr size_t kFineMinimumPoints = 50;
-constexpr double kFinePixelsLow = 7;
-constexpr double kFinePixelsHigh = 16;
+// The fine-outline rule when the model gives no values of its own: glyphs of
+// at least 50 points at a size of 8 to 15 pixels.
+constexpr uint32_t kFineAbovePixels = 7;
+constexpr uint32_t kFineBelowPixels = 16;
+constexpr uint32_t kFineMinimumPoints = 50;
+// Where a glyph sent without the glyph memory goes: it is placed at once and
+// nothing else is kept there.
+constexpr uint32_t kInPlaceGlyphAddress = 0;
 constexpr int kTypedRaw = 8;
 constexpr float kIdentity[6] = {1, 0, 0, 1, 0, 0};
 
@@ -167,6 +177,9 @@ bool FindDeviceFont(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, DeviceTextF
     } else {
         // TrueType as bitmaps, glyph-index strings and fonts without metrics
         // are always sent as glyphs.
+        // The outside library knows no resident font: everything is downloaded.
+        if (pdev->commandLayer->externalProcessing)
+            return false;
         const uint32_t option = GetPdevSettingDword(pdev, kFidTTOption);
         const uint32_t substitution = GetPdevSettingDword(pdev, kFidNoDeviceFonts);
         if (!(font->flFontType & FO_TYPE_TRUETYPE) || option != kTrueTypeSubstitute || ifi == nullptr ||
@@ -237,9 +250,24 @@ struct GlyphForm {
     uint8_t kind = kGlyphKindBitmap;
     bool smallPoints = false;   // 16-bit points
     bool fineCandidate = false; // the fine-outline rule may apply, glyph by glyph
+    size_t fineMinimumPoints = 0;
     bool bold = false;          // GDI simulates bold
+    bool external = false;      // the pages go to the outside processing library
     LONG boldOffset = 0;        // 28.4
 };
+
+const FineOutlineLimits& FineOutlineLimitsOf(PDevRecord* pdev)
+{
+    FineOutlineLimits& limits = pdev->fineOutline;
+    if (!limits.read) {
+        limits.abovePixels = GetModelNumberOr(pdev->settingsContext, kFidFineOutlineAbovePixels, kFineAbovePixels);
+        limits.belowPixels = GetModelNumberOr(pdev->settingsContext, kFidFineOutlineBelowPixels, kFineBelowPixels);
+        limits.minimumPoints =
+            GetModelNumberOr(pdev->settingsContext, kFidFineOutlineMinimumPoints, kFineMinimumPoints);
+        limits.read = true;
+    }
+    return limits;
+}
 
 // The em square's height through the font transform, in 28.4, rounded up.
 LONG EmLength(FONTOBJ* font)
@@ -298,12 +326,19 @@ GlyphForm ChooseGlyphForm(PDevRecord* pdev, FONTOBJ* font, BRUSHOBJ* brush, MIX 
     const bool fineOn = GetPdevSettingDword(pdev, kFidFineOutlines) == 1;
     const ULONG colour = brush != nullptr ? brush->iSolidColor : ULONG(-1);
     form.kind = fineOn && colour == 0 ? kGlyphKindOutlineAlt : kGlyphKindOutline;
-    form.smallPoints = points <= (res <= 600 ? 40.0 : 24000.0 / res);
+    // The outside library reads outlines in floats only.
+    form.external = pdev->commandLayer->externalProcessing;
+    form.smallPoints = !form.external && points <= (res <= 600 ? 40.0 : 24000.0 / res);
     const IFIMETRICS* ifi = g_engine.FONTOBJ_pifi(font);
     form.bold = (font->flFontType & FO_SIM_BOLD) != 0;
     const bool boldFace = ifi != nullptr && ifi->usWinWeight >= FW_BOLD;
     form.fineCandidate = fineOn && (mix & 0xFF) == R2_COPYPEN && !form.bold && !boldFace &&
-                         (colour == 0 || colour == ULONG(-1)) && pixels > kFinePixelsLow && pixels < kFinePixelsHigh;
+                         (colour == 0 || colour == ULONG(-1));
+    if (form.fineCandidate) {
+        const FineOutlineLimits& limits = FineOutlineLimitsOf(pdev);
+        form.fineCandidate = pixels > double(limits.abovePixels) && pixels < double(limits.belowPixels);
+        form.fineMinimumPoints = limits.minimumPoints;
+    }
     // The printer emboldens by the em in points.
     form.boldOffset = form.bold ? LONG(std::lround(em / 16.0 * 72.0 / res * 16)) : 0;
     return form;
@@ -325,8 +360,9 @@ bool CollectOutline(FONTOBJ* font, HGLYPH glyph, const GlyphForm& form, std::vec
     RECTFX bounds{};
     g_engine.PATHOBJ_vGetBounds(path, &bounds);
     *widthPixels = (bounds.xRight - bounds.xLeft + 15) / 16;
-    if (form.bold) {
-        // The bounds open the outline; the second point carries the emboldening.
+    if (form.bold || form.external) {
+        // The bounds open the outline; the second point carries the
+        // emboldening (none for the outside library's upright glyphs).
         points->push_back({bounds.xLeft, bounds.yTop});
         points->push_back({bounds.xRight + form.boldOffset, bounds.yBottom + form.boldOffset});
         codes->insert(codes->end(), {kOutlineMove, kOutlineClose, kOutlineMove, kOutlineClose});
@@ -359,34 +395,34 @@ bool CollectOutline(FONTOBJ* font, HGLYPH glyph, const GlyphForm& form, std::vec
     return ok;
 }
 
-// One glyph as an outline through the glyph memory; 2 when it must go as a
-// bitmap instead (no memory, no outline, a record too large).
+// One glyph as an outline: through the glyph memory when it is on, else sent
+// and placed at once (also when the memory cannot take it, after emptying
+// it). 2 when it must go as a bitmap instead (no outline, a record too large).
 int SendOutlineGlyph(PDevRecord* pdev, FONTOBJ* font, uint16_t fontId, const GLYPHPOS& pos, const GlyphForm& form,
                      std::vector<POINTFIX>* points, std::vector<uint8_t>* codes, std::vector<uint8_t>* record)
 {
     CommandLayer* layer = pdev->commandLayer;
-    if (!IsGlyphCacheEnabled(layer))
-        return 2;
+    const bool store = IsGlyphCacheEnabled(layer);
     const GlyphKey key{static_cast<uint16_t>(pos.hg), fontId, form.kind};
-    uint32_t address = 0;
+    uint32_t address = kInPlaceGlyphAddress;
     const float x = float(pos.ptl.x), y = float(pos.ptl.y);
-    if (FindCachedGlyph(layer, key, &address) == kGlyphCacheOk)
+    if (store && FindCachedGlyph(layer, key, &address) == kGlyphCacheOk)
         return EmitPlaceGlyph(layer, x, y, address) == 0 ? 1 : 0;
     LONG width = 0;
     if (!CollectOutline(font, pos.hg, form, points, codes, &width))
         return 2;
     // A space has no outline: nothing to send or place.
-    if (points->size() == (form.bold ? 2u : 0u))
+    if (points->size() == (form.bold || form.external ? 2u : 0u))
         return 1;
     const int32_t res = std::max<int32_t>(pdev->resolution, 1);
     const bool small = form.smallPoints && width <= (res <= 600 ? res * 5 / 9 : 333);
-    const bool fine = form.fineCandidate && points->size() >= kFineMinimumPoints;
+    const bool fine = form.fineCandidate && points->size() >= form.fineMinimumPoints;
     if (!BuildOutlineGlyphRecord(*points, *codes, small, fine, record))
         return 2;
     const auto size = static_cast<uint32_t>(record->size());
-    if (AddCachedGlyph(layer, key, size, true, &address) != kGlyphCacheOk) {
+    if (store && AddCachedGlyph(layer, key, size, true, &address) != kGlyphCacheOk) {
         ResetGlyphCache(layer);
-        return 2;
+        address = kInPlaceGlyphAddress;
     }
     return EmitGlyphId(layer, address) == 0 && EmitTypedValue(layer, kTypedRaw, record->data(), size) == 0 &&
                    EmitPlaceGlyph(layer, x, y, address) == 0
@@ -424,6 +460,7 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush,
     std::vector<uint16_t> run;
     GlyphForm form;
     bool formChosen = false;
+    CompressionLibraryBinding* library = nullptr;
     std::vector<POINTFIX> points;
     std::vector<uint8_t> codes;
     for (size_t i = 0; i < glyphs.size();) {
@@ -442,6 +479,8 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush,
         } else {
             if (!formChosen) {
                 form = ChooseGlyphForm(pdev, font, brush, mix);
+                const ImageHolder* holder = PdevImageHolder(pdev);
+                library = holder != nullptr ? holder->library : nullptr;
                 formChosen = true;
             }
             for (size_t k = i; k < end; ++k) {
@@ -456,7 +495,7 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush,
                 // A resident font has no bitmaps to send: what it cannot print is left out.
                 if (bits == nullptr && resident)
                     continue;
-                if (bits == nullptr || !SendBitmapGlyph(layer, fontId, glyphs[k].hg, glyphs[k].ptl, bits, &record))
+                if (bits == nullptr || !SendBitmapGlyph(layer, library, fontId, glyphs[k].hg, glyphs[k].ptl, bits, &record))
                     return 0;
             }
         }
@@ -467,8 +506,8 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush,
 
 }  // namespace
 
-int SendBitmapGlyph(CommandLayer* layer, uint16_t fontId, HGLYPH glyph, const POINTL& at, const GLYPHBITS* bits,
-                    std::vector<uint8_t>* record)
+int SendBitmapGlyph(CommandLayer* layer, CompressionLibraryBinding* library, uint16_t fontId, HGLYPH glyph,
+                    const POINTL& at, const GLYPHBITS* bits, std::vector<uint8_t>* record)
 {
     const LONG cx = bits->sizlBitmap.cx, cy = bits->sizlBitmap.cy;
     if (cx <= 0 || cy <= 0)
@@ -484,7 +523,24 @@ int SendBitmapGlyph(CommandLayer* layer, uint16_t fontId, HGLYPH glyph, const PO
     uint32_t address = 0;
     if (FindCachedGlyph(layer, key, &address) == kGlyphCacheOk)
         return EmitPlaceGlyph(layer, x, y, address) == 0 ? 1 : 0;
-    if (!BuildBitmapGlyphRecord(bits->ptlOrigin.x, bits->ptlOrigin.y, uint32_t(cx), uint32_t(cy), rows, record))
+    // The library's code is sent only when it is shorter than the rows.
+    std::vector<uint8_t> packed;
+    uint32_t packedLength = 0;
+    if (library != nullptr && cx <= 0xFFFF && cy <= 0xFFFF) {
+        packed.assign(rows.begin(), rows.end());
+        packedLength = uint32_t(packed.size());
+        uint8_t method = kMethodNone;
+        if (CompressWithExternalLibrary(kMethodLibraryKind2, library, uint16_t(cx), uint16_t(cy), &method,
+                                        &packedLength, packed.data()) != kCoderDone ||
+            method != kMethodLibraryKind2 || packedLength >= rows.size())
+            packedLength = 0;
+    }
+    const bool built =
+        packedLength != 0
+            ? BuildBitmapGlyphRecord(bits->ptlOrigin.x, bits->ptlOrigin.y, uint32_t(cx), uint32_t(cy),
+                                     std::span<const uint8_t>(packed.data(), packedLength), record, true)
+            : BuildBitmapGlyphRecord(bits->ptlOrigin.x, bits->ptlOrigin.y, uint32_t(cx), uint32_t(cy), rows, record);
+    if (!built)
         return DrawGlyphInPlace(layer, at, bits);
     const auto size = static_cast<uint32_t>(record->size());
     if (AddCachedGlyph(layer, key, size, true, &address) != kGlyphCacheOk) {
@@ -499,11 +555,12 @@ int SendBitmapGlyph(CommandLayer* layer, uint16_t fontId, HGLYPH glyph, const PO
 }
 
 bool BuildBitmapGlyphRecord(int32_t originX, int32_t originY, uint32_t width, uint32_t height,
-                            std::span<const uint8_t> rows, std::vector<uint8_t>* record)
+                            std::span<const uint8_t> rows, std::vector<uint8_t>* record, bool compressed)
 {
     const uint32_t rowBytes = (width + 7) / 8;
     if (rowBytes == 0 || rowBytes > kMaxBitmapGlyphRowBytes || height > 0x7FFF ||
-        rows.size() != size_t{rowBytes} * height)
+        (compressed ? rows.empty() || rows.size() > kGlyphRecordLengthMask
+                    : rows.size() != size_t{rowBytes} * height))
         return false;
     const auto data = static_cast<uint32_t>(rows.size());
     const uint32_t length = BitmapGlyphRecordLength(data);
@@ -511,7 +568,7 @@ bool BuildBitmapGlyphRecord(int32_t originX, int32_t originY, uint32_t width, ui
         return false;
     record->clear();
     record->reserve(length);
-    PutBigEndian(record, kBitmapGlyphHeaderBit | length, 4);
+    PutBigEndian(record, kBitmapGlyphHeaderBit | (compressed ? kBitmapGlyphCompressedBit : 0) | length, 4);
     PutFloatBytes(record, static_cast<float>(originX));
     PutFloatBytes(record, static_cast<float>(originY));
     PutBigEndian(record, height, 2);
@@ -567,7 +624,8 @@ int TextOutCommon(SURFOBJ* surface, STROBJ* string, FONTOBJ* font, CLIPOBJ* clip
     if (clipState == nullptr || FlushPdevImages(pdev) != 0)
         return 0;
     const RECTL bounds = opaqueRect != nullptr ? *opaqueRect : string->rclBkGround;
-    if (!SetClipForDrawing(layer, clipState, clip, bounds))
+    // An overlay drawn by the interface library keeps the clip it set itself.
+    if (!UsesOverlayClip(pdev) && !SetClipForDrawing(layer, clipState, clip, bounds))
         return 0;
     if (opaqueRect != nullptr && opaqueBrush != nullptr &&
         (!SelectBrushForDrawing(pdev, 2, brushOrigin, opaqueBrush, kCopyMix) || !FillRect(layer, *opaqueRect)))

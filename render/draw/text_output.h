@@ -11,15 +11,18 @@
 
 struct PDevRecord;
 struct CommandLayer;
+struct CompressionLibraryBinding;
 
 // The glyph record written after "DL"/"DH": header word (bit 22, the record
-// length in the low 18 bits), origin x and y, height and width as 16-bit
+// length in the low 18 bits, bit 25 when the rows are compressed by the
+// maker's library), origin x and y, height and width as 16-bit
 // values, bytes per row in one byte, a byte of 1, the rows, then filler bytes
 // of 17 up to the record length. With one byte for the bytes per row the
 // fixed part is 18 bytes, which the length (rows + 21 rounded down to 4)
 // always covers: the filler is 0 to 3 bytes.
 inline constexpr uint32_t kBitmapGlyphFixedBytes = 4 + 4 + 4 + 2 + 2 + 1 + 1;
 inline constexpr uint32_t kBitmapGlyphHeaderBit = 1u << 22;
+inline constexpr uint32_t kBitmapGlyphCompressedBit = 1u << 25;
 inline constexpr uint32_t kGlyphRecordLengthMask = 0x3FFFF;
 inline constexpr uint8_t kBitmapGlyphFiller = 17;
 inline constexpr uint32_t kMaxBitmapGlyphRowBytes = 255;
@@ -36,9 +39,10 @@ static_assert(BitmapGlyphRecordLength(4) - kBitmapGlyphFixedBytes - 4 <= 3);
 
 // The whole record of one bitmap glyph in the stream's byte order; false when
 // the glyph cannot be carried by the record (bytes per row above 255, length
-// beyond 18 bits).
+// beyond 18 bits). `rows` are the raw rows, or with `compressed` the
+// library's code of them.
 bool BuildBitmapGlyphRecord(int32_t originX, int32_t originY, uint32_t width, uint32_t height,
-                            std::span<const uint8_t> rows, std::vector<uint8_t>* record);
+                            std::span<const uint8_t> rows, std::vector<uint8_t>* record, bool compressed = false);
 
 // The outline glyph record: header word (the record length in the low 18
 // bits, bit 21 when the points are floats, bit 24 for the fine-outline rule),
@@ -66,11 +70,12 @@ bool BuildOutlineGlyphRecord(std::span<const POINTFIX> points, std::span<const u
                              std::vector<uint8_t>* record);
 
 // One glyph at `at` (its character origin): placed from the glyph memory when
-// it is there, else sent into it (record built in `record`) and placed, or
-// drawn in place when the memory is off or cannot take it. 1, or 0 when a
-// command could not be sent.
-int SendBitmapGlyph(CommandLayer* layer, uint16_t fontId, HGLYPH glyph, const POINTL& at, const GLYPHBITS* bits,
-                    std::vector<uint8_t>* record);
+// it is there, else sent into it (record built in `record`, its rows through
+// the maker's compression library when one is bound) and placed, or drawn in
+// place when the memory is off or cannot take it. 1, or 0 when a command
+// could not be sent.
+int SendBitmapGlyph(CommandLayer* layer, CompressionLibraryBinding* library, uint16_t fontId, HGLYPH glyph,
+                    const POINTL& at, const GLYPHBITS* bits, std::vector<uint8_t>* record);
 
 // 1 drawn, 0 failed (GDI reports the failure), -1 not a device record of ours.
 int TextOutCommon(SURFOBJ* surface, STROBJ* string, FONTOBJ* font, CLIPOBJ* clip, RECTL* extraRects,

@@ -1,6 +1,7 @@
 // The private drawing escapes: answered while the capability record is enabled
 // (4209 switches it), with answers of their own below -1.
 #include "common/settings/function_ids.h"
+#include "render/command/page_items.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/escape_table.h"
@@ -15,10 +16,22 @@ namespace {
 
 constexpr uint32_t kSignature = FourCharTag("ZQPE");
 constexpr uint32_t kSrcCopy = 0xCC0020;
+constexpr uint16_t kFunctionChunkedImage = 0x1102;
 
 bool Enabled(const PDevRecord* pdev)
 {
     return pdev->capability.enabled == 1;
+}
+
+// Whether the printer's stream takes the private drawing function; only the
+// function's own version rows and the copy-count lock decide here.
+bool FunctionAllowed(PDevRecord* pdev, uint16_t function)
+{
+    EscapeFunctionConditions conditions{};
+    conditions.streamVersion = pdev->capability.streamVersion;
+    conditions.copyCountLocked = GetPdevSettingDword(pdev, kFidJobHeaderOn) != 0;
+    EscapeFunctionRow row{};
+    return LookupEscapeFunction(function, conditions, &row) == 0;
 }
 
 void ResetTransfer(ChunkTransfer* transfer)
@@ -43,6 +56,11 @@ int32_t DrawTransferredImage(PDevRecord* pdev, const ChunkTransfer& transfer)
 }
 
 } // namespace
+
+void TakeCapabilityStreamVersion(PDevRecord* pdev)
+{
+    pdev->capability.streamVersion = GetPdevSettingDword(pdev, kFidStreamVersion);
+}
 
 int32_t EscDrawControl(const EscapeCall& call)
 {
@@ -80,7 +98,7 @@ int32_t EscDrawControl(const EscapeCall& call)
 int32_t EscChunkedImage(const EscapeCall& call)
 {
     PDevRecord* pdev = call.pdev;
-    if (!Enabled(pdev))
+    if (!Enabled(pdev) || !FunctionAllowed(pdev, kFunctionChunkedImage))
         return kEscUnknown;
     EscChunkRequest request;
     std::memcpy(&request, call.in, sizeof(request));

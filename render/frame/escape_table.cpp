@@ -4,10 +4,12 @@
 #include "common/job/job_header.h"
 #include "common/settings/function_ids.h"
 #include "render/draw/draw_path.h"
+#include "render/frame/annotation_owner.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/form_resolution.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_frame.h"
+#include "render/frame/overlay_areas.h"
 #include "render/frame/overlay_options.h"
 #include "render/frame/paper_region.h"
 #include "render/frame/pdev_record.h"
@@ -104,11 +106,13 @@ int32_t EscQueryOverlays(const EscapeCall& call)
         answer.overlayPageDue = f0;
         answer.pageWatermarkDue = f1;
         answer.annotationsDue = f2;
-        const FormRecord& form = pdev->requestedForm;
-        const float dpi = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
-        auto px = [dpi](int32_t units) { return static_cast<float>(units) * dpi / 18432.0f; };
-        const float imageable[4] = {px(form.left), px(form.top), px(form.right), px(form.bottom)};
-        const float whole[4] = {0, 0, px(form.pageWidth), px(form.pageHeight)};
+        // The page's own overlay lands in its cell of the sheet; what the
+        // document end draws goes on a sheet of its own.
+        const OverlayAreas areas = ComputeOverlayAreas(pdev, f1 || options.bookletAnnotation, !documentQuery);
+        const PlacementRect& i = areas.imageable;
+        const PlacementRect& f = areas.form;
+        const float imageable[4] = {i.left, i.top, i.right, i.bottom};
+        const float whole[4] = {f.left, f.top, f.right, f.bottom};
         std::copy(std::begin(imageable), std::end(imageable), answer.imageable);
         std::copy(std::begin(whole), std::end(whole), answer.form);
     }
@@ -122,36 +126,11 @@ int32_t EscGetSettings(const EscapeCall& call)
     return kEscDone;
 }
 
-// The interface library draws the watermark on the page between 20483 with 1
-// and 20483 with another value; the answer says whether that drawing is an
-// overlay.
-int32_t EscWatermarkBracket(const EscapeCall& call)
-{
-    PDevRecord* pdev = call.pdev;
-    if (!PageSequenceRuns(pdev))
-        return kEscFailed;
-    const OverlayOptions options = ReadOverlayOptions(pdev);
-    if (ReadIn<uint32_t>(call) == 1) {
-        if (!options.present && !options.annotationItems)
-            return kEscFailed;
-        pdev->watermarkBracket = 1;
-    } else {
-        pdev->watermarkBracket = 0;
-    }
-    WriteEscapeOutput32(call, IsOverlayDrawingActive(pdev, options) ? 1 : 0);
-    return kEscDone;
-}
-
 // The frame of an overlay drawn across the whole sheet, moved by the two
 // offsets (dots): the page is opened, what is held back goes first, then the
 // placement and a clip reset, after which the overlay has no clip but its own.
-int32_t EscWatermarkFrame(const EscapeCall& call)
+int32_t PlaceOverlayFrame(PDevRecord* pdev, int32_t x, int32_t y)
 {
-    PDevRecord* pdev = call.pdev;
-    if (!pdev->job.begun || !PageSequenceRuns(pdev))
-        return kEscFailed;
-    pdev->overlayPlacement[0] = ReadIn<int32_t>(call, 0);
-    pdev->overlayPlacement[1] = ReadIn<int32_t>(call, 4);
     if (EnsurePageOpen(pdev) != 0 || FlushPdevImages(pdev) != 0 || !pdev->geometry || !pdev->commandLayer)
         return kEscFailed;
     PageFrameState state{};
@@ -163,12 +142,46 @@ int32_t EscWatermarkFrame(const EscapeCall& call)
     PlacementMatrix matrix{};
     ClipState* clip = PdevClipState(pdev);
     if (!clip ||
-        BuildOverlayFrameRecord(&job, &matrix, pdev->overlayPlacement[0], pdev->overlayPlacement[1],
-                                static_cast<uint32_t>(IsSheetLandscape(&job))) != 0 ||
+        BuildOverlayFrameRecord(&job, &matrix, x, y, static_cast<uint32_t>(IsSheetLandscape(&job))) != 0 ||
         EmitPlacementMatrix(pdev->commandLayer, &matrix.a) != 0 || EmitClipReset(pdev->commandLayer) != 0)
         return kEscFailed;
     clip->state = kClipNone;
     return kEscDone;
+}
+
+// The interface library draws the watermark on the page between 20483 with 1
+// and 20483 with another value; the answer says whether that drawing is an
+// overlay. An overlay that keeps its own clip sends no clip of its own, so it
+// starts from its frame on the sheet with the page's clip reset; the frame
+// escape moves it from there.
+int32_t EscWatermarkBracket(const EscapeCall& call)
+{
+    PDevRecord* pdev = call.pdev;
+    if (!PageSequenceRuns(pdev))
+        return kEscFailed;
+    const OverlayOptions options = ReadOverlayOptions(pdev);
+    if (ReadIn<uint32_t>(call) == 1) {
+        if (!options.present && !options.annotationItems)
+            return kEscFailed;
+        if (options.present && options.ownClip && PlaceOverlayFrame(pdev, 0, 0) != kEscDone)
+            return kEscFailed;
+        pdev->watermarkBracket = 1;
+    } else {
+        pdev->watermarkBracket = 0;
+    }
+    WriteEscapeOutput32(call, IsOverlayDrawingActive(pdev, options) ? 1 : 0);
+    return kEscDone;
+}
+
+int32_t EscWatermarkFrame(const EscapeCall& call)
+{
+    PDevRecord* pdev = call.pdev;
+    if (!pdev->job.begun || !PageSequenceRuns(pdev))
+        return kEscFailed;
+    // Kept for a booklet's annotation, which is placed at the offsets given last.
+    pdev->overlayPlacement[0] = ReadIn<int32_t>(call, 0);
+    pdev->overlayPlacement[1] = ReadIn<int32_t>(call, 4);
+    return PlaceOverlayFrame(pdev, pdev->overlayPlacement[0], pdev->overlayPlacement[1]);
 }
 
 int32_t EscSetSettings(const EscapeCall& call)
@@ -200,6 +213,7 @@ int32_t EscSetAnnotationData(const EscapeCall& call)
     if (!copy)
         return kEscFailed;
     std::memcpy(copy, call.in, kAnnotationRecordSize);
+    ConvertAnnotationOwner(call.pdev, copy);
     if (call.pdev->annotation)
         GlobalFree(call.pdev->annotation);
     call.pdev->annotation = copy;
@@ -213,6 +227,11 @@ int32_t EscAnnotationBracket(const EscapeCall& call)
         return kEscFailed;
     const OverlayOptions options = ReadOverlayOptions(pdev);
     if (ReadIn<uint32_t>(call) == 1) {
+        // A booklet's annotation is drawn across the whole sheet at the
+        // overlay offsets kept last, with the clips of its own drawing.
+        if (options.bookletAnnotation &&
+            PlaceOverlayFrame(pdev, pdev->overlayPlacement[0], pdev->overlayPlacement[1]) != kEscDone)
+            return kEscFailed;
         pdev->annotationBracket = 1;
     } else {
         pdev->annotationBracket = 0;

@@ -55,6 +55,11 @@ int32_t EscDrawMode(const EscapeCall& call);
 int32_t EscJobOverride(const EscapeCall& call);
 int32_t EscDrawData(const EscapeCall& call);
 
+// The capability record's stream version is the printer's own, as its
+// setting gives it: a stream outside the versions the drawing functions know
+// allows none of them, where the job's stream is clamped into that range.
+void TakeCapabilityStreamVersion(PDevRecord* pdev);
+
 // Writes a u32 (or u16) answer when the caller gave room for it.
 void WriteEscapeOutput32(const EscapeCall& call, uint32_t value);
 void WriteEscapeOutput16(const EscapeCall& call, uint16_t value);

@@ -52,6 +52,10 @@ inline constexpr uint16_t kFidKeepDuplexOnReset = 1350;
 inline constexpr uint16_t kFidOutlineTextSize = 346;     // points above which TrueType glyphs go as outlines
 inline constexpr uint16_t kFidFineOutlines = 1307;
 inline constexpr uint16_t kFidNoOutlineGlyphs = 1335;
+// The model's own values of the fine-outline rule (no settings record holds them).
+inline constexpr uint16_t kFidFineOutlineAbovePixels = 32776;
+inline constexpr uint16_t kFidFineOutlineBelowPixels = 32777;
+inline constexpr uint16_t kFidFineOutlineMinimumPoints = 32778;
 inline constexpr uint16_t kFidPassThrough = 1358;
 
 inline constexpr uint32_t kSamePaperAsRequested = 267;

@@ -13,14 +13,16 @@
 #include "render/image/job_colour.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
-#include "render/frame/external_pages.h"
+#include "render/frame/escape_table.h"
 #include "render/frame/fax_job.h"
+#include "render/frame/external_pages.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_monitor.h"
 #include "render/frame/job_options.h"
 #include "render/frame/job_sheets.h"
 #include "render/frame/job_stream.h"
+#include "render/frame/output_directories.h"
 #include "render/frame/pdev_record.h"
 #include "render/font/font_choice.h"
 #include "render/morva/morva_commands.h"
@@ -31,6 +33,7 @@
 #include "render/page/page_geometry.h"
 
 #include <cstring>
+#include <cstdio>
 #include <cwchar>
 #include <new>
 
@@ -38,6 +41,9 @@ namespace {
 
 constexpr uint8_t kStreamBeginValue = 0x90;
 constexpr uint16_t kDefaultJobResolution = 200;
+// The extension of a stored print file: a resource string of at most three characters.
+constexpr UINT kStoredFileExtensionString = 451;
+constexpr int kStoredFileExtensionChars = 4;
 
 // The printer's glyph memory as the model gives it (its first 32-bit entry);
 // none when either setting turns downloaded glyphs off.
@@ -85,6 +91,37 @@ int AbortJob(PDevRecord* pdev)
     return 0;
 }
 
+// A form registered in the printer is also kept as a file, in the folder of
+// setting 1829 under the form's name with the stored print file extension:
+// from the deferred stream head on, the job goes to the spooler and to the
+// file. The folder is created first; the user may print without the file or
+// stop the job. No folder, or escape 20523, means no file.
+int StartFormFile(PDevRecord* pdev)
+{
+    const wchar_t* folder = GetPdevSettingString(pdev, kFidStoredJobFolder);
+    if (pdev->job.suppressFileStep || !folder || !*folder)
+        return 0;
+    const int16_t made = CreateOutputDirectories(folder);
+    if (made != 0)
+        return made == kDirectoryFailedCancel ? -1 : 0;
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD shortLength = GetShortPathNameW(folder, path, MAX_PATH);
+    if (shortLength == 0 || shortLength >= MAX_PATH)
+        wcsncpy(path, folder, MAX_PATH);
+    wchar_t extension[kStoredFileExtensionChars] = {};
+    LoadStringW(GetResourceModule(), kStoredFileExtensionString, extension, kStoredFileExtensionChars);
+    const wchar_t* name = GetPdevSettingString(pdev, kFidStoredJobName);
+    size_t length = wcslen(path);
+    const bool separated = length > 0 && path[length - 1] == L'\\';
+    const size_t total = length + (separated ? 0 : 1) + wcslen(name ? name : L"") + 1 + wcslen(extension);
+    if (total > MAX_PATH)
+        return -1;
+    if (!separated)
+        path[length++] = L'\\';
+    std::swprintf(path + length, MAX_PATH + 1 - length, L"%ls.%ls", name ? name : L"", extension);
+    return AddStreamFileCopy(pdev->stream, path);
+}
+
 // The stream head of copy `copy` (of a fax sent once per destination, the
 // destination): job-language header, version lines, stream begin, the job's
 // resolution and the time-stamped comment.
@@ -93,7 +130,7 @@ int BeginJobStream(PDevRecord* pdev, uint32_t copy = 0)
     // A booklet's sheet-side count is known once its pages are recorded.
     const uint32_t recorded = pdev->counters.recorded;
     const uint16_t bktp = pdev->jobOptions.bookletCount && recorded > 0
-                              ? BookletSideCount(0, static_cast<int32_t>(recorded - 1), false)
+                              ? BookletSideCount(0, static_cast<int32_t>(recorded - 1), pdev->sheetState.cover != 0)
                               : 0;
     if (WriteJobHeaderLines(pdev, copy, bktp) != 0 || WriteStreamHead(pdev->stream, pdev->job.streamVersion) != 0 ||
         WriteStreamBegin(pdev->stream, kStreamBeginValue) != 0 || WriteJobStrings(pdev) != 0)
@@ -115,7 +152,7 @@ int RunJobBegin(PDevRecord* pdev)
     if (CreateColourConversion(pdev) != 0)
         return -1;
     pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
-    pdev->capability.streamVersion = pdev->job.streamVersion;
+    TakeCapabilityStreamVersion(pdev);
     pdev->capability.setting4103 = GetPdevSettingDword(pdev, kFidDrawingEscapesFeature);
     pdev->counters = PageCounters{};
     SelectFaceGroupTableForModel(static_cast<ModelDataRecord*>(pdev->modelMain));
@@ -157,10 +194,14 @@ int PlacePage(PDevRecord* pdev)
     if (FillPageGeometry(pdev->geometry, ReadPageGeometrySettings(pdev)) != 0)
         return -1;
     const FormRecord& form = pdev->requestedForm;
+    // The frame holds the upright paper (the landscape flag turns it), so a
+    // turned form gives its printable sides back in upright order.
+    const int32_t across = form.rotated ? form.bottom - form.top : form.right - form.left;
+    const int32_t down = form.rotated ? form.right - form.left : form.bottom - form.top;
     FillPaperFrame(&pdev->geometry->page, 0, static_cast<int16_t>(TenthsOfMillimetre(form.paperWidth)),
                    static_cast<int16_t>(TenthsOfMillimetre(form.paperHeight)),
-                   static_cast<int16_t>(TenthsOfMillimetre(form.right - form.left)),
-                   static_cast<int16_t>(TenthsOfMillimetre(form.bottom - form.top)), false, nullptr);
+                   static_cast<int16_t>(TenthsOfMillimetre(across)), static_cast<int16_t>(TenthsOfMillimetre(down)),
+                   false, nullptr);
     pdev->geometry->sheet = pdev->geometry->page;
     PageFrameState state{};
     state.logicalPage = static_cast<int32_t>(pdev->counters.pages);
@@ -208,7 +249,9 @@ int EndPhysicalSheet(PDevRecord* pdev)
     result |= WritePageEvent(pdev, kEventEndPhysical);
     result |= RestoreJobStreamVersion(pdev);
     result |= FinishSheetFace(pdev);
-    result |= ReplayPosterFace(pdev);
+    // Pages the job end replays (copies collated by the driver, reverse
+    // order) keep their poster pages recorded until then.
+    result |= ReplayPosterFace(pdev, pdev->jobOptions.recordPages != 0);
     pdev->pageState &= ~(kPageSheetRuns | kPageDrawingSeen);
     return result;
 }
@@ -337,16 +380,22 @@ int EndDocJob(PDevRecord* pdev)
     } else if (pdev->counters.pages > 0 || (pdev->pageState & kPageJobBegun)) {
         if (result == 0 && pdev->jobAttributes)
             BuildJobAttributeRecord(static_cast<JobTicket*>(pdev->jobAttributes), AttributeInput(pdev));
+        const bool formFile = pdev->jobOptions.formRegistration && !pdev->job.suppressFileStep;
+        if (result == 0 && formFile)
+            result = StartFormFile(pdev);
+        // The separator sheet of a job that does not replay follows its head,
+        // wherever the head goes.
         if (result == 0 && pdev->jobOptions.deferredStreamBegin)
-            result = BeginJobStream(pdev);
+            result = BeginJobStream(pdev) | WriteLeadingSheets(pdev);
+        // A booklet replayed for copies or reverse order is folded once per copy.
         if (result == 0)
-            result = ReplayBookletPages(pdev);
-        if (result == 0)
-            result = ReplayRecordedFaces(pdev);
+            result = pdev->jobOptions.recordPages ? ReplayRecordedFaces(pdev) : ReplayBookletPages(pdev);
         if (result == 0 && pdev->jobOptions.formRegistration)
             result = EmitEndMarker(pdev->commandLayer);
         if (result == 0)
             result = EndJobStream(pdev);
+        if (formFile && pdev->stream && pdev->stream->mode == kStreamSpoolerAndFile)
+            result |= EndStreamFileCopy(pdev->stream);
         DeleteFaxAddressFile(pdev);
         result |= CloseJobOutput(pdev, result != 0);
         if (result == 0)
@@ -404,6 +453,7 @@ BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
         pdev->flags |= kPdevJobSetupFailed;
         return FALSE;
     }
+    TakeCapabilityStreamVersion(pdev);
     pdev->commentTimer = GetTickCount();
     bool failed = CreateJobAttributeRecord(reinterpret_cast<JobTicket**>(&pdev->jobAttributes)) != 0;
     if (!failed && !pdev->stream) {

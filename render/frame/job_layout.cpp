@@ -9,6 +9,7 @@
 #include "render/output/page_recording.h"
 #include "render/page/booklet_order.h"
 #include "render/page/poster_tiles.h"
+#include "render/page/sheet_replay.h"
 
 #include <algorithm>
 #include <array>
@@ -37,16 +38,6 @@ constexpr uint16_t kPosterKinds = kRecordPlacement | kRecordPageMedia | 0x2;
 constexpr uint16_t kBookletKinds =
     kRecordPlacement | kRecordSheetEnd | kRecordSheetOutput | kRecordPageMedia | 0x2;
 
-// Logical pages per sheet face (setting 295): 2, 4, 8, 16 or 32, else 1.
-int32_t PagesPerSide(PDevRecord* pdev)
-{
-    const uint32_t value = GetPdevSettingWord(pdev, kFidFeedOrientation);
-    for (uint32_t n : {2u, 4u, 8u, 16u, 32u})
-        if (value == n)
-            return static_cast<int32_t>(n);
-    return 1;
-}
-
 int32_t Word(PDevRecord* pdev, uint16_t id) { return static_cast<int32_t>(GetPdevSettingWord(pdev, id)); }
 int32_t SignedWord(PDevRecord* pdev, uint16_t id) { return static_cast<int16_t>(GetPdevSettingWord(pdev, id)); }
 
@@ -55,6 +46,33 @@ int PlaceAt(void* context, const PlacementItem&, float out[6])
 {
     const auto* m = static_cast<const PlacementMatrix*>(context);
     const float values[6] = {m->a, m->b, m->c, m->d, m->e, m->f};
+    std::copy(std::begin(values), std::end(values), out);
+    return 0;
+}
+
+// A half of a booklet side holding several pages: each page's own placement
+// in its cell of the half (device units) is carried onto the sheet by the
+// half's matrix, which lies on the whole sheet (not its printable corner),
+// then measured in points.
+struct BookletHalf {
+    PlacementMatrix side;
+    const PageGeometry* geometry;
+};
+
+int PlaceInHalf(void* context, const PlacementItem& item, float out[6])
+{
+    const auto* half = static_cast<const BookletHalf*>(context);
+    const PageGeometry& g = *half->geometry;
+    const PlacementMatrix cell{item.matrix[0], item.matrix[1], item.matrix[2],
+                               item.matrix[3], item.matrix[4], item.matrix[5]};
+    const PlacementMatrix onSheet = ComposePlacement(cell, half->side);
+    PlacementMatrix points{};
+    if (g.resolutionX == 0 || g.resolutionY == 0 ||
+        ConvertMatrixToPoints(&onSheet, &points, g.resolutionX, g.resolutionY,
+                              TenthsToDots(g.sheet.height, g.resolutionY) * kPointsPerInch / g.resolutionY, 0.0f,
+                              0.0f) != 0)
+        return -1;
+    const float values[6] = {points.a, points.b, points.c, points.d, points.e, points.f};
     std::copy(std::begin(values), std::end(values), out);
     return 0;
 }
@@ -68,6 +86,15 @@ int EndRecording(PDevRecord* pdev)
 }
 
 }  // namespace
+
+int32_t PagesPerSide(PDevRecord* pdev)
+{
+    const uint32_t value = GetPdevSettingWord(pdev, kFidFeedOrientation);
+    for (uint32_t n : {2u, 4u, 8u, 16u, 32u})
+        if (value == n)
+            return static_cast<int32_t>(n);
+    return 1;
+}
 
 JobLayout ReadJobLayout(PDevRecord* pdev)
 {
@@ -173,19 +200,21 @@ int DrawPosterCropMarks(PDevRecord* pdev)
                          static_cast<int32_t>(height));
 }
 
-int ReplayPosterFace(PDevRecord* pdev)
+int ReplayPosterPage(PDevRecord* pdev, uint32_t page)
 {
-    if (ReadJobLayout(pdev).kind != kLayoutPoster || !(pdev->counters.recording & kRecordingOn))
-        return 0;
-    if (!pdev->geometry || pdev->counters.recorded == 0) {
-        EndRecording(pdev);
+    if (!pdev->geometry)
         return -1;
-    }
-    const uint32_t page = pdev->counters.recorded - 1;
+    // The page is laid over the poster as it was drawn: its own frame and orientation.
+    RecordedPageEntry entry{};
+    if (LoadPageEntry(pdev->stream, page, &entry) != 0)
+        return -1;
+    PageGeometry geometry = *pdev->geometry;
+    geometry.page = entry.frame;
+    geometry.landscape = entry.landscape;
     PageFrameState state{};
-    state.logicalPage = static_cast<int32_t>(pdev->counters.pages);
+    state.logicalPage = static_cast<int32_t>(page);
     PosterTileRecord record{};
-    int result = ComputeLogicalPageFrame(&state, pdev->geometry, &record);
+    int result = ComputeLogicalPageFrame(&state, &geometry, &record);
     const int32_t tiles = int32_t{record.columns} * record.rows;
     const bool reverse = GetPdevSettingDword(pdev, kFidReverseOrder) != 0;
     for (int32_t i = 0; i < tiles && result == 0; ++i) {
@@ -195,34 +224,51 @@ int ReplayPosterFace(PDevRecord* pdev)
         if (result == 0)
             result |= CopyRecordedPage(pdev->commandLayer, page, kReplayPageMedia | kReplayPlacement, -1, hooks);
     }
-    result |= ResetCommandLayerForPage(pdev->commandLayer);
-    result |= EndRecording(pdev);
+    return result | ResetCommandLayerForPage(pdev->commandLayer);
+}
+
+int ReplayPosterFace(PDevRecord* pdev, bool keepRecording)
+{
+    const JobLayout layout = ReadJobLayout(pdev);
+    if (layout.kind != kLayoutPoster || !(pdev->counters.recording & kRecordingOn))
+        return 0;
     // Every tile is a sheet of its own; the face's own sheet is counted by its end.
-    if (tiles > 1)
-        pdev->counters.sheets += static_cast<uint32_t>(tiles - 1);
-    return result;
+    if (layout.posterColumns * layout.posterRows > 1)
+        pdev->counters.sheets += static_cast<uint32_t>(layout.posterColumns * layout.posterRows - 1);
+    if (keepRecording)
+        return 0;
+    if (pdev->counters.recorded == 0) {
+        EndRecording(pdev);
+        return -1;
+    }
+    return ReplayPosterPage(pdev, pdev->counters.recorded - 1) | EndRecording(pdev);
 }
 
 namespace {
 
-// The sides of one signature, pages first to last.
+// The sides of one signature, pages first to last. A cover (the job's first
+// sheet from a separator source without back faces) has a side of its own.
 int ReplaySignature(PDevRecord* pdev, int32_t first, int32_t last, bool outward, uint32_t* sides)
 {
-    const uint16_t count = BookletSideCount(first, last, false);
+    const bool cover = pdev->sheetState.cover != 0;
+    const uint16_t count = BookletSideCount(first, last, cover);
     int result = 0;
     for (int32_t side = 0; side < count && result == 0; ++side) {
         bool mediaSent = false;
         for (int position = 0; position < 2 && result == 0; ++position) {
             const int32_t page =
-                BookletPageAt(first, last, side, pdev->geometry->bookletBinding, position, outward, false);
+                BookletPageAt(first, last, side, pdev->geometry->bookletBinding, position, outward, cover);
             if (page < 0)
                 continue;  // an empty half stays blank
             PageFrameState state{};
             state.logicalPage = page;
             const BookletSideRecord half{pdev->geometry, &state, static_cast<uint32_t>(position)};
-            PlacementMatrix matrix{};
-            result |= BuildBookletSideMatrix(&matrix, &half);
-            const PageReplayHooks hooks{&matrix, nullptr, PlaceAt};
+            BookletHalf cells{{}, pdev->geometry};
+            result |= BuildBookletSideMatrix(&cells.side, &half);
+            // One page a half is placed by the half's matrix alone; several are
+            // placed in their cells of it.
+            const PageReplayHooks hooks = pdev->geometry->pagesPerSide > 1 ? PageReplayHooks{&cells, nullptr, PlaceInHalf}
+                                                                           : PageReplayHooks{&cells.side, nullptr, PlaceAt};
             const uint32_t mask = mediaSent ? kReplayPlacement : kReplayPageMedia | kReplayPlacement;
             if (result == 0)
                 result |= CopyRecordedPage(pdev->commandLayer, static_cast<uint32_t>(page), mask, -1, hooks);
@@ -239,19 +285,15 @@ int ReplaySignature(PDevRecord* pdev, int32_t first, int32_t last, bool outward,
 
 }  // namespace
 
-int ReplayBookletPages(PDevRecord* pdev)
+int ReplayBookletOrder(PDevRecord* pdev)
 {
     const JobLayout layout = ReadJobLayout(pdev);
-    if (layout.kind != kLayoutBooklet || !(pdev->counters.recording & kRecordingOn))
-        return 0;
     const uint32_t count = pdev->counters.recorded;
-    if (count == 0)
-        return EndRecording(pdev);
+    if (layout.kind != kLayoutBooklet || !(pdev->counters.recording & kRecordingOn) || count == 0)
+        return 0;
     // Signature ranges hold 16-bit page numbers.
-    if (!pdev->geometry || count > 0xFFFF) {
-        EndRecording(pdev);
+    if (!pdev->geometry || count > 0xFFFF)
         return -1;
-    }
     // Reverse order folds the signatures the other way round.
     const bool outward = GetPdevSettingDword(pdev, kFidReverseOrder) != 0;
     const int32_t pages = static_cast<int32_t>(count);
@@ -268,8 +310,14 @@ int ReplayBookletPages(PDevRecord* pdev)
     for (const SignatureRange& range : signatures)
         if (result == 0)
             result |= ReplaySignature(pdev, range.first, range.last, outward, &sides);
-    result |= EndRecording(pdev);
     // Two sides to a sheet.
     pdev->counters.sheets = (sides + 1u) / 2u;
     return result;
+}
+
+int ReplayBookletPages(PDevRecord* pdev)
+{
+    if (ReadJobLayout(pdev).kind != kLayoutBooklet || !(pdev->counters.recording & kRecordingOn))
+        return 0;
+    return ReplayBookletOrder(pdev) | EndRecording(pdev);
 }

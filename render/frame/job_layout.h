@@ -27,6 +27,9 @@ struct JobLayout {
     uint32_t signatureSheets;
 };
 
+// Logical pages per sheet face (setting 295): 2, 4, 8, 16 or 32, else 1.
+int32_t PagesPerSide(PDevRecord* pdev);
+
 // Setting 321 with the poster grid of setting 296; a grid outside the list
 // turns the poster off.
 JobLayout ReadJobLayout(PDevRecord* pdev);
@@ -46,10 +49,17 @@ uint16_t LayoutRecordingKinds(PDevRecord* pdev);
 // ahead of the sheet's end. 0 or -1; 0 for other sheets.
 int DrawPosterCropMarks(PDevRecord* pdev);
 
-// A poster face just recorded: sent once per tile, each tile a sheet, and the
-// recording dropped. 0 or -1; 0 for other layouts.
-int ReplayPosterFace(PDevRecord* pdev);
+// A poster face just recorded: its tiles counted as sheets and, unless the
+// recording is kept for a replay at the job end, the face sent once per tile,
+// each tile a sheet, and the recording dropped. 0 or -1; 0 for other layouts.
+int ReplayPosterFace(PDevRecord* pdev, bool keepRecording);
+// Recorded page `page` of a poster sent once per tile, laid over the poster
+// as it was drawn. 0 or -1.
+int ReplayPosterPage(PDevRecord* pdev, uint32_t page);
 
 // A booklet's recorded pages in folding order, two to a side, each side a
-// sheet face, signature by signature; the recording is dropped afterwards. 0 or -1; 0 for other layouts.
+// sheet face, signature by signature; the recording stays. 0 or -1; 0 for
+// other layouts.
+int ReplayBookletOrder(PDevRecord* pdev);
+// The same once, the recording dropped afterwards.
 int ReplayBookletPages(PDevRecord* pdev);

@@ -37,6 +37,20 @@ bool CollationLeftToDriver(PDevRecord* pdev)
     return GetCollateSupport(pdev->settings, pdev->printerSettings, &bits) == static_cast<int>(kCollationByDriver);
 }
 
+}  // namespace
+
+bool IsCollationAvailable(PDevRecord* pdev, uint32_t flags)
+{
+    constexpr uint32_t kAskedFlags = 0x1 | 0x2 | 0x4;
+    CapabilityBits bits{};
+    if ((flags & kAskedFlags) != kAskedFlags || !GetModelCapabilityBits(MainModel(pdev), &bits))
+        return false;
+    const int answer = GetCollateSupport(pdev->settings, pdev->printerSettings, &bits);
+    return answer == 1 || answer == 2;
+}
+
+namespace {
+
 void TakeSheetOptions(PDevRecord* pdev, uint32_t version, JobOptions* o)
 {
     ModelDataRecord* model = MainModel(pdev);
@@ -136,7 +150,9 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     TakeFaxOptions(pdev, &o);
     o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration || o.externalConversion ||
                     o.faxPerDestination;
-    o.deferredStreamBegin = o.formRegistration;
+    // The booklet's sheet-side count in the header is known once its pages
+    // are recorded: its stream head waits for the job end.
+    o.deferredStreamBegin = o.formRegistration || o.bookletCount;
     *options = o;
     return 0;
 }

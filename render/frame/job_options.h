@@ -44,7 +44,14 @@ struct SheetState {
     int32_t paperSource;       // the current sheet's source
     uint8_t replayedFrame[32]; // the page frame of the face replayed last (all 0: none yet)
     uint32_t replayedKind;     // its sheet kind, 0 none yet
+    int32_t firstSource;       // the source of the job's first face (0: not taken yet)
+    uint32_t cover;            // the separator's first sheet cannot take a back face: a cover of its own
 };
+
+// Whether the caller asks with all of the flag bits 1, 2 and 4 and the model
+// answers collation as available (1) or available through the printer's
+// stream (2).
+bool IsCollationAvailable(PDevRecord* pdev, uint32_t flags);
 
 // Fills `options` from the record's settings and model. 0, or -1 for a duplex
 // setting outside 1-3 (the document cannot start).

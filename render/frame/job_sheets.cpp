@@ -1,5 +1,7 @@
 #include "render/frame/job_sheets.h"
 
+#include "common/context/settings_context.h"
+#include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
 #include "render/attributes/job_attributes.h"
 #include "render/command/command_layer.h"
@@ -32,8 +34,14 @@ constexpr uint32_t kRecordedEntryGrowth = 80;
 // A recorded sheet face holds its media back as an item, for the replay to send.
 constexpr uint16_t kRecordedFaceKinds = kRecordPageMedia | 0x2;
 
-// Paper sources: the printer's default names the document's source instead.
+// Paper sources: the printer's default names the document's source instead;
+// the form source names the tray instead.
 constexpr int32_t kSourcePrinterDefault = 258;
+constexpr int32_t kSourceFormSource = DMBIN_FORMSOURCE;
+// The model reads the document's source ahead of the tray unless setting 457
+// (2) hands the lead to the tray.
+constexpr CapabilityId kDocumentSourceCapability = 0x10;
+constexpr uint32_t kSyncModeTrayLeads = 2;
 constexpr int32_t kSourceFeedsNoBackFace[] = {DMBIN_MANUAL, DMBIN_ENVELOPE, DMBIN_ENVMANUAL};
 
 // The job kind "FH" sends for a duplex mode (1 one-sided, 2 long edge, 3 short edge).
@@ -53,18 +61,42 @@ const JobOptions& Options(PDevRecord* pdev) { return pdev->jobOptions; }
 uint16_t Recording(PDevRecord* pdev) { return pdev->counters.recording; }
 uint32_t StreamVersion(PDevRecord* pdev) { return pdev->job.streamVersion; }
 
-// The paper source the current sheet takes: setting 265, or setting 13 when 265
-// names the printer's default; the first sheet of a job with a leading
-// separator from the separator source (both faces of a two-sided sheet).
+// The paper source the current sheet takes. Models with the document-source
+// capability read the document's source (13) first, unless setting 457 hands
+// the lead to the tray (265); either way the other setting stands in for the
+// default value of the leading one. A source taken from the document's own
+// setting has no separator sheet. The first face fixes the job's first
+// source and, with a leading separator, whether the separator is a cover of
+// its own (its source cannot print a back face). Booklets and sheets of
+// several pages keep the first source; a leading separator feeds the first
+// face, and the second face of a two-sided sheet when it is no cover.
 int32_t SheetPaperSource(PDevRecord* pdev)
 {
     JobOptions& o = pdev->jobOptions;
-    int32_t source = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
-    if (source == kSourcePrinterDefault)
-        source = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidDefaultSource));
+    SheetState& state = pdev->sheetState;
+    const int32_t document = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidDefaultSource));
+    const int32_t tray = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
+    ModelDataRecord* model = pdev->settingsContext ? pdev->settingsContext->main : nullptr;
+    int32_t source = tray;
+    if (TestModelCapability(model, kDocumentSourceCapability) &&
+        (GetPdevSettingWord(pdev, kFidSourceSyncMode) & 0xFF) != kSyncModeTrayLeads) {
+        source = document == kSourceFormSource ? tray : document;
+        if (document != kSourceFormSource && o.separatorMode == 1)
+            o.separatorMode = 0;
+    } else if (tray == kSourcePrinterDefault) {
+        source = document;
+        if (o.separatorMode == 1)
+            o.separatorMode = 0;
+    }
+    if (pdev->counters.faces == 0 && state.firstSource == 0) {
+        state.firstSource = source;
+        state.cover = o.separatorMode == 1 && !SourcePrintsTwoSided(o.separatorSource);
+    }
+    if (ReadJobLayout(pdev).kind == kLayoutBooklet || PagesPerSide(pdev) > 1)
+        return state.firstSource;
     if (o.separatorMode == 1) {
-        const uint32_t leadingFaces = o.twoSided ? 2 : 1;
-        if (pdev->counters.faces < leadingFaces)
+        const uint32_t separatorFaces = o.twoSided && !state.cover ? 2 : 1;
+        if (pdev->counters.faces < separatorFaces)
             return o.separatorSource;
         o.separatorMode = 0;
     }
@@ -185,6 +217,17 @@ int InsertSheet(PDevRecord* pdev, int32_t source)
 {
     return ResetCommandLayerForPage(pdev->commandLayer) | EmitEmptySide(pdev, source) |
            AfterSeparatorSheet(pdev, source, false);
+}
+
+// The trailing sheet behind the job's pages: a sheet of its own even when
+// its source is the one the last page took.
+int WriteTrailingSheet(PDevRecord* pdev)
+{
+    const JobOptions& o = Options(pdev);
+    int result = ResetCommandLayerForPage(pdev->commandLayer);
+    if (o.trailerSource == pdev->sheetState.paperSource)
+        result |= AfterSeparatorSheet(pdev, o.trailerSource, false);
+    return result | EmitEmptySide(pdev, o.trailerSource);
 }
 
 // Interleaf sheets go in ahead of the listed sheet numbers, each once. With
@@ -418,12 +461,8 @@ int FinishLastSheet(PDevRecord* pdev)
     if (o.twoSided && pdev->counters.faceIndex == 1 && SourcePrintsTwoSided(pdev->sheetState.paperSource) &&
         ReplaySkipsBackFaces(pdev))
         result |= SkipBackFace(pdev, false);
-    if (o.trailerSheet && !(pdev->counters.recording & kRecordingOn) && pdev->counters.pages > 0) {
-        result |= ResetCommandLayerForPage(pdev->commandLayer);
-        if (o.trailerSource == pdev->sheetState.paperSource)
-            result |= AfterSeparatorSheet(pdev, o.trailerSource, false);
-        result |= EmitEmptySide(pdev, o.trailerSource);
-    }
+    if (o.trailerSheet && !(pdev->counters.recording & kRecordingOn) && pdev->counters.pages > 0)
+        result |= WriteTrailingSheet(pdev);
     return result;
 }
 
@@ -434,6 +473,7 @@ int ReplayRecordedFaces(PDevRecord* pdev, bool keepRecording)
     const JobOptions& o = Options(pdev);
     const uint32_t copies = o.collateByReplay ? o.copies : 1;
     const uint32_t faces = pdev->counters.recorded;
+    const uint32_t layout = ReadJobLayout(pdev).kind;
     const PageReplayHooks hooks{};
     int result = 0;
     // Without the library the faces go as they were drawn.
@@ -444,23 +484,33 @@ int ReplayRecordedFaces(PDevRecord* pdev, bool keepRecording)
             result |= EmitJobKindOption(pdev->commandLayer);
             std::memset(pdev->sheetState.replayedFrame, 0, sizeof pdev->sheetState.replayedFrame);
         }
-        // Reversed, the trailing sheet goes first and the separator last; each
-        // once, at its own end of the stack.
+        // Each copy has its own separator ahead of its pages and its own
+        // trailing sheet behind them; reversed, the trailing sheet goes first
+        // and the separator last.
         if (o.reverseOrder && o.trailerSheet)
             result |= ResetCommandLayerForPage(pdev->commandLayer) | EmitEmptySide(pdev, o.trailerSource) |
                       AfterSeparatorSheet(pdev, o.trailerSource, false);
-        for (uint32_t n = 0; n < faces && result == 0; ++n) {
+        else if (!o.reverseOrder && o.separatorMode == 2)
+            result |= EmitEmptySide(pdev, o.separatorSource) | AfterSeparatorSheet(pdev, o.separatorSource, false);
+        if (layout == kLayoutBooklet)
+            result |= ReplayBookletOrder(pdev);
+        for (uint32_t n = 0; n < faces && result == 0 && layout != kLayoutBooklet; ++n) {
             const uint32_t face = o.reverseOrder ? faces - 1 - n : n;
             if (o.pageOptions)
                 result |= TellReplayedSheetChange(pdev, face);
-            result |= external != nullptr ? ReplayFaceExternally(pdev, external, face)
-                                          : CopyRecordedPage(pdev->commandLayer, face, FaceReplayMask(pdev, nullptr),
-                                                             -1, hooks);
+            if (layout == kLayoutPoster)
+                result |= ReplayPosterPage(pdev, face);
+            else
+                result |= external != nullptr ? ReplayFaceExternally(pdev, external, face)
+                                              : CopyRecordedPage(pdev->commandLayer, face,
+                                                                 FaceReplayMask(pdev, nullptr), -1, hooks);
         }
         if (o.reverseOrder && o.separatorMode == 2) {
             result |= EmitEmptySide(pdev, o.separatorSource);
             if (StreamVersion(pdev) < kSheetBreakVersion && o.twoSided && SourcePrintsTwoSided(o.separatorSource))
                 result |= EmitEmptySide(pdev, o.separatorSource);
+        } else if (!o.reverseOrder && o.trailerSheet) {
+            result |= WriteTrailingSheet(pdev);
         }
     }
     ReleaseExternalConversion(external);

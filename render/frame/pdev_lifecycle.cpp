@@ -13,6 +13,7 @@
 #include "common/system/trace_log.h"
 #include "render/frame/device_caps.h"
 #include "render/frame/engine_calls.h"
+#include "render/frame/escape_table.h"
 #include "render/frame/form_resolution.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/job_frame.h"
@@ -61,6 +62,7 @@ int InitPdevSettings(PDevRecord* pdev, const uint8_t* record)
     if (BuildPrinterSettings(pdev) != 0)
         return -1;
     std::memcpy(pdev->settings, record, kPrivatePartOffset);
+    TakeCapabilityStreamVersion(pdev);
     if (ResolvePdevForms(pdev) != 0)
         return -1;
     pdev->copies = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidCopies));
@@ -225,7 +227,7 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
             FreeItemFeature(fresh->outputForm.modelPaper);
         fresh->outputForm = output;
     } else {
-        std::memcpy(fresh->settings + kPrivatePartOffset, old->settings + kPrivatePartOffset, kPrivatePartSize);
+        CopyPrivatePart(fresh->settings, old->settings);
         SetPdevSettingNumber(fresh, kFidJobType, GetPdevSettingDword(old, kFidJobType));
     }
     fresh->flags |= kPdevTookOverJob | (old->flags & kPdevCarriedFlags);

@@ -126,6 +126,15 @@ struct PageCounters {
     uint16_t recording;   // recording word: kRecordingOn, kRecordingPageOpen and the item kinds
 };
 
+// The model's values of the fine-outline rule, read at the first text that
+// asks for the rule.
+struct FineOutlineLimits {
+    bool read;
+    uint32_t abovePixels;    // the glyph's size lies strictly between these two
+    uint32_t belowPixels;
+    uint32_t minimumPoints;  // and its outline has at least this many points
+};
+
 struct PDevRecord {
     uint32_t magic;
     uint32_t jobId;
@@ -167,6 +176,7 @@ struct PDevRecord {
     CommandLayer* commandLayer;
     void* imageBands;
     void* fontDownload;
+    FineOutlineLimits fineOutline;
     void* docMonitorJob;
     void* compression[2];
     void* image;

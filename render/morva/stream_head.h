@@ -10,6 +10,8 @@ constexpr uint32_t kLowestStreamVersion = 0x01010501;   // 1.5.1
 constexpr uint32_t kHighestStreamVersion = 0x01020018;  // 2.0.24
 
 uint32_t ClampStreamVersion(uint32_t version);
+// Whether stream version `a` is `b` or newer; versions compare as numbers.
+constexpr bool StreamVersionAtLeast(uint32_t a, uint32_t b) { return a >= b; }
 
 // Line 1, "%ZQRQD-<major>.<minor>.<patch>%" LF. Returns the length written
 // into `out` (at least 32 bytes).

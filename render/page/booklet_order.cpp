@@ -103,6 +103,9 @@ int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* sid
     in.pagesPerSide = 1;
     in.columns = 1;
     in.rows = 1;
+    // One page to the half: its cell is not turned as the cells of several
+    // pages are, or the half's page would be turned and shrunk a second time.
+    in.rotatedCells = in.sheetLandscape;
     in.fixedZoom = 0;
     in.zoomPercent = 100;
     in.duplex = kDuplexNone;

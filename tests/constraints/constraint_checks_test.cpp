@@ -1,19 +1,25 @@
 // Checks of settings against the colour reference model's rules and the
 // special checks, and the carrying-out operations afterwards.
+#include "common/config/site_config.h"
 #include "common/constraints/rule_evaluation.h"
+#include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
+#include "common/job/doc_monitor_job.h"
 #include "common/model/model_data.h"
 #include "common/store/user_store.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
+#include "common/system/library_profile.h"
 #include "common/system/os_version.h"
 #include "tests/constraints/constraint_fixture.h"
+#include "tests/system/config_test_files.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -193,6 +199,58 @@ TEST_F(ConstraintTest, SpecialChecks)
     }
     const CheckOutcome os = CheckCurrent(kModeInteractive, kFidOsBoundFlag);
     EXPECT_EQ(os.code, IsOsVersion60OrLater() ? kConstraintRefused : kConstraintNone);
+}
+
+// The graphics library's copy of the engine weighs the copy-count lock: no
+// question without the document monitor, an earlier question undone by a
+// value that does not ask it, and a site that enforces a job type refuses the
+// lock with code 15 naming 334. The interface library refuses it outright.
+TEST_F(ConstraintTest, GraphicsLibraryWeighsTheCopyCountLock)
+{
+    struct ProfileScope {
+        ProfileScope() { SetLibraryProfile(&kGraphicsLibraryProfile); }
+        ~ProfileScope() { SetLibraryProfile(nullptr); }
+    } graphics;
+    Set(kFidDocMonitorOn, 1);
+    ASSERT_EQ(IsDocMonitorAvailable(), 0) << "the test runs without the document monitor";
+    CheckOutcome o = CheckValue(kModeInteractive, kFidJobHeaderOn, 1);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.code, kConstraintNone);
+
+    // An earlier question (code 3) is answered with no conflict.
+    ResultPtr result(AllocConstraintResult());
+    result->code = kConstraintAutoChange;
+    const uint64_t off = 0;
+    uint16_t* out = nullptr;
+    ASSERT_EQ(CheckSettingConstraints(kModeInteractive, colour_->handle(), context_, settings_.data(), printer_.data(),
+                                      nullptr, kFidJobHeaderOn, TypeOf(kFidJobHeaderOn), &off, result.get(), &out, 0),
+              0);
+    EXPECT_EQ(result->code, kConstraintNone);
+    if (out)
+        GlobalFree(out);
+
+    o = CheckCurrent(kModeInteractive, kFidJobHeaderOn);
+    EXPECT_EQ(o.code, kConstraintNone) << "no site configuration";
+    const struct {
+        const char* site;
+        uint16_t code;
+    } sites[] = {{"[default]\nJobType.enforced=1\n", kConstraintEnforcedJobType},
+                 {"[default]\nJobType.enforced=0\n", kConstraintNone},
+                 {"[default]\nJobType=1\n", kConstraintNone}};
+    for (const auto& c : sites) {
+        SCOPED_TRACE(c.site);
+        TempProfileFile file(L"morva_copy_lock_site.cfg", c.site);
+        ConfiguredSettingsList* list = BuildConfiguredSettingsList(L"Any Model", file.path());
+        ASSERT_NE(list, nullptr);
+        ConfiguredSettingsList* kept = std::exchange(context_->siteConfig, list);
+        o = CheckCurrent(kModeInteractive, kFidJobHeaderOn);
+        context_->siteConfig = kept;
+        FreeConfiguredSettingsList(list);
+        EXPECT_EQ(o.code, c.code);
+        if (c.code == kConstraintEnforcedJobType) {
+            EXPECT_EQ(o.outIds, (Ids{kFidJobType, kFidJobHeaderOn, 0}));
+        }
+    }
 }
 
 TEST_F(ConstraintTest, ControllingSettingsOfASpecialCheck)

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -374,6 +375,30 @@ TEST_F(LookupTest, PaperByNameThenBySize)
     uint16_t status = 0;
     EXPECT_EQ(ResolvePaperByName(c(), &request, &status), FALSE);
     EXPECT_EQ(status, kLookupAbsent);
+}
+
+}  // namespace
+
+namespace {
+
+// A number of the model's own (the fine-outline rule's 32776-32778): the
+// colour model gives its values, the monochrome one has none and the caller's
+// fallback stands; without a model the fallback stands too.
+TEST_F(LookupTest, ModelNumbersWithFallbacks)
+{
+    ContextPtr mono(OpenSettingsContext(mono_->handle()));
+    ASSERT_TRUE(mono);
+    const struct {
+        uint16_t id;
+        uint32_t colour, mono;
+    } cases[] = {{32776, 6, 7}, {32777, 20, 16}, {32778, 40, 50}};
+    const uint32_t fallbacks[] = {7, 16, 50};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(GetModelNumberOr(c(), cases[i].id, fallbacks[i]), cases[i].colour) << cases[i].id;
+        EXPECT_EQ(GetModelNumberOr(mono.get(), cases[i].id, fallbacks[i]), cases[i].mono) << cases[i].id;
+    }
+    EXPECT_EQ(GetModelNumberOr(c(), 16, 99), 1u);           // a setting's default is a number too
+    EXPECT_EQ(GetModelNumberOr(nullptr, 32776, 7), 7u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -464,6 +465,59 @@ TEST(FrameText, SubstitutionToAMissingFaceDownloadsTheGlyphs)
     GlobalFree(edited);
     if (stored)
         GlobalFree(stored);
+}
+
+}  // namespace
+
+namespace {
+
+// The fine-outline rule (setting 1307) marks a black outline glyph of at least
+// the model's 32778 points (40 in the reference model) whose size lies
+// strictly between its 32776 and 32777 pixels (6 and 20): sizes the default
+// values (7, 16 and 50) would leave out are marked ('R' has 48 points), and a
+// coloured text never.
+TEST(FrameText, FineOutlineRuleTakesTheModelsValues)
+{
+    auto page = [](int pixels, COLORREF colour) -> printhost::PageDrawer {
+        return [pixels, colour](HDC dc, const GDIINFO&) {
+            HFONT font = CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                     OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+            HGDIOBJ old = SelectObject(dc, font);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, colour);
+            const bool drawn = TextOutW(dc, 300, 400, L"R@gx8l", 6) != FALSE;
+            SelectObject(dc, old);
+            DeleteObject(font);
+            return drawn;
+        };
+    };
+    struct Case {
+        int pixels;
+        COLORREF colour;
+        bool marked;  // glyphs of 40 points or more are marked
+    } cases[] = {{18, RGB(0, 0, 0), true}, {7, RGB(0, 0, 0), true},  {6, RGB(0, 0, 0), false},
+                 {20, RGB(0, 0, 0), false}, {18, RGB(0, 0, 255), false}};
+    for (const Case& k : cases) {
+        const Printed p = PrintPages({page(k.pixels, k.colour)}, {{1307, 1}, {346, 0}});
+        const std::vector<std::string> records = GlyphRecords(p.commands);
+        ASSERT_EQ(records.size(), 6u) << k.pixels << p.commands;
+        size_t between = 0, marked = 0;
+        for (const std::string& line : records) {
+            ASSERT_NE(line.find(" outline"), std::string::npos) << line;
+            const size_t at = line.find(" points=");
+            ASSERT_NE(at, std::string::npos) << line;
+            const long points = std::strtol(line.c_str() + at + 8, nullptr, 10);
+            const bool fine = line.find(" fine ") != std::string::npos;
+            EXPECT_EQ(fine, k.marked && points >= 40) << k.pixels << " " << line;
+            between += points >= 40 && points < 50;
+            marked += fine;
+        }
+        // Glyphs the default of 50 points would leave out are there to be marked.
+        if (k.marked) {
+            EXPECT_GT(between, 0u) << p.commands;
+            EXPECT_GT(marked, between) << p.commands;
+        }
+    }
 }
 
 }  // namespace

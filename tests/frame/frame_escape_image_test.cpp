@@ -3,6 +3,9 @@
 // as it is, placed for its turn. Every job is read back whole.
 #include "tests/frame/frame_fixture.h"
 
+#include "common/settings/function_ids.h"
+#include "common/settings/value_engine.h"
+
 #include "printhost/host_dc.h"
 #include "render/image/escape_image.h"
 #include "tools/morva_reader/morva_reader.h"
@@ -93,11 +96,13 @@ struct LaterEscape {
 // One page with each record sent in two chunks, then the later escapes, then
 // what `draw` draws on the page (played to the driver when the page ends).
 PrintedImages PrintImages(const std::vector<std::vector<uint8_t>>& records, const std::vector<LaterEscape>& later = {},
-                          const std::function<void(HDC)>& draw = {})
+                          const std::function<void(HDC)>& draw = {}, std::vector<uint8_t> devmode = {})
 {
     PrintedImages out;
     frame_test::FrameDriver& driver = frame_test::SharedFrameDriver();
-    std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
+    // Setting 1333 refuses the chunked image, so the model's default is turned off.
+    if (devmode.empty())
+        devmode = driver.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, 0}}));
     std::wstring error;
     HDC dc = printhost::CreatePrinterDc(driver.printerName(), reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
     if (!dc) {
@@ -249,33 +254,116 @@ TEST(FrameEscapeImage, HostileRecordsLeaveTheJobWhole)
     }
 }
 
-// Inside the annotation bracket the overlay keeps its own clip: a path drawn
-// there sends none, where the same path outside the bracket is clipped.
-TEST(FrameEscapeImage, AnnotationBracketKeepsItsOwnClip)
+// A DEVMODE whose job has a stamp (settings 297 and 299 name one), with the
+// overlay mode of setting 1288.
+std::vector<uint8_t> StampedDevmode(uint32_t overlayMode)
+{
+    std::vector<uint8_t> devmode =
+        frame_test::SharedFrameDriver().ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, 0}, {1288, overlayMode}}));
+    std::vector<uint8_t> printer(7964);
+    for (const auto& [id, text] : {std::pair<uint16_t, const wchar_t*>{297, L"Stamp"}, {299, L"CONFIDENTIAL"}}) {
+        uint64_t holder = 0;
+        std::memcpy(&holder, &text, sizeof text);
+        const uint32_t size = uint32_t((wcslen(text) + 1) * sizeof(wchar_t));
+        if (dma_SetValue(id, devmode.data(), printer.data(), 6, size, &holder) != 0)
+            return {};
+    }
+    return devmode;
+}
+
+// The watermark bracket of a stamp that keeps its own clip opens on the
+// overlay's frame across the sheet with the page's clip reset, so that the
+// watermark drawn in it sends no clip of its own and is not cut by the page's;
+// a stamp drawn as part of the page keeps the page's frame and clip.
+TEST(FrameEscapeImage, WatermarkBracketOpensOnTheOverlayFrame)
 {
     ASSERT_TRUE(frame_test::SharedFrameDriver().ok());
-    auto clippedEllipse = [](HDC dc) {
+    auto clippedText = [](HDC dc) {
         HRGN region = CreateEllipticRgn(200, 200, 900, 700);
         SelectClipRgn(dc, region);
         DeleteObject(region);
+        HFONT font = CreateFontW(-80, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+        HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        TextOutW(dc, 150, 400, L"Overlay", 7);
+        SelectObject(dc, old);
+        DeleteObject(font);
+    };
+    const std::vector<uint8_t> open = {1, 0, 0, 0};
+    const struct {
+        const char* name;
+        uint32_t overlayMode;
+        bool overlayFrame;
+    } cases[] = {{"stamp with its own clip", 1, true}, {"stamp on the page", 0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> devmode = StampedDevmode(c.overlayMode);
+        ASSERT_FALSE(devmode.empty());
+        const PrintedImages job = PrintImages({ImageRecord({})}, {{20483, open}}, clippedText, devmode);
+        ASSERT_TRUE(job.read) << job.error;
+        ASSERT_EQ(job.answers.size(), 4u);
+        EXPECT_EQ(job.answers[3], 1) << "the bracket opens";
+        const std::string drawing = job.commands.substr(job.commands.find("\nCq "));
+        const size_t frame = drawing.find("\nAa ");
+        ASSERT_NE(drawing.find("\nDI "), std::string::npos) << "the watermark is drawn: " << drawing;
+        EXPECT_EQ(frame != std::string::npos, c.overlayFrame) << drawing;
+        if (c.overlayFrame) {
+            EXPECT_NE(drawing.find("\nAR\n", frame), std::string::npos) << drawing;
+        }
+        EXPECT_EQ(drawing.find("\nAC") != std::string::npos, !c.overlayFrame) << drawing;
+    }
+}
+
+// Inside the annotation bracket the overlay keeps its own clip: a path or a
+// line of text drawn there sends none, where the same drawing outside the
+// bracket is clipped.
+TEST(FrameEscapeImage, AnnotationBracketKeepsItsOwnClip)
+{
+    ASSERT_TRUE(frame_test::SharedFrameDriver().ok());
+    auto clipped = [](std::function<void(HDC)> draw) {
+        return [draw](HDC dc) {
+            HRGN region = CreateEllipticRgn(200, 200, 900, 700);
+            SelectClipRgn(dc, region);
+            DeleteObject(region);
+            draw(dc);
+        };
+    };
+    auto ellipse = [](HDC dc) {
         HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
         HGDIOBJ old = SelectObject(dc, brush);
         Ellipse(dc, 100, 100, 1000, 800);
         SelectObject(dc, old);
         DeleteObject(brush);
     };
+    auto text = [](HDC dc) {
+        HFONT font = CreateFontW(-80, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+        HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        TextOutW(dc, 150, 400, L"Overlay", 7);
+        SelectObject(dc, old);
+        DeleteObject(font);
+    };
     const std::vector<uint8_t> open = {1, 0, 0, 0};
     const struct {
         const char* name;
+        std::function<void(HDC)> draw;
+        const char* drawn;  // a command the drawing sends
         std::vector<LaterEscape> later;
         bool clipped;
-    } cases[] = {{"plain drawing", {}, true}, {"annotation bracket", {{20488, open}}, false}};
+    } cases[] = {
+        {"plain path", clipped(ellipse), "\nCc ", {}, true},
+        {"path in the annotation bracket", clipped(ellipse), "\nCc ", {{20488, open}}, false},
+        {"plain text", clipped(text), "\nDI ", {}, true},
+        {"text in the annotation bracket", clipped(text), "\nDI ", {{20488, open}}, false},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const PrintedImages job = PrintImages({ImageRecord({})}, c.later, clippedEllipse);
+        const PrintedImages job = PrintImages({ImageRecord({})}, c.later, c.draw);
         ASSERT_TRUE(job.read) << job.error;
         const std::string drawing = job.commands.substr(job.commands.find("\nCq "));
-        ASSERT_NE(drawing.find("\nCc "), std::string::npos) << drawing;
+        ASSERT_NE(drawing.find(c.drawn), std::string::npos) << drawing;
         EXPECT_EQ(drawing.find("\nAC") != std::string::npos, c.clipped) << drawing;
     }
 }

@@ -3,15 +3,20 @@
 // corpus of hostile blocks for the escapes that read offsets and lengths.
 #include "tests/frame/frame_fixture.h"
 
+#include "common/context/setting_rules.h"
+#include "common/context/settings_context.h"
+#include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
 #include "common/system/locale_region.h"
 #include "render/frame/form_resolution.h"
+#include "render/frame/job_options.h"
 #include "render/frame/pdev_record.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -542,6 +547,147 @@ TEST_F(FrameEscapes, OverlayBracketsAndQueryFollowTheJobsOptions)
     }
 }
 
+// N pages on a sheet, portrait and landscape: each page's query answers its
+// own cell, the form fitted whole with its shape kept, the imageable area
+// inside it, the cells apart and on the sheet in the page's own axes (a
+// landscape page's across the sheet); the job prints one sheet.
+TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
+{
+    struct Answer {
+        uint32_t flags[3];
+        float imageable[4];  // left, top, right, bottom
+        float form[4];
+    };
+    static_assert(sizeof(Answer) == 44);
+    const struct {
+        const char* name;
+        uint32_t orientation;
+        uint32_t pages;
+        float scaleLow, scaleHigh;  // the fitted form's longer side against the sheet's
+    } cases[] = {
+        {"4-up portrait", DMORIENT_PORTRAIT, 4, 0.4f, 0.5f},
+        {"4-up landscape", DMORIENT_LANDSCAPE, 4, 0.4f, 0.5f},
+        {"2-up portrait", DMORIENT_PORTRAIT, 2, 0.6f, 0.72f},
+        {"2-up landscape", DMORIENT_LANDSCAPE, 2, 0.6f, 0.72f},
+    };
+    // A4 at 600 dpi.
+    const float sheetWidth = 2100 * 600 / 254.0f, sheetHeight = 2970 * 600 / 254.0f;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600(
+            {{kFidJobHeaderOn, 0}, {kFidOrientation, c.orientation}, {kFidFeedOrientation, c.pages}})));
+        ASSERT_NE(pdev, nullptr);
+        SURFOBJ surface = SurfaceOf(pdev);
+        std::vector<Answer> answers;
+        MorvaListing listing;
+        const bool read = PrintSpooled(
+            [&] {
+                ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"n-up"), 9));
+                for (uint32_t page = 0; page < c.pages; ++page) {
+                    ASSERT_TRUE(driver_.entries().startPage(&surface));
+                    RECTL area{0, 0, 10, 10};
+                    BRUSHOBJ black{};
+                    ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
+                                                         nullptr, &black, nullptr, 0xF0F0));
+                    Answer answer{};
+                    uint32_t pageQuery = 0;
+                    ASSERT_EQ(driver_.entries().escape(&surface, 20481, 4, &pageQuery, sizeof(answer), &answer), 1u);
+                    answers.push_back(answer);
+                    ASSERT_TRUE(driver_.entries().sendPage(&surface));
+                }
+                driver_.entries().endDoc(&surface, 0);
+            },
+            &listing);
+        driver_.entries().disablePdev(pdev);
+        ASSERT_TRUE(read) << listing.error;
+        EXPECT_EQ(frame_test::Count(CommandTexts(listing), "\nFB\nED\n"), 1u) << "one sheet";
+        ASSERT_EQ(answers.size(), c.pages);
+
+        for (size_t i = 0; i < answers.size(); ++i) {
+            SCOPED_TRACE(i);
+            const float* f = answers[i].form;
+            const float* m = answers[i].imageable;
+            const float w = f[2] - f[0], h = f[3] - f[1];
+            const float longer = std::max(w, h), shorter = std::min(w, h);
+            EXPECT_GT(longer, sheetHeight * c.scaleLow);
+            EXPECT_LT(longer, sheetHeight * c.scaleHigh);
+            EXPECT_NEAR(shorter / longer, sheetWidth / sheetHeight, 0.001f);
+            EXPECT_GE(f[0], 0.0f);
+            EXPECT_GE(f[1], 0.0f);
+            const bool landscape = c.orientation == DMORIENT_LANDSCAPE;
+            EXPECT_LE(f[2], (landscape ? sheetHeight : sheetWidth) + 0.5f);
+            EXPECT_LE(f[3], (landscape ? sheetWidth : sheetHeight) + 0.5f);
+            EXPECT_TRUE(m[0] > f[0] && m[1] > f[1] && m[2] < f[2] && m[3] < f[3]);
+            for (size_t j = 0; j < i; ++j) {
+                const float* g = answers[j].form;
+                const bool apart =
+                    f[2] <= g[0] + 0.5f || g[2] <= f[0] + 0.5f || f[3] <= g[1] + 0.5f || g[3] <= f[1] + 0.5f;
+                EXPECT_TRUE(apart) << "page " << j;
+            }
+        }
+    }
+}
+
+// A landscape page's frame holds the upright paper with its printable area
+// inside it, the landscape flag turning it: the printable sides of the turned
+// form are given back in upright order.
+TEST_F(FrameEscapes, LandscapePageFrameHoldsTheUprightPaper)
+{
+    for (uint32_t orientation : {uint32_t(DMORIENT_PORTRAIT), uint32_t(DMORIENT_LANDSCAPE)}) {
+        SCOPED_TRACE(orientation);
+        DHPDEV pdev = driver_.Enable(
+            driver_.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidOrientation, orientation}})));
+        ASSERT_NE(pdev, nullptr);
+        SURFOBJ surface = SurfaceOf(pdev);
+        const auto* record = reinterpret_cast<const PDevRecord*>(pdev);
+        PaperFrame page{};
+        uint32_t landscape = 0;
+        MorvaListing listing;
+        const bool read = PrintSpooled(
+            [&] {
+                ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"frame"), 9));
+                ASSERT_TRUE(driver_.entries().startPage(&surface));
+                RECTL area{0, 0, 10, 10};
+                BRUSHOBJ black{};
+                ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
+                                                     nullptr, &black, nullptr, 0xF0F0));
+                ASSERT_NE(record->geometry, nullptr);
+                page = record->geometry->page;
+                landscape = record->geometry->landscape;
+                ASSERT_TRUE(driver_.entries().sendPage(&surface));
+                driver_.entries().endDoc(&surface, 0);
+            },
+            &listing);
+        driver_.entries().disablePdev(pdev);
+        ASSERT_TRUE(read) << listing.error;
+        EXPECT_EQ(landscape, orientation == DMORIENT_LANDSCAPE ? 1u : 0u);
+        EXPECT_EQ(page.width, 2100);
+        EXPECT_EQ(page.height, 2970);
+        EXPECT_GT(page.printableWidth, 2000);
+        EXPECT_LE(page.printableWidth, page.width);
+        EXPECT_GT(page.printableHeight, 2800);
+        EXPECT_LE(page.printableHeight, page.height);
+        EXPECT_GE(page.leftOffset, 0);
+        EXPECT_GE(page.topOffset, 0);
+    }
+}
+
+// Collation is asked with three flags, all needed, and answered from the
+// model's collation support: the test model collates by itself (answer 1).
+TEST_F(FrameEscapes, CollationNeedsTheThreeFlags)
+{
+    auto* record = reinterpret_cast<PDevRecord*>(pdev_);
+    CapabilityBits bits{};
+    ASSERT_TRUE(GetModelCapabilityBits(record->settingsContext->main, &bits));
+    ASSERT_EQ(GetCollateSupport(record->settings, record->printerSettings, &bits), 1);
+    const struct {
+        uint32_t flags;
+        bool available;
+    } cases[] = {{0x7, true}, {0xF, true}, {0x6, false}, {0x5, false}, {0x3, false}, {0x0, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(IsCollationAvailable(record, c.flags), c.available) << c.flags;
+}
+
 // The annotation record comes back with the values of the items that are off
 // cleared.
 TEST_F(FrameEscapes, AnnotationRecordKeepsOnlyTheItemsThatAreOn)
@@ -575,6 +721,72 @@ bool SetSetting(std::vector<uint8_t>* settings, std::vector<uint8_t>* printer, u
         return false;
     holder = value;
     return dma_SetValue(id, settings->data(), printer->data(), type, size, &holder) == 0;
+}
+
+bool SetText(std::vector<uint8_t>* settings, std::vector<uint8_t>* printer, uint16_t id, const std::wstring& text)
+{
+    const wchar_t* pointer = text.c_str();
+    uint64_t holder = 0;
+    std::memcpy(&holder, &pointer, sizeof pointer);
+    const uint32_t size = uint32_t((text.size() + 1) * sizeof(wchar_t));
+    return dma_SetValue(id, settings->data(), printer->data(), kTypeString, size, &holder) == 0;
+}
+
+// The owner text of the annotation record follows the printer's user
+// identification: the user ID of the account mode when its identification
+// kind is 7, the prompted text where the model prompts; otherwise, and for an
+// empty identification, the text as the interface library sent it.
+TEST_F(FrameEscapes, AnnotationOwnerFollowsTheUserIdentification)
+{
+    const bool withoutHost =
+        TestModelCapability(reinterpret_cast<PDevRecord*>(pdev_)->settingsContext->main, 0x2000000u);
+    const std::wstring sent = L"someone\\HOST";
+    const std::wstring longId(32, L'x');
+    struct Case {
+        const char* name;
+        std::vector<std::pair<uint16_t, uint32_t>> numbers;
+        std::vector<std::pair<uint16_t, std::wstring>> texts;
+        std::wstring expected;
+        std::wstring expectedWithoutHost;  // where the model's capability decides otherwise
+    } cases[] = {
+        {"no identification", {{5163, 0}, {5127, 0}}, {{5121, L"ADMIN1"}}, sent, sent},
+        {"administrator ID", {{5163, 0}, {5127, 7}}, {{5121, L"ADMIN1"}}, L"ADMIN1", L"ADMIN1"},
+        {"user ID", {{5163, 1}, {5178, 7}, {5127, 0}}, {{5150, L"USER1"}}, L"USER1", L"USER1"},
+        {"empty ID", {{5163, 0}, {5127, 7}}, {{5121, L""}}, sent, sent},
+        {"long ID cut to 31 bytes", {{5163, 0}, {5127, 7}}, {{5121, longId}}, longId.substr(0, 31),
+         longId.substr(0, 31)},
+        {"prompted administrator", {{5163, 0}, {5127, 7}, {5164, 1}}, {{5121, L"ADMIN1"}, {5174, L"PROMPTED"}},
+         L"ADMIN1", L"PROMPTED"},
+        {"other account mode", {{5163, 2}, {5178, 7}, {5127, 7}}, {{5150, L"USER1"}, {5121, L"ADMIN1"}}, sent,
+         L"USER1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> settings(5900), printer(7964);
+        ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
+        ASSERT_EQ(Escape(20492, nullptr, 0, printer.data(), 7964), 1);
+        for (const auto& [id, value] : c.numbers)
+            ASSERT_TRUE(SetSetting(&settings, &printer, id, value)) << id;
+        for (const auto& [id, text] : c.texts)
+            ASSERT_TRUE(SetText(&settings, &printer, id, text)) << id;
+        ASSERT_EQ(Escape(20491, printer.data(), 7964), 1);
+        std::vector<uint8_t> record(768, 0);
+        std::memcpy(record.data() + 144, sent.c_str(), (sent.size() + 1) * sizeof(wchar_t));
+        const std::wstring user = L"someone";
+        std::memcpy(record.data() + 16, user.c_str(), (user.size() + 1) * sizeof(wchar_t));
+        ASSERT_EQ(Escape(20487, record.data(), 768), 1);
+        std::vector<uint8_t> back(768);
+        ASSERT_EQ(Escape(20486, nullptr, 0, back.data(), 768), 1);
+        EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(back.data() + 144)),
+                  withoutHost ? c.expectedWithoutHost : c.expected);
+        EXPECT_EQ(back[144 + 62], 0) << "always terminated";
+        EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(back.data() + 16)), user) << "the user name stays";
+    }
+    // An owner text that was not sent stays empty.
+    std::vector<uint8_t> empty(768, 0), back(768);
+    ASSERT_EQ(Escape(20487, empty.data(), 768), 1);
+    ASSERT_EQ(Escape(20486, nullptr, 0, back.data(), 768), 1);
+    EXPECT_EQ(back[144], 0);
 }
 
 // A printer of a newer stream: the separator sheet at the job begin (an empty
@@ -702,6 +914,44 @@ TEST_F(FrameEscapes, ChunkedImageOrder)
     EXPECT_EQ(Escape(4210, second.data(), ULONG(second.size())), -4) << "no transfer runs now";
     std::vector<uint8_t> notCopy = Chunk(0, 10, 0, 10, 0x660046);
     EXPECT_EQ(Escape(4210, notCopy.data(), ULONG(notCopy.size())), 0);
+}
+
+// The chunked image is a drawing function of the printer's stream: a stream
+// version outside those the function table knows, or the copy-count lock,
+// refuses it (0) however the escapes were enabled.
+TEST_F(FrameEscapes, ChunkedImageNeedsAStreamThatTakesIt)
+{
+    const struct {
+        uint32_t version;
+        uint32_t copyCountLock;  // setting 1333
+        bool taken;
+    } cases[] = {{0x01010501, 0, true}, {0x01020018, 0, true}, {0x01010500, 0, false}, {0x01020019, 0, false},
+                 {0x01010701, 1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.version << " lock " << c.copyCountLock);
+        DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600({{kFidJobHeaderOn, c.copyCountLock}})));
+        ASSERT_NE(pdev, nullptr);
+        SURFOBJ surface = SurfaceOf(pdev);
+        auto escape = [&](ULONG code, std::vector<uint8_t>* in, ULONG outSize = 0, void* out = nullptr) {
+            return static_cast<LONG>(
+                driver_.entries().escape(&surface, code, ULONG(in ? in->size() : 0), in ? in->data() : nullptr, outSize, out));
+        };
+        std::vector<uint8_t> settings(5900), printer(7964);
+        ASSERT_EQ(escape(20482, nullptr, 5900, settings.data()), 1);
+        ASSERT_EQ(escape(20492, nullptr, 7964, printer.data()), 1);
+        ASSERT_TRUE(SetSetting(&settings, &printer, kFidStreamVersion, c.version));
+        ASSERT_EQ(escape(20491, &printer), 1);
+        ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"stream"), 8));
+        std::vector<uint8_t> enable = {8, 0, 0, 0, 1, 0, 0, 0};
+        ASSERT_EQ(escape(4209, &enable), 1);
+        std::vector<uint8_t> first = Chunk(0, 20, 0, 10);
+        const LONG answer = escape(4210, &first);
+        if (c.taken)
+            EXPECT_GT(answer, 0);
+        else
+            EXPECT_EQ(answer, 0);
+        driver_.entries().disablePdev(pdev);
+    }
 }
 
 TEST_F(FrameEscapes, ChunkedImageBounds)

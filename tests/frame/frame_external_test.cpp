@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,6 +42,20 @@ std::set<std::wstring> TemporaryFiles()
     return names;
 }
 
+// Hands a printer settings record (when one is given) to the job's DC ahead
+// of its pages, as the interface library does (escape 20491).
+std::function<void(HDC)> HandPrinterSettings(std::vector<uint8_t> printer)
+{
+    if (printer.empty())
+        return nullptr;
+    return [printer](HDC dc) {
+        constexpr int kSetPrinterSettings = 20491;
+        EXPECT_EQ(HostExtEscape(dc, kSetPrinterSettings, static_cast<int>(printer.size()),
+                                reinterpret_cast<const char*>(printer.data()), 0, nullptr),
+                  1);
+    };
+}
+
 // Two pages, each with one filled rectangle and a small colour image, the
 // second with one more rectangle; the listing of the job.
 std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs,
@@ -63,7 +78,7 @@ std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs,
         return page(dc, info) && Rectangle(dc, 900, 900, 1200, 1300) != 0;
     };
     return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, more},
-                                       printerSettings)
+                                       HandPrinterSettings(printerSettings))
         .commands;
 }
 
@@ -235,7 +250,7 @@ std::string PrintPaletteImages(const std::vector<frame_test::SettingPair>& pairs
                              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY) == kSide;
     };
     return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, page},
-                                       PrinterOfStream206())
+                                       HandPrinterSettings(PrinterOfStream206()))
         .commands;
 }
 

@@ -35,10 +35,9 @@ std::vector<SettingPair> A4At600(std::vector<SettingPair> more)
     return pairs;
 }
 
-FrameDriver::FrameDriver()
+FrameDriver::FrameDriver(const printhost::DriverPackage& package, const std::wstring& printerBaseName)
 {
-    printer_ = std::make_unique<printhost_test::InstalledPrinter>(
-        printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Frame Driver"), L"printhost_recui.dll"), L"Morva Frame");
+    printer_ = std::make_unique<printhost_test::InstalledPrinter>(package, printerBaseName);
     if (!printer_->ok()) {
         error_ = L"install: " + printer_->error();
         return;
@@ -115,7 +114,21 @@ DHPDEV FrameDriver::Enable(std::vector<uint8_t> devmode, GDIINFO* caps, DEVINFO*
 
 FrameDriver& SharedFrameDriver()
 {
-    static FrameDriver driver;
+    static FrameDriver driver(
+        printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Frame Driver"), L"printhost_recui.dll"),
+        L"Morva Frame");
+    return driver;
+}
+
+FrameDriver& SheetsFrameDriver()
+{
+    static FrameDriver driver([] {
+        printhost::DriverPackage package =
+            printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Sheets Driver"), L"printhost_recui.dll");
+        package.dataFile = L"S2200.DDD";
+        package.dependentFiles = {L"S2200RES.DLL", L"morvadm.dll", L"morvares.dll"};
+        return package;
+    }(), L"Morva Sheets");
     return driver;
 }
 
@@ -133,7 +146,7 @@ bool SettingsAccessLoaded()
 }
 
 DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages,
-                         const std::vector<uint8_t>& printerSettings)
+                         const std::function<void(HDC dc)>& beforePages)
 {
     DrawnJob out;
     FrameDriver& driver = SharedFrameDriver();
@@ -145,21 +158,19 @@ DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printho
         ADD_FAILURE() << "no DC: " << std::string(error.begin(), error.end()) << " settings " << devmode.size();
         return out;
     }
-    constexpr int kSetPrinterSettings = 20491;
-    if (!printerSettings.empty())
-        EXPECT_EQ(HostExtEscape(dc, kSetPrinterSettings, static_cast<int>(printerSettings.size()),
-                                reinterpret_cast<const char*>(printerSettings.data()), 0, nullptr),
-                  1);
     const std::wstring jobFile = printhost_test::TempPath(L"frame_job.prn");
     DeleteFileW(jobFile.c_str());
     DOCINFOW doc{sizeof(doc), L"frame job", jobFile.c_str(), nullptr, 0};
     EXPECT_GT(HostStartDocW(dc, &doc), 0);
     GDIINFO caps{};
     EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &caps));
+    if (beforePages)
+        beforePages(dc);
     for (const printhost::PageDrawer& page : pages) {
         EXPECT_GT(HostStartPage(dc), 0);
         EXPECT_TRUE(page(printhost::CurrentDrawingDc(dc), caps));
-        EXPECT_GT(HostEndPage(dc), 0);
+        const std::wstring failed = HostEndPage(dc) > 0 ? L"" : printhost::HostDcLastError(dc);
+        EXPECT_EQ(failed, L"") << std::string(failed.begin(), failed.end());
     }
     EXPECT_GT(HostEndDoc(dc), 0);
     EXPECT_TRUE(HostDeleteDC(dc));

@@ -12,6 +12,7 @@
 #include <winddi.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -45,7 +46,7 @@ std::vector<SettingPair> A4At600(std::vector<SettingPair> more = {});
 
 class FrameDriver {
 public:
-    FrameDriver();
+    FrameDriver(const printhost::DriverPackage& package, const std::wstring& printerBaseName);
     ~FrameDriver();
     FrameDriver(const FrameDriver&) = delete;
     FrameDriver& operator=(const FrameDriver&) = delete;
@@ -73,8 +74,11 @@ private:
     FrameEntries entries_;
 };
 
-// One driver for the whole program.
+// One driver for the whole program, on the colour reference model (C4530).
 FrameDriver& SharedFrameDriver();
+// A second one on the S2200 test model, which leaves collation and the
+// separator, trailer and interleaf sheets to the driver.
+FrameDriver& SheetsFrameDriver();
 
 // A surface whose device handle is the record, as the engine hands it to the entries.
 SURFOBJ SurfaceOf(DHPDEV pdev);
@@ -89,9 +93,10 @@ struct DrawnJob {
     MorvaListing listing;
 };
 // CreateDC with `devmode`, each page drawn, EndDoc; the job file is read back.
-// A printer settings record given is handed to the DC first (escape 20491).
+// `beforePages` runs after the document start, before the first page (the
+// private escapes of the interface library).
 DrawnJob PrintDrawnPages(std::vector<uint8_t> devmode, const std::vector<printhost::PageDrawer>& pages,
-                         const std::vector<uint8_t>& printerSettings = {});
+                         const std::function<void(HDC dc)>& beforePages = nullptr);
 
 // How often `part` occurs in `text`, without overlaps.
 size_t Count(const std::string& text, const std::string& part);

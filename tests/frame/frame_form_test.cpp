@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(FrameForms, TenthsRoundTripThroughFormUnits)
@@ -88,6 +92,28 @@ TEST(FrameForms, SpoolerFormsByNameAndNumber)
     EXPECT_STREQ(form.name, L"A4");
     EXPECT_EQ(GetSpoolerFormByName(nullptr, L"A4", &form), kFormBadArgument);
     EXPECT_EQ(GetSpoolerFormByName(driver.printer(), nullptr, &form), kFormBadArgument);
+
+    // By number: the spooler's own order, 1-based, its size as by its name.
+    DWORD needed = 0, count = 0;
+    EnumFormsW(driver.printer(), 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> listed(needed);
+    ASSERT_TRUE(EnumFormsW(driver.printer(), 1, listed.data(), needed, &needed, &count));
+    ASSERT_GT(count, 1u);
+    const auto* forms = reinterpret_cast<const FORM_INFO_1W*>(listed.data());
+    for (DWORD n : {DWORD(1), count}) {
+        SCOPED_TRACE(n);
+        ASSERT_EQ(GetSpoolerFormByNumber(driver.printer(), int(n), &form), kFormFound);
+        EXPECT_EQ(form.info.pName, form.name);
+        EXPECT_EQ(std::wstring(form.name), std::wstring(forms[n - 1].pName).substr(0, 31));
+        FormSizeTenths byNumber{}, byName{};
+        ASSERT_EQ(GetSpoolerFormSize(driver.printer(), nullptr, int(n), &byNumber), kFormFound);
+        ASSERT_EQ(GetSpoolerFormSize(driver.printer(), forms[n - 1].pName, 0, &byName), kFormFound);
+        EXPECT_EQ(std::memcmp(&byNumber, &byName, sizeof byName), 0);
+    }
+    EXPECT_EQ(GetSpoolerFormByNumber(driver.printer(), int(count) + 1, &form), kFormsNotFound);
+    EXPECT_EQ(GetSpoolerFormByNumber(driver.printer(), 0, &form), kFormsNotFound);
+    EXPECT_EQ(GetSpoolerFormByNumber(nullptr, 1, &form), kFormsNoMemory);
+    EXPECT_EQ(GetSpoolerFormByNumber(driver.printer(), 1, nullptr), kFormsNoMemory);
 }
 
 

@@ -4,6 +4,8 @@
 #include "tests/frame/frame_jobs.h"
 
 #include "common/settings/function_ids.h"
+#include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
 #include "tools/morva_reader/morva_reader.h"
 
@@ -249,6 +251,62 @@ TEST(FrameJob, FormRegistrationKeepsThePageInThePrinter)
     EXPECT_LT(c.find("\nEF\n"), c.find("EndJob\\x22")) << c;
 }
 
+// A registered form is also kept as a file, "<folder>\\<form>.prn", created
+// with its folders: from the deferred stream head on the job goes to the
+// spooler and to the file alike, so the file holds the whole job. Escape 20523
+// suppresses the file.
+TEST(FrameJob, FormRegistrationKeepsTheFormAsAFile)
+{
+    constexpr int kEscGetSettings = 20482;
+    constexpr int kEscSetSettings = 20485;
+    constexpr int kEscSuppressFile = 20523;
+    const std::wstring root = printhost_test::TempPath(L"forms");
+    const std::wstring folder = root + L"\\stored";
+    const std::wstring file = folder + L"\\FORM1.prn";
+    struct Case {
+        std::wstring folder;
+        uint32_t suppress;
+        bool kept, printed;
+    } cases[] = {
+        {folder, 0, true, true},
+        {folder + L"\\", 0, true, true},
+        {folder, 1, false, true},
+    };
+    for (const Case& k : cases) {
+        const auto storeForm = [&](HDC dc) {
+            std::vector<uint8_t> settings(5900), printerSettings(7964);
+            ASSERT_EQ(HostExtEscape(dc, kEscGetSettings, 0, nullptr, int(settings.size()),
+                                    reinterpret_cast<char*>(settings.data())), 1);
+            const wchar_t* name = L"FORM1";
+            ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), printerSettings.data(), kFidStoredJobName, kTypeString,
+                                             uint32_t((wcslen(name) + 1) * sizeof(wchar_t)), name), 0);
+            ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), printerSettings.data(), kFidStoredJobFolder, kTypeString,
+                                             uint32_t((k.folder.size() + 1) * sizeof(wchar_t)), k.folder.c_str()),
+                      0);
+            ASSERT_EQ(HostExtEscape(dc, kEscSetSettings, int(settings.size()),
+                                    reinterpret_cast<const char*>(settings.data()), 0, nullptr), 1);
+            if (k.suppress)
+                ASSERT_EQ(HostExtEscape(dc, kEscSuppressFile, sizeof k.suppress,
+                                        reinterpret_cast<const char*>(&k.suppress), 0, nullptr), 1);
+        };
+        const PrintedJob job = PrintJob({{true}, Ending::kEndDoc, {{kFidStoredJobText, 1}}, storeForm});
+        const std::string kept = printhost_test::ReadTextFile(file);
+        DeleteFileW(file.c_str());
+        RemoveDirectoryW(folder.c_str());
+        RemoveDirectoryW(root.c_str());
+        const std::string trace = std::string(k.folder.begin(), k.folder.end()).substr(0, 80);
+        EXPECT_EQ(job.bytes.find("EOJ") != std::string::npos, k.printed) << trace;
+        if (!k.printed)
+            continue;
+        ASSERT_TRUE(job.read) << job.listing.error;
+        EXPECT_EQ(Count(job.commands, "\nEF\n"), 1u) << job.commands;
+        if (k.kept)
+            EXPECT_EQ(kept, job.bytes) << trace;
+        else
+            EXPECT_TRUE(kept.empty()) << trace;
+    }
+}
+
 // The page label goes on every page after its start; the colour-mode pair
 // follows the page's placement.
 TEST(FrameJob, PageLabelAndColourModePair)
@@ -282,23 +340,39 @@ TEST(FrameJob, PageLabelAndColourModePair)
 }
 
 // A leading separator takes the first sheet (both faces of a two-sided one)
-// from the separator's source.
+// from the separator's source. A separator source without back faces (the
+// bypass tray) is a cover of its own: the second face comes from the tray and
+// starts a new sheet. A source taken from the document's own setting (the
+// tray left at the printer's default) has no separator.
 TEST(FrameJob, FirstSheetFromTheSeparatorSource)
 {
-    constexpr uint32_t kUpperTray = 1;  // source attribute 1
+    constexpr uint32_t kUpperTray = 1;   // source attribute 1
+    constexpr uint32_t kBypassTray = 4;  // source attribute 5
+    constexpr uint32_t kTray2 = 2;       // source attribute 3
+    constexpr uint32_t kPrinterDefault = 258;
     struct Case {
-        uint32_t covers, duplex;
-        size_t fromSeparator;
-    } cases[] = {{0, 1, 0}, {1, 1, 1}, {1, 2, 2}};
+        uint32_t covers, duplex, coverTray, tray;
+        size_t fromSeparator, skippedBackFaces;
+    } cases[] = {
+        {0, 1, kUpperTray, kTray2, 0, 0},          {1, 1, kUpperTray, kTray2, 1, 0},
+        {1, 2, kUpperTray, kTray2, 2, 0},          {1, 2, kBypassTray, kTray2, 1, 1},
+        {1, 2, kUpperTray, kPrinterDefault, 0, 0},
+    };
     for (const Case& k : cases) {
         const PrintedJob job = PrintJob({{true, true, true}, Ending::kEndDoc,
-                                         {{kFidCovers, k.covers}, {kFidCoverTray, kUpperTray}, {kFidDuplex, k.duplex}}});
+                                         {{kFidCovers, k.covers}, {kFidCoverTray, k.coverTray},
+                                          {kFidDuplex, k.duplex}, {kFidPaperSource, k.tray}}});
         ASSERT_TRUE(job.read) << job.listing.error;
         const std::string& c = job.commands;
-        EXPECT_EQ(Count(c, "Ec code1=1 code2=1 "), k.fromSeparator) << k.covers << " " << k.duplex << "\n" << c;
-        EXPECT_EQ(Count(c, "Ec code1=1 code2=0 "), 3 - k.fromSeparator) << c;
+        const std::string separator = k.coverTray == kUpperTray ? "Ec code1=1 code2=1 " : "Ec code1=1 code2=5 ";
+        const std::string tray = k.tray == kTray2 ? "Ec code1=1 code2=3 " : "Ec code1=1 code2=0 ";
+        const std::string trace = std::to_string(k.covers) + " " + std::to_string(k.duplex) + " " +
+                                  std::to_string(k.coverTray) + " " + std::to_string(k.tray) + "\n" + c;
+        EXPECT_EQ(Count(c, separator), k.fromSeparator) << trace;
+        EXPECT_EQ(Count(c, tray), 3 - k.fromSeparator) << trace;
+        EXPECT_EQ(Count(c, "skip backface of duplex"), k.skippedBackFaces) << trace;
         if (k.fromSeparator)
-            EXPECT_EQ(c.find("\nEc code1=1 code2=1 "), c.find("\nEc ")) << c;
+            EXPECT_EQ(c.find("\n" + separator), c.find("\nEc ")) << trace;
     }
 }
 

@@ -9,7 +9,7 @@ namespace frame_test {
 PrintedJob PrintJob(const JobPlan& plan)
 {
     PrintedJob out;
-    FrameDriver& driver = SharedFrameDriver();
+    FrameDriver& driver = plan.driver ? *plan.driver : SharedFrameDriver();
     EXPECT_TRUE(driver.ok());
     std::vector<uint8_t> devmode = driver.ExtendedDevmode(A4At600(plan.settings));
     std::wstring error;
@@ -25,7 +25,8 @@ PrintedJob PrintJob(const JobPlan& plan)
     if (plan.beforePages)
         plan.beforePages(dc);
     int left = 100;  // each page's rectangle 10 further right, to tell the pages apart
-    for (bool drawn : plan.drawnPages) {
+    for (size_t n = 0; n < plan.drawnPages.size(); ++n) {
+        const bool drawn = plan.drawnPages[n];
         left += 10;
         EXPECT_GT(HostStartPage(dc), 0);
         if (drawn) {
@@ -37,9 +38,13 @@ PrintedJob PrintJob(const JobPlan& plan)
             SelectObject(drawing, old);
             DeleteObject(brush);
         }
+        if (plan.onPage)
+            plan.onPage(dc, n);
         if (plan.ending == Ending::kAbortDoc)
             break;
         HostEndPage(dc);
+        if (plan.afterPage)
+            plan.afterPage(dc, n);
     }
     if (plan.ending == Ending::kAbortDoc)
         HostAbortDoc(dc);

@@ -18,6 +18,12 @@ struct JobPlan {
     std::vector<SettingPair> settings;
     // Called after the document start, before the first page (private escapes).
     std::function<void(HDC dc)> beforePages;
+    // Called on each page after its drawing (escapes within the page); n from 0.
+    std::function<void(HDC dc, size_t n)> onPage;
+    // Called after each page (ResetDC and escapes between pages); n from 0.
+    std::function<void(HDC dc, size_t n)> afterPage;
+    // The printer; the colour reference model's when null.
+    FrameDriver* driver = nullptr;
 };
 
 struct PrintedJob {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -225,6 +226,163 @@ TEST(FrameLayout, CoverSheetDataWithoutSenderStillPrints)
     EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), 2u) << job.commands;
     EXPECT_EQ(Count(job.commands, "\nEB"), 1u);
     EXPECT_FALSE(job.listing.trailerLines.empty());
+}
+
+// A separator first sheet from a source without back faces (the bypass tray)
+// is the booklet's cover, a sheet side of its own: five pages fold onto three
+// sides instead of four.
+TEST(FrameLayout, BookletCoverHasASideOfItsOwn)
+{
+    constexpr uint32_t kTray1 = 1, kBypassTray = 4, kTray2 = 2;
+    struct Case {
+        uint32_t coverTray;
+        size_t sides;
+    } cases[] = {{kTray1, 4}, {kBypassTray, 3}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({std::vector<bool>(5, true), frame_test::Ending::kEndDoc,
+                                         {{kPosterBooklet, 2}, {kFidCovers, 1}, {kFidCoverTray, k.coverTray},
+                                          {kFidPaperSource, kTray2}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), k.sides) << k.coverTray << "\n" << c;
+        for (size_t page = 0; page < 5; ++page)
+            EXPECT_EQ(Count(c, "x1=" + std::to_string(110 + 10 * page) + " "), 1u) << page << "\n" << c;
+    }
+}
+
+// A printer that counts a booklet's sheet sides learns the count from the
+// header ("@BKTP="), written once the pages are known: five pages fold onto
+// four sides, or three with a cover of its own.
+TEST(FrameLayout, BookletSideCountInTheHeader)
+{
+    constexpr uint16_t kBookletDivision = 446, kBookletCount = 465;
+    constexpr uint32_t kTray1 = 1, kBypassTray = 4, kTray2 = 2;
+    struct Case {
+        uint32_t covers, coverTray;
+        const char* line;
+    } cases[] = {{0, kTray1, "@BKTP=4\""}, {1, kTray1, "@BKTP=4\""}, {1, kBypassTray, "@BKTP=3\""}};
+    for (const Case& k : cases) {
+        const PrintedJob job = PrintJob({std::vector<bool>(5, true), frame_test::Ending::kEndDoc,
+                                         {{kPosterBooklet, 2}, {kBookletDivision, 1}, {kBookletCount, 2},
+                                          {kFidCovers, k.covers}, {kFidCoverTray, k.coverTray},
+                                          {kFidPaperSource, kTray2}}});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string header = frame_test::Joined(job.listing.headerLines);
+        EXPECT_EQ(Count(header, k.line), 1u) << k.covers << " " << k.coverTray << "\n" << header;
+        EXPECT_EQ(Count(job.commands, "\nEB"), 1u);
+    }
+}
+
+// A booklet whose head waits for its side count still has its separator
+// sheet (covers of setting 332, kind 2, on a stream of 2.0.0) ahead of its
+// sides, behind the head.
+TEST(FrameLayout, DeferredBookletHeadKeepsItsSeparatorSheet)
+{
+    constexpr uint16_t kBookletDivision = 446, kBookletCountOn = 1328;
+    frame_test::JobPlan plan{std::vector<bool>(5, true), frame_test::Ending::kEndDoc,
+                             {{kPosterBooklet, 2}, {kBookletDivision, 1}, {kBookletCountOn, 1}, {kFidCovers, 2},
+                              {kFidCoverTray, 1}}};
+    plan.driver = &frame_test::SheetsFrameDriver();
+    const PrintedJob job = PrintJob(plan);
+    ASSERT_TRUE(job.read) << job.listing.error;
+    const std::string header = frame_test::Joined(job.listing.headerLines);
+    // This model's header has the short form of the line.
+    EXPECT_EQ(Count(header, "@BKTP=4\n"), 1u) << header;
+    const std::string& c = job.commands;
+    // The empty separator side first, then "FC" and the four sides.
+    EXPECT_EQ(Count(c, "\nFE variant=17\nED\nFC\n"), 1u) << c;
+    EXPECT_LT(c.find("\nFE variant=17"), c.find("x1=")) << c;
+    EXPECT_EQ(Count(c, "\nFB\nED\n"), 4u) << c;
+}
+
+// A booklet of two pages a side: each half of a sheet side holds two logical
+// pages in cells of its own; every page is sent once, in a place of its own
+// on its side.
+TEST(FrameLayout, BookletWithTwoPagesPerSide)
+{
+    const PrintedJob job = PrintJob(
+        {std::vector<bool>(8, true), frame_test::Ending::kEndDoc, {{kPosterBooklet, 2}, {kFidFeedOrientation, 2}}});
+    ASSERT_TRUE(job.read) << job.listing.error;
+    const std::string& c = job.commands;
+    // Eight pages, two to a half, four halves: two sides.
+    EXPECT_EQ(Count(c, "\nFB\nED\n"), 2u) << c;
+    for (size_t page = 0; page < 8; ++page)
+        EXPECT_EQ(Count(c, "x1=" + std::to_string(110 + 10 * page) + " "), 1u) << page << "\n" << c;
+    // The four pages of a side each in a place of their own.
+    const std::vector<std::string> frames = Placements(c);
+    ASSERT_EQ(frames.size(), 8u) << c;
+    EXPECT_EQ(std::set<std::string>(frames.begin(), frames.begin() + 4).size(), 4u) << c;
+    EXPECT_EQ(std::set<std::string>(frames.begin() + 4, frames.end()).size(), 4u) << c;
+    // An A4 page in a cell of an A5 half is an A6 page, turned: half the
+    // page's size, 72 / 600 points a dot.
+    for (const std::string& frame : frames) {
+        const std::vector<double> m = MatrixOf(frame);
+        ASSERT_EQ(m.size(), 6u) << frame;
+        EXPECT_NEAR(std::max(std::abs(m[0]), std::abs(m[1])), 0.5 * 72 / 600, 0.003) << frame;
+        EXPECT_NEAR(std::max(std::abs(m[2]), std::abs(m[3])), 0.5 * 72 / 600, 0.003) << frame;
+    }
+}
+
+// On a printer that leaves collation to the driver, every copy of a booklet
+// is folded again and every copy of a poster page tiled again.
+TEST(FrameLayout, CollatedCopiesOfBookletsAndPosters)
+{
+    struct Case {
+        const char* name;
+        std::vector<frame_test::SettingPair> layout;
+        size_t pages, sheetsPerCopy;
+    } cases[] = {
+        {"booklet", {{kPosterBooklet, 2}}, 5, 4},
+        {"poster", {{kPosterBooklet, 1}, {kPosterGrid, 514}}, 2, 8},
+    };
+    for (const Case& k : cases) {
+        for (uint32_t collate : {0u, 1u}) {
+            std::vector<frame_test::SettingPair> settings = k.layout;
+            settings.insert(settings.end(), {{kFidCopies, 2}, {kFidCollate, collate}});
+            frame_test::JobPlan plan{std::vector<bool>(k.pages, true), frame_test::Ending::kEndDoc, settings};
+            plan.driver = &frame_test::SheetsFrameDriver();
+            const PrintedJob job = PrintJob(plan);
+            ASSERT_TRUE(job.read) << k.name << " " << job.listing.error;
+            const std::string& c = job.commands;
+            const size_t copies = collate ? 2 : 1;
+            EXPECT_EQ(Count(c, "\nFB\nED\n"), k.sheetsPerCopy * copies) << k.name << " " << collate << "\n" << c;
+            // Copies start a sheet of their own.
+            EXPECT_EQ(Count(c, "\nFC\n"), copies - 1) << k.name << " " << collate;
+            EXPECT_EQ(Count(c, "\nEB"), 1u) << k.name;
+        }
+    }
+}
+
+// The annotation of a booklet of one page a side is drawn across the whole
+// sheet: opening the annotation bracket places the overlay frame at the kept
+// offsets ("Aa", then the clip reset "AR"). Without annotation items the
+// bracket places nothing.
+TEST(FrameLayout, BookletAnnotationIsPlacedAcrossTheSheet)
+{
+    constexpr int kEscAnnotationBracket = 20488;
+    constexpr uint16_t kFirstAnnotationItem = 1296;
+    size_t resets[2] = {};
+    for (uint32_t items : {0u, 1u}) {
+        frame_test::JobPlan plan{{true, true}, frame_test::Ending::kEndDoc,
+                                 {{kPosterBooklet, 2}, {kFirstAnnotationItem, items}}};
+        plan.driver = &frame_test::SheetsFrameDriver();
+        plan.onPage = [](HDC dc, size_t) {
+            const uint32_t open = 1, close = 0;
+            // Without an answer wanted, the escapes keep their place among the drawing.
+            EXPECT_EQ(HostExtEscape(dc, kEscAnnotationBracket, sizeof open, reinterpret_cast<const char*>(&open), 0,
+                                    nullptr), 1);
+            HDC drawing = printhost::CurrentDrawingDc(dc);
+            Rectangle(drawing, 10, 10, 50, 50);
+            EXPECT_EQ(HostExtEscape(dc, kEscAnnotationBracket, sizeof close, reinterpret_cast<const char*>(&close), 0,
+                                    nullptr), 1);
+        };
+        const PrintedJob job = PrintJob(plan);
+        ASSERT_TRUE(job.read) << job.listing.error;
+        resets[items] = Count(job.commands, "\nAR\n");
+        EXPECT_EQ(Count(job.commands, "x1=10 "), 2u) << job.commands;
+    }
+    // One overlay frame on each of the two pages.
+    EXPECT_EQ(resets[1], resets[0] + 2);
 }
 
 } // namespace

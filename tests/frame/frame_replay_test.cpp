@@ -129,24 +129,31 @@ TEST(FrameReplay, CopiesCollatedByTheDriver)
     }
 }
 
-// A reverse-order job puts its separator sheet behind the pages and its
-// trailing sheet ahead of them: the sheets come out of the printer the other
-// way round.
+// Each copy carries its separator sheet ahead of its pages and its trailing
+// sheet behind them. A reverse-order job puts its separator sheet behind the
+// pages and its trailing sheet ahead of them: the sheets come out of the
+// printer the other way round.
 TEST(FrameReplay, ReverseOrderTurnsSeparatorAndTrailerRound)
 {
     struct Case {
         const char* name;
-        uint32_t separatorMode, trailer;
+        uint32_t reverse, copies, separatorMode, trailer;
         const char* order;  // "e": an empty side
     } cases[] = {
-        {"separator", 2, 0, "321e"},
-        {"trailer", 0, 1, "e|321"},
-        {"both", 2, 1, "e|321e"},
+        {"separator", 1, 1, 2, 0, "321e"},
+        {"trailer", 1, 1, 0, 1, "e|321"},
+        {"both", 1, 1, 2, 1, "e|321e"},
+        {"separator, forward", 0, 1, 2, 0, "e|123"},
+        {"trailer, forward", 0, 1, 0, 1, "123e"},
+        {"both, forward", 0, 1, 2, 1, "e|123e"},
+        {"both, forward, two copies", 0, 2, 2, 1, "e|123e|e|123e"},
+        {"both, two copies", 1, 2, 2, 1, "e|321e|e|321e"},
     };
     for (const Case& c : cases) {
         JobOptions options{};
-        options.copies = 1;
-        options.reverseOrder = 1;
+        options.copies = c.copies;
+        options.collateByReplay = c.copies > 1;
+        options.reverseOrder = c.reverse;
         options.recordPages = 1;
         options.separatorMode = c.separatorMode;
         options.trailerSheet = c.trailer;

@@ -76,6 +76,19 @@ TEST(FrameSettingsAccess, PointersByStorageKind)
         EXPECT_EQ(holder & 0xFFFF, w.value);
     }
     EXPECT_EQ(SetSettingValueTyped(nullptr, printerSettings.data(), kFidCopies, kTypeS16, 1), -1);
+    // The sized form passes the size given, and answers 0 whatever the engine
+    // said: a refused write (a size the setting does not take) changes nothing.
+    EXPECT_EQ(SetSettingValueSized(settings.data(), printerSettings.data(), kFidCopies, kTypeS16, 2, 9), 0);
+    EXPECT_EQ(SetSettingValueSized(settings.data(), printerSettings.data(), kFidCopies, kTypeS16, 3, 11), 0);
+    {
+        uint16_t type = 0;
+        uint32_t size = 0;
+        uint64_t holder = 0;
+        ASSERT_EQ(GetSettingValue(kFidCopies, settings.data(), printerSettings.data(), &type, &size, &holder),
+                  kSettingOk);
+        EXPECT_EQ(holder & 0xFFFF, 9u);
+    }
+    EXPECT_EQ(SetSettingValueSized(nullptr, printerSettings.data(), kFidCopies, kTypeS16, 2, 1), -1);
     UnbindSettingsAccess();
     EXPECT_EQ(SettingsAccessCount(), 1);
     UnbindSettingsAccess();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/model/model_kinds.h"
+#include "common/model/section_bytes.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -487,8 +488,10 @@ TEST(ModelPapers, StandardPapersHaveSpoolerForms) {
 
 // Every feature's model default of the reference models can be stored in the
 // settings records by the value engine: its option values carry the type the
-// setting's layout accepts.
+// setting's layout accepts. Identifiers above 32768 are the model's own
+// values (the fine-outline rule's), which no settings record holds.
 TEST(ModelDefaults, ReferenceDefaultsStoreInTheSettingsRecords) {
+    constexpr uint16_t kModelOwnValues = 32768;
     std::vector<uint8_t> settings(kSettingsRecordSize), printer(kPrinterSettingsRecordSize);
     for (const wchar_t* model : {L"F1800.DDD", L"C4530.DDD", L"M2200.DDD"}) {
         LoadedModel m(BinPath(model));
@@ -503,6 +506,8 @@ TEST(ModelDefaults, ReferenceDefaultsStoreInTheSettingsRecords) {
                 FreeModelSection(&f, kKindOwn);
                 ModelValue v;
                 ASSERT_EQ(ReadModelDefault(&m.main, &m.linked, id, &v), kModelOk) << id;
+                if (id > kModelOwnValues)
+                    continue;
                 uint64_t holder = 0;
                 if (v.type == kValueString) {
                     const void* text = v.data;
@@ -581,6 +586,53 @@ TEST(ModelCapabilities, WordsByTheRecordsOwnFormat) {
         EXPECT_EQ(TestModelCapability(&mono.main, c.id), c.mono) << std::hex << c.id;
     }
     EXPECT_FALSE(TestModelCapability(nullptr, 0xFFFF0012));
+}
+
+// The single bytes of tray, bin, paper and paper type records, each read only
+// from the kinds and formats that carry it.
+TEST(ModelSectionBytes, KindsAndFormatsThatCarryThem) {
+    TraySection tray;
+    tray.byte = 7;
+    Setting32779Section type;
+    type.byte = 9;
+    PaperSection paper;
+    paper.byte1 = 200;
+    paper.byte2 = 5;
+    const struct {
+        const char* name;
+        ModelSection* section;
+        uint16_t kind;
+        uint32_t format;
+        int trayResult, typeResult;
+        uint8_t value;
+    } cases[] = {
+        {"input tray", &tray, kKindInputTray, 512, 0, 1, 7},
+        {"output bin", &tray, kKindOutputBin, 1024, 0, 1, 7},
+        {"tray of format 256", &tray, kKindInputTray, 256, 1, 1, 0},
+        {"paper type", &type, kKindSetting32779, 512, 1, 0, 9},
+        {"paper type of format 256", &type, kKindSetting32779, 256, 1, 1, 0},
+        {"paper", &paper, kKindPaper, 512, 1, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.section->kind = c.kind;
+        c.section->formatVersion = c.format;
+        uint8_t out = 0;
+        EXPECT_EQ(GetTrayFeatureByte(c.section, &out), c.trayResult);
+        if (c.trayResult == 0) EXPECT_EQ(out, c.value);
+        out = 0;
+        EXPECT_EQ(GetPaperTypeByte(c.section, &out), c.typeResult);
+        if (c.typeResult == 0) EXPECT_EQ(out, c.value);
+    }
+    paper.kind = kKindPaper;
+    paper.formatVersion = 256;
+    EXPECT_EQ(GetPaperSectionByte(&paper), 200) << "the byte after the name, in every format";
+    tray.kind = kKindInputTray;
+    EXPECT_EQ(GetPaperSectionByte(&tray), 0);
+    EXPECT_EQ(GetPaperSectionByte(nullptr), 0);
+    uint8_t out = 0;
+    EXPECT_EQ(GetTrayFeatureByte(nullptr, &out), 1);
+    EXPECT_EQ(GetPaperTypeByte(&type, nullptr), 1);
 }
 
 }  // namespace

@@ -137,6 +137,20 @@ TEST(SettingsRecords, BufferForms)
     EXPECT_EQ(record.get()[0], 0);
 }
 
+// Only the private part moves: bytes 1604 to 5899, nothing before it.
+TEST(SettingsRecords, CopyPrivatePartMovesOnlyThePrivatePart)
+{
+    std::vector<uint8_t> source(5900), target(5900, 0x11);
+    for (size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<uint8_t>(i * 7 + 3);
+    CopyPrivatePart(target.data(), source.data());
+    EXPECT_EQ(std::vector<uint8_t>(target.begin(), target.begin() + 1604), std::vector<uint8_t>(1604, 0x11));
+    EXPECT_EQ(std::vector<uint8_t>(target.begin() + 1604, target.end()),
+              std::vector<uint8_t>(source.begin() + 1604, source.end()));
+    CopyPrivatePart(nullptr, source.data());
+    CopyPrivatePart(target.data(), nullptr);
+}
+
 TEST(SettingsRecords, ExtendedRecordCarriesPaperAndMarginsAfterTheSettings)
 {
     Records r;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -234,6 +235,27 @@ TEST(BookletSide, HalvesLieWithinTheSheet)
         EXPECT_TRUE(halves[0].bottom <= halves[1].top + 1.0f || halves[1].bottom <= halves[0].top + 1.0f)
             << n << ": " << halves[0].top << "-" << halves[0].bottom << " / " << halves[1].top << "-"
             << halves[1].bottom;
+    }
+}
+
+// A half holding several pages takes the booklet frame as its one page: the
+// frame is turned onto the half and shrunk by the frame's fit scale, once.
+TEST(BookletSide, SeveralPagesAHalfFillTheHalf)
+{
+    for (int32_t n : {2, 4, 8}) {
+        PageGeometry g = BookletGeometry(n, 0);
+        PlacementRect frame;
+        float size[2], scale = 0.0f;
+        ASSERT_EQ(ComputeBookletPageFrame(600, &g.sheet, g.sheet.leftOffset, g.sheet.topOffset, 0, &frame, size, &scale),
+                  0);
+        PageFrameState st = {};
+        const BookletSideRecord side = {&g, &st, 0};
+        PlacementMatrix m;
+        ASSERT_EQ(BuildBookletSideMatrix(&m, &side), 0);
+        EXPECT_FLOAT_EQ(m.a, 0.0f) << n;
+        EXPECT_FLOAT_EQ(m.d, 0.0f) << n;
+        EXPECT_NEAR(std::fabs(m.b), scale, 1e-4) << n;
+        EXPECT_NEAR(std::fabs(m.c), scale, 1e-4) << n;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -131,6 +132,30 @@ TEST(CodePagesAnsi, Cp932)
     GlobalFree(bytes);
     // A lead byte cut off by the terminator is not read past.
     EXPECT_LE(MultiByteToWide(0, nullptr, "a\x82", 0), 2);
+}
+
+// An ANSI text into a field of fixed size: cut to the field, always
+// terminated, the rest zero-filled.
+TEST(CodePages, AnsiToWideFieldFillsItsField)
+{
+    const struct {
+        const char* text;
+        size_t count;
+        std::wstring field;
+        int written;
+    } cases[] = {{"Hello", 8, std::wstring(L"Hello\0\0\0", 8), 5},
+                 {"Hello", 4, std::wstring(L"Hel\0", 4), 3},
+                 {"Hello", 1, std::wstring(L"\0", 1), 0},
+                 {nullptr, 3, std::wstring(3, L'\0'), 0}};
+    for (const auto& c : cases) {
+        std::vector<wchar_t> field(c.count + 1, L'Z');
+        EXPECT_EQ(AnsiToWideField(c.text, field.data(), c.count), c.written);
+        EXPECT_EQ(std::wstring(field.data(), c.count), c.field);
+        EXPECT_EQ(field[c.count], L'Z') << "nothing past the field";
+    }
+    wchar_t untouched = L'Z';
+    EXPECT_EQ(AnsiToWideField("abc", &untouched, 0), 0);
+    EXPECT_EQ(untouched, L'Z');
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -38,6 +39,74 @@ TEST(SystemUtilities, SplitHundredthsAndBoundedLength)
     EXPECT_EQ(BoundedWideLength(L"ab", 4), 2);
     EXPECT_EQ(BoundedWideLength(L"ab", 0), 0);
     EXPECT_EQ(BoundedWideLength(nullptr, 4), 0);
+}
+
+TEST(SystemUtilities, BoundedCopiesStayInTheirRoom)
+{
+    const struct {
+        const char* text;
+        size_t maximum;
+        size_t length;
+    } lengths[] = {{"abc", 10, 3}, {"abc", 3, 3}, {"abc", 2, 2}, {"", 5, 0}, {nullptr, 5, 0}, {"abc", 0, 0}};
+    for (const auto& c : lengths)
+        EXPECT_EQ(BoundedStrLen(c.text, c.maximum), c.length) << (c.text ? c.text : "null") << " " << c.maximum;
+
+    // The field is filled whole: the copy, its terminator, zeros after it.
+    const struct {
+        const wchar_t* text;
+        std::wstring field;  // all 5 units
+    } copies[] = {{L"abcdefg", std::wstring(L"abcd\0", 5)},
+                  {L"abcd", std::wstring(L"abcd\0", 5)},
+                  {L"ab", std::wstring(L"ab\0\0\0", 5)},
+                  {nullptr, std::wstring(5, L'\0')}};
+    for (const auto& c : copies) {
+        wchar_t field[6] = {L'Z', L'Z', L'Z', L'Z', L'Z', L'Y'};
+        BoundedWideCopy(field, c.text, 5);
+        EXPECT_EQ(std::wstring(field, 5), c.field) << (c.text ? c.text : L"null");
+        EXPECT_EQ(field[5], L'Y') << "nothing written past the count";
+    }
+    wchar_t untouched[2] = {L'Z', L'Z'};
+    BoundedWideCopy(untouched, L"abc", 0);
+    EXPECT_EQ(untouched[0], L'Z');
+    BoundedWideCopy(nullptr, L"abc", 4);
+}
+
+TEST(SystemUtilities, ClearOutValueAnswersOnlyWithAPlace)
+{
+    uint32_t out = 0xDEADBEEF;
+    EXPECT_EQ(ClearOutValue(&out), 1);
+    EXPECT_EQ(out, 0u);
+    EXPECT_EQ(ClearOutValue(nullptr), 0);
+}
+
+TEST(SystemUtilities, ReallocGlobalCopyKeepsWhatFits)
+{
+    const struct {
+        size_t bytes;
+        std::string expected;
+    } cases[] = {{8, std::string("\1\2\3\4\0\0\0\0", 8)}, {4, "\1\2\3\4"}, {2, "\1\2"}};
+    for (const auto& c : cases) {
+        auto* old = static_cast<char*>(GlobalAlloc(GPTR, 4));
+        ASSERT_NE(old, nullptr);
+        std::memcpy(old, "\1\2\3\4", 4);
+        auto* fresh = static_cast<char*>(ReallocGlobalCopy(old, c.bytes));
+        ASSERT_NE(fresh, nullptr) << c.bytes;
+        EXPECT_EQ(std::string(fresh, c.bytes), c.expected) << c.bytes;
+        EXPECT_EQ(GlobalSize(fresh), c.bytes);
+        GlobalFree(fresh);
+    }
+    auto* fresh = static_cast<char*>(ReallocGlobalCopy(nullptr, 3));
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(std::string(fresh, 3), std::string(3, '\0'));
+    GlobalFree(fresh);
+
+    // No memory for the new block: the old one stays, whole and owned by the caller.
+    auto* old = static_cast<char*>(GlobalAlloc(GPTR, 4));
+    ASSERT_NE(old, nullptr);
+    std::memcpy(old, "\1\2\3\4", 4);
+    EXPECT_EQ(ReallocGlobalCopy(old, size_t(1) << 62), nullptr);
+    EXPECT_EQ(std::string(old, 4), "\1\2\3\4");
+    EXPECT_EQ(GlobalFree(old), nullptr);
 }
 
 TEST(SystemUtilities, RgbToGrayKeepsGreysAndWeightsColours)
