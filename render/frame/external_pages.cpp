@@ -7,9 +7,13 @@
 #include "render/command/command_layer.h"
 #include "render/command/page_items.h"
 #include "render/frame/frame_ids.h"
+#include "render/frame/job_frame.h"
 #include "render/frame/job_sheets.h"
 #include "render/frame/pdev_record.h"
 #include "render/inserted/external_conversion.h"
+#include "render/morva/stream_head.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -33,6 +37,9 @@ ExternalJobFacts JobFacts(PDevRecord* pdev)
     return f;
 }
 
+// The version a face for the library is written in.
+uint32_t FaceStreamVersion(uint32_t version) { return std::min(version, kExternalStreamVersion); }
+
 }  // namespace
 
 bool ExternalProcessingAsked(PDevRecord* pdev)
@@ -54,13 +61,57 @@ ExternalConversionState* SetUpPdevExternalConversion(PDevRecord* pdev)
     return SetUpExternalConversion(JobFacts(pdev), library, data);
 }
 
+void LowerFaceStreamVersion(PDevRecord* pdev)
+{
+    if (!pdev->jobOptions.externalConversion || pdev->job.streamVersion <= kExternalStreamVersion)
+        return;
+    pdev->job.streamVersion = kExternalStreamVersion;
+    if (pdev->commandLayer != nullptr)
+        SetStreamVersionField(pdev->commandLayer, kExternalStreamVersion);
+}
+
+int RestoreJobStreamVersion(PDevRecord* pdev)
+{
+    if (!pdev->jobOptions.externalConversion)
+        return 0;
+    if (pdev->commandLayer == nullptr)
+        return -1;
+    pdev->job.streamVersion = ClampStreamVersion(GetPdevSettingDword(pdev, kFidStreamVersion));
+    SetStreamVersionField(pdev->commandLayer, pdev->job.streamVersion);
+    return 0;
+}
+
+int RepeatJobValuesForFace(PDevRecord* pdev)
+{
+    // A registered form tells no resolution, in the head or per face.
+    if (!pdev->jobOptions.externalConversion || pdev->jobOptions.formRegistration)
+        return 0;
+    CommandLayer* layer = pdev->commandLayer;
+    if (layer == nullptr || ResetCommandLayerForPage(layer) != 0)
+        return -1;
+    return EmitJobValue(layer, kJobValueResolution, JobResolution(pdev));
+}
+
+uint32_t FaceReplayMask(PDevRecord* pdev, const ExternalConversionState* state)
+{
+    if (!pdev->jobOptions.externalConversion)
+        return kReplayPageMedia;
+    if (state != nullptr)
+        return kReplayPageMedia | kReplayPlacement;
+    return kReplayPageMedia | kReplayPlacement | kReplaySheetEnd;
+}
+
 int ReplayFaceExternally(PDevRecord* pdev, ExternalConversionState* state, uint32_t face)
 {
     CommandLayer* layer = pdev->commandLayer;
     if (state == nullptr || layer == nullptr || RedirectStreamToTempFile(state, layer->stream) != 0)
         return -1;
     const PageReplayHooks hooks{state, KeepExternalPageMedia, nullptr};
-    int result = CopyRecordedPage(layer, face, kReplayPageMedia, -1, hooks);
+    // The face's media goes to the library in the form its drawing was recorded in.
+    const uint32_t jobVersion = layer->streamVersion;
+    SetStreamVersionField(layer, FaceStreamVersion(jobVersion));
+    int result = CopyRecordedPage(layer, face, FaceReplayMask(pdev, state), -1, hooks);
+    SetStreamVersionField(layer, jobVersion);
     result |= RestoreStreamFromTempFile(state, layer->stream);
     // The face's file is removed by the run whatever the copy did.
     const int run = RunExternalConversion(state, layer);

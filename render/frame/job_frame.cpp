@@ -40,7 +40,6 @@
 namespace {
 
 constexpr uint8_t kStreamBeginValue = 0x90;
-constexpr uint8_t kJobValueResolution = 1;
 constexpr uint16_t kDefaultJobResolution = 200;
 // The extension of a stored print file: a resource string of at most three characters.
 constexpr UINT kStoredFileExtensionString = 451;
@@ -66,14 +65,6 @@ PDevRecord* Valid(SURFOBJ* surface)
 }
 
 bool DrawingRefused(const PDevRecord* pdev) { return (pdev->pageState & kPageDrawingRefused) != 0; }
-
-uint16_t JobResolution(PDevRecord* pdev)
-{
-    const uint32_t value = GetPdevSettingDword(pdev, kFidResolutionFromSetting14) == 1
-                               ? GetPdevSettingWord(pdev, kFidResolution)
-                               : GetPdevSettingWord(pdev, kFidJobResolution);
-    return value ? static_cast<uint16_t>(value) : kDefaultJobResolution;
-}
 
 // Closes the output; a failed job drops what is still buffered so that no
 // truncated job goes out as if it were whole.
@@ -258,6 +249,7 @@ int EndPhysicalSheet(PDevRecord* pdev)
         result |= EmitSheetEndFB(pdev->commandLayer, recording);
     result |= EmitPageEndED(pdev->commandLayer, recording);
     result |= WritePageEvent(pdev, kEventEndPhysical);
+    result |= RestoreJobStreamVersion(pdev);
     result |= FinishSheetFace(pdev);
     // Pages the job end replays (copies collated by the driver, reverse
     // order) keep their poster pages recorded until then.
@@ -426,6 +418,14 @@ int EndDocJob(PDevRecord* pdev)
 }
 
 } // namespace
+
+uint16_t JobResolution(PDevRecord* pdev)
+{
+    const uint32_t value = GetPdevSettingDword(pdev, kFidResolutionFromSetting14) == 1
+                               ? GetPdevSettingWord(pdev, kFidResolution)
+                               : GetPdevSettingWord(pdev, kFidJobResolution);
+    return value ? static_cast<uint16_t>(value) : kDefaultJobResolution;
+}
 
 int EnsurePageOpen(PDevRecord* pdev)
 {

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <winddi.h>
 
+#include <cstdint>
+
 struct PDevRecord;
 
 BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId);
@@ -15,5 +17,8 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags);
 // Called by every drawing entry before it draws: begins the job and the page
 // at the page's first drawing call. 0, or -1 when drawing is refused.
 int EnsurePageOpen(PDevRecord* pdev);
+// The resolution the stream head tells with "FA" (of this kind).
+inline constexpr uint8_t kJobValueResolution = 1;
+uint16_t JobResolution(PDevRecord* pdev);
 // Lets go of a job that did not end (the device record goes away first).
 void ReleaseJob(PDevRecord* pdev);

@@ -137,7 +137,8 @@ int OpenRecordedFace(PDevRecord* pdev)
         return -1;
     // Poster and booklet pages hold back more than their media.
     const uint16_t layoutKinds = LayoutRecordingKinds(pdev);
-    pdev->counters.recording = kRecordingOn | kRecordingPageOpen | (layoutKinds ? layoutKinds : kRecordedFaceKinds);
+    const uint16_t faceKinds = kRecordedFaceKinds | (Options(pdev).externalConversion ? kExternalFaceKinds : 0);
+    pdev->counters.recording = kRecordingOn | kRecordingPageOpen | (layoutKinds ? layoutKinds : faceKinds);
     return 0;
 }
 
@@ -395,11 +396,12 @@ int BeginSheetFace(PDevRecord* pdev)
         return -1;
     if ((Options(pdev).recordPages || LayoutRecordingKinds(pdev) != 0) && !opened && OpenRecordedFace(pdev) != 0)
         return -1;
+    LowerFaceStreamVersion(pdev);
     if (ResetCommandLayerForPage(pdev->commandLayer) != 0)
         return -1;
     PageMediaItem item;
     FillSheetMedia(pdev, SheetColourCode(pdev), pdev->sheetState.paperSource, &item);
-    return SetPageAttributes(pdev->commandLayer, Recording(pdev), item);
+    return SetPageAttributes(pdev->commandLayer, Recording(pdev), item) | RepeatJobValuesForFace(pdev);
 }
 
 int FinishSheetFace(PDevRecord* pdev)
@@ -501,7 +503,8 @@ int ReplayRecordedFaces(PDevRecord* pdev, bool keepRecording)
                 result |= ReplayPosterPage(pdev, face);
             else
                 result |= external != nullptr ? ReplayFaceExternally(pdev, external, face)
-                                              : CopyRecordedPage(pdev->commandLayer, face, kReplayPageMedia, -1, hooks);
+                                              : CopyRecordedPage(pdev->commandLayer, face,
+                                                                 FaceReplayMask(pdev, nullptr), -1, hooks);
         }
         if (o.reverseOrder && o.separatorMode == 2) {
             result |= EmitEmptySide(pdev, o.separatorSource);

@@ -1,7 +1,8 @@
 // A stand-in for the maker's processing library: checks the records it is
 // given, and writes as its "raster file" a short known text that names what
 // it saw. With CALLHB_STANDIN_REFUSE=n the n-th call makes nothing. Each call
-// appends a line to the file CALLHB_STANDIN_LOG names.
+// appends a line to the file CALLHB_STANDIN_LOG names, and copies its input
+// into the directory CALLHB_STANDIN_KEEP names.
 #include <windows.h>
 
 #include <cstdint>
@@ -60,6 +61,14 @@ extern "C" __declspec(dllexport) int WINAPI
             std::fputs(line, log);
             std::fclose(log);
         }
+    }
+    // CALLHB_STANDIN_KEEP names a directory that keeps each call's input as
+    // "face-n.bin", for the test to read.
+    char keep[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("CALLHB_STANDIN_KEEP", keep, sizeof keep) > 0) {
+        char kept[MAX_PATH + 32];
+        std::snprintf(kept, sizeof kept, "%s\\face-%d.bin", keep, g_calls);
+        CopyFileA(input, kept, FALSE);
     }
     if (!records || std::atoi(refuse) == g_calls)
         return 0;

@@ -2,13 +2,18 @@
 // through the library found in the system directory, and its result comes
 // back as one image page. The stand-in writes "RASTER-n" for its n-th call.
 #include "tests/frame/frame_fixture.h"
+#include "tests/frame/frame_jobs.h"
 
 #include "common/settings/function_ids.h"
+#include "common/settings/value_engine.h"
+#include "printhost/host_dc.h"
 #include "tests/support/test_files.h"
+#include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,9 +42,24 @@ std::set<std::wstring> TemporaryFiles()
     return names;
 }
 
+// Hands a printer settings record (when one is given) to the job's DC ahead
+// of its pages, as the interface library does (escape 20491).
+std::function<void(HDC)> HandPrinterSettings(std::vector<uint8_t> printer)
+{
+    if (printer.empty())
+        return nullptr;
+    return [printer](HDC dc) {
+        constexpr int kSetPrinterSettings = 20491;
+        EXPECT_EQ(HostExtEscape(dc, kSetPrinterSettings, static_cast<int>(printer.size()),
+                                reinterpret_cast<const char*>(printer.data()), 0, nullptr),
+                  1);
+    };
+}
+
 // Two pages, each with one filled rectangle and a small colour image, the
 // second with one more rectangle; the listing of the job.
-std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
+std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs,
+                          const std::vector<uint8_t>& printerSettings = {})
 {
     FrameDriver& driver = frame_test::SharedFrameDriver();
     EXPECT_TRUE(driver.ok());
@@ -57,7 +77,9 @@ std::string PrintTwoPages(const std::vector<frame_test::SettingPair>& pairs)
     const printhost::PageDrawer more = [page](HDC dc, const GDIINFO& info) {
         return page(dc, info) && Rectangle(dc, 900, 900, 1200, 1300) != 0;
     };
-    return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, more}).commands;
+    return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, more},
+                                       HandPrinterSettings(printerSettings))
+        .commands;
 }
 
 std::string Hex(const std::string& text)
@@ -177,6 +199,156 @@ TEST_F(FrameExternal, WithoutALibraryModeFacesGoAsDrawn)
     EXPECT_EQ(Count(commands, "\nCq "), 2u) << commands;
     EXPECT_EQ(Count(commands, " method=1 "), 2u) << commands;
     EXPECT_EQ(printhost_test::ReadTextFile(log), "");
+}
+
+constexpr uint32_t kStream206 = 0x01020006;  // palettes ("AV") and the page axis ("AA") with "Ec"
+
+// The printer settings of a printer of stream 2.0.6: the driver's own record
+// with setting 8205 set.
+std::vector<uint8_t> PrinterOfStream206()
+{
+    constexpr int kGetPrinterSettings = 20492;
+    std::vector<uint8_t> devmode = frame_test::SharedFrameDriver().ExtendedDevmode(frame_test::A4At600({}));
+    std::vector<uint8_t> printer(7964);
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(frame_test::SharedFrameDriver().printerName(),
+                                        reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    if (dc == nullptr ||
+        HostExtEscape(dc, kGetPrinterSettings, 0, nullptr, static_cast<int>(printer.size()),
+                      reinterpret_cast<char*>(printer.data())) != 1) {
+        ADD_FAILURE() << "no printer settings";
+        if (dc != nullptr)
+            HostDeleteDC(dc);
+        return {};
+    }
+    HostDeleteDC(dc);
+    uint16_t type = 0, kind = 0;
+    uint32_t size = 0;
+    uint64_t value = 0;
+    EXPECT_EQ(dma_GetValue(kFidStreamVersion, devmode.data(), printer.data(), &type, &size, &value, &kind), 0);
+    value = kStream206;
+    EXPECT_EQ(dma_SetValue(kFidStreamVersion, devmode.data(), printer.data(), type, size, &value), 0);
+    return printer;
+}
+
+// Two pages, each with a four-colour palette image; the listing of the job.
+std::string PrintPaletteImages(const std::vector<frame_test::SettingPair>& pairs)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    EXPECT_TRUE(driver.ok());
+    const printhost::PageDrawer page = [](HDC dc, const GDIINFO&) {
+        constexpr int kSide = 16;
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colours[4];
+        } info{{sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, 8, BI_RGB, 0, 0, 0, 4, 0},
+               {{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {255, 255, 255, 0}}};
+        std::vector<uint8_t> bits(kSide * kSide);
+        for (size_t i = 0; i < bits.size(); ++i)
+            bits[i] = static_cast<uint8_t>(i % 4);
+        return StretchDIBits(dc, 300, 300, kSide * 4, kSide * 4, 0, 0, kSide, kSide, bits.data(),
+                             reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY) == kSide;
+    };
+    return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page, page},
+                                       HandPrinterSettings(PrinterOfStream206()))
+        .commands;
+}
+
+// A face meant for the library is drawn as a stream of 1.9.1, which knows no
+// separate palettes; the library missing (colour mode 3), the faces go into
+// the job as drawn. Their media is sent at the replay, after each face has
+// given the job its own version back: "AA" follows every "Ec".
+TEST_F(FrameExternal, FacesForTheLibraryAreDrawnAsStreamsOfItsVersion)
+{
+    for (uint32_t external : {0u, 1u}) {
+        SCOPED_TRACE(external);
+        const std::string commands =
+            PrintPaletteImages({{kExternalProcessing, external}, {kFidColorMode, 3}});
+        EXPECT_EQ(Count(commands, "\nCq "), 2u) << commands;
+        EXPECT_EQ(Count(commands, "\nAV ") > 0, external == 0) << commands;
+        EXPECT_EQ(Count(commands, "\nEc "), 2u) << commands;
+        EXPECT_EQ(Count(commands, "\nAA "), 2u) << commands;
+    }
+}
+
+// Each face tells the resolution again right after its attributes, and its
+// placement and sheet end, held back as items, reach the job at the replay.
+TEST_F(FrameExternal, EachFaceTellsTheResolutionAgain)
+{
+    for (uint32_t external : {0u, 1u}) {
+        SCOPED_TRACE(external);
+        const std::string commands = PrintTwoPages({{kExternalProcessing, external}, {kFidColorMode, 3}});
+        EXPECT_EQ(Count(commands, "\nFA kind=1 value=600\n"), external ? 3u : 1u) << commands;
+        EXPECT_EQ(Count(commands, "\nFB\nED\n"), 2u) << commands;
+        EXPECT_EQ(Count(commands, "\nAa "), 2u) << commands;
+        for (size_t at = commands.find("\nEc "); at != std::string::npos; at = commands.find("\nEc ", at + 1)) {
+            const size_t next = commands.find('\n', at + 1);
+            EXPECT_EQ(commands.compare(next, 5, "\nFA k") == 0, external != 0) << commands.substr(at, 80);
+        }
+    }
+}
+
+// The library gets each face as a stream of its own: the face's media in the
+// library's version (no "AA"), the resolution, the drawing and its placement,
+// the sheet output, but not the sheet end, which belongs to the image page
+// the job gets in its place (told in the job's own version).
+TEST_F(FrameExternal, TheLibraryGetsEachFaceAsAStreamOfItsOwn)
+{
+    const std::wstring keep = printhost_test::TempPath(L"callhb-faces");
+    CreateDirectoryW(keep.c_str(), nullptr);
+    SetEnvironmentVariableW(L"CALLHB_STANDIN_KEEP", keep.c_str());
+    const std::string commands = PrintTwoPages({{kExternalProcessing, 1}, {kFidColorMode, 1}}, PrinterOfStream206());
+    SetEnvironmentVariableW(L"CALLHB_STANDIN_KEEP", nullptr);
+    EXPECT_EQ(Count(commands, "\nEc "), 2u) << commands;
+    EXPECT_EQ(Count(commands, "\nAA "), 2u) << commands;
+    // The second page draws one rectangle more.
+    for (size_t n : {1u, 2u}) {
+        const std::wstring path = keep + L"\\face-" + std::to_wstring(n) + L".bin";
+        const std::string bytes = printhost_test::ReadTextFile(path);
+        DeleteFileW(path.c_str());
+        MorvaListing listing;
+        ASSERT_TRUE(ReadMorvaCommands(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), {}, &listing))
+            << listing.error;
+        const std::string face = "\n" + CommandTexts(listing) + "\n";
+        EXPECT_EQ(face.find("\nEc "), 0u) << face;
+        EXPECT_EQ(Count(face, "\nFA kind=1 value=600\n"), 1u) << face;
+        EXPECT_EQ(Count(face, "\nAA "), 0u) << face;
+        EXPECT_EQ(Count(face, "\nAa "), 1u) << face;
+        EXPECT_EQ(Count(face, "\nCG "), n) << face;
+        EXPECT_EQ(Count(face, "\nFB\n"), 1u) << face;
+        EXPECT_EQ(Count(face, "\nED\n"), 0u) << face;
+    }
+    EXPECT_TRUE(RemoveDirectoryW(keep.c_str()));
+}
+
+// Poster tiles and booklet sides replay their pages with their own items:
+// with the faces meant for the library each is still one sheet with its media,
+// its output and its end, and every page tells the resolution again.
+TEST(FrameExternalLayout, PosterAndBookletSheetsKeepTheirShape)
+{
+    constexpr uint16_t kPosterBooklet = 321;
+    constexpr uint16_t kPosterGrid = 296;
+    const struct {
+        std::vector<frame_test::SettingPair> layout;
+        size_t pages, sheets, values;
+    } kCases[] = {
+        {{{kPosterBooklet, 1}, {kPosterGrid, 514}}, 1, 4, 4},  // 2 x 2 tiles, each with the page's "FA"
+        {{{kPosterBooklet, 2}}, 5, 4, 5},                      // five pages on four sides
+    };
+    for (const auto& c : kCases) {
+        for (uint32_t external : {0u, 1u}) {
+            SCOPED_TRACE(testing::Message() << c.pages << " " << external);
+            std::vector<frame_test::SettingPair> settings = c.layout;
+            settings.push_back({kExternalProcessing, external});
+            const frame_test::PrintedJob job =
+                frame_test::PrintJob({std::vector<bool>(c.pages, true), frame_test::Ending::kEndDoc, settings});
+            ASSERT_TRUE(job.read) << job.listing.error;
+            EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), c.sheets) << job.commands;
+            EXPECT_EQ(Count(job.commands, "\nED\n"), c.sheets) << job.commands;
+            EXPECT_EQ(Count(job.commands, "\nEc "), c.sheets) << job.commands;
+            EXPECT_EQ(Count(job.commands, "\nFA "), external ? 1 + c.values : 1u) << job.commands;
+        }
+    }
 }
 
 // A page with a masked blit (a 24-bit picture through a one-bit mask) and two
