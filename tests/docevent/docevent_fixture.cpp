@@ -42,7 +42,7 @@ void HostLog::OnEvent(void* self, HANDLE, HDC, int event, int result)
     if (event == DOCUMENTEVENT_ESCAPE)
         return;
     std::lock_guard<std::mutex> guard(log->mutex_);
-    log->calls_.push_back({true, event, 0, 0, 0, result, {}});
+    log->calls_.push_back({true, event, 0, 0, 0, result, {}, {}});
 }
 
 bool HostLog::OnEscape(void* self, HDC, int escape, int inSize, const char* in, int outSize, char*, int* answer)
@@ -51,9 +51,11 @@ bool HostLog::OnEscape(void* self, HDC, int escape, int inSize, const char* in, 
     uint32_t first = 0;
     if (in && inSize > 0)
         std::memcpy(&first, in, std::min<size_t>(size_t(inSize), inSize == 2 ? 2 : 4));
-    LoggedCall call{false, escape, inSize, outSize, first, 0, {}};
+    LoggedCall call{false, escape, inSize, outSize, first, 0, {}, {}};
     if (in && inSize >= int(sizeof(call.head)))
         std::memcpy(call.head, in, sizeof(call.head));
+    if (in && inSize > 0)
+        call.input.assign(in, size_t(inSize));
     std::lock_guard<std::mutex> guard(log->mutex_);
     log->calls_.push_back(call);
     if (escape != log->failing_)
@@ -109,7 +111,13 @@ HANDLE OpenSharedPrinter()
 
 std::vector<unsigned char> ApplicationDevmode(std::initializer_list<SettingChange> changes)
 {
-    std::vector<unsigned char> devmode = printhost::ApplicationDevmode(SharedPrinter().printerName());
+    return PrinterApplicationDevmode(SharedPrinter().printerName(), changes);
+}
+
+std::vector<unsigned char> PrinterApplicationDevmode(const std::wstring& printerName,
+                                                     std::initializer_list<SettingChange> changes)
+{
+    std::vector<unsigned char> devmode = printhost::ApplicationDevmode(printerName);
     if (devmode.size() < kPrivatePartOffset)
         return {};
     std::vector<unsigned char> record(kSettingsRecordSize, 0);

@@ -26,6 +26,7 @@ struct LoggedCall {
     uint32_t firstWord;  // escapes: the first 2 or 4 bytes of the input
     int result;    // events: the answer
     uint32_t head[4];    // escapes: the first 16 bytes of the input, when there are so many
+    std::string input;   // escapes: the whole input
 };
 
 // Installs itself as the host's observer for its life. Escapes whose code is
@@ -66,6 +67,9 @@ struct SettingChange {
     uint32_t value;
 };
 std::vector<unsigned char> ApplicationDevmode(std::initializer_list<SettingChange> changes = {});
+// The same for another printer of the driver.
+std::vector<unsigned char> PrinterApplicationDevmode(const std::wstring& printerName,
+                                                     std::initializer_list<SettingChange> changes = {});
 // Reads a printed job back whole (the listing's error otherwise) and deletes
 // the file.
 std::string ReadBackJob(const std::wstring& jobFile);

@@ -103,7 +103,7 @@ void CopyText(wchar_t* field, size_t room, const wchar_t* text)
 uint32_t ModelCapabilityWord(DcJobRecord* record)
 {
     CapabilityBits bits{};
-    if (!record->context || !record->context->main || GetModelCapabilityBits(record->context->main, &bits) != 0)
+    if (!record->context || !record->context->main || !GetModelCapabilityBits(record->context->main, &bits))
         return 0;
     return bits.words[0];
 }
