@@ -236,6 +236,8 @@ int AddTicketPage(PDevRecord* pdev)
     page.width = TenthsOfMillimetre(form.paperWidth);
     page.height = TenthsOfMillimetre(form.paperHeight);
     page.colourState = SheetColourCode(pdev);
+    page.accountFlag = pdev->jobOptions.accountFlag != 0;
+    page.accountCode = pdev->jobOptions.accountCode;
     page.paperSource = static_cast<int32_t>(GetPdevSettingWord(pdev, kFidPaperSource));
     // The page geometry's orientation code: 1 landscape, 2 portrait.
     page.orientation = pdev->geometry && pdev->geometry->landscape ? 1 : 2;
