@@ -59,6 +59,12 @@ inline constexpr uint16_t kFidFineOutlineAbovePixels = 32776;
 inline constexpr uint16_t kFidFineOutlineBelowPixels = 32777;
 inline constexpr uint16_t kFidFineOutlineMinimumPoints = 32778;
 inline constexpr uint16_t kFidPassThrough = 1358;
+// The account code of the job ticket's colour pages: with the colour unit
+// (4129) on and 5153 (byte) 1, the low byte of 5126 is the code and its bits
+// 8-11 the code's kind.
+inline constexpr uint16_t kFidColourUnit = 4129;
+inline constexpr uint16_t kFidSpecialOne = 5153;
+inline constexpr uint16_t kFidAccountCode = 5126;
 
 inline constexpr uint32_t kSamePaperAsRequested = 267;
 

@@ -227,6 +227,8 @@ int AddTicketPage(PDevRecord* pdev)
     page.width = TenthsOfMillimetre(form.paperWidth);
     page.height = TenthsOfMillimetre(form.paperHeight);
     page.colourState = SheetColourCode(pdev);
+    page.accountFlag = pdev->jobOptions.accountFlag != 0;
+    page.accountCode = pdev->jobOptions.accountCode;
     // The source the page's sheet is fed from, as its "Ec" names it.
     page.paperSource = pdev->sheetState.paperSource;
     // The page geometry's orientation code: 1 landscape, 2 portrait.

@@ -49,7 +49,32 @@ bool IsCollationAvailable(PDevRecord* pdev, uint32_t flags)
     return answer == 1 || answer == 2;
 }
 
+uint32_t JobColourMode(PDevRecord* pdev)
+{
+    switch (GetPdevSettingWord(pdev, kFidColorMode)) {
+    case 1: return 1;
+    case 2: return 2;
+    case 3: return On(pdev, kFidAutoColourMode) ? 0 : 2;
+    default: return 0;
+    }
+}
+
 namespace {
+
+// The account code goes only with jobs whose colour the printer chooses; a
+// code of a kind outside 0-2 is not sent.
+void TakeAccountOptions(PDevRecord* pdev, JobOptions* o)
+{
+    if (!On(pdev, kFidColourUnit) || (GetPdevSettingWord(pdev, kFidSpecialOne) & 0xFF) != 1 || o->colourMode != 0)
+        return;
+    const uint32_t value = GetPdevSettingDword(pdev, kFidAccountCode);
+    const uint32_t kind = (value >> 8) & 0xF;
+    if (kind > 2)
+        return;
+    o->accountFlag = 1;
+    o->accountCode = value & 0xFF;
+    o->accountKind = kind;
+}
 
 void TakeSheetOptions(PDevRecord* pdev, uint32_t version, JobOptions* o)
 {
@@ -149,6 +174,8 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     } else {
         o.colourPair[0] = o.colourPair[1] = -1;
     }
+    o.colourMode = JobColourMode(pdev);
+    TakeAccountOptions(pdev, &o);
     TakeSheetOptions(pdev, version, &o);
     o.bookletCount = BookletCountWanted(pdev);
     o.externalConversion = ExternalProcessingAsked(pdev);

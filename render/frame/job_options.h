@@ -2,7 +2,7 @@
 // starts and again when the job begins (escape overrides may have changed the
 // settings in between): copies collated by the driver, reverse order, two-sided
 // faces, separator, trailer and interleaf sheets, form registration, the page
-// label, the page options and the colour-mode pair.
+// label, the page options, the colour-mode pair and the account code.
 #pragma once
 #include <cstdint>
 
@@ -22,6 +22,10 @@ struct JobOptions {
     uint32_t pageLabel;
     uint32_t pageOptions;      // "FC"/"FH" at duplex changes
     int32_t colourPair[2];     // settings 1293 and 1294, -1 when the stream is too old
+    uint32_t colourMode;       // JobColourMode at the snapshot
+    uint32_t accountFlag;      // the ticket's colour pages carry the account code
+    uint32_t accountCode;      // 0-255
+    uint32_t accountKind;      // 0, 1 or 2
     uint32_t separatorMode;    // 1 first sheet from the separator source, 2 an empty separator sheet
     int32_t separatorSource;
     uint32_t trailerSheet;
@@ -55,6 +59,10 @@ struct SheetState {
 // answers collation as available (1) or available through the printer's
 // stream (2).
 bool IsCollationAvailable(PDevRecord* pdev, uint32_t flags);
+
+// The job's colour mode: 1 colour, 2 monochrome, 0 left to the printer
+// (setting 270's 3 is 0 only when setting 1289 lets the printer choose).
+uint32_t JobColourMode(PDevRecord* pdev);
 
 // Fills `options` from the record's settings and model. 0, or -1 for a duplex
 // setting outside 1-3 (the document cannot start).

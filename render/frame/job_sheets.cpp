@@ -48,16 +48,6 @@ constexpr int32_t kSourceFeedsNoBackFace[] = {DMBIN_MANUAL, DMBIN_ENVELOPE, DMBI
 // The job kind "FH" sends for a duplex mode (1 one-sided, 2 long edge, 3 short edge).
 constexpr uint8_t kJobKinds[4][2] = {{0, 0}, {0, 2}, {1, 2}, {1, 1}};
 
-uint32_t JobColourMode(PDevRecord* pdev)
-{
-    switch (GetPdevSettingWord(pdev, kFidColorMode)) {
-    case 1: return 1;
-    case 2: return 2;
-    case 3: return GetPdevSettingDword(pdev, kFidAutoColourMode) ? 0 : 2;
-    default: return 0;
-    }
-}
-
 const JobOptions& Options(PDevRecord* pdev) { return pdev->jobOptions; }
 uint16_t Recording(PDevRecord* pdev) { return pdev->counters.recording; }
 uint32_t StreamVersion(PDevRecord* pdev) { return pdev->job.streamVersion; }

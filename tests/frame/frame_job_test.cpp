@@ -7,6 +7,7 @@
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
+#include "render/frame/frame_ids.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 
 namespace {
 
+using frame_test::ChangeJobSettings;
 using frame_test::Count;
 using frame_test::FrameDriver;
 using frame_test::Ending;
@@ -114,6 +116,56 @@ TEST(FrameJob, TicketSumsUpTheJobsSettings)
         for (const char* line : k.lines)
             EXPECT_EQ(Count(trailer, std::string("ZQJOBINFO ") + line + "\n"), 1u) << k.what << ": " << line << "\n"
                                                                                    << trailer;
+    }
+}
+
+// The account code (low byte of setting 5126) reaches the ticket's page lines
+// only when the colour unit and setting 5153 are on, the printer chooses the
+// colour (colour mode 0, or 3 with setting 1289) and the code's kind (bits
+// 8-11) is 0-2; a colour page without it counts 0, a monochrome page none.
+TEST(FrameJob, AccountCodeReachesTheTicketsColourPages)
+{
+    constexpr uint32_t kCode = 0x37;  // 55
+    struct Case {
+        uint32_t colourUnit, special, account, colourMode, autoColour;
+        const char* fields;  // the page line's fields between SIZE and INTRAY
+    } cases[] = {
+        {1, 1, 0x200 | kCode, 0, 0, ":MODE[COLOR]:COLORS[55]:"},
+        {1, 1, 0x000 | kCode, 0, 0, ":MODE[COLOR]:COLORS[55]:"},
+        {1, 1, 0x1100 | kCode, 0, 0, ":MODE[COLOR]:COLORS[55]:"},  // bits above 11 are not the kind
+        {1, 1, 0xFF, 0, 0, ":MODE[COLOR]:COLORS[255]:"},
+        {1, 1, 0x200 | kCode, 3, 1, ":MODE[COLOR]:COLORS[55]:"},
+        {1, 1, 0x200 | kCode, 3, 0, ":MODE[MONOCHROME]:INTRAY"},
+        {1, 1, 0x200 | kCode, 2, 0, ":MODE[MONOCHROME]:INTRAY"},
+        {1, 1, 0x200 | kCode, 1, 0, ":MODE[COLOR]:COLORS[0]:"},
+        {1, 1, 0x300 | kCode, 0, 0, ":MODE[COLOR]:COLORS[0]:"},
+        {1, 1, 0xF00 | kCode, 0, 0, ":MODE[COLOR]:COLORS[0]:"},
+        {1, 0, 0x200 | kCode, 0, 0, ":MODE[COLOR]:COLORS[0]:"},
+        {1, 2, 0x200 | kCode, 0, 0, ":MODE[COLOR]:COLORS[0]:"},
+        {0, 1, 0x200 | kCode, 0, 0, ":MODE[COLOR]:COLORS[0]:"},
+        {0, 0, 0, 1, 0, ":MODE[COLOR]:COLORS[0]:"},
+        {0, 0, 0, 2, 0, ":MODE[MONOCHROME]:INTRAY"},
+    };
+    for (const Case& k : cases) {
+        frame_test::JobPlan plan{
+            {true, true}, Ending::kEndDoc, {{kFidColorMode, k.colourMode}, {kFidAutoColourMode, k.autoColour}}};
+        // The account settings are the printer's own: changed in the job's
+        // copy of the printer settings before the job begins.
+        plan.beforePages = [&k](HDC dc) {
+            ChangeJobSettings(
+                dc, {{kFidColourUnit, k.colourUnit}, {kFidSpecialOne, k.special}, {kFidAccountCode, k.account}});
+        };
+        const PrintedJob job = PrintJob(plan);
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string ticket = Joined(job.listing.trailerLines);
+        const std::string where = std::to_string(k.colourUnit) + " " + std::to_string(k.special) + " " +
+                                  std::to_string(k.account) + " " + std::to_string(k.colourMode) + " " +
+                                  std::to_string(k.autoColour) + "\n" + ticket;
+        EXPECT_EQ(Count(ticket, "PAGEINFO="), 2u) << where;
+        EXPECT_EQ(Count(ticket, k.fields), 2u) << where;
+        // The sheets themselves are the same whatever the account.
+        const bool colour = std::string(k.fields).find("COLOR]") != std::string::npos;
+        EXPECT_EQ(Count(job.commands, colour ? "Ec code1=1 " : "Ec code1=2 "), 2u) << where;
     }
 }
 

@@ -38,6 +38,11 @@ struct PrintedJob {
 // to 600, so that the pages can be told apart in the stream.
 PrintedJob PrintJob(const JobPlan& plan);
 
+// Reads the job's settings and printer settings back from the driver, writes
+// the numbers into them (with the type and size the engine reports) and hands
+// both back: what another program can do between pages.
+void ChangeJobSettings(HDC dc, const std::vector<SettingPair>& pairs);
+
 // The lines, each ended by a line feed.
 std::string Joined(const std::vector<std::string>& lines);
 

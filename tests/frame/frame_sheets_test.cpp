@@ -19,6 +19,7 @@
 
 namespace {
 
+using frame_test::ChangeJobSettings;
 using frame_test::Count;
 using frame_test::Ending;
 using frame_test::Joined;
@@ -54,30 +55,6 @@ std::string SheetOrder(const std::string& commands)
         }
     }
     return order;
-}
-
-// Reads the job's settings and printer settings back from the driver, writes
-// the numbers into them (with the type and size the engine reports) and hands
-// both back: what another program can do between pages.
-void ChangeJobSettings(HDC dc, const std::vector<SettingPair>& pairs)
-{
-    constexpr int kEscGetSettings = 20482, kEscSetSettings = 20485;
-    constexpr int kEscGetPrinterSettings = 20492, kEscSetPrinterSettings = 20491;
-    std::vector<char> settings(5900), printer(7964);
-    ASSERT_EQ(HostExtEscape(dc, kEscGetSettings, 0, nullptr, int(settings.size()), settings.data()), 1);
-    ASSERT_EQ(HostExtEscape(dc, kEscGetPrinterSettings, 0, nullptr, int(printer.size()), printer.data()), 1);
-    for (const SettingPair& pair : pairs) {
-        uint16_t type = 0;
-        uint32_t size = 0;
-        uint64_t holder = 0;
-        ASSERT_EQ(GetFunctionIdValue(pair.first, settings.data(), printer.data(), &type, &size, &holder), 0)
-            << pair.first;
-        holder = pair.second;
-        ASSERT_EQ(SetFunctionIdValue(pair.first, settings.data(), printer.data(), type, size, &holder), 0)
-            << pair.first;
-    }
-    ASSERT_EQ(HostExtEscape(dc, kEscSetSettings, int(settings.size()), settings.data(), 0, nullptr), 1);
-    ASSERT_EQ(HostExtEscape(dc, kEscSetPrinterSettings, int(printer.size()), printer.data(), 0, nullptr), 1);
 }
 
 PrintedJob PrintOnSheetsModel(size_t pages, std::vector<SettingPair> settings)
