@@ -18,6 +18,7 @@ struct JobOptions {
     uint32_t formRegistration; // the job registers a form in the printer ("EE", no "FA")
     uint32_t pageLabel;
     uint32_t pageOptions;      // "FC"/"FH" at duplex changes
+    uint32_t sameOutputPaper;  // one page to a sheet printed on the document's own paper, page by page
     int32_t colourPair[2];     // settings 1293 and 1294, -1 when the stream is too old
     uint32_t separatorMode;    // 1 first sheet from the separator source, 2 an empty separator sheet
     int32_t separatorSource;
@@ -46,6 +47,7 @@ struct SheetState {
     uint32_t replayedKind;     // its sheet kind, 0 none yet
     int32_t firstSource;       // the source of the job's first face (0: not taken yet)
     uint32_t cover;            // the separator's first sheet cannot take a back face: a cover of its own
+    uint16_t keptPaper;        // the model paper the sheets were last printed on (0: none)
 };
 
 // Whether the caller asks with all of the flag bits 1, 2 and 4 and the model
