@@ -422,9 +422,9 @@ TEST(FrameLayout, PagesAreLaidOntoTheOutputPaper)
         double scale;
     } cases[] = {
         {2, {{kFidFeedOrientation, 2}}, "kind=5", 0.6985 * kFullSize},
-        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}}, "kind=81 width=297 height=420", kFullSize},
+        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}}, "kind=81 width=29.7 height=42", kFullSize},
         // One page to a sheet is scaled up to the A3 paper's printable area.
-        {1, {{kFidOutputPaper, kA3}}, "kind=81 width=297 height=420", 4116.0 / 2886 * kFullSize},
+        {1, {{kFidOutputPaper, kA3}}, "kind=81 width=29.7 height=42", 4116.0 / 2886 * kFullSize},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.media);
@@ -480,7 +480,7 @@ TEST(FrameLayout, BookletOntoTheOutputPaper)
         const std::string& c = job.commands;
         EXPECT_EQ(Count(c, "\nFB\nED\n"), 2u) << c;
         for (const std::string& line : MediaLines(c))
-            EXPECT_NE(line.find(a3 ? "kind=81 width=297 height=420" : "kind=5"), std::string::npos) << line;
+            EXPECT_NE(line.find(a3 ? "kind=81 width=29.7 height=42" : "kind=5"), std::string::npos) << line;
         frames[a3] = Placements(c);
         ASSERT_EQ(frames[a3].size(), 4u) << c;
     }
