@@ -423,6 +423,9 @@ TEST(FrameLayout, PagesAreLaidOntoTheOutputPaper)
     } cases[] = {
         {2, {{kFidFeedOrientation, 2}}, "kind=5", 0.6985 * kFullSize},
         {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}}, "kind=81 width=29.7 height=42", kFullSize},
+        // Landscape pages lie across the halves of the upright sheet.
+        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}, {kFidOrientation, DMORIENT_LANDSCAPE}},
+         "kind=81 width=29.7 height=42", kFullSize},
         // One page to a sheet is scaled up to the A3 paper's printable area.
         {1, {{kFidOutputPaper, kA3}}, "kind=81 width=29.7 height=42", 4116.0 / 2886 * kFullSize},
     };
