@@ -182,6 +182,18 @@ int RunJobBegin(PDevRecord* pdev)
     return result;
 }
 
+// The frame holds the upright paper (the landscape flag turns the page), so a
+// turned form gives its printable sides back in upright order.
+void FillFrameOfForm(PaperFrame* frame, const FormRecord& form, uint16_t paperCode)
+{
+    const int32_t across = form.rotated ? form.bottom - form.top : form.right - form.left;
+    const int32_t down = form.rotated ? form.right - form.left : form.bottom - form.top;
+    FillPaperFrame(frame, paperCode, static_cast<int16_t>(TenthsOfMillimetre(form.paperWidth)),
+                   static_cast<int16_t>(TenthsOfMillimetre(form.paperHeight)),
+                   static_cast<int16_t>(TenthsOfMillimetre(across)), static_cast<int16_t>(TenthsOfMillimetre(down)),
+                   false, nullptr);
+}
+
 // The page's frame on its sheet: the geometry from the page settings (a zoom
 // outside 25-400 refuses the page) and the page's placement, sent as "Aa".
 int PlacePage(PDevRecord* pdev)
@@ -193,16 +205,15 @@ int PlacePage(PDevRecord* pdev)
     }
     if (FillPageGeometry(pdev->geometry, ReadPageGeometrySettings(pdev)) != 0)
         return -1;
-    const FormRecord& form = pdev->requestedForm;
-    // The frame holds the upright paper (the landscape flag turns it), so a
-    // turned form gives its printable sides back in upright order.
-    const int32_t across = form.rotated ? form.bottom - form.top : form.right - form.left;
-    const int32_t down = form.rotated ? form.right - form.left : form.bottom - form.top;
-    FillPaperFrame(&pdev->geometry->page, 0, static_cast<int16_t>(TenthsOfMillimetre(form.paperWidth)),
-                   static_cast<int16_t>(TenthsOfMillimetre(form.paperHeight)),
-                   static_cast<int16_t>(TenthsOfMillimetre(across)), static_cast<int16_t>(TenthsOfMillimetre(down)),
-                   false, nullptr);
-    pdev->geometry->sheet = pdev->geometry->page;
+    FillFrameOfForm(&pdev->geometry->page, pdev->requestedForm, 0);
+    // The pages are laid onto the output paper's sheet; without an output
+    // paper of its own the sheet is the page's paper.
+    const FormRecord& sheet = SheetForm(pdev);
+    if (&sheet == &pdev->requestedForm)
+        pdev->geometry->sheet = pdev->geometry->page;
+    else
+        FillFrameOfForm(&pdev->geometry->sheet, sheet, sheet.paperNumber);
+    pdev->geometry->paperSource = static_cast<int16_t>(pdev->sheetState.paperSource);
     PageFrameState state{};
     state.logicalPage = static_cast<int32_t>(pdev->counters.pages);
     state.side = static_cast<int32_t>(pdev->counters.faceIndex);

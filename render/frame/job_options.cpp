@@ -168,6 +168,9 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     o.pageOptions = On(pdev, kFidKeepDuplexOnReset) && On(pdev, kFidDrawingEscapesFeature) &&
                     version >= kPageOptionsVersion && !nup && !posterOrBooklet && !o.formRegistration &&
                     GetPdevSettingWord(pdev, kFidJobType) != kJobTypeStored && !On(pdev, kFidSecondSourceOn);
+    // Sheets of several pages, and booklets, take the job's paper once.
+    o.sameOutputPaper = GetPdevSettingWord(pdev, kFidOutputPaper) == kSamePaperAsRequested && !nup &&
+                        GetPdevSettingWord(pdev, kFidPosterBooklet) != kBookletLayout;
     if (version >= kColourPairVersion) {
         o.colourPair[0] = On(pdev, kFidColourPairFirst) ? 1 : 0;
         o.colourPair[1] = On(pdev, kFidColourPairSecond) ? 1 : 0;

@@ -21,6 +21,7 @@ struct JobOptions {
     uint32_t tonerSave;          // setting 1320 on
     uint32_t pageLabel;
     uint32_t pageOptions;      // "FC"/"FH" at duplex changes
+    uint32_t sameOutputPaper;  // one page to a sheet printed on the document's own paper, page by page
     int32_t colourPair[2];     // settings 1293 and 1294, -1 when the stream is too old
     uint32_t colourMode;       // JobColourMode at the snapshot
     uint32_t accountFlag;      // the ticket's colour pages carry the account code
@@ -53,6 +54,7 @@ struct SheetState {
     uint32_t replayedKind;     // its sheet kind, 0 none yet
     int32_t firstSource;       // the source of the job's first face (0: not taken yet)
     uint32_t cover;            // the separator's first sheet cannot take a back face: a cover of its own
+    uint16_t keptPaper;        // the model paper the sheets were last printed on (0: none)
 };
 
 // Whether the caller asks with all of the flag bits 1, 2 and 4 and the model

@@ -6,6 +6,7 @@
 #include "render/attributes/job_attributes.h"
 #include "render/command/command_layer.h"
 #include "render/frame/external_pages.h"
+#include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_options.h"
 #include "render/frame/job_stream.h"
@@ -44,6 +45,8 @@ constexpr int32_t kSourceFormSource = DMBIN_FORMSOURCE;
 constexpr CapabilityId kDocumentSourceCapability = 0x10;
 constexpr uint32_t kSyncModeTrayLeads = 2;
 constexpr int32_t kSourceFeedsNoBackFace[] = {DMBIN_MANUAL, DMBIN_ENVELOPE, DMBIN_ENVMANUAL};
+// The printer picks the tray by the paper.
+constexpr int32_t kSourceAuto = DMBIN_AUTO;
 
 // The job kind "FH" sends for a duplex mode (1 one-sided, 2 long edge, 3 short edge).
 constexpr uint8_t kJobKinds[4][2] = {{0, 0}, {0, 2}, {1, 2}, {1, 1}};
@@ -105,9 +108,23 @@ float DotsInTenths(int32_t tenths, int32_t resolution)
 
 void FillSheetMedia(PDevRecord* pdev, uint8_t colourCode, int32_t source, PageMediaItem* item)
 {
-    const FormRecord& form = pdev->requestedForm;
+    const FormRecord& form = SheetForm(pdev);
     FillMediaItem(pdev, colourCode, source, TenthsOfMillimetre(form.paperWidth), TenthsOfMillimetre(form.paperHeight),
                   item);
+}
+
+// A job printed on the document's own paper follows that paper: a model
+// paper other than the one the sheets were last printed on becomes the kept
+// one. Answers whether the paper changed (the first one kept is no change).
+// Sizes no model paper has are not followed.
+bool KeepRequestedPaper(PDevRecord* pdev)
+{
+    const uint16_t requested = pdev->requestedForm.paperNumber;
+    const uint16_t kept = pdev->sheetState.keptPaper;
+    if (!Options(pdev).sameOutputPaper || requested == 0 || requested == kept)
+        return false;
+    pdev->sheetState.keptPaper = requested;
+    return kept != 0;
 }
 
 int32_t DuplexModeOfSettings(PDevRecord* pdev)
@@ -176,8 +193,14 @@ int EmitEmptySide(PDevRecord* pdev, int32_t source)
     const uint32_t running = pdev->pageState & kPageSheetRuns;
     pdev->pageState |= kPageSheetRuns;
     int result = 0;
-    if (Options(pdev).pageOptions && !Options(pdev).recordPages && pdev->sheetState.keptDuplexMode == 0)
-        WriteDuplexMode(pdev, DuplexModeOfSettings(pdev), &result);
+    if (Options(pdev).pageOptions && !Options(pdev).recordPages) {
+        if (pdev->sheetState.keptDuplexMode == 0) {
+            WriteDuplexMode(pdev, DuplexModeOfSettings(pdev), &result);
+            KeepRequestedPaper(pdev);
+        } else if (KeepRequestedPaper(pdev)) {
+            result |= EmitJobKindOption(pdev->commandLayer);
+        }
+    }
     PageMediaItem item;
     FillSheetMedia(pdev, JobColourMode(pdev) ? kEmptySideColourMode : kEmptySideNoColourMode, source, &item);
     result |= SetPageAttributes(pdev->commandLayer, Recording(pdev), item);
@@ -283,6 +306,16 @@ int CheckSheetChange(PDevRecord* pdev)
         change = state.paperSource != 0;
         state.paperSource = source;
     }
+    // A new paper under a tray the printer picks by paper needs a new sheet.
+    // Behind a separator's first face a two-sided job goes back to that
+    // choice when the job asks for it.
+    if (KeepRequestedPaper(pdev)) {
+        if (o.twoSided && o.separatorMode == 1 && pdev->counters.faces == 1 &&
+            GetPdevSettingWord(pdev, kFidPaperSource) == kSourceAuto)
+            state.paperSource = kSourceAuto;
+        if (state.paperSource == kSourceAuto)
+            change = true;
+    }
     const int32_t keptBefore = state.keptDuplexMode;
     bool duplexChange = false;
     if (o.pageOptions) {
@@ -339,6 +372,12 @@ int TellReplayedSheetChange(PDevRecord* pdev, uint32_t face)
 } // namespace
 
 int32_t TenthsOfMillimetre(int32_t length) { return FormSizeToTenths(length); }
+
+const FormRecord& SheetForm(PDevRecord* pdev)
+{
+    const uint32_t output = GetPdevSettingWord(pdev, kFidOutputPaper);
+    return output == 0 || output == kSamePaperAsRequested ? pdev->requestedForm : pdev->outputForm;
+}
 
 void FillMediaItem(PDevRecord* pdev, uint8_t colourCode, int32_t source, int32_t width, int32_t height,
                    PageMediaItem* item)

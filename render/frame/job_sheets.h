@@ -8,6 +8,11 @@
 #include <cstdint>
 
 struct PDevRecord;
+struct FormRecord;
+
+// The paper the job's sheets are printed on: the output paper (setting 262),
+// or the document's own paper when that setting names no paper of its own.
+const FormRecord& SheetForm(PDevRecord* pdev);
 
 // Form lengths (1/18432 inch) in tenths of a millimetre.
 int32_t TenthsOfMillimetre(int32_t length);

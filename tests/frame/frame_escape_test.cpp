@@ -628,6 +628,114 @@ TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
     }
 }
 
+// A4 pages two to a side on an A3 output paper: each page's cell lies in the
+// A3 sheet's printable area, the page in it at nearly its own size, the two
+// apart; the sheet goes out as A3.
+TEST_F(FrameEscapes, PagesOnTheOutputPaperAnswerCellsOfItsSheet)
+{
+    struct Answer {
+        uint32_t flags[3];
+        float imageable[4];
+        float form[4];
+    };
+    constexpr uint32_t kA3 = 8;
+    auto dots = [](float tenths) { return tenths * 600 / 254.0f; };
+    // The A3 paper's printable area: 4.2 mm in from each edge.
+    const float left = dots(42), top = dots(42), right = dots(2970 - 42), bottom = dots(4200 - 42);
+    DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(
+        frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}})));
+    ASSERT_NE(pdev, nullptr);
+    SURFOBJ surface = SurfaceOf(pdev);
+    std::vector<Answer> answers;
+    MorvaListing listing;
+    const bool read = PrintSpooled(
+        [&] {
+            ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"a3"), 9));
+            for (int page = 0; page < 2; ++page) {
+                ASSERT_TRUE(driver_.entries().startPage(&surface));
+                RECTL area{0, 0, 10, 10};
+                BRUSHOBJ black{};
+                ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
+                                                     nullptr, &black, nullptr, 0xF0F0));
+                Answer answer{};
+                uint32_t pageQuery = 0;
+                ASSERT_EQ(driver_.entries().escape(&surface, 20481, 4, &pageQuery, sizeof(answer), &answer), 1u);
+                answers.push_back(answer);
+                ASSERT_TRUE(driver_.entries().sendPage(&surface));
+            }
+            driver_.entries().endDoc(&surface, 0);
+        },
+        &listing);
+    driver_.entries().disablePdev(pdev);
+    ASSERT_TRUE(read) << listing.error;
+    const std::string commands = CommandTexts(listing);
+    EXPECT_EQ(frame_test::Count(commands, "\nFB\nED\n"), 1u) << "one sheet";
+    EXPECT_EQ(frame_test::Count(commands, "kind=81 width=29.7 height=42"), 1u) << commands;
+    ASSERT_EQ(answers.size(), 2u);
+    for (size_t i = 0; i < answers.size(); ++i) {
+        SCOPED_TRACE(i);
+        const float* f = answers[i].form;
+        EXPECT_GE(f[0], left - 0.5f);
+        EXPECT_GE(f[1], top - 0.5f);
+        EXPECT_LE(f[2], right + 0.5f);
+        EXPECT_LE(f[3], bottom + 0.5f);
+        // The A4 page, turned into half the A3 sheet, keeps 97 % of its size.
+        EXPECT_NEAR(std::max(f[2] - f[0], f[3] - f[1]), dots(2970) * 0.97f, dots(20));
+    }
+    const float* f = answers[0].form;
+    const float* g = answers[1].form;
+    EXPECT_TRUE(f[2] <= g[0] + 0.5f || g[2] <= f[0] + 0.5f || f[3] <= g[1] + 0.5f || g[3] <= f[1] + 0.5f);
+}
+
+// A two-sided job on the document's own paper whose paper changes between
+// two pages: under a tray the printer picks by paper (7) the new paper takes
+// a new sheet, the back face of the first left empty; under a fixed tray the
+// second page goes on the back face. Behind a first sheet from the cover tray
+// the job's own tray 7 comes back for the second face. The host cannot
+// change the paper under a running job (ResetDC keeps it), so the record's
+// paper is changed here as a new document paper would.
+TEST_F(FrameEscapes, NewPaperUnderTheAutomaticTrayStartsASheet)
+{
+    constexpr uint32_t kSameAsDocument = 267, kFormSource = 15, kAutomatic = 7, kTray1 = 1, kA3 = 8;
+    const struct {
+        uint32_t tray, covers;
+        size_t skipped;
+    } cases[] = {{kAutomatic, 0, 1}, {kTray1, 0, 0}, {kAutomatic, 1, 1}, {kTray1, 1, 0}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.tray << " " << k.covers);
+        DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600(
+            {{kFidJobHeaderOn, 0}, {kFidDuplex, 2}, {kFidOutputPaper, kSameAsDocument},
+             {kFidDefaultSource, kFormSource}, {kFidPaperSource, k.tray}, {kFidCovers, k.covers},
+             {kFidCoverTray, kTray1}})));
+        ASSERT_NE(pdev, nullptr);
+        SURFOBJ surface = SurfaceOf(pdev);
+        FormRecord& requested = reinterpret_cast<PDevRecord*>(pdev)->requestedForm;
+        const uint16_t paper = requested.paperNumber;
+        MorvaListing listing;
+        const bool read = PrintSpooled(
+            [&] {
+                ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"papers"), 9));
+                for (int page = 0; page < 2; ++page) {
+                    ASSERT_TRUE(driver_.entries().startPage(&surface));
+                    RECTL area{0, 0, 10, 10};
+                    BRUSHOBJ black{};
+                    ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
+                                                         nullptr, &black, nullptr, 0xF0F0));
+                    ASSERT_TRUE(driver_.entries().sendPage(&surface));
+                    requested.paperNumber = kA3;
+                }
+                driver_.entries().endDoc(&surface, 0);
+            },
+            &listing);
+        requested.paperNumber = paper;
+        driver_.entries().disablePdev(pdev);
+        ASSERT_TRUE(read) << listing.error;
+        const std::string commands = CommandTexts(listing);
+        EXPECT_EQ(frame_test::Count(commands, "skip backface of duplex"), k.skipped) << commands;
+        EXPECT_EQ(frame_test::Count(commands, "\nFB\nED\n"), 2u) << commands;
+    }
+}
+
 // A landscape page's frame holds the upright paper with its printable area
 // inside it, the landscape flag turning it: the printable sides of the turned
 // form are given back in upright order.

@@ -386,3 +386,109 @@ TEST(FrameLayout, BookletAnnotationIsPlacedAcrossTheSheet)
 }
 
 } // namespace
+
+namespace {
+
+// The sheet's media and size (page attributes), as the reader lists them.
+std::vector<std::string> MediaLines(const std::string& commands)
+{
+    std::vector<std::string> out;
+    for (size_t at = commands.find("\nEc "); at != std::string::npos; at = commands.find("\nEc ", at + 1))
+        out.push_back(commands.substr(at + 1, commands.find('\n', at + 1) - at - 1));
+    return out;
+}
+
+// The larger of a placement's two scale entries: the page's scale onto its
+// sheet in points a dot.
+double ScaleOf(const std::string& placement)
+{
+    const std::vector<double> m = MatrixOf(placement);
+    return m.size() == 6 ? std::max(std::abs(m[0]), std::abs(m[1])) : 0.0;
+}
+
+} // namespace
+
+// A4 pages two to a side, on their own paper and on an A3 output paper:
+// the sheet's media is the output paper, and each page, which fills a cell
+// of 0.7 its size on A4, keeps its own size in a cell of half an A3 sheet.
+TEST(FrameLayout, PagesAreLaidOntoTheOutputPaper)
+{
+    constexpr uint32_t kA3 = 8;
+    constexpr double kFullSize = 72.0 / 600;
+    struct Case {
+        size_t pages;
+        std::vector<frame_test::SettingPair> settings;
+        const char* media;
+        double scale;
+    } cases[] = {
+        {2, {{kFidFeedOrientation, 2}}, "kind=5", 0.6985 * kFullSize},
+        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}}, "kind=81 width=29.7 height=42", kFullSize},
+        // Landscape pages lie across the halves of the upright sheet.
+        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}, {kFidOrientation, DMORIENT_LANDSCAPE}},
+         "kind=81 width=29.7 height=42", kFullSize},
+        // One page to a sheet is scaled up to the A3 paper's printable area.
+        {1, {{kFidOutputPaper, kA3}}, "kind=81 width=29.7 height=42", 4116.0 / 2886 * kFullSize},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.media);
+        const size_t pages = k.pages;
+        const PrintedJob job = PrintJob({std::vector<bool>(pages, true), frame_test::Ending::kEndDoc, k.settings});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), 1u) << c;
+        const std::vector<std::string> media = MediaLines(c);
+        ASSERT_EQ(media.size(), 1u) << c;
+        EXPECT_NE(media[0].find(k.media), std::string::npos) << media[0];
+        const std::vector<std::string> frames = Placements(c);
+        ASSERT_EQ(frames.size(), pages) << c;
+        EXPECT_EQ(std::set<std::string>(frames.begin(), frames.end()).size(), pages) << c;
+        for (const std::string& frame : frames)
+            EXPECT_NEAR(ScaleOf(frame), k.scale, 0.002) << frame;
+    }
+}
+
+// An output paper that is the document's own, named or as "the same paper",
+// prints as the job without one.
+TEST(FrameLayout, OutputPaperOfTheDocumentChangesNothing)
+{
+    constexpr uint32_t kA4 = 9, kSameAsDocument = 267;
+    for (uint32_t nup : {1u, 2u}) {
+        const PrintedJob plain =
+            PrintJob({{true, true}, frame_test::Ending::kEndDoc, {{kFidFeedOrientation, nup}}});
+        ASSERT_TRUE(plain.read) << plain.listing.error;
+        for (uint32_t output : {kSameAsDocument, kA4}) {
+            SCOPED_TRACE(output);
+            const PrintedJob job = PrintJob(
+                {{true, true}, frame_test::Ending::kEndDoc, {{kFidFeedOrientation, nup}, {kFidOutputPaper, output}}});
+            ASSERT_TRUE(job.read) << job.listing.error;
+            EXPECT_EQ(MediaLines(job.commands), MediaLines(plain.commands));
+            EXPECT_EQ(Placements(job.commands), Placements(plain.commands));
+            EXPECT_EQ(Count(job.commands, "\nFB\nED\n"), Count(plain.commands, "\nFB\nED\n"));
+        }
+    }
+}
+
+// A booklet folded onto A3: each side is an A3 sheet whose halves are A4,
+// so that the A4 pages keep their size.
+TEST(FrameLayout, BookletOntoTheOutputPaper)
+{
+    constexpr uint32_t kA3 = 8;
+    std::vector<std::string> frames[2];
+    for (uint32_t a3 : {0u, 1u}) {
+        std::vector<frame_test::SettingPair> settings = {{kPosterBooklet, 2}};
+        if (a3)
+            settings.push_back({kFidOutputPaper, kA3});
+        const PrintedJob job = PrintJob({std::vector<bool>(4, true), frame_test::Ending::kEndDoc, settings});
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const std::string& c = job.commands;
+        EXPECT_EQ(Count(c, "\nFB\nED\n"), 2u) << c;
+        for (const std::string& line : MediaLines(c))
+            EXPECT_NE(line.find(a3 ? "kind=81 width=29.7 height=42" : "kind=5"), std::string::npos) << line;
+        frames[a3] = Placements(c);
+        ASSERT_EQ(frames[a3].size(), 4u) << c;
+    }
+    // Half an A3 sheet is an A4 page turned: the pages grow by the ratio of
+    // the two papers' sides.
+    for (size_t n = 0; n < 4; ++n)
+        EXPECT_NEAR(ScaleOf(frames[1][n]) / ScaleOf(frames[0][n]), 1.414, 0.03) << frames[0][n] << " / " << frames[1][n];
+}
