@@ -430,13 +430,13 @@ TEST(FrameTextPosition, FixedIncrementsAndLongStringsStandWhereTheCallPutsThem)
     static const std::wstring longText = [] {
         std::wstring t;
         for (int i = 0; i < 150; ++i)
-            t += wchar_t(L"HxgjAiWm"[i % 8]);
+            t += wchar_t(L"HxgjAiW"[i % 7]);
         return t;
     }();
     std::vector<int> varied;
     for (int i = 0; i < 150; ++i)
         varied.push_back(18 + (i * 7) % 11);
-    TextCall fixed{"fixed pitch", L"DejaVu Sans Mono", 100, 0, L"Fixed 0123", {}, false, 1, 1, {}, "DM DI"};
+    TextCall fixed{"fixed pitch", L"DejaVu Sans Mono", 100, 0, L"Fixed0123", {}, false, 1, 1, {}, "DM DI"};
     fixed.dx = OwnAdvances(fixed);
     TextCall fixedLong{"fixed pitch, long", L"DejaVu Sans Mono", 40, 0, longText.c_str(), {}, false, 1, 1, {}, "DM DI"};
     fixedLong.dx = OwnAdvances(fixedLong);
