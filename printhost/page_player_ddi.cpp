@@ -608,6 +608,7 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     // Windows' engine then gives the increment in whole device pixels and the
     // first glyph's position only.
     ULONG charInc = 0;
+    if (font->deviceFont && deviceWidths.empty()) stepped = false;   // laid out by the metafile's advances
     if (stepped) {
         const double inc = advance[0] * m.eM11;
         bool even = inc >= 1 && std::abs(inc - std::round(inc)) < 1e-6;
