@@ -439,31 +439,40 @@ static BOOL EnumGlyphs(STROBJ* pstro, ULONG* pc, PGLYPHPOS* ppgpos, bool withDef
     *pc = 0;
     *ppgpos = nullptr;
     if (s->cursor >= s->glyphs.size()) return FALSE;
-    // One batch holds the whole string.
-    if (withDefs && s->font && s->font->deviceFont) {
-        // Device glyphs come from the driver one at a time; each keeps its own copy.
-        s->deviceDefs.resize(s->glyphs.size());
-        s->deviceBits.resize(s->glyphs.size());
-        for (size_t i = s->cursor; i < s->glyphs.size(); ++i) {
-            GLYPHDATA* d = s->font->glyphMode == FO_GLYPHBITS ? DeviceGlyphData(*s->font, s->glyphs[i].hg, FO_GLYPHBITS)
-                                                              : nullptr;
-            s->glyphs[i].pgdf = nullptr;
-            if (!d || !d->gdf.pgb) continue;
-            s->deviceBits[i] = s->font->lastDeviceGlyphBits;
-            s->deviceDefs[i].pgb = reinterpret_cast<GLYPHBITS*>(s->deviceBits[i].data());
-            s->glyphs[i].pgdf = &s->deviceDefs[i];
-        }
-    } else if (withDefs && s->font) {
-        for (size_t i = s->cursor; i < s->glyphs.size(); ++i) {
-            GlyphEntry* e = s->font->glyphMode == FO_PATHOBJ ? GlyphOutline(*s->font, s->glyphs[i].hg)
-                                                             : GlyphBits(*s->font, s->glyphs[i].hg);
-            s->glyphs[i].pgdf = e ? &e->def : nullptr;
+    const size_t first = s->cursor;
+    const size_t count = std::min(s->glyphs.size() - first, kGlyphBatch);
+    for (size_t k = 0; k < count; ++k) s->glyphs[first + k].pgdf = nullptr;
+    if (withDefs && s->font) {
+        HostFont& font = *s->font;
+        s->batchDefs.reserve(kGlyphBatch);
+        s->batchDefs.assign(count, GLYPHDEF{});
+        s->batchBits.resize(kGlyphBatch);
+        for (size_t k = 0; k < count; ++k) {
+            GLYPHPOS& g = s->glyphs[first + k];
+            if (font.deviceFont) {
+                // Device glyphs come from the driver one at a time.
+                GLYPHDATA* d = font.glyphMode == FO_GLYPHBITS ? DeviceGlyphData(font, g.hg, FO_GLYPHBITS) : nullptr;
+                if (!d || !d->gdf.pgb) continue;
+                s->batchBits[k] = font.lastDeviceGlyphBits;
+            } else if (font.glyphMode == FO_PATHOBJ) {
+                GlyphEntry* e = GlyphOutline(font, g.hg);
+                if (!e) continue;
+                s->batchDefs[k] = e->def;
+                g.pgdf = &s->batchDefs[k];
+                continue;
+            } else {
+                GlyphEntry* e = GlyphBits(font, g.hg);
+                if (!e || !e->def.pgb) continue;
+                s->batchBits[k] = e->bits;
+            }
+            s->batchDefs[k].pgb = reinterpret_cast<GLYPHBITS*>(s->batchBits[k].data());
+            g.pgdf = &s->batchDefs[k];
         }
     }
-    *pc = ULONG(s->glyphs.size() - s->cursor);
-    *ppgpos = s->glyphs.data() + s->cursor;
-    s->cursor = s->glyphs.size();
-    return FALSE;
+    s->cursor = first + count;
+    *pc = ULONG(count);
+    *ppgpos = s->glyphs.data() + first;
+    return s->cursor < s->glyphs.size();
 }
 
 PRINTHOST_EXPORT BOOL APIENTRY STROBJ_bEnum(STROBJ* pstro, ULONG* pc, PGLYPHPOS* ppgpos)

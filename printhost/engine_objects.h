@@ -214,14 +214,21 @@ void ReleaseFont(std::unique_ptr<HostFont>& font);
 // Glyph handles of characters in an engine or device font (0 when absent).
 std::vector<HGLYPH> GlyphHandles(HostFont& font, const std::wstring& text, bool glyphIndices);
 
+// Windows' engine hands a string over in batches no larger than the glyphs
+// its cache holds at once; the glyph data of a batch lives until the next
+// enumeration call. The host's batch is 64 glyphs.
+constexpr size_t kGlyphBatch = 64;
+
 struct HostString {
     STROBJ so{};
     HostFont* font = nullptr;
     std::vector<GLYPHPOS> glyphs;
     std::wstring text;
     size_t cursor = 0;
-    std::vector<GLYPHDEF> deviceDefs;               // device-font glyph bits, one copy a glyph
-    std::vector<std::vector<uint8_t>> deviceBits;
+    // The current batch's glyph definitions and bits: every batch takes the
+    // same slots, so what a driver keeps of an earlier batch is gone.
+    std::vector<GLYPHDEF> batchDefs;
+    std::vector<std::vector<uint8_t>> batchBits;
 };
 LiveSet& LiveStrings();
 HostString* FromStrobj(STROBJ* so);

@@ -519,6 +519,19 @@ void DrawCurrentPath(PlayState& s, PaintKind kind, bool ellipse, const std::func
     ReleaseBrush(strokeBrush);
 }
 
+namespace {
+
+// Fixed pitch: an engine font by GDI's metrics (whose pitch bit is set for a
+// variable pitch), a device font by the driver's own description of it.
+bool FixedPitch(HostFont& font, const TEXTMETRICW& tm)
+{
+    if (!font.deviceFont) return (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;
+    const IFIMETRICS* ifi = FONTOBJ_pifi(&font.fo);
+    return ifi && ((ifi->flInfo & FM_INFO_CONSTANT_WIDTH) || (ifi->jWinPitchAndFamily & 3) == FIXED_PITCH);
+}
+
+} // namespace
+
 void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& text, const INT* dx, size_t dxCount)
 {
     if (!Hooked(s, HOOK_TEXTOUT)) return;
@@ -566,11 +579,13 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     std::vector<double> advance(text.size(), 0);
     const bool pairs = (t.fOptions & ETO_PDY) != 0;
     std::vector<double> rise(text.size(), 0);
+    const bool horizontal = lf.lfEscapement == 0 && m.eM12 == 0 && m.eM21 == 0;
+    // A fixed-pitch font along an unturned baseline may step by one increment.
+    bool stepped = horizontal && !pairs && m.eM11 > 0 && !text.empty() && FixedPitch(*font, tm);
     for (size_t i = 0; i < text.size(); ++i) {
-        if (dx && (pairs ? 2 * i + 1 < dxCount : i < dxCount)) {
-            advance[i] = pairs ? dx[2 * i] : dx[i];
-            if (pairs) rise[i] = dx[2 * i + 1];
-        } else {
+        const bool given = dx && (pairs ? 2 * i + 1 < dxCount : i < dxCount);
+        double own = 0;
+        if (!given || (stepped && !font->deviceFont)) {
             SIZE size{};
             if (glyphIndex) {
                 WORD index = WORD(text[i]);
@@ -578,13 +593,28 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
             } else {
                 GetTextExtentPoint32W(s.dc, &text[i], 1, &size);
             }
-            advance[i] = size.cx;
+            own = size.cx;
         }
+        advance[i] = given ? (pairs ? dx[2 * i] : dx[i]) : own;
+        if (given && pairs) rise[i] = dx[2 * i + 1];
+        // The application's own spacing (advances, character extra,
+        // justification: all of them land in the metafile's advances).
+        if (stepped && !font->deviceFont && advance[i] != own) stepped = false;
     }
     // A device font's text is laid out with the driver's widths (device pixels).
     std::vector<double> deviceWidths;
     if (font->deviceFont && !pairs && xScale > 0 && DeviceAdvanceWidths(*font, handles, &deviceWidths))
         for (size_t i = 0; i < advance.size(); ++i) advance[i] = deviceWidths[i] / xScale;
+    // Windows' engine then gives the increment in whole device pixels and the
+    // first glyph's position only.
+    ULONG charInc = 0;
+    if (font->deviceFont && deviceWidths.empty()) stepped = false;   // laid out by the metafile's advances
+    if (stepped) {
+        const double inc = advance[0] * m.eM11;
+        bool even = inc >= 1 && std::abs(inc - std::round(inc)) < 1e-6;
+        for (size_t i = 1; even && i < advance.size(); ++i) even = advance[i] == advance[0];
+        if (even) charInc = ULONG(std::lround(inc));
+    }
     double total = 0;
     for (double a : advance) total += a;
     const double angle = lf.lfEscapement / 10.0 * 3.14159265358979323846 / 180.0;
@@ -611,7 +641,7 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
     for (size_t i = 0; i < text.size(); ++i) {
         const POINT p = ToDevice(m, ox + ux * along - vx * up, oy + uy * along - vy * up);
         str->glyphs[i].hg = handles[i];
-        str->glyphs[i].ptl = POINTL{p.x, p.y};
+        if (i == 0 || charInc == 0) str->glyphs[i].ptl = POINTL{p.x, p.y};
         along += advance[i];
         up += rise[i];
     }
@@ -629,7 +659,8 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
         bk.bottom = std::max(bk.bottom, p.y);
     }
     str->so.cGlyphs = ULONG(text.size());
-    str->so.flAccel = lf.lfEscapement == 0 && m.eM12 == 0 && m.eM21 == 0 ? SO_HORIZONTAL : 0;
+    str->so.flAccel = horizontal ? SO_HORIZONTAL : 0;
+    str->so.ulCharInc = charInc;
     // Text printed by glyph index (most applications today): the string the
     // driver sees is the application's, that is the indexes, and it is told so.
     if (glyphIndex) str->so.flAccel |= SO_GLYPHINDEX_TEXTOUT;

@@ -445,6 +445,10 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush,
         more = g_engine.STROBJ_bEnum(string, &count, &batch) != FALSE;
         if (batch == nullptr || count == 0)
             break;
+        // A batch's glyph data lasts only until the next batch: glyphs kept
+        // from earlier ones get their bits from the font object instead.
+        for (GLYPHPOS& kept : glyphs)
+            kept.pgdf = nullptr;
         const size_t at = glyphs.size();
         glyphs.insert(glyphs.end(), batch, batch + count);
         ApplyFixedIncrement(string, glyphs.data() + at, count, &next, &haveFirst);

@@ -401,4 +401,53 @@ TEST(FrameTextPosition, ResidentCharactersStandWhereTheCallPutsThem)
         CheckCall(call);
 }
 
+
+// The font's own advance of each character of the call's text.
+std::vector<int> OwnAdvances(const TextCall& call)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = MakeFont(call, call.pixels);
+    HGDIOBJ old = SelectObject(dc, font);
+    std::vector<int> out;
+    for (const wchar_t* c = call.text; *c; ++c) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, c, 1, &size);
+        out.push_back(size.cx);
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+    return out;
+}
+
+// A fixed-pitch font with its own advances comes with one increment and the
+// first position only; a string longer than the engine's batch comes in
+// several batches, whose glyph data lasts only until the next. Both, and the
+// two together, stand where GDI puts them. (Wine's Courier New stands in
+// with a variable pitch; the fixed-pitch face here is DejaVu Sans Mono.)
+TEST(FrameTextPosition, FixedIncrementsAndLongStringsStandWhereTheCallPutsThem)
+{
+    static const std::wstring longText = [] {
+        std::wstring t;
+        for (int i = 0; i < 150; ++i)
+            t += wchar_t(L"HxgjAiW"[i % 7]);
+        return t;
+    }();
+    std::vector<int> varied;
+    for (int i = 0; i < 150; ++i)
+        varied.push_back(18 + (i * 7) % 11);
+    TextCall fixed{"fixed pitch", L"DejaVu Sans Mono", 100, 0, L"Fixed0123", {}, false, 1, 1, {}, "DM DI"};
+    fixed.dx = OwnAdvances(fixed);
+    TextCall fixedLong{"fixed pitch, long", L"DejaVu Sans Mono", 40, 0, longText.c_str(), {}, false, 1, 1, {}, "DM DI"};
+    fixedLong.dx = OwnAdvances(fixedLong);
+    const TextCall calls[] = {
+        fixed,
+        fixedLong,
+        {"long", L"Arial", 40, 0, longText.c_str(), varied, false, 1, 1, {}, "DM DI"},
+        {"long, outlines", L"Arial", 300, 0, longText.c_str() + 70, std::vector<int>(80, 30), false, 1, 1, {}, "DM DI"},
+    };
+    for (const TextCall& call : calls)
+        CheckCall(call);
+}
+
 }  // namespace

@@ -417,3 +417,70 @@ TEST(PrintHostDocument, RotatedWorldTransformTurnsTheGlyphs)
     // The baseline rises to the right and the glyph cells are those of turned glyphs.
     EXPECT_NE(calls.find("g56@321,336[52x56] g83@354,317[49x55]"), std::string::npos) << calls;
 }
+
+namespace {
+
+// The DrvTextOut lines of a record, in order.
+std::vector<std::string> TextOutLines(const std::string& calls)
+{
+    std::vector<std::string> out;
+    for (size_t at = calls.find("DrvTextOut "); at != std::string::npos; at = calls.find("\nDrvTextOut ", at + 1)) {
+        if (calls[at] == '\n') ++at;
+        out.push_back(calls.substr(at, calls.find('\n', at) - at));
+    }
+    return out;
+}
+
+} // namespace
+
+// A fixed-pitch font drawn with its own advances along an unturned baseline
+// steps by one whole increment (the first glyph's position given); advances
+// of the application's, a turned baseline or a variable pitch give none.
+// (Wine's Courier New stands in with a variable pitch; the fixed-pitch face
+// here is fontconfig's DejaVu Sans Mono.)
+TEST(PrintHostDocument, FixedPitchTextStepsByItsIncrement)
+{
+    const auto mono = [](int escapement) {
+        return CreateFontW(-40, 0, escapement, escapement, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+                           0, L"DejaVu Sans Mono");
+    };
+    const std::string calls = DrawingCalls(RecordDocument({[&](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        With(dc, mono(0), [&] {
+            TextOutW(dc, 100, 100, L"Fixed", 5);
+            const INT dx[3] = {30, 40, 30};
+            ExtTextOutW(dc, 100, 200, 0, nullptr, L"abc", 3, dx);
+        });
+        With(dc, mono(900), [&] { TextOutW(dc, 300, 600, L"Up", 2); });
+        With(dc, CreateFontW(-40, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"),
+             [&] { TextOutW(dc, 100, 300, L"Vary", 4); });
+    }}));
+    const std::vector<std::string> lines = TextOutLines(calls);
+    ASSERT_EQ(lines.size(), 4u) << calls;
+    const size_t inc = lines[0].find(" inc=");
+    ASSERT_NE(inc, std::string::npos) << lines[0];
+    EXPECT_GT(std::stoi(lines[0].substr(inc + 5)), 0) << lines[0];
+    for (size_t i = 1; i < lines.size(); ++i) EXPECT_EQ(lines[i].find(" inc="), std::string::npos) << lines[i];
+}
+
+// A string longer than a batch comes in several; the record shows them all.
+TEST(PrintHostDocument, LongStringsComeInSeveralBatches)
+{
+    const std::wstring text(150, L'n');
+    const std::string calls = DrawingCalls(RecordDocument({[&](HDC dc) {
+        SetBkMode(dc, TRANSPARENT);
+        With(dc, CreateFontW(-20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"),
+             [&] { TextOutW(dc, 10, 100, text.c_str(), int(text.size())); });
+    }}));
+    const std::vector<std::string> lines = TextOutLines(calls);
+    ASSERT_EQ(lines.size(), 1u) << calls;
+    EXPECT_NE(lines[0].find(" batches=3 "), std::string::npos) << lines[0];
+    size_t glyphs = 0, withBits = 0;
+    for (size_t at = lines[0].find(" g"); at != std::string::npos; at = lines[0].find(" g", at + 1)) {
+        ++glyphs;
+        const size_t end = lines[0].find(' ', at + 1);
+        withBits += lines[0].substr(at, end - at).find('[') != std::string::npos;
+    }
+    EXPECT_EQ(glyphs, text.size());
+    EXPECT_EQ(withBits, text.size());
+}

@@ -264,3 +264,75 @@ TEST(PrintHostEngine, MaskedBlitChoosesTheRopByTheMaskBit)
             DeleteHostSurface(s);
     }
 }
+
+// Windows' engine hands a long string over in batches its glyph cache holds:
+// each call tells whether more remain, STROBJ_vEnumStart begins again, and
+// the glyph data of a batch lasts only until the next one.
+TEST(PrintHostEngine, LongStringsComeInBatchesWhoseGlyphDataLastsOneBatch)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = -40;
+    std::wcscpy(lf.lfFaceName, L"Arial");
+    std::unique_ptr<HostFont> font = MakeEngineFont(nullptr, lf, XFORM{1, 0, 0, 1, 0, 0});
+    ASSERT_TRUE(font);
+    // 'i' opens the first batch, 'W' the last: glyphs of different widths.
+    std::wstring text(2 * kGlyphBatch + 5, L'x');
+    text[0] = L'i';
+    text[2 * kGlyphBatch] = L'W';
+    HostString str;
+    str.font = font.get();
+    str.text = text;
+    const std::vector<HGLYPH> handles = GlyphHandles(*font, text, false);
+    str.glyphs.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i) str.glyphs[i] = GLYPHPOS{handles[i], nullptr, POINTL{LONG(10 * i), 50}};
+    str.so.cGlyphs = ULONG(text.size());
+    str.so.pwszOrg = str.text.data();
+    LiveStrings().Add(&str);
+
+    for (bool positionsOnly : {false, true}) {
+        SCOPED_TRACE(positionsOnly ? "positions only" : "with glyph data");
+        auto enumerate = positionsOnly ? STROBJ_bEnumPositionsOnly : STROBJ_bEnum;
+        STROBJ_vEnumStart(&str.so);
+        std::vector<ULONG> counts;
+        std::vector<BOOL> more;
+        std::vector<GLYPHPOS> starts;
+        LONG next = 0;
+        for (BOOL again = TRUE; again;) {
+            ULONG count = 0;
+            GLYPHPOS* batch = nullptr;
+            again = enumerate(&str.so, &count, &batch);
+            ASSERT_NE(batch, nullptr);
+            counts.push_back(count);
+            more.push_back(again);
+            starts.push_back(batch[0]);
+            for (ULONG i = 0; i < count; ++i, next += 10) {
+                EXPECT_EQ(batch[i].ptl.x, next);
+                EXPECT_EQ(batch[i].pgdf != nullptr, !positionsOnly);
+            }
+        }
+        EXPECT_EQ(counts, (std::vector<ULONG>{ULONG(kGlyphBatch), ULONG(kGlyphBatch), 5}));
+        EXPECT_EQ(more, (std::vector<BOOL>{TRUE, TRUE, FALSE}));
+        ULONG count = 7;
+        GLYPHPOS* batch = nullptr;
+        EXPECT_FALSE(enumerate(&str.so, &count, &batch));
+        EXPECT_EQ(count, 0u);
+        if (!positionsOnly) {
+            // The first batch's 'i' now reads as the last batch's 'W'.
+            auto width = [&](HGLYPH hg) {
+                GLYPHDATA* data = nullptr;
+                EXPECT_EQ(FONTOBJ_cGetGlyphs(&font->fo, FO_GLYPHBITS, 1, &hg, reinterpret_cast<void**>(&data)), 1u);
+                return data && data->gdf.pgb ? data->gdf.pgb->sizlBitmap.cx : -1;
+            };
+            ASSERT_EQ(starts[0].pgdf, starts[2].pgdf);
+            EXPECT_EQ(starts[0].pgdf->pgb->sizlBitmap.cx, width(handles[2 * kGlyphBatch]));
+            EXPECT_NE(width(handles[0]), width(handles[2 * kGlyphBatch]));
+        }
+        // Beginning again gives the first batch again.
+        STROBJ_vEnumStart(&str.so);
+        EXPECT_TRUE(enumerate(&str.so, &count, &batch));
+        EXPECT_EQ(count, ULONG(kGlyphBatch));
+        EXPECT_EQ(batch[0].hg, handles[0]);
+    }
+    LiveStrings().Remove(&str);
+    ReleaseFont(font);
+}

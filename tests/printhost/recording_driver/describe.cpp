@@ -177,21 +177,34 @@ std::string DescribeString(STROBJ* text, FONTOBJ* font)
                     " bk=" + DescribeRect(&text->rclBkGround) + " text=\"";
     if (text->pwszOrg) s += Narrow(std::wstring(text->pwszOrg, text->cGlyphs).c_str());
     s += "\")";
+    // A fixed increment: the first glyph's position is given, the others step from it.
+    if (text->ulCharInc) s += " inc=" + std::to_string(text->ulCharInc);
     g_engine.STROBJ_vEnumStart(text);
     bool more = true;
+    bool first = true;
+    POINTL at{};
+    size_t batches = 0;
+    std::string positions;
     while (more) {
         ULONG count = 0;
         GLYPHPOS* glyphs = nullptr;
         more = g_engine.STROBJ_bEnum(text, &count, &glyphs) != FALSE;
+        ++batches;
         for (ULONG i = 0; i < count; ++i) {
-            s += " g" + std::to_string(glyphs[i].hg) + "@" + std::to_string(glyphs[i].ptl.x) + "," +
-                 std::to_string(glyphs[i].ptl.y);
+            if (first || !text->ulCharInc) at = glyphs[i].ptl;
+            else if (text->flAccel & SO_VERTICAL) at.y += LONG(text->ulCharInc);
+            else at.x += LONG(text->ulCharInc);
+            first = false;
+            positions += " g" + std::to_string(glyphs[i].hg) + "@" + std::to_string(at.x) + "," + std::to_string(at.y);
             if (glyphs[i].pgdf && glyphs[i].pgdf->pgb) {
                 const GLYPHBITS* bits = glyphs[i].pgdf->pgb;
-                s += "[" + std::to_string(bits->sizlBitmap.cx) + "x" + std::to_string(bits->sizlBitmap.cy) + "]";
+                positions += "[" + std::to_string(bits->sizlBitmap.cx) + "x" + std::to_string(bits->sizlBitmap.cy) + "]";
             }
         }
     }
+    // A string of one batch shows none (the reviewed records hold short strings).
+    if (batches > 1) s += " batches=" + std::to_string(batches);
+    s += positions;
     // One glyph's outline shows that outlines come through the font object.
     if (font && text->cGlyphs) {
         g_engine.STROBJ_vEnumStart(text);
