@@ -31,7 +31,7 @@ constexpr LONG kFailed = -1;
 // The 44 bytes of the overlay query: three flags, then two rectangles.
 struct EscOverlayAnswerView {
     uint32_t flags[3];
-    float rects[8];
+    float rects[8];  // imageable area, then the form: left, top, right, bottom
 };
 static_assert(sizeof(EscOverlayAnswerView) == 44);
 
@@ -81,6 +81,34 @@ protected:
         DeleteFileW(file.c_str());
         return ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{},
                             listing);
+    }
+    // A document on `pdev` of `pages` pages, each with a small black fill and
+    // a page query of 20481 (its overlay areas), read back; the answers in
+    // page order.
+    std::vector<EscOverlayAnswerView> PrintQueryingOverlayAreas(DHPDEV pdev, uint32_t pages, MorvaListing* listing,
+                                                                bool* read)
+    {
+        SURFOBJ surface = SurfaceOf(pdev);
+        std::vector<EscOverlayAnswerView> answers;
+        *read = PrintSpooled(
+            [&] {
+                ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"areas"), 9));
+                for (uint32_t page = 0; page < pages; ++page) {
+                    ASSERT_TRUE(driver_.entries().startPage(&surface));
+                    RECTL area{0, 0, 10, 10};
+                    BRUSHOBJ black{};
+                    ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
+                                                         nullptr, &black, nullptr, 0xF0F0));
+                    EscOverlayAnswerView answer{};
+                    uint32_t pageQuery = 0;
+                    ASSERT_EQ(driver_.entries().escape(&surface, 20481, 4, &pageQuery, sizeof(answer), &answer), 1u);
+                    answers.push_back(answer);
+                    ASSERT_TRUE(driver_.entries().sendPage(&surface));
+                }
+                driver_.entries().endDoc(&surface, 0);
+            },
+            listing);
+        return answers;
     }
     // A document of `pages` pages without drawing (each printed blank), read back.
     bool PrintBlankPages(int pages, MorvaListing* listing)
@@ -553,12 +581,6 @@ TEST_F(FrameEscapes, OverlayBracketsAndQueryFollowTheJobsOptions)
 // landscape page's across the sheet); the job prints one sheet.
 TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
 {
-    struct Answer {
-        uint32_t flags[3];
-        float imageable[4];  // left, top, right, bottom
-        float form[4];
-    };
-    static_assert(sizeof(Answer) == 44);
     const struct {
         const char* name;
         uint32_t orientation;
@@ -577,27 +599,9 @@ TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
         DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600(
             {{kFidJobHeaderOn, 0}, {kFidOrientation, c.orientation}, {kFidFeedOrientation, c.pages}})));
         ASSERT_NE(pdev, nullptr);
-        SURFOBJ surface = SurfaceOf(pdev);
-        std::vector<Answer> answers;
         MorvaListing listing;
-        const bool read = PrintSpooled(
-            [&] {
-                ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"n-up"), 9));
-                for (uint32_t page = 0; page < c.pages; ++page) {
-                    ASSERT_TRUE(driver_.entries().startPage(&surface));
-                    RECTL area{0, 0, 10, 10};
-                    BRUSHOBJ black{};
-                    ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
-                                                         nullptr, &black, nullptr, 0xF0F0));
-                    Answer answer{};
-                    uint32_t pageQuery = 0;
-                    ASSERT_EQ(driver_.entries().escape(&surface, 20481, 4, &pageQuery, sizeof(answer), &answer), 1u);
-                    answers.push_back(answer);
-                    ASSERT_TRUE(driver_.entries().sendPage(&surface));
-                }
-                driver_.entries().endDoc(&surface, 0);
-            },
-            &listing);
+        bool read = false;
+        const std::vector<EscOverlayAnswerView> answers = PrintQueryingOverlayAreas(pdev, c.pages, &listing, &read);
         driver_.entries().disablePdev(pdev);
         ASSERT_TRUE(read) << listing.error;
         EXPECT_EQ(frame_test::Count(CommandTexts(listing), "\nFB\nED\n"), 1u) << "one sheet";
@@ -605,8 +609,8 @@ TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
 
         for (size_t i = 0; i < answers.size(); ++i) {
             SCOPED_TRACE(i);
-            const float* f = answers[i].form;
-            const float* m = answers[i].imageable;
+            const float* f = answers[i].rects + 4;  // the form
+            const float* m = answers[i].rects;  // the imageable area
             const float w = f[2] - f[0], h = f[3] - f[1];
             const float longer = std::max(w, h), shorter = std::min(w, h);
             EXPECT_GT(longer, sheetHeight * c.scaleLow);
@@ -619,7 +623,7 @@ TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
             EXPECT_LE(f[3], (landscape ? sheetWidth : sheetHeight) + 0.5f);
             EXPECT_TRUE(m[0] > f[0] && m[1] > f[1] && m[2] < f[2] && m[3] < f[3]);
             for (size_t j = 0; j < i; ++j) {
-                const float* g = answers[j].form;
+                const float* g = answers[j].rects + 4;  // the form
                 const bool apart =
                     f[2] <= g[0] + 0.5f || g[2] <= f[0] + 0.5f || f[3] <= g[1] + 0.5f || g[3] <= f[1] + 0.5f;
                 EXPECT_TRUE(apart) << "page " << j;
@@ -633,11 +637,6 @@ TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
 // apart; the sheet goes out as A3.
 TEST_F(FrameEscapes, PagesOnTheOutputPaperAnswerCellsOfItsSheet)
 {
-    struct Answer {
-        uint32_t flags[3];
-        float imageable[4];
-        float form[4];
-    };
     constexpr uint32_t kA3 = 8;
     auto dots = [](float tenths) { return tenths * 600 / 254.0f; };
     // The A3 paper's printable area: 4.2 mm in from each edge.
@@ -645,27 +644,9 @@ TEST_F(FrameEscapes, PagesOnTheOutputPaperAnswerCellsOfItsSheet)
     DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(
         frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}})));
     ASSERT_NE(pdev, nullptr);
-    SURFOBJ surface = SurfaceOf(pdev);
-    std::vector<Answer> answers;
     MorvaListing listing;
-    const bool read = PrintSpooled(
-        [&] {
-            ASSERT_TRUE(driver_.entries().startDoc(&surface, const_cast<wchar_t*>(L"a3"), 9));
-            for (int page = 0; page < 2; ++page) {
-                ASSERT_TRUE(driver_.entries().startPage(&surface));
-                RECTL area{0, 0, 10, 10};
-                BRUSHOBJ black{};
-                ASSERT_TRUE(driver_.entries().bitBlt(&surface, nullptr, nullptr, nullptr, nullptr, &area, nullptr,
-                                                     nullptr, &black, nullptr, 0xF0F0));
-                Answer answer{};
-                uint32_t pageQuery = 0;
-                ASSERT_EQ(driver_.entries().escape(&surface, 20481, 4, &pageQuery, sizeof(answer), &answer), 1u);
-                answers.push_back(answer);
-                ASSERT_TRUE(driver_.entries().sendPage(&surface));
-            }
-            driver_.entries().endDoc(&surface, 0);
-        },
-        &listing);
+    bool read = false;
+    const std::vector<EscOverlayAnswerView> answers = PrintQueryingOverlayAreas(pdev, 2, &listing, &read);
     driver_.entries().disablePdev(pdev);
     ASSERT_TRUE(read) << listing.error;
     const std::string commands = CommandTexts(listing);
@@ -674,7 +655,7 @@ TEST_F(FrameEscapes, PagesOnTheOutputPaperAnswerCellsOfItsSheet)
     ASSERT_EQ(answers.size(), 2u);
     for (size_t i = 0; i < answers.size(); ++i) {
         SCOPED_TRACE(i);
-        const float* f = answers[i].form;
+        const float* f = answers[i].rects + 4;  // the form
         EXPECT_GE(f[0], left - 0.5f);
         EXPECT_GE(f[1], top - 0.5f);
         EXPECT_LE(f[2], right + 0.5f);
@@ -682,8 +663,8 @@ TEST_F(FrameEscapes, PagesOnTheOutputPaperAnswerCellsOfItsSheet)
         // The A4 page, turned into half the A3 sheet, keeps 97 % of its size.
         EXPECT_NEAR(std::max(f[2] - f[0], f[3] - f[1]), dots(2970) * 0.97f, dots(20));
     }
-    const float* f = answers[0].form;
-    const float* g = answers[1].form;
+    const float* f = answers[0].rects + 4;  // the form
+    const float* g = answers[1].rects + 4;  // the form
     EXPECT_TRUE(f[2] <= g[0] + 0.5f || g[2] <= f[0] + 0.5f || f[3] <= g[1] + 0.5f || g[3] <= f[1] + 0.5f);
 }
 
