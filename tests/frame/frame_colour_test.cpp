@@ -270,21 +270,22 @@ constexpr int kPictureWidth = 4, kPictureHeight = 2;
 constexpr uint8_t kPicture[kPictureWidth * kPictureHeight][3] = {
     {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0}, {200, 100, 50}, {17, 17, 17}, {90, 180, 30}};
 
-// A top-down DIB of the picture's colours: 24 bits, or 8 bits with the colours
-// as its palette.
-std::vector<uint8_t> PictureDib(int bits)
+// A top-down DIB of width x height pixels of the given colours (RGB, row by
+// row): 24 bits, or 8 bits with the colours as its palette.
+std::vector<uint8_t> TopDownDib(int width, int height, int bits, const uint8_t (*colours)[3])
 {
-    const int colours = bits == 8 ? kPictureWidth * kPictureHeight : 0;
-    const int stride = ((kPictureWidth * bits / 8) + 3) & ~3;
-    std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + colours * 4 + size_t(stride) * kPictureHeight);
-    BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), kPictureWidth, -kPictureHeight, 1, WORD(bits), BI_RGB, 0, 0,
-                               0, DWORD(colours), 0};
+    const int count = width * height;
+    const int entries = bits == 8 ? count : 0;
+    const int stride = ((width * bits / 8) + 3) & ~3;
+    std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + entries * 4 + size_t(stride) * height);
+    BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), width, -height, 1, WORD(bits), BI_RGB, 0, 0, 0,
+                               DWORD(entries), 0};
     std::memcpy(dib.data(), &header, sizeof header);
     uint8_t* table = dib.data() + sizeof header;
-    uint8_t* pixels = table + colours * 4;
-    for (int n = 0; n < kPictureWidth * kPictureHeight; ++n) {
-        const uint8_t* c = kPicture[n];
-        uint8_t* p = pixels + (n / kPictureWidth) * stride + (n % kPictureWidth) * (bits / 8);
+    uint8_t* pixels = table + entries * 4;
+    for (int n = 0; n < count; ++n) {
+        const uint8_t* c = colours[n];
+        uint8_t* p = pixels + (n / width) * stride + (n % width) * (bits / 8);
         if (bits == 8) {
             table[n * 4] = c[2];
             table[n * 4 + 1] = c[1];
@@ -298,6 +299,9 @@ std::vector<uint8_t> PictureDib(int bits)
     }
     return dib;
 }
+
+// The picture as a DIB of `bits` bits per pixel.
+std::vector<uint8_t> PictureDib(int bits) { return TopDownDib(kPictureWidth, kPictureHeight, bits, kPicture); }
 
 std::string PrintPictures(uint16_t colourMode, uint32_t compression)
 {
@@ -393,33 +397,7 @@ TEST(FrameColour, GreyImagesAreCompressedAsGrey)
 
 // A 2 x 2 pattern of the picture's first colours (or of greys), as a top-down
 // DIB of `bits` bits per pixel.
-std::vector<uint8_t> PatternDib(int bits, const uint8_t (*colours)[3])
-{
-    constexpr int kSide = 2;
-    const int entries = bits == 8 ? 4 : 0;
-    const int stride = ((kSide * bits / 8) + 3) & ~3;
-    std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + entries * 4 + size_t(stride) * kSide);
-    BITMAPINFOHEADER header = {sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, WORD(bits), BI_RGB, 0, 0, 0,
-                               DWORD(entries), 0};
-    std::memcpy(dib.data(), &header, sizeof header);
-    uint8_t* table = dib.data() + sizeof header;
-    uint8_t* pixels = table + entries * 4;
-    for (int n = 0; n < 4; ++n) {
-        const uint8_t* c = colours[n];
-        uint8_t* p = pixels + (n / kSide) * stride + (n % kSide) * (bits / 8);
-        if (bits == 8) {
-            table[n * 4] = c[2];
-            table[n * 4 + 1] = c[1];
-            table[n * 4 + 2] = c[0];
-            p[0] = uint8_t(n);
-        } else {
-            p[0] = c[2];
-            p[1] = c[1];
-            p[2] = c[0];
-        }
-    }
-    return dib;
-}
+std::vector<uint8_t> PatternDib(int bits, const uint8_t (*colours)[3]) { return TopDownDib(2, 2, bits, colours); }
 
 // One rectangle filled with the pattern brush of `dib`; the "AP" lines.
 std::vector<std::string> PrintPattern(const std::vector<uint8_t>& dib, const std::vector<frame_test::SettingPair>& numbers,
