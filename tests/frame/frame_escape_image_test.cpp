@@ -271,6 +271,19 @@ std::vector<uint8_t> StampedDevmode(uint32_t overlayMode)
     return devmode;
 }
 
+// The word "Overlay" in an 80-pixel TrueType face, as a watermark or an
+// annotation draws it.
+void DrawOverlayWord(HDC dc)
+{
+        HFONT font = CreateFontW(-80, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
+        HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        TextOutW(dc, 150, 400, L"Overlay", 7);
+        SelectObject(dc, old);
+        DeleteObject(font);
+}
+
 // The watermark bracket of a stamp that keeps its own clip opens on the
 // overlay's frame across the sheet with the page's clip reset, so that the
 // watermark drawn in it sends no clip of its own and is not cut by the page's;
@@ -282,13 +295,7 @@ TEST(FrameEscapeImage, WatermarkBracketOpensOnTheOverlayFrame)
         HRGN region = CreateEllipticRgn(200, 200, 900, 700);
         SelectClipRgn(dc, region);
         DeleteObject(region);
-        HFONT font = CreateFontW(-80, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
-        HGDIOBJ old = SelectObject(dc, font);
-        SetBkMode(dc, TRANSPARENT);
-        TextOutW(dc, 150, 400, L"Overlay", 7);
-        SelectObject(dc, old);
-        DeleteObject(font);
+        DrawOverlayWord(dc);
     };
     const std::vector<uint8_t> open = {1, 0, 0, 0};
     const struct {
@@ -337,13 +344,7 @@ TEST(FrameEscapeImage, AnnotationBracketKeepsItsOwnClip)
         DeleteObject(brush);
     };
     auto text = [](HDC dc) {
-        HFONT font = CreateFontW(-80, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial");
-        HGDIOBJ old = SelectObject(dc, font);
-        SetBkMode(dc, TRANSPARENT);
-        TextOutW(dc, 150, 400, L"Overlay", 7);
-        SelectObject(dc, old);
-        DeleteObject(font);
+        DrawOverlayWord(dc);
     };
     const std::vector<uint8_t> open = {1, 0, 0, 0};
     const struct {
