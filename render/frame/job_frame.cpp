@@ -23,6 +23,7 @@
 #include "render/frame/job_sheets.h"
 #include "render/frame/job_stream.h"
 #include "render/frame/output_directories.h"
+#include "render/frame/page_rotation.h"
 #include "render/frame/pdev_record.h"
 #include "render/font/font_choice.h"
 #include "render/morva/morva_commands.h"
@@ -288,6 +289,8 @@ int RunPageBegin(PDevRecord* pdev)
         pdev->pageState |= kPageBegun;
         result = WritePageEvent(pdev, kEventStartPage) | WritePageLabel(pdev) | PlacePage(pdev) |
                  WriteColourModePair(pdev) | AddTicketPage(pdev);
+        if (!pdev->jobOptions.externalConversion)
+            ApplyPageRotation(pdev);
     }
     if (result != 0)
         AbortJob(pdev);
