@@ -144,9 +144,9 @@ uint32_t ColourStageFlags(const ColourSettings& s)
     const bool gainMode = s.mode != 1;
     if (s.perClass == 1) {
         if ((s.classBits & 1) && AnyAdjustment(s, 1))
-            flags |= kStageFirstClassMatrix | (gainMode && s.firstClassGain == 1 ? kStageFirstClassGain : 0);
+            flags |= kStageFirstClassMatrix | (gainMode && s.firstClassGain == 1 ? uint32_t(kStageFirstClassGain) : 0u);
         if ((s.classBits & 2) && AnyAdjustment(s, 2))
-            flags |= kStageSecondClassMatrix | (gainMode && s.secondClassGain == 1 ? kStageSecondClassGain : 0);
+            flags |= kStageSecondClassMatrix | (gainMode && s.secondClassGain == 1 ? uint32_t(kStageSecondClassGain) : 0u);
         if ((s.classBits & 4) && AnyAdjustment(s, 3))
             flags |= kStageThirdClassMatrix;
     } else if ((s.classBits & 7) && AnyAdjustment(s, 0)) {
