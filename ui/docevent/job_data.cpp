@@ -16,6 +16,7 @@
 #include "common/records/record_defaults.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
+#include "common/store/printer_data.h"
 #include "common/store/settings_blobs.h"
 #include "common/store/user_setting_info.h"
 #include "common/system/global_block.h"
@@ -118,27 +119,17 @@ void ReplaceBlock(uint8_t*& block, uint32_t& size, uint8_t* with, uint32_t withS
 
 bool PrinterNameOf(HANDLE printer, wchar_t* out, size_t room)
 {
-    DWORD needed = 0;
-    GetPrinterW(printer, 1, nullptr, 0, &needed);
-    if (needed == 0)
+    GlobalBlockPtr<uint8_t> info(GetPrinterInfo(printer, 1));
+    if (!info)
         return false;
-    std::vector<BYTE> info(needed);
-    if (!GetPrinterW(printer, 1, info.data(), needed, &needed))
-        return false;
-    CopyText(out, room, reinterpret_cast<PRINTER_INFO_1W*>(info.data())->pName);
+    CopyText(out, room, reinterpret_cast<PRINTER_INFO_1W*>(info.get())->pName);
     return true;
 }
 
 DWORD PrinterAttributes(HANDLE printer)
 {
-    DWORD needed = 0;
-    GetPrinterW(printer, 5, nullptr, 0, &needed);
-    if (needed == 0)
-        return 0;
-    std::vector<BYTE> info(needed);
-    if (!GetPrinterW(printer, 5, info.data(), needed, &needed))
-        return 0;
-    return reinterpret_cast<PRINTER_INFO_5W*>(info.data())->Attributes;
+    GlobalBlockPtr<uint8_t> info(GetPrinterInfo(printer, 5));
+    return info ? reinterpret_cast<PRINTER_INFO_5W*>(info.get())->Attributes : 0;
 }
 
 // Step 3 of STARTDOC: the names of the job strings.
