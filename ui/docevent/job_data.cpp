@@ -28,6 +28,7 @@
 #include "common/system/user_prompt.h"
 #include "ui/docevent/dc_job_record.h"
 #include "ui/docevent/extended_devmode.h"
+#include "ui/docevent/fax_send_list.h"
 
 #include <winspool.h>
 
@@ -197,13 +198,6 @@ void CleanStaleFaxFiles(DcJobRecord* record)
         CleanFaxTempFiles(record->context->main, nullptr, nullptr);
 }
 
-// A document-property file can name the job's settings; a pipe is never one.
-bool UsableSettingsFile(const wchar_t* name)
-{
-    static constexpr wchar_t kPipePrefix[] = L"\\\\.\\pipe\\";
-    return name && name[0] && _wcsnicmp(name, kPipePrefix, std::size(kPipePrefix) - 1) != 0;
-}
-
 // Step 10: the private part of the settings from the job's document-property
 // file, else from the printer's stores, else the model's defaults.
 void ReloadPrivateSettings(DcJobRecord* record, HANDLE printer, bool tmbWanted)
@@ -219,7 +213,7 @@ void ReloadPrivateSettings(DcJobRecord* record, HANDLE printer, bool tmbWanted)
     const wchar_t* file = SettingText(record, kFidDocPropertyFile);
     wchar_t fileName[MAX_PATH + 1] = {};
     CopyText(fileName, std::size(fileName), file);
-    bool loaded = UsableSettingsFile(fileName) &&
+    bool loaded = IsUsableFileName(fileName) &&
                   LoadSettingsBlobs(store, fileName, 0, nullptr, privatePart, &tmb, &tmbSize, &sp, &spSize) == 1;
     if (!loaded) {
         const int mode = SettingIs(record, kFidPerUserStore, 1) ? kBlobsPerUser : kBlobsInPrinterData;
