@@ -24,6 +24,7 @@
 #include "common/system/module_files.h"
 #include "common/system/os_version.h"
 #include "common/system/positional_format.h"
+#include "common/system/system_utilities.h"
 #include "common/system/user_and_process.h"
 #include "common/system/user_prompt.h"
 #include "ui/docevent/dc_job_record.h"
@@ -92,16 +93,6 @@ const wchar_t* SettingText(DcJobRecord* record, uint16_t id)
         GetFunctionIdValuePointer(record->settings, record->printerSettings, id, kTypeString));
 }
 
-void CopyText(wchar_t* field, size_t room, const wchar_t* text)
-{
-    if (room == 0)
-        return;
-    size_t n = 0;
-    for (; text && text[n] && n + 1 < room; ++n)
-        field[n] = text[n];
-    field[n] = 0;
-}
-
 uint32_t ModelCapabilityWord(DcJobRecord* record)
 {
     CapabilityBits bits{};
@@ -123,7 +114,7 @@ bool PrinterNameOf(HANDLE printer, wchar_t* out, size_t room)
     GlobalBlockPtr<uint8_t> info(GetPrinterInfo(printer, 1));
     if (!info)
         return false;
-    CopyText(out, room, reinterpret_cast<PRINTER_INFO_1W*>(info.get())->pName);
+    BoundedWideCopy(out, reinterpret_cast<PRINTER_INFO_1W*>(info.get())->pName, room);
     return true;
 }
 
@@ -138,14 +129,14 @@ int GatherJobStrings(DcJobRecord* record, HANDLE printer, const DOCINFOW* info)
 {
     record->documentName[0] = 0;
     if (info && info->lpszDocName)
-        CopyText(record->documentName, kDocumentNameChars + 1, info->lpszDocName);
+        BoundedWideCopy(record->documentName, info->lpszDocName, kDocumentNameChars + 1);
     if (!info)
         return kDone;
     JobStringsRecord& strings = record->jobStrings;
     DWORD chars = static_cast<DWORD>(std::size(strings.computerName));
     if (!GetComputerNameW(strings.computerName, &chars))
         return kFailed;
-    CopyText(strings.documentName, kDocumentNameChars + 1, record->documentName);
+    BoundedWideCopy(strings.documentName, record->documentName, kDocumentNameChars + 1);
     GetCurrentUserName(strings.userName, static_cast<uint32_t>(std::size(strings.userName)));
     return PrinterNameOf(printer, strings.printerName, kDocumentNameChars + 1) ? kDone : kFailed;
 }
@@ -212,7 +203,7 @@ void ReloadPrivateSettings(DcJobRecord* record, HANDLE printer, bool tmbWanted)
     uint32_t tmbSize = 0, spSize = 0;
     const wchar_t* file = SettingText(record, kFidDocPropertyFile);
     wchar_t fileName[MAX_PATH + 1] = {};
-    CopyText(fileName, std::size(fileName), file);
+    BoundedWideCopy(fileName, file, std::size(fileName));
     bool loaded = IsUsableFileName(fileName) &&
                   LoadSettingsBlobs(store, fileName, 0, nullptr, privatePart, &tmb, &tmbSize, &sp, &spSize) == 1;
     if (!loaded) {
@@ -274,7 +265,7 @@ void FormatAnnotationDateTime(AnnotationRecord& annotation, bool date, bool time
         LoadPromptText(resources, kStringTimeFormat, L"%02d:%02d", format, 32);
         wchar_t text[64];
         wsprintfW(text, format, now.wHour, now.wMinute);
-        CopyText(annotation.time, kAnnotationBlock2Bytes / sizeof(wchar_t), text);
+        BoundedWideCopy(annotation.time, text, kAnnotationBlock2Bytes / sizeof(wchar_t));
     }
 }
 
@@ -358,7 +349,7 @@ int ConfirmSharedPrinterJob(DcJobRecord* record, HANDLE printer, HDC hdc)
         (PrinterAttributes(printer) & kSharedOnNetwork) != kSharedOnNetwork)
         return kDone;
     wchar_t title[64];
-    CopyText(title, std::size(title), SettingText(record, kFidDeviceName));
+    BoundedWideCopy(title, SettingText(record, kFidDeviceName), std::size(title));
     wchar_t text[512];
     LoadPromptText(GetResourceModule(), kStringSharedPrinterQuestion, L"Print on the shared printer?", text, 512);
     if (AskUserTitled(title, text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
@@ -416,7 +407,7 @@ void CollectAnnotationTexts(DcJobRecord* record)
     }
     annotation.documentName[0] = 0;
     if (SettingIs(record, kFidAnnotationDocument, 1)) {
-        CopyText(annotation.documentName, std::size(annotation.documentName), record->documentName);
+        BoundedWideCopy(annotation.documentName, record->documentName, std::size(annotation.documentName));
         stored = stored || annotation.documentName[0];
     }
     const bool date = SettingIs(record, kFidAnnotationDate, 1);
@@ -499,7 +490,7 @@ int BuildJobHeaderBlock(DcJobRecord* record, HDC hdc)
         context.settingsRecord = record->settings;
         context.printerSettingsRecord = record->printerSettings;
         context.printer = record->printer;
-        CopyText(context.userName, std::size(context.userName), record->userName);
+        BoundedWideCopy(context.userName, record->userName, std::size(context.userName));
         if (const char* id = record->monitorIds ? MonitorIdAt(record->monitorIds, static_cast<uint16_t>(i)) : nullptr) {
             context.docMonitorIdPresent = 1;
             strncpy(context.docMonitorId, id, sizeof(context.docMonitorId) - 1);
