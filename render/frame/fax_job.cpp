@@ -10,6 +10,7 @@
 #include "common/model/model_section.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
+#include "common/system/global_block.h"
 #include "common/system/module_files.h"
 #include "render/command/command_layer.h"
 #include "render/command/page_items.h"
@@ -43,10 +44,6 @@ constexpr uint16_t kRawCoverFrameFile = 28;
 constexpr CapabilityId kHeaderFromPaperEdge = CapabilityBit(0x40);
 // An item's text in the ANSI code page: at most two bytes a character.
 constexpr uint32_t kItemAnsiBytes = 2 * (kCoverItemTextChars - 1);
-
-struct GlobalFreer {
-    void operator()(void* block) const { GlobalFree(block); }
-};
 
 // A text setting into a field of `bytes` bytes, cut and terminated.
 void CopyTextSetting(PDevRecord* pdev, uint16_t id, uint8_t* field, size_t bytes)
@@ -113,7 +110,7 @@ int CopyCoverFrame(PDevRecord* pdev)
     wchar_t* name = nullptr;
     if (ReadModelSectionString(pdev->settingsContext->main, kRawCoverFrameFile, 0, &name) != kModelOk || !name)
         return 0;
-    std::unique_ptr<wchar_t, GlobalFreer> owned(name);
+    GlobalBlockPtr<wchar_t> owned(name);
     return CopyModelDataFile(pdev->stream, directory, name);
 }
 
@@ -130,7 +127,7 @@ int WriteInformationBlock(PDevRecord* pdev, const FaxRecipientRecord& recipient,
         return -1;
     ModelDataRecord* model = pdev->settingsContext ? pdev->settingsContext->main : nullptr;
     uint32_t count = 0;
-    std::unique_ptr<CoverSheetItem, GlobalFreer> items(
+    GlobalBlockPtr<CoverSheetItem> items(
         LayOutFaxInformation(ReadFaxJobInformation(pdev), dialling, head, recipient,
                              CoverSheetUsesX350(model, static_cast<int>(pdev->jobOptions.faxCoverMode)), &count));
     if (!items)
