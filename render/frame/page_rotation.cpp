@@ -78,14 +78,19 @@ bool PageNeedsRotation(const PageRotationInput& in)
 
 void ApplyPageRotation(PDevRecord* pdev)
 {
-    const PageGeometrySettings settings = ReadPageGeometrySettings(pdev);
     PageRotationInput in{};
     in.paperCode = pdev->requestedForm.paperNumber;
     in.driverKind = pdev->driverKind2 ? 2 : 0;
-    in.pagesPerSheet = static_cast<uint32_t>(settings.pagesPerSide);
-    in.orientation = static_cast<uint16_t>(settings.sheetOrientation != 0 ? settings.sheetOrientation
-                                                                         : settings.orientation);
-    const bool turned = PageNeedsRotation(in);
+    bool turned = false;
+    // The sheet's layout settings only matter once the codes or the paper ask
+    // for a turn: most pages never read them.
+    if (WantedRotation(in) != 0) {
+        const PageGeometrySettings settings = ReadPageGeometrySettings(pdev);
+        in.pagesPerSheet = static_cast<uint32_t>(settings.pagesPerSide);
+        in.orientation = static_cast<uint16_t>(settings.sheetOrientation != 0 ? settings.sheetOrientation
+                                                                             : settings.orientation);
+        turned = PageNeedsRotation(in);
+    }
     // Only a turn needs the image holder; an upright page leaves it as it is.
     if (turned || pdev->image)
         if (ImageHolder* holder = PdevImageHolder(pdev))
