@@ -438,6 +438,7 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush,
     std::vector<GLYPHPOS> glyphs;
     POINTL next{};
     bool haveFirst = false;
+    size_t lastBatch = 0;  // where the latest batch starts in `glyphs`
     g_engine.STROBJ_vEnumStart(string);
     for (bool more = true; more;) {
         ULONG count = 0;
@@ -447,9 +448,11 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush,
             break;
         // A batch's glyph data lasts only until the next batch: glyphs kept
         // from earlier ones get their bits from the font object instead.
-        for (GLYPHPOS& kept : glyphs)
-            kept.pgdf = nullptr;
+        // Batches before the last were cleared already.
         const size_t at = glyphs.size();
+        for (size_t k = lastBatch; k < at; ++k)
+            glyphs[k].pgdf = nullptr;
+        lastBatch = at;
         glyphs.insert(glyphs.end(), batch, batch + count);
         ApplyFixedIncrement(string, glyphs.data() + at, count, &next, &haveFirst);
     }
