@@ -16,10 +16,17 @@ morva_ensure_setup() {
 }
 
 morva_build_all() {
+  # A compiler cache, where the machine has one, makes rebuilds in other work
+  # trees of the same sources cheap; paths below the tree are kept relative.
+  local launcher=()
+  if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_BASEDIR=$repo CCACHE_NOHASHDIR=1
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
   cmake -S "$repo" -B "$build/x64" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-x86_64.cmake" \
-        -DMORVA_DEPS_DIR="$deps" >/dev/null
+        -DMORVA_DEPS_DIR="$deps" "${launcher[@]}" >/dev/null
   cmake -S "$repo" -B "$build/x86" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
-        -DMORVA_ACCESS_ONLY=ON -DMORVA_DEPS_DIR="$deps" >/dev/null
+        -DMORVA_ACCESS_ONLY=ON -DMORVA_DEPS_DIR="$deps" "${launcher[@]}" >/dev/null
   cmake --build "$build/x64"
   cmake --build "$build/x86"
 }
