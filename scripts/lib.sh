@@ -3,6 +3,15 @@ build=${MORVA_BUILD_DIR:-$repo/build}
 deps=${MORVA_DEPS_DIR:-$repo/.deps}
 export MORVA_DEPS_DIR=$deps
 
+# Wine maps Windows file names to Unix ones through the Unix locale's
+# character set: under a bare C locale (a fresh machine's empty environment)
+# a name outside ASCII cannot be made. C.UTF-8 is always present; tests that
+# need a locale of their own set it themselves.
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
+  unset LC_ALL LC_CTYPE
+  export LANG=C.UTF-8
+fi
+
 morva_ensure_setup() {
   local need=0
   for tool in cmake ninja g++ x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix \
