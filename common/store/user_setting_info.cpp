@@ -253,8 +253,9 @@ int CaptureUserSettingInfo(const wchar_t* modelName, void* printerSettingsRecord
         for (const UserSettingItem& item : group.items)
             if (!CaptureItem(printerSettingsRecord, item, Bytes(&captured)))
                 return 0;
-    wcsncpy(captured.modelName, modelName, kUserModelNameChars - 1);
-    captured.modelName[kUserModelNameChars - 1] = L'\0';
+    // The field holds 32 characters and needs no terminator when full: the
+    // group flags follow it directly.
+    wcsncpy(captured.modelName, modelName, kUserModelNameChars);
     *record = captured;
     return 1;
 }

@@ -11,7 +11,7 @@
 
 constexpr uint32_t kUserSettingInfoSize = 2096;
 constexpr uint16_t kUserSettingInfoVersion = 4;
-constexpr uint32_t kUserModelNameChars = 32;  // 31 characters and the terminator
+constexpr uint32_t kUserModelNameChars = 32;  // no terminator when all 32 are used
 
 // Group bits of the block's flags and of the load and save masks.
 constexpr uint16_t kUserGroup1 = 1;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -69,7 +70,9 @@ TEST(UserSettingInfo, CaptureAndApplyByIdentifier)
     EXPECT_EQ(captured.version, 4);
     EXPECT_EQ(captured.groupFlags, 7);
     EXPECT_EQ(captured.commonVersion, 8705);
-    EXPECT_EQ(wcslen(captured.modelName), 31u);
+    // The name fills its 32 characters with no terminator; the group flags
+    // after it stay whole.
+    EXPECT_EQ(std::wstring(captured.modelName, 32), L"A model name much longer than th");
     EXPECT_STREQ(reinterpret_cast<const wchar_t*>(Bytes(captured) + 76), L"A1");  // 5129
     uint32_t u32 = 0;
     std::memcpy(&u32, Bytes(captured) + 1300, 4);  // 5169, the 12th item
