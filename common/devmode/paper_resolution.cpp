@@ -217,8 +217,7 @@ bool ResolvePaper(SettingsContext* context, HANDLE printer, void* record, void* 
     const bool customEnabled = custom && IsCustomPaperEnabled(record, printerSettingsRecord) != 0;
     if (custom) {
         if (!customEnabled) {
-            if (bothSizes)
-                keys = kKeySize;
+            keys = bothSizes ? kKeySize : kKeyCode;
         } else if ((fields & (kDmPaperLength | kDmPaperWidth)) == (kDmPaperLength | kDmPaperWidth)) {
             return FreeCustomAnswer(request, answer);
         } else {

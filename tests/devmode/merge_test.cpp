@@ -166,6 +166,9 @@ TEST_F(MergeTest, PaperIsResolvedAgainstFormsAndModel)
         {"no form of that name", kDmFormName, 0, 0, 0, L"No such form", 0, 0, 0},
         {"free custom size, not enabled: by size", kDmPaperSize | kDmPaperLength | kDmPaperWidth, 256, 2970, 2100,
          L"", 9, 2970, 2100},
+        // Without both sizes only the code is tried: the name does not decide.
+        {"free custom size, not enabled, no size: by code only", kDmPaperSize | kDmFormName, 256, 0, 0, L"A4", 0, 0,
+         0},
     };
     uint16_t limits[4] = {};
     ASSERT_EQ(GetUserPaperSizeLimits(context_.get(), 262, &limits[0], &limits[1], &limits[2], &limits[3]), 1);
