@@ -121,6 +121,11 @@ int BuildModelPaperTable(HANDLE printer, const SettingsContext* context, void* s
             if (form >= 0) {
                 entry.code = static_cast<uint16_t>(form + 1);
                 entry.size = {forms.get()[form].Size.cx / 100, forms.get()[form].Size.cy / 100};
+            } else {
+                // Without a spooler form of its name the paper still has the
+                // size the user stored for it.
+                entry.size = {static_cast<LONG>(Read(widthId, settings, printerSettings)),
+                              static_cast<LONG>(Read(lengthId, settings, printerSettings))};
             }
         } else {
             if (code == kFreeCustomPaperCode) {
@@ -213,8 +218,8 @@ uint32_t AnswerExtent(HANDLE printer, uint16_t index, void*, uint16_t needs, voi
     std::vector<PaperEntry> table;
     if (BuildModelPaperTable(printer, context, settings, printerSettings, table) != 1 || table.empty())
         return kCapabilityFailed;
-    // A user paper without a spooler form of its name has no size: it would
-    // make the smallest extent zero.
+    // A user paper with no size stored and no spooler form of its name has
+    // none: it would make the smallest extent zero.
     std::erase_if(table, [](const PaperEntry& e) { return e.size.x <= 0 || e.size.y <= 0; });
     if (table.empty())
         return kCapabilityFailed;

@@ -3,6 +3,7 @@
 #include "common/context/settings_context.h"
 #include "common/defaults/setting_defaults.h"
 #include "common/devmode/devmode_input.h"
+#include "common/devmode/devmode_merge.h"
 #include "common/devmode/old_layouts.h"
 #include "common/devmode/printer_side.h"
 #include "common/devmode/setting_numbers.h"
@@ -209,7 +210,13 @@ int FillDevmodeDefaults(SettingsContext* context, const wchar_t* printerName, ui
     if (!context || !record)
         return 0;
     std::memset(record, 0, kSettingsRecordSize);
-    return FillDefaultSettings(context, record, nullptr, printerName) == 1 ? 1 : 0;
+    // The field flags end as every merge leaves them (scale by setting 1324,
+    // the ICM method always there), so that merging the defaults into
+    // themselves changes nothing.
+    return FillDefaultSettings(context, record, nullptr, printerName) == 1 && UpdateScaleField(record, nullptr) &&
+                   SyncIcmMethod(record, nullptr)
+               ? 1
+               : 0;
 }
 
 int ReadDevmodeHeader(SettingsContext* context, const InputDevmode* input, SettingsHeader* header,

@@ -16,6 +16,7 @@
 #include "common/system/global_block.h"
 #include "common/system/lock_table.h"
 #include "common/system/system_utilities.h"
+#include "common/system/trace_log.h"
 #include "common/settings/trace_settings_dump.h"
 
 #include <winspool.h>
@@ -54,9 +55,23 @@ bool PassesRecordCheck(SettingsContext* context, const void* devmode, void* prin
     return RunFunctionIdHandler(context, kFidSize, safe->record, printerSettingsRecord, kItemOpCheck) != 0;
 }
 
+// The output record holds stale bytes until the merge writes it: of the
+// caller's record only its two size fields are read, never as far as they
+// claim.
+bool OutputPassesRecordCheck(SettingsContext* context, const void* devmode, void* printerSettingsRecord)
+{
+    std::unique_ptr<InputDevmode> sizes(new (std::nothrow) InputDevmode{});
+    if (!sizes)
+        return false;
+    const auto* bytes = static_cast<const uint8_t*>(devmode);
+    std::memcpy(sizes->record + kDmSizeOffset, bytes + kDmSizeOffset, sizeof(uint16_t));
+    std::memcpy(sizes->record + kDmDriverExtraOffset, bytes + kDmDriverExtraOffset, sizeof(uint16_t));
+    return RunFunctionIdHandler(context, kFidSize, sizes->record, printerSettingsRecord, kItemOpCheck) != 0;
+}
+
 void TraceDevmode(const wchar_t* title, const void* devmode)
 {
-    if (!devmode)
+    if (!devmode || !IsTraceOn())
         return;
     std::unique_ptr<InputDevmode> safe(new (std::nothrow) InputDevmode);
     if (!safe)
@@ -75,7 +90,7 @@ uint32_t CopyLength(SettingsContext* context, DOCUMENTPROPERTYHEADER* header, ui
             return block < kPrivatePartOffset ? kPublicDevmodeSize : kPrivatePartOffset;
     }
     if (header->pdmIn && PassesRecordCheck(context, header->pdmIn, printerSettings) &&
-        PassesRecordCheck(context, header->pdmOut, printerSettings) &&
+        OutputPassesRecordCheck(context, header->pdmOut, printerSettings) &&
         LoadU16(reinterpret_cast<const uint8_t*>(header->pdmOut) + kDmDriverExtraOffset) == 0)
         return kPublicDevmodeSize;
     return kPrivatePartOffset;
@@ -189,6 +204,7 @@ LONG MergeDevmodeSilently(DOCUMENTPROPERTYHEADER* header)
         }
     }
     TraceDevmode(L"<INPUT  DEVMODE>", header->pdmIn);
-    TraceDevmode(L"<OUTPUT DEVMODE>", header->pdmOut);
+    if (result == 1)
+        TraceDevmode(L"<OUTPUT DEVMODE>", header->pdmOut);
     return result;
 }

@@ -287,10 +287,13 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
         return kJobErrMissingData;
     count &= 0xFFFF;
     uint32_t last = range.last;
-    if (range.first > range.last || range.last >= count)
-        return kJobErrMissingData;
     FaxSendListHeader head;
     if (!CopyFaxSendListHeader(range.list, range.listSize, &head))
+        return kJobErrMissingData;
+    // The range is checked against the list the lines come from: setting 380
+    // is the application's word, never compared with the list it came with,
+    // and decides only below whether a list of the job's own is the job's.
+    if (range.first > range.last || range.last >= head.count)
         return kJobErrMissingData;
     const wchar_t* file = nullptr;
     uint32_t room = 0;
@@ -299,7 +302,7 @@ int WriteFaxDestinationAttributes(JobHeaderState* state)
                            wcsnlen(file, room) == wcslen(kKeptFaxAddressFile) &&
                            std::wmemcmp(file, kKeptFaxAddressFile, wcslen(kKeptFaxAddressFile)) == 0;
     if (fixedFile) {
-        if (count > kFixedFaxAddressFileMaxRecipients && last >= kFixedFaxAddressFileMaxRecipients)
+        if (last >= kFixedFaxAddressFileMaxRecipients)
             last = kFixedFaxAddressFileMaxRecipients - 1;
         if (range.first > last)
             return 0;

@@ -7,6 +7,7 @@
 #include "common/records/printer_settings_record.h"
 #include "common/devmode/devmode_convert.h"
 #include "common/settings/function_ids.h"
+#include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/store/printer_data.h"
 #include "common/system/module_files.h"
@@ -52,6 +53,22 @@ protected:
         ReleaseContextSettingsSources(&sources);
         CloseSettingsContext(context);
         ASSERT_EQ(WriteSettingNumber(id, nullptr, record.data(), value), 1) << id;
+        ASSERT_EQ(WritePrinterDataTable(h(), record.data(), kPrinterSettingsRecordSize, kPrinterSettingsTable), 1);
+    }
+    static void StorePrinterText(uint16_t id, const std::wstring& text)
+    {
+        SettingsContext* context = OpenSettingsContext(h());
+        ASSERT_NE(context, nullptr);
+        std::vector<uint8_t> record(kPrinterSettingsRecordSize);
+        ContextSettingsSources sources;
+        ASSERT_EQ(GatherContextSettingsSources(context, &ConvertOlderPrinterSettingsRecord, &sources), 1);
+        ASSERT_EQ(LoadPrinterSettingsRecord(h(), record.data(), sources.sources), 1);
+        ReleaseContextSettingsSources(&sources);
+        CloseSettingsContext(context);
+        const uint32_t bytes = static_cast<uint32_t>((text.size() + 1) * sizeof(wchar_t));
+        std::vector<uint8_t> settings(kSettingsRecordSize, 0);
+        ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), record.data(), id, kTypeString, bytes, text.c_str()), 0)
+            << id;
         ASSERT_EQ(WritePrinterDataTable(h(), record.data(), kPrinterSettingsRecordSize, kPrinterSettingsTable), 1);
     }
     // The model's options of a setting as (value, name).
@@ -177,13 +194,42 @@ TEST_F(CapabilityTest, TheCustomSlotTakesTheCallersSizeOnlyWithinLimits)
     EXPECT_EQ(sizes[custom].y, own[custom].y);
 }
 
+// A user paper that has no spooler form of its name still has the size the
+// user stored for it.
+TEST_F(CapabilityTest, UserPapersWithoutAFormAnswerTheirStoredSize)
+{
+    std::vector<uint16_t> userPapers;
+    for (const auto& option : Options(kFidPaperSize))
+        if (option.first >= 262 && option.first <= 266)
+            userPapers.push_back(static_cast<uint16_t>(option.first));
+    ASSERT_FALSE(userPapers.empty());
+    for (uint16_t i = 0; i < 5; ++i) {
+        StorePrinterSetting(kFidUserPaperWidthFirst + i, 1000 + 10 * i);
+        StorePrinterSetting(kFidUserPaperLengthFirst + i, 1500 + 20 * i);
+        StorePrinterText(kFidUserPaperNameFirst + i, L"Formless " + std::to_wstring(i));
+    }
+    const uint32_t count = Query(DC_PAPERS);
+    ASSERT_NE(count, kCapabilityFailed);
+    std::vector<WORD> codes(count);
+    ASSERT_EQ(Query(DC_PAPERS, codes.data()), count);
+    std::vector<POINT> sizes(count);
+    ASSERT_EQ(Query(DC_PAPERSIZE, sizes.data()), count);
+    for (const uint16_t code : userPapers) {
+        const size_t at = Find(codes, code);
+        ASSERT_LT(at, count) << code;
+        const LONG i = code - 262;
+        EXPECT_EQ(sizes[at].x, 1000 + 10 * i) << code;
+        EXPECT_EQ(sizes[at].y, 1500 + 20 * i) << code;
+    }
+}
+
 TEST_F(CapabilityTest, ExtentsPackWidthLowAndLengthHigh)
 {
     const uint32_t largest = Query(DC_MAXEXTENT);
     ASSERT_NE(largest, kCapabilityFailed);
     EXPECT_EQ(largest & 0xFFFF, 3048u);  // Tabloid Extra
     EXPECT_EQ(largest >> 16, 4572u);
-    // User papers without a form of their name have no size and do not count.
+    // User papers with no size stored and no form of their name do not count.
     const uint32_t smallest = Query(DC_MINEXTENT);
     EXPECT_EQ(smallest & 0xFFFF, 984u);  // Envelope Monarch
     EXPECT_EQ(smallest >> 16, 1480u);    // A6

@@ -7,6 +7,7 @@
 #include "tests/docevent/docevent_fixture.h"
 
 #include "common/job/fax_send_list.h"
+#include "common/job/fax_temp_files.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -162,23 +163,31 @@ std::string Ids(const std::string& text)
 
 struct Printed {
     std::vector<std::string> escapes;  // the interface library's escapes, in order
+    std::vector<uint32_t> headerCounts;  // the header count G of each 20517 block
+    std::vector<std::string> events;     // the document events with their answers
     ReadJob job;                       // the job GDI opened
     ReadJob portJob;                   // the last job the graphics library opened itself
 };
 
 // Prints a document of two pages with the fax settings; the address file
 // holds the numbers.
-Printed PrintFax(const std::vector<std::wstring>& numbers, const FaxSettings& fax, uint32_t count = 0)
+constexpr int64_t kListedCount = -1;  // setting 380 as the list has it
+
+// The address file is one of the job's own, deleted with the job, or the
+// shared one, which stays.
+Printed PrintFax(const std::vector<std::wstring>& numbers, const FaxSettings& fax, int64_t count = kListedCount,
+                 bool sharedFile = false)
 {
     Printed out;
     FaxPrinter& printer = SharedFaxPrinter();
-    const std::wstring addressFile = printhost_test::TempPath(L"fax_addresses.tmp");
+    const std::wstring addressFile =
+        sharedFile ? std::wstring(kKeptFaxAddressFile) : printhost_test::TempPath(L"fax_addresses.tmp");
     if (!WriteFile(addressFile, SendList(numbers, L"Quarterly figures"))) {
         ADD_FAILURE() << "no address file";
         return out;
     }
     std::vector<unsigned char> devmode =
-        FaxDevmode(addressFile, count ? count : static_cast<uint32_t>(numbers.size()), fax);
+        FaxDevmode(addressFile, static_cast<uint32_t>(count == kListedCount ? numbers.size() : count), fax);
     if (devmode.empty()) {
         ADD_FAILURE() << "no DEVMODE";
         return out;
@@ -203,13 +212,19 @@ Printed PrintFax(const std::vector<std::wstring>& numbers, const FaxSettings& fa
     }
     EXPECT_GT(HostEndDoc(dc), 0);
     EXPECT_TRUE(HostDeleteDC(dc));
-    for (const docevent_test::LoggedCall& call : log.calls())
-        if (!call.isEvent)
-            out.escapes.push_back(std::to_string(call.code) + "(" + std::to_string(call.inSize) + ")");
+    for (const docevent_test::LoggedCall& call : log.calls()) {
+        if (call.isEvent) {
+            out.events.push_back(std::to_string(call.code) + "=" + std::to_string(call.result));
+            continue;
+        }
+        out.escapes.push_back(std::to_string(call.code) + "(" + std::to_string(call.inSize) + ")");
+        if (call.code == 20517 && call.inSize >= 16)
+            out.headerCounts.push_back(call.head[0]);
+    }
     out.job = ReadBack(jobFile);
     out.portJob = ReadBack(printer.port);
-    // The job's address file went with the job.
-    EXPECT_EQ(GetFileAttributesW(addressFile.c_str()), INVALID_FILE_ATTRIBUTES);
+    // The job's own address file went with the job; the shared one stays.
+    EXPECT_EQ(GetFileAttributesW(addressFile.c_str()) == INVALID_FILE_ATTRIBUTES, !sharedFile);
     DeleteFileW(addressFile.c_str());
     return out;
 }
@@ -296,6 +311,22 @@ TEST(FaxPrint, NoJobForDestinationsTheListLacks)
     ASSERT_EQ(printed.portJob.error, "") << printed.portJob.header << printed.portJob.commands;
     EXPECT_NE(printed.portJob.commands.find("ids=[" + Ids("0322222222") + "]"), std::string::npos)
         << printed.portJob.commands;
+}
+
+// The destination count in the application's settings (setting 380) is not
+// what the shared address file holds: the job headers follow the list, one
+// recipient here, whatever the setting claims.
+TEST(FaxPrint, HeadersFollowTheListNotTheCountSetting)
+{
+    ASSERT_TRUE(SharedFaxPrinter().printer.ok());
+    for (const uint32_t claimed : {0u, 2u, 65535u}) {
+        const Printed printed = PrintFax({L"0312345678"}, {1, 0, 0, 0}, claimed, true);
+        ASSERT_EQ(printed.job.error, "") << claimed << "\n" << Joined(printed.events) << "\n"
+                                         << Joined(printed.escapes);
+        EXPECT_NE(printed.job.header.find("@FANU='0312345678'"), std::string::npos) << claimed;
+        EXPECT_EQ(printed.headerCounts, std::vector<uint32_t>{1}) << claimed << " " << Joined(printed.escapes);
+        EXPECT_EQ(printed.portJob.error, "no job") << claimed;
+    }
 }
 
 TEST(FaxPrint, OneHeaderForAllDestinationsIsOneJob)

@@ -317,6 +317,26 @@ TEST_F(DocumentEvents, EightThreadsCreateAndDeleteDcs)
         EXPECT_EQ(RecordThere(event, printers[t]), -1) << t;
         ClosePrinter(printers[t]);
     }
+    // Every event took one reference on the resource file and dropped it: a
+    // count that lost an update under the threads keeps the file loaded.
+    EXPECT_EQ(GetModuleHandleW(L"morvares.dll"), nullptr);
+}
+
+// A CREATEDCPRE whose extended DEVMODE cannot be built (no settings on this
+// handle) fails, and leaves no record behind: the DC is never made, so no
+// DELETEDC would take it (nor the library's own reference it holds).
+TEST_F(DocumentEvents, FailedCreateDcPreLinksNoRecord)
+{
+    auto event = docevent_test::InstalledDocumentEvent();
+    ASSERT_NE(event, nullptr);
+    HANDLE notAPrinter = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7E570000));
+    for (int round = 0; round < 2; ++round) {
+        DEVMODEW* out = reinterpret_cast<DEVMODEW*>(1);
+        DOCEVENT_CREATEDCPRE pre{nullptr, nullptr, nullptr, FALSE};
+        EXPECT_EQ(event(notAPrinter, nullptr, DOCUMENTEVENT_CREATEDCPRE, sizeof(pre), &pre, sizeof(out), &out), -1);
+        EXPECT_EQ(out, nullptr);
+        EXPECT_EQ(RecordThere(event, notAPrinter), -1) << round;
+    }
 }
 
 // Host DCs made at once on eight threads, each with a document of one page.
@@ -348,6 +368,8 @@ TEST_F(DocumentEvents, EightThreadsPrintThroughHostDcs)
         const std::wstring jobFile = printhost_test::TempPath(L"docevent_thread" + std::to_wstring(t) + L".prn");
         EXPECT_EQ(docevent_test::ReadBackJob(jobFile), "") << t;
     }
+    // Both libraries dropped every reference they took on the resource file.
+    EXPECT_EQ(GetModuleHandleW(L"morvares.dll"), nullptr);
 }
 
 }  // namespace

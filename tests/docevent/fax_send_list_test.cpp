@@ -13,6 +13,8 @@
 #include "common/store/settings_blobs.h"
 #include "common/system/global_block.h"
 #include "tests/support/model_printer.h"
+#include "ui/docevent/dc_job_record.h"
+#include "ui/docevent/job_data.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +151,28 @@ TEST(FaxSendList, UnpackWantsTheTagAndTheExactSize)
     }
 }
 
+// Header texts that fill their fields to the last unit come back cut and
+// terminated, one unit short.
+TEST(FaxSendList, UnpackTerminatesFullHeaderTexts)
+{
+    DestinationsPtr record = Destinations(1);
+    Bytes packed = Pack(record.get(), 1);
+    FaxSendListHeader head;
+    std::memcpy(&head, packed.data(), sizeof head);
+    std::wmemset(head.headerText1, L'A', 41);
+    std::wmemset(head.headerText2, L'B', 671);
+    std::memcpy(packed.data(), &head, sizeof head);
+    DestinationsPtr back(CreateFaxDestinations());
+    // Whatever was in the record's fields before does not end the texts either.
+    std::wmemset(back->headerText1, L'x', 41);
+    std::wmemset(back->headerText2, L'y', 671);
+    ASSERT_EQ(UnpackFaxSendList(packed.data(), static_cast<uint32_t>(packed.size()), back.get()), 1);
+    EXPECT_EQ(back->headerText1[40], L'\0');
+    EXPECT_EQ(back->headerText2[670], L'\0');
+    EXPECT_EQ(std::wstring(back->headerText1, 40), std::wstring(40, L'A'));
+    EXPECT_EQ(std::wstring(back->headerText2, 670), std::wstring(670, L'B'));
+}
+
 TEST(FaxSendList, UnusableFileNames)
 {
     struct Case {
@@ -258,7 +282,7 @@ TEST_F(FaxAddressFile, ImportReadsExactlyOneFaxSendList)
     for (const Case& c : cases) {
         SetFaxFile(c.name);
         FaxAddressData data{};
-        EXPECT_EQ(ImportFaxAddressFile(context_->main, settings_.data(), printerSettings_.data(), &data), c.result)
+        EXPECT_EQ(ImportFaxAddressFile(settings_.data(), printerSettings_.data(), &data), c.result)
             << std::string(c.name.begin(), c.name.end());
         if (c.result == 1) {
             ASSERT_EQ(data.size, packed.size());
@@ -272,13 +296,43 @@ TEST_F(FaxAddressFile, ImportReadsExactlyOneFaxSendList)
     }
 }
 
-TEST_F(FaxAddressFile, ImportLeavesAPrintJobAlone)
+// The graphics library's answer to 20489 (the record's isFaxJob) decides
+// whether the address file is read, whatever the job's settings say.
+TEST_F(FaxAddressFile, ImportFollowsTheRecordsFaxAnswer)
 {
-    SetNumber(334, 1);
-    SetFaxFile(L"\\\\.\\pipe\\morva_fax");
-    FaxAddressData data{};
-    EXPECT_EQ(ImportFaxAddressFile(context_->main, settings_.data(), printerSettings_.data(), &data), 1);
-    EXPECT_EQ(data.data, nullptr);
+    DestinationsPtr destinations = Destinations(1);
+    const Bytes packed = Pack(destinations.get(), 1);
+    const std::wstring good = File(L"morva_fax_answer.tmp", packed);
+    struct Case {
+        uint32_t isFaxJob;
+        uint32_t jobType;  // setting 334: 5 fax, 1 print
+        const wchar_t* file;
+        int result;
+        bool read;
+    } cases[] = {
+        {1, 1, good.c_str(), 1, true},
+        {1, 5, good.c_str(), 1, true},
+        {0, 5, L"\\\\.\\pipe\\morva_fax", 1, false},
+        {0, 1, L"\\\\.\\pipe\\morva_fax", 1, false},
+        {1, 1, L"\\\\.\\pipe\\morva_fax", -1, false},
+    };
+    for (const Case& c : cases) {
+        GlobalBlockPtr<DcJobRecord> record = AllocGlobalBlock<DcJobRecord>(sizeof(DcJobRecord));
+        ASSERT_NE(record, nullptr);
+        SetNumber(334, c.jobType);
+        SetFaxFile(c.file);
+        std::memcpy(record->settings, settings_.data(), kSettingsRecordSize);
+        std::memcpy(record->printerSettings, printerSettings_.data(), kPrinterSettingsRecordSize);
+        record->isFaxJob = c.isFaxJob;
+        EXPECT_EQ(ReadFaxAddressData(record.get()), c.result) << c.isFaxJob << " " << c.jobType;
+        EXPECT_EQ(record->faxData != nullptr, c.read) << c.isFaxJob << " " << c.jobType;
+        if (c.read) {
+            EXPECT_EQ(record->faxDataSize, packed.size());
+            EXPECT_EQ(std::wstring(record->faxFileName), good);
+        }
+        if (record->faxData)
+            GlobalFree(record->faxData);
+    }
 }
 
 TEST_F(FaxAddressFile, ResolveKeepsAUsableFileAndClearsOthers)

@@ -121,6 +121,79 @@ TEST_F(InterfaceExports, SilentMergeGivesTheWholeRecord)
     EXPECT_EQ(second[sizeof(DEVMODEW)], 0xA5);
 }
 
+// A 1604-byte record that ends where an inaccessible page begins.
+class GuardedRecord {
+public:
+    GuardedRecord()
+    {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        page_ = info.dwPageSize;
+        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * page_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        if (base_ && !VirtualProtect(base_ + page_, page_, PAGE_NOACCESS, &old)) {
+            VirtualFree(base_, 0, MEM_RELEASE);
+            base_ = nullptr;
+        }
+    }
+    ~GuardedRecord()
+    {
+        if (base_)
+            VirtualFree(base_, 0, MEM_RELEASE);
+    }
+    GuardedRecord(const GuardedRecord&) = delete;
+    GuardedRecord& operator=(const GuardedRecord&) = delete;
+    DEVMODEW* record() const { return base_ ? reinterpret_cast<DEVMODEW*>(base_ + page_ - kDevmodeSize) : nullptr; }
+
+private:
+    BYTE* base_ = nullptr;
+    DWORD page_ = 0;
+};
+
+// An application's fresh output record holds stale bytes: its size fields may
+// claim far more than the buffer. The merge reads only those two fields of it
+// before writing it, with and without an input, and a refused mode reads none.
+TEST_F(InterfaceExports, StaleOutputRecordIsNotReadPastItsBuffer)
+{
+    auto call = Entry<DocumentPropertiesFn>(library_, "DrvDocumentProperties");
+    std::vector<BYTE> input = Filled(0);
+    ASSERT_EQ(call(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(input.data()), nullptr, DM_COPY), IDOK);
+    struct Case {
+        WORD size;
+        WORD driverExtra;
+        DWORD mode;
+        bool withInput;
+        LONG result;
+    } cases[] = {
+        {220, 1384, DM_COPY, false, IDOK}, {220, 5680, DM_COPY, false, IDOK},
+        {5680, 5680, DM_COPY, false, IDOK}, {220, 1384, DM_COPY, true, IDOK},
+        {220, 5680, DM_COPY, true, IDOK}, {5680, 220, DM_COPY, true, IDOK},
+        {220, 1384, DM_IN_BUFFER, false, -1}, {220, 5680, DM_IN_BUFFER, false, -1},
+        {220, 5680, DM_IN_BUFFER, true, -1},
+    };
+    GuardedRecord guarded;
+    DEVMODEW* out = guarded.record();
+    ASSERT_NE(out, nullptr);
+    for (const Case& c : cases) {
+        std::memset(out, 0x5A, kDevmodeSize);
+        out->dmSize = c.size;
+        out->dmDriverExtra = c.driverExtra;
+        EXPECT_EQ(call(nullptr, handle_, Name(), out, c.withInput ? reinterpret_cast<DEVMODEW*>(input.data()) : nullptr,
+                       c.mode),
+                  c.result)
+            << c.size << "/" << c.driverExtra << " mode " << c.mode;
+        if (c.result == IDOK) {
+            EXPECT_EQ(out->dmSize, sizeof(DEVMODEW));
+            EXPECT_EQ(out->dmDriverExtra, kDevmodeSize - sizeof(DEVMODEW));
+        }
+    }
+    // The same through winspool, as an application calls it.
+    std::memset(out, 0x5A, kDevmodeSize);
+    out->dmSize = 220;
+    out->dmDriverExtra = 5680;
+    EXPECT_EQ(DocumentPropertiesW(nullptr, handle_, Name(), out, nullptr, DM_OUT_BUFFER), IDOK);
+}
+
 TEST_F(InterfaceExports, MergeWithoutCopyOrUpdateIsRefused)
 {
     auto call = Entry<DocumentPropertiesFn>(library_, "DrvDocumentProperties");
@@ -165,6 +238,55 @@ TEST_F(InterfaceExports, ConvertDevModeWantsRoomForTheWholeRecord)
     SetLastError(0);
     EXPECT_FALSE(call(nullptr, nullptr, reinterpret_cast<DEVMODEW*>(out.data()), &size, kConvertDevmode));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+// A conversion that succeeds leaves the caller's last-error value as it was:
+// what the work tried and gave up on along the way is not the caller's error.
+TEST_F(InterfaceExports, SuccessfulConversionKeepsTheLastError)
+{
+    auto call = Entry<ConvertDevModeFn>(library_, "DrvConvertDevMode");
+    auto properties = Entry<DocumentPropertiesFn>(library_, "DrvDocumentProperties");
+    std::vector<BYTE> input = Filled(0);
+    ASSERT_EQ(properties(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(input.data()), nullptr, DM_COPY), IDOK);
+    constexpr DWORD kDriverDefault = 4;
+    for (const DWORD before : {0ul, 1234ul}) {
+        for (const DWORD mode : {kConvertDevmode, kDriverDefault}) {
+            std::vector<BYTE> out = Filled(0);
+            LONG size = kDevmodeSize;
+            SetLastError(before);
+            const BOOL converted = call(Name(), mode == kConvertDevmode ? reinterpret_cast<DEVMODEW*>(input.data())
+                                                                        : nullptr,
+                                        reinterpret_cast<DEVMODEW*>(out.data()), &size, mode);
+            const DWORD after = GetLastError();
+            EXPECT_TRUE(converted) << mode;
+            EXPECT_EQ(after, before) << mode;
+        }
+    }
+    // The driver upgrade keeps to the same rule.
+    auto upgrade = Entry<UpgradeFn>(library_, "DrvUpgradePrinter");
+    DRIVER_UPGRADE_INFO_1 info{Name(), nullptr};
+    SetLastError(1234);
+    const BOOL upgraded = upgrade(1, reinterpret_cast<BYTE*>(&info));
+    const DWORD after = GetLastError();
+    EXPECT_TRUE(upgraded);
+    EXPECT_EQ(after, 1234u);
+}
+
+// The printer's own record merged into itself comes back unchanged, its
+// field flags included.
+TEST_F(InterfaceExports, MergingTheDefaultRecordWithItselfChangesNothing)
+{
+    auto call = Entry<DocumentPropertiesFn>(library_, "DrvDocumentProperties");
+    std::vector<BYTE> own = Filled(0);
+    ASSERT_EQ(call(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(own.data()), nullptr, DM_COPY), IDOK);
+    std::vector<BYTE> again = Filled(0);
+    ASSERT_EQ(call(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(again.data()),
+                   reinterpret_cast<DEVMODEW*>(own.data()), DM_COPY | DM_IN_BUFFER),
+              IDOK);
+    EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(again.data())->dmFields,
+              reinterpret_cast<const DEVMODEW*>(own.data())->dmFields);
+    for (size_t i = 0; i < own.size(); ++i)
+        EXPECT_EQ(again[i], own[i]) << "byte " << i;
 }
 
 TEST_F(InterfaceExports, QueryPrintRejectsABadDevmode)
@@ -300,6 +422,112 @@ TEST_F(InterfaceExports, UpgradeKeepsTheStoredFaxSendList)
     // Back to a printer without a list for the other tests.
     ASSERT_EQ(SaveSettingsBlobs(store, nullptr, kBlobsInPrinterData, nullptr, 0, privatePart.data(), nullptr, 0,
                                 nullptr, 0),
+              1);
+}
+
+// Stored sections as an older driver or a damaged store left them, one value
+// each: a private section of the given version and length with the list
+// behind it, and the two data sections.
+std::vector<uint8_t> PrivateSection(const std::vector<uint8_t>& privatePart, uint32_t version, uint32_t length,
+                                    const std::vector<uint8_t>& list)
+{
+    PrivateSectionHeader header{};
+    std::memcpy(header.tag, kPrivateSectionTag, sizeof header.tag);
+    header.version = version;
+    header.length = length;
+    std::vector<uint8_t> bytes(sizeof header);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    bytes.insert(bytes.end(), privatePart.begin(), privatePart.begin() + length);
+    bytes.insert(bytes.end(), list.begin(), list.end());
+    return bytes;
+}
+
+std::vector<uint8_t> DataSection(const wchar_t* tag, const std::vector<uint8_t>& data)
+{
+    DataSectionHeader header{};
+    std::memcpy(header.tag, tag, sizeof header.tag);
+    header.size = static_cast<uint32_t>(data.size());
+    std::vector<uint8_t> bytes(sizeof header);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return bytes;
+}
+
+// A fax send list whose header claims `count` records.
+std::vector<uint8_t> FaxList(uint16_t count, size_t records)
+{
+    std::vector<uint8_t> list(1442 + 742 * records, 0);
+    std::memcpy(list.data(), kFaxSendListTag, sizeof kFaxSendListTag);
+    std::memcpy(list.data() + 16, &count, sizeof count);
+    for (size_t i = 1442; i < list.size(); ++i)
+        list[i] = static_cast<uint8_t>(i * 7);
+    return list;
+}
+
+// One section that cannot be read costs only itself: the upgrade keeps every
+// section that reads and defaults only the others.
+TEST_F(InterfaceExports, UpgradeKeepsEverySectionThatReads)
+{
+    std::vector<uint8_t> privatePart(kPrivatePartSize, 0);
+    ASSERT_EQ(GetDefaultPrivateSettings(handle_, privatePart.data()), 1);
+    constexpr size_t kMarkAt = 1000;
+    privatePart[kMarkAt] = static_cast<uint8_t>(privatePart[kMarkAt] ^ 0x5A);
+    const std::vector<uint8_t> tmb = {1, 2, 3};
+    const std::vector<uint8_t> sp = {7, 8};
+    const std::vector<uint8_t> goodList = FaxList(2, 2);
+    const struct Case {
+        const char* state;
+        uint32_t version;
+        uint32_t length;
+        std::vector<uint8_t> list;
+        const wchar_t* tmbTag;
+        bool listKept;
+        bool tmbKept;
+    } cases[] = {
+        {"plain", kPrivatePartVersion, kPrivatePartSize, goodList, kTmbSectionTag, true, true},
+        {"older version", kPrivatePartVersion - 1, 2000, goodList, kTmbSectionTag, true, true},
+        {"bad fax list", kPrivatePartVersion, kPrivatePartSize, FaxList(3, 2), kTmbSectionTag, false, true},
+        {"bad TMBINFO", kPrivatePartVersion, kPrivatePartSize, goodList, L"TMBXNFO", true, false},
+    };
+    auto upgrade = Entry<UpgradeFn>(library_, "DrvUpgradePrinter");
+    DRIVER_UPGRADE_INFO_1 info{Name(), nullptr};
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> section = PrivateSection(privatePart, c.version, c.length, c.list);
+        const std::vector<uint8_t> tmbSection = DataSection(c.tmbTag, tmb);
+        const std::vector<uint8_t> spSection = DataSection(kSpSectionTag, sp);
+        ASSERT_TRUE(WriteChunkedPrinterData(handle_, section.data(), static_cast<uint32_t>(section.size()), L"N_Dev",
+                                            L"N_DevSize"));
+        ASSERT_TRUE(WriteChunkedPrinterData(handle_, tmbSection.data(), static_cast<uint32_t>(tmbSection.size()),
+                                            L"TMBInfo", L"TMBInfoSize"));
+        ASSERT_TRUE(WriteChunkedPrinterData(handle_, spSection.data(), static_cast<uint32_t>(spSection.size()),
+                                            L"SPInfo", L"SPInfoSize"));
+        EXPECT_TRUE(upgrade(1, reinterpret_cast<BYTE*>(&info))) << c.state;
+
+        const SettingsBlobStore store{handle_, nullptr};
+        std::vector<uint8_t> privateBack(kPrivatePartSize, 0);
+        uint8_t* listBack = nullptr;
+        ASSERT_EQ(ReadPrivateSection(store, kBlobsInPrinterData, privateBack.data(), &listBack), 1) << c.state;
+        EXPECT_EQ(privateBack[kMarkAt], privatePart[kMarkAt]) << c.state;
+        EXPECT_EQ(listBack != nullptr, c.listKept) << c.state;
+        if (listBack) {
+            EXPECT_TRUE(std::equal(goodList.begin(), goodList.end(), listBack)) << c.state;
+            GlobalFree(listBack);
+        }
+        uint8_t* block = nullptr;
+        uint32_t size = 0;
+        ASSERT_EQ(ReadTmbSection(store, kBlobsInPrinterData, &block, &size), 1) << c.state;
+        EXPECT_EQ(std::vector<uint8_t>(block, block + size), c.tmbKept ? tmb : std::vector<uint8_t>()) << c.state;
+        if (block)
+            GlobalFree(block);
+        block = nullptr;
+        ASSERT_EQ(ReadSpSection(store, kBlobsInPrinterData, &block, &size), 1) << c.state;
+        EXPECT_EQ(std::vector<uint8_t>(block, block + size), sp) << c.state;
+        if (block)
+            GlobalFree(block);
+    }
+    // Back to a printer without a list or data sections for the other tests.
+    ASSERT_EQ(SaveSettingsBlobs(SettingsBlobStore{handle_, nullptr}, nullptr, kBlobsInPrinterData, nullptr, 0,
+                                privatePart.data(), nullptr, 0, nullptr, 0),
               1);
 }
 

@@ -4,11 +4,17 @@
 // first load, and this program installs nothing else.
 #include "tests/interface/interface_package.h"
 
+#include "common/store/printer_data.h"
+#include "common/store/settings_blobs.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <winspool.h>
 
+#include "winddiui_records.h"
+
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,6 +22,7 @@ namespace {
 
 using DocumentPropertiesFn = LONG(WINAPI*)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW, DWORD);
 using ConvertDevModeFn = BOOL(WINAPI*)(LPWSTR, PDEVMODEW, PDEVMODEW, PLONG, DWORD);
+using UpgradeFn = BOOL(WINAPI*)(DWORD, LPBYTE);
 
 template <typename T>
 T Entry(HMODULE library, const char* name)
@@ -60,6 +67,14 @@ TEST(InterfaceTrace, ExportsTraceTheirNameAndResult)
         SetLastError(0);
         EXPECT_FALSE(convert(name, nullptr, reinterpret_cast<DEVMODEW*>(out.data()), &size, 1));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+        // A stored TMBINFO without its tag is dropped by the upgrade, and the
+        // log says so.
+        DataSectionHeader bad{};
+        std::memcpy(bad.tag, L"TMBXNFO", sizeof bad.tag);
+        ASSERT_TRUE(WriteChunkedPrinterData(handle, &bad, sizeof bad, L"TMBInfo", L"TMBInfoSize"));
+        auto upgrade = Entry<UpgradeFn>(library, "DrvUpgradePrinter");
+        DRIVER_UPGRADE_INFO_1 info{name, nullptr};
+        EXPECT_TRUE(upgrade(1, reinterpret_cast<BYTE*>(&info)));
         ClosePrinter(handle);
         FreeLibrary(library);
 
@@ -69,7 +84,9 @@ TEST(InterfaceTrace, ExportsTraceTheirNameAndResult)
                 trace += c;
     }
     for (const char* line : {"IN <<DrvDocumentProperties", "OUT>>DrvDocumentProperties RetValue = 1",
-                             "IN <<DrvConvertDevMode", "OUT>>DrvConvertDevMode RetValue = 0"})
+                             "IN <<DrvConvertDevMode", "OUT>>DrvConvertDevMode RetValue = 0",
+                             "UpgradeDriverSettings: stored TMBINFO not readable, dropped",
+                             "OUT>>DrvUpgradePrinter RetValue = 1"})
         EXPECT_NE(trace.find(line), std::string::npos) << line << "\n" << trace;
     DeleteFileW(traceFile.c_str());
 }

@@ -194,6 +194,29 @@ TEST_F(FaxHeaderTest, FixedAddressFileSendsAtMostOneHundred)
     EXPECT_EQ(Lines(cut, 149, 149, &text), kJobErrMissingData);
 }
 
+// The shared address file's list is taken whatever setting 380 claims: the
+// range is checked against the list itself.
+TEST_F(FaxHeaderTest, SharedFileRangeFollowsTheListNotTheCountSetting)
+{
+    SetHeaderFlags(HeaderFlags() & ~kHeaderPjlForm);
+    const std::vector<uint8_t> list = List(1);
+    SetText(375, kKeptFaxAddressFile);
+    struct Case {
+        uint32_t claimed;
+        uint16_t last;
+        int result;
+    } cases[] = {
+        {0, 0, 14}, {1, 0, 14}, {2, 0, 14}, {65535, 0, 14}, {0, 1, kJobErrMissingData}, {2, 1, kJobErrMissingData},
+    };
+    for (const Case& c : cases) {
+        SetNumber(380, c.claimed);
+        std::string text;
+        EXPECT_EQ(Lines(list, 0, c.last, &text), c.result) << c.claimed << " " << c.last;
+        if (c.result > 0)
+            EXPECT_EQ(text, "@FANU='1000'\r\n") << c.claimed;
+    }
+}
+
 TEST_F(FaxHeaderTest, HeaderOfAFaxModelCarriesTheLinesAtThePlaceholder)
 {
     PatchRaw(23, 1, 0, 1);  // driver kind 2: fax

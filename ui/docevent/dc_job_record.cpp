@@ -62,13 +62,18 @@ DcJobRecord* FindDcJobRecord(HANDLE printer)
     return nullptr;
 }
 
-int DeleteDcJobRecord(HANDLE printer)
+namespace {
+
+// Unlinks the first record that `match` accepts and frees it with everything
+// it owns. 1, also when there is none.
+template <typename Match>
+int UnlinkAndFree(Match match)
 {
     DcJobRecord* found = nullptr;
     {
         RoleLock lock(LockRole::JobList);
         for (DcJobRecord** link = &g_jobList; *link; link = &(*link)->next) {
-            if ((*link)->printer == printer) {
+            if (match(*link)) {
                 found = *link;
                 *link = found->next;
                 break;
@@ -86,6 +91,18 @@ int DeleteDcJobRecord(HANDLE printer)
     if (self)
         FreeLibrary(self);
     return 1;
+}
+
+}  // namespace
+
+int DeleteDcJobRecord(HANDLE printer)
+{
+    return UnlinkAndFree([printer](const DcJobRecord* record) { return record->printer == printer; });
+}
+
+int DiscardDcJobRecord(DcJobRecord* discarded)
+{
+    return UnlinkAndFree([discarded](const DcJobRecord* record) { return record == discarded; });
 }
 
 void InitDcJobRecord(DcJobRecord* record)

@@ -92,6 +92,9 @@ DcJobRecord* FindDcJobRecord(HANDLE printer);
 // Unlinks the printer's newest record and frees it with everything it owns.
 // 1, also when there is none.
 int DeleteDcJobRecord(HANDLE printer);
+// The same for one given record (a DC whose creation failed); 1, also when it
+// is no longer linked.
+int DiscardDcJobRecord(DcJobRecord* record);
 // Clears the per-document fields for a new document; the printer, the
 // self-reference, the settings context and the list link stay.
 void InitDcJobRecord(DcJobRecord* record);

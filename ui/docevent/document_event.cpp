@@ -40,11 +40,17 @@ int HandleDocumentEvent(HANDLE printer, HDC hdc, int event, ULONG inSize, PVOID 
 {
     switch (event) {
     case DOCUMENTEVENT_CREATEDCPRE: {
-        if (!CreateDcJobRecord(printer))
+        DcJobRecord* record = CreateDcJobRecord(printer);
+        if (!record)
             return DOCUMENTEVENT_FAILURE;
         const auto* pre = in && inSize >= sizeof(DOCEVENT_CREATEDCPRE) ? static_cast<DOCEVENT_CREATEDCPRE*>(in)
                                                                         : nullptr;
-        return HandOutExtendedDevmode(printer, pre ? pre->pdm : nullptr, outSize, out);
+        const int result = HandOutExtendedDevmode(printer, pre ? pre->pdm : nullptr, outSize, out);
+        // A DC that is not made gets no DELETEDC: the record (and the
+        // library's reference it holds) goes now.
+        if (result != DOCUMENTEVENT_SUCCESS)
+            DiscardDcJobRecord(record);
+        return result;
     }
     case DOCUMENTEVENT_CREATEDCPOST:
         FreeHandedOutDevmode(inSize, in);

@@ -24,13 +24,12 @@ int ReadFaxAddressData(DcJobRecord* record)
 {
     if (!record)
         return -1;
+    // The graphics library's answer to 20489 at STARTDOC says what the job is.
+    if (!record->isFaxJob)
+        return 1;
     FaxAddressData data{};
-    const int result = ImportFaxAddressFile(record->context ? record->context->main : nullptr, record->settings,
-                                            record->printerSettings, &data);
-    if (result != 1)
+    if (ImportFaxAddressFile(record->settings, record->printerSettings, &data) != 1 || !data.data)
         return -1;
-    if (!data.data)
-        return 1;  // not a fax job
     if (record->faxData)
         GlobalFree(record->faxData);
     record->faxData = data.data;

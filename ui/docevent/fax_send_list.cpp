@@ -4,7 +4,6 @@
 #include "common/context/value_by_type.h"
 #include "common/job/fax_temp_files.h"
 #include "common/model/model_data.h"
-#include "common/model/model_value_ops.h"
 #include "common/records/effective_values.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
@@ -139,8 +138,11 @@ int UnpackFaxSendList(const uint8_t* block, uint32_t size, FaxDestinations* reco
     FaxSendListHeader header;
     if (!record || FaxSendListSize(block, size) != size || !CopyFaxSendListHeader(block, size, &header))
         return 0;
-    std::wmemcpy(record->headerText1, header.headerText1, 41);
-    std::wmemcpy(record->headerText2, header.headerText2, 671);
+    // A list from outside may fill its texts to the last unit.
+    std::wmemcpy(record->headerText1, header.headerText1, 40);
+    std::wmemcpy(record->headerText2, header.headerText2, 670);
+    record->headerText1[40] = L'\0';
+    record->headerText2[670] = L'\0';
     for (uint32_t i = 0; i < header.count; ++i) {
         GlobalBlockPtr<FaxRecipientRecord> copy = AllocGlobalBlock<FaxRecipientRecord>(kFaxRecipientBytes);
         if (!copy || !CopyFaxRecipient(block, size, i, copy.get()) ||
@@ -233,12 +235,10 @@ int ResolveFaxAddressFile(HANDLE printer, uint8_t* jobSettings, void* printerSet
     return 1;
 }
 
-int ImportFaxAddressFile(ModelDataRecord* model, void* jobSettings, void* printerSettings, FaxAddressData* out)
+int ImportFaxAddressFile(void* jobSettings, void* printerSettings, FaxAddressData* out)
 {
     if (!out || !jobSettings)
         return -1;
-    if (!IsFaxJob(model, jobSettings))
-        return 1;
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;

@@ -13,7 +13,6 @@
 #include "common/job/fax_send_list.h"
 #include "ui/support/keyed_list.h"
 
-struct ModelDataRecord;
 struct SettingsContext;
 
 // The record owns its list and every 742-byte recipient block in it. It lives
@@ -87,8 +86,8 @@ struct FaxAddressData {
     wchar_t fileName[129];  // deleted with the job's data unless it is the shared file
 };
 
-// STARTDOCPOST: for a fax job (model and settings say so) reads the file named
-// by setting 375 as it takes effect into `out`. 1 done, or not a fax job (out
-// untouched); -1 when the name is unusable, the file cannot be read, or it is
-// not exactly one fax send list (tag and size 1442 + 742 x count).
-int ImportFaxAddressFile(ModelDataRecord* model, void* jobSettings, void* printerSettings, FaxAddressData* out);
+// STARTDOCPOST of a fax job (the graphics library's answer decides that, not
+// the settings): reads the file named by setting 375 as it takes effect into
+// `out`. 1 done; -1 when the name is unusable, the file cannot be read, or it
+// is not exactly one fax send list (tag and size 1442 + 742 x count).
+int ImportFaxAddressFile(void* jobSettings, void* printerSettings, FaxAddressData* out);

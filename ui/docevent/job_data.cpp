@@ -276,11 +276,20 @@ const char* MonitorIdAt(const uint8_t* block, uint16_t index)
     return index < count ? reinterpret_cast<const char*>(block + sizeof(uint16_t) + index * kMonitorIdBytes) : nullptr;
 }
 
-// The recipients of a fax job and how the headers and monitor jobs split
-// them: one group for all (setting 379 on), else one per recipient.
+// The recipients the job's fax address data hold. The count in the
+// application's settings (380) is not checked against anything: it must not
+// decide how many headers and monitor jobs there are.
+uint32_t FaxRecipients(const DcJobRecord* record)
+{
+    FaxSendListHeader head{};
+    return record->faxData && CopyFaxSendListHeader(record->faxData, record->faxDataSize, &head) ? head.count : 0;
+}
+
+// How the headers and monitor jobs split the recipients: one group for all
+// (setting 379 on, or fewer than two), else one per recipient.
 uint32_t FaxGroups(DcJobRecord* record, bool* oneForAll)
 {
-    const uint32_t recipients = Setting(record, kFidFaxRecipientCount);
+    const uint32_t recipients = FaxRecipients(record);
     *oneForAll = Setting(record, kFidFaxOneHeader) != 0 || recipients < 2;
     return *oneForAll ? 1 : recipients;
 }
@@ -317,7 +326,7 @@ int StartDocMonitorJobs(DcJobRecord* record, HANDLE printer)
         job.requestKind = record->isFaxJob ? kDocMonitorFax : kDocMonitorPrint;
         job.documentName = record->documentName;
         job.recipientNumber = haveRecipient ? recipient.destination : nullptr;
-        job.recipientCount = oneForAll ? Setting(record, kFidFaxRecipientCount) : 1;
+        job.recipientCount = oneForAll ? FaxRecipients(record) : 1;
         DocMonitorJob* handle = nullptr;
         char* id = reinterpret_cast<char*>(ids + sizeof(uint16_t) + i * kMonitorIdBytes);
         if (RegisterJobWithDocMonitor(job, &handle, id) != 1 || RunDocMonitor(handle) != 1)
@@ -473,7 +482,7 @@ int BuildJobHeaderBlock(DcJobRecord* record, HDC hdc)
         !Escape(hdc, kEscQueryFaxJob, 0, nullptr, sizeof(fax), &fax))
         return kDone;
     bool oneForAll = true;
-    const uint32_t recipients = Setting(record, kFidFaxRecipientCount);
+    const uint32_t recipients = FaxRecipients(record);
     const uint32_t count = fax ? FaxGroups(record, &oneForAll) : 1;
     const int bound = GetJobHeaderSize(record->printer, record->context, record->settings, record->printerSettings,
                                        record->spData, record->spSize);

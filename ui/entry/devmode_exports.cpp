@@ -17,8 +17,10 @@
 extern "C" BOOL WINAPI DrvConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW output, PLONG needed,
                                          DWORD mode)
 {
-    EnterExport(L"DrvConvertDevMode");
+    const DWORD callerError = EnterExport(L"DrvConvertDevMode");
     const BOOL result = ConvertDevmodeForPrinter(printerName, input, output, reinterpret_cast<DWORD*>(needed), mode);
+    if (result)
+        SetLastError(callerError);
     LeaveExport(L"DrvConvertDevMode RetValue = %d", result, true);
     return result;
 }

@@ -11,6 +11,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         SetLockLayout(&kInterfaceLibraryLocks);
+        InitAllLocks();
         SetLibraryProfile(&kInterfaceLibraryProfile);
         SetModuleHandle(instance);
     } else if (reason == DLL_PROCESS_DETACH) {

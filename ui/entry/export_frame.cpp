@@ -3,10 +3,12 @@
 #include "common/system/module_files.h"
 #include "common/system/trace_log.h"
 
-void EnterExport(const wchar_t* name)
+DWORD EnterExport(const wchar_t* name)
 {
+    const DWORD callerError = GetLastError();
     TraceEnter(name);
     LoadResourceModule();
+    return callerError;
 }
 
 void LeaveExport(const wchar_t* format, LONG_PTR result, bool keepLastError)

@@ -4,7 +4,10 @@
 #pragma once
 #include <windows.h>
 
-void EnterExport(const wchar_t* name);
+// Answers the caller's last-error value as it was on entry: an export that
+// succeeds may give it back, so that what its work tried and gave up on along
+// the way does not reach the caller.
+DWORD EnterExport(const wchar_t* name);
 // `format` takes the result as its one argument (a format without a
 // conversion writes the export's name alone). With `keepLastError` the caller
 // sees the last-error value the work set, whatever the release does to it.

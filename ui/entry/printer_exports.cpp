@@ -19,6 +19,7 @@
 #include "common/store/user_store.h"
 #include "common/system/global_block.h"
 #include "common/system/system_utilities.h"
+#include "common/system/trace_log.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -84,14 +85,54 @@ void EnsurePrinterId(HANDLE printer)
         StorePrinterId(printer, id);
 }
 
+// The settings blobs as they were stored, each section read on its own.
+struct StoredBlobs {
+    uint8_t* faxList = nullptr;
+    uint8_t* tmb = nullptr;
+    uint32_t tmbSize = 0;
+    uint8_t* sp = nullptr;
+    uint32_t spSize = 0;
+    StoredBlobs() = default;
+    ~StoredBlobs()
+    {
+        for (uint8_t* block : {faxList, tmb, sp})
+            if (block)
+                GlobalFree(block);
+    }
+    StoredBlobs(const StoredBlobs&) = delete;
+    StoredBlobs& operator=(const StoredBlobs&) = delete;
+};
+
+// One section that cannot be read costs only itself: a bad fax send list
+// leaves the private part it follows, a bad TMBINFO or SPINFO leaves the
+// others, and only a private part that cannot be read at all is taken from
+// the model's defaults. What was dropped goes to the trace log. False when not
+// even the defaults can be had.
+bool LoadEachStoredSection(const SettingsBlobStore& store, HANDLE printer, uint8_t* privatePart, StoredBlobs& blobs)
+{
+    if (ReadPrivateSection(store, kBlobsInPrinterData, privatePart, &blobs.faxList) != 1) {
+        if (ReadPrivateSection(store, kBlobsInPrinterData, privatePart, nullptr) == 1) {
+            TraceWrite(L"UpgradeDriverSettings: stored fax send list not readable, dropped");
+        } else if (GetDefaultPrivateSettings(printer, privatePart) == 1) {
+            TraceWrite(L"UpgradeDriverSettings: stored private settings not readable or absent, model defaults taken");
+        } else {
+            return false;
+        }
+    }
+    if (ReadTmbSection(store, kBlobsInPrinterData, &blobs.tmb, &blobs.tmbSize) != 1)
+        TraceWrite(L"UpgradeDriverSettings: stored TMBINFO not readable, dropped");
+    if (ReadSpSection(store, kBlobsInPrinterData, &blobs.sp, &blobs.spSize) != 1)
+        TraceWrite(L"UpgradeDriverSettings: stored SPINFO not readable, dropped");
+    return true;
+}
+
 // The stored printer settings record and the settings blobs in the current
 // layout, and the job-owner tool published. The font substitution table is
 // built only when the printer has none, so a table the user edited survives.
 BOOL UpgradeDriverSettings(HANDLE printer, SettingsContext* context, int migrate)
 {
-    BOOL result = TRUE;
     if (migrate) {
-        result = FALSE;
+        BOOL result = FALSE;
         SourcesHolder holder(context);
         GlobalBlockPtr<uint8_t> record = AllocGlobalBlock<uint8_t>(kPrinterSettingsRecordSize);
         GlobalBlockPtr<uint8_t> privatePart = AllocGlobalBlock<uint8_t>(kPrivatePartSize);
@@ -99,29 +140,20 @@ BOOL UpgradeDriverSettings(HANDLE printer, SettingsContext* context, int migrate
             LoadPrinterSettingsRecord(printer, record.get(), holder.sources.sources) == 1 &&
             UpgradePrinterSettingsRecord(printer, record.get(), holder.sources.sources, true) == 1) {
             const SettingsBlobStore store{printer, holder.sources.basePath};
-            uint8_t* faxList = nullptr;
-            uint8_t* tmb = nullptr;
-            uint8_t* sp = nullptr;
-            uint32_t tmbSize = 0, spSize = 0;
-            bool loaded = LoadSettingsBlobs(store, nullptr, kBlobsInPrinterData, &faxList, privatePart.get(), &tmb,
-                                            &tmbSize, &sp, &spSize) == 1;
-            if (!loaded)
-                loaded = GetDefaultPrivateSettings(printer, privatePart.get()) == 1;
-            if (loaded) {
-                // The loader gives out only a list of exactly the size its count
+            StoredBlobs blobs;
+            if (LoadEachStoredSection(store, printer, privatePart.get(), blobs)) {
+                // The reader gives out only a list of exactly the size its count
                 // gives; the block's own size is not known on every system.
-                const uint32_t faxSize = faxList ? FaxSendListSize(faxList, 0xFFFFFFFF) : 0;
-                const bool saved = SaveSettingsBlobs(store, nullptr, kBlobsInPrinterData, faxSize ? faxList : nullptr,
-                                                     faxSize, privatePart.get(), tmbSize ? tmb : nullptr, tmbSize,
-                                                     spSize ? sp : nullptr, spSize) == 1;
+                const uint32_t faxSize = blobs.faxList ? FaxSendListSize(blobs.faxList, 0xFFFFFFFF) : 0;
+                const bool saved =
+                    SaveSettingsBlobs(store, nullptr, kBlobsInPrinterData, faxSize ? blobs.faxList : nullptr, faxSize,
+                                      privatePart.get(), blobs.tmbSize ? blobs.tmb : nullptr, blobs.tmbSize,
+                                      blobs.spSize ? blobs.sp : nullptr, blobs.spSize) == 1;
                 const DWORD jobOwnerTool = TestModelCapability(context->main, kCapabilityJobOwnerTool) ? 1 : 0;
                 result = saved && SetPrinterDataW(printer, const_cast<wchar_t*>(kJobOwnerToolValue), REG_DWORD,
                                                   reinterpret_cast<BYTE*>(const_cast<DWORD*>(&jobOwnerTool)),
                                                   sizeof(jobOwnerTool)) == ERROR_SUCCESS;
             }
-            for (uint8_t* block : {faxList, tmb, sp})
-                if (block)
-                    GlobalFree(block);
         }
         if (!result)
             return FALSE;
@@ -217,7 +249,7 @@ extern "C" BOOL WINAPI DrvPrinterEvent(LPWSTR printerName, INT event, DWORD, LPA
 
 extern "C" BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE info)
 {
-    EnterExport(L"DrvUpgradePrinter");
+    const DWORD callerError = EnterExport(L"DrvUpgradePrinter");
     BOOL result = FALSE;
     const auto* upgrade = reinterpret_cast<const DRIVER_UPGRADE_INFO_1*>(info);
     if (level != 1 || !upgrade || !upgrade->pPrinterName) {
@@ -241,6 +273,8 @@ extern "C" BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE info)
             }
         }
     }
+    if (result)
+        SetLastError(callerError);
     LeaveExport(L"DrvUpgradePrinter RetValue = %d", result, true);
     return result;
 }
