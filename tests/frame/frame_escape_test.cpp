@@ -939,6 +939,8 @@ TEST_F(FrameEscapes, JobHeaderBlockBounds)
         {"huge length", HeaderBlock(1, s, {0xFFFFFFFF}, {0}), kFailed},
         {"stride below the length word", HeaderBlock(1, 3, {0}, {0}), kFailed},
         {"no headers", HeaderBlock(0, s, {}, {}), kFailed},
+        // What the header writer would refuse at the first page is refused here.
+        {"patch just past the header", HeaderBlock(1, s, {10}, {10}), kFailed},
     };
     for (auto& c : cases)
         EXPECT_EQ(Escape(20517, c.block.data(), ULONG(c.block.size())), c.expected) << c.name;
@@ -957,6 +959,22 @@ TEST_F(FrameEscapes, JobHeaderBlockBounds)
     }
     for (size_t size = 16; size < base.size(); size += 7)
         EXPECT_EQ(Escape(20517, base.data(), ULONG(size)), kFailed) << "cut at " << size;
+
+    // Heads whose 16 + n * (s + 4) wraps even 64 bits, alone or before a page.
+    const uint32_t wrapping[][4] = {
+        {0xFFFFFFFE, 0xFFFFFFFE, 0, 0},
+        {0xFFFFFFFF, 0xFFFFFFFD, 16, 0},
+        {0xFFFFFFFE, 0xFFFFFFFE, 16, 0xFFFFFFF4},
+        {0x80000000, 0xFFFFFFFC, 16, 16},
+    };
+    for (const auto& head : wrapping)
+        EXPECT_EQ(Escape(20517, head, sizeof head), kFailed) << head[0] << " x " << head[1];
+    // A head that disagrees with itself: slots or offsets elsewhere.
+    for (const auto& [at, value] : {std::pair<size_t, uint32_t>{8, 0}, {8, 20}, {12, 0}, {12, 16 + 2 * s + 4}}) {
+        std::vector<uint8_t> block = base;
+        std::memcpy(block.data() + at, &value, 4);
+        EXPECT_EQ(Escape(20517, block.data(), ULONG(block.size())), kFailed) << "word at " << at << " = " << value;
+    }
 }
 
 // The interface library's ready-made header opens the job as it was handed over.
