@@ -323,6 +323,10 @@ int32_t EscSetFaxSendList(const EscapeCall& call)
         return kEscUnknown;
     if (!pdev->driverKind2)
         return kEscDone;
+    // Each destination may become a printer job of its own: a count the list
+    // does not hold would open jobs for no one.
+    if (CountFaxRecipients(call.in, call.inSize) < 0)
+        return kEscFailed;
     auto* copy = static_cast<uint8_t*>(GlobalAlloc(GPTR, call.inSize));
     if (!copy)
         return kEscFailed;
