@@ -16,6 +16,7 @@
 #include "render/frame/paper_region.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/settings_access.h"
+#include "render/frame/settings_checks.h"
 #include "render/image/bitblt.h"
 #include "render/page/page_geometry.h"
 
@@ -188,8 +189,7 @@ int32_t EscWatermarkFrame(const EscapeCall& call)
 
 int32_t EscSetSettings(const EscapeCall& call)
 {
-    std::memcpy(call.pdev->settings, call.in, kSettingsRecordSize);
-    return kEscDone;
+    return TakeSettingsRecord(call.pdev, call.in) == 0 ? kEscDone : kEscFailed;
 }
 
 // The annotation record as the job will print it: the items whose option is

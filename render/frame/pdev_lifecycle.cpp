@@ -19,6 +19,7 @@
 #include "render/frame/job_frame.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/settings_access.h"
+#include "render/frame/settings_checks.h"
 #include "render/font/device_fonts.h"
 
 #include <algorithm>
@@ -77,6 +78,12 @@ int InitPdevSettings(PDevRecord* pdev, const uint8_t* record)
         return -1;
     // dmPrintQuality may hold one of the negative DMRES_ levels, which are no
     // resolution the device figures could be made from.
+    if (static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality)) <= 0)
+        return -1;
+    // Any other resolution must be one the device prints at: the surface, the
+    // job and its images are sized by it.
+    if (KeepOfferedResolution(pdev->settingsContext, pdev->settings, pdev->printerSettings) != 0)
+        return -1;
     const int32_t dpi = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
     if (dpi <= 0)
         return -1;
