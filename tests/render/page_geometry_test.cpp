@@ -413,7 +413,10 @@ TEST(Placement, GutterOfAnySizeKeepsThePageOnTheSheet)
         EXPECT_GT(x1, 0.0f);
         EXPECT_LT(y0, std::max(in.outputWidth, in.outputHeight));
         EXPECT_GT(y1, 0.0f);
-        // Not turned over: the page keeps its orientation.
+        // Not turned over: the area runs as an ordinary page's does (y grows
+        // upwards in the placement's rectangle, so its top is the larger).
+        EXPECT_GT(area.right, area.left);
+        EXPECT_GT(area.top, area.bottom);
         const float determinant = m.a * m.d - m.b * m.c;
         EXPECT_TRUE(std::isfinite(determinant) && determinant > 0) << m.a << " " << m.b << " " << m.c << " " << m.d;
     }
