@@ -343,6 +343,15 @@ int CopyFaxSendListHeader(const uint8_t* list, uint32_t size, FaxSendListHeader*
     return 1;
 }
 
+int CountFaxRecipients(const uint8_t* list, uint32_t size)
+{
+    FaxSendListHeader head;
+    if (!CopyFaxSendListHeader(list, size, &head))
+        return -1;
+    const uint64_t needed = sizeof(FaxSendListHeader) + uint64_t{head.count} * sizeof(FaxRecipientRecord);
+    return needed > size ? -1 : head.count;
+}
+
 int CopyFaxRecipient(const uint8_t* list, uint32_t size, uint32_t index, FaxRecipientRecord* out)
 {
     FaxSendListHeader head;

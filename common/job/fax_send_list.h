@@ -56,6 +56,10 @@ static_assert(offsetof(FaxRecipientRecord, field6) == 700);
 // The header of a list of `size` bytes. 1, or 0 without a list or when it is
 // shorter than a header.
 int CopyFaxSendListHeader(const uint8_t* list, uint32_t size, FaxSendListHeader* out);
+// The recipients of a list of `size` bytes: its header's count, or -1 when
+// the list is shorter than its header or the count claims records past its
+// bytes (a count that the list does not hold is no count of destinations).
+int CountFaxRecipients(const uint8_t* list, uint32_t size);
 // Record `index`. 1, or 0 when the index is not below the header's count or the
 // record does not lie within the list's bytes.
 int CopyFaxRecipient(const uint8_t* list, uint32_t size, uint32_t index, FaxRecipientRecord* out);

@@ -72,7 +72,10 @@ void ForEachRecord(HKEY key, Visit visit)
         FaxTempFileRecord record;
         LONG status = ERROR_SUCCESS;
         const bool isRecord = ReadRecord(key, index, name, &record, &status);
-        if (status == ERROR_NO_MORE_ITEMS)
+        // A value too large for the buffers is passed over; any other error
+        // (a key deleted meanwhile answers it for every index) ends the walk,
+        // which would otherwise go through every index there is.
+        if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
             return;
         const Walk next = isRecord ? visit(name, record) : Walk::Next;
         if (next == Walk::Stop)
@@ -86,18 +89,7 @@ int CleanKey(const wchar_t* path)
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return 0;
-    int removed = 0;
-    ForEachRecord(key, [&](const wchar_t* name, const FaxTempFileRecord& record) {
-        const bool exists = FileExists(record.path);
-        if (exists && (OwnerStillThere(record) || !IsFileOlderThan(record.path, kFaxTempMaxAgeSeconds)))
-            return Walk::Next;
-        if (RegDeleteValueW(key, name) != ERROR_SUCCESS)
-            return Walk::Next;
-        if (exists)
-            DeleteFileW(record.path);
-        ++removed;
-        return Walk::Restart;
-    });
+    const int removed = CleanFaxTempKey(key);
     RegCloseKey(key);
     return removed;
 }
@@ -109,7 +101,13 @@ int RecordInKey(const wchar_t* path, HWND owner, const wchar_t* file)
                         nullptr) != ERROR_SUCCESS)
         return 0;
     FaxTempFileRecord wanted = {};
-    wcsncpy(wanted.path, file, std::size(wanted.path) - 1);
+    // A path the record cannot hold whole is not recorded: a cut name could
+    // name another file, which the cleanup would delete.
+    if (wcslen(file) >= std::size(wanted.path)) {
+        RegCloseKey(key);
+        return 0;
+    }
+    wcscpy(wanted.path, file);
     wanted.owner = reinterpret_cast<uintptr_t>(owner);
     wanted.instance = static_cast<uint64_t>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
 
@@ -147,6 +145,23 @@ int Register(const KeyPaths& paths, HWND window, const wchar_t* file)
 }
 
 }  // namespace
+
+int CleanFaxTempKey(HKEY key)
+{
+    int removed = 0;
+    ForEachRecord(key, [&](const wchar_t* name, const FaxTempFileRecord& record) {
+        const bool exists = FileExists(record.path);
+        if (exists && (OwnerStillThere(record) || !IsFileOlderThan(record.path, kFaxTempMaxAgeSeconds)))
+            return Walk::Next;
+        if (RegDeleteValueW(key, name) != ERROR_SUCCESS)
+            return Walk::Next;
+        if (exists)
+            DeleteFileW(record.path);
+        ++removed;
+        return Walk::Restart;
+    });
+    return removed;
+}
 
 int RegisterFaxTempFile(ModelDataRecord* model, HWND window, const wchar_t* path)
 {

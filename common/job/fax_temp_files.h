@@ -31,8 +31,8 @@ constexpr wchar_t kKeptFaxAddressFile[] = L"C:\\zqfaxaddress.tmp";
 
 // Cleans both keys, then records the file under the second key (registry base 1
 // + "TempFile", HKEY_CURRENT_USER) with the window's top-level parent. 1 when it
-// is recorded (now or before); 0 for a missing argument, a model without the
-// bases or a registry failure.
+// is recorded (now or before); 0 for a missing argument, a path longer than the
+// record holds (never cut), a model without the bases or a registry failure.
 int RegisterFaxTempFile(ModelDataRecord* model, HWND window, const wchar_t* path);
 // The same with the two base paths given instead of a model.
 int RegisterFaxTempFileUnder(const wchar_t* base0, const wchar_t* base1, HWND window, const wchar_t* path);
@@ -41,6 +41,11 @@ int RegisterFaxTempFileUnder(const wchar_t* base0, const wchar_t* base1, HWND wi
 // nothing when neither a model nor both paths are given. The number of records
 // removed.
 int CleanFaxTempFiles(ModelDataRecord* model, const wchar_t* base0, const wchar_t* base1);
+
+// The cleanup of one key already open (KEY_READ | KEY_SET_VALUE): the number
+// of records removed. The walk ends at the first enumeration error other than
+// a value too large for its buffers.
+int CleanFaxTempKey(HKEY key);
 
 // Deletes a job's fax address file, except the shared one. 1 for the kept file,
 // else the delete's result (0 also for a null path).

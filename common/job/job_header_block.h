@@ -43,3 +43,7 @@ int StoreJobHeaderSlot(uint8_t* block, uint32_t size, uint32_t index, const uint
 // offset does not lie in the header.
 int ReadJobHeaderSlot(const uint8_t* block, uint32_t size, uint32_t index, const uint8_t** header,
                       uint32_t* length, uint32_t* bktpOffset);
+// A received block as a whole: 1 when its head fits the `size` bytes given and
+// every slot reads as ReadJobHeaderSlot reads it, else 0. The graphics library
+// keeps only blocks that pass, so that no header of them fails later.
+int IsJobHeaderBlockValid(const uint8_t* block, uint32_t size);

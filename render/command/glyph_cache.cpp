@@ -6,7 +6,7 @@ namespace {
 
 uint64_t KeyValue(GlyphKey key)
 {
-    return uint64_t{key.glyph} | uint64_t{key.font} << 16 | uint64_t{key.kind} << 32;
+    return uint64_t{key.glyph} | uint64_t{key.font} << 16 | uint64_t{key.kind} << 48;
 }
 
 bool IsFree(const GlyphBlock& block)

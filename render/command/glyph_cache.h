@@ -20,9 +20,11 @@ inline constexpr uint8_t kGlyphKindBitmap = 33;
 inline constexpr uint8_t kGlyphKindOutline = 17;
 inline constexpr uint8_t kGlyphKindOutlineAlt = 18;
 
+// A font is known by its whole identity (the engine's iUniq): two fonts whose
+// identities share their low 16 bits are still two fonts.
 struct GlyphKey {
     uint16_t glyph;
-    uint16_t font;
+    uint32_t font;
     uint8_t kind;  // all three zero: a free block
 };
 

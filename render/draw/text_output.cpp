@@ -398,11 +398,11 @@ bool CollectOutline(FONTOBJ* font, HGLYPH glyph, const GlyphForm& form, std::vec
 // One glyph as an outline: through the glyph memory when it is on, else sent
 // and placed at once (also when the memory cannot take it, after emptying
 // it). 2 when it must go as a bitmap instead (no outline, a record too large).
-int SendOutlineGlyph(PDevRecord* pdev, FONTOBJ* font, uint16_t fontId, const GLYPHPOS& pos, const GlyphForm& form,
+int SendOutlineGlyph(PDevRecord* pdev, FONTOBJ* font, uint32_t fontId, const GLYPHPOS& pos, const GlyphForm& form,
                      std::vector<POINTFIX>* points, std::vector<uint8_t>* codes, std::vector<uint8_t>* record)
 {
     CommandLayer* layer = pdev->commandLayer;
-    const bool store = IsGlyphCacheEnabled(layer);
+    const bool store = IsGlyphCacheEnabled(layer) && fontId != kUncachedFont;
     const GlyphKey key{static_cast<uint16_t>(pos.hg), fontId, form.kind};
     uint32_t address = kInPlaceGlyphAddress;
     const float x = float(pos.ptl.x), y = float(pos.ptl.y);
@@ -433,7 +433,7 @@ int SendOutlineGlyph(PDevRecord* pdev, FONTOBJ* font, uint16_t fontId, const GLY
 int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush, MIX mix)
 {
     CommandLayer* layer = pdev->commandLayer;
-    const auto fontId = static_cast<uint16_t>(font->iUniq);
+    const uint32_t fontId = font->iUniq;
     std::vector<uint8_t> record;
     std::vector<GLYPHPOS> glyphs;
     POINTL next{};
@@ -513,7 +513,7 @@ int DrawString(PDevRecord* pdev, STROBJ* string, FONTOBJ* font, BRUSHOBJ* brush,
 
 }  // namespace
 
-int SendBitmapGlyph(CommandLayer* layer, CompressionLibraryBinding* library, uint16_t fontId, HGLYPH glyph,
+int SendBitmapGlyph(CommandLayer* layer, CompressionLibraryBinding* library, uint32_t fontId, HGLYPH glyph,
                     const POINTL& at, const GLYPHBITS* bits, std::vector<uint8_t>* record)
 {
     const LONG cx = bits->sizlBitmap.cx, cy = bits->sizlBitmap.cy;
@@ -524,7 +524,7 @@ int SendBitmapGlyph(CommandLayer* layer, CompressionLibraryBinding* library, uin
     if (std::all_of(rows.begin(), rows.end(), [](uint8_t b) { return b == 0; }))
         return 1;  // a space's bitmap is blank: nothing to download or place
     const float x = static_cast<float>(at.x), y = static_cast<float>(at.y);
-    if (!IsGlyphCacheEnabled(layer))
+    if (!IsGlyphCacheEnabled(layer) || fontId == kUncachedFont)
         return DrawGlyphInPlace(layer, at, bits);
     const GlyphKey key{static_cast<uint16_t>(glyph), fontId, kGlyphKindBitmap};
     uint32_t address = 0;

@@ -72,9 +72,12 @@ bool BuildOutlineGlyphRecord(std::span<const POINTFIX> points, std::span<const u
 // One glyph at `at` (its character origin): placed from the glyph memory when
 // it is there, else sent into it (record built in `record`, its rows through
 // the maker's compression library when one is bound) and placed, or drawn in
-// place when the memory is off or cannot take it. 1, or 0 when a command
+// place when the memory is off or cannot take it. `fontId` is the font's whole
+// identity; a font without one (kUncachedFont) never keeps glyphs in the
+// memory, as two such fonts could not be told apart. 1, or 0 when a command
 // could not be sent.
-int SendBitmapGlyph(CommandLayer* layer, CompressionLibraryBinding* library, uint16_t fontId, HGLYPH glyph,
+inline constexpr uint32_t kUncachedFont = 0;  // the engine's iUniq of a font it cannot identify
+int SendBitmapGlyph(CommandLayer* layer, CompressionLibraryBinding* library, uint32_t fontId, HGLYPH glyph,
                     const POINTL& at, const GLYPHBITS* bits, std::vector<uint8_t>* record);
 
 // 1 drawn, 0 failed (GDI reports the failure), -1 not a device record of ours.

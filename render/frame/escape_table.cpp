@@ -2,6 +2,8 @@
 
 #include "common/context/settings_context.h"
 #include "common/job/job_header.h"
+#include "common/job/fax_send_list.h"
+#include "common/job/job_header_block.h"
 #include "common/settings/function_ids.h"
 #include "render/draw/draw_path.h"
 #include "render/frame/annotation_owner.h"
@@ -14,6 +16,7 @@
 #include "render/frame/paper_region.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/settings_access.h"
+#include "render/frame/settings_checks.h"
 #include "render/image/bitblt.h"
 #include "render/page/page_geometry.h"
 
@@ -186,8 +189,7 @@ int32_t EscWatermarkFrame(const EscapeCall& call)
 
 int32_t EscSetSettings(const EscapeCall& call)
 {
-    std::memcpy(call.pdev->settings, call.in, kSettingsRecordSize);
-    return kEscDone;
+    return TakeSettingsRecord(call.pdev, call.in) == 0 ? kEscDone : kEscFailed;
 }
 
 // The annotation record as the job will print it: the items whose option is
@@ -321,6 +323,10 @@ int32_t EscSetFaxSendList(const EscapeCall& call)
         return kEscUnknown;
     if (!pdev->driverKind2)
         return kEscDone;
+    // Each destination may become a printer job of its own: a count the list
+    // does not hold would open jobs for no one.
+    if (CountFaxRecipients(call.in, call.inSize) < 0)
+        return kEscFailed;
     auto* copy = static_cast<uint8_t*>(GlobalAlloc(GPTR, call.inSize));
     if (!copy)
         return kEscFailed;
@@ -336,32 +342,12 @@ int32_t EscSetFaxSendList(const EscapeCall& call)
     return kEscDone;
 }
 
-// The block is read later at fixed strides and patched at its offsets, so
-// every count, length and offset is checked against the bytes given, in 64
-// bits so that no product wraps.
-bool JobHeaderBlockFits(const uint8_t* block, uint32_t size)
-{
-    EscJobHeaderHead head;
-    std::memcpy(&head, block, sizeof(head));
-    const uint64_t n = head.count, s = head.stride;
-    if (n == 0 || s < 4 || uint64_t(sizeof(head)) + n * (s + 4) > size)
-        return false;
-    for (uint64_t i = 0; i < n; ++i) {
-        uint32_t length = 0, patch = 0;
-        std::memcpy(&length, block + sizeof(head) + i * s, sizeof(length));
-        std::memcpy(&patch, block + sizeof(head) + n * s + 4 * i, sizeof(patch));
-        if (length > s - 4)
-            return false;
-        if (patch != 0 && uint64_t(patch) + kBktpPjlBlanks > s - 4)
-            return false;
-    }
-    return true;
-}
-
 int32_t EscSetTableBlock(const EscapeCall& call)
 {
     PDevRecord* pdev = call.pdev;
-    if (!JobHeaderBlockFits(call.in, call.inSize))
+    // The header writer reads the block with the same checks, so a block kept
+    // here never fails the job's first page.
+    if (!IsJobHeaderBlockValid(call.in, call.inSize))
         return kEscFailed;
     auto* copy = static_cast<uint8_t*>(GlobalAlloc(GPTR, call.inSize));
     if (!copy)

@@ -24,6 +24,7 @@
 #include "render/inserted/fax_pages.h"
 #include "render/inserted/model_file_copy.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -157,7 +158,9 @@ bool FaxHeaderRecipients(PDevRecord* pdev, uint32_t copy, FaxRecipientRange* ran
 {
     if (!pdev->driverKind2 || !pdev->faxSendList)
         return false;
-    const uint32_t count = GetPdevSettingWord(pdev, kFidFaxRecipientCount);
+    // The header names only destinations the list holds.
+    const int listed = CountFaxRecipients(pdev->faxSendList, pdev->faxSendListLength);
+    const uint32_t count = std::min<uint32_t>(GetPdevSettingWord(pdev, kFidFaxRecipientCount), listed > 0 ? listed : 0);
     if (count == 0)
         return false;
     *range = FaxRecipientRange{};

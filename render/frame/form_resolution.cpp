@@ -2,22 +2,26 @@
 
 #include "common/context/model_lookups.h"
 #include "common/context/settings_context.h"
+#include "common/context/user_paper_limits.h"
 #include "common/model/model_data.h"
 #include "common/model/model_format.h"
 #include "common/model/model_kinds.h"
 #include "common/model/model_section.h"
 #include "common/records/effective_values.h"
 #include "common/settings/function_ids.h"
+#include "common/store/paper_margins.h"
 #include "render/frame/frame_ids.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/spooler_form_lookup.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cwchar>
 
 namespace {
 
 constexpr uint16_t kFreeCustomPaper = 256;
+constexpr uint16_t kFirstUserPaper = 262;
 
 // Lengths in tenths of a millimetre while a form is being found.
 struct PaperChoice {
@@ -110,6 +114,18 @@ void CustomPaper(PDevRecord* pdev, int32_t width, int32_t height, PaperChoice* c
     FreeItemFeature(custom.modelPaper);
 }
 
+// The user-size limits of the model's first user paper (of its free custom
+// size when it has no user papers); a model with neither takes no size of its own.
+bool WithinUserSizeLimits(PDevRecord* pdev, int32_t width, int32_t height)
+{
+    uint16_t minWidth = 0, minLength = 0, maxWidth = 0, maxLength = 0;
+    if (!GetUserPaperSizeLimits(pdev->settingsContext, kFirstUserPaper, &minWidth, &minLength, &maxWidth, &maxLength) &&
+        !GetUserPaperSizeLimits(pdev->settingsContext, kFreeCustomPaper, &minWidth, &minLength, &maxWidth,
+                                &maxLength))
+        return false;
+    return width >= minWidth && width <= maxWidth && height >= minLength && height <= maxLength;
+}
+
 // The model's default paper as the paper region makes it now; 0 when the
 // model gives none.
 uint16_t ModelDefaultPaper(PDevRecord* pdev)
@@ -142,14 +158,22 @@ bool ChooseRequestedPaper(PDevRecord* pdev, uint32_t fields, PaperChoice* choice
         }
     }
     if (fields & (DM_PAPERLENGTH | DM_PAPERWIDTH)) {
-        OptionRequest request{};
-        request.width = GetPdevSettingWord(pdev, kFidPaperWidth);
-        request.height = GetPdevSettingWord(pdev, kFidPaperLength);
-        if (request.width && request.height) {
+        // dmPaperWidth and dmPaperLength are signed: a negative size read as
+        // unsigned would be a paper of six metres.
+        const int32_t width = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPaperWidth));
+        const int32_t height = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPaperLength));
+        if (width > 0 && height > 0) {
+            OptionRequest request{};
+            request.width = static_cast<uint16_t>(width);
+            request.height = static_cast<uint16_t>(height);
             if (FindModelPaper(pdev, kPaperBySize, request, choice))
                 return true;
-            CustomPaper(pdev, request.width, request.height, choice);
-            return true;
+            // A size of its own only within what the model lets a user define;
+            // any other falls to the paper number or the model's default.
+            if (WithinUserSizeLimits(pdev, width, height)) {
+                CustomPaper(pdev, width, height, choice);
+                return true;
+            }
         }
     }
     if ((fields & DM_PAPERSIZE) && LoadModelPaper(pdev, GetPdevSettingWord(pdev, kFidPaperSize), choice))
@@ -189,10 +213,29 @@ void TakeTrailerMargins(PDevRecord* pdev, PaperChoice* choice)
     if (paper == 0 || paper != GetPdevSettingWord(pdev, kFidPaperSize) ||
         GetEffectiveValue(pdev->settings, pdev->printerSettings, kFidTrailerMargins) != 1)
         return;
-    choice->left = pdev->marginOverride[2];
-    choice->top = pdev->marginOverride[3];
-    choice->right = pdev->marginOverride[4];
-    choice->bottom = pdev->marginOverride[5];
+    // The trailer holds them in the order of the page's orientation; the
+    // paper is chosen upright, so a landscape page's margins are turned back
+    // through the stored order.
+    uint32_t margins[4] = {pdev->marginOverride[2], pdev->marginOverride[3], pdev->marginOverride[4],
+                           pdev->marginOverride[5]};
+    if (GetPdevSettingWord(pdev, kFidOrientation) == DMORIENT_LANDSCAPE) {
+        PaperMarginRecord stored{};
+        uint32_t upright[4] = {};
+        if (RotateMargins(kMarginsToStored, kOrientationLandscape, &stored, margins) != kMarginOk ||
+            RotateMargins(kMarginsFromStored, kOrientationPortrait, &stored, upright) != kMarginOk)
+            return;
+        std::copy(std::begin(upright), std::end(upright), margins);
+    }
+    // They come from the caller's DEVMODE: the printable area stays on the
+    // paper, at least one tenth of a millimetre each way.
+    const auto clampPair = [](uint32_t first, uint32_t second, int32_t paper, int32_t* low, int32_t* high) {
+        const int64_t room = std::max<int64_t>(int64_t{paper} - 1, 0);
+        const int64_t a = std::min<int64_t>(first, room);
+        *low = static_cast<int32_t>(a);
+        *high = static_cast<int32_t>(std::min<int64_t>(second, room - a));
+    };
+    clampPair(margins[0], margins[2], choice->width, &choice->left, &choice->right);
+    clampPair(margins[1], margins[3], choice->height, &choice->top, &choice->bottom);
 }
 
 } // namespace

@@ -351,8 +351,8 @@ JobAttributeInput AttributeInput(PDevRecord* pdev)
 // A fax sent once per destination: each destination gets a printer job of its
 // own (the first the job GDI opened, the others opened here on the same
 // printer), with its own header, its information page and the recorded pages.
-// A failure of one destination fails the ones after it too, but every job
-// opened is closed and its monitor run.
+// A failure of one destination ends the run; every job opened is closed and
+// its monitor run.
 int SendToEachDestination(PDevRecord* pdev, int result)
 {
     const uint32_t destinations = pdev->jobOptions.faxDestinations;
@@ -373,6 +373,10 @@ int SendToEachDestination(PDevRecord* pdev, int result)
             result = EndJobStream(pdev);
         result |= CloseJobOutput(pdev, result != 0);
         RunJobMonitor(pdev);
+        // A destination that failed ends the run: the ones after it would
+        // each open a printer job only to close it as failed.
+        if (result != 0)
+            break;
     }
     if (pdev->counters.recording & kRecordingOn)
         result |= EndPageRecording(pdev->stream);
@@ -470,6 +474,13 @@ BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId)
         return FALSE;
     if (jobId != 0)
         pdev->jobId = jobId;
+    // The engine starts the document again on a record that took the running
+    // job over at a reset: that job goes on, and starting it anew would put a
+    // second job head into its stream.
+    if ((pdev->flags & kPdevTookOverJob) && (pdev->pageState & kPageDocumentStarted)) {
+        pdev->flags |= kPdevDocumentStarted;
+        return TRUE;
+    }
     if (documentName && !pdev->job.documentName[0])
         wcsncpy(pdev->job.documentName, documentName, kDocumentNameChars);
     pdev->pageState = 0;
@@ -550,8 +561,28 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags)
     return TRUE;
 }
 
+// A block the escapes handed over, freed and forgotten.
+template <typename T>
+void FreeEscapeBlock(T*& block)
+{
+    if (block)
+        GlobalFree(block);
+    block = nullptr;
+}
+
 void ReleaseJob(PDevRecord* pdev)
 {
+    // Nothing of one document reaches the next on the same DC: what the
+    // escapes brought for this job goes with it.
+    for (EscapeDataSlot& slot : pdev->slots) {
+        FreeEscapeBlock(slot.data);
+        slot.length = 0;
+    }
+    FreeEscapeBlock(pdev->annotation);
+    FreeEscapeBlock(pdev->headerTable.block);
+    pdev->headerTable = JobHeaderTable{};
+    FreeEscapeBlock(pdev->faxSendList);
+    pdev->faxSendListLength = 0;
     FreePdevImages(pdev);
     DestroyColourConversion(pdev);
     FreePdevDrawingState(pdev);

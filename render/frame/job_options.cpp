@@ -132,9 +132,8 @@ void TakeFaxOptions(PDevRecord* pdev, JobOptions* o)
     o->faxCoverMode = On(pdev, kFidFaxCoverForm) ? 2 : 1;
     // A job goes only to destinations its list holds: a count from the
     // settings alone would open that many printer jobs for no one.
-    FaxSendListHeader head{};
-    const uint32_t listed =
-        CopyFaxSendListHeader(pdev->faxSendList, pdev->faxSendListLength, &head) ? head.count : 0;
+    const int counted = CountFaxRecipients(pdev->faxSendList, pdev->faxSendListLength);
+    const uint32_t listed = counted > 0 ? static_cast<uint32_t>(counted) : 0;
     o->faxPerDestination = o->faxInformationPage && !On(pdev, kFidFaxOneHeader) && o->faxDestinations >= 2 &&
                            listed >= 2 && !o->faxInformationOnly;
     if (o->faxPerDestination && listed < o->faxDestinations)

@@ -19,6 +19,7 @@
 #include "render/frame/job_frame.h"
 #include "render/frame/pdev_record.h"
 #include "render/frame/settings_access.h"
+#include "render/frame/settings_checks.h"
 #include "render/font/device_fonts.h"
 
 #include <algorithm>
@@ -77,6 +78,12 @@ int InitPdevSettings(PDevRecord* pdev, const uint8_t* record)
         return -1;
     // dmPrintQuality may hold one of the negative DMRES_ levels, which are no
     // resolution the device figures could be made from.
+    if (static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality)) <= 0)
+        return -1;
+    // Any other resolution must be one the device prints at: the surface, the
+    // job and its images are sized by it.
+    if (KeepOfferedResolution(pdev->settingsContext, pdev->settings, pdev->printerSettings) != 0)
+        return -1;
     const int32_t dpi = static_cast<int16_t>(GetPdevSettingWord(pdev, kFidPrintQuality));
     if (dpi <= 0)
         return -1;
@@ -174,6 +181,84 @@ void CompletePdevBody(DHPDEV dhpdev, HDEV hdev)
         pdev->hdev = hdev;
 }
 
+namespace {
+
+// The settings the new record keeps from the old one: once the job has begun,
+// the sheet already on its way keeps its paper (the new settings hold except
+// where they would change the paper under it); before, the private part and
+// the job type. False when one of them cannot be written.
+bool CarrySettings(PDevRecord* old, PDevRecord* fresh)
+{
+    if (!old->job.begun) {
+        CopyPrivatePart(fresh->settings, old->settings);
+        return SetPdevSettingNumber(fresh, kFidJobType, GetPdevSettingDword(old, kFidJobType)) == kSettingOk;
+    }
+    for (uint16_t id : {kFidOrientation, kFidPaperSize, kFidPaperLength, kFidPaperWidth, kFidDefaultSource})
+        if (SetPdevSettingNumber(fresh, id, GetPdevSettingDword(old, id)) != kSettingOk)
+            return false;
+    if (const wchar_t* form = GetPdevSettingString(old, kFidFormName)) {
+        uint64_t holder = reinterpret_cast<uintptr_t>(form);
+        if (SetSettingValue(kFidFormName, fresh->settings, fresh->printerSettings, kTypeString,
+                            static_cast<uint32_t>((wcslen(form) + 1) * sizeof(wchar_t)), &holder) != kSettingOk)
+            return false;
+    }
+    if (GetPdevSettingDword(old, kFidKeepDuplexOnReset) != 0 &&
+        SetPdevSettingNumber(fresh, kFidDuplex, GetPdevSettingDword(old, kFidDuplex)) != kSettingOk)
+        return false;
+    return true;
+}
+
+// The running job and what it owns move to the new record; the old record's
+// pointers are cleared, as ownership moves with them.
+void MoveJob(PDevRecord* old, PDevRecord* fresh)
+{
+    fresh->jobId = old->jobId;
+    fresh->job = old->job;
+    fresh->geometry = std::exchange(old->geometry, nullptr);
+    fresh->pageState = old->pageState;
+    fresh->pageCount = old->pageCount;
+    fresh->counters = old->counters;
+    fresh->jobOptions = old->jobOptions;
+    fresh->sheetState = old->sheetState;
+    fresh->commentTimer = old->commentTimer;
+    fresh->jobAttributes = std::exchange(old->jobAttributes, nullptr);
+    fresh->docMonitorJob = std::exchange(old->docMonitorJob, nullptr);
+    fresh->savedGeometry = old->savedGeometry;
+    fresh->stream = std::exchange(old->stream, nullptr);
+    std::memcpy(fresh->previousMarginOverride, fresh->marginOverride, sizeof(fresh->marginOverride));
+    std::memcpy(fresh->marginOverride, old->marginOverride, sizeof(old->marginOverride));
+    fresh->capability = old->capability;
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (fresh->slots[i].data)
+            GlobalFree(fresh->slots[i].data);
+        fresh->slots[i] = std::exchange(old->slots[i], EscapeDataSlot{});
+    }
+    fresh->compression[0] = std::exchange(old->compression[0], nullptr);
+    fresh->compression[1] = std::exchange(old->compression[1], nullptr);
+    fresh->commandLayer = std::exchange(old->commandLayer, nullptr);
+    fresh->imageBands = std::exchange(old->imageBands, nullptr);
+    fresh->colour = std::exchange(old->colour, nullptr);
+    if (fresh->headerTable.block)
+        GlobalFree(fresh->headerTable.block);
+    fresh->headerTable = std::exchange(old->headerTable, JobHeaderTable{});
+    // The batch after the reset cannot bring these again (the settings batch
+    // is locked once the document started): a fax reset mid-document would
+    // lose its destinations and the pages their annotations.
+    if (old->annotation) {
+        if (fresh->annotation)
+            GlobalFree(fresh->annotation);
+        fresh->annotation = std::exchange(old->annotation, nullptr);
+    }
+    if (old->faxSendList) {
+        if (fresh->faxSendList)
+            GlobalFree(fresh->faxSendList);
+        fresh->faxSendList = std::exchange(old->faxSendList, nullptr);
+        fresh->faxSendListLength = std::exchange(old->faxSendListLength, 0);
+    }
+}
+
+} // namespace
+
 BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
 {
     PDevRecord* old = Valid(oldHandle);
@@ -181,54 +266,23 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
     if (!old || !fresh)
         return FALSE;
     const bool started = old->flags & kPdevDocumentStarted;
+    const bool carried = started || old->job.begun;
+    // A refused or half-begun page cannot be carried. The engine keeps the old
+    // record when the answer is FALSE, so nothing may have moved by then.
+    if (carried && (old->pageState & (kPageDrawingRefused | kPageBegun)))
+        return FALSE;
+    if (!CarrySettings(old, fresh))
+        return FALSE;
     if (started)
         fresh->streamBegin = old->streamBegin;
-    if (started || old->job.begun) {
-        fresh->jobId = old->jobId;
-        fresh->job = old->job;
-        fresh->geometry = std::exchange(old->geometry, nullptr);
-        fresh->pageState = old->pageState;
-        fresh->pageCount = old->pageCount;
-        fresh->counters = old->counters;
-        fresh->jobOptions = old->jobOptions;
-        fresh->sheetState = old->sheetState;
-        fresh->commentTimer = old->commentTimer;
-        fresh->jobAttributes = std::exchange(old->jobAttributes, nullptr);
-        fresh->docMonitorJob = std::exchange(old->docMonitorJob, nullptr);
-        fresh->savedGeometry = old->savedGeometry;
-        fresh->stream = std::exchange(old->stream, nullptr);
-        std::memcpy(fresh->previousMarginOverride, fresh->marginOverride, sizeof(fresh->marginOverride));
-        std::memcpy(fresh->marginOverride, old->marginOverride, sizeof(old->marginOverride));
-        fresh->capability = old->capability;
-        for (int i = 0; i < kSlotCount; ++i)
-            fresh->slots[i] = std::exchange(old->slots[i], EscapeDataSlot{});
-        fresh->compression[0] = std::exchange(old->compression[0], nullptr);
-        fresh->compression[1] = std::exchange(old->compression[1], nullptr);
-        fresh->commandLayer = std::exchange(old->commandLayer, nullptr);
-        fresh->imageBands = std::exchange(old->imageBands, nullptr);
-        fresh->colour = std::exchange(old->colour, nullptr);
-        fresh->headerTable = std::exchange(old->headerTable, JobHeaderTable{});
-    }
+    if (carried)
+        MoveJob(old, fresh);
     if (old->job.begun) {
-        // The sheet already on its way keeps its paper: the new settings hold
-        // except where they would change the paper under it.
-        for (uint16_t id : {kFidOrientation, kFidPaperSize, kFidPaperLength, kFidPaperWidth, kFidDefaultSource})
-            SetPdevSettingNumber(fresh, id, GetPdevSettingDword(old, id));
-        if (const wchar_t* form = GetPdevSettingString(old, kFidFormName)) {
-            uint64_t holder = reinterpret_cast<uintptr_t>(form);
-            SetSettingValue(kFidFormName, fresh->settings, fresh->printerSettings, kTypeString,
-                            static_cast<uint32_t>((wcslen(form) + 1) * sizeof(wchar_t)), &holder);
-        }
-        if (GetPdevSettingDword(old, kFidKeepDuplexOnReset) != 0)
-            SetPdevSettingNumber(fresh, kFidDuplex, GetPdevSettingDword(old, kFidDuplex));
         FormRecord output = old->outputForm;
         old->outputForm.modelPaper = nullptr;
         if (fresh->outputForm.modelPaper && fresh->outputForm.modelPaper != fresh->requestedForm.modelPaper)
             FreeItemFeature(fresh->outputForm.modelPaper);
         fresh->outputForm = output;
-    } else {
-        CopyPrivatePart(fresh->settings, old->settings);
-        SetPdevSettingNumber(fresh, kFidJobType, GetPdevSettingDword(old, kFidJobType));
     }
     fresh->flags |= kPdevTookOverJob | (old->flags & kPdevCarriedFlags);
     old->flags |= kPdevHandedOverJob;
@@ -236,8 +290,7 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
     std::swap(fresh->savedSettings, old->savedSettings);
     TraceDevmode(kTraceResetDumps, L"<OLD DEVMODE>", old->settings);
     TraceDevmode(kTraceResetDumps, L"<NEW DEVMODE>", fresh->settings);
-    // The algorithm's answer: a refused or half-begun page cannot be carried.
-    return (old->pageState & kPageDrawingRefused) || (fresh->pageState & kPageBegun) ? FALSE : TRUE;
+    return TRUE;
 }
 
 HSURF EnableSurfaceBody(DHPDEV dhpdev)

@@ -28,7 +28,9 @@ constexpr uint16_t kReductionTargetSetting = 350;
 constexpr uint16_t kReductionSetting = 1302;
 constexpr uint16_t kCutToClipSetting = 1370;
 constexpr uint32_t kBandBytes = 256 * 1024;
-constexpr uint32_t kLongestBand = 32767;  // "Cq" sizes are 16-bit
+// "Cq" and "Cp" sizes are signed 16-bit: an image wider or taller than this
+// goes as pieces side by side and one above the other.
+constexpr uint32_t kLongestSide = 32767;
 constexpr uint8_t kSourceCopy = 0xCC;
 constexpr uint8_t kRgbImage = 4;       // colour kinds of converted source rows
 constexpr uint8_t kPaletteImage = 11;
@@ -132,20 +134,31 @@ int SendOneBitImage(const Blit& b, BRUSHOBJ* brush, CLIPOBJ* clip)
     const bool oneBitSource = b.source->iBitmapFormat == BMF_1BPP;
     const bool firstBlack = !oneBitSource || FirstPaletteColour(b.xlate) == 0;
     const int polarity = firstBlack ? (b.foreground == 0xB8 ? 1 : 0) : (b.foreground == 0xB8 ? 0 : 1);
-    const uint32_t length = (w + 7) / 8 * h;
-    auto* rows = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, length));
-    if (rows == nullptr)
-        return 0;
-    ReadOneBitRows(b.source, b.xlate, b.src.left, b.src.top, w, h, rows);
-    const float m[6] = {float(b.dest.right - b.dest.left) / float(w), 0, 0, float(b.dest.bottom - b.dest.top) / float(h),
-                        0, 0};
+    const float sx = float(b.dest.right - b.dest.left) / float(w), sy = float(b.dest.bottom - b.dest.top) / float(h);
+    const float m[6] = {sx, 0, 0, sy, 0, 0};
     ClipState* state = PdevClipState(b.pdev);
-    const int ok = EmitMix(layer, 1, 13) == 0 && EmitColour(layer, 2, DeviceColour(b.pdev, brush->iSolidColor)) == 0 &&
-                   state != nullptr && SetClipForDrawing(layer, state, clip, b.dest) &&
-                   EmitMonoImageHeader(layer, float(b.dest.left), float(b.dest.top), int32_t(w), int32_t(h), polarity,
-                                       m) == 0 &&
-                   EmitRawBytes(layer, rows, length) == 0;
-    HeapFree(GetProcessHeap(), 0, rows);
+    if (EmitMix(layer, 1, 13) != 0 || EmitColour(layer, 2, DeviceColour(b.pdev, brush->iSolidColor)) != 0 ||
+        state == nullptr || !SetClipForDrawing(layer, state, clip, b.dest))
+        return 0;
+    // One "Cp" per piece of at most kLongestSide each way, placed where the
+    // piece lies in the destination.
+    int ok = 1;
+    for (uint32_t top = 0; ok && top < h; top += kLongestSide) {
+        const uint32_t rows = std::min(kLongestSide, h - top);
+        for (uint32_t left = 0; ok && left < w; left += kLongestSide) {
+            const uint32_t columns = std::min(kLongestSide, w - left);
+            const uint32_t length = (columns + 7) / 8 * rows;
+            auto* bits = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, length));
+            if (bits == nullptr)
+                return 0;
+            ReadOneBitRows(b.source, b.xlate, b.src.left + int32_t(left), b.src.top + int32_t(top), columns, rows,
+                           bits);
+            ok = EmitMonoImageHeader(layer, float(b.dest.left) + float(left) * sx, float(b.dest.top) + float(top) * sy,
+                                     int32_t(columns), int32_t(rows), polarity, m) == 0 &&
+                 EmitRawBytes(layer, bits, length) == 0;
+            HeapFree(GetProcessHeap(), 0, bits);
+        }
+    }
     return ok ? 1 : 0;
 }
 
@@ -159,11 +172,15 @@ public:
           grey_(grey && image.colourKind == kRgbImage)
     {
         stride_ = (width * image.bitsPerPixel + 7) / 8;
-        bandRows_ = std::max<uint32_t>(1, std::min({height_, kLongestBand, kBandBytes / stride_}));
+        bandRows_ = std::max<uint32_t>(1, std::min({height_, kLongestSide, kBandBytes / stride_}));
     }
 
     int Send(bool queue)
     {
+        // The band header holds the width in 16 bits; the caller cut wider
+        // images into columns.
+        if (width_ == 0 || width_ > kLongestSide)
+            return 0;
         const uint32_t maskStride = (width_ + 7) / 8;
         auto* rows = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{stride_} * bandRows_));
         mask_ = b_.withMask ? static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{maskStride} * bandRows_))
@@ -192,6 +209,8 @@ public:
     // before it converts the first.
     int SendThroughLibrary(ColourConversionBinding* binding)
     {
+        if (width_ == 0 || width_ > kLongestSide)
+            return 0;
         const uint32_t bands = (height_ + bandRows_ - 1) / bandRows_;
         auto* image = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{stride_} * height_));
         auto* target = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, size_t{stride_} * bandRows_));
@@ -349,6 +368,8 @@ bool OutsideLibraryTakes(const Blit& b, const SourceImage& image)
     return mode != kImageColourPlain;
 }
 
+int SendImagePiece(Blit& b, ImageHolder* holder);
+
 int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brushOrigin, uint16_t rop4)
 {
     PDevRecord* pdev = b.pdev;
@@ -393,6 +414,32 @@ int SendSourceImage(Blit& b, CLIPOBJ* clip, BRUSHOBJ* brush, const POINTL* brush
     ImageHolder* holder = PdevImageHolder(pdev);
     if (holder == nullptr)
         return 0;
+    const uint32_t sourceWidth = b.src.right - b.src.left;
+    if (sourceWidth <= kLongestSide)
+        return SendImagePiece(b, holder);
+    // A wider image goes as columns side by side, each its own image cut into
+    // bands; the destination is shared out in proportion.
+    const int64_t destWidth = b.dest.right - b.dest.left;
+    int result = 1;
+    for (uint32_t first = 0; result == 1 && first < sourceWidth; first += kLongestSide) {
+        const uint32_t last = std::min(sourceWidth, first + kLongestSide);
+        Blit piece = b;
+        piece.src.left = b.src.left + static_cast<LONG>(first);
+        piece.src.right = b.src.left + static_cast<LONG>(last);
+        piece.dest.left = b.dest.left + static_cast<LONG>(int64_t{first} * destWidth / sourceWidth);
+        piece.dest.right = b.dest.left + static_cast<LONG>(int64_t{last} * destWidth / sourceWidth);
+        piece.maskAt.x = b.maskAt.x + static_cast<LONG>(first);
+        if (!Empty(piece.dest))
+            result = SendImagePiece(piece, holder);
+    }
+    return result;
+}
+
+// One column of the image, at most kLongestSide pixels wide: reduced when the
+// job asks for it, described and sent band by band.
+int SendImagePiece(Blit& b, ImageHolder* holder)
+{
+    PDevRecord* pdev = b.pdev;
     uint32_t width = b.src.right - b.src.left, height = b.src.bottom - b.src.top;
     ImageReducer reducer = MakeReducer(pdev, b, &width, &height);
     const bool compress = holder->requestedMethod != kMethodNone;

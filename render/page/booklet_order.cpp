@@ -84,8 +84,10 @@ int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* sid
         if (UseBookletFrameAsPage(&in, &g, &scale))
             return -1;
         if (g.innerShiftOption) {
-            in.paperWidth -= inner / scale;
-            in.printRight -= inner / scale;
+            // Never past the page's own printable width: the page would turn over.
+            const float cut = std::min(inner / scale, std::max(in.printRight - in.printLeft - 1.0f, 0.0f));
+            in.paperWidth -= cut;
+            in.printRight -= cut;
         }
         in.landscape = 0;
     }

@@ -1,10 +1,15 @@
 // The page geometry from the settings, the paper frames and the units.
 #include "render/page/page_geometry.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
 namespace {
+
+// A length setting in tenths of a millimetre as the geometry keeps it: below
+// 0 is none, above the 16-bit room is the most it holds.
+uint16_t TenthsLength(int32_t tenths) { return static_cast<uint16_t>(std::clamp<int32_t>(tenths, 0, 0x7FFF)); }
 
 struct NupGrid {
     uint16_t pagesPerSide;
@@ -79,8 +84,9 @@ int FillPageGeometry(PageGeometry* geometry, const PageGeometrySettings& s)
                : s.duplex == 2       ? kDuplexLongEdge
                                      : kDuplexNone;
     g.bindingEdge = FoldBindingEdge(s.bindingEdge);
-    g.frontGutter = g.bindingEdge ? static_cast<uint16_t>(s.frontGutter) : 0;
-    g.backGutter = g.bindingEdge ? static_cast<uint16_t>(s.backGutter) : 0;
+    // Lengths kept in 16 bits: a negative value would read as a gutter of metres.
+    g.frontGutter = g.bindingEdge ? TenthsLength(s.frontGutter) : 0;
+    g.backGutter = g.bindingEdge ? TenthsLength(s.backGutter) : 0;
     g.fixedZoom = fixedZoom;
     g.zoomPercent = static_cast<int16_t>(zoom);
     g.fit = fixedZoom ? 0 : s.fit != 0;
@@ -96,7 +102,7 @@ int FillPageGeometry(PageGeometry* geometry, const PageGeometrySettings& s)
     g.bookletLayout = s.booklet && grid->pagesPerSide > 1;
     g.innerShift = s.booklet && s.innerShift;
     g.innerShiftOption = g.innerShift ? s.innerShiftOption != 0 : 0;
-    g.innerShiftAmount = g.innerShift ? static_cast<uint16_t>(s.innerShiftAmount) : 0;
+    g.innerShiftAmount = g.innerShift ? TenthsLength(s.innerShiftAmount) : 0;
     g.bookletBinding = s.booklet ? static_cast<uint32_t>(s.bookletBinding + 1) : 0;
     g.posterColumns = s.poster ? s.posterColumns : 1;
     g.posterRows = s.poster ? s.posterRows : 1;

@@ -38,42 +38,38 @@ struct Area {
 };
 
 // Moves one edge of the area in to keep `gutter` from the sheet's edge; the
-// opposite edge follows unless the area may shrink.
+// opposite edge follows unless the area may shrink. However large the gutter,
+// a shrunk area keeps a width of its own (it never turns over) and a moved one
+// keeps its near edge on the sheet (it never leaves it).
 void ApplyGutter(Area* area, uint32_t edge, float gutter, float outputWidth, float outputHeight, bool shrink)
 {
+    const auto limited = [](float move, float room) { return std::max(0.0f, std::min(move, room)); };
+    const float across = area->right - area->left - 1.0f, down = area->bottom - area->top - 1.0f;
     float move = 0.0f;
     switch (edge) {
     case kBindLeft:
-        move = gutter - area->left;
-        if (move > 0.0f) {
-            area->left += move;
-            if (!shrink)
-                area->right += move;
-        }
+        move = limited(gutter - area->left, shrink ? across : outputWidth - 1.0f - area->left);
+        area->left += move;
+        if (!shrink)
+            area->right += move;
         break;
     case kBindRight:
-        move = gutter - (outputWidth - area->right);
-        if (move > 0.0f) {
-            area->right -= move;
-            if (!shrink)
-                area->left -= move;
-        }
+        move = limited(gutter - (outputWidth - area->right), shrink ? across : area->right - 1.0f);
+        area->right -= move;
+        if (!shrink)
+            area->left -= move;
         break;
     case kBindTop:
-        move = gutter - area->top;
-        if (move > 0.0f) {
-            area->top += move;
-            if (!shrink)
-                area->bottom += move;
-        }
+        move = limited(gutter - area->top, shrink ? down : outputHeight - 1.0f - area->top);
+        area->top += move;
+        if (!shrink)
+            area->bottom += move;
         break;
     case kBindBottom:
-        move = gutter - (outputHeight - area->bottom);
-        if (move > 0.0f) {
-            area->bottom -= move;
-            if (!shrink)
-                area->top -= move;
-        }
+        move = limited(gutter - (outputHeight - area->bottom), shrink ? down : area->bottom - 1.0f);
+        area->bottom -= move;
+        if (!shrink)
+            area->top -= move;
         break;
     default:
         break;
@@ -480,7 +476,9 @@ int ComputeBookletPageFrame(uint16_t resolution, const PaperFrame* sheet, int32_
     float outWidth = TenthsToDots(sheet->leftMargin, resolution) + halfWidth + TenthsToDots(sheet->rightMargin, resolution);
     const float outHeight = TenthsToDots(sheet->topMargin, resolution) + fullHeight + TenthsToDots(sheet->bottomMargin, resolution);
     if (innerShift != 0) {
-        const float cut = TenthsToDots(static_cast<float>(innerShift), resolution) / s;
+        // The shift takes the half's inner edge in, never past its outer one.
+        const float cut = std::clamp(TenthsToDots(static_cast<float>(innerShift), resolution) / s, 0.0f,
+                                     std::max(halfWidth - 1.0f, 0.0f));
         r.right -= cut;
         outWidth -= cut;
     }

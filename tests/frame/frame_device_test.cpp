@@ -331,6 +331,101 @@ TEST(FrameDriver, DamagedSettingsRecordsNeverCrash)
     EXPECT_FALSE(frame_test::SettingsAccessLoaded());
 }
 
+// An already-extended DEVMODE reaches the graphics library as the application
+// made it: a size of its own is taken only within the model's user-size
+// limits (else the paper number holds), and the resolution only when the
+// model offers it (else its default).
+TEST(FrameDriver, ApplicationSettingsAreCheckedWhenTaken)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    constexpr uint32_t kSizeFields = DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_ORIENTATION | DM_PRINTQUALITY |
+                                     DM_COLOR | DM_COPIES;
+    struct Case {
+        const char* name;
+        int16_t width, length;  // written into the public fields; 0 leaves the size fields off
+        int16_t quality, yResolution;
+        LONG physWidth, physHeight;
+        ULONG logPixels;
+    } cases[] = {
+        {"A4", 0, 0, 600, 600, 4961, 7016, 600},
+        {"width -4", -4, 2970, 600, 600, 4961, 7016, 600},
+        {"1 x 1", 1, 1, 600, 600, 4961, 7016, 600},
+        {"below the least width", 999, 2000, 600, 600, 4961, 7016, 600},
+        {"above the most length", 2000, 4573, 600, 600, 4961, 7016, 600},
+        {"within the limits", 2000, 2800, 600, 600, 4724, 6614, 600},
+        {"32767 x -1 dpi", 0, 0, 0x7FFF, -1, 4961, 7016, 600},
+        {"1 x 1 dpi", 0, 0, 1, 1, 4961, 7016, 600},
+        {"1200 x 600 dpi, offered", 0, 0, 1200, 600, 9921, 14031, 1200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> devmode =
+            driver.ExtendedDevmode(A4At600(c.width ? std::vector<frame_test::SettingPair>{{kFidFields, kSizeFields}}
+                                                   : std::vector<frame_test::SettingPair>{}));
+        ASSERT_EQ(devmode.size(), 5924u);
+        auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
+        if (c.width) {
+            dm->dmPaperWidth = c.width;
+            dm->dmPaperLength = c.length;
+        }
+        dm->dmPrintQuality = c.quality;
+        dm->dmYResolution = c.yResolution;
+        GDIINFO caps{};
+        DHPDEV pdev = driver.Enable(devmode, &caps);
+        ASSERT_NE(pdev, nullptr);
+        EXPECT_EQ(caps.szlPhysSize.cx, c.physWidth);
+        EXPECT_EQ(caps.szlPhysSize.cy, c.physHeight);
+        EXPECT_EQ(caps.ulLogPixelsX, c.logPixels);
+        EXPECT_GT(LONG(caps.ulHorzRes), 0);
+        EXPECT_GT(LONG(caps.ulVertRes), 0);
+        driver.entries().disablePdev(pdev);
+    }
+}
+
+// The trailer's margins of the last-page paper (setting 387) come from the
+// caller too: they are kept on the paper, in the order of the orientation.
+TEST(FrameDriver, TrailerMarginsStayOnThePaper)
+{
+    FrameDriver& driver = Driver();
+    ASSERT_TRUE(driver.ok());
+    constexpr uint16_t kA4 = 9;
+    struct Case {
+        const char* name;
+        uint16_t orientation;
+        uint16_t margins[4];
+        LONG offsetX, offsetY;  // device pixels at 600 dpi
+        bool onPaper;
+    } cases[] = {
+        {"ordinary", DMORIENT_PORTRAIT, {100, 200, 100, 200}, 236, 472, true},
+        {"3000 each", DMORIENT_PORTRAIT, {3000, 3000, 3000, 3000}, -1, -1, true},
+        {"60000 each", DMORIENT_PORTRAIT, {60000, 60000, 60000, 60000}, -1, -1, true},
+        {"landscape order", DMORIENT_LANDSCAPE, {100, 200, 300, 400}, -1, -1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> devmode =
+            driver.ExtendedDevmode(A4At600({{kFidTrailerMargins, 1}, {kFidOrientation, c.orientation}}));
+        ASSERT_EQ(devmode.size(), 5924u);
+        const uint16_t group[6] = {kA4, kA4, c.margins[0], c.margins[1], c.margins[2], c.margins[3]};
+        std::memcpy(devmode.data() + 5902, group, sizeof group);
+        GDIINFO caps{};
+        DHPDEV pdev = driver.Enable(devmode, &caps);
+        ASSERT_NE(pdev, nullptr);
+        EXPECT_GT(LONG(caps.ulHorzRes), 0);
+        EXPECT_GT(LONG(caps.ulVertRes), 0);
+        EXPECT_GE(caps.ptlPhysOffset.x, 0);
+        EXPECT_GE(caps.ptlPhysOffset.y, 0);
+        EXPECT_LE(caps.ptlPhysOffset.x + LONG(caps.ulHorzRes), caps.szlPhysSize.cx);
+        EXPECT_LE(caps.ptlPhysOffset.y + LONG(caps.ulVertRes), caps.szlPhysSize.cy);
+        if (c.offsetX >= 0) {
+            EXPECT_EQ(caps.ptlPhysOffset.x, c.offsetX);
+            EXPECT_EQ(caps.ptlPhysOffset.y, c.offsetY);
+        }
+        driver.entries().disablePdev(pdev);
+    }
+}
+
 TEST(FrameDriver, ResolutionLevelsAreRefused)
 {
     FrameDriver& driver = Driver();

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -153,7 +154,9 @@ const SizeCase kSizeCases[] = {
     {20482, 0, 5900, 0, 1}, {20482, 0, 5899, 0, kFailed}, {20482, 0, 5901, 0, kFailed},
     {20483, 4, 4, 0, kFailed}, {20483, 3, 4, 0, kFailed},
     {20484, 8, 0, 0, kFailed}, {20484, 7, 0, 0, kFailed},
-    {20485, 5900, 0, 0, 1}, {20485, 5899, 0, 0, kFailed}, {20485, 5901, 0, 0, kFailed},
+    // A record of zeros is of the right size but no settings record: refused
+    // whole (SettingsRecordIsCheckedWhole passes the exact size of a real one).
+    {20485, 5900, 0, 0, kFailed}, {20485, 5899, 0, 0, kFailed}, {20485, 5901, 0, 0, kFailed},
     {20486, 0, 768, 0, kFailed}, {20486, 0, 767, 0, kFailed},
     {20487, 768, 0, 0, 1}, {20487, 767, 0, 0, kFailed}, {20487, 769, 0, 0, kFailed},
     {20486, 0, 768, 0, 1},
@@ -265,6 +268,55 @@ TEST_F(FrameEscapes, SettingsBatchLockKeepsTheSettings)
     EXPECT_EQ(Escape(20485, changed.data(), 5900), 1);
     ASSERT_EQ(Escape(20482, nullptr, 0, read.data(), 5900), 1);
     EXPECT_EQ(read, changed);
+}
+
+// A whole settings record from an application is checked as DrvEnablePDEV
+// checks its DEVMODE and refused whole when it is none of ours; a resolution
+// the model does not offer becomes the model's default.
+TEST_F(FrameEscapes, SettingsRecordIsCheckedWhole)
+{
+    std::vector<uint8_t> original(5900), read(5900);
+    ASSERT_EQ(Escape(20482, nullptr, 0, original.data(), 5900), 1);
+    const auto put16 = [](std::vector<uint8_t>& r, size_t at, uint16_t v) { std::memcpy(r.data() + at, &v, 2); };
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<uint8_t>&)> change;
+        LONG expected;
+    } cases[] = {
+        {"as read", [](std::vector<uint8_t>&) {}, 1},
+        {"extended driver part", [&](std::vector<uint8_t>& r) { put16(r, offsetof(DEVMODEW, dmDriverExtra), 5704); }, 1},
+        {"public size 0", [&](std::vector<uint8_t>& r) { put16(r, offsetof(DEVMODEW, dmSize), 0); }, kFailed},
+        {"driver part 5680", [&](std::vector<uint8_t>& r) { put16(r, offsetof(DEVMODEW, dmDriverExtra), 5680); }, kFailed},
+        {"spec version 0x400", [&](std::vector<uint8_t>& r) { put16(r, offsetof(DEVMODEW, dmSpecVersion), 0x400); }, kFailed},
+        {"random bytes",
+         [](std::vector<uint8_t>& r) {
+             uint32_t x = 12345;
+             for (uint8_t& b : r)
+                 b = uint8_t((x = x * 1103515245 + 12345) >> 16);
+         },
+         kFailed},
+        {"duplex 7", [&](std::vector<uint8_t>& r) { put16(r, offsetof(DEVMODEW, dmDuplex), 7); }, kFailed},
+        {"print quality -3", [&](std::vector<uint8_t>& r) { put16(r, offsetof(DEVMODEW, dmPrintQuality), uint16_t(-3)); }, kFailed},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> record = original;
+        c.change(record);
+        EXPECT_EQ(Escape(20485, record.data(), 5900), c.expected) << c.name;
+        ASSERT_EQ(Escape(20482, nullptr, 0, read.data(), 5900), 1);
+        EXPECT_EQ(read, original) << c.name << ": the record as it was, or the same record again";
+    }
+    // A resolution the model does not offer: the record is taken with the
+    // model's 600 dpi in its place.
+    std::vector<uint8_t> odd = original;
+    put16(odd, offsetof(DEVMODEW, dmPrintQuality), 0x7FFF);
+    put16(odd, offsetof(DEVMODEW, dmYResolution), 0xFFFF);
+    EXPECT_EQ(Escape(20485, odd.data(), 5900), 1);
+    ASSERT_EQ(Escape(20482, nullptr, 0, read.data(), 5900), 1);
+    uint16_t quality = 0, y = 0;
+    std::memcpy(&quality, read.data() + offsetof(DEVMODEW, dmPrintQuality), 2);
+    std::memcpy(&y, read.data() + offsetof(DEVMODEW, dmYResolution), 2);
+    EXPECT_EQ(quality, 600);
+    EXPECT_EQ(y, 600);
 }
 
 TEST_F(FrameEscapes, BatchAfterTheDocumentStartedDoesNotLock)
@@ -939,6 +991,8 @@ TEST_F(FrameEscapes, JobHeaderBlockBounds)
         {"huge length", HeaderBlock(1, s, {0xFFFFFFFF}, {0}), kFailed},
         {"stride below the length word", HeaderBlock(1, 3, {0}, {0}), kFailed},
         {"no headers", HeaderBlock(0, s, {}, {}), kFailed},
+        // What the header writer would refuse at the first page is refused here.
+        {"patch just past the header", HeaderBlock(1, s, {10}, {10}), kFailed},
     };
     for (auto& c : cases)
         EXPECT_EQ(Escape(20517, c.block.data(), ULONG(c.block.size())), c.expected) << c.name;
@@ -957,6 +1011,22 @@ TEST_F(FrameEscapes, JobHeaderBlockBounds)
     }
     for (size_t size = 16; size < base.size(); size += 7)
         EXPECT_EQ(Escape(20517, base.data(), ULONG(size)), kFailed) << "cut at " << size;
+
+    // Heads whose 16 + n * (s + 4) wraps even 64 bits, alone or before a page.
+    const uint32_t wrapping[][4] = {
+        {0xFFFFFFFE, 0xFFFFFFFE, 0, 0},
+        {0xFFFFFFFF, 0xFFFFFFFD, 16, 0},
+        {0xFFFFFFFE, 0xFFFFFFFE, 16, 0xFFFFFFF4},
+        {0x80000000, 0xFFFFFFFC, 16, 16},
+    };
+    for (const auto& head : wrapping)
+        EXPECT_EQ(Escape(20517, head, sizeof head), kFailed) << head[0] << " x " << head[1];
+    // A head that disagrees with itself: slots or offsets elsewhere.
+    for (const auto& [at, value] : {std::pair<size_t, uint32_t>{8, 0}, {8, 20}, {12, 0}, {12, 16 + 2 * s + 4}}) {
+        std::vector<uint8_t> block = base;
+        std::memcpy(block.data() + at, &value, 4);
+        EXPECT_EQ(Escape(20517, block.data(), ULONG(block.size())), kFailed) << "word at " << at << " = " << value;
+    }
 }
 
 // The interface library's ready-made header opens the job as it was handed over.

@@ -132,6 +132,15 @@ FrameDriver& SheetsFrameDriver()
     return driver;
 }
 
+FrameDriver& FaxFrameDriver()
+{
+    static FrameDriver driver(printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Fax Frame Driver"),
+                                                                 L"printhost_recui.dll",
+                                                                 printhost_test::ReferenceModel::kFax),
+                              L"Morva Fax Frame");
+    return driver;
+}
+
 SURFOBJ SurfaceOf(DHPDEV pdev)
 {
     SURFOBJ surface{};

@@ -80,6 +80,9 @@ FrameDriver& SharedFrameDriver();
 // separator, trailer and interleaf sheets to the driver.
 FrameDriver& SheetsFrameDriver();
 
+// A third one on the fax reference model (F1800, driver kind 2).
+FrameDriver& FaxFrameDriver();
+
 // A surface whose device handle is the record, as the engine hands it to the entries.
 SURFOBJ SurfaceOf(DHPDEV pdev);
 

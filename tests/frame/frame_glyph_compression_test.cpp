@@ -147,6 +147,44 @@ TEST(FrameGlyphCompression, CodeSentOnlyWhenShorter)
     EXPECT_NE(std::string(log()).find("init kind=2 width=24 rows=20 row=3;"), std::string::npos) << log();
 }
 
+// The glyph memory keeps a glyph per font identity: fonts whose identities
+// differ by 65536 each download their own glyph, and a font without an
+// identity (iUniq 0) keeps none, its glyphs drawn in place each time.
+TEST(FrameGlyphCompression, GlyphMemoryKnowsFontsByTheirWholeIdentity)
+{
+    StreamCapture capture;
+    CommandLayer* layer = CreateCommandLayer({capture.stream(), kStreamWithLibrary, false, 1u << 20});
+    ASSERT_NE(layer, nullptr);
+    const std::vector<uint8_t> small = Glyph(8, 2, {0xFF, 0x81});
+    const std::vector<uint8_t> large = Glyph(16, 3, {0xFF, 0xFF, 0x80, 0x01, 0xFF, 0xFF});
+    struct Call {
+        uint32_t font;
+        const std::vector<uint8_t>* glyph;
+    } calls[] = {{3, &small}, {3, &small}, {3 + 0x10000, &large}, {3 + 0x10000, &large}, {0, &small}, {0, &large}};
+    std::vector<uint8_t> record;
+    for (const Call& c : calls)
+        EXPECT_EQ(SendBitmapGlyph(layer, nullptr, c.font, HGLYPH(9), POINTL{100, 200},
+                                  reinterpret_cast<const GLYPHBITS*>(c.glyph->data()), &record),
+                  1)
+            << c.font;
+    FreeCommandLayer(layer);
+    const std::vector<uint8_t> bytes = capture.Bytes();
+    MorvaListing listing;
+    ASSERT_TRUE(ReadMorvaCommands(bytes.data(), bytes.size(), MorvaReadOptions{}, &listing)) << listing.error;
+    std::vector<std::string> kinds;
+    for (const MorvaCommandLine& line : listing.commands)
+        kinds.push_back(line.text.substr(0, 2));
+    // Download and place, place, download and place, place, then two in place.
+    const std::vector<std::string> expected = {"DL", "DM", "DM", "DL", "DM", "DM", "Cp", "Cp"};
+    ASSERT_EQ(kinds.size(), expected.size()) << capture.Commands();
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(kinds[i], expected[i]) << i << "\n" << capture.Commands();
+    // The second font's glyph is its own (16 pixels wide), not the first's.
+    const BitmapRecord second = ReadBitmapRecord(bytes, listing.commands[3]);
+    EXPECT_EQ(second.width, 16u);
+    EXPECT_EQ(second.height, 3u);
+}
+
 // The glyph rows GDI gives for one character of Arial at `pixels`, in whole
 // bytes per row as the record carries them.
 std::vector<uint8_t> GdiRows(wchar_t c, int pixels, uint32_t* width, uint32_t* height)

@@ -181,6 +181,61 @@ TEST_F(FaxTempFiles, ValuesThatAreNoRecordsAreLeftAlone)
     EXPECT_EQ(Records(kSecondKey).size(), 4u);
 }
 
+// A path the record cannot hold whole is refused, never cut: the cut name
+// could be another file, which a later cleanup would delete.
+TEST_F(FaxTempFiles, PathLongerThanTheRecordIsRefused)
+{
+    const std::wstring folder = TempPath(L"");
+    struct Case {
+        size_t length;
+        int expected;
+    } cases[] = {{263, 1}, {264, 0}, {300, 0}};
+    for (const Case& c : cases) {
+        std::wstring path = folder + std::wstring(c.length - folder.size(), L'x');
+        ASSERT_EQ(path.size(), c.length);
+        EXPECT_EQ(RegisterFaxTempFileUnder(kBase0, kBase1, dialog_, path.c_str()), c.expected) << c.length;
+        bool recorded = false;
+        for (const auto& [name, record] : Records(kSecondKey))
+            recorded |= std::wstring(record.path) == path.substr(0, 263);
+        EXPECT_EQ(recorded, c.expected == 1) << c.length;
+        RegDeleteTreeW(HKEY_CURRENT_USER, kRoot);
+    }
+}
+
+// A key deleted while it is walked answers an error for every index: the
+// walk ends at once instead of going through every index there is.
+TEST_F(FaxTempFiles, KeyDeletedDuringTheCleanupEndsIt)
+{
+    PutRecord(kSecondKey, L"SmrxInfo_1", TempPath(L"morva_fax_gone.tmp"), nullptr);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSecondKey.c_str(), 0, KEY_READ | KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, kRoot), ERROR_SUCCESS);
+    DWORD chars = 0;
+    const LONG status = RegEnumValueW(key, 0, nullptr, &chars, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(status, ERROR_SUCCESS);
+    ASSERT_NE(status, ERROR_NO_MORE_ITEMS) << "the deleted key must answer an error for the test to mean anything";
+    struct Walk {
+        HKEY key;
+        int removed = -1;
+    } walk{key};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            auto* w = static_cast<Walk*>(p);
+            w->removed = CleanFaxTempKey(w->key);
+            return 0;
+        },
+        &walk, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    const DWORD waited = WaitForSingleObject(thread, 20000);
+    if (waited != WAIT_OBJECT_0)
+        TerminateThread(thread, 1);
+    CloseHandle(thread);
+    RegCloseKey(key);
+    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the walk went on through the indexes";
+    EXPECT_EQ(walk.removed, 0);
+}
+
 TEST_F(FaxTempFiles, NothingWithoutModelOrBothPaths)
 {
     EXPECT_EQ(CleanFaxTempFiles(nullptr, kBase0, nullptr), 0);

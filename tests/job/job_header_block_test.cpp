@@ -18,6 +18,11 @@ TEST(JobHeaderBlock, SizesFollowTheStride)
     EXPECT_EQ(GetJobHeaderBlockAllocation(3, 100), (100u + 8) * 3 + 16);
     EXPECT_EQ(GetJobHeaderBlockLength(0, 100), 0u);
     EXPECT_EQ(GetJobHeaderBlockLength(0x10000, 0x10000), 0u);  // beyond 32 bits
+    // Products that wrap 64 bits as well.
+    EXPECT_EQ(GetJobHeaderBlockLength(0xFFFFFFFE, 0xFFFFFFFE), 0u);
+    EXPECT_EQ(GetJobHeaderBlockAllocation(0xFFFFFFFF, 0xFFFFFFF8), 0u);
+    EXPECT_EQ(GetJobHeaderBlockLength(1, 0xFFFFFFFF - 16 - 4), 0xFFFFFFFFu);
+    EXPECT_EQ(GetJobHeaderBlockLength(1, 0xFFFFFFFF - 16 - 3), 0u);
 }
 
 TEST(JobHeaderBlock, SlotsHoldTheirHeadersAndBktpOffsets)
@@ -99,6 +104,41 @@ TEST(JobHeaderBlock, ReceivedBlocksAreCheckedBeforeUse)
     std::memcpy(block.data() + 16 + count * stride, &five, 4);
     EXPECT_EQ(ReadJobHeaderSlot(block.data(), length, 0, &header, &n, &offset), 0);
     EXPECT_EQ(ReadJobHeaderSlot(nullptr, length, 0, &header, &n, &offset), 0);
+}
+
+// The whole-block check answers as the slot reader does for every slot.
+TEST(JobHeaderBlock, WholeBlockCheckAgreesWithTheReader)
+{
+    const uint32_t stride = 24, count = 2;
+    const uint32_t length = GetJobHeaderBlockLength(count, stride);
+    std::vector<uint8_t> good(length, 0);
+    ASSERT_EQ(InitJobHeaderBlock(good.data(), length, count, stride), 1);
+    const uint8_t text[] = "ABCDEF";
+    ASSERT_EQ(StoreJobHeaderSlot(good.data(), length, 1, text, 6, 2), 1);
+    EXPECT_EQ(IsJobHeaderBlockValid(good.data(), length), 1);
+    EXPECT_EQ(IsJobHeaderBlockValid(good.data(), length - 1), 0);
+    EXPECT_EQ(IsJobHeaderBlockValid(nullptr, length), 0);
+    struct Case {
+        uint32_t at;
+        uint32_t value;
+    } bad[] = {
+        {0, 0xFFFFFFFE}, {4, 0xFFFFFFFE}, {8, 0}, {12, 16 + count * stride + 4},
+        {16 + stride, stride - 3},             // slot 1 longer than its room
+        {16 + count * stride + 4, 6},          // slot 1's offset at its length
+    };
+    for (const Case& c : bad) {
+        std::vector<uint8_t> block = good;
+        std::memcpy(block.data() + c.at, &c.value, 4);
+        EXPECT_EQ(IsJobHeaderBlockValid(block.data(), length), 0) << c.at;
+        const uint8_t* header = nullptr;
+        uint32_t n = 0, offset = 0;
+        bool anyRead = false;
+        for (uint32_t i = 0; i < count; ++i)
+            anyRead |= ReadJobHeaderSlot(block.data(), length, i, &header, &n, &offset) == 0;
+        EXPECT_TRUE(anyRead) << "the reader refuses a slot of it too, " << c.at;
+    }
+    const uint32_t wrapping[4] = {0xFFFFFFFE, 0xFFFFFFFE, 0, 0};
+    EXPECT_EQ(IsJobHeaderBlockValid(reinterpret_cast<const uint8_t*>(wrapping), sizeof wrapping), 0);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 namespace {
 
-GlyphKey Key(uint16_t glyph, uint16_t font = 1)
+GlyphKey Key(uint16_t glyph, uint32_t font = 1)
 {
     return {glyph, font, kGlyphKindBitmap};
 }
@@ -39,6 +39,21 @@ TEST(GlyphCache, BlocksComeFromTheEndOfTheMemory)
     EXPECT_EQ(FindGlyphBlock(&c.cache, Key(2), &address), kGlyphCacheOk);
     EXPECT_EQ(address, 6208u);
     EXPECT_EQ(FindGlyphBlock(&c.cache, Key(2, 9), &address), kGlyphCacheNotFound);
+}
+
+// Fonts are told apart by their whole identity: identities that share their
+// low 16 bits name different fonts.
+TEST(GlyphCache, FontsAreKeptApartByTheirWholeIdentity)
+{
+    Cache c(6400);
+    uint32_t first = 0, address = 0;
+    ASSERT_EQ(AllocateGlyphBlock(&c.cache, Key(7, 3), 64, true, &first), kGlyphCacheOk);
+    for (uint32_t other : {3u + 0x10000u, 3u + 0x80000000u, 0x10003u + 0x10000u})
+        EXPECT_EQ(FindGlyphBlock(&c.cache, Key(7, other), &address), kGlyphCacheNotFound) << other;
+    ASSERT_EQ(AllocateGlyphBlock(&c.cache, Key(7, 0x10003), 64, true, &address), kGlyphCacheOk);
+    EXPECT_NE(address, first);
+    EXPECT_EQ(FindGlyphBlock(&c.cache, Key(7, 3), &address), kGlyphCacheOk);
+    EXPECT_EQ(address, first);
 }
 
 TEST(GlyphCache, SizeLimits)

@@ -378,6 +378,50 @@ TEST(Placement, BackFaceMirrorsGutterAndAlignment)
     EXPECT_NEAR(front.right, in.targetRight, kTolerance);
 }
 
+// A binding gutter of any size keeps the page on the sheet: shrunk (fit) it
+// keeps a width of its own, moved it stays within the sheet; a negative
+// gutter is none.
+TEST(Placement, GutterOfAnySizeKeepsThePageOnTheSheet)
+{
+    struct Case {
+        int32_t gutter;
+        int32_t fit;
+        int32_t edge;  // setting 267
+    } cases[] = {
+        {200, 0, 1}, {200, 1, 1},       {3000, 0, 1}, {3000, 1, 1}, {32767, 1, 1}, {65535, 1, 1},
+        {-1, 0, 1},  {-20000, 1, 1},    {3000, 0, 2}, {3000, 1, 2}, {60000, 1, 3}, {60000, 0, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.gutter) + " fit " + std::to_string(c.fit) + " edge " + std::to_string(c.edge));
+        PageGeometrySettings s = PlainSettings();
+        s.bindingEdge = c.edge;
+        s.frontGutter = s.backGutter = c.gutter;
+        s.fit = c.fit;
+        PageGeometry g = A4Geometry(s);
+        PlacementInput in;
+        ASSERT_EQ(ComputeSheetLayout(nullptr, &in, &g), 0);
+        PlacementRect area;
+        PlacementMatrix m;
+        if (ComputePagePlacement(&m, &in, 1, 1, &area) != 0)
+            continue;  // refused is also an answer that keeps the sheet
+        // The area keeps a size of its own and a part of it on the sheet.
+        const float x0 = std::min(area.left, area.right), x1 = std::max(area.left, area.right);
+        const float y0 = std::min(area.top, area.bottom), y1 = std::max(area.top, area.bottom);
+        EXPECT_GT(x1 - x0, 0.5f) << area.left << " " << area.right;
+        EXPECT_GT(y1 - y0, 0.5f) << area.top << " " << area.bottom;
+        EXPECT_LT(x0, in.outputWidth);
+        EXPECT_GT(x1, 0.0f);
+        EXPECT_LT(y0, std::max(in.outputWidth, in.outputHeight));
+        EXPECT_GT(y1, 0.0f);
+        // Not turned over: the area runs as an ordinary page's does (y grows
+        // upwards in the placement's rectangle, so its top is the larger).
+        EXPECT_GT(area.right, area.left);
+        EXPECT_GT(area.top, area.bottom);
+        const float determinant = m.a * m.d - m.b * m.c;
+        EXPECT_TRUE(std::isfinite(determinant) && determinant > 0) << m.a << " " << m.b << " " << m.c << " " << m.d;
+    }
+}
+
 // Where a half-size page sits in its cell for each alignment code: the edges
 // of the cell it touches ("l" left, "r" right, "t" top, "b" bottom, "c" centred).
 TEST(Placement, AlignmentCodesOnBothFaces)
@@ -519,6 +563,12 @@ TEST(PageFrame, BookletPageFrameFitsHalfTheSheet)
     PlacementRect shifted;
     ASSERT_EQ(ComputeBookletPageFrame(254, &sheet, 50, 50, 100, &shifted, size, &scale), 0);
     EXPECT_NEAR(rect.right - shifted.right, 100.0f / scale, 0.05f);
+    // A shift beyond the half leaves the half a width of its own, never turned over.
+    for (int32_t inner : {2000, 32767, 65535}) {
+        ASSERT_EQ(ComputeBookletPageFrame(254, &sheet, 50, 50, inner, &shifted, size, &scale), 0);
+        EXPECT_GT(shifted.right, shifted.left) << inner;
+        EXPECT_GT(size[0], 0.0f) << inner;
+    }
 }
 
 PageFrameJob JobOf(PageGeometry* g, PageFrameState* st, uint32_t booklet)
