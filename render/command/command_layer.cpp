@@ -700,7 +700,8 @@ int EmitSheetEndVariant(CommandLayer* layer, int32_t variant)
 
 int EmitPageMedia(CommandLayer* layer, uint8_t code1, uint8_t code2, uint8_t kind, float width, float height)
 {
-    // Sizes go out in tenths: value x 10 + 0.5, truncated, then divided by 10.
+    // Millimetres to the tenth, the precision of the paper sizes: value x 10
+    // + 0.5, truncated, then divided by 10.
     const auto tenths = [](float v) { return static_cast<float>(static_cast<int64_t>(v * 10.0f + 0.5f)) / 10.0f; };
     return WritePageMedia(layer->stream, code1, code2, kind, tenths(width), tenths(height));
 }

@@ -157,13 +157,14 @@ int WritePlaceGlyph16F(OutputStream* stream, float x, float y, uint32_t id);    
 int WriteStreamBegin(OutputStream* stream, uint8_t value);         // "EA", 0x90 at job begin
 int WriteStreamEnd(OutputStream* stream);                          // "EB"
 constexpr uint8_t kMediaKindCustom = 'Q';
-// "Ec": the sizes are written divided by 10, only for kind 'Q'.
+// "Ec": the sheet's width and height in millimetres, only for kind 'Q'. The
+// sheet of the placements is measured in the same axes.
 int WritePageMedia(OutputStream* stream, uint8_t code1, uint8_t code2, uint8_t kind, float width, float height);
 int WriteSheetEnd(OutputStream* stream);                           // "ED"
 int WriteJobString(OutputStream* stream, std::span<const uint8_t> text);   // "EE"
 int WriteEndMarker(OutputStream* stream);                          // "EF"
 int WriteJobString2(OutputStream* stream, std::span<const uint8_t> text);  // "EH"
-// "Eg": the letter only for kind 2, the sizes (divided by 10) only for letter 'Q'.
+// "Eg": the letter only for kind 2, the sizes (millimetres) only for letter 'Q'.
 int WritePageLabel(OutputStream* stream, std::span<const uint8_t> text, const float m[6], uint8_t kind, uint8_t letter,
                    float width, float height);
 // "EP": at most 255 bytes; a length of 0 takes the text up to its terminating zero.

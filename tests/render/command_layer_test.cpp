@@ -54,6 +54,21 @@ TEST(CommandLayer, FormFollowsTheValues)
               "Cg x1=1.5 y1=2 x2=3 y2=4");
 }
 
+// "Ec" carries the sheet in millimetres to the tenth.
+TEST(CommandLayer, PageMediaInMillimetresToTheTenth)
+{
+    LayerHolder h;
+    CommandLayer* l = h.layer;
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(EmitPageMedia(l, 3, 7, 'Q', 215.9f, 279.4f), 0);
+    EXPECT_EQ(EmitPageMedia(l, 3, 7, 'Q', 215.94f, 279.36f), 0);
+    EXPECT_EQ(EmitPageMedia(l, 3, 7, 'A', 215.9f, 279.4f), 0);  // a named size has none
+    EXPECT_EQ(h.capture.Commands(),
+              "Ec code1=3 code2=7 kind=81 width=215.9 height=279.4\n"
+              "Ec code1=3 code2=7 kind=81 width=215.9 height=279.4\n"
+              "Ec code1=3 code2=7 kind=65");
+}
+
 TEST(CommandLayer, ColourAndMixCache)
 {
     LayerHolder h;

@@ -249,12 +249,12 @@ TEST(MorvaGolden, JobFamily)
     int r = 0;
     r |= WriteStreamBegin(s, 0x90);
     r |= WritePageMedia(s, 4, 1, 'A', 0, 0);
-    r |= WritePageMedia(s, 0, 7, kMediaKindCustom, 2100, 2970);
+    r |= WritePageMedia(s, 0, 7, kMediaKindCustom, 210, 297);
     r |= WriteJobString(s, text);
     r |= WriteJobString2(s, text);
     r |= WritePageLabel(s, text, m, 1, 'Q', 0, 0);
     r |= WritePageLabel(s, text, m, 2, 'A', 0, 0);
-    r |= WritePageLabel(s, text, m, 2, kMediaKindCustom, 1000, 500);
+    r |= WritePageLabel(s, text, m, 2, kMediaKindCustom, 100, 50);
     r |= WriteComment(s, "note", 0);
     r |= WriteJobValue(s, 1, 3);
     r |= WriteJobKindOption(s);
