@@ -139,13 +139,11 @@ int WriteGlyphRun(OutputStream* stream, int32_t x, int32_t y, std::span<const ui
 bool AdvanceHasFraction(float advance);
 
 // "DE" (one position) and "DF" (per-glyph lists). Flags bit 0: first list,
-// bit 1: second list. The float forms keep the opcode.
+// bit 1: second list. Their float forms would keep the opcode, which a reader
+// could not tell from these: they are never written.
 int WritePositionedString(OutputStream* stream, int32_t x, int32_t y, int flags, uint16_t secondFirst, uint16_t last);
-int WritePositionedStringF(OutputStream* stream, float x, float y, int flags, uint16_t secondFirst, uint16_t last);
 int WritePositionedStrings(OutputStream* stream, int32_t x, int32_t y, int flags, std::span<const uint16_t> first,
                            std::span<const uint16_t> second, uint16_t last);
-int WritePositionedStringsF(OutputStream* stream, float x, float y, int flags, std::span<const uint16_t> first,
-                            std::span<const uint16_t> second, uint16_t last);
 int WriteGlyphId32(OutputStream* stream, uint32_t id);             // "DH"
 int WriteGlyphId16(OutputStream* stream, uint32_t id);             // "DL", id >> 6
 int WritePlaceGlyph(OutputStream* stream, int32_t x, int32_t y, uint32_t id);    // "DI"
