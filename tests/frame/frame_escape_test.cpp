@@ -674,6 +674,13 @@ TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
             EXPECT_LE(f[2], (landscape ? sheetHeight : sheetWidth) + 0.5f);
             EXPECT_LE(f[3], (landscape ? sheetWidth : sheetHeight) + 0.5f);
             EXPECT_TRUE(m[0] > f[0] && m[1] > f[1] && m[2] < f[2] && m[3] < f[3]);
+            // The cells fill as the pages are placed: from the sheet's top-left
+            // corner, row by row (the sheet's axes here run down from its top).
+            if (c.pages == 4 && !landscape) {
+                const bool right = (f[0] + f[2]) / 2 > sheetWidth / 2, lower = (f[1] + f[3]) / 2 > sheetHeight / 2;
+                EXPECT_EQ(right, i % 2 == 1);
+                EXPECT_EQ(lower, i >= 2);
+            }
             for (size_t j = 0; j < i; ++j) {
                 const float* g = answers[j].rects + 4;  // the form
                 const bool apart =
@@ -703,7 +710,7 @@ TEST_F(FrameEscapes, PagesOnTheOutputPaperAnswerCellsOfItsSheet)
     ASSERT_TRUE(read) << listing.error;
     const std::string commands = CommandTexts(listing);
     EXPECT_EQ(frame_test::Count(commands, "\nFB\nED\n"), 1u) << "one sheet";
-    EXPECT_EQ(frame_test::Count(commands, "kind=81 width=29.7 height=42"), 1u) << commands;
+    EXPECT_EQ(frame_test::Count(commands, "kind=81 width=297 height=420"), 1u) << commands;
     ASSERT_EQ(answers.size(), 2u);
     for (size_t i = 0; i < answers.size(); ++i) {
         SCOPED_TRACE(i);
