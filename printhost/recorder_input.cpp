@@ -38,16 +38,9 @@ constexpr DibFields kDibFields[] = {
 };
 #undef MORVA_DIB
 
-// The records that draw through the current world transform.
-constexpr DWORD kDrawingTypes[] = {
-    EMR_POLYBEZIER, EMR_POLYGON, EMR_POLYLINE, EMR_POLYBEZIERTO, EMR_POLYLINETO, EMR_POLYPOLYLINE,
-    EMR_POLYPOLYGON, EMR_SETPIXELV, EMR_ANGLEARC, EMR_ELLIPSE, EMR_RECTANGLE, EMR_ROUNDRECT, EMR_ARC,
-    EMR_CHORD, EMR_PIE, EMR_EXTFLOODFILL, EMR_LINETO, EMR_ARCTO, EMR_POLYDRAW, EMR_BITBLT, EMR_STRETCHBLT,
-    EMR_MASKBLT, EMR_PLGBLT, EMR_SETDIBITSTODEVICE, EMR_STRETCHDIBITS, EMR_EXTTEXTOUTA, EMR_EXTTEXTOUTW,
-    EMR_POLYBEZIER16, EMR_POLYGON16, EMR_POLYLINE16, EMR_POLYBEZIERTO16, EMR_POLYLINETO16,
-    EMR_POLYPOLYLINE16, EMR_POLYPOLYGON16, EMR_POLYDRAW16, EMR_POLYTEXTOUTA, EMR_POLYTEXTOUTW,
-    EMR_ALPHABLEND, EMR_TRANSPARENTBLT, EMR_GRADIENTFILL,
-};
+// The records that draw on an ellipse (the current position an ArcTo or an
+// AngleArc would move stays where it is).
+constexpr DWORD kEllipseTypes[] = {EMR_ARC, EMR_ARCTO, EMR_CHORD, EMR_PIE, EMR_ELLIPSE, EMR_ROUNDRECT, EMR_ANGLEARC};
 
 constexpr DWORD kModifySet = 4;   // MWT_SET, which mingw-w64 leaves out
 
@@ -248,7 +241,7 @@ std::vector<BYTE> PrepareForRecorder(const BYTE* data, size_t size)
         at += emr->nSize;
         const DWORD type = emr->iType;
         world.Follow(r, type);
-        if (world.Flat() && std::find(std::begin(kDrawingTypes), std::end(kDrawingTypes), type) != std::end(kDrawingTypes))
+        if (world.Flat() && std::find(std::begin(kEllipseTypes), std::end(kEllipseTypes), type) != std::end(kEllipseTypes))
             continue;
         if (type == EMR_STRETCHDIBITS || type == EMR_SETDIBITSTODEVICE) DecodeRunLengthDib(r, type);
         for (const DibFields& f : kDibFields)

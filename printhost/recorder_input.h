@@ -11,8 +11,10 @@
 // - text with ETO_PDY (an x and a y advance per character, of which the
 //   recorder keeps n of the 2n) travels whole in a comment of the host
 //   (page_comment.h) and is played from there;
-// - drawing under a world transform that flattens the page onto a line
-//   (GDI draws nothing of it; wine's path code aborts on it) is left out.
+// - a curve on an ellipse (an arc, a chord, a pie, an ellipse, a rounded
+//   rectangle) under a world transform that flattens the page onto a line
+//   is left out: the ellipse has no room, GDI draws nothing of it, and
+//   wine's path code aborts on it.
 #pragma once
 
 #include <windows.h>
@@ -23,8 +25,8 @@
 namespace printhost {
 
 // A world transform whose determinant is smaller than this flattens every
-// shape within GDI's coordinate range (2^27 logical units) to less than a
-// sixteenth of a device pixel: nothing drawn under it shows.
+// ellipse within GDI's coordinate range (2^27 logical units) to less than a
+// sixteenth of a device pixel.
 constexpr double kFlatDeterminant = 1e-20;
 
 // The metafile's bytes (which have passed CheckMetafileBytes) as the recorder
