@@ -150,7 +150,8 @@ void DecodeRunLengthDib(std::vector<BYTE>& r, DWORD type)
         h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > cbBmi || h.biSizeImage > cbBits)
         return;
     const size_t stride = Stride(h.biWidth, h.biBitCount);
-    if (stride * size_t(h.biHeight) > kMaxDecodedBytes) return;
+    const uint64_t bandRows = band ? reinterpret_cast<const EMRSETDIBITSTODEVICE*>(r.data())->cScans : 0;
+    if (uint64_t(stride) * uint64_t(std::max<int64_t>(h.biHeight, bandRows)) > kMaxDecodedBytes) return;
     std::vector<BYTE> rows = DecodeRunLength(r.data() + offBits, h.biSizeImage, four, h.biWidth, h.biHeight);
     if (band) {
         // The plain form of a band holds only the rows it names.

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <winspool.h>
+#include <winddiui.h>
 
 #include <cstring>
 
@@ -95,6 +96,26 @@ TEST(DocumentPrint, DevmodeChangesReachTheJob)
     EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=14.8 height=21\n"), std::string::npos) << all;
     EXPECT_EQ(Count(commands, "EndPage of Logical"), 2u) << all;
     EXPECT_EQ(Count(commands, "\nFB\nED\n"), 1u) << all;
+}
+
+// CreateDC without a DEVMODE: morvaui gets none at CREATEDCPRE, as from
+// GDI, answers with the printer's own settings, and morvagr's device is made
+// with them.
+TEST(DocumentPrint, CreateDcWithoutADevmodeMakesTheDevice)
+{
+    docevent_test::HostLog log;
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(docevent_test::SharedPrinter().printerName(), nullptr, &error);
+    ASSERT_NE(dc, nullptr) << std::string(error.begin(), error.end());
+    GDIINFO info{};
+    EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &info));
+    EXPECT_GT(info.ulLogPixelsX, 0u);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    bool answered = false;
+    for (const docevent_test::LoggedCall& call : log.calls())
+        if (call.isEvent && call.code == DOCUMENTEVENT_CREATEDCPRE)
+            answered = call.result == DOCUMENTEVENT_SUCCESS;
+    EXPECT_TRUE(answered) << Lines(log.lines());
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 // each is written record by record, as an application's recorder leaves it,
 // printed through the host on the recording driver, and must print as
 // Windows draws it.
+#include "tests/printhost/mutants.h"
 #include "tests/printhost/recorded_document.h"
 
+#include "printhost/metafile_check.h"
 #include "printhost/print_job.h"
+#include "printhost/recorder_input.h"
 
 #include <gtest/gtest.h>
 
@@ -256,4 +259,33 @@ TEST(PrintHostApplicationMetafile, EllipsesAFlatTransformFlattensAreLeftOut)
     EXPECT_EQ(calls.find(" C"), std::string::npos) << calls;   // no curve reached the driver
     EXPECT_NE(calls.find("DrvStrokePath"), std::string::npos) << calls;
     EXPECT_NE(calls.find("DrvStrokeAndFillPath"), std::string::npos) << calls;
+}
+
+// The rewriting for the recorder keeps a metafile whole: every single-field
+// mutant of the metafiles above that passes the check is rewritten into one
+// that passes it too (and the host never faults on the way).
+TEST(PrintHostApplicationMetafile, RewrittenMutantsPassTheCheck)
+{
+    std::vector<Bytes> text = ArialSelected();
+    text.push_back(TextOut(ETO_PDY, {30, -10, 30, 0}));
+    EMRARC arc{{EMR_ARC, 0}, {10, 10, 90, 90}, {90, 50}, {10, 50}};
+    const std::vector<Bytes> originals = {
+        Metafile({StretchDib(DibHeader(4, 2, 1), Table(2), Bytes(8, 0x10))}),
+        Metafile({StretchDib(DibHeader(4, 2, 8, BI_RLE8, 14), Table(256), RunLength8())}),
+        Metafile(text),
+        Metafile({SetWorld(XFORM{1, 0, 0, 1e-38f, 100, 100}), Record(arc)}),
+    };
+    size_t checked = 0;
+    for (const Bytes& original : originals) {
+        std::wstring error;
+        ASSERT_TRUE(CheckMetafileBytes(original.data(), original.size(), &error)) << std::string(error.begin(), error.end());
+        for (const Bytes& mutant : Mutants(original)) {
+            if (!CheckMetafileBytes(mutant.data(), mutant.size(), nullptr)) continue;
+            ++checked;
+            const Bytes prepared = PrepareForRecorder(mutant.data(), mutant.size());
+            EXPECT_TRUE(CheckMetafileBytes(prepared.data(), prepared.size(), &error))
+                << std::string(error.begin(), error.end());
+        }
+    }
+    EXPECT_GT(checked, 100u);
 }
