@@ -237,10 +237,6 @@ bool StartEmptyFile(const wchar_t* path)
     return true;
 }
 
-} // namespace
-
-namespace {
-
 HDC OpenDc(const std::wstring& printerName, const DEVMODEW* devmode, bool information, std::wstring* error)
 {
     auto* dc = new HostDc;
