@@ -1,5 +1,6 @@
 #include "printhost/recorder_input.h"
 
+#include "printhost/engine_objects.h"
 #include "printhost/metafile_check.h"
 #include "printhost/page_comment.h"
 
@@ -58,8 +59,6 @@ void Write(std::vector<BYTE>& r, size_t at, const T& v)
     if (at + sizeof(T) <= r.size()) std::memcpy(r.data() + at, &v, sizeof(T));
 }
 
-size_t Stride(LONG width, WORD bits) { return ((size_t(width) * bits + 31) / 32) * 4; }
-
 size_t EntryBytes(DWORD usage) { return usage == DIB_PAL_COLORS ? sizeof(WORD) : sizeof(RGBQUAD); }
 
 // A DIB of 1, 4 or 8 bits with biClrUsed 0 names its full table, when the
@@ -83,7 +82,7 @@ void NameTableLength(std::vector<BYTE>& r, const DibFields& f)
 // stay 0. A run past the bitmap's end or a cut run ends the decoding there.
 std::vector<BYTE> DecodeRunLength(const BYTE* in, size_t size, bool four, LONG width, LONG height)
 {
-    const size_t stride = Stride(width, four ? 4 : 8);
+    const size_t stride = BitmapStride(four ? BMF_4BPP : BMF_8BPP, width);
     std::vector<BYTE> out(stride * size_t(height), 0);
     auto put = [&](int64_t x, int64_t y, BYTE index) {
         BYTE* row = out.data() + size_t(y) * stride;
@@ -149,7 +148,7 @@ void DecodeRunLengthDib(std::vector<BYTE>& r, DWORD type)
     if ((!four && h.biCompression != BI_RLE8) || h.biBitCount != (four ? 4 : 8) || h.biWidth <= 0 || h.biHeight <= 0 ||
         h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > cbBmi || h.biSizeImage > cbBits)
         return;
-    const size_t stride = Stride(h.biWidth, h.biBitCount);
+    const size_t stride = BitmapStride(four ? BMF_4BPP : BMF_8BPP, h.biWidth);
     const uint64_t bandRows = band ? reinterpret_cast<const EMRSETDIBITSTODEVICE*>(r.data())->cScans : 0;
     if (uint64_t(stride) * uint64_t(std::max<int64_t>(h.biHeight, bandRows)) > kMaxDecodedBytes) return;
     std::vector<BYTE> rows = DecodeRunLength(r.data() + offBits, h.biSizeImage, four, h.biWidth, h.biHeight);
@@ -238,6 +237,7 @@ std::vector<BYTE> PrepareForRecorder(const BYTE* data, size_t size)
     const size_t end = std::min<size_t>(header->nBytes, size);
     for (size_t at = header->nSize; at + sizeof(EMR) <= end;) {
         const auto* emr = reinterpret_cast<const EMR*>(data + at);
+        if (emr->nSize < sizeof(EMR) || emr->nSize > end - at) break;
         std::vector<BYTE> r(data + at, data + at + emr->nSize);
         at += emr->nSize;
         const DWORD type = emr->iType;
