@@ -83,6 +83,34 @@ Bytes StretchDib(const BITMAPINFOHEADER& header, const std::vector<RGBQUAD>& tab
     return out;
 }
 
+// SetDIBitsToDevice of `scans` rows from `startScan` of a DIB onto 10,10.
+Bytes DibBand(const BITMAPINFOHEADER& header, const std::vector<RGBQUAD>& table, const Bytes& bits, DWORD startScan,
+              DWORD scans)
+{
+    Bytes out = StretchDib(header, table, bits);
+    const auto& stretched = *reinterpret_cast<const EMRSTRETCHDIBITS*>(out.data());
+    EMRSETDIBITSTODEVICE rec{};
+    rec.emr.iType = EMR_SETDIBITSTODEVICE;
+    rec.rclBounds = stretched.rclBounds;
+    rec.xDest = rec.yDest = 10;
+    rec.cxSrc = header.biWidth;
+    rec.cySrc = header.biHeight;
+    rec.iUsageSrc = DIB_RGB_COLORS;
+    rec.iStartScan = startScan;
+    rec.cScans = scans;
+    // The bitmap follows the fixed part, as in the StretchDIBits record.
+    const size_t shift = sizeof(EMRSTRETCHDIBITS) - sizeof(EMRSETDIBITSTODEVICE);
+    rec.offBmiSrc = stretched.offBmiSrc - DWORD(shift);
+    rec.cbBmiSrc = stretched.cbBmiSrc;
+    rec.offBitsSrc = stretched.offBitsSrc - DWORD(shift);
+    rec.cbBitsSrc = stretched.cbBitsSrc;
+    Bytes band;
+    Append(band, rec);
+    band.insert(band.end(), out.begin() + sizeof(EMRSTRETCHDIBITS), out.end());
+    reinterpret_cast<EMR*>(band.data())->nSize = DWORD(band.size());
+    return band;
+}
+
 BITMAPINFOHEADER DibHeader(LONG width, LONG height, WORD bits, DWORD compression = BI_RGB, DWORD imageSize = 0)
 {
     return BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, height, 1, bits, compression, imageSize, 0, 0, 0, 0};
@@ -219,11 +247,18 @@ TEST(PrintHostApplicationMetafile, RunLengthDibsArriveAsTheirPlainPixels)
     };
     for (const Case& c : cases) {
         const WORD bits = c.header.biBitCount;
-        const std::string runs = Printed(Metafile({StretchDib(c.header, Table(size_t(1) << bits), c.runs)}));
-        const std::string plain = Printed(Metafile({StretchDib(DibHeader(4, 2, bits), Table(size_t(1) << bits), c.plain)}));
+        const std::vector<RGBQUAD> table = Table(size_t(1) << bits);
+        const std::string runs = Printed(Metafile({StretchDib(c.header, table, c.runs)}));
+        const std::string plain = Printed(Metafile({StretchDib(DibHeader(4, 2, bits), table, c.plain)}));
         EXPECT_EQ(runs.find("host problem"), std::string::npos) << c.name << ": " << runs;
         EXPECT_NE(BlitSource(plain), "no blit") << c.name << ": " << plain;
         EXPECT_EQ(BlitSource(runs), BlitSource(plain)) << c.name << ": " << runs;
+        // SetDIBitsToDevice of the upper row alone: the plain form holds that row only.
+        const Bytes upper(c.plain.begin() + 4, c.plain.end());
+        const std::string bandRuns = Printed(Metafile({DibBand(c.header, table, c.runs, 1, 1)}));
+        const std::string bandPlain = Printed(Metafile({DibBand(DibHeader(4, 2, bits), table, upper, 1, 1)}));
+        EXPECT_NE(BlitSource(bandPlain), "no blit") << c.name << ": " << bandPlain;
+        EXPECT_EQ(BlitSource(bandRuns), BlitSource(bandPlain)) << c.name << ": " << bandRuns;
     }
 }
 
