@@ -4,6 +4,7 @@
 #include "tests/docevent/docevent_fixture.h"
 
 #include "common/context/value_by_type.h"
+#include "common/job/private_escapes.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
@@ -116,6 +117,29 @@ TEST(DocumentPrint, CreateDcWithoutADevmodeMakesTheDevice)
         if (call.isEvent && call.code == DOCUMENTEVENT_CREATEDCPRE)
             answered = call.result == DOCUMENTEVENT_SUCCESS;
     EXPECT_TRUE(answered) << Lines(log.lines());
+}
+
+// An information context (CreateIC) of the printer: morvagr's device,
+// enabled without a surface, answers escapes with the application's settings
+// and no document starts on it.
+TEST(DocumentPrint, InformationContextAnswersFromItsDevice)
+{
+    std::vector<unsigned char> devmode = docevent_test::ApplicationDevmode();
+    ASSERT_FALSE(devmode.empty());
+    auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
+    dm->dmCopies = 3;
+    dm->dmFields |= DM_COPIES;
+    std::wstring error;
+    HDC ic = printhost::CreateInformationDc(docevent_test::SharedPrinter().printerName(), dm, &error);
+    ASSERT_NE(ic, nullptr) << std::string(error.begin(), error.end());
+    std::vector<char> settings(kSettingsRecordSize);
+    EXPECT_GT(HostExtEscape(ic, kEscGetSettings, 0, nullptr, int(settings.size()), settings.data()), 0);
+    EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(settings.data())->dmCopies, 3);
+    const std::wstring job = printhost_test::TempPath(L"information_context.prn");
+    DOCINFOW doc{sizeof(doc), L"On an information context", job.c_str(), nullptr, 0};
+    EXPECT_EQ(HostStartDocW(ic, &doc), SP_ERROR);
+    EXPECT_TRUE(HostDeleteDC(ic));
+    DeleteFileW(job.c_str());
 }
 
 }  // namespace
