@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,10 @@ struct HostDc {
     DriverTable* driver = nullptr;
     std::unique_ptr<HostDevice> device;
     HSURF surface = nullptr;
+    // An information context has a device but no surface: its escapes reach
+    // DrvEscape with this stand-in, which names the device only.
+    bool information = false;
+    SURFOBJ deviceOnly{};
     std::vector<BYTE> devmode;     // the DEVMODE the device was enabled with
     HDC referenceDc = nullptr;
     HDC pageDc = nullptr;
@@ -114,10 +119,69 @@ void QueryEventFilter(HostDc& dc)
     }
 }
 
-SURFOBJ* Surface(HostDc& dc) { HostSurface* s = FromHsurf(dc.surface); return s ? &s->so : nullptr; }
+SURFOBJ* Surface(HostDc& dc)
+{
+    if (HostSurface* s = FromHsurf(dc.surface)) return &s->so;
+    return dc.information ? &dc.deviceOnly : nullptr;
+}
 
 template <typename F>
 F Ddi(HostDc& dc, ULONG index) { return DriverFunction<F>(*dc.driver, index); }
+
+// DrvEnablePDEV and DrvCompletePDEV for a DEVMODE, and the device's font
+// faces; null when the driver refuses the device.
+std::unique_ptr<HostDevice> EnableDevice(HostDc& dc, std::vector<BYTE>& devmode)
+{
+    auto enablePdev = Ddi<PFN_DrvEnablePDEV>(dc, INDEX_DrvEnablePDEV);
+    auto device = std::make_unique<HostDevice>();
+    device->driver = dc.driver;
+    LiveDevices().Add(device.get());
+    HSURF patterns[HS_DDI_MAX] = {};
+    device->dhpdev = enablePdev(AsDevmode(devmode), nullptr, HS_DDI_MAX, patterns, sizeof(GDIINFO), &device->gdiInfo,
+                                sizeof(DEVINFO), &device->devInfo, ToHdev(device.get()),
+                                const_cast<wchar_t*>(dc.printerName.c_str()), dc.printer);
+    if (!device->dhpdev) {
+        LiveDevices().Remove(device.get());
+        return nullptr;
+    }
+    Ddi<PFN_DrvCompletePDEV>(dc, INDEX_DrvCompletePDEV)(device->dhpdev, ToHdev(device.get()));
+    LoadDeviceFaces(*device);
+    return device;
+}
+
+// DrvDisableSurface (when the device has one) and DrvDisablePDEV.
+void DisableDevice(HostDc& dc, std::unique_ptr<HostDevice>& device, HSURF surface)
+{
+    if (!device) return;
+    if (device->dhpdev) {
+        if (surface)
+            if (auto disableSurface = Ddi<PFN_DrvDisableSurface>(dc, INDEX_DrvDisableSurface))
+                disableSurface(device->dhpdev);
+        if (auto disable = Ddi<PFN_DrvDisablePDEV>(dc, INDEX_DrvDisablePDEV)) disable(device->dhpdev);
+    }
+    LiveDevices().Remove(device.get());
+    device.reset();
+}
+
+// A printer DC draws on the surface its driver enables; an information
+// context only answers questions and has none, as with GDI.
+bool TakeDevice(HostDc& dc, std::unique_ptr<HostDevice> device)
+{
+    HSURF surface = nullptr;
+    if (!dc.information) {
+        surface = Ddi<PFN_DrvEnableSurface>(dc, INDEX_DrvEnableSurface)(device->dhpdev);
+        if (!FromHsurf(surface)) surface = nullptr;
+    }
+    DisableDevice(dc, dc.device, dc.surface);
+    dc.device = std::move(device);
+    dc.surface = surface;
+    dc.device->surface = surface;
+    dc.deviceOnly = SURFOBJ{};
+    dc.deviceOnly.dhpdev = dc.device->dhpdev;
+    dc.deviceOnly.hdev = ToHdev(dc.device.get());
+    dc.deviceOnly.iType = STYPE_DEVICE;
+    return dc.information || surface;
+}
 
 bool NewPageDc(HostDc& dc)
 {
@@ -147,13 +211,7 @@ HENHMETAFILE TakePage(HostDc& dc)
 
 void Destroy(HostDc* dc)
 {
-    if (dc->device && dc->device->dhpdev) {
-        if (dc->surface)
-            if (auto disableSurface = Ddi<PFN_DrvDisableSurface>(*dc, INDEX_DrvDisableSurface))
-                disableSurface(dc->device->dhpdev);
-        if (auto disable = Ddi<PFN_DrvDisablePDEV>(*dc, INDEX_DrvDisablePDEV)) disable(dc->device->dhpdev);
-    }
-    if (dc->device) LiveDevices().Remove(dc->device.get());
+    DisableDevice(*dc, dc->device, dc->surface);
     if (dc->driver) ReleaseGraphicsDriver(dc->driver);
     {
         std::lock_guard<std::recursive_mutex> guard(Lock());
@@ -168,12 +226,22 @@ void Destroy(HostDc* dc)
 
 void LoadInterface(HostDc& dc);
 
-} // namespace
+// Only a file name: a port name ("FILE:", "LPT1:") is no file to empty.
+bool StartEmptyFile(const wchar_t* path)
+{
+    const size_t length = wcslen(path);
+    if (length == 0 || path[length - 1] == L':') return true;
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
 
-HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, std::wstring* error)
+HDC OpenDc(const std::wstring& printerName, const DEVMODEW* devmode, bool information, std::wstring* error)
 {
     auto* dc = new HostDc;
     dc->printerName = printerName;
+    dc->information = information;
     // Once the interface library has answered CREATEDCPRE it holds a record
     // for the DC (and perhaps a DEVMODE it handed out): a creation that fails
     // after that tells it so, with CREATEDCPOST and DELETEDC on no DC, so that
@@ -195,44 +263,42 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
     if (!FindPrinterDriver(printerName, &dc->files, &message)) return fail(message);
     LoadInterface(*dc);
     QueryEventFilter(*dc);
-    std::vector<BYTE> given = devmode ? CopyDevmode(devmode) : PrinterDevmode(dc->printer);
-
-    DOCEVENT_CREATEDCPRE pre{nullptr, const_cast<wchar_t*>(printerName.c_str()), AsDevmode(given), FALSE};
+    // The library gets the application's DEVMODE as it came, null included;
+    // the device gets the one the library hands out, else the application's,
+    // else the printer's own.
+    std::vector<BYTE> given = CopyDevmode(devmode);
+    DOCEVENT_CREATEDCPRE pre{nullptr, const_cast<wchar_t*>(printerName.c_str()), AsDevmode(given), information};
     if (Event(*dc, nullptr, DOCUMENTEVENT_CREATEDCPRE, sizeof(pre), &pre, sizeof(handedOut), &handedOut) ==
         DOCUMENTEVENT_FAILURE)
         return fail(L"the interface library refused the printer DC (CREATEDCPRE)");
     announced = true;
-    dc->devmode = handedOut ? CopyDevmode(handedOut) : given;
+    dc->devmode = handedOut ? CopyDevmode(handedOut) : !given.empty() ? given : PrinterDevmode(dc->printer);
 
     dc->driver = LoadGraphicsDriver(dc->files.graphicsDll, &message);
     if (!dc->driver) return fail(message);
-    auto enablePdev = Ddi<PFN_DrvEnablePDEV>(*dc, INDEX_DrvEnablePDEV);
-    auto completePdev = Ddi<PFN_DrvCompletePDEV>(*dc, INDEX_DrvCompletePDEV);
-    auto enableSurface = Ddi<PFN_DrvEnableSurface>(*dc, INDEX_DrvEnableSurface);
-    if (!enablePdev || !completePdev || !enableSurface)
+    if (!Ddi<PFN_DrvEnablePDEV>(*dc, INDEX_DrvEnablePDEV) || !Ddi<PFN_DrvCompletePDEV>(*dc, INDEX_DrvCompletePDEV) ||
+        !Ddi<PFN_DrvEnableSurface>(*dc, INDEX_DrvEnableSurface))
         return fail(L"the graphics driver lacks DrvEnablePDEV, DrvCompletePDEV or DrvEnableSurface");
-    dc->device = std::make_unique<HostDevice>();
-    dc->device->driver = dc->driver;
-    LiveDevices().Add(dc->device.get());
-    HSURF patterns[HS_DDI_MAX] = {};
-    dc->device->dhpdev = enablePdev(AsDevmode(dc->devmode), nullptr, HS_DDI_MAX, patterns, sizeof(GDIINFO),
-                                    &dc->device->gdiInfo, sizeof(DEVINFO),
-                                    &dc->device->devInfo, ToHdev(dc->device.get()),
-                                    const_cast<wchar_t*>(printerName.c_str()), dc->printer);
-    if (!dc->device->dhpdev) return fail(L"the graphics driver failed to enable the device (DrvEnablePDEV)");
-    completePdev(dc->device->dhpdev, ToHdev(dc->device.get()));
-    LoadDeviceFaces(*dc->device);
-    dc->surface = enableSurface(dc->device->dhpdev);
-    if (!FromHsurf(dc->surface)) {
-        dc->surface = nullptr;
-        return fail(L"the graphics driver gave no surface (DrvEnableSurface)");
-    }
-    dc->device->surface = dc->surface;
+    std::unique_ptr<HostDevice> device = EnableDevice(*dc, dc->devmode);
+    if (!device) return fail(L"the graphics driver failed to enable the device (DrvEnablePDEV)");
+    if (!TakeDevice(*dc, std::move(device))) return fail(L"the graphics driver gave no surface (DrvEnableSurface)");
 
     dc->referenceDc = CreateCompatibleDC(nullptr);
     if (!dc->referenceDc || !NewPageDc(*dc)) return fail(WithLastError(L"cannot create the page metafile"));
     Event(*dc, dc->pageDc, DOCUMENTEVENT_CREATEDCPOST, sizeof(handedOut), &handedOut, 0, nullptr);
     return dc->pageDc;
+}
+
+} // namespace
+
+HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, std::wstring* error)
+{
+    return OpenDc(printerName, devmode, false, error);
+}
+
+HDC CreateInformationDc(const std::wstring& printerName, const DEVMODEW* devmode, std::wstring* error)
+{
+    return OpenDc(printerName, devmode, true, error);
 }
 
 bool IsHostDc(HDC hdc) { return Find(hdc) != nullptr; }
@@ -297,7 +363,7 @@ int WINAPI HostStartDocW(HDC hdc, const DOCINFOW* info)
     FoundDc found(hdc);
     HostDc* dc = found.dc;
     if (!dc) return StartDocW(hdc, info);
-    if (dc->docStarted || !info) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
+    if (dc->docStarted || !info || dc->information) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
     const DOCINFOW* infoPointer = info;
     if (Event(*dc, dc->pageDc, DOCUMENTEVENT_STARTDOC, sizeof(infoPointer), &infoPointer, 0, nullptr) ==
         DOCUMENTEVENT_FAILURE) {
@@ -308,6 +374,12 @@ int WINAPI HostStartDocW(HDC hdc, const DOCINFOW* info)
     job.pDocName = const_cast<wchar_t*>(info->lpszDocName ? info->lpszDocName : L"");
     job.pOutputFile = const_cast<wchar_t*>(info->lpszOutput);
     job.pDatatype = const_cast<wchar_t*>(L"RAW");
+    // The spooler on Windows starts the output file empty; wine's writes the
+    // job over what the file held and leaves the rest.
+    if (info->lpszOutput && !StartEmptyFile(info->lpszOutput)) {
+        dc->lastError = WithLastError(L"cannot start the output file");
+        return SP_ERROR;
+    }
     dc->jobId = StartDocPrinterW(dc->printer, 1, reinterpret_cast<BYTE*>(&job));
     if (!dc->jobId) {
         dc->lastError = WithLastError(L"the spooler refused the job");
@@ -438,35 +510,25 @@ HDC WINAPI HostResetDCW(HDC hdc, const DEVMODEW* devmode)
         return nullptr;
     }
     std::vector<BYTE> newDevmode = handedOut ? CopyDevmode(handedOut) : given;
-    // A new device takes over from the old one, as GDI does for ResetDC.
-    auto enablePdev = Ddi<PFN_DrvEnablePDEV>(*dc, INDEX_DrvEnablePDEV);
-    auto device = std::make_unique<HostDevice>();
-    device->driver = dc->driver;
-    LiveDevices().Add(device.get());
-    HSURF patterns[HS_DDI_MAX] = {};
-    device->dhpdev = enablePdev(AsDevmode(newDevmode), nullptr, HS_DDI_MAX, patterns, sizeof(GDIINFO),
-                                &device->gdiInfo, sizeof(DEVINFO), &device->devInfo,
-                                ToHdev(device.get()), const_cast<wchar_t*>(dc->printerName.c_str()), dc->printer);
-    if (!device->dhpdev) {
-        LiveDevices().Remove(device.get());
+    // A new device takes over from the old one, as GDI does for ResetDC; when
+    // the driver cannot carry the old one's state over (DrvResetPDEV answers
+    // FALSE) the old device stays and the new one goes.
+    std::unique_ptr<HostDevice> device = EnableDevice(*dc, newDevmode);
+    bool ok = device != nullptr;
+    if (!device) {
         dc->lastError = L"the graphics driver failed to enable the new device (DrvEnablePDEV)";
-        Event(*dc, dc->pageDc, DOCUMENTEVENT_RESETDCPOST, sizeof(handedOut), &handedOut, 0, nullptr);
-        return nullptr;
+    } else if (auto reset = Ddi<PFN_DrvResetPDEV>(*dc, INDEX_DrvResetPDEV);
+               reset && !reset(dc->device->dhpdev, device->dhpdev)) {
+        dc->lastError = L"the graphics driver refused to reset the device (DrvResetPDEV)";
+        DisableDevice(*dc, device, nullptr);
+        ok = false;
+    } else {
+        ok = TakeDevice(*dc, std::move(device));
+        dc->devmode = std::move(newDevmode);
+        if (!ok) dc->lastError = L"the graphics driver gave no surface (DrvEnableSurface)";
     }
-    Ddi<PFN_DrvCompletePDEV>(*dc, INDEX_DrvCompletePDEV)(device->dhpdev, ToHdev(device.get()));
-    LoadDeviceFaces(*device);
-    if (auto reset = Ddi<PFN_DrvResetPDEV>(*dc, INDEX_DrvResetPDEV)) reset(dc->device->dhpdev, device->dhpdev);
-    HSURF surface = Ddi<PFN_DrvEnableSurface>(*dc, INDEX_DrvEnableSurface)(device->dhpdev);
-    // The old device goes away after the new one took over its job.
-    if (dc->surface) Ddi<PFN_DrvDisableSurface>(*dc, INDEX_DrvDisableSurface)(dc->device->dhpdev);
-    Ddi<PFN_DrvDisablePDEV>(*dc, INDEX_DrvDisablePDEV)(dc->device->dhpdev);
-    LiveDevices().Remove(dc->device.get());
-    dc->device = std::move(device);
-    dc->surface = FromHsurf(surface) ? surface : nullptr;
-    dc->device->surface = dc->surface;
-    dc->devmode = std::move(newDevmode);
     Event(*dc, dc->pageDc, DOCUMENTEVENT_RESETDCPOST, sizeof(handedOut), &handedOut, 0, nullptr);
-    return dc->surface ? hdc : nullptr;
+    return ok ? hdc : nullptr;
 }
 
 int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize, LPSTR out)

@@ -20,7 +20,13 @@ namespace printhost {
 // Opens the printer, loads its interface and graphics libraries from the
 // spooler's driver record, and enables the device. Null and a message when the
 // printer or a library is missing or the driver refuses.
+// The DEVMODE reaches the interface library as given (null too); the device
+// gets the one the library hands out at CREATEDCPRE, else the given one, else
+// the printer's.
 HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, std::wstring* error);
+// An information context (CreateIC): the same device, enabled without a
+// surface, for questions and escapes only; it cannot print (StartDoc fails).
+HDC CreateInformationDc(const std::wstring& printerName, const DEVMODEW* devmode, std::wstring* error);
 bool IsHostDc(HDC hdc);
 // The handle to draw on now (the current page's metafile DC).
 HDC CurrentDrawingDc(HDC hdc);

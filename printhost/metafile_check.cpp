@@ -1,5 +1,7 @@
 #include "printhost/metafile_check.h"
 
+#include "printhost/page_comment.h"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -216,13 +218,6 @@ bool SaneTransform(const XFORM& x)
     for (float v : m)
         if (!Finite(v) || std::fabs(v) > 1e6f) return false;
     return Finite(x.eDx) && Finite(x.eDy) && std::fabs(x.eDx) <= 1e9f && std::fabs(x.eDy) <= 1e9f;
-}
-
-XFORM Multiply(const XFORM& a, const XFORM& b)
-{
-    return XFORM{a.eM11 * b.eM11 + a.eM12 * b.eM21, a.eM11 * b.eM12 + a.eM12 * b.eM22,
-                 a.eM21 * b.eM11 + a.eM22 * b.eM21, a.eM21 * b.eM12 + a.eM22 * b.eM22,
-                 a.eDx * b.eM11 + a.eDy * b.eM21 + b.eDx, a.eDx * b.eM12 + a.eDy * b.eM22 + b.eDy};
 }
 
 bool InCoordinateRange(LONG v) { return v >= -kMaxCoordinate && v <= kMaxCoordinate; }
@@ -728,6 +723,13 @@ std::wstring RecordName(DWORD type)
 
 } // namespace
 
+XFORM Multiply(const XFORM& a, const XFORM& b)
+{
+    return XFORM{a.eM11 * b.eM11 + a.eM12 * b.eM21, a.eM11 * b.eM12 + a.eM12 * b.eM22,
+                 a.eM21 * b.eM11 + a.eM22 * b.eM21, a.eM21 * b.eM12 + a.eM22 * b.eM22,
+                 a.eDx * b.eM11 + a.eDy * b.eM21 + b.eDx, a.eDx * b.eM12 + a.eDy * b.eM22 + b.eDy};
+}
+
 bool CheckMetafileBytes(const BYTE* data, size_t size, std::wstring* error)
 {
     auto fail = [&](const std::wstring& message) { if (error) *error = message; return false; };
@@ -763,6 +765,15 @@ bool CheckMetafileBytes(const BYTE* data, size_t size, std::wstring* error)
             return fail(where + L": the record is shorter than its type (" + std::to_wstring(rule->minimum) + L" bytes)");
         const RecordView view{data + at, emr->nSize};
         if (Fault f = RecordFault(view, last, facts); !f.empty()) return fail(where + L": " + f);
+        // A record the host carries through wine's recorder in a comment is
+        // checked as one of the page's own.
+        if (const EMR* carried = last == EMR_GDICOMMENT ? CarriedRecord(data + at, emr->nSize) : nullptr) {
+            const std::wstring what = where + L": the carried " + RecordName(carried->iType);
+            if (!Carriable(carried->iType)) return fail(what + L" is not one the host carries");
+            if (carried->nSize < RuleOf(carried->iType)->minimum) return fail(what + L" is shorter than its type");
+            const RecordView inner{reinterpret_cast<const BYTE*>(carried), carried->nSize};
+            if (Fault f = RecordFault(inner, carried->iType, facts); !f.empty()) return fail(what + L": " + f);
+        }
         at += emr->nSize;
         if (last == EMR_EOF) break;
     }

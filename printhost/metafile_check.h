@@ -20,6 +20,9 @@ constexpr uint64_t kMaxPathPoints = uint64_t{1} << 22;
 // Largest logical coordinate a bitmap record may carry (GDI's own limit).
 constexpr LONG kMaxCoordinate = 1 << 27;
 
+// The transform `a` then `b` (GDI's order for world transforms).
+XFORM Multiply(const XFORM& a, const XFORM& b);
+
 // False and a message naming the fault (and, for a record, its number, type
 // and byte offset) when the bytes may not be played.
 bool CheckMetafileBytes(const BYTE* data, size_t size, std::wstring* error);

@@ -3,6 +3,7 @@
 #include "printhost/page_player.h"
 #include "printhost/driver_table.h"
 #include "printhost/metafile_check.h"
+#include "printhost/page_comment.h"
 #include "printhost/page_player_state.h"
 
 #include <algorithm>
@@ -30,15 +31,6 @@ struct ExtCreatePenRecord {
     DWORD ihPen, offBmi, cbBmi, offBits, cbBits;
     EXTLOGPEN32 elp;
 };
-
-// The comment that holds an escape in a page's metafile: this header, then
-// the escape's input bytes.
-struct EscapeComment {
-    DWORD signature;
-    DWORD escape;
-};
-static_assert(sizeof(EscapeComment) == 8 && offsetof(EscapeComment, escape) == 4);
-constexpr DWORD kEscapeSignature = 0x43534548;   // "HESC"
 
 // An escape comment of the page reaches the driver in place; what the driver
 // answers has no one left to hear it.
@@ -687,7 +679,10 @@ void PlayRecord(PlayState& s, const Record& r)
         break;
     case EMR_PLGBLT: RefuseRecord(s, L"EMR_PLGBLT"); break;
     case EMR_GDICOMMENT:
-        if (auto* rec = r.As<EMRGDICOMMENT>(); rec && r.Holds(offsetof(EMRGDICOMMENT, Data), rec->cbData))
+        // A carried record was checked with the page, as one of its own.
+        if (const EMR* carried = CarriedRecord(r.data, r.size))
+            PlayRecord(s, Record{reinterpret_cast<const BYTE*>(carried), carried->nSize});
+        else if (auto* rec = r.As<EMRGDICOMMENT>(); rec && r.Holds(offsetof(EMRGDICOMMENT, Data), rec->cbData))
             PlayEscapeComment(s, *rec);
         break;
     default:

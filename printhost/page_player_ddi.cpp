@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 namespace printhost {
 
@@ -530,6 +531,22 @@ bool FixedPitch(HostFont& font, const TEXTMETRICW& tm)
     return ifi && ((ifi->flInfo & FM_INFO_CONSTANT_WIDTH) || (ifi->jWinPitchAndFamily & 3) == FIXED_PITCH);
 }
 
+// GDI finds a font's realisation by what its LOGFONT means: the fields before
+// the face name and the face name up to its terminator, whatever its case.
+// Applications often leave stack bytes after the terminator (a LOGFONT
+// filled on the stack); those must not make a new realisation, or the driver
+// downloads the same glyphs again for every line. The bytes are cleared here.
+std::wstring RealisationKey(LOGFONTW& lf)
+{
+    const size_t length = wcsnlen(lf.lfFaceName, LF_FACESIZE - 1);
+    std::fill(lf.lfFaceName + length, lf.lfFaceName + LF_FACESIZE, L'\0');
+    static_assert(offsetof(LOGFONTW, lfFaceName) % sizeof(wchar_t) == 0);
+    std::wstring key(reinterpret_cast<const wchar_t*>(&lf), offsetof(LOGFONTW, lfFaceName) / sizeof(wchar_t));
+    std::wstring face(lf.lfFaceName, length);
+    if (length) CharLowerBuffW(face.data(), DWORD(length));
+    return key + face;
+}
+
 } // namespace
 
 void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& text, const INT* dx, size_t dxCount)
@@ -561,8 +578,7 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
         if (tenths < 0) tenths += 3600;
         device.lfEscapement = device.lfOrientation = tenths;
     }
-    std::wstring key(reinterpret_cast<const wchar_t*>(&device), sizeof(device) / sizeof(wchar_t));
-    auto& font = s.fonts[key];
+    auto& font = s.fonts[RealisationKey(device)];
     // A face the driver offers as a device font is printed with it, as GDI does.
     for (size_t i = 0; !font && i < s.device->deviceFaces.size(); ++i)
         if (!s.device->deviceFaces[i].empty() && lstrcmpiW(s.device->deviceFaces[i].c_str(), lf.lfFaceName) == 0)

@@ -1,6 +1,7 @@
 #include "printhost/print_job.h"
 
 #include "printhost/host_dc.h"
+#include "printhost/recorder_input.h"
 
 #include <fstream>
 #include <iterator>
@@ -41,7 +42,8 @@ HENHMETAFILE MetafileFromBytes(const std::vector<BYTE>& bytes, int* code, std::w
             return nullptr;
         }
     }
-    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(reinterpret_cast<const ENHMETAHEADER*>(bytes.data())->nBytes), bytes.data());
+    const std::vector<BYTE> prepared = PrepareForRecorder(bytes.data(), bytes.size());
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(prepared.size()), prepared.data());
     if (!emf) {
         *code = kBadMetafile;
         *error = L"GDI refused the metafile";

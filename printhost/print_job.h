@@ -18,7 +18,8 @@ namespace printhost {
 // of an exception code would otherwise pass for one of the others.
 enum ExitCode { kOk = 0, kUsage = 1, kMissingFile = 2, kBadMetafile = 3, kDriverFailed = 4, kSpoolerFailed = 5, kHostFault = 6 };
 
-// Checks metafile bytes and hands them to GDI; null with kBadMetafile.
+// Checks metafile bytes and hands them to GDI, rewritten where wine's metafile
+// recorder would not copy them faithfully (recorder_input.h); null with kBadMetafile.
 HENHMETAFILE MetafileFromBytes(const std::vector<BYTE>& bytes, int* code, std::wstring* error);
 // Reads and checks a metafile file; null with kMissingFile or kBadMetafile.
 HENHMETAFILE LoadMetafile(const std::wstring& path, int* code, std::wstring* error);

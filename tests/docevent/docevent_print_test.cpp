@@ -4,6 +4,7 @@
 #include "tests/docevent/docevent_fixture.h"
 
 #include "common/context/value_by_type.h"
+#include "common/job/private_escapes.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <winspool.h>
+#include <winddiui.h>
 
 #include <cstring>
 
@@ -95,6 +97,49 @@ TEST(DocumentPrint, DevmodeChangesReachTheJob)
     EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
     EXPECT_EQ(Count(commands, "EndPage of Logical"), 2u) << all;
     EXPECT_EQ(Count(commands, "\nFB\nED\n"), 1u) << all;
+}
+
+// CreateDC without a DEVMODE: morvaui gets none at CREATEDCPRE, as from
+// GDI, answers with the printer's own settings, and morvagr's device is made
+// with them.
+TEST(DocumentPrint, CreateDcWithoutADevmodeMakesTheDevice)
+{
+    docevent_test::HostLog log;
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(docevent_test::SharedPrinter().printerName(), nullptr, &error);
+    ASSERT_NE(dc, nullptr) << std::string(error.begin(), error.end());
+    GDIINFO info{};
+    EXPECT_TRUE(printhost::HostDcGdiInfo(dc, &info));
+    EXPECT_GT(info.ulLogPixelsX, 0u);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    bool answered = false;
+    for (const docevent_test::LoggedCall& call : log.calls())
+        if (call.isEvent && call.code == DOCUMENTEVENT_CREATEDCPRE)
+            answered = call.result == DOCUMENTEVENT_SUCCESS;
+    EXPECT_TRUE(answered) << Lines(log.lines());
+}
+
+// An information context (CreateIC) of the printer: morvagr's device,
+// enabled without a surface, answers escapes with the application's settings
+// and no document starts on it.
+TEST(DocumentPrint, InformationContextAnswersFromItsDevice)
+{
+    std::vector<unsigned char> devmode = docevent_test::ApplicationDevmode();
+    ASSERT_FALSE(devmode.empty());
+    auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
+    dm->dmCopies = 3;
+    dm->dmFields |= DM_COPIES;
+    std::wstring error;
+    HDC ic = printhost::CreateInformationDc(docevent_test::SharedPrinter().printerName(), dm, &error);
+    ASSERT_NE(ic, nullptr) << std::string(error.begin(), error.end());
+    std::vector<char> settings(kSettingsRecordSize);
+    EXPECT_GT(HostExtEscape(ic, kEscGetSettings, 0, nullptr, int(settings.size()), settings.data()), 0);
+    EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(settings.data())->dmCopies, 3);
+    const std::wstring job = printhost_test::TempPath(L"information_context.prn");
+    DOCINFOW doc{sizeof(doc), L"On an information context", job.c_str(), nullptr, 0};
+    EXPECT_EQ(HostStartDocW(ic, &doc), SP_ERROR);
+    EXPECT_TRUE(HostDeleteDC(ic));
+    DeleteFileW(job.c_str());
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
 
 using namespace printhost_test;
 
@@ -483,4 +486,28 @@ TEST(PrintHostDocument, LongStringsComeInSeveralBatches)
     }
     EXPECT_EQ(glyphs, text.size());
     EXPECT_EQ(withBits, text.size());
+}
+
+// Fonts whose LOGFONTs differ only in the bytes after the face name's
+// terminator (stack bytes an application leaves there) are one realisation,
+// as with GDI: the driver sees one iUniq and downloads its glyphs once.
+TEST(PrintHostDocument, FontsDifferingOnlyAfterTheFaceNameShareOneRealisation)
+{
+    Switch uniq(L"PRINTHOST_RECORD_UNIQ");
+    const std::string calls = DrawingCalls(RecordDocument({[](HDC dc) {
+        for (int line = 0; line < 3; ++line) {
+            LOGFONTW lf{};
+            lf.lfHeight = -30;
+            lf.lfCharSet = DEFAULT_CHARSET;
+            std::fill(std::begin(lf.lfFaceName), std::end(lf.lfFaceName), wchar_t(L'a' + line));
+            lstrcpyW(lf.lfFaceName, line == 1 ? L"TAHOMA" : L"Tahoma");
+            With(dc, CreateFontIndirectW(&lf), [&] { TextOutW(dc, 100, 100 + 50 * line, L"Line", 4); });
+        }
+    }}));
+    std::vector<std::string> realisations;
+    for (size_t at = calls.find(" uniq="); at != std::string::npos; at = calls.find(" uniq=", at + 1))
+        realisations.push_back(calls.substr(at, calls.find(')', at) - at));
+    ASSERT_EQ(realisations.size(), 3u) << calls;
+    EXPECT_EQ(realisations[1], realisations[0]) << calls;
+    EXPECT_EQ(realisations[2], realisations[0]) << calls;
 }

@@ -3,6 +3,7 @@
 // through the recording driver; none may crash or hang the host.
 #include "tests/printhost/recorded_document.h"
 #include "tests/printhost/driver_fixture.h"
+#include "tests/printhost/mutants.h"
 
 #include "printhost/host_dc.h"
 #include "printhost/metafile_check.h"
@@ -118,22 +119,6 @@ std::vector<Bytes> SampleMetafiles()
     return out;
 }
 
-// The records of a metafile, as offsets.
-std::vector<size_t> RecordOffsets(const Bytes& b)
-{
-    std::vector<size_t> at;
-    for (size_t p = 0; p + sizeof(EMR) <= b.size();) {
-        at.push_back(p);
-        const DWORD size = reinterpret_cast<const EMR*>(b.data() + p)->nSize;
-        if (size < sizeof(EMR)) break;
-        p += size;
-    }
-    return at;
-}
-
-DWORD Field(const Bytes& b, size_t at) { DWORD v; std::memcpy(&v, b.data() + at, 4); return v; }
-void SetField(Bytes& b, size_t at, DWORD v) { std::memcpy(b.data() + at, &v, 4); }
-
 // Prints the page through a host DC; false when the host refused it.
 bool PrintPage(HDC dc, const Bytes& bytes)
 {
@@ -161,27 +146,6 @@ void WithDocument(const std::function<void(HDC)>& use)
         HostEndDoc(dc);
     });
     DeleteFileW(TempPath(L"mutants.prn").c_str());
-}
-
-// Each 32-bit field of the first 48 of every record, one at a time, set to
-// values that break counts, indexes, offsets and floats.
-std::vector<Bytes> Mutants(const Bytes& original)
-{
-    constexpr size_t kFieldsPerRecord = 48;
-    std::vector<Bytes> out;
-    for (size_t record : RecordOffsets(original)) {
-        const DWORD size = reinterpret_cast<const EMR*>(original.data() + record)->nSize;
-        for (size_t field = 4; field < size && field / 4 < kFieldsPerRecord; field += 4) {
-            const DWORD was = Field(original, record + field);
-            const DWORD values[] = {0, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000001, 0x7FC00000, was + 1, was * 2 + 64};
-            for (DWORD value : values) {
-                if (value == was) continue;
-                out.push_back(original);
-                SetField(out.back(), record + field, value);
-            }
-        }
-    }
-    return out;
 }
 
 } // namespace

@@ -70,7 +70,7 @@ std::string RecordDocument(const std::vector<DrawPage>& pages, const std::functi
     return problems + Normalise(text, printer.printerName());
 }
 
-std::string RecordWithDc(const std::function<void(HDC)>& use)
+std::string RecordWithDc(const std::function<void(HDC)>& use, DcKind kind)
 {
     InstalledPrinter& printer = RecordingPrinter();
     if (!printer.ok()) return "host problem: no printer";
@@ -78,7 +78,8 @@ std::string RecordWithDc(const std::function<void(HDC)>& use)
     DeleteFileW(log.c_str());
     SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", log.c_str());
     std::wstring error;
-    HDC dc = printhost::CreatePrinterDc(printer.printerName(), nullptr, &error);
+    HDC dc = kind == DcKind::kInformation ? printhost::CreateInformationDc(printer.printerName(), nullptr, &error)
+                                          : printhost::CreatePrinterDc(printer.printerName(), nullptr, &error);
     if (dc) {
         use(dc);
         HostDeleteDC(dc);

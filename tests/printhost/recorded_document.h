@@ -27,8 +27,9 @@ using DrawPage = std::function<void(HDC)>;
 // `between` (when given) runs on the DC (ResetDC and the like).
 std::string RecordDocument(const std::vector<DrawPage>& pages, const std::function<void(HDC)>& between = nullptr);
 // The record of whatever `use` does with a fresh DC of the recording printer
-// (the DC is deleted afterwards).
-std::string RecordWithDc(const std::function<void(HDC)>& use);
+// (the DC is deleted afterwards), a printer DC or an information context.
+enum class DcKind { kPrinter, kInformation };
+std::string RecordWithDc(const std::function<void(HDC)>& use, DcKind kind = DcKind::kPrinter);
 // Only the drawing calls of the pages (the lines between DrvStartPage and DrvSendPage).
 std::string DrawingCalls(const std::string& record);
 // Compares with golden/<name>.log; PRINTHOST_UPDATE_GOLDEN=1 rewrites it instead.

@@ -207,3 +207,106 @@ TEST(PrintHostSequence, EngineDrawingOnTheDeviceSurfaceGoesThroughCopyBits)
               "DrvCopyBits dst=5,6,6,7 src=surface(type=0 fmt=5 size=1x1 topdown delta=4 sum=10260) at=0,0 clip=trivial "
               "xlate=none\n");
 }
+
+namespace {
+
+// The record's lines from the first one starting with `from` up to (not
+// including) the first one after it starting with `to`.
+std::string Between(const std::string& record, const std::string& from, const std::string& to)
+{
+    const size_t begin = record.find("\n" + from);
+    if (begin == std::string::npos) return "missing " + from;
+    const size_t end = record.find("\n" + to, begin + 1);
+    return record.substr(begin + 1, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+} // namespace
+
+// A driver that cannot carry the old device's state over (DrvResetPDEV
+// answers FALSE): the new device is disabled, the old one keeps the DC and
+// prints the next page; the library still hears RESETDCPOST.
+TEST(PrintHostSequence, RefusedResetKeepsTheOldDevice)
+{
+    Switch refuse(L"PRINTHOST_RECORD_REFUSE_RESET");
+    DEVMODEW landscape{};
+    landscape.dmSize = sizeof(DEVMODEW);
+    landscape.dmFields = DM_ORIENTATION;
+    landscape.dmOrientation = DMORIENT_LANDSCAPE;
+    const std::string record = RecordDocument({[](HDC dc) { Rectangle(dc, 0, 0, 10, 10); },
+                                               [](HDC dc) { Rectangle(dc, 0, 0, 10, 10); }},
+                                              [&](HDC dc) { EXPECT_EQ(HostResetDCW(dc, &landscape), nullptr); });
+    EXPECT_EQ(record.find("host problem"), std::string::npos) << record;
+    EXPECT_EQ(Between(record, "DrvResetPDEV", "DrvDocumentEvent RESETDCPOST"), "DrvResetPDEV\nDrvDisablePDEV\n") << record;
+    // One surface in all, enabled at creation and disabled at DELETEDC with its device.
+    EXPECT_EQ(Between(record, "DrvDocumentEvent DELETEDC", "DrvDisableDriver"),
+              "DrvDocumentEvent DELETEDC hdc=set in=0 out=0\nDrvDisableSurface\nDrvDisablePDEV\n")
+        << record;
+    size_t surfaces = 0, pages = 0;
+    for (size_t at = record.find("DrvEnableSurface"); at != std::string::npos; at = record.find("DrvEnableSurface", at + 1)) ++surfaces;
+    for (size_t at = record.find("\nDrvSendPage"); at != std::string::npos; at = record.find("\nDrvSendPage", at + 1)) ++pages;
+    EXPECT_EQ(surfaces, 1u) << record;
+    EXPECT_EQ(pages, 2u) << record;
+}
+
+// The interface library gets the DEVMODE CreateDC got, null too; the device
+// then gets the one the library hands out.
+TEST(PrintHostSequence, CreateDcPreGetsTheApplicationsDevmodeAsGiven)
+{
+    const std::string none = RecordWithDc([](HDC) {});
+    EXPECT_NE(none.find("DrvDocumentEvent CREATEDCPRE hdc=0 in=32 out=8 device=<printer> devmode=no\n"), std::string::npos)
+        << none;
+    EXPECT_NE(none.find("DrvEnablePDEV devmode=220+0 "), std::string::npos) << none;
+}
+
+// An information context (CreateIC): CREATEDCPRE says so, the device is
+// enabled without a surface, answers its capabilities and escapes, and
+// cannot start a document.
+TEST(PrintHostSequence, InformationContextHasADeviceWithoutASurface)
+{
+    const std::wstring job = TempPath(L"ic.prn");
+    const std::string record = RecordWithDc(
+        [&](HDC ic) {
+            EXPECT_EQ(HostGetDeviceCaps(ic, HORZRES), 2480);
+            DWORD out = 0;
+            EXPECT_EQ(HostExtEscape(ic, 20481, 0, nullptr, sizeof(out), reinterpret_cast<LPSTR>(&out)), 1);
+            EXPECT_EQ(out, 0x01010101u);
+            DOCINFOW info{sizeof(info), L"On an IC", job.c_str(), nullptr, 0};
+            EXPECT_EQ(HostStartDocW(ic, &info), SP_ERROR);
+        },
+        DcKind::kInformation);
+    DeleteFileW(job.c_str());
+    EXPECT_EQ(record.find("host problem"), std::string::npos) << record;
+    EXPECT_NE(record.find("DrvDocumentEvent CREATEDCPRE hdc=0 in=32 out=8 device=<printer> devmode=no ic\n"),
+              std::string::npos)
+        << record;
+    EXPECT_EQ(Between(record, "DrvEnablePDEV", "DrvDocumentEvent CREATEDCPOST"),
+              "DrvEnablePDEV devmode=220+0 device=<printer> patterns=6 printer=yes\nDrvCompletePDEV\nDrvQueryFont face=1\n")
+        << record;
+    EXPECT_NE(record.find("DrvEscape code=20481 in=0 out=4\n"), std::string::npos) << record;
+    EXPECT_EQ(record.find("DrvEnableSurface"), std::string::npos) << record;
+    EXPECT_EQ(record.find("DrvDisableSurface"), std::string::npos) << record;
+    EXPECT_EQ(record.find("DrvStartDoc"), std::string::npos) << record;
+    EXPECT_NE(record.find("DrvDocumentEvent DELETEDC hdc=set in=0 out=0\nDrvDisablePDEV\n"), std::string::npos) << record;
+}
+
+// The spooler starts the job's output file empty: a longer file that was
+// there before keeps nothing of its own.
+TEST(PrintHostSequence, OutputFileStartsEmpty)
+{
+    const std::wstring job = TempPath(L"reused.prn");
+    const std::string old(64 * 1024, 'x');
+    HANDLE f = CreateFileW(job.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, old.data(), DWORD(old.size()), &written, nullptr);
+    CloseHandle(f);
+    ASSERT_EQ(written, old.size());
+    RecordWithDc([&](HDC dc) {
+        DOCINFOW info{sizeof(info), L"Reused", job.c_str(), nullptr, 0};
+        ASSERT_GT(HostStartDocW(dc, &info), 0);
+        ASSERT_GT(HostStartPage(dc), 0);
+        ASSERT_GT(HostEndPage(dc), 0);
+        ASSERT_GT(HostEndDoc(dc), 0);
+    });
+    EXPECT_EQ(ReadTextFile(job), "document\npage\nend\n");
+    DeleteFileW(job.c_str());
+}

@@ -167,6 +167,8 @@ std::string DescribeFont(FONTOBJ* font)
         s += " em=" + std::to_string(ifi->fwdUnitsPerEm);
     }
     s += " " + DescribeXform(g_engine.FONTOBJ_pxoGetXform(font));
+    // On request the realisation's identity, which a driver keys its downloaded glyphs on.
+    if (Asked(L"PRINTHOST_RECORD_UNIQ")) s += " uniq=" + std::to_string(font->iUniq);
     return s + ")";
 }
 

@@ -80,7 +80,8 @@ static VOID APIENTRY RecDisablePDEV(DHPDEV dhpdev)
 static BOOL APIENTRY RecResetPDEV(DHPDEV oldPdev, DHPDEV newPdev)
 {
     RecordLine(std::string("DrvResetPDEV") + (oldPdev && newPdev ? "" : " missing"));
-    return TRUE;
+    // On request the driver cannot carry the old device's state over.
+    return !Asked(L"PRINTHOST_RECORD_REFUSE_RESET");
 }
 
 static HSURF APIENTRY RecEnableSurface(DHPDEV dhpdev)

@@ -35,11 +35,27 @@ const char* EventName(int iEsc)
     }
 }
 
-// A copy of the application's DEVMODE handed back at CREATEDCPRE and RESETDCPRE,
-// freed at the matching POST event.
-DEVMODEW* CopyDevmode(const DEVMODEW* in)
+// The library's own settings: A4 portrait, one copy.
+DEVMODEW DefaultDevmode(const wchar_t* printerName)
 {
-    if (!in) return nullptr;
+    DEVMODEW dm{};
+    dm.dmSize = sizeof(DEVMODEW);
+    dm.dmSpecVersion = DM_SPECVERSION;
+    dm.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
+    dm.dmOrientation = DMORIENT_PORTRAIT;
+    dm.dmPaperSize = DMPAPER_A4;
+    dm.dmCopies = 1;
+    lstrcpynW(dm.dmDeviceName, printerName ? printerName : L"", CCHDEVICENAME);
+    return dm;
+}
+
+// A copy of the application's DEVMODE handed back at CREATEDCPRE and RESETDCPRE
+// (the library's own when the application gave none), freed at the matching
+// POST event.
+DEVMODEW* CopyDevmode(const DEVMODEW* in, const wchar_t* printerName = nullptr)
+{
+    const DEVMODEW own = DefaultDevmode(printerName);
+    if (!in) in = &own;
     const size_t size = size_t(in->dmSize) + in->dmDriverExtra;
     auto* out = static_cast<DEVMODEW*>(GlobalAlloc(GPTR, size));
     if (out) std::memcpy(out, in, size);
@@ -105,10 +121,10 @@ extern "C" __declspec(dllexport) int WINAPI DrvDocumentEvent(HANDLE hPrinter, HD
     case DOCUMENTEVENT_CREATEDCPRE: {
         auto* pre = static_cast<DOCEVENT_CREATEDCPRE*>(pvIn);
         line += std::string(" device=") + (pre ? Narrow(pre->pszDevice) : "none") +
-                " devmode=" + (pre && pre->pdm ? "yes" : "no");
+                " devmode=" + (pre && pre->pdm ? "yes" : "no") + (pre && pre->bIC ? " ic" : "");
         RecordLine(line);
         if (pvOut && cbOut >= sizeof(DEVMODEW*))
-            *static_cast<DEVMODEW**>(pvOut) = pre ? CopyDevmode(pre->pdm) : nullptr;
+            *static_cast<DEVMODEW**>(pvOut) = pre ? CopyDevmode(pre->pdm, pre->pszDevice) : nullptr;
         if (pre) KeepSettings(hPrinter, pre->pdm);
         return DOCUMENTEVENT_SUCCESS;
     }
@@ -212,14 +228,7 @@ extern "C" __declspec(dllexport) LONG WINAPI DrvDocumentPropertySheets(void* pPS
         header->cbOut = sizeof(DEVMODEW);
         return header->cbOut;
     }
-    DEVMODEW dm{};
-    dm.dmSize = sizeof(DEVMODEW);
-    dm.dmSpecVersion = DM_SPECVERSION;
-    dm.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
-    dm.dmOrientation = DMORIENT_PORTRAIT;
-    dm.dmPaperSize = DMPAPER_A4;
-    dm.dmCopies = 1;
-    lstrcpynW(dm.dmDeviceName, header->pszPrinterName ? header->pszPrinterName : L"", CCHDEVICENAME);
+    DEVMODEW dm = DefaultDevmode(header->pszPrinterName);
     if ((header->fMode & DM_IN_BUFFER) && header->pdmIn && header->pdmIn->dmSize >= offsetof(DEVMODEW, dmFormName)) {
         if (header->pdmIn->dmFields & DM_ORIENTATION) dm.dmOrientation = header->pdmIn->dmOrientation;
         if (header->pdmIn->dmFields & DM_COPIES) dm.dmCopies = header->pdmIn->dmCopies;
