@@ -190,9 +190,8 @@ private:
     // Painting
     Colour BrushColourAt(const Brush& brush, int px, int py, bool* paint) const;
     void PaintShape(const RasterShape& picturePoints, FillRule rule, const Brush& brush);
-    void FillDevice(const std::vector<RasterContour>& contours, FillRule rule);
-    void StrokeDevice(const std::vector<RasterContour>& contours, const std::vector<bool>& closed);
-    void PaintByOperation(const std::vector<RasterContour>& contours, const std::vector<bool>& closed);
+    void Stroke(const RasterShape& picturePoints, const std::vector<bool>& closed);
+    void PaintByOperation(const RasterShape& picturePoints, const std::vector<bool>& closed);
     RasterShape ToPicture(const RasterShape& device, const Affine& m) const;
 
     // Path
@@ -229,10 +228,13 @@ private:
     BrushBackground backgrounds_[3];
     std::vector<uint8_t> palette_;  // "AV": 3 bytes an entry
 
-    std::vector<RasterContour> path_;
+    // The path's points are placed as they arrive (picture pixels); only the
+    // pen is shaped by the placement in force when the path is painted.
+    RasterShape path_;
     std::vector<bool> closed_;
     bool hasPoint_ = false;
-    RasterPoint point_{0, 0};
+    RasterPoint point_{0, 0};  // device pixels
+    RasterPoint subpathStart_{0, 0};
 
     std::map<uint32_t, Glyph> glyphs_;
 };
@@ -370,35 +372,38 @@ void JobRenderer::PaintShape(const RasterShape& picturePoints, FillRule rule, co
     });
 }
 
-void JobRenderer::FillDevice(const std::vector<RasterContour>& contours, FillRule rule)
+void JobRenderer::Stroke(const RasterShape& picturePoints, const std::vector<bool>& closed)
 {
-    PaintShape(ToPicture(contours, DeviceToPicture()), rule, brushes_[2]);
+    // The pen's width and dashes are lengths in the space of the placement in
+    // force now: a placement set around a stroke (a pen transform) shapes the
+    // pen, not the points already placed.
+    const Affine penToPicture = DeviceToPicture();
+    Affine pictureToPen;
+    if (!Invert(penToPicture, &pictureToPen)) {
+        Note("stroke under a placement that cannot be inverted not drawn");
+        return;
+    }
+    PaintShape(ToPicture(StrokeOutline(ToPicture(picturePoints, pictureToPen), closed, pen_), penToPicture),
+               FillRule::kNonZero, brushes_[1]);
 }
 
-void JobRenderer::StrokeDevice(const std::vector<RasterContour>& contours, const std::vector<bool>& closed)
-{
-    // The pen's width is in the units the path is given in; the outline is
-    // made there and then placed, so that a pen transform shapes it.
-    PaintShape(ToPicture(StrokeOutline(contours, closed, pen_), DeviceToPicture()), FillRule::kNonZero,
-               brushes_[1]);
-}
-
-void JobRenderer::PaintByOperation(const std::vector<RasterContour>& contours, const std::vector<bool>& closed)
+void JobRenderer::PaintByOperation(const RasterShape& picturePoints, const std::vector<bool>& closed)
 {
     const FillRule rule = fillRule_ == 2 ? FillRule::kNonZero : FillRule::kEvenOdd;
     if (paintOperation_ == 2 || paintOperation_ == 3)
-        FillDevice(contours, rule);
+        PaintShape(picturePoints, rule, brushes_[2]);
     if (paintOperation_ == 1 || paintOperation_ == 3)
-        StrokeDevice(contours, closed);
+        Stroke(picturePoints, closed);
     if (paintOperation_ < 1 || paintOperation_ > 3)
         Note("paint operation " + std::to_string(paintOperation_) + " not drawn");
 }
 
 void JobRenderer::MoveTo(double x, double y)
 {
-    path_.push_back({{x, y}});
+    path_.push_back({Apply(DeviceToPicture(), x, y)});
     closed_.push_back(false);
     point_ = {x, y};
+    subpathStart_ = point_;
     hasPoint_ = true;
 }
 
@@ -406,7 +411,7 @@ void JobRenderer::LineTo(double x, double y)
 {
     if (path_.empty())
         MoveTo(point_.x, point_.y);
-    path_.back().push_back({x, y});
+    path_.back().push_back(Apply(DeviceToPicture(), x, y));
     point_ = {x, y};
     hasPoint_ = true;
 }
@@ -756,7 +761,7 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
     case Op("AC"):
         if (!NeedFace(command))
             return false;
-        ClipTo(ToPicture(path_, DeviceToPicture()), fillRule_ == 2 ? FillRule::kNonZero : FillRule::kEvenOdd);
+        ClipTo(path_, fillRule_ == 2 ? FillRule::kNonZero : FillRule::kEvenOdd);
         return true;
     case Op("AR"): clip_.clear(); return true;
     // Line attributes.
@@ -841,19 +846,19 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
     case Op("BU"):
     case Op("Bu"): {
         const std::vector<double> p = o.Numbers("points");
-        if (path_.empty())
-            MoveTo(point_.x, point_.y);
         for (size_t i = 0; i + 5 < p.size(); i += 6) {
-            FlattenCubic(point_, {p[i], p[i + 1]}, {p[i + 2], p[i + 3]}, {p[i + 4], p[i + 5]}, &path_.back());
-            point_ = {p[i + 4], p[i + 5]};
+            RasterContour curve;
+            FlattenCubic(point_, {p[i], p[i + 1]}, {p[i + 2], p[i + 3]}, {p[i + 4], p[i + 5]}, &curve);
+            for (const RasterPoint& q : curve)
+                LineTo(q.x, q.y);
         }
         return true;
     }
     case Op("BC"):
+        // Closing returns to the sub-path's start, in device pixels too.
         if (!closed_.empty())
             closed_.back() = true;
-        if (!path_.empty() && !path_.back().empty())
-            point_ = path_.back().front();
+        point_ = subpathStart_;
         return true;
     case Op("BD"):
         if (!NeedFace(command))
@@ -867,13 +872,15 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
         if (!NeedFace(command))
             return false;
         const double x1 = o.Number("x1"), y1 = o.Number("y1"), x2 = o.Number("x2"), y2 = o.Number("y2");
-        PaintByOperation({{{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}}}, {true});
+        PaintByOperation(ToPicture({{{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}}}, DeviceToPicture()), {true});
         return true;
     }
     case Op("Cc"):
         if (!NeedFace(command))
             return false;
-        PaintByOperation({EllipseContour(o.Number("cx"), o.Number("cy"), o.Number("rx"), o.Number("ry"))}, {true});
+        PaintByOperation(
+            ToPicture({EllipseContour(o.Number("cx"), o.Number("cy"), o.Number("rx"), o.Number("ry"))}, DeviceToPicture()),
+            {true});
         return true;
     // Images.
     case Op("Cq"): return NeedFace(command) && Image(command, o);
