@@ -9,6 +9,7 @@
 
 #include "common/settings/function_ids.h"
 #include "printhost/print_job.h"
+#include "tools/morva_reader/morva_reader.h"
 #include "tools/morva_renderer/sheet_renderer.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -257,12 +259,16 @@ TEST(PrintedSheets, ComparisonFailsBlankAndShiftedPages)
     }
 }
 
-TEST(PrintedSheets, EveryPageLandsOnItsSheetAsGdiDrawsIt)
+// Prints the pages through both libraries with the settings given, renders the
+// job and compares every sheet with GDI's picture of its page. `name` prefixes
+// the pictures saved; `listing` receives the job's command texts.
+void PrintAndCompare(const std::vector<HENHMETAFILE>& metafiles,
+                     std::initializer_list<docevent_test::SettingChange> settings, const std::string& name,
+                     std::string* listing = nullptr)
 {
     ASSERT_TRUE(docevent_test::SharedPrinter().ok());
-    std::vector<unsigned char> devmode = docevent_test::ApplicationDevmode({{kFidJobResolution, kDpi}});
+    std::vector<unsigned char> devmode = docevent_test::ApplicationDevmode(settings);
     ASSERT_FALSE(devmode.empty());
-    const std::vector<HENHMETAFILE> metafiles{RecordPage(TextPage), RecordPage(ShapesPage)};
     PrinterArea area;
     std::vector<printhost::PageDrawer> pages;
     for (HENHMETAFILE metafile : metafiles) {
@@ -286,6 +292,11 @@ TEST(PrintedSheets, EveryPageLandsOnItsSheetAsGdiDrawsIt)
     ASSERT_TRUE(area.known);
     ASSERT_EQ(area.dpiX, ULONG(kDpi));
     ASSERT_EQ(area.dpiY, ULONG(kDpi));
+    if (listing != nullptr) {
+        MorvaListing read;
+        ASSERT_TRUE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(job.data()), job.size(), {}, &read)) << read.error;
+        *listing = CommandTexts(read);
+    }
 
     SheetRenderResult rendered;
     SheetRenderOptions options;
@@ -297,7 +308,7 @@ TEST(PrintedSheets, EveryPageLandsOnItsSheetAsGdiDrawsIt)
     ASSERT_EQ(rendered.sheets.size(), metafiles.size());
 
     for (size_t i = 0; i < metafiles.size(); ++i) {
-        SCOPED_TRACE("sheet " + std::to_string(i + 1));
+        SCOPED_TRACE(name + " sheet " + std::to_string(i + 1));
         const SheetImage& sheet = rendered.sheets[i].image;
         // The sheet the job names is the sheet the driver told GDI about.
         EXPECT_NEAR(sheet.width, area.sheet.cx, 2);
@@ -305,12 +316,38 @@ TEST(PrintedSheets, EveryPageLandsOnItsSheetAsGdiDrawsIt)
         const SheetImage gdi = GdiPicture(metafiles[i], area);
         SheetImage diff;
         const InkComparison c = CompareInk(sheet, gdi, kReach, kTolerance, &diff);
-        SaveScreens("printed-sheet-" + std::to_string(i + 1), sheet, gdi, diff);
-        std::printf("sheet %zu: %.2f%% of the ink unmatched\n", i + 1, c.Share() * 100);
+        SaveScreens(name + "-" + std::to_string(i + 1), sheet, gdi, diff);
+        std::printf("%s sheet %zu: %.2f%% of the ink unmatched\n", name.c_str(), i + 1, c.Share() * 100);
         EXPECT_GT(c.inkB, size_t(gdi.width) * size_t(gdi.height) / 200) << "GDI drew almost nothing";
         EXPECT_LT(c.Share(), kMostUnmatched)
             << "ink: rendered " << c.inkA << ", GDI " << c.inkB << "; unmatched: rendered " << c.unmatchedA
             << ", GDI " << c.unmatchedB;
+    }
+}
+
+TEST(PrintedSheets, EveryPageLandsOnItsSheetAsGdiDrawsIt)
+{
+    const std::vector<HENHMETAFILE> metafiles{RecordPage(TextPage), RecordPage(ShapesPage)};
+    PrintAndCompare(metafiles, {{kFidJobResolution, kDpi}}, "printed-sheet");
+    for (HENHMETAFILE metafile : metafiles)
+        DeleteEnhMetaFile(metafile);
+}
+
+// The photograph again with the image data coded: the predictor code and JPEG.
+TEST(PrintedSheets, CodedPhotographsMatchGdi)
+{
+    // Setting 330 of the job: 1 asks for the predictor code, 2 for JPEG.
+    constexpr uint16_t kImageCompressionSetting = 330;
+    const std::vector<HENHMETAFILE> metafiles{RecordPage(ShapesPage)};
+    struct Case {
+        uint32_t setting;
+        const char* method;
+        const char* name;
+    };
+    for (const Case& c : {Case{1, "method=8", "predictor-coded"}, Case{2, "method=4", "jpeg-coded"}}) {
+        std::string listing;
+        PrintAndCompare(metafiles, {{kFidJobResolution, kDpi}, {kImageCompressionSetting, c.setting}}, c.name, &listing);
+        EXPECT_NE(listing.find(c.method), std::string::npos) << c.name;
     }
     for (HENHMETAFILE metafile : metafiles)
         DeleteEnhMetaFile(metafile);
