@@ -143,7 +143,7 @@ int32_t PlaceOverlayFrame(PDevRecord* pdev, int32_t x, int32_t y)
     ClipState* clip = PdevClipState(pdev);
     if (!clip ||
         BuildOverlayFrameRecord(&job, &matrix, x, y, static_cast<uint32_t>(IsSheetLandscape(&job))) != 0 ||
-        EmitPlacementMatrix(pdev->commandLayer, &matrix.a) != 0 || EmitClipReset(pdev->commandLayer) != 0)
+        SendPagePlacement(pdev, matrix) != 0 || EmitClipReset(pdev->commandLayer) != 0)
         return kEscFailed;
     clip->state = kClipNone;
     return kEscDone;

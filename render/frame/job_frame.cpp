@@ -195,6 +195,21 @@ void FillFrameOfForm(PaperFrame* frame, const FormRecord& form, uint16_t paperCo
                    false, nullptr);
 }
 
+}  // namespace
+
+int SendPagePlacement(PDevRecord* pdev, const PlacementMatrix& matrix)
+{
+    if (!pdev->geometry || !pdev->commandLayer)
+        return -1;
+    // A recorded page keeps its frame with the placement, for a replay that places it anew.
+    PlacementItem item{{matrix.a, matrix.b, matrix.c, matrix.d, matrix.e, matrix.f}, {}, {}, pdev->geometry->landscape};
+    static_assert(sizeof item.geometry == sizeof(PaperFrame));
+    std::memcpy(item.geometry, &pdev->geometry->page, sizeof item.geometry);
+    return SetPagePlacement(pdev->commandLayer, pdev->counters.recording, item);
+}
+
+namespace {
+
 // The page's frame on its sheet: the geometry from the page settings (a zoom
 // outside 25-400 refuses the page) and the page's placement, sent as "Aa".
 int PlacePage(PDevRecord* pdev)
@@ -222,11 +237,7 @@ int PlacePage(PDevRecord* pdev)
     state.slot = static_cast<int32_t>(pdev->counters.facePages);
     if (BuildPageFrameRecord(&state, &matrix, pdev->geometry, state.slot, 0) != 0)
         return -1;
-    // A recorded page keeps its frame with the placement, for a replay that places it anew.
-    PlacementItem item{{matrix.a, matrix.b, matrix.c, matrix.d, matrix.e, matrix.f}, {}, {}, pdev->geometry->landscape};
-    static_assert(sizeof item.geometry == sizeof(PaperFrame));
-    std::memcpy(item.geometry, &pdev->geometry->page, sizeof item.geometry);
-    return SetPagePlacement(pdev->commandLayer, pdev->counters.recording, item);
+    return SendPagePlacement(pdev, matrix);
 }
 
 // The page's record in the job ticket.

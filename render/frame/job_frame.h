@@ -9,6 +9,7 @@
 #include <cstdint>
 
 struct PDevRecord;
+struct PlacementMatrix;
 
 BOOL StartDocBody(SURFOBJ* surface, const wchar_t* documentName, DWORD jobId);
 BOOL StartPageBody(SURFOBJ* surface);
@@ -17,6 +18,10 @@ BOOL EndDocBody(SURFOBJ* surface, FLONG flags);
 // Called by every drawing entry before it draws: begins the job and the page
 // at the page's first drawing call. 0, or -1 when drawing is refused.
 int EnsurePageOpen(PDevRecord* pdev);
+// Sends a placement on the page's sheet as "Aa", or keeps it as the recorded
+// page's placement item when the page's placement is recorded, so that a
+// replay places it with the page.
+int SendPagePlacement(PDevRecord* pdev, const PlacementMatrix& matrix);
 // The resolution the stream head tells with "FA" (of this kind).
 inline constexpr uint8_t kJobValueResolution = 1;
 uint16_t JobResolution(PDevRecord* pdev);

@@ -51,9 +51,8 @@ int PlaceAt(void* context, const PlacementItem&, float out[6])
 }
 
 // A half of a booklet side holding several pages: each page's own placement
-// in its cell of the half (device units) is carried onto the sheet by the
-// half's matrix, which lies on the whole sheet (not its printable corner),
-// then measured in points.
+// (dots, from its device onto the booklet's page frame) is carried onto the
+// sheet by the half's matrix, then measured in points.
 struct BookletHalf {
     PlacementMatrix side;
     const PageGeometry* geometry;
@@ -63,15 +62,12 @@ int PlaceInHalf(void* context, const PlacementItem& item, float out[6])
 {
     const auto* half = static_cast<const BookletHalf*>(context);
     const PageGeometry& g = *half->geometry;
+    if (g.resolutionX == 0 || g.resolutionY == 0)
+        return -1;
     const PlacementMatrix cell{item.matrix[0], item.matrix[1], item.matrix[2],
                                item.matrix[3], item.matrix[4], item.matrix[5]};
-    const PlacementMatrix onSheet = ComposePlacement(cell, half->side);
-    PlacementMatrix points{};
-    if (g.resolutionX == 0 || g.resolutionY == 0 ||
-        ConvertMatrixToPoints(&onSheet, &points, g.resolutionX, g.resolutionY,
-                              TenthsToDots(g.sheet.height, g.resolutionY) * kPointsPerInch / g.resolutionY, 0.0f,
-                              0.0f) != 0)
-        return -1;
+    const PlacementMatrix points =
+        ComposePlacement(ComposePlacement(cell, half->side), DotsToPoints(g.resolutionX, g.resolutionY));
     const float values[6] = {points.a, points.b, points.c, points.d, points.e, points.f};
     std::copy(std::begin(values), std::end(values), out);
     return 0;

@@ -6,6 +6,7 @@
 #include "render/morva/morva_commands.h"
 #include "render/output/output_stream.h"
 #include "render/output/temp_channel.h"
+#include "render/page/page_geometry.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -112,8 +113,12 @@ int EmbedPage(ExternalConversionState* s, CommandLayer* layer)
     const int32_t width = DotsOfTenths(f.sheetWidth, f.resolution);
     const int32_t height = DotsOfTenths(f.sheetHeight, f.resolution);
     const PageMediaItem& m = s->media;
-    const float placement[6] = {72.0f / resolution,  0, 0,
-                                -72.0f / resolution, 0, static_cast<float>(height) * 72.0f / resolution};
+    // The image covers the whole sheet: its top-left corner is the sheet's.
+    PlacementMatrix sheet{};
+    ResetPlacementToIdentity(&sheet);
+    PlacementMatrix onSheet{};
+    ConvertMatrixToPoints(&sheet, &onSheet, resolution, resolution, 0.0f, static_cast<float>(height));
+    const float placement[6] = {onSheet.a, onSheet.b, onSheet.c, onSheet.d, onSheet.e, onSheet.f};
     MorvaImageHeader header{};
     header.matrix[0] = header.matrix[3] = 1.0f;
     header.sourceWidth = width;

@@ -126,24 +126,14 @@ int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* sid
     result |= ComputePagePlacement(&m, &in, 1, 1, nullptr);
     if (result)
         return -1;
-    // One page per half comes out of the placement measured from the sheet's
-    // printable corner, as every page placed in points does: the turns are
-    // about the printable area then, or the page would move across the sheet
-    // by twice its offset. Several pages per half stay on the whole sheet.
-    const float turnWidth = nup ? sheetWidth : sheetWidth - 2.0f * TenthsToDots(sheet.leftOffset, r);
-    const float turnHeight = nup ? sheetHeight : sheetHeight - 2.0f * TenthsToDots(sheet.topOffset, g.resolutionY);
+    // The half is turned onto the sheet about the sheet's own corner: the
+    // layout measures the target area from it.
     if (g.bookletBinding == 2)
-        m = ComposePlacement(m, {-1.0f, 0.0f, 0.0f, -1.0f, turnHeight, turnWidth});
-    m = ComposePlacement(m, {0.0f, 1.0f, -1.0f, 0.0f, turnWidth, 0.0f});
+        m = ComposePlacement(m, {-1.0f, 0.0f, 0.0f, -1.0f, sheetHeight, sheetWidth});
+    m = ComposePlacement(m, {0.0f, 1.0f, -1.0f, 0.0f, sheetWidth, 0.0f});
     if (nup) {
         *matrix = m;
         return 0;
     }
-    // The finished matrix lies on the sheet: its points are measured from the
-    // sheet's height and printable offsets, not the page's.
-    const float toPointsX = kPointsPerInch / static_cast<float>(r);
-    const float toPointsY = kPointsPerInch / static_cast<float>(g.resolutionY);
-    return ConvertMatrixToPoints(&m, matrix, r, g.resolutionY, sheetHeight * toPointsY,
-                                 TenthsToDots(sheet.leftOffset, r) * toPointsX,
-                                 TenthsToDots(sheet.topOffset, g.resolutionY) * toPointsY);
+    return ConvertMatrixToPoints(&m, matrix, r, g.resolutionY, in.printLeft, in.printBottom);
 }

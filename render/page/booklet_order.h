@@ -37,4 +37,7 @@ struct BookletSideRecord {
     const PageFrameState* state;
     uint32_t farHalf;
 };
+// The half's matrix: with one page to the half, the page's sent placement in
+// points; with several, dots from the booklet's page frame (y up) onto the
+// sheet (y up), for each page's own matrix to be carried by.
 int BuildBookletSideMatrix(PlacementMatrix* matrix, const BookletSideRecord* side);

@@ -188,14 +188,27 @@ PlacementMatrix ComposePlacement(const PlacementMatrix& m, const PlacementMatrix
 PlacementMatrix TranslationMatrix(float x, float y);
 PlacementMatrix ScaleMatrix(float x, float y);
 
-// matrix x scale(72 / resolution) x translate(0, page height) x mirror y x
-// translate(x offset, y offset); the height and offsets in points.
-int ConvertMatrixToPoints(const PlacementMatrix* matrix, PlacementMatrix* out, float resolutionX, float resolutionY,
-                          float pageHeight, float xOffset, float yOffset);
+// Three frames meet in a placement. Device coordinates are dots, y down,
+// from the top-left corner of the page's printable area (the drawing surface).
+// The layout of `ComputePagePlacement` works in dots with y up: the page's
+// printable area lies between printTop and printBottom measured up from the
+// page's foot, the target area likewise on the sheet. The sheet that "Ec"
+// sizes is measured in points from its bottom-left corner, y up. So a sent
+// placement is: device into the page's frame (a flip of y about the printable
+// area's top edge), the layout, then dots to points; the printable area's top
+// left corner lands at (left offset, sheet height - top offset) for a plain page.
+PlacementMatrix DeviceIntoPageFrame(float cornerX, float cornerY);
+PlacementMatrix DotsToPoints(float resolutionX, float resolutionY);
 
-// A device-unit placement in points, measured from the page's paper height
-// and printable offsets as `input` gives them (0 or -1).
-int ConvertPlacementToPoints(const PlacementMatrix* matrix, const PlacementInput* input, uint16_t resolutionX,
+// DeviceIntoPageFrame(corner) x layout x DotsToPoints: the sent placement of a
+// layout whose page has its printable top-left corner at (cornerX, cornerY),
+// dots in the page's frame. -1 for a missing matrix or a resolution of 0.
+int ConvertMatrixToPoints(const PlacementMatrix* layout, PlacementMatrix* out, float resolutionX, float resolutionY,
+                          float cornerX, float cornerY);
+
+// The sent placement of a layout built from `input`: its page's printable
+// corner is (printLeft, printBottom) (0 or -1).
+int ConvertPlacementToPoints(const PlacementMatrix* layout, const PlacementInput* input, uint16_t resolutionX,
                              uint16_t resolutionY, PlacementMatrix* out);
 
 // ---- Placement ----
@@ -216,7 +229,9 @@ int ComputeSheetLayout(const PageFrameState* state, PlacementInput* input, const
 // Slot is 1-based, side 1 front or 2 back; the cell goes to `cell` when given.
 int ComputePagePlacement(PlacementMatrix* matrix, const PlacementInput* input, int32_t slot, int32_t side,
                          PlacementRect* cell);
-// Slot 0 to 31, side 0 or 1; the matrix is left alone on -1.
+// The sent placement of a page: slot 0 to 31, side 0 or 1; the matrix is left
+// alone on -1. On a booklet-layout sheet the matrix stays in dots, from device
+// coordinates onto the booklet's page frame (y up), for the replay to place.
 int BuildPageFrameRecord(const PageFrameState* state, PlacementMatrix* matrix, const PageGeometry* geometry,
                          int32_t slot, int32_t side);
 

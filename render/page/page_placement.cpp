@@ -128,27 +128,34 @@ PlacementMatrix ScaleMatrix(float x, float y)
     return {x, 0.0f, 0.0f, y, 0.0f, 0.0f};
 }
 
-int ConvertMatrixToPoints(const PlacementMatrix* matrix, PlacementMatrix* out, float resolutionX, float resolutionY,
-                          float pageHeight, float xOffset, float yOffset)
+PlacementMatrix DeviceIntoPageFrame(float cornerX, float cornerY)
 {
-    if (!matrix || !out || resolutionX == 0.0f || resolutionY == 0.0f)
+    return {1.0f, 0.0f, 0.0f, -1.0f, cornerX, cornerY};
+}
+
+PlacementMatrix DotsToPoints(float resolutionX, float resolutionY)
+{
+    return ScaleMatrix(kPointsPerInch / resolutionX, kPointsPerInch / resolutionY);
+}
+
+int ConvertMatrixToPoints(const PlacementMatrix* layout, PlacementMatrix* out, float resolutionX, float resolutionY,
+                          float cornerX, float cornerY)
+{
+    if (!layout || !out || resolutionX <= 0.0f || resolutionY <= 0.0f)
         return -1;
-    PlacementMatrix m = ComposePlacement(*matrix, ScaleMatrix(kPointsPerInch / resolutionX, kPointsPerInch / resolutionY));
-    m = ComposePlacement(m, TranslationMatrix(0.0f, pageHeight));
-    m = ComposePlacement(m, ScaleMatrix(1.0f, -1.0f));
-    *out = ComposePlacement(m, TranslationMatrix(xOffset, yOffset));
+    const PlacementMatrix m = ComposePlacement(DeviceIntoPageFrame(cornerX, cornerY), *layout);
+    *out = ComposePlacement(m, DotsToPoints(resolutionX, resolutionY));
     return 0;
 }
 
-int ConvertPlacementToPoints(const PlacementMatrix* matrix, const PlacementInput* input, uint16_t resolutionX,
+int ConvertPlacementToPoints(const PlacementMatrix* layout, const PlacementInput* input, uint16_t resolutionX,
                              uint16_t resolutionY, PlacementMatrix* out)
 {
-    if (!input || resolutionX == 0 || resolutionY == 0)
+    if (!input)
         return -1;
-    const float rx = resolutionX;
-    const float ry = resolutionY;
-    return ConvertMatrixToPoints(matrix, out, rx, ry, input->paperHeight * kPointsPerInch / ry,
-                                 input->printLeft * kPointsPerInch / rx, input->printTop * kPointsPerInch / ry);
+    // The layout holds the printable area between printTop and printBottom
+    // measured up from the page's foot: its top-left corner is (printLeft, printBottom).
+    return ConvertMatrixToPoints(layout, out, resolutionX, resolutionY, input->printLeft, input->printBottom);
 }
 
 bool IsRotate180Wanted(int rotate180, uint32_t landscape)
@@ -451,9 +458,10 @@ int BuildPageFrameRecord(const PageFrameState* state, PlacementMatrix* matrix, c
     else if (geometry->quarterTurn == 2)
         m = ComposePlacement(m, {0.0f, -1.0f, 1.0f, 0.0f, in.targetLeft - in.targetTop, in.targetTop + in.targetRight});
 
-    const bool overlayPass = state && state->overlayPass;
-    if (geometry->bookletLayout || overlayPass) {
-        *matrix = m;
+    // A booklet-layout sheet keeps its pages in dots on the booklet's page
+    // frame: the replay carries that frame onto its half of the sheet.
+    if (geometry->bookletLayout) {
+        *matrix = ComposePlacement(DeviceIntoPageFrame(in.printLeft, in.printBottom), m);
         return 0;
     }
     return ConvertPlacementToPoints(&m, &in, geometry->resolutionX, geometry->resolutionY, matrix);

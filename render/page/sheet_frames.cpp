@@ -99,7 +99,7 @@ int BuildOverlayFrameRecord(const PageFrameJob* job, PlacementMatrix* matrix, in
     }
     if (turn) {
         // About the sheet's centre, in the units the frame came out in.
-        const bool deviceUnits = g.bookletLayout || (state && state->overlayPass);
+        const bool deviceUnits = g.bookletLayout != 0;
         float cx = static_cast<float>(g.sheet.width) / 2.0f;
         float cy = static_cast<float>(g.sheet.height) / 2.0f;
         if (deviceUnits) {

@@ -253,15 +253,25 @@ TEST(Placement, OnePagePortraitIsATranslationOntoTheSheet)
     ASSERT_EQ(ComputePagePlacement(&m, &in, 1, 1, nullptr), 0);
     EXPECT_NEAR(m.e, 50.0f * 600 / 254, kTolerance);
     EXPECT_NEAR(m.f, -30.0f * 600 / 254, kTolerance);
+}
 
-    // In points: scaled by 72/600, mirrored about the paper height, moved by the printable offsets.
-    g = A4Geometry(PlainSettings());
-    PlacementMatrix points;
-    ASSERT_EQ(BuildPageFrameRecord(nullptr, &points, &g, 0, 0), 0);
-    EXPECT_NEAR(points.a, 0.12f, 1e-6);
-    EXPECT_NEAR(points.d, -0.12f, 1e-6);
-    EXPECT_NEAR(points.e, 50.0f * 72 / 254, kTolerance);
-    EXPECT_NEAR(points.f, -2970.0f * 72 / 254 + 50.0f * 72 / 254, kTolerance);
+// The sent placement of a plain A4 page at 600 dpi with 4.2 mm unprintable at
+// each edge: device y runs down from the printable top edge, the sheet's y up
+// from its foot, so the printable corner lands at (11.9, 842 - 11.9).
+TEST(SentPlacement, PlainPageOntoItsSheet)
+{
+    PageGeometry g = {};
+    FillPaperFrame(&g.page, 9, 2100, 2970, 2016, 2886, false, nullptr);
+    g.sheet = g.page;
+    ASSERT_EQ(FillPageGeometry(&g, PlainSettings()), 0);
+    PlacementMatrix m;
+    ASSERT_EQ(BuildPageFrameRecord(nullptr, &m, &g, 0, 0), 0);
+    EXPECT_NEAR(m.a, 0.12f, 1e-6);
+    EXPECT_NEAR(m.b, 0.0f, 1e-6);
+    EXPECT_NEAR(m.c, 0.0f, 1e-6);
+    EXPECT_NEAR(m.d, -0.12f, 1e-6);
+    EXPECT_NEAR(m.e, 11.906f, 0.01f);
+    EXPECT_NEAR(m.f, 829.98f, 0.01f);
 }
 
 // Every page of every N-up layout, page and sheet in either orientation and
@@ -608,12 +618,17 @@ TEST(Matrices, ComposeAndPoints)
     EXPECT_EQ(id.a, 1.0f);
     EXPECT_EQ(id.b, 0.0f);
     EXPECT_EQ(id.e, 0.0f);
+    // Device y runs down from the printable corner, the page's frame y up:
+    // the corner (30, 400) in dots, then 72 points an inch.
     PlacementMatrix out;
-    ASSERT_EQ(ConvertMatrixToPoints(&id, &out, 600, 300, 100.0f, 3.0f, 4.0f), 0);
+    ASSERT_EQ(ConvertMatrixToPoints(&id, &out, 600, 300, 30.0f, 400.0f), 0);
+    const Point corner = Apply(out, 0.0f, 0.0f);
+    EXPECT_FLOAT_EQ(corner.x, 30.0f * 72 / 600);
+    EXPECT_FLOAT_EQ(corner.y, 400.0f * 72 / 300);
     const Point q = Apply(out, 600.0f, 300.0f);
-    EXPECT_FLOAT_EQ(q.x, 72.0f + 3.0f);
-    EXPECT_FLOAT_EQ(q.y, -(72.0f + 100.0f) + 4.0f);
-    EXPECT_EQ(ConvertMatrixToPoints(&id, &out, 0, 300, 0, 0, 0), -1);
+    EXPECT_FLOAT_EQ(q.x, 72.0f + 3.6f);
+    EXPECT_FLOAT_EQ(q.y, 96.0f - 72.0f);
+    EXPECT_EQ(ConvertMatrixToPoints(&id, &out, 0, 300, 0, 0), -1);
 }
 
 }  // namespace
