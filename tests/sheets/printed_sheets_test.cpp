@@ -153,6 +153,47 @@ void ShapesPage(HDC dc)
     Text(dc, L"DejaVu Serif", 12, FW_NORMAL, false, RGB(0, 0, 0), 100, 1750, L"Below the photograph and the clip.");
 }
 
+// One-bit bitmaps drawn with a brush where the source is white (0xE20746) or
+// black (0xB8074A), from palettes of either order.
+void OneBitPage(HDC dc)
+{
+    Text(dc, L"DejaVu Sans", 16, FW_BOLD, false, RGB(0, 0, 0), 100, 60, L"One-bit bitmaps through a brush");
+    constexpr int kSide = 64;
+    std::vector<uint8_t> rows(kSide * kSide / 8);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            if (((x + y) / 8) % 2 == 0 || (x - 32) * (x - 32) + (y - 32) * (y - 32) < 200)
+                rows[size_t(y) * kSide / 8 + size_t(x) / 8] |= uint8_t(0x80 >> (x % 8));
+    struct OneBit {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[2];
+    };
+    struct Case {
+        bool blackFirst;
+        DWORD rop;
+        COLORREF brush;
+    };
+    const Case cases[] = {{true, 0x00E20746, RGB(220, 0, 0)},
+                          {false, 0x00E20746, RGB(0, 0, 200)},
+                          {true, 0x00B8074A, RGB(0, 150, 0)},
+                          {false, 0x00B8074A, RGB(150, 0, 150)}};
+    int x = 100;
+    for (const Case& c : cases) {
+        OneBit info{};
+        info.header = {sizeof(BITMAPINFOHEADER), kSide, kSide, 1, 1, BI_RGB, 0, 0, 0, 2, 2};
+        const RGBQUAD black{0, 0, 0, 0}, white{255, 255, 255, 0};
+        info.colours[0] = c.blackFirst ? black : white;
+        info.colours[1] = c.blackFirst ? white : black;
+        HBRUSH brush = CreateSolidBrush(c.brush);
+        HGDIOBJ old = SelectObject(dc, brush);
+        StretchDIBits(dc, x, 200, 360, 360, 0, 0, kSide, kSide, rows.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                      DIB_RGB_COLORS, c.rop);
+        SelectObject(dc, old);
+        DeleteObject(brush);
+        x += 400;
+    }
+}
+
 HENHMETAFILE RecordPage(void (*draw)(HDC))
 {
     HDC screen = GetDC(nullptr);
@@ -327,8 +368,11 @@ void PrintAndCompare(const std::vector<HENHMETAFILE>& metafiles,
 
 TEST(PrintedSheets, EveryPageLandsOnItsSheetAsGdiDrawsIt)
 {
-    const std::vector<HENHMETAFILE> metafiles{RecordPage(TextPage), RecordPage(ShapesPage)};
-    PrintAndCompare(metafiles, {{kFidJobResolution, kDpi}}, "printed-sheet");
+    const std::vector<HENHMETAFILE> metafiles{RecordPage(TextPage), RecordPage(ShapesPage), RecordPage(OneBitPage)};
+    std::string listing;
+    PrintAndCompare(metafiles, {{kFidJobResolution, kDpi}}, "printed-sheet", &listing);
+    // The one-bit bitmaps go out as one-bit images painted through the brush.
+    EXPECT_NE(listing.find("Cp "), std::string::npos);
     for (HENHMETAFILE metafile : metafiles)
         DeleteEnhMetaFile(metafile);
 }

@@ -188,7 +188,15 @@ private:
     bool Visible(size_t index) const { return clip_.empty() || clip_[index] != 0; }
 
     // Painting
-    Colour BrushColourAt(const Brush& brush, int px, int py, bool* paint) const;
+    // The brush's colour at a picture pixel; `pictureToDevice` finds the
+    // pattern's pixel. *paint is false where a pattern leaves the sheet as it is.
+    Colour BrushColourAt(const Brush& brush, const Affine& pictureToDevice, int px, int py, bool* paint) const;
+    Affine PictureToDevice() const
+    {
+        Affine inverse = kIdentity;
+        Invert(DeviceToPicture(), &inverse);
+        return inverse;
+    }
     void PaintShape(const RasterShape& picturePoints, FillRule rule, const Brush& brush);
     void Stroke(const RasterShape& picturePoints, const std::vector<bool>& closed);
     void PaintByOperation(const RasterShape& picturePoints, const std::vector<bool>& closed);
@@ -319,16 +327,13 @@ RasterShape JobRenderer::ToPicture(const RasterShape& device, const Affine& m) c
     return out;
 }
 
-Colour JobRenderer::BrushColourAt(const Brush& brush, int px, int py, bool* paint) const
+Colour JobRenderer::BrushColourAt(const Brush& brush, const Affine& pictureToDevice, int px, int py, bool* paint) const
 {
     *paint = true;
     if (brush.kind == BrushKind::kSolid)
         return brush.colour;
     // Patterns repeat in device pixels from the brush origin.
-    Affine inverse;
-    if (!Invert(DeviceToPicture(), &inverse))
-        return brush.colour;
-    const RasterPoint d = Apply(inverse, px + 0.5, py + 0.5);
+    const RasterPoint d = Apply(pictureToDevice, px + 0.5, py + 0.5);
     const int dx = int(std::floor(d.x)) - brush.originX, dy = int(std::floor(d.y)) - brush.originY;
     bool on = false;
     if (brush.kind == BrushKind::kHatch) {
@@ -356,12 +361,13 @@ void JobRenderer::PaintShape(const RasterShape& picturePoints, FillRule rule, co
 {
     SheetImage& image = face_.image;
     const int rop = mixKind_ == 1 ? mixValue_ : 13;
+    const Affine pictureToDevice = PictureToDevice();
     FillShape(picturePoints, rule, image.width, image.height, [&](int y, int x0, int x1) {
         for (int x = x0; x < x1; ++x) {
             if (!Visible(size_t(y) * size_t(image.width) + size_t(x)))
                 continue;
             bool paint = true;
-            const Colour c = BrushColourAt(brush, x, y, &paint);
+            const Colour c = BrushColourAt(brush, pictureToDevice, x, y, &paint);
             if (!paint)
                 continue;
             uint8_t* p = image.At(x, y);
@@ -587,17 +593,20 @@ bool JobRenderer::OneBitImage(const MorvaCommandLine& command, const ListingOper
     const size_t rowBytes = size_t(width + 7) / 8;
     if (width <= 0 || height <= 0 || m.size() != 6 || bytes == nullptr || length < rowBytes * size_t(height))
         return Fail("one-bit image cut short at offset " + std::to_string(command.offset));
-    // The polarity says which bit value takes the brush.
+    // The rows are the source's own bits; polarity 1 paints its 0 bits with
+    // the brush, polarity 0 its 1 bits (whichever colours the source gave
+    // them), the rest stays as it was.
     const int painted = o.Number("polarity") == 1 ? 0 : 1;
     const Affine imageToDevice{m[0], m[1], m[2], m[3], m[4] + o.Number("x"), m[5] + o.Number("y")};
     const int rop = mixKind_ == 1 ? mixValue_ : 13;
+    const Affine pictureToDevice = PictureToDevice();
     DrawRaster(Then(imageToDevice, DeviceToPicture()), width, height,
                [&](int u, int v, uint8_t* target, int px, int py) {
                    const int bit = (bytes[size_t(v) * rowBytes + size_t(u) / 8] >> (7 - u % 8)) & 1;
                    if (bit != painted)
                        return;
                    bool paint = true;
-                   const Colour c = BrushColourAt(brushes_[2], px, py, &paint);
+                   const Colour c = BrushColourAt(brushes_[2], pictureToDevice, px, py, &paint);
                    if (!paint)
                        return;
                    target[0] = Rop2(rop, c.r, target[0]);
@@ -708,12 +717,13 @@ bool JobRenderer::PlaceGlyph(const ListingOperands& o)
         return true;
     const Affine glyphToDevice{1, 0, 0, 1, x + glyph.originX, y + glyph.originY};
     const int rop = mixKind_ == 1 ? mixValue_ : 13;
+    const Affine pictureToDevice = PictureToDevice();
     DrawRaster(Then(glyphToDevice, DeviceToPicture()), glyph.width, glyph.height,
                [&](int u, int v, uint8_t* target, int px, int py) {
                    if (((glyph.rows[size_t(v) * size_t(glyph.rowBytes) + size_t(u) / 8] >> (7 - u % 8)) & 1) == 0)
                        return;
                    bool paint = true;
-                   const Colour c = BrushColourAt(brushes_[2], px, py, &paint);
+                   const Colour c = BrushColourAt(brushes_[2], pictureToDevice, px, py, &paint);
                    if (!paint)
                        return;
                    target[0] = Rop2(rop, c.r, target[0]);
