@@ -273,7 +273,7 @@ void SaveScreens(const std::string& name, const SheetImage& rendered, const Shee
     const std::string base = ScreensDirectory() + "\\" + name;
     EXPECT_TRUE(WritePngFile(base + "-morva.png", ReduceImage(rendered, 4)));
     EXPECT_TRUE(WritePngFile(base + "-gdi.png", ReduceImage(gdi, 4)));
-    EXPECT_TRUE(WritePngFile(base + "-diff.png", ReduceImage(diff, 2)));
+    EXPECT_TRUE(WritePngFile(base + "-diff.png", ReduceImage(diff, 4)));
 }
 
 // The measure itself: GDI's picture against a blank sheet and against itself
