@@ -620,21 +620,39 @@ int EmitGlyphRun(CommandLayer* layer, int32_t x, int32_t y, std::span<const uint
     return WriteGlyphRun(layer->stream, x, y, ids, advanceMode, advances);
 }
 
+// The positioned strings keep one opcode for their integer and float forms,
+// and nothing in the stream tells a reader which one follows: a job holding
+// both could not be read. So every job holds the integer form alone, in whole
+// device pixels; a string placed beyond 16 bits lies off every sheet and is
+// left out.
+bool PositionedPixels(float x, float y, int32_t* px, int32_t* py)
+{
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return false;
+    const double rx = std::nearbyint(static_cast<double>(x));
+    const double ry = std::nearbyint(static_cast<double>(y));
+    if (rx < kInt16Min || rx > kInt16Max || ry < kInt16Min || ry > kInt16Max)
+        return false;
+    *px = static_cast<int32_t>(rx);
+    *py = static_cast<int32_t>(ry);
+    return true;
+}
+
 int EmitPositionedString(CommandLayer* layer, float x, float y, int flags, uint16_t secondFirst, uint16_t last)
 {
-    if (IsWholeInRange(x, kInt16Min, kInt16Max) && IsWholeInRange(y, kInt16Min, kInt16Max))
-        return WritePositionedString(layer->stream, static_cast<int32_t>(x), static_cast<int32_t>(y), flags,
-                                     secondFirst, last);
-    return WritePositionedStringF(layer->stream, x, y, flags, secondFirst, last);
+    int32_t px = 0, py = 0;
+    if (!PositionedPixels(x, y, &px, &py))
+        return 0;
+    return WritePositionedString(layer->stream, px, py, flags, secondFirst, last);
 }
 
 int EmitPositionedStrings(CommandLayer* layer, float x, float y, int flags, std::span<const uint16_t> first,
                           std::span<const uint16_t> second, uint16_t last)
 {
-    if (IsWholeInRange(x, kInt16Min, kInt16Max) && IsWholeInRange(y, kInt16Min, kInt16Max))
-        return WritePositionedStrings(layer->stream, static_cast<int32_t>(x), static_cast<int32_t>(y), flags, first,
-                                      second, last);
-    return WritePositionedStringsF(layer->stream, x, y, flags, first, second, last);
+    int32_t px = 0, py = 0;
+    if (!PositionedPixels(x, y, &px, &py))
+        return 0;
+    return WritePositionedStrings(layer->stream, px, py, flags, first, second, last);
 }
 
 // The 16-bit forms carry the address / 64 in 16 bits.
@@ -700,7 +718,8 @@ int EmitSheetEndVariant(CommandLayer* layer, int32_t variant)
 
 int EmitPageMedia(CommandLayer* layer, uint8_t code1, uint8_t code2, uint8_t kind, float width, float height)
 {
-    // Sizes go out in tenths: value x 10 + 0.5, truncated, then divided by 10.
+    // Millimetres to the tenth, the precision of the paper sizes: value x 10
+    // + 0.5, truncated, then divided by 10.
     const auto tenths = [](float v) { return static_cast<float>(static_cast<int64_t>(v * 10.0f + 0.5f)) / 10.0f; };
     return WritePageMedia(layer->stream, code1, code2, kind, tenths(width), tenths(height));
 }

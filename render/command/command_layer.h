@@ -116,6 +116,8 @@ int EmitFont(CommandLayer* layer, int32_t font);                                
 int EmitFontMatrix(CommandLayer* layer, const float m[6]);                       // "Db"
 int EmitGlyphRun(CommandLayer* layer, int32_t x, int32_t y, std::span<const uint16_t> ids, int advanceMode,
                  std::span<const float> advances);                               // "DC"/"Dc"/"DD"/"Dd"
+// Positioned strings go out in their integer form only, at the nearest whole
+// pixel; one placed beyond 16 bits is left out (0).
 int EmitPositionedString(CommandLayer* layer, float x, float y, int flags, uint16_t secondFirst, uint16_t last);
 int EmitPositionedStrings(CommandLayer* layer, float x, float y, int flags, std::span<const uint16_t> first,
                           std::span<const uint16_t> second, uint16_t last);      // "DE"/"DF"

@@ -23,6 +23,7 @@
 #include "render/inserted/fax_header.h"
 #include "render/inserted/fax_pages.h"
 #include "render/inserted/model_file_copy.h"
+#include "render/page/page_geometry.h"
 
 #include <cstring>
 #include <cwchar>
@@ -151,6 +152,20 @@ int WriteInformationBlock(PDevRecord* pdev, const FaxRecipientRecord& recipient,
     return WriteFaxHeader(pdev->stream, layout, runs.data(), static_cast<uint32_t>(runs.size())) < 0 ? -1 : 0;
 }
 
+// The page's frame and block are laid out in dots from the paper's top-left
+// corner: that corner is the sheet's, whatever placement the document's pages
+// left behind.
+int PlaceInformationPage(CommandLayer* layer, const FaxPageRecord& page)
+{
+    PlacementMatrix paper{};
+    PlacementMatrix onSheet{};
+    ResetPlacementToIdentity(&paper);
+    if (ConvertMatrixToPoints(&paper, &onSheet, kInformationResolution, kInformationResolution, 0.0f,
+                              TenthsToDots(page.height, kInformationResolution)) != 0)
+        return -1;
+    return EmitPlacementMatrix(layer, &onSheet.a);
+}
+
 }  // namespace
 
 bool FaxHeaderRecipients(PDevRecord* pdev, uint32_t copy, FaxRecipientRange* range)
@@ -191,7 +206,7 @@ int WriteFaxInformationPage(PDevRecord* pdev, uint32_t destination)
         result |= WriteDocumentLabel(layer, GetPdevSettingString(pdev, kFidStoredPrintFile));
     PageMediaItem media;
     FillMediaItem(pdev, kInformationColour, kInformationSource, page.width, page.height, &media);
-    result |= SetPageAttributes(layer, 0, media);
+    result |= SetPageAttributes(layer, 0, media) | PlaceInformationPage(layer, page);
     if (pdev->jobOptions.faxCoverMode == kCoverModelFrame)
         result |= CopyCoverFrame(pdev);
     result |= WriteInformationBlock(pdev, recipient, page);

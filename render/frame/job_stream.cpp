@@ -34,6 +34,19 @@ int WriteRaw(PDevRecord* pdev, const void* bytes, int length)
     return EmitRawBytes(pdev->commandLayer, bytes, static_cast<uint32_t>(length)) == 0 ? 0 : -1;
 }
 
+// The stream head that follows the header is a line of its own: a header of
+// the universal exit alone (a model table without rows) has its line ended
+// here, or no reader could find the head.
+int WriteHeaderText(PDevRecord* pdev, const uint8_t* bytes, int length)
+{
+    if (WriteRaw(pdev, bytes, length) != 0)
+        return -1;
+    if (length == 0 || bytes[length - 1] == '\n')
+        return 0;
+    static constexpr uint8_t kLineEnd = '\n';
+    return WriteRaw(pdev, &kLineEnd, 1);
+}
+
 int WriteUtf8Name(const wchar_t* name, char* out, int capacity)
 {
     const int n = WideCharToMultiByte(CP_UTF8, 0, name ? name : L"", -1, out, capacity, nullptr, nullptr);
@@ -63,7 +76,7 @@ int WriteHeaderFromTable(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
     if (bktpNumber != 0 && bktpOffset != 0 &&
         FillBktpLine(bytes.data(), length, bktpOffset, IsPjlJobForm(pdev->settingsContext), bktpNumber) != 1)
         return -1;
-    return WriteRaw(pdev, bytes.data(), static_cast<int>(length));
+    return WriteHeaderText(pdev, bytes.data(), static_cast<int>(length));
 }
 
 } // namespace
@@ -88,12 +101,21 @@ int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
     RegisterJobMonitor(pdev, &context);
     const int size = GetJobHeaderSize(pdev->printer, pdev->settingsContext, pdev->settings, pdev->printerSettings,
                                       nullptr, 0);
-    if (size <= 0)
+    if (size <= 0) {
+        SetLastError(ERROR_INVALID_DATA);
         return -1;
+    }
     std::vector<uint8_t> header(static_cast<size_t>(size));
     const int written = WriteJobHeader(pdev->settingsContext, &context, nullptr, 0, header.data(),
                                        static_cast<uint32_t>(header.size()));
-    return WriteRaw(pdev, header.data(), written);
+    if (written < 0) {
+        // The model data cannot give this job its header (a job attribute row
+        // that cannot be read, a value it cannot write): the job fails before
+        // any byte of it is written, and the caller learns why.
+        SetLastError(ERROR_INVALID_DATA);
+        return -1;
+    }
+    return WriteHeaderText(pdev, header.data(), written);
 }
 
 int EndJobStream(PDevRecord* pdev)

@@ -139,13 +139,11 @@ int WriteGlyphRun(OutputStream* stream, int32_t x, int32_t y, std::span<const ui
 bool AdvanceHasFraction(float advance);
 
 // "DE" (one position) and "DF" (per-glyph lists). Flags bit 0: first list,
-// bit 1: second list. The float forms keep the opcode.
+// bit 1: second list. Their float forms would keep the opcode, which a reader
+// could not tell from these: they are never written.
 int WritePositionedString(OutputStream* stream, int32_t x, int32_t y, int flags, uint16_t secondFirst, uint16_t last);
-int WritePositionedStringF(OutputStream* stream, float x, float y, int flags, uint16_t secondFirst, uint16_t last);
 int WritePositionedStrings(OutputStream* stream, int32_t x, int32_t y, int flags, std::span<const uint16_t> first,
                            std::span<const uint16_t> second, uint16_t last);
-int WritePositionedStringsF(OutputStream* stream, float x, float y, int flags, std::span<const uint16_t> first,
-                            std::span<const uint16_t> second, uint16_t last);
 int WriteGlyphId32(OutputStream* stream, uint32_t id);             // "DH"
 int WriteGlyphId16(OutputStream* stream, uint32_t id);             // "DL", id >> 6
 int WritePlaceGlyph(OutputStream* stream, int32_t x, int32_t y, uint32_t id);    // "DI"
@@ -157,13 +155,14 @@ int WritePlaceGlyph16F(OutputStream* stream, float x, float y, uint32_t id);    
 int WriteStreamBegin(OutputStream* stream, uint8_t value);         // "EA", 0x90 at job begin
 int WriteStreamEnd(OutputStream* stream);                          // "EB"
 constexpr uint8_t kMediaKindCustom = 'Q';
-// "Ec": the sizes are written divided by 10, only for kind 'Q'.
+// "Ec": the sheet's width and height in millimetres, only for kind 'Q'. The
+// sheet of the placements is measured in the same axes.
 int WritePageMedia(OutputStream* stream, uint8_t code1, uint8_t code2, uint8_t kind, float width, float height);
 int WriteSheetEnd(OutputStream* stream);                           // "ED"
 int WriteJobString(OutputStream* stream, std::span<const uint8_t> text);   // "EE"
 int WriteEndMarker(OutputStream* stream);                          // "EF"
 int WriteJobString2(OutputStream* stream, std::span<const uint8_t> text);  // "EH"
-// "Eg": the letter only for kind 2, the sizes (divided by 10) only for letter 'Q'.
+// "Eg": the letter only for kind 2, the sizes (millimetres) only for letter 'Q'.
 int WritePageLabel(OutputStream* stream, std::span<const uint8_t> text, const float m[6], uint8_t kind, uint8_t letter,
                    float width, float height);
 // "EP": at most 255 bytes; a length of 0 takes the text up to its terminating zero.

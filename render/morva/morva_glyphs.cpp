@@ -125,18 +125,6 @@ int WritePositionedString(OutputStream* stream, int32_t x, int32_t y, int flags,
     return PutInt16(stream, last);
 }
 
-int WritePositionedStringF(OutputStream* stream, float x, float y, int flags, uint16_t secondFirst, uint16_t last)
-{
-    if (PutOpcode(stream, kOpPositionedString) || PutFloat32(stream, x) || PutFloat32(stream, y) ||
-        PutInt8(stream, flags))
-        return -1;
-    if ((flags & 1) && PutFloat32(stream, 0.0f))
-        return -1;
-    if ((flags & 2) && PutFloat32(stream, static_cast<float>(secondFirst)))
-        return -1;
-    return PutInt16(stream, last);
-}
-
 int WritePositionedStrings(OutputStream* stream, int32_t x, int32_t y, int flags, std::span<const uint16_t> first,
                            std::span<const uint16_t> second, uint16_t last)
 {
@@ -153,26 +141,6 @@ int WritePositionedStrings(OutputStream* stream, int32_t x, int32_t y, int flags
     if (flags & 2)
         for (uint16_t v : second)
             if (PutInt16(stream, v))
-                return -1;
-    return PutInt16(stream, last);
-}
-
-int WritePositionedStringsF(OutputStream* stream, float x, float y, int flags, std::span<const uint16_t> first,
-                            std::span<const uint16_t> second, uint16_t last)
-{
-    if (!CountsFit(flags, first, second))
-        return -1;
-    const auto count = static_cast<float>(PositionedCount(flags, first, second));
-    if (PutOpcode(stream, kOpPositionedStrings) || PutFloat32(stream, x) || PutFloat32(stream, y) ||
-        PutInt8(stream, 2) || PutInt8(stream, flags) || PutFloat32(stream, count))
-        return -1;
-    if (flags & 1)
-        for (uint16_t v : first)
-            if (PutFloat32(stream, static_cast<float>(v)))
-                return -1;
-    if (flags & 2)
-        for (uint16_t v : second)
-            if (PutFloat32(stream, static_cast<float>(v)))
                 return -1;
     return PutInt16(stream, last);
 }

@@ -31,7 +31,7 @@ int WritePageMedia(OutputStream* stream, uint8_t code1, uint8_t code2, uint8_t k
         return AllWritten({PutOpcode(stream, kOpPageMedia), PutInt8(stream, code1), PutInt8(stream, code2),
                            PutInt8(stream, kind)});
     return AllWritten({PutOpcode(stream, kOpPageMedia), PutInt8(stream, code1), PutInt8(stream, code2),
-                       PutInt8(stream, kind), PutFloat32(stream, width / 10.0f), PutFloat32(stream, height / 10.0f)});
+                       PutInt8(stream, kind), PutFloat32(stream, width), PutFloat32(stream, height)});
 }
 
 int WriteSheetEnd(OutputStream* stream)
@@ -71,7 +71,7 @@ int WritePageLabel(OutputStream* stream, std::span<const uint8_t> text, const fl
         return -1;
     if (letter != kMediaKindCustom)
         return 0;
-    return (PutFloat32(stream, width / 10.0f) || PutFloat32(stream, height / 10.0f)) ? -1 : 0;
+    return (PutFloat32(stream, width) || PutFloat32(stream, height)) ? -1 : 0;
 }
 
 int WriteComment(OutputStream* stream, const char* text, uint32_t length)

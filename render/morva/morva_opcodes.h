@@ -1,7 +1,8 @@
 // MORVA opcodes: a command starts with a 16-bit opcode whose two bytes are two
 // ASCII letters, most significant first. Each constant is its value on the wire.
 // Where a command has an integer and a float form, the float form's second
-// letter is the lower-case one; the positioned strings keep one opcode for both.
+// letter is the lower-case one. The positioned strings have their integer
+// form only.
 #pragma once
 #include <cstdint>
 

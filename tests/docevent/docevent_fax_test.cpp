@@ -324,9 +324,15 @@ TEST(FaxPrint, SampleOfTheInformationPageIsTheWholeJob)
         << printed.job.commands;
     EXPECT_NE(printed.job.commands.find(kInformationPageEnd), std::string::npos) << printed.job.commands;
     // The page in its order: begun, its attributes (A4 from the device's
-    // choice of source, monochrome), then the block's text state and font.
-    EXPECT_NE(printed.job.commands.find("StartPage\\x22\"\nEc code1=1 code2=0 kind=5\nAR\nAK op=2\n"
-                                        "AL kind=1 value=13\nAM target=2 format=4 rgb=0,0,0\nDA font=26\n"),
+    // choice of source, monochrome), its placement from the paper's top-left
+    // corner (600 dpi, y down, onto the sheet's 842 points, y up), then the
+    // block's text state and font.
+    EXPECT_NE(printed.job.commands.find("StartPage\\x22\"\nEc code1=1 code2=0 kind=5\n"
+                                        "Aa matrix=[0.12,0,0,-0.12,0,841.8"),
+              std::string::npos)
+        << printed.job.commands;
+    EXPECT_NE(printed.job.commands.find("]\nAR\nAK op=2\nAL kind=1 value=13\nAM target=2 format=4 rgb=0,0,0\n"
+                                        "DA font=26\n"),
               std::string::npos)
         << printed.job.commands;
 }

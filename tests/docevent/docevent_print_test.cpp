@@ -92,7 +92,7 @@ TEST(DocumentPrint, DevmodeChangesReachTheJob)
         EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
     // The page commands: one A5 sheet that holds both pages.
     EXPECT_EQ(commands.rfind("EA value=0x90\nFA kind=1 value=600\n", 0), 0u) << all;
-    EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=14.8 height=21\n"), std::string::npos) << all;
+    EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
     EXPECT_EQ(Count(commands, "EndPage of Logical"), 2u) << all;
     EXPECT_EQ(Count(commands, "\nFB\nED\n"), 1u) << all;
 }

@@ -651,7 +651,7 @@ TEST_F(FrameEscapes, PagesOnTheOutputPaperAnswerCellsOfItsSheet)
     ASSERT_TRUE(read) << listing.error;
     const std::string commands = CommandTexts(listing);
     EXPECT_EQ(frame_test::Count(commands, "\nFB\nED\n"), 1u) << "one sheet";
-    EXPECT_EQ(frame_test::Count(commands, "kind=81 width=29.7 height=42"), 1u) << commands;
+    EXPECT_EQ(frame_test::Count(commands, "kind=81 width=297 height=420"), 1u) << commands;
     ASSERT_EQ(answers.size(), 2u);
     for (size_t i = 0; i < answers.size(); ++i) {
         SCOPED_TRACE(i);

@@ -408,7 +408,7 @@ TEST_F(FrameExternal, FacesForTheLibraryHaveSizedPagesAndNoMasks)
         ASSERT_NE(media, std::string::npos) << commands;
         const std::string line = commands.substr(media, commands.find('\n', media) - media);
         if (external) {
-            EXPECT_NE(line.find(" kind=81 width=21 height=29.7"), std::string::npos) << line;
+            EXPECT_NE(line.find(" kind=81 width=210 height=297"), std::string::npos) << line;
             EXPECT_EQ(Count(commands, " mask=2 "), 0u) << commands;
             EXPECT_EQ(Count(commands, "\nCq "), 1u) << commands;
             EXPECT_EQ(Count(commands, "\nAQ "), 2u) << commands;

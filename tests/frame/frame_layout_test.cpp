@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -422,12 +423,12 @@ TEST(FrameLayout, PagesAreLaidOntoTheOutputPaper)
         double scale;
     } cases[] = {
         {2, {{kFidFeedOrientation, 2}}, "kind=5", 0.6985 * kFullSize},
-        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}}, "kind=81 width=29.7 height=42", kFullSize},
+        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}}, "kind=81 width=297 height=420", kFullSize},
         // Landscape pages lie across the halves of the upright sheet.
         {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}, {kFidOrientation, DMORIENT_LANDSCAPE}},
-         "kind=81 width=29.7 height=42", kFullSize},
+         "kind=81 width=297 height=420", kFullSize},
         // One page to a sheet is scaled up to the A3 paper's printable area.
-        {1, {{kFidOutputPaper, kA3}}, "kind=81 width=29.7 height=42", 4116.0 / 2886 * kFullSize},
+        {1, {{kFidOutputPaper, kA3}}, "kind=81 width=297 height=420", 4116.0 / 2886 * kFullSize},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.media);
@@ -444,6 +445,65 @@ TEST(FrameLayout, PagesAreLaidOntoTheOutputPaper)
         EXPECT_EQ(std::set<std::string>(frames.begin(), frames.end()).size(), pages) << c;
         for (const std::string& frame : frames)
             EXPECT_NEAR(ScaleOf(frame), k.scale, 0.002) << frame;
+    }
+}
+
+// Every placement of a printed job, applied to the corners of the page's
+// drawing surface (A4 at 600 dpi, 4.2 mm unprintable at each edge), lands on
+// the sheet its "Ec" names: points from the sheet's bottom-left corner, y up.
+TEST(FrameLayout, EveryPlacementLandsOnItsSheet)
+{
+    constexpr uint32_t kA3 = 8;
+    constexpr double kDots = 600.0 / 254.0;
+    struct Case {
+        const char* name;
+        std::vector<frame_test::SettingPair> settings;
+        bool sheets;  // on the model that leaves booklets to the driver
+    } cases[] = {
+        {"plain", {}, false},
+        {"landscape", {{kFidOrientation, DMORIENT_LANDSCAPE}}, false},
+        {"2-up", {{kFidFeedOrientation, 2}}, false},
+        {"4-up landscape", {{kFidFeedOrientation, 4}, {kFidOrientation, DMORIENT_LANDSCAPE}}, false},
+        {"onto A3", {{kFidOutputPaper, kA3}}, false},
+        {"booklet", {{kPosterBooklet, 2}}, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        frame_test::JobPlan plan{std::vector<bool>(4, true), frame_test::Ending::kEndDoc, k.settings};
+        if (k.sheets)
+            plan.driver = &frame_test::SheetsFrameDriver();
+        const PrintedJob job = PrintJob(plan);
+        ASSERT_TRUE(job.read) << job.listing.error;
+        const bool landscape = !k.settings.empty() && std::any_of(k.settings.begin(), k.settings.end(), [](auto p) {
+            return p.first == kFidOrientation && p.second == DMORIENT_LANDSCAPE;
+        });
+        const double across = std::floor((landscape ? 2886 : 2016) * kDots);
+        const double down = std::floor((landscape ? 2016 : 2886) * kDots);
+        double sheetWidth = 0, sheetHeight = 0;
+        size_t placed = 0;
+        std::istringstream lines(job.commands);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("Ec ", 0) == 0) {
+                const bool a4 = line.find("kind=5") != std::string::npos;
+                const size_t w = line.find("width="), h = line.find("height=");
+                ASSERT_TRUE(a4 || (w != std::string::npos && h != std::string::npos)) << line;
+                sheetWidth = (a4 ? 210.0 : std::strtod(line.c_str() + w + 6, nullptr)) * 72 / 25.4;
+                sheetHeight = (a4 ? 297.0 : std::strtod(line.c_str() + h + 7, nullptr)) * 72 / 25.4;
+            } else if (line.rfind("Aa ", 0) == 0) {
+                ASSERT_GT(sheetWidth, 0) << "a placement before the sheet's size";
+                const std::vector<double> m = MatrixOf(line);
+                ASSERT_EQ(m.size(), 6u) << line;
+                for (const auto& [x, y] : {std::pair{0.0, 0.0}, {across, 0.0}, {0.0, down}, {across, down}}) {
+                    const double u = m[0] * x + m[2] * y + m[4];
+                    const double v = m[1] * x + m[3] * y + m[5];
+                    EXPECT_TRUE(u >= -0.5 && u <= sheetWidth + 0.5 && v >= -0.5 && v <= sheetHeight + 0.5)
+                        << line << ": (" << x << ", " << y << ") lands at (" << u << ", " << v << ") off a sheet of "
+                        << sheetWidth << " x " << sheetHeight;
+                }
+                ++placed;
+            }
+        }
+        EXPECT_GE(placed, 4u) << job.commands;
     }
 }
 
@@ -483,7 +543,7 @@ TEST(FrameLayout, BookletOntoTheOutputPaper)
         const std::string& c = job.commands;
         EXPECT_EQ(Count(c, "\nFB\nED\n"), 2u) << c;
         for (const std::string& line : MediaLines(c))
-            EXPECT_NE(line.find(a3 ? "kind=81 width=29.7 height=42" : "kind=5"), std::string::npos) << line;
+            EXPECT_NE(line.find(a3 ? "kind=81 width=297 height=420" : "kind=5"), std::string::npos) << line;
         frames[a3] = Placements(c);
         ASSERT_EQ(frames[a3].size(), 4u) << c;
     }

@@ -54,6 +54,45 @@ TEST(CommandLayer, FormFollowsTheValues)
               "Cg x1=1.5 y1=2 x2=3 y2=4");
 }
 
+// Positioned strings have one opcode for two forms that no reader could tell
+// apart, so a job holds the integer form only: a position with a fraction goes
+// to its nearest pixel, one beyond 16 bits lies off every sheet and is left
+// out, and the reader takes every one without being told a form.
+TEST(CommandLayer, PositionedStringsAreWholePixelsOnly)
+{
+    LayerHolder h;
+    CommandLayer* l = h.layer;
+    ASSERT_NE(l, nullptr);
+    const std::vector<uint16_t> first = {10, 20};
+    EXPECT_EQ(EmitPositionedString(l, 5, 6, 0, 0, 65), 0);
+    EXPECT_EQ(EmitPositionedString(l, 10.6f, -3.2f, 2, 44, 66), 0);
+    EXPECT_EQ(EmitPositionedString(l, 40000.0f, 6, 0, 0, 67), 0);  // left out
+    EXPECT_EQ(EmitPositionedString(l, -32768.0f, 32767.0f, 0, 0, 68), 0);
+    EXPECT_EQ(EmitPositionedString(l, 5, -32769.0f, 0, 0, 69), 0);  // left out
+    EXPECT_EQ(EmitPositionedStrings(l, 0.5f, 2.5f, 1, first, {}, 70), 0);
+    EXPECT_EQ(EmitPositionedStrings(l, 1, 70000.0f, 1, first, {}, 71), 0);  // left out
+    EXPECT_EQ(h.capture.Commands(),
+              "DE x=5 y=6 flags=0 last=65\n"
+              "DE x=11 y=-3 flags=2 second=44 last=66\n"
+              "DE x=-32768 y=32767 flags=0 last=68\n"
+              "DF x=0 y=2 kind=2 flags=1 count=2 first=[10,20] last=70");
+}
+
+// "Ec" carries the sheet in millimetres to the tenth.
+TEST(CommandLayer, PageMediaInMillimetresToTheTenth)
+{
+    LayerHolder h;
+    CommandLayer* l = h.layer;
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(EmitPageMedia(l, 3, 7, 'Q', 215.9f, 279.4f), 0);
+    EXPECT_EQ(EmitPageMedia(l, 3, 7, 'Q', 215.94f, 279.36f), 0);
+    EXPECT_EQ(EmitPageMedia(l, 3, 7, 'A', 215.9f, 279.4f), 0);  // a named size has none
+    EXPECT_EQ(h.capture.Commands(),
+              "Ec code1=3 code2=7 kind=81 width=215.9 height=279.4\n"
+              "Ec code1=3 code2=7 kind=81 width=215.9 height=279.4\n"
+              "Ec code1=3 code2=7 kind=65");
+}
+
 TEST(CommandLayer, ColourAndMixCache)
 {
     LayerHolder h;

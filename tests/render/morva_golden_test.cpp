@@ -228,16 +228,6 @@ TEST(MorvaGolden, TextFamily)
               "Di x=1.5 y=2 id=64\n"
               "Dm x=1.5 y=2 id=2");
 
-    // The float form of the positioned strings keeps the opcode.
-    StreamCapture floats;
-    r = WritePositionedStringF(floats.stream(), 0.5f, 6, 2, 44, 99);
-    r |= WritePositionedStringsF(floats.stream(), 0.5f, 6, 3, first, second, 99);
-    ASSERT_EQ(r, 0);
-    MorvaReadOptions options;
-    options.positionedStringsAsFloat = true;
-    EXPECT_EQ(floats.Commands(options),
-              "DE float x=0.5 y=6 flags=2 second=44 last=99\n"
-              "DF float x=0.5 y=6 kind=2 flags=3 count=4 first=[10,20] second=[30,40] last=99");
 }
 
 TEST(MorvaGolden, JobFamily)
@@ -249,12 +239,12 @@ TEST(MorvaGolden, JobFamily)
     int r = 0;
     r |= WriteStreamBegin(s, 0x90);
     r |= WritePageMedia(s, 4, 1, 'A', 0, 0);
-    r |= WritePageMedia(s, 0, 7, kMediaKindCustom, 2100, 2970);
+    r |= WritePageMedia(s, 0, 7, kMediaKindCustom, 210, 297);
     r |= WriteJobString(s, text);
     r |= WriteJobString2(s, text);
     r |= WritePageLabel(s, text, m, 1, 'Q', 0, 0);
     r |= WritePageLabel(s, text, m, 2, 'A', 0, 0);
-    r |= WritePageLabel(s, text, m, 2, kMediaKindCustom, 1000, 500);
+    r |= WritePageLabel(s, text, m, 2, kMediaKindCustom, 100, 50);
     r |= WriteComment(s, "note", 0);
     r |= WriteJobValue(s, 1, 3);
     r |= WriteJobKindOption(s);

@@ -76,10 +76,10 @@ TEST(PageItems, RecordingFlagsDecideWhatIsHeldBack)
         const char* sent;  // what reaches the spooler at once
     };
     const Case cases[] = {
-        {0, "Ec code1=3 code2=7 kind=81 width=21 height=29.7\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,100,0]\nAR\nED\nFB"},
-        {kRecordingOn | kRecordPageMedia | kRecordPlacement, "Ec code1=3 code2=7 kind=81 width=21 height=29.7\n"
+        {0, "Ec code1=3 code2=7 kind=81 width=210 height=297\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,100,0]\nAR\nED\nFB"},
+        {kRecordingOn | kRecordPageMedia | kRecordPlacement, "Ec code1=3 code2=7 kind=81 width=210 height=297\n"
                                                               "AA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,100,0]\nAR\nED\nFB"},
-        {kOpen, "Ec code1=3 code2=7 kind=81 width=21 height=29.7\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,100,0]\nED\nFB"},
+        {kOpen, "Ec code1=3 code2=7 kind=81 width=210 height=297\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,100,0]\nED\nFB"},
         {kOpen | kRecordPageMedia | kRecordSheetEnd, "Aa matrix=[0.5,0,0,0.5,100,0]\nFB"},
         {kAllItems, ""},
     };
@@ -144,11 +144,11 @@ TEST(PageItems, ReplayActsOnTheMaskedItems)
     };
     const Case cases[] = {
         {kFullMask, -1,
-         "Ec code1=3 code2=7 kind=81 width=21 height=29.7\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,1100,0]\n"
+         "Ec code1=3 code2=7 kind=81 width=210 height=297\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,1100,0]\n"
          "CG x1=1 y1=2 x2=3 y2=4\nAR\nED\nFB",
          "media geometry=90;placement flags=010;"},
         {kFullMask, 9,
-         "Ec code1=9 code2=7 kind=81 width=21 height=29.7\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,1100,0]\n"
+         "Ec code1=9 code2=7 kind=81 width=210 height=297\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,1100,0]\n"
          "CG x1=1 y1=2 x2=3 y2=4\nAR\nED\nFB",
          "media geometry=90;placement flags=010;"},
         {kReplaySheetEnd | kReplayPlacement, -1, "Aa matrix=[0.5,0,0,0.5,1100,0]\nCG x1=1 y1=2 x2=3 y2=4\nED",
@@ -175,7 +175,7 @@ TEST(PageItems, ReplaySendsEveryCommandWithTheCacheOff)
     sheet.capture.Clear();
     ASSERT_EQ(CopyRecordedPage(sheet.layer, 0, kFullMask, -1, {}), 0);
     EXPECT_EQ(sheet.capture.Commands(),
-              "Ec code1=3 code2=7 kind=81 width=21 height=29.7\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,100,0]\n"
+              "Ec code1=3 code2=7 kind=81 width=210 height=297\nAA a=1 b=0 c=0 d=-1 e=0 f=0\nAa matrix=[0.5,0,0,0.5,100,0]\n"
               "CG x1=1 y1=2 x2=3 y2=4\nAR\nED\nFB");
     // The cache compares again afterwards.
     ASSERT_EQ(EmitLineWidth(sheet.layer, 3.0f), 0);
@@ -228,10 +228,10 @@ TEST(PageItems, AxisOnlyFromStream206)
         const char* commands;
     };
     const Case cases[] = {
-        {StreamVersion(2, 0, 5), 1, "Ec code1=3 code2=7 kind=81 width=21 height=29.7"},
-        {StreamVersion(2, 0, 6), 4, "Ec code1=3 code2=7 kind=81 width=21 height=29.7\nAA a=0 b=-1 c=-1 d=0 e=0 f=0"},
-        {StreamVersion(2, 0, 6), 0, "Ec code1=3 code2=7 kind=81 width=21 height=29.7"},
-        {StreamVersion(2, 0, 6), 5, "Ec code1=3 code2=7 kind=81 width=21 height=29.7"},
+        {StreamVersion(2, 0, 5), 1, "Ec code1=3 code2=7 kind=81 width=210 height=297"},
+        {StreamVersion(2, 0, 6), 4, "Ec code1=3 code2=7 kind=81 width=210 height=297\nAA a=0 b=-1 c=-1 d=0 e=0 f=0"},
+        {StreamVersion(2, 0, 6), 0, "Ec code1=3 code2=7 kind=81 width=210 height=297"},
+        {StreamVersion(2, 0, 6), 5, "Ec code1=3 code2=7 kind=81 width=210 height=297"},
     };
     for (const Case& c : cases) {
         Sheet sheet(c.version);

@@ -6,12 +6,14 @@
 // upright or turned as the layout wants and never mirrored.
 #include "render/page/booklet_order.h"
 #include "render/page/page_geometry.h"
+#include "render/page/poster_tiles.h"
 
 #include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -285,6 +287,54 @@ TEST(SentPlacement, BookletHalvesLandOnTheirHalvesOfTheSheet)
                     }
                     EXPECT_NE(upper[0], upper[1]) << "both pages on one half";
                 }
+}
+
+// A poster lays the page over a grid of sheets: every point of the page's
+// printable area lands on the printable area of exactly one tile's sheet.
+TEST(SentPlacement, PosterTilesShareThePageOut)
+{
+    struct Grid {
+        int16_t columns, rows;
+    };
+    for (Grid grid : {Grid{2, 1}, Grid{2, 2}, Grid{3, 3}, Grid{1, 3}})
+        for (int32_t orientation : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << grid.columns << "x" << grid.rows << " poster, orientation "
+                                            << orientation);
+            PageGeometrySettings s = {};
+            s.orientation = orientation;
+            s.duplex = 1;
+            s.zoomPercent = 100;
+            s.pagesPerSide = 1;
+            s.resolutionX = s.resolutionY = 600;
+            s.poster = 1;
+            s.posterColumns = grid.columns;
+            s.posterRows = grid.rows;
+            PageGeometry g = {};
+            FillPaperFrame(&g.page, 9, 2100, 2970, 2016, 2886, false, nullptr);
+            g.sheet = g.page;
+            ASSERT_EQ(FillPageGeometry(&g, s), 0);
+            PosterTileRecord record = {};
+            ASSERT_EQ(ComputeLogicalPageFrame(nullptr, &g, &record), 0);
+            const int32_t tiles = int32_t{grid.columns} * grid.rows;
+            std::vector<PlacementMatrix> placed(static_cast<size_t>(tiles));
+            for (int32_t n = 0; n < tiles; ++n)
+                ASSERT_EQ(PlaceInCell(&record, n, &placed[static_cast<size_t>(n)]), 0) << "tile " << n;
+            const SheetArea area = PrintableOnSheet(g.sheet);
+            const Point device = DeviceSize(g);
+            // A grid of points over the page, each just inside its own small square.
+            for (int i = 0; i < 8; ++i)
+                for (int j = 0; j < 8; ++j) {
+                    const float x = device.x * (static_cast<float>(i) + 0.37f) / 8.0f;
+                    const float y = device.y * (static_cast<float>(j) + 0.61f) / 8.0f;
+                    int on = 0;
+                    for (const PlacementMatrix& m : placed) {
+                        const Point p = Apply(m, x, y);
+                        if (p.x > area.left && p.x < area.right && p.y > area.bottom && p.y < area.top)
+                            ++on;
+                    }
+                    EXPECT_EQ(on, 1) << "device point " << x << ", " << y;
+                }
+        }
 }
 
 }  // namespace

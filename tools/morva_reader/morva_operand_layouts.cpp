@@ -416,29 +416,21 @@ void ParseGlyphRun(ReaderCursor& c, std::string& line, bool floats, uint32_t exp
     ParseIds(c, line);
 }
 
-void ParsePositionedString(ReaderCursor& c, std::string& line, bool floats)
+// "DE" and "DF" are written in their integer form only: a float form under
+// the same opcode could not be told from it.
+void ParsePositionedString(ReaderCursor& c, std::string& line)
 {
-    if (floats)
-        line += " float";
-    ParseXY(c, line, floats);
+    ParseXY(c, line, false);
     const uint32_t flags = c.U8();
     AddInt(line, "flags", flags);
-    if (flags & 1) {
-        if (floats)
-            AddFloat(line, "first", c.F32());
-        else
-            AddInt(line, "first", c.S16());
-    }
-    if (flags & 2) {
-        if (floats)
-            AddFloat(line, "second", c.F32());
-        else
-            AddInt(line, "second", c.U16());
-    }
+    if (flags & 1)
+        AddInt(line, "first", c.S16());
+    if (flags & 2)
+        AddInt(line, "second", c.U16());
     AddInt(line, "last", c.U16());
 }
 
-void ParseValueList(ReaderCursor& c, std::string& line, const char* name, uint32_t n, bool floats)
+void ParseValueList(ReaderCursor& c, std::string& line, const char* name, uint32_t n)
 {
     line += ' ';
     line += name;
@@ -446,37 +438,25 @@ void ParseValueList(ReaderCursor& c, std::string& line, const char* name, uint32
     for (uint32_t i = 0; i < n && !c.truncated; ++i) {
         if (i != 0)
             line += ',';
-        line += floats ? FloatText(c.F32()) : std::to_string(c.U16());
+        line += std::to_string(c.U16());
     }
     line += ']';
 }
 
-void ParsePositionedStrings(ReaderCursor& c, std::string& line, bool floats)
+void ParsePositionedStrings(ReaderCursor& c, std::string& line)
 {
-    if (floats)
-        line += " float";
-    ParseXY(c, line, floats);
+    ParseXY(c, line, false);
     AddInt(line, "kind", c.U8());
     const uint32_t flags = c.U8();
     AddInt(line, "flags", flags);
-    uint32_t count = 0;
-    if (floats) {
-        const float f = c.F32();
-        if (!(f >= 0.0f && f <= 65535.0f)) {
-            c.problem = "bad count";
-            return;
-        }
-        count = static_cast<uint32_t>(f);
-    } else {
-        count = c.U16();
-    }
+    const uint32_t count = c.U16();
     AddInt(line, "count", count);
     // The count is doubled when both lists are sent; each list has half.
     const uint32_t perList = flags == 3 ? count / 2 : count;
     if (flags & 1)
-        ParseValueList(c, line, "first", perList, floats);
+        ParseValueList(c, line, "first", perList);
     if (flags & 2)
-        ParseValueList(c, line, "second", perList, floats);
+        ParseValueList(c, line, "second", perList);
     AddInt(line, "last", c.U16());
 }
 
@@ -610,8 +590,8 @@ bool ParseOperands(uint16_t opcode, ReaderCursor& c, const MorvaReadOptions& opt
     case Op("Dc"): ParseGlyphRun(c, line, true, 1); return true;
     case Op("DD"): ParseGlyphRun(c, line, false, 2); return true;
     case Op("Dd"): ParseGlyphRun(c, line, true, 2); return true;
-    case Op("DE"): ParsePositionedString(c, line, options.positionedStringsAsFloat); return true;
-    case Op("DF"): ParsePositionedStrings(c, line, options.positionedStringsAsFloat); return true;
+    case Op("DE"): ParsePositionedString(c, line); return true;
+    case Op("DF"): ParsePositionedStrings(c, line); return true;
     case Op("Ec"): ParsePageMedia(c, line); return true;
     case Op("EE"): {
         const uint32_t n = c.U16();

@@ -9,9 +9,6 @@
 #include <vector>
 
 struct MorvaReadOptions {
-    // "DE" and "DF" have an integer and a float form under one opcode; nothing
-    // in the bytes tells them apart, so the caller says which the job uses.
-    bool positionedStringsAsFloat = false;
     // "Cq" without image data but with a mask carries a colour section only
     // for coded data, and the method saying so lies inside the section: the
     // reader takes the section when its fields are those of coded data and a

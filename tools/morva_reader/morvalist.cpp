@@ -1,7 +1,6 @@
 // morvalist: prints the listing of a MORVA job file, one command a line.
-// Usage: morvalist [--float-positioned] [--commands-only] <file>
-// Exits 1 when the file cannot be read whole. "DE"/"DF" have two forms the
-// bytes cannot tell apart (--float-positioned picks one); a "Cq" with a mask
+// Usage: morvalist [--commands-only] <file>
+// Exits 1 when the file cannot be read whole. A "Cq" with a mask
 // and no image data is read with a colour section only when that section is
 // well formed and a whole command follows.
 #include "tools/morva_reader/morva_reader.h"
@@ -17,16 +16,13 @@ int main(int argc, char** argv)
     bool commandsOnly = false;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--float-positioned") == 0)
-            options.positionedStringsAsFloat = true;
-        else if (std::strcmp(argv[i], "--commands-only") == 0)
+        if (std::strcmp(argv[i], "--commands-only") == 0)
             commandsOnly = true;
         else
             path = argv[i];
     }
     if (path == nullptr) {
-        std::fprintf(stderr, "usage: morvalist [--float-positioned] [--commands-only] <file>\n"
-                             "  --float-positioned  read \"DE\"/\"DF\" in their float form (the bytes do not say)\n"
+        std::fprintf(stderr, "usage: morvalist [--commands-only] <file>\n"
                              "  a \"Cq\" with a mask and no image data has a colour section only when it is\n"
                              "  well formed and a whole command follows; other mask bytes are read as mask\n");
         return 2;
