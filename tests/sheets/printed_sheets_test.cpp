@@ -56,7 +56,8 @@ void TextPage(HDC dc)
 {
     Text(dc, L"DejaVu Sans", 28, FW_BOLD, false, RGB(0, 0, 0), 100, 100, L"Printed sheet");
     Text(dc, L"DejaVu Sans", 8, FW_NORMAL, false, RGB(0, 0, 0), 100, 260, L"Eight point sans: the quick brown fox.");
-    Text(dc, L"DejaVu Sans", 12, FW_NORMAL, false, RGB(0, 0, 0), 100, 320, L"Twelve point sans: jumps over the lazy dog.");
+    Text(dc, L"DejaVu Sans", 12, FW_NORMAL, false, RGB(0, 0, 0), 100, 320,
+         L"Twelve point sans: jumps over the lazy dog.");
     Text(dc, L"DejaVu Serif", 14, FW_NORMAL, true, RGB(200, 0, 0), 100, 400, L"Fourteen point serif italic, red");
     Text(dc, L"DejaVu Sans Mono", 10, FW_NORMAL, false, RGB(0, 0, 170), 100, 480, L"Mono, blue: 0123456789 {}[]()");
     Text(dc, L"DejaVu Serif", 20, FW_BOLD, false, RGB(0, 120, 0), 100, 560, L"Twenty point serif bold");
@@ -214,8 +215,8 @@ HENHMETAFILE RecordPage(void (*draw)(HDC))
 // library told GDI.
 struct PrinterArea {
     bool known = false;
-    POINTL offset{};   // printable area on the sheet, device pixels
-    SIZEL sheet{};     // the whole sheet, device pixels
+    POINTL offset{};  // printable area on the sheet, device pixels
+    SIZEL sheet{};    // the whole sheet, device pixels
     ULONG dpiX = 0, dpiY = 0;
 };
 
@@ -239,9 +240,9 @@ SheetImage GdiPicture(HENHMETAFILE metafile, const PrinterArea& area)
     SetViewportOrgEx(dc, area.offset.x, area.offset.y, nullptr);
     ENHMETAHEADER header{};
     GetEnhMetaFileHeader(metafile, sizeof(header), &header);
-    const RECT place{MulDiv(header.rclFrame.left, int(area.dpiX), 2540), MulDiv(header.rclFrame.top, int(area.dpiY), 2540),
-                     MulDiv(header.rclFrame.right, int(area.dpiX), 2540),
-                     MulDiv(header.rclFrame.bottom, int(area.dpiY), 2540)};
+    const RECT place{
+        MulDiv(header.rclFrame.left, int(area.dpiX), 2540), MulDiv(header.rclFrame.top, int(area.dpiY), 2540),
+        MulDiv(header.rclFrame.right, int(area.dpiX), 2540), MulDiv(header.rclFrame.bottom, int(area.dpiY), 2540)};
     PlayEnhMetaFile(dc, metafile, &place);
     GdiFlush();
     const auto* pixels = static_cast<const uint8_t*>(bits);
@@ -327,7 +328,8 @@ void PrintAndCompare(const std::vector<HENHMETAFILE>& metafiles,
     request.documentName = L"Printed sheets";
     request.devmode.assign(devmode.begin(), devmode.end());
     std::wstring error;
-    ASSERT_EQ(printhost::PrintDocument(request, pages, &error), printhost::kOk) << std::string(error.begin(), error.end());
+    ASSERT_EQ(printhost::PrintDocument(request, pages, &error), printhost::kOk)
+        << std::string(error.begin(), error.end());
     const std::string job = printhost_test::ReadTextFile(jobFile);
     DeleteFileW(jobFile.c_str());
     ASSERT_TRUE(area.known);
@@ -360,9 +362,8 @@ void PrintAndCompare(const std::vector<HENHMETAFILE>& metafiles,
         SaveScreens(name + "-" + std::to_string(i + 1), sheet, gdi, diff);
         std::printf("%s sheet %zu: %.2f%% of the ink unmatched\n", name.c_str(), i + 1, c.Share() * 100);
         EXPECT_GT(c.inkB, size_t(gdi.width) * size_t(gdi.height) / 200) << "GDI drew almost nothing";
-        EXPECT_LT(c.Share(), kMostUnmatched)
-            << "ink: rendered " << c.inkA << ", GDI " << c.inkB << "; unmatched: rendered " << c.unmatchedA
-            << ", GDI " << c.unmatchedB;
+        EXPECT_LT(c.Share(), kMostUnmatched) << "ink: rendered " << c.inkA << ", GDI " << c.inkB
+                                             << "; unmatched: rendered " << c.unmatchedA << ", GDI " << c.unmatchedB;
     }
 }
 
@@ -390,7 +391,8 @@ TEST(PrintedSheets, CodedPhotographsMatchGdi)
     };
     for (const Case& c : {Case{1, "method=8", "predictor-coded"}, Case{2, "method=4", "jpeg-coded"}}) {
         std::string listing;
-        PrintAndCompare(metafiles, {{kFidJobResolution, kDpi}, {kImageCompressionSetting, c.setting}}, c.name, &listing);
+        PrintAndCompare(metafiles, {{kFidJobResolution, kDpi}, {kImageCompressionSetting, c.setting}}, c.name,
+                        &listing);
         EXPECT_NE(listing.find(c.method), std::string::npos) << c.name;
     }
     for (HENHMETAFILE metafile : metafiles)

@@ -6,7 +6,7 @@
 #include <cstddef>
 
 struct InkComparison {
-    size_t inkA = 0;        // pixels of ink in each picture
+    size_t inkA = 0;  // pixels of ink in each picture
     size_t inkB = 0;
     size_t unmatchedA = 0;  // ink with no ink of a near colour within the reach in the other picture
     size_t unmatchedB = 0;

@@ -7,8 +7,10 @@
 
 #include "render/compress/predictor_coder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -183,6 +185,86 @@ TEST(SheetRenderer, DrawingLandsWhereThePlacementPutsItOnTheSheet)
     EXPECT_EQ(InkPixels(result.sheets[0].image), 0u);
 }
 
+void Put32(Bytes& b, uint32_t v)
+{
+    Put16(b, int(v >> 16));
+    Put16(b, int(v & 0xFFFF));
+}
+
+std::vector<std::pair<int, int>> InkAt(const SheetImage& image)
+{
+    std::vector<std::pair<int, int>> ink;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (image.At(x, y)[0] != 255 || image.At(x, y)[1] != 255 || image.At(x, y)[2] != 255)
+                ink.push_back({x, y});
+    return ink;
+}
+
+TEST(SheetRenderer, GlyphsLandAtTheirOriginsInTheFillColour)
+{
+    // At 600 dpi under (0.12, 0, 0, -0.12, 0, H) a device pixel is a picture pixel.
+    const std::string head = "%ZQRQD-1.7.2%\n%WINNT-6.1,RQDDRV-2801.1%\n";
+    Bytes b(head.begin(), head.end());
+    PutOp(b, "Ec");
+    b.insert(b.end(), {1, 0, 'Q'});
+    PutFloat(b, 20.0f);
+    PutFloat(b, 10.0f);
+    PutOp(b, "Aa");
+    for (float v : {0.12f, 0.0f, 0.0f, -0.12f, 0.0f, float(10.0 * 72 / 25.4)})
+        PutFloat(b, v);
+    PutOp(b, "AM");
+    b.insert(b.end(), {2, 4, 0, 0, 255});
+    // A bitmap glyph of 8 x 2 whose top left corner lies 2 right of and 2
+    // above its origin; 18 bytes of record head and its two rows.
+    PutOp(b, "DH");
+    Put32(b, 64);
+    Put32(b, (1u << 22) | 20);
+    PutFloat(b, 2.0f);
+    PutFloat(b, -2.0f);
+    Put16(b, 2);
+    Put16(b, 8);
+    b.insert(b.end(), {1, 1, 0xF0, 0x0F});
+    PutOp(b, "DI");
+    Put16(b, 100);
+    Put16(b, 100);
+    Put32(b, 64);
+    // An outline glyph: a square of 4 pixels above and right of its origin,
+    // points 64 to the pixel, codes move, line x 3, close, end; one filler byte.
+    PutOp(b, "DH");
+    Put32(b, 128);
+    Put32(b, 28);
+    Put16(b, 4);
+    Put16(b, 6);
+    for (int v : {0, 0, 256, 0, 256, -256, 0, -256})
+        Put16(b, v);
+    b.insert(b.end(), {0x12, 0x22, 0x56, 34});
+    PutOp(b, "DI");
+    Put16(b, 200);
+    Put16(b, 100);
+    Put32(b, 128);
+    PutOp(b, "FB");
+    PutOp(b, "EB");
+
+    SheetRenderResult result;
+    ASSERT_TRUE(RenderMorvaJob(b.data(), b.size(), SheetRenderOptions{}, &result)) << result.error;
+    ASSERT_EQ(result.sheets.size(), 1u);
+    std::vector<std::pair<int, int>> expected;
+    for (int x = 102; x < 106; ++x)
+        expected.push_back({x, 98});
+    for (int x = 106; x < 110; ++x)
+        expected.push_back({x, 99});
+    for (int y = 96; y < 100; ++y)
+        for (int x = 200; x < 204; ++x)
+            expected.push_back({x, y});
+    std::sort(expected.begin(), expected.end(),
+              [](auto a, auto c) { return a.second != c.second ? a.second < c.second : a.first < c.first; });
+    EXPECT_EQ(InkAt(result.sheets[0].image), expected);
+    const uint8_t* p = result.sheets[0].image.At(102, 98);
+    EXPECT_EQ(p[2], 255);
+    EXPECT_EQ(p[0], 0);
+}
+
 TEST(SheetRenderer, JobsItCannotPlaceAreRefused)
 {
     struct Case {
@@ -206,11 +288,11 @@ TEST(SheetRenderer, PngOfOnePixel)
     SheetImage image(1, 1);
     image.rgb = {0xFF, 0x00, 0x00};
     // IHDR, one stored deflate block with its Adler-32 sum, IEND, each with its CRC.
-    const Bytes expected = {
-        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
-        0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x02, 0x00, 0x00, 0x00, 0x90, 0x77, 0x53, 0xDE, 0x00, 0x00, 0x00,
-        0x0F, 0x49, 0x44, 0x41, 0x54, 0x78, 0x01, 0x01, 0x04, 0x00, 0xFB, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x03, 0x01,
-        0x01, 0x00, 0x8D, 0x1D, 0xE5, 0x82, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+    const Bytes expected = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44,
+                            0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x02, 0x00, 0x00, 0x00, 0x90,
+                            0x77, 0x53, 0xDE, 0x00, 0x00, 0x00, 0x0F, 0x49, 0x44, 0x41, 0x54, 0x78, 0x01, 0x01, 0x04,
+                            0x00, 0xFB, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x03, 0x01, 0x01, 0x00, 0x8D, 0x1D, 0xE5, 0x82,
+                            0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
     EXPECT_EQ(EncodePng(image), expected);
 }
 

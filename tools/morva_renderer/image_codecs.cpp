@@ -63,7 +63,8 @@ struct LengthClass {
     int extraBits;
 };
 // Classes 7 to 14, after the prefix 111.
-constexpr std::array<LengthClass, 8> kLongLengths{{{26, 3}, {34, 3}, {42, 3}, {50, 4}, {66, 5}, {98, 6}, {162, 9}, {674, 14}}};
+constexpr std::array<LengthClass, 8> kLongLengths{
+    {{26, 3}, {34, 3}, {42, 3}, {50, 4}, {66, 5}, {98, 6}, {162, 9}, {674, 14}}};
 
 int ReadLength(BitReader& in)
 {
@@ -97,11 +98,21 @@ int ReadDifference(BitReader& in)
         return -1;
     MagnitudeClass c{};
     switch (code) {
-    case 3: c = {2, 1}; break;
-    case 4: c = {4, 2}; break;
-    case 5: c = {8, 3}; break;
-    case 6: c = {16, 5}; break;
-    default: c = in.Bits(1) == 0 ? MagnitudeClass{48, 5} : MagnitudeClass{80, 6}; break;
+    case 3:
+        c = {2, 1};
+        break;
+    case 4:
+        c = {4, 2};
+        break;
+    case 5:
+        c = {8, 3};
+        break;
+    case 6:
+        c = {16, 5};
+        break;
+    default:
+        c = in.Bits(1) == 0 ? MagnitudeClass{48, 5} : MagnitudeClass{80, 6};
+        break;
     }
     const bool negative = in.Bits(1) != 0;
     const int magnitude = c.base + int(in.Bits(c.extraBits));
@@ -144,11 +155,16 @@ bool DecodePredictorCode(const uint8_t* data, size_t size, int width, int rows, 
     };
     auto predicted = [&](Predictor p) -> const uint8_t* {
         switch (p) {
-        case kLeft: return pixelAt(current, x - 1);
-        case kUp: return pixelAt(previous, x);
-        case kUpLeft: return pixelAt(previous, x - 1);
-        case kUpRight: return pixelAt(previous, x + 1);
-        case kFar: return channels == 1 ? pixelAt(current, x - 8) : pixelAt(previous, x + 2);
+        case kLeft:
+            return pixelAt(current, x - 1);
+        case kUp:
+            return pixelAt(previous, x);
+        case kUpLeft:
+            return pixelAt(previous, x - 1);
+        case kUpRight:
+            return pixelAt(previous, x + 1);
+        case kFar:
+            return channels == 1 ? pixelAt(current, x - 8) : pixelAt(previous, x + 2);
         }
         return nullptr;
     };
@@ -238,8 +254,8 @@ void SourceTerm(j_decompress_ptr) {}
 
 }  // namespace
 
-bool DecodeJpeg(const uint8_t* data, size_t size, int* width, int* height, int* channels,
-                std::vector<uint8_t>* pixels, std::string* error)
+bool DecodeJpeg(const uint8_t* data, size_t size, int* width, int* height, int* channels, std::vector<uint8_t>* pixels,
+                std::string* error)
 {
     jpeg_decompress_struct info{};
     JpegError jerr{};

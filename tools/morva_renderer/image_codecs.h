@@ -13,5 +13,5 @@ bool DecodePredictorCode(const uint8_t* data, size_t size, int width, int rows, 
                          std::vector<uint8_t>* pixels, std::string* error);
 
 // A baseline JPEG into rows of `*channels` bytes a pixel (1 grey, 3 RGB).
-bool DecodeJpeg(const uint8_t* data, size_t size, int* width, int* height, int* channels,
-                std::vector<uint8_t>* pixels, std::string* error);
+bool DecodeJpeg(const uint8_t* data, size_t size, int* width, int* height, int* channels, std::vector<uint8_t>* pixels,
+                std::string* error);

@@ -68,8 +68,8 @@ int main(int argc, char** argv)
             code = 4;
             continue;
         }
-        std::printf("%s: %.1f x %.1f mm, %d x %d pixels\n", path.c_str(), sheet.widthMm, sheet.heightMm,
-                    picture.width, picture.height);
+        std::printf("%s: %.1f x %.1f mm, %d x %d pixels\n", path.c_str(), sheet.widthMm, sheet.heightMm, picture.width,
+                    picture.height);
     }
     for (const std::string& note : result.notes)
         std::fprintf(stderr, "morvarender: %s\n", note.c_str());

@@ -132,7 +132,9 @@ void AddSegment(RasterShape* shape, RasterPoint a, RasterPoint b, double half, i
         if (startCap == 2)
             AddDisc(shape, a, half);
         else if (startCap == 3)
-            AddPiece(shape, {{a.x - half, a.y - half}, {a.x + half, a.y - half}, {a.x + half, a.y + half},
+            AddPiece(shape, {{a.x - half, a.y - half},
+                             {a.x + half, a.y - half},
+                             {a.x + half, a.y + half},
                              {a.x - half, a.y + half}});
         return;
     }

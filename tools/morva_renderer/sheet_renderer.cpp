@@ -41,9 +41,8 @@ RasterPoint Apply(const Affine& m, double x, double y)
 // First m, then n.
 Affine Then(const Affine& m, const Affine& n)
 {
-    return {m[0] * n[0] + m[1] * n[2],        m[0] * n[1] + m[1] * n[3],
-            m[2] * n[0] + m[3] * n[2],        m[2] * n[1] + m[3] * n[3],
-            m[4] * n[0] + m[5] * n[2] + n[4], m[4] * n[1] + m[5] * n[3] + n[5]};
+    return {m[0] * n[0] + m[1] * n[2], m[0] * n[1] + m[1] * n[3],        m[2] * n[0] + m[3] * n[2],
+            m[2] * n[1] + m[3] * n[3], m[4] * n[0] + m[5] * n[2] + n[4], m[4] * n[1] + m[5] * n[3] + n[5]};
 }
 
 bool Invert(const Affine& m, Affine* out)
@@ -124,13 +123,20 @@ bool HatchBit(int style, int x, int y)
     x &= 7;
     y &= 7;
     switch (style) {
-    case 2: return y == 3;
-    case 3: return x == 3;
-    case 4: return x == y;
-    case 5: return x == 7 - y;
-    case 6: return x == 3 || y == 3;
-    case 7: return x == y || x == 7 - y;
-    default: return (x + y) % 2 == 0;
+    case 2:
+        return y == 3;
+    case 3:
+        return x == 3;
+    case 4:
+        return x == y;
+    case 5:
+        return x == 7 - y;
+    case 6:
+        return x == 3 || y == 3;
+    case 7:
+        return x == y || x == 7 - y;
+    default:
+        return (x + y) % 2 == 0;
     }
 }
 
@@ -138,8 +144,7 @@ class JobRenderer {
 public:
     JobRenderer(const uint8_t* data, const SheetRenderOptions& options, SheetRenderResult* result)
         : data_(data), options_(options), result_(result)
-    {
-    }
+    {}
 
     bool Command(const MorvaCommandLine& command);
     bool Finish()
@@ -213,8 +218,7 @@ private:
     bool PlaceGlyph(const ListingOperands& o);
     // Draws through `sample` every picture pixel whose centre maps (through
     // the inverse of `toPicture`) into [0, w) x [0, h).
-    template <typename Sample>
-    void DrawRaster(const Affine& toPicture, double w, double h, Sample sample);
+    template <typename Sample> void DrawRaster(const Affine& toPicture, double w, double h, Sample sample);
 
     const uint8_t* data_;
     SheetRenderOptions options_;
@@ -434,7 +438,9 @@ bool JobRenderer::SetBrush(const ListingOperands& o, BrushKind kind, const Morva
     const std::vector<double> rgb = o.Numbers("rgb");
     // Float forms carry each component as a fraction of 255.
     const bool fractions = command.opcode == Op("An") || command.opcode == Op("Ao");
-    auto component = [fractions](double v) { return uint8_t(std::clamp(std::lround(fractions ? v * 255 : v), 0L, 255L)); };
+    auto component = [fractions](double v) {
+        return uint8_t(std::clamp(std::lround(fractions ? v * 255 : v), 0L, 255L));
+    };
     if (rgb.size() == 3)
         brush.colour = {component(rgb[0]), component(rgb[1]), component(rgb[2])};
     else if (o.Has("grey"))
@@ -463,8 +469,7 @@ bool JobRenderer::SetBrush(const ListingOperands& o, BrushKind kind, const Morva
     return true;
 }
 
-template <typename Sample>
-void JobRenderer::DrawRaster(const Affine& toPicture, double w, double h, Sample sample)
+template <typename Sample> void JobRenderer::DrawRaster(const Affine& toPicture, double w, double h, Sample sample)
 {
     SheetImage& image = face_.image;
     Affine inverse;
@@ -558,27 +563,25 @@ bool JobRenderer::Image(const MorvaCommandLine& command, const ListingOperands& 
     const Colour pattern = brushes_[2].colour;
     // (u, v) in source pixels -> destination + matrix.
     const Affine imageToDevice{m[0], m[1], m[2], m[3], m[4] + o.Number("x"), m[5] + o.Number("y")};
-    DrawRaster(Then(imageToDevice, DeviceToPicture()), width, height,
-               [&](int u, int v, uint8_t* target, int, int) {
-                   Colour c;
-                   const uint8_t* row = pixels.data() + size_t(v) * rowBytes;
-                   if (kind == 4) {
-                       c = {row[u * 3], row[u * 3 + 1], row[u * 3 + 2]};
-                   } else {
-                       int value = row[u];
-                       if (bits < 8)
-                           value = (row[size_t(u) * size_t(bits) / 8] >> (8 - bits - (u * bits) % 8)) & ((1 << bits) - 1);
-                       if (kind == 3) {
-                           c = {uint8_t(value), uint8_t(value), uint8_t(value)};
-                       } else if (size_t(value) * 3 + 2 < palette.size()) {
-                           c = {palette[size_t(value) * 3], palette[size_t(value) * 3 + 1],
-                                palette[size_t(value) * 3 + 2]};
-                       }
-                   }
-                   target[0] = Rop3(imageRop, pattern.r, c.r, target[0]);
-                   target[1] = Rop3(imageRop, pattern.g, c.g, target[1]);
-                   target[2] = Rop3(imageRop, pattern.b, c.b, target[2]);
-               });
+    DrawRaster(Then(imageToDevice, DeviceToPicture()), width, height, [&](int u, int v, uint8_t* target, int, int) {
+        Colour c;
+        const uint8_t* row = pixels.data() + size_t(v) * rowBytes;
+        if (kind == 4) {
+            c = {row[u * 3], row[u * 3 + 1], row[u * 3 + 2]};
+        } else {
+            int value = row[u];
+            if (bits < 8)
+                value = (row[size_t(u) * size_t(bits) / 8] >> (8 - bits - (u * bits) % 8)) & ((1 << bits) - 1);
+            if (kind == 3) {
+                c = {uint8_t(value), uint8_t(value), uint8_t(value)};
+            } else if (size_t(value) * 3 + 2 < palette.size()) {
+                c = {palette[size_t(value) * 3], palette[size_t(value) * 3 + 1], palette[size_t(value) * 3 + 2]};
+            }
+        }
+        target[0] = Rop3(imageRop, pattern.r, c.r, target[0]);
+        target[1] = Rop3(imageRop, pattern.g, c.g, target[1]);
+        target[2] = Rop3(imageRop, pattern.b, c.b, target[2]);
+    });
     if (o.Number("mask", 1) == 2)
         Note("image masks not drawn");
     return true;
@@ -739,14 +742,27 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
     const uint16_t op = command.opcode;
     switch (op) {
     // Job and sheet framing.
-    case Op("Ec"): return Media(o);
+    case Op("Ec"):
+        return Media(o);
     case Op("FB"):
     case Op("FE"):
         if (faceOpen_)
             EndFace();
         return true;
-    case Op("EA"): case Op("EB"): case Op("ED"): case Op("EE"): case Op("EF"): case Op("EH"): case Op("Eg"):
-    case Op("EP"): case Op("FA"): case Op("FC"): case Op("FF"): case Op("FH"): case Op("FI"): case Op("AI"):
+    case Op("EA"):
+    case Op("EB"):
+    case Op("ED"):
+    case Op("EE"):
+    case Op("EF"):
+    case Op("EH"):
+    case Op("Eg"):
+    case Op("EP"):
+    case Op("FA"):
+    case Op("FC"):
+    case Op("FF"):
+    case Op("FH"):
+    case Op("FI"):
+    case Op("AI"):
     // The axis code says how the sheet is fed; drawing is placed by "Aa" alone.
     case Op("AA"):
         return true;
@@ -773,12 +789,24 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
             return false;
         ClipTo(path_, fillRule_ == 2 ? FillRule::kNonZero : FillRule::kEvenOdd);
         return true;
-    case Op("AR"): clip_.clear(); return true;
+    case Op("AR"):
+        clip_.clear();
+        return true;
     // Line attributes.
-    case Op("AD"): case Op("Ad"): pen_.width = o.Number("width"); return true;
-    case Op("AE"): pen_.cap = int(o.Number("cap")); return true;
-    case Op("AF"): pen_.join = int(o.Number("join")); return true;
-    case Op("AG"): case Op("Ag"): pen_.miterLimit = std::max(1.0, o.Number("limit")); return true;
+    case Op("AD"):
+    case Op("Ad"):
+        pen_.width = o.Number("width");
+        return true;
+    case Op("AE"):
+        pen_.cap = int(o.Number("cap"));
+        return true;
+    case Op("AF"):
+        pen_.join = int(o.Number("join"));
+        return true;
+    case Op("AG"):
+    case Op("Ag"):
+        pen_.miterLimit = std::max(1.0, o.Number("limit"));
+        return true;
     case Op("AH"):
     case Op("Ah"):
         pen_.dashes.clear();
@@ -791,8 +819,12 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
         }
         return true;
     // Painting state.
-    case Op("AJ"): fillRule_ = int(o.Number("rule")); return true;
-    case Op("AK"): paintOperation_ = int(o.Number("op")); return true;
+    case Op("AJ"):
+        fillRule_ = int(o.Number("rule"));
+        return true;
+    case Op("AK"):
+        paintOperation_ = int(o.Number("op"));
+        return true;
     case Op("AL"):
         mixKind_ = int(o.Number("kind"));
         mixValue_ = int(o.Number("value"));
@@ -810,9 +842,14 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
         brushes_[target] = brush;
         return true;
     }
-    case Op("AN"): case Op("An"): return SetBrush(o, BrushKind::kHatch, command);
-    case Op("AO"): case Op("Ao"): return SetBrush(o, BrushKind::kOneBitPattern, command);
-    case Op("AP"): return SetBrush(o, BrushKind::kColourPattern, command);
+    case Op("AN"):
+    case Op("An"):
+        return SetBrush(o, BrushKind::kHatch, command);
+    case Op("AO"):
+    case Op("Ao"):
+        return SetBrush(o, BrushKind::kOneBitPattern, command);
+    case Op("AP"):
+        return SetBrush(o, BrushKind::kColourPattern, command);
     case Op("AQ"): {
         const int use = int(o.Number("use"));
         if (use != 1 && use != 2)
@@ -837,7 +874,10 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
         path_.clear();
         closed_.clear();
         return true;
-    case Op("BB"): case Op("Bb"): MoveTo(o.Number("x"), o.Number("y")); return true;
+    case Op("BB"):
+    case Op("Bb"):
+        MoveTo(o.Number("x"), o.Number("y"));
+        return true;
     case Op("BP"):
     case Op("Bp"): {
         const std::vector<double> p = o.Numbers("points");
@@ -888,18 +928,33 @@ bool JobRenderer::Command(const MorvaCommandLine& command)
     case Op("Cc"):
         if (!NeedFace(command))
             return false;
-        PaintByOperation(
-            ToPicture({EllipseContour(o.Number("cx"), o.Number("cy"), o.Number("rx"), o.Number("ry"))}, DeviceToPicture()),
-            {true});
+        PaintByOperation(ToPicture({EllipseContour(o.Number("cx"), o.Number("cy"), o.Number("rx"), o.Number("ry"))},
+                                   DeviceToPicture()),
+                         {true});
         return true;
     // Images.
-    case Op("Cq"): return NeedFace(command) && Image(command, o);
-    case Op("Cp"): return NeedFace(command) && OneBitImage(command, o);
+    case Op("Cq"):
+        return NeedFace(command) && Image(command, o);
+    case Op("Cp"):
+        return NeedFace(command) && OneBitImage(command, o);
     // Text.
-    case Op("DA"): case Op("Db"): return true;
-    case Op("DH"): case Op("DL"): return DownloadGlyph(command, o);
-    case Op("DI"): case Op("DM"): case Op("Di"): case Op("Dm"): return NeedFace(command) && PlaceGlyph(o);
-    case Op("DC"): case Op("Dc"): case Op("DD"): case Op("Dd"): case Op("DE"): case Op("DF"):
+    case Op("DA"):
+    case Op("Db"):
+        return true;
+    case Op("DH"):
+    case Op("DL"):
+        return DownloadGlyph(command, o);
+    case Op("DI"):
+    case Op("DM"):
+    case Op("Di"):
+    case Op("Dm"):
+        return NeedFace(command) && PlaceGlyph(o);
+    case Op("DC"):
+    case Op("Dc"):
+    case Op("DD"):
+    case Op("Dd"):
+    case Op("DE"):
+    case Op("DF"):
         Note("resident-font text not drawn");
         return true;
     default:

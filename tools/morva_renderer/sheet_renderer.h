@@ -18,9 +18,9 @@ struct SheetRenderOptions {
 
 struct RenderedSheet {
     SheetImage image;
-    double widthMm = 0;   // the sheet, from its page media
+    double widthMm = 0;  // the sheet, from its page media
     double heightMm = 0;
-    int mediaKind = 0;    // "Ec"'s kind byte ('Q' with an explicit size)
+    int mediaKind = 0;                             // "Ec"'s kind byte ('Q' with an explicit size)
     std::vector<std::array<float, 6>> placements;  // every "Aa" of the face, in order
 };
 
