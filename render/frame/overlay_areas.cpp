@@ -82,10 +82,10 @@ int CurrentPageCell(PDevRecord* pdev, PlacementRect* cell)
     if (ComputeSheetLayout(&state, &input, pdev->geometry) != 0 ||
         ComputePagePlacement(&matrix, &input, state.slot + 1, state.side + 1, &measured) != 0)
         return -1;
-    // The placement measures the cell from the sheet's bottom edge.
-    const float nearEdge = input.outputHeight - measured.top;
-    const float farEdge = input.outputHeight - measured.bottom;
-    *cell = {measured.left, std::min(nearEdge, farEdge), measured.right, std::max(nearEdge, farEdge)};
+    // The placement hands the cell over in the sheet's axes down from its top
+    // edge (its own layout runs up from the foot), as the areas are measured.
+    *cell = {measured.left, std::min(measured.top, measured.bottom), measured.right,
+             std::max(measured.top, measured.bottom)};
     return 0;
 }
 

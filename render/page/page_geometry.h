@@ -226,7 +226,8 @@ void CellOfState(int state, int32_t u, int32_t columns, int32_t rows, int32_t* c
 int UseBookletFrameAsPage(PlacementInput* input, const PageGeometry* geometry, float* scale);
 
 int ComputeSheetLayout(const PageFrameState* state, PlacementInput* input, const PageGeometry* geometry);
-// Slot is 1-based, side 1 front or 2 back; the cell goes to `cell` when given.
+// Slot is 1-based, side 1 front or 2 back; the cell goes to `cell` when given,
+// with y down from the sheet's top edge.
 int ComputePagePlacement(PlacementMatrix* matrix, const PlacementInput* input, int32_t slot, int32_t side,
                          PlacementRect* cell);
 // The sent placement of a page: slot 0 to 31, side 0 or 1; the matrix is left

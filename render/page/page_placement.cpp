@@ -432,7 +432,7 @@ int ComputePagePlacement(PlacementMatrix* matrix, const PlacementInput* input, i
     if (dx != 0.0f || dy != 0.0f)
         m = ComposePlacement(m, TranslationMatrix(dx, dy));
 
-    // 9. The cell, measured from the sheet's bottom.
+    // 9. The cell, turned from the layout's y up into y down from the sheet's top.
     if (cellOut)
         *cellOut = {cellLeft, in.outputHeight - cellNear, cellRight, in.outputHeight - cellFar};
     *matrix = m;

@@ -622,6 +622,13 @@ TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
             EXPECT_LE(f[2], (landscape ? sheetHeight : sheetWidth) + 0.5f);
             EXPECT_LE(f[3], (landscape ? sheetWidth : sheetHeight) + 0.5f);
             EXPECT_TRUE(m[0] > f[0] && m[1] > f[1] && m[2] < f[2] && m[3] < f[3]);
+            // The cells fill as the pages are placed: from the sheet's top-left
+            // corner, row by row (the sheet's axes here run down from its top).
+            if (c.pages == 4 && !landscape) {
+                const bool right = (f[0] + f[2]) / 2 > sheetWidth / 2, lower = (f[1] + f[3]) / 2 > sheetHeight / 2;
+                EXPECT_EQ(right, i % 2 == 1);
+                EXPECT_EQ(lower, i >= 2);
+            }
             for (size_t j = 0; j < i; ++j) {
                 const float* g = answers[j].rects + 4;  // the form
                 const bool apart =

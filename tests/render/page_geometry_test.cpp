@@ -298,7 +298,8 @@ TEST(Placement, EveryPageLandsInItsOwnCell)
                         PlacementMatrix m;
                         PlacementRect& cell = cells[slot - 1];
                         ASSERT_EQ(ComputePagePlacement(&m, &in, slot, 1, &cell), 0);
-                        // The cell comes out measured from the sheet's bottom.
+                        // The cell comes out with y down from the sheet's top; the
+                        // layout's own y runs up from its foot.
                         const float top = in.outputHeight - cell.top;
                         const float bottom = in.outputHeight - cell.bottom;
                         const float corners[4][2] = {{in.printLeft, in.printTop}, {in.printRight, in.printTop},
@@ -329,7 +330,8 @@ TEST(Placement, EveryPageLandsInItsOwnCell)
 
 TEST(Placement, FourUpOrdersFillTheCellsInTurn)
 {
-    // Cells as (column, row from the top) for slots 1 to 4.
+    // Cells as (column, row up from the sheet's foot, in the layout's axes)
+    // for slots 1 to 4: the first page lies at the top left.
     struct Case {
         int32_t order;
         const char* cells;
