@@ -521,6 +521,7 @@ void ParseGlyphDownload(ReaderCursor& c, std::string& line, bool wideId)
         }
         if (!c.Need(length - 8))
             return;
+        c.spans.push_back({"outline", c.pos, size_t(body)});
         c.pos += size_t(body);
         for (uint64_t i = 8 + body; i < length; ++i)
             if (c.U8() != 34)
@@ -549,6 +550,7 @@ void ParseGlyphDownload(ReaderCursor& c, std::string& line, bool wideId)
     AddInt(line, "data", data);
     if (!c.Need(length - kFixed))
         return;
+    c.spans.push_back({"rows", c.pos, data});
     c.pos += data;
     for (uint32_t i = data; i < length - kFixed; ++i)
         if (c.U8() != 17)

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 bool ReaderCursor::Need(size_t n)
 {
@@ -145,6 +146,7 @@ void AddBytes(std::string& line, const char* name, ReaderCursor& c, size_t count
 {
     if (!c.Need(count))
         return;
+    c.spans.push_back({name, c.pos, count});
     static const char kHex[] = "0123456789abcdef";
     line += ' ';
     line += name;
@@ -218,6 +220,7 @@ bool ReadCommands(ReaderCursor& c, const MorvaReadOptions& options, bool stopAtE
         }
         const uint16_t opcode = static_cast<uint16_t>(c.U16());
         std::string line = OpcodeName(opcode);
+        c.spans.clear();
         if (!ParseOperands(opcode, c, options, line)) {
             listing->error = "unknown opcode " + OpcodeName(opcode) + " at offset " + std::to_string(offset);
             return false;
@@ -230,7 +233,7 @@ bool ReadCommands(ReaderCursor& c, const MorvaReadOptions& options, bool stopAtE
             listing->error = c.problem + " in " + OpcodeName(opcode) + " at offset " + std::to_string(offset);
             return false;
         }
-        listing->commands.push_back({offset, opcode, line});
+        listing->commands.push_back({offset, opcode, line, std::move(c.spans)});
         if (stopAtEnd && opcode == kStreamEndOpcode)
             return true;
     }

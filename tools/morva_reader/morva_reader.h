@@ -16,10 +16,19 @@ struct MorvaReadOptions {
     // happen to form exactly such a section are read as one.
 };
 
+// Operand bytes that the listing shows only in part (image data, pattern
+// bits, palettes, glyph rows): where they lie in the data given.
+struct MorvaDataSpan {
+    std::string name;  // the listing's name for them ("data", "maskdata", "rows")
+    size_t offset;
+    size_t length;
+};
+
 struct MorvaCommandLine {
     size_t offset;    // of the opcode, from the start of the data given
     uint16_t opcode;
     std::string text; // "AB left=1 top=2 right=3 bottom=4"
+    std::vector<MorvaDataSpan> data;
 };
 
 struct MorvaListing {

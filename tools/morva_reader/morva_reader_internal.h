@@ -3,6 +3,7 @@
 #include "tools/morva_reader/morva_reader.h"
 
 #include <string>
+#include <vector>
 
 // Reads big-endian values; a read past the end marks the cursor truncated
 // and answers 0, so a parser can run on and the caller checks once.
@@ -12,6 +13,7 @@ struct ReaderCursor {
     size_t pos;
     bool truncated = false;
     std::string problem;  // a malformed operand (not a truncation)
+    std::vector<MorvaDataSpan> spans;  // operand bytes of the command being read
 
     bool Need(size_t n);
     uint32_t U8();
