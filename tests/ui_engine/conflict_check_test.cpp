@@ -190,26 +190,27 @@ TEST_F(ConflictCheckTest, AnOrientationChangeMovesTheFinishingPositions)
 // it; OK applies both, Cancel neither.
 TEST_F(ConflictCheckTest, APreparedFixIsAppliedWithTheValueOnlyWhenAccepted)
 {
+    constexpr uint32_t kPaperWithoutStamps = 309;
     SetText(kFidStampName, L"Confidential");
+    const uint32_t paper = Get(kFidPaperSize);
     {
         MessageBoxScript script({IDCANCEL});
-        EXPECT_EQ(ChangeTo(kFidPosterBooklet, 1), kActionNothing);
+        EXPECT_EQ(ChangeTo(kFidPaperSize, kPaperWithoutStamps), kActionNothing);
         ASSERT_EQ(script.shown().size(), 1u);
         EXPECT_EQ(script.unscripted(), 0);
-        EXPECT_NE(Get(kFidPosterBooklet), 1u);
+        EXPECT_EQ(Get(kFidPaperSize), paper);
         const uint64_t name = GetFunctionIdValuePointer(settings_.data(), printer_settings_.data(), kFidStampName, 6);
         EXPECT_STREQ(reinterpret_cast<const wchar_t*>(name), L"Confidential");
     }
-    MessageBoxScript script({IDOK, IDOK, IDOK});
+    MessageBoxScript script({IDOK});
     std::vector<uint16_t> changed;
-    ASSERT_EQ(ChangeTo(kFidPosterBooklet, 1, &changed), kActionApply);
+    ASSERT_EQ(ChangeTo(kFidPaperSize, kPaperWithoutStamps, &changed), kActionApply);
     EXPECT_EQ(script.unscripted(), 0);
-    ASSERT_GE(script.shown().size(), 1u);
+    ASSERT_EQ(script.shown().size(), 1u);
     EXPECT_EQ(script.shown()[0].caption, ResourceString(265));
-    EXPECT_NE(script.shown()[0].text.find(L"Confidential"), std::wstring::npos) << std::string(
-        script.shown()[0].text.begin(), script.shown()[0].text.end());
-    EXPECT_EQ(Get(kFidPosterBooklet), 1u);
-    EXPECT_TRUE(Lists(changed, kFidPosterBooklet));
+    EXPECT_NE(script.shown()[0].text.find(L"Confidential"), std::wstring::npos);
+    EXPECT_EQ(Get(kFidPaperSize), kPaperWithoutStamps);
+    EXPECT_TRUE(Lists(changed, kFidPaperSize));
     EXPECT_TRUE(Lists(changed, kFidStampName));
     const uint64_t name = GetFunctionIdValuePointer(settings_.data(), printer_settings_.data(), kFidStampName, 6);
     EXPECT_STREQ(reinterpret_cast<const wchar_t*>(name), L"");
@@ -247,7 +248,37 @@ TEST_F(ConflictCheckTest, TheEditItemOfTheSettingGivesTheRangeFlags)
     EXPECT_EQ(flags, kUiDecimals | kUiFixedRange);
 }
 
-class PageCheckTest : public ConflictCheckTest {};
+class PageCheckTest : public ConflictCheckTest {
+protected:
+    void SetUp() override
+    {
+        ConflictCheckTest::SetUp();
+        // The free custom size and the user papers at a usable size, their
+        // margins the defaults.
+        Set(kFidCustomPaperWidth, 2100);
+        Set(kFidCustomPaperLength, 2970);
+        for (uint16_t i = 0; i < kUserPaperCount; ++i) {
+            Set(static_cast<uint16_t>(5889 + i), 2100);
+            Set(static_cast<uint16_t>(5909 + i), 2970);
+        }
+        ResetPaperMarginStore(Printer(), L"", false, L"");
+    }
+    // The first user paper, 200 x 297 mm, with margins that take its whole
+    // width, kept in the printer's margin list.
+    void SetUserPaperWithWideMargins()
+    {
+        Set(5889, 2000);
+        Set(5909, 2970);
+        SetText(5929, L"Letterhead");
+        Set(kFidUserPaperMarginsFromUser, 0);
+        PaperMarginList* list = LoadPaperMarginList(Printer());
+        ASSERT_NE(list, nullptr);
+        const uint32_t wide[4] = {1000, 1000, 1000, 1000};
+        ASSERT_EQ(AddPaperMargins(list, kFirstUserPaper, wide, kOrientationPortrait), kMarginOk);
+        ASSERT_EQ(SavePaperMarginList(Printer(), list), kMarginOk);
+        FreePaperMarginList(list);
+    }
+};
 
 TEST_F(PageCheckTest, TheFreeCustomSizeIsKeptAndAnUnknownPaperFallsBack)
 {
@@ -293,26 +324,31 @@ TEST_F(PageCheckTest, AnEmptyUserCodeSwitchesTheCodeModeOff)
 TEST_F(PageCheckTest, TwoTextsQueueInTheTwoSlots)
 {
     PaperUnits units{};
+    Set(kFidJobType, 0);
+    Set(kFidUserPaperMarginsFromUser, 0);
     QueuedConflictTexts* holder = reinterpret_cast<QueuedConflictTexts*>(1);
-    ASSERT_EQ(RunPageSettingsCheck(nullptr, Printer(), Context(), 0, kCheckWholeRecord | kCheckLayoutFit, false,
-                                   kMarginResetMessage, &units, nullptr, false, &holder),
+    ASSERT_EQ(RunPageSettingsCheck(nullptr, Printer(), Context(), 0, kCheckWholeRecord | kCheckLayoutFit, true,
+                                   kMarginResetMessage, &units, dialog_, false, &holder),
               1);
     EXPECT_EQ(holder, nullptr);
-    Set(kFidJobType, 1);
-    SetText(kFidUserCode, L"");
+    // A user paper whose margins take its width, and a grid of 2 x 2 pages
+    // of the paper's own size at full size on it.
+    SetUserPaperWithWideMargins();
     Set(kFidPaperSize, kPaperA4);
     Set(kFidOutputPaper, 267);
     Set(kFidPosterBooklet, 1);
     Set(kFidLayoutGrid, 0x0202);
     Set(kFidLayoutScaleOn, 1);
     Set(kFidZoom, 100);
-    ASSERT_EQ(RunPageSettingsCheck(nullptr, Printer(), Context(), 0, kCheckWholeRecord | kCheckLayoutFit, false,
-                                   kMarginResetMessage, &units, nullptr, false, &holder),
+    ASSERT_EQ(RunPageSettingsCheck(nullptr, Printer(), Context(), 0, kCheckLayoutFit, true, kMarginResetMessage,
+                                   &units, dialog_, false, &holder),
               1);
     ASSERT_NE(holder, nullptr);
     int status = -1;
-    EXPECT_NE(GetQueuedConflictText(holder, 0, &status), nullptr);
+    const wchar_t* first = GetQueuedConflictText(holder, 0, &status);
+    ASSERT_NE(first, nullptr);
     EXPECT_EQ(status, 0);
+    EXPECT_NE(std::wstring(first).find(L"Letterhead"), std::wstring::npos);
     EXPECT_NE(GetQueuedConflictText(holder, 1, &status), nullptr);
     EXPECT_EQ(GetQueuedConflictText(holder, 2, &status), nullptr);
     EXPECT_EQ(status, 1);
@@ -325,20 +361,10 @@ TEST_F(PageCheckTest, TwoTextsQueueInTheTwoSlots)
 
 TEST_F(PageCheckTest, MarginsAsWideAsTheirPaperAreReset)
 {
-    // The first user paper, 200 x 297 mm, with margins that take its whole width.
-    Set(5889, 2000);
-    Set(5909, 2970);
-    SetText(5929, L"Letterhead");
-    Set(kFidUserPaperMarginsFromUser, 0);
-    PaperMarginList* list = LoadPaperMarginList(Printer());
-    ASSERT_NE(list, nullptr);
-    const uint32_t wide[4] = {1000, 1000, 1000, 1000};
-    ASSERT_EQ(AddPaperMargins(list, kFirstUserPaper, wide, kOrientationPortrait), kMarginOk);
-    ASSERT_EQ(SavePaperMarginList(Printer(), list), kMarginOk);
-    FreePaperMarginList(list);
+    SetUserPaperWithWideMargins();
     CheckedPapers failed{};
     ASSERT_EQ(CheckUserPaperMargins(Printer(), Context(), false, &failed), -1);
-    ASSERT_GE(failed.count, 1);
+    ASSERT_EQ(failed.count, 1);
     EXPECT_EQ(failed.codes[0], kFirstUserPaper);
 
     PaperUnits units{};
@@ -350,7 +376,7 @@ TEST_F(PageCheckTest, MarginsAsWideAsTheirPaperAreReset)
     const std::wstring text = GetQueuedConflictText(holder, 0, nullptr);
     FreeQueuedConflictTexts(&holder);
     EXPECT_NE(text.find(L"Letterhead (200 x 297mm)"), std::wstring::npos) << std::string(text.begin(), text.end());
-    list = LoadPaperMarginList(Printer());
+    PaperMarginList* list = LoadPaperMarginList(Printer());
     ASSERT_NE(list, nullptr);
     PaperMarginRecord stored{};
     ASSERT_EQ(FindPaperMargins(list, kFirstUserPaper, &stored), kMarginOk);

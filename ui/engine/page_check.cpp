@@ -250,9 +250,16 @@ uint16_t CheckPageLayoutFit(const ConstraintContext& context, const PaperUnits* 
         return kLayoutFits;
     if (fit != kConstraintTooSmall && fit != kConstraintTooLarge)
         return 1;
-    const SettingChange grid{kFidLayoutGrid, kTypeU16, 0, nullptr};
+    // The message names the document paper the grid is laid out for.
+    uint64_t paper = 0;
+    uint16_t type = 0;
+    uint32_t size = 0;
+    if (GetFunctionIdValue(kFidPaperSize, context.settingsRecord, context.printerSettingsRecord, &type, &size,
+                           &paper) != 0)
+        return 1;
+    const SettingChange scaled{kFidPaperSize, type, static_cast<uint16_t>(size), &paper};
     wchar_t* built = nullptr;
-    if (!BuildLayoutFitText(context, grid, units, fit, involved, &built))
+    if (!BuildLayoutFitText(context, scaled, units, fit, involved, &built))
         return 1;
     GlobalBlockPtr<wchar_t> message(built);
     auto block = AllocGlobalBlock<wchar_t>(kTextChars * sizeof(wchar_t));
