@@ -38,10 +38,9 @@ uint32_t FindContextHelpId(const HelpIdPair* table, HWND control)
 {
     if (!table || !control)
         return 0;
-    const int id = GetDlgCtrlID(control);
+    HWND parent = GetParent(control);
     for (; table->controlId != 0; ++table)
-        if (GetDlgItem(GetParent(control), static_cast<int>(table->controlId)) == control &&
-            static_cast<int>(table->controlId) == id)
+        if (GetDlgItem(parent, static_cast<int>(table->controlId)) == control)
             return table->helpId;
     return 0;
 }
