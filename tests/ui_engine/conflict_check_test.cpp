@@ -292,13 +292,13 @@ TEST_F(PageCheckTest, TheFreeCustomSizeIsKeptAndAnUnknownPaperFallsBack)
     uint16_t room[kChangedRoom] = {};
     uint16_t* ids = room;
     uint16_t count = 0;
-    if (IsCustomPaperEnabled(settings_.data(), printer_settings_.data())) {
-        ASSERT_EQ(CheckPaperSelection(Printer(), Context(), 0, &ids, &count), 0);
-        EXPECT_EQ(Get(kFidPaperSize), kFreeCustomPaperCode);
-        EXPECT_EQ(Get(kFidCustomPaperWidth), 1500u);
-        EXPECT_EQ(Get(kFidCustomPaperLength), 2500u);
-        EXPECT_EQ(count, 0);
-    }
+    Set(kFidCustomPaperEnabled, 1);
+    ASSERT_NE(IsCustomPaperEnabled(settings_.data(), printer_settings_.data()), 0u);
+    ASSERT_EQ(CheckPaperSelection(Printer(), Context(), 0, &ids, &count), 0);
+    EXPECT_EQ(Get(kFidPaperSize), kFreeCustomPaperCode);
+    EXPECT_EQ(Get(kFidCustomPaperWidth), 1500u);
+    EXPECT_EQ(Get(kFidCustomPaperLength), 2500u);
+    EXPECT_EQ(count, 0);
     Set(kFidPaperSize, 9999);
     ASSERT_EQ(CheckPaperSelection(Printer(), Context(), 0, &ids, &count), 0);
     ASSERT_EQ(count, 1);
