@@ -49,3 +49,34 @@ morva_wine_prefix() {
     wineserver -w
   fi
 }
+
+# Real windows (the message boxes of the interface tests) need a display under
+# wine: a virtual X server on a display number it finds free itself. Exports
+# DISPLAY; morva_stop_display ends it.
+morva_start_display() {
+  local numberFile
+  numberFile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+  morva_display_pid=$!
+  for _ in $(seq 100); do
+    if [ -s "$numberFile" ]; then
+      export DISPLAY=:$(head -n1 "$numberFile")
+      rm -f "$numberFile"
+      return 0
+    fi
+    kill -0 "$morva_display_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$numberFile"
+  echo "test: the virtual display did not start" >&2
+  morva_stop_display
+  return 1
+}
+
+morva_stop_display() {
+  if [ -n "${morva_display_pid:-}" ]; then
+    kill "$morva_display_pid" 2>/dev/null || true
+    wait "$morva_display_pid" 2>/dev/null || true
+    morva_display_pid=
+  fi
+}

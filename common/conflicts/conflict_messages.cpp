@@ -219,17 +219,52 @@ uint16_t ShowItemConflictMessage(HWND window, const ConstraintContext& context, 
     return ShowText(text, true) == IDOK ? kItemAnswerOk : kItemAnswerCancel;
 }
 
+int FormatChangedSettingsText(const ConstraintContext& context, const uint16_t* ids, int count,
+                              const PaperUnits* units, UINT templateId, wchar_t** text)
+{
+    if (!text)
+        return 0;
+    *text = nullptr;
+    if (!ids || count <= 0)
+        return 0;
+    const std::wstring list = SettingLines(context, ids, count, units, kTemplateListEntry, 0);
+    return FormatConflictTemplate(GetResourceModule(), text, 0, templateId, list.c_str());
+}
+
 uint16_t ShowConstraintNotice(HWND window, const ConstraintContext& context, const uint16_t* changedIds, int count,
                               const PaperUnits* units)
 {
     if (!GetUiContext(window) || !units || !changedIds || count <= 0)
         return kAnswerError;
-    const std::wstring list = SettingLines(context, changedIds, count, units, kTemplateListEntry, 0);
     wchar_t* text = nullptr;
-    if (!FormatConflictTemplate(GetResourceModule(), &text, 0, kTemplateNotice, list.c_str()))
+    if (!FormatChangedSettingsText(context, changedIds, count, units, kTemplateNotice, &text))
         return kAnswerError;
     ShowText(text, false);
     return kNoticeShown;
+}
+
+int BuildLayoutFitText(const ConstraintContext& context, const SettingChange& change, const PaperUnits* units,
+                       uint16_t fit, const uint16_t* involved, wchar_t** text)
+{
+    if (!text)
+        return 0;
+    *text = nullptr;
+    if (fit != kConstraintTooSmall && fit != kConstraintTooLarge)
+        return 0;
+    int count = 0;
+    while (involved && involved[count])
+        ++count;
+    const std::wstring list = SettingLines(context, involved, count, units, kTemplateLayoutEntry, 0);
+    wchar_t name[kValueTextChars] = {};
+    wchar_t value[kValueTextChars] = {};
+    wchar_t closing[kValueTextChars] = {};
+    if (!FormatSettingValueText(true, context, name, change.id, nullptr, units, 0) ||
+        (change.value && !FormatSettingValueText(false, context, value, change.id, change.value, units, 0)))
+        return 0;
+    LoadStringW(GetResourceModule(), kTemplateLayoutClosing, closing, kValueTextChars);
+    return FormatConflictTemplate(GetResourceModule(), text, 0,
+                                  fit == kConstraintTooSmall ? kTemplateLayoutTooSmall : kTemplateLayoutTooLarge, name,
+                                  value, list.c_str(), closing);
 }
 
 uint16_t ReportLayoutScaleConflict(HWND window, const ConstraintContext& context, const SettingChange& change,
@@ -244,25 +279,11 @@ uint16_t ReportLayoutScaleConflict(HWND window, const ConstraintContext& context
             GlobalFree(involved);
         return kAnswerError;
     }
-    int count = 0;
-    while (involved && involved[count])
-        ++count;
-    const uint16_t kind = fit == kConstraintTooSmall ? kLayoutTooSmall : kLayoutTooLarge;
-    const std::wstring list = SettingLines(context, involved, count, units, kTemplateLayoutEntry, 0);
+    wchar_t* text = nullptr;
+    const bool built = GetUiContext(window) && units && BuildLayoutFitText(context, change, units, fit, involved, &text);
     if (involved)
         GlobalFree(involved);
-    if (!GetUiContext(window) || !units)
+    if (!built)
         return kAnswerRefused;
-    wchar_t name[kValueTextChars] = {};
-    wchar_t value[kValueTextChars] = {};
-    wchar_t closing[kValueTextChars] = {};
-    if (!FormatSettingValueText(true, context, name, change.id, nullptr, units, 0) ||
-        (change.value && !FormatSettingValueText(false, context, value, change.id, change.value, units, 0)))
-        return kAnswerRefused;
-    LoadStringW(GetResourceModule(), kTemplateLayoutClosing, closing, kValueTextChars);
-    wchar_t* text = nullptr;
-    FormatConflictTemplate(GetResourceModule(), &text, 0,
-                           kind == kLayoutTooSmall ? kTemplateLayoutTooSmall : kTemplateLayoutTooLarge, name, value,
-                           list.c_str(), closing);
     return ShowText(text, false) > 0 ? kAnswerGoAhead : kAnswerRefused;
 }

@@ -118,6 +118,18 @@ uint16_t ShowItemConflictMessage(HWND window, const ConstraintContext& context, 
 uint16_t ShowConstraintNotice(HWND window, const ConstraintContext& context, const uint16_t* changedIds, int count,
                               const PaperUnits* units);
 
+// Template `templateId` with the listed settings and their current values, one
+// "name: value" line each, in a new global block at *text (caller frees). 1
+// done; 0 for no settings or a missing template.
+int FormatChangedSettingsText(const ConstraintContext& context, const uint16_t* ids, int count,
+                              const PaperUnits* units, UINT templateId, wchar_t** text);
+
+// The warning text of a page grid that does not fit (fit 13 too small, 14 too
+// large) naming the change and the zero-terminated `involved` settings, in a
+// new global block at *text. 1 done, 0 failure.
+int BuildLayoutFitText(const ConstraintContext& context, const SettingChange& change, const PaperUnits* units,
+                       uint16_t fit, const uint16_t* involved, wchar_t** text);
+
 // The fit of the page grid at the zoom for the change (CheckLayoutScaleFit):
 // 9 when it fits; otherwise a warning naming the change and the settings
 // involved (too small kLayoutTooSmall, too large kLayoutTooLarge): 9 once

@@ -49,33 +49,6 @@ int32_t PowerScalePosition(uint32_t base, int64_t value)
     return position;
 }
 
-struct ReactionRow {
-    uint16_t id;
-    uint16_t kind;
-    uint16_t uiFlags;
-    uint16_t decimals;
-};
-// Settings whose changes need more than the conflict check: copies and zoom are
-// held to their ranges first, the shifts are stored in tenths and shown with
-// one decimal, the fixed ranges are the page's own, the stamp
-// list is limited in size, and the page grid and zoom must fit the paper.
-constexpr ReactionRow kReactionRows[] = {
-    {12, 12, 0, 0},
-    {263, 12, 0, 0},
-    {268, 12, kUiDecimals, 1},
-    {269, 12, kUiDecimals, 1},
-    {272, 16, 0, 0},
-    {296, 68, 0, 0},
-    {306, 8, kUiFixedRange, 0},
-    {309, 8, kUiFixedRange, 1},
-    {310, 8, kUiFixedRange, 1},
-    {311, 8, kUiFixedRange, 1},
-    {321, 100, 0, 0},
-    {359, 8, kUiFixedRange, 0},
-    {385, 8, kUiFixedRange, 1},
-    {36865, 16, 0, 0},
-};
-
 }  // namespace
 
 int GetUnitDisplayFlags(const SettingsContext* settings, uint16_t localeUnit, PaperUnits* flags)
@@ -121,20 +94,4 @@ int32_t ClampAdjustmentValue(int32_t value, uint16_t id)
     if (id == 268 || id == 269 || id == 324)
         return std::clamp(inch, -kAdjustmentLimit, kAdjustmentLimit);
     return inch;
-}
-
-uint16_t SettingReactionTable(uint16_t id, PageUiRecord* ui)
-{
-    if (ui)
-        *ui = {};
-    for (const ReactionRow& row : kReactionRows) {
-        if (row.id != id)
-            continue;
-        if (ui) {
-            ui->flags = row.uiFlags;
-            ui->decimals = row.decimals;
-        }
-        return row.kind;
-    }
-    return kReactionDefault;
 }

@@ -1,7 +1,9 @@
 // What the conflict messages need of the dialog engine, kept in the common
 // library so that the interface library's pages and these messages share one
-// copy: the unit flags of a page, the conversion between a stored value and
-// the position its control shows, and the per-setting reaction table.
+// copy: the unit flags of a page and the conversion between a stored value and
+// the position its control shows. The per-setting reaction kinds are the
+// dialog engine's (its conflict action table); they reach these messages as
+// arguments.
 #pragma once
 #include <cstdint>
 
@@ -41,11 +43,9 @@ struct PageUiRecord {
     uint16_t flags;
 };
 
-// Reaction kinds of the dialog engine: bit 4 a conflict check, 8 a range check,
-// 16 the stamp count, 32, 64 (the layout fit) and 128 further displays.
+// Reaction kinds the dialog engine passes to ChooseConflictAction (its
+// conflict action table, kept with the engine): 1 refuse, 4 ask, 8 range
+// check, 16 stamp count; 32 (automatic fix), 64 (layout fit) and 128
+// (finishing positions) are the engine's own steps around them.
 constexpr uint16_t kReactionRefuse = 1;
 constexpr uint16_t kReactionDefault = 4;
-
-// The reaction kind of a setting and, when `ui` is given, the flags and
-// decimals its page asks of the range check (the rest of `ui` zeroed).
-uint16_t SettingReactionTable(uint16_t id, PageUiRecord* ui);

@@ -38,19 +38,19 @@ UINT GetEffectiveCodePage(UINT codePage)
 
 int WideToMultiByte(UINT codePage, const wchar_t* text, char* output, int outputSize)
 {
-    if (text == nullptr || outputSize < 0)
-        return 0;
+    if (text == nullptr || outputSize < 0 || (output == nullptr && outputSize > 0))
+        return kWideBadArgument;
     const int measured = MeasureWide(codePage, text);
     if (measured < 0)
-        return 0;
+        return kWideNotConverted;
     if (outputSize == 0)
         return measured + 1;
-    if (output == nullptr || outputSize < measured + 1)
-        return 0;
+    if (outputSize < measured + 1)
+        return kWideNotConverted;
     if (measured > 0
         && WideCharToMultiByte(codePage, 0, text, static_cast<int>(wcslen(text)), output, measured, nullptr, nullptr)
                != measured)
-        return 0;
+        return kWideNotConverted;
     output[measured] = '\0';
     return measured;
 }

@@ -13,9 +13,13 @@
 // therefore the ANSI code page.
 UINT GetEffectiveCodePage(UINT codePage);
 
-// Output size 0: the measured length + 1 (room for the terminator). A null output
-// with a positive size, a negative size, or an output smaller than measured + 1
-// gives 0. Otherwise the converted text, terminated; result its length in bytes.
+// Output size 0: the measured length + 1 (room for the terminator). Otherwise
+// the converted text, terminated; result its length in bytes. A null text or
+// output or a negative size gives kWideBadArgument; a text that cannot be
+// converted or does not fit with its terminator (nothing written) gives
+// kWideNotConverted.
+constexpr int kWideBadArgument = -1;
+constexpr int kWideNotConverted = -2;
 int WideToMultiByte(UINT codePage, const wchar_t* text, char* output, int outputSize);
 
 // Size below 1: the number of UTF-16 units the text converts to (terminator not

@@ -164,7 +164,7 @@ bool WriteLine(const wchar_t* text)
     // Several processes append to the same file, so every write goes to its end.
     char bytes[4 * kTraceLineLimit + 2];
     const int length = WideToMultiByte(CP_ACP, text, bytes, sizeof(bytes) - 1);
-    if (length == 0 && text[0] != L'\0')
+    if (length < 0 || (length == 0 && text[0] != L'\0'))
         return false;
     bytes[length] = '\n';
     if (!OpenTraceFile())

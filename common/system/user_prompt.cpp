@@ -46,7 +46,13 @@ int AskUser(HMODULE resources, UINT titleId, const wchar_t* defaultTitle, const 
 
 int AskUserTitled(const wchar_t* title, const wchar_t* text, UINT style)
 {
-    const UserPrompt prompt = {title != nullptr ? title : L"", text != nullptr ? text : L"", style, GetActiveWindow()};
+    return AskUserOwned(nullptr, title, text, style);
+}
+
+int AskUserOwned(HWND owner, const wchar_t* title, const wchar_t* text, UINT style)
+{
+    const UserPrompt prompt = {title != nullptr ? title : L"", text != nullptr ? text : L"", style,
+                               owner != nullptr ? owner : GetActiveWindow()};
     if (g_answerer != nullptr)
         return g_answerer(prompt, g_answererContext);
     return MessageBoxW(prompt.owner, prompt.text, prompt.title, prompt.style);

@@ -30,6 +30,10 @@ int AskUser(HMODULE resources, UINT titleId, const wchar_t* defaultTitle, const 
 // The same with a title that is no resource string (a printer's name).
 int AskUserTitled(const wchar_t* title, const wchar_t* text, UINT style);
 
+// The same over a given owner window (null: the active window), for dialogs
+// that show their messages over themselves.
+int AskUserOwned(HWND owner, const wchar_t* title, const wchar_t* text, UINT style);
+
 // An OK (retry) or Cancel question. True only on an explicit OK: any other
 // answer, a box that could not be shown included, means stop.
 bool AskRetry(HMODULE resources, UINT titleId, const wchar_t* defaultTitle, const wchar_t* text);

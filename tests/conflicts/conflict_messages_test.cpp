@@ -18,6 +18,7 @@
 #include "common/system/user_prompt.h"
 #include "tests/support/model_printer.h"
 #include "tests/support/spooler_forms_fixture.h"
+#include "ui/engine/conflict_action_table.h"
 
 #include <gtest/gtest.h>
 
@@ -515,10 +516,34 @@ protected:
     static void SetUpTestSuite() { printer_ = OpenSuitePrinter(L"M2200.DDD", L"Morva Conflicts M2200"); }
     static void TearDownTestSuite() { CloseSuitePrinter(printer_); }
     void SetUp() override { Open(printer_); }
+    // The reaction kind from the engine's conflict action table, the page's
+    // range flags from the edit item that shows the setting.
     uint16_t Choose(uint16_t id, uint16_t type, const uint64_t* value, uint16_t* choice, PageUiRecord* ui)
     {
         const SettingChange change{id, type, 2, value};
-        return ChooseConflictAction(printer_->handle(), Context(), change, SettingReactionTable(id, ui), choice, ui);
+        PageFlags(id, ui);
+        return ChooseConflictAction(printer_->handle(), Context(), change, LookUpConflictFlags(id, value != nullptr),
+                                    choice, ui);
+    }
+    // What the pages' edit items ask of the range check: the shifts are
+    // stored in tenths and shown with one decimal, the fixed ranges are the
+    // pages' own.
+    static void PageFlags(uint16_t id, PageUiRecord* ui)
+    {
+        *ui = {};
+        const struct {
+            uint16_t id;
+            uint16_t flags;
+            uint16_t decimals;
+        } items[] = {
+            {268, kUiDecimals, 1}, {269, kUiDecimals, 1}, {306, kUiFixedRange, 0}, {309, kUiFixedRange, 1},
+            {310, kUiFixedRange, 1}, {311, kUiFixedRange, 1}, {359, kUiFixedRange, 0}, {385, kUiFixedRange, 1},
+        };
+        for (const auto& item : items)
+            if (item.id == id) {
+                ui->flags = item.flags;
+                ui->decimals = item.decimals;
+            }
     }
 
     static ModelPrinter* printer_;
@@ -539,14 +564,15 @@ TEST_F(RangeTest, ValuesOutsideTheirRangeChooseTheRangeWarning)
         uint32_t divisor;
         uint32_t textId;
     } cases[] = {
-        // Copies and zoom: in range they go on to the conflict check.
+        // Copies: in range they go on to the conflict check; the zoom is only
+        // held to its range.
         {kFidCopies, kTypeS16, 99, kAnswerNeedsDisplay, kChoiceConflict, 0, 0, 0, 0},
         {kFidCopies, kTypeS16, 100, kAnswerNeedsDisplay, kChoiceRange, 1, 99, 1, 0},
         {kFidCopies, kTypeS16, 0, kAnswerNeedsDisplay, kChoiceRange, 1, 99, 1, 0},
-        {kFidZoom, kTypeU16, 25, kAnswerNeedsDisplay, kChoiceConflict, 0, 0, 0, 0},
+        {kFidZoom, kTypeU16, 25, kAnswerGoAhead, kChoiceConflict, 0, 0, 0, 0},
         {kFidZoom, kTypeU16, 401, kAnswerNeedsDisplay, kChoiceRange, 25, 400, 1, 0},
         // The shift is stored in tenths and shown with one decimal.
-        {268, kTypeS16, -250, kAnswerNeedsDisplay, kChoiceConflict, 0, 0, 0, 0},
+        {268, kTypeS16, -250, kAnswerGoAhead, kChoiceConflict, 0, 0, 0, 0},
         {268, kTypeS16, 251, kAnswerNeedsDisplay, kChoiceRange, -250, 250, 10, 0},
         // The pages' fixed ranges stand alone.
         {306, kTypeU16, 600, kAnswerGoAhead, kChoiceConflict, 0, 0, 0, 0},
@@ -578,7 +604,7 @@ TEST_F(RangeTest, ZoomIsNotCheckedWhileScalingIsOffAndAChangeWithoutValueIsRefus
     const uint64_t zoom = 1000;
     uint16_t choice = 0;
     PageUiRecord ui{};
-    EXPECT_EQ(Choose(kFidZoom, kTypeU16, &zoom, &choice, &ui), kAnswerNeedsDisplay);
+    EXPECT_EQ(Choose(kFidZoom, kTypeU16, &zoom, &choice, &ui), kAnswerGoAhead);
     EXPECT_EQ(choice, kChoiceConflict);
     EXPECT_EQ(Choose(kFidCopies, kTypeS16, nullptr, &choice, &ui), kAnswerRefused);
     // A fixed range the page does not know is an error.
@@ -606,17 +632,17 @@ TEST_F(RangeTest, TheRangeWarningNamesTheSettingAndItsLimits)
     const uint64_t copies = 100;
     const SettingChange change{kFidCopies, kTypeS16, 2, &copies};
     PageUiRecord ui{};
-    SettingReactionTable(kFidCopies, &ui);
+    PageFlags(kFidCopies, &ui);
     ASSERT_EQ(CheckValueRange(Context(), change, &ui), kAnswerNeedsDisplay);
     EXPECT_EQ(ShowConflictWarning(dialog_, Context(), change, ui), kAnswerRefused);
     const uint64_t rotation = 901;
     const SettingChange shifted{311, kTypeS16, 2, &rotation};
-    SettingReactionTable(311, &ui);
+    PageFlags(311, &ui);
     ASSERT_EQ(CheckValueRange(Context(), shifted, &ui), kAnswerNeedsDisplay);
     EXPECT_EQ(ShowConflictWarning(dialog_, Context(), shifted, ui), kAnswerRefused);
     const uint64_t shift = static_cast<uint16_t>(-251);
     const SettingChange shiftChange{268, kTypeS16, 2, &shift};
-    SettingReactionTable(268, &ui);
+    PageFlags(268, &ui);
     ASSERT_EQ(CheckValueRange(Context(), shiftChange, &ui), kAnswerNeedsDisplay);
     EXPECT_EQ(ShowConflictWarning(dialog_, Context(), shiftChange, ui), kAnswerRefused);
     ASSERT_EQ(prompts_.texts.size(), 3u);

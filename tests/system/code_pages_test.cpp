@@ -33,7 +33,7 @@ TEST(CodePages, MeasuredLengthIsWhatIsWritten)
         // One byte short of measured + 1 is refused and nothing is written.
         if (c.bytes > 0) {
             std::string shortOut(c.bytes, '\x7F');
-            EXPECT_EQ(WideToMultiByte(c.codePage, c.text, shortOut.data(), c.bytes), 0);
+            EXPECT_EQ(WideToMultiByte(c.codePage, c.text, shortOut.data(), c.bytes), kWideNotConverted);
             EXPECT_EQ(shortOut, std::string(c.bytes, '\x7F'));
         }
     }
@@ -42,9 +42,14 @@ TEST(CodePages, MeasuredLengthIsWhatIsWritten)
 TEST(CodePages, WideToMultiByteArguments)
 {
     char out[8];
-    EXPECT_EQ(WideToMultiByte(CP_UTF8, L"abc", nullptr, 8), 0);
-    EXPECT_EQ(WideToMultiByte(CP_UTF8, L"abc", out, -1), 0);
-    EXPECT_EQ(WideToMultiByte(CP_UTF8, nullptr, out, 8), 0);
+    EXPECT_EQ(WideToMultiByte(CP_UTF8, L"abc", nullptr, 8), kWideBadArgument);
+    EXPECT_EQ(WideToMultiByte(CP_UTF8, L"abc", out, -1), kWideBadArgument);
+    EXPECT_EQ(WideToMultiByte(CP_UTF8, nullptr, out, 8), kWideBadArgument);
+    // A text that does not fit with its terminator, or cannot be converted, is
+    // told apart from an empty one.
+    EXPECT_EQ(WideToMultiByte(CP_UTF8, L"abc", out, 3), kWideNotConverted);
+    EXPECT_EQ(WideToMultiByte(54321, L"abc", out, 8), kWideNotConverted);  // no such code page
+    EXPECT_EQ(WideToMultiByte(CP_UTF8, L"", out, 8), 0);
     EXPECT_EQ(WideToMultiByte(CP_UTF8, L"abc", out, 8), 3);
     EXPECT_STREQ(out, "abc");
 }
