@@ -85,6 +85,18 @@ void ClearIdList(IdList<Room>& list)
     list.items = list.room;
 }
 
+// A list a routine keeps for itself: it frees the block it grew into when it goes.
+template <uint16_t Room>
+struct OwnedIdList {
+    uint16_t room[Room] = {};
+    uint16_t* items = room;
+    uint16_t count = 0;
+    OwnedIdList() = default;
+    OwnedIdList(const OwnedIdList&) = delete;
+    OwnedIdList& operator=(const OwnedIdList&) = delete;
+    ~OwnedIdList() { FreeIdBlock(Room, items, count); }
+};
+
 // The priority of a code; 0 for a code outside the table.
 uint16_t ConstraintCodePriority(uint16_t code);
 // Keeps `code` in the result when it outranks the kept one: strictly greater

@@ -196,6 +196,8 @@ private:
     // The brush's colour at a picture pixel; `pictureToDevice` finds the
     // pattern's pixel. *paint is false where a pattern leaves the sheet as it is.
     Colour BrushColourAt(const Brush& brush, const Affine& pictureToDevice, int px, int py, bool* paint) const;
+    // Mixes the brush's colour at a picture pixel into `target` by `rop`.
+    void PaintPixel(const Brush& brush, const Affine& pictureToDevice, int rop, int px, int py, uint8_t* target) const;
     Affine PictureToDevice() const
     {
         Affine inverse = kIdentity;
@@ -361,6 +363,18 @@ Colour JobRenderer::BrushColourAt(const Brush& brush, const Affine& pictureToDev
     return brush.background;
 }
 
+void JobRenderer::PaintPixel(const Brush& brush, const Affine& pictureToDevice, int rop, int px, int py,
+                             uint8_t* target) const
+{
+    bool paint = true;
+    const Colour c = BrushColourAt(brush, pictureToDevice, px, py, &paint);
+    if (!paint)
+        return;
+    target[0] = Rop2(rop, c.r, target[0]);
+    target[1] = Rop2(rop, c.g, target[1]);
+    target[2] = Rop2(rop, c.b, target[2]);
+}
+
 void JobRenderer::PaintShape(const RasterShape& picturePoints, FillRule rule, const Brush& brush)
 {
     SheetImage& image = face_.image;
@@ -370,14 +384,7 @@ void JobRenderer::PaintShape(const RasterShape& picturePoints, FillRule rule, co
         for (int x = x0; x < x1; ++x) {
             if (!Visible(size_t(y) * size_t(image.width) + size_t(x)))
                 continue;
-            bool paint = true;
-            const Colour c = BrushColourAt(brush, pictureToDevice, x, y, &paint);
-            if (!paint)
-                continue;
-            uint8_t* p = image.At(x, y);
-            p[0] = Rop2(rop, c.r, p[0]);
-            p[1] = Rop2(rop, c.g, p[1]);
-            p[2] = Rop2(rop, c.b, p[2]);
+            PaintPixel(brush, pictureToDevice, rop, x, y, image.At(x, y));
         }
     });
 }
@@ -608,13 +615,7 @@ bool JobRenderer::OneBitImage(const MorvaCommandLine& command, const ListingOper
                    const int bit = (bytes[size_t(v) * rowBytes + size_t(u) / 8] >> (7 - u % 8)) & 1;
                    if (bit != painted)
                        return;
-                   bool paint = true;
-                   const Colour c = BrushColourAt(brushes_[2], pictureToDevice, px, py, &paint);
-                   if (!paint)
-                       return;
-                   target[0] = Rop2(rop, c.r, target[0]);
-                   target[1] = Rop2(rop, c.g, target[1]);
-                   target[2] = Rop2(rop, c.b, target[2]);
+                   PaintPixel(brushes_[2], pictureToDevice, rop, px, py, target);
                });
     return true;
 }
@@ -725,13 +726,7 @@ bool JobRenderer::PlaceGlyph(const ListingOperands& o)
                [&](int u, int v, uint8_t* target, int px, int py) {
                    if (((glyph.rows[size_t(v) * size_t(glyph.rowBytes) + size_t(u) / 8] >> (7 - u % 8)) & 1) == 0)
                        return;
-                   bool paint = true;
-                   const Colour c = BrushColourAt(brushes_[2], pictureToDevice, px, py, &paint);
-                   if (!paint)
-                       return;
-                   target[0] = Rop2(rop, c.r, target[0]);
-                   target[1] = Rop2(rop, c.g, target[1]);
-                   target[2] = Rop2(rop, c.b, target[2]);
+                   PaintPixel(brushes_[2], pictureToDevice, rop, px, py, target);
                });
     return true;
 }

@@ -43,15 +43,7 @@ constexpr int kTextChars = 1024;
 constexpr uint16_t kLayoutFits = 12;
 constexpr uint16_t kLayoutText = 11;
 
-struct ChangeList {
-    uint16_t room[kChangedRoom] = {};
-    uint16_t* items = room;
-    uint16_t count = 0;
-    ~ChangeList() { FreeIdBlock(kChangedRoom, items, count); }
-    ChangeList() = default;
-    ChangeList(const ChangeList&) = delete;
-    ChangeList& operator=(const ChangeList&) = delete;
-};
+using ChangeList = OwnedIdList<kChangedRoom>;
 
 // Runs one table of the model's rules for `change` against the setting's
 // feature record, carrying out what fires. 0, 1 error.

@@ -18,15 +18,7 @@ namespace {
 constexpr uint16_t kConflictKindNotice = 9;
 
 // The settings a change made, growing from room for five.
-struct ChangeList {
-    uint16_t room[kChangedRoom] = {};
-    uint16_t* items = room;
-    uint16_t count = 0;
-    ~ChangeList() { FreeIdBlock(kChangedRoom, items, count); }
-    ChangeList() = default;
-    ChangeList(const ChangeList&) = delete;
-    ChangeList& operator=(const ChangeList&) = delete;
-};
+using ChangeList = OwnedIdList<kChangedRoom>;
 
 struct FixHolder {
     PreparedFix fix{};
