@@ -176,6 +176,8 @@ Printer DamagedModelTest::intact_;
 Printer DamagedModelTest::badOption_;
 Printer DamagedModelTest::badRule_;
 
+using DefaultValidationOfDamagedModel = DamagedModelTest;
+
 TEST_F(DamagedModelTest, UnreadableRecordsFailTheCheckThatTheIntactModelRefuses)
 {
     const uint32_t colour = kColour;
@@ -202,6 +204,22 @@ TEST_F(DamagedModelTest, SettingWithoutFeatureRecordLeavesTheResultAsItWas)
         uint16_t code = 0;
         EXPECT_EQ(p->Check(kFidDuplex, &longEdge, &code, kConstraintWarning), 0);
         EXPECT_EQ(code, kConstraintWarning);
+    }
+}
+
+TEST_F(DefaultValidationOfDamagedModel, ValidationFailsWhenARecordCannotBeRead)
+{
+    // The intact model's defaults conflict (colour on A4); a damaged copy must not
+    // pass them as valid.
+    uint16_t* conflicts = nullptr;
+    ASSERT_EQ(intact_.Validate(&conflicts), kDefaultsConflict);
+    ASSERT_NE(conflicts, nullptr);
+    EXPECT_EQ(conflicts[0], kColourMode);
+    GlobalFree(conflicts);
+    for (Printer* p : {&badOption_, &badRule_}) {
+        conflicts = reinterpret_cast<uint16_t*>(1);
+        EXPECT_EQ(p->Validate(&conflicts), kDefaultsCheckFailed);
+        EXPECT_EQ(conflicts, nullptr);
     }
 }
 
