@@ -45,13 +45,7 @@ uint16_t CollectFiredRuleSettings(const ConstraintContext& context, const Settin
     // The rows are tested as the check tested them: with the changed setting's
     // record for the size-rule operators.
     SectionHolder feature;
-    wchar_t* modelName = nullptr;
-    uint16_t kind = 0;
-    const uint16_t status = LoadItemFeature(true, context.settings->main, context.settings->linked, change.id,
-                                            change.value, &kind, feature.out(), &modelName);
-    if (modelName)
-        GlobalFree(modelName);
-    if (status != 0 || !feature.section)
+    if (LoadRuleRecord(context.settings, change.id, change.value, &feature) != kRuleLoadOk)
         return 1;
     IdList<kOutIdRoom> out{};
     out.items = out.room;

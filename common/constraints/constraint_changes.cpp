@@ -159,17 +159,17 @@ uint16_t EvaluateConstraintRules(int tableSelector, const ConstraintContext* con
         return 3;
     if (!ruleNumbers)
         return 1;
-    const uint16_t kind = tableSelector == kSelectConflicts ? kKindConflictRule : kKindTransitionRule;
+    const int table = tableSelector == kSelectConflicts ? kTableConflict : kTableTransition;
     bool any = false;
     for (uint16_t i = 0; i < n; ++i) {
         SectionHolder holder;
-        if (LoadModelTable(true, context->settings->main, context->settings->linked, kind, ruleNumbers[i],
-                           holder.out()) != kModelOk || !AsRule(holder.section))
+        const uint16_t loaded = LoadConstraintRule(context->settings, table, ruleNumbers[i], &holder);
+        // A rule the check skips never fired.
+        if (loaded == kRuleLoadSkip)
+            continue;
+        if (loaded != kRuleLoadOk)
             return 1;
-        auto* rule = static_cast<RuleSection*>(holder.section);
-        for (ModelTerm& a : rule->assignments)
-            if (ResolveModelValueReference(rule->source, &a.value) != kModelOk)
-                return 1;
+        const auto* rule = static_cast<const RuleSection*>(holder.section);
         const uint16_t s = ApplyRuleAssignments(context, rule, changedIds, changedCount);
         if (s == 4)
             any = true;

@@ -278,7 +278,8 @@ bool InScope(const uint16_t* scope, uint16_t id, const ConstraintResult* saved)
     return false;
 }
 
-// 0 walked or no rules apply (*applied tells), else the walk's error.
+// 0 walked or no rules apply (*applied tells); 1 when the setting's record
+// cannot be read; else the walk's error.
 uint16_t WalkRuleTables(CheckState& s, const uint16_t* scope, int featureFlag, ConstraintResult* result,
                         bool* applied)
 {
@@ -286,15 +287,15 @@ uint16_t WalkRuleTables(CheckState& s, const uint16_t* scope, int featureFlag, C
     if (!InScope(scope, s.change.id, s.saved))
         return 0;
     SectionHolder feature;
-    wchar_t* modelName = nullptr;
-    uint16_t kind = 0;
-    const uint16_t status =
-        LoadItemFeature(true, s.context.settings->main, s.context.settings->linked, s.change.id,
-                        featureFlag == kFeatureWithoutValue ? nullptr : s.change.value, &kind, feature.out(), &modelName);
-    if (modelName)
-        GlobalFree(modelName);
-    if (status != kModelOk || !feature.section)
+    // A setting the model has no record of has no rules; a record that is
+    // listed but cannot be read (a damaged file, no memory) is an error, or a
+    // damaged model would let through what the intact one refuses.
+    const uint16_t loaded = LoadRuleRecord(s.context.settings, s.change.id,
+                                           featureFlag == kFeatureWithoutValue ? nullptr : s.change.value, &feature);
+    if (loaded == kRuleLoadSkip)
         return 0;
+    if (loaded != kRuleLoadOk)
+        return 1;
     *applied = true;
     if (!AsFeature(feature.section) && !AsOption(feature.section))
         return 0;

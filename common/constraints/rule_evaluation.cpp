@@ -6,6 +6,7 @@
 #include "common/context/section_holder.h"
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
+#include "common/model/model_kinds.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_types.h"
 
@@ -422,6 +423,22 @@ uint16_t LoadConstraintRule(const SettingsContext* settings, int tableSelector, 
         if (ResolveModelValueReference(rule->source, &a.value) != kModelOk)
             return kRuleLoadFailed;
     return kRuleLoadOk;
+}
+
+uint16_t LoadRuleRecord(const SettingsContext* settings, uint16_t id, const void* value, SectionHolder* holder)
+{
+    if (!settings || !holder)
+        return kRuleLoadFailed;
+    wchar_t* modelName = nullptr;
+    uint16_t kind = 0;
+    const uint16_t status =
+        LoadItemFeature(true, settings->main, settings->linked, id, value, &kind, holder->out(), &modelName);
+    if (modelName)
+        GlobalFree(modelName);
+    // Settings 1 and 259 name the header, which has no rules.
+    if (status == kModelAbsent || (status == kModelOk && !holder->section))
+        return kRuleLoadSkip;
+    return status == kModelOk ? kRuleLoadOk : kRuleLoadFailed;
 }
 
 uint16_t EvaluateConstraintTable(const RuleWalk* w)

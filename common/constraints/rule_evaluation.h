@@ -77,6 +77,11 @@ inline constexpr uint16_t kRuleLoadOk = 0;
 inline constexpr uint16_t kRuleLoadFailed = 1;
 inline constexpr uint16_t kRuleLoadSkip = 2;
 uint16_t LoadConstraintRule(const SettingsContext* settings, int tableSelector, uint16_t number, SectionHolder* holder);
+// The record whose rule lists a check of setting `id` walks: its feature
+// record, or with a value (an 8-byte holder) the option holding it.
+// kRuleLoadOk with the record; kRuleLoadSkip when the model has none (no
+// rules apply); kRuleLoadFailed when it is listed but cannot be read.
+uint16_t LoadRuleRecord(const SettingsContext* settings, uint16_t id, const void* value, SectionHolder* holder);
 
 // The value an assignment sets, in an 8-byte holder: 32768 (types 2 and 3) is
 // the model default of the assignment's own setting, 32769 that of the paper

@@ -50,10 +50,10 @@ int ValidateDefaultSettings(HANDLE printer, SettingsContext* context, void* sett
             const uint16_t status = CheckSettingConstraints(kModeValidate, printer, context, settingsRecord,
                                                             printerSettingsRecord, nullptr, id, type, &holder,
                                                             result.get(), nullptr, 0);
-            if (status == kListNoMemory)
-                return kDefaultsCheckFailed;
+            // A check that could not be made says nothing about the value: a
+            // damaged model must not pass a set its intact copy refuses.
             if (status != 0)
-                continue;
+                return kDefaultsCheckFailed;
             // A current value the model refuses is reported through the fired
             // rules; a value in conflict through the code.
             if (result->code == kConstraintNone && result->conflictRules.count == 0)

@@ -99,6 +99,7 @@ struct FontSection : ModelSection {             // kind 11
     std::wstring name2;
     std::vector<std::wstring> names1;
     std::vector<std::wstring> names2;
+    uint32_t payloadLength = 0;                 // read with or without the load flag
     std::vector<uint8_t> payload;               // only with the load flag
     uint16_t flags = 0;
     std::vector<ModelValue> values;             // from format 1024

@@ -304,6 +304,7 @@ void ParseFields(bool load, Cursor& c, ModelSection* s) {
         f->names2 = ReadNameBlock(c);
         c.skip(c.u16());
         const uint32_t payload = c.u32();
+        f->payloadLength = payload;
         if (load)
             c.bytes(payload, &f->payload);
         else

@@ -26,3 +26,10 @@ int GetPaperTypeByte(const ModelSection* section, uint8_t* out)
     *out = static_cast<const Setting32779Section*>(section)->byte;
     return 0;
 }
+
+uint32_t GetFontSectionValue(const ModelSection* section)
+{
+    if (section == nullptr || section->kind != kKindFont)
+        return 0;
+    return static_cast<const FontSection*>(section)->payloadLength;
+}

@@ -1,5 +1,5 @@
-// Single bytes of parsed model sections that the graphics library reads, with
-// the format versions that carry them.
+// Single bytes and values of parsed model sections that the graphics library
+// reads, with the format versions that carry them.
 #pragma once
 #include <cstdint>
 
@@ -17,3 +17,8 @@ int16_t GetPaperSectionByte(const ModelSection* section);
 // The byte of a paper type record (kind 19), carried from format 512 on: 0
 // with the byte, 1 otherwise.
 int GetPaperTypeByte(const ModelSection* section, uint8_t* out);
+
+// The one 32-bit field of a font and setting record (kind 11): the length of
+// its payload (the font substitution data), known whether or not the payload
+// was loaded; 0 for another kind or no section.
+uint32_t GetFontSectionValue(const ModelSection* section);

@@ -635,4 +635,22 @@ TEST(ModelSectionBytes, KindsAndFormatsThatCarryThem) {
     EXPECT_EQ(GetPaperTypeByte(&type, nullptr), 1);
 }
 
+// The 32-bit value of a font and setting record is its payload length, the
+// same whether the payload was loaded or skipped.
+TEST(ModelSectionBytes, FontSectionValueIsThePayloadLength) {
+    LoadedModel mono(BinPath(L"M2200.DDD"));
+    ASSERT_EQ(mono.status, kModelOk);
+    for (bool load : {false, true}) {
+        ModelSection* font = nullptr;
+        ASSERT_EQ(LoadModelTable(load, &mono.main, &mono.linked, kKindFont, 1, &font), kModelOk);
+        EXPECT_EQ(GetFontSectionValue(font), 2u) << "payload \"4d00\", load " << load;
+        FreeModelSection(&font, kKindOwn);
+    }
+    ModelSection* paper = nullptr;
+    ASSERT_EQ(LoadModelTable(false, &mono.main, &mono.linked, kKindPaper, 1, &paper), kModelOk);
+    EXPECT_EQ(GetFontSectionValue(paper), 0u);
+    FreeModelSection(&paper, kKindOwn);
+    EXPECT_EQ(GetFontSectionValue(nullptr), 0u);
+}
+
 }  // namespace

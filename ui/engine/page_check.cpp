@@ -71,21 +71,14 @@ uint16_t RecheckSetting(HANDLE printer, const ConstraintContext& context, uint16
         WriteSettingNumber(id, context.settingsRecord, context.printerSettingsRecord, realOrientation != 2 ? 2 : 1);
     }
     SectionHolder feature;
-    uint16_t kind = 0;
-    wchar_t* modelName = nullptr;
-    const uint16_t loaded = LoadItemFeature(true, context.settings->main, context.settings->linked, id,
-                                            id == kFidCopies ? nullptr : &holder, &kind, feature.out(), &modelName);
-    if (modelName)
-        GlobalFree(modelName);
-    uint16_t answer = 0;
-    if (loaded == kModelOk && feature.section && (AsFeature(feature.section) || AsOption(feature.section))) {
+    const uint16_t loaded = LoadRuleRecord(context.settings, id, id == kFidCopies ? nullptr : &holder, &feature);
+    uint16_t answer = loaded == kRuleLoadFailed ? 1 : 0;
+    if (loaded == kRuleLoadOk && (AsFeature(feature.section) || AsOption(feature.section))) {
         const SettingChange withValue{id, type, static_cast<uint16_t>(size), &holder};
         const SettingChange bare{id, type, 0, nullptr};
         answer = CarryOutTable(printer, context, withValue, feature.section, kTableConflict, ids, count);
         if (answer == 0)
             answer = CarryOutTable(printer, context, bare, feature.section, kTableTransition, ids, count);
-    } else if (loaded != kModelOk && loaded != kModelAbsent) {
-        answer = 1;
     }
     if (id == kFidOrientation)
         WriteSettingNumber(id, context.settingsRecord, context.printerSettingsRecord, realOrientation);
