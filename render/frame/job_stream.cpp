@@ -91,6 +91,7 @@ int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
     context.settingsRecord = pdev->settings;
     context.printerSettingsRecord = pdev->printerSettings;
     context.printer = pdev->printer;
+    context.hostNameLines = 1;
     context.bktpNumber = bktpNumber;
     FaxRecipientRange recipients{};
     if (FaxHeaderRecipients(pdev, copy, &recipients))
