@@ -523,10 +523,14 @@ BOOL StartPageBody(SURFOBJ* surface)
     PDevRecord* pdev = Valid(surface);
     if (!pdev || !pdev->stream || (pdev->flags & kPdevJobSetupFailed))
         return FALSE;
+    if (pdev->flags & kPdevPageStartIgnored)
+        return TRUE;
     if ((pdev->pageState & (kPageDocumentStarted | kPageJobBegun)) != (kPageDocumentStarted | kPageJobBegun))
         pdev->flags |= kPdevPageBeforeJob;
-    pdev->flags |= kPdevPageOpen;
     ResetPdevDrawingState(pdev);
+    if (pdev->flags & kPdevTookOverJob)
+        pdev->flags &= ~kPdevClearedAfterTakeOver;
+    pdev->flags = (pdev->flags & ~kPdevClearedAtPageStart) | kPdevPageOpen;
     return TRUE;
 }
 
