@@ -107,15 +107,17 @@ int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
     GetCurrentUserName(user, 64);
     wcsncpy(context.userName, user, 64);
     RegisterJobMonitor(pdev, &context);
+    // The job-instruction data the interface library sent (escape 20530).
+    const EscapeDataSlot& instruction = pdev->slots[kSlotD];
     const int size = GetJobHeaderSize(pdev->printer, pdev->settingsContext, pdev->settings, pdev->printerSettings,
-                                      nullptr, 0);
+                                      instruction.data, instruction.length);
     if (size <= 0) {
         SetLastError(ERROR_INVALID_DATA);
         return -1;
     }
     std::vector<uint8_t> header(static_cast<size_t>(size));
-    const int written = WriteJobHeader(pdev->settingsContext, &context, nullptr, 0, header.data(),
-                                       static_cast<uint32_t>(header.size()));
+    const int written = WriteJobHeader(pdev->settingsContext, &context, instruction.data, instruction.length,
+                                       header.data(), static_cast<uint32_t>(header.size()));
     if (written < 0) {
         // The model data cannot give this job its header (a job attribute row
         // that cannot be read, a value it cannot write): the job fails before

@@ -256,6 +256,37 @@ TEST(FrameReset, ResetAfterTheFirstPageCarriesTheOutputFormAndTheFormName)
     }
 }
 
+// Data of escape 20545 (slot E) makes the job record its pages; without it
+// the same job writes them as they come.
+TEST(FrameReset, SlotEDataRecordsThePages)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    for (const bool slotE : {false, true}) {
+        DHPDEV pdev = driver.Enable(driver.ExtendedDevmode(frame_test::A4At600()));
+        ASSERT_TRUE(pdev);
+        SURFOBJ surface = frame_test::SurfaceOf(pdev);
+        MorvaListing listing;
+        const bool read = PrintSpooled(
+            driver,
+            [&] {
+                ASSERT_TRUE(driver.entries().startDoc(&surface, const_cast<wchar_t*>(L"slot E"), 3));
+                const uint8_t data[4] = {1, 2, 3, 4};
+                if (slotE)
+                    ASSERT_EQ(Escape(driver, &surface, 20545, data, sizeof data), 1);
+                ASSERT_TRUE(driver.entries().startPage(&surface));
+                Fill(driver, &surface);
+                EXPECT_EQ(Record(pdev)->jobOptions.recordPages != 0, slotE);
+                EXPECT_TRUE(driver.entries().sendPage(&surface));
+                EXPECT_TRUE(driver.entries().endDoc(&surface, 0));
+            },
+            &listing);
+        driver.entries().disablePdev(pdev);
+        ASSERT_TRUE(read) << listing.error;
+        EXPECT_EQ(Count(CommandTexts(listing), "\nFB\nED\n"), 1u) << CommandTexts(listing);
+    }
+}
+
 // What the escapes brought for one document is given back at its end: the
 // next document on the same DC starts without any of it.
 TEST(FrameReset, JobEndGivesBackTheEscapesData)
