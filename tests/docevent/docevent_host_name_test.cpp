@@ -27,7 +27,7 @@ printhost_test::InstalledPrinter& HostNamePrinter(bool withInterface)
         printhost::DriverPackage package =
             printhost_test::ModelDriverPackage(printhost_test::UniqueName(std::wstring(name) + L" Driver"), interfaceDll);
         package.dataFile = L"S2250.DDD";
-        package.dependentFiles = {L"S2250RES.DLL", kHostNameLibrary, L"morvadm.dll", L"morvares.dll"};
+        package.dependentFiles = {L"S2250RES.DLL", kHostNameLibrary, L"S2250JI.DLL", L"morvadm.dll", L"morvares.dll"};
         return new printhost_test::InstalledPrinter(package, name);
     };
     static printhost_test::InstalledPrinter* withUi = make(L"morvaui.dll", L"Morva Host Names");
@@ -58,7 +58,9 @@ struct Job {
     std::string bytes;
 };
 
-Job PrintOnePage(const std::wstring& printerName)
+// `instruction`: job-instruction data sent with escape 20530 before the first
+// page, as the interface library sends what it gathered.
+Job PrintOnePage(const std::wstring& printerName, const std::string& instruction = {})
 {
     Job job;
     std::wstring error;
@@ -76,6 +78,8 @@ Job PrintOnePage(const std::wstring& printerName)
     DeleteFileW(jobFile.c_str());
     DOCINFOW doc{sizeof(doc), L"Host names", jobFile.c_str(), nullptr, 0};
     job.started = HostStartDocW(dc, &doc) > 0;
+    if (job.started && !instruction.empty())
+        EXPECT_EQ(HostExtEscape(dc, 20530, int(instruction.size()), instruction.data(), 0, nullptr), 1);
     if (job.started) {
         bool drawn = HostStartPage(dc) > 0;
         if (drawn) {
@@ -132,6 +136,18 @@ TEST_P(HostNameLines, NoJobWithoutTheLibrary)
     ASSERT_TRUE(MoveFileExW(aside.c_str(), library.c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_FALSE(job.ended);
     EXPECT_EQ(job.bytes.find("@PJL"), std::string::npos) << job.bytes.substr(0, 200);
+}
+
+// The job-instruction data of escape 20530 reaches the header the graphics
+// library builds: the maker's block opens it.
+TEST(HostNameLinesAlone, JobInstructionDataOpensTheHeader)
+{
+    printhost_test::InstalledPrinter& printer = HostNamePrinter(false);
+    ASSERT_TRUE(printer.ok());
+    const Job job = PrintOnePage(printer.printerName(), "JOB7");
+    ASSERT_TRUE(job.ended);
+    const std::string head = "@JI=JOB7\n\x1b%-12345X@PJL SET COPIES=1\n";
+    EXPECT_EQ(job.bytes.compare(0, head.size(), head), 0) << job.bytes.substr(0, 200);
 }
 
 INSTANTIATE_TEST_SUITE_P(Builders, HostNameLines, ::testing::Values(true, false),
