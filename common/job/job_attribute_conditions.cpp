@@ -1,5 +1,8 @@
 #include "common/job/job_attribute_conditions.h"
 
+#include "common/constraints/constraint_engine.h"
+#include "common/constraints/rule_evaluation.h"
+
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/job/job_attribute_reads.h"
@@ -16,8 +19,6 @@
 #include <cwchar>
 
 namespace {
-
-constexpr uint16_t kOutputPaperSameAsDocument = 267;
 
 // Bytes a value of the type needs; 0 for strings and types the conditions do
 // not compare.
@@ -37,25 +38,6 @@ bool IsSignedType(uint16_t type) { return type == kTypeS16 || type == kTypeS32 |
 int64_t ReadNumber(const void* p, uint16_t type)
 {
     return IsSignedType(type) ? int64_t{ValueToInt(p, type)} : int64_t{ValueToUInt(p, type)};
-}
-
-// The size of a user-defined paper: the free custom size, or one of the 20
-// user sizes of the printer settings (tenths of a millimetre).
-bool ReadUserPaperSize(void* settingsRecord, void* printerSettingsRecord, uint16_t code, uint32_t* width,
-                       uint32_t* length)
-{
-    if (code == kFreeCustomPaperCode) {
-        int16_t w = 0, l = 0;
-        if (!GetCustomPaperSize(settingsRecord, printerSettingsRecord, &w, &l))
-            return false;
-        *width = static_cast<uint16_t>(w);
-        *length = static_cast<uint16_t>(l);
-        return true;
-    }
-    const uint16_t index = CustomPaperIndex(code);
-    return index != kNoUserPaper &&
-           ReadJobSettingNumber(kFidUserPaperWidthFirst + index, settingsRecord, printerSettingsRecord, width) == 0 &&
-           ReadJobSettingNumber(kFidUserPaperLengthFirst + index, settingsRecord, printerSettingsRecord, length) == 0;
 }
 
 // The truth value of one row other than operator 9.
@@ -106,8 +88,11 @@ int TestRow(void* settingsRecord, void* printerSettingsRecord, HANDLE printer, c
 int TestTerm(const SettingsContext* settings, void* settingsRecord, void* printerSettingsRecord, HANDLE printer,
              const JobAttributeSection* row, const ModelTerm& term)
 {
-    if (term.op == kCondCustomPaperSize)
-        return CheckCustomPaperSizeRule(settings, settingsRecord, printerSettingsRecord, &term) == 1 ? 1 : 0;
+    if (term.op == kCondCustomPaperSize) {
+        // The engine only reads through the context.
+        const ConstraintContext engine{const_cast<SettingsContext*>(settings), settingsRecord, printerSettingsRecord};
+        return CheckCustomPaperSizeRule(printer, &engine, &term) == 1 ? 1 : 0;
+    }
     return TestRow(settingsRecord, printerSettingsRecord, printer, row, term);
 }
 
@@ -161,57 +146,6 @@ int CompareConditionValue(uint16_t rowType, const void* rowValue, uint32_t rowSi
     default: t = v <= s; break;
     }
     return t ? 1 : 0;
-}
-
-int CheckCustomPaperSizeRule(const SettingsContext* settings, void* settingsRecord, void* printerSettingsRecord,
-                             const ModelTerm* term)
-{
-    if (settings == nullptr || term == nullptr)
-        return 0;
-    uint64_t holder = 0;
-    const void* value = nullptr;
-    uint32_t number = 0;
-    if (term->value.count != 0 && term->value.type != kValueString && ModelValueNumber(term->value, &number)) {
-        holder = number;
-        value = &holder;
-    } else if (term->value.count != 0 && term->value.type == kValueString) {
-        holder = reinterpret_cast<uintptr_t>(term->value.data);
-        value = &holder;
-    }
-    uint16_t kind = 0;
-    ModelSection* record = nullptr;
-    if (LoadItemFeature(false, settings->main, settings->linked, term->settingId, value, &kind, &record, nullptr) !=
-        kModelOk)
-        return 0;
-    uint16_t rule = 0;
-    if (const FeatureSection* f = AsFeature(record))
-        rule = f->sizeRule;
-    else if (const OptionSection* o = AsOption(record))
-        rule = o->sizeRule;
-    FreeModelSection(&record, kKindOwn);
-    if (rule == 0)
-        return 0;
-
-    uint32_t paper = 0;
-    if (ReadJobSettingNumber(kFidOutputPaper, settingsRecord, printerSettingsRecord, &paper) != 0)
-        return 0;
-    if (paper == kOutputPaperSameAsDocument &&
-        ReadJobSettingNumber(kFidPaperSize, settingsRecord, printerSettingsRecord, &paper) != 0)
-        return 0;
-    if (!IsUserDefinedPaperCode(static_cast<uint16_t>(paper)))
-        return 0;
-    uint32_t width = 0, length = 0;
-    if (!ReadUserPaperSize(settingsRecord, printerSettingsRecord, static_cast<uint16_t>(paper), &width, &length))
-        return 0;
-    ModelSection* sizes = nullptr;
-    if (LoadModelTableWithOption(false, settings->main, settings->linked, kKindSizePairs, rule, 0, &sizes) !=
-        kModelOk)
-        return 0;
-    const SizePairsSection* pairs = AsSizePairs(sizes);
-    const bool outside = pairs != nullptr && (width < pairs->first.x || length < pairs->first.y ||
-                                              width > pairs->second.x || length > pairs->second.y);
-    FreeModelSection(&sizes, kKindOwn);
-    return outside ? 1 : 0;
 }
 
 int EvaluateJobAttributeConditions(const SettingsContext* settings, void* settingsRecord, void* printerSettingsRecord,

@@ -37,7 +37,3 @@ int EvaluateJobAttributeConditions(const SettingsContext* settings, void* settin
 int CompareConditionValue(uint16_t rowType, const void* rowValue, uint32_t rowSize, uint8_t op,
                           uint16_t settingType, const void* settingValue, uint32_t settingSize);
 
-// Operator 9: 1 when the user-defined output paper lies outside the size rule
-// of the record the row's setting and value name; 0 otherwise.
-int CheckCustomPaperSizeRule(const SettingsContext* settings, void* settingsRecord, void* printerSettingsRecord,
-                             const ModelTerm* term);

@@ -125,7 +125,7 @@ int StartFormFile(PDevRecord* pdev)
 
 // The stream head of copy `copy` (of a fax sent once per destination, the
 // destination): job-language header, version lines, stream begin, the job's
-// resolution and the time-stamped comment.
+// resolution, the time-stamped comment and the comments naming the driver.
 int BeginJobStream(PDevRecord* pdev, uint32_t copy = 0)
 {
     // A booklet's sheet-side count is known once its pages are recorded.
@@ -140,7 +140,7 @@ int BeginJobStream(PDevRecord* pdev, uint32_t copy = 0)
     if (!pdev->jobOptions.formRegistration &&
         WriteJobValue(pdev->stream, kJobValueResolution, JobResolution(pdev)) != 0)
         return -1;
-    return WritePageComment(pdev, "", kCommentTimeStamp);
+    return WritePageComment(pdev, "", kCommentTimeStamp) | WriteDriverComments(pdev);
 }
 
 int RunJobBegin(PDevRecord* pdev)
@@ -523,10 +523,14 @@ BOOL StartPageBody(SURFOBJ* surface)
     PDevRecord* pdev = Valid(surface);
     if (!pdev || !pdev->stream || (pdev->flags & kPdevJobSetupFailed))
         return FALSE;
+    if (pdev->flags & kPdevPageStartIgnored)
+        return TRUE;
     if ((pdev->pageState & (kPageDocumentStarted | kPageJobBegun)) != (kPageDocumentStarted | kPageJobBegun))
         pdev->flags |= kPdevPageBeforeJob;
-    pdev->flags |= kPdevPageOpen;
     ResetPdevDrawingState(pdev);
+    if (pdev->flags & kPdevTookOverJob)
+        pdev->flags &= ~kPdevClearedAfterTakeOver;
+    pdev->flags = (pdev->flags & ~kPdevClearedAtPageStart) | kPdevPageOpen;
     return TRUE;
 }
 

@@ -182,8 +182,9 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
     o.bookletCount = BookletCountWanted(pdev);
     o.externalConversion = ExternalProcessingAsked(pdev);
     TakeFaxOptions(pdev, &o);
+    // Data of escape 20545 (slot E) asks for the pages to be recorded too.
     o.recordPages = o.collateByReplay || o.reverseOrder || o.formRegistration || o.externalConversion ||
-                    o.faxPerDestination;
+                    o.faxPerDestination || pdev->slots[kSlotE].data != nullptr;
     // The booklet's sheet-side count in the header is known once its pages
     // are recorded: its stream head waits for the job end.
     o.deferredStreamBegin = o.formRegistration || o.bookletCount;

@@ -3,6 +3,10 @@
 #include "common/job/job_header.h"
 #include "common/job/job_header_block.h"
 #include "common/job/job_ticket.h"
+#include "common/model/model_data.h"
+#include "common/settings/function_ids.h"
+#include "common/store/printer_data.h"
+#include "common/system/global_block.h"
 #include "common/system/user_and_process.h"
 #include "render/command/command_layer.h"
 #include "render/frame/fax_job.h"
@@ -10,6 +14,7 @@
 #include "render/frame/pdev_record.h"
 
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -22,6 +27,8 @@ namespace {
 
 // The stream's comment command carries at most this many bytes.
 constexpr uint32_t kCommentPiece = 255;
+// The driver's product version as the driver comment names it.
+constexpr char kDriverProductVersion[] = "02080101";
 // Ticket lines are written through a buffer of this size, piece by piece.
 constexpr uint32_t kTicketBuffer = 4096;
 
@@ -91,6 +98,7 @@ int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
     context.settingsRecord = pdev->settings;
     context.printerSettingsRecord = pdev->printerSettings;
     context.printer = pdev->printer;
+    context.hostNameLines = 1;
     context.bktpNumber = bktpNumber;
     FaxRecipientRange recipients{};
     if (FaxHeaderRecipients(pdev, copy, &recipients))
@@ -99,15 +107,17 @@ int WriteJobHeaderLines(PDevRecord* pdev, uint32_t copy, uint16_t bktpNumber)
     GetCurrentUserName(user, 64);
     wcsncpy(context.userName, user, 64);
     RegisterJobMonitor(pdev, &context);
+    // The job-instruction data the interface library sent (escape 20530).
+    const EscapeDataSlot& instruction = pdev->slots[kSlotD];
     const int size = GetJobHeaderSize(pdev->printer, pdev->settingsContext, pdev->settings, pdev->printerSettings,
-                                      nullptr, 0);
+                                      instruction.data, instruction.length);
     if (size <= 0) {
         SetLastError(ERROR_INVALID_DATA);
         return -1;
     }
     std::vector<uint8_t> header(static_cast<size_t>(size));
-    const int written = WriteJobHeader(pdev->settingsContext, &context, nullptr, 0, header.data(),
-                                       static_cast<uint32_t>(header.size()));
+    const int written = WriteJobHeader(pdev->settingsContext, &context, instruction.data, instruction.length,
+                                       header.data(), static_cast<uint32_t>(header.size()));
     if (written < 0) {
         // The model data cannot give this job its header (a job attribute row
         // that cannot be read, a value it cannot write): the job fails before
@@ -188,6 +198,37 @@ int WritePageComment(PDevRecord* pdev, const char* text, uint32_t options)
         result |= EmitComment(pdev->commandLayer, comment.data() + at, length);
     }
     return result;
+}
+
+int WriteDriverComments(PDevRecord* pdev)
+{
+    if (!pdev || !pdev->commandLayer)
+        return -1;
+    GlobalBlockPtr<uint8_t> info(GetPrinterDriverInfo(pdev->printer, 2));
+    const wchar_t* path = info ? reinterpret_cast<const DRIVER_INFO_2W*>(info.get())->pDriverPath : nullptr;
+    const wchar_t* slash = path ? wcsrchr(path, L'\\') : nullptr;
+    OSVERSIONINFOW os{};
+    os.dwOSVersionInfoSize = sizeof(os);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!slash || !GetVersionExW(&os))
+        return 0;
+#pragma GCC diagnostic pop
+    char file[4 * MAX_PATH];
+    WriteUtf8Name(slash + 1, file, sizeof file);
+    char servicePack[4 * 128];
+    WriteUtf8Name(os.szCSDVersion, servicePack, sizeof servicePack);
+    const auto* model = static_cast<const ModelDataRecord*>(pdev->modelMain);
+    char line[sizeof file + sizeof servicePack + 128];
+    snprintf(line, sizeof line, "[%s:%lx:%lx][%lx:%lx:%lx:%lx:%s][%lx]", file,
+             static_cast<unsigned long>(model ? model->packedVersion : 0),
+             static_cast<unsigned long>(model ? model->formatVersion : 0),
+             static_cast<unsigned long>(os.dwMajorVersion), static_cast<unsigned long>(os.dwMinorVersion),
+             static_cast<unsigned long>(os.dwBuildNumber), static_cast<unsigned long>(os.dwPlatformId), servicePack,
+             static_cast<unsigned long>(GetPdevSettingDword(pdev, kFidStreamVersion)));
+    int result = WritePageComment(pdev, line, kCommentElapsed);
+    snprintf(line, sizeof line, "[PF%s][DRV-x64]", kDriverProductVersion);
+    return result | WritePageComment(pdev, line, kCommentElapsed);
 }
 
 int WritePageEvent(PDevRecord* pdev, int code)

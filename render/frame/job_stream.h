@@ -34,5 +34,11 @@ inline constexpr uint32_t kCommentTimeStamp = 4;
 // One comment of the text with the parts the options ask for; nothing is
 // written without a text. 0, or -1 without a command layer.
 int WritePageComment(PDevRecord* pdev, const char* text, uint32_t options);
+// The two comments that name the driver and the system the job was made on:
+// the driver file, the model data's version and format, the OS version and
+// the stream version setting as stored, then the driver's product version.
+// Nothing when the driver path is not known or the OS version cannot be read.
+// 0 or -1.
+int WriteDriverComments(PDevRecord* pdev);
 // The comment of a page event; -1 for an unknown code.
 int WritePageEvent(PDevRecord* pdev, int code);

@@ -20,9 +20,11 @@
 #include "render/frame/pdev_record.h"
 #include "render/frame/settings_access.h"
 #include "render/frame/settings_checks.h"
+#include "render/command/page_items.h"
 #include "render/font/device_fonts.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 #include <cstring>
 
@@ -191,15 +193,32 @@ bool CarrySettings(PDevRecord* old, PDevRecord* fresh)
 {
     if (!old->job.begun) {
         CopyPrivatePart(fresh->settings, old->settings);
+        // A fax driver keeps the printer-side values the job was set up with.
+        if (old->driverKind2 && old->printerSettings && fresh->printerSettings)
+            std::memcpy(fresh->printerSettings, old->printerSettings, kPrinterSettingsRecordSize);
         return SetPdevSettingNumber(fresh, kFidJobType, GetPdevSettingDword(old, kFidJobType)) == kSettingOk;
     }
     for (uint16_t id : {kFidOrientation, kFidPaperSize, kFidPaperLength, kFidPaperWidth, kFidDefaultSource})
         if (SetPdevSettingNumber(fresh, id, GetPdevSettingDword(old, id)) != kSettingOk)
             return false;
-    if (const wchar_t* form = GetPdevSettingString(old, kFidFormName)) {
-        uint64_t holder = reinterpret_cast<uintptr_t>(form);
-        if (SetSettingValue(kFidFormName, fresh->settings, fresh->printerSettings, kTypeString,
-                            static_cast<uint32_t>((wcslen(form) + 1) * sizeof(wchar_t)), &holder) != kSettingOk)
+    uint64_t holder = 0;
+    uint16_t type = 0;
+    uint32_t size = 0;
+    if (GetSettingValue(kFidFormName, old->settings, old->printerSettings, &type, &size, &holder) == kSettingOk &&
+        type == kTypeString && holder != 0) {
+        // A form name may fill its field without a terminator; it is read
+        // within the field and carried with one, cut to fit.
+        const auto* form = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(holder));
+        // The size the settings access reports follows the text, not the field.
+        const size_t chars = std::min<size_t>(size / sizeof(wchar_t), CCHFORMNAME);
+        if (chars == 0)
+            return false;
+        std::wstring name(form, wcsnlen(form, chars));
+        name.resize(std::min(name.size(), chars - 1));
+        uint64_t copy = reinterpret_cast<uintptr_t>(name.c_str());
+        const uint32_t bytes = static_cast<uint32_t>((name.size() + 1) * sizeof(wchar_t));
+        if (SetSettingValue(kFidFormName, fresh->settings, fresh->printerSettings, kTypeString, bytes, &copy) !=
+            kSettingOk)
             return false;
     }
     if (GetPdevSettingDword(old, kFidKeepDuplexOnReset) != 0 &&
@@ -277,7 +296,9 @@ BOOL ResetPdevBody(DHPDEV oldHandle, DHPDEV newHandle)
         fresh->streamBegin = old->streamBegin;
     if (carried)
         MoveJob(old, fresh);
-    if (old->job.begun) {
+    // A page recorded while it is still open keeps the paper the new record
+    // resolved; any other page goes on with the old record's.
+    if (old->job.begun && !(fresh->counters.recording & kRecordingPageOpen)) {
         FormRecord output = old->outputForm;
         old->outputForm.modelPaper = nullptr;
         if (fresh->outputForm.modelPaper && fresh->outputForm.modelPaper != fresh->requestedForm.modelPaper)

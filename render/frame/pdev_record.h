@@ -34,6 +34,12 @@ inline constexpr uint32_t kPdevJobSetupFailed = 0x8;
 inline constexpr uint32_t kPdevPageBeforeJob = 0x4000;
 inline constexpr uint32_t kPdevPageOpen = 0x8000;
 inline constexpr uint32_t kPdevTookOverJob = 0x100000;
+// Set by no path of this driver, but carried over from a record that had them:
+// while any is set a page start changes nothing (0x8000, the page open, too).
+inline constexpr uint32_t kPdevPageStartIgnored = 0x400000 | 0x80000 | 0x10000 | kPdevPageOpen;
+// Cleared at each page start; 0x800000 also when the record took over a job.
+inline constexpr uint32_t kPdevClearedAtPageStart = 0x200000;
+inline constexpr uint32_t kPdevClearedAfterTakeOver = 0x800000 | kPdevTookOverJob;
 inline constexpr uint32_t kPdevHandedOverJob = 0x80000000;
 // The flags a record taking over a running job keeps from the old one.
 inline constexpr uint32_t kPdevCarriedFlags = 0x1094104;

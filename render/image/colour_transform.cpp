@@ -367,10 +367,11 @@ int BuildMatrix(ColourTransform* transform, const ProfileTags& tags)
     return 0;
 }
 
-bool IsDeviceOrPipePath(const char* path)
+// A profile read from a pipe may never end. Only the pipe prefix is refused:
+// the long-path form "\\?\C:\..." names an ordinary file.
+bool IsPipePath(const char* path)
 {
-    // "\\.\" and "\\?\" name pipes and devices; a read from one may never end.
-    return path[0] == '\\' && path[1] == '\\' && (path[2] == '.' || path[2] == '?') && path[3] == '\\';
+    return _strnicmp(path, "\\\\.\\pipe\\", 9) == 0;
 }
 
 int ParseProfile(ColourTransform* transform, std::span<const uint8_t> profile)
@@ -587,7 +588,7 @@ int LoadIccTransform(ColourTransform* transform, const char* path)
     if (transform == nullptr)
         return -1;
     ReleaseColourTransform(transform);
-    if (path == nullptr || path[0] == '\0' || IsDeviceOrPipePath(path))
+    if (path == nullptr || path[0] == '\0' || IsPipePath(path))
         return -1;
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file)

@@ -61,6 +61,26 @@ TEST(FrameJob, OnePageJobIsWrappedInHeaderAndTrailer)
     EXPECT_EQ(job.listing.trailerLines.front().rfind("\x1b%-12345X", 0), 0u) << Joined(job.listing.trailerLines);
 }
 
+// Beside the time-stamped comment the stream head names the driver file, the
+// model data's version (2.1.4) and format (8192), the system and the stream
+// version setting, then the driver's product version.
+TEST(FrameJob, StreamHeadNamesTheDriverAndTheSystem)
+{
+    const PrintedJob job = PrintJob({{true}});
+    ASSERT_TRUE(job.read) << job.listing.error;
+    const std::string& c = job.commands;
+    const size_t driver = c.find("ms][morvagr.dll:2010004:2000][");
+    ASSERT_NE(driver, std::string::npos) << c.substr(0, 800);
+    const size_t product = c.find("ms][PF02080101][DRV-x64]");
+    ASSERT_NE(product, std::string::npos) << c.substr(0, 800);
+    EXPECT_LT(c.find("EP text="), driver);
+    EXPECT_LT(driver, product);
+    EXPECT_LT(product, c.find("StartPage"));
+    // The system part holds the OS version fields and the setting 8205 as stored.
+    const std::string system = c.substr(driver, c.find('\n', driver) - driver);
+    EXPECT_EQ(Count(system, ":"), 6u) << system;
+}
+
 TEST(FrameJob, ColourModeReachesSheetAndTicket)
 {
     struct Case {

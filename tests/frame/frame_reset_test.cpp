@@ -8,13 +8,18 @@
 #include "common/job/private_escapes.h"
 #include "common/store/settings_blobs.h"
 #include "render/frame/pdev_record.h"
+#include "render/command/page_items.h"
+#include "common/settings/value_types.h"
+#include "common/settings/value_operations.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <winspool.h>
 
+#include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <vector>
@@ -152,7 +157,11 @@ TEST(FrameReset, StartDocOnTheRecordThatTookOverGoesOn)
             EXPECT_EQ(Record(fresh)->stream, stream);
             EXPECT_NE(Record(fresh)->pageState & kPageJobBegun, 0u);
             EXPECT_EQ(Record(fresh)->counters.pages, 1u);
+            // The first page start of the record that took the job over ends
+            // its take-over.
+            const_cast<PDevRecord*>(Record(fresh))->flags |= 0x800000;
             ASSERT_TRUE(driver.entries().startPage(&after));
+            EXPECT_EQ(Record(fresh)->flags & (kPdevTookOverJob | 0x800000u), 0u);
             Fill(driver, &after);
             ASSERT_TRUE(driver.entries().sendPage(&after));
             EXPECT_TRUE(driver.entries().endDoc(&after, 0));
@@ -164,6 +173,118 @@ TEST(FrameReset, StartDocOnTheRecordThatTookOverGoesOn)
     const std::string commands = CommandTexts(listing);
     EXPECT_EQ(Count(commands, "EA value="), 1u) << commands;
     EXPECT_EQ(Count(commands, "\nFB\nED\n"), 2u) << commands;
+}
+
+// A page start while the page is open, or while one of the flags a former
+// record may have carried is set, answers TRUE and changes nothing; a page
+// start that runs clears 0x200000.
+TEST(FrameReset, PageStartChangesNothingWhileAFlagHoldsIt)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    DHPDEV pdev = driver.Enable(driver.ExtendedDevmode(frame_test::A4At600()));
+    ASSERT_TRUE(pdev);
+    SURFOBJ surface = frame_test::SurfaceOf(pdev);
+    auto* record = reinterpret_cast<PDevRecord*>(pdev);
+    MorvaListing listing;
+    PrintSpooled(
+        driver,
+        [&] {
+            ASSERT_TRUE(driver.entries().startDoc(&surface, const_cast<wchar_t*>(L"flags"), 3));
+            for (uint32_t flag : {0x400000u, 0x80000u, 0x10000u, 0x8000u}) {
+                record->flags |= flag;
+                EXPECT_TRUE(driver.entries().startPage(&surface)) << std::hex << flag;
+                EXPECT_EQ(record->flags & (kPdevPageBeforeJob | kPdevPageOpen), flag & kPdevPageOpen)
+                    << std::hex << flag;
+                record->flags &= ~flag;
+            }
+            record->flags |= 0x200000;
+            ASSERT_TRUE(driver.entries().startPage(&surface));
+            EXPECT_EQ(record->flags & (kPdevPageBeforeJob | kPdevPageOpen | 0x200000u),
+                      kPdevPageBeforeJob | kPdevPageOpen);
+            Fill(driver, &surface);
+            EXPECT_TRUE(driver.entries().sendPage(&surface));
+            EXPECT_TRUE(driver.entries().endDoc(&surface, 0));
+        },
+        &listing);
+    driver.entries().disablePdev(pdev);
+}
+
+// A reset after the first page: the new record goes on with the old record's
+// output form unless the old page is still open in the recording, and the old
+// form name is read within its field, also when it fills the field.
+TEST(FrameReset, ResetAfterTheFirstPageCarriesTheOutputFormAndTheFormName)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    const std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
+    for (const bool recordedPageOpen : {false, true}) {
+        DHPDEV old = driver.Enable(devmode);
+        DHPDEV fresh = driver.Enable(devmode);
+        ASSERT_TRUE(old && fresh);
+        SURFOBJ before = frame_test::SurfaceOf(old);
+        SURFOBJ after = frame_test::SurfaceOf(fresh);
+        auto* o = reinterpret_cast<PDevRecord*>(old);
+        auto* f = reinterpret_cast<PDevRecord*>(fresh);
+        MorvaListing listing;
+        PrintSpooled(
+            driver,
+            [&] {
+                ASSERT_TRUE(driver.entries().startDoc(&before, const_cast<wchar_t*>(L"reset"), 3));
+                ASSERT_TRUE(driver.entries().startPage(&before));
+                Fill(driver, &before);
+                ASSERT_TRUE(driver.entries().sendPage(&before));
+                // A form name of the field's 32 characters, and no terminator
+                // behind it: carried as its first 31 and a terminator.
+                auto* name = reinterpret_cast<wchar_t*>(o->settings + offsetof(DEVMODEW, dmFormName));
+                std::wmemset(name, L'F', 33);
+                const FormRecord oldOutput = o->outputForm;
+                const FormRecord freshOutput = f->outputForm;
+                if (recordedPageOpen)
+                    o->counters.recording |= kRecordingPageOpen;
+                ASSERT_TRUE(driver.entries().resetPdev(old, fresh));
+                f->counters.recording &= ~kRecordingPageOpen;
+                EXPECT_EQ(f->outputForm.modelPaper, recordedPageOpen ? freshOutput.modelPaper : oldOutput.modelPaper);
+                const auto* carried = reinterpret_cast<const wchar_t*>(f->settings + offsetof(DEVMODEW, dmFormName));
+                EXPECT_EQ(std::wstring(carried, wcsnlen(carried, CCHFORMNAME)), std::wstring(CCHFORMNAME - 1, L'F'));
+                EXPECT_TRUE(driver.entries().startDoc(&after, const_cast<wchar_t*>(L"reset"), 3));
+                EXPECT_TRUE(driver.entries().endDoc(&after, 0));
+            },
+            &listing);
+        driver.entries().disablePdev(old);
+        driver.entries().disablePdev(fresh);
+    }
+}
+
+// Data of escape 20545 (slot E) makes the job record its pages; without it
+// the same job writes them as they come.
+TEST(FrameReset, SlotEDataRecordsThePages)
+{
+    FrameDriver& driver = frame_test::SharedFrameDriver();
+    ASSERT_TRUE(driver.ok());
+    for (const bool slotE : {false, true}) {
+        DHPDEV pdev = driver.Enable(driver.ExtendedDevmode(frame_test::A4At600()));
+        ASSERT_TRUE(pdev);
+        SURFOBJ surface = frame_test::SurfaceOf(pdev);
+        MorvaListing listing;
+        const bool read = PrintSpooled(
+            driver,
+            [&] {
+                ASSERT_TRUE(driver.entries().startDoc(&surface, const_cast<wchar_t*>(L"slot E"), 3));
+                const uint8_t data[4] = {1, 2, 3, 4};
+                if (slotE)
+                    ASSERT_EQ(Escape(driver, &surface, 20545, data, sizeof data), 1);
+                ASSERT_TRUE(driver.entries().startPage(&surface));
+                Fill(driver, &surface);
+                EXPECT_EQ(Record(pdev)->jobOptions.recordPages != 0, slotE);
+                EXPECT_TRUE(driver.entries().sendPage(&surface));
+                EXPECT_TRUE(driver.entries().endDoc(&surface, 0));
+            },
+            &listing);
+        driver.entries().disablePdev(pdev);
+        ASSERT_TRUE(read) << listing.error;
+        EXPECT_EQ(Count(CommandTexts(listing), "\nFB\nED\n"), 1u) << CommandTexts(listing);
+    }
 }
 
 // What the escapes brought for one document is given back at its end: the

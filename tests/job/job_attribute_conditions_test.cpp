@@ -1,7 +1,11 @@
 #include "common/job/job_attribute_conditions.h"
 
+#include "common/constraints/constraint_engine.h"
+#include "common/constraints/rule_evaluation.h"
+
 #include "common/job/job_header_codes.h"
 #include "common/model/model_section.h"
+#include "common/settings/function_ids.h"
 #include "common/settings/value_types.h"
 #include "tests/job/job_test_fixture.h"
 
@@ -173,8 +177,13 @@ TEST_F(ConditionTest, ConnectorsJoinRowsIntoGroups)
 TEST_F(ConditionTest, CustomPaperSizeRule)
 {
     // Paper size 8's custom size option carries the rule 100-304.8 by 148-457.2 mm.
-    ModelTerm term = Term(8, kCondCustomPaperSize, {256}, kJoinEnd);
-    term.value.type = kTypeS16;
+    auto rule = [this](uint16_t value) {
+        ModelTerm term = Term(8, kCondCustomPaperSize, {value}, kJoinEnd);
+        term.value.type = kTypeS16;
+        JobAttributeSection row;
+        row.conditions.push_back(std::move(term));
+        return EvaluateJobAttributeConditions(context_.get(), settings(), printerSettings(), printer_->handle(), &row);
+    };
     SetNumber(262, 256);
     struct Case {
         uint32_t width, length;
@@ -183,19 +192,64 @@ TEST_F(ConditionTest, CustomPaperSizeRule)
     for (const Case& c : cases) {
         SetNumber(1863, c.width);
         SetNumber(1864, c.length);
-        EXPECT_EQ(CheckCustomPaperSizeRule(context_.get(), settings(), printerSettings(), &term), c.expected)
+        EXPECT_EQ(rule(256), c.expected)
             << c.width << "x" << c.length;
     }
-    // The output paper "same as the original" takes the document's paper.
+    // The output paper "same as the original" takes the model paper the
+    // document's form matches; the free custom size matches none.
     SetNumber(262, 267);
     SetNumber(8, 9);
-    EXPECT_EQ(CheckCustomPaperSizeRule(context_.get(), settings(), printerSettings(), &term), 0);
+    EXPECT_EQ(rule(256), 0);
     SetNumber(8, 256);
-    EXPECT_EQ(CheckCustomPaperSizeRule(context_.get(), settings(), printerSettings(), &term), 1);
+    EXPECT_EQ(rule(256), 0);
     // An option without a size rule never fires.
-    ModelTerm a4 = Term(8, kCondCustomPaperSize, {9}, kJoinEnd);
-    a4.value.type = kTypeS16;
-    EXPECT_EQ(CheckCustomPaperSizeRule(context_.get(), settings(), printerSettings(), &a4), 0);
+    SetNumber(262, 256);
+    EXPECT_EQ(rule(9), 0);
+}
+
+
+// Operator 9 of a job attribute row is the constraint engine's custom-paper
+// size rule: the row holds exactly when the engine's rule answers 1, also for
+// the output paper "same as the original" (267), which the engine takes to the
+// model paper of the document's form.
+TEST_F(ConditionTest, CustomPaperSizeRuleIsTheConstraintEngines)
+{
+    ConstraintContext engine{context_.get(), settings(), printerSettings()};
+    ModelTerm outputPaper = Term(262, kCondCustomPaperSize, {}, kJoinEnd);  // the feature's own size rule
+    ModelTerm customOption = Term(8, kCondCustomPaperSize, {256}, kJoinEnd);
+    customOption.value.type = kTypeS16;
+    struct Case {
+        uint32_t output, document, width, length;
+    } cases[] = {
+        {262, 9, 1000, 1480}, {262, 9, 2100, 2970}, {256, 9, 999, 2970}, {256, 9, 2100, 2970},
+        {267, 256, 999, 2970}, {267, 256, 2100, 2970}, {267, 262, 1000, 1480}, {267, 9, 999, 2970},
+        {9, 9, 999, 2970},
+    };
+    int fired = 0;
+    for (const Case& c : cases) {
+        SetNumber(262, c.output);
+        SetNumber(8, c.document);
+        SetNumber(1863, c.width);
+        SetNumber(1864, c.length);
+        SetNumber(kFidUserPaperWidthFirst, c.width);  // user paper 262
+        SetNumber(kFidUserPaperLengthFirst, c.length);
+        for (ModelTerm* term : {&outputPaper, &customOption}) {
+            const int expected = CheckCustomPaperSizeRule(printer_->handle(), &engine, term) == 1 ? 1 : 0;
+            fired += expected;
+            std::vector<ModelTerm> rows;
+            rows.push_back(Term(term->settingId, kCondCustomPaperSize, {}, kJoinEnd));
+            rows.back() = std::move(*term);
+            JobAttributeSection row;
+            row.conditions = std::move(rows);
+            EXPECT_EQ(EvaluateJobAttributeConditions(context_.get(), settings(), printerSettings(), printer_->handle(),
+                                                     &row),
+                      expected)
+                << c.output << "/" << c.document << " " << c.width << "x" << c.length << " setting "
+                << row.conditions[0].settingId;
+            *term = std::move(row.conditions[0]);
+        }
+    }
+    EXPECT_GT(fired, 0);
 }
 
 }  // namespace

