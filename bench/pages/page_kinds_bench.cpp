@@ -4,7 +4,8 @@
 // of its own so that its peak memory is its own; the figures are the medians
 // of the runs: CPU time, wall time, job bytes and peak memory per page.
 //   page_kinds_bench [RUNS [KIND]]          (RUNS default 3; KIND: text, vector, photo or mixed)
-//   page_kinds_bench --one KIND DRIVER FILE (one print, its figures written to FILE)
+//   page_kinds_bench --one KIND DRIVER FILE [JOB] (one print, its figures written
+//                                           to FILE; the job kept as JOB)
 #include "bench/pages/page_kinds.h"
 #include "printhost/install.h"
 #include "printhost/job_settings.h"
@@ -49,7 +50,8 @@ double CpuMs()
 }
 
 // One print of one kind through one driver ("morva" or "null"), in this process.
-int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const std::wstring& resultFile)
+int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const std::wstring& resultFile,
+              const std::wstring& keptJob)
 {
     const std::wstring id = std::to_wstring(GetCurrentProcessId());
     const bool morva = driver == L"morva";
@@ -63,7 +65,7 @@ int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const
     std::wstring error;
     printhost::PrintRequest request;
     request.printer = printer;
-    request.outputFile = TempFile(L"page_bench.prn");
+    request.outputFile = keptJob.empty() ? TempFile(L"page_bench.prn") : keptJob;
     request.documentName = L"page bench";
     // A4 (paper 9) at 600 dpi: the job's resolution (348) is what the
     // interface library fills in from the print quality when a user prints.
@@ -71,6 +73,11 @@ int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const
               printhost::AddFilePortPrinter(printer, driverName, &error) &&
               (!morva || (printhost::ModelDefaultDevmode(printer, &request.devmode, &error) &&
                           printhost::ApplySettingPairs(&request.devmode, {L"348=600", L"8=9"}, &error)));
+    if (ok && morva) {
+        auto* devmode = reinterpret_cast<DEVMODEW*>(request.devmode.data());
+        devmode->dmFields |= DM_PAPERSIZE;
+        devmode->dmPaperSize = DMPAPER_A4;
+    }
     const std::vector<printhost::PageDrawer> pages = pagebench::Document(kind);
     Figures f;
     if (ok) {
@@ -87,7 +94,8 @@ int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const
         memory.cb = sizeof(memory);
         GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
         f.peakMiB = double(memory.PeakWorkingSetSize) / (1024.0 * 1024.0);
-        DeleteFileW(request.outputFile.c_str());
+        if (keptJob.empty())
+            DeleteFileW(request.outputFile.c_str());
     }
     std::wstring ignored;
     printhost::RemovePrinter(printer, &ignored);
@@ -158,9 +166,9 @@ bool MedianFigures(const pagebench::PageKind& kind, const std::wstring& driver, 
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 5 && std::wstring(argv[1]) == L"--one") {
+    if ((argc == 5 || argc == 6) && std::wstring(argv[1]) == L"--one") {
         const pagebench::PageKind* kind = pagebench::FindPageKind(argv[2]);
-        return kind != nullptr ? PrintOnce(*kind, argv[3], argv[4]) : 1;
+        return kind != nullptr ? PrintOnce(*kind, argv[3], argv[4], argc == 6 ? argv[5] : L"") : 1;
     }
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
     const std::wstring only = argc > 2 ? argv[2] : L"";
