@@ -118,6 +118,19 @@ struct MemorySink {
         }
         *at++ = byte;
     }
+    void PutWord(uint32_t word)
+    {
+        if (end - at < 4) {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                Put(static_cast<uint8_t>(word >> shift));
+            return;
+        }
+        at[0] = static_cast<uint8_t>(word >> 24);
+        at[1] = static_cast<uint8_t>(word >> 16);
+        at[2] = static_cast<uint8_t>(word >> 8);
+        at[3] = static_cast<uint8_t>(word);
+        at += 4;
+    }
     bool Failed() const { return overflow; }
 };
 
@@ -137,6 +150,11 @@ struct ChannelSink {
             Flush();
         buffer[fill++] = byte;
     }
+    void PutWord(uint32_t word)
+    {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            Put(static_cast<uint8_t>(word >> shift));
+    }
     void Flush()
     {
         if (failed || tooLong || fill == 0) {
@@ -154,25 +172,32 @@ struct ChannelSink {
     bool Failed() const { return failed || tooLong; }
 };
 
+// Bits go to the sink four bytes at a time: a store of a single byte may
+// alias anything, so storing fewer of them keeps the coder's state in registers.
 template <typename Sink>
 class BitWriter {
 public:
     explicit BitWriter(Sink& sink) : sink_(sink) {}
+    // Up to 32 bits at once.
     void Put(uint32_t bits, int count)
     {
         acc_ = acc_ << count | bits;
         held_ += count;
+        if (held_ >= 32) {
+            held_ -= 32;
+            sink_.PutWord(static_cast<uint32_t>(acc_ >> held_));
+        }
+    }
+    void Put(WideCode code) { Put(code.bits, code.count); }
+    // 1 bits up to the next byte boundary, and every whole byte still held.
+    void Finish()
+    {
+        if (held_ % 8 != 0)
+            Put((1u << (8 - held_ % 8)) - 1, 8 - held_ % 8);
         while (held_ >= 8) {
             held_ -= 8;
             sink_.Put(static_cast<uint8_t>(acc_ >> held_));
         }
-    }
-    void Put(WideCode code) { Put(code.bits, code.count); }
-    // 1 bits up to the next byte boundary.
-    void Finish()
-    {
-        if (held_ > 0)
-            Put((1u << (8 - held_)) - 1, 8 - held_);
     }
 
 private:
@@ -212,11 +237,21 @@ public:
             pendingLength_ = 0;
             x = m;
         }
+        // Most pixels of a photograph match no predictor: one comparison per
+        // predictor rules that out before any run is measured.
+        const P* const c = cur_ + kPadLeft;
+        const P* refs[kPredictors];
+        for (int kind = 0; kind < kPredictors; ++kind)
+            refs[kind] = Reference(static_cast<Predictor>(kind));
         while (x < width_) {
             uint32_t best = 0;
             int bestPosition = 0;
+            const P pixel = c[x];
             for (int position = 0; position < kPredictors; ++position) {
-                const uint32_t m = Match(list_[position], x);
+                const P* ref = refs[list_[position]];
+                if (ref[x] != pixel)
+                    continue;
+                const uint32_t m = MatchFrom(ref, x);
                 if (m > best) {
                     best = m;
                     bestPosition = position;
@@ -254,23 +289,30 @@ public:
     }
 
 private:
-    uint32_t Match(Predictor kind, uint32_t x) const
+    // The pixels a predictor compares the current row with, by column.
+    const P* Reference(Predictor kind) const
     {
         const P* c = cur_ + kPadLeft;
         const P* up = prev_ + kPadLeft;
-        const P* ref;
         switch (kind) {
-        case kLeft: ref = c - 1; break;
-        case kUp: ref = up; break;
-        case kUpLeft: ref = up - 1; break;
-        case kUpRight: ref = up + 1; break;
-        default: ref = sizeof(P) == 1 ? c - 8 : up + 2; break;
+        case kLeft: return c - 1;
+        case kUp: return up;
+        case kUpLeft: return up - 1;
+        case kUpRight: return up + 1;
+        default: return sizeof(P) == 1 ? c - 8 : up + 2;
         }
+    }
+
+    uint32_t MatchFrom(const P* ref, uint32_t x) const
+    {
+        const P* c = cur_ + kPadLeft;
         uint32_t i = x;
         while (i < width_ && c[i] == ref[i])
             ++i;
         return i - x;
     }
+
+    uint32_t Match(Predictor kind, uint32_t x) const { return MatchFrom(Reference(kind), x); }
 
     // Answers 1 when the run's symbol was 1.
     int EmitRun(int position, uint32_t length)
@@ -294,13 +336,20 @@ private:
 
     void EmitLiteral(uint32_t x)
     {
+        // The symbol with the first difference, then the other two (at most
+        // 2 + 11 and 2 x 11 bits), each gathered into one write.
         const Code code = kSymbols[table_][0];
-        out_.Put(code.bits, code.count);
         const P* c = cur_ + kPadLeft;
         const P pixel = c[x], left = c[static_cast<int64_t>(x) - 1];
-        for (size_t byte = 0; byte < (sizeof(P) == 1 ? 1 : 3); ++byte) {
+        auto difference = [&](int byte) {
             const int d = static_cast<int>((pixel >> (8 * byte)) & 0xFF) - static_cast<int>((left >> (8 * byte)) & 0xFF);
-            out_.Put(kTables.differences[static_cast<size_t>(d + 255)]);
+            return kTables.differences[static_cast<size_t>(d + 255)];
+        };
+        const WideCode first = difference(0);
+        out_.Put(uint32_t{code.bits} << first.count | first.bits, code.count + first.count);
+        if constexpr (sizeof(P) != 1) {
+            const WideCode second = difference(1), third = difference(2);
+            out_.Put(second.bits << third.count | third.bits, second.count + third.count);
         }
     }
 

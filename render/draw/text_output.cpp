@@ -521,15 +521,18 @@ int SendBitmapGlyph(CommandLayer* layer, CompressionLibraryBinding* library, uin
         return 1;  // a space: nothing to draw
     const auto rowBytes = static_cast<uint32_t>(cx + 7) / 8;
     const std::span<const uint8_t> rows(bits->aj, rowBytes * uint32_t(cy));
-    if (std::all_of(rows.begin(), rows.end(), [](uint8_t b) { return b == 0; }))
-        return 1;  // a space's bitmap is blank: nothing to download or place
     const float x = static_cast<float>(at.x), y = static_cast<float>(at.y);
-    if (!IsGlyphCacheEnabled(layer) || fontId == kUncachedFont)
-        return DrawGlyphInPlace(layer, at, bits);
+    const bool stored = IsGlyphCacheEnabled(layer) && fontId != kUncachedFont;
     const GlyphKey key{static_cast<uint16_t>(glyph), fontId, kGlyphKindBitmap};
     uint32_t address = 0;
-    if (FindCachedGlyph(layer, key, &address) == kGlyphCacheOk)
+    // A blank glyph is never stored, so a stored one is placed without
+    // looking at its rows again.
+    if (stored && FindCachedGlyph(layer, key, &address) == kGlyphCacheOk)
         return EmitPlaceGlyph(layer, x, y, address) == 0 ? 1 : 0;
+    if (std::all_of(rows.begin(), rows.end(), [](uint8_t b) { return b == 0; }))
+        return 1;  // a space's bitmap is blank: nothing to download or place
+    if (!stored)
+        return DrawGlyphInPlace(layer, at, bits);
     // The library's code is sent only when it is shorter than the rows.
     std::vector<uint8_t> packed;
     uint32_t packedLength = 0;

@@ -74,6 +74,15 @@ TEST(FrameDrawing, CompressionAsksForTheCoders)
     EXPECT_LT(jpeg.bytes, plain.bytes);
 }
 
+// A user who prints photographs with the model's settings gets them JPEG coded;
+// bands that JPEG may not carry still go by the method choice of each band.
+TEST(FrameDrawing, ModelDefaultCodesPhotographsAsJpeg)
+{
+    const Printed byDefault = PrintSamples();
+    EXPECT_GT(Count(byDefault.commands, "method=4"), 0u) << byDefault.commands;
+    EXPECT_LT(byDefault.bytes, PrintSamples({{330, 0}}).bytes);
+}
+
 }  // namespace
 
 namespace {

@@ -1,0 +1,196 @@
+// The four kinds of pages (text, vector, photo, mixed; A4 at 600 dpi) printed
+// through the driver's two libraries by the print host, beside the same pages
+// through the null driver (the host's own cost). Each print runs in a process
+// of its own so that its peak memory is its own; the figures are the medians
+// of the runs: CPU time, wall time, job bytes and peak memory per page.
+//   page_kinds_bench [RUNS [KIND]]          (RUNS default 3; KIND: text, vector, photo or mixed)
+//   page_kinds_bench --one KIND DRIVER FILE [JOB] (one print, its figures written
+//                                           to FILE; the job kept as JOB)
+#include "bench/pages/page_kinds.h"
+#include "printhost/install.h"
+#include "printhost/job_settings.h"
+#include "printhost/model_devmode.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Figures {
+    double cpuMs = 0, wallMs = 0, bytes = 0, peakMiB = 0;  // whole job
+};
+
+std::wstring ProgramDirectory()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring dir = path;
+    return dir.substr(0, dir.find_last_of(L"\\/"));
+}
+
+std::wstring TempFile(const std::wstring& name)
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
+}
+
+double CpuMs()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& t) { return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4; };
+    return ms(kernel) + ms(user);
+}
+
+// One print of one kind through one driver ("morva" or "null"), in this process.
+int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const std::wstring& resultFile,
+              const std::wstring& keptJob)
+{
+    const std::wstring id = std::to_wstring(GetCurrentProcessId());
+    const bool morva = driver == L"morva";
+    const std::wstring driverName = L"Page Bench " + driver + L" Driver " + id;
+    const std::wstring printer = L"Page Bench " + driver + L" Printer " + id;
+    const printhost::DriverPackage package =
+        morva ? printhost::DriverPackage{driverName, ProgramDirectory(), L"morvagr.dll", L"printhost_recui.dll", L"C4530.DDD",
+                                         {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"}}
+              : printhost::DriverPackage{driverName, ProgramDirectory(), L"printhost_nullgr.dll", L"",
+                                         L"printhost_nullgr.dll", {}};
+    std::wstring error;
+    printhost::PrintRequest request;
+    request.printer = printer;
+    request.outputFile = keptJob.empty() ? TempFile(L"page_bench.prn") : keptJob;
+    request.documentName = L"page bench";
+    // A4 (paper 9) at 600 dpi: the job's resolution (348) is what the
+    // interface library fills in from the print quality when a user prints.
+    bool ok = printhost::InstallDriverPackage(package, &error) &&
+              printhost::AddFilePortPrinter(printer, driverName, &error) &&
+              (!morva || (printhost::ModelDefaultDevmode(printer, &request.devmode, &error) &&
+                          printhost::ApplySettingPairs(&request.devmode, {L"348=600", L"8=9"}, &error)));
+    if (ok && morva) {
+        auto* devmode = reinterpret_cast<DEVMODEW*>(request.devmode.data());
+        devmode->dmFields |= DM_PAPERSIZE;
+        devmode->dmPaperSize = DMPAPER_A4;
+    }
+    const std::vector<printhost::PageDrawer> pages = pagebench::Document(kind);
+    Figures f;
+    if (ok) {
+        DeleteFileW(request.outputFile.c_str());
+        const double cpu = CpuMs();
+        const auto start = std::chrono::steady_clock::now();
+        ok = printhost::PrintDocument(request, pages, &error) == printhost::kOk;
+        f.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        f.cpuMs = CpuMs() - cpu;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExW(request.outputFile.c_str(), GetFileExInfoStandard, &data);
+        f.bytes = double((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+        PROCESS_MEMORY_COUNTERS memory{};
+        memory.cb = sizeof(memory);
+        GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+        f.peakMiB = double(memory.PeakWorkingSetSize) / (1024.0 * 1024.0);
+        if (keptJob.empty())
+            DeleteFileW(request.outputFile.c_str());
+    }
+    std::wstring ignored;
+    printhost::RemovePrinter(printer, &ignored);
+    printhost::RemoveDriverPackage(driverName, &ignored);
+    if (!ok) {
+        std::fwprintf(stderr, L"page_kinds_bench: %ls through %ls: %ls\n", kind.name, driver.c_str(), error.c_str());
+        return 1;
+    }
+    FILE* out = _wfopen(resultFile.c_str(), L"w");
+    if (out == nullptr)
+        return 1;
+    std::fprintf(out, "%f %f %f %f\n", f.cpuMs, f.wallMs, f.bytes, f.peakMiB);
+    std::fclose(out);
+    return 0;
+}
+
+// Runs this program with --one and reads its figures back.
+bool RunChild(const pagebench::PageKind& kind, const std::wstring& driver, Figures* f)
+{
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring result = TempFile(std::wstring(kind.name) + L"_" + driver + L".txt");
+    DeleteFileW(result.c_str());
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --one " + kind.name + L" " + driver + L" \"" + result + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    FILE* in = _wfopen(result.c_str(), L"r");
+    if (code != 0 || in == nullptr)
+        return false;
+    const bool read = std::fscanf(in, "%lf %lf %lf %lf", &f->cpuMs, &f->wallMs, &f->bytes, &f->peakMiB) == 4;
+    std::fclose(in);
+    DeleteFileW(result.c_str());
+    return read;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+bool MedianFigures(const pagebench::PageKind& kind, const std::wstring& driver, int runs, Figures* median)
+{
+    std::vector<double> cpu, wall, bytes, peak;
+    for (int run = 0; run < runs; ++run) {
+        Figures f;
+        if (!RunChild(kind, driver, &f))
+            return false;
+        cpu.push_back(f.cpuMs);
+        wall.push_back(f.wallMs);
+        bytes.push_back(f.bytes);
+        peak.push_back(f.peakMiB);
+    }
+    *median = {Median(cpu), Median(wall), Median(bytes), Median(peak)};
+    return true;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if ((argc == 5 || argc == 6) && std::wstring(argv[1]) == L"--one") {
+        const pagebench::PageKind* kind = pagebench::FindPageKind(argv[2]);
+        return kind != nullptr ? PrintOnce(*kind, argv[3], argv[4], argc == 6 ? argv[5] : L"") : 1;
+    }
+    const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
+    const std::wstring only = argc > 2 ? argv[2] : L"";
+    std::fwprintf(stdout, L"medians of %d runs, per page; host: the null driver; driver: MORVA less host\n", runs);
+    std::fwprintf(stdout, L"%-7ls %5ls %10ls %10ls %10ls %10ls %10ls %12ls %9ls %9ls\n", L"pages", L"count",
+                  L"cpu ms", L"host cpu", L"driver", L"wall ms", L"host wall", L"bytes/page", L"peak MiB",
+                  L"host MiB");
+    int code = 0;
+    for (const pagebench::PageKind& kind : pagebench::PageKinds()) {
+        if (!only.empty() && only != kind.name)
+            continue;
+        Figures real, host;
+        if (!MedianFigures(kind, L"morva", runs, &real) || !MedianFigures(kind, L"null", runs, &host)) {
+            std::fwprintf(stderr, L"page_kinds_bench: %ls pages failed\n", kind.name);
+            code = 1;
+            continue;
+        }
+        const double n = kind.pages;
+        std::fwprintf(stdout, L"%-7ls %5d %10.2f %10.2f %10.2f %10.2f %10.2f %12.0f %9.1f %9.1f\n", kind.name,
+                      kind.pages, real.cpuMs / n, host.cpuMs / n, (real.cpuMs - host.cpuMs) / n, real.wallMs / n,
+                      host.wallMs / n, real.bytes / n, real.peakMiB, host.peakMiB);
+        std::fflush(stdout);
+    }
+    return code;
+}
