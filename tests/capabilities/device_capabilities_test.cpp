@@ -41,30 +41,33 @@ protected:
     {
         return QueryDeviceCapability(h(), printer_->name().c_str(), index, output, devmode);
     }
-    // Stores the printer's settings with `id` set to `value`.
-    static void StorePrinterSetting(uint16_t id, uint32_t value)
+    // The printer's settings as stored, brought to the current layout.
+    static void LoadStoredPrinterSettings(std::vector<uint8_t>* record)
     {
         SettingsContext* context = OpenSettingsContext(h());
         ASSERT_NE(context, nullptr);
-        std::vector<uint8_t> record(kPrinterSettingsRecordSize);
         ContextSettingsSources sources;
         ASSERT_EQ(GatherContextSettingsSources(context, &ConvertOlderPrinterSettingsRecord, &sources), 1);
-        ASSERT_EQ(LoadPrinterSettingsRecord(h(), record.data(), sources.sources), 1);
+        ASSERT_EQ(LoadPrinterSettingsRecord(h(), record->data(), sources.sources), 1);
         ReleaseContextSettingsSources(&sources);
         CloseSettingsContext(context);
+    }
+    // Stores the printer's settings with `id` set to `value`.
+    static void StorePrinterSetting(uint16_t id, uint32_t value)
+    {
+        std::vector<uint8_t> record(kPrinterSettingsRecordSize);
+        LoadStoredPrinterSettings(&record);
+        if (::testing::Test::HasFatalFailure())
+            return;
         ASSERT_EQ(WriteSettingNumber(id, nullptr, record.data(), value), 1) << id;
         ASSERT_EQ(WritePrinterDataTable(h(), record.data(), kPrinterSettingsRecordSize, kPrinterSettingsTable), 1);
     }
     static void StorePrinterText(uint16_t id, const std::wstring& text)
     {
-        SettingsContext* context = OpenSettingsContext(h());
-        ASSERT_NE(context, nullptr);
         std::vector<uint8_t> record(kPrinterSettingsRecordSize);
-        ContextSettingsSources sources;
-        ASSERT_EQ(GatherContextSettingsSources(context, &ConvertOlderPrinterSettingsRecord, &sources), 1);
-        ASSERT_EQ(LoadPrinterSettingsRecord(h(), record.data(), sources.sources), 1);
-        ReleaseContextSettingsSources(&sources);
-        CloseSettingsContext(context);
+        LoadStoredPrinterSettings(&record);
+        if (::testing::Test::HasFatalFailure())
+            return;
         const uint32_t bytes = static_cast<uint32_t>((text.size() + 1) * sizeof(wchar_t));
         std::vector<uint8_t> settings(kSettingsRecordSize, 0);
         ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), record.data(), id, kTypeString, bytes, text.c_str()), 0)

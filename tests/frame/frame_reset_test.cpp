@@ -69,6 +69,25 @@ std::vector<uint8_t> AnnotationRecord(uint8_t mark)
     return record;
 }
 
+// The record a reset leaves and the one it makes, disabled when the test is
+// done with them, also when an assertion ends it early.
+struct ResetRecords {
+    FrameDriver& driver;
+    DHPDEV old;
+    DHPDEV fresh;
+    ResetRecords(FrameDriver& d, const std::vector<uint8_t>& devmode)
+        : driver(d), old(d.Enable(devmode)), fresh(d.Enable(devmode))
+    {}
+    ResetRecords(const ResetRecords&) = delete;
+    ResetRecords& operator=(const ResetRecords&) = delete;
+    ~ResetRecords()
+    {
+        for (DHPDEV record : {old, fresh})
+            if (record)
+                driver.entries().disablePdev(record);
+    }
+};
+
 // A fax destination list of `held` records whose header claims `claimed`.
 std::vector<uint8_t> FaxList(uint16_t claimed, uint32_t held)
 {
@@ -85,8 +104,8 @@ TEST(FrameReset, RefusedResetMovesNothing)
     FrameDriver& driver = frame_test::SharedFrameDriver();
     ASSERT_TRUE(driver.ok());
     const std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
-    DHPDEV old = driver.Enable(devmode);
-    DHPDEV fresh = driver.Enable(devmode);
+    const ResetRecords records(driver, devmode);
+    const DHPDEV old = records.old, fresh = records.fresh;
     ASSERT_TRUE(old && fresh);
     SURFOBJ surface = frame_test::SurfaceOf(old);
     MorvaListing listing;
@@ -119,8 +138,6 @@ TEST(FrameReset, RefusedResetMovesNothing)
             EXPECT_TRUE(driver.entries().endDoc(&surface, 0));
         },
         &listing);
-    driver.entries().disablePdev(fresh);
-    driver.entries().disablePdev(old);
     ASSERT_TRUE(read) << listing.error;
     EXPECT_EQ(Count(CommandTexts(listing), "\nFB\nED\n"), 1u) << CommandTexts(listing);
 }
@@ -132,8 +149,8 @@ TEST(FrameReset, StartDocOnTheRecordThatTookOverGoesOn)
     FrameDriver& driver = frame_test::SharedFrameDriver();
     ASSERT_TRUE(driver.ok());
     const std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
-    DHPDEV old = driver.Enable(devmode);
-    DHPDEV fresh = driver.Enable(devmode);
+    const ResetRecords records(driver, devmode);
+    const DHPDEV old = records.old, fresh = records.fresh;
     ASSERT_TRUE(old && fresh);
     SURFOBJ before = frame_test::SurfaceOf(old);
     SURFOBJ after = frame_test::SurfaceOf(fresh);
@@ -167,8 +184,6 @@ TEST(FrameReset, StartDocOnTheRecordThatTookOverGoesOn)
             EXPECT_TRUE(driver.entries().endDoc(&after, 0));
         },
         &listing);
-    driver.entries().disablePdev(old);
-    driver.entries().disablePdev(fresh);
     ASSERT_TRUE(read) << listing.error;
     const std::string commands = CommandTexts(listing);
     EXPECT_EQ(Count(commands, "EA value="), 1u) << commands;
@@ -219,8 +234,8 @@ TEST(FrameReset, ResetAfterTheFirstPageCarriesTheOutputFormAndTheFormName)
     ASSERT_TRUE(driver.ok());
     const std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
     for (const bool recordedPageOpen : {false, true}) {
-        DHPDEV old = driver.Enable(devmode);
-        DHPDEV fresh = driver.Enable(devmode);
+        const ResetRecords records(driver, devmode);
+        const DHPDEV old = records.old, fresh = records.fresh;
         ASSERT_TRUE(old && fresh);
         SURFOBJ before = frame_test::SurfaceOf(old);
         SURFOBJ after = frame_test::SurfaceOf(fresh);
@@ -251,8 +266,6 @@ TEST(FrameReset, ResetAfterTheFirstPageCarriesTheOutputFormAndTheFormName)
                 EXPECT_TRUE(driver.entries().endDoc(&after, 0));
             },
             &listing);
-        driver.entries().disablePdev(old);
-        driver.entries().disablePdev(fresh);
     }
 }
 
@@ -362,8 +375,8 @@ TEST(FrameReset, FaxListIsCheckedCarriedAndGivenBack)
     FrameDriver& driver = frame_test::FaxFrameDriver();
     ASSERT_TRUE(driver.ok()) << std::string(driver.error().begin(), driver.error().end());
     const std::vector<uint8_t> devmode = driver.ExtendedDevmode(frame_test::A4At600());
-    DHPDEV old = driver.Enable(devmode);
-    DHPDEV fresh = driver.Enable(devmode);
+    const ResetRecords records(driver, devmode);
+    const DHPDEV old = records.old, fresh = records.fresh;
     ASSERT_TRUE(old && fresh);
     ASSERT_NE(Record(old)->driverKind2, 0u);
     SURFOBJ before = frame_test::SurfaceOf(old);
@@ -400,8 +413,6 @@ TEST(FrameReset, FaxListIsCheckedCarriedAndGivenBack)
         &listing);
     EXPECT_EQ(Record(fresh)->faxSendList, nullptr);
     EXPECT_EQ(Record(fresh)->faxSendListLength, 0u);
-    driver.entries().disablePdev(old);
-    driver.entries().disablePdev(fresh);
 }
 
 }  // namespace

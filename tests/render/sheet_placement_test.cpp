@@ -70,6 +70,18 @@ Point DeviceSize(const PageGeometry& g)
     return {TenthsToDots(across, g.resolutionX), TenthsToDots(down, g.resolutionY)};
 }
 
+// A frame that maps the device surface's corners onto the printable area's:
+// device (0, 0) at its top left, the far corner at its bottom right.
+void ExpectSurfaceOnPrintableArea(const PlacementMatrix& m, const Point& device, const SheetArea& area)
+{
+    const Point topLeft = Apply(m, 0, 0);
+    const Point bottomRight = Apply(m, device.x, device.y);
+    EXPECT_NEAR(topLeft.x, area.left, kPointTolerance);
+    EXPECT_NEAR(topLeft.y, area.top, kPointTolerance);
+    EXPECT_NEAR(bottomRight.x, area.right, kPointTolerance);
+    EXPECT_NEAR(bottomRight.y, area.bottom, kPointTolerance);
+}
+
 struct Box {
     float left, bottom, right, top;
 };
@@ -193,13 +205,7 @@ TEST(SentPlacement, PlainPageCornersAreTheSheetsPrintableCorners)
                 const SheetArea area = PrintableOnSheet(g.sheet);
                 PlacementMatrix m;
                 ASSERT_EQ(BuildPageFrameRecord(nullptr, &m, &g, 0, 0), 0);
-                const Point device = DeviceSize(g);
-                const Point topLeft = Apply(m, 0, 0);
-                const Point bottomRight = Apply(m, device.x, device.y);
-                EXPECT_NEAR(topLeft.x, area.left, kPointTolerance);
-                EXPECT_NEAR(topLeft.y, area.top, kPointTolerance);
-                EXPECT_NEAR(bottomRight.x, area.right, kPointTolerance);
-                EXPECT_NEAR(bottomRight.y, area.bottom, kPointTolerance);
+                ExpectSurfaceOnPrintableArea(m, DeviceSize(g), area);
             }
 }
 
@@ -219,14 +225,8 @@ TEST(SentPlacement, SheetAndOverlayFramesLandOnTheSheet)
             PlacementMatrix frames[2];
             ASSERT_EQ(BuildShiftedFrameRecord(&job, &frames[0], 0, 0, 0), 0);
             ASSERT_EQ(BuildOverlayFrameRecord(&job, &frames[1], 0, 0, 0), 0);
-            for (const PlacementMatrix& m : frames) {
-                const Point topLeft = Apply(m, 0, 0);
-                const Point bottomRight = Apply(m, device.x, device.y);
-                EXPECT_NEAR(topLeft.x, area.left, kPointTolerance);
-                EXPECT_NEAR(topLeft.y, area.top, kPointTolerance);
-                EXPECT_NEAR(bottomRight.x, area.right, kPointTolerance);
-                EXPECT_NEAR(bottomRight.y, area.bottom, kPointTolerance);
-            }
+            for (const PlacementMatrix& m : frames)
+                ExpectSurfaceOnPrintableArea(m, device, area);
         }
 }
 
