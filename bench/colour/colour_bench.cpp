@@ -4,7 +4,7 @@
 // of red, green, blue (in colour, and made grey with and without stages), in
 // megapixels per second on one core.
 // Run under wine: colour_bench.exe [rounds]
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 #include "render/image/colour_conversion.h"
 #include "render/image/colour_transform.h"
 #include "render/image/job_colour.h"

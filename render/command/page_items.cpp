@@ -234,7 +234,7 @@ int LookupEscapeFunction(uint16_t functionId, const EscapeFunctionConditions& co
 {
     if (row == nullptr)
         return -1;
-    if (functionId == 0x1102 && conditions.copyCountLocked)
+    if (functionId == 0x1102 && conditions.jobHeaderOn)
         return -1;
     if (functionId == 0x1103 &&
         (conditions.pageRecordValue != 0 || conditions.capabilityThird == 0 || conditions.setting5202 == 1))

@@ -2,12 +2,12 @@
 // (4209 switches it), with answers of their own below -1.
 #include "common/settings/function_ids.h"
 #include "render/command/page_items.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/escape_table.h"
-#include "render/frame/frame_ids.h"
 #include "render/frame/job_frame.h"
-#include "render/frame/pdev_record.h"
 #include "render/image/escape_image.h"
 
 #include <cstring>
@@ -29,7 +29,7 @@ bool FunctionAllowed(PDevRecord* pdev, uint16_t function)
 {
     EscapeFunctionConditions conditions{};
     conditions.streamVersion = pdev->capability.streamVersion;
-    conditions.copyCountLocked = GetPdevSettingDword(pdev, kFidJobHeaderOn) != 0;
+    conditions.jobHeaderOn = GetPdevSettingDword(pdev, kFidJobHeaderOn) != 0;
     EscapeFunctionRow row{};
     return LookupEscapeFunction(function, conditions, &row) == 0;
 }
@@ -210,7 +210,7 @@ int32_t EscJobOverride(const EscapeCall& call)
         return kEscDone;
     case kOverrideQueryPagesPerSheet:
         WriteEscapeOutput16(call, GetPdevSettingWord(pdev, kFidPosterBooklet) != 0
-                                      ? 0 : GetPdevSettingWord(pdev, kFidFeedOrientation));
+                                      ? 0 : GetPdevSettingWord(pdev, kFidPagesPerSheet));
         return kEscDone;
     case kOverrideSetPagesPerSheet:
         if (request.argument == 0) {

@@ -4,16 +4,15 @@
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
 #include "render/command/command_layer.h"
+#include "render/command/path_output.h"
 #include "render/compress/compression_library.h"
 #include "render/compress/image_reducer.h"
 #include "render/compress/predictor_coder.h"
-#include "render/draw/draw_path.h"
-#include "render/frame/engine_calls.h"
-#include "render/frame/external_pages.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/engine_calls.h"
+#include "render/device/pdev_record.h"
 #include "render/image/brush_select.h"
-#include "render/image/image_holder.h"
 #include "render/image/colour_conversion.h"
+#include "render/image/image_holder.h"
 #include "render/image/image_rows.h"
 #include "render/image/job_colour.h"
 #include "render/image/raster_ops.h"
@@ -447,8 +446,7 @@ int SendImagePiece(Blit& b, ImageHolder* holder)
     int result = 0;
     if (DescribeSource(b.source, b.xlate, b.src.right - b.src.left, b.src.bottom - b.src.top, compress, &image)) {
         const bool library = OutsideLibraryTakes(b, image);
-        // The library's images keep their colour whatever the job's mode.
-        const bool grey = ImagesSentAsGrey(pdev) && GetConvertedImageFormat(pdev->colour, library) == kGreyImage;
+        const bool grey = ImagesSentAsGrey(pdev, library);
         if (image.colourKind == kPaletteImage) {
             ConvertImagePalette(pdev, image.palette, image.paletteCount, grey);
             if (grey)

@@ -1,10 +1,10 @@
 #include "render/image/brush_select.h"
 
-#include "render/frame/engine_calls.h"
-#include "render/frame/pdev_record.h"
 #include "render/command/command_layer.h"
-#include "render/frame/realize_brush.h"
+#include "render/device/engine_calls.h"
+#include "render/device/pdev_record.h"
 #include "render/image/job_colour.h"
+#include "render/image/realize_brush.h"
 
 #include <algorithm>
 #include <cstdint>

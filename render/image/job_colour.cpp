@@ -5,7 +5,7 @@
 #include "common/settings/function_ids.h"
 #include "common/system/global_block.h"
 #include "common/system/module_files.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 #include "render/image/colour_conversion.h"
 
 #include <cstring>
@@ -124,9 +124,11 @@ void DestroyColourConversion(PDevRecord* pdev)
     pdev->colour = nullptr;
 }
 
-bool ImagesSentAsGrey(const PDevRecord* pdev)
+bool ImagesSentAsGrey(const PDevRecord* pdev, bool libraryTakes)
 {
-    return pdev != nullptr && pdev->colour != nullptr && pdev->colour->greyImages;
+    constexpr int kGreyFormat = 3;
+    return pdev != nullptr && pdev->colour != nullptr && pdev->colour->greyImages &&
+           GetConvertedImageFormat(pdev->colour, libraryTakes) == kGreyFormat;
 }
 
 ULONG ConvertDeviceColour(const PDevRecord* pdev, ULONG rgb)

@@ -26,9 +26,10 @@ void DestroyColourConversion(PDevRecord* pdev);
 // green, blue, the colour stages work on blue, green, red.
 void SwapRedAndBlue(uint8_t* pixels, uint32_t count);
 
-// Whether the job sends its images as grey: its colour mode (setting 270) is
-// grey, as a monochrome model's only mode is.
-bool ImagesSentAsGrey(const PDevRecord* pdev);
+// Whether an image goes out as grey: the job's colour mode (setting 270) is
+// grey, as a monochrome model's only mode is, and the outside colour library
+// does not take the image (`libraryTakes`), whose images keep their colour.
+bool ImagesSentAsGrey(const PDevRecord* pdev, bool libraryTakes);
 
 // A device colour (red in the low byte) through the graphics stages.
 ULONG ConvertDeviceColour(const PDevRecord* pdev, ULONG rgb);

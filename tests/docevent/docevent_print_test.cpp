@@ -25,7 +25,7 @@ namespace {
 std::vector<unsigned char> ChangedDevmode()
 {
     std::vector<unsigned char> devmode = docevent_test::ApplicationDevmode(
-        {{kFidFeedOrientation, 2}, {kFidJobResolution, 600}});
+        {{kFidPagesPerSheet, 2}, {kFidJobResolution, 600}});
     if (devmode.empty())
         return {};
     auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());

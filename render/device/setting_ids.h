@@ -1,4 +1,4 @@
-// Setting identifiers that the graphics library's frame reads by name, beyond
+// Setting identifiers that the graphics library reads by name, beyond
 // the common ones of common/settings/function_ids.h. The values are the
 // identifiers of the setting tables, so they never change.
 #pragma once

@@ -1,4 +1,4 @@
-#include "render/frame/spooler_form_lookup.h"
+#include "render/device/spooler_form_lookup.h"
 
 #include "common/system/global_block.h"
 #include "common/system/spooler_forms.h"

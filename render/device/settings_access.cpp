@@ -1,4 +1,4 @@
-#include "render/frame/settings_access.h"
+#include "render/device/settings_access.h"
 
 #include "common/settings/value_engine.h"
 #include "common/settings/value_types.h"

@@ -3,10 +3,9 @@
 // Every entry point that takes a device record checks it with IsValidPdev first.
 // The record lives in memory only; its layout is no contract with anyone.
 #pragma once
+#include "common/job/private_escapes.h"
 #include "common/settings/value_types.h"
-#include "render/frame/escape_records.h"
-#include "render/frame/job_options.h"
-#include "render/page/page_geometry.h"
+#include "render/device/geometry_record.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -57,6 +56,76 @@ inline constexpr uint32_t kPageDrawingRefused = 0x8000;
 // JobRecord escape flag word (JobRecord::escapeFlags).
 inline constexpr uint32_t kJobSettingsReceived = 0x01;
 inline constexpr uint32_t kJobSettingsBatchLock = 0x10;
+
+// What the job asks of its sheets, taken from the settings when the document
+// starts and again when the job begins (escape overrides may have changed the
+// settings in between).
+inline constexpr uint32_t kInterleafListLength = 20;
+
+enum JobLayoutKind : uint32_t {
+    kLayoutPlain = 0,
+    kLayoutPoster = 1,
+    kLayoutBooklet = 2,
+};
+
+struct JobLayout {
+    uint32_t kind;                       // JobLayoutKind
+    int16_t posterColumns, posterRows;   // 1 x 1 unless a poster
+    uint32_t cropMarks;                  // a poster's sheets carry crop marks
+    // Booklet: how the pages are divided into signatures (setting 446: 0 one
+    // signature, 1 divided by the model, 2 by the user) and the sheets of one.
+    uint32_t bookletBinding;
+    uint32_t signatureSheets;
+};
+
+struct JobOptions {
+    uint32_t copies;           // setting 12, at least 1
+    uint32_t collateByReplay;  // copies > 1, collated, and collation left to the driver
+    uint32_t reverseOrder;
+    uint32_t twoSided;         // duplex 2 or 3
+    uint32_t formRegistration; // the job registers a form in the printer ("EE", no "FA")
+    uint32_t jobType;          // setting 334: 1, 2, 3, else 0
+    uint32_t specialOutputMode;  // setting 1313 on: 2 when setting 441 is non-zero, else 1; else 0
+    uint32_t tonerSave;          // setting 1320 on
+    uint32_t pageLabel;
+    uint32_t pageOptions;      // "FC"/"FH" at duplex changes
+    uint32_t sameOutputPaper;  // one page to a sheet printed on the document's own paper, page by page
+    int32_t colourPair[2];     // settings 1293 and 1294, -1 when the stream is too old
+    uint32_t colourMode;       // JobColourMode at the snapshot
+    uint32_t accountFlag;      // the ticket's colour pages carry the account code
+    uint32_t accountCode;      // 0-255
+    uint32_t accountKind;      // 0, 1 or 2
+    uint32_t separatorMode;    // 1 first sheet from the separator source, 2 an empty separator sheet
+    int32_t separatorSource;
+    uint32_t trailerSheet;
+    int32_t trailerSource;
+    uint32_t interleafSheets;
+    int32_t interleafSource;
+    uint16_t interleafList[kInterleafListLength];  // sheet numbers, 0 = used or none
+    uint32_t bookletCount;     // the header's "@BKTP=" line carries the booklet's sheet-side count
+    uint32_t externalConversion;  // setting 1343: the faces go through the outside processing library
+    uint32_t recordPages;      // sheet faces are recorded and replayed at the job end
+    uint32_t deferredStreamBegin;
+    // A fax model's job (the fax destinations come with escape 20516).
+    uint32_t faxInformationPage;  // the driver's information page goes ahead of the document
+    uint32_t faxInformationOnly;  // the information page is the whole job
+    uint32_t faxPerDestination;   // one printer job per destination, each with its own page
+    uint32_t faxDestinations;     // setting 380
+    uint32_t faxCoverMode;        // 2: the cover is a form file named by label; 1: the model's frame file
+    JobLayout layout;             // poster, booklet or plain (settings 321, 296, 446)
+    int32_t pagesPerSide;         // setting 295: 2, 4, 8, 16 or 32, else 1
+};
+
+// Where the sheets stand beyond the page counters.
+struct SheetState {
+    int32_t keptDuplexMode;    // 0 none yet; 1 one-sided, 2 long edge, 3 short edge
+    int32_t paperSource;       // the current sheet's source
+    uint8_t replayedFrame[32]; // the page frame of the face replayed last (all 0: none yet)
+    uint32_t replayedKind;     // its sheet kind, 0 none yet
+    int32_t firstSource;       // the source of the job's first face (0: not taken yet)
+    uint32_t cover;            // the separator's first sheet cannot take a back face: a cover of its own
+    uint16_t keptPaper;        // the model paper the sheets were last printed on (0: none)
+};
 
 // Lengths of a form record are in 1/18432 inch (1/256 point).
 struct FormRecord {
@@ -213,7 +282,10 @@ PDevRecord* PdevOfSurface(SURFOBJ* surface);
 
 // Creates the heap and a zeroed record in it, registered as live; null on failure.
 PDevRecord* AllocPdevRecord();
-// Frees what the record owns and destroys its heap (the record with it).
+// Frees the blocks the record owns, its settings context and forms, and
+// destroys its heap (the record with it). The drawing state, images, colour
+// stages, command layer and stream belong to the floors above; the frame
+// frees them first.
 void FreePdevRecord(PDevRecord* pdev);
 
 // Settings of the record through the settings-access binding: the low 16 bits,
@@ -226,3 +298,6 @@ uint16_t SetPdevSettingWord(PDevRecord* pdev, uint16_t id, uint16_t value);
 // A number written with the type the engine reports for the setting (byte and
 // 16-bit settings refuse a type of another width). 0 ok.
 uint16_t SetPdevSettingNumber(PDevRecord* pdev, uint16_t id, uint32_t value);
+
+// Whether the job asks for the outside processing library (setting 1343).
+bool ExternalProcessingAsked(PDevRecord* pdev);

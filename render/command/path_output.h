@@ -4,7 +4,7 @@
 // Coordinates arrive in 28.4 fixed point (FIX, 1/16 pixel).
 #pragma once
 #include "render/command/command_layer.h"
-#include "render/frame/engine_calls.h"
+#include "render/device/engine_calls.h"
 
 #include <windows.h>
 #include <winddi.h>
@@ -31,6 +31,15 @@ struct ClipState {
 // Paint kinds of a path.
 enum PaintKind : uint16_t { kPaintStroke = 1, kPaintFill = 2, kPaintStrokeAndFill = 3 };
 enum PathClass : int { kPathEllipse = 1, kPathRectangle = 2, kPathGeneral = 3 };
+
+struct PDevRecord;
+
+// The device record's clip state, made on first use in the record's heap;
+// null without memory.
+ClipState* PdevClipState(PDevRecord* pdev);
+// At every page start: a clip reset is owed and the kept clip is forgotten.
+void ResetPdevDrawingState(PDevRecord* pdev);
+void FreePdevDrawingState(PDevRecord* pdev);
 
 void InitClipState(ClipState* clip, HANDLE heap);
 // At page start: a reset is owed, nothing is kept.

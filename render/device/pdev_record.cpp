@@ -1,14 +1,10 @@
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 
-#include "common/context/settings_context.h"
 #include "common/context/model_lookups.h"
+#include "common/context/settings_context.h"
 #include "common/system/lock_table.h"
-#include "render/command/command_layer.h"
-#include "render/draw/draw_path.h"
-#include "render/image/bitblt.h"
-#include "render/image/job_colour.h"
-#include "render/frame/settings_access.h"
-#include "render/output/output_stream.h"
+#include "render/device/setting_ids.h"
+#include "render/device/settings_access.h"
 
 #include <algorithm>
 #include <vector>
@@ -94,12 +90,6 @@ void FreePdevRecord(PDevRecord* pdev)
         GlobalFree(pdev->headerTable.block);
     if (pdev->chunks.data)
         GlobalFree(pdev->chunks.data);
-    FreePdevImages(pdev);
-    DestroyColourConversion(pdev);
-    FreePdevDrawingState(pdev);
-    FreeCommandLayer(pdev->commandLayer);
-    if (pdev->stream)
-        DestroyOutputStream(pdev->stream);
     if (pdev->settingsContext) {
         RoleLock lock(LockRole::ModelData);
         CloseSettingsContext(pdev->settingsContext);
@@ -153,4 +143,11 @@ uint16_t SetPdevSettingNumber(PDevRecord* pdev, uint16_t id, uint32_t value)
         return status;
     holder = value;
     return SetSettingValue(id, pdev->settings, pdev->printerSettings, type, size, &holder);
+}
+
+bool ExternalProcessingAsked(PDevRecord* pdev)
+{
+    // Setting 1343 turns the device fonts off because it sends the faces
+    // through the library.
+    return GetPdevSettingDword(pdev, kFidExternalConversion) != 0;
 }

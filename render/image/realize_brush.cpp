@@ -1,7 +1,7 @@
-#include "render/frame/realize_brush.h"
+#include "render/image/realize_brush.h"
 
-#include "render/frame/engine_calls.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/engine_calls.h"
+#include "render/device/pdev_record.h"
 
 #include <cstring>
 

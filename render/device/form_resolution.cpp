@@ -1,4 +1,4 @@
-#include "render/frame/form_resolution.h"
+#include "render/device/form_resolution.h"
 
 #include "common/context/model_lookups.h"
 #include "common/context/settings_context.h"
@@ -10,9 +10,9 @@
 #include "common/records/effective_values.h"
 #include "common/settings/function_ids.h"
 #include "common/store/paper_margins.h"
-#include "render/frame/frame_ids.h"
-#include "render/frame/pdev_record.h"
-#include "render/frame/spooler_form_lookup.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
+#include "render/device/spooler_form_lookup.h"
 
 #include <algorithm>
 #include <iterator>

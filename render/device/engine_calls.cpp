@@ -1,4 +1,4 @@
-#include "render/frame/engine_calls.h"
+#include "render/device/engine_calls.h"
 
 EngineCalls g_engine;
 

@@ -1,9 +1,9 @@
-#include "render/frame/overlay_options.h"
+#include "render/device/overlay_options.h"
 
 #include "common/context/settings_context.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ OverlayOptions ReadOverlayOptions(PDevRecord* pdev)
         o.annotationItems = true;
     }
     o.bookletAnnotation = o.annotationItems && GetPdevSettingWord(pdev, kFidPosterBooklet) == kBookletLayout &&
-                          GetPdevSettingWord(pdev, kFidFeedOrientation) == 1 && pdev->settingsContext &&
+                          GetPdevSettingWord(pdev, kFidPagesPerSheet) == 1 && pdev->settingsContext &&
                           TestModelCapability(pdev->settingsContext->main, kBookletAnnotationCapability);
     return o;
 }

@@ -1,6 +1,7 @@
-#include "render/draw/path_output.h"
+#include "render/command/path_output.h"
 
-#include "render/frame/engine_calls.h"
+#include "render/device/engine_calls.h"
+#include "render/device/pdev_record.h"
 
 #include <algorithm>
 #include <cstring>
@@ -364,4 +365,32 @@ RECTL OrderedRect(const RECTL& r)
 {
     return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
             std::max(r.top, r.bottom)};
+}
+
+ClipState* PdevClipState(PDevRecord* pdev)
+{
+    if (pdev->clipState == nullptr) {
+        auto* clip = static_cast<ClipState*>(HeapAlloc(pdev->heap, 0, sizeof(ClipState)));
+        if (clip == nullptr)
+            return nullptr;
+        InitClipState(clip, pdev->heap);
+        pdev->clipState = clip;
+    }
+    return static_cast<ClipState*>(pdev->clipState);
+}
+
+void ResetPdevDrawingState(PDevRecord* pdev)
+{
+    if (ClipState* clip = PdevClipState(pdev))
+        ResetPageDrawingState(clip);
+}
+
+void FreePdevDrawingState(PDevRecord* pdev)
+{
+    if (pdev->clipState == nullptr)
+        return;
+    auto* clip = static_cast<ClipState*>(pdev->clipState);
+    FreeClipState(clip);
+    HeapFree(pdev->heap, 0, clip);
+    pdev->clipState = nullptr;
 }

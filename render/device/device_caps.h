@@ -15,6 +15,7 @@ int32_t DivideRoundHalfUp(int64_t numerator, int64_t denominator);
 int32_t PdevScale(PDevRecord* pdev);
 
 void FillGdiInfo(PDevRecord* pdev, GDIINFO* info);
-// Creates the default palette (an older one is deleted first). 0, or -1 when
-// the palette cannot be made.
-int FillDevInfo(PDevRecord* pdev, DEVINFO* info);
+// Creates the default palette (an older one is deleted first). `defaultFont`
+// is the device font GDI takes as its default, null without device fonts. 0,
+// or -1 when the palette cannot be made.
+int FillDevInfo(PDevRecord* pdev, const LOGFONTW* defaultFont, DEVINFO* info);

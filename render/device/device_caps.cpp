@@ -1,12 +1,11 @@
-#include "render/frame/device_caps.h"
+#include "render/device/device_caps.h"
 
 #include "common/records/effective_values.h"
 #include "common/settings/function_ids.h"
-#include "render/frame/engine_calls.h"
-#include "render/frame/form_resolution.h"
-#include "render/frame/frame_ids.h"
-#include "render/frame/pdev_record.h"
-#include "render/font/device_fonts.h"
+#include "render/device/engine_calls.h"
+#include "render/device/form_resolution.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 
 #include <cstring>
 
@@ -81,18 +80,17 @@ void FillGdiInfo(PDevRecord* pdev, GDIINFO* info)
     info->flHTFlags = HT_FLAG_HAS_BLACK_DYE;
 }
 
-int FillDevInfo(PDevRecord* pdev, DEVINFO* info)
+int FillDevInfo(PDevRecord* pdev, const LOGFONTW* defaultFont, DEVINFO* info)
 {
     std::memset(info, 0, sizeof(*info));
     info->flGraphicsCaps = kGraphicsCaps | (GetPdevSettingDword(pdev, kFidJobHeaderOn) == 0 ? GCAPS_DONTJOURNAL : 0);
     const bool fontsOff = GetPdevSettingDword(pdev, kFidNoDeviceFonts) == 1 ||
                           GetEffectiveValue(pdev->settings, pdev->printerSettings, kFidExternalConversion) == 1;
     info->cFonts = fontsOff ? 0 : pdev->deviceFontCount;
-    // With device fonts GDI's default font is one of them, the stock variable
-    // and fixed fonts its copies under the common face names.
-    if (pdev->deviceFontCount > 0) {
-        if (!DefaultDeviceFont(pdev, pdev->resolution, &info->lfDefaultFont))
-            return -1;
+    // The stock variable and fixed fonts are copies of the default font under
+    // the common face names.
+    if (defaultFont != nullptr) {
+        info->lfDefaultFont = *defaultFont;
         info->lfAnsiVarFont = info->lfAnsiFixFont = info->lfDefaultFont;
         wcscpy(info->lfAnsiVarFont.lfFaceName, L"Helvetica");
         info->lfAnsiVarFont.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
