@@ -43,6 +43,7 @@ inline constexpr uint16_t kFidZoom = 263;            // percent
 inline constexpr uint16_t kFidPaperSource = 265;     // 258: the printer's default (13)
 inline constexpr uint16_t kFidOutputBin = 266;
 inline constexpr uint16_t kFidColorMode = 270;
+inline constexpr uint16_t kFidForceColorMode = 5202;  // 1: the colour mode is the model's own
 inline constexpr uint16_t kFidPlatformMode = 293;
 inline constexpr uint16_t kFidLayoutGrid = 296;      // columns in the high byte, rows in the low
 inline constexpr uint16_t kFidStampName = 297;       // shares its bytes with 298

@@ -23,15 +23,26 @@ bool Enabled(const PDevRecord* pdev)
     return pdev->capability.enabled == 1;
 }
 
-// Whether the printer's stream takes the private drawing function; only the
-// function's own version rows and the copy-count lock decide here.
-bool FunctionAllowed(PDevRecord* pdev, uint16_t function)
+// Every fact the private function check asks, as the record holds it; the
+// capability record's third value is that of setting 4103.
+EscapeFunctionConditions PrivateFunctionConditions(PDevRecord* pdev)
 {
     EscapeFunctionConditions conditions{};
     conditions.streamVersion = pdev->capability.streamVersion;
     conditions.jobHeaderOn = GetPdevSettingDword(pdev, kFidJobHeaderOn) != 0;
+    // The printer reports nothing of these to the driver: nothing is taken away.
+    conditions.supportsOption4 = conditions.supportsOption8 = true;
+    conditions.pageRecordValue = pdev->pageRecord.paper;
+    conditions.capabilityThird = pdev->capability.setting4103;
+    conditions.setting5202 = GetPdevSettingDword(pdev, kFidForceColorMode);
+    return conditions;
+}
+
+// Whether the printer's stream takes the private drawing function.
+bool FunctionAllowed(PDevRecord* pdev, uint16_t function)
+{
     EscapeFunctionRow row{};
-    return LookupEscapeFunction(function, conditions, &row) == 0;
+    return LookupEscapeFunction(function, PrivateFunctionConditions(pdev), &row) == 0;
 }
 
 void ResetTransfer(ChunkTransfer* transfer)
