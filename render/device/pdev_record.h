@@ -17,6 +17,7 @@ struct ModelSection;
 struct OutputStream;
 struct CommandLayer;
 struct ColourConversionBinding;
+struct PageColours;
 
 // A four-character tag as the compiler's multi-character constant would hold it
 // ("RQDD" -> 0x52514444), written without relying on that extension.
@@ -256,6 +257,7 @@ struct PDevRecord {
     void* compression[2];
     void* image;
     ColourConversionBinding* colour;     // the job's colour stages; null when none is on
+    PageColours* pageColours;            // in the record's heap; null until the first page
     JobHeaderTable headerTable;
     uint8_t* savedSettings;              // 5900 bytes taken at job begin (heap)
     uint8_t jobStrings[kJobStringsSize];

@@ -298,6 +298,7 @@ int RunPageBegin(PDevRecord* pdev)
         result = BeginSheetFace(pdev);
     if (result == 0) {
         pdev->pageState |= kPageBegun;
+        BeginPageColours(pdev);
         result = WritePageEvent(pdev, kEventStartPage) | WritePageLabel(pdev) | PlacePage(pdev) |
                  WriteColourModePair(pdev) | AddTicketPage(pdev);
         if (!pdev->jobOptions.externalConversion)

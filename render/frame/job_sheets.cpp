@@ -11,6 +11,7 @@
 #include "render/frame/job_layout.h"
 #include "render/frame/job_options.h"
 #include "render/frame/job_stream.h"
+#include "render/image/job_colour.h"
 #include "render/inserted/external_conversion.h"
 #include "render/output/page_recording.h"
 #include "render/page/page_geometry.h"
@@ -161,8 +162,9 @@ int FinishRecordedFace(PDevRecord* pdev)
         entry.frame = pdev->geometry->page;
         entry.landscape = pdev->geometry->landscape;
     }
-    entry.sheetKind = static_cast<uint32_t>(pdev->sheetState.keptDuplexMode ? pdev->sheetState.keptDuplexMode
-                                                                             : DuplexModeOfSettings(pdev));
+    entry.sheetKind = FaceSheetKind(pdev, static_cast<uint32_t>(pdev->sheetState.keptDuplexMode
+                                                                    ? pdev->sheetState.keptDuplexMode
+                                                                    : DuplexModeOfSettings(pdev)));
     if (StorePageEntry(pdev->stream, pdev->counters.recorded, &entry) != 0 || EndRecordedPageData(pdev->stream) != 0)
         return -1;
     ++pdev->counters.recorded;
