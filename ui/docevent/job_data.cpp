@@ -591,8 +591,8 @@ int SendPageRecordAtStartPage(HANDLE printer, HDC hdc)
     uint16_t modelPaper = 0;
     uint16_t words[4];
     if (ReadSettingNumber(kFidPaperSize, settings.get(), printerSettings.get(), &paper) &&
-        MatchFormToModelPaper(printer, settings.get(), printerSettings.get(), static_cast<uint16_t>(paper),
-                              &modelPaper) == 1 &&
+        MatchFormToModelPaperOfContext(printer, record->context, settings.get(), printerSettings.get(),
+                                       static_cast<uint16_t>(paper), &modelPaper) == 1 &&
         GetPageMarginWords(printer, record->context, modelPaper,
                            SettingNumberOr(kFidUserPaperMarginsFromUser, settings.get(), printerSettings.get(), 0),
                            words) == 1) {
