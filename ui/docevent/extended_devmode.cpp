@@ -198,7 +198,8 @@ int FindModelPaperMargins(HANDLE printer, SettingsContext* context, void* settin
     uint32_t paper = 0;
     *modelPaper = 0;
     if (!ReadSettingNumber(kFidPaperSize, settings, printerSettings, &paper) ||
-        MatchFormToModelPaper(printer, settings, printerSettings, static_cast<uint16_t>(paper), modelPaper) != 1)
+        MatchFormToModelPaperOfContext(printer, context, settings, printerSettings, static_cast<uint16_t>(paper),
+                                       modelPaper) != 1)
         return 0;
     return GetPageMarginWords(printer, context, *modelPaper,
                               SettingNumberOr(kFidUserPaperMarginsFromUser, settings, printerSettings, 0), words);
