@@ -77,13 +77,11 @@ int BuildItemLabel(const CallContext* call, const ItemRecord& item, int mode, wc
     GetSettingUiState(window, setting, &shown, nullptr);
     if (mode == 1 && shown == kStateHidden && item.labelString == kNoString)
         return 0;
-    // The list's title names the setting; a list without one is named by its current option.
-    const wchar_t* text = list->title;
-    if (!text || !*text) {
-        const int32_t current = GetSelectedSlotValue(window, &item);
-        text = list->rows && current >= 0 && current < list->count ? list->rows[current].text : nullptr;
-    }
-    return BuildLabelWithAccessKey(module, out, kLabelChars, text, item.labelString,
+    // The list's title names the setting; a list without one (a range its
+    // handler gives) leaves the label as the template wrote it.
+    if (!list->title || !*list->title)
+        return 0;
+    return BuildLabelWithAccessKey(module, out, kLabelChars, list->title, item.labelString,
                                    item.kind == kKindCheckBox ? kNoString : static_cast<int32_t>(kLabelFormatString),
                                    nullptr);
 }
