@@ -7,9 +7,11 @@
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
 #include "common/system/global_block.h"
+#include "common/system/module_files.h"
 #include "tests/support/message_box_script.h"
 #include "tests/support/window_capture.h"
 #include "tests/ui_engine/engine_sheet.h"
+#include "ui/engine/label_text.h"
 #include "ui/engine/list_rows.h"
 #include "ui/engine/page_check.h"
 
@@ -356,6 +358,44 @@ TEST(MessageEngineWindows, HandlersByTypeAndOverride)
     EXPECT_EQ(SetEventHandlerOverride(&OnPageApply, 38, &handler, 38), 0);
     EXPECT_EQ(handler, &BroadcastToItems);
     EXPECT_EQ(CallMessageHandler(nullptr, WM_COMMAND, 0, 0, 0, kDialogTypePage, nullptr), 0);
+}
+
+TEST(EngineResources, TheHelpMenuAndTheLabelStrings)
+{
+    HMODULE module = GetResourceModule();
+    ASSERT_NE(module, nullptr);
+    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(kContextHelpMenu));
+    ASSERT_NE(menu, nullptr);
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(GetMenuItemID(popup, 0), kContextHelpCommand);
+    DestroyMenu(menu);
+    EXPECT_EQ(ResourceString(kLabelFormatString), L":");
+    EXPECT_EQ(ResourceString(kButtonLabelFormatString), L"...");
+    EXPECT_EQ(ResourceString(5188), L"&");
+    EXPECT_FALSE(ResourceString(kWarningCaptionString).empty());
+}
+
+TEST(EngineResources, LabelsDoubleTheirAmpersandsAndTakeTheSuffix)
+{
+    HMODULE module = GetResourceModule();
+    wchar_t label[kLabelChars] = {};
+    ASSERT_EQ(BuildLabelWithAccessKey(module, label, kLabelChars, L"Paper & Size", kNoString,
+                                      static_cast<int32_t>(kLabelFormatString), nullptr),
+              1);
+    EXPECT_EQ(std::wstring(label), L"Paper && Size:");
+    ASSERT_EQ(BuildLabelWithAccessKey(module, label, kLabelChars, L"Copies", kNoString, kNoString, L" (1-999)"), 1);
+    EXPECT_EQ(std::wstring(label), L"Copies (1-999)");
+    ASSERT_EQ(BuildLabelFromResource(module, label, kLabelChars, kWarningCaptionString, kNoString,
+                                     static_cast<int32_t>(kButtonLabelFormatString), nullptr),
+              1);
+    EXPECT_EQ(std::wstring(label), ResourceString(kWarningCaptionString) + L"...");
+    // A text longer than the label is cut, never written past it.
+    const std::wstring longText(600, L'x');
+    wchar_t small[8] = {};
+    ASSERT_EQ(BuildLabelWithAccessKey(module, small, 8, longText.c_str(), kNoString, kNoString, nullptr), 1);
+    EXPECT_EQ(std::wstring(small), L"xxxxxxx");
+    EXPECT_EQ(BuildLabelWithAccessKey(module, nullptr, 8, L"x", kNoString, kNoString, nullptr), 0);
 }
 
 }  // namespace
