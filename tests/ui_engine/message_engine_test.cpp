@@ -14,6 +14,7 @@
 #include "ui/engine/label_text.h"
 #include "ui/engine/list_rows.h"
 #include "ui/engine/page_check.h"
+#include "ui/engine/page_utilities.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -284,6 +285,70 @@ TEST_F(MessageEngineTest, APictureClickTakesTheNextSelectableOption)
     MessageBoxScript script({IDOK, IDOK});
     SendMessageW(page, kEventCycleOption, kSynSourceList, 0);
     EXPECT_EQ(Current(kFidPaperSource), static_cast<uint32_t>(list->rows[next].value));
+}
+
+// A modal sub-dialog through the engine: its activation at initialisation, and
+// OK by the engine's steps (validate, leave, apply) that the OK button runs.
+struct SubDialogRun {
+    int refused = -1;
+    int confirmed = -1;
+    bool captured = false;
+};
+SubDialogRun g_sub;
+constexpr UINT kRunOk = WM_APP + 1;
+
+INT_PTR CALLBACK SubDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kRunOk) {
+        // The box is shown once its loop runs; the picture needs it drawn now.
+        ShowWindow(window, SW_SHOW);
+        UpdateWindow(window);
+        g_sub.captured = CaptureWindowPng(window, "engine_sub_dialog");
+        CallContext call{};
+        InitCallContext(&call, window, GetDialogContext(window)->owner, kSyntheticSubDialogCode, WM_COMMAND,
+                        kDialogTypeModal);
+        g_bench.validateResult = 1;
+        g_sub.refused = ConfirmSubDialog(window, MakeSubDialogSteps(&call), IDOK);
+        g_bench.validateResult = 0;
+        g_sub.confirmed = ConfirmSubDialog(window, MakeSubDialogSteps(&call), IDOK);
+        SetPendingAction(&call, 0, nullptr, nullptr);
+        return TRUE;
+    }
+    SlotHandler handler = nullptr;
+    int32_t slot = -1;
+    if (!FindMessageHandler(message, wParam, lParam, kDialogTypeModal, &handler, &slot))
+        return FALSE;
+    const INT_PTR result =
+        CallMessageHandler(window, message, wParam, lParam, kSyntheticSubDialogCode, kDialogTypeModal, handler);
+    if (message == WM_INITDIALOG)
+        PostMessageW(window, kRunOk, 0, 0);
+    return result;
+}
+
+TEST_F(MessageEngineTest, AModalSubDialogIsActivatedAndClosedByOk)
+{
+    OpenSheet();
+    HWND page = Page();
+    SettingsSet* current = context_record_->current;
+    DialogContext* sub = CreateDialogContext(page, &ui_, current, nullptr);
+    ASSERT_NE(sub, nullptr);
+    g_sub = {};
+    g_bench.events.clear();
+    const INT_PTR ended = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kSyntheticDialogTemplate), page,
+                                          SubDialogProcedure, reinterpret_cast<LPARAM>(sub));
+    FreeDialogContext(&sub);
+    EXPECT_EQ(ended, IDOK);
+    EXPECT_TRUE(g_sub.captured);
+    EXPECT_EQ(g_sub.refused, 0);
+    EXPECT_EQ(g_sub.confirmed, 1);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, WM_INITDIALOG), 1);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, WM_NOTIFY, PSN_SETACTIVE), 1);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, kEventValidate), 2);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, WM_NOTIFY, PSN_KILLACTIVE), 1);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, WM_NOTIFY, PSN_APPLY), 1);
+    // The dialog's Apply marks its owner's sheet changed; the sheet itself stores nothing yet.
+    EXPECT_TRUE(ApplyEnabled());
+    EXPECT_TRUE(g_bench.reports.empty());
 }
 
 // Owner-drawn fixed lists ask for their row height while they are created,
