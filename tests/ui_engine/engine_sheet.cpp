@@ -3,6 +3,7 @@
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
 #include "ui/engine/page_check.h"
+#include "ui/support/sub_dialog.h"
 
 #include <commctrl.h>
 #include <prsht.h>

@@ -11,8 +11,10 @@
 #include "tests/support/message_box_script.h"
 #include "tests/support/window_capture.h"
 #include "tests/ui_engine/engine_sheet.h"
-#include "ui/engine/label_text.h"
-#include "ui/engine/list_rows.h"
+#include "ui/controls/access_key_labels.h"
+#include "ui/controls/display_states.h"
+#include "ui/controls/engine_steps.h"
+#include "ui/support/sub_dialog.h"
 #include "ui/engine/page_check.h"
 #include "ui/engine/page_utilities.h"
 
@@ -32,6 +34,7 @@ constexpr int kApplyButton = 0x3021;
 // The free custom size: the model asks before it takes it with a stamp set.
 constexpr uint32_t kPaperAskedFor = 256;
 constexpr UINT kSetResult = 9;
+constexpr int kNoString = -3;
 
 class MessageEngineTest : public EngineSheetTest {
 protected:
@@ -377,7 +380,7 @@ TEST(MessageEngineWindows, MeasureItemIsServedBeforeInitDialog)
     EXPECT_EQ(order.front(), static_cast<UINT>(WM_MEASUREITEM));
     EXPECT_EQ(order.back(), static_cast<UINT>(WM_INITDIALOG));
     EXPECT_EQ(SendDlgItemMessageW(dialog, kSynPaperCombo, CB_GETITEMHEIGHT, 0, 0),
-              GetListRowHeight(dialog, kSynPaperCombo));
+              static_cast<LRESULT>(GetListRowHeight(dialog, kSynPaperCombo)));
     DestroyWindow(dialog);
     DestroyWindow(host);
 }
@@ -385,9 +388,9 @@ TEST(MessageEngineWindows, MeasureItemIsServedBeforeInitDialog)
 TEST(MessageEngineWindows, RowHeightsOfTallAndOrdinaryLists)
 {
     // The test program is not DPI-aware: the heights are the design values.
-    EXPECT_EQ(GetListRowHeight(nullptr, 1012), 26);
-    EXPECT_EQ(GetListRowHeight(nullptr, 1225), 26);
-    EXPECT_EQ(GetListRowHeight(nullptr, 1001), 15);
+    EXPECT_EQ(GetListRowHeight(nullptr, 1012), 26u);
+    EXPECT_EQ(GetListRowHeight(nullptr, 1225), 26u);
+    EXPECT_EQ(GetListRowHeight(nullptr, 1001), 15u);
     MEASUREITEMSTRUCT measure{};
     EXPECT_EQ(OnMeasureItem(nullptr, WM_MEASUREITEM, 1079, reinterpret_cast<LPARAM>(&measure), 0, nullptr), 0);
     EXPECT_EQ(measure.itemHeight, 26u);

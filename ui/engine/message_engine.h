@@ -13,13 +13,13 @@
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/dialog_tables.h"
 #include "ui/engine/message_table.h"
-#include "ui/support/sub_dialog.h"
 
 // The engine's events (WM_USER + 1500 onwards). 2524 to 2529 are page-level;
 // the others are delivered to the item whose control identifier is wParam.
 inline constexpr UINT kEventRefresh = WM_USER + 1500;        // 2524, lParam: changed list
 inline constexpr UINT kEventUnused = WM_USER + 1501;         // 2525
-// kEventValidate (2526) and kEventReset (2527): ui/support/sub_dialog.h.
+// 2526 (validate) and 2527 (reset) are kEventValidate and kEventReset of
+// ui/support/sub_dialog.h.
 inline constexpr UINT kEventShowQueuedTexts = WM_USER + 1504;  // 2528
 inline constexpr UINT kEventQueryDialogCode = WM_USER + 1505;  // 2529, lParam: int32_t* out
 inline constexpr UINT kEventItem2530 = WM_USER + 1506;

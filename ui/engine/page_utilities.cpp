@@ -8,7 +8,7 @@
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/system/module_files.h"
-#include "ui/engine/control_display.h"
+#include "ui/controls/display_states.h"
 #include "ui/engine/item_changes.h"
 #include "ui/engine/message_engine.h"
 #include "ui/engine/ui_context.h"
@@ -23,7 +23,7 @@ namespace {
 
 // Driver kinds whose pages show no layout summary.
 constexpr int kKindsWithoutSummary[] = {3, 4};
-constexpr uint16_t kStateShownDisabled = kStateDisabled;
+constexpr uint16_t kStateLocked = kStateDisabled;
 
 struct ResultCloser {
     void operator()(ConstraintResult* result) const { FreeConstraintResult(result); }
@@ -55,45 +55,6 @@ TOOLINFOW SummaryTool(HWND window, HWND control, const wchar_t* text)
     GetWindowRect(control, &info.rect);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&info.rect), 2);
     return info;
-}
-
-// The steps of a sub-dialog's OK and Cancel through the engine.
-bool RunItemEventStep(HWND dialog, UINT event, void* engine)
-{
-    auto* call = static_cast<CallContext*>(engine);
-    const ItemRecord* records = nullptr;
-    int32_t count = 0;
-    if (!call || !GetDialogItemTable(dialog, static_cast<int32_t>(call->dialogCode), &records, &count))
-        return false;
-    return RunItemEventHandlers(call, event, 0, 0, records, count, 0) == 0;
-}
-
-void PassNotifyStep(HWND dialog, UINT code, void* engine)
-{
-    const auto* call = static_cast<const CallContext*>(engine);
-    if (!call)
-        return;
-    PSHNOTIFY notify{};
-    notify.hdr.hwndFrom = dialog;
-    notify.hdr.code = code;
-    // OK of a sub-dialog: the sheet's own Apply is not pressed.
-    notify.lParam = 1;
-    const LPARAM lParam = reinterpret_cast<LPARAM>(&notify);
-    SlotHandler handler = nullptr;
-    int32_t slot = -1;
-    if (FindMessageHandler(WM_NOTIFY, 0, lParam, call->dialogType, &handler, &slot))
-        CallMessageHandler(dialog, WM_NOTIFY, 0, lParam, static_cast<int32_t>(call->dialogCode), call->dialogType,
-                           handler);
-}
-
-bool RefreshFromPendingStep(HWND, void* engine)
-{
-    auto* call = static_cast<CallContext*>(engine);
-    if (!call || GetPendingActionCode(call) != kPendingValuesChanged)
-        return false;
-    RefreshDialogFromSettings(call, static_cast<const uint16_t*>(GetPendingActionData(call)));
-    SetPendingAction(call, 0, nullptr, nullptr);
-    return true;
 }
 
 }  // namespace
@@ -199,12 +160,7 @@ uint32_t ShowItemConstraintState(CallContext* call, UINT message, WPARAM wParam,
         return result;
     uint16_t state = checked->code;
     if (!call->permission && state != kStateEnabled && state != kStateHidden)
-        state = kStateShownDisabled;
+        state = kStateLocked;
     ApplyControlState(GetDlgItem(call->window, item->controlId), state);
     return result;
-}
-
-SubDialogSteps MakeSubDialogSteps(CallContext* call)
-{
-    return SubDialogSteps{RunItemEventStep, PassNotifyStep, RefreshFromPendingStep, call};
 }

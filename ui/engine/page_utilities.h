@@ -1,7 +1,6 @@
 // Small services the pages' item handlers share: the model's capabilities and
 // unit flags as a window's sheet sees them, one setting of the call, the
-// option icon and constraint state of an item, the layout summary line, and
-// the steps by which a sub-dialog's OK and Cancel buttons reach the engine.
+// option icon and constraint state of an item, and the layout summary line.
 #pragma once
 #include <windows.h>
 
@@ -9,7 +8,6 @@
 
 #include "common/settings/capability_bits.h"
 #include "ui/engine/dialog_context.h"
-#include "ui/support/sub_dialog.h"
 
 struct PaperUnits;
 
@@ -35,8 +33,3 @@ uint32_t LayoutSummaryHandler(CallContext* call, UINT message, WPARAM wParam, LP
                               const void* parameters);
 uint32_t ShowItemConstraintState(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam,
                                  const ItemRecord* item, const void* parameters);
-
-// The engine's side of a sub-dialog's OK and Cancel (ConfirmSubDialog,
-// CancelSubDialog): `call` is the call of the button's message and must
-// outlive the steps.
-SubDialogSteps MakeSubDialogSteps(CallContext* call);
