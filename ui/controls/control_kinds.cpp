@@ -1,7 +1,10 @@
 #include "ui/controls/control_kinds.h"
 
+#include "ui/illustration/picture_control.h"
+
 // Rows are added as each kind's handler is built.
 const ControlKindRow ControlKindTable[] = {
+    {kKindBitmapPicture, OnBitmapPictureItem},
     {kKindNone, nullptr},
 };
 
