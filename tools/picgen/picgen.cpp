@@ -240,16 +240,14 @@ Image PagesFamily(const Params& p, int row)
     return Pages(count, rest / 16, (rest / 4) % 4, (rest / 2) % 2, rest % 2);
 }
 
-// Colour on a page: three overlapping tinted blocks.
+// Colour on a page: a band of the three inks along the page's edge.
 Image Colour(const Params& p)
 {
-    int w = p.Int("w", 22), h = p.Int("h", 14);
+    int w = p.Int("w", 24), h = p.Int("h", 4);
     Image img(w, h, kKey);
-    int bw = std::max(4, w / 2), bh = std::max(3, h * 2 / 3);
-    img.Fill(0, 0, bw, bh, kCyan);
-    img.Fill(w - bw, 0, bw, bh, kYellow);
-    img.Fill((w - bw) / 2, h - bh, bw, bh, kRose);
-    img.Fill((w - bw) / 2 + 1, h - bh + 1, bw - 2, std::max(1, bh / 3), kOrange);
+    const uint8_t inks[3] = {kCyan, kRose, kYellow};
+    for (int k = 0; k < 3; ++k)
+        img.Fill(k * w / 3, 0, (k + 1) * w / 3 - k * w / 3, h, inks[k]);
     return img;
 }
 
@@ -462,7 +460,7 @@ Image MarkIcon(int row)
     int w = wide ? 20 : 14, h = wide ? 14 : 20;
     int x = (32 - w) / 2, y = (32 - h) / 2;
     SmallPage(img, x, y, w, h);
-    Text(img, x + w / 2 - 1, y + h / 2 - 2, "A", kInk);
+    Text(img, x + w / 2 - 3, y + h / 2 - 5, "A", kInk, 2);
     if (mark & 1)
         img.Fill(x, y, 2, h, kRose);
     if (mark & 2)
@@ -474,10 +472,11 @@ Image CollateIcon(int row)
 {
     Image img = IconFace();
     const char* labels[2][3] = {{"1", "1", "2"}, {"1", "2", "3"}};
-    for (int k = 2; k >= 0; --k) {
-        int x = 5 + k * 6, y = 4 + k * 5;
+    // Back to front, each number in the corner the next sheet leaves free.
+    for (int k = 0; k < 3; ++k) {
+        int x = 4 + k * 7, y = 3 + k * 6;
         SmallPage(img, x, y, 13, 16);
-        Text(img, x + 5, y + 6, labels[row][2 - k], kInk);
+        Text(img, x + 2, y + 1 + (k == 2 ? 4 : 0), labels[row][k], kInk);
     }
     return img;
 }

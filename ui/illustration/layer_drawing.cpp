@@ -8,53 +8,35 @@
 namespace {
 
 // A one-bit mask of the layer: 1 where the layer is the transparent colour.
-// The key image is the layer XORed onto the inverted key colour, so that the
-// transparent pixels come out white whatever the depth of the target; it is
-// then read as 32-bit pixels and every pixel that is not white is opaque.
-// (Taking the key image itself as the mask would colour the opaque pixels of
-// a 24- or 8-bit target.)
-HBITMAP MakeLayerMask(HDC target, HDC layerDc, int width, int height)
+// The layer is read as 32-bit colours, so the mask is right at every depth: a
+// key image made by raster operations works on palette indices at 8 bits and
+// is no two-colour image at 24 bits.
+// The layer must not be selected into a DC while it is read.
+HBITMAP MakeLayerMask(HDC dc, HBITMAP layer, int width, int height)
 {
-    HDC keyDc = CreateCompatibleDC(target);
-    HBITMAP key = CreateCompatibleBitmap(target, width, height);
-    HBITMAP mask = nullptr;
-    if (keyDc && key) {
-        HGDIOBJ oldKey = SelectObject(keyDc, key);
-        HBRUSH magenta = CreateSolidBrush(kTransparentKey);
-        RECT all{0, 0, width, height};
-        FillRect(keyDc, &all, magenta);
-        DeleteObject(magenta);
-        BitBlt(keyDc, 0, 0, width, height, nullptr, 0, 0, DSTINVERT);
-        BitBlt(keyDc, 0, 0, width, height, layerDc, 0, 0, SRCINVERT);
-        SelectObject(keyDc, oldKey);
-
-        BITMAPINFO wide{};
-        wide.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-        if (GetDIBits(keyDc, key, 0, height, pixels.data(), &wide, DIB_RGB_COLORS) == height) {
-            struct {
-                BITMAPINFOHEADER header;
-                RGBQUAD colours[2];
-            } mono{{sizeof(BITMAPINFOHEADER), width, -height, 1, 1, BI_RGB, 0, 0, 0, 2, 2},
-                   {{0, 0, 0, 0}, {255, 255, 255, 0}}};
-            size_t stride = ((static_cast<size_t>(width) + 31) / 32) * 4;
-            std::vector<BYTE> bits(stride * height, 0);
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x)
-                    if ((pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF) == 0xFFFFFF)
-                        bits[y * stride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
-            mask = CreateBitmap(width, height, 1, 1, nullptr);
-            if (mask && !SetDIBits(keyDc, mask, 0, height, bits.data(), reinterpret_cast<BITMAPINFO*>(&mono),
-                                   DIB_RGB_COLORS)) {
-                DeleteObject(mask);
-                mask = nullptr;
-            }
-        }
+    BITMAPINFO wide{};
+    wide.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    if (GetDIBits(dc, layer, 0, height, pixels.data(), &wide, DIB_RGB_COLORS) != height)
+        return nullptr;
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[2];
+    } mono{{sizeof(BITMAPINFOHEADER), width, -height, 1, 1, BI_RGB, 0, 0, 0, 2, 2},
+           {{0, 0, 0, 0}, {255, 255, 255, 0}}};
+    size_t stride = ((static_cast<size_t>(width) + 31) / 32) * 4;
+    std::vector<BYTE> bits(stride * height, 0);
+    constexpr uint32_t kKeyPixel = 0xFF00FF;  // RGBQUAD order: blue, green, red
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF) == kKeyPixel)
+                bits[y * stride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+    HBITMAP mask = CreateBitmap(width, height, 1, 1, nullptr);
+    if (mask && !SetDIBits(dc, mask, 0, height, bits.data(), reinterpret_cast<BITMAPINFO*>(&mono),
+                           DIB_RGB_COLORS)) {
+        DeleteObject(mask);
+        mask = nullptr;
     }
-    if (key)
-        DeleteObject(key);
-    if (keyDc)
-        DeleteDC(keyDc);
     return mask;
 }
 
@@ -65,15 +47,21 @@ uint16_t DrawLayer(HDC target, const BitmapLayer* layer, bool transparent)
     BITMAP info{};
     if (!target || !layer || !layer->bitmap || !GetObjectW(layer->bitmap, sizeof(info), &info))
         return kPictureFailed;
-    HDC layerDc = CreateCompatibleDC(target);
-    if (!layerDc)
+    HBITMAP mask = transparent ? MakeLayerMask(target, layer->bitmap, info.bmWidth, info.bmHeight) : nullptr;
+    if (transparent && !mask)
         return kPictureFailed;
+    HDC layerDc = CreateCompatibleDC(target);
+    if (!layerDc) {
+        if (mask)
+            DeleteObject(mask);
+        return kPictureFailed;
+    }
     HGDIOBJ oldLayer = SelectObject(layerDc, layer->bitmap);
     uint16_t status = kPictureFailed;
     if (!transparent) {
         if (BitBlt(target, layer->x, layer->y, info.bmWidth, info.bmHeight, layerDc, 0, 0, SRCCOPY))
             status = kPictureOk;
-    } else if (HBITMAP mask = MakeLayerMask(target, layerDc, info.bmWidth, info.bmHeight)) {
+    } else {
         HDC maskDc = CreateCompatibleDC(target);
         if (maskDc) {
             HGDIOBJ oldMask = SelectObject(maskDc, mask);
