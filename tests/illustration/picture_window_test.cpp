@@ -8,6 +8,7 @@
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/message_engine.h"
 #include "ui/engine/ui_context.h"
+#include "ui/illustration/caption_lines.h"
 #include "ui/illustration/illustration_layers.h"
 #include "ui/illustration/layer_drawing.h"
 #include "ui/illustration/picture_control.h"
@@ -304,6 +305,80 @@ TEST_F(PictureWindowTest, TheFaxModelsIllustrationFromItsSettings)
     EXPECT_EQ(Pixel(5, 3), RGB(204, 255, 255));  // the mark's face at (2, 0)
     EXPECT_EQ(Pixel(5, 35), GetSysColor(COLOR_BTNFACE));  // no collation square
     EXPECT_TRUE(CaptureWindowPng(dialog_, "illustration_fax_defaults"));
+}
+
+TEST_F(PictureWindowTest, CaptionLinesOfAFaxJob)
+{
+    OpenWindow(fax_);
+    IllustrationState state = DefaultIllustrationState();
+    const wchar_t stamp[] = L"Draft";
+    state.stampName = stamp;
+    state.annotation = 1;
+    CaptionSources sources{context_, true, false};
+    CaptionLine lines[kCaptionLineCount];
+    ASSERT_EQ(BuildCaptionLinesFrom(&state, &sources, lines), 1);
+    EXPECT_EQ(lines[0].shown, 1u);
+    EXPECT_NE(std::wstring(lines[0].text).find(L": "), std::wstring::npos) << lines[0].text;
+    EXPECT_EQ(lines[1].shown, 0u);  // a fax job: no collation
+    EXPECT_STREQ(lines[1].text, L"");
+    EXPECT_EQ(lines[2].shown, 0u);
+    EXPECT_EQ(lines[3].shown, 1u);
+    EXPECT_STREQ(lines[3].text, L"Stamp: Draft; Annotation: On");
+    EXPECT_EQ(lines[4].shown, 0u);
+    EXPECT_EQ(lines[5].shown, 0u);
+
+    // The collation of a printer job comes from the model's option texts.
+    sources.faxJob = false;
+    state.collate = 1;
+    ASSERT_EQ(BuildCaptionLinesFrom(&state, &sources, lines), 1);
+    EXPECT_STREQ(lines[1].text, L"Collate: On");
+    // A value no option holds fails the build.
+    state.collate = 7;
+    EXPECT_EQ(BuildCaptionLinesFrom(&state, &sources, lines), 0);
+    EXPECT_EQ(lines[1].shown, 0u);
+}
+
+TEST_F(PictureWindowTest, AnOptionTextEndsAtItsLastReturn)
+{
+    OpenWindow(printer_model_);
+    wchar_t text[kCaptionLineChars] = {};
+    ASSERT_EQ(AppendSettingCaption(context_, 13, 0, text, 1), 1);  // "Tray 1 \r250 sheets"
+    EXPECT_STREQ(text, L"Paper Source: Tray 1 ");
+    text[0] = 0;
+    EXPECT_EQ(AppendSettingCaption(context_, 13, 0, text, 99), 0);
+    EXPECT_EQ(AppendSettingCaption(context_, 9999, 0, text, 1), 0);
+}
+
+TEST_F(PictureWindowTest, CaptionSquaresFollowTheShownLines)
+{
+    OpenWindow(fax_);
+    static const PictureParameters parameters{IllustrationLayerProvider, 0, nullptr, 0, 1, kBackgroundModeButtonFace,
+                                              0};
+    item_ = {kControlId, -1, nullptr, 14, OnIllustrationItem, &parameters, kNoControl, kNoControl, nullptr};
+    OnIllustrationItem(&call_, WM_INITDIALOG, 0, 0, &item_, &parameters);
+    EXPECT_NE(GetDlgItem(dialog_, kIllustrationOverlayId), nullptr);
+    HWND tooltip = GetUiTooltipWindow(&ui_, kDialogTypePage);
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), kCaptionLineCount);
+    OnIllustrationItem(&call_, kEventRefresh, 0, 0, &item_, &parameters);
+    auto toolRect = [&](UINT tool) {
+        TOOLINFOW info{};
+        info.cbSize = sizeof(info);
+        info.hwnd = dialog_;
+        info.uId = tool;
+        SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info));
+        return info.rect;
+    };
+    RECT first = toolRect(kCaptionFirstTool);
+    EXPECT_EQ(first.left, 10 + 2);
+    EXPECT_EQ(first.top, 10);
+    EXPECT_EQ(first.right - first.left, 32);
+    RECT collation = toolRect(kCaptionFirstTool + 1);
+    EXPECT_TRUE(IsRectEmpty(&collation));
+    EXPECT_EQ(CaptionToolRect(RECT{10, 10, 210, 140}, 5, true).left, 10 + 2 + 34);
+    EXPECT_EQ(CaptionToolRect(RECT{10, 10, 210, 140}, 5, true).top, 10 + 32);
+    FreeSummaryLayout(&ui_);
+    EXPECT_EQ(GetUiSummaryBuffer(&ui_), nullptr);
 }
 
 // The illustration of a snapshot, drawn by the control through a provider of
