@@ -2,6 +2,7 @@
 // display can have, the backgrounds of a picture control, the clickable
 // control, and the settings illustration drawn from the resource file for
 // characteristic settings (pictures in build/screens).
+#include "common/context/value_by_type.h"
 #include "common/system/module_files.h"
 #include "tests/support/settings_pair_fixture.h"
 #include "tests/support/window_capture.h"
@@ -11,6 +12,7 @@
 #include "ui/illustration/caption_lines.h"
 #include "ui/illustration/illustration_layers.h"
 #include "ui/illustration/layer_drawing.h"
+#include "ui/illustration/model_pictures.h"
 #include "ui/illustration/picture_control.h"
 #include "ui/illustration/picture_status.h"
 
@@ -148,9 +150,11 @@ protected:
         InitCommonControlsEx(&controls);
         fax_ = OpenSuitePrinter(L"F1800.DDD", L"Morva Illustration F1800");
         printer_model_ = OpenSuitePrinter(L"M2200.DDD", L"Morva Illustration M2200");
+        colour_ = OpenSuitePrinter(L"C4530.DDD", L"Morva Illustration C4530");
     }
     static void TearDownTestSuite()
     {
+        CloseSuitePrinter(colour_);
         CloseSuitePrinter(printer_model_);
         CloseSuitePrinter(fax_);
     }
@@ -205,6 +209,7 @@ protected:
     static constexpr int kControlId = 1100;
     static ModelPrinter* fax_;
     static ModelPrinter* printer_model_;
+    static ModelPrinter* colour_;
     UiContext ui_{};
     DialogContext* dialog_context_ = nullptr;
     HWND dialog_ = nullptr;
@@ -214,6 +219,7 @@ protected:
 };
 ModelPrinter* PictureWindowTest::fax_ = nullptr;
 ModelPrinter* PictureWindowTest::printer_model_ = nullptr;
+ModelPrinter* PictureWindowTest::colour_ = nullptr;
 
 TEST_F(PictureWindowTest, BackgroundsOfAnEmptyList)
 {
@@ -270,6 +276,30 @@ TEST_F(PictureWindowTest, AClickablePictureTakesClicksAndShowsTheHand)
     EXPECT_EQ(Pixel(2, 2), RGB(255, 255, 255));
     EXPECT_EQ(Pixel(77 + 1, 50), RGB(188, 188, 188)) << "the sheet's shadow";
     EXPECT_EQ(Pixel(150, 50), GetSysColor(COLOR_BTNFACE));
+}
+
+// The colour model's one picture is shown while the colour mode is 2.
+TEST_F(PictureWindowTest, ModelPicturesFollowTheirConditions)
+{
+    OpenWindow(colour_);
+    auto layers = [&](int control) {
+        BitmapLayer* list = nullptr;
+        HPALETTE palette = nullptr;
+        std::vector<int> positions;
+        EXPECT_EQ(ModelPictureLayers(GetResourceModule(), dialog_, control, &list, &palette), kPictureOk);
+        for (BitmapLayer* layer = list; layer && layer->bitmap; ++layer)
+            positions.push_back(layer->x * 1000 + layer->y);
+        FreeBitmapLayers(list);
+        if (palette)
+            DeleteObject(palette);
+        return positions;
+    };
+    SettingsSet* current = dialog_context_->current;
+    ASSERT_EQ(WriteSettingNumber(270, current->settings, current->printerSettings, 2), 1);
+    EXPECT_EQ(layers(kPrinterPictureControl), (std::vector<int>{32032}));
+    EXPECT_EQ(layers(kModelPictureControl), (std::vector<int>{32032}));  // 270 does not count there
+    ASSERT_EQ(WriteSettingNumber(270, current->settings, current->printerSettings, 1), 1);
+    EXPECT_EQ(layers(kPrinterPictureControl), (std::vector<int>{}));
 }
 
 TEST_F(PictureWindowTest, PrinterModelsShowNoIllustration)

@@ -4,10 +4,14 @@
 #include <prsht.h>
 
 #include "common/context/option_list.h"
+#include "common/context/settings_context.h"
+#include "common/model/model_format.h"
+#include "common/model/model_section.h"
 #include "common/settings/value_operations.h"
 #include "common/system/module_files.h"
 #include "ui/engine/ui_context.h"
 #include "ui/illustration/layer_drawing.h"
+#include "ui/illustration/model_pictures.h"
 #include "ui/illustration/picture_control.h"
 #include "ui/illustration/picture_status.h"
 
@@ -214,6 +218,36 @@ uint16_t ColourSettingsLayers(HMODULE module, HWND dialog, int controlId, Bitmap
     return LoadControlBitmap(module, dialog, controlId, id, list, palette);
 }
 
+constexpr int kModelOwnPictureControl = 1217;
+constexpr uint16_t kModelOwnPicture = 1;
+
+// The picture of the model itself: the DIB of the model's picture record 1.
+uint16_t ModelOwnPictureLayers(HMODULE module, HWND dialog, int controlId, BitmapLayer** list, HPALETTE* palette)
+{
+    SettingsContext* context = GetUiSettingsContext(GetWindowUiContext(dialog));
+    if (!context)
+        return kPictureBadArgument;
+    ModelSection* picture = nullptr;
+    if (LoadModelTableWithOption(true, context->main, context->linked, kKindPicture, kModelOwnPicture, 0, &picture) !=
+        kModelOk)
+        return kPictureModelError;
+    uint16_t status = kPictureModelError;
+    if (const PictureSection* dib = AsPicture(picture)) {
+        BitmapLayer* layers = AllocateBitmapLayers(1);
+        HWND control = GetDlgItem(dialog, controlId);
+        status = layers ? CreateBitmapFromDib(module, control ? control : dialog,
+                                              reinterpret_cast<const BITMAPINFOHEADER*>(dib->data.data()),
+                                              dib->data.size(), palette, &layers[0].bitmap)
+                        : kPictureNoMemory;
+        if (status == kPictureOk)
+            *list = layers;
+        else
+            FreeBitmapLayers(layers);
+    }
+    FreeModelSection(&picture, kKindOwn);
+    return status;
+}
+
 void PaintStatic(HWND control)
 {
     HWND dialog = GetParent(control);
@@ -229,7 +263,12 @@ void PaintStatic(HWND control)
     bool offScreen = true;
     bool background = true;
     uint32_t value = kBackgroundSaved;
-    if (Contains(kSavedBackgroundStatics, id)) {
+    if (id == kModelPictureControl || id == kPrinterPictureControl) {
+        status = ModelPictureLayers(module, dialog, id, &list, &palette);
+    } else if (id == kModelOwnPictureControl) {
+        status = ModelOwnPictureLayers(module, dialog, id, &list, &palette);
+        value = kBackgroundButtonFace;
+    } else if (Contains(kSavedBackgroundStatics, id)) {
         status = LoadItemBitmap(module, dialog, id, &list, &palette);
     } else if (id == 4308 || id == 4309) {
         status = LoadItemBitmap(module, dialog, id, &list, &palette);
