@@ -1,6 +1,7 @@
 // Which layer rows a settings snapshot chooses: the tables hold the rows their
 // steps can reach, each step builds its row from the right digits, and values
 // outside a digit's list are refused instead of read past a table.
+#include "ui/illustration/colour_sample.h"
 #include "ui/illustration/illustration_layers.h"
 #include "ui/illustration/illustration_tables.h"
 #include "ui/illustration/picture_statics.h"
@@ -385,8 +386,9 @@ TEST(PictureStaticsTest, ColourSettingsBitmap)
         UINT id = 0;
         EXPECT_EQ(ChooseColourSettingsBitmap(c.mode, c.s271, c.s390, c.s293, c.offersTwo, &id), c.status)
             << c.mode << " " << c.s271 << " " << c.s390 << " " << c.s293;
-        if (c.status == kPictureOk)
+        if (c.status == kPictureOk) {
             EXPECT_EQ(id, c.id);
+        }
     }
 }
 
@@ -406,8 +408,9 @@ TEST(PictureStaticsTest, IconTables)
     for (const Case& c : sides) {
         UINT id = 0;
         EXPECT_EQ(ChooseSideIcon(c.control, c.a, c.b, &id), c.status) << c.control << " " << c.a << " " << c.b;
-        if (c.status == kPictureOk)
+        if (c.status == kPictureOk) {
             EXPECT_EQ(id, c.id) << c.control << " " << c.a << " " << c.b;
+        }
     }
     const Case finishing[] = {
         {1508, 1, 1, kPictureOk, 803}, {1531, 1, 1, kPictureOk, 802}, {1508, 0, 0, kPictureOk, 806},
@@ -419,4 +422,44 @@ TEST(PictureStaticsTest, IconTables)
         EXPECT_EQ(ChooseFinishingIcon(c.control, c.a, c.b, &id), c.status);
         EXPECT_EQ(id, c.id) << c.control << " " << c.a << " " << c.b;
     }
+}
+
+TEST(ColourSampleTest, RangesFollowTheirObjectKinds)
+{
+    RGBQUAD original[256];
+    for (int i = 0; i < 256; ++i)
+        original[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>((i * 7) & 0xFF), 0};
+    auto same = [&](const RGBQUAD& a, const RGBQUAD& b) {
+        return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
+    };
+    RGBQUAD table[256];
+    std::memcpy(table, original, sizeof(table));
+    SampleAdjustment none{};
+    RecolourSampleTable(original, table, &none);
+    for (int i = 0; i < 256; ++i)
+        EXPECT_TRUE(same(table[i], original[i])) << i;
+
+    SampleAdjustment grey{};
+    grey.colourMode = 1;
+    RecolourSampleTable(original, table, &grey);
+    for (int i = 2; i < 128; ++i)
+        EXPECT_TRUE(table[i].rgbRed == table[i].rgbGreen && table[i].rgbGreen == table[i].rgbBlue) << i;
+    EXPECT_TRUE(same(table[1], original[1]));
+    EXPECT_TRUE(same(table[128], original[128]));
+
+    // Apart: only the graphics range (98-113) follows triple A.
+    std::memcpy(table, original, sizeof(table));
+    SampleAdjustment apart{};
+    apart.separateKinds = 1;
+    apart.a = {60, 0, 0};
+    apart.d = {-60, 0, 0};
+    RecolourSampleTable(original, table, &apart);
+    EXPECT_TRUE(same(table[50], original[50]));
+    EXPECT_FALSE(same(table[100], original[100]));
+    EXPECT_TRUE(same(table[120], original[120]));
+    // Together: every range follows triple D.
+    apart.separateKinds = 0;
+    RecolourSampleTable(original, table, &apart);
+    EXPECT_FALSE(same(table[50], original[50]));
+    EXPECT_FALSE(same(table[120], original[120]));
 }

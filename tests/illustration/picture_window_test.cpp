@@ -10,10 +10,12 @@
 #include "ui/engine/message_engine.h"
 #include "ui/engine/ui_context.h"
 #include "ui/illustration/caption_lines.h"
+#include "ui/illustration/colour_sample.h"
 #include "ui/illustration/illustration_layers.h"
 #include "ui/illustration/layer_drawing.h"
 #include "ui/illustration/model_pictures.h"
 #include "ui/illustration/picture_control.h"
+#include "ui/illustration/picture_statics.h"
 #include "ui/illustration/picture_status.h"
 
 #include <commctrl.h>
@@ -300,6 +302,51 @@ TEST_F(PictureWindowTest, ModelPicturesFollowTheirConditions)
     EXPECT_EQ(layers(kModelPictureControl), (std::vector<int>{32032}));  // 270 does not count there
     ASSERT_EQ(WriteSettingNumber(270, current->settings, current->printerSettings, 1), 1);
     EXPECT_EQ(layers(kPrinterPictureControl), (std::vector<int>{}));
+}
+
+// The colour sample static: prepared when the page is shown, recoloured by
+// the settings at each paint, freed when the page is left.
+TEST_F(PictureWindowTest, TheColourSampleFollowsTheColourSettings)
+{
+    OpenWindow(fax_);
+    HWND sample = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 220, 10, 96, 64, dialog_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kColourSampleControl)), nullptr, nullptr);
+    ASSERT_NE(sample, nullptr);
+    ItemRecord item{kColourSampleControl, -1, nullptr, 0, OnPictureStaticItem, nullptr, kNoControl, kNoControl, nullptr};
+    OnPictureStaticItem(&call_, WM_INITDIALOG, 0, 0, &item, nullptr);
+    NMHDR activate{dialog_, 0, static_cast<UINT>(PSN_SETACTIVE)};
+    OnPictureStaticItem(&call_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&activate), &item, nullptr);
+    SettingsSet* current = dialog_context_->current;
+    ASSERT_EQ(WriteSettingNumber(270, current->settings, current->printerSettings, 2), 1);
+    RedrawWindow(sample, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(sample);
+    COLORREF colour = GetPixel(dc, 10, 10);
+    ReleaseDC(sample, dc);
+    EXPECT_NE(GetRValue(colour), GetBValue(colour));  // a picture in colour
+    EXPECT_TRUE(CaptureWindowPng(dialog_, "colour_sample_colour"));
+    ASSERT_EQ(WriteSettingNumber(270, current->settings, current->printerSettings, 1), 1);
+    RedrawWindow(sample, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    dc = GetDC(sample);
+    colour = GetPixel(dc, 10, 10);
+    ReleaseDC(sample, dc);
+    EXPECT_EQ(GetRValue(colour), GetGValue(colour));
+    EXPECT_EQ(GetGValue(colour), GetBValue(colour));
+    EXPECT_TRUE(CaptureWindowPng(dialog_, "colour_sample_grey"));
+    NMHDR leave{dialog_, 0, static_cast<UINT>(PSN_KILLACTIVE)};
+    OnPictureStaticItem(&call_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&leave), &item, nullptr);
+    EXPECT_EQ(PaintColourSample(sample), kPictureResourceMissing);
+}
+
+// A scaled picture fills its control whatever the bitmap's own size.
+TEST_F(PictureWindowTest, AScaledPictureFillsItsControl)
+{
+    OpenWindow(fax_);
+    static const PictureParameters parameters{nullptr, 7864, PaintScaledPicture, 0, 0, 0, 0};
+    Install(&parameters);
+    RedrawWindow(control_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(Pixel(100, 65), RGB(255, 255, 255)) << "a sheet of the collation icon, stretched";
+    EXPECT_EQ(Pixel(199, 129), RGB(255, 0, 255)) << "its transparent corner, stretched";
+    EXPECT_TRUE(CaptureWindowPng(dialog_, "scaled_picture"));
 }
 
 TEST_F(PictureWindowTest, PrinterModelsShowNoIllustration)

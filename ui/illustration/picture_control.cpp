@@ -98,15 +98,12 @@ int InstallPictureSubclass(HWND dialog, int controlId)
     return 1;
 }
 
-LRESULT CALLBACK BitmapPictureWindowProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+namespace {
+
+// The property handling of a picture control with an item record.
+LRESULT HandleItemPictureMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                 const PictureParameters* parameters, WNDPROC classProcedure)
 {
-    WNDPROC classProcedure = GetPictureClassProcedure(control);
-    const ItemRecord* item = PictureItem(control);
-    if (!item)
-        return HandlePictureStaticMessage(control, message, wParam, lParam, classProcedure);
-    const PictureParameters* parameters = PictureParametersOf(item);
-    if (parameters && parameters->customProcedure)
-        return parameters->customProcedure(control, message, wParam, lParam);
     switch (message) {
     case WM_PAINT:
         if (parameters)
@@ -135,15 +132,64 @@ LRESULT CALLBACK BitmapPictureWindowProc(HWND control, UINT message, WPARAM wPar
             return 0;
         }
         break;
-    case WM_NCDESTROY: {
+    default:
+        break;
+    }
+    return CallWindowProcW(classProcedure, control, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK BitmapPictureWindowProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC classProcedure = GetPictureClassProcedure(control);
+    if (message == WM_NCDESTROY) {
         LRESULT result = CallWindowProcW(classProcedure, control, message, wParam, lParam);
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(classProcedure));
         RemovePropW(control, kClassProcedureProperty);
         return result;
     }
-    default:
-        break;
+    const ItemRecord* item = PictureItem(control);
+    if (!item)
+        return HandlePictureStaticMessage(control, message, wParam, lParam, classProcedure);
+    const PictureParameters* parameters = PictureParametersOf(item);
+    if (parameters && parameters->customProcedure)
+        return parameters->customProcedure(control, message, wParam, lParam);
+    return HandleItemPictureMessage(control, message, wParam, lParam, parameters, classProcedure);
+}
+
+LRESULT CALLBACK PaintScaledPicture(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC classProcedure = GetPictureClassProcedure(control);
+    const PictureParameters* parameters = PictureParametersOf(PictureItem(control));
+    if (message != WM_PAINT)
+        return HandleItemPictureMessage(control, message, wParam, lParam, parameters, classProcedure);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(control, &paint);
+    BitmapLayer* list = nullptr;
+    HPALETTE palette = nullptr;
+    if (parameters && LoadControlBitmap(GetResourceModule(), GetParent(control), GetDlgCtrlID(control),
+                                        parameters->resourceId, &list, &palette) == kPictureOk) {
+        BITMAP info{};
+        GetObjectW(list[0].bitmap, sizeof(info), &info);
+        RECT client{};
+        GetClientRect(control, &client);
+        HPALETTE old = palette ? SelectPalette(dc, palette, FALSE) : nullptr;
+        if (palette)
+            RealizePalette(dc);
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ oldBitmap = SelectObject(source, list[0].bitmap);
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        SelectObject(source, oldBitmap);
+        DeleteDC(source);
+        if (palette)
+            SelectPalette(dc, old, FALSE);
     }
+    FreeBitmapLayers(list);
+    if (palette)
+        DeleteObject(palette);
+    EndPaint(control, &paint);
     return CallWindowProcW(classProcedure, control, message, wParam, lParam);
 }
 

@@ -39,6 +39,9 @@ inline constexpr uint16_t kHiddenPictureSetting = 36922;
 uint32_t OnBitmapPictureItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                              const void* parameters);
 LRESULT CALLBACK BitmapPictureWindowProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+// The custom procedure of the scaled pictures: the parameter block's bitmap
+// stretched over the whole control.
+LRESULT CALLBACK PaintScaledPicture(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 // 1 when the control of the dialog is subclassed (or already was).
 int InstallPictureSubclass(HWND dialog, int controlId);
 // The window procedure the control had before the subclass; DefWindowProcW's

@@ -10,6 +10,7 @@
 #include "common/settings/value_operations.h"
 #include "common/system/module_files.h"
 #include "ui/engine/ui_context.h"
+#include "ui/illustration/colour_sample.h"
 #include "ui/illustration/layer_drawing.h"
 #include "ui/illustration/model_pictures.h"
 #include "ui/illustration/picture_control.h"
@@ -291,8 +292,13 @@ LRESULT HandlePictureStaticMessage(HWND control, UINT message, WPARAM wParam, LP
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         BeginPaint(control, &paint);
-        PaintStatic(control);
+        if (GetDlgCtrlID(control) == kColourSampleControl)
+            PaintColourSample(control);
+        else
+            PaintStatic(control);
         EndPaint(control, &paint);
+    } else if (message == WM_DESTROY) {
+        FreeColourSample(control);
     } else if (message == WM_ERASEBKGND) {
         int id = GetDlgCtrlID(control);
         UiContext* ui = GetWindowUiContext(GetParent(control));
@@ -318,6 +324,8 @@ uint32_t OnPictureStaticItem(CallContext* call, UINT message, WPARAM wParam, LPA
         if (Contains(kSubclassedStatics, id))
             InstallPictureSubclass(dialog, id);
     } else if (code == static_cast<UINT>(PSN_SETACTIVE)) {
+        if (id == kColourSampleControl)
+            PrepareColourSample(control);
         if (IsSideIcon(id) || IsFinishingIcon(id))
             SetSettingsIcon(dialog, id);
         if (id == 1187 || id == 1310) {
@@ -325,6 +333,10 @@ uint32_t OnPictureStaticItem(CallContext* call, UINT message, WPARAM wParam, LPA
                 record->owner[0] = 1;
             InvalidatePicture(dialog, id);
         }
+    } else if (id == kColourSampleControl && (code == static_cast<UINT>(PSN_RESET) ||
+                                              code == static_cast<UINT>(PSN_APPLY) ||
+                                              code == static_cast<UINT>(PSN_KILLACTIVE))) {
+        FreeColourSample(control);
     } else if (message == kEventRefresh) {
         if (id == 1187 || id == 1282 || id == 1285 || id == 1310 || id == 1340 || id == 1766)
             InvalidatePicture(dialog, id);
