@@ -9,6 +9,7 @@
 #include "common/model/model_value_ops.h"
 #include "common/settings/value_types.h"
 #include "common/system/module_files.h"
+#include "ui/engine/tooltips.h"
 #include "ui/engine/ui_context.h"
 #include "ui/support/text_pieces.h"
 
@@ -179,21 +180,6 @@ RECT CaptionToolRect(const RECT& control, int line, bool shown)
 
 namespace {
 
-// Tooltip messages with one tool record; the tool's id is its line's.
-LRESULT SendTool(HWND tooltip, UINT message, HWND window, UINT tool, const RECT* area, wchar_t* text)
-{
-    TOOLINFOW info{};
-    info.cbSize = sizeof(info);
-    info.uFlags = TTF_SUBCLASS;
-    info.hwnd = window;
-    info.uId = tool;
-    info.hinst = GetResourceModule();
-    info.lpszText = text;
-    if (area)
-        info.rect = *area;
-    return SendMessageW(tooltip, message, 0, reinterpret_cast<LPARAM>(&info));
-}
-
 HWND CaptionTooltip(CallContext* call, bool create)
 {
     HWND dialog = GetCallWindow(call);
@@ -203,12 +189,9 @@ HWND CaptionTooltip(CallContext* call, bool create)
     uint16_t type = GetCallDialogType(call);
     HWND tooltip = GetUiTooltipWindow(ui, type);
     if (!tooltip && create) {
-        tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, GetResourceModule(), nullptr);
-        if (tooltip) {
-            SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, kCaptionLineChars);
+        tooltip = CreateTooltipWindow(dialog, kCaptionLineChars);
+        if (tooltip)
             SetUiTooltipWindow(ui, type, tooltip);
-        }
     }
     return tooltip;
 }
@@ -235,7 +218,7 @@ int SetUpCaptionTooltips(CallContext* call)
     if (!tooltip)
         return 0;
     for (int i = 0; i < kCaptionLineCount; ++i)
-        SendTool(tooltip, TTM_ADDTOOLW, dialog, kCaptionFirstTool + i, nullptr, lines[i].text);
+        AddTooltip(dialog, tooltip, static_cast<uint16_t>(kCaptionFirstTool + i), TTF_SUBCLASS, lines[i].text);
     return 1;
 }
 
@@ -258,8 +241,9 @@ int RefreshCaptionTooltips(CallContext* call, int controlId)
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&control), 2);
     for (int i = 0; i < kCaptionLineCount; ++i) {
         RECT area = CaptionToolRect(control, i, lines[i].shown != 0);
-        SendTool(tooltip, TTM_NEWTOOLRECTW, dialog, kCaptionFirstTool + i, &area, nullptr);
-        SendTool(tooltip, TTM_UPDATETIPTEXTW, dialog, kCaptionFirstTool + i, nullptr, lines[i].text);
+        uint16_t tool = static_cast<uint16_t>(kCaptionFirstTool + i);
+        SetTooltipRect(dialog, tooltip, tool, TTF_SUBCLASS, &area);
+        UpdateTooltipText(dialog, tooltip, tool, TTF_SUBCLASS, lines[i].text);
     }
     return built;
 }
