@@ -463,3 +463,12 @@ TEST(ColourSampleTest, RangesFollowTheirObjectKinds)
     EXPECT_FALSE(same(table[50], original[50]));
     EXPECT_FALSE(same(table[120], original[120]));
 }
+
+TEST(ColourSampleTest, TheSlotAnAdjustmentFieldShows)
+{
+    EXPECT_EQ(ColourAdjustSlot(1, 2, 4), 2);  // the object kind's own slot
+    EXPECT_EQ(ColourAdjustSlot(0, 2, 4), 3);  // the common value
+    EXPECT_EQ(ColourAdjustSlot(1, 4, 4), -1);
+    EXPECT_EQ(ColourAdjustSlot(0, 4, 4), -1);
+    EXPECT_EQ(ColourAdjustSlot(1, 0, 0), -1);
+}

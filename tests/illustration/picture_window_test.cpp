@@ -223,6 +223,28 @@ ModelPrinter* PictureWindowTest::fax_ = nullptr;
 ModelPrinter* PictureWindowTest::printer_model_ = nullptr;
 ModelPrinter* PictureWindowTest::colour_ = nullptr;
 
+TEST_F(PictureWindowTest, TheSnapshotOfTheSettings)
+{
+    OpenWindow(colour_);
+    SettingsSet* current = dialog_context_->current;
+    IllustrationState state{};
+    ASSERT_EQ(BuildIllustrationState(current->settings, dialog_, &state), 0);
+    EXPECT_EQ(state.orientation, 1);
+    EXPECT_EQ(state.pagesPerSheet, 1);
+    EXPECT_EQ(state.sheetOrientation, 1);
+    EXPECT_EQ(state.duplex, 1);
+    EXPECT_EQ(state.collate, 1u);  // the model's default is on
+    EXPECT_EQ(state.stampName, nullptr);
+    ASSERT_EQ(WriteSettingNumber(295, current->settings, current->printerSettings, 2), 1);
+    ASSERT_EQ(WriteSettingNumber(18, current->settings, current->printerSettings, 0), 1);
+    ASSERT_EQ(BuildIllustrationState(current->settings, dialog_, &state), 0);
+    EXPECT_EQ(state.pagesPerSheet, 2);
+    EXPECT_EQ(state.sheetOrientation, 2);
+    EXPECT_EQ(state.collate, 0u);
+    EXPECT_EQ(BuildIllustrationState(nullptr, dialog_, &state), 2);
+    EXPECT_EQ(BuildIllustrationState(current->settings, control_, &state), 2);  // no dialog settings
+}
+
 TEST_F(PictureWindowTest, BackgroundsOfAnEmptyList)
 {
     OpenWindow(fax_);

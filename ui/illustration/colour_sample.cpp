@@ -1,10 +1,14 @@
 #include "ui/illustration/colour_sample.h"
 
+#include <commctrl.h>
+#include <prsht.h>
+
 #include "common/context/value_by_type.h"
 #include "common/settings/color_matrix.h"
 #include "common/settings/value_operations.h"
 #include "common/system/module_files.h"
 #include "common/system/system_utilities.h"
+#include "ui/engine/control_display.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/illustration/layer_drawing.h"
 #include "ui/illustration/picture_loading.h"
@@ -165,4 +169,36 @@ uint16_t PaintColourSample(HWND control)
     if (palette)
         DeleteObject(palette);
     return status;
+}
+
+int32_t ColourAdjustSlot(uint32_t separateKinds, uint32_t objectKind, int32_t slotCount)
+{
+    if (slotCount <= 0 || objectKind >= static_cast<uint32_t>(slotCount))
+        return -1;
+    return separateKinds ? static_cast<int32_t>(objectKind) : slotCount - 1;
+}
+
+uint32_t OnColorAdjustSlotItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                               const void* parameters)
+{
+    if (!call || !item)
+        return 0;
+    HWND dialog = GetCallWindow(call);
+    bool activate = message == kEventRefresh ||
+                    (message == WM_NOTIFY && lParam && reinterpret_cast<const NMHDR*>(lParam)->code == PSN_SETACTIVE);
+    void* settings = nullptr;
+    void* printerSettings = nullptr;
+    int32_t separate = 0, objectKind = 0;
+    if (activate && GetCallSettings(call, &settings, &printerSettings) && settings &&
+        ReadSigned(settings, printerSettings, 1314, &separate) && ReadSigned(settings, printerSettings, 272, &objectKind)) {
+        int32_t slot = ColourAdjustSlot(static_cast<uint32_t>(separate), static_cast<uint32_t>(objectKind),
+                                        GetItemValueCount(item));
+        if (slot >= 0 && SetSelectedSlotIndex(dialog, item, slot)) {
+            uint16_t state = kStateEnabled, value = 0;
+            if (GetItemSettingUiState(dialog, item, &state, &value))
+                ApplyControlState(GetDlgItem(dialog, item->controlId), state);
+        }
+    }
+    ItemEventHandler kindHandler = GetKindDefaultHandler(call);
+    return kindHandler ? kindHandler(call, message, wParam, lParam, item, parameters) : 0;
 }

@@ -36,3 +36,15 @@ void FreeColourSample(HWND control);
 // Paints the sample recoloured by the dialog's settings; 0, 3 (a setting
 // unreadable), 5 (no sample prepared), 6.
 uint16_t PaintColourSample(HWND control);
+
+struct CallContext;
+struct ItemRecord;
+// The item handler of the fields that show one object kind's brightness,
+// contrast or saturation: on activation and refresh it selects the slot of
+// the object kind setting 272 names when the kinds are adjusted apart (1314),
+// else the last slot (the common value), then hands the message on to its
+// kind's default handler.
+uint32_t OnColorAdjustSlotItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                               const void* parameters);
+// The slot such an item shows; -1 when setting 272 lies beyond the slots.
+int32_t ColourAdjustSlot(uint32_t separateKinds, uint32_t objectKind, int32_t slotCount);
