@@ -377,6 +377,7 @@ Image Tiles(const Params& p, int row)
     int variant = p.Int("tiles", -1) >= 0 ? p.Int("tiles", 0) : (row / 2) % 4;
     int k = variant + 1;
     bool colour = p.Int("colour", (row / 16) % 2) != 0;
+    img.Fill(0, 0, w, h, kWhite);
     img.Frame(0, 0, w, h, kEdge);
     for (int i = 1; i < k; ++i) {
         for (int y = 1; y < h - 1; y += 4)
@@ -385,20 +386,25 @@ Image Tiles(const Params& p, int row)
             img.Fill(x, i * h / k, 2, 1, kAccent);
     }
     if (colour)
-        img.Fill(w - 12, h - 9, 8, 5, kRose);
+        for (int k3 = 0; k3 < 3; ++k3)
+            img.Fill(3 + k3 * 8, 3, 8, 3, k3 == 0 ? kCyan : k3 == 1 ? kRose : kYellow);
     if (row % 2)
         img.Fill(1, 1, 2, h - 2, kAccent);
     return img;
 }
 
+// A fold down the middle of the sheet, with the halves' edges bent towards it.
 Image Fold(const Params& p)
 {
-    int w = p.Int("w", 40), h = p.Int("h", 30);
+    int w = p.Int("w", 78), h = p.Int("h", 100);
     Image img(w, h, kKey);
-    for (int y = 0; y < h; y += 3)
+    for (int y = 2; y < h - 2; y += 4)
         img.Fill(w / 2, y, 1, 2, kIconEdge);
-    img.Line(w / 2 - 8, 2, w / 2, 8, kAccent);
-    img.Line(w / 2 + 8, 2, w / 2, 8, kAccent);
+    for (int k = 0; k < 6; ++k) {
+        img.Set(w / 2 - 6 + k, 2 + k / 2, kAccent);
+        img.Set(w / 2 + 6 - k, 2 + k / 2, kAccent);
+    }
+    img.Fill(w / 2 - 1, 5, 3, 2, kAccent);
     return img;
 }
 
@@ -411,27 +417,29 @@ Image Cover(const Params& p)
     return img;
 }
 
-// An open book or one of its parts: two pages meeting at the spine.
+// An open booklet: two pages meeting at the spine, numbered when asked.
 Image Book(const Params& p)
 {
     int w = p.Int("w", 50), h = p.Int("h", 40);
     Image img(w, h, kKey);
     bool across = w >= h;
-    if (across) {
-        img.Fill(0, 0, w / 2, h, kWhite);
-        img.Fill(w / 2, 0, w - w / 2, h, kWhite);
-        img.Frame(0, 0, w / 2 + 1, h, kEdge);
-        img.Frame(w / 2, 0, w - w / 2, h, kEdge);
-    } else {
-        img.Fill(0, 0, w, h / 2, kWhite);
-        img.Fill(0, h / 2, w, h - h / 2, kWhite);
-        img.Frame(0, 0, w, h / 2 + 1, kEdge);
-        img.Frame(0, h / 2, w, h - h / 2, kEdge);
+    int half = across ? w / 2 : h / 2;
+    for (int k = 0; k < 2; ++k) {
+        int x = across ? k * half : 0, y = across ? 0 : k * half;
+        int pw = across ? (k ? w - half : half + 1) : w, ph = across ? h : (k ? h - half : half + 1);
+        img.Fill(x, y, pw, ph, kWhite);
+        img.Frame(x, y, pw, ph, kEdge);
+        if (p.Int("numbers", 0)) {
+            std::string number = std::to_string(k + 1);
+            int scale = std::min(pw, ph) >= 30 ? 2 : 1;
+            Text(img, x + (pw - TextWidth(number, scale)) / 2, y + (ph - 5 * scale) / 2, number, kInk, scale);
+        }
     }
     if (p.Int("colour", 0))
-        img.Fill(3, 3, std::max(2, w / 4), std::max(2, h / 4), kRose);
+        for (int k = 0; k < 3; ++k)
+            img.Fill(3 + k * 6, 3, 6, 3, k == 0 ? kCyan : k == 1 ? kRose : kYellow);
     if (p.Int("spine", 0))
-        img.Fill(across ? w / 2 - 1 : 0, across ? 0 : h / 2 - 1, across ? 3 : w, across ? h : 3, kIconEdge);
+        img.Fill(across ? half - 1 : 0, across ? 0 : half - 1, across ? 3 : w, across ? h : 3, kIconEdge);
     return img;
 }
 
