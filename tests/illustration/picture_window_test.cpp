@@ -359,6 +359,22 @@ TEST_F(PictureWindowTest, TheColourSampleFollowsTheColourSettings)
     EXPECT_EQ(PaintColourSample(sample), kPictureResourceMissing);
 }
 
+// The option icons follow their settings.
+TEST_F(PictureWindowTest, OptionIconsFollowTheirSettings)
+{
+    OpenWindow(fax_);
+    HWND icon = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON, 220, 10, 32, 32, dialog_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(1199)), nullptr, nullptr);
+    ASSERT_NE(icon, nullptr);
+    SettingsSet* current = dialog_context_->current;
+    ASSERT_EQ(WriteSettingNumber(267, current->settings, current->printerSettings, 4), 1);
+    ASSERT_EQ(WriteSettingNumber(437, current->settings, current->printerSettings, 2), 1);
+    EXPECT_EQ(SetSettingsIcon(dialog_, 1199), kPictureOk);
+    EXPECT_NE(SendMessageW(icon, STM_GETICON, 0, 0), 0);
+    EXPECT_EQ(SetSettingsIcon(dialog_, 1531), kPictureOk);  // no such control: the message goes nowhere
+    EXPECT_TRUE(CaptureWindowPng(dialog_, "option_icon"));
+}
+
 // A scaled picture fills its control whatever the bitmap's own size.
 TEST_F(PictureWindowTest, AScaledPictureFillsItsControl)
 {
