@@ -3,6 +3,7 @@
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
 #include "ui/engine/page_check.h"
+#include "ui/support/sub_dialog.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -52,6 +53,8 @@ uint32_t TestItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam,
         Change(call, item);
     if (message == WM_NOTIFY && code == PSN_KILLACTIVE)
         return g_bench.killActiveResult;
+    if (message == kEventValidate)
+        return g_bench.validateResult;
     if (message == WM_NOTIFY && code == PSN_APPLY && g_bench.changeAtApply == item->controlId)
         Change(call, item);
     return 0;
@@ -75,7 +78,12 @@ const ItemRecord kEngineRecords[] = {
 constexpr HelpMapEntry kEngineHelp[] = {{kSynPaperCombo, 101}, {0, 0}};
 constexpr int32_t kEngineLocked[] = {kSynLandscape, kNoControl};
 
-const PageDescriptor* const kPages[] = {&EnginePage};
+const ItemRecord kSubRecords[] = {
+    {kSynCopiesEdit, 1, kCopiesSlots, 4, TestItem, kCopiesParameters, kSynCopiesLabel, kNoControl, nullptr},
+    {kSynCollate, 1, kCollateSlots, 7, TestItem, nullptr, kNoControl, kNoControl, nullptr},
+};
+
+const PageDescriptor* const kPages[] = {&EnginePage, &EngineSubDialog};
 
 LONG_PTR CALLBACK RecordReport(HANDLE, UINT function, LPARAM, LPARAM result)
 {
@@ -94,6 +102,9 @@ LONG_PTR CALLBACK RecordReport(HANDLE, UINT function, LPARAM, LPARAM result)
 const ItemTableHeader EngineItemTable = {kEngineRecords, static_cast<uint32_t>(std::size(kEngineRecords)),
                                          kPageHelpTopic, kEngineHelp, kEngineLocked, 0};
 const PageDescriptor EnginePage = {kSyntheticDialogCode, &EngineItemTable, nullptr};
+const ItemTableHeader EngineSubDialogTable = {kSubRecords, static_cast<uint32_t>(std::size(kSubRecords)),
+                                              kPageHelpTopic, nullptr, nullptr, 0};
+const PageDescriptor EngineSubDialog = {kSyntheticSubDialogCode, &EngineSubDialogTable, nullptr};
 
 INT_PTR CALLBACK EnginePageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

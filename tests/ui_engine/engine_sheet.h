@@ -36,6 +36,7 @@ struct EngineBench {
     std::vector<BenchChange> changes;
     std::vector<BenchReport> reports;
     uint32_t killActiveResult = 0;
+    uint32_t validateResult = 0;
     int32_t changeAtApply = 0;  // a control that tries a change at PSN_APPLY
     int changedNotifications = 0;
 
@@ -48,6 +49,8 @@ extern HWND g_page;
 
 extern const ItemTableHeader EngineItemTable;
 extern const PageDescriptor EnginePage;
+extern const ItemTableHeader EngineSubDialogTable;
+extern const PageDescriptor EngineSubDialog;
 
 INT_PTR CALLBACK EnginePageProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

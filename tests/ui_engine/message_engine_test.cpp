@@ -7,11 +7,16 @@
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
 #include "common/system/global_block.h"
+#include "common/system/module_files.h"
 #include "tests/support/message_box_script.h"
 #include "tests/support/window_capture.h"
 #include "tests/ui_engine/engine_sheet.h"
-#include "ui/engine/list_rows.h"
+#include "ui/controls/access_key_labels.h"
+#include "ui/controls/display_states.h"
+#include "ui/controls/engine_steps.h"
+#include "ui/support/sub_dialog.h"
 #include "ui/engine/page_check.h"
+#include "ui/engine/page_utilities.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -29,6 +34,7 @@ constexpr int kApplyButton = 0x3021;
 // The free custom size: the model asks before it takes it with a stamp set.
 constexpr uint32_t kPaperAskedFor = 256;
 constexpr UINT kSetResult = 9;
+constexpr int kNoString = -3;
 
 class MessageEngineTest : public EngineSheetTest {
 protected:
@@ -284,6 +290,70 @@ TEST_F(MessageEngineTest, APictureClickTakesTheNextSelectableOption)
     EXPECT_EQ(Current(kFidPaperSource), static_cast<uint32_t>(list->rows[next].value));
 }
 
+// A modal sub-dialog through the engine: its activation at initialisation, and
+// OK by the engine's steps (validate, leave, apply) that the OK button runs.
+struct SubDialogRun {
+    int refused = -1;
+    int confirmed = -1;
+    bool captured = false;
+};
+SubDialogRun g_sub;
+constexpr UINT kRunOk = WM_APP + 1;
+
+INT_PTR CALLBACK SubDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kRunOk) {
+        // The box is shown once its loop runs; the picture needs it drawn now.
+        ShowWindow(window, SW_SHOW);
+        UpdateWindow(window);
+        g_sub.captured = CaptureWindowPng(window, "engine_sub_dialog");
+        CallContext call{};
+        InitCallContext(&call, window, GetDialogContext(window)->owner, kSyntheticSubDialogCode, WM_COMMAND,
+                        kDialogTypeModal);
+        g_bench.validateResult = 1;
+        g_sub.refused = ConfirmSubDialog(window, MakeSubDialogSteps(&call), IDOK);
+        g_bench.validateResult = 0;
+        g_sub.confirmed = ConfirmSubDialog(window, MakeSubDialogSteps(&call), IDOK);
+        SetPendingAction(&call, 0, nullptr, nullptr);
+        return TRUE;
+    }
+    SlotHandler handler = nullptr;
+    int32_t slot = -1;
+    if (!FindMessageHandler(message, wParam, lParam, kDialogTypeModal, &handler, &slot))
+        return FALSE;
+    const INT_PTR result =
+        CallMessageHandler(window, message, wParam, lParam, kSyntheticSubDialogCode, kDialogTypeModal, handler);
+    if (message == WM_INITDIALOG)
+        PostMessageW(window, kRunOk, 0, 0);
+    return result;
+}
+
+TEST_F(MessageEngineTest, AModalSubDialogIsActivatedAndClosedByOk)
+{
+    OpenSheet();
+    HWND page = Page();
+    SettingsSet* current = context_record_->current;
+    DialogContext* sub = CreateDialogContext(page, &ui_, current, nullptr);
+    ASSERT_NE(sub, nullptr);
+    g_sub = {};
+    g_bench.events.clear();
+    const INT_PTR ended = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kSyntheticDialogTemplate), page,
+                                          SubDialogProcedure, reinterpret_cast<LPARAM>(sub));
+    FreeDialogContext(&sub);
+    EXPECT_EQ(ended, IDOK);
+    EXPECT_TRUE(g_sub.captured);
+    EXPECT_EQ(g_sub.refused, 0);
+    EXPECT_EQ(g_sub.confirmed, 1);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, WM_INITDIALOG), 1);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, WM_NOTIFY, PSN_SETACTIVE), 1);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, kEventValidate), 2);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, WM_NOTIFY, PSN_KILLACTIVE), 1);
+    EXPECT_EQ(g_bench.Count(kSynCopiesEdit, WM_NOTIFY, PSN_APPLY), 1);
+    // The dialog's Apply marks its owner's sheet changed; the sheet itself stores nothing yet.
+    EXPECT_TRUE(ApplyEnabled());
+    EXPECT_TRUE(g_bench.reports.empty());
+}
+
 // Owner-drawn fixed lists ask for their row height while they are created,
 // before the dialog has its context.
 TEST(MessageEngineWindows, MeasureItemIsServedBeforeInitDialog)
@@ -310,7 +380,7 @@ TEST(MessageEngineWindows, MeasureItemIsServedBeforeInitDialog)
     EXPECT_EQ(order.front(), static_cast<UINT>(WM_MEASUREITEM));
     EXPECT_EQ(order.back(), static_cast<UINT>(WM_INITDIALOG));
     EXPECT_EQ(SendDlgItemMessageW(dialog, kSynPaperCombo, CB_GETITEMHEIGHT, 0, 0),
-              GetListRowHeight(dialog, kSynPaperCombo));
+              static_cast<LRESULT>(GetListRowHeight(dialog, kSynPaperCombo)));
     DestroyWindow(dialog);
     DestroyWindow(host);
 }
@@ -318,9 +388,9 @@ TEST(MessageEngineWindows, MeasureItemIsServedBeforeInitDialog)
 TEST(MessageEngineWindows, RowHeightsOfTallAndOrdinaryLists)
 {
     // The test program is not DPI-aware: the heights are the design values.
-    EXPECT_EQ(GetListRowHeight(nullptr, 1012), 26);
-    EXPECT_EQ(GetListRowHeight(nullptr, 1225), 26);
-    EXPECT_EQ(GetListRowHeight(nullptr, 1001), 15);
+    EXPECT_EQ(GetListRowHeight(nullptr, 1012), 26u);
+    EXPECT_EQ(GetListRowHeight(nullptr, 1225), 26u);
+    EXPECT_EQ(GetListRowHeight(nullptr, 1001), 15u);
     MEASUREITEMSTRUCT measure{};
     EXPECT_EQ(OnMeasureItem(nullptr, WM_MEASUREITEM, 1079, reinterpret_cast<LPARAM>(&measure), 0, nullptr), 0);
     EXPECT_EQ(measure.itemHeight, 26u);
@@ -356,6 +426,44 @@ TEST(MessageEngineWindows, HandlersByTypeAndOverride)
     EXPECT_EQ(SetEventHandlerOverride(&OnPageApply, 38, &handler, 38), 0);
     EXPECT_EQ(handler, &BroadcastToItems);
     EXPECT_EQ(CallMessageHandler(nullptr, WM_COMMAND, 0, 0, 0, kDialogTypePage, nullptr), 0);
+}
+
+TEST(EngineResources, TheHelpMenuAndTheLabelStrings)
+{
+    HMODULE module = GetResourceModule();
+    ASSERT_NE(module, nullptr);
+    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(kContextHelpMenu));
+    ASSERT_NE(menu, nullptr);
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(GetMenuItemID(popup, 0), kContextHelpCommand);
+    DestroyMenu(menu);
+    EXPECT_EQ(ResourceString(kLabelFormatString), L":");
+    EXPECT_EQ(ResourceString(kButtonLabelFormatString), L"...");
+    EXPECT_EQ(ResourceString(5188), L"&");
+    EXPECT_FALSE(ResourceString(kWarningCaptionString).empty());
+}
+
+TEST(EngineResources, LabelsDoubleTheirAmpersandsAndTakeTheSuffix)
+{
+    HMODULE module = GetResourceModule();
+    wchar_t label[kLabelChars] = {};
+    ASSERT_EQ(BuildLabelWithAccessKey(module, label, kLabelChars, L"Paper & Size", kNoString,
+                                      static_cast<int32_t>(kLabelFormatString), nullptr),
+              1);
+    EXPECT_EQ(std::wstring(label), L"Paper && Size:");
+    ASSERT_EQ(BuildLabelWithAccessKey(module, label, kLabelChars, L"Copies", kNoString, kNoString, L" (1-999)"), 1);
+    EXPECT_EQ(std::wstring(label), L"Copies (1-999)");
+    ASSERT_EQ(BuildLabelFromResource(module, label, kLabelChars, kWarningCaptionString, kNoString,
+                                     static_cast<int32_t>(kButtonLabelFormatString), nullptr),
+              1);
+    EXPECT_EQ(std::wstring(label), ResourceString(kWarningCaptionString) + L"...");
+    // A text longer than the label is cut, never written past it.
+    const std::wstring longText(600, L'x');
+    wchar_t small[8] = {};
+    ASSERT_EQ(BuildLabelWithAccessKey(module, small, 8, longText.c_str(), kNoString, kNoString, nullptr), 1);
+    EXPECT_EQ(std::wstring(small), L"xxxxxxx");
+    EXPECT_EQ(BuildLabelWithAccessKey(module, nullptr, 8, L"x", kNoString, kNoString, nullptr), 0);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "common/system/module_files.h"
 #include "ui/engine/item_changes.h"
 #include "ui/engine/message_engine.h"
+#include "ui/support/sub_dialog.h"
 #include "ui/engine/page_check.h"
 #include "ui/engine/page_store.h"
 #include "ui/engine/tooltips.h"

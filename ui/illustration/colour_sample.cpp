@@ -8,7 +8,7 @@
 #include "common/settings/value_operations.h"
 #include "common/system/module_files.h"
 #include "common/system/system_utilities.h"
-#include "ui/engine/control_display.h"
+#include "ui/controls/display_states.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/illustration/layer_drawing.h"
 #include "ui/illustration/picture_loading.h"
@@ -194,9 +194,7 @@ uint32_t OnColorAdjustSlotItem(CallContext* call, UINT message, WPARAM wParam, L
         int32_t slot = ColourAdjustSlot(static_cast<uint32_t>(separate), static_cast<uint32_t>(objectKind),
                                         GetItemValueCount(item));
         if (slot >= 0 && SetSelectedSlotIndex(dialog, item, slot)) {
-            uint16_t state = kStateEnabled, value = 0;
-            if (GetItemSettingUiState(dialog, item, &state, &value))
-                ApplyControlState(GetDlgItem(dialog, item->controlId), state);
+            UpdateItemControlState(dialog, item, nullptr);
         }
     }
     ItemEventHandler kindHandler = GetKindDefaultHandler(call);

@@ -5,7 +5,7 @@
 #include <versionhelpers.h>
 
 #include "common/system/module_files.h"
-#include "ui/engine/control_display.h"
+#include "ui/controls/display_states.h"
 #include "ui/engine/ui_context.h"
 #include "ui/illustration/layer_drawing.h"
 #include "ui/illustration/picture_statics.h"
@@ -214,9 +214,7 @@ uint32_t OnBitmapPictureItem(CallContext* call, UINT message, WPARAM wParam, LPA
             ShowWindow(control, SW_HIDE);
             EnableWindow(control, FALSE);
         } else {
-            uint16_t state = kStateEnabled, value = 0;
-            if (GetItemSettingUiState(dialog, item, &state, &value))
-                ApplyControlState(control, state);
+            UpdateItemControlState(dialog, item, nullptr);
         }
     } else if (message == WM_QUERYNEWPALETTE ||
                (message == WM_PALETTECHANGED && reinterpret_cast<HWND>(wParam) != control)) {
