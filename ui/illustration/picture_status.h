@@ -1,5 +1,5 @@
-// Status codes every picture routine answers, and the engine messages the
-// picture controls send or answer.
+// Status codes every picture routine answers; the engine events the pictures
+// send and answer come from the message engine.
 #pragma once
 #include <windows.h>
 
