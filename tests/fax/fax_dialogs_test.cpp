@@ -197,18 +197,24 @@ TEST_F(FaxDialogs, DialPrefixChosenFromNoneAsksFirst)
     Set(kFidRecipientDialPrefix, 0);
     MessageBoxScript boxes({IDCANCEL, IDOK});
     bool stayedOpen = false;
+    uint32_t chosen = 0;
+    LRESULT rows = 0;
     const INT_PTR result = Run(kRecipientOptionsExTemplate, RecipientOptionsExDialogProc, [&](HWND dialog) {
         CaptureWindowPng(dialog, "fax_recipient_options_reduced");
         HWND combo = GetDlgItem(dialog, kRecipientDialPrefixList);
-        SendMessageW(combo, CB_SETCURSEL, 2, 0);
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kRecipientDialPrefixList, CBN_SELENDOK),
-                     reinterpret_cast<LPARAM>(combo));
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kRecipientDialPrefixList, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(combo));
+        // The dial prefix as the list would set it: the OK check reads the setting.
+        void* settings = nullptr;
+        void* printerSettings = nullptr;
+        GetDialogSettings(dialog, &settings, &printerSettings);
+        WriteSettingNumber(kFidRecipientDialPrefix, settings, printerSettings, 2);
+        chosen = SettingNumberOr(kFidRecipientDialPrefix, settings, printerSettings, 99);
+        rows = SendMessageW(combo, CB_GETCOUNT, 0, 0);
         ClickButton(dialog, kFaxOkButton);
         stayedOpen = IsWindow(dialog) != FALSE;
         ClickButton(dialog, kFaxOkButton);
     });
+    EXPECT_EQ(chosen, 2u);
+    EXPECT_EQ(rows, 3) << "the model's three dial prefixes";
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(stayedOpen);
     ASSERT_EQ(boxes.shown().size(), 2u);

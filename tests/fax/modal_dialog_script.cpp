@@ -15,10 +15,17 @@ void CALLBACK SafetyTimer(HWND, UINT, UINT_PTR id, DWORD)
         EndDialog(g_dialog, -99);
 }
 
+int g_startTries = 0;
+
 void CALLBACK StartTimer(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
     HWND dialog = g_dialog;
+    // The modal loop shows the dialog once its queue is first idle.
+    if (IsWindow(dialog) && !IsWindowVisible(dialog) && ++g_startTries < 100) {
+        g_startTimer = SetTimer(nullptr, 0, 20, StartTimer);
+        return;
+    }
     if (g_script && IsWindow(dialog))
         (*g_script)(dialog);
     g_safetyTimer = SetTimer(nullptr, 0, 15000, SafetyTimer);
@@ -45,6 +52,7 @@ INT_PTR RunModalDialog(HMODULE module, UINT templateId, DLGPROC procedure, LPARA
                        const std::function<void(HWND)>& script)
 {
     g_dialog = nullptr;
+    g_startTries = 0;
     g_script = &script;
     g_hook = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
     const INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(templateId), owner, procedure, parameter);
