@@ -57,3 +57,27 @@
 #define kOptionOutsideLabel 4804
 #define kOptionExtensionLabel 4805
 #define kOptionPrefixLabel 4806
+
+// Recipients page (4000).
+#define kRecipientsPageTemplate 4000
+#define kRecipientList 4002
+#define kRecipientAddButton 4003
+#define kRecipientTakeBackButton 4004
+#define kOutsideDialogButton 4005
+#define kRecipientDeleteButton 4006
+#define kRecipientDescription 4007
+#define kAddressBookBox 4008
+#define kAddressBookBrowse 4009
+#define kRecipientKindBox 4016
+#define kRecipientAddressEdit 4018
+#define kRecipientNameEdit 4019
+#define kTypedOptionsText 4020
+#define kRecipientCompanyEdit 4021
+#define kRecipientOptionsButton 4022
+#define kAddressBookLabel 4035
+#define kAddressHistoryBox 4045
+#define kPhonebookButton 4046
+#define kRecipientKindLabel 4030
+#define kRecipientAddressLabel 4031
+#define kRecipientNameLabel 4032
+#define kRecipientCompanyLabel 4033
