@@ -48,14 +48,13 @@ LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-INT_PTR RunModalDialog(HMODULE module, UINT templateId, DLGPROC procedure, LPARAM parameter, HWND owner,
-                       const std::function<void(HWND)>& script)
+void ScriptNextModalDialog(const std::function<void()>& open, const std::function<void(HWND)>& script)
 {
     g_dialog = nullptr;
     g_startTries = 0;
     g_script = &script;
     g_hook = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
-    const INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(templateId), owner, procedure, parameter);
+    open();
     UnhookWindowsHookEx(g_hook);
     g_hook = nullptr;
     if (g_safetyTimer)
@@ -63,6 +62,15 @@ INT_PTR RunModalDialog(HMODULE module, UINT templateId, DLGPROC procedure, LPARA
     g_safetyTimer = 0;
     g_script = nullptr;
     g_dialog = nullptr;
+}
+
+INT_PTR RunModalDialog(HMODULE module, UINT templateId, DLGPROC procedure, LPARAM parameter, HWND owner,
+                       const std::function<void(HWND)>& script)
+{
+    INT_PTR result = -1;
+    ScriptNextModalDialog(
+        [&] { result = DialogBoxParamW(module, MAKEINTRESOURCEW(templateId), owner, procedure, parameter); },
+        script);
     return result;
 }
 

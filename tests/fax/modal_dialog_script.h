@@ -11,6 +11,10 @@
 INT_PTR RunModalDialog(HMODULE module, UINT templateId, DLGPROC procedure, LPARAM parameter, HWND owner,
                        const std::function<void(HWND)>& script);
 
+// The same for a modal dialog that `open` opens (a click on a page's
+// button): the script runs on the first dialog created while `open` runs.
+void ScriptNextModalDialog(const std::function<void()>& open, const std::function<void(HWND)>& script);
+
 // A click of a button as the user's (WM_COMMAND BN_CLICKED sent to the dialog).
 void ClickButton(HWND dialog, int id);
 // The text typed into an edit control: focus, text, then the focus moves on

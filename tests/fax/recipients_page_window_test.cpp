@@ -213,3 +213,31 @@ TEST_F(RecipientsPageWindow, FiftyFirstRecipientIsRefusedWithThreeDigitSpeedDial
     EXPECT_EQ(Rows(), 50);
     PatchModelRaw(context_->main, 39, 4, 0, 0);
 }
+
+TEST_F(RecipientsPageWindow, OptionsChosenFromThePageGoWithTheAddedRecipient)
+{
+    MessageBoxScript none;
+    Type(L"0312345678", L"Smith");
+    std::wstring title;
+    ScriptNextModalDialog([&] { ClickButton(page_, kRecipientOptionsButton); },
+                          [&](HWND dialog) {
+                              wchar_t text[64] = {};
+                              GetWindowTextW(dialog, text, 64);
+                              title = text;
+                              TypeText(dialog, kRecipientFCode, L"77", kRecipientFCodePassword);
+                              TypeText(dialog, kRecipientFCodePassword, L"4321", kRecipientFCode);
+                              ClickButton(dialog, kFaxOkButton);
+                          });
+    EXPECT_EQ(title, L"Destination Options");
+    Pump();
+    wchar_t described[128] = {};
+    GetDlgItemTextW(page_, kTypedOptionsText, described, 128);
+    EXPECT_NE(std::wstring(described).find(L"F-code"), std::wstring::npos) << described;
+    ClickButton(page_, kRecipientAddButton);
+    ASSERT_EQ(GetKeyedListCount(context_record_->current->fax->recipients), 1);
+    const FaxRecipientRecord* added = At(context_record_->current->fax, 0);
+    EXPECT_STREQ(added->destination, L"0312345678");
+    EXPECT_STREQ(added->field5, L"77");
+    EXPECT_STREQ(added->field6, L"4321");
+    EXPECT_EQ(none.shown().size(), 0u) << Shown(none);
+}
