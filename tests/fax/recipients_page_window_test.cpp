@@ -241,3 +241,26 @@ TEST_F(RecipientsPageWindow, OptionsChosenFromThePageGoWithTheAddedRecipient)
     EXPECT_STREQ(added->field6, L"4321");
     EXPECT_EQ(none.shown().size(), 0u) << Shown(none);
 }
+
+TEST_F(RecipientsPageWindow, SixHundredDestinationsNameTheirTotal)
+{
+    // 4-digit speed dial (fax line kind 2) with a book of 2000: six "05**"
+    // stand for 600 destinations.
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    WriteSettingNumber(kFidSpeedDialBookSize, settings, printerSettings, 2000);
+    for (int i = 0; i < 6; ++i)
+        AddTo(context_record_->current->fax,
+              Recipient(kRecipientSpeedDial, L"05**", (L"Group " + std::to_wstring(i)).c_str()));
+    WriteSettingNumber(kFidRecipientKind, settings, printerSettings, kRecipientSpeedDial);
+    Notify(PSN_SETACTIVE);
+    Pump();
+    ASSERT_EQ(Rows(), 6);
+    EXPECT_EQ(Cell(0, 1).substr(0, 4), L"05**");
+    MessageBoxScript script({IDOK});
+    Type(L"1", L"One more");
+    ClickButton(page_, kRecipientAddButton);
+    ASSERT_EQ(script.shown().size(), 1u) << Shown(script);
+    EXPECT_NE(script.shown()[0].text.find(L"(now 600)"), std::wstring::npos) << Shown(script);
+    EXPECT_EQ(Rows(), 6);
+}
