@@ -16,6 +16,7 @@
 #include "ui/fax/fax_setting_ids.h"
 #include "ui/fax/fax_ui_state.h"
 #include "ui/fax/recipient_options.h"
+#include "ui/fax/small_fax_dialogs.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -34,7 +35,8 @@ std::string Shown(const MessageBoxScript& script)
     return all;
 }
 
-const PageDescriptor* const kPages[] = {&RecipientsPage, &RecipientOptionsDialog, &RecipientOptionsExDialog};
+const PageDescriptor* const kPages[] = {&RecipientsPage, &RecipientOptionsDialog, &RecipientOptionsExDialog,
+                                        &DestinationReentryDialog};
 
 }  // namespace
 
@@ -263,4 +265,22 @@ TEST_F(RecipientsPageWindow, SixHundredDestinationsNameTheirTotal)
     ASSERT_EQ(script.shown().size(), 1u) << Shown(script);
     EXPECT_NE(script.shown()[0].text.find(L"(now 600)"), std::wstring::npos) << Shown(script);
     EXPECT_EQ(Rows(), 6);
+}
+
+TEST_F(RecipientsPageWindow, TypedNumberIsConfirmedBeforeItIsAdded)
+{
+    WriteSettingNumber(kFidConfirmTypedNumber, context_record_->current->settings,
+                       context_record_->current->printerSettings, 1);
+    Type(L"0312345678", L"Smith");
+    // Closed without the same number: nothing added.
+    ScriptNextModalDialog([&] { ClickButton(page_, kRecipientAddButton); },
+                          [&](HWND dialog) { EndDialog(dialog, IDCANCEL); });
+    EXPECT_EQ(Rows(), 0);
+    // Typed again the same: added.
+    ScriptNextModalDialog([&] { ClickButton(page_, kRecipientAddButton); },
+                          [&](HWND dialog) {
+                              TypeText(dialog, kReentryEdit, L"0312345678");
+                              ClickButton(dialog, kFaxOkButton);
+                          });
+    EXPECT_EQ(Rows(), 1);
 }

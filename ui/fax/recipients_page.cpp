@@ -270,6 +270,26 @@ bool CheckForAdding(const PageData& d, const FaxRecipientRecord& typed)
     return false;
 }
 
+constexpr PageHeader kReentryHeader = {kDestinationReentryTemplate, 0, FaxTextEntryDialogProc,
+                                       kDestinationReentryCode, kNoControl, 0, nullptr, 0};
+constexpr SubDialogParams kReentrySub = {&kReentryHeader, 0, 0, kDialogTypeModal};
+
+// The destination typed again in the re-entry dialog; true when it matched.
+bool ConfirmTypedRecipient(CallContext* call)
+{
+    HWND window = GetCallWindow(call);
+    FaxUiState* state = GetWindowFaxUiState(window);
+    const ItemRecord* button = FindItemRecord(window, kRecipientsPageCode, kRecipientAddButton);
+    if (!state || !button)
+        return false;
+    state->destinationConfirmed = 0;
+    state->subDialogOpen = 1;
+    const ButtonParams open = {kActionSubDialog, &kReentrySub};
+    OnPushButtonItem(call, WM_COMMAND, MAKEWPARAM(kRecipientAddButton, BN_CLICKED), 0, button, &open);
+    state->subDialogOpen = 0;
+    return state->destinationConfirmed != 0;
+}
+
 uint32_t AddTypedRecipient(CallContext* call)
 {
     PageData d{};
@@ -280,6 +300,10 @@ uint32_t AddTypedRecipient(CallContext* call)
         return 0;
     if (!CheckForAdding(d, typed))
         return 0;
+    if (SettingNumberOr(kFidConfirmTypedNumber, d.settings, d.printerSettings, 0)) {
+        if (!ConfirmTypedRecipient(call) || !Data(call, &d))
+            return 0;
+    }
     if (!AppendRecipient(d, typed))
         return 0;
     ResetEntryFields(call, d);
