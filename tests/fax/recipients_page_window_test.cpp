@@ -17,6 +17,9 @@
 #include "ui/fax/fax_ui_state.h"
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/small_fax_dialogs.h"
+#include "ui/fax/fax_user_lists.h"
+#include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -283,4 +286,27 @@ TEST_F(RecipientsPageWindow, TypedNumberIsConfirmedBeforeItIsAdded)
                               ClickButton(dialog, kFaxOkButton);
                           });
     EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(RecipientsPageWindow, AddressBookBoxKeepsAMarkedPathFirst)
+{
+    const std::wstring key = L"Software\\Morva\\F1800\\AddressBook";
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    const wchar_t* history[] = {L"C:\\books\\a.csv", L"C:\\books\\b.csv"};
+    ASSERT_EQ(WriteNumberedStrings(key.c_str(), L"ADDRESSBOOK_FILENAME", history, 2), 1);
+    const wchar_t marked[] = L":C:\\books\\new.csv";
+    SetFunctionIdValueArgs(context_record_->current->settings, context_record_->current->printerSettings,
+                           kFidAddressBookFile, kTypeString, sizeof marked, marked);
+    Notify(PSN_SETACTIVE);
+    HWND combo = GetDlgItem(page_, kAddressBookBox);
+    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 4);
+    wchar_t text[300] = {};
+    SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"C:\\books\\new.csv");
+    SendMessageW(combo, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(text, ResourceString(5223));
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, kOutsideDialogButton)));
+    CaptureWindowPng(page_, "fax_recipients_page_address_book");
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
 }

@@ -2,6 +2,7 @@
 
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
+#include "common/model/model_data.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -196,6 +197,118 @@ void FillRecipientList(const PageData& d)
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     d.state->filling = 0;
     UpdateDescriptionAndButtons(d);
+}
+
+constexpr UINT kStringAddressBookKey = 4649;
+constexpr UINT kStringClearList = 5223;
+constexpr UINT kMessageClearList = 5224;
+constexpr wchar_t kAddressBookPrefix[] = L"ADDRESSBOOK_FILENAME";
+constexpr int kAddressBookChars = 261;
+
+std::wstring AddressBookKey(const PageData& d)
+{
+    wchar_t* base = nullptr;
+    GetModelRegistryBase(d.model, 1, &base);
+    GlobalBlockPtr<wchar_t> owner(base);
+    const std::wstring suffix = ResourceText(kStringAddressBookKey);
+    return base && !suffix.empty() ? std::wstring(base) + suffix : std::wstring();
+}
+
+std::wstring SettingText(const PageData& d, uint16_t id)
+{
+    const auto* text = reinterpret_cast<const wchar_t*>(
+        static_cast<uintptr_t>(GetFunctionIdValuePointer(d.settings, d.printerSettings, id, kTypeString)));
+    return text ? text : L"";
+}
+
+void SetSettingText(const PageData& d, uint16_t id, const std::wstring& text)
+{
+    SetFunctionIdValueArgs(d.settings, d.printerSettings, id, kTypeString,
+                           static_cast<uint32_t>((text.size() + 1) * sizeof(wchar_t)), text.c_str());
+}
+
+// The box of the address book history: its paths, then the clear-list item.
+void FillAddressBookBox(const PageData& d)
+{
+    std::vector<std::wstring> history;
+    const std::wstring key = AddressBookKey(d);
+    if (!key.empty()) {
+        std::vector<wchar_t> slots(static_cast<size_t>(kFaxListLimit) * kAddressBookChars, L'\0');
+        const int count = ReadNumberedStrings(key.c_str(), kAddressBookPrefix, slots.data(), kAddressBookChars,
+                                              kFaxListLimit);
+        for (int i = 0; i < count; ++i)
+            history.emplace_back(slots.data() + static_cast<size_t>(i) * kAddressBookChars);
+    }
+    const std::wstring current = SettingText(d, kFidAddressBookFile);
+    const AddressBookBox box = BuildAddressBookBox(history, current);
+    if (box.current != current)
+        SetSettingText(d, kFidAddressBookFile, box.current);
+    HWND combo = GetDlgItem(d.window, kAddressBookBox);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& path : box.paths)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    const std::wstring clear = ResourceText(kStringClearList);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(clear.c_str()));
+    SendMessageW(combo, CB_SETCURSEL, box.paths.empty() ? -1 : 0, 0);
+    const std::wstring shown = box.current[0] == L':' ? box.current.substr(1) : box.current;
+    EnableWindow(GetDlgItem(d.window, kOutsideDialogButton), !IsBlankText(shown.c_str()));
+}
+
+// A chosen path becomes setting 1799; the clear-list item empties the box
+// when the user agrees.
+void OnAddressBookChosen(const PageData& d)
+{
+    HWND combo = GetDlgItem(d.window, kAddressBookBox);
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    if (index < 0)
+        return;
+    if (index == count - 1) {
+        if (Message(d.window, MB_YESNO | MB_ICONQUESTION, kMessageClearList) == IDYES)
+            for (LRESULT i = count - 2; i >= 0; --i)
+                SendMessageW(combo, CB_DELETESTRING, i, 0);
+        return;
+    }
+    wchar_t path[kAddressBookChars] = {};
+    if (SendMessageW(combo, CB_GETLBTEXTLEN, index, 0) < kAddressBookChars)
+        SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(path));
+    SetSettingText(d, kFidAddressBookFile, path);
+    EnableWindow(GetDlgItem(d.window, kOutsideDialogButton), !IsBlankText(path));
+}
+
+// Apply: the chosen path first, then the others, as the history.
+void StoreAddressBookHistory(const PageData& d)
+{
+    const std::wstring key = AddressBookKey(d);
+    HWND combo = GetDlgItem(d.window, kAddressBookBox);
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0) - 1;
+    if (key.empty() || count < 0)
+        return;
+    std::wstring current = SettingText(d, kFidAddressBookFile);
+    if (!current.empty() && current[0] == L':')
+        current.erase(0, 1);
+    std::vector<std::wstring> paths;
+    if (!IsBlankText(current.c_str()))
+        paths.push_back(current);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t path[kAddressBookChars] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < kAddressBookChars)
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(path));
+        if (path[0] && _wcsicmp(path, current.c_str()) != 0 && paths.size() < static_cast<size_t>(kFaxListLimit))
+            paths.emplace_back(path);
+    }
+    std::vector<const wchar_t*> texts;
+    for (const std::wstring& path : paths)
+        texts.push_back(path.c_str());
+    WriteNumberedStrings(key.c_str(), kAddressBookPrefix, texts.data(), static_cast<int>(texts.size()));
+}
+
+uint32_t OnAddressBookItem(CallContext* call, UINT message, WPARAM wParam, LPARAM, const ItemRecord*, const void*)
+{
+    PageData d{};
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELENDOK && Data(call, &d))
+        OnAddressBookChosen(d);
+    return 0;
 }
 
 void RefreshEntry(CallContext* call)
@@ -435,6 +548,7 @@ uint32_t OnRecipientsPageItem(CallContext* call, UINT message, WPARAM, LPARAM lP
         const bool history = SettingNumberOr(kFidUseAddressHistory, d.settings, d.printerSettings, 0) != 0;
         ShowWindow(GetDlgItem(d.window, kRecipientAddressEdit), history ? SW_HIDE : SW_SHOW);
         ShowWindow(GetDlgItem(d.window, kAddressHistoryBox), history ? SW_SHOW : SW_HIDE);
+        FillAddressBookBox(d);
         FillRecipientList(d);
         return 0;
     }
@@ -575,6 +689,7 @@ const ItemRecord kPageRecords[] = {
      nullptr},
     {kRecipientOptionsButton, 0, nullptr, kKindPushButton, OnRecipientOptionsButton, nullptr, kNoControl,
      kNoControl, nullptr},
+    {kAddressBookBox, -1, nullptr, kKindNone, OnAddressBookItem, nullptr, kAddressBookLabel, kNoControl, nullptr},
     {kPageItemId, -1, nullptr, kKindNone, OnRecipientsPageItem, nullptr, kNoControl, kNoControl, nullptr},
 };
 constexpr HelpMapEntry kPageHelp[] = {{0, 0}};
@@ -593,6 +708,7 @@ INT_PTR ApplyRecipientsPage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         WriteSettingNumber(kFidFaxRecipientCount, d.settings, d.printerSettings,
                            static_cast<uint32_t>(GetKeyedListCount(d.record->recipients)));
         SaveAddressHistory(window, kAddressHistoryBox);
+        StoreAddressBookHistory(d);
     }
     return OnPageApply(window, message, wParam, lParam, dialogCode, args);
 }
