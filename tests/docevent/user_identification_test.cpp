@@ -4,6 +4,7 @@
 #include "ui/docevent/user_identification.h"
 
 #include "common/context/value_by_type.h"
+#include "common/job/job_header.h"
 #include "common/model/model_data.h"
 #include "common/model/user_id_provider.h"
 #include "common/settings/function_ids.h"
@@ -11,9 +12,12 @@
 #include "common/settings/value_types.h"
 #include "common/system/scrambled_strings.h"
 #include "tests/docevent/user_id_provider_fixture.h"
+#include "tests/support/file_port_printer.h"
 #include "tests/support/message_box_script.h"
 #include "tests/support/settings_pair_fixture.h"
+#include "tests/support/spooler_job_lock.h"
 #include "tests/support/window_capture.h"
+#include "ui/docevent/stored_print_file.h"
 #include "ui/docevent/user_identification_dialog.h"
 
 #include <gtest/gtest.h>
@@ -101,7 +105,19 @@ DialogDriver::Step Check(std::function<void(HWND)> check) { return check; }
 
 class UserIdentificationTest : public SettingsPairTest {
 protected:
-    static void SetUpTestSuite() { printer_model_ = OpenSuitePrinter(L"S2260.DDD", L"Morva User Identification"); }
+    static void SetUpTestSuite()
+    {
+        printer_model_ = OpenSuitePrinter(L"S2260.DDD", L"Morva User Identification");
+        // The job owner line of the model's header comes from its host-name library.
+        if (printer_model_ && printer_model_->ok()) {
+            wchar_t self[MAX_PATH] = {};
+            GetModuleFileNameW(nullptr, self, MAX_PATH);
+            std::wstring library(self);
+            library.resize(library.find_last_of(L'\\') + 1);
+            CopyFileW((library + L"S2260HN.DLL").c_str(), (printer_model_->driverDirectory() + L"S2260HN.DLL").c_str(),
+                      FALSE);
+        }
+    }
     static void TearDownTestSuite() { CloseSuitePrinter(printer_model_); }
     void SetUp() override
     {
@@ -418,6 +434,91 @@ TEST_F(UserIdentificationTest, DialogInModeOneChecksTheCodeLength)
     EXPECT_EQ(Get(kFidPromptUnknown), 1u);
     EXPECT_EQ(Text(kFidIdentUserName), L"bob");
     EXPECT_EQ(Text(kFidIdentUserPassword), L"1234");
+}
+
+}  // namespace
+
+namespace {
+
+// The header of a job of the identification model carries the values.
+TEST_F(UserIdentificationTest, HeaderCarriesTheIdentification)
+{
+    RegisteredProvider provider(true, false);
+    ASSERT_TRUE(provider.ok());
+    provider.Script(kAnswer);
+    Set(kFidUserNameAllowed, 1);
+    Set(kFidUserIdMode, 1);
+    ASSERT_EQ(Prompt(), 1);
+    const int bound = GetJobHeaderSize(Printer(), context_, settings_.data(), printer_settings_.data(), nullptr, 0);
+    ASSERT_GT(bound, 0);
+    std::vector<uint8_t> header(static_cast<size_t>(bound));
+    JobHeaderContext job{};
+    job.settingsRecord = settings_.data();
+    job.printerSettingsRecord = printer_settings_.data();
+    job.printer = Printer();
+    job.hostNameLines = 1;
+    const int written = WriteJobHeader(context_, &job, nullptr, 0, header.data(), static_cast<uint32_t>(bound));
+    ASSERT_GT(written, 0);
+    const std::string text(header.begin(), header.begin() + written);
+    EXPECT_NE(text.find("@PJL SET USERID=\"U\"\n@PJL SET DOMAIN=\"D\"\n@PJL SET PASSWORD=\""), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("@PJL SET ACCOUNT=\"X\"\n"), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// A stored file sent again asks for the identification first: the fresh
+// header carries the provider's answer, and a provider that fails stops the
+// resend before anything is printed.
+TEST_F(UserIdentificationTest, ResendAsksForTheIdentificationFirst)
+{
+    static FilePortPrinter port(L"Morva Identification Resend Port");
+    ASSERT_TRUE(port.ok());
+    RegisteredProvider provider(true, false);
+    ASSERT_TRUE(provider.ok());
+    const std::string uel = "\x1B%-12345X";
+    const std::string body = "body bytes\0\x1B of the job"s;
+    const std::string end = uel + "@PJL COMMENT ZQJOBINFO BEGIN\n@PJL COMMENT ZQJOBINFO END\n@PJL EOJ\n";
+    const std::string file = uel + "@PJL SET USERID=\"Old\"\n@PJL ENTER LANGUAGE=MORVA\n" + body + end;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"identified_resend.prn";
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(out);
+    for (int failing : {0, 6}) {
+        SCOPED_TRACE(failing);
+        provider.Script("u=Bob\0d=Lab\0p=pw\0a=Acct\0"s, failing);
+        Set(kFidUserNameAllowed, 1);
+        Set(kFidUserIdMode, 1);
+        std::string bytes;
+        int result = 0;
+        {
+            SpoolerJobLock lock;
+            port.ClearPort();
+            result = ResendStoredPrintFile(context_, settings_.data(), printer_settings_.data(), path.c_str(),
+                                           port.name().c_str(), port.portFile().c_str(), 1);
+            const std::vector<uint8_t> read = ReadWholeFile(port.portFile());
+            bytes.assign(read.begin(), read.end());
+        }
+        if (failing) {
+            EXPECT_EQ(result, kResendFailed);
+            EXPECT_EQ(bytes, "");
+            continue;
+        }
+        EXPECT_EQ(result, kResendDone);
+        const size_t bodyAt = bytes.find(body);
+        ASSERT_NE(bodyAt, std::string::npos);
+        const std::string header = bytes.substr(0, bodyAt);
+        EXPECT_NE(header.find("@PJL SET USERID=\"Bob\"\n"), std::string::npos) << header;
+        EXPECT_EQ(header.find("Old"), std::string::npos) << header;
+        EXPECT_EQ(bytes.substr(bodyAt), body + end);
+    }
+    DeleteFileW(path.c_str());
 }
 
 }  // namespace
