@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <winspool.h>
+#include <winddiui.h>
 
 #include <string>
 #include <vector>
@@ -163,6 +164,40 @@ TEST(UserIdentificationPrint, IdentityFromTheProviderReachesTheHeaderAndAResentJ
     EXPECT_TRUE(port.size() >= printed.bytes.size() - body &&
                 port.compare(port.size() - (printed.bytes.size() - body), std::string::npos,
                              printed.bytes.substr(body)) == 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A provider that fails cancels the document at STARTDOC: nothing is printed.
+TEST(UserIdentificationPrint, ProviderFailureCancelsTheDocument)
+{
+    ASSERT_TRUE(IdentificationPrinter().ok()) << Text(IdentificationPrinter().error());
+    RegisteredProvider provider(true, false);
+    ASSERT_TRUE(provider.ok());
+    provider.Script("user=Alice\0domain=Office\0pw=s3cret\0account=Sales\0"s, 6);
+    docevent_test::HostLog log;
+    std::vector<unsigned char> devmode = docevent_test::PrinterApplicationDevmode(IdentificationPrinter().printerName());
+    ASSERT_FALSE(devmode.empty());
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(IdentificationPrinter().printerName(),
+                                        reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    ASSERT_NE(dc, nullptr) << Text(error);
+    const std::wstring jobFile = printhost_test::TempPath(L"not_identified.prn");
+    DeleteFileW(jobFile.c_str());
+    DOCINFOW doc{sizeof(doc), L"Not identified", jobFile.c_str(), nullptr, 0};
+    EXPECT_LE(HostStartDocW(dc, &doc), 0);
+    HostAbortDoc(dc);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    bool refused = false;
+    for (const docevent_test::LoggedCall& call : log.calls())
+        if (call.isEvent && call.code == DOCUMENTEVENT_STARTDOC)
+            refused = call.result == -1;
+    EXPECT_TRUE(refused);
+    EXPECT_NE(provider.Log().find("QueryValues"), std::string::npos) << provider.Log();
+    EXPECT_EQ(printhost_test::ReadTextFile(jobFile), "");
+    DeleteFileW(jobFile.c_str());
 }
 
 }  // namespace
