@@ -17,9 +17,11 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <memory>
 
 namespace {
 
@@ -229,7 +231,7 @@ int PromptUserIdentification(HANDLE printer, void* settings, void* printerSettin
     if (!SettingOn(settings, printerSettings, kFidUserNameAllowed))
         return 1;
     const uint16_t popupId = IdentificationPopupSetting(settings, printerSettings);
-    uint32_t popup = SettingNumberOr(popupId, settings, printerSettings, 0);
+    const uint32_t popup = SettingNumberOr(popupId, settings, printerSettings, 0);
     if (SettingOn(settings, printerSettings, kFidUserIdMode)) {
         uint32_t installed = 0;
         if (!IsComProviderInstalled(context->main, &installed))
