@@ -10,6 +10,7 @@
 #include "common/store/printer_data.h"
 #include "common/system/module_files.h"
 #include "tests/property_sheets/sheet_driver.h"
+#include "tests/support/import_patch.h"
 #include "tests/support/message_box_script.h"
 #include "tests/support/model_printer.h"
 #include "ui/engine/dialog_context.h"
@@ -196,18 +197,40 @@ LONG SnoopingDocumentCallback(PROPSHEETUI_INFO* info, LPARAM lParam)
     return answer;
 }
 
+// Wine's spooler keeps no added forms: the one form the test gives the
+// spooler is answered by a stand-in of GetFormW.
+thread_local std::wstring givenForm;
+
+BOOL WINAPI GivenFormOnly(HANDLE, LPWSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)
+{
+    if (level != 1 || !name || givenForm != name) {
+        SetLastError(ERROR_INVALID_FORM_NAME);
+        return FALSE;
+    }
+    const DWORD bytes = static_cast<DWORD>(sizeof(FORM_INFO_1W) + (givenForm.size() + 1) * sizeof(wchar_t));
+    *needed = bytes;
+    if (!buffer || size < bytes) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    auto* form = reinterpret_cast<FORM_INFO_1W*>(buffer);
+    auto* text = reinterpret_cast<wchar_t*>(form + 1);
+    std::memcpy(text, givenForm.c_str(), (givenForm.size() + 1) * sizeof(wchar_t));
+    form->Flags = FORM_USER;
+    form->pName = text;
+    form->Size = {123456, 234567};  // thousandths of a millimetre
+    form->ImageableArea = {0, 0, 123456, 234567};
+    return TRUE;
+}
+
 TEST_F(SheetsTest, UserPaperSizesComeFromTheSpoolersForms)
 {
     wchar_t name[64] = {};
     ASSERT_TRUE(FormatUserDefinedName(3, name, 64));
-    DeleteFormW(Printer(), name);
-    FORM_INFO_1W form{};
-    form.pName = name;
-    form.Size = {123456, 234567};  // thousandths of a millimetre
-    form.ImageableArea = {0, 0, 123456, 234567};
-    ASSERT_TRUE(AddFormW(Printer(), 1, reinterpret_cast<BYTE*>(&form))) << GetLastError();
+    givenForm = name;
+    ScopedImportPatch forms("winspool.drv", "GetFormW", reinterpret_cast<void*>(&GivenFormOnly));
+    ASSERT_TRUE(forms.active());
     DialogContext* instance = CreateUiSheet(Printer(), nullptr, 0);
-    DeleteFormW(Printer(), name);
     ASSERT_NE(instance, nullptr);
     for (int i = 0; i < 20; ++i) {
         uint32_t width = 0;
@@ -216,6 +239,7 @@ TEST_F(SheetsTest, UserPaperSizesComeFromTheSpoolersForms)
                                       SheetPrinterSettings(instance), &width));
         ASSERT_TRUE(ReadSettingNumber(static_cast<uint16_t>(5909 + i), SheetSettings(instance),
                                       SheetPrinterSettings(instance), &length));
+        // Truncated to tenths of a millimetre; without a form, A4.
         EXPECT_EQ(width, i == 3 ? 1234u : 2100u) << i;
         EXPECT_EQ(length, i == 3 ? 2345u : 2970u) << i;
     }
