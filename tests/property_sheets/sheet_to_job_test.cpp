@@ -227,3 +227,117 @@ TEST_F(SheetToJobTest, ChoicesThroughThePagesControls)
 }
 
 }  // namespace
+
+namespace {
+
+struct HostRun {
+    DWORD code = 999;
+    std::string output;
+};
+
+// The window of another process that shows a property sheet, or its note.
+HWND FindProcessWindow(DWORD process, bool sheet)
+{
+    struct Search {
+        DWORD process;
+        bool sheet;
+        HWND found;
+    } search{process, sheet, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->process || !IsWindowVisible(window))
+                return TRUE;
+            const bool isSheet = PropSheet_GetTabControl(window) != nullptr;
+            const bool isNote = !isSheet && GetDlgItem(window, 0xFFFF) != nullptr;
+            if ((s->sheet && isSheet) || (!s->sheet && isNote)) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Runs printhost with the arguments; when it shows a sheet, presses `button`
+// on it (and closes the notes it shows afterwards).
+HostRun RunHostPressing(const std::wstring& arguments, int button)
+{
+    const std::wstring outPath = printhost_test::TempPath(L"sheet_cli.out");
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = out;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + printhost_test::BinaryDirectory() + L"\\printhost.exe\" " + arguments;
+    HostRun run;
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        bool pressed = false;
+        for (int i = 0; i < 1200 && WaitForSingleObject(pi.hProcess, 100) == WAIT_TIMEOUT; ++i) {
+            if (!pressed) {
+                if (HWND sheet = FindProcessWindow(pi.dwProcessId, true)) {
+                    PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(sheet, button)));
+                    pressed = true;
+                }
+            } else if (HWND note = FindProcessWindow(pi.dwProcessId, false)) {
+                PostMessageW(note, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            }
+        }
+        GetExitCodeProcess(pi.hProcess, &run.code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(out);
+    run.output = printhost_test::ReadTextFile(outPath);
+    DeleteFileW(outPath.c_str());
+    return run;
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+TEST_F(SheetToJobTest, PrintHostSettingsWritesTheChosenDevmodeForTheNextPrint)
+{
+    const std::wstring devmodeFile = printhost_test::TempPath(L"sheet_cli.devmode");
+    const std::wstring jobFile = printhost_test::TempPath(L"sheet_cli.prn");
+    DeleteFileW(devmodeFile.c_str());
+    HostRun cancelled = RunHostPressing(L"settings " + Quoted(name_) + L" --out " + Quoted(devmodeFile), IDCANCEL);
+    EXPECT_EQ(cancelled.code, 0u) << cancelled.output;
+    EXPECT_NE(cancelled.output.find("cancelled"), std::string::npos) << cancelled.output;
+    EXPECT_EQ(GetFileAttributesW(devmodeFile.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    HostRun chosen = RunHostPressing(L"settings " + Quoted(name_) + L" --out " + Quoted(devmodeFile), IDOK);
+    EXPECT_EQ(chosen.code, 0u) << chosen.output;
+    const std::string devmode = printhost_test::ReadTextFile(devmodeFile);
+    ASSERT_EQ(devmode.size(), kPrivatePartOffset) << chosen.output;
+
+    HostRun printed = RunHostPressing(L"print " + Quoted(name_) + L" " + Quoted(jobFile) + L" --devmode " +
+                                          Quoted(devmodeFile) + L" --set 348=600 --set 334=0 --samples",
+                                      IDCANCEL);
+    EXPECT_EQ(printed.code, 0u) << printed.output;
+    const std::string job = printhost_test::ReadTextFile(jobFile);
+    MorvaListing listing;
+    EXPECT_TRUE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(job.data()), job.size(), MorvaReadOptions{}, &listing))
+        << listing.error;
+    DeleteFileW(devmodeFile.c_str());
+    DeleteFileW(jobFile.c_str());
+}
+
+TEST_F(SheetToJobTest, PrintHostPropertiesShowsTheDeviceSheet)
+{
+    HostRun cancelled = RunHostPressing(L"properties " + Quoted(name_), IDCANCEL);
+    EXPECT_EQ(cancelled.code, 0u) << cancelled.output;
+    EXPECT_NE(cancelled.output.find("cancelled"), std::string::npos) << cancelled.output;
+    HostRun stored = RunHostPressing(L"properties " + Quoted(name_), IDOK);
+    EXPECT_EQ(stored.code, 0u) << stored.output;
+    EXPECT_NE(stored.output.find("stored"), std::string::npos) << stored.output;
+}
+
+}  // namespace
