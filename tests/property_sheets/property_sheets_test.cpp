@@ -6,6 +6,8 @@
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
+#include "common/job/fax_send_list.h"
+#include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/store/printer_data.h"
 #include "common/system/module_files.h"
@@ -21,6 +23,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <prsht.h>
 #include <winspool.h>
 
 #include <cstring>
@@ -412,6 +415,96 @@ TEST_F(SheetsTest, DeviceStoreIsSkippedWhenTheStoredRecordIsNewer)
     ASSERT_TRUE(ReadPrinterDataTable(Printer(), kPrinterSettingsTable, stored.data(), &size));
     EXPECT_NE(stored, same);
     FreeUiSheet(instance);
+}
+
+}  // namespace
+
+namespace {
+
+// The printer's data refuses the write test of PrinterProperties (and only it).
+using SetPrinterDataFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, LPBYTE, DWORD);
+SetPrinterDataFn realSetPrinterData = nullptr;
+
+DWORD WINAPI RefusePermissionValue(HANDLE printer, LPWSTR name, DWORD type, LPBYTE data, DWORD size)
+{
+    if (name && lstrcmpW(name, L"Permission") == 0)
+        return ERROR_ACCESS_DENIED;
+    return realSetPrinterData(printer, name, type, data, size);
+}
+
+// A page's choice written into the sheet's current records, as its control would.
+SheetStep ChooseOnPage(int page, uint16_t setting, uint32_t value)
+{
+    return [=](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, page);
+        HWND window = PropSheet_GetCurrentPageHwnd(sheet);
+        auto* context = reinterpret_cast<DialogContext*>(GetWindowLongPtrW(window, DWLP_USER));
+        ASSERT_NE(context, nullptr);
+        ASSERT_TRUE(WriteSettingNumber(setting, context->current->settings, context->current->printerSettings, value));
+    };
+}
+
+uint32_t StoredPrinterSetting(HANDLE printer, uint16_t setting)
+{
+    std::vector<uint8_t> stored(kPrinterSettingsRecordSize);
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    uint32_t size = kPrinterSettingsRecordSize;
+    uint32_t value = 99;
+    if (!ReadPrinterDataTable(printer, kPrinterSettingsTable, stored.data(), &size) ||
+        !ReadSettingNumber(setting, settings.data(), stored.data(), &value))
+        return 99;
+    return value;
+}
+
+// A printer whose data cannot be written gets a read-only device sheet: what
+// its pages hold is not stored.
+TEST_F(SheetsTest, PrinterPropertiesOnAPrinterThatCannotWriteStoreNothing)
+{
+    constexpr uint16_t kOption = 4114;
+    const uint32_t before = StoredPrinterSetting(Printer(), kOption);
+    ASSERT_NE(before, 99u);
+    {
+        ScopedImportPatch refuse("winspool.drv", "SetPrinterDataW", reinterpret_cast<void*>(&RefusePermissionValue));
+        ASSERT_TRUE(refuse.active());
+        realSetPrinterData = reinterpret_cast<SetPrinterDataFn>(refuse.original());
+        SheetDriver driver("sheets-device-read-only", {ChooseOnPage(1, kOption, before ? 0 : 1), PressOk()});
+        ShowPrinterProperties(nullptr, Printer());
+        ASSERT_TRUE(driver.visit().found);
+    }
+    EXPECT_EQ(StoredPrinterSetting(Printer(), kOption), before);
+
+    // With the write test passing, the same choice is stored.
+    SheetDriver driver("", {ChooseOnPage(1, kOption, before ? 0 : 1), PressOk()});
+    EXPECT_TRUE(ShowPrinterProperties(nullptr, Printer()));
+    EXPECT_EQ(StoredPrinterSetting(Printer(), kOption), before ? 0u : 1u);
+    // Put back as it was for the other tests.
+    SheetDriver back("", {ChooseOnPage(1, kOption, before), PressOk()});
+    ShowPrinterProperties(nullptr, Printer());
+}
+
+// The print-time sheet: its fax destinations go to a fax address file that
+// setting 375 names, and the whole settings record goes out.
+TEST_F(SheetsTest, PrintTimeSheetWritesTheFaxAddressFile)
+{
+    std::vector<uint8_t> out(kSettingsRecordSize, 0);
+    DOCUMENTPROPERTYHEADER header = Header(reinterpret_cast<DEVMODEW*>(out.data()), DM_PROMPT | DM_COPY);
+    SheetDriver driver("sheets-print-time", {PressOk()});
+    EXPECT_EQ(ShowDocumentSheet(nullptr, &header, true), CPSUI_OK);
+    ASSERT_TRUE(driver.visit().found);
+    ASSERT_EQ(driver.visit().tabs.size(), 1u);
+    EXPECT_EQ(driver.visit().tabs[0], L"Fax");
+    uint16_t type = 0;
+    uint32_t size = 0;
+    uint64_t holder = 0;
+    ASSERT_EQ(GetFunctionIdValue(kFidFaxAddressFile, out.data(), nullptr, &type, &size, &holder), 0);
+    const std::wstring file = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(holder));
+    ASSERT_FALSE(file.empty());
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data));
+    // A list without recipients: its header alone.
+    EXPECT_EQ(data.nFileSizeLow, kFaxSendListHeaderBytes);
+    DeleteFileW(file.c_str());
+    EXPECT_EQ(reinterpret_cast<DEVMODEW*>(out.data())->dmSize, kPublicDevmodeSize);
 }
 
 }  // namespace
