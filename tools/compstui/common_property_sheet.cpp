@@ -185,8 +185,11 @@ LONG ShowSheet(Sheet* sheet, HWND owner)
 
     sheet->shown = true;
     const INT_PTR shown = PropertySheetW(&sheetHeader);
+    // Without a display comctl32 answers as if the sheet had been cancelled;
+    // a sheet that never came up is a failure.
+    const bool cameUp = sheet->window != nullptr;
     sheet->window = nullptr;
-    if (shown < 0)
+    if (shown < 0 || !cameUp)
         return ERR_CPSUI_CREATEPROPPAGE_FAILED;
     sheet->closedByButton = true;
     if (shown == ID_PSREBOOTSYSTEM)
