@@ -46,7 +46,8 @@ constexpr ItemSlot kOrientation[] = {{kFidOrientation, 3}};
 constexpr ItemSlot kCopies[] = {{kFidCopies, 0}};
 constexpr ItemSlot kHorizontal[] = {{268, 0}};
 constexpr ItemSlot kVertical[] = {{kFidCopies, 0}};  // a range the model gives
-constexpr ItemSlot kForm[] = {{kFidFormName, 0}};
+constexpr uint16_t kUserCode = 5159;  // a user code, kept scrambled
+constexpr ItemSlot kForm[] = {{kUserCode, 0}};
 constexpr ItemSlot kFinisher[] = {{4359, 0}};
 constexpr uint16_t kUserSetting = 5165;  // kept per user, with a model default
 constexpr ItemSlot kUserValue[] = {{kUserSetting, 0}};
@@ -90,7 +91,6 @@ const ItemRecord kRecords[] = {
     {kKpPaperDetail, 1, kPaper, kKindOptionDetail, nullptr, &kDetailParams, kNoControl, kNoControl, nullptr},
     {kKpPalette, 1, kPaper, kKindPalettePicture, nullptr, &kPaletteParams, kNoControl, kNoControl, nullptr},
     {kKpStateOnly, 1, kFinisher, kKindStateOnly, nullptr, nullptr, kNoControl, kNoControl, nullptr},
-    {kKpProtectedEdit, 1, kForm, kKindEdit, nullptr, &kProtectedParams, kNoControl, kNoControl, nullptr},
     {kKpEndButton, 0, nullptr, kKindPushButton, nullptr, &kEndParams, kNoControl, kNoControl, nullptr},
     {kKpLengthEdit, 1, kHorizontal, kKindEdit, nullptr, &kLengthParams, kNoControl, kNoControl, nullptr},
     {kKpUnitLabel, 1, kHorizontal, kKindValueText, OnUnitLabelItem, &kStateText, kNoControl, kNoControl, nullptr},
@@ -100,6 +100,8 @@ const ItemRecord kRecords[] = {
     {kKpLevelGrid, -1, nullptr, 0, OnLevelGridItem, nullptr, kNoControl, kNoControl, nullptr},
     {kKpUserValue, 1, kUserValue, 0, nullptr, nullptr, kNoControl, kNoControl, nullptr},
     {1090, 0, nullptr, kKindPushButton, OnResetUserSettingsButton, &kDefaultsParams, kNoControl, kNoControl, nullptr},
+    // Last: the per-user reset stops at this user code, which has no model default.
+    {kKpProtectedEdit, 1, kForm, kKindEdit, nullptr, &kProtectedParams, kNoControl, kNoControl, nullptr},
 };
 const ItemTableHeader kTable = {kRecords, static_cast<uint32_t>(std::size(kRecords)), kPageHelpTopic, nullptr,
                                 nullptr, 0};
@@ -477,7 +479,7 @@ TEST_F(ControlKindsTest, AProtectedTextIsShownPlainAndStoredEncoded)
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
-    ASSERT_EQ(GetFunctionIdValue(kFidFormName, record_->current->settings, record_->current->printerSettings, &type,
+    ASSERT_EQ(GetFunctionIdValue(kUserCode, record_->current->settings, record_->current->printerSettings, &type,
                                  &size, &holder),
               0);
     wcsncpy(stored, reinterpret_cast<const wchar_t*>(holder), 63);
