@@ -36,6 +36,7 @@ ULONG NextUniq();
 struct DriverTable;
 
 // One enabled PDEV: what GDI keeps per printer device (its HDEV).
+struct HostFont;
 struct HostDevice {
     const DriverTable* driver = nullptr;
     DHPDEV dhpdev = nullptr;
@@ -44,6 +45,9 @@ struct HostDevice {
     DEVINFO devInfo{};
     FLONG hooks = 0;
     std::vector<std::wstring> deviceFaces;   // face names of the driver's device fonts, font 1 first
+    // Fonts realised for the pages, by description: kept while the device
+    // lives, as GDI keeps a device's realisations from page to page.
+    std::map<std::wstring, std::unique_ptr<HostFont>> fonts;
 };
 LiveSet& LiveDevices();
 // Asks the driver for its device fonts (DrvQueryFont) and keeps their names.

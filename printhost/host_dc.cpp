@@ -153,6 +153,9 @@ std::unique_ptr<HostDevice> EnableDevice(HostDc& dc, std::vector<BYTE>& devmode)
 void DisableDevice(HostDc& dc, std::unique_ptr<HostDevice>& device, HSURF surface)
 {
     if (!device) return;
+    // The engine lets go of the device's fonts before the driver's device goes.
+    for (auto& font : device->fonts) ReleaseFont(font.second);
+    device->fonts.clear();
     if (device->dhpdev) {
         if (surface)
             if (auto disableSurface = Ddi<PFN_DrvDisableSurface>(dc, INDEX_DrvDisableSurface))

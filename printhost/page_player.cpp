@@ -776,7 +776,6 @@ bool PlayPage(HostDevice& device, SURFOBJ* surface, HENHMETAFILE page, std::wstr
     SelectObject(s.dc, s.oldBitmap);
     for (HGDIOBJ h : s.handles)
         if (h) DeleteObject(h);
-    for (auto& f : s.fonts) ReleaseFont(f.second);
     DeleteObject(s.bitmap);
     DeleteDC(s.dc);
     clock.Mark(EMR_EOF);

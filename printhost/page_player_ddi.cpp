@@ -578,7 +578,7 @@ void DrawText(PlayState& s, const EMREXTTEXTOUTW& record, const std::wstring& te
         if (tenths < 0) tenths += 3600;
         device.lfEscapement = device.lfOrientation = tenths;
     }
-    auto& font = s.fonts[RealisationKey(device)];
+    auto& font = s.device->fonts[RealisationKey(device)];
     // A face the driver offers as a device font is printed with it, as GDI does.
     for (size_t i = 0; !font && i < s.device->deviceFaces.size(); ++i)
         if (!s.device->deviceFaces[i].empty() && lstrcmpiW(s.device->deviceFaces[i].c_str(), lf.lfFaceName) == 0)

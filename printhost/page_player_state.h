@@ -39,7 +39,6 @@ struct PlayState {
     bool bracketFine = false;
     POINT bracketStart{};
     POINTL brushOrigin{};
-    std::map<std::wstring, std::unique_ptr<HostFont>> fonts;   // realised fonts by description
     bool ok = true;
     std::wstring error;
 

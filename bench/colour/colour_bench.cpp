@@ -2,9 +2,11 @@
 // grid, through the matrix with curves, through the job's image stages (a
 // grid profile and an adjustment matrix on rows), and as a job's image rows
 // of red, green, blue (in colour, and made grey with and without stages), in
-// megapixels per second on one core.
+// megapixels per second on one core; then the page's colour detection of a
+// grey page.
 // Run under wine: colour_bench.exe [rounds]
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
+#include "render/image/colour_census.h"
 #include "render/image/colour_conversion.h"
 #include "render/image/colour_transform.h"
 #include "render/image/job_colour.h"
@@ -109,6 +111,34 @@ void RunJobRows(const char* name, ColourConversionBinding* binding, bool grey, c
     delete pdev;
 }
 
+// The page's colour detection over a grey photograph: every pixel is looked
+// at (a colour page stops at its first colour pixel).
+void RunPageColours(const std::vector<uint8_t>& photo, int rounds, bool tolerant)
+{
+    std::vector<uint8_t> grey(photo.size());
+    for (size_t i = 0; i < photo.size(); i += 3)
+        grey[i] = grey[i + 1] = grey[i + 2] = photo[i + 1];
+    PDevRecord* pdev = AllocPdevRecord();
+    if (pdev == nullptr)
+        return;
+    double seconds = 0;
+    uint32_t state = 0;
+    for (int round = 0; round < rounds; ++round) {
+        BeginPageColours(pdev);
+        if (pdev->pageColours == nullptr)
+            break;
+        pdev->pageColours->tolerant = tolerant;
+        const auto start = std::chrono::steady_clock::now();
+        NotePagePixels(pdev, grey.data(), uint32_t{kWidth} * kHeight);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state = pdev->pageColours->state;
+    }
+    const double megapixels = double{kWidth} * kHeight * rounds / 1e6;
+    std::printf("%-22s %8.1f MP/s  (%.1f MP in %.3f s, state %u)\n", tolerant ? "page colours, tolerant" : "page colours, exact",
+                megapixels / seconds, megapixels, seconds, unsigned{state});
+    FreePdevRecord(pdev);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -132,5 +162,7 @@ int main(int argc, char** argv)
     ColourConversionBinding greyOnly;
     greyOnly.greyImages = true;
     RunJobRows("job rows grey", &greyOnly, true, photo, rounds);
+    RunPageColours(photo, rounds, false);
+    RunPageColours(photo, rounds, true);
     return 0;
 }

@@ -3,9 +3,9 @@
 // table lookup. Reports millions of calls per second.
 // Run under wine: frame_bench.exe [calls]
 #include "common/system/lock_table.h"
+#include "render/device/pdev_record.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/escape_table.h"
-#include "render/frame/pdev_record.h"
 
 #include <chrono>
 #include <cstdio>

@@ -6,7 +6,11 @@
 //   page_kinds_bench [RUNS [KIND]]          (RUNS default 3; KIND: text, vector, photo or mixed)
 //   page_kinds_bench --one KIND DRIVER FILE [JOB] (one print, its figures written
 //                                           to FILE; the job kept as JOB)
+//   page_kinds_bench --profile KIND [RUNS]  (the driver's prints in this process,
+//                                           the time between the document events
+//                                           and of each kind of page record)
 #include "bench/pages/page_kinds.h"
+#include "printhost/host_dc.h"
 #include "printhost/install.h"
 #include "printhost/job_settings.h"
 #include "printhost/model_devmode.h"
@@ -17,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,35 +54,49 @@ double CpuMs()
     return ms(kernel) + ms(user);
 }
 
+// Installs a printer of one driver ("morva": both of the driver's libraries
+// with the colour reference model; "null": the host's null driver) and fills
+// the request: A4 (paper 9) at 600 dpi, the job's resolution (348) being what
+// the interface library fills in from the print quality when a user prints.
+bool InstallBenchPrinter(const std::wstring& driver, const std::wstring& tag, printhost::PrintRequest* request,
+                         std::wstring* driverName, std::wstring* error)
+{
+    const bool morva = driver == L"morva";
+    *driverName = L"Page Bench " + driver + L" Driver " + tag;
+    request->printer = L"Page Bench " + driver + L" Printer " + tag;
+    request->documentName = L"page bench";
+    const printhost::DriverPackage package =
+        morva ? printhost::DriverPackage{*driverName, ProgramDirectory(), L"morvagr.dll", L"morvaui.dll", L"C4530.DDD",
+                                         {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"}}
+              : printhost::DriverPackage{*driverName, ProgramDirectory(), L"printhost_nullgr.dll", L"",
+                                         L"printhost_nullgr.dll", {}};
+    const bool ok = printhost::InstallDriverPackage(package, error) &&
+                    printhost::AddFilePortPrinter(request->printer, *driverName, error) &&
+                    (!morva || (printhost::ModelDefaultDevmode(request->printer, &request->devmode, error) &&
+                                printhost::ApplySettingPairs(&request->devmode, {L"348=600", L"8=9"}, error)));
+    if (ok && morva) {
+        auto* devmode = reinterpret_cast<DEVMODEW*>(request->devmode.data());
+        devmode->dmFields |= DM_PAPERSIZE;
+        devmode->dmPaperSize = DMPAPER_A4;
+    }
+    return ok;
+}
+
+void RemoveBenchPrinter(const printhost::PrintRequest& request, const std::wstring& driverName)
+{
+    std::wstring ignored;
+    printhost::RemovePrinter(request.printer, &ignored);
+    printhost::RemoveDriverPackage(driverName, &ignored);
+}
+
 // One print of one kind through one driver ("morva" or "null"), in this process.
 int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const std::wstring& resultFile,
               const std::wstring& keptJob)
 {
-    const std::wstring id = std::to_wstring(GetCurrentProcessId());
-    const bool morva = driver == L"morva";
-    const std::wstring driverName = L"Page Bench " + driver + L" Driver " + id;
-    const std::wstring printer = L"Page Bench " + driver + L" Printer " + id;
-    const printhost::DriverPackage package =
-        morva ? printhost::DriverPackage{driverName, ProgramDirectory(), L"morvagr.dll", L"printhost_recui.dll", L"C4530.DDD",
-                                         {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"}}
-              : printhost::DriverPackage{driverName, ProgramDirectory(), L"printhost_nullgr.dll", L"",
-                                         L"printhost_nullgr.dll", {}};
-    std::wstring error;
+    std::wstring error, driverName;
     printhost::PrintRequest request;
-    request.printer = printer;
+    bool ok = InstallBenchPrinter(driver, std::to_wstring(GetCurrentProcessId()), &request, &driverName, &error);
     request.outputFile = keptJob.empty() ? TempFile(L"page_bench.prn") : keptJob;
-    request.documentName = L"page bench";
-    // A4 (paper 9) at 600 dpi: the job's resolution (348) is what the
-    // interface library fills in from the print quality when a user prints.
-    bool ok = printhost::InstallDriverPackage(package, &error) &&
-              printhost::AddFilePortPrinter(printer, driverName, &error) &&
-              (!morva || (printhost::ModelDefaultDevmode(printer, &request.devmode, &error) &&
-                          printhost::ApplySettingPairs(&request.devmode, {L"348=600", L"8=9"}, &error)));
-    if (ok && morva) {
-        auto* devmode = reinterpret_cast<DEVMODEW*>(request.devmode.data());
-        devmode->dmFields |= DM_PAPERSIZE;
-        devmode->dmPaperSize = DMPAPER_A4;
-    }
     const std::vector<printhost::PageDrawer> pages = pagebench::Document(kind);
     Figures f;
     if (ok) {
@@ -97,9 +116,7 @@ int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const
         if (keptJob.empty())
             DeleteFileW(request.outputFile.c_str());
     }
-    std::wstring ignored;
-    printhost::RemovePrinter(printer, &ignored);
-    printhost::RemoveDriverPackage(driverName, &ignored);
+    RemoveBenchPrinter(request, driverName);
     if (!ok) {
         std::fwprintf(stderr, L"page_kinds_bench: %ls through %ls: %ls\n", kind.name, driver.c_str(), error.c_str());
         return 1;
@@ -109,6 +126,76 @@ int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const
         return 1;
     std::fprintf(out, "%f %f %f %f\n", f.cpuMs, f.wallMs, f.bytes, f.peakMiB);
     std::fclose(out);
+    return 0;
+}
+
+// Where the time of a print goes, seen from the host: the spans between the
+// document events the interface library hears (named by the event that ends
+// them) and the play of each kind of page record, summed over the runs.
+struct Profile {
+    LARGE_INTEGER last{};
+    int lastEvent = 0;
+    std::map<std::pair<int, int>, LONGLONG> spans;  // (from event, to event) -> ticks
+    std::map<DWORD, std::pair<LONGLONG, long>> records;  // record type -> ticks, count
+};
+
+void ProfileEvent(void* context, HANDLE, HDC, int event, int)
+{
+    auto* p = static_cast<Profile*>(context);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    p->spans[{p->lastEvent, event}] += now.QuadPart - p->last.QuadPart;
+    p->last = now;
+    p->lastEvent = event;
+}
+
+void ProfileRecord(void* context, DWORD type, LONGLONG ticks)
+{
+    auto& r = static_cast<Profile*>(context)->records[type];
+    r.first += ticks;
+    ++r.second;
+}
+
+int ProfilePrints(const pagebench::PageKind& kind, int runs)
+{
+    std::wstring error, driverName;
+    printhost::PrintRequest request;
+    bool ok = InstallBenchPrinter(L"morva", L"profile " + std::to_wstring(GetCurrentProcessId()), &request, &driverName,
+                                  &error);
+    request.outputFile = TempFile(L"page_bench_profile.prn");
+    Profile profile;
+    const printhost::HostDcObserver observer{ProfileEvent, nullptr, &profile, ProfileRecord};
+    printhost::SetHostDcObserver(&observer);
+    const std::vector<printhost::PageDrawer> pages = pagebench::Document(kind);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    const double cpu = CpuMs();
+    for (int run = 0; run < runs && ok; ++run) {
+        QueryPerformanceCounter(&profile.last);
+        profile.lastEvent = 0;
+        ok = printhost::PrintDocument(request, pages, &error) == printhost::kOk;
+        ProfileEvent(&profile, nullptr, nullptr, 99, 0);
+    }
+    QueryPerformanceCounter(&end);
+    const double cpuMs = CpuMs() - cpu;
+    printhost::SetHostDcObserver(nullptr);
+    DeleteFileW(request.outputFile.c_str());
+    RemoveBenchPrinter(request, driverName);
+    if (!ok) {
+        std::fwprintf(stderr, L"page_kinds_bench: %ls: %ls\n", kind.name, error.c_str());
+        return 1;
+    }
+    const double pagesPrinted = double(kind.pages) * runs;
+    auto ms = [&](LONGLONG ticks) { return double(ticks) * 1000.0 / double(frequency.QuadPart) / pagesPrinted; };
+    std::fwprintf(stdout, L"%d prints of %d %ls pages: %.3f ms wall, %.3f ms cpu a page\n", runs, kind.pages, kind.name,
+                  ms(end.QuadPart - start.QuadPart), cpuMs / pagesPrinted);
+    std::fwprintf(stdout, L"spans between document events (0 start, 99 end), ms a page:\n");
+    for (const auto& [span, ticks] : profile.spans)
+        std::fwprintf(stdout, L"  %2d -> %2d %9.3f\n", span.first, span.second, ms(ticks));
+    std::fwprintf(stdout, L"page records played (1 set-up, 14 release), ms a page and count:\n");
+    for (const auto& [type, figures] : profile.records)
+        std::fwprintf(stdout, L"  %4lu %9.3f %8ld\n", type, ms(figures.first), figures.second);
     return 0;
 }
 
@@ -169,6 +256,10 @@ int wmain(int argc, wchar_t** argv)
     if ((argc == 5 || argc == 6) && std::wstring(argv[1]) == L"--one") {
         const pagebench::PageKind* kind = pagebench::FindPageKind(argv[2]);
         return kind != nullptr ? PrintOnce(*kind, argv[3], argv[4], argc == 6 ? argv[5] : L"") : 1;
+    }
+    if ((argc == 3 || argc == 4) && std::wstring(argv[1]) == L"--profile") {
+        const pagebench::PageKind* kind = pagebench::FindPageKind(argv[2]);
+        return kind != nullptr ? ProfilePrints(*kind, argc == 4 ? std::max(1, _wtoi(argv[3])) : 1) : 1;
     }
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
     const std::wstring only = argc > 2 ? argv[2] : L"";

@@ -231,7 +231,7 @@ int ReadDevmodeHeader(SettingsContext* context, const InputDevmode* input, Setti
         return 0;
     const uint8_t* bytes = input->record;
     header->size = input->size;
-    header->specVersion = LoadU16(bytes + 64);
+    header->specVersion = LoadU16(bytes + kDmSpecVersionOffset);
     header->driverExtra = input->driverExtra;
     header->privateVersion = LoadU16(bytes + input->size);
     header->commonVersion = LoadU16(bytes + input->size + 2);

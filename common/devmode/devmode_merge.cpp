@@ -226,7 +226,7 @@ int MergeInputDevmodeCore(SettingsContext* context, void* settingsRecord, InputD
     if (own && !CopyCommonPart(settingsRecord, input->record))
         return 0;
 
-    uint32_t inputFields = LoadU32(input->record + 72);
+    uint32_t inputFields = LoadU32(input->record + kDmFieldsOffset);
     uint32_t outputFields = 0;
     if (!ReadSettingNumber(kFidFields, settingsRecord, printerSettingsRecord, &outputFields))
         return 0;

@@ -19,7 +19,6 @@ namespace {
 constexpr uint16_t kFidTrueTypeSetting = 292;
 constexpr uint16_t kFidColorMatching = 293;
 constexpr uint16_t kFidColorPrint = 345;
-constexpr uint16_t kFidForceColorMode = 5202;
 constexpr uint16_t kFidScaleWanted = 1324;
 constexpr uint16_t kFidCustomSizeWanted = 1331;
 constexpr uint16_t kFidDefaultSourceSetting = 265;

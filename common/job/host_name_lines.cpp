@@ -192,7 +192,7 @@ int JobOwnerLine(JobHeaderState* state)
     int pages = 0, source = 0;
     if (!hostBits) {
         uint32_t perSheet = 0;
-        const int status = ReadJobSettingNumber(kFidFeedOrientation, Settings(state), Printer(state), &perSheet);
+        const int status = ReadJobSettingNumber(kFidPagesPerSheet, Settings(state), Printer(state), &perSheet);
         if (status != 0)
             return status;
         pages = static_cast<int>(perSheet & 0xFFFF);
@@ -253,7 +253,7 @@ int GetNupCode(JobHeaderState* state)
         if (code >= 0)
             return code;
     }
-    return Lookup(kPagesNup, Setting(state, kFidFeedOrientation), -1);
+    return Lookup(kPagesNup, Setting(state, kFidPagesPerSheet), -1);
 }
 
 int GetJobOwnerSourceCode(uint32_t flags, void* settingsRecord, void* printerSettingsRecord, int* code)

@@ -31,6 +31,13 @@ struct SectionHolder {
 int MatchFormToModelPaper(HANDLE printer, void* settingsRecord, void* printerSettingsRecord, uint16_t paperNumber,
                           uint16_t* modelPaper)
 {
+    return MatchFormToModelPaperOfContext(printer, nullptr, settingsRecord, printerSettingsRecord, paperNumber,
+                                          modelPaper);
+}
+
+int MatchFormToModelPaperOfContext(HANDLE printer, SettingsContext* openContext, void* settingsRecord,
+                                   void* printerSettingsRecord, uint16_t paperNumber, uint16_t* modelPaper)
+{
     if (modelPaper == nullptr)
         return kMatchFailed;
     *modelPaper = 0;
@@ -44,7 +51,10 @@ int MatchFormToModelPaper(HANDLE printer, void* settingsRecord, void* printerSet
     GlobalBlockPtr<wchar_t> formName(GetFormNameByNumber(printer, paperNumber));
     if (!formName)
         return kMatchFailed;
-    std::unique_ptr<SettingsContext, ContextCloser> context(OpenSettingsContext(printer));
+    // Opening a context loads the model files again: a caller that holds one
+    // for the printer lends it.
+    std::unique_ptr<SettingsContext, ContextCloser> owned(openContext ? nullptr : OpenSettingsContext(printer));
+    SettingsContext* context = openContext ? openContext : owned.get();
     if (!context)
         return kMatchFailed;
 

@@ -16,3 +16,8 @@
 // without a name.
 int MatchFormToModelPaper(HANDLE printer, void* settingsRecord, void* printerSettingsRecord, uint16_t paperNumber,
                           uint16_t* modelPaper);
+// The same with the printer's settings context the caller holds open (null:
+// one is opened for the call).
+struct SettingsContext;
+int MatchFormToModelPaperOfContext(HANDLE printer, SettingsContext* context, void* settingsRecord,
+                                   void* printerSettingsRecord, uint16_t paperNumber, uint16_t* modelPaper);

@@ -22,9 +22,15 @@ constexpr uint32_t kExtendedSettingsRecordSize = 5924;
 constexpr uint16_t kExtendedDriverExtra = kExtendedSettingsRecordSize - kPublicDevmodeSize;  // 5704
 constexpr uint16_t kSettingsTrailerMark = 24;
 
-// Offsets of the public DEVMODEW size fields.
+// Offsets of public DEVMODEW fields read from raw records.
+constexpr size_t kDmSpecVersionOffset = 64;
 constexpr size_t kDmSizeOffset = 68;
 constexpr size_t kDmDriverExtraOffset = 70;
+constexpr size_t kDmFieldsOffset = 72;
+static_assert(kDmSpecVersionOffset == offsetof(DEVMODEW, dmSpecVersion));
+static_assert(kDmSizeOffset == offsetof(DEVMODEW, dmSize));
+static_assert(kDmDriverExtraOffset == offsetof(DEVMODEW, dmDriverExtra));
+static_assert(kDmFieldsOffset == offsetof(DEVMODEW, dmFields));
 
 // Paper and margin values taken when a printer DC is created, after the
 // settings record in the extended form.

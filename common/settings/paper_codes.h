@@ -17,6 +17,18 @@ inline constexpr uint16_t kSourceShorterSideOffset = 45;
 inline constexpr uint16_t kSourceLongerSideOffset = 60;
 bool IsSourcePaperSizeId(uint16_t id);
 
+// Paper source number, then the six settings of that source.
+struct PaperSourceSettingsRow {
+    uint16_t source;
+    uint16_t settings[6];
+};
+static_assert(sizeof(PaperSourceSettingsRow) == 14);
+
+// 1 with the six setting ids of the source; 0 when it is not in the table.
+int FindPaperSourceSettings(uint16_t source, uint16_t settings[6]);
+// The fifth and sixth setting of the row whose first setting is `firstSetting`.
+int FindPaperSourceBySetting(uint16_t firstSetting, uint16_t* fifth, uint16_t* sixth);
+
 bool IsCustomPaperCode(uint16_t code);        // one of the 20 user paper sizes
 bool IsUserDefinedPaperCode(uint16_t code);   // those or the free custom size
 uint16_t CustomPaperIndex(uint16_t code);     // 0-19, or kNoUserPaper

@@ -98,7 +98,7 @@ uint16_t WriteFollowOn(uint16_t id, void* settingsRecord, void* printerSettingsR
     }
     if (id == kFidStapleValue || id == kFidPunchValue) {
         PositionRecord record{};
-        if (ReadU16Setting(kFidFeedOrientation, settingsRecord, printerSettingsRecord,
+        if (ReadU16Setting(kFidPagesPerSheet, settingsRecord, printerSettingsRecord,
                            &record.feedOrientation) != kSettingOk)
             return kSettingUnknown;
         const uint16_t status = ReadU16Setting(kFidOrientation, settingsRecord,

@@ -118,8 +118,8 @@ constexpr EscapeFunctionRow kEscapeFunctions[] = {
     {0x1104, 4212, StreamVersion(1, 5, 1), {799, 139, 0}},
     {0x1108, 4216, StreamVersion(1, 5, 1), {1, 0, 0}},
     {0x1105, 4213, StreamVersion(1, 5, 1), {0, 0, 0}},
-    // Function ids and escapes run in step (0x1101 is 4209): 0x1106 is 4214.
-    {0x1106, 4214, StreamVersion(1, 5, 1), {0, 0, 0}},
+    // Both answer 4215, though ids and escapes otherwise run in step.
+    {0x1106, 4215, StreamVersion(1, 5, 1), {0, 0, 0}},
     {0x1107, 4215, StreamVersion(1, 5, 1), {0, 0, 0}},
 };
 constexpr uint32_t kLowestFunctionVersion = StreamVersion(1, 5, 1);
@@ -234,7 +234,7 @@ int LookupEscapeFunction(uint16_t functionId, const EscapeFunctionConditions& co
 {
     if (row == nullptr)
         return -1;
-    if (functionId == 0x1102 && conditions.copyCountLocked)
+    if (functionId == 0x1102 && conditions.jobHeaderOn)
         return -1;
     if (functionId == 0x1103 &&
         (conditions.pageRecordValue != 0 || conditions.capabilityThird == 0 || conditions.setting5202 == 1))

@@ -104,7 +104,7 @@ struct EscapeFunctionRow {
 // The printer and job facts the check depends on.
 struct EscapeFunctionConditions {
     uint32_t streamVersion;      // from the printer's capability record
-    bool copyCountLocked;        // setting 1333
+    bool jobHeaderOn;            // setting 1333, the job header switch
     bool supportsOption4;        // printer support for capability bits 0x4 and 0x8 of 0x1104
     bool supportsOption8;
     int32_t pageRecordValue;     // the page record value of escape 20496

@@ -1,8 +1,8 @@
 #include "render/draw/draw_path.h"
 
-#include "render/frame/engine_calls.h"
-#include "render/frame/overlay_options.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/engine_calls.h"
+#include "render/device/overlay_options.h"
+#include "render/device/pdev_record.h"
 #include "render/image/bitblt.h"
 #include "render/image/brush_select.h"
 
@@ -118,34 +118,6 @@ int SendGeneralPath(CommandLayer* layer, PATHOBJ* path, XFORMOBJ* xform, const L
 }
 
 }  // namespace
-
-ClipState* PdevClipState(PDevRecord* pdev)
-{
-    if (pdev->clipState == nullptr) {
-        auto* clip = static_cast<ClipState*>(HeapAlloc(pdev->heap, 0, sizeof(ClipState)));
-        if (clip == nullptr)
-            return nullptr;
-        InitClipState(clip, pdev->heap);
-        pdev->clipState = clip;
-    }
-    return static_cast<ClipState*>(pdev->clipState);
-}
-
-void ResetPdevDrawingState(PDevRecord* pdev)
-{
-    if (ClipState* clip = PdevClipState(pdev))
-        ResetPageDrawingState(clip);
-}
-
-void FreePdevDrawingState(PDevRecord* pdev)
-{
-    if (pdev->clipState == nullptr)
-        return;
-    auto* clip = static_cast<ClipState*>(pdev->clipState);
-    FreeClipState(clip);
-    HeapFree(pdev->heap, 0, clip);
-    pdev->clipState = nullptr;
-}
 
 int DrawPathCommon(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xform, BRUSHOBJ* strokeBrush,
                    BRUSHOBJ* fillBrush, POINTL* brushOrigin, LINEATTRS* line, MIX mix, FLONG fillOptions,

@@ -6,9 +6,9 @@
 #include "common/settings/unaligned_bytes.h"
 #include "common/system/lock_table.h"
 #include "common/system/module_files.h"
-#include "render/frame/engine_calls.h"
-#include "render/frame/frame_ids.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/engine_calls.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include "common/job/private_escapes.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 
 #include <cstring>
 

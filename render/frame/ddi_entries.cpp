@@ -3,16 +3,16 @@
 // takes a device record checks it first.
 #include "common/system/lock_table.h"
 #include "common/system/trace_log.h"
+#include "render/device/engine_calls.h"
+#include "render/device/pdev_record.h"
 #include "render/draw/draw_path.h"
 #include "render/draw/text_output.h"
-#include "render/frame/engine_calls.h"
-#include "render/image/bitblt.h"
+#include "render/font/device_fonts.h"
 #include "render/frame/escape_table.h"
 #include "render/frame/job_frame.h"
 #include "render/frame/pdev_lifecycle.h"
-#include "render/frame/pdev_record.h"
-#include "render/frame/realize_brush.h"
-#include "render/font/device_fonts.h"
+#include "render/image/bitblt.h"
+#include "render/image/realize_brush.h"
 
 #include <windows.h>
 #include <winddi.h>

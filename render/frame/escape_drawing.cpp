@@ -2,12 +2,12 @@
 // (4209 switches it), with answers of their own below -1.
 #include "common/settings/function_ids.h"
 #include "render/command/page_items.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/escape_table.h"
-#include "render/frame/frame_ids.h"
 #include "render/frame/job_frame.h"
-#include "render/frame/pdev_record.h"
 #include "render/image/escape_image.h"
 
 #include <cstring>
@@ -23,15 +23,26 @@ bool Enabled(const PDevRecord* pdev)
     return pdev->capability.enabled == 1;
 }
 
-// Whether the printer's stream takes the private drawing function; only the
-// function's own version rows and the copy-count lock decide here.
-bool FunctionAllowed(PDevRecord* pdev, uint16_t function)
+// Every fact the private function check asks, as the record holds it; the
+// capability record's third value is that of setting 4103.
+EscapeFunctionConditions PrivateFunctionConditions(PDevRecord* pdev)
 {
     EscapeFunctionConditions conditions{};
     conditions.streamVersion = pdev->capability.streamVersion;
-    conditions.copyCountLocked = GetPdevSettingDword(pdev, kFidJobHeaderOn) != 0;
+    conditions.jobHeaderOn = GetPdevSettingDword(pdev, kFidJobHeaderOn) != 0;
+    // The printer reports nothing of these to the driver: nothing is taken away.
+    conditions.supportsOption4 = conditions.supportsOption8 = true;
+    conditions.pageRecordValue = pdev->pageRecord.paper;
+    conditions.capabilityThird = pdev->capability.setting4103;
+    conditions.setting5202 = GetPdevSettingDword(pdev, kFidForceColorMode);
+    return conditions;
+}
+
+// Whether the printer's stream takes the private drawing function.
+bool FunctionAllowed(PDevRecord* pdev, uint16_t function)
+{
     EscapeFunctionRow row{};
-    return LookupEscapeFunction(function, conditions, &row) == 0;
+    return LookupEscapeFunction(function, PrivateFunctionConditions(pdev), &row) == 0;
 }
 
 void ResetTransfer(ChunkTransfer* transfer)
@@ -210,7 +221,7 @@ int32_t EscJobOverride(const EscapeCall& call)
         return kEscDone;
     case kOverrideQueryPagesPerSheet:
         WriteEscapeOutput16(call, GetPdevSettingWord(pdev, kFidPosterBooklet) != 0
-                                      ? 0 : GetPdevSettingWord(pdev, kFidFeedOrientation));
+                                      ? 0 : GetPdevSettingWord(pdev, kFidPagesPerSheet));
         return kEscDone;
     case kOverrideSetPagesPerSheet:
         if (request.argument == 0) {

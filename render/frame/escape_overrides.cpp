@@ -3,8 +3,8 @@
 #include "common/context/settings_context.h"
 #include "common/model/model_kinds.h"
 #include "common/settings/function_ids.h"
-#include "render/frame/frame_ids.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 
 #include <iterator>
 
@@ -19,7 +19,7 @@ struct OverrideRow {
 };
 constexpr OverrideRow kOverrideRows[] = {
     {&CapabilityRecord::duplex, kFidDuplex},
-    {&CapabilityRecord::pagesPerSheet, kFidFeedOrientation},  // setting 295
+    {&CapabilityRecord::pagesPerSheet, kFidPagesPerSheet},  // setting 295
     {&CapabilityRecord::nupOrder, kFidNupOrder},
     {&CapabilityRecord::orientation, kFidNupOrientation},
     {&CapabilityRecord::layout, kFidPosterBooklet},

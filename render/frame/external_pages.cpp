@@ -6,10 +6,10 @@
 #include "common/system/global_block.h"
 #include "render/command/command_layer.h"
 #include "render/command/page_items.h"
-#include "render/frame/frame_ids.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 #include "render/frame/job_frame.h"
 #include "render/frame/job_sheets.h"
-#include "render/frame/pdev_record.h"
 #include "render/inserted/external_conversion.h"
 #include "render/morva/stream_head.h"
 
@@ -41,13 +41,6 @@ ExternalJobFacts JobFacts(PDevRecord* pdev)
 uint32_t FaceStreamVersion(uint32_t version) { return std::min(version, kExternalStreamVersion); }
 
 }  // namespace
-
-bool ExternalProcessingAsked(PDevRecord* pdev)
-{
-    // Setting 1343 turns the device fonts off because it sends the faces
-    // through the library.
-    return GetPdevSettingDword(pdev, kFidExternalConversion) != 0;
-}
 
 ExternalConversionState* SetUpPdevExternalConversion(PDevRecord* pdev)
 {

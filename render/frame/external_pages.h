@@ -6,8 +6,8 @@
 struct PDevRecord;
 struct ExternalConversionState;
 
-// Whether the job asks for the library; its faces are then recorded.
-bool ExternalProcessingAsked(PDevRecord* pdev);
+// Whether the job asks for the library (ExternalProcessingAsked of the device
+// record): its faces are then recorded.
 // The library bound for the job's replay; null when it is not asked for or
 // not available (the faces are then replayed as they are).
 ExternalConversionState* SetUpPdevExternalConversion(PDevRecord* pdev);

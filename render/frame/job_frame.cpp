@@ -8,15 +8,15 @@
 #include "render/attributes/job_attributes.h"
 #include "render/command/command_layer.h"
 #include "render/command/page_items.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 #include "render/draw/draw_path.h"
-#include "render/image/bitblt.h"
-#include "render/image/job_colour.h"
+#include "render/font/font_choice.h"
 #include "render/frame/escape_overrides.h"
 #include "render/frame/escape_records.h"
 #include "render/frame/escape_table.h"
-#include "render/frame/fax_job.h"
 #include "render/frame/external_pages.h"
-#include "render/frame/frame_ids.h"
+#include "render/frame/fax_job.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_monitor.h"
 #include "render/frame/job_options.h"
@@ -24,8 +24,8 @@
 #include "render/frame/job_stream.h"
 #include "render/frame/output_directories.h"
 #include "render/frame/page_rotation.h"
-#include "render/frame/pdev_record.h"
-#include "render/font/font_choice.h"
+#include "render/image/bitblt.h"
+#include "render/image/job_colour.h"
 #include "render/morva/morva_commands.h"
 #include "render/morva/stream_head.h"
 #include "render/output/output_stream.h"
@@ -256,7 +256,7 @@ int AddTicketPage(PDevRecord* pdev)
     page.paperSource = pdev->sheetState.paperSource;
     // The page geometry's orientation code: 1 landscape, 2 portrait.
     page.orientation = pdev->geometry && pdev->geometry->landscape ? 1 : 2;
-    page.booklet = ReadJobLayout(pdev).kind == kLayoutBooklet;
+    page.booklet = pdev->jobOptions.layout.kind == kLayoutBooklet;
     page.duplex = JobAttributeDuplex(page.booklet, pdev->geometry ? pdev->geometry->duplex : 0);
     return ApplyJobAttributesFromPage(static_cast<JobTicket*>(pdev->jobAttributes), page,
                                       pdev->jobOptions.formRegistration != 0);
@@ -298,6 +298,7 @@ int RunPageBegin(PDevRecord* pdev)
         result = BeginSheetFace(pdev);
     if (result == 0) {
         pdev->pageState |= kPageBegun;
+        BeginPageColours(pdev);
         result = WritePageEvent(pdev, kEventStartPage) | WritePageLabel(pdev) | PlacePage(pdev) |
                  WriteColourModePair(pdev) | AddTicketPage(pdev);
         if (!pdev->jobOptions.externalConversion)
@@ -347,7 +348,7 @@ JobAttributeInput AttributeInput(PDevRecord* pdev)
     input.flag1320 = o.tonerSave;
     input.pagesPerSide = pdev->geometry ? pdev->geometry->pagesPerSide : 1;
     input.geometryDuplex = pdev->geometry ? pdev->geometry->duplex : 0;
-    const JobLayout layout = ReadJobLayout(pdev);
+    const JobLayout& layout = pdev->jobOptions.layout;
     input.poster = layout.kind == kLayoutPoster;
     input.booklet = layout.kind == kLayoutBooklet;
     input.posterColumns = static_cast<uint32_t>(layout.posterColumns);

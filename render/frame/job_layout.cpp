@@ -3,9 +3,9 @@
 #include "common/settings/function_ids.h"
 #include "render/command/command_layer.h"
 #include "render/command/page_items.h"
-#include "render/frame/frame_ids.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 #include "render/frame/job_stream.h"
-#include "render/frame/pdev_record.h"
 #include "render/output/page_recording.h"
 #include "render/page/booklet_order.h"
 #include "render/page/poster_tiles.h"
@@ -85,7 +85,7 @@ int EndRecording(PDevRecord* pdev)
 
 int32_t PagesPerSide(PDevRecord* pdev)
 {
-    const uint32_t value = GetPdevSettingWord(pdev, kFidFeedOrientation);
+    const uint32_t value = GetPdevSettingWord(pdev, kFidPagesPerSheet);
     for (uint32_t n : {2u, 4u, 8u, 16u, 32u})
         if (value == n)
             return static_cast<int32_t>(n);
@@ -117,7 +117,7 @@ JobLayout ReadJobLayout(PDevRecord* pdev)
 
 PageGeometrySettings ReadPageGeometrySettings(PDevRecord* pdev)
 {
-    const JobLayout layout = ReadJobLayout(pdev);
+    const JobLayout& layout = pdev->jobOptions.layout;
     PageGeometrySettings s{};
     s.orientation = Word(pdev, kFidOrientation);
     s.rotate180 = Word(pdev, kFidTurnPages) & 0xFF;
@@ -129,7 +129,7 @@ PageGeometrySettings ReadPageGeometrySettings(PDevRecord* pdev)
     s.zoomPercent = s.fixedZoom ? Word(pdev, kFidZoom) : 100;
     s.fit = static_cast<int32_t>(GetPdevSettingDword(pdev, kFidLayoutFit));
     s.nupOrder = Word(pdev, kFidNupOrder);
-    s.pagesPerSide = PagesPerSide(pdev);
+    s.pagesPerSide = pdev->jobOptions.pagesPerSide;
     s.sheetOrientation = Word(pdev, kFidNupOrientation);
     s.innerShift = static_cast<int32_t>(GetPdevSettingDword(pdev, kFidInnerShift));
     s.innerShiftOption = static_cast<int32_t>(GetPdevSettingDword(pdev, kFidInnerShiftOption));
@@ -170,7 +170,7 @@ uint32_t SheetTurnCode(PDevRecord* pdev)
 
 uint16_t LayoutRecordingKinds(PDevRecord* pdev)
 {
-    switch (ReadJobLayout(pdev).kind) {
+    switch (pdev->jobOptions.layout.kind) {
     case kLayoutPoster: return kPosterKinds;
     case kLayoutBooklet: return kBookletKinds;
     default: return 0;
@@ -179,7 +179,7 @@ uint16_t LayoutRecordingKinds(PDevRecord* pdev)
 
 int DrawPosterCropMarks(PDevRecord* pdev)
 {
-    const JobLayout layout = ReadJobLayout(pdev);
+    const JobLayout& layout = pdev->jobOptions.layout;
     if (layout.kind != kLayoutPoster || !layout.cropMarks || !pdev->geometry)
         return 0;
     const PageGeometry& g = *pdev->geometry;
@@ -225,7 +225,7 @@ int ReplayPosterPage(PDevRecord* pdev, uint32_t page)
 
 int ReplayPosterFace(PDevRecord* pdev, bool keepRecording)
 {
-    const JobLayout layout = ReadJobLayout(pdev);
+    const JobLayout& layout = pdev->jobOptions.layout;
     if (layout.kind != kLayoutPoster || !(pdev->counters.recording & kRecordingOn))
         return 0;
     // Every tile is a sheet of its own; the face's own sheet is counted by its end.
@@ -283,7 +283,7 @@ int ReplaySignature(PDevRecord* pdev, int32_t first, int32_t last, bool outward,
 
 int ReplayBookletOrder(PDevRecord* pdev)
 {
-    const JobLayout layout = ReadJobLayout(pdev);
+    const JobLayout& layout = pdev->jobOptions.layout;
     const uint32_t count = pdev->counters.recorded;
     if (layout.kind != kLayoutBooklet || !(pdev->counters.recording & kRecordingOn) || count == 0)
         return 0;
@@ -313,7 +313,7 @@ int ReplayBookletOrder(PDevRecord* pdev)
 
 int ReplayBookletPages(PDevRecord* pdev)
 {
-    if (ReadJobLayout(pdev).kind != kLayoutBooklet || !(pdev->counters.recording & kRecordingOn))
+    if (pdev->jobOptions.layout.kind != kLayoutBooklet || !(pdev->counters.recording & kRecordingOn))
         return 0;
     return ReplayBookletOrder(pdev) | EndRecording(pdev);
 }

@@ -5,28 +5,15 @@
 // booklet's pages are recorded and sent at the job end, two to a sheet side
 // in folding order.
 #pragma once
+#include "render/device/pdev_record.h"
 #include "render/page/page_geometry.h"
 
 #include <cstdint>
 
 struct PDevRecord;
 
-enum JobLayoutKind : uint32_t {
-    kLayoutPlain = 0,
-    kLayoutPoster = 1,
-    kLayoutBooklet = 2,
-};
-
-struct JobLayout {
-    uint32_t kind;                       // JobLayoutKind
-    int16_t posterColumns, posterRows;   // 1 x 1 unless a poster
-    uint32_t cropMarks;                  // a poster's sheets carry crop marks
-    // Booklet: how the pages are divided into signatures (setting 446: 0 one
-    // signature, 1 divided by the model, 2 by the user) and the sheets of one.
-    uint32_t bookletBinding;
-    uint32_t signatureSheets;
-};
-
+// The job's layout and pages per side are read once, when the job options
+// are taken (JobOptions::layout and pagesPerSide); these read the settings.
 // Logical pages per sheet face (setting 295): 2, 4, 8, 16 or 32, else 1.
 int32_t PagesPerSide(PDevRecord* pdev);
 

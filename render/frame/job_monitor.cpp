@@ -4,7 +4,7 @@
 #include "common/job/doc_monitor_register.h"
 #include "common/job/job_header.h"
 #include "common/settings/function_ids.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 
 #include <cstring>
 

@@ -5,9 +5,10 @@
 #include "common/job/fax_send_list.h"
 #include "common/model/model_value_ops.h"
 #include "common/settings/function_ids.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 #include "render/frame/external_pages.h"
-#include "render/frame/frame_ids.h"
-#include "render/frame/pdev_record.h"
+#include "render/frame/job_layout.h"
 #include "render/morva/stream_head.h"
 
 namespace {
@@ -161,8 +162,9 @@ int TakeJobOptions(PDevRecord* pdev, JobOptions* options)
         o.specialOutputMode = (GetPdevSettingWord(pdev, kFidSpecialOutputKind) & 0xFF) != 0 ? 2 : 1;
     o.tonerSave = On(pdev, kFidTonerSave);
     o.pageLabel = IsOne(pdev, kFidPageLabelOn);
-    const uint32_t perSheet = GetPdevSettingWord(pdev, kFidFeedOrientation);
-    const bool nup = perSheet == 2 || perSheet == 4 || perSheet == 8 || perSheet == 16 || perSheet == 32;
+    o.layout = ReadJobLayout(pdev);
+    o.pagesPerSide = PagesPerSide(pdev);
+    const bool nup = o.pagesPerSide > 1;
     const bool posterOrBooklet = GetPdevSettingWord(pdev, kFidPosterBooklet) != 0;
     o.pageOptions = On(pdev, kFidKeepDuplexOnReset) && On(pdev, kFidDrawingEscapesFeature) &&
                     version >= kPageOptionsVersion && !nup && !posterOrBooklet && !o.formRegistration &&

@@ -5,12 +5,13 @@
 #include "common/settings/function_ids.h"
 #include "render/attributes/job_attributes.h"
 #include "render/command/command_layer.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
 #include "render/frame/external_pages.h"
-#include "render/frame/frame_ids.h"
 #include "render/frame/job_layout.h"
 #include "render/frame/job_options.h"
 #include "render/frame/job_stream.h"
-#include "render/frame/pdev_record.h"
+#include "render/image/job_colour.h"
 #include "render/inserted/external_conversion.h"
 #include "render/output/page_recording.h"
 #include "render/page/page_geometry.h"
@@ -86,7 +87,7 @@ int32_t SheetPaperSource(PDevRecord* pdev)
         state.firstSource = source;
         state.cover = o.separatorMode == 1 && !SourcePrintsTwoSided(o.separatorSource);
     }
-    if (ReadJobLayout(pdev).kind == kLayoutBooklet || PagesPerSide(pdev) > 1)
+    if (pdev->jobOptions.layout.kind == kLayoutBooklet || pdev->jobOptions.pagesPerSide > 1)
         return state.firstSource;
     if (o.separatorMode == 1) {
         const uint32_t separatorFaces = o.twoSided && !state.cover ? 2 : 1;
@@ -161,8 +162,9 @@ int FinishRecordedFace(PDevRecord* pdev)
         entry.frame = pdev->geometry->page;
         entry.landscape = pdev->geometry->landscape;
     }
-    entry.sheetKind = static_cast<uint32_t>(pdev->sheetState.keptDuplexMode ? pdev->sheetState.keptDuplexMode
-                                                                             : DuplexModeOfSettings(pdev));
+    entry.sheetKind = FaceSheetKind(pdev, static_cast<uint32_t>(pdev->sheetState.keptDuplexMode
+                                                                    ? pdev->sheetState.keptDuplexMode
+                                                                    : DuplexModeOfSettings(pdev)));
     if (StorePageEntry(pdev->stream, pdev->counters.recorded, &entry) != 0 || EndRecordedPageData(pdev->stream) != 0)
         return -1;
     ++pdev->counters.recorded;
@@ -503,7 +505,7 @@ int ReplayRecordedFaces(PDevRecord* pdev, bool keepRecording)
     const JobOptions& o = Options(pdev);
     const uint32_t copies = o.collateByReplay ? o.copies : 1;
     const uint32_t faces = pdev->counters.recorded;
-    const uint32_t layout = ReadJobLayout(pdev).kind;
+    const uint32_t layout = pdev->jobOptions.layout.kind;
     const PageReplayHooks hooks{};
     int result = 0;
     // Without the library the faces go as they were drawn.

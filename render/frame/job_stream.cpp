@@ -9,9 +9,9 @@
 #include "common/system/global_block.h"
 #include "common/system/user_and_process.h"
 #include "render/command/command_layer.h"
+#include "render/device/pdev_record.h"
 #include "render/frame/fax_job.h"
 #include "render/frame/job_monitor.h"
-#include "render/frame/pdev_record.h"
 
 #include <windows.h>
 #include <winspool.h>

@@ -1,7 +1,7 @@
 #include "render/frame/overlay_areas.h"
 
 #include "common/settings/function_ids.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 
 #include <algorithm>
 #include <utility>

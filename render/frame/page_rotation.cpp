@@ -2,8 +2,8 @@
 
 #include <iterator>
 
+#include "render/device/pdev_record.h"
 #include "render/frame/job_layout.h"
-#include "render/frame/pdev_record.h"
 #include "render/image/bitblt.h"
 #include "render/image/image_holder.h"
 

@@ -11,17 +11,22 @@
 #include "common/system/lock_table.h"
 #include "common/system/module_files.h"
 #include "common/system/trace_log.h"
-#include "render/frame/device_caps.h"
-#include "render/frame/engine_calls.h"
-#include "render/frame/escape_table.h"
-#include "render/frame/form_resolution.h"
-#include "render/frame/frame_ids.h"
-#include "render/frame/job_frame.h"
-#include "render/frame/pdev_record.h"
-#include "render/frame/settings_access.h"
-#include "render/frame/settings_checks.h"
+#include "render/command/command_layer.h"
 #include "render/command/page_items.h"
+#include "render/command/path_output.h"
+#include "render/device/device_caps.h"
+#include "render/device/engine_calls.h"
+#include "render/device/form_resolution.h"
+#include "render/device/pdev_record.h"
+#include "render/device/setting_ids.h"
+#include "render/device/settings_access.h"
 #include "render/font/device_fonts.h"
+#include "render/frame/escape_table.h"
+#include "render/frame/job_frame.h"
+#include "render/frame/settings_checks.h"
+#include "render/image/bitblt.h"
+#include "render/image/job_colour.h"
+#include "render/output/output_stream.h"
 
 #include <algorithm>
 #include <string>
@@ -93,12 +98,27 @@ int InitPdevSettings(PDevRecord* pdev, const uint8_t* record)
     return 0;
 }
 
+// The record's end: first what the drawing, image, command and output floors
+// keep in it, then the record itself.
+void ReleasePdevRecord(PDevRecord* pdev)
+{
+    FreePdevImages(pdev);
+    DestroyColourConversion(pdev);
+    FreePdevDrawingState(pdev);
+    FreeCommandLayer(pdev->commandLayer);
+    pdev->commandLayer = nullptr;
+    if (pdev->stream)
+        DestroyOutputStream(pdev->stream);
+    pdev->stream = nullptr;
+    FreePdevRecord(pdev);
+}
+
 // Undoes what an enable took: the record, the resource file, the binding.
 DHPDEV FailEnable(PDevRecord* pdev)
 {
     if (pdev->palette)
         g_engine.EngDeletePalette(pdev->palette);
-    FreePdevRecord(pdev);
+    ReleasePdevRecord(pdev);
     ReleaseResourceModule();
     UnbindSettingsAccess();
     return nullptr;
@@ -166,7 +186,11 @@ DHPDEV EnablePdevBody(DEVMODEW* devmode, ULONG patternCount, HSURF* patterns, UL
     FillGdiInfo(pdev, &info);
     std::memcpy(caps, &info, std::min<size_t>(capsSize, sizeof(info)));
     DEVINFO device;
-    if (FillDevInfo(pdev, &device) != 0)
+    // With device fonts GDI's default font is one of them.
+    LOGFONTW defaultFont{};
+    if (pdev->deviceFontCount > 0 && !DefaultDeviceFont(pdev, pdev->resolution, &defaultFont))
+        return FailEnable(pdev);
+    if (FillDevInfo(pdev, pdev->deviceFontCount > 0 ? &defaultFont : nullptr, &device) != 0)
         return FailEnable(pdev);
     std::memcpy(devInfo, &device, std::min<size_t>(devInfoSize, sizeof(device)));
     if (patterns)
@@ -356,7 +380,7 @@ void DisablePdevBody(DHPDEV dhpdev)
         ReleaseJob(pdev);
     if (pdev->palette)
         g_engine.EngDeletePalette(pdev->palette);
-    FreePdevRecord(pdev);
+    ReleasePdevRecord(pdev);
     ReleaseResourceModule();
     UnbindSettingsAccess();
 }

@@ -6,8 +6,8 @@
 #include "common/settings/function_ids.h"
 #include "common/settings/value_types.h"
 #include "common/system/lock_table.h"
-#include "render/frame/pdev_record.h"
-#include "render/frame/settings_access.h"
+#include "render/device/pdev_record.h"
+#include "render/device/settings_access.h"
 
 #include <cstring>
 #include <vector>

@@ -4,16 +4,15 @@
 #include "common/settings/function_ids.h"
 #include "common/system/module_files.h"
 #include "render/command/command_layer.h"
+#include "render/command/path_output.h"
 #include "render/compress/compression_library.h"
 #include "render/compress/image_reducer.h"
 #include "render/compress/predictor_coder.h"
-#include "render/draw/draw_path.h"
-#include "render/frame/engine_calls.h"
-#include "render/frame/external_pages.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/engine_calls.h"
+#include "render/device/pdev_record.h"
 #include "render/image/brush_select.h"
-#include "render/image/image_holder.h"
 #include "render/image/colour_conversion.h"
+#include "render/image/image_holder.h"
 #include "render/image/image_rows.h"
 #include "render/image/job_colour.h"
 #include "render/image/raster_ops.h"
@@ -175,6 +174,9 @@ public:
         bandRows_ = std::max<uint32_t>(1, std::min({height_, kLongestSide, kBandBytes / stride_}));
     }
 
+    // The palette of an indexed image before the colour stages changed it.
+    void KeepSourcePalette(const uint8_t* palette) { sourcePalette_ = palette; }
+
     int Send(bool queue)
     {
         // The band header holds the width in 16 bits; the caller cut wider
@@ -193,7 +195,7 @@ public:
         for (uint32_t first = 0; result == 1 && first < height_; first += bandRows_) {
             const uint32_t count = std::min(bandRows_, height_ - first);
             // Palette images had their palette converted instead.
-            if (!ProduceRows(rows, count) ||
+            if (!ProduceRows(rows, count) || !NoteRows(rows, count) ||
                 (image_.colourKind == kRgbImage && ConvertImageRows(b_.pdev, rows, width_, count, stride_, grey_) != 0))
                 result = 0;
             else
@@ -224,7 +226,7 @@ public:
             const uint32_t first = band * bandRows_;
             const uint32_t count = std::min(bandRows_, height_ - first);
             uint8_t* rows = image + size_t{first} * stride_;
-            if (!ProduceRows(rows, count))
+            if (!ProduceRows(rows, count) || !NoteRows(rows, count))
                 result = 0;
             SwapRedAndBlue(rows, width_ * count);
             list[band] = {rows, width_, count};
@@ -255,6 +257,38 @@ private:
         const uint32_t count = sink->bands[index].height;
         SwapRedAndBlue(pixels, self->width_ * count);
         return self->SendBand(index * self->bandRows_, count, pixels, false) == 1 ? 0 : -1;
+    }
+
+    // The page's colours as the document gives them: RGB rows as they are,
+    // indexed rows through the palette before its conversion. False without
+    // memory for the indexes.
+    bool NoteRows(const uint8_t* rows, uint32_t count)
+    {
+        if (image_.colourKind == kRgbImage) {
+            NotePagePixels(b_.pdev, rows, width_ * count);
+            return true;
+        }
+        if (sourcePalette_ == nullptr)
+            return true;
+        if (image_.bitsPerPixel == 8) {
+            NotePageIndexedPixels(b_.pdev, sourcePalette_, image_.paletteCount, rows, width_ * count);
+            return true;
+        }
+        auto* indexes = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, width_));
+        if (indexes == nullptr)
+            return false;
+        const uint32_t bits = image_.bitsPerPixel;
+        const uint32_t mask = (1u << bits) - 1;
+        for (uint32_t row = 0; row < count; ++row) {
+            const uint8_t* from = rows + size_t{row} * stride_;
+            for (uint32_t x = 0; x < width_; ++x) {
+                const uint32_t bit = x * bits;
+                indexes[x] = static_cast<uint8_t>((from[bit / 8] >> (8 - bits - bit % 8)) & mask);
+            }
+            NotePageIndexedPixels(b_.pdev, sourcePalette_, image_.paletteCount, indexes, width_);
+        }
+        HeapFree(GetProcessHeap(), 0, indexes);
+        return true;
     }
 
     bool ProduceRows(uint8_t* rows, uint32_t count)
@@ -319,6 +353,7 @@ private:
     const Blit& b_;
     ImageHolder* holder_;
     const SourceImage& image_;
+    const uint8_t* sourcePalette_ = nullptr;
     ImageReducer reducer_;
     uint32_t width_, height_, stride_, bandRows_;
     bool grey_;
@@ -447,8 +482,9 @@ int SendImagePiece(Blit& b, ImageHolder* holder)
     int result = 0;
     if (DescribeSource(b.source, b.xlate, b.src.right - b.src.left, b.src.bottom - b.src.top, compress, &image)) {
         const bool library = OutsideLibraryTakes(b, image);
-        // The library's images keep their colour whatever the job's mode.
-        const bool grey = ImagesSentAsGrey(pdev) && GetConvertedImageFormat(pdev->colour, library) == kGreyImage;
+        const bool grey = ImagesSentAsGrey(pdev, library);
+        uint8_t sourcePalette[sizeof image.palette];
+        std::memcpy(sourcePalette, image.palette, sizeof sourcePalette);
         if (image.colourKind == kPaletteImage) {
             ConvertImagePalette(pdev, image.palette, image.paletteCount, grey);
             if (grey)
@@ -456,6 +492,8 @@ int SendImagePiece(Blit& b, ImageHolder* holder)
         }
         const bool queue = b.source->iBitmapFormat == BMF_4BPP && compress && !b.withMask;
         BandSender sender(b, holder, image, reducer, width, height, grey);
+        if (image.colourKind == kPaletteImage || image.colourKind == kGreyPaletteImage)
+            sender.KeepSourcePalette(sourcePalette);
         result = library ? sender.SendThroughLibrary(pdev->colour) : sender.Send(queue);
     }
     FreeImageReducer(reducer);

@@ -1,10 +1,10 @@
 #include "render/image/brush_select.h"
 
-#include "render/frame/engine_calls.h"
-#include "render/frame/pdev_record.h"
 #include "render/command/command_layer.h"
-#include "render/frame/realize_brush.h"
+#include "render/device/engine_calls.h"
+#include "render/device/pdev_record.h"
 #include "render/image/job_colour.h"
+#include "render/image/realize_brush.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -103,6 +103,7 @@ int SendColourPattern(const PDevRecord* pdev, uint16_t use, int32_t x, int32_t y
     if (rgb == nullptr)
         return -1;
     PatternPixels(realized, rgb.get());
+    NotePagePixels(pdev, rgb.get(), pixels);
     ConvertDevicePixels(pdev, rgb.get(), pixels);
     bool grey = true;
     for (uint32_t i = 0; i < pixels && grey; ++i)
@@ -155,6 +156,7 @@ int SendRealizedBrush(const PDevRecord* pdev, uint16_t use, const POINTL* origin
 MorvaColour DeviceColour(const PDevRecord* pdev, ULONG rgb)
 {
     // The device palette is PAL_RGB: red in the low byte.
+    NotePageColour(pdev, rgb);
     rgb = ConvertDeviceColour(pdev, rgb);
     const uint8_t r = uint8_t(rgb), g = uint8_t(rgb >> 8), b = uint8_t(rgb >> 16);
     if (r == g && g == b)

@@ -30,6 +30,15 @@ enum PageColourState : uint32_t {
     kPageGreyTolerant = 3,
 };
 
+// What the drawing of a page met of colours: the page's detection state and
+// the census, fed by every image, brush and solid colour drawn.
+struct PageColours {
+    uint32_t state;  // PageColourState of the page
+    bool tolerant;   // greys within the tolerance count as grey
+    bool off;        // no detection for the page
+    ColourCensus census;
+};
+
 // Grey exactly, or within the tolerance of tolerant mode.
 bool IsGreyPixel(uint8_t r, uint8_t g, uint8_t b, bool tolerant);
 // Feeds RGB pixels (3 bytes each, red first) to the page's state and census.

@@ -1,11 +1,11 @@
 #include "render/image/escape_image.h"
 
 #include "render/command/command_layer.h"
+#include "render/command/path_output.h"
 #include "render/compress/image_compression.h"
 #include "render/compress/jpeg_coder.h"
 #include "render/compress/predictor_coder.h"
-#include "render/draw/draw_path.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 #include "render/image/bitblt.h"
 #include "render/morva/morva_commands.h"
 

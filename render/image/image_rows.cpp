@@ -1,6 +1,6 @@
 #include "render/image/image_rows.h"
 
-#include "render/frame/engine_calls.h"
+#include "render/device/engine_calls.h"
 
 #include <cstring>
 

@@ -5,7 +5,8 @@
 #include "common/settings/function_ids.h"
 #include "common/system/global_block.h"
 #include "common/system/module_files.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
+#include "render/image/colour_census.h"
 #include "render/image/colour_conversion.h"
 
 #include <cstring>
@@ -124,9 +125,11 @@ void DestroyColourConversion(PDevRecord* pdev)
     pdev->colour = nullptr;
 }
 
-bool ImagesSentAsGrey(const PDevRecord* pdev)
+bool ImagesSentAsGrey(const PDevRecord* pdev, bool libraryTakes)
 {
-    return pdev != nullptr && pdev->colour != nullptr && pdev->colour->greyImages;
+    constexpr int kGreyFormat = 3;
+    return pdev != nullptr && pdev->colour != nullptr && pdev->colour->greyImages &&
+           GetConvertedImageFormat(pdev->colour, libraryTakes) == kGreyFormat;
 }
 
 ULONG ConvertDeviceColour(const PDevRecord* pdev, ULONG rgb)
@@ -179,4 +182,45 @@ void ConvertImagePalette(const PDevRecord* pdev, uint8_t* palette, uint32_t entr
     // down so that none is overwritten before it is read.
     for (uint32_t i = entries; i-- > 0;)
         palette[3 * i] = palette[3 * i + 1] = palette[3 * i + 2] = palette[i];
+}
+
+void BeginPageColours(PDevRecord* pdev)
+{
+    if (pdev->pageColours == nullptr) {
+        auto* colours = static_cast<PageColours*>(HeapAlloc(pdev->heap, HEAP_ZERO_MEMORY, sizeof(PageColours)));
+        if (colours == nullptr)
+            return;
+        pdev->pageColours = colours;
+    }
+    pdev->pageColours->state = kPageColourUnknown;
+}
+
+void NotePageColour(const PDevRecord* pdev, ULONG rgb)
+{
+    const uint8_t pixel[3] = {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16)};
+    NotePagePixels(pdev, pixel, 1);
+}
+
+void NotePagePixels(const PDevRecord* pdev, const uint8_t* rgb, uint32_t count)
+{
+    PageColours* colours = pdev != nullptr ? pdev->pageColours : nullptr;
+    if (colours == nullptr || colours->off || rgb == nullptr)
+        return;
+    DetectPageColours(&colours->state, colours->tolerant, rgb, count, &colours->census);
+}
+
+void NotePageIndexedPixels(const PDevRecord* pdev, const uint8_t* palette, uint32_t entries, const uint8_t* indexes,
+                           uint32_t count)
+{
+    PageColours* colours = pdev != nullptr ? pdev->pageColours : nullptr;
+    if (colours == nullptr || colours->off || palette == nullptr || indexes == nullptr)
+        return;
+    DetectPaletteColours(&colours->state, colours->tolerant, palette, entries, indexes, count, &colours->census);
+}
+
+uint32_t FaceSheetKind(const PDevRecord* pdev, uint32_t kind)
+{
+    if (pdev->pageColours == nullptr || kind > 0xFF)
+        return kind;
+    return CensusSheetKind(pdev->pageColours->census, static_cast<uint8_t>(kind));
 }

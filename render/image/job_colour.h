@@ -26,9 +26,25 @@ void DestroyColourConversion(PDevRecord* pdev);
 // green, blue, the colour stages work on blue, green, red.
 void SwapRedAndBlue(uint8_t* pixels, uint32_t count);
 
-// Whether the job sends its images as grey: its colour mode (setting 270) is
-// grey, as a monochrome model's only mode is.
-bool ImagesSentAsGrey(const PDevRecord* pdev);
+// Whether an image goes out as grey: the job's colour mode (setting 270) is
+// grey, as a monochrome model's only mode is, and the outside colour library
+// does not take the image (`libraryTakes`), whose images keep their colour.
+bool ImagesSentAsGrey(const PDevRecord* pdev, bool libraryTakes);
+
+// The page's colours (PDevRecord::pageColours): made in the record's heap at
+// the first page and cleared at each page begin; without memory nothing is
+// detected. The census is the job's and stays off unless something starts it.
+void BeginPageColours(PDevRecord* pdev);
+// Feeds the page's colours as the document gives them, before any conversion:
+// one colour (red in the low byte), RGB pixels (red first), or indexed pixels
+// with their palette (3 bytes an entry, red first).
+void NotePageColour(const PDevRecord* pdev, ULONG rgb);
+void NotePagePixels(const PDevRecord* pdev, const uint8_t* rgb, uint32_t count);
+void NotePageIndexedPixels(const PDevRecord* pdev, const uint8_t* palette, uint32_t entries, const uint8_t* indexes,
+                           uint32_t count);
+// The sheet kind a recorded face keeps: kind 2 carries the census's colour
+// count (count x 16 + 2) while the census is active.
+uint32_t FaceSheetKind(const PDevRecord* pdev, uint32_t kind);
 
 // A device colour (red in the low byte) through the graphics stages.
 ULONG ConvertDeviceColour(const PDevRecord* pdev, ULONG rgb);

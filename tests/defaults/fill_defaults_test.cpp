@@ -52,7 +52,7 @@ const Expected kColourDefaults[] = {
     {295, 1, "feature 295: 1"},
     {320, 0, "feature 320: None"},
     {333, 1, "feature 333: Tray 1"},
-    {334, 1, "feature 334: Normal Print"},
+    {334, 0, "feature 334: Normal Print"},
     {345, 0, "feature 345: Auto"},
     {389, 1, "feature 389: Tray 1"},
     {446, 0, "feature 446: Off"},

@@ -9,6 +9,8 @@
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
 #include "printhost/install.h"
+#include "printhost/model_devmode.h"
+#include "printhost/print_job.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +27,7 @@ namespace {
 std::vector<unsigned char> ChangedDevmode()
 {
     std::vector<unsigned char> devmode = docevent_test::ApplicationDevmode(
-        {{kFidFeedOrientation, 2}, {kFidJobResolution, 600}});
+        {{kFidPagesPerSheet, 2}, {kFidJobResolution, 600}});
     if (devmode.empty())
         return {};
     auto* dm = reinterpret_cast<DEVMODEW*>(devmode.data());
@@ -97,6 +99,51 @@ TEST(DocumentPrint, DevmodeChangesReachTheJob)
     EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
     EXPECT_EQ(Count(commands, "EndPage of Logical"), 2u) << all;
     EXPECT_EQ(Count(commands, "\nFB\nED\n"), 1u) << all;
+}
+
+// A document on the printer's settings as they come, with no setting
+// changed: the model's defaults print as an ordinary job. Their job type is
+// not the user-code one, which would ask for a code nobody gave and make
+// morvaui refuse the document at STARTDOCPRE. The three ways an application
+// comes by the settings: the printer's DEVMODE, the model's defaults in the
+// extended form (as the page benchmark prints), and none at all.
+TEST(DocumentPrint, DefaultSettingsPrintAnOrdinaryJob)
+{
+    ASSERT_TRUE(docevent_test::SharedPrinter().ok());
+    const std::wstring printer = docevent_test::SharedPrinter().printerName();
+    std::vector<unsigned char> application = printhost::ApplicationDevmode(printer);
+    ASSERT_FALSE(application.empty());
+    std::vector<BYTE> model;
+    std::wstring error;
+    ASSERT_TRUE(printhost::ModelDefaultDevmode(printer, &model, &error)) << std::string(error.begin(), error.end());
+    const struct {
+        const char* name;
+        std::vector<BYTE> devmode;
+    } cases[] = {{"application", {application.begin(), application.end()}}, {"model", model}, {"none", {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        docevent_test::HostLog log;
+        const std::wstring jobFile = printhost_test::TempPath(L"docevent_default_settings.prn");
+        DeleteFileW(jobFile.c_str());
+        printhost::PrintRequest request;
+        request.printer = printer;
+        request.outputFile = jobFile;
+        request.documentName = L"Default settings";
+        request.devmode = c.devmode;
+        const std::vector<printhost::PageDrawer> pages = {[](HDC dc, const GDIINFO&) {
+            return TextOutW(dc, 300, 300, L"Default settings", 16) && Rectangle(dc, 200, 200, 900, 500);
+        }};
+        ASSERT_EQ(printhost::PrintDocument(request, pages, &error), printhost::kOk)
+            << std::string(error.begin(), error.end()) << "\n" << Lines(log.lines());
+        EXPECT_EQ(docevent_test::ReadBackJob(jobFile), "");
+        // The settings morvaui hands morvagr at STARTDOC keep the ordinary job type.
+        std::string settings;
+        for (const docevent_test::LoggedCall& call : log.calls())
+            if (!call.isEvent && call.code == int(kEscSetSettings))
+                settings = call.input;
+        ASSERT_EQ(settings.size(), kSettingsRecordSize);
+        EXPECT_EQ(SettingNumberOr(kFidJobType, settings.data(), nullptr, 99), 0u);
+    }
 }
 
 // CreateDC without a DEVMODE: morvaui gets none at CREATEDCPRE, as from

@@ -3,7 +3,7 @@
 #include "tests/frame/frame_fixture.h"
 
 #include "printhost/engine_objects.h"
-#include "render/frame/realize_brush.h"
+#include "render/image/realize_brush.h"
 
 #include <cstring>
 

@@ -323,6 +323,42 @@ std::string PrintPictures(uint16_t colourMode, uint32_t compression)
     return frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page}).commands;
 }
 
+// Images of 4 and 1 bits a pixel are noted for the page's colours pixel by
+// pixel from their packed rows; the job is read back whole, with the images'
+// palettes as drawn, whether the 4-bit one is widened for compression or not.
+TEST(FrameColour, FewBitIndexedImagesPrintWhole)
+{
+    for (uint32_t compression : {0u, 1u}) {
+        SCOPED_TRACE(compression);
+        FrameDriver& driver = frame_test::SharedFrameDriver();
+        ASSERT_TRUE(driver.ok());
+        const printhost::PageDrawer page = [](HDC drawing, const GDIINFO&) {
+            bool drawn = true;
+            for (int bits : {4, 1}) {
+                struct {
+                    BITMAPINFOHEADER header;
+                    RGBQUAD colours[16];
+                } info{};
+                const int entries = 1 << bits, width = 5, height = 3;
+                info.header = {sizeof(BITMAPINFOHEADER), width, -height, 1, WORD(bits), BI_RGB, 0, 0, 0,
+                               DWORD(entries), 0};
+                for (int e = 0; e < entries; ++e)
+                    info.colours[e] = {BYTE(e * 16), BYTE(255 - e * 16), BYTE(e * 8), 0};
+                const uint8_t rows[3][4] = {{0x01, 0x23, 0x40}, {0x56, 0x78, 0x90}, {0xAB, 0xCD, 0xE0}};
+                drawn = drawn && StretchDIBits(drawing, bits * 100, 200, width * 10, height * 10, 0, 0, width, height,
+                                               rows, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                               SRCCOPY) == height;
+            }
+            return drawn;
+        };
+        const std::vector<frame_test::SettingPair> pairs = {{kFidColor, DMCOLOR_COLOR}, {kCompressionSetting, compression}};
+        const frame_test::DrawnJob job =
+            frame_test::PrintDrawnPages(driver.ExtendedDevmode(frame_test::A4At600(pairs)), {page});
+        EXPECT_EQ(job.listing.error, "");
+        EXPECT_GE(LinesOf(job.commands, "Cq").size() + LinesOf(job.commands, "Cp").size(), 2u) << job.commands;
+    }
+}
+
 // A grey job (colour mode 1, the only mode of a monochrome model) sends its
 // images as grey: RGB images one inverted grey byte a pixel, palette images a
 // palette of greys; any other mode keeps their colours.

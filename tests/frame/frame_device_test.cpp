@@ -4,7 +4,7 @@
 #include "tests/frame/frame_fixture.h"
 
 #include "common/settings/function_ids.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/pdev_record.h"
 
 #include <cstring>
 

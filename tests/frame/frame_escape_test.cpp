@@ -9,9 +9,9 @@
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
 #include "common/system/locale_region.h"
-#include "render/frame/form_resolution.h"
+#include "render/device/form_resolution.h"
+#include "render/device/pdev_record.h"
 #include "render/frame/job_options.h"
-#include "render/frame/pdev_record.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <winspool.h>
@@ -466,7 +466,6 @@ uint32_t SettingOf(const std::vector<uint8_t>& settings, uint16_t id)
 
 TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
 {
-    constexpr uint16_t kFidPagesPerSheet = 295;
     EnableDrawingEscapes();
     std::vector<uint8_t> settings(5900);
     ASSERT_EQ(Escape(20482, nullptr, 0, settings.data(), 5900), 1);
@@ -499,7 +498,7 @@ TEST_F(FrameEscapes, OverridesHoldForTheJobOnly)
 // and the colour mode while the drawing mode is on. All come back at the end.
 TEST_F(FrameEscapes, DependentSettingsFollowTheirOverride)
 {
-    constexpr uint16_t kFidPagesPerSheet = 295, kFidOrder = 264, kFidLayout = 321;
+    constexpr uint16_t kFidOrder = 264, kFidLayout = 321;
     DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(
         frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidLayout, 2}, {kFidColorMode, 2}})));
     ASSERT_NE(pdev, nullptr);
@@ -649,7 +648,7 @@ TEST_F(FrameEscapes, EachPageOfAnNupSheetAnswersItsCell)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(frame_test::A4At600(
-            {{kFidJobHeaderOn, 0}, {kFidOrientation, c.orientation}, {kFidFeedOrientation, c.pages}})));
+            {{kFidJobHeaderOn, 0}, {kFidOrientation, c.orientation}, {kFidPagesPerSheet, c.pages}})));
         ASSERT_NE(pdev, nullptr);
         MorvaListing listing;
         bool read = false;
@@ -701,7 +700,7 @@ TEST_F(FrameEscapes, PagesOnTheOutputPaperAnswerCellsOfItsSheet)
     // The A3 paper's printable area: 4.2 mm in from each edge.
     const float left = dots(42), top = dots(42), right = dots(2970 - 42), bottom = dots(4200 - 42);
     DHPDEV pdev = driver_.Enable(driver_.ExtendedDevmode(
-        frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}})));
+        frame_test::A4At600({{kFidJobHeaderOn, 0}, {kFidPagesPerSheet, 2}, {kFidOutputPaper, kA3}})));
     ASSERT_NE(pdev, nullptr);
     MorvaListing listing;
     bool read = false;

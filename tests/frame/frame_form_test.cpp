@@ -1,10 +1,10 @@
 // Form lengths and the landscape turn of a form record.
-#include "render/frame/device_caps.h"
-#include "render/frame/form_resolution.h"
-#include "render/frame/pdev_record.h"
-#include "render/frame/spooler_form_lookup.h"
 #include "common/settings/function_ids.h"
 #include "common/system/spooler_forms.h"
+#include "render/device/device_caps.h"
+#include "render/device/form_resolution.h"
+#include "render/device/pdev_record.h"
+#include "render/device/spooler_form_lookup.h"
 #include "tests/frame/frame_fixture.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
-#include "render/frame/frame_ids.h"
+#include "render/device/setting_ids.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>
@@ -222,7 +222,7 @@ TEST(FrameJob, PagesShareTheirSheetWithNup)
     } cases[] = {{1, 2, 2, 0}, {4, 3, 1, 1}, {4, 4, 1, 0}, {2, 3, 2, 1}};
     for (const Case& k : cases) {
         const PrintedJob job = PrintJob(
-            {std::vector<bool>(k.pages, true), Ending::kEndDoc, {{kFidFeedOrientation, k.pagesPerSheet}}});
+            {std::vector<bool>(k.pages, true), Ending::kEndDoc, {{kFidPagesPerSheet, k.pagesPerSheet}}});
         ASSERT_TRUE(job.read) << job.listing.error;
         const std::string& c = job.commands;
         EXPECT_EQ(Count(c, "\nFB\nED\n"), k.sheets) << k.pagesPerSheet << " " << k.pages << "\n" << c;

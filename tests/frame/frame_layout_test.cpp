@@ -302,7 +302,7 @@ TEST(FrameLayout, DeferredBookletHeadKeepsItsSeparatorSheet)
 TEST(FrameLayout, BookletWithTwoPagesPerSide)
 {
     const PrintedJob job = PrintJob(
-        {std::vector<bool>(8, true), frame_test::Ending::kEndDoc, {{kPosterBooklet, 2}, {kFidFeedOrientation, 2}}});
+        {std::vector<bool>(8, true), frame_test::Ending::kEndDoc, {{kPosterBooklet, 2}, {kFidPagesPerSheet, 2}}});
     ASSERT_TRUE(job.read) << job.listing.error;
     const std::string& c = job.commands;
     // Eight pages, two to a half, four halves: two sides.
@@ -422,10 +422,10 @@ TEST(FrameLayout, PagesAreLaidOntoTheOutputPaper)
         const char* media;
         double scale;
     } cases[] = {
-        {2, {{kFidFeedOrientation, 2}}, "kind=5", 0.6985 * kFullSize},
-        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}}, "kind=81 width=297 height=420", kFullSize},
+        {2, {{kFidPagesPerSheet, 2}}, "kind=5", 0.6985 * kFullSize},
+        {2, {{kFidPagesPerSheet, 2}, {kFidOutputPaper, kA3}}, "kind=81 width=297 height=420", kFullSize},
         // Landscape pages lie across the halves of the upright sheet.
-        {2, {{kFidFeedOrientation, 2}, {kFidOutputPaper, kA3}, {kFidOrientation, DMORIENT_LANDSCAPE}},
+        {2, {{kFidPagesPerSheet, 2}, {kFidOutputPaper, kA3}, {kFidOrientation, DMORIENT_LANDSCAPE}},
          "kind=81 width=297 height=420", kFullSize},
         // One page to a sheet is scaled up to the A3 paper's printable area.
         {1, {{kFidOutputPaper, kA3}}, "kind=81 width=297 height=420", 4116.0 / 2886 * kFullSize},
@@ -462,8 +462,8 @@ TEST(FrameLayout, EveryPlacementLandsOnItsSheet)
     } cases[] = {
         {"plain", {}, false},
         {"landscape", {{kFidOrientation, DMORIENT_LANDSCAPE}}, false},
-        {"2-up", {{kFidFeedOrientation, 2}}, false},
-        {"4-up landscape", {{kFidFeedOrientation, 4}, {kFidOrientation, DMORIENT_LANDSCAPE}}, false},
+        {"2-up", {{kFidPagesPerSheet, 2}}, false},
+        {"4-up landscape", {{kFidPagesPerSheet, 4}, {kFidOrientation, DMORIENT_LANDSCAPE}}, false},
         {"onto A3", {{kFidOutputPaper, kA3}}, false},
         {"booklet", {{kPosterBooklet, 2}}, true},
     };
@@ -514,12 +514,12 @@ TEST(FrameLayout, OutputPaperOfTheDocumentChangesNothing)
     constexpr uint32_t kA4 = 9, kSameAsDocument = 267;
     for (uint32_t nup : {1u, 2u}) {
         const PrintedJob plain =
-            PrintJob({{true, true}, frame_test::Ending::kEndDoc, {{kFidFeedOrientation, nup}}});
+            PrintJob({{true, true}, frame_test::Ending::kEndDoc, {{kFidPagesPerSheet, nup}}});
         ASSERT_TRUE(plain.read) << plain.listing.error;
         for (uint32_t output : {kSameAsDocument, kA4}) {
             SCOPED_TRACE(output);
             const PrintedJob job = PrintJob(
-                {{true, true}, frame_test::Ending::kEndDoc, {{kFidFeedOrientation, nup}, {kFidOutputPaper, output}}});
+                {{true, true}, frame_test::Ending::kEndDoc, {{kFidPagesPerSheet, nup}, {kFidOutputPaper, output}}});
             ASSERT_TRUE(job.read) << job.listing.error;
             EXPECT_EQ(MediaLines(job.commands), MediaLines(plain.commands));
             EXPECT_EQ(Placements(job.commands), Placements(plain.commands));

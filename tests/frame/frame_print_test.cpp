@@ -4,8 +4,8 @@
 
 #include "common/settings/function_ids.h"
 #include "printhost/host_dc.h"
-#include "render/frame/form_resolution.h"
-#include "render/frame/pdev_record.h"
+#include "render/device/form_resolution.h"
+#include "render/device/pdev_record.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // driver (a printer whose collation is left to the driver), reverse order,
 // and what separates the copies on older and newer streams.
 #include "render/command/command_layer.h"
+#include "render/device/pdev_record.h"
 #include "render/frame/job_sheets.h"
-#include "render/frame/pdev_record.h"
 #include "render/output/page_recording.h"
 #include "render/page/sheet_replay.h"
 #include "tests/support/stream_capture.h"

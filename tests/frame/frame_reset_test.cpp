@@ -6,11 +6,11 @@
 
 #include "common/job/fax_send_list.h"
 #include "common/job/private_escapes.h"
-#include "common/store/settings_blobs.h"
-#include "render/frame/pdev_record.h"
-#include "render/command/page_items.h"
-#include "common/settings/value_types.h"
 #include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
+#include "common/store/settings_blobs.h"
+#include "render/command/page_items.h"
+#include "render/device/pdev_record.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>

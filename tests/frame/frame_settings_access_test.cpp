@@ -5,7 +5,7 @@
 #include "common/settings/function_ids.h"
 #include "common/settings/value_engine.h"
 #include "common/settings/value_types.h"
-#include "render/frame/settings_access.h"
+#include "render/device/settings_access.h"
 
 #include <cstring>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "printhost/host_dc.h"
-#include "render/frame/frame_ids.h"
+#include "render/device/setting_ids.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 
 #include "common/settings/function_ids.h"
 #include "printhost/host_dc.h"
-#include "render/frame/frame_ids.h"
+#include "render/device/setting_ids.h"
 #include "tools/morva_reader/morva_reader.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "common/job/stamp_fonts.h"
 #include "common/job/stamp_store.h"
+#include "common/settings/paper_codes.h"
 
 #include "common/store/user_store.h"
 #include "common/system/module_files.h"

@@ -285,7 +285,7 @@ TEST(PrivateFunctions, VersionAndConditions)
         {0x1101, StreamVersion(1, 5, 0), false, -1, 0, 0},
         {0x1103, StreamVersion(1, 6, 0), false, -1, 0, 0},
         {0x1103, StreamVersion(1, 6, 1), false, 0, 4211, 31},
-        {0x1106, StreamVersion(1, 5, 1), false, 0, 4214, 0},
+        {0x1106, StreamVersion(1, 5, 1), false, 0, 4215, 0},
         {0x1107, StreamVersion(1, 5, 1), false, 0, 4215, 0},
         {0x1108, StreamVersion(1, 5, 1), false, 0, 4216, 1},
         {0x1109, StreamVersion(1, 5, 1), false, -1, 0, 0},

@@ -2,8 +2,8 @@
 // independent reader: when a clip is sent again, which paths become single
 // commands, and how pens become line attributes.
 #include "printhost/engine_objects.h"
-#include "render/draw/path_output.h"
-#include "render/frame/engine_calls.h"
+#include "render/command/path_output.h"
+#include "render/device/engine_calls.h"
 #include "tests/support/stream_capture.h"
 
 #include <gtest/gtest.h>

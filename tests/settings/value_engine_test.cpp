@@ -430,7 +430,7 @@ TEST(ValueEngine, StapleAndPunchValuesWriteTheirPositionCodes)
     for (const Case& c : cases) {
         TestRecords r;
         ASSERT_EQ(Set(r, kFidOrientation, kTypeS16, 2, static_cast<uint16_t>(c.orientation)), kSettingOk);
-        ASSERT_EQ(Set(r, kFidFeedOrientation, kTypeU16, 2, c.feed), kSettingOk);
+        ASSERT_EQ(Set(r, kFidPagesPerSheet, kTypeU16, 2, c.feed), kSettingOk);
         ASSERT_EQ(Set(r, c.codeId, kTypeU16, 2, 0xBEEF), kSettingOk);
         ASSERT_EQ(Set(r, c.id, kTypeU16, 2, 0xCAFE), kSettingUnknown);  // no code for it: not written
         EXPECT_EQ(Get(r, c.id).value, 0u);

@@ -1,5 +1,6 @@
 #include "common/records/form_paper_match.h"
 
+#include "common/context/settings_context.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -47,6 +48,26 @@ TEST_F(FormPaperMatch, FormNamesFindModelPapers)
         EXPECT_EQ(Match(c.form, &modelPaper), c.result) << c.form;
         EXPECT_EQ(modelPaper, c.modelPaper) << c.form;
     }
+}
+
+// A caller that holds the printer's settings context open lends it: the
+// answers are those of a context opened for the call, and the lent context
+// stays open for the caller, call after call.
+TEST_F(FormPaperMatch, LentContextGivesTheSameAnswers)
+{
+    SettingsContext* context = OpenSettingsContext(printer_->handle());
+    ASSERT_NE(context, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        for (const uint16_t form : {1, 9, 2, 0, 4000}) {
+            uint16_t own = 77, lent = 77;
+            EXPECT_EQ(MatchFormToModelPaperOfContext(printer_->handle(), context, settings_.data(),
+                                                     printer_settings_.data(), form, &lent),
+                      Match(form, &own))
+                << form;
+            EXPECT_EQ(lent, own) << form;
+        }
+    }
+    CloseSettingsContext(context);
 }
 
 TEST_F(FormPaperMatch, CustomSizeNeedsBothDimensions)

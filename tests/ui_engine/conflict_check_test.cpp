@@ -160,7 +160,7 @@ TEST_F(ConflictCheckTest, AnOrientationChangeMovesTheFinishingPositions)
 {
     MessageBoxScript script({IDOK, IDOK, IDOK, IDOK});
     Set(kFidStapleCode, 0x0101);
-    Set(kFidFeedOrientation, 1);
+    Set(kFidPagesPerSheet, 1);
     std::vector<uint16_t> staples;
     for (uint32_t orientation : {2u, 1u}) {
         std::vector<uint16_t> changed;

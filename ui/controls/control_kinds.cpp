@@ -1,6 +1,7 @@
 #include "ui/controls/control_kinds.h"
 
 #include "ui/controls/kind_handlers.h"
+#include "ui/illustration/picture_control.h"
 
 // Kind 14 (the bitmap picture) is served by the picture controls of the pages.
 const ControlKindRow ControlKindTable[] = {
@@ -17,6 +18,7 @@ const ControlKindRow ControlKindTable[] = {
     {kKindTrackbar, OnTrackbarItem},
     {kKindPalettePicture, OnPalettePictureItem},
     {kKindStateOnly, OnStateOnlyItem},
+    {kKindBitmapPicture, OnBitmapPictureItem},
     {kKindNone, nullptr},
 };
 

@@ -93,15 +93,11 @@ int MergeIntoExtendedRecord(HANDLE printer, SettingsContext* context, uint8_t* p
 void FillTrailerSources(HANDLE printer, SettingsContext* context, uint8_t* settings, uint8_t* printerSettings,
                         TrailerSources* sources)
 {
-    uint32_t paper = 0;
     uint16_t modelPaper = 0;
-    if (SettingNumberOr(kFidTrailerMargins, settings, printerSettings, 0) == 0 ||
-        !ReadSettingNumber(kFidPaperSize, settings, printerSettings, &paper) ||
-        MatchFormToModelPaper(printer, settings, printerSettings, static_cast<uint16_t>(paper), &modelPaper) != 1)
-        return;
     uint16_t words[4];
-    GetPageMarginWords(printer, context, modelPaper,
-                       SettingNumberOr(kFidUserPaperMarginsFromUser, settings, printerSettings, 0), words);
+    if (SettingNumberOr(kFidTrailerMargins, settings, printerSettings, 0) == 0 ||
+        FindModelPaperMargins(printer, context, settings, printerSettings, &modelPaper, words) == 0)
+        return;
     sources->modelPaper = modelPaper;
     for (int i = 0; i < 4; ++i)
         sources->margins[i] = words[i];
@@ -194,4 +190,17 @@ int BuildExtendedDevmode(HANDLE printer, const DEVMODEW* input, DEVMODEW** out)
         return -1;
     *out = reinterpret_cast<DEVMODEW*>(built.release());
     return 1;
+}
+
+int FindModelPaperMargins(HANDLE printer, SettingsContext* context, void* settings, void* printerSettings,
+                          uint16_t* modelPaper, uint16_t words[4])
+{
+    uint32_t paper = 0;
+    *modelPaper = 0;
+    if (!ReadSettingNumber(kFidPaperSize, settings, printerSettings, &paper) ||
+        MatchFormToModelPaperOfContext(printer, context, settings, printerSettings, static_cast<uint16_t>(paper),
+                                       modelPaper) != 1)
+        return 0;
+    return GetPageMarginWords(printer, context, *modelPaper,
+                              SettingNumberOr(kFidUserPaperMarginsFromUser, settings, printerSettings, 0), words);
 }

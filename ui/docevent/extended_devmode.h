@@ -25,6 +25,13 @@ int LoadPrinterSettingsOfContext(HANDLE printer, SettingsContext* context, uint8
 int GetPageMarginWords(HANDLE printer, SettingsContext* context, uint16_t paper, uint32_t fromUser,
                        uint16_t words[4]);
 
+// The settings' paper (setting 1) matched to a model paper, and that paper's
+// margins as GetPageMarginWords gives them (setting 463 chooses the user's
+// own). 1 with both; 0 when the paper matches no model paper; -1 when the
+// margins cannot be had (the words then hold the default margin).
+int FindModelPaperMargins(HANDLE printer, SettingsContext* context, void* settings, void* printerSettings,
+                          uint16_t* modelPaper, uint16_t words[4]);
+
 // The job-header switch (1333) kept only for jobs it can describe; run when the
 // DEVMODE is widened and again at STARTDOC.
 void AdjustJobOptionSettings(SettingsContext* context, void* settings, void* printerSettings);

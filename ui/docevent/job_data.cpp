@@ -12,7 +12,6 @@
 #include "common/job/model_registry_path.h"
 #include "common/model/model_data.h"
 #include "common/model/model_value_ops.h"
-#include "common/records/form_paper_match.h"
 #include "common/records/record_defaults.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
@@ -578,24 +577,26 @@ int SendPageRecordAtStartPage(HANDLE printer, HDC hdc)
 {
     if (!hdc)
         return kFailed;
+    // The page's settings may change with every page (a reset of the DC); the
+    // printer settings are the job's, read once when the document started.
     GlobalBlockPtr<uint8_t> settings = AllocGlobalBlock<uint8_t>(kSettingsRecordSize);
-    GlobalBlockPtr<uint8_t> printerSettings = AllocGlobalBlock<uint8_t>(kPrinterSettingsRecordSize);
-    if (!settings || !printerSettings || !Escape(hdc, kEscGetSettings, 0, nullptr, kSettingsRecordSize, settings.get()))
+    if (!settings || !Escape(hdc, kEscGetSettings, 0, nullptr, kSettingsRecordSize, settings.get()))
         return kFailed;
     DcJobRecord* record = FindDcJobRecord(printer);
-    if (!record || !record->context ||
-        !LoadPrinterSettingsOfContext(printer, record->context, printerSettings.get()))
+    if (!record || !record->context)
         return kFailed;
+    GlobalBlockPtr<uint8_t> ownPrinterSettings;
+    uint8_t* printerSettings = record->printerSettings;
+    if (!record->jobStarted) {
+        ownPrinterSettings = AllocGlobalBlock<uint8_t>(kPrinterSettingsRecordSize);
+        if (!ownPrinterSettings || !LoadPrinterSettingsOfContext(printer, record->context, ownPrinterSettings.get()))
+            return kFailed;
+        printerSettings = ownPrinterSettings.get();
+    }
     EscPageRecord page{kUnmatchedPaper, {46, 46, 46, 46}};
-    uint32_t paper = 0;
     uint16_t modelPaper = 0;
     uint16_t words[4];
-    if (ReadSettingNumber(kFidPaperSize, settings.get(), printerSettings.get(), &paper) &&
-        MatchFormToModelPaper(printer, settings.get(), printerSettings.get(), static_cast<uint16_t>(paper),
-                              &modelPaper) == 1 &&
-        GetPageMarginWords(printer, record->context, modelPaper,
-                           SettingNumberOr(kFidUserPaperMarginsFromUser, settings.get(), printerSettings.get(), 0),
-                           words) == 1) {
+    if (FindModelPaperMargins(printer, record->context, settings.get(), printerSettings, &modelPaper, words) == 1) {
         page.paper = modelPaper;
         std::copy(std::begin(words), std::end(words), page.margin);
     }

@@ -77,11 +77,12 @@ void BuildPageView(const CallContext* call, const UiContext* ui, PageView* view)
         edit.controlKind = kEditControlKind;
         edit.selectedSetting = GetSelectedSettingId(call->window, &item);
         edit.slotCount = static_cast<uint16_t>(item.slotCount);
-        // The edit field's parameter block opens with its flags and its second value.
+        // The edit field's parameter block opens with its flag word. Its
+        // second word is the field's length limit, not a range: the range
+        // warning takes the model's range for every edit field.
         if (const auto* parameters = static_cast<const uint32_t*>(item.parameters)) {
             edit.firstParameter = static_cast<uint16_t>(parameters[0]);
             edit.parameterFlags = parameters[0];
-            edit.secondParameter = parameters[1];
         }
         view->items.push_back(edit);
     }
@@ -183,6 +184,8 @@ int ApplyItemValueChange(CallContext* call, const ItemRecord* item, const ValueE
         }
         ApplyConfiguredSettings(call->settingsContext->siteConfig, call->settings, call->printerSettings,
                                 kApplyEnforcedOnly);
+        // A later Reset must restore again: the sheet's Reset work is not done for this change.
+        SetSettingsChangedFlag(ui, 0);
         return kChangeApplied;
     }
     FreeGlobalIfSet(list_out.ids);

@@ -5,9 +5,8 @@
 #include "common/constraints/constraint_result.h"
 #include "common/context/option_list.h"
 #include "common/system/module_files.h"
-#include "ui/engine/control_display.h"
+#include "ui/controls/access_key_labels.h"
 #include "ui/engine/item_changes.h"
-#include "ui/engine/label_text.h"
 #include "ui/engine/message_engine.h"
 
 #include <memory>
@@ -20,8 +19,17 @@ constexpr uint64_t kKindPushButton = 6;
 constexpr uint64_t kKindCheckBox = 7;
 constexpr int32_t kButtonWithoutSuffix = 1353;
 constexpr uint16_t kStateShownDisabled = 15;
+constexpr int32_t kNoString = kNoControl;
 // Controls whose visibility is their page's own business.
 constexpr int32_t kKeepVisibility[] = {4045, 4018};
+
+void ShowControl(HWND control, bool shown, bool enabled)
+{
+    if (!control)
+        return;
+    ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
+    EnableWindow(control, enabled ? TRUE : FALSE);
+}
 
 struct ResultCloser {
     void operator()(ConstraintResult* result) const { FreeConstraintResult(result); }
@@ -70,20 +78,18 @@ int BuildItemLabel(const CallContext* call, const ItemRecord& item, int mode, wc
             suffix = item.controlId == kButtonWithoutSuffix ? kNoString : static_cast<int32_t>(kButtonLabelFormatString);
         else if (item.kind == kKindCheckBox)
             suffix = kNoString;
-        return BuildSettingLabel(module, call->settingsContext, out, kLabelChars, setting, item.labelString, suffix,
+        return BuildSettingLabel(module, call->settingsContext, setting, out, kLabelChars, item.labelString, suffix,
                                  nullptr);
     }
     uint16_t shown = kStateEnabled;
     GetSettingUiState(window, setting, &shown, nullptr);
     if (mode == 1 && shown == kStateHidden && item.labelString == kNoString)
         return 0;
-    // The list's title names the setting; a list without one is named by its current option.
-    const wchar_t* text = list->title;
-    if (!text || !*text) {
-        const int32_t current = GetSelectedSlotValue(window, &item);
-        text = list->rows && current >= 0 && current < list->count ? list->rows[current].text : nullptr;
-    }
-    return BuildLabelWithAccessKey(module, out, kLabelChars, text, item.labelString,
+    // The list's title names the setting; a list without one (a range its
+    // handler gives) leaves the label as the template wrote it.
+    if (!list->title || !*list->title)
+        return 0;
+    return BuildLabelWithAccessKey(module, out, kLabelChars, list->title, item.labelString,
                                    item.kind == kKindCheckBox ? kNoString : static_cast<int32_t>(kLabelFormatString),
                                    nullptr);
 }

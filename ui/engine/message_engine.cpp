@@ -2,10 +2,11 @@
 // page's procedure starts with, the call that builds the call context, and the
 // routing of item messages to their items.
 #include "ui/engine/message_engine.h"
+#include "ui/support/sub_dialog.h"
 
 #include "ui/controls/control_kinds.h"
+#include "ui/controls/display_states.h"
 #include "ui/engine/item_changes.h"
-#include "ui/engine/list_rows.h"
 
 #include <commctrl.h>
 
@@ -247,7 +248,7 @@ INT_PTR OnMeasureItem(HWND window, UINT, WPARAM wParam, LPARAM lParam, int32_t, 
     auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
     if (!measure)
         return 1;
-    measure->itemHeight = static_cast<UINT>(GetListRowHeight(window, static_cast<int32_t>(wParam)));
+    measure->itemHeight = GetListRowHeight(window, wParam);
     return 0;
 }
 

@@ -18,8 +18,8 @@
 // the others are delivered to the item whose control identifier is wParam.
 inline constexpr UINT kEventRefresh = WM_USER + 1500;        // 2524, lParam: changed list
 inline constexpr UINT kEventUnused = WM_USER + 1501;         // 2525
-inline constexpr UINT kEventValidate = WM_USER + 1502;       // 2526
-inline constexpr UINT kEventReset = WM_USER + 1503;          // 2527
+// 2526 (validate) and 2527 (reset) are kEventValidate and kEventReset of
+// ui/support/sub_dialog.h.
 inline constexpr UINT kEventShowQueuedTexts = WM_USER + 1504;  // 2528
 inline constexpr UINT kEventQueryDialogCode = WM_USER + 1505;  // 2529, lParam: int32_t* out
 inline constexpr UINT kEventItem2530 = WM_USER + 1506;

@@ -12,6 +12,7 @@
 #include "common/system/module_files.h"
 #include "ui/engine/item_changes.h"
 #include "ui/engine/message_engine.h"
+#include "ui/support/sub_dialog.h"
 #include "ui/engine/page_check.h"
 #include "ui/engine/page_store.h"
 #include "ui/engine/tooltips.h"
@@ -99,7 +100,15 @@ INT_PTR Activate(HWND window, WPARAM wParam, LPARAM lParam, int32_t dialogCode, 
         return 0;
     EvaluateOptionStates(call, args->records, args->count, kEvaluateOnActivate, nullptr);
     UpdateSlotSelections(call, args->records, args->count);
-    RunItemEventHandlers(call, WM_NOTIFY, wParam, lParam, args->records, args->count, 0);
+    // The items show their values as at PSN_SETACTIVE, also in the refresh
+    // after a refused kill-active (which must not ask them to be left again).
+    OwnNotification active(window, PSN_SETACTIVE);
+    const auto* given = reinterpret_cast<const NMHDR*>(lParam);
+    if (given)
+        active.notify.hdr = *given;
+    active.notify.hdr.code = PSN_SETACTIVE;
+    SetCallMessage(call, WM_NOTIFY);
+    RunItemEventHandlers(call, WM_NOTIFY, wParam, active.lParam(), args->records, args->count, 0);
     UpdateItemLabels(call, args->records, args->count, 0);
     if (!call->permission)
         LockDialogReadOnly(call, args->records, args->count);
@@ -202,6 +211,11 @@ INT_PTR OnPageKillActive(HWND window, UINT, WPARAM wParam, LPARAM lParam, int32_
     const INT_PTR result = RunItemEventHandlers(args->call, WM_NOTIFY, wParam, lParam, args->records, args->count, 0);
     if (result == 1)
         Activate(window, wParam, lParam, dialogCode, args, true);
+    else
+        // Each press of OK or Apply leaves the current page first: the press
+        // that follows is a new one whose first page does the sheet's work
+        // again, so that what changed after an earlier Apply is stored too.
+        SetSettingsChangedFlag(UiOf(args), 0);
     // 1 keeps the page; the sheet reads it only when the procedure answers TRUE.
     SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
     return result;

@@ -38,6 +38,8 @@ int AddTooltip(HWND window, HWND tooltip, uint16_t tool, UINT flags, const wchar
 int UpdateTooltipText(HWND window, HWND tooltip, uint16_t tool, UINT flags, const wchar_t* text);
 int SetTooltipRect(HWND window, HWND tooltip, uint16_t tool, UINT flags, const RECT* rectangle);
 
+// The flag of a paper source code; 0 for a source without a tooltip.
+uint32_t TooltipFlagOfSource(uint16_t source);
 // The flags of the trays in the model's paper source table; 0 for an empty table.
 int ComputeTooltipFlags(const SettingsContext* settings, uint32_t* flags);
 // The sheet's record, once (1 also when it exists).

@@ -157,7 +157,7 @@ int RecomputeFinishingPositions(const ConstraintContext& context, const SettingC
                                 uint16_t* count)
 {
     uint32_t feed = 0, orientation = 0;
-    if (!ReadWithChange(context, change, kFidFeedOrientation, &feed) ||
+    if (!ReadWithChange(context, change, kFidPagesPerSheet, &feed) ||
         !ReadWithChange(context, change, kFidOrientation, &orientation))
         return 0;
     // A code the tables do not know leaves its value as it is.

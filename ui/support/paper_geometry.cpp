@@ -245,7 +245,7 @@ int FormatLayoutSummaryText(const ConstraintContext& settings, wchar_t** out)
     *out = nullptr;
     uint32_t paper = 0, output = 0, tiling = 0, feed = 0;
     if (!Read(settings, kFidPaperSize, &paper) || !Read(settings, kFidOutputPaper, &output) ||
-        !Read(settings, kFidPosterBooklet, &tiling) || !Read(settings, kFidFeedOrientation, &feed))
+        !Read(settings, kFidPosterBooklet, &tiling) || !Read(settings, kFidPagesPerSheet, &feed))
         return 0;
     HMODULE module = GetResourceModule();
     const bool listed = HasPaperList(settings.settings);
