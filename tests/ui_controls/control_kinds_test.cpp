@@ -33,6 +33,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -204,7 +205,7 @@ protected:
         SettingsSet set{settings_.data(), printer_settings_.data()};
         record_ = CreateDialogContext(nullptr, &ui_, &set, nullptr);
         ASSERT_NE(record_, nullptr);
-        host_ = CreateWindowExW(0, L"Static", L"Control kinds", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20, 20, 560,
+        host_ = CreateWindowExW(0, L"#32770", L"Control kinds", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20, 20, 560,
                                 520, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(host_, nullptr);
         record_->owner = host_;
@@ -273,10 +274,10 @@ ModelPrinter* ControlKindsTest::colour_ = nullptr;
 
 // --- Tables ---------------------------------------------------------------------------------
 
-TEST(ControlKindTable, EveryKindButNoneThreeAndThePictureHasAHandler)
+TEST(ControlKindTable, EveryKindButNoneAndThreeHasAHandler)
 {
     for (uint64_t kind = 0; kind <= 16; ++kind) {
-        const bool served = kind != 0 && kind != 3 && kind != 14 && kind != 16;
+        const bool served = kind != 0 && kind != 3 && kind != 16;
         EXPECT_EQ(FindKindHandler(kind) != nullptr, served) << kind;
     }
 }
@@ -678,8 +679,13 @@ TEST_F(ControlKindsTest, ATooLongFileNameIsRefusedAndTheDialogOpensAgain)
     MessageBoxScript boxes({IDOK});
     EXPECT_EQ(ChooseFileForItem(page_, &call, &kRecords[0], &params), 2);
     EXPECT_EQ(fileCalls, 2);
-    ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_NE(boxes.shown()[0].text.find(L"8"), std::wstring::npos);
+    // The script also sees the host window come back to the front: only boxes with a text count.
+    std::vector<std::wstring> texts;
+    for (const ShownMessageBox& box : boxes.shown())
+        if (!box.text.empty())
+            texts.push_back(box.text);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find(L"8"), std::wstring::npos);
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
