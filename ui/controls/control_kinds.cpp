@@ -32,13 +32,12 @@ ItemEventHandler FindKindHandler(uint64_t kind)
     return nullptr;
 }
 
-int SheetNotification(UINT message, LPARAM lParam)
+UINT SheetNotification(UINT message, LPARAM lParam)
 {
     if (message == WM_NOTIFY && lParam)
         return reinterpret_cast<const NMHDR*>(lParam)->code;
-    const int code = static_cast<int>(message);
-    if (code <= PSN_FIRST && code >= PSN_LAST)
-        return code;
+    if (message <= PSN_FIRST && message >= PSN_LAST)
+        return message;
     return 0;
 }
 
