@@ -9,6 +9,7 @@
 #include "common/devmode/interface_cores.h"
 #include "common/job/doc_monitor_job.h"
 #include "common/job/fax_temp_files.h"
+#include "ui/fax/fax_ui_state.h"
 #include "common/model/model_data.h"
 #include "common/records/context_sources.h"
 #include "common/records/printer_settings_record.h"
@@ -240,6 +241,7 @@ void FreeUiSheet(DialogContext* instance)
 {
     if (!instance)
         return;
+    ReleaseFaxUiState(instance->ui);
     FreeUiContext(instance->ui);
     instance->ui = nullptr;
     FreeDialogContext(&instance);

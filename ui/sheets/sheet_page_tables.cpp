@@ -5,6 +5,10 @@
 #include "ui/sheets/page_procedures.h"
 #include "ui/sheets/sheet_pages.h"
 
+#include "ui/fax/recipient_options.h"
+#include "ui/fax/recipients_page.h"
+#include "ui/fax/small_fax_dialogs.h"
+
 namespace {
 
 constexpr ItemTableHeader kEmptyItems{nullptr, 0, kPageHelpTopic, nullptr, nullptr, 0};
@@ -20,12 +24,16 @@ constexpr const SubDialogDescriptor* kJobTypeSubDialogs[] = {
 constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &kSubDialog<27>};
 constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&kSubDialog<18>, &kSubDialog<19>, &kSubDialog<25>};
 constexpr const SubDialogDescriptor* kListSubDialogs[] = {&kSubDialog<4>, &kSubDialog<8>, &kSubDialog<56>};
-constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&kSubDialog<23>, &kSubDialog<24>, &kSubDialog<45>};
+constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&kSubDialog<23>, &kSubDialog<24>,
+                                                                &OptionDefaultsDialog};
 constexpr const SubDialogDescriptor* kAccountingAloneSubDialogs[] = {&kSubDialog<47>, &kSubDialog<23>,
-                                                                     &kSubDialog<24>, &kSubDialog<45>};
-constexpr const SubDialogDescriptor* kFaxSubDialogs[] = {&kSubDialog<31>, &kSubDialog<49>, &kSubDialog<30>,
-                                                         &kSubDialog<33>, &kSubDialog<32>, &kSubDialog<57>,
-                                                         &kSubDialog<58>, &kSubDialog<59>};
+                                                                     &kSubDialog<24>, &OptionDefaultsDialog};
+// The fax front end's own dialogs: recipient options (31, 49) and the notice,
+// wait and re-entry dialogs (57-59).
+constexpr const SubDialogDescriptor* kFaxSubDialogs[] = {&RecipientOptionsDialog, &RecipientOptionsExDialog,
+                                                         &kSubDialog<30>,         &kSubDialog<33>,
+                                                         &kSubDialog<32>,         &FaxNoticeDialog,
+                                                         &PhonebookWaitDialog,    &DestinationReentryDialog};
 
 // The stamps page is titled by the display name of this setting.
 constexpr uint16_t kStampsTitleSetting = 36894;
@@ -41,7 +49,7 @@ constexpr PageHeader MakeHeader(uint32_t templateId, DLGPROC procedure, uint32_t
 }
 
 constexpr PageHeader kFaxRecipientsHeader =
-    MakeHeader(kTemplateFaxRecipients, TablePageProc<kPageFaxRecipients>, kPageFaxRecipients, kFaxSubDialogs);
+    MakeHeader(kTemplateFaxRecipients, FaxRecipientsPageProc, kPageFaxRecipients, kFaxSubDialogs);
 constexpr PageHeader kJobTypeHeader =
     MakeHeader(kTemplateJobType, TablePageProc<kPageJobType>, kPageJobType, kJobTypeSubDialogs);
 constexpr PageHeader kColourModeHeader =
@@ -61,7 +69,7 @@ constexpr PageHeader kDeviceOptionsHeader{kTemplateDeviceOptions, 0, TablePagePr
 
 }  // namespace
 
-const PageDescriptor FaxRecipientsPage{kPageFaxRecipients, &kEmptyItems, &kFaxRecipientsHeader};
+const PageDescriptor FaxRecipientsPage{kPageFaxRecipients, &RecipientsPageItemTable, &kFaxRecipientsHeader};
 const PageDescriptor JobTypePage{kPageJobType, &kEmptyItems, &kJobTypeHeader};
 const PageDescriptor ColourModePage{kPageColourMode, &kEmptyItems, &kColourModeHeader};
 const PageDescriptor ColourModePlainPage{kPageColourMode, &kEmptyItems, &kColourModePlainHeader};
