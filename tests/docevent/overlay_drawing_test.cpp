@@ -232,9 +232,13 @@ protected:
     }
     void Annotate(std::initializer_list<std::pair<int, uint16_t>> placements)
     {
+        // The graphics library answers the codes of items whose option is off as 0.
         script.annotation.present = 1;
-        std::fill(std::begin(script.annotation.placement), std::end(script.annotation.placement), 0xFFFF);
-        for (auto [item, code] : placements) script.annotation.placement[item] = code;
+        std::fill(std::begin(script.annotation.placement), std::end(script.annotation.placement), 0);
+        for (auto [item, code] : placements) {
+            script.annotation.placement[item] = code;
+            SetNumber(uint16_t(1296 + item), 1);
+        }
         std::wcscpy(script.annotation.userName, L"user");
         std::wcscpy(script.annotation.ownerText, L"owner");
         std::wcscpy(script.annotation.documentName, L"doc");
@@ -310,7 +314,8 @@ TEST_F(OverlayDrawing, AnnotationItemsOfOnePlacementAreJoined)
     std::vector<std::string> texts;
     for (const std::string& item : r.items)
         if (item.rfind("Text:", 0) == 0) texts.push_back(item);
-    // The watermark of the face and one joined annotation text.
+    // The watermark of the face and one joined annotation text; the items
+    // whose option is off (their codes read 0) print nothing.
     EXPECT_EQ(Join(texts), "Text:DRAFT Text:user : doc ");
     EXPECT_EQ(std::count(script.escapes.begin(), script.escapes.end(), "StartPage"), 0);
 }

@@ -34,6 +34,7 @@ constexpr uint16_t kFidLayoutKind = 321;
 constexpr uint16_t kFidFeedOrientation = 295;
 constexpr uint16_t kFidAnnotationFont = 357;
 constexpr uint16_t kFidAnnotationColour = 373;
+constexpr uint16_t kFidAnnotationItemFirst = 1296;   // 1296-1301: which texts print
 constexpr uint32_t kLayoutBooklet = 2;
 
 constexpr UINT kStringJobNumberFormat = 5145;
@@ -304,8 +305,14 @@ int DrawAnnotationText(HANDLE printer, HDC hdc, OverlaySettings& settings, Overl
     swprintf(number, 16, format, static_cast<int>(record.jobNumber));
     std::wstring texts[6] = {Field(record.userName), Field(record.ownerText), Field(record.documentName),
                              number, Field(record.date), Field(record.time)};
+    // The graphics library answers the code of an item whose option is off
+    // as 0, which would tile its empty text over the page: such an item is
+    // not printed, whatever its code reads.
     uint16_t placements[6];
-    std::copy(std::begin(record.placement), std::end(record.placement), placements);
+    for (uint16_t item = 0; item < 6; ++item)
+        placements[item] = settings.Number(static_cast<uint16_t>(kFidAnnotationItemFirst + item)) == 1
+                               ? record.placement[item]
+                               : kNotPrinted;
 
     int result = kDone;
     bool drawn = false;
