@@ -3,6 +3,7 @@
 // library's brackets, and the job read back whole carries them on every page.
 #include "tests/docevent/docevent_fixture.h"
 
+#include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "printhost/host_dc.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <winspool.h>
+#include <winddiui.h>
 
 #include <cstring>
 #include <cstdlib>
@@ -114,6 +116,56 @@ TEST(DocumentOverlays, WatermarkAndAnnotationPrintOnEveryPage)
         EXPECT_GE(Count(body.substr(annotation), "\nDI "), 1u) << body;
         at = end;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Two pages per side and one page printed: the face is still open at the
+// document end, so the watermark of the whole face goes on a page of its own
+// that morvaui adds at ENDDOC. That page's STARTPAGE sends its page record as
+// any page; its ENDPAGE does not look for overlays again.
+TEST(DocumentOverlays, DocumentEndAddsOneOverlayPage)
+{
+    ASSERT_TRUE(docevent_test::SharedPrinter().ok());
+    std::vector<unsigned char> devmode = docevent_test::ApplicationDevmode(
+        {{kFidPagesPerSheet, 2}, {301, 0x00C0}, {302, 0}, {303, 0x202}, {1288, 1}});
+    ASSERT_FALSE(devmode.empty());
+    ASSERT_TRUE(SetText(devmode, 297, L"Draft stamp"));
+    ASSERT_TRUE(SetText(devmode, 299, L"DRAFT"));
+    ASSERT_TRUE(SetFont(devmode, 304, 48));
+    docevent_test::HostLog log;
+    std::wstring error;
+    HDC dc = printhost::CreatePrinterDc(docevent_test::SharedPrinter().printerName(),
+                                        reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+    ASSERT_NE(dc, nullptr) << std::string(error.begin(), error.end());
+    const std::wstring jobFile = printhost_test::TempPath(L"docevent_overlay_page.prn");
+    DeleteFileW(jobFile.c_str());
+    DOCINFOW doc{sizeof(doc), L"Stamped face", jobFile.c_str(), nullptr, 0};
+    ASSERT_GT(HostStartDocW(dc, &doc), 0);
+    EXPECT_GT(HostStartPage(dc), 0);
+    Rectangle(printhost::CurrentDrawingDc(dc), 300, 300, 1200, 900);
+    EXPECT_GT(HostEndPage(dc), 0);
+    EXPECT_GT(HostEndDoc(dc), 0);
+    EXPECT_TRUE(HostDeleteDC(dc));
+    int startPages = 0, endPages = 0;
+    std::vector<uint32_t> extraPage;
+    for (const docevent_test::LoggedCall& call : log.calls()) {
+        if (!call.isEvent && call.code == 20548) {
+            EXPECT_EQ(call.outSize, 4);
+            extraPage.push_back(call.firstWord);
+        }
+        if (call.isEvent && call.code == DOCUMENTEVENT_STARTPAGE) ++startPages;
+        if (call.isEvent && call.code == DOCUMENTEVENT_ENDPAGE) {
+            ++endPages;
+            EXPECT_EQ(call.result, DOCUMENTEVENT_SUCCESS);
+        }
+    }
+    EXPECT_EQ(startPages, 2);
+    EXPECT_EQ(endPages, 2);
+    EXPECT_EQ(extraPage, (std::vector<uint32_t>{1, 0}));
+    EXPECT_EQ(docevent_test::ReadBackJob(jobFile), "");
 }
 
 }  // namespace
