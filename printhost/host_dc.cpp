@@ -423,27 +423,34 @@ int WINAPI HostStartPage(HDC hdc)
     return 1;
 }
 
+// Plays what the page's metafile holds so far and starts a new one for the
+// rest of the page.
+bool PlayPageSoFar(HostDc& dc)
+{
+    HENHMETAFILE page = TakePage(dc);
+    if (!page) return false;
+    std::wstring message;
+    const HostDcObserver* observer = g_observer;
+    const PlayTiming timing{observer ? observer->played : nullptr, observer ? observer->context : nullptr};
+    const bool ok = PlayPage(*dc.device, Surface(dc), page, &message, &timing);
+    if (!ok) dc.lastError = message;
+    DeleteEnhMetaFile(page);
+    return ok;
+}
+
 int WINAPI HostEndPage(HDC hdc)
 {
     FoundDc found(hdc);
     HostDc* dc = found.dc;
     if (!dc) return EndPage(hdc);
     if (!dc->pageOpen) { SetLastError(ERROR_INVALID_PARAMETER); return SP_ERROR; }
-    // The interface library may still draw on the page at ENDPAGE.
+    // A driver printing directly has had every drawing call of the page when
+    // ENDPAGE comes: what the interface library asks it then (which overlays
+    // are due) depends on it. What the library draws at ENDPAGE follows.
+    bool ok = PlayPageSoFar(*dc);
     const int event = Event(*dc, dc->pageDc, DOCUMENTEVENT_ENDPAGE, 0, nullptr, 0, nullptr);
     dc->pageOpen = false;
-    HENHMETAFILE page = TakePage(*dc);
-    bool ok = page != nullptr;
-    if (page) {
-        std::wstring message;
-        const HostDcObserver* observer = g_observer;
-        const PlayTiming timing{observer ? observer->played : nullptr, observer ? observer->context : nullptr};
-        if (!PlayPage(*dc->device, Surface(*dc), page, &message, &timing)) {
-            dc->lastError = message;
-            ok = false;
-        }
-        DeleteEnhMetaFile(page);
-    }
+    ok = PlayPageSoFar(*dc) && ok;
     auto sendPage = Ddi<PFN_DrvSendPage>(*dc, INDEX_DrvSendPage);
     if (sendPage && !sendPage(Surface(*dc))) {
         dc->lastError = L"the graphics driver failed the page (DrvSendPage)";
@@ -550,13 +557,21 @@ int WINAPI HostExtEscape(HDC hdc, int escape, int inSize, LPCSTR in, int outSize
     if (const HostDcObserver* observer = g_observer;
         observer && observer->escape && observer->escape(observer->context, hdc, escape, inSize, in, outSize, out, &answer))
         return answer;
-    // With a page open, an escape that wants no answer waits in the page's
-    // metafile for the drawing issued before it; a query is answered now.
-    if (dc->pageOpen && outSize == 0 && escape != QUERYESCSUPPORT && RecordEscapeInPage(dc->pageDc, escape, inSize, in))
+    // With a page open, an escape keeps its place among the page's drawing in
+    // the page's metafile, as in a spool file; one that wants no answer
+    // answers 1 and waits there. One that wants an answer is answered by the
+    // device now as well (on Windows the application's device answers it,
+    // while the device that plays the spool file meets it in place).
+    // QUERYESCSUPPORT asks about the device and is not part of the page.
+    const bool inPage = dc->pageOpen && escape != QUERYESCSUPPORT;
+    if (inPage && outSize == 0 && RecordEscapeInPage(dc->pageDc, escape, inSize, in))
         return 1;
     auto ddiEscape = Ddi<PFN_DrvEscape>(*dc, INDEX_DrvEscape);
     if (!ddiEscape) return 0;
-    return int(ddiEscape(Surface(*dc), ULONG(escape), ULONG(inSize), const_cast<char*>(in), ULONG(outSize), out));
+    const int answered =
+        int(ddiEscape(Surface(*dc), ULONG(escape), ULONG(inSize), const_cast<char*>(in), ULONG(outSize), out));
+    if (inPage) RecordEscapeInPage(dc->pageDc, escape, inSize, in);
+    return answered;
 }
 
 BOOL WINAPI HostDeleteDC(HDC hdc)

@@ -111,7 +111,13 @@ TEST_F(DocumentEvents, EventsAndEscapesOfOneDocument)
         expected.push_back(headerLine);
     for (const char* line : {"20524(2112/0)", "20513(2/0)=1", "13=1",
                              // STARTPAGE: the settings read, the page record.
-                             "20482(0/5900)", "20496(10/0)", "6=1", "7=1", "8=1", "12=0", "10=1"})
+                             "20482(0/5900)", "20496(10/0)", "6=1",
+                             // ENDPAGE: the overlays due on the finished face
+                             // (annotations, whose record holds no text), the
+                             // settings and the annotation record read.
+                             "20481(4/44)", "20482(0/5900)", "20486(0/768)", "7=1",
+                             // ENDDOC: nothing due on a page of its own.
+                             "20481(4/44)", "8=1", "12=0", "10=1"})
         expected.push_back(line);
     EXPECT_EQ(Join(lines), Join(expected));
 }

@@ -89,7 +89,8 @@ TEST(PrintHostSequence, EscapesInMidPageArriveBetweenThePagesDrawing)
         Ellipse(dc, 10, 10, 50, 50);
         EXPECT_EQ(HostExtEscape(dc, 20484, sizeof(off), reinterpret_cast<LPCSTR>(&off), 0, nullptr), 1);
         LineTo(dc, 0, 200);
-        // A query and an escape with an answer reach the driver at once.
+        // A query and an escape with an answer reach the driver at once; the
+        // escape comes again in its place among the page's drawing.
         DWORD code = 20484, out = 0;
         EXPECT_EQ(HostExtEscape(dc, QUERYESCSUPPORT, sizeof(code), reinterpret_cast<LPCSTR>(&code), 0, nullptr), 1);
         EXPECT_EQ(HostExtEscape(dc, 20481, 0, nullptr, sizeof(out), reinterpret_cast<LPSTR>(&out)), 1);
@@ -101,12 +102,14 @@ TEST(PrintHostSequence, EscapesInMidPageArriveBetweenThePagesDrawing)
               "DrvEscape code=20496 in=4 out=4\n"   // and at STARTPAGE
               "DrvEscape code=8 in=4 out=0\n"
               "DrvEscape code=20481 in=0 out=4\n"
-              "DrvDocumentEvent ENDPAGE hdc=set in=0 out=0\n"
               "DrvStrokePath\n"
               "DrvEscape code=20484 in=4 out=0\n"
               "DrvStrokeAndFillPath\n"
               "DrvEscape code=20484 in=4 out=0\n"
               "DrvStrokePath\n"
+              "DrvEscape code=20481 in=0 out=0\n"
+              // The driver has had the page's drawing when ENDPAGE comes.
+              "DrvDocumentEvent ENDPAGE hdc=set in=0 out=0\n"
               "DrvSendPage\n")
         << record;
     // The interface library still hears of each escape when the application issues it.

@@ -56,6 +56,7 @@ struct DcJobRecord {
     uint32_t isFaxJob;
     uint32_t jobAlreadyStarted;   // answer of 20522 at STARTDOCPOST
     uint32_t confirmed;           // the shared-printer question was answered OK
+    uint32_t overlayPass;         // 1 while the document end draws its overlay page
     uint8_t settings[kSettingsRecordSize];
     uint8_t printerSettings[kPrinterSettingsRecordSize];
     SettingsContext* context;     // opened at the first lookup, closed at DELETEDC

@@ -4,6 +4,7 @@
 #include "ui/docevent/dc_job_record.h"
 #include "ui/docevent/extended_devmode.h"
 #include "ui/docevent/job_data.h"
+#include "ui/docevent/overlays.h"
 
 #include <winddiui.h>
 
@@ -32,6 +33,22 @@ int HandOutExtendedDevmode(HANDLE printer, const DEVMODEW* input, ULONG outSize,
     else if (built)
         GlobalFree(built);
     return result;
+}
+
+// The overlay page the document end adds is a page of its own: its STARTPAGE
+// sends the page record as any page does, but its ENDPAGE must not look for
+// overlays again (the graphics library would answer the same ones due).
+int DrawOverlaysAtEnd(HANDLE printer, HDC hdc, bool atDocumentEnd)
+{
+    DcJobRecord* record = FindDcJobRecord(printer);
+    if (record && record->overlayPass)
+        return DOCUMENTEVENT_SUCCESS;
+    if (record)
+        record->overlayPass = atDocumentEnd ? 1 : 0;
+    const int result = DrawPendingOverlays(printer, hdc, atDocumentEnd ? 1 : 0);
+    if (record)
+        record->overlayPass = 0;
+    return result == -1 ? DOCUMENTEVENT_FAILURE : DOCUMENTEVENT_SUCCESS;
 }
 
 }  // namespace
@@ -69,9 +86,7 @@ int HandleDocumentEvent(HANDLE printer, HDC hdc, int event, ULONG inSize, PVOID 
         return SendPageRecordAtStartPage(printer, hdc);
     case DOCUMENTEVENT_ENDPAGE:
     case DOCUMENTEVENT_ENDDOC:
-        // Due watermarks and annotations are drawn here once the job has
-        // overlay options; until then the page and document end as they are.
-        return hdc ? DOCUMENTEVENT_SUCCESS : DOCUMENTEVENT_FAILURE;
+        return DrawOverlaysAtEnd(printer, hdc, event == DOCUMENTEVENT_ENDDOC);
     case DOCUMENTEVENT_DELETEDC:
         return DeleteDcJobRecord(printer);
     case DOCUMENTEVENT_STARTDOCPOST:
