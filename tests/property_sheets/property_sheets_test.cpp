@@ -307,7 +307,7 @@ TEST_F(SheetsTest, PrintingPreferencesShowTheFaxPageFirst)
     EXPECT_EQ(ShowDocumentSheet(nullptr, &header, false), CPSUI_CANCEL);
     ASSERT_TRUE(driver.visit().found);
     ASSERT_EQ(driver.visit().tabs.size(), 5u);
-    EXPECT_EQ(driver.visit().tabs[0], L"Fax");
+    EXPECT_EQ(driver.visit().tabs[0], L"Fax Destinations");
     EXPECT_EQ(driver.visit().tabs[1], L"Basic");
 }
 
@@ -492,7 +492,7 @@ TEST_F(SheetsTest, PrintTimeSheetWritesTheFaxAddressFile)
     EXPECT_EQ(ShowDocumentSheet(nullptr, &header, true), CPSUI_OK);
     ASSERT_TRUE(driver.visit().found);
     ASSERT_EQ(driver.visit().tabs.size(), 1u);
-    EXPECT_EQ(driver.visit().tabs[0], L"Fax");
+    EXPECT_EQ(driver.visit().tabs[0], L"Fax Destinations");
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
