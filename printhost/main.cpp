@@ -5,6 +5,7 @@
 #include "printhost/model_devmode.h"
 #include "printhost/print_job.h"
 #include "printhost/sample_pages.h"
+#include "printhost/sheet_commands.h"
 
 #include <windows.h>
 
@@ -24,7 +25,9 @@ void Usage()
         L"  printhost install DRIVER DIR GRAPHICS.DLL INTERFACE.DLL [--data FILE] [--file FILE]... [--printer NAME]\n"
         L"  printhost remove DRIVER [--printer NAME]\n"
         L"  printhost list\n"
-        L"  printhost print PRINTER JOBFILE [--devmode FILE | --model-defaults] [--set ID=VALUE]... [--name DOCUMENT] [--samples] [PAGE.emf]...\n");
+        L"  printhost print PRINTER JOBFILE [--devmode FILE | --model-defaults] [--set ID=VALUE]... [--name DOCUMENT] [--samples] [PAGE.emf]...\n"
+        L"  printhost settings PRINTER [--out FILE]\n"
+        L"  printhost properties PRINTER\n");
 }
 
 int Fail(int code, const std::wstring& message)
@@ -119,6 +122,43 @@ int Print(const std::vector<std::wstring>& args)
     return kOk;
 }
 
+// The printing preferences in a window; the DEVMODE confirmed with OK goes to
+// the file named by --out.
+int Settings(const std::vector<std::wstring>& args)
+{
+    if (args.size() != 1 && !(args.size() == 3 && args[1] == L"--out")) { Usage(); return kUsage; }
+    std::vector<BYTE> devmode;
+    std::wstring error;
+    const int code = ShowPrintingPreferences(args[0], &devmode, &error);
+    if (code != kOk) return Fail(code, error);
+    if (devmode.empty()) {
+        std::fwprintf(stdout, L"cancelled: nothing written\n");
+        return kOk;
+    }
+    if (args.size() == 3) {
+        if (!SaveDevmodeFile(args[2], devmode, &error)) return Fail(kMissingFile, error);
+        std::fwprintf(stdout, L"settings of %ls written to %ls (%zu bytes)\n", args[0].c_str(), args[2].c_str(),
+                      devmode.size());
+    } else {
+        std::fwprintf(stdout, L"settings of %ls confirmed (%zu bytes, not written: no --out)\n", args[0].c_str(),
+                      devmode.size());
+    }
+    return kOk;
+}
+
+// The printer properties in a window; the driver stores what OK confirms.
+int Properties(const std::vector<std::wstring>& args)
+{
+    if (args.size() != 1) { Usage(); return kUsage; }
+    bool stored = false;
+    std::wstring error;
+    const int code = ShowPrinterProperties(args[0], &stored, &error);
+    if (code != kOk) return Fail(code, error);
+    std::fwprintf(stdout, stored ? L"printer properties of %ls stored\n" : L"cancelled: nothing stored for %ls\n",
+                  args[0].c_str());
+    return kOk;
+}
+
 // An exception nobody handled ends the process with its own exit code and a
 // message, never with a code that means something else.
 LONG WINAPI ReportFault(EXCEPTION_POINTERS* info)
@@ -143,6 +183,8 @@ int wmain(int argc, wchar_t** argv)
     if (command == L"remove") return Remove(args);
     if (command == L"list") return List();
     if (command == L"print") return Print(args);
+    if (command == L"settings") return Settings(args);
+    if (command == L"properties") return Properties(args);
     Usage();
     return kUsage;
 }

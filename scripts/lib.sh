@@ -40,12 +40,18 @@ morva_build_all() {
   cmake --build "$build/x86"
 }
 
-# Creates the private wine prefix once; later runs reuse it.
+# Creates the private wine prefix once; later runs reuse it. The prefix loads
+# the project's common property-sheet library (tools/compstui, beside the
+# programs in the bin folder) in place of wine's, which reports no results.
 morva_wine_prefix() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "test: creating wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  if ! grep -q '^"compstui"="native,builtin"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\DllOverrides' /v compstui /d native,builtin /f >/dev/null 2>&1 || true
     wineserver -w
   fi
 }

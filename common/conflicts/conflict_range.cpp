@@ -6,10 +6,12 @@
 #include "common/capabilities/capability_options.h"
 #include "common/constraints/constraint_engine.h"
 #include "common/constraints/constraint_values.h"
+#include "common/context/option_list.h"
 #include "common/context/setting_rules.h"
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/job/printer_stamp_store.h"
+#include "common/options/option_lists.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_types.h"
 #include "common/system/module_files.h"
@@ -54,6 +56,24 @@ int64_t Widen(uint64_t holder, uint16_t type)
     return static_cast<uint32_t>(holder);
 }
 
+// A range its handler gives (the copies, for one): the first two rows of the
+// option list the pages show for it.
+bool HandlerRange(const ConstraintContext& context, uint16_t id, int64_t* minimum, int64_t* maximum)
+{
+    constexpr uint16_t kListRange = 4;
+    OptionList* list = BuildOptionList(GetResourceModule(), context.settings, id, context.settingsRecord,
+                                       context.printerSettingsRecord, nullptr, nullptr);
+    const bool found = list && (list->listKind == kListRange || list->listKind == kOptionListKindSharedStrings) &&
+                       list->rows && list->count >= 2;
+    if (found) {
+        const uint16_t type = list->listKind == kListRange ? list->valueType : kTypeS16;
+        *minimum = Widen(list->rows[0].value, type);
+        *maximum = Widen(list->rows[1].value, type);
+    }
+    FreeOptionList(list);
+    return found;
+}
+
 // The setting's lower and upper range options (its first two options).
 bool ModelRange(const ConstraintContext& context, uint16_t id, uint16_t type, int64_t* minimum, int64_t* maximum)
 {
@@ -66,7 +86,9 @@ bool ModelRange(const ConstraintContext& context, uint16_t id, uint16_t type, in
         seen = n;
         return n < 2;
     });
-    return count != -1 ? seen >= 2 : seen == 2;
+    if (count != -1 ? seen >= 2 : seen == 2)
+        return true;
+    return HandlerRange(context, id, minimum, maximum);
 }
 
 }  // namespace

@@ -43,18 +43,6 @@ struct PrinterCloser {
 
 uint32_t g_mergeHookDone = 0;
 
-// The size check of setting 4 on a safe copy of a DEVMODE from outside.
-bool PassesRecordCheck(SettingsContext* context, const void* devmode, void* printerSettingsRecord)
-{
-    if (!devmode)
-        return false;
-    std::unique_ptr<InputDevmode> safe(new (std::nothrow) InputDevmode);
-    if (!safe)
-        return false;
-    LoadInputDevmode(devmode, safe.get());
-    return RunFunctionIdHandler(context, kFidSize, safe->record, printerSettingsRecord, kItemOpCheck) != 0;
-}
-
 // The output record holds stale bytes until the merge writes it: of the
 // caller's record only its two size fields are read, never as far as they
 // claim.
@@ -89,7 +77,7 @@ uint32_t CopyLength(SettingsContext* context, DOCUMENTPROPERTYHEADER* header, ui
         if (block != 0)
             return block < kPrivatePartOffset ? kPublicDevmodeSize : kPrivatePartOffset;
     }
-    if (header->pdmIn && PassesRecordCheck(context, header->pdmIn, printerSettings) &&
+    if (header->pdmIn && PassesDevmodeRecordCheck(context, header->pdmIn, printerSettings) &&
         OutputPassesRecordCheck(context, header->pdmOut, printerSettings) &&
         LoadU16(reinterpret_cast<const uint8_t*>(header->pdmOut) + kDmDriverExtraOffset) == 0)
         return kPublicDevmodeSize;
@@ -114,7 +102,7 @@ LONG MergeWithContext(SettingsContext* context, DOCUMENTPROPERTYHEADER* header)
     if (!loaded || !UpdateCollateField(work.get(), printerSettings.get(), context))
         return -1;
     if (header->pdmIn && !(header->fMode & DM_USER_DEFAULT) &&
-        PassesRecordCheck(context, header->pdmIn, printerSettings.get()) &&
+        PassesDevmodeRecordCheck(context, header->pdmIn, printerSettings.get()) &&
         !MergeInputDevmode(context, work.get(), header->pdmIn, printerSettings.get(), header->hPrinter,
                            kMergeAccept))
         return -1;
@@ -129,6 +117,17 @@ LONG MergeWithContext(SettingsContext* context, DOCUMENTPROPERTYHEADER* header)
 }
 
 }  // namespace
+
+bool PassesDevmodeRecordCheck(SettingsContext* context, const void* devmode, void* printerSettingsRecord)
+{
+    if (!devmode)
+        return false;
+    std::unique_ptr<InputDevmode> safe(new (std::nothrow) InputDevmode);
+    if (!safe)
+        return false;
+    LoadInputDevmode(devmode, safe.get());
+    return RunFunctionIdHandler(context, kFidSize, safe->record, printerSettingsRecord, kItemOpCheck) != 0;
+}
 
 BOOL ConvertDevmodeForPrinter(const wchar_t* printerName, const DEVMODEW* input, DEVMODEW* output, DWORD* size,
                               DWORD mode)

@@ -6,6 +6,8 @@
 
 #include "winddiui_records.h"
 
+struct SettingsContext;
+
 // DrvConvertDevMode: TRUE when the conversion gave a DEVMODE (migrated, copied or
 // defaults); FALSE with last error 87 (bad arguments or printer) or 122 (short
 // buffer, *size 1604).
@@ -22,3 +24,7 @@ inline constexpr wchar_t kInvalidDevmodeText[] = L"Invalid DEVMODE structure.";
 // 1604 (and cbOut 1604) when fMode is 0 or there is no pdmOut. The work is done
 // on a whole settings record; 1604 or 220 bytes go out.
 LONG MergeDevmodeSilently(DOCUMENTPROPERTYHEADER* header);
+
+// The size check of setting 4 on a safe copy of a DEVMODE from outside: true
+// when the record may be merged.
+bool PassesDevmodeRecordCheck(SettingsContext* context, const void* devmode, void* printerSettingsRecord);

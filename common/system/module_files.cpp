@@ -91,20 +91,31 @@ int GetDriverDirectory(wchar_t* buffer, uint32_t sizeInBytes)
     return 1;
 }
 
-HMODULE LoadLibraryInDriverContext(const wchar_t* path, DWORD flags)
+bool EnterDriverContext(ULONG_PTR* cookie)
 {
-    if (path == nullptr)
-        return nullptr;
     HANDLE context;
     {
         RoleLock lock(LockRole::Module);
         context = DriverActivationContext();
     }
-    ULONG_PTR cookie = 0;
-    const bool activated = context != INVALID_HANDLE_VALUE && ActivateActCtx(context, &cookie);
-    HMODULE module = LoadLibraryExW(path, nullptr, flags);
-    if (activated)
+    *cookie = 0;
+    return context != INVALID_HANDLE_VALUE && ActivateActCtx(context, cookie);
+}
+
+void LeaveDriverContext(bool entered, ULONG_PTR cookie)
+{
+    if (entered)
         DeactivateActCtx(0, cookie);
+}
+
+HMODULE LoadLibraryInDriverContext(const wchar_t* path, DWORD flags)
+{
+    if (path == nullptr)
+        return nullptr;
+    ULONG_PTR cookie = 0;
+    const bool entered = EnterDriverContext(&cookie);
+    HMODULE module = LoadLibraryExW(path, nullptr, flags);
+    LeaveDriverContext(entered, cookie);
     return module;
 }
 

@@ -37,6 +37,10 @@ uint32_t GetResourceModuleCount();
 // carries a manifest), so the loaded library binds to the same side-by-side
 // components as the driver.
 HMODULE LoadLibraryInDriverContext(const wchar_t* path, DWORD flags);
+// The same context around other work (property-sheet pages made from the
+// driver's templates): true when it was entered, and then left again with the cookie.
+bool EnterDriverContext(ULONG_PTR* cookie);
+void LeaveDriverContext(bool entered, ULONG_PTR cookie);
 
 // Number held in string 5146 of the resource file (e.g. 1041). 1 with the value,
 // 0 when the string is missing or holds no number (out left alone).

@@ -34,6 +34,20 @@ static_assert(offsetof(DOCUMENTPROPERTYHEADER, cbOut) == 40);
 static_assert(sizeof(DOCUMENTPROPERTYHEADER) == 28);
 #endif
 
+// The device sheet's header (DrvDevicePropertySheets' lParamInit).
+#ifndef DPS_NOPERMISSION
+#define DPS_NOPERMISSION 0x0001
+#endif
+struct DEVICEPROPERTYHEADER {
+    WORD cbSize;
+    WORD Flags;
+    HANDLE hPrinter;
+    LPWSTR pszPrinterName;
+};
+#ifdef _WIN64
+static_assert(sizeof(DEVICEPROPERTYHEADER) == 24);
+#endif
+
 struct DEVQUERYPRINT_INFO {
     WORD cbSize;
     WORD Level;

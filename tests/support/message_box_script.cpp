@@ -61,8 +61,10 @@ LRESULT CALLBACK MessageBoxScript::HookProc(int code, WPARAM wparam, LPARAM lpar
         HWND window = reinterpret_cast<HWND>(wparam);
         wchar_t className[16] = {};
         GetClassNameW(window, className, 16);
-        // A box activated again (focus coming back) is answered only once.
-        if (lstrcmpW(className, kDialogClass) == 0 && !GetPropW(window, L"MorvaScripted")) {
+        // A box activated again (focus coming back) is answered only once. Other
+        // dialogs (a property sheet) have no message text and are left to the test.
+        if (lstrcmpW(className, kDialogClass) == 0 && GetDlgItem(window, kMessageTextId) &&
+            !GetPropW(window, L"MorvaScripted")) {
             SetPropW(window, L"MorvaScripted", reinterpret_cast<HANDLE>(1));
             script->Answer(window);
         }

@@ -25,3 +25,9 @@
 #define kSynCopiesLabel 1105
 #define kSynDensityLabel 1108
 #define kSynOffsetLabel 1109
+
+// A modal sub-dialog of the synthetic page: two settings and OK and Cancel.
+#define kSyntheticDialogTemplate 9002
+#define kSyntheticSubDialogCode 52
+#define kSubOk 1092
+#define kSubCancel 1091

@@ -7,7 +7,9 @@
 #include "tests/ui_engine/synthetic_page.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/dialog_tables.h"
+#include "ui/engine/message_engine.h"
 #include "ui/engine/ui_context.h"
+#include "ui/support/keyed_list.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -139,6 +141,38 @@ TEST_F(SyntheticPageTest, APictureOfThePageIsWritten)
     EXPECT_EQ(signature[1], 'P');
     EXPECT_EQ(signature[2], 'N');
     EXPECT_EQ(signature[3], 'G');
+}
+
+INT_PTR CALLBACK EngineProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SlotHandler handler = nullptr;
+    int32_t slot = -1;
+    if (!FindMessageHandler(message, wParam, lParam, kDialogTypeModal, &handler, &slot))
+        return FALSE;
+    return CallMessageHandler(window, message, wParam, lParam, kSyntheticDialogCode, kDialogTypeModal, handler);
+}
+
+// The page as the engine and the control kinds show it: every item's control
+// brought up to its setting, captured for people to look at.
+TEST_F(SyntheticPageTest, TheEngineShowsEveryItemWithItsKind)
+{
+    for (uint32_t i = 0; i < SyntheticItemTable.count; ++i)
+        RemoveControlState(page_, SyntheticItemTable.records[i].controlId, context_record_->states->controls);
+    DestroyWindow(page_);
+    page_ = nullptr;
+    ASSERT_EQ(GetKeyedListCount(context_record_->states->controls), 0);
+    SetPageCheckDone(&ui_);
+    HWND page = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kSyntheticPageTemplate), host_,
+                                   EngineProcedure, reinterpret_cast<LPARAM>(context_record_));
+    ASSERT_NE(page, nullptr);
+    ShowWindow(page, SW_SHOW);
+    const ItemRecord* combo = FindItemRecord(page, kSyntheticDialogCode, kSynPaperCombo);
+    ASSERT_NE(FindControlState(page, combo), nullptr);
+    EXPECT_GT(SendDlgItemMessageW(page, kSynPaperCombo, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_TRUE(CaptureWindowPng(page, "synthetic_page_engine"));
+    DestroyWindow(page);
+    // Its states went with the window.
+    EXPECT_EQ(GetKeyedListCount(context_record_->states->controls), 0);
 }
 
 }  // namespace

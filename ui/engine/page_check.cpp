@@ -95,21 +95,6 @@ uint16_t RecheckSettingRanges(HANDLE printer, const ConstraintContext& context, 
     return RecomputeFinishingPositions(context, nullptr, ids, count) ? 0 : 1;
 }
 
-// The paper's name is one of the model's option names for 8.
-bool MatchFormNameToPaper(HANDLE printer, const ConstraintContext& context, uint16_t paper, uint16_t** ids,
-                          uint16_t* count)
-{
-    uint16_t model = 0;
-    if (MatchFormToModelPaper(printer, context.settingsRecord, context.printerSettingsRecord, paper, &model) != 1 ||
-        model == 0)
-        return false;
-    if (model != paper &&
-        (!WriteSettingNumber(kFidPaperSize, context.settingsRecord, context.printerSettingsRecord, model) ||
-         AddIdToList(kFidPaperSize, kChangedRoom, ids, count) != kListOk))
-        return false;
-    return true;
-}
-
 bool HasDevmodeSizeFields(const void* settingsRecord)
 {
     DEVMODEW head;
@@ -135,6 +120,21 @@ bool PaperIsKnown(const ConstraintContext& context, uint16_t paper)
 }
 
 }  // namespace
+
+bool MatchFormNameToPaper(HANDLE printer, const ConstraintContext& context, uint16_t paper, uint16_t** ids,
+                          uint16_t* count)
+{
+    uint16_t model = 0;
+    if (MatchFormToModelPaper(printer, context.settingsRecord, context.printerSettingsRecord, paper, &model) != 1 ||
+        model == 0)
+        return false;
+    if (model != paper &&
+        (!WriteSettingNumber(kFidPaperSize, context.settingsRecord, context.printerSettingsRecord, model) ||
+         AddIdToList(kFidPaperSize, kChangedRoom, ids, count) != kListOk))
+        return false;
+    return true;
+}
+
 
 uint16_t CheckPaperSelection(HANDLE printer, const ConstraintContext& context, uint32_t mode, uint16_t** ids,
                              uint16_t* count)

@@ -54,6 +54,11 @@ uint16_t CheckWholeSettings(HANDLE printer, const ConstraintContext& context, ui
 uint16_t CheckPaperSelection(HANDLE printer, const ConstraintContext& context, uint32_t mode, uint16_t** ids,
                              uint16_t* count);
 
+// Sets 8 to the model paper whose name is the spooler form name of `paper`
+// (listing 8 when it changed); false when no model paper matches.
+bool MatchFormNameToPaper(HANDLE printer, const ConstraintContext& context, uint16_t paper, uint16_t** ids,
+                          uint16_t* count);
+
 // The output bin recomputed when the model derives it; 1 done, 0 failure.
 int RecomputeDerivedSettings(HANDLE printer, const ConstraintContext& context, uint16_t** ids, uint16_t* count);
 

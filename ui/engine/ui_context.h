@@ -37,6 +37,7 @@ inline constexpr uint32_t kSheetOneDocument = 0x20;
 
 inline constexpr int kHelpPathChars = 260;
 inline constexpr int kShortTextChars = 128;
+inline constexpr int kSheetTitleChars = 128;
 
 struct UiContext {
     wchar_t* printerName;
@@ -76,6 +77,8 @@ struct UiContext {
     uint32_t comProvider;
     int32_t comInitResult;
     uint32_t protectedMode;
+    // The sheet's caption handed to the property-sheet library, for the sheet's life.
+    wchar_t sheetTitle[kSheetTitleChars];
 };
 
 // Dialog types.

@@ -1,17 +1,16 @@
 #include "ui/entry/document_properties.h"
 
 #include "common/devmode/interface_cores.h"
+#include "ui/sheets/sheet_callback.h"
 
 #include <cwchar>
 
 namespace {
 
-// No document sheet can be shown yet: a prompt fails as a sheet that cannot be
-// opened.
-constexpr LONG kNoSheet = -1;
 constexpr size_t kPrintTimeNameChars = 128;
 
-LONG RunWithHeader(HANDLE printer, wchar_t* name, DEVMODEW* output, DEVMODEW* input, DWORD mode)
+LONG RunWithHeader(HWND window, HANDLE printer, wchar_t* name, DEVMODEW* output, DEVMODEW* input, DWORD mode,
+                   bool printTime)
 {
     DOCUMENTPROPERTYHEADER header{};
     header.cbSize = sizeof(header);
@@ -22,26 +21,26 @@ LONG RunWithHeader(HANDLE printer, wchar_t* name, DEVMODEW* output, DEVMODEW* in
     header.cbOut = 0;
     header.fMode = mode;
     if (mode & DM_PROMPT)
-        return kNoSheet;
+        return ShowDocumentSheet(window, &header, printTime);
     return MergeDevmodeSilently(&header);
 }
 
 }  // namespace
 
-LONG RunDocumentProperties(HWND, HANDLE printer, const wchar_t* deviceName, DEVMODEW* output, DEVMODEW* input,
-                           DWORD mode)
+LONG RunDocumentProperties(HWND window, HANDLE printer, const wchar_t* deviceName, DEVMODEW* output,
+                           DEVMODEW* input, DWORD mode)
 {
-    return RunWithHeader(printer, const_cast<wchar_t*>(deviceName), output, input, mode);
+    return RunWithHeader(window, printer, const_cast<wchar_t*>(deviceName), output, input, mode, false);
 }
 
-LONG RunPrintTimeDocumentProperties(HWND, HANDLE printer, const wchar_t* printerName, DEVMODEW* output, DEVMODEW* input,
+LONG RunPrintTimeDocumentProperties(HWND window, HANDLE printer, const wchar_t* printerName, DEVMODEW* output, DEVMODEW* input,
                                     DWORD mode)
 {
     wchar_t name[kPrintTimeNameChars] = {};
     if (printerName) {
         std::wcsncpy(name, printerName, kPrintTimeNameChars - 1);
     }
-    return RunWithHeader(printer, name, output, input, mode);
+    return RunWithHeader(window, printer, name, output, input, mode, true);
 }
 
 LONG AnswerDocumentPropertiesHeader(LPARAM lParam)
@@ -49,7 +48,8 @@ LONG AnswerDocumentPropertiesHeader(LPARAM lParam)
     auto* header = reinterpret_cast<DOCUMENTPROPERTYHEADER*>(lParam);
     if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
         return -1;
+    // A prompt is asked through the sheet callbacks, never without sheet information.
     if (header->fMode & DM_PROMPT)
-        return kNoSheet;
+        return -1;
     return MergeDevmodeSilently(header);
 }

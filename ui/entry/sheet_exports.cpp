@@ -1,30 +1,32 @@
-// The property-sheet exports. The spooler and winspool call the document sheets
-// without sheet information to ask for the DEVMODE size or the silent merge;
-// that is answered here. The sheets themselves are not built yet: a call that
-// wants a sheet gets the failure answer.
-#include "ui/entry/document_properties.h"
+// The property-sheet exports. The platform's common property-sheet interface
+// calls the two sheet callbacks with its reasons; winspool calls the document
+// sheets without sheet information to ask for the DEVMODE size or the silent
+// merge. PrinterProperties shows the device sheet itself.
 #include "ui/entry/export_frame.h"
+#include "ui/sheets/sheet_callback.h"
 
 #include <windows.h>
 
-extern "C" LONG WINAPI DrvDocumentPropertySheets(void* sheetInfo, LPARAM lParam)
+extern "C" LONG WINAPI DrvDocumentPropertySheets(PROPSHEETUI_INFO* sheetInfo, LPARAM lParam)
 {
     EnterExport(L"DrvDocumentPropertySheets");
-    const LONG result = sheetInfo ? -1 : AnswerDocumentPropertiesHeader(lParam);
+    const LONG result = DocumentSheetCallback(sheetInfo, lParam);
     LeaveExport(L"DrvDocumentPropertySheets RetValue = %ld", result);
     return result;
 }
 
-extern "C" LONG WINAPI DrvDevicePropertySheets(void*, LPARAM)
+extern "C" LONG WINAPI DrvDevicePropertySheets(PROPSHEETUI_INFO* sheetInfo, LPARAM lParam)
 {
     EnterExport(L"DrvDevicePropertySheets");
-    LeaveExport(L"DrvDevicePropertySheets RetValue = %ld", -1);
-    return -1;
+    const LONG result = DeviceSheetCallback(sheetInfo, lParam);
+    LeaveExport(L"DrvDevicePropertySheets RetValue = %ld", result);
+    return result;
 }
 
-extern "C" BOOL WINAPI PrinterProperties(HWND, HANDLE)
+extern "C" BOOL WINAPI PrinterProperties(HWND window, HANDLE printer)
 {
     EnterExport(L"PrinterProperties");
-    LeaveExport(L"PrinterProperties RetValue = %d", FALSE);
-    return FALSE;
+    const BOOL result = ShowPrinterProperties(window, printer);
+    LeaveExport(L"PrinterProperties RetValue = %d", result);
+    return result;
 }
