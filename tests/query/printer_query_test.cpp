@@ -1,6 +1,8 @@
 // A whole printer query over the fixture model Q4530 with the stand-in library:
 // identity, option rules, tray assignment and the tray answers.
 #include "ui/query/printer_query.h"
+#include "ui/query/printer_web_page.h"
+#include "tests/support/import_patch.h"
 
 #include "common/model/model_data.h"
 #include "common/settings/value_types.h"
@@ -188,6 +190,37 @@ TEST_F(PrinterQuery, AddressOnly)
     EXPECT_EQ(log[2], "SetAttribute 22 _ZQZADC_Mode 2");
     EXPECT_EQ(log[3], "SetAttribute 22 _ZQZADC_EWSTryAddress printer.local");
     EXPECT_EQ(log.back(), "CloseDevice 22");
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring g_openedUrl;
+std::wstring g_openedVerb;
+HINSTANCE WINAPI RecordShellExecute(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show)
+{
+    g_openedVerb = verb ? verb : L"";
+    g_openedUrl = file ? file : L"";
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(show == SW_SHOW ? 42 : 2));
+}
+
+TEST_F(PrinterQuery, WebPageOpensTheAddressThePrinterGives)
+{
+    ScopedImportPatch patch("shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&RecordShellExecute));
+    ASSERT_TRUE(patch.active());
+    Script("open 23\nstring _ZQZADC_NetworkAddress 0 10.0.0.77\n");
+    g_openedUrl.clear();
+    EXPECT_EQ(OpenPrinterWebPage(in_, L"10.0.0.7"), 1);
+    EXPECT_EQ(g_openedVerb, L"open");
+    EXPECT_EQ(g_openedUrl, L"http://10.0.0.77/");
+    Log();
+    // Without an answer for the address nothing is opened.
+    Script("open 23\n");
+    g_openedUrl.clear();
+    EXPECT_EQ(OpenPrinterWebPage(in_, L"10.0.0.7"), 0);
+    EXPECT_TRUE(g_openedUrl.empty());
+    EXPECT_EQ(Log().back(), "CloseDevice 23");
 }
 
 }  // namespace

@@ -22,6 +22,8 @@
 #include "ui/engine/message_engine.h"
 #include "ui/engine/ui_context.h"
 #include "ui/support/resource_messages.h"
+#include "common/context/option_list.h"
+#include "common/system/module_files.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -43,10 +45,11 @@ constexpr ItemSlot kNoList[] = {{kNoListSetting, 0}};
 constexpr ItemSlot kOrientation[] = {{kFidOrientation, 3}};
 constexpr ItemSlot kCopies[] = {{kFidCopies, 0}};
 constexpr ItemSlot kHorizontal[] = {{268, 0}};
-constexpr ItemSlot kVertical[] = {{269, 0}};
-constexpr ItemSlot kForm[] = {{kFidFormName, 0}};
+constexpr ItemSlot kVertical[] = {{kFidCopies, 0}};  // a range the model gives
+constexpr uint16_t kUserCode = 5159;  // a user code, kept scrambled
+constexpr ItemSlot kForm[] = {{kUserCode, 0}};
 constexpr ItemSlot kFinisher[] = {{4359, 0}};
-constexpr uint16_t kUserSetting = 5146;  // kept per user
+constexpr uint16_t kUserSetting = 5165;  // kept per user, with a model default
 constexpr ItemSlot kUserValue[] = {{kUserSetting, 0}};
 constexpr ButtonParams kDefaultsParams{kActionDefaults, nullptr};
 
@@ -88,7 +91,6 @@ const ItemRecord kRecords[] = {
     {kKpPaperDetail, 1, kPaper, kKindOptionDetail, nullptr, &kDetailParams, kNoControl, kNoControl, nullptr},
     {kKpPalette, 1, kPaper, kKindPalettePicture, nullptr, &kPaletteParams, kNoControl, kNoControl, nullptr},
     {kKpStateOnly, 1, kFinisher, kKindStateOnly, nullptr, nullptr, kNoControl, kNoControl, nullptr},
-    {kKpProtectedEdit, 1, kForm, kKindEdit, nullptr, &kProtectedParams, kNoControl, kNoControl, nullptr},
     {kKpEndButton, 0, nullptr, kKindPushButton, nullptr, &kEndParams, kNoControl, kNoControl, nullptr},
     {kKpLengthEdit, 1, kHorizontal, kKindEdit, nullptr, &kLengthParams, kNoControl, kNoControl, nullptr},
     {kKpUnitLabel, 1, kHorizontal, kKindValueText, OnUnitLabelItem, &kStateText, kNoControl, kNoControl, nullptr},
@@ -98,6 +100,8 @@ const ItemRecord kRecords[] = {
     {kKpLevelGrid, -1, nullptr, 0, OnLevelGridItem, nullptr, kNoControl, kNoControl, nullptr},
     {kKpUserValue, 1, kUserValue, 0, nullptr, nullptr, kNoControl, kNoControl, nullptr},
     {1090, 0, nullptr, kKindPushButton, OnResetUserSettingsButton, &kDefaultsParams, kNoControl, kNoControl, nullptr},
+    // Last: the per-user reset stops at this user code, which has no model default.
+    {kKpProtectedEdit, 1, kForm, kKindEdit, nullptr, &kProtectedParams, kNoControl, kNoControl, nullptr},
 };
 const ItemTableHeader kTable = {kRecords, static_cast<uint32_t>(std::size(kRecords)), kPageHelpTopic, nullptr,
                                 nullptr, 0};
@@ -200,7 +204,7 @@ protected:
         SettingsSet set{settings_.data(), printer_settings_.data()};
         record_ = CreateDialogContext(nullptr, &ui_, &set, nullptr);
         ASSERT_NE(record_, nullptr);
-        host_ = CreateWindowExW(0, L"#32770", L"Control kinds", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20, 20, 560,
+        host_ = CreateWindowExW(0, L"Static", L"Control kinds", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20, 20, 560,
                                 520, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(host_, nullptr);
         record_->owner = host_;
@@ -326,8 +330,9 @@ TEST(ControlKindTable, FixedPointTextsWithADecimalComma)
     for (const Row& row : rows) {
         int32_t value = 0;
         EXPECT_EQ(ParseFixedPointValue(row.text, 1, row.flags, ',', &value), row.ok) << row.text;
-        if (row.ok)
+        if (row.ok) {
             EXPECT_EQ(value, row.value) << row.text;
+        }
     }
 }
 
@@ -474,7 +479,7 @@ TEST_F(ControlKindsTest, AProtectedTextIsShownPlainAndStoredEncoded)
     uint16_t type = 0;
     uint32_t size = 0;
     uint64_t holder = 0;
-    ASSERT_EQ(GetFunctionIdValue(kFidFormName, record_->current->settings, record_->current->printerSettings, &type,
+    ASSERT_EQ(GetFunctionIdValue(kUserCode, record_->current->settings, record_->current->printerSettings, &type,
                                  &size, &holder),
               0);
     wcsncpy(stored, reinterpret_cast<const wchar_t*>(holder), 63);
@@ -599,23 +604,38 @@ TEST_F(ControlKindsTest, TheScrollBarRunsFromZero)
     ASSERT_EQ(GetItemValueRange(&call, &kRecords[10], &minimum, &maximum), 1);
     int low = -1, high = -1;
     GetScrollRange(GetDlgItem(page_, kKpScroll), SB_CTL, &low, &high);
-    EXPECT_EQ(low, 0);
-    EXPECT_EQ(high, maximum - (minimum < 0 ? minimum : 0));
+    EXPECT_EQ(low, minimum < 0 ? 0 : minimum);
+    EXPECT_EQ(high, minimum < 0 ? maximum - minimum : maximum);
     const int position = GetScrollPos(GetDlgItem(page_, kKpScroll), SB_CTL);
-    EXPECT_EQ(position, static_cast<int>(static_cast<int16_t>(Current(269))) - (minimum < 0 ? minimum : 0));
+    EXPECT_EQ(position, static_cast<int>(Current(kFidCopies)) - (minimum < 0 ? minimum : 0));
 }
 
-TEST_F(ControlKindsTest, AnUpDownClickWithAnOutOfRangeNumberStepsFromTheStoredValue)
+TEST(ControlKindTable, UpDownStepsFromTheStoredValue)
 {
-    OpenPage();
-    SetCurrent(kFidCopies, 5);
-    Refresh();
-    SetDlgItemTextW(page_, kKpCopiesEdit, L"999");
-    SendDlgItemMessageW(page_, kKpCopiesUpDown, UDM_SETPOS32, 0, 6);
-    MessageBoxScript boxes;
-    SendMessageW(page_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 6),
-                 reinterpret_cast<LPARAM>(GetDlgItem(page_, kKpCopiesUpDown)));
-    EXPECT_EQ(Current(kFidCopies), 6u);
+    struct Row {
+        int32_t stored, typed;
+        bool readable;
+        int32_t s, p;
+        bool changes;
+        int32_t value;
+    } rows[] = {
+        {5, 7, true, 5, 6, true, 8},        // a typed number in range is the base
+        {5, 0, true, 5, 6, true, 6},        // below the range: from the stored value
+        {5, 1000, true, 5, 4, true, 4},     // above the range: from the stored value
+        {5, 0, false, 5, 6, true, 6},       // nothing readable typed
+        {5, 5, true, 5, 5, false, 0},       // no move, the typed value is the stored one
+        {5, 0, false, 5, 5, false, 0},      // no move, nothing typed
+        {999, 0, true, 999, 999, true, 999},  // at the maximum with an out-of-range number: from the stored
+        {1, 7, true, 1, 1, true, 6},        // at the minimum: one step down from the typed 7
+    };
+    for (const Row& row : rows) {
+        int32_t value = 0;
+        EXPECT_EQ(UpDownStepValue(row.stored, row.typed, row.readable, row.s, row.p, 1, 999, &value), row.changes)
+            << row.stored << " " << row.typed;
+        if (row.changes) {
+            EXPECT_EQ(value, row.value) << row.stored << " " << row.typed;
+        }
+    }
 }
 
 // The open-file dialog the tests stand in for: first a name too long for its
@@ -688,8 +708,9 @@ TEST_F(ControlKindsTest, TheResetButtonFollowsTheEditPermission)
         EXPECT_EQ(Current(kUserSetting), static_cast<uint32_t>(userDefault)) << row.permission;
         EXPECT_EQ(Current(kFidCopies), static_cast<uint32_t>(row.copiesReset ? copiesDefault : copiesDefault + 6))
             << row.permission;
-        if (!row.permission)
+        if (!row.permission) {
             EXPECT_TRUE(boxes.shown().empty());
+        }
         DestroyWindow(page_);
         DestroyWindow(host_);
         page_ = host_ = nullptr;

@@ -243,7 +243,7 @@ uint32_t OnPalettePictureItem(CallContext* call, UINT message, WPARAM wParam, LP
     if (!window || !item)
         return 0;
     HWND control = GetDlgItem(window, item->controlId);
-    const int code = SheetNotification(message, lParam);
+    const UINT code = SheetNotification(message, lParam);
     if (message == kEngineItemFirst) {
         if (lParam)
             *reinterpret_cast<const void**>(lParam) = parameters;

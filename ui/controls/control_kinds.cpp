@@ -1,6 +1,7 @@
 #include "ui/controls/control_kinds.h"
 
 #include "ui/controls/kind_handlers.h"
+#include "ui/illustration/picture_control.h"
 
 // Kind 14 (the bitmap picture) is served by the picture controls of the pages.
 const ControlKindRow ControlKindTable[] = {
@@ -17,6 +18,7 @@ const ControlKindRow ControlKindTable[] = {
     {kKindTrackbar, OnTrackbarItem},
     {kKindPalettePicture, OnPalettePictureItem},
     {kKindStateOnly, OnStateOnlyItem},
+    {kKindBitmapPicture, OnBitmapPictureItem},
     {kKindNone, nullptr},
 };
 
@@ -30,13 +32,12 @@ ItemEventHandler FindKindHandler(uint64_t kind)
     return nullptr;
 }
 
-int SheetNotification(UINT message, LPARAM lParam)
+UINT SheetNotification(UINT message, LPARAM lParam)
 {
     if (message == WM_NOTIFY && lParam)
         return reinterpret_cast<const NMHDR*>(lParam)->code;
-    const int code = static_cast<int>(message);
-    if (code <= PSN_FIRST && code >= PSN_LAST)
-        return code;
+    if (message <= PSN_FIRST && message >= PSN_LAST)
+        return message;
     return 0;
 }
 

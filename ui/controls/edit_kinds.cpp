@@ -333,7 +333,7 @@ uint32_t HandleEdit(CallContext* call, UINT message, WPARAM wParam, LPARAM lPara
     const auto* params = static_cast<const EditFieldParams*>(parameters);
     if (!window || !item || !params)
         return 0;
-    const int code = SheetNotification(message, lParam);
+    const UINT code = SheetNotification(message, lParam);
     if (code == PSN_SETACTIVE) {
         HWND control = GetDlgItem(window, item->controlId);
         SendMessageW(control, item->kind == 1 ? CB_LIMITTEXT : EM_LIMITTEXT, params->maxLength, 0);

@@ -18,7 +18,7 @@ inline constexpr UINT kEngineItemFirst = WM_USER + 1506; // 2530
 
 // The property-sheet notification a message carries (WM_NOTIFY with its
 // NMHDR, or the code itself as the event), 0 for any other message.
-int SheetNotification(UINT message, LPARAM lParam);
+UINT SheetNotification(UINT message, LPARAM lParam);
 // PSN_SETACTIVE and event 2524: the item shows its value and state.
 bool IsShowMessage(UINT message, LPARAM lParam);
 
@@ -90,6 +90,11 @@ bool IsInchDisplay(const CallContext* call);
 // false for a code that changes nothing.
 bool ScrollToValue(int code, int32_t position, int32_t stored, int32_t minimum, int32_t maximum,
                    const ScrollParams* params, int32_t* value);
+
+// The up-down step: from position s to p, with the stored value and the typed
+// one (readable or not). False when nothing changes.
+bool UpDownStepValue(int32_t stored, int32_t typed, bool readable, int32_t s, int32_t p, int32_t minimum,
+                     int32_t maximum, int32_t* value);
 
 // --- Push buttons ------------------------------------------------------------------------
 uint32_t RunPushButtonAction(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,

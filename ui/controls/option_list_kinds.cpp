@@ -517,7 +517,7 @@ uint32_t OnOptionListItem(CallContext* call, UINT message, WPARAM wParam, LPARAM
     const ListItemParams* params = ParamsOf(parameters);
     HWND control = GetDlgItem(window, item->controlId);
     const bool editPart = IsCombo(item) && (Behaviour(params) & kListEditPart) && params->edit;
-    if (const int code = SheetNotification(message, lParam)) {
+    if (const UINT code = SheetNotification(message, lParam)) {
         uint32_t result = 0;
         if (code == PSN_SETACTIVE) {
             LoadRowIcons(window);

@@ -47,13 +47,6 @@ SettingsSet* CurrentSet(HWND window)
     return context ? context->current : nullptr;
 }
 
-bool ReadValue(CallContext* call, uint16_t id, uint64_t* holder, uint16_t* type)
-{
-    uint32_t size = 0;
-    *holder = 0;
-    return GetFunctionIdValue(id, call->settings, call->printerSettings, type, &size, holder) == 0;
-}
-
 // The settings of the dialog's items (its own ids).
 std::vector<uint16_t> DialogSettingIds(CallContext* call)
 {

@@ -119,7 +119,7 @@ uint32_t OnScrollBarItem(CallContext* call, UINT message, WPARAM wParam, LPARAM 
     HWND window = GetCallWindow(call);
     if (!window || !item)
         return 0;
-    const int code = SheetNotification(message, lParam);
+    const UINT code = SheetNotification(message, lParam);
     if (code == PSN_SETACTIVE) {
         int32_t minimum = 0, maximum = 0;
         if (GetItemValueRange(call, item, &minimum, &maximum)) {
@@ -178,7 +178,7 @@ uint32_t OnTrackbarItem(CallContext* call, UINT message, WPARAM wParam, LPARAM l
         return 0;
     HWND control = GetDlgItem(window, item->controlId);
     const bool scaled = params && params->sliderScale;
-    const int code = SheetNotification(message, lParam);
+    const UINT code = SheetNotification(message, lParam);
     if (code == PSN_SETACTIVE) {
         const ValueEntry* entry = GetSelectedValueEntry(window, item);
         int32_t minimum = 0, maximum = 0;
@@ -234,15 +234,6 @@ void ShowUpDownPosition(CallContext* call, const ItemRecord* item, bool scaled)
     UpdateItemControlState(window, item, nullptr);
 }
 
-// The stored value in the units the buddy shows (hundredths of an inch for a
-// length in inch display).
-int32_t BuddyUnits(CallContext* call, const ValueEntry* entry, const EditFieldParams* buddy, int32_t stored)
-{
-    if (buddy && (buddy->flags & kEditLength) && IsInchDisplay(call))
-        return StoredToShownLength(entry->setting, stored, true);
-    return stored;
-}
-
 uint32_t StepUpDownValue(CallContext* call, WPARAM wParam, const ItemRecord* item, bool scaled)
 {
     HWND window = GetCallWindow(call);
@@ -277,18 +268,11 @@ uint32_t StepUpDownValue(CallContext* call, WPARAM wParam, const ItemRecord* ite
     int32_t p = static_cast<int32_t>(SendMessageW(GetDlgItem(window, item->controlId), UDM_GETPOS32, 0, 0));
     if (LOWORD(wParam) == SB_THUMBPOSITION)
         p = static_cast<int16_t>(HIWORD(wParam));
-    if (p == s) {
-        if (!readable || typed == stored)
-            return 2;
-        if (stored <= minimum)
-            p = s - 1;
-        else if (stored >= maximum)
-            p = s + 1;
-    }
-    const int32_t base = readable && typed >= minimum && typed <= maximum ? typed : stored;
-    int32_t value = ToStored(entry, ToPosition(entry, base, scaled) + (p - s), scaled);
-    (void)BuddyUnits;
-    value = std::clamp(value, minimum, maximum);
+    int32_t value = 0;
+    if (!UpDownStepValue(stored, typed, readable, s, p, minimum, maximum, &value))
+        return 2;
+    if (scaled)
+        value = std::clamp(ToStored(entry, ToPosition(entry, value, true), true), minimum, maximum);
     if (buddy && buddy->validate) {
         uint64_t holder = static_cast<uint32_t>(value);
         if (buddy->validate(call, WM_VSCROLL, buddyItem, buddy, 1, &holder) != 1)
@@ -302,6 +286,23 @@ uint32_t StepUpDownValue(CallContext* call, WPARAM wParam, const ItemRecord* ite
 
 }  // namespace
 
+bool UpDownStepValue(int32_t stored, int32_t typed, bool readable, int32_t s, int32_t p, int32_t minimum,
+                     int32_t maximum, int32_t* value)
+{
+    if (p == s) {
+        if (!readable || typed == stored)
+            return false;
+        if (stored <= minimum)
+            p = s - 1;
+        else if (stored >= maximum)
+            p = s + 1;
+    }
+    // A typed number outside the range is no base: the step goes from the stored value.
+    const int32_t base = readable && typed >= minimum && typed <= maximum ? typed : stored;
+    *value = std::clamp(base + (p - s), minimum, maximum);
+    return true;
+}
+
 uint32_t OnUpDownItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                       const void* parameters)
 {
@@ -310,7 +311,7 @@ uint32_t OnUpDownItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lPa
     if (!window || !item)
         return 0;
     const bool scaled = params && params->sliderScale;
-    const int code = SheetNotification(message, lParam);
+    const UINT code = SheetNotification(message, lParam);
     if (code == PSN_SETACTIVE) {
         const ValueEntry* entry = GetSelectedValueEntry(window, item);
         int32_t minimum = 0, maximum = 0;
