@@ -5,6 +5,8 @@
 #include <winspool.h>
 
 #include "common/system/module_files.h"
+#include "common/context/settings_context.h"
+#include "common/model/model_data.h"
 #include "tests/support/import_patch.h"
 
 #include <gtest/gtest.h>
@@ -157,6 +159,85 @@ TEST(CustomPaperSizes, FormsWrittenAndReadBack)
     EXPECT_EQ(again[19].length, 1480);
     EXPECT_EQ(again[5].width, kUnreadFormWidth);
     EXPECT_STREQ(again[19].formName, entries[19].formName);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CustomPaperSizes, TypedSizesAgainstTheLimits)
+{
+    // Limits 100.0-297.0 mm by 148.0-431.8 mm (widths shown).
+    struct Case {
+        const wchar_t* text;
+        int unit;
+        int32_t stored;
+        int result;
+        int32_t value;
+    } cases[] = {
+        {L"215.9", kUnitMillimetre, 2100, kSizeAccepted, 2159},
+        {L"99.9", kUnitMillimetre, 2100, kSizeInvalid, 0},    // outside the shown range
+        {L"297.1", kUnitMillimetre, 2100, kSizeInvalid, 0},
+        {L"99.9", kUnitMillimetre, 3500, kSizeBelowShown, 0}, // the stored value was outside already
+        {L"300", kUnitMillimetre, 3500, kSizeAboveShown, 0},
+        {L"8.5", kUnitInch, 2100, kSizeAccepted, 2159},
+        {L"11.69", kUnitInch, 2100, kSizeAccepted, 2969},
+        {L"8.x", kUnitInch, 2100, kSizeInvalid, 0},
+    };
+    for (const Case& c : cases) {
+        int32_t value = 0;
+        EXPECT_EQ(CheckCustomSizeText(c.text, L'.', c.unit, false, c.stored, 1000, 2970, &value), c.result) << c.text;
+        if (c.result == kSizeAccepted) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+    }
+    int32_t low = 0, high = 0;
+    ShownCustomRange(1000, 2970, kUnitInch, false, &low, &high);
+    EXPECT_EQ(low, 394);
+    EXPECT_EQ(high, 1169);
+    ShownCustomRange(1000, 2970, kUnitInch, true, &low, &high);
+    EXPECT_EQ(low, 390);
+    EXPECT_EQ(high, 1170);
+}
+
+TEST(CustomPaperSizes, AWidthGreaterThanTheLengthIsTurned)
+{
+    CustomPaperEntry e = {};
+    e.width = 2970;
+    e.length = 2100;
+    EXPECT_TRUE(TurnCustomPaper(&e));
+    EXPECT_EQ(e.width, 2100);
+    EXPECT_EQ(e.length, 2970);
+    EXPECT_FALSE(TurnCustomPaper(&e));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CustomPaperSizes, ModelLimitsAndFewerUserPapersThanEntries)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring file = path;
+    file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"Q4530.DDD";
+    ModelDataRecord main{}, linked{};
+    ASSERT_EQ(LoadModelDataFile(file.c_str(), &main, &linked), kModelOk);
+    SettingsContext settings{};
+    settings.main = &main;
+    settings.linked = &linked;
+    uint16_t codes[kCustomPaperCount] = {};
+    CustomPaperLimits limits;
+    // The fixture model has one user paper: the other 19 entries have no model
+    // paper and keep the A4 size.
+    EXPECT_EQ(LoadCustomPaperLimits(&settings, codes, &limits), 1);
+    EXPECT_EQ(codes[0], 262);
+    EXPECT_EQ(codes[1], 0);
+    EXPECT_EQ(limits.minWidth, 1050);
+    EXPECT_EQ(limits.minLength, 1480);
+    EXPECT_EQ(limits.maxWidth, 2159);
+    EXPECT_EQ(limits.maxLength, 3556);
+    CloseModelData(&main, &linked);
 }
 
 }  // namespace

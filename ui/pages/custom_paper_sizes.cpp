@@ -2,6 +2,10 @@
 
 #include <winspool.h>
 
+#include "common/context/section_holder.h"
+#include "common/context/settings_context.h"
+#include "common/model/model_format.h"
+#include "common/settings/paper_codes.h"
 #include "common/system/module_files.h"
 #include "ui/support/ansi_limits.h"
 
@@ -141,4 +145,74 @@ int WriteCustomPaperForms(HANDLE printer, const CustomPaperEntry entries[kCustom
             all = 0;
     }
     return all;
+}
+
+void ShownCustomRange(uint16_t minimum, uint16_t maximum, int unit, bool tenthsOfInch, int32_t* shownMin,
+                      int32_t* shownMax)
+{
+    if (unit != kUnitInch) {
+        *shownMin = minimum;
+        *shownMax = maximum;
+        return;
+    }
+    *shownMin = TenthsMmToHundredthsInch(minimum);
+    *shownMax = TenthsMmToHundredthsInch(maximum);
+    if (tenthsOfInch) {
+        *shownMin = (*shownMin + 5) / 10 * 10;
+        *shownMax = (*shownMax + 5) / 10 * 10;
+    }
+}
+
+int CheckCustomSizeText(const wchar_t* text, wchar_t decimalSign, int unit, bool tenthsOfInch, int32_t stored,
+                        uint16_t minimum, uint16_t maximum, int32_t* out)
+{
+    int32_t typed = 0;
+    if (!out || !ParseCustomSizeText(text, decimalSign, unit, &typed))
+        return kSizeInvalid;
+    int32_t shownMin = 0, shownMax = 0;
+    ShownCustomRange(minimum, maximum, unit, tenthsOfInch, &shownMin, &shownMax);
+    if (stored >= minimum && stored <= maximum) {
+        if (typed < shownMin || typed > shownMax)
+            return kSizeInvalid;
+    } else if (typed < shownMin) {
+        return kSizeBelowShown;
+    } else if (typed > shownMax) {
+        return kSizeAboveShown;
+    }
+    int32_t value = unit == kUnitInch ? HundredthsInchToTenthsMm(typed) : typed;
+    if (value < minimum)
+        value = minimum;
+    if (value > maximum)
+        value = maximum;
+    *out = value;
+    return kSizeAccepted;
+}
+
+bool TurnCustomPaper(CustomPaperEntry* entry)
+{
+    if (!entry || entry->width <= entry->length)
+        return false;
+    const uint16_t w = entry->width;
+    entry->width = entry->length;
+    entry->length = w;
+    return true;
+}
+
+int LoadCustomPaperLimits(SettingsContext* settings, uint16_t codes[kCustomPaperCount], CustomPaperLimits* limits)
+{
+    if (!settings || !codes || !limits)
+        return 0;
+    int found = 0;
+    const uint16_t count = GetModelTableCount(settings->main, kKindPaper);
+    for (uint16_t position = 1; position <= count && found < kCustomPaperCount; ++position) {
+        SectionHolder holder;
+        if (LoadModelTable(true, settings->main, settings->linked, kKindPaper, position, holder.out()) != kModelOk)
+            continue;
+        const PaperSection* p = AsPaper(holder.section);
+        if (!p || p->id == kFreeCustomPaperCode || p->minUser.x == p->maxUser.x || p->minUser.y == p->maxUser.y)
+            continue;
+        codes[found++] = p->id;
+        *limits = {p->minUser.x, p->minUser.y, p->maxUser.x, p->maxUser.y};
+    }
+    return found;
 }

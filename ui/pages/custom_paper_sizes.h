@@ -42,3 +42,29 @@ void ReadCustomPaperForms(HANDLE printer, CustomPaperEntry entries[kCustomPaperC
 // One SetFormW per entry (printer form, imageable area the whole sheet). 1 when
 // all were written.
 int WriteCustomPaperForms(HANDLE printer, const CustomPaperEntry entries[kCustomPaperCount]);
+
+// The model's limits for user sizes, tenths of a millimetre.
+struct CustomPaperLimits {
+    uint16_t minWidth = 0, minLength = 0, maxWidth = 0, maxLength = 0;
+};
+// Results of checking a typed size.
+inline constexpr int kSizeAccepted = 1;
+inline constexpr int kSizeInvalid = -1;
+inline constexpr int kSizeBelowShown = -5;
+inline constexpr int kSizeAboveShown = -6;
+// The range shown for a limit pair, in the unit shown (inch: hundredths,
+// rounded to tenths of an inch when `tenthsOfInch`).
+void ShownCustomRange(uint16_t minimum, uint16_t maximum, int unit, bool tenthsOfInch, int32_t* shownMin,
+                      int32_t* shownMax);
+// Checks a typed width or length against the entry's stored value and the
+// limits; kSizeAccepted with the value (tenths of a millimetre, clamped) in *out.
+int CheckCustomSizeText(const wchar_t* text, wchar_t decimalSign, int unit, bool tenthsOfInch, int32_t stored,
+                        uint16_t minimum, uint16_t maximum, int32_t* out);
+// A width greater than the length is turned; true when it was.
+bool TurnCustomPaper(CustomPaperEntry* entry);
+
+struct SettingsContext;
+// The model's user paper codes in order (papers with a size range, but the
+// free custom size) and the limits the last of them gives. The count found;
+// entries beyond it have no model paper and keep the A4 size.
+int LoadCustomPaperLimits(SettingsContext* settings, uint16_t codes[kCustomPaperCount], CustomPaperLimits* limits);
