@@ -13,7 +13,7 @@
 #include "printhost/host_dc.h"
 #include "printhost/install.h"
 #include "printhost/job_settings.h"
-#include "printhost/model_devmode.h"
+#include "tools/morva_reader/morva_reader.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -54,10 +54,33 @@ double CpuMs()
     return ms(kernel) + ms(user);
 }
 
+// The settings an application prints A4 with: the printer's DEVMODE as
+// DocumentPropertiesW gives it, A4 asked for in its public fields, and the
+// job's resolution (348) that the interface library fills in from the print
+// quality when a user prints. The interface library resolves the paper when
+// the DC is made (the paper number before the form name the printer's DEVMODE
+// still carries). A DEVMODE already in the extended form is taken as resolved:
+// built here from the model's defaults with only dmPaperSize changed, its form
+// name (the default paper's) chose the sheet, and the jobs came out on Letter.
+bool ApplicationA4Devmode(const std::wstring& printer, std::vector<BYTE>* devmode, std::wstring* error)
+{
+    const std::vector<unsigned char> application = printhost::ApplicationDevmode(printer);
+    if (application.size() < sizeof(DEVMODEW)) {
+        *error = printer + L": no DEVMODE from DocumentPropertiesW";
+        return false;
+    }
+    devmode->assign(application.begin(), application.end());
+    if (!printhost::ApplySettingPairs(devmode, {L"348=600"}, error))
+        return false;
+    auto* dm = reinterpret_cast<DEVMODEW*>(devmode->data());
+    dm->dmPaperSize = DMPAPER_A4;
+    dm->dmFields |= DM_PAPERSIZE;
+    return true;
+}
+
 // Installs a printer of one driver ("morva": both of the driver's libraries
-// with the colour reference model; "null": the host's null driver) and fills
-// the request: A4 (paper 9) at 600 dpi, the job's resolution (348) being what
-// the interface library fills in from the print quality when a user prints.
+// with the colour reference model, printing on A4 at 600 dpi; "null": the
+// host's null driver, on the printer's own settings).
 bool InstallBenchPrinter(const std::wstring& driver, const std::wstring& tag, printhost::PrintRequest* request,
                          std::wstring* driverName, std::wstring* error)
 {
@@ -70,16 +93,40 @@ bool InstallBenchPrinter(const std::wstring& driver, const std::wstring& tag, pr
                                          {L"C4530X.DDD", L"C4530RES.DLL", L"C4530FAX.DLL", L"morvadm.dll", L"morvares.dll"}}
               : printhost::DriverPackage{*driverName, ProgramDirectory(), L"printhost_nullgr.dll", L"",
                                          L"printhost_nullgr.dll", {}};
-    const bool ok = printhost::InstallDriverPackage(package, error) &&
-                    printhost::AddFilePortPrinter(request->printer, *driverName, error) &&
-                    (!morva || (printhost::ModelDefaultDevmode(request->printer, &request->devmode, error) &&
-                                printhost::ApplySettingPairs(&request->devmode, {L"348=600", L"8=9"}, error)));
-    if (ok && morva) {
-        auto* devmode = reinterpret_cast<DEVMODEW*>(request->devmode.data());
-        devmode->dmFields |= DM_PAPERSIZE;
-        devmode->dmPaperSize = DMPAPER_A4;
+    return printhost::InstallDriverPackage(package, error) &&
+           printhost::AddFilePortPrinter(request->printer, *driverName, error) &&
+           (!morva || ApplicationA4Devmode(request->printer, &request->devmode, error));
+}
+
+// Figures of a job on the wrong paper measure another job: every sheet the
+// job names must be A4 (the MORVA sheet kind 5).
+bool JobOnA4Sheets(const std::wstring& jobFile, std::wstring* error)
+{
+    std::string bytes;
+    if (FILE* in = _wfopen(jobFile.c_str(), L"rb")) {
+        char buffer[65536];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+            bytes.append(buffer, n);
+        std::fclose(in);
     }
-    return ok;
+    MorvaListing listing;
+    if (!ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), {}, &listing)) {
+        *error = L"the job cannot be read back: " + std::wstring(listing.error.begin(), listing.error.end());
+        return false;
+    }
+    size_t sheets = 0;
+    for (const MorvaCommandLine& command : listing.commands) {
+        if (command.text.rfind("Ec ", 0) != 0)
+            continue;
+        ++sheets;
+        if (!command.text.ends_with(" kind=5")) {
+            *error = L"a sheet of the job is not A4: " + std::wstring(command.text.begin(), command.text.end());
+            return false;
+        }
+    }
+    if (sheets == 0)
+        *error = L"the job names no sheet";
+    return sheets != 0;
 }
 
 void RemoveBenchPrinter(const printhost::PrintRequest& request, const std::wstring& driverName)
@@ -113,6 +160,8 @@ int PrintOnce(const pagebench::PageKind& kind, const std::wstring& driver, const
         memory.cb = sizeof(memory);
         GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
         f.peakMiB = double(memory.PeakWorkingSetSize) / (1024.0 * 1024.0);
+        if (driver == L"morva")
+            ok = JobOnA4Sheets(request.outputFile, &error);
         if (keptJob.empty())
             DeleteFileW(request.outputFile.c_str());
     }

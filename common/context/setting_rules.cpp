@@ -19,9 +19,6 @@ constexpr uint16_t kFidCollateForced = 8211;       // 1: the device collates wha
 constexpr uint16_t kFidCollateSetting = 4099;
 constexpr uint16_t kFidUserCodeScrambled = 5159;
 constexpr uint16_t kFidUserCodePlain = 5130;
-constexpr uint16_t kFidUserCodeMinimum = 4366;
-constexpr uint16_t kFidIdentificationEnabled = 5204;
-constexpr uint16_t kFidIdentificationMode = 4367;
 
 constexpr uint16_t kFidCopiesLimit = 4365;
 constexpr uint16_t kModelIdCopiesLimit = 32794;  // the model's own copies limit

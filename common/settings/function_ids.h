@@ -192,3 +192,26 @@ inline constexpr uint16_t kFidKeepOutputBin = 1359;
 inline constexpr uint16_t kFidStoredPrintFile = 1830;
 inline constexpr uint16_t kFidJobHeaderMode = 5146;
 inline constexpr uint16_t kFidTrailerMargins = 387;      // effective 1: paper words in the settings trailer
+
+// The fax settings of a fax model's job, read by both libraries.
+inline constexpr uint16_t kFidFaxInformationPage = 376;  // 1: an information page ahead of the document
+inline constexpr uint16_t kFidFaxCoverForm = 377;        // non-zero: the cover sheet is a form file (setting 1830)
+// 1: the information page is the whole job (a sample of it); the interface
+// library asks no destinations and no questions for such a job.
+inline constexpr uint16_t kFidFaxInformationOnly = 381;
+
+// Print-time user identification (with kFidUserIdMode, kFidAccountMode, the two
+// prompt flags, kFidPromptText = the user ID, kFidPromptUnknown = the
+// identification mode and kFidUserNameAllowed = identification wanted).
+inline constexpr uint16_t kFidIdentificationEnabled = 5204;  // byte: 0 mode 0, 1 mode 1, 2 the user's choice
+inline constexpr uint16_t kFidIdentificationMode = 4367;     // installable option: 3 user accounts
+inline constexpr uint16_t kFidIdentPassword = 5175;          // scrambled on models that keep codes scrambled
+inline constexpr uint16_t kFidIdentDomain = 5176;
+inline constexpr uint16_t kFidIdentAccount = 5215;
+inline constexpr uint16_t kFidIdentUserName = 5184;          // the two texts of mode 1
+inline constexpr uint16_t kFidIdentUserPassword = 5185;
+inline constexpr uint16_t kFidIdentMaskAdmin = 5170;         // 5170-5173: fields shown as "*" by mode
+inline constexpr uint16_t kFidIdentMaskUser = 5171;
+inline constexpr uint16_t kFidIdentMaskDomainAdmin = 5172;
+inline constexpr uint16_t kFidIdentMaskDomainUser = 5173;
+inline constexpr uint16_t kFidUserCodeMinimum = 4366;       // installable option: the least code length

@@ -24,12 +24,6 @@ inline constexpr uint16_t kFidPosterCropMarks = 1285;
 inline constexpr uint16_t kFidInnerShift = 1291;
 inline constexpr uint16_t kFidInnerShiftOption = 1292;
 inline constexpr uint16_t kFidAutoSignatureSheets = 4364;  // sheets of a signature divided by the model
-// The fax settings of a fax model's job.
-inline constexpr uint16_t kFidFaxInformationPage = 376;  // 1: an information page ahead of the document
-inline constexpr uint16_t kFidFaxCoverForm = 377;        // non-zero: the cover sheet is a form file (setting 1830)
-// 1: the information page is the whole job (a sample of it); the interface
-// library asks no destinations for such a job.
-inline constexpr uint16_t kFidFaxInformationOnly = 381;
 // The job information of the information page.
 inline constexpr uint16_t kFidFaxCoverLanguage = 1804;
 inline constexpr uint16_t kFidFaxCoverDate = 1805;

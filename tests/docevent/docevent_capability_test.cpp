@@ -33,7 +33,6 @@ namespace {
 
 constexpr uint16_t kFidUserCodePlain = 5130;
 constexpr uint16_t kFidUserCodeScrambled = 5159;
-constexpr uint16_t kFidUserCodeMinimum = 4366;
 
 printhost_test::InstalledPrinter& AccountingPrinter()
 {

@@ -106,7 +106,7 @@ TEST(DocumentPrint, DevmodeChangesReachTheJob)
 // not the user-code one, which would ask for a code nobody gave and make
 // morvaui refuse the document at STARTDOCPRE. The three ways an application
 // comes by the settings: the printer's DEVMODE, the model's defaults in the
-// extended form (as the page benchmark prints), and none at all.
+// extended form (as the job benchmark prints), and none at all.
 TEST(DocumentPrint, DefaultSettingsPrintAnOrdinaryJob)
 {
     ASSERT_TRUE(docevent_test::SharedPrinter().ok());

@@ -378,6 +378,26 @@ TEST(PrintedSheets, EveryPageLandsOnItsSheetAsGdiDrawsIt)
         DeleteEnhMetaFile(metafile);
 }
 
+// The same pages on papers other than the printer's default Letter: the sheet
+// is the paper chosen and the page lands on it where GDI draws it.
+TEST(PrintedSheets, PagesLandOnThePaperChosen)
+{
+    const std::vector<HENHMETAFILE> metafiles{RecordPage(TextPage)};
+    struct Case {
+        uint32_t paper;
+        const char* sheet;
+        const char* name;
+    };
+    for (const Case& c : {Case{DMPAPER_A4, "Ec code1=1 code2=0 kind=5\n", "a4-sheet"},
+                          Case{DMPAPER_LEGAL, "Ec code1=1 code2=0 kind=81 width=215.9 height=355.6\n", "legal-sheet"}}) {
+        std::string listing;
+        PrintAndCompare(metafiles, {{kFidJobResolution, kDpi}, {kFidPaperSize, c.paper}}, c.name, &listing);
+        EXPECT_NE(listing.find(c.sheet), std::string::npos) << c.name << "\n" << listing;
+    }
+    for (HENHMETAFILE metafile : metafiles)
+        DeleteEnhMetaFile(metafile);
+}
+
 // The photograph again with the image data coded: the predictor code and JPEG.
 TEST(PrintedSheets, CodedPhotographsMatchGdi)
 {

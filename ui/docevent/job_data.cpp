@@ -29,6 +29,8 @@
 #include "ui/docevent/dc_job_record.h"
 #include "ui/docevent/extended_devmode.h"
 #include "ui/docevent/fax_send_list.h"
+#include "ui/docevent/stored_print_file.h"
+#include "ui/docevent/user_identification.h"
 
 #include <winspool.h>
 
@@ -36,6 +38,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 namespace {
@@ -343,6 +346,31 @@ int StartDocMonitorJobs(DcJobRecord* record, HANDLE printer)
     return kDone;
 }
 
+// A fax job whose cover sheet is a stored print file sends that file first,
+// as a job of its own; how that goes does not change the fax job.
+void SendStoredPrintFileFirst(DcJobRecord* record, HANDLE printer)
+{
+    const wchar_t* file = SettingText(record, kFidStoredPrintFile);
+    if (!file || !file[0])
+        return;
+    wchar_t name[MAX_PATH + 1] = {};
+    BoundedWideCopy(name, file, std::size(name));
+    std::wstring printerName, portName;
+    if (GlobalBlockPtr<uint8_t> info{GetPrinterInfo(printer, 5)}) {
+        const auto* level5 = reinterpret_cast<PRINTER_INFO_5W*>(info.get());
+        printerName = level5->pPrinterName ? level5->pPrinterName : L"";
+        portName = level5->pPortName ? level5->pPortName : L"";
+    } else if (GlobalBlockPtr<uint8_t> info2{GetPrinterInfo(printer, 2)}) {
+        const auto* level2 = reinterpret_cast<PRINTER_INFO_2W*>(info2.get());
+        printerName = level2->pPrinterName ? level2->pPrinterName : L"";
+        portName = level2->pPortName ? level2->pPortName : L"";
+    }
+    if (printerName.empty())
+        return;
+    ResendStoredPrintFile(record->context, record->settings, record->printerSettings, name, printerName.c_str(),
+                          portName.c_str(), 0);
+}
+
 // The shared-printer question. 1 go on; -1 refused or no job.
 int ConfirmSharedPrinterJob(DcJobRecord* record, HANDLE printer, HDC hdc)
 {
@@ -465,8 +493,14 @@ int PrepareJobAtStartDoc(HANDLE printer, HDC hdc, ULONG inSize, void* in)
     record->isFaxJob = fax;
     if (fax && ResolveFaxAddressFile(record, record->documentName) == kFailed)
         result = kFailed;
-    if (result == kDone && !CheckJobTypeCode(record))
-        result = kFailed;
+    if (result == kDone) {
+        if (!CheckJobTypeCode(record) ||
+            !PromptUserIdentification(printer, record->settings, record->printerSettings, record->context, 1))
+            result = kFailed;
+        else if (fax && SettingIs(record, kFidFaxInformationPage, 1) &&
+                 (SettingIs(record, kFidFaxCoverForm, 1) || SettingIs(record, kFidFaxCoverForm, 2)))
+            SendStoredPrintFileFirst(record, printer);
+    }
     AdjustJobOptionSettings(record->context, record->settings, record->printerSettings);
     if (!Escape(hdc, kEscSetSettings, kSettingsRecordSize, record->settings))
         result = kFailed;

@@ -5,7 +5,7 @@
 #include "common/context/option_list.h"
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
-#include "common/job/stamp_fonts.h"
+#include "common/settings/paper_codes.h"
 #include "common/model/model_data.h"
 #include "common/model/model_kinds.h"
 #include "common/model/model_section.h"
@@ -40,14 +40,6 @@ struct SectionHolder {
     ModelSection* section = nullptr;
     ~SectionHolder() { FreeModelSection(&section, kKindOwn); }
 };
-
-const TooltipRow* RowOfTool(uint16_t tool)
-{
-    for (const TooltipRow* row = TooltipTable; row->tool; ++row)
-        if (row->tool == tool)
-            return row;
-    return nullptr;
-}
 
 // The tray's place on the picture, from the corner of the illustration.
 bool GetTrayRect(const SettingsContext* settings, const TooltipRow& row, POINT origin, RECT* rect)

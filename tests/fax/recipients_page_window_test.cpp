@@ -1,0 +1,312 @@
+// The recipients page in a real window on the fax model: recipients typed and
+// added, the list's limit, leaving with a typed recipient, and a picture.
+#include "ui/fax/recipients_page.h"
+
+#include "common/context/value_by_type.h"
+#include "common/system/module_files.h"
+#include "tests/fax/fax_test_records.h"
+#include "tests/fax/modal_dialog_script.h"
+#include "tests/support/message_box_script.h"
+#include "tests/support/settings_pair_fixture.h"
+#include "tests/support/window_capture.h"
+#include "ui/engine/dialog_context.h"
+#include "ui/engine/dialog_tables.h"
+#include "ui/engine/ui_context.h"
+#include "ui/fax/fax_dialog_ids.h"
+#include "ui/fax/fax_setting_ids.h"
+#include "ui/fax/fax_ui_state.h"
+#include "ui/fax/recipient_options.h"
+#include "ui/fax/small_fax_dialogs.h"
+#include "ui/fax/fax_user_lists.h"
+#include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <prsht.h>
+
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::string Shown(const MessageBoxScript& script)
+{
+    std::string all;
+    for (const ShownMessageBox& box : script.shown())
+        all += std::string(box.caption.begin(), box.caption.end()) + ": " + std::string(box.text.begin(), box.text.end()) + " | ";
+    return all;
+}
+
+const PageDescriptor* const kPages[] = {&RecipientsPage, &RecipientOptionsDialog, &RecipientOptionsExDialog,
+                                        &DestinationReentryDialog};
+
+}  // namespace
+
+class RecipientsPageWindow : public SettingsPairTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        printer_s = OpenSuitePrinter(L"F1800.DDD", L"Morva Fax Recipients Window");
+    }
+    static void TearDownTestSuite() { CloseSuitePrinter(printer_s); }
+    void SetUp() override
+    {
+        Open(printer_s);
+        Set(kFidIpFaxOption, 0);
+        Set(kFidFaxCardType, 1);  // fax line kind 2
+        Set(kFidFaxLineValue, 1);
+        ui_.printer = Printer();
+        ui_.settings = context_;
+        ui_.permission = 1;
+        ui_.tables = CreateDialogTableSet(kPages, std::size(kPages));
+        ASSERT_NE(ui_.tables, nullptr);
+        fax_ = CreateFaxDestinations();
+        SettingsSet set{settings_.data(), printer_settings_.data(), fax_};
+        context_record_ = CreateDialogContext(nullptr, &ui_, &set, nullptr);
+        ASSERT_NE(context_record_, nullptr);
+        host_ = CreateWindowExW(0, L"#32770", L"Fax", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20, 20, 560, 560,
+                                nullptr, nullptr, nullptr, nullptr);
+        // The host is no message box: the box script leaves it alone.
+        SetPropW(host_, L"MorvaScripted", reinterpret_cast<HANDLE>(1));
+        page_info_.dwSize = sizeof page_info_;
+        page_info_.lParam = reinterpret_cast<LPARAM>(context_record_);
+        page_ = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(kRecipientsPageTemplate), host_,
+                                   FaxRecipientsPageProc, reinterpret_cast<LPARAM>(&page_info_));
+        ASSERT_NE(page_, nullptr);
+        ShowWindow(page_, SW_SHOW);
+        Notify(PSN_SETACTIVE);
+        Pump();
+    }
+    void TearDown() override
+    {
+        if (page_)
+            DestroyWindow(page_);
+        if (host_)
+            DestroyWindow(host_);
+        FreeDialogContext(&context_record_);
+        FreeFaxDestinations(fax_);
+        ReleaseFaxUiState(&ui_);
+        FreeDialogTableSet(ui_.tables);
+        SettingsPairTest::TearDown();
+    }
+    LRESULT Notify(UINT code)
+    {
+        PSHNOTIFY notify{};
+        notify.hdr.hwndFrom = host_;
+        notify.hdr.idFrom = 0;
+        notify.hdr.code = code;
+        SendMessageW(page_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
+        return GetWindowLongPtrW(page_, DWLP_MSGRESULT);
+    }
+    void Pump()
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    void Type(const wchar_t* address, const wchar_t* name)
+    {
+        TypeText(page_, kRecipientAddressEdit, address, kRecipientNameEdit);
+        TypeText(page_, kRecipientNameEdit, name, kRecipientAddressEdit);
+    }
+    int Rows() { return static_cast<int>(SendDlgItemMessageW(page_, kRecipientList, LVM_GETITEMCOUNT, 0, 0)); }
+    std::wstring Cell(int row, int column)
+    {
+        wchar_t text[256] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        SendDlgItemMessageW(page_, kRecipientList, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+
+    static ModelPrinter* printer_s;
+    UiContext ui_{};
+    FaxDestinations* fax_ = nullptr;
+    DialogContext* context_record_ = nullptr;
+    PROPSHEETPAGEW page_info_{};
+    HWND host_ = nullptr;
+    HWND page_ = nullptr;
+};
+ModelPrinter* RecipientsPageWindow::printer_s = nullptr;
+
+TEST_F(RecipientsPageWindow, TypedRecipientsAreAddedInOrder)
+{
+    MessageBoxScript none;
+    Type(L"0312345678", L"Smith");
+    ClickButton(page_, kRecipientAddButton);
+    Type(L"0399990000", L"Jones");
+    ClickButton(page_, kRecipientAddButton);
+    Pump();
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(Cell(0, 1), L"0312345678");
+    EXPECT_EQ(Cell(0, 2), L"Smith");
+    EXPECT_EQ(Cell(1, 2), L"Jones");
+    ASSERT_EQ(GetKeyedListCount(context_record_->current->fax->recipients), 2);
+    EXPECT_EQ(GetWindowTextLengthW(GetDlgItem(page_, kRecipientAddressEdit)), 0) << "the entry fields are reset";
+    CaptureWindowPng(page_, "fax_recipients_page");
+    EXPECT_EQ(none.shown().size(), 0u);
+    // Leaving stores the count.
+    EXPECT_EQ(Notify(PSN_KILLACTIVE), 0);
+    EXPECT_EQ(SettingNumberOr(kFidFaxRecipientCount, context_record_->current->settings,
+                              context_record_->current->printerSettings, 99),
+              2u);
+}
+
+TEST_F(RecipientsPageWindow, LeavingWithATypedRecipientAsksToAddIt)
+{
+    Type(L"0312345678", L"Smith");
+    {
+        MessageBoxScript script({IDCANCEL});
+        EXPECT_EQ(Notify(PSN_KILLACTIVE), 1) << "Cancel keeps the page";
+        ASSERT_EQ(script.shown().size(), 1u) << Shown(script);
+        EXPECT_EQ(script.shown()[0].text, ResourceString(5005));
+    }
+    MessageBoxScript script({IDOK});
+    EXPECT_EQ(Notify(PSN_KILLACTIVE), 0);
+    EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(RecipientsPageWindow, ModelMaximumAppliesInFourDigitSpeedDial)
+{
+    Set(kFidFaxCardType, 0);  // fax line kind 3 with the IP fax option: IP addresses only
+    WriteSettingNumber(kFidIpFaxOption, context_record_->current->settings,
+                       context_record_->current->printerSettings, 1);
+    WriteSettingNumber(kFidFaxCardType, context_record_->current->settings,
+                       context_record_->current->printerSettings, 0);
+    for (int i = 0; i < 50; ++i)
+        AddTo(context_record_->current->fax, Recipient(kRecipientIpFax, (L"192.0.2." + std::to_wstring(i)).c_str()));
+    WriteSettingNumber(kFidRecipientKind, context_record_->current->settings,
+                       context_record_->current->printerSettings, kRecipientIpFax);
+    Notify(PSN_SETACTIVE);
+    Pump();
+    EXPECT_EQ(Rows(), 50);
+    MessageBoxScript script({IDOK});
+    Type(L"192.0.2.200", L"Lab");
+    ClickButton(page_, kRecipientAddButton);
+    // The IP fax option makes 4-digit speed dial: the model's maximum (20) applies.
+    ASSERT_EQ(script.shown().size(), 1u) << Shown(script);
+    EXPECT_EQ(script.shown()[0].text, ResourceString(5207));
+    EXPECT_EQ(Rows(), 50);
+}
+
+TEST_F(RecipientsPageWindow, FiftyFirstRecipientIsRefusedWithThreeDigitSpeedDial)
+{
+    // Fax line kind 1 (capability 0xFFFF0029), the 12-destination rule off
+    // (376 = 1, 379 = 0): 50 fax numbers fill the list.
+    PatchModelRaw(context_->main, 39, 4, 0, 0x200);
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    WriteSettingNumber(kFidFaxInformationPage, settings, printerSettings, 1);
+    WriteSettingNumber(kFidFaxOneHeader, settings, printerSettings, 0);
+    for (int i = 0; i < 50; ++i)
+        AddTo(context_record_->current->fax, Recipient(kRecipientFaxNumber, std::to_wstring(5550000 + i).c_str()));
+    Notify(PSN_SETACTIVE);
+    Pump();
+    EXPECT_EQ(Rows(), 50);
+    MessageBoxScript script({IDOK});
+    Type(L"5559999", L"Late");
+    ClickButton(page_, kRecipientAddButton);
+    ASSERT_EQ(script.shown().size(), 1u) << Shown(script);
+    EXPECT_EQ(script.shown()[0].text, ResourceString(5001));
+    EXPECT_EQ(Rows(), 50);
+    PatchModelRaw(context_->main, 39, 4, 0, 0);
+}
+
+TEST_F(RecipientsPageWindow, OptionsChosenFromThePageGoWithTheAddedRecipient)
+{
+    MessageBoxScript none;
+    Type(L"0312345678", L"Smith");
+    std::wstring title;
+    ScriptNextModalDialog([&] { ClickButton(page_, kRecipientOptionsButton); },
+                          [&](HWND dialog) {
+                              wchar_t text[64] = {};
+                              GetWindowTextW(dialog, text, 64);
+                              title = text;
+                              TypeText(dialog, kRecipientFCode, L"77", kRecipientFCodePassword);
+                              TypeText(dialog, kRecipientFCodePassword, L"4321", kRecipientFCode);
+                              ClickButton(dialog, kFaxOkButton);
+                          });
+    EXPECT_EQ(title, L"Destination Options");
+    Pump();
+    wchar_t described[128] = {};
+    GetDlgItemTextW(page_, kTypedOptionsText, described, 128);
+    EXPECT_NE(std::wstring(described).find(L"F-code"), std::wstring::npos) << described;
+    ClickButton(page_, kRecipientAddButton);
+    ASSERT_EQ(GetKeyedListCount(context_record_->current->fax->recipients), 1);
+    const FaxRecipientRecord* added = At(context_record_->current->fax, 0);
+    EXPECT_STREQ(added->destination, L"0312345678");
+    EXPECT_STREQ(added->field5, L"77");
+    EXPECT_STREQ(added->field6, L"4321");
+    EXPECT_EQ(none.shown().size(), 0u) << Shown(none);
+}
+
+TEST_F(RecipientsPageWindow, SixHundredDestinationsNameTheirTotal)
+{
+    // 4-digit speed dial (fax line kind 2) with a book of 2000: six "05**"
+    // stand for 600 destinations.
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    WriteSettingNumber(kFidSpeedDialBookSize, settings, printerSettings, 2000);
+    for (int i = 0; i < 6; ++i)
+        AddTo(context_record_->current->fax,
+              Recipient(kRecipientSpeedDial, L"05**", (L"Group " + std::to_wstring(i)).c_str()));
+    WriteSettingNumber(kFidRecipientKind, settings, printerSettings, kRecipientSpeedDial);
+    Notify(PSN_SETACTIVE);
+    Pump();
+    ASSERT_EQ(Rows(), 6);
+    EXPECT_EQ(Cell(0, 1).substr(0, 4), L"05**");
+    MessageBoxScript script({IDOK});
+    Type(L"1", L"One more");
+    ClickButton(page_, kRecipientAddButton);
+    ASSERT_EQ(script.shown().size(), 1u) << Shown(script);
+    EXPECT_NE(script.shown()[0].text.find(L"(now 600)"), std::wstring::npos) << Shown(script);
+    EXPECT_EQ(Rows(), 6);
+}
+
+TEST_F(RecipientsPageWindow, TypedNumberIsConfirmedBeforeItIsAdded)
+{
+    WriteSettingNumber(kFidConfirmTypedNumber, context_record_->current->settings,
+                       context_record_->current->printerSettings, 1);
+    Type(L"0312345678", L"Smith");
+    // Closed without the same number: nothing added.
+    ScriptNextModalDialog([&] { ClickButton(page_, kRecipientAddButton); },
+                          [&](HWND dialog) { EndDialog(dialog, IDCANCEL); });
+    EXPECT_EQ(Rows(), 0);
+    // Typed again the same: added.
+    ScriptNextModalDialog([&] { ClickButton(page_, kRecipientAddButton); },
+                          [&](HWND dialog) {
+                              TypeText(dialog, kReentryEdit, L"0312345678");
+                              ClickButton(dialog, kFaxOkButton);
+                          });
+    EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(RecipientsPageWindow, AddressBookBoxKeepsAMarkedPathFirst)
+{
+    const std::wstring key = L"Software\\Morva\\F1800\\AddressBook";
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    const wchar_t* history[] = {L"C:\\books\\a.csv", L"C:\\books\\b.csv"};
+    ASSERT_EQ(WriteNumberedStrings(key.c_str(), L"ADDRESSBOOK_FILENAME", history, 2), 1);
+    const wchar_t marked[] = L":C:\\books\\new.csv";
+    SetFunctionIdValueArgs(context_record_->current->settings, context_record_->current->printerSettings,
+                           kFidAddressBookFile, kTypeString, sizeof marked, marked);
+    Notify(PSN_SETACTIVE);
+    HWND combo = GetDlgItem(page_, kAddressBookBox);
+    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 4);
+    wchar_t text[300] = {};
+    SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"C:\\books\\new.csv");
+    SendMessageW(combo, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(text, ResourceString(5223));
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, kOutsideDialogButton)));
+    CaptureWindowPng(page_, "fax_recipients_page_address_book");
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+}

@@ -1,0 +1,737 @@
+#include "ui/fax/recipients_page.h"
+
+#include "common/context/settings_context.h"
+#include "common/context/value_by_type.h"
+#include "common/model/model_data.h"
+#include "common/model/model_value_ops.h"
+#include "common/settings/value_operations.h"
+#include "common/settings/value_types.h"
+#include "common/system/global_block.h"
+#include "common/system/module_files.h"
+#include "ui/controls/control_kinds.h"
+#include "ui/controls/kind_handlers.h"
+#include "ui/controls/kind_params.h"
+#include "ui/engine/dialog_context.h"
+#include "ui/engine/item_changes.h"
+#include "ui/engine/message_engine.h"
+#include "ui/engine/ui_context.h"
+#include "ui/fax/fax_destinations.h"
+#include "ui/fax/fax_dialog_ids.h"
+#include "ui/fax/fax_recipient_fields.h"
+#include "ui/fax/fax_setting_ids.h"
+#include "ui/fax/fax_ui_state.h"
+#include "ui/fax/fax_user_lists.h"
+#include "ui/fax/recipient_options.h"
+#include "ui/fax/recipients_page_logic.h"
+#include "ui/fax/small_fax_dialogs.h"
+#include "ui/support/keyed_list.h"
+#include "ui/support/resource_messages.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kColumnStrings[] = {5210, 5211, 5212};
+constexpr UINT kSpeedDialSuffix = 4650;
+constexpr UINT kIpFaxSuffix = 5231;
+constexpr UINT kMessageNotAdded = 5005;
+constexpr UINT kMessageNoRecipient = 5015;
+constexpr UINT kMessageOver600 = 5203;
+constexpr UINT kMessageDuplicate = 5000;
+constexpr UINT kMessageTwelveRule = 5195;
+constexpr int kIconColumnWidth = 25;
+constexpr int kCompanyLineBytes = 40;
+constexpr int kCompanyLines = 2;
+constexpr uint32_t kKeepPage = 1;
+
+// The entry fields the page refreshes after it changes them.
+constexpr uint16_t kEntrySettings[] = {kFidRecipientKind,          kFidRecipientAddress,       kFidRecipientDialPrefix,
+                                       kFidRecipientName,          kFidRecipientCompany,       kFidRecipientCommMode,
+                                       kFidRecipientMailboxKind,   kFidRecipientMailboxNumber, kFidRecipientMailboxCode,
+                                       kFidRecipientRelayStation,  kFidRecipientRelayPrint,    kFidRecipientRelayNumbers,
+                                       kFidRecipientFCode,         kFidRecipientFCodePassword, 0};
+
+std::wstring ResourceText(UINT id)
+{
+    wchar_t text[256] = {};
+    if (HMODULE resources = GetResourceModule())
+        LoadStringW(resources, id, text, 256);
+    return text;
+}
+
+struct PageData {
+    HWND window;
+    UiContext* ui;
+    FaxUiState* state;
+    FaxDestinations* record;
+    void* settings;
+    void* printerSettings;
+    ModelDataRecord* model;
+};
+
+bool Data(CallContext* call, PageData* d)
+{
+    d->window = GetCallWindow(call);
+    d->ui = GetWindowUiContext(d->window);
+    d->state = GetFaxUiState(d->ui);
+    d->record = GetDialogFaxDestinations(d->window);
+    d->settings = nullptr;
+    d->printerSettings = nullptr;
+    GetCallSettings(call, &d->settings, &d->printerSettings);
+    SettingsContext* context = GetUiSettingsContext(d->ui);
+    d->model = context ? context->main : nullptr;
+    return d->ui && d->state && d->record && d->record->recipients && d->settings;
+}
+
+RecipientPageInputs Inputs(const PageData& d)
+{
+    RecipientPageInputs in;
+    ReadFaxCheckInputs(d.model, d.settings, d.printerSettings, &in.checks);
+    in.commMode2 = SettingNumberOr(kFidFaxCommMode2, d.settings, d.printerSettings, 0) != 0;
+    in.pageMode = static_cast<uint8_t>(SettingNumberOr(kFidRecipientPageMode, d.settings, d.printerSettings, 0));
+    in.lineValue = static_cast<uint8_t>(SettingNumberOr(kFidFaxLineValue, d.settings, d.printerSettings, 0));
+    for (auto [id, out] : {std::pair{kFidOutsideLinePrefix, &in.outsidePrefix},
+                           std::pair{kFidExtensionPrefix, &in.extensionPrefix}}) {
+        const auto* text = reinterpret_cast<const wchar_t*>(
+            static_cast<uintptr_t>(GetFunctionIdValuePointer(d.settings, d.printerSettings, id, kTypeString)));
+        *out = text ? text : L"";
+    }
+    return in;
+}
+
+int Message(HWND window, UINT style, UINT id)
+{
+    return ShowResourceMessageBox(window, kCaptionSettings, nullptr, style, static_cast<int>(id), nullptr);
+}
+
+HWND List(HWND window)
+{
+    return GetDlgItem(window, kRecipientList);
+}
+
+void AddRow(const PageData& d, const RecipientPageInputs& in, const FaxRecipientRecord& r, int index)
+{
+    const RecipientRowText row =
+        FormatRecipientRow(r, in, ResourceText(kSpeedDialSuffix).c_str(), ResourceText(kIpFaxSuffix).c_str());
+    HWND list = List(d.window);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(L"");
+    const int at = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    const std::wstring* columns[] = {&row.address, &row.name, &row.company};
+    for (int c = 0; c < 3; ++c) {
+        LVITEMW sub{};
+        sub.iSubItem = c + 1;
+        sub.pszText = const_cast<wchar_t*>(columns[c]->c_str());
+        SendMessageW(list, LVM_SETITEMTEXTW, at, reinterpret_cast<LPARAM>(&sub));
+    }
+}
+
+void SetUpColumns(HWND window)
+{
+    HWND list = List(window);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    RECT client{};
+    GetClientRect(list, &client);
+    const int third = (client.right - kIconColumnWidth) / 3;
+    const int widths[] = {kIconColumnWidth, third, third, client.right - kIconColumnWidth - 2 * third};
+    for (int c = 0; c < 4; ++c) {
+        const std::wstring title = c == 0 ? L"" : ResourceText(kColumnStrings[c - 1]);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.cx = widths[c];
+        column.iSubItem = c;
+        column.pszText = const_cast<wchar_t*>(title.c_str());
+        SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+std::vector<int> SelectedRows(HWND window)
+{
+    std::vector<int> rows;
+    HWND list = List(window);
+    for (int i = -1; (i = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, i, LVNI_SELECTED))) >= 0;)
+        rows.push_back(i);
+    return rows;
+}
+
+void UpdateDescriptionAndButtons(const PageData& d)
+{
+    const std::vector<int> rows = SelectedRows(d.window);
+    std::wstring text;
+    uint16_t lineKind = 0;
+    GetFaxCardKindOf(d.model, d.settings, d.printerSettings, &lineKind);
+    if (rows.size() == 1)
+        if (auto* r = static_cast<const FaxRecipientRecord*>(GetKeyedListDataAt(d.record->recipients, rows[0])))
+            text = DescribeRecipientOptions(*r, lineKind);
+    SetDlgItemTextW(d.window, kRecipientDescription, text.c_str());
+    const uint32_t pageMode = SettingNumberOr(kFidRecipientPageMode, d.settings, d.printerSettings, 0);
+    EnableWindow(GetDlgItem(d.window, kRecipientDeleteButton), !rows.empty());
+    EnableWindow(GetDlgItem(d.window, kRecipientTakeBackButton), rows.size() == 1 && pageMode != 2);
+    FaxRecipientRecord typed{};
+    std::wstring typedText;
+    if (BuildRecipientFromEntry(d.settings, d.printerSettings, &typed))
+        typedText = DescribeRecipientOptions(typed, lineKind);
+    SetDlgItemTextW(d.window, kTypedOptionsText, typedText.c_str());
+}
+
+void FillRecipientList(const PageData& d)
+{
+    HWND list = List(d.window);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    const RecipientPageInputs in = Inputs(d);
+    const uint16_t flags = FilterRecipientList(d.record, in, d.state->filling != 0);
+    if (d.state->filling)
+        d.state->removalFlags |= flags;
+    const int32_t count = GetKeyedListCount(d.record->recipients);
+    for (int32_t i = 0; i < count; ++i)
+        if (auto* r = static_cast<const FaxRecipientRecord*>(GetKeyedListDataAt(d.record->recipients, i)))
+            AddRow(d, in, *r, i);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    d.state->filling = 0;
+    UpdateDescriptionAndButtons(d);
+}
+
+constexpr UINT kStringAddressBookKey = 4649;
+constexpr UINT kStringClearList = 5223;
+constexpr UINT kMessageClearList = 5224;
+constexpr wchar_t kAddressBookPrefix[] = L"ADDRESSBOOK_FILENAME";
+constexpr int kAddressBookChars = 261;
+
+std::wstring AddressBookKey(const PageData& d)
+{
+    wchar_t* base = nullptr;
+    GetModelRegistryBase(d.model, 1, &base);
+    GlobalBlockPtr<wchar_t> owner(base);
+    const std::wstring suffix = ResourceText(kStringAddressBookKey);
+    return base && !suffix.empty() ? std::wstring(base) + suffix : std::wstring();
+}
+
+std::wstring SettingText(const PageData& d, uint16_t id)
+{
+    const auto* text = reinterpret_cast<const wchar_t*>(
+        static_cast<uintptr_t>(GetFunctionIdValuePointer(d.settings, d.printerSettings, id, kTypeString)));
+    return text ? text : L"";
+}
+
+void SetSettingText(const PageData& d, uint16_t id, const std::wstring& text)
+{
+    SetFunctionIdValueArgs(d.settings, d.printerSettings, id, kTypeString,
+                           static_cast<uint32_t>((text.size() + 1) * sizeof(wchar_t)), text.c_str());
+}
+
+// The box of the address book history: its paths, then the clear-list item.
+void FillAddressBookBox(const PageData& d)
+{
+    std::vector<std::wstring> history;
+    const std::wstring key = AddressBookKey(d);
+    if (!key.empty()) {
+        std::vector<wchar_t> slots(static_cast<size_t>(kFaxListLimit) * kAddressBookChars, L'\0');
+        const int count = ReadNumberedStrings(key.c_str(), kAddressBookPrefix, slots.data(), kAddressBookChars,
+                                              kFaxListLimit);
+        for (int i = 0; i < count; ++i)
+            history.emplace_back(slots.data() + static_cast<size_t>(i) * kAddressBookChars);
+    }
+    const std::wstring current = SettingText(d, kFidAddressBookFile);
+    const AddressBookBox box = BuildAddressBookBox(history, current);
+    if (box.current != current)
+        SetSettingText(d, kFidAddressBookFile, box.current);
+    HWND combo = GetDlgItem(d.window, kAddressBookBox);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& path : box.paths)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    const std::wstring clear = ResourceText(kStringClearList);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(clear.c_str()));
+    SendMessageW(combo, CB_SETCURSEL, box.paths.empty() ? -1 : 0, 0);
+    const std::wstring shown = box.current[0] == L':' ? box.current.substr(1) : box.current;
+    EnableWindow(GetDlgItem(d.window, kOutsideDialogButton), !IsBlankText(shown.c_str()));
+}
+
+// A chosen path becomes setting 1799; the clear-list item empties the box
+// when the user agrees.
+void OnAddressBookChosen(const PageData& d)
+{
+    HWND combo = GetDlgItem(d.window, kAddressBookBox);
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    if (index < 0)
+        return;
+    if (index == count - 1) {
+        if (Message(d.window, MB_YESNO | MB_ICONQUESTION, kMessageClearList) == IDYES)
+            for (LRESULT i = count - 2; i >= 0; --i)
+                SendMessageW(combo, CB_DELETESTRING, i, 0);
+        return;
+    }
+    wchar_t path[kAddressBookChars] = {};
+    if (SendMessageW(combo, CB_GETLBTEXTLEN, index, 0) < kAddressBookChars)
+        SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(path));
+    SetSettingText(d, kFidAddressBookFile, path);
+    EnableWindow(GetDlgItem(d.window, kOutsideDialogButton), !IsBlankText(path));
+}
+
+// Apply: the chosen path first, then the others, as the history.
+void StoreAddressBookHistory(const PageData& d)
+{
+    const std::wstring key = AddressBookKey(d);
+    HWND combo = GetDlgItem(d.window, kAddressBookBox);
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0) - 1;
+    if (key.empty() || count < 0)
+        return;
+    std::wstring current = SettingText(d, kFidAddressBookFile);
+    if (!current.empty() && current[0] == L':')
+        current.erase(0, 1);
+    std::vector<std::wstring> paths;
+    if (!IsBlankText(current.c_str()))
+        paths.push_back(current);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t path[kAddressBookChars] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < kAddressBookChars)
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(path));
+        if (path[0] && _wcsicmp(path, current.c_str()) != 0 && paths.size() < static_cast<size_t>(kFaxListLimit))
+            paths.emplace_back(path);
+    }
+    std::vector<const wchar_t*> texts;
+    for (const std::wstring& path : paths)
+        texts.push_back(path.c_str());
+    WriteNumberedStrings(key.c_str(), kAddressBookPrefix, texts.data(), static_cast<int>(texts.size()));
+}
+
+uint32_t OnAddressBookItem(CallContext* call, UINT message, WPARAM wParam, LPARAM, const ItemRecord*, const void*)
+{
+    PageData d{};
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELENDOK && Data(call, &d))
+        OnAddressBookChosen(d);
+    return 0;
+}
+
+void RefreshEntry(CallContext* call)
+{
+    RefreshDialogFromSettings(call, kEntrySettings);
+}
+
+// The typed recipient appended to the list and shown as the last row.
+bool AppendRecipient(const PageData& d, const FaxRecipientRecord& typed)
+{
+    GlobalBlockPtr<FaxRecipientRecord> copy = AllocGlobalBlock<FaxRecipientRecord>(sizeof typed);
+    if (!copy)
+        return false;
+    *copy = typed;
+    if (!InsertKeyedListNode(d.record->recipients, 0, kAnyKey2, copy.get()))
+        return false;
+    copy.release();
+    AddRow(d, Inputs(d), typed, GetKeyedListCount(d.record->recipients) - 1);
+    return true;
+}
+
+void ResetEntryFields(CallContext* call, const PageData& d)
+{
+    FaxRecipientRecord blank = d.state->entryTemplate;
+    if (TestModelCapability(d.model, kCapKeepRecipientKind))
+        blank.kind = static_cast<uint16_t>(SettingNumberOr(kFidRecipientKind, d.settings, d.printerSettings, 0));
+    PutRecipientIntoEntry(d.settings, d.printerSettings, blank);
+    RefreshEntry(call);
+}
+
+bool Validate(CallContext* call)
+{
+    const ItemRecord* records = nullptr;
+    int32_t count = 0;
+    const uint32_t message = call->message;
+    GetDialogItemTable(GetCallWindow(call), kRecipientsPageCode, &records, &count);
+    const bool accepted = RunItemEventHandlers(call, kEngineValidate, 0, 0, records, count, 0) == 0;
+    SetCallMessage(call, message);
+    return accepted;
+}
+
+// The list check of a typed recipient when adding: true when it may go in.
+bool CheckForAdding(const PageData& d, const FaxRecipientRecord& typed)
+{
+    const RecipientPageInputs in = Inputs(d);
+    if (const int one = CheckOneRecipientMode(&typed, d.record->recipients, in.checks)) {
+        Message(d.window, MB_OK | MB_ICONEXCLAMATION, OneRecipientMessage(one));
+        SetFocus(GetDlgItem(d.window, kRecipientAddressEdit));
+        return false;
+    }
+    FaxDiallingRecord dialling{};
+    FaxCheckInputs checks = in.checks;
+    if (ReadFaxDiallingRecord(d.settings, d.printerSettings, &dialling))
+        checks.dialling = &dialling;
+    const int code = CheckRecipientAgainstList(&typed, d.record->recipients, checks);
+    if (code == kRecipientAccepted)
+        return true;
+    if (code == kRecipientDuplicate)
+        return Message(d.window, MB_OKCANCEL | MB_ICONEXCLAMATION, kMessageDuplicate) == IDOK;
+    if (code == kRecipientOver600) {
+        wchar_t* text = nullptr;
+        LoadFormattedString(&text, 256, kMessageOver600, CountListDestinations(d.record->recipients, checks));
+        ShowResourceMessageBox(d.window, kCaptionSettings, nullptr, MB_OK | MB_ICONEXCLAMATION, kTextGiven,
+                               text ? text : L"");
+        if (text)
+            GlobalFree(text);
+        return false;
+    }
+    Message(d.window, MB_OK | MB_ICONEXCLAMATION, AddRefusalMessage(code));
+    if (code == kRecipientNoAttribute)
+        SetFocus(GetDlgItem(d.window, kRecipientAddButton));
+    return false;
+}
+
+constexpr PageHeader kReentryHeader = {kDestinationReentryTemplate, 0, FaxTextEntryDialogProc,
+                                       kDestinationReentryCode, kNoControl, 0, nullptr, 0};
+constexpr SubDialogParams kReentrySub = {&kReentryHeader, 0, 0, kDialogTypeModal};
+
+// The destination typed again in the re-entry dialog; true when it matched.
+bool ConfirmTypedRecipient(CallContext* call)
+{
+    HWND window = GetCallWindow(call);
+    FaxUiState* state = GetWindowFaxUiState(window);
+    const ItemRecord* button = FindItemRecord(window, kRecipientsPageCode, kRecipientAddButton);
+    if (!state || !button)
+        return false;
+    state->destinationConfirmed = 0;
+    state->subDialogOpen = 1;
+    const ButtonParams open = {kActionSubDialog, &kReentrySub};
+    OnPushButtonItem(call, WM_COMMAND, MAKEWPARAM(kRecipientAddButton, BN_CLICKED), 0, button, &open);
+    state->subDialogOpen = 0;
+    return state->destinationConfirmed != 0;
+}
+
+uint32_t AddTypedRecipient(CallContext* call)
+{
+    PageData d{};
+    if (!Data(call, &d) || !Validate(call))
+        return 0;
+    FaxRecipientRecord typed{};
+    if (!BuildRecipientFromEntry(d.settings, d.printerSettings, &typed) || IsBlankText(typed.destination))
+        return 0;
+    if (!CheckForAdding(d, typed))
+        return 0;
+    if (SettingNumberOr(kFidConfirmTypedNumber, d.settings, d.printerSettings, 0)) {
+        if (!ConfirmTypedRecipient(call) || !Data(call, &d))
+            return 0;
+    }
+    if (!AppendRecipient(d, typed))
+        return 0;
+    ResetEntryFields(call, d);
+    UpdateDescriptionAndButtons(d);
+    SetFocus(GetDlgItem(d.window, kRecipientAddressEdit));
+    return 0;
+}
+
+void TakeBackRecipient(CallContext* call)
+{
+    PageData d{};
+    const std::vector<int> rows = Data(call, &d) ? SelectedRows(d.window) : std::vector<int>();
+    if (rows.size() != 1)
+        return;
+    auto* r = static_cast<FaxRecipientRecord*>(GetKeyedListDataAt(d.record->recipients, rows[0]));
+    if (!r)
+        return;
+    PutRecipientIntoEntry(d.settings, d.printerSettings, *r);
+    GlobalFree(r);
+    RemoveKeyedListNodeAt(d.record->recipients, rows[0]);
+    SendMessageW(List(d.window), LVM_DELETEITEM, rows[0], 0);
+    RefreshEntry(call);
+    UpdateDescriptionAndButtons(d);
+}
+
+void DeleteRecipients(CallContext* call, bool all)
+{
+    PageData d{};
+    if (!Data(call, &d))
+        return;
+    std::vector<int> rows = SelectedRows(d.window);
+    if (all) {
+        rows.clear();
+        for (int32_t i = 0; i < GetKeyedListCount(d.record->recipients); ++i)
+            rows.push_back(i);
+    }
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        if (void* data = GetKeyedListDataAt(d.record->recipients, *it))
+            GlobalFree(data);
+        RemoveKeyedListNodeAt(d.record->recipients, *it);
+        SendMessageW(List(d.window), LVM_DELETEITEM, *it, 0);
+    }
+    UpdateDescriptionAndButtons(d);
+    SetFocus(List(d.window));
+}
+
+// PSN_KILLACTIVE: 0 leaves, 1 keeps the page.
+uint32_t CheckPageOnLeave(CallContext* call)
+{
+    PageData d{};
+    if (!Data(call, &d) || d.state->subDialogOpen)
+        return 0;
+    if (!Validate(call))
+        return kKeepPage;
+    const bool printTime = (d.ui->sheetMode & kSheetPrintTime) != 0;
+    const RecipientPageInputs in = Inputs(d);
+    if (printTime)
+        WriteSettingNumber(kFidFaxLineValue, d.settings, d.printerSettings,
+                           FaxLineValueOfKind(in.checks.lineKind, in.checks.ipFax));
+    WriteSettingNumber(kFidFaxRecipientCount, d.settings, d.printerSettings,
+                       static_cast<uint32_t>(GetKeyedListCount(d.record->recipients)));
+    FaxRecipientRecord typed{};
+    const bool haveTyped = BuildRecipientFromEntry(d.settings, d.printerSettings, &typed) &&
+                           !IsBlankText(typed.destination);
+    if (haveTyped) {
+        if (in.checks.lineKind == 3 && !in.checks.ipFax) {
+            if (printTime) {
+                Message(d.window, MB_OK | MB_ICONEXCLAMATION, kMessageNoRecipient);
+                return kKeepPage;
+            }
+        } else {
+            if (const int one = CheckOneRecipientMode(&typed, d.record->recipients, in.checks)) {
+                Message(d.window, MB_OK | MB_ICONEXCLAMATION, OneRecipientMessage(one));
+                return kKeepPage;
+            }
+            const int code = CheckRecipientAgainstList(&typed, d.record->recipients, in.checks);
+            if (code == kRecipientTwelveRule) {
+                Message(d.window, MB_OK | MB_ICONEXCLAMATION, kMessageTwelveRule);
+                return kKeepPage;
+            }
+            if (code != kRecipientAccepted)
+                return Message(d.window, MB_OKCANCEL | MB_ICONEXCLAMATION, LeaveRefusalMessage(code)) == IDOK
+                           ? 0
+                           : kKeepPage;
+            if (Message(d.window, MB_OKCANCEL | MB_ICONQUESTION, kMessageNotAdded) != IDOK)
+                return kKeepPage;
+            if (!AppendRecipient(d, typed))
+                return kKeepPage;
+            ResetEntryFields(call, d);
+            WriteSettingNumber(kFidFaxRecipientCount, d.settings, d.printerSettings,
+                               static_cast<uint32_t>(GetKeyedListCount(d.record->recipients)));
+        }
+    } else if (printTime && GetKeyedListCount(d.record->recipients) == 0) {
+        Message(d.window, MB_OK | MB_ICONEXCLAMATION, kMessageNoRecipient);
+        return kKeepPage;
+    }
+    if (CheckListTwelveRule(d.record->recipients, in.checks)) {
+        Message(d.window, MB_OK | MB_ICONEXCLAMATION, kMessageTwelveRule);
+        return kKeepPage;
+    }
+    return 0;
+}
+
+uint32_t OnRecipientsPageItem(CallContext* call, UINT message, WPARAM, LPARAM lParam, const ItemRecord*,
+                              const void*)
+{
+    PageData d{};
+    if (!Data(call, &d))
+        return 0;
+    if (message == WM_INITDIALOG) {
+        d.state->removalFlags = 0;
+        d.state->filling = 1;
+        SendDlgItemMessageW(d.window, kRecipientCompanyEdit, EM_SETWORDBREAKPROC, 0,
+                            reinterpret_cast<LPARAM>(BreakAnywhereWordProc));
+        SetUpColumns(d.window);
+        BuildRecipientFromEntry(d.settings, d.printerSettings, &d.state->entryTemplate);
+        PostMessageW(d.window, kEventItem2534, static_cast<WPARAM>(kPageItemId), 0);
+        return 0;
+    }
+    if (message == kEventItem2534) {
+        for (UINT id : RemovalMessages(d.state->removalFlags, Inputs(d)))
+            Message(d.window, MB_OK | MB_ICONINFORMATION, id);
+        d.state->removalFlags = 0;
+        return 0;
+    }
+    const int notification = SheetNotification(message, lParam);
+    if (notification == PSN_SETACTIVE) {
+        d.state->refusedLeave = 0;
+        const bool history = SettingNumberOr(kFidUseAddressHistory, d.settings, d.printerSettings, 0) != 0;
+        ShowWindow(GetDlgItem(d.window, kRecipientAddressEdit), history ? SW_HIDE : SW_SHOW);
+        ShowWindow(GetDlgItem(d.window, kAddressHistoryBox), history ? SW_SHOW : SW_HIDE);
+        FillAddressBookBox(d);
+        FillRecipientList(d);
+        return 0;
+    }
+    if (notification == PSN_KILLACTIVE) {
+        if (d.state->refusedLeave == lParam && d.state->refusedLeaveTime == GetMessageTime()) {
+            d.state->refusedLeave = 0;
+            return kKeepPage;
+        }
+        const uint32_t result = CheckPageOnLeave(call);
+        d.state->refusedLeave = result == kKeepPage ? lParam : 0;
+        d.state->refusedLeaveTime = GetMessageTime();
+        return result;
+    }
+    return 0;
+}
+
+uint32_t OnRecipientListView(CallContext* call, UINT message, WPARAM, LPARAM lParam, const ItemRecord*, const void*)
+{
+    if (message != WM_NOTIFY)
+        return 0;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    PageData d{};
+    if (!header || !Data(call, &d))
+        return 0;
+    if (header->code == NM_DBLCLK &&
+        SettingNumberOr(kFidRecipientPageMode, d.settings, d.printerSettings, 0) != 2)
+        TakeBackRecipient(call);
+    else if (header->code == LVN_ITEMCHANGED)
+        UpdateDescriptionAndButtons(d);
+    return 0;
+}
+
+uint32_t OnRecipientButton(CallContext* call, UINT message, WPARAM, LPARAM, const ItemRecord* item, const void*)
+{
+    if (message != WM_COMMAND)
+        return 0;
+    switch (item->controlId) {
+    case kRecipientAddButton:
+        return AddTypedRecipient(call);
+    case kRecipientTakeBackButton:
+        TakeBackRecipient(call);
+        return 0;
+    case kRecipientDeleteButton:
+        DeleteRecipients(call, false);
+        return 0;
+    case kFaxDefaultsButton:
+        DeleteRecipients(call, true);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+// The options sub-dialog: the full one, or the reduced one for fax line
+// kind 1, whose line takes no mailbox or relay.
+constexpr PageHeader kOptionsHeader = {kRecipientOptionsTemplate, 0, RecipientOptionsDialogProc,
+                                       kRecipientOptionsCode, kNoControl, 0, nullptr, 0};
+constexpr PageHeader kOptionsExHeader = {kRecipientOptionsExTemplate, 0, RecipientOptionsExDialogProc,
+                                         kRecipientOptionsExCode, kNoControl, 0, nullptr, 0};
+constexpr SubDialogParams kOptionsSub = {&kOptionsHeader, 0, 0, kDialogTypeModal};
+constexpr SubDialogParams kOptionsExSub = {&kOptionsExHeader, 0, 0, kDialogTypeModal};
+
+uint32_t OnRecipientOptionsButton(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam,
+                                  const ItemRecord* item, const void* parameters)
+{
+    if (message != WM_COMMAND)
+        return OnPushButtonItem(call, message, wParam, lParam, item, parameters);
+    PageData d{};
+    if (!Data(call, &d))
+        return 0;
+    uint16_t lineKind = 0;
+    GetFaxCardKindOf(d.model, d.settings, d.printerSettings, &lineKind);
+    const ButtonParams open = {kActionSubDialog, lineKind == 1 ? &kOptionsExSub : &kOptionsSub};
+    d.state->subDialogOpen = 1;
+    OnPushButtonItem(call, message, wParam, lParam, item, &open);
+    d.state->subDialogOpen = 0;
+    PageData after{};
+    if (Data(call, &after))
+        UpdateDescriptionAndButtons(after);
+    return 0;
+}
+
+uint32_t OnRecipientKindItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                             const void* parameters)
+{
+    const uint32_t result = OnComboBoxItem(call, message, wParam, lParam, item, parameters);
+    PageData d{};
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELENDOK && Data(call, &d)) {
+        SetFunctionIdValueArgs(d.settings, d.printerSettings, kFidRecipientAddress, kTypeString, 2, L"");
+        SetDlgItemTextW(d.window, kRecipientAddressEdit, L"");
+    }
+    if ((IsShowMessage(message, lParam) || message == WM_COMMAND) && Data(call, &d)) {
+        uint16_t lineKind = 0;
+        GetFaxCardKindOf(d.model, d.settings, d.printerSettings, &lineKind);
+        const uint32_t kind = SettingNumberOr(kFidRecipientKind, d.settings, d.printerSettings, 0);
+        SendDlgItemMessageW(d.window, kRecipientAddressEdit, EM_LIMITTEXT,
+                            AddressFieldLimit(static_cast<uint16_t>(kind), lineKind), 0);
+    }
+    return result;
+}
+
+uint32_t OnCompanyItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                       const void* parameters)
+{
+    if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
+        HWND window = GetCallWindow(call);
+        UndoEditOverflow(window, item->controlId, LimitEditLines(window, item->controlId, kCompanyLineBytes,
+                                                                 kCompanyLines));
+    }
+    return OnEditItem(call, message, wParam, lParam, item, parameters);
+}
+
+constexpr ItemSlot kKindSlots[] = {{kFidRecipientKind, kEvaluateOnActivate | kEvaluateAfterChange}};
+constexpr ItemSlot kAddressSlots[] = {{kFidRecipientAddress, 0}};
+constexpr ItemSlot kNameSlots[] = {{kFidRecipientName, 0}};
+constexpr ItemSlot kCompanySlots[] = {{kFidRecipientCompany, 0}};
+constexpr ListItemParams kComboParams = {kRowsOfOptions, 0, 0, 0, nullptr, nullptr, nullptr};
+constexpr uint32_t kEditChecks = kCheckAtKillFocus | kCheckAtValidate;
+constexpr EditFieldParams kAddressEdit = {0, 128, nullptr, nullptr, kEditChecks, nullptr};
+constexpr EditFieldParams kNameEdit = {0, 40, nullptr, nullptr, kEditChecks, nullptr};
+constexpr EditFieldParams kCompanyEdit = {0, 82, nullptr, nullptr, kEditChecks, nullptr};
+
+const ItemRecord kPageRecords[] = {
+    {kRecipientList, -1, nullptr, kKindNone, OnRecipientListView, nullptr, kNoControl, kNoControl, nullptr},
+    {kRecipientAddButton, 0, nullptr, kKindPushButton, OnRecipientButton, nullptr, kNoControl, kNoControl, nullptr},
+    {kRecipientTakeBackButton, 0, nullptr, kKindPushButton, OnRecipientButton, nullptr, kNoControl, kNoControl,
+     nullptr},
+    {kRecipientDeleteButton, 0, nullptr, kKindPushButton, OnRecipientButton, nullptr, kNoControl, kNoControl,
+     nullptr},
+    {kFaxDefaultsButton, 0, nullptr, kKindPushButton, OnRecipientButton, nullptr, kNoControl, kNoControl, nullptr},
+    {kRecipientKindBox, 1, kKindSlots, kKindComboBox, OnRecipientKindItem, &kComboParams, kRecipientKindLabel,
+     kNoControl, nullptr},
+    {kRecipientAddressEdit, 1, kAddressSlots, kKindEdit, OnEditItemWithSetText, &kAddressEdit, kNoControl,
+     kNoControl, nullptr},
+    {kRecipientNameEdit, 1, kNameSlots, kKindEdit, OnEditItemWithSetText, &kNameEdit, kNoControl, kNoControl,
+     nullptr},
+    {kRecipientCompanyEdit, 1, kCompanySlots, kKindEdit, OnCompanyItem, &kCompanyEdit, kNoControl, kNoControl,
+     nullptr},
+    {kRecipientOptionsButton, 0, nullptr, kKindPushButton, OnRecipientOptionsButton, nullptr, kNoControl,
+     kNoControl, nullptr},
+    {kAddressBookBox, -1, nullptr, kKindNone, OnAddressBookItem, nullptr, kAddressBookLabel, kNoControl, nullptr},
+    {kPageItemId, -1, nullptr, kKindNone, OnRecipientsPageItem, nullptr, kNoControl, kNoControl, nullptr},
+};
+constexpr HelpMapEntry kPageHelp[] = {{0, 0}};
+constexpr int32_t kNoLockedControls[] = {kNoControl};
+
+// Apply: the job's fax line value and the address history first, then the
+// engine's own Apply.
+INT_PTR ApplyRecipientsPage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int32_t dialogCode,
+                            HandlerArgs* args)
+{
+    PageData d{};
+    if (args && args->call && Data(args->call, &d)) {
+        const RecipientPageInputs in = Inputs(d);
+        WriteSettingNumber(kFidFaxLineValue, d.settings, d.printerSettings,
+                           FaxLineValueOfKind(in.checks.lineKind, in.checks.ipFax));
+        WriteSettingNumber(kFidFaxRecipientCount, d.settings, d.printerSettings,
+                           static_cast<uint32_t>(GetKeyedListCount(d.record->recipients)));
+        SaveAddressHistory(window, kAddressHistoryBox);
+        StoreAddressBookHistory(d);
+    }
+    return OnPageApply(window, message, wParam, lParam, dialogCode, args);
+}
+
+}  // namespace
+
+const ItemTableHeader RecipientsPageItemTable = {kPageRecords, static_cast<uint32_t>(std::size(kPageRecords)),
+                                                 kPageHelpTopic, kPageHelp, kNoLockedControls, 0};
+const PageDescriptor RecipientsPage = {kRecipientsPageCode, &RecipientsPageItemTable, nullptr};
+
+FaxDestinations* GetDialogFaxDestinations(HWND dialog)
+{
+    DialogContext* context = GetDialogContext(dialog);
+    return context && context->current ? context->current->fax : nullptr;
+}
+
+INT_PTR CALLBACK FaxRecipientsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SlotHandler handler = nullptr;
+    int32_t slot = -1;
+    if (!FindMessageHandler(message, wParam, lParam, kDialogTypePage, &handler, &slot))
+        return FALSE;
+    if (handler == OnPageApply)
+        handler = ApplyRecipientsPage;
+    return CallMessageHandler(window, message, wParam, lParam, kRecipientsPageCode, kDialogTypePage, handler);
+}
