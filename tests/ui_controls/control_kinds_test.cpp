@@ -10,6 +10,7 @@
 #include "tests/support/settings_pair_fixture.h"
 #include "tests/support/window_capture.h"
 #include "tests/ui_controls/kinds_page_ids.h"
+#include "ui/controls/access_key_labels.h"
 #include "ui/controls/button_actions.h"
 #include "ui/controls/control_kinds.h"
 #include "ui/controls/display_states.h"
@@ -18,7 +19,6 @@
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/dialog_tables.h"
 #include "ui/engine/item_changes.h"
-#include "ui/engine/label_text.h"
 #include "ui/engine/message_engine.h"
 #include "ui/engine/ui_context.h"
 #include "ui/support/resource_messages.h"
@@ -288,7 +288,8 @@ TEST(ControlKindTable, TallListsHaveTallRows)
         int height;
     } rows[] = {{1012, 26}, {1018, 26}, {1225, 26}, {1001, 15}, {2002, 15}};
     for (const Row& row : rows)
-        EXPECT_EQ(GetListRowHeight(nullptr, row.control), row.height) << row.control;
+        EXPECT_EQ(GetListRowHeight(nullptr, static_cast<WPARAM>(row.control)), static_cast<UINT>(row.height))
+            << row.control;
 }
 
 TEST(ControlKindTable, ListKeysMoveByTheTable)
@@ -389,11 +390,11 @@ TEST(ControlKindTable, AccessKeyLabels)
     } rows[] = {
         {L"Paper & Size", kKpKeyString, nullptr, L"&Paper && Size"},
         {L"Lower tray", kKpKeyString, L" (1-5)", L"Lower tray (1-5)(&P)"},
-        {L"Copies", kNoString, nullptr, L"Copies"},
+        {L"Copies", kNoControl, nullptr, L"Copies"},
     };
     for (const Row& row : rows) {
         wchar_t out[kLabelChars] = {};
-        ASSERT_EQ(BuildLabelWithAccessKey(module, out, kLabelChars, row.text, row.key, kNoString, row.extra), 1);
+        ASSERT_EQ(BuildLabelWithAccessKey(module, out, kLabelChars, row.text, row.key, kNoControl, row.extra), 1);
         EXPECT_STREQ(out, row.label);
     }
 }

@@ -7,20 +7,42 @@
 
 namespace {
 
-// The edit rule by state: shown, enabled.
 struct Visibility {
     bool shown;
     bool enabled;
 };
 
+Visibility GeneralRule(uint16_t state)
+{
+    switch (state) {
+    case kStateDisabled:
+    case kStateFixed:
+        return {true, false};
+    case kStateHidden:
+        return {false, false};
+    default:
+        return {true, true};
+    }
+}
+
+void Show(HWND control, Visibility rule)
+{
+    if (!control)
+        return;
+    ShowWindow(control, rule.shown ? SW_SHOW : SW_HIDE);
+    EnableWindow(control, rule.enabled);
+}
+
+// The lists whose rows carry an icon and a second line of text.
+constexpr int32_t kTallLists[] = {1012, 1351, 1107, 1615, 1018, 1019, 1020, 1476, 1079, 1225};
+
 }  // namespace
+
+void ApplyControlState(HWND control, uint16_t state) { Show(control, GeneralRule(state)); }
 
 void ApplyComboControlState(HWND control, uint16_t state)
 {
-    if (state == kStateReadOnly)
-        ShowControl(control, true, false);
-    else
-        ApplyControlState(control, state);
+    Show(control, state == kStateReadOnly ? Visibility{true, false} : GeneralRule(state));
 }
 
 void ApplyEditControlState(HWND control, uint16_t state)
@@ -33,7 +55,7 @@ void ApplyEditControlState(HWND control, uint16_t state)
         rule = {true, false};
     else if (state == kStateHidden)
         rule = {false, false};
-    ShowControl(control, rule.shown, rule.enabled);
+    Show(control, rule);
     SendMessageW(control, EM_SETREADONLY, state == kStateReadOnly ? TRUE : FALSE, 0);
 }
 
@@ -92,3 +114,17 @@ int RecordPendingRefresh(CallContext* call, const ItemRecord* item, uint16_t* id
     return SetPendingAction(call, kPendingValuesChanged, ids, item);
 }
 
+UINT GetListRowHeight(HWND window, WPARAM controlId)
+{
+    UINT height = kRowHeight;
+    for (int32_t id : kTallLists)
+        if (static_cast<WPARAM>(id) == controlId)
+            height = kTallRowHeight;
+    if (IsProcessDPIAware()) {
+        if (HDC dc = GetDC(window)) {
+            height = MulDiv(static_cast<int>(height), GetDeviceCaps(dc, LOGPIXELSY), 96);
+            ReleaseDC(window, dc);
+        }
+    }
+    return height;
+}

@@ -1,13 +1,10 @@
 // How a control shows its setting's display state, and the small pieces every
-// kind shares: the pending list of changed settings. The row height of the
-// owner-drawn lists is the engine's GetListRowHeight (list_rows.h).
+// kind shares: the pending list of changed settings and the row height of the
+// owner-drawn lists.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
-
-#include "ui/engine/control_display.h"
-#include "ui/engine/list_rows.h"
 
 struct CallContext;
 struct ItemRecord;
@@ -16,7 +13,9 @@ struct ItemRecord;
 inline constexpr uint16_t kStateReadOnly = 14;  // shown, not to be edited
 inline constexpr uint16_t kStateFixed = 15;     // shown disabled (an edit field stays writable)
 
-// The general rule is the engine's ApplyControlState (control_display.h).
+// The general rule: 1 shown disabled, 6 hidden disabled, 14 shown enabled, 15
+// shown disabled, others shown enabled. Nothing for a null control.
+void ApplyControlState(HWND control, uint16_t state);
 // The rule of the combo boxes (kind 1): 14 is shown disabled as well.
 void ApplyComboControlState(HWND control, uint16_t state);
 // The rule of the edit fields (kind 4): read-only only in state 14, set at
@@ -39,3 +38,9 @@ int PendingListLength(const uint16_t* list);
 // listed). 1 done.
 int RecordPendingRefresh(CallContext* call, const ItemRecord* item, uint16_t* ids);
 
+// Row height of the owner-drawn lists: 26 for the ten tall lists, 15 for the
+// others, scaled by the screen's vertical resolution when the process is
+// aware of it.
+inline constexpr UINT kTallRowHeight = 26;
+inline constexpr UINT kRowHeight = 15;
+UINT GetListRowHeight(HWND window, WPARAM controlId);

@@ -9,10 +9,10 @@
 #include "common/settings/value_operations.h"
 #include "common/store/user_setting_info.h"
 #include "common/system/module_files.h"
+#include "ui/controls/access_key_labels.h"
 #include "ui/controls/display_states.h"
 #include "ui/controls/kind_handlers.h"
 #include "ui/engine/item_changes.h"
-#include "ui/engine/label_text.h"
 #include "ui/engine/message_engine.h"
 #include "ui/support/number_fields.h"
 
@@ -121,8 +121,8 @@ uint32_t OnRangeLabelItem(CallContext* call, UINT message, WPARAM wParam, LPARAM
             wchar_t label[kLabelChars] = {};
             if (ShowValueRangeText(window, setting, static_cast<int32_t>(shownLow), static_cast<int32_t>(shownHigh),
                                    InchShown(call) ? 1 : 0, range, kRangeChars) &&
-                BuildSettingLabel(GetResourceModule(), call->settingsContext, label, kLabelChars, setting,
-                                  item->labelString, kLabelFormatString, range))
+                BuildSettingLabel(GetResourceModule(), call->settingsContext, setting, label, kLabelChars,
+                                  item->labelString, kStringLabelSuffix, range))
                 SetDlgItemTextW(window, item->controlId, label);
         }
     }
