@@ -19,6 +19,7 @@
 #include "common/system/module_files.h"
 #include "ui/docevent/fax_send_list.h"
 #include "ui/engine/dialog_context.h"
+#include "ui/engine/tooltips.h"
 #include "ui/entry/directory_service.h"
 #include "ui/entry/document_properties.h"
 #include "ui/entry/fax_temp_name.h"
@@ -74,6 +75,7 @@ void ReleaseSheet(DialogContext* instance, bool resourceTaken)
     if (ui) {
         FreeDialogTableSet(ui->tables);
         ui->tables = nullptr;
+        FreeTooltipTexts(ui);
         if (ui->comInitResult >= 0)
             CoUninitialize();
     }
