@@ -619,6 +619,8 @@ void ParseStatement(Parser& p) {
             else if (k == "flags") flags = p.u16();
             else if (k == "number3") n3 = p.u16();
             else if (k == "entry") { names.push_back(p.text()); valueListing.push_back(Value(p, values)); }
+            else if (k == "name") names.push_back(p.text());
+            else if (k == "value") valueListing.push_back(Value(p, values));
             else return false;
             return true;
         });
