@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -149,4 +150,38 @@ TEST_F(CoverSheetSampleSettings, FileOfTheSampleWithoutRecipientIs2184BytesAndCo
     EXPECT_EQ(U16At(empty, kFaxSendListHeaderBytes + 534), 1);
     EXPECT_EQ(Get(kFidFaxRecipientCount), 1u);
     DeleteFileW(file);
+}
+
+TEST(CoverSheetForms, AnEleventhFormDropsTheOldestAndTheNewestComesFirst)
+{
+    wchar_t stored[10][kCoverPathChars] = {};
+    for (int i = 0; i < 10; ++i)
+        std::swprintf(stored[i], kCoverPathChars, L"C:\\Forms\\form%d.cvr", i + 1);
+    wchar_t out[10][kCoverPathChars] = {};
+    ASSERT_EQ(OrderCoverForms(stored, 10, L"C:\\Forms\\new.cvr", out), 10);
+    EXPECT_STREQ(out[0], L"C:\\Forms\\new.cvr");
+    EXPECT_STREQ(out[1], L"C:\\Forms\\form1.cvr");
+    EXPECT_STREQ(out[9], L"C:\\Forms\\form9.cvr") << "the tenth, least recent, is dropped";
+    // A stored choice moves to the top; nothing is lost.
+    ASSERT_EQ(OrderCoverForms(stored, 10, L"C:\\Forms\\form7.cvr", out), 10);
+    EXPECT_STREQ(out[0], L"C:\\Forms\\form7.cvr");
+    EXPECT_STREQ(out[7], L"C:\\Forms\\form8.cvr");
+    EXPECT_STREQ(out[9], L"C:\\Forms\\form10.cvr");
+    // No choice: the stored order.
+    ASSERT_EQ(OrderCoverForms(stored, 3, L"", out), 3);
+    EXPECT_STREQ(out[0], L"C:\\Forms\\form1.cvr");
+}
+
+TEST(CoverSheetNumber, ZerosBecomeOneBlank)
+{
+    const struct {
+        const wchar_t* typed;
+        const wchar_t* stored;
+    } cases[] = {{L"000", L" "}, {L"0", L" "}, {L"010", L"010"}, {L"", L""}, {L"12", L"12"}};
+    for (const auto& c : cases) {
+        wchar_t text[8] = {};
+        std::wcscpy(text, c.typed);
+        BlankZeroNumber(text);
+        EXPECT_STREQ(text, c.stored) << c.typed;
+    }
 }

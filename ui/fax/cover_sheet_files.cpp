@@ -118,3 +118,33 @@ int PrepareSampleSendList(void* settings, void* printerSettings, FaxDestinations
         return 0;
     return WriteFaxSendList(nullptr, fileName, list, kSampleSendListBytes);
 }
+
+int OrderCoverForms(const wchar_t (*stored)[kCoverPathChars], int count, const wchar_t* chosen,
+                    wchar_t (*out)[kCoverPathChars])
+{
+    constexpr int kFormsLimit = 10;
+    if (!out || count < 0 || (count > 0 && !stored))
+        return 0;
+    count = count < kFormsLimit ? count : kFormsLimit;
+    int n = 0;
+    const bool haveChosen = chosen && chosen[0] != L'\0';
+    if (haveChosen)
+        CopyCut(out[n++], kCoverPathChars, chosen, wcsnlen(chosen, kCoverPathChars - 1));
+    for (int i = 0; i < count && n < kFormsLimit; ++i) {
+        if (haveChosen && std::wcsncmp(stored[i], chosen, kCoverPathChars) == 0)
+            continue;
+        CopyCut(out[n++], kCoverPathChars, stored[i], wcsnlen(stored[i], kCoverPathChars - 1));
+    }
+    return n;
+}
+
+void BlankZeroNumber(wchar_t* text)
+{
+    if (!text || text[0] == L'\0')
+        return;
+    for (const wchar_t* c = text; *c; ++c)
+        if (*c != L'0')
+            return;
+    text[0] = L' ';
+    text[1] = L'\0';
+}

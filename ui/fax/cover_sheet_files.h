@@ -40,3 +40,12 @@ int BuildSampleSendList(FaxDestinations* record, uint8_t* out);
 // becomes the fax address file (375), with the information-only flag (381)
 // and a recipient count (380) of 1. 1 ok.
 int PrepareSampleSendList(void* settings, void* printerSettings, FaxDestinations* record, const wchar_t* fileName);
+
+// The forms list as the forms dialog shows it, most recent first, into `out`
+// (up to 10 paths of kCoverPathChars): with a chosen path the chosen one first
+// (a new one pushes out the tenth stored path), then the other stored paths in
+// their order. The count.
+int OrderCoverForms(const wchar_t (*stored)[kCoverPathChars], int count, const wchar_t* chosen,
+                    wchar_t (*out)[kCoverPathChars]);
+// The cover sheet's number field stores a text of zeros as one blank.
+void BlankZeroNumber(wchar_t* text);
