@@ -177,7 +177,7 @@ int WriteFreshHeader(SettingsContext* context, void* settings, void* printerSett
     // the file's own header must not repeat), with no booklet and no turn.
     if (!WriteSettingNumber(kFidStoredJobText, copy.get(), printerSettings, 1) ||
         !WriteSettingNumber(kFidPosterBooklet, copy.get(), printerSettings, 0) ||
-        !WriteSettingNumber(kFidFeedOrientation, copy.get(), printerSettings, 1))
+        !WriteSettingNumber(kFidPagesPerSheet, copy.get(), printerSettings, 1))
         return 0;
     const int bound = GetJobHeaderSize(spooler, context, copy.get(), printerSettings, nullptr, 0);
     if (bound <= 0)
