@@ -30,7 +30,6 @@ inline constexpr uint16_t kFidSenderText5 = 1823;
 inline constexpr uint16_t kFidSenderMail = 1876;
 
 inline constexpr uint16_t kFidUseAddressHistory = 1367;
-inline constexpr uint16_t kFidFaxInformationPage = 376;
 inline constexpr uint16_t kFidFaxLineValue = 1881;
 inline constexpr uint16_t kFidFaxInstallable4111 = 4111;
 inline constexpr uint16_t kFidFaxCommMode2 = 4112;
