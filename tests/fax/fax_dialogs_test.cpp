@@ -16,7 +16,7 @@
 #include "tests/fax/fax_test_records.h"
 #include "tests/fax/modal_dialog_script.h"
 #include "tests/support/message_box_script.h"
-#include "tests/support/settings_pair_fixture.h"
+#include "tests/support/dialog_suite_fixture.h"
 #include "tests/support/window_capture.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/dialog_tables.h"
@@ -50,42 +50,27 @@ std::wstring Text(HWND dialog, int id)
 
 }  // namespace
 
-class FaxDialogs : public SettingsPairTest {
+class FaxDialogs : public DialogSuiteTest {
 protected:
     static void SetUpTestSuite()
     {
-        const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
+        InitControls();
         printer_s = OpenSuitePrinter(L"F1800.DDD", L"Morva Fax Dialogs");
     }
     static void TearDownTestSuite() { CloseSuitePrinter(printer_s); }
     void SetUp() override
     {
-        Open(printer_s);
-        ui_.printer = Printer();
-        ui_.settings = context_;
-        ui_.permission = 1;
-        ui_.tables = CreateDialogTableSet(kFaxDialogs, std::size(kFaxDialogs));
-        ASSERT_NE(ui_.tables, nullptr);
+        OpenDialogs(printer_s, kFaxDialogs, std::size(kFaxDialogs));
         Set(kFidIpFaxOption, 0);
         Set(kFidFaxCardType, 1);
     }
     void TearDown() override
     {
-        FreeDialogContext(&dialog_);
         ReleaseFaxUiState(&ui_);
-        FreeDialogTableSet(ui_.tables);
-        SettingsPairTest::TearDown();
+        DialogSuiteTest::TearDown();
     }
     // The dialog's context on a copy of the fixture's records.
-    LPARAM Context()
-    {
-        FreeDialogContext(&dialog_);
-        SettingsSet set{settings_.data(), printer_settings_.data()};
-        dialog_ = CreateDialogContext(nullptr, &ui_, &set, nullptr);
-        EXPECT_NE(dialog_, nullptr);
-        return reinterpret_cast<LPARAM>(dialog_);
-    }
+    LPARAM Context() { return NewDialogContext(); }
     std::wstring CurrentText(uint16_t id)
     {
         const auto* text = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(GetFunctionIdValuePointer(
@@ -102,8 +87,6 @@ protected:
     }
 
     static ModelPrinter* printer_s;
-    UiContext ui_{};
-    DialogContext* dialog_ = nullptr;
 };
 ModelPrinter* FaxDialogs::printer_s = nullptr;
 

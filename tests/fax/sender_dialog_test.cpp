@@ -8,7 +8,7 @@
 #include "common/system/module_files.h"
 #include "tests/fax/modal_dialog_script.h"
 #include "tests/support/message_box_script.h"
-#include "tests/support/settings_pair_fixture.h"
+#include "tests/support/dialog_suite_fixture.h"
 #include "tests/support/window_capture.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/ui_context.h"
@@ -72,33 +72,25 @@ void Pump()
     }
 }
 
-class SenderDialog : public SettingsPairTest {
+class SenderDialog : public DialogSuiteTest {
 protected:
     static void SetUpTestSuite()
     {
-        const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
+        InitControls();
         printer_s = OpenSuitePrinter(L"F1800.DDD", L"Morva Sender Dialog");
     }
     static void TearDownTestSuite() { CloseSuitePrinter(printer_s); }
     void SetUp() override
     {
-        Open(printer_s);
-        ui_.printer = Printer();
-        ui_.settings = context_;
-        ui_.permission = 1;
-        ui_.tables = CreateDialogTableSet(kDialogs, std::size(kDialogs));
-        ASSERT_NE(ui_.tables, nullptr);
+        OpenDialogs(printer_s, kDialogs, std::size(kDialogs));
         ASSERT_EQ(BuildSenderKeyPathFor(context_->main, key_, kFaxKeyPathChars), 1);
         ClearKeys();
     }
     void TearDown() override
     {
         ClearKeys();
-        FreeDialogContext(&dialog_);
         ReleaseFaxUiState(&ui_);
-        FreeDialogTableSet(ui_.tables);
-        SettingsPairTest::TearDown();
+        DialogSuiteTest::TearDown();
     }
     void ClearKeys()
     {
@@ -127,20 +119,14 @@ protected:
     }
     INT_PTR Run(const std::function<void(HWND)>& script)
     {
-        FreeDialogContext(&dialog_);
-        SettingsSet set{settings_.data(), printer_settings_.data()};
-        dialog_ = CreateDialogContext(nullptr, &ui_, &set, nullptr);
-        EXPECT_NE(dialog_, nullptr);
         return RunModalDialog(GetResourceModule(), kSenderDialogTemplate, SenderInfoDialogProc,
-                              reinterpret_cast<LPARAM>(dialog_), nullptr, [&](HWND dialog) {
+                              NewDialogContext(), nullptr, [&](HWND dialog) {
                                   Pump();
                                   script(dialog);
                               });
     }
 
     static ModelPrinter* printer_s;
-    UiContext ui_{};
-    DialogContext* dialog_ = nullptr;
     wchar_t key_[kFaxKeyPathChars] = {};
 };
 ModelPrinter* SenderDialog::printer_s = nullptr;

@@ -14,7 +14,7 @@
 #include "common/system/system_utilities.h"
 #include "tests/fax/modal_dialog_script.h"
 #include "tests/support/message_box_script.h"
-#include "tests/support/settings_pair_fixture.h"
+#include "tests/support/dialog_suite_fixture.h"
 #include "tests/support/window_capture.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/dialog_tables.h"
@@ -69,50 +69,25 @@ TEST(SnapInchValue, KeepsStoredValueAndConvertsNewOnes)
     EXPECT_EQ(SnapInchValue(nullptr, low, high, 2100, 800), 0);
 }
 
-class SizeDialogs : public SettingsPairTest {
+class SizeDialogs : public DialogSuiteTest {
 protected:
     static void SetUpTestSuite()
     {
-        const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
+        InitControls();
         printer_s = OpenSuitePrinter(L"C4530.DDD", L"Morva Size Dialogs");
     }
     static void TearDownTestSuite() { CloseSuitePrinter(printer_s); }
-    void SetUp() override
-    {
-        Open(printer_s);
-        ui_.printer = Printer();
-        ui_.settings = context_;
-        ui_.permission = 1;
-        ui_.tables = CreateDialogTableSet(kDialogs, std::size(kDialogs));
-        ASSERT_NE(ui_.tables, nullptr);
-    }
-    void TearDown() override
-    {
-        FreeDialogContext(&dialog_);
-        FreeDialogTableSet(ui_.tables);
-        SettingsPairTest::TearDown();
-    }
-    LPARAM Context()
-    {
-        FreeDialogContext(&dialog_);
-        SettingsSet set{settings_.data(), printer_settings_.data()};
-        dialog_ = CreateDialogContext(nullptr, &ui_, &set, nullptr);
-        EXPECT_NE(dialog_, nullptr);
-        return reinterpret_cast<LPARAM>(dialog_);
-    }
+    void SetUp() override { OpenDialogs(printer_s, kDialogs, std::size(kDialogs)); }
     uint32_t Current(uint16_t id)
     {
         return SettingNumberOr(id, dialog_->current->settings, dialog_->current->printerSettings, 0xFFFF);
     }
     INT_PTR Run(UINT templateId, DLGPROC procedure, const std::function<void(HWND)>& script)
     {
-        return RunModalDialog(GetResourceModule(), templateId, procedure, Context(), nullptr, script);
+        return RunModalDialog(GetResourceModule(), templateId, procedure, NewDialogContext(), nullptr, script);
     }
 
     static ModelPrinter* printer_s;
-    UiContext ui_{};
-    DialogContext* dialog_ = nullptr;
 };
 ModelPrinter* SizeDialogs::printer_s = nullptr;
 
