@@ -56,6 +56,15 @@ Fn InstalledExport(const char* name)
     return library ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name))) : nullptr;
 }
 
+// Message texts for a failure report (the texts are ASCII).
+std::string Narrow(const std::wstring& text)
+{
+    std::string narrow;
+    for (wchar_t c : text)
+        narrow += static_cast<char>(c);
+    return narrow;
+}
+
 std::string Lines(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -150,8 +159,16 @@ protected:
 
     std::wstring name_;
     HANDLE printer_ = nullptr;
-    // Conflict notes the engine shows at OK are closed.
+    // No note is expected: a box the engine shows is recorded and closed.
     MessageBoxScript boxes_;
+
+    std::wstring ShownTexts() const
+    {
+        std::wstring texts;
+        for (const ShownMessageBox& box : boxes_.shown())
+            texts += box.caption + L": " + box.text + L"\n";
+        return texts;
+    }
 };
 
 TEST_F(SheetToJobTest, DocumentSheetChoicesReachTheNextJob)
@@ -185,6 +202,64 @@ TEST_F(SheetToJobTest, DocumentSheetChoicesReachTheNextJob)
         EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
     // One A5 sheet holds both pages.
     EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
+}
+
+// A printer's own defaults are consistent: neither sheet opens with a note
+// that settings were changed.
+TEST_F(SheetToJobTest, DocumentSheetOnThePrintersDefaultsShowsNoNote)
+{
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties");
+    ASSERT_NE(properties, nullptr);
+    ASSERT_TRUE(boxes_.installed());
+    std::vector<BYTE> input = printhost::ApplicationDevmode(name_);
+    ASSERT_GE(input.size(), kPrivatePartOffset);
+    std::vector<BYTE> output(kPrivatePartOffset, 0);
+    SheetDriver driver("", {PressOk()});
+    EXPECT_EQ(properties(nullptr, printer_, name_.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                         reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY),
+              IDOK);
+    ASSERT_TRUE(driver.visit().found);
+    EXPECT_TRUE(boxes_.shown().empty()) << Narrow(ShownTexts());
+}
+
+TEST_F(SheetToJobTest, DeviceSheetOnThePrintersDefaultsShowsNoNote)
+{
+    auto properties = InstalledExport<PrinterPropertiesFn>("PrinterProperties");
+    ASSERT_NE(properties, nullptr);
+    ASSERT_TRUE(boxes_.installed());
+    SheetDriver driver("", {PressCancel()});
+    properties(nullptr, printer_);
+    ASSERT_TRUE(driver.visit().found);
+    EXPECT_TRUE(boxes_.shown().empty()) << Narrow(ShownTexts());
+}
+
+// A stored setting that cannot stand is still put right and reported: a
+// secure-print job without its code falls back to ordinary printing.
+TEST_F(SheetToJobTest, DocumentSheetReportsAStoredSettingItChanged)
+{
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties");
+    ASSERT_NE(properties, nullptr);
+    ASSERT_TRUE(boxes_.installed());
+    std::vector<BYTE> input = ApplicationDevmode();
+    ASSERT_FALSE(input.empty());
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    std::memcpy(record.data(), input.data(), kPrivatePartOffset);
+    ASSERT_TRUE(WriteSettingNumber(kFidJobType, record.data(), nullptr, 2));
+    std::memcpy(input.data(), record.data(), kPrivatePartOffset);
+    std::vector<BYTE> output(kPrivatePartOffset, 0);
+    SheetDriver driver("", {PressOk()});
+    EXPECT_EQ(properties(nullptr, printer_, name_.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                         reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY),
+              IDOK);
+    ASSERT_TRUE(driver.visit().found);
+    ASSERT_EQ(boxes_.shown().size(), 1u) << Narrow(ShownTexts());
+    const std::wstring& text = boxes_.shown()[0].text;
+    EXPECT_NE(text.find(L"Job Type"), std::wstring::npos) << Narrow(text);
+    EXPECT_EQ(text.find(L"Custom Size"), std::wstring::npos) << Narrow(text);
+    std::memcpy(record.data(), output.data(), kPrivatePartOffset);
+    uint32_t jobType = 99;
+    ASSERT_TRUE(ReadSettingNumber(kFidJobType, record.data(), nullptr, &jobType));
+    EXPECT_EQ(jobType, 0u);
 }
 
 TEST_F(SheetToJobTest, DocumentSheetCancelGivesBackNothing)
@@ -233,6 +308,7 @@ namespace {
 struct HostRun {
     DWORD code = 999;
     std::string output;
+    std::wstring notes;  // the texts of the notes printhost showed
 };
 
 // The window of another process that shows a property sheet, or its note.
@@ -263,7 +339,7 @@ HWND FindProcessWindow(DWORD process, bool sheet)
 }
 
 // Runs printhost with the arguments; when it shows a sheet, presses `button`
-// on it (and closes the notes it shows afterwards).
+// on it once the sheet has settled. Every note it shows is recorded and closed.
 HostRun RunHostPressing(const std::wstring& arguments, int button)
 {
     const std::wstring outPath = printhost_test::TempPath(L"sheet_cli.out");
@@ -280,15 +356,27 @@ HostRun RunHostPressing(const std::wstring& arguments, int button)
     HostRun run;
     if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
         bool pressed = false;
+        int sheetSeen = 0;
+        HWND lastNote = nullptr;
         for (int i = 0; i < 1200 && WaitForSingleObject(pi.hProcess, 100) == WAIT_TIMEOUT; ++i) {
-            if (!pressed) {
-                if (HWND sheet = FindProcessWindow(pi.dwProcessId, true)) {
-                    PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                                 reinterpret_cast<LPARAM>(GetDlgItem(sheet, button)));
-                    pressed = true;
+            if (HWND note = FindProcessWindow(pi.dwProcessId, false)) {
+                if (note != lastNote) {
+                    wchar_t text[1024] = {};
+                    GetDlgItemTextW(note, 0xFFFF, text, 1024);
+                    run.notes += std::wstring(text) + L"\n";
+                    lastNote = note;
                 }
-            } else if (HWND note = FindProcessWindow(pi.dwProcessId, false)) {
                 PostMessageW(note, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                continue;
+            }
+            if (pressed)
+                continue;
+            // The page check posts its note after the first page opens: the
+            // sheet is given time to show one before it is pressed.
+            if (HWND sheet = FindProcessWindow(pi.dwProcessId, true); sheet && ++sheetSeen > 10) {
+                PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(sheet, button)));
+                pressed = true;
             }
         }
         GetExitCodeProcess(pi.hProcess, &run.code);
@@ -310,11 +398,13 @@ TEST_F(SheetToJobTest, PrintHostSettingsWritesTheChosenDevmodeForTheNextPrint)
     DeleteFileW(devmodeFile.c_str());
     HostRun cancelled = RunHostPressing(L"settings " + Quoted(name_) + L" --out " + Quoted(devmodeFile), IDCANCEL);
     EXPECT_EQ(cancelled.code, 0u) << cancelled.output;
+    EXPECT_TRUE(cancelled.notes.empty()) << Narrow(cancelled.notes);
     EXPECT_NE(cancelled.output.find("cancelled"), std::string::npos) << cancelled.output;
     EXPECT_EQ(GetFileAttributesW(devmodeFile.c_str()), INVALID_FILE_ATTRIBUTES);
 
     HostRun chosen = RunHostPressing(L"settings " + Quoted(name_) + L" --out " + Quoted(devmodeFile), IDOK);
     EXPECT_EQ(chosen.code, 0u) << chosen.output;
+    EXPECT_TRUE(chosen.notes.empty()) << Narrow(chosen.notes);
     const std::string devmode = printhost_test::ReadTextFile(devmodeFile);
     ASSERT_EQ(devmode.size(), kPrivatePartOffset) << chosen.output;
 
@@ -334,9 +424,11 @@ TEST_F(SheetToJobTest, PrintHostPropertiesShowsTheDeviceSheet)
 {
     HostRun cancelled = RunHostPressing(L"properties " + Quoted(name_), IDCANCEL);
     EXPECT_EQ(cancelled.code, 0u) << cancelled.output;
+    EXPECT_TRUE(cancelled.notes.empty()) << Narrow(cancelled.notes);
     EXPECT_NE(cancelled.output.find("cancelled"), std::string::npos) << cancelled.output;
     HostRun stored = RunHostPressing(L"properties " + Quoted(name_), IDOK);
     EXPECT_EQ(stored.code, 0u) << stored.output;
+    EXPECT_TRUE(stored.notes.empty()) << Narrow(stored.notes);
     EXPECT_NE(stored.output.find("stored"), std::string::npos) << stored.output;
 }
 

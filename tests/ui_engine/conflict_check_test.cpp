@@ -359,6 +359,28 @@ TEST_F(PageCheckTest, TwoTextsQueueInTheTwoSlots)
     EXPECT_EQ(FreeQueuedConflictTexts(nullptr), 0);
 }
 
+// On a printer's defaults no size has been chosen for the free custom size or
+// the user papers: their default margins still fit and nothing is reported.
+TEST_F(PageCheckTest, PapersWithoutAChosenSizeKeepTheirMargins)
+{
+    Set(kFidCustomPaperWidth, 0);
+    Set(kFidCustomPaperLength, 0);
+    for (uint16_t i = 0; i < kUserPaperCount; ++i) {
+        Set(static_cast<uint16_t>(5889 + i), 0);
+        Set(static_cast<uint16_t>(5909 + i), 0);
+    }
+    CheckedPapers failed{};
+    EXPECT_EQ(CheckUserPaperMargins(Printer(), Context(), false, &failed), 1);
+    EXPECT_EQ(failed.count, 0);
+    PaperUnits units{};
+    QueuedConflictTexts* holder = nullptr;
+    ASSERT_EQ(RunPageSettingsCheck(nullptr, Printer(), Context(), 0, 0, true, kMarginResetMessage, &units, dialog_,
+                                   false, &holder),
+              1);
+    EXPECT_EQ(holder, nullptr);
+    FreeQueuedConflictTexts(&holder);
+}
+
 TEST_F(PageCheckTest, MarginsAsWideAsTheirPaperAreReset)
 {
     SetUserPaperWithWideMargins();

@@ -169,6 +169,9 @@ int CheckUserPaperMargins(HANDLE printer, const ConstraintContext& context, bool
             kModelOk)
             return 0;
         const uint16_t code = section->id;
+        ModelSizePair modelSize{};
+        if (const PaperSection* record = AsPaper(section))
+            modelSize = record->size;
         FreeModelSection(&section, kKindPaper);
         if (!IsUserDefinedPaperCode(code))
             continue;
@@ -176,6 +179,15 @@ int CheckUserPaperMargins(HANDLE printer, const ConstraintContext& context, bool
         uint16_t size[2] = {};
         if (!GetPaperSizeById(&context, code, &size[0], &size[1]))
             return 0;
+        // A paper whose size was never chosen (the free custom size on a
+        // printer's defaults) has the model's size, not an empty one whose
+        // every margin would be too wide.
+        if (size[0] == 0 || size[1] == 0) {
+            size[0] = modelSize.x;
+            size[1] = modelSize.y;
+        }
+        if (size[0] == 0 || size[1] == 0)
+            continue;  // a slot with no paper in it has no margins to fit
         const int across = CheckWithStore(printer, context, store, code, 0, nullptr, size, perUser, kSizeEdited);
         const int down = CheckWithStore(printer, context, store, code, 1, nullptr, size, perUser, kSizeEdited);
         if (across == 0 || down == 0)
