@@ -11,11 +11,13 @@
 #include "common/settings/value_types.h"
 #include "common/store/printer_data.h"
 #include "common/system/module_files.h"
+#include "tests/fax/modal_dialog_script.h"
 #include "tests/property_sheets/sheet_driver.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/message_box_script.h"
 #include "tests/support/model_printer.h"
 #include "ui/engine/dialog_context.h"
+#include "ui/fax/fax_dialog_ids.h"
 #include "ui/sheets/sheet_callback.h"
 #include "ui/sheets/sheet_instance.h"
 #include "ui/sheets/sheet_pages.h"
@@ -488,7 +490,15 @@ TEST_F(SheetsTest, PrintTimeSheetWritesTheFaxAddressFile)
 {
     std::vector<uint8_t> out(kSettingsRecordSize, 0);
     DOCUMENTPROPERTYHEADER header = Header(reinterpret_cast<DEVMODEW*>(out.data()), DM_PROMPT | DM_COPY);
-    SheetDriver driver("sheets-print-time", {PressOk()});
+    // The recipients page lets the sheet go only with a recipient: one is
+    // typed and added through the page's own controls.
+    const SheetStep addRecipient = [](HWND sheet) {
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        TypeText(page, kRecipientAddressEdit, L"0312345678", kRecipientNameEdit);
+        TypeText(page, kRecipientNameEdit, L"Smith", kRecipientAddressEdit);
+        ClickButton(page, kRecipientAddButton);
+    };
+    SheetDriver driver("sheets-print-time", {addRecipient, PressOk()});
     EXPECT_EQ(ShowDocumentSheet(nullptr, &header, true), CPSUI_OK);
     ASSERT_TRUE(driver.visit().found);
     ASSERT_EQ(driver.visit().tabs.size(), 1u);
@@ -501,8 +511,8 @@ TEST_F(SheetsTest, PrintTimeSheetWritesTheFaxAddressFile)
     ASSERT_FALSE(file.empty());
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data));
-    // A list without recipients: its header alone.
-    EXPECT_EQ(data.nFileSizeLow, kFaxSendListHeaderBytes);
+    // The header and the one recipient added.
+    EXPECT_GT(data.nFileSizeLow, kFaxSendListHeaderBytes);
     DeleteFileW(file.c_str());
     EXPECT_EQ(reinterpret_cast<DEVMODEW*>(out.data())->dmSize, kPublicDevmodeSize);
 }
