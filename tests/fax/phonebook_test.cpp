@@ -4,6 +4,7 @@
 #include "ui/fax/phonebook_exchange.h"
 
 #include "tests/fax/fax_test_records.h"
+#include "tests/support/file_port_printer.h"
 #include "tests/support/message_box_script.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,15 +37,8 @@ std::wstring TempPath(const std::wstring& name)
 
 std::string ReadAll(const std::wstring& path)
 {
-    std::string bytes;
-    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-        char buffer[4096];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.append(buffer, n);
-        std::fclose(f);
-    }
-    return bytes;
+    const std::vector<uint8_t> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 void WriteAll(const std::wstring& path, const std::string& bytes)

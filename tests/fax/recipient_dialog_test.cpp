@@ -5,6 +5,7 @@
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "tests/fax/fax_test_records.h"
+#include "tests/support/file_port_printer.h"
 #include "tests/support/message_box_script.h"
 #include "tests/support/settings_pair_fixture.h"
 #include "ui/fax/fax_setting_ids.h"
@@ -13,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,15 +28,8 @@ std::wstring StandInPath(const wchar_t* name)
 
 std::string ReadAll(const std::wstring& path)
 {
-    std::string bytes;
-    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-        char buffer[4096];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.append(buffer, n);
-        std::fclose(f);
-    }
-    return bytes;
+    const std::vector<uint8_t> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace
