@@ -17,7 +17,10 @@ struct NullPdev {
     HPALETTE palette = nullptr;
 };
 
-constexpr SIZEL kPage = kTestDriverPage;
+// The MORVA driver prints the benchmark's pages at 600 dpi; the host's cost
+// is measured on a page of the same size in pixels.
+constexpr LONG kDpi = 600;
+constexpr SIZEL kPage = TestDriverPageAt(kDpi);
 
 DHPDEV APIENTRY EnablePDEV(DEVMODEW*, LPWSTR, ULONG cPat, HSURF* patterns, ULONG cjCaps, ULONG* caps, ULONG cjDevInfo,
                            DEVINFO* devInfo, HDEV hdev, LPWSTR, HANDLE)
@@ -25,7 +28,7 @@ DHPDEV APIENTRY EnablePDEV(DEVMODEW*, LPWSTR, ULONG cPat, HSURF* patterns, ULONG
     if (!caps || !devInfo || cjCaps < sizeof(GDIINFO) || cjDevInfo < sizeof(DEVINFO)) return nullptr;
     auto* pdev = new NullPdev;
     pdev->hdev = hdev;
-    FillTestDriverCaps(reinterpret_cast<GDIINFO*>(caps), devInfo);
+    FillTestDriverCaps(reinterpret_cast<GDIINFO*>(caps), devInfo, kDpi);
     pdev->palette = g_engine.EngCreatePalette(PAL_RGB, 0, nullptr, 0, 0, 0);
     devInfo->hpalDefault = pdev->palette;
     if (patterns) std::memset(patterns, 0, cPat * sizeof(HSURF));
