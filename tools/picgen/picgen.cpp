@@ -697,8 +697,43 @@ bool WriteSample(const std::string& path)
     return WriteBmp(path, img, table);
 }
 
+// Row icons of the option lists: an empty or ticked box for a two-state
+// option, a barred circle for an option that cannot be chosen, a warning
+// triangle for one in conflict with other settings.
+Image StateIcon(const std::string& mark)
+{
+    Image img(32, 32, kKey);
+    if (mark == "box" || mark == "tick") {
+        img.Fill(5, 5, 22, 22, kWhite);
+        img.Frame(5, 5, 22, 22, kIconEdge);
+        img.Frame(6, 6, 20, 20, kIconEdge);
+        if (mark == "tick")
+            for (int k = 0; k < 3; ++k) {
+                img.Line(9, 15 + k, 14, 20 + k, kGreen);
+                img.Line(14, 20 + k, 23, 10 + k, kGreen);
+            }
+    } else if (mark == "barred") {
+        img.Disc(16, 16, 12, kRose);
+        img.Disc(16, 16, 9, kWhite);
+        for (int k = -2; k <= 2; ++k)
+            img.Line(9 + k, 9, 23 + k, 23, kRose);
+    } else {
+        for (int y = 0; y < 24; ++y) {
+            const int half = y / 2 + 1;
+            img.Fill(16 - half, 4 + y, 2 * half, 1, y == 23 ? kBlack : kYellow);
+            img.Set(16 - half, 4 + y, kBlack);
+            img.Set(15 + half, 4 + y, kBlack);
+        }
+        img.Fill(15, 11, 2, 9, kBlack);
+        img.Fill(15, 22, 2, 2, kBlack);
+    }
+    return img;
+}
+
 Image Draw(const std::string& family, const Params& p, int row, int id)
 {
+    if (family == "state")
+        return StateIcon(p.Str("mark", "warning"));
     if (family == "sheet")
         return Sheet(p);
     if (family == "pages")
@@ -783,7 +818,8 @@ int main(int argc, char** argv)
     std::vector<Rgb> table = SharedTable();
     std::ostringstream script;
     script << "// Made by picgen from " << "pictures.txt" << "; edit the description, not this file.\n";
-    std::map<int, bool> seen;
+    // A bitmap and an icon may share an id: they are resources of two types.
+    std::map<std::pair<bool, int>, bool> seen;
     std::string line;
     int lineNumber = 0;
     while (std::getline(source, line)) {
@@ -806,11 +842,12 @@ int main(int argc, char** argv)
             return 1;
         }
         for (int id = first; id <= last; ++id) {
-            if (seen[id]) {
+            const bool icon = p.Str("as", "bitmap") == "icon";
+            if (seen[{icon, id}]) {
                 std::fprintf(stderr, "%s:%d: id %d given twice\n", argv[1], lineNumber, id);
                 return 1;
             }
-            seen[id] = true;
+            seen[{icon, id}] = true;
             int row = p.Int("row", 0) + (id - first);
             bool ok;
             if (family == "sample") {
