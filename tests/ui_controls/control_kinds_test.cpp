@@ -29,6 +29,7 @@
 #include <commdlg.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -450,6 +451,72 @@ TEST_F(ControlKindsTest, ACheckMarkRowTogglesOnAClickOfTheCurrentRow)
     EXPECT_EQ(Current(kFidCollate), before ? 0u : 1u);
     Command(kKpCheckList, LBN_SELCHANGE);
     EXPECT_EQ(Current(kFidCollate), before);
+}
+
+// Pixels of a row's 16 x 16 icon place that are mostly green (the tick) and
+// mostly the icons' dark blue edge (the box), after the list has painted.
+struct RowIconInk {
+    int tick = 0, edge = 0;
+};
+RowIconInk InkOfRowIcon(HWND list, int row)
+{
+    RECT box{};
+    SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&box));
+    InvalidateRect(list, nullptr, TRUE);
+    UpdateWindow(list);
+    HDC dc = GetDC(list);
+    RowIconInk ink;
+    const int middle = (box.top + box.bottom) / 2;
+    for (int y = middle - 8; y < middle + 8; ++y)
+        for (int x = box.left + 1; x < box.left + 17; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (GetGValue(c) > 150 && GetRValue(c) < 120 && GetBValue(c) < 120)
+                ++ink.tick;
+            if (GetBValue(c) > 110 && GetRValue(c) < 90 && GetGValue(c) < 130)
+                ++ink.edge;
+        }
+    ReleaseDC(list, dc);
+    return ink;
+}
+
+TEST_F(ControlKindsTest, ACheckMarkRowShowsTheBoxOfItsValue)
+{
+    OpenPage();
+    HWND list = GetDlgItem(page_, kKpCheckList);
+    const uint32_t before = Current(kFidCollate);
+    const RowIconInk first = InkOfRowIcon(list, 0);
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
+    Command(kKpCheckList, LBN_SELCHANGE);
+    ASSERT_NE(Current(kFidCollate), before);
+    const RowIconInk second = InkOfRowIcon(list, 0);
+    const RowIconInk& on = before ? first : second;
+    const RowIconInk& off = before ? second : first;
+    EXPECT_GT(on.edge, 8);
+    EXPECT_GT(off.edge, 8);
+    EXPECT_GT(on.tick, 4);
+    EXPECT_EQ(off.tick, 0);
+    // The page's check box of the setting follows once the refresh has run; it
+    // shows option 0 checked, and this model lists "Off" first.
+    Pump();
+    EXPECT_EQ(IsDlgButtonChecked(page_, kKpCollate), Current(kFidCollate) == 0 ? BST_CHECKED : BST_UNCHECKED);
+    ASSERT_TRUE(CaptureWindowPng(page_, "control_kinds_check_marks"));
+}
+
+// Tray 3 chosen with one tray installed: the document's tray goes back to its
+// default, the installed trays are the user's to change.
+TEST_F(ControlKindsTest, DefaultsLeaveThePrinterSettingsAsTheyAre)
+{
+    constexpr uint16_t kTray = 265, kTraysInstalled = 4359;
+    Set(kTraysInstalled, 1);
+    Set(kTray, 3);
+    std::vector<uint16_t> changed, left;
+    ASSERT_EQ(ResolveDefaultConflicts(Printer(), context_, settings_.data(), printer_settings_.data(), &changed,
+                                      &left),
+              1);
+    EXPECT_EQ(Get(kTraysInstalled), 1u);
+    EXPECT_NE(Get(kTray), 3u);
+    EXPECT_NE(std::find(changed.begin(), changed.end(), kTray), changed.end());
+    EXPECT_TRUE(left.empty());
 }
 
 TEST_F(ControlKindsTest, AnItemWithoutAKindHandlerReceivesNothing)

@@ -6,6 +6,7 @@
 #include <prsht.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "ui/controls/kind_params.h"
 #include "ui/engine/dialog_context.h"
@@ -101,6 +102,11 @@ uint32_t RunPushButtonAction(CallContext* call, UINT message, WPARAM wParam, LPA
                              const ButtonParams* params);
 int ShowPushButtonState(CallContext* call, const ItemRecord* item);
 int RestoreDefaultSettings(CallContext* call, const ItemRecord* item);
+// Sets conflicting settings to their defaults pass after pass until the set is
+// valid or a pass changes nothing; the printer settings group is never reset.
+// `changed` gets what moved, `left` what still conflicts. 0 on a failed read.
+int ResolveDefaultConflicts(HANDLE printer, SettingsContext* context, void* settings, void* printerSettings,
+                            std::vector<uint16_t>* changed, std::vector<uint16_t>* left);
 int ChooseFileForItem(HWND window, CallContext* call, const ItemRecord* item, const FileDialogParams* params);
 int OpenSubDialog(CallContext* call, const ItemRecord* item, uint32_t action, const void* data);
 // The busy mark an up-down step sets on its buddy field.

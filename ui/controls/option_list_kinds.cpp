@@ -266,6 +266,10 @@ int FillRows(CallContext* call, const ItemRecord* item, const ListItemParams* pa
     if (!params)
         return 0;
     HWND control = GetDlgItem(GetCallWindow(call), item->controlId);
+    // A sub-dialog never sees a page activation, so the marks are loaded with
+    // the rows they go on (once per window) and given back at WM_DESTROY.
+    if (params->behaviour & (kListStateMarks | kListCheckMarks))
+        LoadRowIcons(GetCallWindow(call));
     if ((params->behaviour & kListFillHook) && params->hook)
         return static_cast<int>(params->hook(call, item, control, reset));
     if (params->rowMode == kRowsOfSettings)
@@ -447,6 +451,20 @@ uint32_t CommitListEditPart(CallContext* call, UINT message, const ItemRecord* i
     return static_cast<uint32_t>(IsEditValueRejected(call, message, item, params->edit, checkPoint));
 }
 
+// An option row carries its mark as item data; a row of settings carries its
+// slot, whose own value picks the box.
+HICON MarkOfRow(CallContext* call, const ItemRecord* item, const ListItemParams* params, const DRAWITEMSTRUCT* draw)
+{
+    if (params->rowMode != kRowsOfSettings)
+        return reinterpret_cast<HICON>(draw->itemData);
+    if (!(params->behaviour & kListCheckMarks))
+        return nullptr;
+    HWND window = GetCallWindow(call);
+    const auto slot = static_cast<int32_t>(draw->itemData);
+    const ValueEntry* entry = slot >= 0 && slot < item->slotCount ? GetSlotValueEntry(window, item, slot) : nullptr;
+    return entry ? RowIcon(window, entry->value ? kIconChecked : kIconUnchecked) : nullptr;
+}
+
 void DrawListRow(CallContext* call, const ItemRecord* item, const ListItemParams* params, const DRAWITEMSTRUCT* draw)
 {
     if (!draw || static_cast<int>(draw->itemID) < 0 || !(draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)))
@@ -473,7 +491,7 @@ void DrawListRow(CallContext* call, const ItemRecord* item, const ListItemParams
     GetTextMetricsW(dc, &metrics);
     const int middle = (draw->rcItem.top + draw->rcItem.bottom) / 2;
     if (behaviour & (kListStateMarks | kListCheckMarks)) {
-        if (HICON icon = reinterpret_cast<HICON>(draw->itemData))
+        if (HICON icon = MarkOfRow(call, item, params, draw))
             DrawIconEx(dc, draw->rcItem.left + 1, middle - 8, icon, 16, 16, 0, nullptr, DI_NORMAL);
         indent = 20;
     } else if (behaviour & kListColourSwatch) {
@@ -552,6 +570,9 @@ uint32_t OnOptionListItem(CallContext* call, UINT message, WPARAM wParam, LPARAM
     }
     case kEngineValidate:
         return CommitListEditPart(call, message, item, params, kCheckAtValidate);
+    case WM_DESTROY:
+        FreeRowIcons(window);
+        return 0;
     case kEngineReset:
         SetRowSelection(call, item, params);
         return 0;
