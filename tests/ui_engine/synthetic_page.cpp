@@ -1,6 +1,7 @@
 #include "tests/ui_engine/synthetic_page.h"
 
 #include "common/settings/function_ids.h"
+#include "ui/controls/kind_params.h"
 
 #include <iterator>
 
@@ -20,6 +21,9 @@ constexpr ItemSlot kDensitySlots[] = {{kFidHorizontalAdjustment, 0}};
 constexpr ItemSlot kOffsetSlots[] = {{kFidVerticalAdjustment, 0}};
 constexpr ItemSlot kFinisherSlots[] = {{kFidFinisherInstalled, 0}};
 constexpr uint32_t kLabelFollowsControl = kItemLabelFollowsControl;
+// The two buttons of the orientation, in the order of its options.
+constexpr int32_t kOrientationButtons[] = {kSynPortrait, kSynLandscape};
+constexpr OptionButtonParams kOrientationParams{2, kOrientationButtons};
 
 // Kinds.
 constexpr uint64_t kCombo = 1, kList = 2, kEdit = 4, kOptionButtons = 5, kCheckBox = 7, kScrollBar = 8,
@@ -29,7 +33,10 @@ constexpr uint64_t kCombo = 1, kList = 2, kEdit = 4, kOptionButtons = 5, kCheckB
 const ItemRecord kSyntheticRecords[] = {
     {kSynPaperCombo, 1, kPaperSlots, kCombo, nullptr, nullptr, kSynPaperLabel, kNoControl, nullptr},
     {kSynSourceList, 1, kSourceSlots, kList, nullptr, nullptr, kSynSourceLabel, kNoControl, nullptr},
-    {kSynPortrait, 1, kOrientationSlots, kOptionButtons, nullptr, nullptr, kNoControl, kNoControl, nullptr},
+    {kSynPortrait, 1, kOrientationSlots, kOptionButtons, nullptr, &kOrientationParams, kNoControl, kNoControl,
+     nullptr},
+    {kSynLandscape, 1, kOrientationSlots, kOptionButtons, nullptr, &kOrientationParams, kNoControl, kNoControl,
+     nullptr},
     {kSynCopiesEdit, 1, kCopiesSlots, kEdit, nullptr, nullptr, kSynCopiesLabel, kNoControl, nullptr},
     {kSynCopiesUpDown, 1, kCopiesSlots, kUpDown, nullptr, nullptr, kNoControl, kNoControl, nullptr},
     {kSynCollate, 1, kCollateSlots, kCheckBox, nullptr, nullptr, kNoControl, kNoControl, nullptr},
