@@ -101,7 +101,7 @@ TEST_F(StampStore, FirstUseMakesSixDefaultStampsAndTheVersion)
     EXPECT_EQ(first.valueB, 1u);
     EXPECT_EQ(first.valueC, 2u);
     EXPECT_EQ(first.valueD, 0x0202u);
-    EXPECT_EQ(first.font.lfHeight, -240);
+    EXPECT_EQ(first.font.lfHeight, -48);
     EXPECT_EQ(first.font.lfEscapement, 450);
     EXPECT_EQ(first.font.lfWeight, 0);
     EXPECT_EQ(first.font.lfCharSet, 1);
@@ -272,7 +272,7 @@ TEST_F(StampStore, DefaultsOnlyAndTemplate)
     ASSERT_EQ(GetStamp(at_, L"Something", &record, true), kStampOk);
     EXPECT_STREQ(record.name, L"New Stamp");
     EXPECT_EQ(record.font.lfWeight, 700);
-    EXPECT_EQ(record.font.lfHeight, -120);
+    EXPECT_EQ(record.font.lfHeight, -36);
     ASSERT_EQ(GetStamp(at_, nullptr, &record, false), kStampOk);
     EXPECT_STREQ(record.text, L"STAMP");
     ASSERT_EQ(GetStamp(at_, L"Do Not Copy", &record, true), kStampOk);
