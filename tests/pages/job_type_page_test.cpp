@@ -377,3 +377,25 @@ TEST_F(JobTypePage, EachJobTypeDialogShowsItsFields)
         EXPECT_EQ(boxes.unscripted(), 0) << c.picture;
     }
 }
+
+TEST_F(JobTypePage, DelayedTimeIsTypedOnThePage)
+{
+    Set(kFidJobType, kJobTypeDelayed);
+    MessageBoxScript boxes;
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    ASSERT_TRUE(IsWindowEnabled(Control(kDelayHourEdit)));
+    const struct {
+        int control;
+        const wchar_t* text;
+        uint16_t setting;
+        uint32_t value;
+    } cases[] = {{kDelayHourEdit, L"21", kFidDelayHour, 21}, {kDelayMinuteEdit, L"45", kFidDelayMinute, 45}};
+    for (const auto& c : cases) {
+        SetWindowTextW(Control(c.control), c.text);
+        SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(c.control, EN_KILLFOCUS),
+                     reinterpret_cast<LPARAM>(Control(c.control)));
+        EXPECT_EQ(Current(c.setting) & 0xFF, c.value) << c.control;
+    }
+    for (const ShownMessageBox& box : boxes.shown())
+        ADD_FAILURE() << std::string(box.text.begin(), box.text.end());
+}
