@@ -399,3 +399,23 @@ TEST_F(JobTypePage, DelayedTimeIsTypedOnThePage)
     for (const ShownMessageBox& box : boxes.shown())
         ADD_FAILURE() << std::string(box.text.begin(), box.text.end());
 }
+
+// A closed list changed with the arrow keys reports only its selection
+// change; that is the user's choice as much as a click in the open list.
+TEST_F(JobTypePage, KeyboardChoiceInAClosedListChangesTheSetting)
+{
+    MessageBoxScript boxes;
+    ASSERT_NO_FATAL_FAILURE(OpenSheet());
+    HWND combo = Control(kDuplexBox);
+    const LRESULT row = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(L"Long Edge"));
+    ASSERT_GE(row, 0);
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(kDuplexBox, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(Current(kFidDuplex), 2u);
+    // The job type's list has no kind in the model: its options are checked
+    // one by one all the same.
+    ASSERT_TRUE(ChooseRow(kJobTypeBox, L"Proof Print"));
+    EXPECT_EQ(Current(kFidJobType), kJobTypeStored);
+    EXPECT_EQ(SendMessageW(Control(kJobIdEdit), EM_GETLIMITTEXT, 0, 0), 24);
+}

@@ -110,9 +110,12 @@ std::wstring ResourceText(UINT id)
 }
 
 // The label of an item without its access-key mark and colon, for messages.
+int32_t LabelOf(const ItemRecord* item);
+
 std::wstring FieldName(HWND window, const ItemRecord* item)
 {
-    std::wstring name = item->labelControl != kNoControl ? ControlText(window, item->labelControl) : L"";
+    const int32_t label = LabelOf(item);
+    std::wstring name = label != kNoControl ? ControlText(window, label) : L"";
     std::wstring plain;
     for (wchar_t c : name)
         if (c != L'&' && c != L':')
@@ -143,6 +146,26 @@ void ShowField(HWND window, const ItemRecord* item, bool shown)
     }
 }
 
+// The labels of the fields that follow the job type. The page keeps them
+// itself (the items name no label control), so that the engine's label pass
+// leaves their text and state alone.
+struct FieldLabel {
+    int32_t control;
+    int32_t label;
+};
+constexpr FieldLabel kJobFieldLabels[] = {{kJobIdEdit, kJobIdLabel},
+                                          {kJobCodeEdit, kJobCodeLabel},
+                                          {kDelayHourEdit, kDelayLabel},
+                                          {kDelayMinuteEdit, kDelaySeparator}};
+
+int32_t LabelOf(const ItemRecord* item)
+{
+    for (const FieldLabel& row : kJobFieldLabels)
+        if (row.control == item->controlId)
+            return row.label;
+    return item->labelControl;
+}
+
 // On the page a field the chosen job type does not use is shown disabled with
 // its label; the job type's own dialog always offers its fields.
 void DisableUnlessJobType(CallContext* call, const ItemRecord* item, bool used)
@@ -150,9 +173,10 @@ void DisableUnlessJobType(CallContext* call, const ItemRecord* item, bool used)
     HWND window = GetCallWindow(call);
     if (GetCallDialogType(call) != kDialogTypePage)
         return;
-    for (int32_t id : {item->controlId, item->labelControl})
-        if (id != kNoControl)
-            EnableWindow(GetDlgItem(window, id), used);
+    EnableWindow(GetDlgItem(window, item->controlId), used);
+    for (const FieldLabel& row : kJobFieldLabels)
+        if (row.control == item->controlId)
+            EnableWindow(GetDlgItem(window, row.label), used);
 }
 
 bool NeedsCodes(uint32_t jobType) { return jobType == kJobTypeCoded || jobType == kJobTypeSecure || jobType == kJobTypeStored; }
@@ -687,10 +711,10 @@ const ItemRecord kPageRecords[] = {
      nullptr},
     {kJobDetailsButton, 0, nullptr, kKindPushButton, OnJobDetailsButton, nullptr, kNoControl, kNoControl, nullptr},
     {kJobFieldsButton, 0, nullptr, kKindPushButton, nullptr, &kFieldsParams, kNoControl, kNoControl, nullptr},
-    {kJobIdEdit, 1, kUserIdSlots, kKindEdit, OnNameLengthItem, &kShortIdEdit, kJobIdLabel, kNoControl, nullptr},
-    {kJobCodeEdit, 2, kCodeSlots, kKindEdit, OnCodeFieldItem, &kPlainCodeEdit, kJobCodeLabel, kNoControl,
+    {kJobIdEdit, 1, kUserIdSlots, kKindEdit, OnNameLengthItem, &kShortIdEdit, kNoControl, kNoControl, nullptr},
+    {kJobCodeEdit, 2, kCodeSlots, kKindEdit, OnCodeFieldItem, &kPlainCodeEdit, kNoControl, kNoControl,
      &kKeptByDefaults},
-    {kDelayHourEdit, 1, kHourSlots, kKindEdit, OnDelayTimeItem, &kHourEdit, kDelayLabel, kNoControl, nullptr},
+    {kDelayHourEdit, 1, kHourSlots, kKindEdit, OnDelayTimeItem, &kHourEdit, kNoControl, kNoControl, nullptr},
     {kDelayHourSpin, 1, kHourSlots, kKindUpDown, OnSpinItem, &kSpin, kNoControl, kNoControl, nullptr},
     {kDelayMinuteEdit, 1, kMinuteSlots, kKindEdit, OnDelayTimeItem, &kMinuteEdit, kNoControl, kNoControl, nullptr},
     {kDelayMinuteSpin, 1, kMinuteSlots, kKindUpDown, OnSpinItem, &kSpin, kNoControl, kNoControl, nullptr},
@@ -721,7 +745,8 @@ const ItemRecord kFieldsRecords[] = {
     {kPunchIcon, 1, kPunchSlots, kKindNone, nullptr, nullptr, kNoControl, kNoControl, nullptr},
     {kFieldsFirstEdit, 1, kSheetsPerSetSlots, kKindEdit, OnJobTypeFieldsItem, &kCountEdit, kNoControl, kNoControl,
      nullptr},
-    {kFieldsSecondEdit, 1, kSetsSlots, kKindEdit, nullptr, &kCountEdit, kNoControl, kNoControl, nullptr},
+    {kFieldsSecondEdit, 1, kSetsSlots, kKindEdit, OnJobTypeFieldsItem, &kCountEdit, kNoControl, kNoControl,
+     nullptr},
 };
 
 const ItemRecord kSecureRecords[] = {
