@@ -357,24 +357,39 @@ TEST_F(JobTypePage, EdgeItemFollowsSetting267)
 TEST_F(JobTypePage, EachJobTypeDialogShowsItsFields)
 {
     const struct {
+        uint32_t jobType;
         UINT templateId;
         int field;
         const char* picture;
-    } cases[] = {{kSecureJobTemplate, kJobCodeEdit, "job_type_secure_dialog"},
-                 {kStoredJobTemplate, kJobPinEdit, "job_type_stored_dialog"},
-                 {kDelayedJobTemplate, kDelayHourEdit, "job_type_delayed_dialog"},
-                 {kOtherJobTemplate, kJobNumberEdit, "job_type_other_dialog"}};
+    } cases[] = {{kJobTypeSecure, kSecureJobTemplate, kJobCodeEdit, "job_type_secure_dialog"},
+                 {kJobTypeStored, kStoredJobTemplate, kJobPinEdit, "job_type_stored_dialog"},
+                 {kJobTypeDelayed, kDelayedJobTemplate, kDelayHourEdit, "job_type_delayed_dialog"},
+                 {kJobTypeNormal, kOtherJobTemplate, kJobNumberEdit, "job_type_other_dialog"}};
     for (const auto& c : cases) {
+        Set(kFidJobType, c.jobType);
         MessageBoxScript boxes;
+        std::wstring description;
         bool found = false;
         const INT_PTR result = RunSubDialog(c.templateId, JobTypeDialogProc, false, [&](HWND dialog) {
             CaptureWindowPng(dialog, c.picture);
             found = IsWindowEnabled(GetDlgItem(dialog, c.field)) != FALSE;
+            wchar_t text[256] = {};
+            GetDlgItemTextW(dialog, kJobDescription, text, 256);
+            description = text;
             ClickButton(dialog, kJobCancelButton);
         });
         EXPECT_TRUE(found) << c.picture;
+        EXPECT_EQ(description, ResourceString(4760 + c.jobType)) << c.picture;
         EXPECT_EQ(result, IDCANCEL) << c.picture;
-        EXPECT_EQ(boxes.unscripted(), 0) << c.picture;
+        // Leaving a proof print without its PIN tells that the job will go
+        // as an ordinary one.
+        if (c.jobType == kJobTypeStored) {
+            ASSERT_EQ(boxes.shown().size(), 1u);
+            EXPECT_NE(boxes.shown()[0].text.find(L"Job Type"), std::wstring::npos);
+            EXPECT_EQ(boxes.shown()[0].caption, ResourceString(265));
+        } else {
+            EXPECT_EQ(boxes.shown().size(), 0u) << c.picture;
+        }
     }
 }
 

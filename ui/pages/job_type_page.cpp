@@ -58,6 +58,8 @@ constexpr CapabilityId kCapabilityScrambledCodes = 0x40000000;
 constexpr CapabilityId kCapabilityLongNames = 2;
 
 constexpr uint32_t kNumberDefault = 500;
+// Descriptions of the job types by value, for option texts without one.
+constexpr UINT kStringJobTypeDescriptions = 4760;
 constexpr uint32_t kNameChars = 25;
 constexpr uint32_t kDocumentNameChars = 20;
 
@@ -225,6 +227,9 @@ void ShowJobTypeDescription(HWND window)
             }
         ReleaseOptionList(window, kFidJobType);
     }
+    if (description.empty() && settings)
+        description =
+            ResourceText(kStringJobTypeDescriptions + SettingNumberOr(kFidJobType, settings, printerSettings, 0));
     SetDlgItemTextW(window, kJobDescription, description.c_str());
 }
 
