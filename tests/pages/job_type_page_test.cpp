@@ -385,7 +385,8 @@ TEST_F(JobTypePage, EachJobTypeDialogShowsItsFields)
         // as an ordinary one.
         if (c.jobType == kJobTypeStored) {
             ASSERT_EQ(boxes.shown().size(), 1u);
-            EXPECT_NE(boxes.shown()[0].text.find(L"Job Type"), std::wstring::npos);
+            EXPECT_NE(boxes.shown()[0].text.find(L"Job Type: Normal Print"), std::wstring::npos)
+                << std::string(boxes.shown()[0].text.begin(), boxes.shown()[0].text.end());
             EXPECT_EQ(boxes.shown()[0].caption, ResourceString(265));
         } else {
             EXPECT_EQ(boxes.shown().size(), 0u) << c.picture;

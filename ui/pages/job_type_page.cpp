@@ -1,6 +1,8 @@
 #include "ui/pages/job_type_page.h"
 
+#include "common/config/site_config.h"
 #include "common/constraints/constraint_engine.h"
+#include "common/context/settings_context.h"
 #include "common/context/option_list.h"
 #include "common/options/option_lists.h"
 #include "common/context/value_by_type.h"
@@ -391,18 +393,22 @@ uint32_t OnShortFieldItem(CallContext* call, UINT message, WPARAM wParam, LPARAM
 // A reset of the page (Cancel) on a model that checks codes tells which
 // settings the page check changed; its second form names the job type that
 // cannot stand.
-void OnJobTypeConfirm(CallContext* call, bool secondForm)
+void OnJobTypeConfirm(CallContext* call, const ItemRecord* field, bool secondForm)
 {
     HWND window = GetCallWindow(call);
     const UiContext* ui = GetWindowUiContext(window);
     if (!ui)
         return;
+    // The first form names the value the job type takes, the second the one
+    // that cannot stand without the field.
+    const uint32_t shown = secondForm ? Setting(call, kFidJobType) : kJobTypeNormal;
     OptionList* list = nullptr;
     std::wstring name = L"Job Type", value;
-    const uint32_t jobType = Setting(call, kFidJobType);
     if (AcquireOptionList(window, GetResourceModule(), ui->settings, kFidJobType, nullptr, &list) == 0 && list) {
+        if (list->title && *list->title)
+            name = list->title;
         for (int32_t i = 0; list->rows && i < list->count; ++i)
-            if (static_cast<uint32_t>(list->rows[i].value) == jobType && list->rows[i].text)
+            if (static_cast<uint32_t>(list->rows[i].value) == shown && list->rows[i].text)
                 value = list->rows[i].text;
         ReleaseOptionList(window, kFidJobType);
     }
@@ -411,7 +417,7 @@ void OnJobTypeConfirm(CallContext* call, bool secondForm)
     wchar_t* line = nullptr;
     wchar_t* text = nullptr;
     if (secondForm)
-        LoadFormattedString(&text, 512, 701, name.c_str(), value.c_str(), ResourceText(306).c_str());
+        LoadFormattedString(&text, 512, 701, name.c_str(), value.c_str(), FieldName(window, field).c_str());
     else if (LoadFormattedString(&line, 256, 706, name.c_str(), value.c_str()))
         LoadFormattedString(&text, 512, 711, line);
     if (text)
@@ -419,8 +425,7 @@ void OnJobTypeConfirm(CallContext* call, bool secondForm)
     FreeGlobalIfSet(line);
     FreeGlobalIfSet(text);
     // The job goes as an ordinary one unless the site enforces its job type.
-    uint16_t state = 0;
-    if (!secondForm && !(GetSettingUiState(window, kFidJobType, &state, nullptr) && state == kStateFixed))
+    if (!secondForm && call->settingsContext && !IsSettingEnforced(kFidJobType, call->settingsContext->siteConfig))
         WriteSettingNumber(kFidJobType, call->settings, call->printerSettings, kJobTypeNormal);
 }
 
@@ -437,9 +442,9 @@ uint32_t OnPinFieldItem(CallContext* call, UINT message, WPARAM wParam, LPARAM l
                            IsWindowEnabled(GetDlgItem(window, item->controlId)) &&
                            NeedsCodes(Setting(call, kFidJobType)) && ControlText(window, item->controlId).empty();
     if (SheetNotification(message, lParam) == PSN_RESET && qualifies)
-        OnJobTypeConfirm(call, false);
+        OnJobTypeConfirm(call, item, false);
     if (message == kEngineValidate && qualifies) {
-        OnJobTypeConfirm(call, true);
+        OnJobTypeConfirm(call, item, true);
         return 1;
     }
     const uint32_t result = OnEditItem(call, message, wParam, lParam, item, params);
