@@ -435,3 +435,21 @@ TEST_F(JobTypePage, KeyboardChoiceInAClosedListChangesTheSetting)
     EXPECT_EQ(Current(kFidJobType), kJobTypeStored);
     EXPECT_EQ(SendMessageW(Control(kJobIdEdit), EM_GETLIMITTEXT, 0, 0), 24);
 }
+
+TEST_F(JobTypePage, FinishingFieldsFollowSetting459)
+{
+    for (uint32_t shown : {0u, 1u}) {
+        Set(459, shown);
+        MessageBoxScript boxes;
+        bool staple = !shown, fold = !shown;
+        RunSubDialog(kJobFieldsTemplate, JobTypeFieldsDialogProc, true, [&](HWND dialog) {
+            if (shown)
+                CaptureWindowPng(dialog, "job_fields_dialog_details");
+            staple = IsWindowVisible(GetDlgItem(dialog, kStapleBox)) && IsWindowEnabled(GetDlgItem(dialog, kStapleBox));
+            fold = IsWindowVisible(GetDlgItem(dialog, kFoldBox)) != FALSE;
+            ClickButton(dialog, kJobCancelButton);
+        });
+        EXPECT_EQ(staple, shown == 1) << shown;
+        EXPECT_EQ(fold, shown == 1) << shown;
+    }
+}

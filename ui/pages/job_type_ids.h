@@ -65,10 +65,10 @@
 #define kEdgeIcon 1646
 #define kFieldsGroup 2771
 #define kFieldsNote 2772
-#define kFieldsFirstLabel 2781
-#define kFieldsFirstEdit 2782
-#define kFieldsSecondLabel 2784
-#define kFieldsSecondEdit 2785
+#define kStapleLabel 2781
+#define kStapleBox 2782
+#define kFoldLabel 2784
+#define kFoldBox 2785
 
 // Shared buttons.
 #define kJobDefaultsButton 1090

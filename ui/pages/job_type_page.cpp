@@ -42,8 +42,7 @@ namespace {
 
 constexpr uint16_t kFidEdgeMark = 437;       // byte: which edges carry a mark (0-3)
 constexpr uint16_t kFidFinishingFields = 459;  // byte: 1 shows the finishing detail fields
-constexpr uint16_t kFidSheetsPerSet = 465;
-constexpr uint16_t kFidSets = 446;
+constexpr uint16_t kFidFold = 448;
 constexpr uint16_t kFidCustomPaperButton = 1816;
 constexpr uint16_t kFidUserCode = 5130;        // plain, at most 4 characters
 constexpr uint16_t kFidScrambledUserCode = 5159;  // scrambled, at most 12
@@ -600,8 +599,8 @@ uint32_t OnEdgeSettingItem(CallContext* call, UINT message, WPARAM wParam, LPARA
     return result;
 }
 
-constexpr int32_t kFieldControls[] = {kFieldsFirstLabel, kFieldsFirstEdit, kFieldsSecondEdit,
-                                      kFieldsSecondLabel, kFieldsGroup,    kFieldsNote};
+constexpr int32_t kFieldControls[] = {kStapleLabel, kStapleBox, kFoldBox,
+                                      kFoldLabel, kFieldsGroup,    kFieldsNote};
 
 uint32_t OnJobTypeFieldsItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                              const void* parameters)
@@ -711,9 +710,8 @@ constexpr ItemSlot kDuplexSlots[] = {{kFidDuplex, kEvaluateOnActivate | kEvaluat
 constexpr ItemSlot kPagesSlots[] = {{kFidPagesPerSheet, kEvaluateOnActivate | kEvaluateAfterChange}};
 constexpr ItemSlot kEdgeSlots[] = {{kFidEdgeValue, kEvaluateOnActivate | kEvaluateAfterChange}};
 constexpr ItemSlot kPunchSlots[] = {{kFidPunch, kEvaluateOnActivate | kEvaluateAfterChange}};
-constexpr ItemSlot kSheetsPerSetSlots[] = {{kFidSheetsPerSet, 0}};
-constexpr ItemSlot kSetsSlots[] = {{kFidSets, 0}};
-constexpr EditFieldParams kCountEdit = {kEditNumeric, 3, nullptr, &kWholeNumber, kTextChecks, nullptr};
+constexpr ItemSlot kStapleSlots[] = {{kFidStapleValue, kEvaluateOnActivate | kEvaluateAfterChange}};
+constexpr ItemSlot kFoldSlots[] = {{kFidFold, kEvaluateOnActivate | kEvaluateAfterChange}};
 constexpr uint32_t kKeptByDefaults = kItemKeptByDefaults;
 
 const ItemRecord kPageRecords[] = {
@@ -753,10 +751,10 @@ const ItemRecord kFieldsRecords[] = {
     {kEdgeIcon, 1, kEdgeSlots, kKindNone, nullptr, nullptr, kNoControl, kNoControl, nullptr},
     {kPunchBox, 1, kPunchSlots, kKindComboBox, OnIconOptionListItem, &kPlainRows, kPunchLabel, kNoControl, nullptr},
     {kPunchIcon, 1, kPunchSlots, kKindNone, nullptr, nullptr, kNoControl, kNoControl, nullptr},
-    {kFieldsFirstEdit, 1, kSheetsPerSetSlots, kKindEdit, OnJobTypeFieldsItem, &kCountEdit, kNoControl, kNoControl,
-     nullptr},
-    {kFieldsSecondEdit, 1, kSetsSlots, kKindEdit, OnJobTypeFieldsItem, &kCountEdit, kNoControl, kNoControl,
-     nullptr},
+    {kStapleBox, 1, kStapleSlots, kKindComboBox, OnJobTypeFieldsItem, &kPlainRows, kStapleLabel,
+     kNoControl, nullptr},
+    {kFoldBox, 1, kFoldSlots, kKindComboBox, OnJobTypeFieldsItem, &kPlainRows, kFoldLabel,
+     kNoControl, nullptr},
 };
 
 const ItemRecord kSecureRecords[] = {
