@@ -228,6 +228,8 @@ TEST_F(JobTypePage, ShowsTheSettingsOfTheDocument)
     EXPECT_EQ(Text(kPagesPerSheetBox), L"1");
     EXPECT_GT(SendMessageW(Control(kPaperSizeBox), CB_GETCOUNT, 0, 0), 10);
     EXPECT_GT(SendMessageW(Control(kDuplexBox), CB_GETCOUNT, 0, 0), 1);
+    // The reference model has no zoom of its own.
+    EXPECT_FALSE(IsWindowVisible(Control(kZoomEdit)));
     // An ordinary job needs no codes and no time.
     EXPECT_FALSE(IsWindowEnabled(Control(kJobCodeEdit)));
     EXPECT_FALSE(IsWindowEnabled(Control(kDelayHourEdit)));

@@ -547,6 +547,12 @@ uint32_t OnZoomFieldItem(CallContext* call, UINT message, WPARAM wParam, LPARAM 
 {
     HWND window = GetCallWindow(call);
     const uint32_t result = OnEditItem(call, message, wParam, lParam, item, &kZoomField);
+    // A model without a zoom of its own has nothing to show here.
+    if (IsActivation(message, lParam)) {
+        const bool offered = GetSelectedOptionList(window, item) != nullptr;
+        for (int32_t id : {kZoomLabel, kZoomEdit, kZoomSpin})
+            ShowWindow(GetDlgItem(window, id), offered ? SW_SHOW : SW_HIDE);
+    }
     const bool leaving = (SheetNotification(message, lParam) == PSN_KILLACTIVE && GetFocus() == GetDlgItem(window, kZoomEdit)) ||
                          (message == WM_COMMAND && HIWORD(wParam) == EN_KILLFOCUS && LOWORD(wParam) != kZoomLabel);
     if (leaving && result == 0 && !g_reportingFit) {
@@ -730,7 +736,7 @@ const ItemRecord kPageRecords[] = {
      nullptr},
     {kCustomSizeButton, 1, kCustomSizeSlots, kKindPushButton, nullptr, &kCustomSizeParams, kNoControl, kNoControl,
      nullptr},
-    {kZoomEdit, 1, kZoomSlots, kKindEdit, OnZoomFieldItem, &kZoomField, kZoomLabel, kNoControl, nullptr},
+    {kZoomEdit, 1, kZoomSlots, kKindEdit, OnZoomFieldItem, &kZoomField, kNoControl, kNoControl, nullptr},
     {kZoomSpin, 1, kZoomSlots, kKindUpDown, OnZoomItem, &kSpin, kNoControl, kNoControl, nullptr},
     {kPortraitButton, 1, kOrientationSlots, kKindOptionButtons, nullptr, &kOrientationParams, kNoControl, kNoControl,
      nullptr},

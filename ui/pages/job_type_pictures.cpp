@@ -107,8 +107,11 @@ uint16_t JobTypePictureLayers(HMODULE module, HWND dialog, int controlId, Bitmap
     bool ok = AddLayer(module, dialog, GetPictureByOrientation(kSheetPictures, duplex, sheetOrientation), 0, 0,
                        layers, &n, palette);
     const int32_t markX = n ? BitmapWidth(layers[0].bitmap) + kMarkGap : 0;
-    ok = ok && AddLayer(module, dialog, GetPictureByOrientation(kPagesPictures, pages, sheetOrientation), kPagesInset,
-                        kPagesInset, layers, &n, palette);
+    // One upright page fills only an upright sheet: a sheet across shows it
+    // as the sheet itself.
+    const bool pagesShown = pages > 1 || sheetOrientation == 1;
+    ok = ok && AddLayer(module, dialog, pagesShown ? GetPictureByOrientation(kPagesPictures, pages, sheetOrientation) : 0,
+                        kPagesInset, kPagesInset, layers, &n, palette);
     if (ok && pages > 1)
         ok = AddLayer(module, dialog, GetPictureByOrientation(kOrderPictures, order, sheetOrientation), markX, 0,
                       layers, &n, palette);
