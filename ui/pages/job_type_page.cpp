@@ -655,7 +655,7 @@ uint32_t OnIconOptionListItem(CallContext* call, UINT message, WPARAM wParam, LP
 
 // --- Page-level --------------------------------------------------------------------------
 
-constexpr ListItemParams kOptionRows = {kRowsOfOptions, 0, 0, 0, nullptr, nullptr, nullptr};
+constexpr ListItemParams kOptionRows = {kRowsOfOptions, 0, 0, kListStateMarks, nullptr, nullptr, nullptr};
 constexpr ListItemParams kPlainRows = {kRowsOfOptions, 0, 0, 0, nullptr, nullptr, nullptr};
 constexpr int32_t kOrientationButtons[] = {kPortraitButton, kLandscapeButton};
 constexpr OptionButtonParams kOrientationParams = {2, kOrientationButtons};
