@@ -294,11 +294,161 @@ TEST_F(SheetToJobTest, DeviceSheetStoresAnInstalledOption)
     EXPECT_EQ(installed, 1u);
 }
 
+// The job type page's controls (the page after the fax recipients page).
+constexpr int kJobTypePage = 1;
+constexpr int kJobTypeBox = 1541;
+constexpr int kUserIdEdit = 1551;
+constexpr int kDelayHourEdit = 3371;
+constexpr int kDelayMinuteEdit = 3374;
+constexpr int kPaperSizeBox = 1006;
+constexpr int kLandscapeButton = 1009;
+constexpr int kDuplexBox = 1022;
+constexpr int kPagesPerSheetBox = 1024;
+
+HWND PageControl(HWND sheet, int page, int control)
+{
+    PropSheet_SetCurSel(sheet, nullptr, page);
+    HWND dialog = PropSheet_GetCurrentPageHwnd(sheet);
+    return dialog ? GetDlgItem(dialog, control) : nullptr;
+}
+
+// A row of a closed combo box chosen with the keyboard: the selection moves
+// and the list tells its page of the change.
+SheetStep ChooseRow(int page, int control, std::wstring text)
+{
+    return [=](HWND sheet) {
+        HWND combo = PageControl(sheet, page, control);
+        ASSERT_NE(combo, nullptr) << control;
+        LRESULT row = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>(text.c_str()));
+        if (row < 0)
+            row = SendMessageW(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+        ASSERT_GE(row, 0) << Narrow(text);
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    };
+}
+
+// Text typed into a field; leaving the field commits it.
+SheetStep TypeInto(int page, int control, std::wstring text)
+{
+    return [=](HWND sheet) {
+        HWND edit = PageControl(sheet, page, control);
+        ASSERT_NE(edit, nullptr) << control;
+        ASSERT_TRUE(IsWindowEnabled(edit)) << control;
+        SetWindowTextW(edit, text.c_str());
+        SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(control, EN_KILLFOCUS), reinterpret_cast<LPARAM>(edit));
+    };
+}
+
+SheetStep Click(int page, int control)
+{
+    return [=](HWND sheet) {
+        HWND button = PageControl(sheet, page, control);
+        ASSERT_NE(button, nullptr) << control;
+        SendMessageW(button, BM_CLICK, 0, 0);
+    };
+}
+
+// The setting of the DEVMODE the sheet handed out.
+uint32_t OutputSetting(const std::vector<BYTE>& output, uint16_t id)
+{
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    std::memcpy(record.data(), output.data(), kPrivatePartOffset);
+    uint32_t value = 0xFFFF;
+    ReadSettingNumber(id, record.data(), nullptr, &value);
+    return value;
+}
+
 // The same choices through the pages' own controls, as a user makes them.
 TEST_F(SheetToJobTest, ChoicesThroughThePagesControls)
 {
-    GTEST_SKIP() << "waits for the pages' item tables: the document pages have no paper, duplex or pages-per-sheet "
-                    "controls yet, only their templates";
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties");
+    ASSERT_NE(properties, nullptr);
+    std::vector<BYTE> input = ApplicationDevmode();
+    ASSERT_FALSE(input.empty());
+    std::vector<BYTE> output(kPrivatePartOffset, 0);
+    SheetDriver driver("sheet-controls", {ChooseRow(kJobTypePage, kPaperSizeBox, L"A5"),
+                                          ChooseRow(kJobTypePage, kDuplexBox, L"Long Edge"),
+                                          ChooseRow(kJobTypePage, kPagesPerSheetBox, L"2"), PressOk()});
+    const LONG answer = properties(nullptr, printer_, name_.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                                   reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY);
+    ASSERT_TRUE(driver.visit().found);
+    ASSERT_EQ(answer, IDOK);
+    EXPECT_TRUE(boxes_.shown().empty()) << Narrow(ShownTexts());
+    const auto* dm = reinterpret_cast<const DEVMODEW*>(output.data());
+    EXPECT_EQ(dm->dmDuplex, kDuplexLongEdge);
+    EXPECT_EQ(dm->dmPaperSize, kPaperA5);
+    EXPECT_EQ(OutputSetting(output, kFidPagesPerSheet), 2u);
+
+    MorvaListing listing = PrintTwoPages(output);
+    const std::string header = Lines(listing.headerLines);
+    const std::string ticket = Lines(listing.trailerLines);
+    const std::string commands = CommandTexts(listing);
+    const std::string all = header + commands + "\n" + ticket;
+    for (const char* line : {"@PJL SET PAPER=11\n", "@PJL SET DUPLEX=2\n"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << all;
+    for (const char* item : {"NUP=2\n", "DUPLEXTYPE=DUPLEX\n"})
+        EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
+    // One A5 sheet holds both pages.
+    EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
+}
+
+// A delayed job chosen on the page with its time: the next job asks the
+// printer to wait for it.
+TEST_F(SheetToJobTest, DelayedJobChosenOnThePageReachesTheHeader)
+{
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties");
+    ASSERT_NE(properties, nullptr);
+    std::vector<BYTE> input = ApplicationDevmode();
+    ASSERT_FALSE(input.empty());
+    std::vector<BYTE> output(kPrivatePartOffset, 0);
+    SheetDriver driver("sheet-delayed", {ChooseRow(kJobTypePage, kJobTypeBox, L"Delayed Print"),
+                                         TypeInto(kJobTypePage, kDelayHourEdit, L"21"),
+                                         TypeInto(kJobTypePage, kDelayMinuteEdit, L"45"),
+                                         Click(kJobTypePage, kLandscapeButton), PressOk()});
+    const LONG answer = properties(nullptr, printer_, name_.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                                   reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY);
+    ASSERT_TRUE(driver.visit().found);
+    ASSERT_EQ(answer, IDOK);
+    EXPECT_TRUE(boxes_.shown().empty()) << Narrow(ShownTexts());
+    EXPECT_EQ(OutputSetting(output, kFidJobType), 4u);
+    EXPECT_EQ(OutputSetting(output, kFidDelayHour), 21u);
+    EXPECT_EQ(OutputSetting(output, kFidDelayMinute), 45u);
+    EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(output.data())->dmOrientation, DMORIENT_LANDSCAPE);
+
+    MorvaListing listing = PrintTwoPages(output);
+    const std::string header = Lines(listing.headerLines);
+    const std::string ticket = Lines(listing.trailerLines);
+    // The printer starts it today at the time chosen: year:month:day:hour:minute.
+    const size_t at = header.find("@PJL SET JOBATTR=\"@DLTM=");
+    ASSERT_NE(at, std::string::npos) << header;
+    EXPECT_NE(header.find(":21:45\"\n", at), std::string::npos) << header;
+    EXPECT_NE(ticket.find("STOREDJOBTYPE=IMMEDIATE\n"), std::string::npos) << ticket;
+}
+
+// A stored (proof) job chosen on the page with the user's ID: the next job
+// is kept at the printer.
+TEST_F(SheetToJobTest, StoredJobChosenOnThePageReachesTheTicket)
+{
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties");
+    ASSERT_NE(properties, nullptr);
+    std::vector<BYTE> input = ApplicationDevmode();
+    ASSERT_FALSE(input.empty());
+    std::vector<BYTE> output(kPrivatePartOffset, 0);
+    SheetDriver driver("sheet-stored", {ChooseRow(kJobTypePage, kJobTypeBox, L"Proof Print"),
+                                        TypeInto(kJobTypePage, kUserIdEdit, L"ANNA"), PressOk()});
+    const LONG answer = properties(nullptr, printer_, name_.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                                   reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY);
+    ASSERT_TRUE(driver.visit().found);
+    ASSERT_EQ(answer, IDOK);
+    EXPECT_TRUE(boxes_.shown().empty()) << Narrow(ShownTexts());
+    EXPECT_EQ(OutputSetting(output, kFidJobType), 3u);
+
+    MorvaListing listing = PrintTwoPages(output);
+    const std::string header = Lines(listing.headerLines);
+    const std::string ticket = Lines(listing.trailerLines);
+    EXPECT_NE(ticket.find("STOREDJOBTYPE=PERSONALBOX\n"), std::string::npos) << header << "\n" << ticket;
 }
 
 }  // namespace

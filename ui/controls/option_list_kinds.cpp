@@ -584,6 +584,10 @@ uint32_t OnOptionListItem(CallContext* call, UINT message, WPARAM wParam, LPARAM
                 SelectNextAvailableOption(call, item, params);
         } else if (note == m.selectionMade) {
             SelectListRow(call, item, params, -1, false);
+        } else if (IsCombo(item) && note == CBN_SELCHANGE && !SendMessageW(control, CB_GETDROPPEDSTATE, 0, 0)) {
+            // A closed list changed by the keyboard sends no CBN_SELENDOK:
+            // its selection change is the choice.
+            SelectListRow(call, item, params, -1, false);
         } else if (IsCombo(item) && note == CBN_CLOSEUP) {
             SetRowSelection(call, item, params);
         } else if (IsCombo(item) && note == CBN_DROPDOWN) {

@@ -147,12 +147,14 @@ int ApplyItemValueChange(CallContext* call, const ItemRecord* item, const ValueE
     if (!result)
         return kChangeFailed;
     int feature = kFeatureOfOption;
-    if (list && state) {
+    // A list the model gives no kind keeps no record per option (item_states.cpp):
+    // its options are checked from a fresh record like a setting without a list.
+    if (list && state && list->listKind != kListNone) {
         const ConstraintResult* source = nullptr;
         if (list->listKind == kListRange || list->listKind == kListRangeShared) {
             source = state->own;
             feature = kFeatureOfRange;
-        } else if (list->listKind != kListNone) {
+        } else {
             source = GetSettingUiOption(state, FindOptionValueIndex(list, value, type));
         }
         if (!source || CopyConstraintResult(result.get(), source) != 0)

@@ -85,7 +85,7 @@ int GetCallSettingValue(const CallContext* call, uint16_t setting, uint64_t* val
 }
 
 int ShowOptionIcon(CallContext* call, UINT message, int notification, const ItemRecord* item,
-                   OptionIconCallback callback)
+                   OptionIconLookup callback)
 {
     if (!call || !item || !callback)
         return 0;

@@ -22,10 +22,10 @@ int GetCallSettingValue(const CallContext* call, uint16_t setting, uint64_t* val
 
 // The icon resource of the item's selected option: 0 with *icon set (0: no
 // icon), any other answer shows nothing.
-using OptionIconCallback = int (*)(CallContext* call, const ItemRecord* item, uint32_t* icon);
+using OptionIconLookup = int (*)(CallContext* call, const ItemRecord* item, uint32_t* icon);
 // At event 2524 and PSN_SETACTIVE: the callback's icon on the item's control. 1 when set.
 int ShowOptionIcon(CallContext* call, UINT message, int notification, const ItemRecord* item,
-                   OptionIconCallback callback);
+                   OptionIconLookup callback);
 
 // Item handlers (the engine's handler contract); each runs the kind's default
 // handler first and answers its result.

@@ -8,6 +8,8 @@
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/recipients_page.h"
 #include "ui/fax/small_fax_dialogs.h"
+#include "ui/pages/job_type_page.h"
+#include "ui/pages/size_dialogs.h"
 
 namespace {
 
@@ -19,8 +21,8 @@ constexpr PageDescriptor kSubDialog{Code, &kEmptyItems, nullptr};
 
 // Job type page: its sub-dialogs in the order the page opens them.
 constexpr const SubDialogDescriptor* kJobTypeSubDialogs[] = {
-    &kSubDialog<15>, &kSubDialog<14>, &kSubDialog<39>, &kSubDialog<28>, &kSubDialog<29>,
-    &kSubDialog<22>, &kSubDialog<42>, &kSubDialog<44>, &kSubDialog<43>, &kSubDialog<55>};
+    &kSubDialog<15>,   &kSubDialog<14>,  &kSubDialog<39>,   &kSubDialog<28>,   &JobFieldsDialog,
+    &SecureJobDialog, &StoredJobDialog, &OtherJobDialog, &DelayedJobDialog, &SizePairDialog};
 constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &kSubDialog<27>};
 constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&kSubDialog<18>, &kSubDialog<19>, &kSubDialog<25>};
 constexpr const SubDialogDescriptor* kListSubDialogs[] = {&kSubDialog<4>, &kSubDialog<8>, &kSubDialog<56>};
@@ -51,7 +53,7 @@ constexpr PageHeader MakeHeader(uint32_t templateId, DLGPROC procedure, uint32_t
 constexpr PageHeader kFaxRecipientsHeader =
     MakeHeader(kTemplateFaxRecipients, FaxRecipientsPageProc, kPageFaxRecipients, kFaxSubDialogs);
 constexpr PageHeader kJobTypeHeader =
-    MakeHeader(kTemplateJobType, TablePageProc<kPageJobType>, kPageJobType, kJobTypeSubDialogs);
+    MakeHeader(kTemplateJobType, JobTypePageProc, kPageJobType, kJobTypeSubDialogs);
 constexpr PageHeader kColourModeHeader =
     MakeHeader(kTemplateColourMode, TablePageProc<kPageColourMode>, kPageColourMode, kColourSubDialogs);
 constexpr PageHeader kColourModePlainHeader{kTemplateColourModePlain, 0, TablePageProc<kPageColourMode>,
@@ -70,7 +72,7 @@ constexpr PageHeader kDeviceOptionsHeader{kTemplateDeviceOptions, 0, TablePagePr
 }  // namespace
 
 const PageDescriptor FaxRecipientsPage{kPageFaxRecipients, &RecipientsPageItemTable, &kFaxRecipientsHeader};
-const PageDescriptor JobTypePage{kPageJobType, &kEmptyItems, &kJobTypeHeader};
+const PageDescriptor JobTypePage{kPageJobType, &JobTypePageItemTable, &kJobTypeHeader};
 const PageDescriptor ColourModePage{kPageColourMode, &kEmptyItems, &kColourModeHeader};
 const PageDescriptor ColourModePlainPage{kPageColourMode, &kEmptyItems, &kColourModePlainHeader};
 const PageDescriptor StampsPage{kPageStamps, &kEmptyItems, &kStampsHeader};
