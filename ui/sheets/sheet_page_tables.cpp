@@ -8,6 +8,7 @@
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/recipients_page.h"
 #include "ui/fax/small_fax_dialogs.h"
+#include "ui/pages/stamps_page.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ constexpr const SubDialogDescriptor* kJobTypeSubDialogs[] = {
     &kSubDialog<15>, &kSubDialog<14>, &kSubDialog<39>, &kSubDialog<28>, &kSubDialog<29>,
     &kSubDialog<22>, &kSubDialog<42>, &kSubDialog<44>, &kSubDialog<43>, &kSubDialog<55>};
 constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &kSubDialog<27>};
-constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&kSubDialog<18>, &kSubDialog<19>, &kSubDialog<25>};
+constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&StampAddDialog, &StampEditDialog, &AnnotationDialog};
 constexpr const SubDialogDescriptor* kListSubDialogs[] = {&kSubDialog<4>, &kSubDialog<8>, &kSubDialog<56>};
 constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&kSubDialog<23>, &kSubDialog<24>,
                                                                 &OptionDefaultsDialog};
@@ -56,7 +57,7 @@ constexpr PageHeader kColourModeHeader =
     MakeHeader(kTemplateColourMode, TablePageProc<kPageColourMode>, kPageColourMode, kColourSubDialogs);
 constexpr PageHeader kColourModePlainHeader{kTemplateColourModePlain, 0, TablePageProc<kPageColourMode>,
                                             kPageColourMode, kNoControl, 0, nullptr, 0};
-constexpr PageHeader kStampsHeader = MakeHeader(kTemplateStamps, TablePageProc<kPageStamps>, kPageStamps,
+constexpr PageHeader kStampsHeader = MakeHeader(kTemplateStamps, StampsPageProc, kPageStamps,
                                                 kStampSubDialogs, kNoControl, kStampsTitleSetting);
 constexpr PageHeader kSettingsListHeader =
     MakeHeader(kTemplateSettingsList, TablePageProc<kPageSettingsList>, kPageSettingsList, kListSubDialogs);
@@ -73,7 +74,7 @@ const PageDescriptor FaxRecipientsPage{kPageFaxRecipients, &RecipientsPageItemTa
 const PageDescriptor JobTypePage{kPageJobType, &kEmptyItems, &kJobTypeHeader};
 const PageDescriptor ColourModePage{kPageColourMode, &kEmptyItems, &kColourModeHeader};
 const PageDescriptor ColourModePlainPage{kPageColourMode, &kEmptyItems, &kColourModePlainHeader};
-const PageDescriptor StampsPage{kPageStamps, &kEmptyItems, &kStampsHeader};
+const PageDescriptor StampsPage{kPageStamps, &StampsPageItemTable, &kStampsHeader};
 const PageDescriptor SettingsListPage{kPageSettingsList, &kEmptyItems, &kSettingsListHeader};
 const PageDescriptor AccountingPage{kPageAccounting, &kEmptyItems, &kAccountingHeader};
 const PageDescriptor AccountingAlonePage{kPageAccountingAlone, &kEmptyItems, &kAccountingAloneHeader};
