@@ -526,6 +526,7 @@ TEST_F(StampsPageWindow, AddedStampTakesItsNameFromItsTextAndIsStored)
         name = text;
         CheckRadioButton(dialog, kStampFrameNone, kStampFrameCircle, kStampFrameBox);
         ClickButton(dialog, kStampFrameBox);
+        Choose(dialog, kStampSizeBox, 5);  // 24 points
         CaptureWindowPng(dialog, "stamp_add_dialog");
         CaptureWindowPng(GetDlgItem(dialog, kStampDialogPreview), "stamp_preview");
         ClickButton(dialog, kStampOkButton);
@@ -537,6 +538,7 @@ TEST_F(StampsPageWindow, AddedStampTakesItsNameFromItsTextAndIsStored)
     EXPECT_STREQ(stored.text, L"PAID IN FULL");
     EXPECT_EQ(stored.valueC, 1u);
     EXPECT_EQ(Current(kFidStampName), L"PAID IN FULL");
+    EXPECT_EQ(CurrentNumber(kFidFontHeight), 24u);
     const std::vector<std::wstring> rows = ListRows();
     EXPECT_EQ(rows.size(), 7u);
 }
