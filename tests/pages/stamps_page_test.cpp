@@ -22,6 +22,7 @@
 #include "ui/engine/ui_context.h"
 #include "ui/pages/stamp_dialog_ids.h"
 #include "ui/pages/stamp_preview.h"
+#include "ui/support/paper_geometry.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -716,4 +717,43 @@ TEST_F(StampsPageWindow, AnnotationDialogSwitchesATextAndItsPlace)
     EXPECT_EQ(row, L"Date\tOn\tBottom right");
     EXPECT_EQ(CurrentNumber(1300), 1u);
     EXPECT_EQ(boxes.shown().size(), 0u) << Shown(boxes);
+}
+
+// Default brings back the default stamp of the name and keeps the whole name:
+// 32 characters and the terminator.
+TEST_F(StampsPageWindow, DefaultButtonKeepsTheWholeName)
+{
+    const std::wstring name = Repeat(L"N", 32);
+    Store(name.c_str(), L"OWN TEXT");
+    ChooseStamp(name.c_str());
+    OpenPage();
+    MessageBoxScript boxes;
+    std::wstring kept, text;
+    OpenFromPage(kStampEditButton, [&](HWND dialog) {
+        ClickButton(dialog, kStampDefaultButton);
+        DialogContext* context = GetDialogContext(dialog);
+        kept = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(GetFunctionIdValuePointer(
+            context->current->settings, context->current->printerSettings, kFidStampName, kTypeString)));
+        text = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(GetFunctionIdValuePointer(
+            context->current->settings, context->current->printerSettings, kFidStampDetail, kTypeString)));
+        ClickButton(dialog, kStampCancelButton);
+    });
+    EXPECT_EQ(kept, name);
+    EXPECT_EQ(text, ResourceString(1792));  // the template's text
+    EXPECT_EQ(boxes.shown().size(), 0u) << Shown(boxes);
+}
+
+// A monochrome model shows the preview in grey.
+class StampPreviewMonochrome : public SettingsPairTest {
+protected:
+    static void SetUpTestSuite() { printer_s = OpenSuitePrinter(L"M2200.DDD", L"Morva Stamps Mono"); }
+    static void TearDownTestSuite() { CloseSuitePrinter(printer_s); }
+    static ModelPrinter* printer_s;
+};
+ModelPrinter* StampPreviewMonochrome::printer_s = nullptr;
+
+TEST_F(StampPreviewMonochrome, PictureKindIsGrey)
+{
+    Open(printer_s);
+    EXPECT_EQ(GetColorModeImageKind(settings_.data(), context_), 1);
 }

@@ -337,8 +337,6 @@ LRESULT CALLBACK PreviewWindowProc(HWND control, UINT message, WPARAM wParam, LP
         EndPaint(control, &paint);
         return 0;
     }
-    if (message == WM_DRAWITEM)
-        return TRUE;
     if (message == WM_NCDESTROY) {
         RemovePropW(control, kOwnProcProperty);
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
