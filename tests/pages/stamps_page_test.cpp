@@ -757,3 +757,26 @@ TEST_F(StampPreviewMonochrome, PictureKindIsGrey)
     Open(printer_s);
     EXPECT_EQ(GetColorModeImageKind(settings_.data(), context_), 1);
 }
+
+// A stored file switched on needs its folder before the page is left.
+TEST_F(StampsPageWindow, SwitchedOnFolderMustNotBeEmptyOnLeaving)
+{
+    ui_.capabilities.words[0] |= kCapStoredPrintFile;
+    OpenPage();
+    CheckDlgButton(page_, kStoredFileOn, BST_CHECKED);
+    ClickButton(page_, kStoredFileOn);
+    EXPECT_EQ(CurrentNumber(kFidStoredJobText), 1u);
+    {
+        MessageBoxScript boxes({IDOK});
+        EXPECT_EQ(Notify(PSN_KILLACTIVE), 1);
+        ASSERT_EQ(boxes.shown().size(), 1u) << Shown(boxes);
+        EXPECT_NE(boxes.shown()[0].text.find(L"Folder"), std::wstring::npos) << boxes.shown()[0].text;
+        EXPECT_NE(boxes.shown()[0].text.find(L"8"), std::wstring::npos) << boxes.shown()[0].text;
+        EXPECT_EQ(GetFocus(), GetDlgItem(page_, kStoredFileFolder));
+    }
+    SetDlgItemTextW(page_, kStoredFileFolder, L"JOBS");
+    MessageBoxScript boxes;
+    EXPECT_EQ(Notify(PSN_KILLACTIVE), 0);
+    EXPECT_EQ(boxes.shown().size(), 0u) << Shown(boxes);
+    EXPECT_EQ(Current(kFidStoredJobName), L"JOBS");
+}

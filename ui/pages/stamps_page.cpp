@@ -64,6 +64,7 @@ constexpr int32_t kMinimumSize = 7, kMaximumSize = 600;
 constexpr int32_t kAnnotationMinimumSize = 5, kAnnotationMaximumSize = 24;
 constexpr int kAngleLimit = 180;  // degrees either way
 constexpr uint32_t kKeepOpen = 1;
+constexpr int kStoredFieldChars = 8;  // folder and label
 
 constexpr UINT kStringColourFirst = 9470;       // 9470-9477: the seven colours and "custom"
 constexpr UINT kStringAnnotationFirst = 9478;   // 9478-9483: the six texts
@@ -328,7 +329,9 @@ struct EditRow {
     int chars;
 };
 constexpr EditRow kPageEdits[] = {
-    {kStoredFileFolder, kFidStoredJobName, 8}, {kStoredFileName, kFidStoredJobFolder, 127}, {kStoredFileLabel, kFidPageLabelText, 8}};
+    {kStoredFileFolder, kFidStoredJobName, kStoredFieldChars},
+    {kStoredFileName, kFidStoredJobFolder, 127},
+    {kStoredFileLabel, kFidPageLabelText, kStoredFieldChars}};
 
 void ShowPageValues(const Call& d)
 {
@@ -371,6 +374,47 @@ void CheckDocumentStamp(const Call& d)
     }
 }
 
+// Message 447 with the field's label (without its access key and colon) and
+// its length range; the focus goes to the field.
+void TellFieldEmpty(const Call& d, int32_t labelControl, int32_t field)
+{
+    wchar_t label[64] = {};
+    GetDlgItemTextW(d.window, labelControl, label, 64);
+    std::wstring shown;
+    for (const wchar_t* c = label; *c; ++c)
+        if (*c != L'&' && *c != L':')
+            shown += *c;
+    wchar_t* text = nullptr;
+    LoadFormattedString(&text, 256, kMessageFolderMissing, shown.c_str(), 1, kStoredFieldChars);
+    ShowResourceMessageBox(d.window, kCaptionSettings, nullptr, MB_OK | MB_ICONEXCLAMATION, kTextGiven,
+                           text ? text : L"");
+    if (text)
+        GlobalFree(text);
+    SetFocus(GetDlgItem(d.window, field));
+}
+
+// Leaving the page: a switched-on folder or label must not be empty. True
+// keeps the page.
+bool StoredFieldsRefused(const Call& d)
+{
+    if (!HasStoredFiles(d.ui))
+        return false;
+    const struct {
+        uint16_t on;
+        uint16_t text;
+        int32_t label;
+        int32_t field;
+    } rules[] = {{kFidStoredJobText, kFidStoredJobName, kStoredFileFolderLabel, kStoredFileFolder},
+                 {kFidPageLabelOn, kFidPageLabelText, kStoredFileLabelOn, kStoredFileLabel}};
+    for (const auto& rule : rules) {
+        if (Number(d.settings, d.printer, rule.on) == 1 && SettingText(d.settings, d.printer, rule.text).empty()) {
+            TellFieldEmpty(d, rule.label, rule.field);
+            return true;
+        }
+    }
+    return false;
+}
+
 uint32_t OnStampsPageItem(CallContext* call, UINT message, WPARAM, LPARAM lParam, const ItemRecord*, const void*)
 {
     Call d{};
@@ -391,6 +435,8 @@ uint32_t OnStampsPageItem(CallContext* call, UINT message, WPARAM, LPARAM lParam
             GlobalFree(state);
         return 0;
     }
+    if (SheetNotification(message, lParam) == PSN_KILLACTIVE)
+        return StoredFieldsRefused(d) ? kKeepOpen : 0;
     if (IsShowMessage(message, lParam)) {
         FillStampList(d);
         ShowPageValues(d);
@@ -526,19 +572,7 @@ uint32_t OnResendButton(CallContext* call, UINT message, WPARAM, LPARAM, const I
             SetFocus(GetDlgItem(d.window, kStoredFileFolder));
         }
     } else {
-        wchar_t label[64] = {};
-        GetDlgItemTextW(d.window, kStoredFileFolderLabel, label, 64);
-        std::wstring shown;
-        for (const wchar_t* c = label; *c; ++c)
-            if (*c != L'&' && *c != L':')
-                shown += *c;
-        wchar_t* text = nullptr;
-        LoadFormattedString(&text, 256, kMessageFolderMissing, shown.c_str(), 1, 8);
-        ShowResourceMessageBox(d.window, kCaptionSettings, nullptr, MB_OK | MB_ICONEXCLAMATION, kTextGiven,
-                               text ? text : L"");
-        if (text)
-            GlobalFree(text);
-        SetFocus(GetDlgItem(d.window, kStoredFileFolder));
+        TellFieldEmpty(d, kStoredFileFolderLabel, kStoredFileFolder);
     }
     SetCursor(old);
     return 0;
