@@ -780,3 +780,31 @@ TEST_F(StampsPageWindow, SwitchedOnFolderMustNotBeEmptyOnLeaving)
     EXPECT_EQ(boxes.shown().size(), 0u) << Shown(boxes);
     EXPECT_EQ(Current(kFidStoredJobName), L"JOBS");
 }
+
+// In a document sheet opened from an application (no printing-preferences
+// window to ask about), setting 5138 locks the annotations; without it they
+// stay open, as they do outside a document sheet.
+TEST_F(StampsPageWindow, AnnotationsFollowThePrintersLockInADocumentSheet)
+{
+    const struct {
+        uint32_t sheetMode;
+        uint32_t lock;
+        bool enabled;
+    } cases[] = {{kSheetDocument, 1, false}, {kSheetDocument, 0, true}, {kSheetDevice, 1, true}};
+    for (const auto& c : cases) {
+        ui_.sheetMode = c.sheetMode;
+        Set(5138, c.lock);
+        OpenPage();
+        bool face = false, print = false, list = false;
+        OpenFromPage(kAnnotationButton, [&](HWND dialog) {
+            face = IsWindowEnabled(GetDlgItem(dialog, kAnnotationFace));
+            print = IsWindowEnabled(GetDlgItem(dialog, kAnnotationPrint));
+            list = IsWindowEnabled(GetDlgItem(dialog, kAnnotationList));
+            ClickButton(dialog, kStampCancelButton);
+        });
+        ClosePage();
+        EXPECT_EQ(face, c.enabled) << c.sheetMode << " " << c.lock;
+        EXPECT_EQ(print, c.enabled) << c.sheetMode << " " << c.lock;
+        EXPECT_TRUE(list);
+    }
+}

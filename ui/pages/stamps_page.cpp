@@ -930,7 +930,8 @@ uint32_t OnStampDialogItem(CallContext* call, UINT message, WPARAM, LPARAM, cons
 
 bool AnnotationsLocked(const Call& d)
 {
-    if (!(d.ui->documentMonitor & 1))
+    // Only a document sheet's annotations follow the printer's lock.
+    if (!(d.ui->sheetMode & kSheetDocument))
         return false;
     if (DetectPrintingPreferencesHost(d.window, d.ui->printerName, d.ui->sheetMode) != 1) {
         HANDLE probe = nullptr;
@@ -970,6 +971,10 @@ int SelectedAnnotation(HWND window)
     return row >= 0 && row < kAnnotationItems ? static_cast<int>(row) : 0;
 }
 
+constexpr int32_t kLockedAnnotationControls[] = {kAnnotationColour, kAnnotationFace, kAnnotationSize,
+                                                 kAnnotationBold,   kAnnotationItalic, kAnnotationDefaults,
+                                                 kAnnotationPrint,  kAnnotationPosition};
+
 void ShowAnnotationControls(const Call& d, int selected)
 {
     StampPageState* state = PageState(d.window);
@@ -993,13 +998,12 @@ void ShowAnnotationControls(const Call& d, int selected)
                         Number(d.settings, d.printer, kFidAnnotationColour) == 0 ? 0 : 1, 0);
     const bool enabled = Number(d.settings, d.printer, on) == 1;
     EnableWindow(GetDlgItem(d.window, kAnnotationPosition), enabled);
+    if (AnnotationsLocked(d))
+        for (int32_t control : kLockedAnnotationControls)
+            ApplyControlState(GetDlgItem(d.window, control), kStateDisabled);
     if (state)
         state->filling = false;
 }
-
-constexpr int32_t kLockedAnnotationControls[] = {kAnnotationColour, kAnnotationFace, kAnnotationSize,
-                                                 kAnnotationBold,   kAnnotationItalic, kAnnotationDefaults,
-                                                 kAnnotationPrint,  kAnnotationPosition};
 
 uint32_t OnAnnotationItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                           const void*)
@@ -1026,9 +1030,6 @@ uint32_t OnAnnotationItem(CallContext* call, UINT message, WPARAM wParam, LPARAM
     }
     if (IsShowMessage(message, lParam) && id == kPageItemId) {
         ShowAnnotationControls(d, SelectedAnnotation(d.window));
-        if (AnnotationsLocked(d))
-            for (int32_t control : kLockedAnnotationControls)
-                ApplyControlState(GetDlgItem(d.window, control), kStateDisabled);
         return 0;
     }
     if (message != WM_COMMAND || (state && state->filling))
