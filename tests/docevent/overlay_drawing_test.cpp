@@ -447,7 +447,10 @@ namespace {
 struct JobRecords {
     std::vector<uint8_t> settings = std::vector<uint8_t>(kSettingsRecordSize);
     std::vector<uint8_t> printer = std::vector<uint8_t>(kPrinterSettingsRecordSize);
-    void Number(uint16_t id, uint32_t value) { ASSERT_TRUE(WriteSettingNumber(id, settings.data(), printer.data(), value)) << id; }
+    void Number(uint16_t id, uint32_t value)
+    {
+        ASSERT_TRUE(WriteSettingNumber(id, settings.data(), printer.data(), value)) << id;
+    }
     void Text(uint16_t id, const wchar_t* text)
     {
         ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), printer.data(), id, kTypeString,

@@ -30,8 +30,8 @@
 
 #include <cwchar>
 #include <functional>
-#include <memory>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,8 +49,7 @@ std::wstring Repeat(const wchar_t* piece, int times)
 
 int Bytes(const std::wstring& text, UINT codePage)
 {
-    return WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                               nullptr);
+    return WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
 }
 
 }  // namespace
@@ -65,10 +64,10 @@ TEST(StampName, CutOnTheCodePageFormWithoutSplittingCharacters)
         std::wstring name;
         int bytes;
     } cases[] = {
-        {Repeat(L"a", 31) + L"\x3042", Repeat(L"a", 31), 31},          // 33 bytes, a character at 32-33
-        {Repeat(L"a", 32), Repeat(L"a", 32), 32},                      // exactly 32: whole
+        {Repeat(L"a", 31) + L"\x3042", Repeat(L"a", 31), 31},  // 33 bytes, a character at 32-33
+        {Repeat(L"a", 32), Repeat(L"a", 32), 32},              // exactly 32: whole
         {Repeat(L"a", 33), Repeat(L"a", 32), 32},
-        {Repeat(L"\x3041", 17), Repeat(L"\x3041", 16), 32},            // byte 32 a trail in the lead range
+        {Repeat(L"\x3041", 17), Repeat(L"\x3041", 16), 32},  // byte 32 a trail in the lead range
         {L"a" + Repeat(L"\x3041", 16), L"a" + Repeat(L"\x3041", 15), 31},
         {Repeat(L"\x3041", 16), Repeat(L"\x3041", 16), 32},
         {L"", L"", 0},
@@ -353,8 +352,8 @@ protected:
         SetPropW(host_, L"MorvaScripted", reinterpret_cast<HANDLE>(1));
         page_info_.dwSize = sizeof page_info_;
         page_info_.lParam = reinterpret_cast<LPARAM>(context_record_);
-        page_ = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(kStampsPageTemplate), host_,
-                                   StampsPageProc, reinterpret_cast<LPARAM>(&page_info_));
+        page_ = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(kStampsPageTemplate), host_, StampsPageProc,
+                                   reinterpret_cast<LPARAM>(&page_info_));
         ASSERT_NE(page_, nullptr);
         ShowWindow(page_, SW_SHOW);
         Notify(PSN_SETACTIVE);
@@ -445,8 +444,8 @@ TEST_F(StampsPageWindow, ListShowsTheStoreAndFollowsTheChosenStamp)
     EXPECT_EQ(rows[static_cast<size_t>(selected)], L"Draft");
     CaptureWindowPng(page_, "stamps_page");
 
-    const LRESULT other = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(L"Confidential"));
+    const LRESULT other =
+        SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Confidential"));
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(other), 0);
     SendMessageW(page_, WM_COMMAND, MAKEWPARAM(kStampList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     EXPECT_EQ(Current(kFidStampName), L"Confidential");

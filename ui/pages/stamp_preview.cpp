@@ -65,18 +65,28 @@ struct PaintObjects {
     ~PaintObjects()
     {
         if (memory) {
-            if (oldBrush) SelectObject(memory, oldBrush);
-            if (oldPen) SelectObject(memory, oldPen);
-            if (oldFont) SelectObject(memory, oldFont);
-            if (oldPalette) SelectPalette(memory, oldPalette, FALSE);
-            if (oldBitmap) SelectObject(memory, oldBitmap);
+            if (oldBrush)
+                SelectObject(memory, oldBrush);
+            if (oldPen)
+                SelectObject(memory, oldPen);
+            if (oldFont)
+                SelectObject(memory, oldFont);
+            if (oldPalette)
+                SelectPalette(memory, oldPalette, FALSE);
+            if (oldBitmap)
+                SelectObject(memory, oldBitmap);
             DeleteDC(memory);
         }
-        if (clip) DeleteObject(clip);
-        if (pen) DeleteObject(pen);
-        if (font) DeleteObject(font);
-        if (palette) DeleteObject(palette);
-        if (bitmap) DeleteObject(bitmap);
+        if (clip)
+            DeleteObject(clip);
+        if (pen)
+            DeleteObject(pen);
+        if (font)
+            DeleteObject(font);
+        if (palette)
+            DeleteObject(palette);
+        if (bitmap)
+            DeleteObject(bitmap);
     }
 };
 
@@ -133,8 +143,7 @@ bool ReadStampPreviewInputs(void* settings, void* printer, StampPreviewInputs* i
     return ok;
 }
 
-int BuildPreviewFont(const StampPreviewInputs& in, COLORREF colour, const LOGFONTW& face, LOGFONTW* font,
-                     LOGPEN* pen)
+int BuildPreviewFont(const StampPreviewInputs& in, COLORREF colour, const LOGFONTW& face, LOGFONTW* font, LOGPEN* pen)
 {
     if (!font || !pen || in.resolution <= 0)
         return 0;
@@ -222,8 +231,8 @@ int PlanStampPreview(const StampPreviewInputs& in, float w, float h, int penWidt
             return -1;
         if (in.frame == 1) {
             const float inset = p / 2;
-            const float corners[4][2] = {{inset, inset}, {boxW - inset, inset}, {boxW - inset, boxH - inset},
-                                         {inset, boxH - inset}};
+            const float corners[4][2] = {
+                {inset, inset}, {boxW - inset, inset}, {boxW - inset, boxH - inset}, {inset, boxH - inset}};
             for (int i = 0; i < 4; ++i)
                 if (!place(corners[i][0], corners[i][1], cell, &c.frame[i]))
                     return -1;
@@ -289,8 +298,8 @@ int PaintStampPreview(HDC dc, const RECT& client, const StampPreviewInputs& in, 
         const int length = static_cast<int>(in.text.size());
         DrawTextW(o.memory, in.text.c_str(), length, &extent, DT_CALCRECT | DT_NOCLIP);
         StampPreviewPlan plan;
-        if (PlanStampPreview(in, static_cast<float>(extent.right), static_cast<float>(extent.bottom),
-                             pen.lopnWidth.x, &plan) < 0)
+        if (PlanStampPreview(in, static_cast<float>(extent.right), static_cast<float>(extent.bottom), pen.lopnWidth.x,
+                             &plan) < 0)
             return kPreviewFailed;
         o.clip = CreateRectRgn(at.origin.x, at.origin.y, at.origin.x + at.page.cx, at.origin.y + at.page.cy);
         SelectClipRgn(o.memory, o.clip);
@@ -341,13 +350,13 @@ LRESULT CALLBACK PreviewWindowProc(HWND control, UINT message, WPARAM wParam, LP
         RemovePropW(control, kOwnProcProperty);
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
     }
-    return own ? CallWindowProcW(own, control, message, wParam, lParam) : DefWindowProcW(control, message, wParam, lParam);
+    return own ? CallWindowProcW(own, control, message, wParam, lParam)
+               : DefWindowProcW(control, message, wParam, lParam);
 }
 
 }  // namespace
 
-uint32_t OnStampPreviewItem(CallContext* call, UINT message, WPARAM, LPARAM lParam, const ItemRecord* item,
-                            const void*)
+uint32_t OnStampPreviewItem(CallContext* call, UINT message, WPARAM, LPARAM lParam, const ItemRecord* item, const void*)
 {
     HWND window = GetCallWindow(call);
     HWND control = window && item ? GetDlgItem(window, item->controlId) : nullptr;

@@ -50,8 +50,7 @@ inline constexpr double kPreviewShortSideMm = 202.0;
 // The preview font and frame pen: 1; 0 when the resolution is not a positive
 // number of dots per inch (a print quality of 0 or a negative DMRES value),
 // which would scale by nothing or turn the page over.
-int BuildPreviewFont(const StampPreviewInputs& in, COLORREF colour, const LOGFONTW& face, LOGFONTW* font,
-                     LOGPEN* pen);
+int BuildPreviewFont(const StampPreviewInputs& in, COLORREF colour, const LOGFONTW& face, LOGFONTW* font, LOGPEN* pen);
 
 // Sixteen entries: the seven colours of the colour table, the stamp colour,
 // then the light forms of those eight; all grey for a picture kind of 1.

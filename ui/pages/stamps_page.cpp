@@ -35,8 +35,8 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
-#include <memory>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,7 +53,7 @@ constexpr uint16_t kFidStampFirstPage = 1286;
 constexpr uint16_t kFidStampLight = 1287;
 constexpr uint16_t kFidStampRepeat = 1288;
 constexpr uint16_t kFidCustomColour = 1855;
-constexpr uint16_t kFidAnnotationFirst = 1296;  // 1296-1301: which texts print
+constexpr uint16_t kFidAnnotationFirst = 1296;      // 1296-1301: which texts print
 constexpr uint16_t kFidAnnotationPlaceFirst = 351;  // 351-356: where
 constexpr uint16_t kFidAnnotationItalic = 361;
 constexpr uint16_t kFidAnnotationColour = 373;
@@ -66,14 +66,17 @@ constexpr int kAngleLimit = 180;  // degrees either way
 constexpr uint32_t kKeepOpen = 1;
 constexpr int kStoredFieldChars = 8;  // folder and label
 
-constexpr UINT kStringColourFirst = 9470;       // 9470-9477: the seven colours and "custom"
-constexpr UINT kStringAnnotationFirst = 9478;   // 9478-9483: the six texts
+constexpr UINT kStringColourFirst = 9470;      // 9470-9477: the seven colours and "custom"
+constexpr UINT kStringAnnotationFirst = 9478;  // 9478-9483: the six texts
 constexpr UINT kStringOn = 9484, kStringOff = 9485;
-constexpr UINT kStringPositionFirst = 9486;     // 9486-9494: the nine places
+constexpr UINT kStringPositionFirst = 9486;  // 9486-9494: the nine places
 constexpr UINT kStringEmptyList = 391;
 
 // Position codes: horizontal code in bits 8-11, vertical in bits 0-3, each 1-3.
-constexpr uint16_t PositionCode(int index) { return static_cast<uint16_t>(((index % 3 + 1) << 8) | (index / 3 + 1)); }
+constexpr uint16_t PositionCode(int index)
+{
+    return static_cast<uint16_t>(((index % 3 + 1) << 8) | (index / 3 + 1));
+}
 int PositionIndex(uint16_t code)
 {
     const int h = (code >> 8) & 0xF, v = code & 0xF;
@@ -81,11 +84,32 @@ int PositionIndex(uint16_t code)
 }
 
 // The stamp settings a loaded stamp changes, refreshed together.
-constexpr uint16_t kStampSettings[] = {kFidStampName,  kFidStampDetail, kFidStampColour,       kFidCustomColour,
-                                       kFidStampLight, kFidStampFrame,  kFidStampPosition,     kFidStampRepeat,
-                                       kFidStampColourChoice, kFidFont, kFidStampFace,         kFidFontHeight,
-                                       kFidFontWeight, kFidStampItalic, kFidFontEscapement,    kFidFontOrientation,
-                                       kFidFontAngle,  312, 313, 314, 315, 316, 317, 318, kFidFontWidth, 0};
+constexpr uint16_t kStampSettings[] = {kFidStampName,
+                                       kFidStampDetail,
+                                       kFidStampColour,
+                                       kFidCustomColour,
+                                       kFidStampLight,
+                                       kFidStampFrame,
+                                       kFidStampPosition,
+                                       kFidStampRepeat,
+                                       kFidStampColourChoice,
+                                       kFidFont,
+                                       kFidStampFace,
+                                       kFidFontHeight,
+                                       kFidFontWeight,
+                                       kFidStampItalic,
+                                       kFidFontEscapement,
+                                       kFidFontOrientation,
+                                       kFidFontAngle,
+                                       312,
+                                       313,
+                                       314,
+                                       315,
+                                       316,
+                                       317,
+                                       318,
+                                       kFidFontWidth,
+                                       0};
 
 std::wstring ResourceText(UINT id)
 {
@@ -101,8 +125,7 @@ int Message(HWND window, UINT style, UINT id, const wchar_t* name = nullptr)
         return ShowResourceMessageBox(window, kCaptionSettings, nullptr, style, static_cast<int>(id), nullptr);
     wchar_t* text = nullptr;
     LoadFormattedString(&text, 512, id, name);
-    const int answer =
-        ShowResourceMessageBox(window, kCaptionSettings, nullptr, style, kTextGiven, text ? text : name);
+    const int answer = ShowResourceMessageBox(window, kCaptionSettings, nullptr, style, kTextGiven, text ? text : name);
     if (text)
         GlobalFree(text);
     return answer;
@@ -156,7 +179,7 @@ struct StampPageState {
 
 StampPageState* PageState(HWND window)
 {
-    for (HWND at = window; at; ) {
+    for (HWND at = window; at;) {
         if (auto* state = static_cast<StampPageState*>(GetPropW(at, kStateProperty)))
             return state;
         DialogContext* context = GetDialogContext(at);
@@ -214,9 +237,8 @@ int StampNameFromText(const wchar_t* text, UINT codePage, wchar_t name[kStampNam
     // Walked from the text's start: asking whether byte 32 alone is a lead
     // byte takes the trail byte of a character before it for one.
     const uint32_t kept = AnsiPrefixBytes(page, ansi.data(), static_cast<uint32_t>(bytes - 1), kStampNameBytes);
-    const int chars = kept ? MultiByteToWideChar(page, 0, ansi.data(), static_cast<int>(kept), name,
-                                                 kStampNameChars - 1)
-                           : 0;
+    const int chars =
+        kept ? MultiByteToWideChar(page, 0, ansi.data(), static_cast<int>(kept), name, kStampNameChars - 1) : 0;
     if (kept && chars <= 0)
         return 0;
     name[chars] = L'\0';
@@ -295,12 +317,11 @@ std::wstring SelectedListName(HWND window)
     return name;
 }
 
-constexpr int32_t kStoredFileControls[] = {kStoredFileGroup,  kStoredFileFolderLabel, kStoredFileOn,
-                                           kStoredFileName,   kStoredFileBrowse,      kStoredFileFolder,
-                                           kStoredFileResend, kStoredFileLabelOn,     kStoredFileLabel,
-                                           kStoredFileNameLabel};
-constexpr uint16_t kStoredFileSettings[] = {kFidStoredJobText, kFidStoredJobFolder, kFidStoredJobName,
-                                            kFidPageLabelOn, kFidPageLabelText};
+constexpr int32_t kStoredFileControls[] = {
+    kStoredFileGroup,  kStoredFileFolderLabel, kStoredFileOn,      kStoredFileName,  kStoredFileBrowse,
+    kStoredFileFolder, kStoredFileResend,      kStoredFileLabelOn, kStoredFileLabel, kStoredFileNameLabel};
+constexpr uint16_t kStoredFileSettings[] = {kFidStoredJobText, kFidStoredJobFolder, kFidStoredJobName, kFidPageLabelOn,
+                                            kFidPageLabelText};
 
 void ShowPageStates(const Call& d)
 {
@@ -320,18 +341,18 @@ struct CheckRow {
     int32_t control;
     uint16_t setting;
 };
-constexpr CheckRow kPageChecks[] = {
-    {kStampFirstPageOnly, kFidStampFirstPage}, {kStoredFileOn, kFidStoredJobText}, {kStoredFileLabelOn, kFidPageLabelOn}};
+constexpr CheckRow kPageChecks[] = {{kStampFirstPageOnly, kFidStampFirstPage},
+                                    {kStoredFileOn, kFidStoredJobText},
+                                    {kStoredFileLabelOn, kFidPageLabelOn}};
 // Edit fields of the page: control, setting, characters.
 struct EditRow {
     int32_t control;
     uint16_t setting;
     int chars;
 };
-constexpr EditRow kPageEdits[] = {
-    {kStoredFileFolder, kFidStoredJobName, kStoredFieldChars},
-    {kStoredFileName, kFidStoredJobFolder, 127},
-    {kStoredFileLabel, kFidPageLabelText, kStoredFieldChars}};
+constexpr EditRow kPageEdits[] = {{kStoredFileFolder, kFidStoredJobName, kStoredFieldChars},
+                                  {kStoredFileName, kFidStoredJobFolder, 127},
+                                  {kStoredFileLabel, kFidPageLabelText, kStoredFieldChars}};
 
 void ShowPageValues(const Call& d)
 {
@@ -507,8 +528,7 @@ uint32_t OnStampDeleteButton(CallContext* call, UINT message, WPARAM, LPARAM, co
     return 0;
 }
 
-uint32_t OnCheckItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
-                     const void*)
+uint32_t OnCheckItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item, const void*)
 {
     Call d{};
     if (!Data(call, &d) || !item || item->slotCount != 1 || !item->slots)
@@ -524,8 +544,7 @@ uint32_t OnCheckItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
 }
 
-uint32_t OnTextItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
-                    const void*)
+uint32_t OnTextItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item, const void*)
 {
     Call d{};
     if (!Data(call, &d) || !item || item->slotCount != 1 || !item->slots)
@@ -597,8 +616,9 @@ void FillFaceBox(HWND window, int32_t control, const UiContext* ui, const wchar_
                 SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(node->face));
         for (uint32_t i = 0; i < faces.list->modelCount; ++i) {
             const wchar_t* name = faces.list->modelNames[i];
-            if (name[0] && name[0] != L'@' && SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                           reinterpret_cast<LPARAM>(name)) == CB_ERR)
+            if (name[0] && name[0] != L'@' &&
+                SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name)) ==
+                    CB_ERR)
                 SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         }
     }
@@ -657,8 +677,9 @@ void ShowStampControls(const Call& d)
     LOGFONTW font{};
     ReadFont(d.settings, d.printer, kFidFont, &font);
     SelectFace(w, kStampFaceBox, font.lfFaceName);
-    SetDlgItemInt(w, kStampSizeBox, static_cast<UINT>(std::abs(static_cast<int32_t>(
-                                        Number(d.settings, d.printer, kFidFontHeight)))), FALSE);
+    SetDlgItemInt(w, kStampSizeBox,
+                  static_cast<UINT>(std::abs(static_cast<int32_t>(Number(d.settings, d.printer, kFidFontHeight)))),
+                  FALSE);
     CheckDlgButton(w, kStampBold, static_cast<int32_t>(Number(d.settings, d.printer, kFidFontWeight)) >= FW_BOLD);
     CheckDlgButton(w, kStampItalic, Number(d.settings, d.printer, kFidStampItalic) != 0);
     CheckDlgButton(w, kStampRepeat, Number(d.settings, d.printer, kFidStampRepeat) != 0);
@@ -667,7 +688,9 @@ void ShowStampControls(const Call& d)
                         static_cast<WPARAM>(Number(d.settings, d.printer, kFidStampColourChoice)) - 1, 0);
     const uint32_t frame = Number(d.settings, d.printer, kFidStampFrame);
     CheckRadioButton(w, kStampFrameNone, kStampFrameCircle,
-                     frame == 1 ? kStampFrameBox : frame == 2 ? kStampFrameCircle : kStampFrameNone);
+                     frame == 1   ? kStampFrameBox
+                     : frame == 2 ? kStampFrameCircle
+                                  : kStampFrameNone);
     const int place = PositionIndex(static_cast<uint16_t>(Number(d.settings, d.printer, kFidStampPosition)));
     for (int i = 0; i < 9; ++i)
         CheckDlgButton(w, kStampPositionFirst + i, i == place ? BST_CHECKED : BST_UNCHECKED);
@@ -767,7 +790,8 @@ uint32_t OnStampEditItem(CallContext* call, UINT message, WPARAM wParam, LPARAM 
     const int id = item->controlId;
     // Only the control's own commands: broadcast notifications carry a zero
     // code, which is BN_CLICKED.
-    const bool own = (message == WM_COMMAND && LOWORD(wParam) == id) || (message == WM_HSCROLL && id == kStampAngleSlider);
+    const bool own =
+        (message == WM_COMMAND && LOWORD(wParam) == id) || (message == WM_HSCROLL && id == kStampAngleSlider);
     if (!own || (state && state->filling))
         return 0;
     const UINT code = HIWORD(wParam);
@@ -815,7 +839,9 @@ uint32_t OnStampEditItem(CallContext* call, UINT message, WPARAM wParam, LPARAM 
         ShowStampControls(d);
     } else if ((id == kStampFrameNone || id == kStampFrameBox || id == kStampFrameCircle) && code == BN_CLICKED) {
         WriteSettingNumber(kFidStampFrame, d.settings, d.printer,
-                           id == kStampFrameBox ? 1 : id == kStampFrameCircle ? 2 : 0);
+                           id == kStampFrameBox      ? 1
+                           : id == kStampFrameCircle ? 2
+                                                     : 0);
     } else if (id >= kStampPositionFirst && id <= kStampPositionLast && code == BN_CLICKED) {
         WriteSettingNumber(kFidStampPosition, d.settings, d.printer, PositionCode(id - kStampPositionFirst));
     } else if (id == kStampAngleSlider && message == WM_HSCROLL) {
@@ -953,11 +979,12 @@ void FillAnnotationList(const Call& d, int selected)
     SendMessageW(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
     for (int i = 0; i < kAnnotationItems; ++i) {
         const bool on = Number(d.settings, d.printer, static_cast<uint16_t>(kFidAnnotationFirst + i)) == 1;
-        const int place =
-            PositionIndex(static_cast<uint16_t>(Number(d.settings, d.printer, static_cast<uint16_t>(kFidAnnotationPlaceFirst + i))));
-        const std::wstring row = ResourceText(kStringAnnotationFirst + static_cast<UINT>(i)) + L"\t" +
-                                 ResourceText(on ? kStringOn : kStringOff) + L"\t" +
-                                 (on && place >= 0 ? ResourceText(kStringPositionFirst + static_cast<UINT>(place)) : L"");
+        const int place = PositionIndex(
+            static_cast<uint16_t>(Number(d.settings, d.printer, static_cast<uint16_t>(kFidAnnotationPlaceFirst + i))));
+        const std::wstring row =
+            ResourceText(kStringAnnotationFirst + static_cast<UINT>(i)) + L"\t" +
+            ResourceText(on ? kStringOn : kStringOff) + L"\t" +
+            (on && place >= 0 ? ResourceText(kStringPositionFirst + static_cast<UINT>(place)) : L"");
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
     }
     if (SendMessageW(list, LB_GETCOUNT, 0, 0) == 0)
@@ -971,8 +998,8 @@ int SelectedAnnotation(HWND window)
     return row >= 0 && row < kAnnotationItems ? static_cast<int>(row) : 0;
 }
 
-constexpr int32_t kLockedAnnotationControls[] = {kAnnotationColour, kAnnotationFace, kAnnotationSize,
-                                                 kAnnotationBold,   kAnnotationItalic, kAnnotationDefaults,
+constexpr int32_t kLockedAnnotationControls[] = {kAnnotationColour, kAnnotationFace,    kAnnotationSize,
+                                                 kAnnotationBold,   kAnnotationItalic,  kAnnotationDefaults,
                                                  kAnnotationPrint,  kAnnotationPosition};
 
 void ShowAnnotationControls(const Call& d, int selected)
@@ -989,8 +1016,8 @@ void ShowAnnotationControls(const Call& d, int selected)
     LOGFONTW font{};
     ReadFont(d.settings, d.printer, kFidStampFont, &font);
     SelectFace(d.window, kAnnotationFace, font.lfFaceName);
-    const int32_t size = std::max(kAnnotationMinimumSize, std::min(kAnnotationMaximumSize, static_cast<int32_t>(
-                                                                       std::abs(font.lfHeight))));
+    const int32_t size = std::max(kAnnotationMinimumSize,
+                                  std::min(kAnnotationMaximumSize, static_cast<int32_t>(std::abs(font.lfHeight))));
     SendDlgItemMessageW(d.window, kAnnotationSize, CB_SETCURSEL, static_cast<WPARAM>(size - kAnnotationMinimumSize), 0);
     CheckDlgButton(d.window, kAnnotationBold, font.lfWeight >= FW_BOLD);
     CheckDlgButton(d.window, kAnnotationItalic, Number(d.settings, d.printer, kFidAnnotationItalic) != 0);
@@ -1022,10 +1049,12 @@ uint32_t OnAnnotationItem(CallContext* call, UINT message, WPARAM wParam, LPARAM
             SendMessageW(sizes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(size).c_str()));
         HWND places = GetDlgItem(d.window, kAnnotationPosition);
         for (UINT i = 0; i < 9; ++i)
-            SendMessageW(places, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ResourceText(kStringPositionFirst + i).c_str()));
+            SendMessageW(places, CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(ResourceText(kStringPositionFirst + i).c_str()));
         HWND colours = GetDlgItem(d.window, kAnnotationColour);
         for (UINT i : {6u, 0u})
-            SendMessageW(colours, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ResourceText(kStringColourFirst + i).c_str()));
+            SendMessageW(colours, CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(ResourceText(kStringColourFirst + i).c_str()));
         return 0;
     }
     if (IsShowMessage(message, lParam) && id == kPageItemId) {
@@ -1103,12 +1132,12 @@ uint32_t OnAnnotationListDoubleClick(CallContext* call, UINT message, WPARAM wPa
 
 // --- Tables -------------------------------------------------------------------------
 
-constexpr PageHeader kAddHeader = {kStampEditTemplate, 0, StampAddDialogProc, kStampAddCode, kStringAddCaption,
-                                   0, nullptr, 0};
-constexpr PageHeader kEditHeader = {kStampEditTemplate, 0, StampEditDialogProc, kStampEditCode, kStringEditCaption,
-                                    0, nullptr, 0};
-constexpr PageHeader kAnnotationHeader = {kAnnotationTemplate, 0, AnnotationDialogProc, kAnnotationCode,
-                                          kNoControl, 0, nullptr, 0};
+constexpr PageHeader kAddHeader = {
+    kStampEditTemplate, 0, StampAddDialogProc, kStampAddCode, kStringAddCaption, 0, nullptr, 0};
+constexpr PageHeader kEditHeader = {
+    kStampEditTemplate, 0, StampEditDialogProc, kStampEditCode, kStringEditCaption, 0, nullptr, 0};
+constexpr PageHeader kAnnotationHeader = {
+    kAnnotationTemplate, 0, AnnotationDialogProc, kAnnotationCode, kNoControl, 0, nullptr, 0};
 constexpr SubDialogParams kAddSub = {&kAddHeader, 0, 0, kDialogTypeModal};
 constexpr SubDialogParams kEditSub = {&kEditHeader, 0, 0, kDialogTypeModal};
 constexpr SubDialogParams kAnnotationSub = {&kAnnotationHeader, 0, 0, kDialogTypeModal};
@@ -1124,8 +1153,14 @@ constexpr ItemSlot kFolderSlots[] = {{kFidStoredJobName, 0}};
 constexpr ItemSlot kFileNameSlots[] = {{kFidStoredJobFolder, 0}};
 constexpr ItemSlot kLabelSlots[] = {{kFidPageLabelText, 0}};
 
-#define OWN(control, handler) {control, -1, nullptr, kKindNone, handler, nullptr, kNoControl, kNoControl, nullptr}
-#define ONE(control, slots, handler) {control, 1, slots, kKindNone, handler, nullptr, kNoControl, kNoControl, nullptr}
+#define OWN(control, handler)                                                                                          \
+    {                                                                                                                  \
+        control, -1, nullptr, kKindNone, handler, nullptr, kNoControl, kNoControl, nullptr                             \
+    }
+#define ONE(control, slots, handler)                                                                                   \
+    {                                                                                                                  \
+        control, 1, slots, kKindNone, handler, nullptr, kNoControl, kNoControl, nullptr                                \
+    }
 
 const ItemRecord kPageRecords[] = {
     OWN(kStampList, OnStampListItem),
@@ -1147,18 +1182,30 @@ const ItemRecord kPageRecords[] = {
 };
 
 const ItemRecord kStampDialogRecords[] = {
-    OWN(kStampNameEdit, OnStampEditItem),     OWN(kStampTextEdit, OnStampEditItem),
-    OWN(kStampFaceBox, OnStampEditItem),      OWN(kStampSizeBox, OnStampEditItem),
-    OWN(kStampBold, OnStampEditItem),         OWN(kStampItalic, OnStampEditItem),
-    OWN(kStampRepeat, OnStampEditItem),       OWN(kStampLightColour, OnStampEditItem),
-    OWN(kStampColourBox, OnStampEditItem),    OWN(kStampColourButton, OnStampEditItem),
-    OWN(kStampFrameNone, OnStampEditItem),    OWN(kStampFrameBox, OnStampEditItem),
-    OWN(kStampFrameCircle, OnStampEditItem),  OWN(kStampAngleSlider, OnStampEditItem),
-    OWN(kStampAngleEdit, OnStampEditItem),    OWN(1437, OnStampEditItem),
-    OWN(1438, OnStampEditItem),               OWN(1439, OnStampEditItem),
-    OWN(1440, OnStampEditItem),               OWN(1441, OnStampEditItem),
-    OWN(1442, OnStampEditItem),               OWN(1443, OnStampEditItem),
-    OWN(1444, OnStampEditItem),               OWN(1445, OnStampEditItem),
+    OWN(kStampNameEdit, OnStampEditItem),
+    OWN(kStampTextEdit, OnStampEditItem),
+    OWN(kStampFaceBox, OnStampEditItem),
+    OWN(kStampSizeBox, OnStampEditItem),
+    OWN(kStampBold, OnStampEditItem),
+    OWN(kStampItalic, OnStampEditItem),
+    OWN(kStampRepeat, OnStampEditItem),
+    OWN(kStampLightColour, OnStampEditItem),
+    OWN(kStampColourBox, OnStampEditItem),
+    OWN(kStampColourButton, OnStampEditItem),
+    OWN(kStampFrameNone, OnStampEditItem),
+    OWN(kStampFrameBox, OnStampEditItem),
+    OWN(kStampFrameCircle, OnStampEditItem),
+    OWN(kStampAngleSlider, OnStampEditItem),
+    OWN(kStampAngleEdit, OnStampEditItem),
+    OWN(1437, OnStampEditItem),
+    OWN(1438, OnStampEditItem),
+    OWN(1439, OnStampEditItem),
+    OWN(1440, OnStampEditItem),
+    OWN(1441, OnStampEditItem),
+    OWN(1442, OnStampEditItem),
+    OWN(1443, OnStampEditItem),
+    OWN(1444, OnStampEditItem),
+    OWN(1445, OnStampEditItem),
     {kStampOkButton, 0, nullptr, kKindPushButton, OnStampOkButton, &kOkButton, kNoControl, kNoControl, nullptr},
     OWN(kStampDefaultButton, OnStampDefaultButton),
     OWN(kStampDialogPreview, OnStampPreviewItem),
@@ -1166,10 +1213,14 @@ const ItemRecord kStampDialogRecords[] = {
 };
 
 const ItemRecord kAnnotationRecords[] = {
-    OWN(kAnnotationList, OnAnnotationListDoubleClick), OWN(kAnnotationPrint, OnAnnotationItem),
-    OWN(kAnnotationPosition, OnAnnotationItem),        OWN(kAnnotationFace, OnAnnotationItem),
-    OWN(kAnnotationSize, OnAnnotationItem),            OWN(kAnnotationBold, OnAnnotationItem),
-    OWN(kAnnotationItalic, OnAnnotationItem),          OWN(kAnnotationColour, OnAnnotationItem),
+    OWN(kAnnotationList, OnAnnotationListDoubleClick),
+    OWN(kAnnotationPrint, OnAnnotationItem),
+    OWN(kAnnotationPosition, OnAnnotationItem),
+    OWN(kAnnotationFace, OnAnnotationItem),
+    OWN(kAnnotationSize, OnAnnotationItem),
+    OWN(kAnnotationBold, OnAnnotationItem),
+    OWN(kAnnotationItalic, OnAnnotationItem),
+    OWN(kAnnotationColour, OnAnnotationItem),
     OWN(kAnnotationDefaults, OnAnnotationItem),
     OWN(kPageItemId, OnAnnotationItem),
 };
@@ -1180,8 +1231,7 @@ const ItemRecord kAnnotationRecords[] = {
 constexpr HelpMapEntry kNoHelp[] = {{0, 0}};
 constexpr int32_t kNoLockedControls[] = {kNoControl};
 
-template <size_t N>
-constexpr ItemTableHeader Table(const ItemRecord (&records)[N])
+template <size_t N> constexpr ItemTableHeader Table(const ItemRecord (&records)[N])
 {
     return {records, static_cast<uint32_t>(N), kPageHelpTopic, kNoHelp, kNoLockedControls, 0};
 }
