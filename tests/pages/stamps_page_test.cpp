@@ -807,3 +807,21 @@ TEST_F(StampsPageWindow, AnnotationsFollowThePrintersLockInADocumentSheet)
         EXPECT_TRUE(list);
     }
 }
+
+// Browse opens the open-file dialog with its title; cancelled, nothing changes.
+TEST_F(StampsPageWindow, BrowseOpensTheFileDialog)
+{
+    ui_.capabilities.words[0] |= kCapStoredPrintFile;
+    OpenPage();
+    std::wstring title;
+    ScriptNextModalDialog([&] { ClickButton(page_, kStoredFileBrowse); },
+                          [&](HWND dialog) {
+                              wchar_t text[128] = {};
+                              GetWindowTextW(dialog, text, 128);
+                              title = text;
+                              CaptureWindowPng(dialog, "stamps_stored_file_browse");
+                              PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                          });
+    EXPECT_EQ(title, ResourceString(450));
+    EXPECT_EQ(Current(kFidStoredJobFolder), L"");
+}

@@ -597,6 +597,17 @@ uint32_t OnResendButton(CallContext* call, UINT message, WPARAM, LPARAM, const I
     return 0;
 }
 
+// The open-file dialog of the push button, then the fields shown again.
+uint32_t OnBrowseButton(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                        const void* parameters)
+{
+    const uint32_t result = OnPushButtonItem(call, message, wParam, lParam, item, parameters);
+    Call d{};
+    if (message == WM_COMMAND && Data(call, &d))
+        ShowPageValues(d);
+    return result;
+}
+
 // --- The stamp add and edit dialog --------------------------------------------------
 
 struct FaceList {
@@ -1145,6 +1156,31 @@ constexpr ButtonParams kAddButton = {kActionSubDialog, &kAddSub};
 constexpr ButtonParams kEditButton = {kActionSubDialog, &kEditSub};
 constexpr ButtonParams kAnnotationOpen = {kActionSubDialog, &kAnnotationSub};
 constexpr ButtonParams kOkButton = {kActionOk, nullptr};
+// The stored file chosen in the open-file dialog: its folder (at most 8
+// bytes) and its name without the extension.
+constexpr UINT kStringStoredFileFilter = 449;
+constexpr UINT kStringStoredFileTitle = 450;
+constexpr FileDialogParams kStoredFileChoice = {static_cast<int32_t>(kStringStoredFileFilter),
+                                                1,
+                                                127,
+                                                kStoredFieldChars,
+                                                260,
+                                                kMessageByteLimit,
+                                                0,
+                                                kFidStoredJobFolder,
+                                                kNoControl,
+                                                0,
+                                                static_cast<int32_t>(kStringStoredFileTitle),
+                                                -1,
+                                                static_cast<int32_t>(kStringPrintFileExtension),
+                                                nullptr,
+                                                kFidStoredJobName,
+                                                kFidStoredJobFolder,
+                                                0,
+                                                kFileCheckFolderLength | kFileCheckNameLength | kFileCutExtension,
+                                                nullptr,
+                                                nullptr};
+constexpr ButtonParams kBrowseButton = {kActionOpenFile, &kStoredFileChoice};
 
 constexpr ItemSlot kFirstPageSlots[] = {{kFidStampFirstPage, 0}};
 constexpr ItemSlot kStoredOnSlots[] = {{kFidStoredJobText, 0}};
@@ -1175,6 +1211,7 @@ const ItemRecord kPageRecords[] = {
     ONE(kStoredFileName, kFileNameSlots, OnTextItem),
     ONE(kStoredFileLabel, kLabelSlots, OnTextItem),
     OWN(kStoredFileResend, OnResendButton),
+    {kStoredFileBrowse, 0, nullptr, kKindPushButton, OnBrowseButton, &kBrowseButton, kNoControl, kNoControl, nullptr},
     {kAnnotationButton, 0, nullptr, kKindPushButton, OnStampAddEditButton, &kAnnotationOpen, kNoControl, kNoControl,
      nullptr},
     OWN(kStampPagePreview, OnStampPreviewItem),
