@@ -2,6 +2,7 @@
 // on a recording DC: the library's escapes are answered by a script, and each
 // escape, page start and page end leaves a marker among the drawing, so that
 // the order of escapes and drawing can be read back from the recording.
+#include "common/context/value_by_type.h"
 #include "common/job/private_escapes.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -436,3 +438,112 @@ TEST_F(OverlayDrawing, AnnotationsWithoutDataCloseTheirBracketAndFail)
 }
 
 }  // namespace
+
+// An annotation record built from the spooler's record of the job when the
+// graphics library has none: the texts switched on, the owner text by the
+// account mode, the submission time in local time.
+namespace {
+
+struct JobRecords {
+    std::vector<uint8_t> settings = std::vector<uint8_t>(kSettingsRecordSize);
+    std::vector<uint8_t> printer = std::vector<uint8_t>(kPrinterSettingsRecordSize);
+    void Number(uint16_t id, uint32_t value)
+    {
+        ASSERT_TRUE(WriteSettingNumber(id, settings.data(), printer.data(), value)) << id;
+    }
+    void Text(uint16_t id, const wchar_t* text)
+    {
+        ASSERT_EQ(SetFunctionIdValueArgs(settings.data(), printer.data(), id, kTypeString,
+                                         static_cast<uint32_t>((wcslen(text) + 1) * 2), text),
+                  0)
+            << id;
+    }
+};
+
+AnnotationJobFacts Facts()
+{
+    AnnotationJobFacts job{L"alice", L"DESK7", L"Report.doc", {}, 42};
+    job.submitted = {2026, 3, 0, 14, 9, 30, 0, 0};
+    return job;
+}
+
+}  // namespace
+
+TEST(AnnotationFromJob, TextsSwitchedOnWithTheirPlaces)
+{
+    JobRecords r;
+    for (uint16_t i = 0; i < 6; ++i)
+        r.Number(static_cast<uint16_t>(1296 + i), i == 1 ? 0 : 1);
+    r.Number(351, 0x101);
+    r.Number(353, 0x303);
+    r.Number(354, 0x102);
+    r.Number(355, 0x103);
+    r.Number(356, 0x103);
+    AnnotationRecord out{};
+    BuildAnnotationFromJob(Facts(), r.settings.data(), r.printer.data(), 0, &out);
+    EXPECT_EQ(out.present, 1);
+    EXPECT_STREQ(out.userName, L"alice");
+    EXPECT_STREQ(out.ownerText, L"");
+    EXPECT_STREQ(out.documentName, L"Report.doc");
+    EXPECT_EQ(out.jobNumber, 42);
+    const uint16_t places[6] = {0x101, 0xFFFF, 0x303, 0x102, 0x103, 0x103};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(out.placement[i], places[i]) << i;
+    SYSTEMTIME local{};
+    const SYSTEMTIME utc = Facts().submitted;
+    ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local));
+    wchar_t minute[8];
+    swprintf(minute, 8, L"%02d", local.wMinute);
+    EXPECT_NE(std::wstring(out.time).find(minute), std::wstring::npos) << out.time;
+    EXPECT_NE(std::wstring(out.date).find(L"26"), std::wstring::npos) << out.date;
+
+    JobRecords none;
+    BuildAnnotationFromJob(Facts(), none.settings.data(), none.printer.data(), 0, &out);
+    EXPECT_EQ(out.present, 0);
+    for (uint16_t place : out.placement)
+        EXPECT_EQ(place, 0xFFFF);
+}
+
+TEST(AnnotationFromJob, OwnerTextFollowsTheAccountMode)
+{
+    constexpr uint32_t kAccountModes = 0x2000000;
+    const struct {
+        const char* what;
+        uint32_t capabilities;
+        uint32_t mode, popupUser, popupAdmin, userKind, adminKind;
+        const wchar_t *popupName, *userId, *adminId;
+        const wchar_t* owner;
+    } cases[] = {
+        {"plain: user and machine", 0, 1, 0, 0, 0, 0, L"", L"", L"", L"alice\\DESK7"},
+        {"plain: the user code given", 0, 1, 0, 0, 7, 0, L"", L"U1", L"", L"U1"},
+        {"plain: an empty code", 0, 1, 0, 0, 7, 0, L"", L"", L"", L"alice\\DESK7"},
+        {"plain: the administrator's code", 0, 0, 0, 0, 0, 7, L"", L"", L"A1", L"A1"},
+        {"plain: another mode", 0, 2, 0, 0, 7, 0, L"", L"U1", L"", L"alice\\DESK7"},
+        {"modes: the asked name", kAccountModes, 1, 1, 0, 7, 0, L"Asked", L"U1", L"", L"Asked"},
+        {"modes: the user code", kAccountModes, 1, 0, 0, 7, 0, L"Asked", L"U1", L"", L"U1"},
+        {"modes: the job's user", kAccountModes, 1, 0, 0, 0, 0, L"Asked", L"U1", L"", L"alice"},
+        {"modes: the administrator asked", kAccountModes, 0, 0, 1, 0, 0, L"Asked", L"", L"", L"Asked"},
+        {"modes: the administrator's code", kAccountModes, 0, 0, 0, 0, 7, L"", L"", L"A1", L"A1"},
+        {"modes: an empty name falls back", kAccountModes, 0, 0, 1, 0, 0, L"", L"", L"", L"alice"},
+    };
+    for (const auto& c : cases) {
+        JobRecords r;
+        r.Number(1297, 1);
+        r.Number(352, 0x202);
+        r.Number(5163, c.mode);
+        r.Number(5165, c.popupUser);
+        r.Number(5164, c.popupAdmin);
+        r.Number(5178, c.userKind);
+        r.Number(5127, c.adminKind);
+        r.Text(5174, c.popupName);
+        r.Text(5150, c.userId);
+        r.Text(5121, c.adminId);
+        AnnotationRecord out{};
+        BuildAnnotationFromJob(Facts(), r.settings.data(), r.printer.data(), c.capabilities, &out);
+        EXPECT_STREQ(out.ownerText, c.owner) << c.what;
+        EXPECT_EQ(out.placement[1], 0x202) << c.what;
+        // Without the printer settings there is no owner text.
+        BuildAnnotationFromJob(Facts(), r.settings.data(), nullptr, c.capabilities, &out);
+        EXPECT_EQ(out.placement[1], 0xFFFF) << c.what;
+    }
+}

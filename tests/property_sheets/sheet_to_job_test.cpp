@@ -6,6 +6,7 @@
 // the printer's next sheets and jobs.
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
+#include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/store/printer_data.h"
 #include "printhost/host_dc.h"
@@ -358,6 +359,75 @@ uint32_t OutputSetting(const std::vector<BYTE>& output, uint16_t id)
     uint32_t value = 0xFFFF;
     ReadSettingNumber(id, record.data(), nullptr, &value);
     return value;
+}
+
+// A watermark chosen on the stamps page through its list, as a user picks it:
+// the sheet's DEVMODE names it, and each printed page carries its glyphs and
+// frame between the watermark brackets after the application's drawing.
+TEST_F(SheetToJobTest, WatermarkChosenOnTheStampsPagePrints)
+{
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties");
+    ASSERT_NE(properties, nullptr);
+    std::vector<BYTE> input = ApplicationDevmode();
+    ASSERT_FALSE(input.empty());
+    std::vector<BYTE> output(kPrivatePartOffset, 0);
+    constexpr int kStampsPage = 3;
+    constexpr int kStampList = 1361;
+    std::wstring chosen;
+    SheetDriver driver("stamps-to-job", {[&](HWND sheet) {
+                                             PropSheet_SetCurSel(sheet, nullptr, kStampsPage);
+                                             HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+                                             HWND list = GetDlgItem(page, kStampList);
+                                             ASSERT_NE(list, nullptr);
+                                             const LRESULT row = SendMessageW(list, LB_FINDSTRINGEXACT,
+                                                                              static_cast<WPARAM>(-1),
+                                                                              reinterpret_cast<LPARAM>(L"Urgent"));
+                                             ASSERT_GE(row, 0);
+                                             SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+                                             SendMessageW(page, WM_COMMAND, MAKEWPARAM(kStampList, LBN_SELCHANGE),
+                                                          reinterpret_cast<LPARAM>(list));
+                                             CaptureWindowPng(sheet, "stamps_page_in_sheet");
+                                             DialogContext* context = PageContext(sheet);
+                                             ASSERT_NE(context, nullptr);
+                                             const uint64_t name = GetFunctionIdValuePointer(
+                                                 context->current->settings, context->current->printerSettings,
+                                                 kFidStampName, kTypeString);
+                                             if (name)
+                                                 chosen = reinterpret_cast<const wchar_t*>(
+                                                     static_cast<uintptr_t>(name));
+                                         },
+                                         PressOk()});
+    const LONG answer = properties(nullptr, printer_, name_.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                                   reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY);
+    ASSERT_TRUE(driver.visit().found);
+    ASSERT_EQ(answer, IDOK);
+    EXPECT_EQ(chosen, L"Urgent");
+    EXPECT_EQ(boxes_.shown().size(), 0u) << Narrow(ShownTexts());
+
+    MorvaListing listing = PrintTwoPages(output);
+    const std::string commands = CommandTexts(listing);
+    size_t at = 0;
+    for (int page = 0; page < 2; ++page) {
+        const size_t start = commands.find("StartPage", at);
+        const size_t end = commands.find("EndPage of Logical", start);
+        ASSERT_NE(end, std::string::npos) << commands;
+        const std::string body = commands.substr(start, end - start);
+        const size_t application = body.find("CG x1=100 y1=100");
+        // The stamp's colour (0x0033FF) for its text, then its six glyphs
+        // ("URGENT"), then its box in the same colour.
+        const size_t colour = body.find("AM target=2 format=4 rgb=255,51,0", application);
+        const size_t frame = body.find("AM target=1 format=4 rgb=255,51,0", colour);
+        ASSERT_NE(application, std::string::npos) << body;
+        ASSERT_NE(colour, std::string::npos) << body;
+        ASSERT_NE(frame, std::string::npos) << body;
+        size_t glyphs = 0;
+        for (size_t g = body.find("\nDI ", colour); g != std::string::npos && g < frame;
+             g = body.find("\nDI ", g + 1))
+            ++glyphs;
+        EXPECT_EQ(glyphs, 6u) << body;
+        EXPECT_NE(body.find("\nCG ", frame), std::string::npos) << body;
+        at = end;
+    }
 }
 
 // The same choices through the pages' own controls, as a user makes them.

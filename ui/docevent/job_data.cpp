@@ -242,10 +242,8 @@ bool TakeTmbBlock(DcJobRecord* record, int* result)
 
 // The annotation's date with a two-digit year, so that it fits the graphics
 // library's 20-byte date block with its terminator, and the hour and minute.
-void FormatAnnotationDateTime(AnnotationRecord& annotation, bool date, bool time)
+void FormatAnnotationDateTime(AnnotationRecord& annotation, bool date, bool time, const SYSTEMTIME& now)
 {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
     HMODULE resources = GetResourceModule();
     if (date) {
         wchar_t order[4] = {};
@@ -454,8 +452,15 @@ void CollectAnnotationTexts(DcJobRecord* record)
         annotation.present = (SettingIs(record, kFidAnnotationJobNumber, 1) || stored) ? 1 : 0;
         return;
     }
-    FormatAnnotationDateTime(annotation, date, time);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    FormatAnnotationDateTime(annotation, date, time, now);
     annotation.present = 1;
+}
+
+void FormatAnnotationDateTimeAt(AnnotationRecord& annotation, bool date, bool time, const SYSTEMTIME& local)
+{
+    FormatAnnotationDateTime(annotation, date, time, local);
 }
 
 int PrepareJobAtStartDoc(HANDLE printer, HDC hdc, ULONG inSize, void* in)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+struct AnnotationRecord;
 struct DcJobRecord;
 
 // STARTDOC: `in` points to the DOCINFOW pointer of the document (may be null).
@@ -25,6 +26,9 @@ int SendPageRecordAtStartPage(HANDLE printer, HDC hdc);
 int CheckJobTypeCode(DcJobRecord* record);
 // The annotation texts of the record's settings into its annotation record.
 void CollectAnnotationTexts(DcJobRecord* record);
+// The annotation's date and time texts of a given local time, as STARTDOC
+// writes them.
+void FormatAnnotationDateTimeAt(AnnotationRecord& annotation, bool date, bool time, const SYSTEMTIME& local);
 // The job headers of the job as one 20517 block kept in the record (replacing
 // the previous one). 1 also when none are wanted; -1 when a header fails.
 int BuildJobHeaderBlock(DcJobRecord* record, HDC hdc);

@@ -10,6 +10,12 @@
 #include "common/system/module_files.h"
 #include "common/system/user_prompt.h"
 #include "ui/docevent/dc_job_record.h"
+#include "ui/docevent/job_data.h"
+#include "common/job/ansi_text.h"
+#include "common/model/model_value_ops.h"
+#include "common/context/settings_context.h"
+#include "common/settings/capability_bits.h"
+#include <winspool.h>
 
 #include <algorithm>
 #include <cmath>
@@ -254,16 +260,53 @@ int DrawWatermarkOverlay(HDC hdc, OverlaySettings& settings, const OverlayAnswer
     return result;
 }
 
-// The annotation record of the DC's own record, its job number brought up to
-// date; 0 when the DC has none or it holds no texts.
-int RebuildAnnotationRecord(HANDLE printer, HDC hdc, AnnotationRecord* out)
+// The spooler's level-1 record of the DC's job; empty without one.
+std::vector<uint8_t> SpoolerJob(HANDLE printer, HDC hdc)
+{
+    uint32_t id = 0;
+    if (RawEscape(hdc, kEscGetJobId, 0, nullptr, sizeof(id), &id) < 1 || id == 0)
+        return {};
+    DWORD needed = 0;
+    if (GetJobW(printer, id, 1, nullptr, 0, &needed) || GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+        return {};
+    std::vector<uint8_t> job(needed);
+    if (!GetJobW(printer, id, 1, job.data(), needed, &needed))
+        return {};
+    return job;
+}
+
+// The annotation record of the DC's own record with its job number brought
+// up to date; without one, built from the spooler's record of the job. 0 when
+// there is neither.
+int RebuildAnnotationRecord(HANDLE printer, HDC hdc, OverlaySettings& settings, AnnotationRecord* out)
 {
     DcJobRecord* record = FindDcJobRecord(printer);
-    if (!record || !(record->annotation.present & 0xFF))
+    if (!record)
         return 0;
     uint32_t number = 0;
-    if (RawEscape(hdc, kEscGetJobNumber, 0, nullptr, sizeof(number), &number) >= 1)
-        record->annotation.jobNumber = static_cast<uint16_t>(number);
+    const bool numbered = RawEscape(hdc, kEscGetJobNumber, 0, nullptr, sizeof(number), &number) >= 1;
+    if (record->annotation.present & 0xFF) {
+        if (numbered)
+            record->annotation.jobNumber = static_cast<uint16_t>(number);
+        *out = record->annotation;
+        return 1;
+    }
+    const std::vector<uint8_t> block = SpoolerJob(printer, hdc);
+    if (block.empty())
+        return 0;
+    const auto* job = reinterpret_cast<const JOB_INFO_1W*>(block.data());
+    AnnotationJobFacts facts{job->pUserName, job->pMachineName, job->pDocument, job->Submitted,
+                             numbered ? number : 0};
+    std::vector<uint8_t> printerSettings(kPrinterSettingsRecordSize);
+    const bool havePrinter = RawEscape(hdc, kEscGetPrinterSettings, 0, nullptr, kPrinterSettingsRecordSize,
+                                       printerSettings.data()) >= 1;
+    CapabilityBits bits{};
+    const uint32_t capabilities = record->context && record->context->main &&
+                                          GetModelCapabilityBits(record->context->main, &bits)
+                                      ? bits.words[0]
+                                      : 0;
+    BuildAnnotationFromJob(facts, settings.settings.data(), havePrinter ? printerSettings.data() : nullptr,
+                           capabilities, &record->annotation);
     *out = record->annotation;
     return 1;
 }
@@ -279,7 +322,7 @@ int DrawAnnotationText(HANDLE printer, HDC hdc, OverlaySettings& settings, Overl
     AnnotationRecord record{};
     if (RawEscape(hdc, kEscGetAnnotationData, 0, nullptr, sizeof(record), &record) < 1) {
         record = {};
-        if (!RebuildAnnotationRecord(printer, hdc, &record)) {
+        if (!RebuildAnnotationRecord(printer, hdc, settings, &record)) {
             EscapeWithAnswer(hdc, kEscAnnotationBracket, kBracketClose);
             return kFailed;
         }
@@ -339,6 +382,99 @@ int DrawAnnotationText(HANDLE printer, HDC hdc, OverlaySettings& settings, Overl
 }
 
 }  // namespace
+
+namespace {
+
+constexpr uint16_t kFidAnnotationPlaceFirst = 351;  // 351-356
+constexpr uint16_t kFidAccountMode = 5163;
+constexpr uint16_t kFidPopupAdmin = 5164;
+constexpr uint16_t kFidPopupUser = 5165;
+constexpr uint16_t kFidPopupName = 5174;
+constexpr uint16_t kFidUserIdKind = 5178;
+constexpr uint16_t kFidUserId = 5150;
+constexpr uint16_t kFidAdminIdKind = 5127;
+constexpr uint16_t kFidAdminId = 5121;
+constexpr uint32_t kIdKindGiven = 7;
+constexpr uint32_t kCapabilityAccountModes = 0x2000000;
+constexpr uint32_t kUserNameBytes = 63;
+constexpr uint32_t kOwnerTextBytes = 31;
+
+std::wstring TextOf(void* settings, void* printer, uint16_t id)
+{
+    const uint64_t at = GetFunctionIdValuePointer(settings, printer, id, kTypeString);
+    return at ? reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(at)) : L"";
+}
+
+std::wstring OwnerText(const AnnotationJobFacts& job, void* settings, void* printer, uint32_t capabilities)
+{
+    const std::wstring user = job.userName ? job.userName : L"";
+    auto number = [&](uint16_t id) { return SettingNumberOr(id, settings, printer, 0); };
+    const uint32_t mode = number(kFidAccountMode);
+    if (capabilities & kCapabilityAccountModes) {
+        std::wstring chosen;
+        if (mode != 0)
+            chosen = number(kFidPopupUser) == 1           ? TextOf(settings, printer, kFidPopupName)
+                     : number(kFidUserIdKind) == kIdKindGiven ? TextOf(settings, printer, kFidUserId)
+                                                            : user;
+        else
+            chosen = number(kFidPopupAdmin) == 1            ? TextOf(settings, printer, kFidPopupName)
+                     : number(kFidAdminIdKind) == kIdKindGiven ? TextOf(settings, printer, kFidAdminId)
+                                                             : user;
+        return chosen.empty() ? user : chosen;
+    }
+    const uint16_t kind = mode == 0 ? kFidAdminIdKind : kFidUserIdKind;
+    const std::wstring given = TextOf(settings, printer, mode == 0 ? kFidAdminId : kFidUserId);
+    if (number(kind) == kIdKindGiven && mode <= 1 && !given.empty())
+        return given;
+    return user + L"\\" + (job.machineName ? job.machineName : L"");
+}
+
+}  // namespace
+
+void BuildAnnotationFromJob(const AnnotationJobFacts& job, void* settings, void* printerSettings,
+                            uint32_t capabilityWord, AnnotationRecord* out)
+{
+    *out = {};
+    for (uint16_t& place : out->placement)
+        place = kNotPrinted;
+    auto on = [&](int item) {
+        return SettingNumberOr(static_cast<uint16_t>(kFidAnnotationItemFirst + item), settings, printerSettings, 0) ==
+               1;
+    };
+    auto place = [&](int item) {
+        out->placement[item] = static_cast<uint16_t>(
+            SettingNumberOr(static_cast<uint16_t>(kFidAnnotationPlaceFirst + item), settings, printerSettings, 0));
+        out->present = 1;
+    };
+    if (on(0)) {
+        WideCutToAnsiLimit(job.userName ? job.userName : L"", kUserNameBytes, out->userName,
+                           std::size(out->userName));
+        place(0);
+    }
+    if (on(1) && printerSettings) {
+        WideCutToAnsiLimit(OwnerText(job, settings, printerSettings, capabilityWord).c_str(), kOwnerTextBytes,
+                           out->ownerText, std::size(out->ownerText));
+        place(1);
+    }
+    if (on(2)) {
+        wcsncpy(out->documentName, job.documentName ? job.documentName : L"", std::size(out->documentName) - 1);
+        place(2);
+    }
+    if (on(3)) {
+        out->jobNumber = static_cast<uint16_t>(job.jobNumber);
+        place(3);
+    }
+    if (on(4) || on(5)) {
+        SYSTEMTIME local{};
+        if (!SystemTimeToTzSpecificLocalTime(nullptr, &job.submitted, &local))
+            local = job.submitted;
+        FormatAnnotationDateTimeAt(*out, on(4), on(5), local);
+        if (on(4))
+            place(4);
+        if (on(5))
+            place(5);
+    }
+}
 
 int StartOverlayPage(HDC hdc)
 {

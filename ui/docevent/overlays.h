@@ -20,6 +20,23 @@ static_assert(sizeof(OverlayAnswer) == 44);
 static_assert(offsetof(OverlayAnswer, imageable) == 12);
 static_assert(offsetof(OverlayAnswer, form) == 28);
 
+struct AnnotationRecord;
+
+// What the spooler knows of a job, for an annotation record built when the
+// graphics library has none to give.
+struct AnnotationJobFacts {
+    const wchar_t* userName;
+    const wchar_t* machineName;
+    const wchar_t* documentName;
+    SYSTEMTIME submitted;  // UTC, as the spooler keeps it
+    uint32_t jobNumber;
+};
+// The texts the settings switch on (1296-1301) with their places (351-356).
+// The owner text follows the account mode of `printerSettings` (null: no owner
+// text); `capabilityWord` is word 0 of the model's capabilities.
+void BuildAnnotationFromJob(const AnnotationJobFacts& job, void* settings, void* printerSettings,
+                            uint32_t capabilityWord, AnnotationRecord* out);
+
 inline constexpr int kFrameNone = 0;
 inline constexpr int kFrameRectangle = 1;
 inline constexpr int kFrameCircle = 2;

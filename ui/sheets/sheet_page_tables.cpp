@@ -5,11 +5,23 @@
 #include "ui/sheets/page_procedures.h"
 #include "ui/sheets/sheet_pages.h"
 
+#include "ui/fax/cover_sheet_dialog.h"
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/recipients_page.h"
+#include "ui/fax/sender_dialog.h"
 #include "ui/fax/small_fax_dialogs.h"
 #include "ui/pages/job_type_page.h"
 #include "ui/pages/size_dialogs.h"
+#include "ui/pages/stamps_page.h"
+#include "ui/pages/colour_mode_page.h"
+#include "ui/pages/paper_margin_dialog.h"
+#include "ui/controls/item_callbacks.h"
+#include "ui/pages/logo_dialog.h"
+#include "ui/pages/settings_list_page.h"
+#include "ui/pages/accounting_page.h"
+#include "ui/pages/custom_paper_sizes.h"
+#include "ui/pages/font_list_dialog.h"
+#include "ui/pages/device_options_page.h"
 
 namespace {
 
@@ -21,20 +33,21 @@ constexpr PageDescriptor kSubDialog{Code, &kEmptyItems, nullptr};
 
 // Job type page: its sub-dialogs in the order the page opens them.
 constexpr const SubDialogDescriptor* kJobTypeSubDialogs[] = {
-    &kSubDialog<15>,   &kSubDialog<14>,  &kSubDialog<39>,   &kSubDialog<28>,   &JobFieldsDialog,
+    &kSubDialog<15>, &kSubDialog<14>, &kSubDialog<39>, &PaperMarginDialog, &JobFieldsDialog,
     &SecureJobDialog, &StoredJobDialog, &OtherJobDialog, &DelayedJobDialog, &SizePairDialog};
-constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &kSubDialog<27>};
-constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&kSubDialog<18>, &kSubDialog<19>, &kSubDialog<25>};
-constexpr const SubDialogDescriptor* kListSubDialogs[] = {&kSubDialog<4>, &kSubDialog<8>, &kSubDialog<56>};
-constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&kSubDialog<23>, &kSubDialog<24>,
+constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &ColourProfilesDialog};
+constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&StampAddDialog, &StampEditDialog, &AnnotationDialog};
+constexpr const SubDialogDescriptor* kListSubDialogs[] = {&VersionTextDialog, &LogoDialog, &LengthSettingDialog};
+constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&FontListDialog, &CustomPaperDialog,
                                                                 &OptionDefaultsDialog};
-constexpr const SubDialogDescriptor* kAccountingAloneSubDialogs[] = {&kSubDialog<47>, &kSubDialog<23>,
-                                                                     &kSubDialog<24>, &OptionDefaultsDialog};
-// The fax front end's own dialogs: recipient options (31, 49) and the notice,
-// wait and re-entry dialogs (57-59).
+constexpr const SubDialogDescriptor* kAccountingAloneSubDialogs[] = {&AccountingDetailsDialog, &FontListDialog,
+                                                                     &CustomPaperDialog, &OptionDefaultsDialog};
+// The fax front end's own dialogs: recipient options (31, 49), the cover
+// sheet (30), its forms (33) and the sender (32), and the notice, wait and
+// re-entry dialogs (57-59).
 constexpr const SubDialogDescriptor* kFaxSubDialogs[] = {&RecipientOptionsDialog, &RecipientOptionsExDialog,
-                                                         &kSubDialog<30>,         &kSubDialog<33>,
-                                                         &kSubDialog<32>,         &FaxNoticeDialog,
+                                                         &CoverSheetDialog,       &CoverFormsDialog,
+                                                         &SenderInfoDialog,       &FaxNoticeDialog,
                                                          &PhonebookWaitDialog,    &DestinationReentryDialog};
 
 // The stamps page is titled by the display name of this setting.
@@ -55,17 +68,17 @@ constexpr PageHeader kFaxRecipientsHeader =
 constexpr PageHeader kJobTypeHeader =
     MakeHeader(kTemplateJobType, JobTypePageProc, kPageJobType, kJobTypeSubDialogs);
 constexpr PageHeader kColourModeHeader =
-    MakeHeader(kTemplateColourMode, TablePageProc<kPageColourMode>, kPageColourMode, kColourSubDialogs);
-constexpr PageHeader kColourModePlainHeader{kTemplateColourModePlain, 0, TablePageProc<kPageColourMode>,
+    MakeHeader(kTemplateColourMode, ColorModePageProc, kPageColourMode, kColourSubDialogs);
+constexpr PageHeader kColourModePlainHeader{kTemplateColourModePlain, 0, ColorModePageProc,
                                             kPageColourMode, kNoControl, 0, nullptr, 0};
-constexpr PageHeader kStampsHeader = MakeHeader(kTemplateStamps, TablePageProc<kPageStamps>, kPageStamps,
+constexpr PageHeader kStampsHeader = MakeHeader(kTemplateStamps, StampsPageProc, kPageStamps,
                                                 kStampSubDialogs, kNoControl, kStampsTitleSetting);
 constexpr PageHeader kSettingsListHeader =
-    MakeHeader(kTemplateSettingsList, TablePageProc<kPageSettingsList>, kPageSettingsList, kListSubDialogs);
+    MakeHeader(kTemplateSettingsList, SettingsListPageProc, kPageSettingsList, kListSubDialogs);
 constexpr PageHeader kAccountingHeader =
-    MakeHeader(kTemplateAccounting, TablePageProc<kPageAccounting>, kPageAccounting, kAccountingSubDialogs);
-constexpr PageHeader kAccountingAloneHeader = MakeHeader(
-    kTemplateAccountingAlone, TablePageProc<kPageAccountingAlone>, kPageAccountingAlone, kAccountingAloneSubDialogs);
+    MakeHeader(kTemplateAccounting, AccountingPageProc, kPageAccounting, kAccountingSubDialogs);
+constexpr PageHeader kAccountingAloneHeader =
+    MakeHeader(kTemplateAccountingAlone, AccountingAltPageProc, kPageAccountingAlone, kAccountingAloneSubDialogs);
 constexpr PageHeader kDeviceOptionsHeader{kTemplateDeviceOptions, 0, TablePageProc<kPageDeviceOptions>,
                                           kPageDeviceOptions, kDeviceOptionsTitle, 0, nullptr, 0};
 
@@ -73,10 +86,10 @@ constexpr PageHeader kDeviceOptionsHeader{kTemplateDeviceOptions, 0, TablePagePr
 
 const PageDescriptor FaxRecipientsPage{kPageFaxRecipients, &RecipientsPageItemTable, &kFaxRecipientsHeader};
 const PageDescriptor JobTypePage{kPageJobType, &JobTypePageItemTable, &kJobTypeHeader};
-const PageDescriptor ColourModePage{kPageColourMode, &kEmptyItems, &kColourModeHeader};
-const PageDescriptor ColourModePlainPage{kPageColourMode, &kEmptyItems, &kColourModePlainHeader};
-const PageDescriptor StampsPage{kPageStamps, &kEmptyItems, &kStampsHeader};
-const PageDescriptor SettingsListPage{kPageSettingsList, &kEmptyItems, &kSettingsListHeader};
-const PageDescriptor AccountingPage{kPageAccounting, &kEmptyItems, &kAccountingHeader};
-const PageDescriptor AccountingAlonePage{kPageAccountingAlone, &kEmptyItems, &kAccountingAloneHeader};
-const PageDescriptor DeviceOptionsPage{kPageDeviceOptions, &kEmptyItems, &kDeviceOptionsHeader};
+const PageDescriptor ColourModePage{kPageColourMode, &ColourModeItemTable, &kColourModeHeader};
+const PageDescriptor ColourModePlainPage{kPageColourMode, &ColourModePlainItemTable, &kColourModePlainHeader};
+const PageDescriptor StampsPage{kPageStamps, &StampsPageItemTable, &kStampsHeader};
+const PageDescriptor SettingsListPage{kPageSettingsList, &SettingsListItemTable, &kSettingsListHeader};
+const PageDescriptor AccountingPage{kPageAccounting, &AccountingPageItemTable, &kAccountingHeader};
+const PageDescriptor AccountingAlonePage{kPageAccountingAlone, &AccountingAlonePageItemTable, &kAccountingAloneHeader};
+const PageDescriptor DeviceOptionsPage{kPageDeviceOptions, &DeviceOptionsPageItemTable, &kDeviceOptionsHeader};
