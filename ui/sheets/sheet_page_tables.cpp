@@ -5,8 +5,10 @@
 #include "ui/sheets/page_procedures.h"
 #include "ui/sheets/sheet_pages.h"
 
+#include "ui/fax/cover_sheet_dialog.h"
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/recipients_page.h"
+#include "ui/fax/sender_dialog.h"
 #include "ui/fax/small_fax_dialogs.h"
 
 namespace {
@@ -28,11 +30,12 @@ constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&kSubDialog<23>,
                                                                 &OptionDefaultsDialog};
 constexpr const SubDialogDescriptor* kAccountingAloneSubDialogs[] = {&kSubDialog<47>, &kSubDialog<23>,
                                                                      &kSubDialog<24>, &OptionDefaultsDialog};
-// The fax front end's own dialogs: recipient options (31, 49) and the notice,
-// wait and re-entry dialogs (57-59).
+// The fax front end's own dialogs: recipient options (31, 49), the cover
+// sheet (30), its forms (33) and the sender (32), and the notice, wait and
+// re-entry dialogs (57-59).
 constexpr const SubDialogDescriptor* kFaxSubDialogs[] = {&RecipientOptionsDialog, &RecipientOptionsExDialog,
-                                                         &kSubDialog<30>,         &kSubDialog<33>,
-                                                         &kSubDialog<32>,         &FaxNoticeDialog,
+                                                         &CoverSheetDialog,       &CoverFormsDialog,
+                                                         &SenderInfoDialog,       &FaxNoticeDialog,
                                                          &PhonebookWaitDialog,    &DestinationReentryDialog};
 
 // The stamps page is titled by the display name of this setting.
