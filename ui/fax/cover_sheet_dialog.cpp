@@ -241,7 +241,6 @@ void SetBodyFont(HWND dialog, int id)
     if (!resources || !edit || LoadStringW(resources, kStringCoverBodyFace, face, LF_FACESIZE) <= 0)
         return;
     LoadStringW(resources, kStringCoverBodyWidth, widthText, static_cast<int>(std::size(widthText)));
-    const int width = MulDiv(_wtoi(widthText), GetDeviceCaps(GetDC(edit), LOGPIXELSX), 96);
     LOGFONTW font{};
     HFONT current = reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0));
     if (!current || !GetObjectW(current, sizeof(font), &font))
@@ -251,6 +250,9 @@ void SetBodyFont(HWND dialog, int id)
     font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     const std::wstring line(kCoverBodyLineBytes, L'W');
     HDC dc = GetDC(edit);
+    if (!dc)
+        return;
+    const int width = MulDiv(_wtoi(widthText), GetDeviceCaps(dc, LOGPIXELSX), 96);
     HFONT made = nullptr;
     SIZE extent{};
     for (;;) {

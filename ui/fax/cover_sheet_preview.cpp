@@ -11,6 +11,7 @@
 #include "common/settings/value_types.h"
 #include "common/system/global_block.h"
 #include "common/system/module_files.h"
+#include "ui/controls/kind_handlers.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/ui_context.h"
 #include "ui/fax/cover_sheet_ids.h"
@@ -125,7 +126,7 @@ FaxRecipientRecord FirstRecipient(HWND dialog)
     return first;
 }
 
-void DrawTexts(HDC memory, HWND dialog, const CoverSheetItem* items, uint32_t count, uint32_t dpi)
+void DrawTexts(HDC memory, const CoverSheetItem* items, uint32_t count, uint32_t dpi)
 {
     HDC screen = GetDC(nullptr);
     LOGFONTW faces[2] = {};
@@ -153,7 +154,6 @@ void DrawTexts(HDC memory, HWND dialog, const CoverSheetItem* items, uint32_t co
         SelectObject(memory, old);
         DeleteObject(made);
     }
-    (void)dialog;
 }
 
 void PaintPreview(HWND control)
@@ -201,7 +201,7 @@ void PaintPreview(HWND control)
         settings, printerSettings, recipient, line.c_str(), body.c_str(),
         CoverSheetUsesX350(settingsContext->main, choice != 0 ? 2 : 1) != 0, &count));
     if (items)
-        DrawTexts(objects.memory, dialog, items.get(), count, dpi);
+        DrawTexts(objects.memory, items.get(), count, dpi);
     BitBlt(dc, 0, 0, client.right, client.bottom, objects.memory, 0, 0, SRCCOPY);
     EndPaint(control, &paint);
 }
@@ -292,7 +292,7 @@ uint32_t OnCoverPreviewItem(CallContext* call, UINT message, WPARAM wParam, LPAR
     const UINT code = message == WM_NOTIFY && lParam ? reinterpret_cast<const NMHDR*>(lParam)->code : 0;
     if (message == WM_INITDIALOG)
         SetWindowSubclass(control, PreviewProcedure, kPreviewSubclassId, 0);
-    else if (code == static_cast<UINT>(PSN_SETACTIVE) || message == WM_USER + 1500 || message == WM_QUERYNEWPALETTE ||
+    else if (code == static_cast<UINT>(PSN_SETACTIVE) || message == kEngineRefresh || message == WM_QUERYNEWPALETTE ||
              (message == WM_PALETTECHANGED && reinterpret_cast<HWND>(wParam) != control))
         InvalidateRect(control, nullptr, FALSE);
     return 0;
