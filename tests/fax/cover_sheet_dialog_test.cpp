@@ -503,6 +503,41 @@ TEST_F(CoverSheetDialogs, SampleConfirmationAndTemporaryFiles)
     }
 }
 
+// A current sender not yet confirmed is asked about first (5218); declined,
+// no sample is printed and the sender dialog opens by itself to edit it.
+TEST_F(CoverSheetDialogs, DeclinedSenderOpensTheSenderDialogToEdit)
+{
+    ScopedImportPatch create("gdi32.dll", "CreateDCW", reinterpret_cast<void*>(&CountedCreateDc));
+    ASSERT_TRUE(create.active());
+    createCalls = 0;
+    SenderEntry sender{};
+    std::wcscpy(sender.sender.name, L"Carol");
+    std::wcscpy(sender.mail, L"carol@example.invalid");
+    ASSERT_EQ(WriteSenderEntries(senderKey_, kSenderPrefix, &sender, 1), 1);
+    PutSenderSettings(settings_.data(), printer_settings_.data(), &sender);
+    MessageBoxScript boxes({IDNO});
+    bool senderShown = false;
+    RunCover([&](HWND dialog) {
+        ClickButton(dialog, kCoverSampleButton);
+        ScriptNextModalDialog([] { Pump(); },
+                              [&](HWND senderDialog) {
+                                  senderShown = true;
+                                  Pump();
+                                  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(senderDialog, kSenderMailField)));
+                                  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(senderDialog, kSenderRegisterButton)));
+                                  ClickButton(senderDialog, kFaxCancelButton);
+                              });
+        ClickButton(dialog, kFaxCancelButton);
+    });
+    EXPECT_TRUE(senderShown);
+    ASSERT_GE(boxes.shown().size(), 1u);
+    EXPECT_NE(boxes.shown()[0].text.find(L"Carol"), std::wstring::npos) << boxes.shown()[0].text;
+    EXPECT_EQ(createCalls, 0);
+    const FaxUiState* state = GetFaxUiState(&ui_);
+    ASSERT_NE(state, nullptr);
+    EXPECT_EQ(state->senderDialogRequest, 0u);
+}
+
 // The confirmation names the port and the first recipient, its company's
 // first line and the rest apart.
 TEST(CoverSheetTexts, SampleConfirmationNamesPortAndRecipient)
