@@ -15,6 +15,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace printhost {
@@ -334,6 +336,7 @@ std::wstring HostDcLastError(HDC hdc)
 namespace {
 
 const ImportRedirect kRedirects[] = {
+    {"CreateDCW", reinterpret_cast<void*>(&HostCreateDCW)},
     {"StartDocW", reinterpret_cast<void*>(&HostStartDocW)},
     {"StartPage", reinterpret_cast<void*>(&HostStartPage)},
     {"EndPage", reinterpret_cast<void*>(&HostEndPage)},
@@ -345,21 +348,58 @@ const ImportRedirect kRedirects[] = {
     {"GetDeviceCaps", reinterpret_cast<void*>(&HostGetDeviceCaps)},
 };
 
+// The interface libraries whose imports point at the host.
+std::set<HMODULE>& RedirectedLibraries()
+{
+    static std::set<HMODULE> libraries;
+    return libraries;
+}
+
+bool IsRedirectedLibrary(const std::wstring& path)
+{
+    HMODULE module = GetModuleHandleW(path.c_str());
+    return module && RedirectedLibraries().count(module) != 0;
+}
+
 void LoadInterface(HostDc& dc)
 {
     if (dc.files.interfaceDll.empty()) return;
-    dc.interfaceModule = LoadLibraryW(dc.files.interfaceDll.c_str());
+    dc.interfaceModule = LoadInterfaceLibrary(dc.files.interfaceDll);
     if (!dc.interfaceModule) return;
-    RedirectGdiImports(dc.interfaceModule, kRedirects, int(sizeof(kRedirects) / sizeof(kRedirects[0])));
     dc.documentEvent = reinterpret_cast<DocumentEventFn>(
         reinterpret_cast<void (*)()>(GetProcAddress(dc.interfaceModule, "DrvDocumentEvent")));
 }
 
 } // namespace
 
+HMODULE LoadInterfaceLibrary(const std::wstring& path)
+{
+    HMODULE module = LoadLibraryW(path.c_str());
+    if (!module) return nullptr;
+    RedirectGdiImports(module, kRedirects, int(sizeof(kRedirects) / sizeof(kRedirects[0])));
+    RedirectedLibraries().insert(module);
+    return module;
+}
+
 } // namespace printhost
 
 using namespace printhost;
+
+HDC WINAPI HostCreateDCW(LPCWSTR driver, LPCWSTR device, LPCWSTR port, const DEVMODEW* devmode)
+{
+    // Only the printer of a library the host loaded: wine's own printers keep
+    // wine's driver.
+    if (device && (!driver || _wcsicmp(driver, L"WINSPOOL") == 0)) {
+        InstalledDriver installed;
+        std::wstring error;
+        if (FindPrinterDriver(device, &installed, &error) && IsRedirectedLibrary(installed.interfaceDll)) {
+            HDC dc = CreatePrinterDc(device, devmode, &error);
+            if (!dc) SetLastError(ERROR_INVALID_HANDLE);
+            return dc;
+        }
+    }
+    return CreateDCW(driver, device, port, devmode);
+}
 
 int WINAPI HostStartDocW(HDC hdc, const DOCINFOW* info)
 {

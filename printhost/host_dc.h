@@ -28,6 +28,11 @@ HDC CreatePrinterDc(const std::wstring& printerName, const DEVMODEW* devmode, st
 // surface, for questions and escapes only; it cannot print (StartDoc fails).
 HDC CreateInformationDc(const std::wstring& printerName, const DEVMODEW* devmode, std::wstring* error);
 bool IsHostDc(HDC hdc);
+// Loads an interface library as it runs under GDI: its gdi32 imports of
+// CreateDCW, the document functions, ExtEscape, DeleteDC and GetDeviceCaps
+// point at the host, so that a printer DC the library makes for its own
+// printer (a sample page) is a host DC too. Null when it cannot be loaded.
+HMODULE LoadInterfaceLibrary(const std::wstring& path);
 // The handle to draw on now (the current page's metafile DC).
 HDC CurrentDrawingDc(HDC hdc);
 // The device capabilities the driver answered at DrvEnablePDEV.
@@ -57,6 +62,9 @@ void SetHostDcObserver(const HostDcObserver* observer);
 
 // GDI's document functions for host DCs; any other DC goes on to gdi32. They
 // are also the targets of the interface library's redirected imports.
+// CreateDC("WINSPOOL", printer) on a printer whose interface library the host
+// loaded becomes a host DC of that printer; any other goes on to gdi32.
+HDC WINAPI HostCreateDCW(LPCWSTR driver, LPCWSTR device, LPCWSTR port, const DEVMODEW* devmode);
 int WINAPI HostStartDocW(HDC hdc, const DOCINFOW* info);
 int WINAPI HostStartPage(HDC hdc);
 int WINAPI HostEndPage(HDC hdc);

@@ -1,5 +1,6 @@
 #include "printhost/sheet_commands.h"
 
+#include "printhost/host_dc.h"
 #include "printhost/install.h"
 #include "printhost/print_job.h"
 
@@ -39,7 +40,7 @@ bool OpenInterface(const std::wstring& printer, std::unique_ptr<void, PrinterClo
         return false;
     }
     handle->reset(opened);
-    library->reset(LoadLibraryW(driver.interfaceDll.c_str()));
+    library->reset(LoadInterfaceLibrary(driver.interfaceDll));
     if (!*library) {
         *error = WithLastError(L"cannot load " + driver.interfaceDll);
         return false;

@@ -50,18 +50,27 @@ LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
 
 void ScriptNextModalDialog(const std::function<void()>& open, const std::function<void(HWND)>& script)
 {
+    // A script may open a dialog of its own dialog's: the outer run's state
+    // comes back when the inner one ends.
+    const HHOOK outerHook = g_hook;
+    HWND outerDialog = g_dialog;
+    const std::function<void(HWND)>* outerScript = g_script;
+    const UINT_PTR outerSafetyTimer = g_safetyTimer;
+    const int outerStartTries = g_startTries;
     g_dialog = nullptr;
     g_startTries = 0;
     g_script = &script;
+    g_safetyTimer = 0;
     g_hook = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
     open();
     UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
     if (g_safetyTimer)
         KillTimer(nullptr, g_safetyTimer);
-    g_safetyTimer = 0;
-    g_script = nullptr;
-    g_dialog = nullptr;
+    g_hook = outerHook;
+    g_safetyTimer = outerSafetyTimer;
+    g_script = outerScript;
+    g_dialog = outerDialog;
+    g_startTries = outerStartTries;
 }
 
 INT_PTR RunModalDialog(HMODULE module, UINT templateId, DLGPROC procedure, LPARAM parameter, HWND owner,

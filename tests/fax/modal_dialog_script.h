@@ -13,6 +13,7 @@ INT_PTR RunModalDialog(HMODULE module, UINT templateId, DLGPROC procedure, LPARA
 
 // The same for a modal dialog that `open` opens (a click on a page's
 // button): the script runs on the first dialog created while `open` runs.
+// A script may itself script a dialog its dialog opens.
 void ScriptNextModalDialog(const std::function<void()>& open, const std::function<void(HWND)>& script);
 
 // A click of a button as the user's (WM_COMMAND BN_CLICKED sent to the dialog).

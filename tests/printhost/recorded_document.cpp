@@ -90,6 +90,34 @@ std::string RecordWithDc(const std::function<void(HDC)>& use, DcKind kind)
     return (dc ? std::string() : "host problem: no DC\n") + Normalise(text, printer.printerName());
 }
 
+std::string RecordLibrarySamplePrint(const std::wstring& output, int* answer)
+{
+    *answer = -1;
+    InstalledPrinter& printer = RecordingPrinter();
+    if (!printer.ok()) return "host problem: no printer";
+    printhost::InstalledDriver driver;
+    std::wstring error;
+    if (!printhost::FindPrinterDriver(printer.printerName(), &driver, &error)) return "host problem: no driver";
+    HMODULE library = printhost::LoadInterfaceLibrary(driver.interfaceDll);
+    using SampleFn = int(WINAPI*)(const wchar_t*, const wchar_t*);
+    auto sample = library ? reinterpret_cast<SampleFn>(reinterpret_cast<void (*)()>(
+                                GetProcAddress(library, "RecordSamplePrint")))
+                          : nullptr;
+    if (!sample) {
+        if (library) FreeLibrary(library);
+        return "host problem: no sample export";
+    }
+    const std::wstring log = TempPath(L"record.log");
+    DeleteFileW(log.c_str());
+    SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", log.c_str());
+    *answer = sample(printer.printerName().c_str(), output.c_str());
+    SetEnvironmentVariableW(L"PRINTHOST_RECORD_LOG", nullptr);
+    FreeLibrary(library);
+    std::string text = ReadTextFile(log);
+    DeleteFileW(log.c_str());
+    return Normalise(text, printer.printerName());
+}
+
 std::string DrawingCalls(const std::string& record)
 {
     std::istringstream in(record);

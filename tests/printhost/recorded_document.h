@@ -30,6 +30,10 @@ std::string RecordDocument(const std::vector<DrawPage>& pages, const std::functi
 // (the DC is deleted afterwards), a printer DC or an information context.
 enum class DcKind { kPrinter, kInformation };
 std::string RecordWithDc(const std::function<void(HDC)>& use, DcKind kind = DcKind::kPrinter);
+// The record of the recording interface library printing a page of its own
+// (its RecordSamplePrint export) into `output`, the library loaded by the host
+// as a program loads it; *answer is what the export answered.
+std::string RecordLibrarySamplePrint(const std::wstring& output, int* answer);
 // Only the drawing calls of the pages (the lines between DrvStartPage and DrvSendPage).
 std::string DrawingCalls(const std::string& record);
 // Compares with golden/<name>.log; PRINTHOST_UPDATE_GOLDEN=1 rewrites it instead.

@@ -313,3 +313,42 @@ TEST(PrintHostSequence, OutputFileStartsEmpty)
     EXPECT_EQ(ReadTextFile(job), "document\npage\nend\n");
     DeleteFileW(job.c_str());
 }
+
+// An interface library that makes a printer DC of its own printer (a sample
+// page): under the host its CreateDC is the host's, so the whole life of that
+// DC raises the document events and DDI calls it raises on Windows, and the
+// page reaches the driver and the job file.
+TEST(PrintHostSequence, LibrarysOwnDcOnItsPrinterIsAHostDc)
+{
+    const std::wstring job = TempPath(L"sample_job.prn");
+    DeleteFileW(job.c_str());
+    int answer = 0;
+    const std::string record = RecordLibrarySamplePrint(job, &answer);
+    EXPECT_EQ(answer, 1) << record;
+    std::vector<std::string> order;
+    for (const char* step : {"DrvDocumentEvent CREATEDCPRE", "DrvEnablePDEV", "DrvDocumentEvent CREATEDCPOST",
+                             "  ui CreateDC -> dc", "DrvDocumentEvent STARTDOCPRE", "doc=\"SamplePrint\"", "DrvStartDoc",
+                             "DrvDocumentEvent STARTPAGE", "DrvStartPage", "DrvDocumentEvent ENDPAGE",
+                             "DrvSendPage", "DrvDocumentEvent ENDDOCPRE", "DrvEndDoc", "DrvDocumentEvent ENDDOCPOST",
+                             "DrvDocumentEvent DELETEDC", "DrvDisablePDEV", "  ui DeleteDC -> 1"})
+        order.push_back(step);
+    size_t at = 0;
+    for (const std::string& step : order) {
+        const size_t found = record.find(step, at);
+        ASSERT_NE(found, std::string::npos) << "missing after " << at << ": " << step << "\n" << record;
+        at = found + step.size();
+    }
+    // The recording driver wrote its document into the named output file.
+    EXPECT_NE(ReadTextFile(job).find("document"), std::string::npos);
+    DeleteFileW(job.c_str());
+}
+
+// A DC of a printer whose library the host did not load goes on to gdi32: the
+// display DC is wine's own.
+TEST(PrintHostSequence, OtherDcsPassThroughTheHostsCreateDc)
+{
+    HDC display = HostCreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
+    ASSERT_NE(display, nullptr);
+    EXPECT_FALSE(printhost::IsHostDc(display));
+    EXPECT_TRUE(HostDeleteDC(display));
+}

@@ -730,8 +730,55 @@ Image StateIcon(const std::string& mark)
     return img;
 }
 
+// The cover-sheet preview's page (205 x 295: the 203 x 293 page and its
+// shadow): `kind` form, a form file's page with its letterhead band; frame,
+// the page with the frame the model prints; plain, an empty page.
+Image CoverPage(const Params& p)
+{
+    const std::string kind = p.Str("kind", "plain");
+    Image img(205, 295, kShadow);
+    img.Fill(0, 0, 203, 293, kWhite);
+    img.Frame(0, 0, 203, 293, kEdge);
+    if (kind == "form") {
+        img.Fill(6, 6, 191, 26, Cube(4, 4, 5));
+        img.Fill(6, 32, 191, 2, kAccent);
+        img.Fill(6, 283, 191, 1, kAccent);
+    } else if (kind == "frame") {
+        img.Frame(5, 5, 193, 283, kText);
+        img.Fill(5, 40, 193, 1, kText);
+    }
+    return img;
+}
+
+// Small pictures of the sender dialog: a person for the sender's card, a
+// page leaving with an arrow for what the cover sheet carries.
+Image SenderPicture(const Params& p)
+{
+    Image img(32, 32, kKey);
+    if (p.Str("shape", "person") == "person") {
+        img.Fill(3, 5, 26, 22, kWhite);
+        img.Frame(3, 5, 26, 22, kIconEdge);
+        img.Disc(11, 13, 3, kAccent);
+        img.Fill(7, 18, 9, 6, kAccent);
+        for (int k = 0; k < 3; ++k)
+            img.Fill(18, 10 + k * 4, 8, 1, kText);
+    } else {
+        SmallPage(img, 4, 3, 17, 24);
+        for (int k = 0; k < 4; ++k)
+            img.Fill(7, 8 + k * 4, 11, 1, kText);
+        img.Fill(20, 20, 8, 2, kInk);
+        img.Line(25, 17, 28, 20, kInk);
+        img.Line(25, 24, 28, 21, kInk);
+    }
+    return img;
+}
+
 Image Draw(const std::string& family, const Params& p, int row, int id)
 {
+    if (family == "coverpage")
+        return CoverPage(p);
+    if (family == "senderpic")
+        return SenderPicture(p);
     if (family == "state")
         return StateIcon(p.Str("mark", "warning"));
     if (family == "sheet")

@@ -16,6 +16,8 @@ constexpr uint16_t kListRange = 4;
 constexpr uint16_t kListRangeShared = 6;
 constexpr uint64_t kKindComboBox = 1;
 constexpr uint64_t kKindListBox = 2;
+constexpr uint64_t kKindOptionButtons = 5;
+constexpr uint64_t kKindCheckBox = 7;
 
 bool IsShownState(uint16_t state) { return state == 0 || state == 14 || state == 15; }
 
@@ -154,7 +156,10 @@ int UpdateSlotSelections(CallContext* call, const ItemRecord* records, int32_t c
             if (state->selectedSlot == kNoSelectedSlot && GetSettingUiState(window, slot->setting, &shown, nullptr) &&
                 IsShownState(shown))
                 state->selectedSlot = s;
-            if (item.kind == kKindComboBox || item.kind == kKindListBox)
+            // The choice kinds show the option of the current value; a check
+            // box is checked for option 0.
+            if (item.kind == kKindComboBox || item.kind == kKindListBox || item.kind == kKindOptionButtons ||
+                item.kind == kKindCheckBox)
                 state->slots[s].currentOption =
                     FindOptionValueIndex(list, &state->slots[s].value.value, state->slots[s].value.type);
         }

@@ -114,6 +114,7 @@ int PrepareSampleSendList(void* settings, void* printerSettings, FaxDestinations
     const uint32_t bytes = static_cast<uint32_t>((wcsnlen(fileName, MAX_PATH) + 1) * sizeof(wchar_t));
     if (SetFunctionIdValueArgs(settings, printerSettings, kFidFaxAddressFile, kTypeString, bytes, fileName) != 0 ||
         !WriteSettingNumber(kFidFaxInformationOnly, settings, printerSettings, 1) ||
+        !WriteSettingNumber(kFidFaxInformationPage, settings, printerSettings, 1) ||
         !WriteSettingNumber(kFidFaxRecipientCount, settings, printerSettings, 1))
         return 0;
     return WriteFaxSendList(nullptr, fileName, list, kSampleSendListBytes);

@@ -38,7 +38,8 @@ void MakeCoverTempFileName(int which, wchar_t* out);
 int BuildSampleSendList(FaxDestinations* record, uint8_t* out);
 // The settings copy of the sample: the list written to `fileName`, which
 // becomes the fax address file (375), with the information-only flag (381)
-// and a recipient count (380) of 1. 1 ok.
+// and a recipient count (380) of 1. The information page (376) is asked for
+// whatever the job's own choice: it is the sample's one page. 1 ok.
 int PrepareSampleSendList(void* settings, void* printerSettings, FaxDestinations* record, const wchar_t* fileName);
 
 // The forms list as the forms dialog shows it, most recent first, into `out`

@@ -77,6 +77,7 @@
 #define kAddressBookLabel 4035
 #define kAddressHistoryBox 4045
 #define kPhonebookButton 4046
+#define kCoverSheetButton 4024
 #define kRecipientKindLabel 4030
 #define kRecipientAddressLabel 4031
 #define kRecipientNameLabel 4032

@@ -30,6 +30,7 @@ struct FaxUiState {
     FaxRecipientRecord entryTemplate{};   // the entry fields as the page found them
     uint16_t senderEditMask = 0;          // which sender fields may be edited, and one-shot flags
     uint32_t senderDialogRequest = 0;     // 1 open the sender dialog once, 2 open it to edit
+    uint32_t senderLocked = 0;            // the fax pages keep the sender from being changed
 };
 
 // The sheet's record, made on first use; null without a sheet.

@@ -15,6 +15,7 @@
 #include "ui/engine/item_changes.h"
 #include "ui/engine/message_engine.h"
 #include "ui/engine/ui_context.h"
+#include "ui/fax/cover_sheet_dialog.h"
 #include "ui/fax/fax_destinations.h"
 #include "ui/fax/fax_dialog_ids.h"
 #include "ui/fax/fax_recipient_fields.h"
@@ -631,6 +632,24 @@ uint32_t OnRecipientOptionsButton(CallContext* call, UINT message, WPARAM wParam
     return 0;
 }
 
+// The cover-sheet dialog works on the page's settings and destinations.
+constexpr SubDialogParams kCoverSheetSub = {&CoverSheetHeader, 0, 0, kDialogTypeModal};
+constexpr ButtonParams kOpenCoverSheet = {kActionSubDialog, &kCoverSheetSub};
+
+uint32_t OnCoverSheetButton(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                            const void*)
+{
+    if (message != WM_COMMAND)
+        return OnPushButtonItem(call, message, wParam, lParam, item, &kOpenCoverSheet);
+    PageData d{};
+    if (!Data(call, &d))
+        return 0;
+    d.state->subDialogOpen = 1;
+    OnPushButtonItem(call, message, wParam, lParam, item, &kOpenCoverSheet);
+    d.state->subDialogOpen = 0;
+    return 0;
+}
+
 uint32_t OnRecipientKindItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                              const void* parameters)
 {
@@ -689,6 +708,8 @@ const ItemRecord kPageRecords[] = {
      nullptr},
     {kRecipientOptionsButton, 0, nullptr, kKindPushButton, OnRecipientOptionsButton, nullptr, kNoControl,
      kNoControl, nullptr},
+    {kCoverSheetButton, 0, nullptr, kKindPushButton, OnCoverSheetButton, &kOpenCoverSheet, kNoControl, kNoControl,
+     nullptr},
     {kAddressBookBox, -1, nullptr, kKindNone, OnAddressBookItem, nullptr, kAddressBookLabel, kNoControl, nullptr},
     {kPageItemId, -1, nullptr, kKindNone, OnRecipientsPageItem, nullptr, kNoControl, kNoControl, nullptr},
 };

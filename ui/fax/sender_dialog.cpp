@@ -15,6 +15,7 @@
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/sender_dialog_ids.h"
 #include "ui/fax/sender_information.h"
+#include "ui/illustration/picture_statics.h"
 #include "ui/support/resource_messages.h"
 
 #include <cwchar>
@@ -54,6 +55,9 @@ constexpr EditFieldParams kText128 = {0, 128, nullptr, nullptr, kEditChecks, nul
 constexpr ButtonParams kOkButton = {kActionOk, nullptr};
 constexpr ButtonParams kDefaultsButton = {kActionDefaults, nullptr};
 constexpr ButtonParams kNoAction = {0, nullptr};
+// The pictures' bitmaps carry their controls' numbers.
+constexpr uint32_t kCardPicture = kSenderCardPicture;
+constexpr uint32_t kPagePicture = kSenderPagePicture;
 
 HWND ListOf(HWND dialog)
 {
@@ -218,8 +222,13 @@ uint32_t OnSenderMultiLineItem(CallContext* call, UINT message, WPARAM wParam, L
     return OnSenderFieldItem(call, message, wParam, lParam, item, parameters);
 }
 
-uint32_t OnSenderListItem(CallContext* call, UINT message, WPARAM wParam, LPARAM, const ItemRecord*, const void*)
+uint32_t OnSenderListItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord*,
+                          const void*)
 {
+    if (message == WM_DRAWITEM) {
+        DrawSenderListItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return 1;
+    }
     if (message != WM_COMMAND)
         return 0;
     HWND dialog = GetCallWindow(call);
@@ -389,6 +398,8 @@ const ItemRecord kSenderRecords[] = {
     {kFaxOkButton, 0, nullptr, kKindPushButton, OnSenderDialogOk, &kOkButton, kNoControl, kNoControl, nullptr},
     {kFaxDefaultsButton, 0, nullptr, kKindPushButton, OnSenderDialogDefaults, &kDefaultsButton, kNoControl,
      kNoControl, nullptr},
+    {kSenderCardPicture, -1, nullptr, kKindNone, OnPictureStaticItem, &kCardPicture, kNoControl, kNoControl, nullptr},
+    {kSenderPagePicture, -1, nullptr, kKindNone, OnPictureStaticItem, &kPagePicture, kNoControl, kNoControl, nullptr},
 };
 
 constexpr HelpMapEntry kSenderHelp[] = {

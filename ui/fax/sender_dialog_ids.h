@@ -22,3 +22,5 @@
 #define kSenderEditButton 4321
 #define kSenderNoticeIcon 4323
 #define kSenderNoticeText 4324
+#define kSenderCardPicture 4308
+#define kSenderPagePicture 4309

@@ -238,3 +238,37 @@ int WriteSenderList(HWND dialog, int listId)
     }
     return WriteSenderListTo(list, path);
 }
+
+void DrawSenderListItem(const DRAWITEMSTRUCT* draw)
+{
+    if (!draw || draw->CtlType != ODT_COMBOBOX)
+        return;
+    HDC dc = draw->hDC;
+    const RECT row = draw->rcItem;
+    const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &row, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (static_cast<int>(draw->itemID) < 0)
+        return;
+    const SenderEntry* entry = SenderListEntry(draw->hwndItem, static_cast<int>(draw->itemID));
+    const int rowHeight = row.bottom - row.top;
+    if (entry && entry->sender.name[0] && !entry->confirmed && GetResourceModule()) {
+        const int side = rowHeight < 16 ? rowHeight : 16;
+        HICON icon = static_cast<HICON>(LoadImageW(GetResourceModule(), MAKEINTRESOURCEW(kIconUnconfirmedSender),
+                                                   IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+        if (icon) {
+            DrawIconEx(dc, row.left + 2, row.top + (rowHeight - side) / 2, icon, side, side, 0, nullptr, DI_NORMAL);
+            DestroyIcon(icon);
+        }
+    }
+    const LRESULT length = SendMessageW(draw->hwndItem, CB_GETLBTEXTLEN, draw->itemID, 0);
+    std::wstring text(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
+    if (length > 0)
+        SendMessageW(draw->hwndItem, CB_GETLBTEXT, draw->itemID, reinterpret_cast<LPARAM>(text.data()));
+    RECT textRow = row;
+    textRow.left += kSenderTextIndent;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    DrawTextW(dc, text.c_str(), -1, &textRow, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (draw->itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &row);
+}

@@ -61,3 +61,10 @@ void FreeSenderList(HWND list);
 // Stores the named entries in list order and frees every entry. 1 ok.
 int WriteSenderListTo(HWND list, const wchar_t* keyPath);
 int WriteSenderList(HWND dialog, int listId);
+
+// Owner-drawn sender lists: icon 860 at the left of an entry not yet
+// confirmed, the text (the entry's name, string 5095 for the last item) 20
+// pixels right of the item's left edge.
+inline constexpr UINT kIconUnconfirmedSender = 860;
+inline constexpr int kSenderTextIndent = 20;
+void DrawSenderListItem(const DRAWITEMSTRUCT* draw);

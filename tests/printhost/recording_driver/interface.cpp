@@ -236,3 +236,22 @@ extern "C" __declspec(dllexport) LONG WINAPI DrvDocumentPropertySheets(void* pPS
     std::memcpy(header->pdmOut, &dm, sizeof(dm));
     return 1;
 }
+
+// What an interface library does for a sample page of its own printer (a fax
+// cover sheet's sample, say): a whole printer DC's life through gdi32, from
+// CreateDC to DeleteDC, with one blank on its one page.
+extern "C" __declspec(dllexport) int WINAPI RecordSamplePrint(const wchar_t* printerName, const wchar_t* output)
+{
+    HDC dc = CreateDCW(L"WINSPOOL", printerName, nullptr, nullptr);
+    RecordLine(std::string("  ui CreateDC -> ") + (dc ? "dc" : "0"));
+    if (!dc) return 0;
+    DOCINFOW doc{sizeof(doc), L"SamplePrint", output, nullptr, 0};
+    int printed = StartDocW(dc, &doc) > 0 && StartPage(dc) > 0;
+    if (printed) {
+        ExtTextOutW(dc, 100, 100, ETO_CLIPPED, nullptr, L" ", 1, nullptr);
+        printed = EndPage(dc) > 0;
+    }
+    printed = EndDoc(dc) > 0 && printed;
+    RecordLine(std::string("  ui DeleteDC -> ") + (DeleteDC(dc) ? "1" : "0"));
+    return printed;
+}
