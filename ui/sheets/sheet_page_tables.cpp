@@ -8,6 +8,10 @@
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/recipients_page.h"
 #include "ui/fax/small_fax_dialogs.h"
+#include "ui/controls/item_callbacks.h"
+#include "ui/pages/logo_dialog.h"
+#include "ui/pages/settings_list_page.h"
+#include "ui/pages/size_dialogs.h"
 
 namespace {
 
@@ -23,7 +27,7 @@ constexpr const SubDialogDescriptor* kJobTypeSubDialogs[] = {
     &kSubDialog<22>, &kSubDialog<42>, &kSubDialog<44>, &kSubDialog<43>, &kSubDialog<55>};
 constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &kSubDialog<27>};
 constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&kSubDialog<18>, &kSubDialog<19>, &kSubDialog<25>};
-constexpr const SubDialogDescriptor* kListSubDialogs[] = {&kSubDialog<4>, &kSubDialog<8>, &kSubDialog<56>};
+constexpr const SubDialogDescriptor* kListSubDialogs[] = {&VersionTextDialog, &LogoDialog, &LengthSettingDialog};
 constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&kSubDialog<23>, &kSubDialog<24>,
                                                                 &OptionDefaultsDialog};
 constexpr const SubDialogDescriptor* kAccountingAloneSubDialogs[] = {&kSubDialog<47>, &kSubDialog<23>,
@@ -59,7 +63,7 @@ constexpr PageHeader kColourModePlainHeader{kTemplateColourModePlain, 0, TablePa
 constexpr PageHeader kStampsHeader = MakeHeader(kTemplateStamps, TablePageProc<kPageStamps>, kPageStamps,
                                                 kStampSubDialogs, kNoControl, kStampsTitleSetting);
 constexpr PageHeader kSettingsListHeader =
-    MakeHeader(kTemplateSettingsList, TablePageProc<kPageSettingsList>, kPageSettingsList, kListSubDialogs);
+    MakeHeader(kTemplateSettingsList, SettingsListPageProc, kPageSettingsList, kListSubDialogs);
 constexpr PageHeader kAccountingHeader =
     MakeHeader(kTemplateAccounting, TablePageProc<kPageAccounting>, kPageAccounting, kAccountingSubDialogs);
 constexpr PageHeader kAccountingAloneHeader = MakeHeader(
@@ -74,7 +78,7 @@ const PageDescriptor JobTypePage{kPageJobType, &kEmptyItems, &kJobTypeHeader};
 const PageDescriptor ColourModePage{kPageColourMode, &kEmptyItems, &kColourModeHeader};
 const PageDescriptor ColourModePlainPage{kPageColourMode, &kEmptyItems, &kColourModePlainHeader};
 const PageDescriptor StampsPage{kPageStamps, &kEmptyItems, &kStampsHeader};
-const PageDescriptor SettingsListPage{kPageSettingsList, &kEmptyItems, &kSettingsListHeader};
+const PageDescriptor SettingsListPage{kPageSettingsList, &SettingsListItemTable, &kSettingsListHeader};
 const PageDescriptor AccountingPage{kPageAccounting, &kEmptyItems, &kAccountingHeader};
 const PageDescriptor AccountingAlonePage{kPageAccountingAlone, &kEmptyItems, &kAccountingAloneHeader};
 const PageDescriptor DeviceOptionsPage{kPageDeviceOptions, &kEmptyItems, &kDeviceOptionsHeader};
