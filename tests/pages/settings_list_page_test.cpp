@@ -407,6 +407,23 @@ TEST_F(SettingsListPageWindow, HeaderLineWithoutTextKeepsThePage)
     }
 }
 
+TEST_F(SettingsListPageWindow, ProtectedModeLocksTheHeaderLine)
+{
+    for (uint32_t locked : {0u, 1u}) {
+        ui_.protectedMode = locked;
+        OpenPage();
+        EXPECT_EQ(Enabled(kListLockedCheck), locked == 0) << locked;
+        EXPECT_EQ(Enabled(kListRequiredEdit), locked == 0) << locked;
+        // A disabled field asks for no text.
+        CheckDlgButton(page_, kListLockedCheck, BST_CHECKED);
+        SetDlgItemTextW(page_, kListRequiredEdit, L"");
+        MessageBoxScript boxes({IDOK});
+        EXPECT_EQ(Notify(PSN_KILLACTIVE), locked ? 0 : 1) << locked;
+        ClosePage();
+    }
+    ui_.protectedMode = 0;
+}
+
 TEST_F(SettingsListPageWindow, ButtonsWaitForTheRequiredText)
 {
     OpenPage();
