@@ -255,6 +255,16 @@ TEST_F(SettingsListPageWindow, WithoutTheDocumentMonitorItsRowIsMissing)
         OpenPage();
         EXPECT_EQ(RowStartingWith(L"Document Monitor Jobs") >= 0, monitor == 1) << monitor;
         EXPECT_GE(RowStartingWith(L"Apply Preset"), 0) << monitor;
+        // The list and the value of a shown row stay on the page.
+        EXPECT_TRUE(Visible(kListSettings)) << monitor;
+        EXPECT_TRUE(Visible(kListValueCombo)) << monitor;
+        EXPECT_TRUE(Enabled(kListValueCombo)) << monitor;
+        const uint16_t selected = GetSelectedSettingId(page_, Item(kListSettings));
+        EXPECT_NE(selected, 0) << monitor;
+        if (!monitor) {
+            EXPECT_NE(selected, 1321);
+            CaptureWindowPng(page_, "settings_list_page_no_monitor");
+        }
         ClosePage();
     }
 }

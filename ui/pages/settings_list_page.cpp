@@ -245,19 +245,49 @@ uint32_t OnSettingValueCombo(CallContext* call, UINT message, WPARAM wParam, LPA
     return result;
 }
 
+namespace {
+
+bool IsRowState(uint16_t state) { return state == kStateEnabled || state == kStateReadOnly || state == kStateFixed; }
+
+// A selected row whose setting is hidden gives its place to the first row
+// shown.
+void KeepSelectionOnAShownRow(HWND window, const ItemRecord* item)
+{
+    uint16_t state = 0;
+    const int32_t selected = GetSelectedSlotIndex(window, item);
+    const ItemSlot* slot = GetItemSlotEntry(item, selected);
+    if (slot && GetSettingUiState(window, slot->setting, &state, nullptr) && IsRowState(state))
+        return;
+    for (int32_t s = 0; s < item->slotCount; ++s)
+        if (GetSlotOptionList(window, item, s) && GetSettingUiState(window, item->slots[s].setting, &state, nullptr) &&
+            IsRowState(state)) {
+            SetSelectedSlotIndex(window, item, s);
+            return;
+        }
+}
+
+}  // namespace
+
 uint32_t OnSettingsListItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                             const void* parameters)
 {
     HWND window = GetCallWindow(call);
     const UiContext* ui = GetWindowUiContext(window);
     const bool show = IsShowMessage(message, lParam);
-    if (show && ui && !ui->documentMonitor)
-        SetSettingUiState(window, kFidDocumentMonitorJobs, kStateHidden);
+    if (show && item) {
+        if (ui && !ui->documentMonitor)
+            SetSettingUiState(window, kFidDocumentMonitorJobs, kStateHidden);
+        KeepSelectionOnAShownRow(window, item);
+    }
     if (message == WM_COMMAND && HIWORD(wParam) == LBN_DBLCLK && !GetCallPermission(call))
         return 0;
     const uint32_t result = PassOn(call, message, wParam, lParam, item, parameters);
-    if (show)
+    if (show && item) {
+        // The list names many settings: it is not shown in the state of the
+        // one selected.
+        ApplyControlState(GetDlgItem(window, item->controlId), kStateEnabled);
         UpdateDependentControls(call);
+    }
     return result;
 }
 
