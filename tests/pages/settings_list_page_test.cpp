@@ -245,6 +245,11 @@ TEST_F(SettingsListPageWindow, ListsTheModelsSettingsByName)
     EXPECT_GE(RowStartingWith(L"Document Monitor Jobs"), 0);
     for (const std::wstring& row : rows)
         EXPECT_NE(row.find(L'\t'), std::wstring::npos) << std::string(row.begin(), row.end());
+    // Check boxes of settings the model offers no options for show no option
+    // as chosen, so the header line asks for no text.
+    for (int32_t box : {kListDropEmptyCheck, kListSecondCheck, kListLockedCheck})
+        EXPECT_EQ(IsDlgButtonChecked(page_, box), static_cast<UINT>(BST_UNCHECKED)) << box;
+    EXPECT_EQ(Notify(PSN_KILLACTIVE), 0);
     CaptureWindowPng(page_, "settings_list_page");
 }
 

@@ -16,6 +16,11 @@ constexpr uint16_t kListRange = 4;
 constexpr uint16_t kListRangeShared = 6;
 constexpr uint64_t kKindComboBox = 1;
 constexpr uint64_t kKindListBox = 2;
+constexpr uint64_t kKindOptionButtons = 5;
+constexpr uint64_t kKindCheckBox = 7;
+constexpr uint64_t kKindValueText = 10;
+constexpr uint64_t kKindOptionDetail = 11;
+constexpr uint64_t kKindPalettePicture = 13;
 
 // The kinds that show which option is current (lists, option buttons, check
 // boxes, texts and pictures of the option); the value kinds show the value.
@@ -24,11 +29,11 @@ bool ShowsCurrentOption(uint64_t kind)
     switch (kind) {
     case kKindComboBox:
     case kKindListBox:
-    case 5:   // option buttons
-    case 7:   // check box
-    case 10:  // value text
-    case 11:  // option detail text
-    case 13:  // palette picture
+    case kKindOptionButtons:
+    case kKindCheckBox:
+    case kKindValueText:
+    case kKindOptionDetail:
+    case kKindPalettePicture:
         return true;
     default:
         return false;

@@ -92,7 +92,7 @@ void DisplayName(CallContext* call, uint16_t setting, int32_t fallbackControl, w
     *to = 0;
 }
 
-void ShowDisabledWhenReadOnly(CallContext* call, const ItemRecord* item)
+void DisableInProtectedMode(CallContext* call, const ItemRecord* item)
 {
     const UiContext* ui = GetWindowUiContext(GetCallWindow(call));
     if (ui && ui->protectedMode)
@@ -365,7 +365,7 @@ uint32_t OnRequiredTextItem(CallContext* call, UINT message, WPARAM wParam, LPAR
     }
     const uint32_t result = PassOn(call, message, wParam, lParam, item, parameters);
     if (window && item && IsShowMessage(message, lParam))
-        ShowDisabledWhenReadOnly(call, item);
+        DisableInProtectedMode(call, item);
     return result;
 }
 
@@ -395,7 +395,7 @@ uint32_t OnLockedCheckItem(CallContext* call, UINT message, WPARAM wParam, LPARA
 {
     const uint32_t result = PassOn(call, message, wParam, lParam, item, parameters);
     if (GetCallWindow(call) && item && IsShowMessage(message, lParam))
-        ShowDisabledWhenReadOnly(call, item);
+        DisableInProtectedMode(call, item);
     return result;
 }
 
