@@ -83,6 +83,8 @@ TEST_F(LogoDialogWindow, ShowsNameVersionAndTitle)
     std::wstring title, version;
     bool fontsShared = false;
     const INT_PTR result = Run([&](HWND dialog) {
+        InvalidateRect(dialog, nullptr, TRUE);
+        UpdateWindow(dialog);
         title = Text(dialog, kLogoTitleText);
         version = Text(dialog, kLogoVersionText);
         const LogoDialogFonts& fonts = GetLogoDialogFonts();
@@ -199,15 +201,20 @@ TEST_F(LogoDialogWindow, LogoTemplateLaysTheTextsOverTheLogo)
     std::wstring title, version, note;
     bool bitmap = false, areaHidden = false;
     HWND seen = nullptr;
+    bool plainControls = true;
     const INT_PTR result = Run(
         [&](HWND dialog) {
             seen = dialog;
+            // A paint sets the texts again into the same controls.
+            InvalidateRect(dialog, nullptr, TRUE);
+            UpdateWindow(dialog);
             title = Text(dialog, kLogoOverTitle);
             version = Text(dialog, kLogoOverVersion);
             note = Text(dialog, kLogoOverNote);
             HWND logo = GetDlgItem(dialog, kLogoPicture);
             bitmap = SendMessageW(logo, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
             areaHidden = !Visible(dialog, kLogoArea) && !Visible(dialog, kLogoCommentText);
+            plainControls = GetDlgItem(dialog, kLogoTitleText) || GetDlgItem(dialog, kLogoVersionText);
             ClickButton(dialog, kLogoOkButton);
         },
         GetModuleHandleW(nullptr), kLogoTestTemplate);
@@ -219,5 +226,7 @@ TEST_F(LogoDialogWindow, LogoTemplateLaysTheTextsOverTheLogo)
     EXPECT_EQ(note, L"http://www.example.invalid/c4530");
     EXPECT_TRUE(bitmap);
     EXPECT_TRUE(areaHidden);
+    EXPECT_FALSE(plainControls);  // the logo template has only the texts over the logo
+    EXPECT_NE(seen, nullptr);
     EXPECT_EQ(GetLogoDialogFonts().logoText, nullptr);  // gone with the last dialog
 }
