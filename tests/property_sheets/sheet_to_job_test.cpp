@@ -24,6 +24,7 @@
 #include <prsht.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -95,6 +96,54 @@ SheetStep ChooseOnPage(int page, uint16_t setting, uint32_t value)
     };
 }
 
+// The settings list page (page 4) as a user works it: the row of a setting
+// picked in the list, then a value in the combo box below it.
+constexpr int kSettingsListPage = 4;
+constexpr int kSettingsList = 3300;
+constexpr int kSettingValueCombo = 3303;
+
+SheetStep ChooseInSettingsList(const wchar_t* setting, const wchar_t* value)
+{
+    return [=](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, kSettingsListPage);
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        ASSERT_NE(page, nullptr);
+        HWND list = GetDlgItem(page, kSettingsList);
+        ASSERT_NE(list, nullptr);
+        const std::wstring label = std::wstring(setting) + L"\t";
+        int row = -1;
+        const int rows = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < rows && row < 0; ++i) {
+            wchar_t text[256] = {};
+            if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 256)
+                SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            if (std::wstring(text).compare(0, label.size(), label) == 0)
+                row = i;
+        }
+        ASSERT_GE(row, 0) << Narrow(setting);
+        SendMessageW(list, LB_SETCURSEL, row, 0);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kSettingsList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        HWND combo = GetDlgItem(page, kSettingValueCombo);
+        ASSERT_NE(SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(value)),
+                  CB_ERR)
+            << Narrow(value);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kSettingValueCombo, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+    };
+}
+
+// The "method=" operand of every image of the job's commands.
+std::vector<std::string> ImageMethods(const std::string& commands)
+{
+    std::vector<std::string> methods;
+    for (size_t at = commands.find("Cq "); at != std::string::npos; at = commands.find("Cq ", at + 1)) {
+        const size_t end = commands.find('\n', at);
+        const size_t method = commands.find(" method=", at);
+        if (method != std::string::npos && method < end)
+            methods.push_back(commands.substr(method + 8, commands.find(' ', method + 8) - method - 8));
+    }
+    return methods;
+}
+
 class SheetToJobTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -156,6 +205,45 @@ protected:
             ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{}, &listing))
             << listing.error;
         return listing;
+    }
+
+    // One page with a photograph-like picture, printed with the DEVMODE; the
+    // job's commands read back.
+    std::string PrintPhoto(std::vector<BYTE>& devmode)
+    {
+        std::wstring error;
+        HDC dc = printhost::CreatePrinterDc(name_, reinterpret_cast<DEVMODEW*>(devmode.data()), &error);
+        EXPECT_NE(dc, nullptr) << std::string(error.begin(), error.end());
+        if (!dc)
+            return {};
+        const std::wstring jobFile = printhost_test::TempPath(L"sheet_to_job_photo.prn");
+        DeleteFileW(jobFile.c_str());
+        DOCINFOW doc{sizeof(doc), L"Photo", jobFile.c_str(), nullptr, 0};
+        EXPECT_GT(HostStartDocW(dc, &doc), 0);
+        EXPECT_GT(HostStartPage(dc), 0);
+        constexpr int kSide = 64;
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), kSide, kSide, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<BYTE> bits(kSide * kSide * 3);
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x) {
+                BYTE* pixel = &bits[(y * kSide + x) * 3];
+                pixel[0] = BYTE(x * 4);
+                pixel[1] = BYTE(y * 4);
+                pixel[2] = BYTE((x * y) & 0xFF);
+            }
+        StretchDIBits(printhost::CurrentDrawingDc(dc), 100, 100, 800, 800, 0, 0, kSide, kSide, bits.data(), &bi,
+                      DIB_RGB_COLORS, SRCCOPY);
+        EXPECT_GT(HostEndPage(dc), 0);
+        EXPECT_GT(HostEndDoc(dc), 0);
+        EXPECT_TRUE(HostDeleteDC(dc));
+        const std::string bytes = printhost_test::ReadTextFile(jobFile);
+        DeleteFileW(jobFile.c_str());
+        MorvaListing listing;
+        EXPECT_TRUE(
+            ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{}, &listing))
+            << listing.error;
+        return CommandTexts(listing);
     }
 
     std::wstring name_;
@@ -428,6 +516,40 @@ TEST_F(SheetToJobTest, WatermarkChosenOnTheStampsPagePrints)
         EXPECT_NE(body.find("\nCG ", frame), std::string::npos) << body;
         at = end;
     }
+}
+
+// A value chosen in the settings list's combo box: image compression off, so
+// that the next job's pictures go uncompressed (method 1), where the
+// printer's default codes them.
+TEST_F(SheetToJobTest, ValueChosenInTheSettingsListReachesTheNextJob)
+{
+    constexpr uint16_t kFidImageCompression = 330;
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties");
+    ASSERT_NE(properties, nullptr);
+    std::vector<BYTE> input = ApplicationDevmode();
+    ASSERT_FALSE(input.empty());
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    std::memcpy(record.data(), input.data(), kPrivatePartOffset);
+    uint32_t compression = 99;
+    ASSERT_TRUE(ReadSettingNumber(kFidImageCompression, record.data(), nullptr, &compression));
+    ASSERT_NE(compression, 0u);
+    const std::vector<std::string> coded = ImageMethods(PrintPhoto(input));
+    ASSERT_FALSE(coded.empty());
+    EXPECT_NE(std::count(coded.begin(), coded.end(), "1"), static_cast<long>(coded.size()));
+
+    std::vector<BYTE> output(kPrivatePartOffset, 0);
+    SheetDriver driver("sheet-to-job-list", {ChooseInSettingsList(L"Image Compression", L"Off"), PressOk()});
+    ASSERT_EQ(properties(nullptr, printer_, name_.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                         reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY),
+              IDOK);
+    ASSERT_TRUE(driver.visit().found);
+    std::memcpy(record.data(), output.data(), kPrivatePartOffset);
+    ASSERT_TRUE(ReadSettingNumber(kFidImageCompression, record.data(), nullptr, &compression));
+    EXPECT_EQ(compression, 0u);
+    const std::vector<std::string> plain = ImageMethods(PrintPhoto(output));
+    ASSERT_FALSE(plain.empty());
+    for (const std::string& method : plain)
+        EXPECT_EQ(method, "1");
 }
 
 // The same choices through the pages' own controls, as a user makes them.

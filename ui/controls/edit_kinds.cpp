@@ -661,3 +661,9 @@ void SetEditBusy(HWND window, const ItemRecord* item, bool busy)
     if (EditTextBuffer* buffer = item ? BufferOf(window, item) : nullptr)
         buffer->busy = busy ? 1 : 0;
 }
+
+bool IsEditBusy(HWND window, const ItemRecord* item)
+{
+    const EditTextBuffer* buffer = item ? BufferOf(window, item) : nullptr;
+    return buffer && buffer->busy;
+}

@@ -303,13 +303,12 @@ uint32_t OnLevelGridItem(CallContext* call, UINT message, WPARAM, LPARAM lParam,
 
 INT_PTR CALLBACK DialogVersionTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    constexpr int32_t kVersionDialogCode = 4;
     SlotHandler handler = nullptr;
     int32_t slot = -1;
     if (!FindMessageHandler(message, wParam, lParam, kDialogTypeModal, &handler, &slot))
         return FALSE;
     const INT_PTR result =
-        CallMessageHandler(window, message, wParam, lParam, kVersionDialogCode, kDialogTypeModal, handler);
+        CallMessageHandler(window, message, wParam, lParam, kVersionTextCode, kDialogTypeModal, handler);
     if (message == WM_INITDIALOG) {
         wchar_t text[kVersionTextLimit] = {};
         for (UINT id : kVersionStrings) {
@@ -416,3 +415,13 @@ int SelectFontSubstitutionRow(HWND window, int32_t row, bool enable)
     EnableWindow(combo, enable);
     return 1;
 }
+
+namespace {
+
+// The version text dialog has no items of its own: OK is a common item.
+constexpr HelpMapEntry kVersionTextHelp[] = {{kVersionTextControl, 10010}, {1092, 99010}, {0, 0}};
+constexpr ItemTableHeader kVersionTextItems{nullptr, 0, kPageHelpTopic, kVersionTextHelp, nullptr, 0};
+
+}  // namespace
+
+const PageDescriptor VersionTextDialog{kVersionTextCode, &kVersionTextItems, nullptr};

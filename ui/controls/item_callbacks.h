@@ -28,6 +28,9 @@ uint32_t OnColourRangeItem(CallContext* call, UINT message, WPARAM wParam, LPARA
                            const void* parameters);
 uint32_t OnLevelGridItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                          const void* parameters);
+// The version text dialog (template 869, dialog code 4).
+inline constexpr int32_t kVersionTextCode = 4;
+extern const PageDescriptor VersionTextDialog;
 INT_PTR CALLBACK DialogVersionTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK Dialog512Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

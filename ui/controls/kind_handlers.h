@@ -111,3 +111,5 @@ int ChooseFileForItem(HWND window, CallContext* call, const ItemRecord* item, co
 int OpenSubDialog(CallContext* call, const ItemRecord* item, uint32_t action, const void* data);
 // The busy mark an up-down step sets on its buddy field.
 void SetEditBusy(HWND window, const ItemRecord* item, bool busy);
+// True while an up-down step runs on the field.
+bool IsEditBusy(HWND window, const ItemRecord* item);

@@ -521,7 +521,19 @@ void DrawListRow(CallContext* call, const ItemRecord* item, const ListItemParams
         SendMessageW(draw->hwndItem, m.getText, draw->itemID, reinterpret_cast<LPARAM>(row));
     RECT area = draw->rcItem;
     area.left += indent;
-    DrawTextW(dc, row, -1, &area, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_EXPANDTABS);
+    wchar_t* second = wcschr(row, L'\t');
+    if (second && params && params->tabStop && (params->rowFlags & kRowTwoColumns)) {
+        // The value column starts at the list's tab stop (dialog units), as
+        // the rows were laid out for it.
+        *second++ = 0;
+        RECT stop{0, 0, params->tabStop, 0};
+        MapDialogRect(GetParent(draw->hwndItem), &stop);
+        RECT value = draw->rcItem;
+        value.left += stop.right;
+        area.right = value.left - 2;
+        DrawTextW(dc, second, -1, &value, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    DrawTextW(dc, row, -1, &area, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_EXPANDTABS | DT_END_ELLIPSIS);
     SetTextColor(dc, oldText);
     SetBkColor(dc, oldBack);
 }

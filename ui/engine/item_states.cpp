@@ -16,8 +16,24 @@ constexpr uint16_t kListRange = 4;
 constexpr uint16_t kListRangeShared = 6;
 constexpr uint64_t kKindComboBox = 1;
 constexpr uint64_t kKindListBox = 2;
-constexpr uint64_t kKindOptionButtons = 5;
-constexpr uint64_t kKindCheckBox = 7;
+
+// The kinds that show which option is current (lists, option buttons, check
+// boxes, texts and pictures of the option); the value kinds show the value.
+bool ShowsCurrentOption(uint64_t kind)
+{
+    switch (kind) {
+    case kKindComboBox:
+    case kKindListBox:
+    case 5:   // option buttons
+    case 7:   // check box
+    case 10:  // value text
+    case 11:  // option detail text
+    case 13:  // palette picture
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool IsShownState(uint16_t state) { return state == 0 || state == 14 || state == 15; }
 
@@ -149,17 +165,21 @@ int UpdateSlotSelections(CallContext* call, const ItemRecord* records, int32_t c
         }
         for (int32_t s = 0; s < item.slotCount; ++s) {
             const OptionList* list = GetSlotOptionList(window, &item, s);
-            if (!list)
+            if (!list) {
+                // No option is current: a check box of such a setting must not
+                // show its first option (checked) for a value it never read.
+                if (ShowsCurrentOption(item.kind))
+                    state->slots[s].currentOption = -1;
                 continue;
+            }
             const ItemSlot* slot = SlotAt(item, s);
             uint16_t shown = 0;
             if (state->selectedSlot == kNoSelectedSlot && GetSettingUiState(window, slot->setting, &shown, nullptr) &&
                 IsShownState(shown))
                 state->selectedSlot = s;
-            // The choice kinds show the option of the current value; a check
-            // box is checked for option 0.
-            if (item.kind == kKindComboBox || item.kind == kKindListBox || item.kind == kKindOptionButtons ||
-                item.kind == kKindCheckBox)
+            // The choice kinds show the option of the current value, and a
+            // text list's rows are its values whatever control shows them.
+            if (ShowsCurrentOption(item.kind) || list->listKind != kListRange)
                 state->slots[s].currentOption =
                     FindOptionValueIndex(list, &state->slots[s].value.value, state->slots[s].value.type);
         }
