@@ -8,6 +8,9 @@
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/recipients_page.h"
 #include "ui/fax/small_fax_dialogs.h"
+#include "ui/pages/accounting_page.h"
+#include "ui/pages/custom_paper_sizes.h"
+#include "ui/pages/font_list_dialog.h"
 
 namespace {
 
@@ -24,10 +27,10 @@ constexpr const SubDialogDescriptor* kJobTypeSubDialogs[] = {
 constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &kSubDialog<27>};
 constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&kSubDialog<18>, &kSubDialog<19>, &kSubDialog<25>};
 constexpr const SubDialogDescriptor* kListSubDialogs[] = {&kSubDialog<4>, &kSubDialog<8>, &kSubDialog<56>};
-constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&kSubDialog<23>, &kSubDialog<24>,
+constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&FontListDialog, &CustomPaperDialog,
                                                                 &OptionDefaultsDialog};
-constexpr const SubDialogDescriptor* kAccountingAloneSubDialogs[] = {&kSubDialog<47>, &kSubDialog<23>,
-                                                                     &kSubDialog<24>, &OptionDefaultsDialog};
+constexpr const SubDialogDescriptor* kAccountingAloneSubDialogs[] = {&AccountingDetailsDialog, &FontListDialog,
+                                                                     &CustomPaperDialog, &OptionDefaultsDialog};
 // The fax front end's own dialogs: recipient options (31, 49) and the notice,
 // wait and re-entry dialogs (57-59).
 constexpr const SubDialogDescriptor* kFaxSubDialogs[] = {&RecipientOptionsDialog, &RecipientOptionsExDialog,
@@ -61,9 +64,9 @@ constexpr PageHeader kStampsHeader = MakeHeader(kTemplateStamps, TablePageProc<k
 constexpr PageHeader kSettingsListHeader =
     MakeHeader(kTemplateSettingsList, TablePageProc<kPageSettingsList>, kPageSettingsList, kListSubDialogs);
 constexpr PageHeader kAccountingHeader =
-    MakeHeader(kTemplateAccounting, TablePageProc<kPageAccounting>, kPageAccounting, kAccountingSubDialogs);
-constexpr PageHeader kAccountingAloneHeader = MakeHeader(
-    kTemplateAccountingAlone, TablePageProc<kPageAccountingAlone>, kPageAccountingAlone, kAccountingAloneSubDialogs);
+    MakeHeader(kTemplateAccounting, AccountingPageProc, kPageAccounting, kAccountingSubDialogs);
+constexpr PageHeader kAccountingAloneHeader =
+    MakeHeader(kTemplateAccountingAlone, AccountingAltPageProc, kPageAccountingAlone, kAccountingAloneSubDialogs);
 constexpr PageHeader kDeviceOptionsHeader{kTemplateDeviceOptions, 0, TablePageProc<kPageDeviceOptions>,
                                           kPageDeviceOptions, kDeviceOptionsTitle, 0, nullptr, 0};
 
@@ -75,6 +78,6 @@ const PageDescriptor ColourModePage{kPageColourMode, &kEmptyItems, &kColourModeH
 const PageDescriptor ColourModePlainPage{kPageColourMode, &kEmptyItems, &kColourModePlainHeader};
 const PageDescriptor StampsPage{kPageStamps, &kEmptyItems, &kStampsHeader};
 const PageDescriptor SettingsListPage{kPageSettingsList, &kEmptyItems, &kSettingsListHeader};
-const PageDescriptor AccountingPage{kPageAccounting, &kEmptyItems, &kAccountingHeader};
-const PageDescriptor AccountingAlonePage{kPageAccountingAlone, &kEmptyItems, &kAccountingAloneHeader};
+const PageDescriptor AccountingPage{kPageAccounting, &AccountingPageItemTable, &kAccountingHeader};
+const PageDescriptor AccountingAlonePage{kPageAccountingAlone, &AccountingAlonePageItemTable, &kAccountingAloneHeader};
 const PageDescriptor DeviceOptionsPage{kPageDeviceOptions, &kEmptyItems, &kDeviceOptionsHeader};
