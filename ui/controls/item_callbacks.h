@@ -65,6 +65,7 @@ struct FontFamilyList;
 // row's choice (0 none, i device font i) and the working substitution table.
 struct FontListState {
     FontFamilyList* families;
+    uint32_t rows;           // family rows: each family once
     uint16_t* choices;       // one per family row, in the order the rows are listed
     const wchar_t** faces;   // the row's face name (owned by `families`)
     wchar_t** substitutes;   // the row's substitute text as listed (each a global block)

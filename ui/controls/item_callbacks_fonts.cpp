@@ -45,7 +45,7 @@ void FreeFontListState(HWND dialog)
     if (!state)
         return;
     if (state->substitutes && state->families)
-        for (uint32_t i = 0; i < state->families->count; ++i)
+        for (uint32_t i = 0; i < state->rows; ++i)
             if (state->substitutes[i])
                 GlobalFree(state->substitutes[i]);
     if (state->substitutes)
@@ -65,7 +65,7 @@ int UpdateFontSubstitutionRow(HWND window, FontListState* table, int32_t row, bo
     HWND list = GetDlgItem(window, kFontList);
     HWND combo = GetDlgItem(window, kSubstituteCombo);
     if (!table || !table->families || !list || !combo || row < 0 ||
-        static_cast<uint32_t>(row) >= table->families->count)
+        static_cast<uint32_t>(row) >= table->rows)
         return 0;
     const uint16_t choice = table->choices[row];
     wchar_t chosen[LF_FACESIZE + 1] = {};

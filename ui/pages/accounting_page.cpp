@@ -277,13 +277,15 @@ uint32_t OnPasswordItem(CallContext* call, UINT message, WPARAM wParam, LPARAM l
 
 // --- Fax line fields -----------------------------------------------------------------------
 
-// Rows by fax line kind 0-3: what the line's device takes.
-constexpr TextCheckSpec kDigitsOnly = {nullptr, nullptr, nullptr, 0, kNoControl};
+// Rows by fax line kind 0-3: what the line's device takes. The settings hold
+// 12 bytes: five characters and the terminator.
+constexpr UINT kDigitTable[] = {9420, 0};
+constexpr TextCheckSpec kDigitsOnly = {kDigitTable, nullptr, nullptr, 0, kNoControl};
 constexpr EditFieldParams kFaxLineRows[] = {
-    {0, 20, nullptr, nullptr, kCheckAtKillActive, nullptr},
-    {0, 36, nullptr, nullptr, kCheckAtKillActive, nullptr},
-    {kEditNumeric, 4, &kDigitsOnly, nullptr, kCheckAtKillActive, nullptr},
-    {kEditNumeric, 20, &kDigitsOnly, nullptr, kCheckAtKillActive, nullptr},
+    {0, 5, nullptr, nullptr, kCheckAtKillActive, nullptr},
+    {0, 5, nullptr, nullptr, kCheckAtKillActive, nullptr},
+    {0, 4, &kDigitsOnly, nullptr, kCheckAtKillActive, nullptr},
+    {0, 5, &kDigitsOnly, nullptr, kCheckAtKillActive, nullptr},
 };
 
 uint32_t OnFaxLineItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,

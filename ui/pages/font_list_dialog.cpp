@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <vector>
 #include <iterator>
 
 namespace {
@@ -58,11 +59,19 @@ FontListState* BuildState(HWND window)
     state->substitutes = static_cast<wchar_t**>(GlobalAlloc(GPTR, sizeof(wchar_t*) * (rows + 1)));
     if (!state->choices || !state->faces || !state->substitutes)
         return nullptr;
-    // The enumeration lists the families newest first: the rows keep the
-    // machine's order.
-    uint32_t i = rows;
-    for (const FontFamilyNode* node = state->families->first; node && i > 0; node = node->next)
-        state->faces[--i] = node->face;
+    // The enumeration lists the families newest first and may name a family
+    // once per character set: one row each, in the machine's order.
+    std::vector<const wchar_t*> faces;
+    for (const FontFamilyNode* node = state->families->first; node; node = node->next) {
+        bool seen = false;
+        for (const wchar_t* face : faces)
+            seen = seen || std::wcscmp(face, node->face) == 0;
+        if (!seen)
+            faces.push_back(node->face);
+    }
+    for (size_t i = 0; i < faces.size(); ++i)
+        state->faces[i] = faces[faces.size() - 1 - i];
+    state->rows = static_cast<uint32_t>(faces.size());
     state->table = GetFontSubstitutionTable(ui->printer, context->main, context->linked, &state->tableBytes);
     return state->table ? state : nullptr;
 }
@@ -105,7 +114,7 @@ void FillList(HWND window, FontListState* state)
     if (tab > 0)
         SendMessageW(list, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
     HWND combo = GetDlgItem(window, kFontChoiceBox);
-    for (uint32_t row = 0; row < state->families->count; ++row) {
+    for (uint32_t row = 0; row < state->rows; ++row) {
         wchar_t substitute[LF_FACESIZE + 1] = {};
         SendMessageW(combo, CB_GETLBTEXT, state->choices[row], reinterpret_cast<LPARAM>(substitute));
         if (state->substitutes[row])
@@ -149,7 +158,7 @@ uint32_t OnFontListNotify(CallContext* call, UINT message, WPARAM wParam, LPARAM
     if (message != WM_COMMAND || !state)
         return 0;
     const int32_t row = CurrentRow(window);
-    if (row < 0 || static_cast<uint32_t>(row) >= state->families->count)
+    if (row < 0 || static_cast<uint32_t>(row) >= state->rows)
         return 0;
     const bool editable = Editable(window);
     if (HIWORD(wParam) == LBN_SELCHANGE) {
@@ -236,7 +245,7 @@ void MatchFontSubstitutions(FontListState* state)
 {
     if (!state || !state->families)
         return;
-    for (uint32_t row = 0; row < state->families->count; ++row) {
+    for (uint32_t row = 0; row < state->rows; ++row) {
         state->choices[row] = 0;
         const wchar_t* value = FindPairListValue(state->table, state->tableBytes, state->faces[row]);
         if (!value)
