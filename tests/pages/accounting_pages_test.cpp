@@ -290,6 +290,19 @@ TEST_F(AccountingPages, TheIdentityFieldsShowTheSetOfTheMode)
     }
 }
 
+// The sheet's OK and Apply leave the page first: with its empty fields the
+// page must let them go.
+TEST_F(AccountingPages, ThePageAtItsDefaultsCanBeLeft)
+{
+    for (UINT templateId : {kTemplateAccounting, kTemplateAccountingAlone}) {
+        MessageBoxScript boxes({});
+        OpenPage(templateId, templateId == kTemplateAccounting ? AccountingPageProc : AccountingAltPageProc);
+        EXPECT_EQ(Notify(PSN_KILLACTIVE), 0) << templateId;
+        EXPECT_TRUE(boxes.shown().empty()) << templateId;
+        ClosePage();
+    }
+}
+
 TEST_F(AccountingPages, KindZeroShowsTheOwnerNameReadOnly)
 {
     ui_.capabilities.words[0] |= kCapOwnerNameKind;

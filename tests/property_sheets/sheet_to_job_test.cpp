@@ -6,6 +6,7 @@
 // the printer's next sheets and jobs.
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
+#include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
 #include "common/store/printer_data.h"
 #include "printhost/host_dc.h"
@@ -292,6 +293,58 @@ TEST_F(SheetToJobTest, DeviceSheetStoresAnInstalledOption)
     uint32_t installed = 0;
     ASSERT_TRUE(ReadSettingNumber(kFidLargeCapacityTray, settings.data(), stored.data(), &installed));
     EXPECT_EQ(installed, 1u);
+}
+
+// A user ID typed on the accounting page of the device sheet is the next job's
+// job name: the page binds the field to the administrator's user ID when the
+// identification kind is 7, and the stored printer settings carry it.
+TEST_F(SheetToJobTest, AccountingUserIdTypedOnTheDeviceSheetReachesTheNextJob)
+{
+    constexpr uint16_t kFidAccountingKind = 5127;
+    constexpr uint16_t kFidAccountingUserId = 5121;
+    constexpr int kUserIdEdit = 1343;
+    auto properties = InstalledExport<PrinterPropertiesFn>("PrinterProperties");
+    ASSERT_NE(properties, nullptr);
+    const SheetStep typeUserId = [](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, 0);
+        DialogContext* context = PageContext(sheet);
+        ASSERT_NE(context, nullptr);
+        ASSERT_TRUE(WriteSettingNumber(kFidAccountMode, context->current->settings,
+                                       context->current->printerSettings, 0));
+        ASSERT_TRUE(WriteSettingNumber(kFidAccountingKind, context->current->settings,
+                                       context->current->printerSettings, 7));
+        ASSERT_TRUE(WriteSettingNumber(kFidUserNameAllowed, context->current->settings,
+                                       context->current->printerSettings, 1));
+        // Shown again, the page binds the field to the kind's setting.
+        PropSheet_SetCurSel(sheet, nullptr, 1);
+        PropSheet_SetCurSel(sheet, nullptr, 0);
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        HWND edit = GetDlgItem(page, kUserIdEdit);
+        ASSERT_NE(edit, nullptr);
+        ASSERT_TRUE(IsWindowEnabled(edit));
+        SetFocus(edit);
+        SetWindowTextW(edit, L"acct-user");
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kUserIdEdit, EN_KILLFOCUS), reinterpret_cast<LPARAM>(edit));
+        CaptureWindowPng(page, "sheet-to-job-accounting-user-id");
+    };
+    SheetDriver driver("", {typeUserId, PressOk()});
+    EXPECT_TRUE(properties(nullptr, printer_));
+    ASSERT_TRUE(driver.visit().found);
+    std::vector<uint8_t> stored(kPrinterSettingsRecordSize);
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    uint32_t size = kPrinterSettingsRecordSize;
+    ASSERT_TRUE(ReadPrinterDataTable(printer_, kPrinterSettingsTable, stored.data(), &size));
+    uint16_t type = 0;
+    uint32_t bytes = 0;
+    uint64_t holder = 0;
+    ASSERT_EQ(GetFunctionIdValue(kFidAccountingUserId, settings.data(), stored.data(), &type, &bytes, &holder), 0);
+    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(holder)), L"acct-user");
+
+    std::vector<BYTE> devmode = ApplicationDevmode();
+    ASSERT_FALSE(devmode.empty());
+    MorvaListing listing = PrintTwoPages(devmode);
+    const std::string header = Lines(listing.headerLines);
+    EXPECT_NE(header.find("@PJL SET JOBNAME=acct-user\n"), std::string::npos) << header;
 }
 
 // The same choices through the pages' own controls, as a user makes them.

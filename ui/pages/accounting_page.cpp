@@ -280,7 +280,7 @@ uint32_t OnPasswordItem(CallContext* call, UINT message, WPARAM wParam, LPARAM l
 // Rows by fax line kind 0-3: what the line's device takes. The settings hold
 // 12 bytes: five characters and the terminator.
 constexpr UINT kDigitTable[] = {9420, 0};
-constexpr TextCheckSpec kDigitsOnly = {kDigitTable, nullptr, nullptr, 0, kNoControl};
+constexpr TextCheckSpec kDigitsOnly = {kDigitTable, nullptr, nullptr, kTextEmptyAllowed, kNoControl};
 constexpr EditFieldParams kFaxLineRows[] = {
     {0, 5, nullptr, nullptr, kCheckAtKillActive, nullptr},
     {0, 5, nullptr, nullptr, kCheckAtKillActive, nullptr},
@@ -375,7 +375,8 @@ constexpr ItemSlot kIdentifyModeSlots[] = {{kFidIdentificationEnabled, kEvaluate
 constexpr ListItemParams kCombo = {kRowsOfOptions, 0, 0, 0, nullptr, nullptr, nullptr};
 constexpr UINT kOwnerSingleAllowed[] = {9250, 0};
 constexpr UINT kOwnerDoubleAllowed[] = {9252, 0};
-constexpr TextCheckSpec kUserIdCheck = {kOwnerSingleAllowed, nullptr, kOwnerDoubleAllowed, 0, kNoControl};
+constexpr TextCheckSpec kUserIdCheck = {kOwnerSingleAllowed, nullptr, kOwnerDoubleAllowed, kTextEmptyAllowed,
+                                         kNoControl};
 constexpr EditFieldParams kUserIdEditParams = {0, kUserIdChars, &kUserIdCheck, nullptr, kCheckAtKillActive, nullptr};
 constexpr EditFieldParams kPasswordEditParams = {kEditProtected, 32, nullptr, nullptr, kCheckAtKillActive, nullptr};
 

@@ -1,6 +1,7 @@
 // The custom paper sizes dialog: the 20 user sizes of the printer, kept both as
 // the printer's spooler forms and as settings of the printer settings record,
 // with their display names (settings only).
+#include "common/constraints/constraint_engine.h"
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
@@ -12,6 +13,7 @@
 #include "ui/controls/item_callbacks.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/message_engine.h"
+#include "ui/engine/user_paper_margins.h"
 #include "ui/engine/ui_context.h"
 #include "ui/pages/custom_paper_sizes.h"
 #include "ui/support/ansi_limits.h"
@@ -243,6 +245,21 @@ CustomPaperState* BuildState(HWND window)
     return s;
 }
 
+// The model's rules for the entry's paper (its margins must leave room); an
+// entry without a model paper has no rules beyond the limits.
+bool SizeRulesAccept(HWND window, const CustomPaperState& s, bool width, int32_t value)
+{
+    const uint16_t paper = s.codes[s.selected];
+    const UiContext* ui = GetWindowUiContext(window);
+    void* settings = nullptr;
+    void* printerSettings = nullptr;
+    if (paper == 0 || !ui || !GetDialogSettings(window, &settings, &printerSettings))
+        return true;
+    const ConstraintContext context{GetUiSettingsContext(ui), settings, printerSettings};
+    return CheckSizeValueAgainstRules(ui->printer, context, nullptr, paper, width ? 0 : 1,
+                                      static_cast<uint32_t>(value), 1) != -1;
+}
+
 // Checks the typed width or length of the selected entry and stores it. 1
 // accepted; 0 after a message (the field shows the entry again, with the focus).
 int CommitSize(HWND window, CustomPaperState& s, int32_t control)
@@ -269,6 +286,9 @@ int CommitSize(HWND window, CustomPaperState& s, int32_t control)
         Message(window, MB_OK | MB_ICONEXCLAMATION, kMessageOutside, label.c_str(), text,
                 ShownNumber(s, below ? low : high).c_str());
         stored = below ? minimum : maximum;
+    } else if (verdict == kSizeAccepted && !SizeRulesAccept(window, s, width, value)) {
+        ShowResourceMessageBox(window, kCaptionSettings, nullptr, MB_OK | MB_ICONEXCLAMATION,
+                               static_cast<int>(kMessageRulesRefuse), nullptr);
     } else if (verdict == kSizeAccepted) {
         stored = static_cast<uint16_t>(value);
         s.messageShown = false;
