@@ -316,6 +316,24 @@ TEST_F(AccountingPages, KindZeroShowsTheOwnerNameReadOnly)
     CaptureWindowPng(page_, "accounting_page_owner");
 }
 
+// A kind whose identity the page does not edit disables the fields; their
+// labels keep their texts, and come back enabled with a kind that is edited.
+TEST_F(AccountingPages, FieldsThatEditNothingAreDisabledWithTheirLabelsKept)
+{
+    Set(kFidAccountMode, 0);
+    Set(kFidAdminIdKind, 1);
+    OpenPage(kTemplateAccounting, AccountingPageProc);
+    for (int id : {kUserIdEdit, kUserIdLabel, kPasswordEdit, kPasswordLabel})
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page_, id))) << id;
+    EXPECT_EQ(DlgText(page_, kUserIdLabel), L"&User ID:");
+    EXPECT_EQ(DlgText(page_, kPasswordLabel), L"&Password:");
+    ASSERT_TRUE(WriteSettingNumber(kFidAdminIdKind, dialog_->current->settings, dialog_->current->printerSettings, 7));
+    Notify(PSN_SETACTIVE);
+    for (int id : {kUserIdEdit, kUserIdLabel, kPasswordEdit, kPasswordLabel})
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, id))) << id;
+    EXPECT_EQ(DlgText(page_, kUserIdLabel), L"&User ID:");
+}
+
 TEST_F(AccountingPages, DigitPasswordsTakeDigitsOnly)
 {
     ui_.capabilities.words[0] |= kCapDigitPassword;

@@ -99,11 +99,16 @@ uint32_t PassOn(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, c
     return next ? next(call, message, wParam, lParam, item, parameters) : 0;
 }
 
-void EnableWithLabel(HWND window, const ItemRecord* item, bool enable)
+// The label is the item's own, or the one named: the identity fields keep
+// their labels to themselves, as the engine would blank them while the field
+// edits no setting.
+void EnableWithLabel(HWND window, const ItemRecord* item, bool enable, int32_t label = kNoControl)
 {
     EnableWindow(GetDlgItem(window, item->controlId), enable);
-    if (item->labelControl != kNoControl)
-        EnableWindow(GetDlgItem(window, item->labelControl), enable);
+    if (label == kNoControl)
+        label = item->labelControl;
+    if (label != kNoControl)
+        EnableWindow(GetDlgItem(window, label), enable);
 }
 
 bool SelectSlotOf(HWND window, const ItemRecord* item, uint16_t setting)
@@ -238,7 +243,9 @@ uint32_t OnUserIdItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lPa
     const uint32_t option = Number(call, kFidIdentifyOption, 0);
     if (Number(call, kFidCopyProtect, 0) == 1 || option == 2 || option == 3)
         enable = false;
-    EnableWithLabel(window, item, enable);
+    if (GetSelectedSettingId(window, item) == kFidNoSetting)
+        enable = false;
+    EnableWithLabel(window, item, enable, kUserIdLabel);
     return result;
 }
 
@@ -263,15 +270,13 @@ uint32_t OnPasswordItem(CallContext* call, UINT message, WPARAM wParam, LPARAM l
     const uint16_t setting = GetSelectedSettingId(window, item);
     const uint32_t option = Number(call, kFidIdentifyOption, 0);
     const bool fixed = Number(call, kFidCopyProtect, 0) == 1 || option == 2 || option == 3;
-    if (GetCallPermission(call)) {
-        if (fixed)
-            EnableWindow(control, FALSE);
-    } else if (kind != 0 && !((setting == kFidUserPassword || setting == kFidUserPin) &&
-                              Number(call, kFidUserNameAllowed, 0) != 0)) {
-        EnableWithLabel(window, item, false);
-    }
-    if (setting == kFidNoSetting)
-        EnableWithLabel(window, item, false);
+    bool enable = setting != kFidNoSetting;
+    if (GetCallPermission(call))
+        enable = enable && !fixed;
+    else if (kind != 0 && !((setting == kFidUserPassword || setting == kFidUserPin) &&
+                            Number(call, kFidUserNameAllowed, 0) != 0))
+        enable = false;
+    EnableWithLabel(window, item, enable, kPasswordLabel);
     return result;
 }
 
@@ -400,9 +405,8 @@ constexpr EditFieldParams kPasswordEditParams = {kEditProtected, 32, nullptr, nu
 const ItemRecord kPageRecords[] = {
     {kAccountModeBox, 1, kModeSlots, kKindComboBox, nullptr, &kCombo, kAccountModeLabel, 9300, nullptr},
     {kIdKindBox, 2, kKindSlots, kKindComboBox, OnIdKindItem, &kCombo, kIdKindLabel, 9060, nullptr},
-    {kUserIdEdit, 4, kUserIdSlots, kKindEdit, OnUserIdItem, &kUserIdEditParams, kUserIdLabel, 9061, nullptr},
-    {kPasswordEdit, 5, kPasswordSlots, kKindEdit, OnPasswordItem, &kPasswordEditParams, kPasswordLabel, 9062,
-     nullptr},
+    {kUserIdEdit, 4, kUserIdSlots, kKindEdit, OnUserIdItem, &kUserIdEditParams, kNoControl, 9061, nullptr},
+    {kPasswordEdit, 5, kPasswordSlots, kKindEdit, OnPasswordItem, &kPasswordEditParams, kNoControl, 9062, nullptr},
     MORVA_ACCOUNTING_SHARED_ROWS,
 };
 
