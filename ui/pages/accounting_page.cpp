@@ -392,12 +392,12 @@ constexpr EditFieldParams kPasswordEditParams = {kEditProtected, 32, nullptr, nu
     {kResetOwnButton, 0, nullptr, kKindPushButton, OnAccountingResetButton, &kResetAction, kNoControl, kNoControl,  \
      nullptr},                                                                                                         \
     {kJobOwnerBox, 1, kJobOwnerSlots, kKindComboBox, nullptr, &kCombo, kJobOwnerLabel, 9063, nullptr},                \
-    {kSpoolCheck, 1, kSpoolSlots, kKindCheckBox, nullptr, nullptr, kSpoolCheck, 9064, nullptr},                        \
+    {kSpoolCheck, 1, kSpoolSlots, kKindCheckBox, nullptr, nullptr, kNoControl, 9064, nullptr},                        \
     {kFaxLineEdit1, 1, kFaxLine1Slots, kKindEdit, OnFaxLineItem, &kFaxLineRows[0], kFaxLineLabel1, 9065, nullptr},    \
     {kFaxLineEdit2, 1, kFaxLine2Slots, kKindEdit, OnFaxLineItem, &kFaxLineRows[0], kFaxLineLabel2, 9066, nullptr},    \
     {kOptionNoticeButton, 0, kNoticeSlots, kKindPushButton, nullptr, &kNoticeOpen, kOptionNoticeButton, 9246,        \
      nullptr},                                                                                                         \
-    {kNoticeCheck, 1, kNoticeCheckSlots, kKindCheckBox, nullptr, nullptr, kNoticeCheck, 9248, nullptr},                \
+    {kNoticeCheck, 1, kNoticeCheckSlots, kKindCheckBox, nullptr, nullptr, kNoControl, 9248, nullptr},                \
     {kExtraBox1, 1, kExtra1Slots, kKindComboBox, nullptr, &kCombo, kExtraLabel1, 9322, nullptr},                       \
     {kExtraBox2, 1, kExtra2Slots, kKindComboBox, nullptr, &kCombo, kExtraLabel2, 9323, nullptr},                       \
     {kExtraBox3, 1, kExtra3Slots, kKindComboBox, nullptr, &kCombo, kExtraLabel3, 9324, nullptr}
@@ -411,7 +411,7 @@ const ItemRecord kPageRecords[] = {
 };
 
 const ItemRecord kAlonePageRecords[] = {
-    {kIdentifyCheck, 1, kIdentifySlots, kKindCheckBox, nullptr, nullptr, kIdentifyCheck, 9262, nullptr},
+    {kIdentifyCheck, 1, kIdentifySlots, kKindCheckBox, nullptr, nullptr, kNoControl, 9262, nullptr},
     {kAccountModeBox, 1, kModeSlots, kKindComboBox, nullptr, &kCombo, kAccountModeLabel, 9300, nullptr},
     {kIdentifyModeBox, 1, kIdentifyModeSlots, kKindComboBox, nullptr, &kCombo, kIdentifyModeLabel, 9313, nullptr},
     {kDetailsButton, 0, nullptr, kKindPushButton, OnDetailsButton, &kDetailsOpen, kNoControl, kNoControl, nullptr},
@@ -507,7 +507,7 @@ constexpr EditFieldParams kDetailsSecret = {kEditProtected, 32, nullptr, nullptr
 constexpr ButtonParams kCloseAction = {kActionOk, nullptr};
 
 const ItemRecord kDetailsRecords[] = {
-    {kDetailsPromptCheck, 2, kPromptSlots, kKindCheckBox, OnModeBoundItem, nullptr, kDetailsPromptCheck, 9301,
+    {kDetailsPromptCheck, 2, kPromptSlots, kKindCheckBox, OnModeBoundItem, nullptr, kNoControl, 9301,
      nullptr},
     {kIdKindBox, 2, kKindSlots, kKindComboBox, OnModeBoundItem, &kCombo, kIdKindLabel, 9302, nullptr},
     {kUserIdEdit, 2, kDetailsUserIdSlots, kKindEdit, OnModeBoundItem, &kDetailsText, kUserIdLabel, 9303, nullptr},
@@ -520,11 +520,11 @@ const ItemRecord kDetailsRecords[] = {
      nullptr},
     {kDetailsPasswordEdit, 2, kLoginPasswordSlots, kKindEdit, OnDetailsPasswordItem, &kDetailsSecret,
      kDetailsPasswordLabel, kNoControl, nullptr},
-    {kDetailsPromptCheck2, 2, kPromptSlots, kKindCheckBox, OnModeBoundItem, nullptr, kDetailsPromptCheck2, 9306,
+    {kDetailsPromptCheck2, 2, kPromptSlots, kKindCheckBox, OnModeBoundItem, nullptr, kNoControl, 9306,
      nullptr},
-    {kDetailsMask1, 2, kMask1Slots, kKindCheckBox, OnModeBoundItem, nullptr, kDetailsMask1, 9307, nullptr},
-    {kDetailsMask2, 2, kMask2Slots, kKindCheckBox, OnModeBoundItem, nullptr, kDetailsMask2, 9308, nullptr},
-    {kDetailsMask3, 2, kMask3Slots, kKindCheckBox, OnModeBoundItem, nullptr, kDetailsMask3, 9309, nullptr},
+    {kDetailsMask1, 2, kMask1Slots, kKindCheckBox, OnModeBoundItem, nullptr, kNoControl, 9307, nullptr},
+    {kDetailsMask2, 2, kMask2Slots, kKindCheckBox, OnModeBoundItem, nullptr, kNoControl, 9308, nullptr},
+    {kDetailsMask3, 2, kMask3Slots, kKindCheckBox, OnModeBoundItem, nullptr, kNoControl, 9309, nullptr},
     {kDetailsCloseButton, 0, nullptr, kKindPushButton, nullptr, &kCloseAction, kNoControl, kNoControl, nullptr},
     {kDetailsResetButton, 0, nullptr, kKindPushButton, OnDetailsResetButton, nullptr, kNoControl, kNoControl,
      nullptr},
