@@ -441,6 +441,48 @@ TEST_F(AccountingPages, NoPasswordRuleWithoutAUserName)
     EXPECT_TRUE(boxes.shown().empty());
 }
 
+TEST_F(AccountingPages, TheLogInPasswordWaitsForAUserName)
+{
+    Set(kFidAccountMode, 0);
+    SetText(kFidDetailsUserAdmin, L"");
+    bool before = true, after = false;
+    Run(kAccountingDetailsTemplate, AccountingSubDialogProc, [&](HWND dialog) {
+        before = IsWindowEnabled(GetDlgItem(dialog, kDetailsPasswordEdit));
+        TypeText(dialog, kDetailsUserEdit, L"alice");
+        after = IsWindowEnabled(GetDlgItem(dialog, kDetailsPasswordEdit));
+        ClickButton(dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(before);
+    EXPECT_TRUE(after);
+}
+
+TEST_F(AccountingPages, AnEmptyUserIdIsToldWhenThePrinterDoesNotAsk)
+{
+    ui_.capabilities.words[0] |= kCapAccountingAlone;
+    Set(kFidAccountMode, 0);
+    SetText(kFidAdminUserId, L"");
+    const struct {
+        uint32_t prompt;
+        bool told;
+    } cases[] = {{0, true}, {1, false}};
+    for (const auto& c : cases) {
+        Set(kFidPromptAdministrator, c.prompt);
+        MessageBoxScript boxes({IDOK});
+        const INT_PTR result = Run(kAccountingDetailsTemplate, AccountingSubDialogProc, [&](HWND dialog) {
+            ClickButton(dialog, kDetailsCloseButton);
+            if (IsWindow(dialog) && IsWindowVisible(dialog))
+                ClickButton(dialog, IDCANCEL);
+        });
+        ASSERT_EQ(boxes.shown().size(), c.told ? 1u : 0u) << c.prompt;
+        if (c.told) {
+            EXPECT_EQ(boxes.shown()[0].text, ResourceString(kMessageUserIdMissing));
+            EXPECT_EQ(result, IDCANCEL);
+        } else {
+            EXPECT_EQ(result, IDOK);
+        }
+    }
+}
+
 // --- Font substitution list ------------------------------------------------------------------
 
 class FontList : public AccountingPages {

@@ -214,12 +214,6 @@ uint32_t OnUserIdItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lPa
     const AccountingCaps caps = CapsOf(window);
     if (show)
         SelectSlotOf(window, item, UserIdSetting(mode, kind, caps));
-    if (message == kEngineValidate && caps.alone && Number(call, PromptSetting(mode), 1) == 0 &&
-        GetWindowTextLengthW(GetDlgItem(window, item->controlId)) == 0) {
-        ShowResourceMessageBox(window, kCaptionOwner, nullptr, MB_OK | MB_ICONEXCLAMATION,
-                               static_cast<int>(kMessageUserIdMissing), nullptr);
-        return 1;
-    }
     const bool owner = GetSelectedSettingId(window, item) == kFidOwnerName;
     // The owner name is shown, never typed: its field takes no edits.
     if (owner && message == WM_COMMAND)
@@ -432,10 +426,39 @@ uint32_t OnDetailsPasswordItem(CallContext* call, UINT message, WPARAM wParam, L
         return CheckPasswordMinimum(call, item->controlId) ? 0 : 1;
     }
     const uint32_t result = OnModeBoundItem(call, message, wParam, lParam, item, parameters);
-    if (IsShowMessage(message, lParam) || (message == WM_COMMAND && LOWORD(wParam) == kDetailsUserEdit)) {
+    if (IsShowMessage(message, lParam)) {
         // The password belongs to a user name: without one there is nothing to protect.
         const bool named = GetWindowTextLengthW(GetDlgItem(window, kDetailsUserEdit)) > 0;
         EnableWithLabel(window, item, named && IsWindowEnabled(GetDlgItem(window, kDetailsUserEdit)));
+    }
+    return result;
+}
+
+// A user ID is needed unless the printer asks for it when printing.
+uint32_t OnDetailsUserIdItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                             const void* parameters)
+{
+    HWND window = GetCallWindow(call);
+    const uint32_t result = OnModeBoundItem(call, message, wParam, lParam, item, parameters);
+    if (message != kEngineValidate || result != 0 || !Capability(window, kCapAccountingAlone) ||
+        Number(call, PromptSetting(Mode(call)), 1) != 0 || GetWindowTextLengthW(GetDlgItem(window, item->controlId)) > 0)
+        return result;
+    ShowResourceMessageBox(window, kCaptionOwner, nullptr, MB_OK | MB_ICONEXCLAMATION,
+                           static_cast<int>(kMessageUserIdMissing), nullptr);
+    SetFocus(GetDlgItem(window, item->controlId));
+    return 1;
+}
+
+// The log-in password belongs to a user name: typing one enables it.
+uint32_t OnDetailsUserNameItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                               const void* parameters)
+{
+    HWND window = GetCallWindow(call);
+    const uint32_t result = OnModeBoundItem(call, message, wParam, lParam, item, parameters);
+    if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
+        const bool named = GetWindowTextLengthW(GetDlgItem(window, item->controlId)) > 0;
+        EnableWindow(GetDlgItem(window, kDetailsPasswordEdit), named);
+        EnableWindow(GetDlgItem(window, kDetailsPasswordLabel), named);
     }
     return result;
 }
@@ -510,14 +533,15 @@ const ItemRecord kDetailsRecords[] = {
     {kDetailsPromptCheck, 2, kPromptSlots, kKindCheckBox, OnModeBoundItem, nullptr, kNoControl, 9301,
      nullptr},
     {kIdKindBox, 2, kKindSlots, kKindComboBox, OnModeBoundItem, &kCombo, kIdKindLabel, 9302, nullptr},
-    {kUserIdEdit, 2, kDetailsUserIdSlots, kKindEdit, OnModeBoundItem, &kDetailsText, kUserIdLabel, 9303, nullptr},
+    {kUserIdEdit, 2, kDetailsUserIdSlots, kKindEdit, OnDetailsUserIdItem, &kDetailsText, kUserIdLabel, 9303,
+     nullptr},
     {kPasswordEdit, 2, kDetailsPasswordSlots, kKindEdit, OnModeBoundItem, &kDetailsSecret, kPasswordLabel, 9304,
      nullptr},
     {kDetailsCodeEdit, 2, kCodeSlots, kKindEdit, OnModeBoundItem, &kDetailsText, kDetailsCodeLabel, 9305, nullptr},
     {kDetailsDomainEdit, 2, kDomainSlots, kKindEdit, OnModeBoundItem, &kDetailsText, kDetailsDomainLabel, 9410,
      nullptr},
-    {kDetailsUserEdit, 2, kLoginUserSlots, kKindEdit, OnModeBoundItem, &kDetailsText, kDetailsUserLabel, kNoControl,
-     nullptr},
+    {kDetailsUserEdit, 2, kLoginUserSlots, kKindEdit, OnDetailsUserNameItem, &kDetailsText, kDetailsUserLabel,
+     kNoControl, nullptr},
     {kDetailsPasswordEdit, 2, kLoginPasswordSlots, kKindEdit, OnDetailsPasswordItem, &kDetailsSecret,
      kDetailsPasswordLabel, kNoControl, nullptr},
     {kDetailsPromptCheck2, 2, kPromptSlots, kKindCheckBox, OnModeBoundItem, nullptr, kNoControl, 9306,
