@@ -78,6 +78,36 @@ TEST(AccountingBindings, UserIdAndPasswordFollowModeKindAndCapabilities)
     }
 }
 
+TEST(AccountingPromptStates, ByPromptIdentificationAndOption)
+{
+    using Rows = std::vector<std::pair<int32_t, uint16_t>>;
+    const auto states = [](uint32_t popup, uint32_t identification, uint32_t option) {
+        PromptStateRow rows[kPromptStateRows] = {};
+        const int n = PromptControlStates(popup, identification, option, rows);
+        Rows out;
+        for (int i = 0; i < n; ++i)
+            out.emplace_back(rows[i].control, rows[i].state);
+        return out;
+    };
+    const Rows asked = {{1061, 1}, {1343, 1}, {1347, 1}, {3523, 1}, {3537, 1}, {3531, 1}, {3532, 1},
+                        {3525, 0}, {3526, 0}, {3527, 0}};
+    EXPECT_EQ(states(1, 0, 0), asked);
+    EXPECT_EQ(states(1, 1, 3), asked);
+    const struct {
+        uint32_t identification, option;
+        uint16_t identity, code;
+    } cases[] = {{1, 0, 1, 1}, {0, 3, 1, 1}, {0, 1, 0, 1}, {0, 2, 1, 0}, {0, 0, 0, 0}, {2, 0, 0, 0}};
+    for (const auto& c : cases) {
+        Rows expected = {{1061, c.identity}, {1343, c.identity}, {1347, c.identity}, {3523, c.code}, {3537, c.code}};
+        if (c.identification != 0)
+            expected.insert(expected.end(), {{3531, 0}});
+        else
+            expected.insert(expected.end(), {{3531, 1}, {3532, 1}});
+        expected.insert(expected.end(), {{3525, 1}, {3526, 1}, {3527, 1}});
+        EXPECT_EQ(states(0, c.identification, c.option), expected) << c.identification << "/" << c.option;
+    }
+}
+
 bool RefuseBackslashOnly(const wchar_t* text) { return std::wcscmp(text, L"bad") != 0; }
 
 TEST(AccountingOwnerName, UserAndComputerWithTheirFallbacks)

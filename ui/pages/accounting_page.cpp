@@ -31,6 +31,7 @@
 #include <winspool.h>
 
 #include <cwchar>
+#include <initializer_list>
 #include <iterator>
 
 namespace {
@@ -51,9 +52,9 @@ constexpr wchar_t kActivationKindProp[] = L"MorvaAccountingKind";
 constexpr UINT kCaptionOwner = 265;
 constexpr size_t kNameChars = 260;
 // Display states of the page's own rules.
-constexpr uint16_t kStateEnabled = 0;
-constexpr uint16_t kStateDisabled = 1;
-constexpr uint16_t kStateHidden = 6;
+constexpr uint16_t kShownEnabled = 0;
+constexpr uint16_t kShownDisabled = 1;
+constexpr uint16_t kHiddenDisabled = 6;
 
 
 // --- Reading the call's settings ------------------------------------------------------
@@ -307,7 +308,7 @@ uint32_t OnAccountingResetButton(CallContext* call, UINT message, WPARAM wParam,
     if (SheetNotification(message, lParam) == PSN_SETACTIVE && !GetCallPermission(call)) {
         const uint32_t result = OnPushButtonItem(call, message, wParam, lParam, item, parameters);
         const bool disable = !alone && Mode(call) == kModeAdministrator;
-        ApplyControlState(GetDlgItem(window, item->controlId), disable ? kStateDisabled : kStateEnabled);
+        ApplyControlState(GetDlgItem(window, item->controlId), disable ? kShownDisabled : kShownEnabled);
         return result;
     }
     if (message == WM_COMMAND && !GetCallPermission(call) && alone)
@@ -434,6 +435,17 @@ uint32_t OnDetailsPasswordItem(CallContext* call, UINT message, WPARAM wParam, L
     return result;
 }
 
+// The labels of the details dialog's fields, for the state rules.
+constexpr ItemRecord kDetailsLabels[] = {
+    {kIdKindBox, -1, nullptr, kKindNone, nullptr, nullptr, kIdKindLabel, kNoControl, nullptr},
+    {kUserIdEdit, -1, nullptr, kKindNone, nullptr, nullptr, kUserIdLabel, kNoControl, nullptr},
+    {kPasswordEdit, -1, nullptr, kKindNone, nullptr, nullptr, kPasswordLabel, kNoControl, nullptr},
+    {kDetailsCodeEdit, -1, nullptr, kKindNone, nullptr, nullptr, kDetailsCodeLabel, kNoControl, nullptr},
+    {kDetailsDomainEdit, -1, nullptr, kKindNone, nullptr, nullptr, kDetailsDomainLabel, kNoControl, nullptr},
+    {kDetailsUserEdit, -1, nullptr, kKindNone, nullptr, nullptr, kDetailsUserLabel, kNoControl, nullptr},
+    {kDetailsPasswordEdit, -1, nullptr, kKindNone, nullptr, nullptr, kDetailsPasswordLabel, kNoControl, nullptr},
+};
+
 // A user ID is needed unless the printer asks for it when printing.
 uint32_t OnDetailsUserIdItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                              const void* parameters)
@@ -475,15 +487,26 @@ uint32_t OnDetailsPageItem(CallContext* call, UINT message, WPARAM wParam, LPARA
                                        kDetailsMask2,   kDetailsMask3,      kDetailsPromptCheck,  kDetailsPromptCheck2,
                                        kDetailsResetButton, kDetailsCloseButton};
         for (int32_t id : kLocked)
-            ApplyControlState(GetDlgItem(window, id), kStateDisabled);
+            ApplyControlState(GetDlgItem(window, id), kShownDisabled);
+    }
+    if (Capability(window, kCapAccountingAlone)) {
+        PromptStateRow rows[kPromptStateRows] = {};
+        const int count = PromptControlStates(Number(call, kFidPromptUser, 0), Number(call, kFidCopyProtect, 0),
+                                              Number(call, kFidIdentifyOption, 0), rows);
+        for (int i = 0; i < count; ++i) {
+            ApplyControlState(GetDlgItem(window, rows[i].control), rows[i].state);
+            for (const ItemRecord& record : kDetailsLabels)
+                if (record.controlId == rows[i].control && record.labelControl != kNoControl)
+                    ApplyControlState(GetDlgItem(window, record.labelControl), rows[i].state);
+        }
     }
     if (Capability(window, kCapNoLoginFields)) {
         for (int32_t id : {kDetailsLoginGroup, kDetailsUserEdit, kDetailsUserLabel, kDetailsPasswordEdit,
                            kDetailsPasswordLabel})
-            ApplyControlState(GetDlgItem(window, id), kStateHidden);
+            ApplyControlState(GetDlgItem(window, id), kHiddenDisabled);
         for (uint16_t id : {kFidDetailsUserAdmin, kFidDetailsUserUser, kFidDetailsPasswordAdmin,
                             kFidDetailsPasswordUser})
-            SetSettingUiState(window, id, kStateHidden);
+            SetSettingUiState(window, id, kHiddenDisabled);
     }
     return 0;
 }
@@ -629,6 +652,40 @@ int BuildDefaultOwnerName(bool userAlone, wchar_t* out, size_t chars)
     if (!GetComputerNameW(computer, &size))
         computer[0] = L'\0';
     return ComposeOwnerName(user, computer, userAlone, IsAcceptedOwnerText, out, chars);
+}
+
+int PromptControlStates(uint32_t popupUser, uint32_t identification, uint32_t option,
+                        PromptStateRow rows[kPromptStateRows])
+{
+    int n = 0;
+    const auto put = [&](std::initializer_list<int32_t> controls, uint16_t state) {
+        for (int32_t control : controls)
+            rows[n++] = {control, state};
+    };
+    if (popupUser != 0) {
+        // The printer asks at print time: nothing to fill in here, only what to hide.
+        put({kIdKindBox, kUserIdEdit, kPasswordEdit, kDetailsCodeEdit, kDetailsDomainEdit, kDetailsUserEdit,
+             kDetailsPasswordEdit},
+            kShownDisabled);
+        put({kDetailsMask1, kDetailsMask2, kDetailsMask3}, kShownEnabled);
+        return n;
+    }
+    uint16_t identity = kShownEnabled, code = kShownEnabled;
+    if (identification == 1 || option == 3) {
+        identity = code = kShownDisabled;
+    } else if (option == 1) {
+        code = kShownDisabled;
+    } else if (option == 2) {
+        identity = kShownDisabled;
+    }
+    put({kIdKindBox, kUserIdEdit, kPasswordEdit}, identity);
+    put({kDetailsCodeEdit, kDetailsDomainEdit}, code);
+    if (identification != 0)
+        put({kDetailsUserEdit}, kShownEnabled);
+    else
+        put({kDetailsUserEdit, kDetailsPasswordEdit}, kShownDisabled);
+    put({kDetailsMask1, kDetailsMask2, kDetailsMask3}, kShownDisabled);
+    return n;
 }
 
 int CheckPasswordMinimum(CallContext* call, int32_t field)

@@ -57,6 +57,18 @@ inline constexpr uint32_t kShortUserIdChars = kUserIdChars - 9;
 // message 743 (the dialog stays open). `field` is the password control.
 int CheckPasswordMinimum(CallContext* call, int32_t field);
 
+// The details dialog's states on a model with capability 0x2000000, from the
+// user's prompt setting (popup_user), setting 5204 and installable option
+// 4367: {control, display state} rows (0 shown enabled, 1 shown disabled) in
+// the order they are applied. The number of rows written (at most 12).
+struct PromptStateRow {
+    int32_t control;
+    uint16_t state;
+};
+inline constexpr int kPromptStateRows = 12;
+int PromptControlStates(uint32_t popupUser, uint32_t identification, uint32_t option,
+                        PromptStateRow rows[kPromptStateRows]);
+
 extern const PageDescriptor AccountingDetailsDialog;
 extern const ItemTableHeader AccountingPageItemTable;
 extern const ItemTableHeader AccountingAlonePageItemTable;
