@@ -3,10 +3,10 @@
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/defaults/setting_defaults.h"
-#include "common/store/user_setting_info.h"
 #include "common/settings/function_ids.h"
 #include "common/settings/value_operations.h"
 #include "common/settings/value_types.h"
+#include "common/store/user_setting_info.h"
 #include "common/system/module_files.h"
 #include "common/system/scrambled_strings.h"
 #include "common/system/user_and_process.h"
@@ -155,11 +155,9 @@ uint32_t OnIdKindItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lPa
     const uint32_t mode = Mode(call);
     const uint32_t before = Number(call, KindSetting(mode), 0xFFFF);
     const uint32_t result = OnModeBoundItem(call, message, wParam, lParam, item, parameters);
-    if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELCHANGE && Number(call, KindSetting(mode), 0xFFFF) != before) {
-        const uint16_t password = PasswordSetting(mode, before, CapsOf(window)) != kFidNoSetting
-                                      ? PasswordSetting(mode, before, CapsOf(window))
-                                      : PasswordSetting(mode, kKindUserId, CapsOf(window));
-        if (StoreText(call, password, L"")) {
+    if (message == WM_COMMAND && Number(call, KindSetting(mode), 0xFFFF) != before) {
+        const uint16_t password = PasswordSetting(mode, before, CapsOf(window));
+        if (password != kFidNoSetting && StoreText(call, password, L"")) {
             const uint16_t changed[] = {password, 0};
             RefreshDialogFromSettings(call, changed);
         }
@@ -475,7 +473,7 @@ uint32_t OnDetailsUserNameItem(CallContext* call, UINT message, WPARAM wParam, L
     return result;
 }
 
-uint32_t OnDetailsPageItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord*,
+uint32_t OnDetailsPageItem(CallContext* call, UINT message, WPARAM, LPARAM lParam, const ItemRecord*,
                            const void*)
 {
     HWND window = GetCallWindow(call);
