@@ -692,6 +692,9 @@ TEST_F(CustomSizes, OkWritesTwentyFormsAndTheSettingsAndTheNextSheetShowsThem)
     EXPECT_EQ(StoredNumber(kFidUserPaperWidthFirst), 2005u);
     EXPECT_EQ(StoredNumber(kFidUserPaperWidthFirst + 2), 1500u);
     EXPECT_EQ(StoredNumber(kFidUserPaperLengthFirst + 2), 2500u);
+    // A form that cannot be read is taken as A4.
+    EXPECT_EQ(StoredNumber(kFidUserPaperWidthFirst + 1), 2100u);
+    EXPECT_EQ(StoredNumber(kFidUserPaperLengthFirst + 1), 2970u);
     // The next sheet reads the same sizes from the forms.
     DialogContext* sheet = CreateUiSheet(Printer(), nullptr, 0);
     ASSERT_NE(sheet, nullptr);
@@ -705,6 +708,27 @@ TEST_F(CustomSizes, OkWritesTwentyFormsAndTheSettingsAndTheNextSheetShowsThem)
             << n;
     }
     FreeUiSheet(sheet);
+}
+
+TEST_F(CustomSizes, InchesAreShownAndTypedInHundredths)
+{
+    std::wstring shown;
+    bool inchChecked = false;
+    Run(kCustomPaperTemplate, CustomPaperDialogProc, [&](HWND dialog) {
+        ClickButton(dialog, kCustomInchButton);
+        shown = DlgText(dialog, kCustomWidthEdit);
+        inchChecked = IsDlgButtonChecked(dialog, kCustomInchButton) == BST_CHECKED;
+        CaptureWindowPng(dialog, "custom_paper_sizes_inches");
+        SetFocus(GetDlgItem(dialog, kCustomWidthEdit));
+        SetDlgItemTextW(dialog, kCustomWidthEdit, L"8.5");
+        ClickButton(dialog, kCustomOkButton);
+    });
+    EXPECT_EQ(shown, L"8.27");  // 210.0 mm
+    EXPECT_TRUE(inchChecked);
+    wchar_t first[64] = {};
+    ASSERT_TRUE(FormatUserDefinedName(0, first, 64));
+    EXPECT_EQ(g_forms[first].cx, 215900);
+    EXPECT_EQ(StoredNumber(kFidUserPaperWidthFirst), 2159u);
 }
 
 TEST_F(CustomSizes, AWidthGreaterThanTheLengthIsTurnedWhenLeavingTheRow)
