@@ -364,6 +364,22 @@ TEST_F(AccountingPages, FieldsThatEditNothingAreDisabledWithTheirLabelsKept)
     EXPECT_EQ(DlgText(page_, kUserIdLabel), L"&User ID:");
 }
 
+// Without the right to change the printer the administrator's set cannot be
+// edited. (The reference model has no user set of identification kinds, so
+// the user's set is not shown here.)
+TEST_F(AccountingPages, WithoutPermissionTheAdministratorsSetIsLocked)
+{
+    ui_.permission = 0;
+    Set(kFidAccountMode, 0);
+    Set(kFidUserNameAllowed, 1);
+    Set(kFidAdminIdKind, 7);
+    OpenPage(kTemplateAccounting, AccountingPageProc);
+    for (int id : {kIdKindBox, kIdKindLabel, kUserIdEdit, kUserIdLabel, kPasswordEdit, kPasswordLabel,
+                   kResetOwnButton})
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page_, id))) << id;
+    CaptureWindowPng(page_, "accounting_page_read_only");
+}
+
 TEST_F(AccountingPages, DigitPasswordsTakeDigitsOnly)
 {
     ui_.capabilities.words[0] |= kCapDigitPassword;

@@ -371,6 +371,9 @@ constexpr ItemSlot kIdentifySlots[] = {{kFidUserIdMode, 0}};
 constexpr ItemSlot kIdentifyModeSlots[] = {{kFidIdentificationEnabled, kEvaluateOnActivate | kEvaluateAfterChange}};
 
 constexpr ListItemParams kCombo = {kRowsOfOptions, 0, 0, 0, nullptr, nullptr, nullptr};
+// The identity fields keep their own rules in a sheet opened without the right
+// to change the printer: a user may still edit the user's set.
+constexpr uint32_t kOwnRules = kItemLabelFollowsControl;
 constexpr UINT kOwnerSingleAllowed[] = {9250, 0};
 constexpr UINT kOwnerDoubleAllowed[] = {9252, 0};
 constexpr TextCheckSpec kUserIdCheck = {kOwnerSingleAllowed, nullptr, kOwnerDoubleAllowed, kTextEmptyAllowed,
@@ -383,7 +386,7 @@ constexpr EditFieldParams kPasswordEditParams = {kEditProtected, 32, nullptr, nu
     {kFontListButton, 0, kFontSlots, kKindPushButton, nullptr, &kFontListOpen, kNoControl, kNoControl, nullptr},       \
     {kCustomSizesButton, 0, nullptr, kKindPushButton, nullptr, &kCustomSizesOpen, kNoControl, kNoControl, nullptr},   \
     {kResetOwnButton, 0, nullptr, kKindPushButton, OnAccountingResetButton, &kResetAction, kNoControl, kNoControl,  \
-     nullptr},                                                                                                         \
+     &kOwnRules},                                                                                                      \
     {kJobOwnerBox, 1, kJobOwnerSlots, kKindComboBox, nullptr, &kCombo, kJobOwnerLabel, 9063, nullptr},                \
     {kSpoolCheck, 1, kSpoolSlots, kKindCheckBox, nullptr, nullptr, kNoControl, 9064, nullptr},                        \
     {kFaxLineEdit1, 1, kFaxLine1Slots, kKindEdit, OnFaxLineItem, &kFaxLineRows[0], kFaxLineLabel1, 9065, nullptr},    \
@@ -397,9 +400,10 @@ constexpr EditFieldParams kPasswordEditParams = {kEditProtected, 32, nullptr, nu
 
 const ItemRecord kPageRecords[] = {
     {kAccountModeBox, 1, kModeSlots, kKindComboBox, nullptr, &kCombo, kAccountModeLabel, 9300, nullptr},
-    {kIdKindBox, 2, kKindSlots, kKindComboBox, OnIdKindItem, &kCombo, kIdKindLabel, 9060, nullptr},
-    {kUserIdEdit, 4, kUserIdSlots, kKindEdit, OnUserIdItem, &kUserIdEditParams, kNoControl, 9061, nullptr},
-    {kPasswordEdit, 5, kPasswordSlots, kKindEdit, OnPasswordItem, &kPasswordEditParams, kNoControl, 9062, nullptr},
+    {kIdKindBox, 2, kKindSlots, kKindComboBox, OnIdKindItem, &kCombo, kIdKindLabel, 9060, &kOwnRules},
+    {kUserIdEdit, 4, kUserIdSlots, kKindEdit, OnUserIdItem, &kUserIdEditParams, kNoControl, 9061, &kOwnRules},
+    {kPasswordEdit, 5, kPasswordSlots, kKindEdit, OnPasswordItem, &kPasswordEditParams, kNoControl, 9062,
+     &kOwnRules},
     MORVA_ACCOUNTING_SHARED_ROWS,
 };
 
