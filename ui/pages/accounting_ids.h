@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "common/settings/function_ids.h"
+
 // Dialog codes.
 inline constexpr int32_t kAccountingPageCode = 5;
 inline constexpr int32_t kAccountingAlonePageCode = 46;
@@ -66,10 +68,11 @@ inline constexpr unsigned kMessagePasswordShort = 743;   // %1s name, %2d least,
 inline constexpr unsigned kMessageUserIdMissing = 5191;
 
 // Settings.
-inline constexpr uint16_t kFidAdminIdKind = 5127;
-inline constexpr uint16_t kFidUserIdKind = 5178;
-inline constexpr uint16_t kFidAdminUserId = 5121;
-inline constexpr uint16_t kFidUserUserId = 5150;
+// The identity of the two sets under the names this page gives them.
+inline constexpr uint16_t kFidAdminIdKind = kFidAdminUserIdKind;     // 5127
+inline constexpr uint16_t kFidUserIdKind = kFidOwnerKindAccount;     // 5178
+inline constexpr uint16_t kFidAdminUserId = kFidAdminUserName;       // 5121
+inline constexpr uint16_t kFidUserUserId = kFidOwnerAccountText;     // 5150
 inline constexpr uint16_t kFidAdminPassword = 5152;
 inline constexpr uint16_t kFidUserPassword = 5148;
 inline constexpr uint16_t kFidAdminPin = 5160;   // digits-only forms of the two passwords

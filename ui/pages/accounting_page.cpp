@@ -46,8 +46,6 @@ bool Capability(HWND window, CapabilityId id)
 constexpr uint32_t kModeAdministrator = 0;
 constexpr uint32_t kKindOwnerName = 0;
 constexpr uint32_t kKindUserId = 7;
-constexpr uint16_t kFidCopyProtect = 5204;  // 1: the identity is fixed by the device
-constexpr uint16_t kFidIdentifyOption = 4367;
 constexpr wchar_t kActivationKindProp[] = L"MorvaAccountingKind";
 constexpr UINT kCaptionOwner = 265;
 constexpr size_t kNameChars = 260;
@@ -233,8 +231,8 @@ uint32_t OnUserIdItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lPa
     bool enable = Number(call, PromptSetting(mode), 0) != 1;
     if (!GetCallPermission(call) && kind != 0 && mode == kModeAdministrator)
         enable = false;
-    const uint32_t option = Number(call, kFidIdentifyOption, 0);
-    if (Number(call, kFidCopyProtect, 0) == 1 || option == 2 || option == 3)
+    const uint32_t option = Number(call, kFidIdentificationMode, 0);
+    if (Number(call, kFidIdentificationEnabled, 0) == 1 || option == 2 || option == 3)
         enable = false;
     if (GetSelectedSettingId(window, item) == kFidNoSetting)
         enable = false;
@@ -261,8 +259,8 @@ uint32_t OnPasswordItem(CallContext* call, UINT message, WPARAM wParam, LPARAM l
     if (!show)
         return result;
     const uint16_t setting = GetSelectedSettingId(window, item);
-    const uint32_t option = Number(call, kFidIdentifyOption, 0);
-    const bool fixed = Number(call, kFidCopyProtect, 0) == 1 || option == 2 || option == 3;
+    const uint32_t option = Number(call, kFidIdentificationMode, 0);
+    const bool fixed = Number(call, kFidIdentificationEnabled, 0) == 1 || option == 2 || option == 3;
     bool enable = setting != kFidNoSetting;
     if (GetCallPermission(call))
         enable = enable && !fixed;
@@ -330,7 +328,7 @@ uint32_t OnDetailsButton(CallContext* call, UINT message, WPARAM wParam, LPARAM 
     bool enable = false;
     if (Number(call, kFidUserNameAllowed, 0) != 0 &&
         !(ui && ui->accountFieldState != 0 && Number(call, kFidUserIdMode, 0) != 0))
-        enable = Number(call, kFidCopyProtect, 0) != 0 || Number(call, kFidIdentifyOption, 0) != 3;
+        enable = Number(call, kFidIdentificationEnabled, 0) != 0 || Number(call, kFidIdentificationMode, 0) != 3;
     EnableWindow(GetDlgItem(window, item->controlId), enable);
     return result;
 }
@@ -493,8 +491,8 @@ uint32_t OnDetailsPageItem(CallContext* call, UINT message, WPARAM, LPARAM lPara
     }
     if (Capability(window, kCapAccountingAlone)) {
         PromptStateRow rows[kPromptStateRows] = {};
-        const int count = PromptControlStates(Number(call, kFidPromptUser, 0), Number(call, kFidCopyProtect, 0),
-                                              Number(call, kFidIdentifyOption, 0), rows);
+        const int count = PromptControlStates(Number(call, kFidPromptUser, 0), Number(call, kFidIdentificationEnabled, 0),
+                                              Number(call, kFidIdentificationMode, 0), rows);
         for (int i = 0; i < count; ++i) {
             ApplyControlState(GetDlgItem(window, rows[i].control), rows[i].state);
             for (const ItemRecord& record : kDetailsLabels)
