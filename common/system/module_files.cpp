@@ -186,14 +186,31 @@ int GetUiLanguageId(uint16_t* languageId)
 
 int FormatUserDefinedName(int n, wchar_t* buffer, uint32_t capacityChars)
 {
-    if (buffer == nullptr || capacityChars == 0)
+    if (buffer == nullptr || capacityChars == 0 || n < 0)
         return 0;
     wchar_t name[kMaxUserPaperNameChars + 1] = {};
     if (LoadStringW(GetResourceModule(), kStringUserDefinedPaper, name, kMaxUserPaperNameChars + 1) <= 0)
         wcscpy(name, L"\u30E6\u30FC\u30B6\u30FC\u5B9A\u7FA9");
-    wchar_t text[kMaxUserPaperNameChars + 16];
-    swprintf(text, sizeof(text) / sizeof(text[0]), L"%ls%d", name, n + 1);
-    wcsncpy(buffer, text, capacityChars);
-    buffer[capacityChars - 1] = L'\0';
+    wchar_t digits[12];
+    swprintf(digits, sizeof(digits) / sizeof(digits[0]), L"%d", n + 1);
+    const size_t numberLength = wcslen(digits);
+    // The name is a spooler form's name as well: SetFormW keeps 31 characters,
+    // and a form read back must match the name asked for. The number stays
+    // whole so that the twenty names never collide; the text before it is cut.
+    size_t room = capacityChars - 1;
+    if (room > static_cast<size_t>(kUserFormNameChars))
+        room = kUserFormNameChars;
+    size_t keep = wcslen(name);
+    if (room < numberLength) {
+        buffer[0] = L'\0';
+        return 0;
+    }
+    if (keep > room - numberLength)
+        keep = room - numberLength;
+    // Never end the text inside a surrogate pair.
+    if (keep > 0 && name[keep - 1] >= 0xD800 && name[keep - 1] <= 0xDBFF)
+        --keep;
+    wmemcpy(buffer, name, keep);
+    wmemcpy(buffer + keep, digits, numberLength + 1);
     return 1;
 }

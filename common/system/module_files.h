@@ -46,7 +46,12 @@ void LeaveDriverContext(bool entered, ULONG_PTR cookie);
 // 0 when the string is missing or holds no number (out left alone).
 int GetUiLanguageId(uint16_t* languageId);
 
-// Default name of user-defined paper n: string 16 of the resource file (or a
-// built-in text) followed by n + 1, cut to the buffer's capacity in characters.
-// 1 done, 0 for a null buffer or no room.
+// What a spooler form's name keeps (SetFormW): the user papers' names are form names.
+inline constexpr int kUserFormNameChars = 31;
+// Default name of user-defined paper n, which is also its spooler form's name:
+// string 16 of the resource file (or a built-in text) followed by n + 1, at
+// most kUserFormNameChars characters and at most the buffer's capacity; when it
+// must be cut the text before the number is, never the number. Every caller
+// gets the same name for the same room. 1 done, 0 for a null buffer or no room
+// for the number.
 int FormatUserDefinedName(int n, wchar_t* buffer, uint32_t capacityChars);

@@ -552,6 +552,74 @@ TEST_F(SheetToJobTest, ValueChosenInTheSettingsListReachesTheNextJob)
         EXPECT_EQ(method, "1");
 }
 
+// A user ID typed on the accounting page of the device sheet is the next job's
+// job name: the page binds the field to the administrator's user ID when the
+// identification kind is 7, and the stored printer settings carry it.
+TEST_F(SheetToJobTest, AccountingUserIdTypedOnTheDeviceSheetReachesTheNextJob)
+{
+    constexpr uint16_t kFidAccountingKind = 5127;
+    constexpr uint16_t kFidAccountingUserId = 5121;
+    constexpr int kUserIdEdit = 1343;
+    auto properties = InstalledExport<PrinterPropertiesFn>("PrinterProperties");
+    ASSERT_NE(properties, nullptr);
+    std::vector<uint8_t> before;
+    uint32_t beforeSize = 0;
+    ReadPrinterDataTable(printer_, kPrinterSettingsTable, nullptr, &beforeSize);
+    before.resize(beforeSize);
+    if (beforeSize == 0 || !ReadPrinterDataTable(printer_, kPrinterSettingsTable, before.data(), &beforeSize))
+        before.clear();
+    const SheetStep typeUserId = [](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, 0);
+        DialogContext* context = PageContext(sheet);
+        ASSERT_NE(context, nullptr);
+        ASSERT_TRUE(WriteSettingNumber(kFidAccountMode, context->current->settings,
+                                       context->current->printerSettings, 0));
+        ASSERT_TRUE(WriteSettingNumber(kFidAccountingKind, context->current->settings,
+                                       context->current->printerSettings, 7));
+        ASSERT_TRUE(WriteSettingNumber(kFidUserNameAllowed, context->current->settings,
+                                       context->current->printerSettings, 1));
+        // Shown again, the page binds the field to the kind's setting.
+        PropSheet_SetCurSel(sheet, nullptr, 1);
+        PropSheet_SetCurSel(sheet, nullptr, 0);
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        HWND edit = GetDlgItem(page, kUserIdEdit);
+        ASSERT_NE(edit, nullptr);
+        ASSERT_TRUE(IsWindowEnabled(edit));
+        SetFocus(edit);
+        SetWindowTextW(edit, L"acct-user");
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kUserIdEdit, EN_KILLFOCUS), reinterpret_cast<LPARAM>(edit));
+        CaptureWindowPng(page, "sheet-to-job-accounting-user-id");
+    };
+    SheetDriver driver("", {typeUserId, PressOk()});
+    EXPECT_TRUE(properties(nullptr, printer_));
+    ASSERT_TRUE(driver.visit().found);
+    std::vector<uint8_t> stored(kPrinterSettingsRecordSize);
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    uint32_t size = kPrinterSettingsRecordSize;
+    ASSERT_TRUE(ReadPrinterDataTable(printer_, kPrinterSettingsTable, stored.data(), &size));
+    uint16_t type = 0;
+    uint32_t bytes = 0;
+    uint64_t holder = 0;
+    ASSERT_EQ(GetFunctionIdValue(kFidAccountingUserId, settings.data(), stored.data(), &type, &bytes, &holder), 0);
+    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(holder)), L"acct-user");
+    // Kind 7 also asks the model's device-helper library for a job owner line,
+    // and this package carries none: the job is printed with a kind that
+    // writes no owner line, which leaves the job name row to show the ID.
+    ASSERT_TRUE(WriteSettingNumber(kFidAccountingKind, settings.data(), stored.data(), 2));
+    ASSERT_TRUE(WritePrinterDataTable(printer_, stored.data(), size, kPrinterSettingsTable));
+
+    std::vector<BYTE> devmode = ApplicationDevmode();
+    ASSERT_FALSE(devmode.empty());
+    MorvaListing listing = PrintTwoPages(devmode);
+    const std::string header = Lines(listing.headerLines);
+    EXPECT_NE(header.find("@PJL SET JOBNAME=\"acct-user\"\n"), std::string::npos) << header;
+    // The printer's other tests start from its former record.
+    if (!before.empty())
+        WritePrinterDataTable(printer_, before.data(), static_cast<uint32_t>(before.size()), kPrinterSettingsTable);
+    else
+        DeletePrinterDataTable(printer_, kPrinterSettingsTable);
+}
+
 // The same choices through the pages' own controls, as a user makes them.
 TEST_F(SheetToJobTest, ChoicesThroughThePagesControls)
 {

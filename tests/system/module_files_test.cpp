@@ -97,10 +97,15 @@ TEST_F(ModuleFiles, StringsOfTheResourceFile)
     EXPECT_STREQ(name, L"User Paper 1");
     ASSERT_EQ(FormatUserDefinedName(19, name, 40), 1);
     EXPECT_STREQ(name, L"User Paper 20");
-    // A short buffer is cut, never overrun.
+    // A short buffer is cut, never overrun, and the number stays whole so that
+    // the twenty names stay apart.
     wchar_t small[6];
     ASSERT_EQ(FormatUserDefinedName(19, small, 6), 1);
-    EXPECT_STREQ(small, L"User ");
+    EXPECT_STREQ(small, L"Use20");
+    ASSERT_EQ(FormatUserDefinedName(0, small, 6), 1);
+    EXPECT_STREQ(small, L"User1");
+    wchar_t tiny[2];
+    EXPECT_EQ(FormatUserDefinedName(19, tiny, 2), 0);
     EXPECT_EQ(FormatUserDefinedName(0, nullptr, 40), 0);
 }
 

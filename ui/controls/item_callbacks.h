@@ -59,3 +59,38 @@ COLORREF LevelCellColour(uint32_t colour, int row);
 // The cells of a row lit for a range value: the position of the lowest set bit
 // of the row's seven (-1 none).
 int LitCellsOfRow(int row, uint32_t value);
+
+// --- The font substitution list ----------------------------------------------------------
+
+struct FontFamilyList;
+// What the font substitution dialog keeps while it is open (a property of its
+// window): the TrueType families with the model's device fonts, each family
+// row's choice (0 none, i device font i) and the working substitution table.
+struct FontListState {
+    FontFamilyList* families;
+    uint32_t rows;           // family rows: each family once
+    uint16_t* choices;       // one per family row, in the order the rows are listed
+    const wchar_t** faces;   // the row's face name (owned by `families`)
+    wchar_t** substitutes;   // the row's substitute text as listed (each a global block)
+    wchar_t* table;          // StringPairList: TrueType face, device font
+    uint32_t tableBytes;
+};
+FontListState* GetFontListState(HWND dialog);
+int AttachFontListState(HWND dialog, FontListState* state);
+// Frees the state and takes it from the window; nothing when there is none.
+void FreeFontListState(HWND dialog);
+// Row `row` takes the combo box's chosen text as its substitute: the table
+// gets the face set to that device font (or loses it for entry 0, none), and
+// the list row is written again as "face<TAB>substitute" and selected. 1 ok.
+int UpdateFontSubstitutionRow(HWND window, FontListState* table, int32_t row, bool enable);
+// IDCANCEL frees the state, then the engine's ordinary command handling.
+uint32_t OnFontListCancel(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                          const void* parameters);
+// Button 1308: frees the state and ends the dialog with the button's id.
+uint32_t OnFontListClose(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                         const void* parameters);
+// Writes the window's font (or the default GUI font) into nine settings: mode 1
+// face 49 (64 bytes), bytes 56-62, 32-bit 63; mode 2 face 102, bytes 109-115,
+// 32-bit 116. The ids written go to `ids` (room for nine), their number to
+// *count. 1 ok; 0 for another mode or a failed write (stopping there).
+int BuildFontSettings(HWND window, uint16_t* ids, int32_t* count, void* settings, void* printerSettings, int mode);

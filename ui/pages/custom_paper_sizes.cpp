@@ -77,25 +77,7 @@ int FormatUserFormName(int n, wchar_t* out, size_t chars)
 {
     if (!out || chars == 0 || n < 0 || n >= kCustomPaperCount)
         return 0;
-    wchar_t base[64] = {};
-    if (!FormatUserDefinedName(n, base, 64))
-        return 0;
-    // The default name ends with its number: keep the number whole, cut the text before it.
-    wchar_t digits[4];
-    std::swprintf(digits, 4, L"%d", n + 1);
-    const size_t length = std::wcslen(base), numberLength = std::wcslen(digits);
-    const size_t room = (chars - 1 < static_cast<size_t>(kFormNameChars) ? chars - 1 : kFormNameChars);
-    if (room < numberLength)
-        return 0;
-    size_t keep = length - numberLength;
-    if (keep > room - numberLength)
-        keep = room - numberLength;
-    // Never end the text inside a surrogate pair.
-    if (keep > 0 && base[keep - 1] >= 0xD800 && base[keep - 1] <= 0xDBFF)
-        --keep;
-    std::wmemcpy(out, base, keep);
-    std::wmemcpy(out + keep, digits, numberLength + 1);
-    return 1;
+    return FormatUserDefinedName(n, out, static_cast<uint32_t>(chars < 0xFFFF ? chars : 0xFFFF));
 }
 
 int CutDisplayName(wchar_t* text, UINT codePage)

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 
+#include "common/system/module_files.h"
+
 inline constexpr int kCustomPaperCount = 20;
 inline constexpr uint16_t kUnreadFormWidth = 2100;    // A4, tenths of a millimetre
 inline constexpr uint16_t kUnreadFormLength = 2970;
-inline constexpr int kFormNameChars = 31;             // what SetFormW keeps of a name
+inline constexpr int kFormNameChars = kUserFormNameChars;
 inline constexpr uint32_t kDisplayNameBytes = 14;     // ANSI bytes of a display name
 
 enum CustomPaperUnit : int { kUnitMillimetre = 0, kUnitInch = 1 };
@@ -24,8 +26,7 @@ int32_t HundredthsInchToTenthsMm(int32_t hundredths);
 // The value shown in the edit: "210.0" or "8.27" (the decimal sign given).
 void FormatCustomSize(int32_t tenths, int unit, wchar_t decimalSign, wchar_t* out, size_t chars);
 
-// The form name of user size n: the default name cut so that its number always
-// fits within the characters a form name keeps (so names never collide).
+// The form name of user size n (FormatUserDefinedName, for the 20 sizes only).
 int FormatUserFormName(int n, wchar_t* out, size_t chars);
 // A display name cut to the byte limit in the ANSI code page, never inside a
 // double-byte character. 1 when the text was cut.
@@ -68,3 +69,31 @@ struct SettingsContext;
 // free custom size) and the limits the last of them gives. The count found;
 // entries beyond it have no model paper and keep the A4 size.
 int LoadCustomPaperLimits(SettingsContext* settings, uint16_t codes[kCustomPaperCount], CustomPaperLimits* limits);
+
+// --- The dialog (template 514, dialog code 24) ---------------------------------------------
+
+#include "ui/engine/dialog_tables.h"
+
+inline constexpr uint32_t kCustomPaperTemplate = 514;
+inline constexpr int32_t kCustomPaperCode = 24;
+
+inline constexpr int32_t kCustomPaperList = 1286;
+inline constexpr int32_t kCustomWidthEdit = 1010;
+inline constexpr int32_t kCustomWidthUpDown = 1029;
+inline constexpr int32_t kCustomLengthEdit = 1011;
+inline constexpr int32_t kCustomLengthUpDown = 1030;
+inline constexpr int32_t kCustomWidthRange = 1275;
+inline constexpr int32_t kCustomLengthRange = 1276;
+inline constexpr int32_t kCustomWidthUnit = 1278;
+inline constexpr int32_t kCustomLengthUnit = 1279;
+inline constexpr int32_t kCustomMillimetreButton = 1565;
+inline constexpr int32_t kCustomInchButton = 1566;
+inline constexpr int32_t kCustomNameEdit = 1204;
+inline constexpr int32_t kCustomNameLabel = 1274;
+inline constexpr int32_t kCustomResetButton = 1304;
+inline constexpr int32_t kCustomOkButton = 1306;
+inline constexpr int32_t kCustomCancelButton = 1305;
+
+
+extern const PageDescriptor CustomPaperDialog;
+INT_PTR CALLBACK CustomPaperDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
