@@ -8,6 +8,7 @@
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/recipients_page.h"
 #include "ui/fax/small_fax_dialogs.h"
+#include "ui/pages/device_options_page.h"
 
 namespace {
 
@@ -77,4 +78,4 @@ const PageDescriptor StampsPage{kPageStamps, &kEmptyItems, &kStampsHeader};
 const PageDescriptor SettingsListPage{kPageSettingsList, &kEmptyItems, &kSettingsListHeader};
 const PageDescriptor AccountingPage{kPageAccounting, &kEmptyItems, &kAccountingHeader};
 const PageDescriptor AccountingAlonePage{kPageAccountingAlone, &kEmptyItems, &kAccountingAloneHeader};
-const PageDescriptor DeviceOptionsPage{kPageDeviceOptions, &kEmptyItems, &kDeviceOptionsHeader};
+const PageDescriptor DeviceOptionsPage{kPageDeviceOptions, &DeviceOptionsPageItemTable, &kDeviceOptionsHeader};
