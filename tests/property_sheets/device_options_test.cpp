@@ -362,3 +362,193 @@ TEST(FitTextToColumn, EndsWithTheEllipsisInsideTheColumn)
 }
 
 }  // namespace
+
+namespace {
+
+// Message boxes pictured and answered: each box is captured once it is up,
+// then given the next scripted button.
+struct PicturedBoxes {
+    std::vector<std::string> names;   // picture names in turn
+    std::vector<int> buttons;
+    std::vector<std::wstring> texts;
+    size_t next = 0;
+    HHOOK hook = nullptr;
+};
+thread_local PicturedBoxes* g_boxes = nullptr;
+
+void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(box, timer);
+    PicturedBoxes* p = g_boxes;
+    if (!p)
+        return;
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    p->texts.emplace_back(text);
+    const size_t i = p->next++;
+    if (i < p->names.size())
+        CaptureWindowPng(box, p->names[i]);
+    const int button = i < p->buttons.size() ? p->buttons[i] : IDCANCEL;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+}
+
+LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && g_boxes) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        wchar_t cls[16] = {};
+        GetClassNameW(window, cls, 16);
+        if (std::wstring(cls) == L"#32770" && GetDlgItem(window, 0xFFFF))
+            SetTimer(window, 77, 300, AnswerBox);
+    }
+    return CallNextHookEx(g_boxes ? g_boxes->hook : nullptr, code, wParam, lParam);
+}
+
+class BoxPictures {
+public:
+    BoxPictures(std::vector<std::string> names, std::vector<int> buttons)
+    {
+        boxes_.names = std::move(names);
+        boxes_.buttons = std::move(buttons);
+        g_boxes = &boxes_;
+        boxes_.hook = SetWindowsHookExW(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
+    }
+    ~BoxPictures()
+    {
+        UnhookWindowsHookEx(boxes_.hook);
+        g_boxes = nullptr;
+    }
+    const std::vector<std::wstring>& texts() const { return boxes_.texts; }
+
+private:
+    PicturedBoxes boxes_;
+};
+
+TEST_F(DeviceOptionsTest, SecurityKitInstalledIsTold)
+{
+    BoxPictures boxes({"device-options-security-kit-message"}, {IDOK});
+    RunDevicePage([&](HWND page) {
+        ASSERT_TRUE(ChooseRow(page, kOptionList, L"Security Kit"));
+        ASSERT_TRUE(ChooseRow(page, kOptionValueBox, L"Installed"));
+        EXPECT_EQ(Value(page, 4111), 1u);
+    });
+    ASSERT_EQ(boxes.texts().size(), 1u);
+    EXPECT_EQ(boxes.texts()[0], ResourceString(kMessageSecurityKit));
+}
+
+// The printer query from the page of a printer whose model names the
+// device-access stand-in: the stand-in answers from the test's script.
+class DeviceQueryTest : public DeviceOptionsTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
+        InitCommonControlsEx(&controls);
+        printer_s = OpenSuitePrinter(L"Q4530.DDD", L"Morva Device Query");
+        if (printer_s && printer_s->ok())
+            CopyFileW((Bin() + L"device_access_standin.dll").c_str(),
+                      (printer_s->driverDirectory() + L"device_access_standin.dll").c_str(), FALSE);
+    }
+    static std::wstring Bin()
+    {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring s = path;
+        return s.substr(0, s.find_last_of(L"\\/") + 1);
+    }
+    void SetUp() override
+    {
+        DeviceOptionsTest::SetUp();
+        script_ = Bin() + L"device_options_test.script";
+        log_ = Bin() + L"device_options_test.log";
+        SetEnvironmentVariableW(L"DEVICE_STANDIN_SCRIPT", script_.c_str());
+        SetEnvironmentVariableW(L"DEVICE_STANDIN_LOG", log_.c_str());
+        _wremove(log_.c_str());
+    }
+    void TearDown() override
+    {
+        _wremove(script_.c_str());
+        _wremove(log_.c_str());
+    }
+    void Script(const char* text)
+    {
+        FILE* f = _wfopen(script_.c_str(), L"w");
+        ASSERT_NE(f, nullptr);
+        fputs(text, f);
+        fclose(f);
+    }
+    std::wstring script_, log_;
+};
+
+const char kPrinterAnswers[] =
+    "open 21\n"
+    "string _ZQZADC_NetworkAddress 0 10.0.0.9\n"
+    "bool HardDisk 0 1\n"
+    "int TrayUnits 0 2\n"
+    "int Major 0 1\nint Minor 0 0\nint Patch 0 0\n"
+    "trays 2\n"
+    "tray 0 215900 279400 Plain -\n"
+    "tray 1 297400 210000 User1(Alice) -\n";
+
+TEST_F(DeviceQueryTest, QueryFromThePageChangesTheTrays)
+{
+    Script(kPrinterAnswers);
+    BoxPictures boxes({}, {});
+    RunDevicePage([&](HWND page) {
+        EXPECT_NE(Text(page, 6401), L"Alice");
+        EXPECT_NE(Value(page, 6176), 13u);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kQueryButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, kQueryButton)));
+        Pump();
+        EXPECT_EQ(Text(page, kFidPrinterAddress), L"10.0.0.9");
+        EXPECT_EQ(WindowText(page, kQueryAddress), L"10.0.0.9");
+        // Tray 1 (source 1) holds Letter, tray 2 (source 3) A4 fed long edge
+        // first with a user type the printer named.
+        EXPECT_EQ(Value(page, 6145), 1u);
+        EXPECT_EQ(Value(page, 6175), 1u);
+        EXPECT_EQ(Value(page, 6146), 9u);
+        EXPECT_EQ(Value(page, 6161), 1u);
+        EXPECT_EQ(Value(page, 6176), 13u);
+        EXPECT_EQ(Text(page, 6401), L"Alice");
+        CaptureWindowPng(GetParent(page), "device-options-after-query");
+    });
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+TEST_F(DeviceQueryTest, NoOptionAnswerIsToldAndLeavesTheTrays)
+{
+    std::string script = kPrinterAnswers;
+    script.replace(script.find("HardDisk 0 1"), 12, "HardDisk 0 0");
+    Script(script.c_str());
+    BoxPictures boxes({"device-options-query-no-options"}, {IDOK});
+    RunDevicePage([&](HWND page) {
+        const uint32_t before = Value(page, 6146);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kQueryButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, kQueryButton)));
+        Pump();
+        EXPECT_EQ(Text(page, kFidPrinterAddress), L"10.0.0.9");
+        EXPECT_EQ(Value(page, 6146), before);
+        EXPECT_NE(Text(page, 6401), L"Alice");
+    });
+    ASSERT_EQ(boxes.texts().size(), 1u);
+    EXPECT_EQ(boxes.texts()[0], ResourceString(4638));
+}
+
+TEST_F(DeviceQueryTest, FailedQueryEmptiesTheAddress)
+{
+    Script("open 0\n");
+    BoxPictures boxes({}, {});
+    RunDevicePage([&](HWND page) {
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kQueryButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, kQueryButton)));
+        Pump();
+        EXPECT_EQ(Text(page, kFidPrinterAddress), L"");
+        EXPECT_EQ(Text(page, kFidCommunityName), L"");
+    }, false, [&](HWND page) {
+        SetText(page, kFidPrinterAddress, L"10.0.0.1");
+        SetText(page, kFidCommunityName, L"public");
+    });
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+}  // namespace

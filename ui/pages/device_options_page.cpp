@@ -743,8 +743,9 @@ const ItemRecord kPageRecords[] = {
     {kSourceTypeBox, 30, kTypeSlots.slots, kKindComboBox, OnSourceBoxItem, &kComboParams, 1747, 9092, nullptr},
     {kSourceTypeName, 6, kTypeNameSlots, kKindEdit, OnTypeNameItem, &kNameField, kSourceTypeNameLabel, kNoControl,
      &kNameFlags},
-    {kSourceSecondBox, 30, kSecondSlots.slots, kKindComboBox, OnSourceBoxItem, &kComboParams, kSourceSecondLabel,
-     kNoControl, nullptr},
+    // Its label is shown and hidden with it by the page (second types need a capability).
+    {kSourceSecondBox, 30, kSecondSlots.slots, kKindComboBox, OnSourceBoxItem, &kComboParams, kNoControl, kNoControl,
+     nullptr},
     {kSourceSecondName, 6, kSecondNameSlots, kKindEdit, OnTypeNameItem, &kNameField, kNoControl, kNoControl,
      &kNameFlags},
     {kQueryButton, 1, kQuerySlots, kKindPushButton, OnQueryButton, &kQueryButtonParams, kNoControl, kNoControl,
@@ -753,8 +754,7 @@ const ItemRecord kPageRecords[] = {
     {kQueryAddress, 1, kAddressSlots, kKindEdit, OnAddressItem, &kAddressField, kQueryAddressLabel, kNoControl,
      nullptr},
     {kWebPageButton, 0, nullptr, kKindPushButton, OnWebButton, nullptr, kNoControl, kNoControl, nullptr},
-    {kKeepSettingsButton, 1, kKeepSlots, kKindCheckBox, OnKeepSettingsItem, nullptr, kKeepSettingsButton, 9312,
-     nullptr},
+    {kKeepSettingsButton, 1, kKeepSlots, kKindCheckBox, OnKeepSettingsItem, nullptr, kNoControl, 9312, nullptr},
 };
 constexpr HelpMapEntry kPageHelp[] = {{0, 0}};
 constexpr int32_t kLockedControls[] = {kNoControl};
