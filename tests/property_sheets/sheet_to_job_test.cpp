@@ -31,6 +31,9 @@ namespace {
 
 constexpr uint16_t kFidPagesPerSheet = 295;
 constexpr uint16_t kFidLargeCapacityTray = 4114;
+constexpr uint16_t kFidPaperTray = 265;
+constexpr uint16_t kFidTray3PaperSize = 6146;
+constexpr uint16_t kFidTray3PaperType = 6176;
 constexpr uint32_t kDuplexLongEdge = DMDUP_VERTICAL;
 constexpr uint32_t kPaperA5 = DMPAPER_A5;
 
@@ -91,6 +94,34 @@ SheetStep ChooseOnPage(int page, uint16_t setting, uint32_t value)
         ASSERT_TRUE(WriteSettingNumber(setting, context->current->settings, context->current->printerSettings,
                                        value))
             << setting;
+    };
+}
+
+// A row of a list or combo of the page chosen as the user would: selected,
+// then the page told.
+SheetStep ChooseRowOnPage(int page, int control, const wchar_t* text)
+{
+    return [=](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, page);
+        HWND window = PropSheet_GetCurrentPageHwnd(sheet);
+        HWND box = GetDlgItem(window, control);
+        ASSERT_NE(box, nullptr) << control;
+        wchar_t kind[16] = {};
+        GetClassNameW(box, kind, 16);
+        const bool combo = _wcsicmp(kind, L"ComboBox") == 0;
+        const LRESULT count = SendMessageW(box, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t row[256] = {};
+            SendMessageW(box, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(row));
+            const std::wstring shown = row;
+            if (shown != text && shown.substr(0, shown.find(L'\t')) != text)
+                continue;
+            SendMessageW(box, combo ? CB_SETCURSEL : LB_SETCURSEL, i, 0);
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(control, combo ? CBN_SELENDOK : LBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(box));
+            return;
+        }
+        ADD_FAILURE() << "no row " << Narrow(text) << " in " << control;
     };
 }
 
@@ -292,6 +323,42 @@ TEST_F(SheetToJobTest, DeviceSheetStoresAnInstalledOption)
     uint32_t installed = 0;
     ASSERT_TRUE(ReadSettingNumber(kFidLargeCapacityTray, settings.data(), stored.data(), &installed));
     EXPECT_EQ(installed, 1u);
+}
+
+// An installable option and the paper of tray 3 chosen on the device options
+// page with its own controls, as an administrator does, reach the next job
+// that takes tray 3: its header tells the tray, the tray's paper and type, and
+// the fitted unit.
+TEST_F(SheetToJobTest, DeviceOptionsPageChoicesReachTheNextJobsTray)
+{
+    auto properties = InstalledExport<PrinterPropertiesFn>("PrinterProperties");
+    ASSERT_NE(properties, nullptr);
+    MessageBoxScript boxes({IDOK, IDOK});
+    SheetDriver driver("", {ChooseRowOnPage(1, 1046, L"Large Capacity Tray Unit"),
+                            ChooseRowOnPage(1, 3742, L"Installed"), ChooseRowOnPage(1, 1739, L"Tray 3"),
+                            ChooseRowOnPage(1, 1743, L"Letter"), ChooseRowOnPage(1, 1741, L"Recycled"),
+                            PressOk()});
+    EXPECT_TRUE(properties(nullptr, printer_));
+    ASSERT_TRUE(driver.visit().found);
+    std::vector<uint8_t> stored(kPrinterSettingsRecordSize);
+    uint32_t size = kPrinterSettingsRecordSize;
+    ASSERT_TRUE(ReadPrinterDataTable(printer_, kPrinterSettingsTable, stored.data(), &size));
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    EXPECT_EQ(SettingNumberOr(kFidLargeCapacityTray, settings.data(), stored.data(), 0), 1u);
+    EXPECT_EQ(SettingNumberOr(kFidTray3PaperSize, settings.data(), stored.data(), 0), 1u);
+    EXPECT_EQ(SettingNumberOr(kFidTray3PaperType, settings.data(), stored.data(), 0), 2u);
+
+    std::vector<BYTE> devmode = ApplicationDevmode();
+    ASSERT_FALSE(devmode.empty());
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    std::memcpy(record.data(), devmode.data(), kPrivatePartOffset);
+    ASSERT_TRUE(WriteSettingNumber(kFidPaperTray, record.data(), nullptr, 3));
+    std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
+    MorvaListing listing = PrintTwoPages(devmode);
+    const std::string header = Lines(listing.headerLines);
+    for (const char* line : {"@PJL SET JOBATTR=\"@TRAY=3\"\n", "@PJL SET JOBATTR=\"@T3SZ=1\"\n",
+                             "@PJL SET JOBATTR=\"@T3TY=2\"\n", "@PJL SET JOBATTR=\"@LCTU=ON\"\n"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
 }
 
 // The same choices through the pages' own controls, as a user makes them.
