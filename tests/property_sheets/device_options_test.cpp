@@ -9,6 +9,7 @@
 #include "common/settings/value_types.h"
 #include "common/system/module_files.h"
 #include "tests/property_sheets/sheet_driver.h"
+#include "tests/support/import_patch.h"
 #include "tests/support/message_box_script.h"
 #include "tests/support/model_printer.h"
 #include "tests/support/window_capture.h"
@@ -549,6 +550,37 @@ TEST_F(DeviceQueryTest, FailedQueryEmptiesTheAddress)
         SetText(page, kFidCommunityName, L"public");
     });
     EXPECT_TRUE(boxes.texts().empty());
+}
+
+std::wstring g_openedUrl;
+HINSTANCE WINAPI RecordShellExecute(HWND, LPCWSTR, LPCWSTR file, LPCWSTR, LPCWSTR, INT)
+{
+    g_openedUrl = file ? file : L"";
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+}
+
+// The web page button asks the printer for its address (trying the stored
+// one first) and opens the printer's own page there.
+TEST_F(DeviceQueryTest, WebPageButtonOpensThePrintersAddress)
+{
+    ScopedImportPatch patch("shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&RecordShellExecute));
+    ASSERT_TRUE(patch.active());
+    Script("open 23\nstring _ZQZADC_NetworkAddress 0 10.0.0.77\n");
+    g_openedUrl.clear();
+    RunDevicePage([&](HWND page) {
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kWebPageButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, kWebPageButton)));
+        Pump();
+    }, false, [&](HWND page) { SetText(page, kFidPrinterAddress, L"10.0.0.7"); });
+    EXPECT_EQ(g_openedUrl, L"http://10.0.0.77/");
+    FILE* f = _wfopen(log_.c_str(), L"r");
+    ASSERT_NE(f, nullptr);
+    std::string log;
+    char line[512];
+    while (fgets(line, sizeof line, f))
+        log += line;
+    fclose(f);
+    EXPECT_NE(log.find("SetAttribute 23 _ZQZADC_EWSTryAddress 10.0.0.7\n"), std::string::npos) << log;
 }
 
 }  // namespace
