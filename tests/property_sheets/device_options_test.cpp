@@ -486,6 +486,7 @@ const char kPrinterAnswers[] =
     "string _ZQZADC_NetworkAddress 0 10.0.0.9\n"
     "bool HardDisk 0 1\n"
     "int TrayUnits 0 2\n"
+    "int TrayCount 0 2\n"
     "int Major 0 1\nint Minor 0 0\nint Patch 0 0\n"
     "trays 2\n"
     "tray 0 215900 279400 Plain -\n"
@@ -498,11 +499,14 @@ TEST_F(DeviceQueryTest, QueryFromThePageChangesTheTrays)
     RunDevicePage([&](HWND page) {
         EXPECT_NE(Text(page, 6401), L"Alice");
         EXPECT_NE(Value(page, 6176), 13u);
+        EXPECT_EQ(Value(page, 4359), 1u);
         SendMessageW(page, WM_COMMAND, MAKEWPARAM(kQueryButton, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(page, kQueryButton)));
         Pump();
         EXPECT_EQ(Text(page, kFidPrinterAddress), L"10.0.0.9");
         EXPECT_EQ(WindowText(page, kQueryAddress), L"10.0.0.9");
+        // The installed trays came through the page's change path.
+        EXPECT_EQ(Value(page, 4359), 2u);
         // Tray 1 (source 1) holds Letter, tray 2 (source 3) A4 fed long edge
         // first with a user type the printer named.
         EXPECT_EQ(Value(page, 6145), 1u);
@@ -530,6 +534,7 @@ TEST_F(DeviceQueryTest, NoOptionAnswerIsToldAndLeavesTheTrays)
         EXPECT_EQ(Text(page, kFidPrinterAddress), L"10.0.0.9");
         EXPECT_EQ(Value(page, 6146), before);
         EXPECT_NE(Text(page, 6401), L"Alice");
+        EXPECT_EQ(Value(page, 4359), 1u) << "no option is applied after the check";
     });
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], ResourceString(4638));
