@@ -64,6 +64,7 @@ constexpr CapabilityId kCapSecondTypes = CapabilityBit(0x36);
 constexpr UINT kIconFedWide = 1011;
 constexpr UINT kIconFedTall = 1012;
 constexpr int kIconPixels = 14;
+constexpr int kColumnGap = 3;   // pixels between a cut text and the next column
 
 // Rows of the paper source lists of other pages that are no paper source.
 constexpr uint16_t kRowAutoSelect = 7;
@@ -359,11 +360,11 @@ uint32_t DrawPaperSourceRow(CallContext* call, const ItemRecord* item, HWND cont
         DrawColumnText(draw->hDC, feed.empty() ? size : size + L" " + feed, column(left, edges[1]));
         DrawColumnText(draw->hDC,
                        TypeTextOf(call, d, ids[2], c, kFirstUserType, kLastUserType, kFirstTypeName),
-                       column(edges[1], thirdEnd));
+                       column(edges[1] + kColumnGap, thirdEnd));
         if (fourColumns && dv != kNoSecondTypeCode)
             DrawColumnText(draw->hDC,
                            TypeTextOf(call, d, ids[3], dv, kFirstUserSecond, kLastUserSecond, kFirstSecondName),
-                           column(edges[2], row.right));
+                           column(edges[2] + kColumnGap, row.right));
     } else if (known && source == kRowAutoSelect) {
         uint32_t autoType = 0;
         const bool shown = item->controlId != kListWithoutAuto &&
@@ -580,7 +581,7 @@ uint32_t OnTypeNameItem(CallContext* call, UINT message, WPARAM wParam, LPARAM l
         uint16_t state = kStateHidden;
         const bool read = GetItemSettingUiState(d.window, boxItem, &state, nullptr) != 0;
         HWND field = GetDlgItem(d.window, item->controlId);
-        HWND label = item->labelControl != kNoControl ? GetDlgItem(d.window, item->labelControl) : nullptr;
+        HWND label = second ? nullptr : GetDlgItem(d.window, kSourceTypeNameLabel);
         // The page itself may not be shown yet: the combo's own style tells.
         const bool visible = read && state != kStateHidden &&
                              (GetWindowLongW(GetDlgItem(d.window, box), GWL_STYLE) & WS_VISIBLE) != 0;
@@ -741,7 +742,8 @@ const ItemRecord kPageRecords[] = {
     {kSourceSizeBox, 30, kSizeSlots.slots, kKindComboBox, OnSourceBoxItem, &kComboParams, 1745, 9090, nullptr},
     {kSourceFeedBox, 30, kFeedSlots.slots, kKindComboBox, OnSourceBoxItem, &kComboParams, 1746, 9091, nullptr},
     {kSourceTypeBox, 30, kTypeSlots.slots, kKindComboBox, OnSourceBoxItem, &kComboParams, 1747, 9092, nullptr},
-    {kSourceTypeName, 6, kTypeNameSlots, kKindEdit, OnTypeNameItem, &kNameField, kSourceTypeNameLabel, kNoControl,
+    // Its label keeps the template's text; the handler shows it with the field.
+    {kSourceTypeName, 6, kTypeNameSlots, kKindEdit, OnTypeNameItem, &kNameField, kNoControl, kNoControl,
      &kNameFlags},
     // Its label is shown and hidden with it by the page (second types need a capability).
     {kSourceSecondBox, 30, kSecondSlots.slots, kKindComboBox, OnSourceBoxItem, &kComboParams, kNoControl, kNoControl,
