@@ -500,3 +500,71 @@ TEST_F(SheetToJobTest, PrintHostPropertiesShowsTheDeviceSheet)
 }
 
 }  // namespace
+
+namespace {
+
+// The printer query on the device options page, answered by the device-access
+// stand-in the reference model names (its file name 6 in the driver
+// directory): the unit and tray 3's paper it reports are stored by OK and
+// reach the next job that takes tray 3.
+TEST_F(SheetToJobTest, PrinterQueryOnTheDeviceSheetReachesTheNextJob)
+{
+    printhost::InstalledDriver installed;
+    std::wstring error;
+    ASSERT_TRUE(printhost::FindInstalledDriver(SheetPrinter().driverName(), &installed, &error)) << Narrow(error);
+    const std::wstring directory = installed.interfaceDll.substr(0, installed.interfaceDll.find_last_of(L"\\/") + 1);
+    ASSERT_TRUE(CopyFileW((printhost_test::BinaryDirectory() + L"\\device_access_standin.dll").c_str(),
+                          (directory + L"C4530F6.DAT").c_str(), FALSE));
+    const std::wstring script = printhost_test::TempPath(L"query_to_job.script");
+    {
+        FILE* f = _wfopen(script.c_str(), L"w");
+        ASSERT_NE(f, nullptr);
+        fputs("open 31\n"
+              "string _ZQZADC_NetworkAddress 0 10.0.0.31\n"
+              "int FaxCard 0 1\n"
+              "bool LargeCapacityTray 0 1\n"
+              "trays 1\n"
+              "tray 0 215900 279400 Recycled -\n",
+              f);
+        fclose(f);
+    }
+    SetEnvironmentVariableW(L"DEVICE_STANDIN_SCRIPT", script.c_str());
+    auto properties = InstalledExport<PrinterPropertiesFn>("PrinterProperties");
+    ASSERT_NE(properties, nullptr);
+    const SheetStep query = [](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, 1);
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(1749, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1749)));
+        CaptureWindowPng(sheet, "query-to-job-device-sheet");
+    };
+    SheetDriver driver("", {query, PressOk()});
+    EXPECT_TRUE(properties(nullptr, printer_));
+    ASSERT_TRUE(driver.visit().found);
+    SetEnvironmentVariableW(L"DEVICE_STANDIN_SCRIPT", nullptr);
+    DeleteFileW(script.c_str());
+    EXPECT_TRUE(boxes_.shown().empty()) << Narrow(ShownTexts());
+
+    std::vector<uint8_t> stored(kPrinterSettingsRecordSize);
+    uint32_t size = kPrinterSettingsRecordSize;
+    ASSERT_TRUE(ReadPrinterDataTable(printer_, kPrinterSettingsTable, stored.data(), &size));
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    EXPECT_EQ(SettingNumberOr(kFidLargeCapacityTray, settings.data(), stored.data(), 0), 1u);
+    // Letter is no paper tray 3 lists, but lies within its range: its own size.
+    EXPECT_EQ(SettingNumberOr(kFidTray3PaperSize, settings.data(), stored.data(), 0), 275u);
+    EXPECT_EQ(SettingNumberOr(6191, settings.data(), stored.data(), 0), 2159u);
+    EXPECT_EQ(SettingNumberOr(6206, settings.data(), stored.data(), 0), 2794u);
+
+    std::vector<BYTE> devmode = ApplicationDevmode();
+    ASSERT_FALSE(devmode.empty());
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    std::memcpy(record.data(), devmode.data(), kPrivatePartOffset);
+    ASSERT_TRUE(WriteSettingNumber(kFidPaperTray, record.data(), nullptr, 3));
+    std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
+    MorvaListing listing = PrintTwoPages(devmode);
+    const std::string header = Lines(listing.headerLines);
+    for (const char* line : {"@PJL SET JOBATTR=\"@TRAY=3\"\n", "@PJL SET JOBATTR=\"@T3SZ=275\"\n",
+                             "@PJL SET JOBATTR=\"@LCTU=ON\"\n"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
+}
+
+}  // namespace
