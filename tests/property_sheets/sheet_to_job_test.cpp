@@ -553,6 +553,8 @@ TEST_F(SheetToJobTest, PrinterQueryOnTheDeviceSheetReachesTheNextJob)
     EXPECT_EQ(SettingNumberOr(kFidTray3PaperSize, settings.data(), stored.data(), 0), 275u);
     EXPECT_EQ(SettingNumberOr(6191, settings.data(), stored.data(), 0), 2159u);
     EXPECT_EQ(SettingNumberOr(6206, settings.data(), stored.data(), 0), 2794u);
+    // A paper type the model does not name.
+    EXPECT_EQ(SettingNumberOr(kFidTray3PaperType, settings.data(), stored.data(), 0), 28u);
 
     std::vector<BYTE> devmode = ApplicationDevmode();
     ASSERT_FALSE(devmode.empty());
@@ -563,7 +565,7 @@ TEST_F(SheetToJobTest, PrinterQueryOnTheDeviceSheetReachesTheNextJob)
     MorvaListing listing = PrintTwoPages(devmode);
     const std::string header = Lines(listing.headerLines);
     for (const char* line : {"@PJL SET JOBATTR=\"@TRAY=3\"\n", "@PJL SET JOBATTR=\"@T3SZ=275\"\n",
-                             "@PJL SET JOBATTR=\"@LCTU=ON\"\n"})
+                             "@PJL SET JOBATTR=\"@T3TY=28\"\n", "@PJL SET JOBATTR=\"@LCTU=ON\"\n"})
         EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
 }
 
