@@ -46,7 +46,7 @@ TEST(ModelRoundTrip, TableCountsMatchTheListing) {
     ASSERT_EQ(m.status, kModelOk);
     struct Case { uint16_t kind; uint16_t count; } cases[] = {
         {kKindPaper, 23}, {kKindInputTray, 6}, {kKindOutputBin, 3}, {kKindFont, 6}, {kKindPreset, 3},
-        {kKindJobAttribute, 30}, {kKindPicture, 1}, {kKindNamedString, 2}, {kKindSetting32779, 2},
+        {kKindJobAttribute, 33}, {kKindPicture, 1}, {kKindNamedString, 2}, {kKindSetting32779, 2},
     };
     for (const Case& c : cases) EXPECT_EQ(GetModelTableCount(&m.main, c.kind), c.count) << c.kind;
     EXPECT_EQ(GetModelTableCount(&m.main, 2), 0);

@@ -33,6 +33,9 @@ namespace {
 
 constexpr uint16_t kFidPagesPerSheet = 295;
 constexpr uint16_t kFidLargeCapacityTray = 4114;
+constexpr uint16_t kFidPaperTray = 265;
+constexpr uint16_t kFidTray3PaperSize = 6146;
+constexpr uint16_t kFidTray3PaperType = 6176;
 constexpr uint32_t kDuplexLongEdge = DMDUP_VERTICAL;
 constexpr uint32_t kPaperA5 = DMPAPER_A5;
 
@@ -142,6 +145,34 @@ std::vector<std::string> ImageMethods(const std::string& commands)
             methods.push_back(commands.substr(method + 8, commands.find(' ', method + 8) - method - 8));
     }
     return methods;
+}
+
+// A row of a list or combo of the page chosen as the user would: selected,
+// then the page told.
+SheetStep ChooseRowOnPage(int page, int control, const wchar_t* text)
+{
+    return [=](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, page);
+        HWND window = PropSheet_GetCurrentPageHwnd(sheet);
+        HWND box = GetDlgItem(window, control);
+        ASSERT_NE(box, nullptr) << control;
+        wchar_t kind[16] = {};
+        GetClassNameW(box, kind, 16);
+        const bool combo = _wcsicmp(kind, L"ComboBox") == 0;
+        const LRESULT count = SendMessageW(box, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t row[256] = {};
+            SendMessageW(box, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(row));
+            const std::wstring shown = row;
+            if (shown != text && shown.substr(0, shown.find(L'\t')) != text)
+                continue;
+            SendMessageW(box, combo ? CB_SETCURSEL : LB_SETCURSEL, i, 0);
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(control, combo ? CBN_SELENDOK : LBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(box));
+            return;
+        }
+        ADD_FAILURE() << "no row " << Narrow(text) << " in " << control;
+    };
 }
 
 class SheetToJobTest : public ::testing::Test {
@@ -620,6 +651,42 @@ TEST_F(SheetToJobTest, AccountingUserIdTypedOnTheDeviceSheetReachesTheNextJob)
         DeletePrinterDataTable(printer_, kPrinterSettingsTable);
 }
 
+// An installable option and the paper of tray 3 chosen on the device options
+// page with its own controls, as an administrator does, reach the next job
+// that takes tray 3: its header tells the tray, the tray's paper and type, and
+// the fitted unit.
+TEST_F(SheetToJobTest, DeviceOptionsPageChoicesReachTheNextJobsTray)
+{
+    auto properties = InstalledExport<PrinterPropertiesFn>("PrinterProperties");
+    ASSERT_NE(properties, nullptr);
+    MessageBoxScript boxes({IDOK, IDOK});
+    SheetDriver driver("", {ChooseRowOnPage(1, 1046, L"Large Capacity Tray Unit"),
+                            ChooseRowOnPage(1, 3742, L"Installed"), ChooseRowOnPage(1, 1739, L"Tray 3"),
+                            ChooseRowOnPage(1, 1743, L"Letter"), ChooseRowOnPage(1, 1741, L"Recycled"),
+                            PressOk()});
+    EXPECT_TRUE(properties(nullptr, printer_));
+    ASSERT_TRUE(driver.visit().found);
+    std::vector<uint8_t> stored(kPrinterSettingsRecordSize);
+    uint32_t size = kPrinterSettingsRecordSize;
+    ASSERT_TRUE(ReadPrinterDataTable(printer_, kPrinterSettingsTable, stored.data(), &size));
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    EXPECT_EQ(SettingNumberOr(kFidLargeCapacityTray, settings.data(), stored.data(), 0), 1u);
+    EXPECT_EQ(SettingNumberOr(kFidTray3PaperSize, settings.data(), stored.data(), 0), 1u);
+    EXPECT_EQ(SettingNumberOr(kFidTray3PaperType, settings.data(), stored.data(), 0), 2u);
+
+    std::vector<BYTE> devmode = ApplicationDevmode();
+    ASSERT_FALSE(devmode.empty());
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    std::memcpy(record.data(), devmode.data(), kPrivatePartOffset);
+    ASSERT_TRUE(WriteSettingNumber(kFidPaperTray, record.data(), nullptr, 3));
+    std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
+    MorvaListing listing = PrintTwoPages(devmode);
+    const std::string header = Lines(listing.headerLines);
+    for (const char* line : {"@PJL SET JOBATTR=\"@TRAY=3\"\n", "@PJL SET JOBATTR=\"@T3SZ=1\"\n",
+                             "@PJL SET JOBATTR=\"@T3TY=2\"\n", "@PJL SET JOBATTR=\"@LCTU=ON\"\n"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
+}
+
 // The same choices through the pages' own controls, as a user makes them.
 TEST_F(SheetToJobTest, ChoicesThroughThePagesControls)
 {
@@ -840,6 +907,76 @@ TEST_F(SheetToJobTest, PrintHostPropertiesShowsTheDeviceSheet)
     EXPECT_EQ(stored.code, 0u) << stored.output;
     EXPECT_TRUE(stored.notes.empty()) << Narrow(stored.notes);
     EXPECT_NE(stored.output.find("stored"), std::string::npos) << stored.output;
+}
+
+}  // namespace
+
+namespace {
+
+// The printer query on the device options page, answered by the device-access
+// stand-in the reference model names (its file name 6 in the driver
+// directory): the unit and tray 3's paper it reports are stored by OK and
+// reach the next job that takes tray 3.
+TEST_F(SheetToJobTest, PrinterQueryOnTheDeviceSheetReachesTheNextJob)
+{
+    printhost::InstalledDriver installed;
+    std::wstring error;
+    ASSERT_TRUE(printhost::FindInstalledDriver(SheetPrinter().driverName(), &installed, &error)) << Narrow(error);
+    const std::wstring directory = installed.interfaceDll.substr(0, installed.interfaceDll.find_last_of(L"\\/") + 1);
+    ASSERT_TRUE(CopyFileW((printhost_test::BinaryDirectory() + L"\\device_access_standin.dll").c_str(),
+                          (directory + L"C4530F6.DAT").c_str(), FALSE));
+    const std::wstring script = printhost_test::TempPath(L"query_to_job.script");
+    {
+        FILE* f = _wfopen(script.c_str(), L"w");
+        ASSERT_NE(f, nullptr);
+        fputs("open 31\n"
+              "string _ZQZADC_NetworkAddress 0 10.0.0.31\n"
+              "int FaxCard 0 1\n"
+              "bool LargeCapacityTray 0 1\n"
+              "trays 1\n"
+              "tray 0 215900 279400 Recycled -\n",
+              f);
+        fclose(f);
+    }
+    SetEnvironmentVariableW(L"DEVICE_STANDIN_SCRIPT", script.c_str());
+    auto properties = InstalledExport<PrinterPropertiesFn>("PrinterProperties");
+    ASSERT_NE(properties, nullptr);
+    const SheetStep query = [](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, 1);
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(1749, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1749)));
+        CaptureWindowPng(sheet, "query-to-job-device-sheet");
+    };
+    SheetDriver driver("", {query, PressOk()});
+    EXPECT_TRUE(properties(nullptr, printer_));
+    ASSERT_TRUE(driver.visit().found);
+    SetEnvironmentVariableW(L"DEVICE_STANDIN_SCRIPT", nullptr);
+    DeleteFileW(script.c_str());
+    EXPECT_TRUE(boxes_.shown().empty()) << Narrow(ShownTexts());
+
+    std::vector<uint8_t> stored(kPrinterSettingsRecordSize);
+    uint32_t size = kPrinterSettingsRecordSize;
+    ASSERT_TRUE(ReadPrinterDataTable(printer_, kPrinterSettingsTable, stored.data(), &size));
+    std::vector<uint8_t> settings(kSettingsRecordSize);
+    EXPECT_EQ(SettingNumberOr(kFidLargeCapacityTray, settings.data(), stored.data(), 0), 1u);
+    // Letter is no paper tray 3 lists, but lies within its range: its own size.
+    EXPECT_EQ(SettingNumberOr(kFidTray3PaperSize, settings.data(), stored.data(), 0), 275u);
+    EXPECT_EQ(SettingNumberOr(6191, settings.data(), stored.data(), 0), 2159u);
+    EXPECT_EQ(SettingNumberOr(6206, settings.data(), stored.data(), 0), 2794u);
+    // A paper type the model does not name.
+    EXPECT_EQ(SettingNumberOr(kFidTray3PaperType, settings.data(), stored.data(), 0), 28u);
+
+    std::vector<BYTE> devmode = ApplicationDevmode();
+    ASSERT_FALSE(devmode.empty());
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    std::memcpy(record.data(), devmode.data(), kPrivatePartOffset);
+    ASSERT_TRUE(WriteSettingNumber(kFidPaperTray, record.data(), nullptr, 3));
+    std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
+    MorvaListing listing = PrintTwoPages(devmode);
+    const std::string header = Lines(listing.headerLines);
+    for (const char* line : {"@PJL SET JOBATTR=\"@TRAY=3\"\n", "@PJL SET JOBATTR=\"@T3SZ=275\"\n",
+                             "@PJL SET JOBATTR=\"@T3TY=28\"\n", "@PJL SET JOBATTR=\"@LCTU=ON\"\n"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
 }
 
 }  // namespace
