@@ -14,8 +14,6 @@ namespace {
 constexpr uint16_t kListNone = 0;
 constexpr uint16_t kListRange = 4;
 constexpr uint16_t kListRangeShared = 6;
-constexpr uint64_t kKindComboBox = 1;
-constexpr uint64_t kKindListBox = 2;
 
 bool IsShownState(uint16_t state) { return state == 0 || state == 14 || state == 15; }
 
@@ -154,7 +152,10 @@ int UpdateSlotSelections(CallContext* call, const ItemRecord* records, int32_t c
             if (state->selectedSlot == kNoSelectedSlot && GetSettingUiState(window, slot->setting, &shown, nullptr) &&
                 IsShownState(shown))
                 state->selectedSlot = s;
-            if (item.kind == kKindComboBox || item.kind == kKindListBox)
+            // Every control that shows a choice of rows needs the current one:
+            // option buttons and check boxes read it as well as the lists (a
+            // text list's rows are its values).
+            if (list->listKind != kListRange)
                 state->slots[s].currentOption =
                     FindOptionValueIndex(list, &state->slots[s].value.value, state->slots[s].value.type);
         }
