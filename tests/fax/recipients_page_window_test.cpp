@@ -11,6 +11,7 @@
 #include "tests/support/window_capture.h"
 #include "ui/engine/dialog_context.h"
 #include "ui/engine/dialog_tables.h"
+#include "ui/engine/message_engine.h"
 #include "ui/engine/ui_context.h"
 #include "ui/fax/fax_dialog_ids.h"
 #include "ui/fax/fax_setting_ids.h"
@@ -309,4 +310,150 @@ TEST_F(RecipientsPageWindow, AddressBookBoxKeepsAMarkedPathFirst)
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, kOutsideDialogButton)));
     CaptureWindowPng(page_, "fax_recipients_page_address_book");
     RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+}
+
+TEST_F(RecipientsPageWindow, ColumnWidthsAreStoredOnApplyAndReadAgain)
+{
+    const std::wstring key = L"Software\\Morva\\F1800\\RecipientColumns";
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    HWND list = GetDlgItem(page_, kRecipientList);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, 111);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, 77);
+    EXPECT_EQ(Notify(PSN_APPLY), PSNRET_NOERROR);
+    wchar_t text[16] = {};
+    DWORD bytes = sizeof text;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"COLUMN_WIDTH2", RRF_RT_REG_SZ, nullptr, text, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(text, L"111");
+    // A page opened afterwards has the stored widths.
+    HWND second = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(kRecipientsPageTemplate), host_,
+                                     FaxRecipientsPageProc, reinterpret_cast<LPARAM>(&page_info_));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(SendDlgItemMessageW(second, kRecipientList, LVM_GETCOLUMNWIDTH, 1, 0), 111);
+    EXPECT_EQ(SendDlgItemMessageW(second, kRecipientList, LVM_GETCOLUMNWIDTH, 3, 77), 77);
+    DestroyWindow(second);
+    // Clear All gives the defaults back.
+    ClickButton(page_, kFaxDefaultsButton);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 25);
+    EXPECT_NE(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), 111);
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+}
+
+TEST_F(RecipientsPageWindow, RowsCarryTheIconOfTheirKind)
+{
+    AddTo(context_record_->current->fax, Recipient(kRecipientFaxNumber, L"0312345678", L"Smith"));
+    AddTo(context_record_->current->fax, Recipient(kRecipientSpeedDial, L"12", L"Book"));
+    WriteSettingNumber(kFidSpeedDialBookSize, context_record_->current->settings,
+                       context_record_->current->printerSettings, 2000);
+    Notify(PSN_SETACTIVE);
+    ASSERT_EQ(Rows(), 2);
+    for (int row = 0; row < 2; ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        SendDlgItemMessageW(page_, kRecipientList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(item.iImage, row == 0 ? kRecipientFaxNumber : kRecipientSpeedDial);
+    }
+    auto icons = reinterpret_cast<HIMAGELIST>(SendDlgItemMessageW(page_, kRecipientList, LVM_GETIMAGELIST,
+                                                                  LVSIL_SMALL, 0));
+    ASSERT_NE(icons, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(icons), 3);
+    CaptureWindowPng(page_, "fax_recipients_page_kinds");
+}
+
+TEST_F(RecipientsPageWindow, KindFitsTheOptionsReadAgain)
+{
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    TypeText(page_, kRecipientAddressEdit, L"0312345678", kRecipientNameEdit);
+    WriteSettingNumber(kFidFaxCardType, settings, printerSettings, 0);
+    WriteSettingNumber(kFidIpFaxOption, settings, printerSettings, 1);
+    SendMessageW(page_, kEventItem2535, kRecipientKindBox, 0);
+    EXPECT_EQ(SettingNumberOr(kFidRecipientKind, settings, printerSettings, 99), kRecipientIpFax);
+    EXPECT_EQ(GetWindowTextLengthW(GetDlgItem(page_, kRecipientAddressEdit)), 0) << "the address is cleared";
+    wchar_t shown[64] = {};
+    HWND kinds = GetDlgItem(page_, kRecipientKindBox);
+    SendMessageW(kinds, CB_GETLBTEXT, SendMessageW(kinds, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(shown));
+    EXPECT_STREQ(shown, L"IP Fax");
+}
+
+TEST_F(RecipientsPageWindow, SendTimeShowsTwoDigitsAndGoesRound)
+{
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    WriteSettingNumber(kFidFaxHour, settings, printerSettings, 23);
+    WriteSettingNumber(kFidFaxMinute, settings, printerSettings, 5);
+    Notify(PSN_SETACTIVE);
+    wchar_t text[8] = {};
+    GetDlgItemTextW(page_, kFaxMinuteEdit, text, 8);
+    EXPECT_STREQ(text, L"05");
+    // One step up from 23 is 0.
+    SendDlgItemMessageW(page_, kFaxHourUpDown, WM_KEYDOWN, VK_UP, 0);
+    SendDlgItemMessageW(page_, kFaxHourUpDown, WM_KEYUP, VK_UP, 0);
+    Pump();
+    EXPECT_EQ(SettingNumberOr(kFidFaxHour, settings, printerSettings, 99), 0u);
+    GetDlgItemTextW(page_, kFaxHourEdit, text, 8);
+    EXPECT_STREQ(text, L"00");
+    // The fine resolution box sets its setting.
+    CheckDlgButton(page_, kFaxFineCheck, BST_CHECKED);
+    ClickButton(page_, kFaxFineCheck);
+    EXPECT_EQ(SettingNumberOr(kFidFaxSpecialJob, settings, printerSettings, 99), 1u);
+}
+
+TEST_F(RecipientsPageWindow, CoverSheetJobWithAnUnknownSenderOpensTheCoverSheetInstead)
+{
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    WriteSettingNumber(kFidFaxInformationPage, settings, printerSettings, 1);
+    const wchar_t nobody[] = L"Nobody Stored";
+    SetFunctionIdValueArgs(settings, printerSettings, kFidSenderName, kTypeString, sizeof nobody, nobody);
+    Pump();
+    EXPECT_EQ(Notify(PSN_APPLY), PSNRET_INVALID_NOCHANGEPAGE);
+    MSG msg{};
+    bool posted = false;
+    while (PeekMessageW(&msg, page_, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+        posted = posted || LOWORD(msg.wParam) == kCoverSheetButton;
+    EXPECT_TRUE(posted) << "a click of the cover-sheet button is posted";
+    // The cover sheet off: the page applies.
+    WriteSettingNumber(kFidFaxInformationPage, settings, printerSettings, 0);
+    EXPECT_EQ(Notify(PSN_APPLY), PSNRET_NOERROR);
+}
+
+TEST_F(RecipientsPageWindow, ProgramButtonsSayWhenNothingIsInstalled)
+{
+    MessageBoxScript script({IDOK, IDOK});
+    ClickButton(page_, kPhonebookProgramButton);
+    Type(L"0312345678", L"Smith");
+    EnableWindow(GetDlgItem(page_, kPhonebookButton), TRUE);
+    ClickButton(page_, kPhonebookButton);
+    ASSERT_EQ(script.shown().size(), 2u) << Shown(script);
+    EXPECT_EQ(script.shown()[0].text, ResourceString(4624));
+    EXPECT_EQ(script.shown()[1].text, ResourceString(5226));
+}
+
+TEST_F(RecipientsPageWindow, TypedAddressGoesIntoTheHistoryBox)
+{
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    WriteSettingNumber(kFidUseAddressHistory, settings, printerSettings, 1);
+    Notify(PSN_SETACTIVE);
+    HWND history = GetDlgItem(page_, kAddressHistoryBox);
+    EXPECT_TRUE(IsWindowVisible(history));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page_, kRecipientAddressEdit)));
+    MessageBoxScript none;
+    for (const wchar_t* address : {L"0311111111", L"0322222222"}) {
+        SetWindowTextW(history, address);
+        SendMessageW(page_, WM_COMMAND, MAKEWPARAM(kAddressHistoryBox, CBN_EDITCHANGE),
+                     reinterpret_cast<LPARAM>(history));
+        TypeText(page_, kRecipientNameEdit, L"Smith");
+        ClickButton(page_, kRecipientAddButton);
+    }
+    ASSERT_EQ(Rows(), 2) << Shown(none);
+    EXPECT_EQ(Cell(1, 1), L"0322222222");
+    EXPECT_EQ(GetWindowTextLengthW(history), 0) << "the entry is reset";
+    wchar_t first[64] = {};
+    SendMessageW(history, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+    EXPECT_STREQ(first, L"0322222222");
+    EXPECT_EQ(SendMessageW(history, CB_GETCOUNT, 0, 0), 3) << "two addresses and the clear-list item";
+    CaptureWindowPng(page_, "fax_recipients_page_history");
 }

@@ -1157,6 +1157,18 @@ uint32_t OnAddressHistoryItem(CallContext* call, UINT message, WPARAM wParam, LP
     return 0;
 }
 
+// With the address history on, the address is typed into the history box:
+// the hidden edit field must not write its own (empty) text over it.
+uint32_t OnAddressEditItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                           const void* parameters)
+{
+    PageData d{};
+    if ((message == WM_COMMAND || message == kEngineValidate) && Data(call, &d) &&
+        SettingNumberOr(kFidUseAddressHistory, d.settings, d.printerSettings, 0))
+        return 0;
+    return OnEditItemWithSetText(call, message, wParam, lParam, item, parameters);
+}
+
 constexpr ItemSlot kKindSlots[] = {{kFidRecipientKind, kEvaluateOnActivate | kEvaluateAfterChange}};
 constexpr ItemSlot kAddressSlots[] = {{kFidRecipientAddress, 0}};
 constexpr ItemSlot kNameSlots[] = {{kFidRecipientName, 0}};
@@ -1184,7 +1196,7 @@ const ItemRecord kPageRecords[] = {
     {kFaxDefaultsButton, 0, nullptr, kKindPushButton, OnRecipientButton, nullptr, kNoControl, kNoControl, nullptr},
     {kRecipientKindBox, 1, kKindSlots, kKindComboBox, OnRecipientKindItem, &kComboParams, kRecipientKindLabel,
      kNoControl, nullptr},
-    {kRecipientAddressEdit, 1, kAddressSlots, kKindEdit, OnEditItemWithSetText, &kAddressEdit, kNoControl,
+    {kRecipientAddressEdit, 1, kAddressSlots, kKindEdit, OnAddressEditItem, &kAddressEdit, kNoControl,
      kNoControl, nullptr},
     {kRecipientNameEdit, 1, kNameSlots, kKindEdit, OnEditItemWithSetText, &kNameEdit, kNoControl, kNoControl,
      nullptr},
