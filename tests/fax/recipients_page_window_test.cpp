@@ -457,3 +457,69 @@ TEST_F(RecipientsPageWindow, TypedAddressGoesIntoTheHistoryBox)
     EXPECT_EQ(SendMessageW(history, CB_GETCOUNT, 0, 0), 3) << "two addresses and the clear-list item";
     CaptureWindowPng(page_, "fax_recipients_page_history");
 }
+
+TEST_F(RecipientsPageWindow, PrintTimePageNamesItsButtonsAndAsksAboutFeatures)
+{
+    DestroyWindow(page_);
+    for (int id : {IDOK, IDCANCEL})
+        CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, 20 + id * 80, 500, 70, 24, host_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    ui_.sheetMode |= kSheetPrintTime;
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    WriteSettingNumber(kFidFaxOneHeader, settings, printerSettings, 0);
+    // Leaving reads the printer's own options again (the model's defaults
+    // here: no fax card, the IP fax option): IP fax addresses stay.
+    WriteSettingNumber(kFidIpFaxOption, settings, printerSettings, 1);
+    FaxRecipientRecord first = Recipient(kRecipientIpFax, L"192.0.2.1", L"Smith");
+    wcscpy(first.field5, L"77");
+    AddTo(context_record_->current->fax, first);
+    AddTo(context_record_->current->fax, Recipient(kRecipientIpFax, L"192.0.2.2", L"Jones"));
+    page_ = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(kRecipientsPageTemplate), host_,
+                               FaxRecipientsPageProc, reinterpret_cast<LPARAM>(&page_info_));
+    ASSERT_NE(page_, nullptr);
+    Notify(PSN_SETACTIVE);
+    Pump();
+    wchar_t text[64] = {};
+    GetDlgItemTextW(host_, IDOK, text, 64);
+    EXPECT_EQ(text, ResourceString(5075));
+    GetDlgItemTextW(host_, IDCANCEL, text, 64);
+    EXPECT_EQ(text, ResourceString(5076));
+    ASSERT_EQ(Rows(), 2);
+    {
+        MessageBoxScript script({IDCANCEL});
+        EXPECT_EQ(Notify(PSN_KILLACTIVE), 1) << Shown(script);
+        ASSERT_EQ(script.shown().size(), 1u) << Shown(script);
+        const std::wstring& shown = script.shown()[0].text;
+        EXPECT_EQ(shown.find(ResourceString(4631)), 0u) << Shown(script);
+        EXPECT_NE(shown.find(ResourceString(4634)), std::wstring::npos) << Shown(script);
+        EXPECT_EQ(shown.find(ResourceString(4633)), std::wstring::npos) << Shown(script);
+    }
+    MessageBoxScript script({IDOK});
+    EXPECT_EQ(Notify(PSN_KILLACTIVE), 0) << Shown(script);
+    EXPECT_EQ(SettingNumberOr(kFidFaxRecipientCount, context_record_->current->settings,
+                              context_record_->current->printerSettings, 99),
+              2u);
+    CaptureWindowPng(host_, "fax_recipients_page_print_time");
+}
+
+TEST_F(RecipientsPageWindow, CancelledBookChoiceKeepsTheMarkedPath)
+{
+    const wchar_t marked[] = L":C:\\books\\kept.csv";
+    SetFunctionIdValueArgs(context_record_->current->settings, context_record_->current->printerSettings,
+                           kFidAddressBookFile, kTypeString, sizeof marked, marked);
+    std::wstring title;
+    ScriptNextModalDialog([&] { ClickButton(page_, kAddressBookBrowse); },
+                          [&](HWND dialog) {
+                              wchar_t text[128] = {};
+                              GetWindowTextW(dialog, text, 128);
+                              title = text;
+                              PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                          });
+    EXPECT_EQ(title, ResourceString(4541));
+    const auto* now = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(GetFunctionIdValuePointer(
+        context_record_->current->settings, context_record_->current->printerSettings, kFidAddressBookFile,
+        kTypeString)));
+    ASSERT_NE(now, nullptr);
+    EXPECT_STREQ(now, marked);
+}
