@@ -523,3 +523,18 @@ TEST_F(RecipientsPageWindow, CancelledBookChoiceKeepsTheMarkedPath)
     ASSERT_NE(now, nullptr);
     EXPECT_STREQ(now, marked);
 }
+
+TEST_F(RecipientsPageWindow, AddIsEnabledByATypedAddress)
+{
+    HWND add = GetDlgItem(page_, kRecipientAddButton);
+    EXPECT_FALSE(IsWindowEnabled(add));
+    TypeText(page_, kRecipientAddressEdit, L"0312345678");
+    EXPECT_TRUE(IsWindowEnabled(add));
+    TypeText(page_, kRecipientAddressEdit, L"   ");
+    EXPECT_FALSE(IsWindowEnabled(add)) << "blanks are no address";
+    // The phonebook button wants an address and a name.
+    TypeText(page_, kRecipientAddressEdit, L"0312345678");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page_, kPhonebookButton)));
+    TypeText(page_, kRecipientNameEdit, L"Smith");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, kPhonebookButton)));
+}

@@ -271,8 +271,16 @@ void UpdateDescriptionAndButtons(const PageData& d)
     if (BuildRecipientFromEntry(d.settings, d.printerSettings, &typed))
         typedText = DescribeRecipientOptions(typed, lineKind);
     SetDlgItemTextW(d.window, kTypedOptionsText, typedText.c_str());
+    // The fields as they show now: an edit field writes its setting only
+    // when it is left.
+    const bool history = SettingNumberOr(kFidUseAddressHistory, d.settings, d.printerSettings, 0) != 0;
+    wchar_t address[kRecipientAddressChars] = {};
+    GetDlgItemTextW(d.window, history ? kAddressHistoryBox : kRecipientAddressEdit, address,
+                    static_cast<int>(std::size(address)));
+    wcsncpy(typed.destination, address, kRecipientAddressChars - 1);
+    GetDlgItemTextW(d.window, kRecipientNameEdit, typed.field7, kRecipientNameChars);
     const bool noLine = lineKind == 3 && !SettingNumberOr(kFidIpFaxOption, d.settings, d.printerSettings, 0);
-    EnableWindow(GetDlgItem(d.window, kRecipientAddButton), !IsBlankText(typed.destination) && !noLine);
+    EnableWindow(GetDlgItem(d.window, kRecipientAddButton), !IsBlankText(address) && !noLine);
     EnableWindow(GetDlgItem(d.window, kPhonebookButton), PhonebookButtonEnabled(typed));
 }
 
@@ -490,13 +498,13 @@ bool ConfirmTypedRecipient(CallContext* call)
 {
     HWND window = GetCallWindow(call);
     FaxUiState* state = GetWindowFaxUiState(window);
-    const ItemRecord* button = FindItemRecord(window, kRecipientsPageCode, kRecipientAddButton);
+    const ItemRecord* button = FindItemRecord(window, kRecipientsPageCode, kConfirmNumberButton);
     if (!state || !button)
         return false;
     state->destinationConfirmed = 0;
     state->subDialogOpen = 1;
     const ButtonParams open = {kActionSubDialog, &kReentrySub};
-    OnPushButtonItem(call, WM_COMMAND, MAKEWPARAM(kRecipientAddButton, BN_CLICKED), 0, button, &open);
+    OnPushButtonItem(call, WM_COMMAND, MAKEWPARAM(kConfirmNumberButton, BN_CLICKED), 0, button, &open);
     state->subDialogOpen = 0;
     return state->destinationConfirmed != 0;
 }
@@ -941,6 +949,7 @@ uint32_t OnRecipientKindItem(CallContext* call, UINT message, WPARAM wParam, LPA
         SetFunctionIdValueArgs(d.settings, d.printerSettings, kFidRecipientAddress, kTypeString, 2, L"");
         SetDlgItemTextW(d.window, kRecipientAddressEdit, L"");
         SetDlgItemTextW(d.window, kAddressHistoryBox, L"");
+        UpdateDescriptionAndButtons(d);
     }
     if ((IsShowMessage(message, lParam) || message == WM_COMMAND) && Data(call, &d)) {
         uint16_t lineKind = 0;
@@ -1166,7 +1175,21 @@ uint32_t OnAddressEditItem(CallContext* call, UINT message, WPARAM wParam, LPARA
     if ((message == WM_COMMAND || message == kEngineValidate) && Data(call, &d) &&
         SettingNumberOr(kFidUseAddressHistory, d.settings, d.printerSettings, 0))
         return 0;
-    return OnEditItemWithSetText(call, message, wParam, lParam, item, parameters);
+    const uint32_t result = OnEditItemWithSetText(call, message, wParam, lParam, item, parameters);
+    if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && Data(call, &d))
+        UpdateDescriptionAndButtons(d);
+    return result;
+}
+
+// Changes of the name decide the phonebook button.
+uint32_t OnNameEditItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
+                        const void* parameters)
+{
+    const uint32_t result = OnEditItemWithSetText(call, message, wParam, lParam, item, parameters);
+    PageData d{};
+    if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && Data(call, &d))
+        UpdateDescriptionAndButtons(d);
+    return result;
 }
 
 constexpr ItemSlot kKindSlots[] = {{kFidRecipientKind, kEvaluateOnActivate | kEvaluateAfterChange}};
@@ -1198,7 +1221,7 @@ const ItemRecord kPageRecords[] = {
      kNoControl, nullptr},
     {kRecipientAddressEdit, 1, kAddressSlots, kKindEdit, OnAddressEditItem, &kAddressEdit, kNoControl,
      kNoControl, nullptr},
-    {kRecipientNameEdit, 1, kNameSlots, kKindEdit, OnEditItemWithSetText, &kNameEdit, kNoControl, kNoControl,
+    {kRecipientNameEdit, 1, kNameSlots, kKindEdit, OnNameEditItem, &kNameEdit, kNoControl, kNoControl,
      nullptr},
     {kRecipientCompanyEdit, 1, kCompanySlots, kKindEdit, OnCompanyItem, &kCompanyEdit, kNoControl, kNoControl,
      nullptr},
