@@ -538,3 +538,31 @@ TEST_F(RecipientsPageWindow, AddIsEnabledByATypedAddress)
     TypeText(page_, kRecipientNameEdit, L"Smith");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, kPhonebookButton)));
 }
+
+TEST_F(RecipientsPageWindow, SpeedDialNumberOutsideTheBookIsRefusedAndTheFieldRestored)
+{
+    void* settings = context_record_->current->settings;
+    void* printerSettings = context_record_->current->printerSettings;
+    WriteSettingNumber(kFidSpeedDialBookSize, settings, printerSettings, 100);
+    WriteSettingNumber(kFidRecipientKind, settings, printerSettings, kRecipientSpeedDial);
+    Notify(PSN_SETACTIVE);
+    {
+        MessageBoxScript script({IDOK});
+        TypeText(page_, kRecipientAddressEdit, L"0500", kRecipientNameEdit);
+        TypeText(page_, kRecipientNameEdit, L"Far", kRecipientAddButton);
+        ClickButton(page_, kRecipientAddButton);
+        ASSERT_EQ(script.shown().size(), 1u) << Shown(script);
+        EXPECT_EQ(Rows(), 0);
+        EXPECT_EQ(GetWindowTextLengthW(GetDlgItem(page_, kRecipientAddressEdit)), 0) << "the text before the edit "
+                                                                                     << Shown(script);
+        const auto* address = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(
+            GetFunctionIdValuePointer(settings, printerSettings, kFidRecipientAddress, kTypeString)));
+        ASSERT_NE(address, nullptr);
+        EXPECT_STREQ(address, L"");
+    }
+    MessageBoxScript none;
+    Type(L"12", L"Near");
+    ClickButton(page_, kRecipientAddButton);
+    EXPECT_EQ(Rows(), 1) << Shown(none);
+    EXPECT_EQ(Cell(0, 1).substr(0, 4), L"0012");
+}

@@ -1168,6 +1168,33 @@ uint32_t OnAddressHistoryItem(CallContext* call, UINT message, WPARAM wParam, LP
 
 // With the address history on, the address is typed into the history box:
 // the hidden edit field must not write its own (empty) text over it.
+// A typed speed-dial number is checked against the device's book when the
+// page validates: a refused one shows its message and the field gets back
+// the text it had before the edit (a speed-dial number has at most 4 digits).
+constexpr size_t kSavedSpeedDialChars = 4;
+constexpr uint32_t kRefused = 1;
+
+bool CheckTypedAddress(const PageData& d)
+{
+    if (SettingNumberOr(kFidRecipientKind, d.settings, d.printerSettings, 0) != kRecipientSpeedDial)
+        return true;
+    const std::wstring typed = SettingText(d, kFidRecipientAddress);
+    if (IsBlankText(typed.c_str()))
+        return true;
+    std::string ascii;
+    for (wchar_t c : typed)
+        ascii += c < 0x80 ? static_cast<char>(c) : '?';
+    const int message = CheckTypedSpeedDialNumber(ascii.c_str(), Inputs(d).checks);
+    if (message == 0)
+        return true;
+    Message(d.window, MB_OK | MB_ICONEXCLAMATION, static_cast<UINT>(message));
+    const std::wstring saved = d.state->savedTexts[kRecipientAddressEdit].substr(0, kSavedSpeedDialChars);
+    SetSettingText(d, kFidRecipientAddress, saved);
+    SetDlgItemTextW(d.window, kRecipientAddressEdit, saved.c_str());
+    SetFocus(GetDlgItem(d.window, kRecipientAddressEdit));
+    return false;
+}
+
 uint32_t OnAddressEditItem(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
                            const void* parameters)
 {
@@ -1176,6 +1203,11 @@ uint32_t OnAddressEditItem(CallContext* call, UINT message, WPARAM wParam, LPARA
         SettingNumberOr(kFidUseAddressHistory, d.settings, d.printerSettings, 0))
         return 0;
     const uint32_t result = OnEditItemWithSetText(call, message, wParam, lParam, item, parameters);
+    const bool focused = message == WM_COMMAND && HIWORD(wParam) == EN_SETFOCUS;
+    if ((message == WM_INITDIALOG || focused) && Data(call, &d))
+        d.state->savedTexts[kRecipientAddressEdit] = SettingText(d, kFidRecipientAddress);
+    if (message == kEngineValidate && Data(call, &d) && !CheckTypedAddress(d))
+        return kRefused;
     if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && Data(call, &d))
         UpdateDescriptionAndButtons(d);
     return result;
