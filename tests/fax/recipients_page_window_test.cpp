@@ -566,3 +566,32 @@ TEST_F(RecipientsPageWindow, SpeedDialNumberOutsideTheBookIsRefusedAndTheFieldRe
     EXPECT_EQ(Rows(), 1) << Shown(none);
     EXPECT_EQ(Cell(0, 1).substr(0, 4), L"0012");
 }
+
+// Button 4005: the outside recipient dialog (the stand-in library) gives the
+// list back reversed; the page shows the list it returned.
+TEST_F(RecipientsPageWindow, OutsideRecipientDialogReplacesTheList)
+{
+    std::wstring standIn = L"Z:";
+    for (const char* c = MORVA_FAX_STANDIN_DIR; *c != 0; ++c)
+        standIn += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    const std::wstring library = printer_s->driverDirectory() + L"F1800RD.dll";
+    ASSERT_TRUE(CopyFileW((standIn + L"\\F1800RD.dll").c_str(), library.c_str(), FALSE));
+    for (const wchar_t* name :
+         {L"MORVA_RECIPDLG_LOG", L"MORVA_RECIPDLG_RESULT", L"MORVA_RECIPDLG_COUNT", L"MORVA_RECIPDLG_CLAIM"})
+        SetEnvironmentVariableW(name, nullptr);
+    AddTo(context_record_->current->fax, Recipient(kRecipientFaxNumber, L"0311111111", L"First"));
+    AddTo(context_record_->current->fax, Recipient(kRecipientFaxNumber, L"0322222222", L"Second"));
+    const wchar_t book[] = L"C:\\books\\office.csv";
+    SetFunctionIdValueArgs(context_record_->current->settings, context_record_->current->printerSettings,
+                           kFidAddressBookFile, kTypeString, sizeof book, book);
+    Notify(PSN_SETACTIVE);
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, kOutsideDialogButton)));
+    MessageBoxScript none;
+    ClickButton(page_, kOutsideDialogButton);
+    ASSERT_EQ(Rows(), 2) << Shown(none);
+    EXPECT_EQ(Cell(0, 2), L"Second");
+    EXPECT_EQ(Cell(1, 2), L"First");
+    EXPECT_EQ(none.shown().size(), 0u) << Shown(none);
+    DeleteFileW(library.c_str());
+}
