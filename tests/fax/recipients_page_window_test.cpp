@@ -40,7 +40,7 @@ std::string Shown(const MessageBoxScript& script)
 }
 
 const PageDescriptor* const kPages[] = {&RecipientsPage, &RecipientOptionsDialog, &RecipientOptionsExDialog,
-                                        &DestinationReentryDialog};
+                                        &DestinationReentryDialog, &PhonebookWaitDialog};
 
 }  // namespace
 
@@ -594,4 +594,74 @@ TEST_F(RecipientsPageWindow, OutsideRecipientDialogReplacesTheList)
     EXPECT_EQ(Cell(1, 2), L"First");
     EXPECT_EQ(none.shown().size(), 0u) << Shown(none);
     DeleteFileW(library.c_str());
+}
+
+// Button 4046 with the stand-in phonebook tool: the wait dialog opens from the
+// page, and its Cancel stops the running tool and gives the book back as it
+// was.
+TEST_F(RecipientsPageWindow, PhonebookWaitCancelledFromThePageRestoresTheBook)
+{
+    constexpr wchar_t kToolKey[] = L"SOFTWARE\\Morva\\Fax Phonebook Tool";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"fax46 page tool\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring standIn = L"Z:";
+    for (const char* c = MORVA_FAX_STANDIN_DIR; *c != 0; ++c)
+        standIn += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    ASSERT_TRUE(CopyFileW((standIn + L"\\fax_phonebook_standin.exe").c_str(), (folder + L"MorvaPhonebook.exe").c_str(),
+                          FALSE));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kToolKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const wchar_t version[] = L"60100";
+    RegSetValueExW(key, L"InstallFolder", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>((folder.size() + 1) * 2));
+    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof version);
+    RegCloseKey(key);
+    SetEnvironmentVariableW(L"MORVA_PHONEBOOK_LOG", nullptr);
+    SetEnvironmentVariableW(L"MORVA_PHONEBOOK_STALL", L"1");
+    const std::wstring book = std::wstring(temp) + L"fax46 page book.csv";
+    const std::string original = "book\r\nSmith,0312345678\r\n";
+    {
+        HANDLE file = CreateFileW(book.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, original.data(), static_cast<DWORD>(original.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    SetFunctionIdValueArgs(context_record_->current->settings, context_record_->current->printerSettings,
+                           kFidAddressBookFile, kTypeString, static_cast<uint32_t>((book.size() + 1) * 2),
+                           book.c_str());
+    Type(L"0399990000", L"Jones");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, kPhonebookButton)));
+    MessageBoxScript none;
+    std::wstring waitText;
+    ScriptNextModalDialog([&] { ClickButton(page_, kPhonebookButton); },
+                          [&](HWND dialog) {
+                              wchar_t text[256] = {};
+                              GetDlgItemTextW(dialog, kPhonebookWaitText, text, 256);
+                              waitText = text;
+                              CaptureWindowPng(dialog, "fax_phonebook_wait_from_page");
+                              Sleep(300);
+                              ClickButton(dialog, kFaxOkButton);
+                          });
+    EXPECT_EQ(waitText, ResourceString(5225));
+    std::string after;
+    {
+        HANDLE file = CreateFileW(book.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        char bytes[256] = {};
+        DWORD read = 0;
+        ReadFile(file, bytes, sizeof bytes, &read, nullptr);
+        CloseHandle(file);
+        after.assign(bytes, read);
+    }
+    EXPECT_EQ(after, original) << "byte for byte";
+    EXPECT_EQ(none.shown().size(), 0u) << Shown(none);
+    SetEnvironmentVariableW(L"MORVA_PHONEBOOK_STALL", nullptr);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kToolKey);
+    DeleteFileW((folder + L"MorvaPhonebook.exe").c_str());
+    RemoveDirectoryW(folder.c_str());
+    DeleteFileW(book.c_str());
 }
