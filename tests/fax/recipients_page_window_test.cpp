@@ -665,3 +665,18 @@ TEST_F(RecipientsPageWindow, PhonebookWaitCancelledFromThePageRestoresTheBook)
     RemoveDirectoryW(folder.c_str());
     DeleteFileW(book.c_str());
 }
+
+TEST_F(RecipientsPageWindow, CompanyFieldHasItsOwnFont)
+{
+    auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(page_, kRecipientCompanyEdit, WM_GETFONT, 0, 0));
+    auto pageFont = reinterpret_cast<HFONT>(SendMessageW(page_, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    EXPECT_NE(font, pageFont);
+    LOGFONTW shown{};
+    ASSERT_TRUE(GetObjectW(font, sizeof shown, &shown));
+    EXPECT_EQ(shown.lfFaceName, ResourceString(5096));
+    HDC screen = GetDC(page_);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(page_, screen);
+    EXPECT_EQ(std::to_wstring(shown.lfHeight), ResourceString(dpi == 96 ? 4646 : 4647));
+}

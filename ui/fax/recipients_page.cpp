@@ -662,6 +662,59 @@ uint32_t CheckPageOnLeave(CallContext* call)
     return printTime ? CheckFeaturesOfSeveral(d, in) : 0;
 }
 
+constexpr UINT kStringCompanyFace = 5096;
+constexpr UINT kStringLanguage = 5146;
+constexpr UINT kStringCompanyHeight96 = 4646;
+constexpr UINT kStringCompanyHeight = 4647;
+constexpr UINT kStringCompanyRect = 4648;
+constexpr int kLanguageJapanese = 1041;
+constexpr int kScreenDpi96 = 96;
+constexpr wchar_t kCompanyFontProperty[] = L"MorvaCompanyFont";
+
+// The company field wraps its two lines of 40 bytes at a fixed width: it gets
+// a face and height of its own, and on screens other than 96 dpi a
+// formatting rectangle inset by the resource's margins.
+void SetUpCompanyField(HWND window)
+{
+    HWND field = GetDlgItem(window, kRecipientCompanyEdit);
+    auto base = reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0));
+    LOGFONTW font{};
+    if (!field || !base || !GetObjectW(base, sizeof font, &font))
+        return;
+    const std::wstring face = ResourceText(kStringCompanyFace);
+    if (!face.empty())
+        wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    HDC screen = GetDC(window);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kScreenDpi96;
+    if (screen)
+        ReleaseDC(window, screen);
+    if (_wtoi(ResourceText(kStringLanguage).c_str()) != kLanguageJapanese) {
+        if (const int height = _wtoi(ResourceText(dpi == kScreenDpi96 ? kStringCompanyHeight96 : kStringCompanyHeight)
+                                         .c_str()))
+            font.lfHeight = height;
+    } else if (font.lfHeight % 2 != 0) {
+        font.lfHeight += 1;
+    }
+    HFONT own = CreateFontIndirectW(&font);
+    if (!own)
+        return;
+    SetPropW(window, kCompanyFontProperty, own);
+    SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(own), FALSE);
+    if (dpi != kScreenDpi96) {
+        int margins[4] = {};
+        if (swscanf(ResourceText(kStringCompanyRect).c_str(), L"%d,%d,%d,%d", &margins[0], &margins[1], &margins[2],
+                    &margins[3]) == 4) {
+            RECT area{};
+            GetClientRect(field, &area);
+            area.left += margins[0];
+            area.top += margins[1];
+            area.right -= margins[2];
+            area.bottom -= margins[3];
+            SendMessageW(field, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&area));
+        }
+    }
+}
+
 uint32_t OnRecipientsPageItem(CallContext* call, UINT message, WPARAM, LPARAM lParam, const ItemRecord*,
                               const void*)
 {
@@ -673,6 +726,7 @@ uint32_t OnRecipientsPageItem(CallContext* call, UINT message, WPARAM, LPARAM lP
         d.state->filling = 1;
         SendDlgItemMessageW(d.window, kRecipientCompanyEdit, EM_SETWORDBREAKPROC, 0,
                             reinterpret_cast<LPARAM>(BreakAnywhereWordProc));
+        SetUpCompanyField(d.window);
         SetUpColumns(d.window, d.model);
         if (d.ui->sheetMode & kSheetPrintTime) {
             // The print-time sheet sends the job: its buttons say so.
@@ -1329,6 +1383,10 @@ FaxDestinations* GetDialogFaxDestinations(HWND dialog)
 
 INT_PTR CALLBACK FaxRecipientsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The company field's own font outlives the field.
+    if (message == WM_NCDESTROY)
+        if (auto font = static_cast<HFONT>(RemovePropW(window, kCompanyFontProperty)))
+            DeleteObject(font);
     SlotHandler handler = nullptr;
     int32_t slot = -1;
     if (!FindMessageHandler(message, wParam, lParam, kDialogTypePage, &handler, &slot))
