@@ -478,6 +478,7 @@ TEST_F(RecipientsPageWindow, PrintTimePageNamesItsButtonsAndAsksAboutFeatures)
     page_ = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(kRecipientsPageTemplate), host_,
                                FaxRecipientsPageProc, reinterpret_cast<LPARAM>(&page_info_));
     ASSERT_NE(page_, nullptr);
+    ShowWindow(page_, SW_SHOW);
     Notify(PSN_SETACTIVE);
     Pump();
     wchar_t text[64] = {};
