@@ -235,6 +235,23 @@ TEST(RecipientsPage, TextFittedToAWidth)
         EXPECT_EQ(FitTextToWidth(c.text, c.width, c.pad), c.fitted) << c.width;
 }
 
+TEST(RecipientsPage, TextFittedToAWidthKeepsDoubleByteCharactersWhole)
+{
+    constexpr UINT kCp932 = 932;
+    // Four double-byte characters are 8 bytes: a width of 8 keeps them all.
+    const wchar_t text[] = {0x65E5, 0x672C, 0x8A9E, 0x6587, 0};
+    EXPECT_EQ(FitTextToWidthIn(kCp932, text, 8, false), std::wstring(text));
+    // Width 7 leaves 4 bytes before "...": two characters.
+    EXPECT_EQ(FitTextToWidthIn(kCp932, text, 7, false), std::wstring(text, 2) + L"...");
+    // Width 8 with one more character leaves 5 bytes: the third character
+    // would be split, so two stay.
+    const wchar_t longer[] = {0x65E5, 0x672C, 0x8A9E, 0x6587, 0x5B57, 0};
+    EXPECT_EQ(FitTextToWidthIn(kCp932, longer, 8, false), std::wstring(longer, 2) + L"...");
+    // A single-byte character first moves the cut by one.
+    const wchar_t mixed[] = {L'A', 0x65E5, 0x672C, 0x8A9E, 0x6587, 0};
+    EXPECT_EQ(FitTextToWidthIn(kCp932, mixed, 8, false), std::wstring(mixed, 3) + L"...");
+}
+
 TEST(RecipientsPage, SendTimeValuesShowTwoDigits)
 {
     EXPECT_EQ(TwoDigits(0), L"00");

@@ -379,22 +379,27 @@ std::wstring ComposeFeatureMessage(uint32_t features, uint16_t lineKind)
 
 std::wstring FitTextToWidth(const wchar_t* text, int widthBytes, bool pad)
 {
+    return FitTextToWidthIn(CP_ACP, text, widthBytes, pad);
+}
+
+std::wstring FitTextToWidthIn(UINT codePage, const wchar_t* text, int widthBytes, bool pad)
+{
     if (!text || widthBytes < 0)
         return {};
     const int chars = static_cast<int>(wcscspn(text, L"\r"));
     std::string ansi;
     if (chars > 0) {
-        const int bytes = WideCharToMultiByte(CP_ACP, 0, text, chars, nullptr, 0, nullptr, nullptr);
+        const int bytes = WideCharToMultiByte(codePage, 0, text, chars, nullptr, 0, nullptr, nullptr);
         if (bytes <= 0)
             return {};
         ansi.resize(static_cast<size_t>(bytes));
-        WideCharToMultiByte(CP_ACP, 0, text, chars, ansi.data(), bytes, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, text, chars, ansi.data(), bytes, nullptr, nullptr);
     }
     if (static_cast<int>(ansi.size()) > widthBytes) {
         const int keep = widthBytes > 3 ? widthBytes - 3 : 0;
         int cut = 0;
         for (int i = 0; i < keep;) {
-            const int step = IsDBCSLeadByte(static_cast<BYTE>(ansi[static_cast<size_t>(i)])) ? 2 : 1;
+            const int step = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(ansi[static_cast<size_t>(i)])) ? 2 : 1;
             if (i + step > keep)
                 break;
             i += step;
@@ -407,11 +412,11 @@ std::wstring FitTextToWidth(const wchar_t* text, int widthBytes, bool pad)
     }
     if (ansi.empty())
         return {};
-    const int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    const int wide = MultiByteToWideChar(codePage, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
     if (wide <= 0)
         return {};
     std::wstring out(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), out.data(), wide);
+    MultiByteToWideChar(codePage, 0, ansi.data(), static_cast<int>(ansi.size()), out.data(), wide);
     return out;
 }
 

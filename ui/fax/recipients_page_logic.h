@@ -88,6 +88,8 @@ std::wstring ComposeFeatureMessage(uint32_t features, uint16_t lineKind);
 // and "..." appended; a shorter one padded with blanks when asked. Empty when
 // a conversion fails.
 std::wstring FitTextToWidth(const wchar_t* text, int widthBytes, bool pad);
+// The same in a given code page.
+std::wstring FitTextToWidthIn(UINT codePage, const wchar_t* text, int widthBytes, bool pad);
 
 // The two digits a send-time value is shown with.
 std::wstring TwoDigits(uint32_t value);
