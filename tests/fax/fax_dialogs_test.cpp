@@ -308,3 +308,80 @@ TEST_F(FaxDialogs, ToolWaitClosesWhenTheToolEnds)
     EXPECT_EQ(GetFaxUiState(&ui_)->toolRun, nullptr);
     ClosePhonebookToolRun(&run);
 }
+
+// The mailbox kind shows on its own option button: relay broadcast (2) and
+// mailbox (1) each check theirs, and only theirs.
+TEST_F(FaxDialogs, RecipientOptionsShowTheStoredMailboxKind)
+{
+    constexpr struct {
+        uint32_t kind;
+        int checked;
+    } kCases[] = {{0, kRecipientNoMailbox}, {1, kRecipientMailbox}, {2, kRecipientRelay}};
+    for (const auto& c : kCases) {
+        Set(kFidRecipientMailboxKind, c.kind);
+        SetText(kFidRecipientRelayNumbers, L"12");
+        SetText(kFidRecipientMailboxCode, L"");
+        int checked[3] = {};
+        const int buttons[3] = {kRecipientNoMailbox, kRecipientMailbox, kRecipientRelay};
+        const INT_PTR result = Run(kRecipientOptionsTemplate, RecipientOptionsDialogProc, [&](HWND dialog) {
+            for (int i = 0; i < 3; ++i)
+                checked[i] = IsDlgButtonChecked(dialog, buttons[i]);
+            if (c.kind == 2)
+                CaptureWindowPng(dialog, "fax_recipient_options_relay");
+            ClickButton(dialog, kFaxCancelButton);
+            EndDialog(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(checked[i], buttons[i] == c.checked ? BST_CHECKED : BST_UNCHECKED)
+                << "kind " << c.kind << " button " << buttons[i];
+    }
+}
+
+// Clicking a mailbox kind's button stores its value.
+TEST_F(FaxDialogs, RecipientOptionsStoreTheClickedMailboxKind)
+{
+    Set(kFidRecipientMailboxKind, 0);
+    SetText(kFidRecipientRelayNumbers, L"12");
+    const INT_PTR result = Run(kRecipientOptionsTemplate, RecipientOptionsDialogProc, [&](HWND dialog) {
+        CheckRadioButton(dialog, kRecipientNoMailbox, kRecipientRelay, kRecipientRelay);
+        ClickButton(dialog, kRecipientRelay);
+        ClickButton(dialog, kFaxOkButton);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(CurrentNumber(kFidRecipientMailboxKind), 2u);
+}
+
+// A dial prefix chosen in the list as a user does (selection, then the
+// list's selection-made note) is the setting the OK check reads.
+void ChooseRow(HWND dialog, int id, const wchar_t* text)
+{
+    HWND combo = GetDlgItem(dialog, id);
+    const LRESULT row = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    ASSERT_GE(row, 0) << "no row";
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+}
+
+TEST_F(FaxDialogs, DialPrefixChosenInTheListIsStored)
+{
+    Set(kFidRecipientDialPrefix, 0);
+    Set(kFidRecipientCommMode, 0);
+    MessageBoxScript boxes({IDOK});
+    uint32_t chosen = 99;
+    const INT_PTR result = Run(kRecipientOptionsTemplate, RecipientOptionsDialogProc, [&](HWND dialog) {
+        ChooseRow(dialog, kRecipientDialPrefixList, L"Outside Line");
+        ChooseRow(dialog, kRecipientCommModeList, L"Overseas");
+        void* settings = nullptr;
+        void* printerSettings = nullptr;
+        GetDialogSettings(dialog, &settings, &printerSettings);
+        chosen = SettingNumberOr(kFidRecipientDialPrefix, settings, printerSettings, 99);
+        ClickButton(dialog, kFaxOkButton);
+    });
+    EXPECT_EQ(chosen, 2u);
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(CurrentNumber(kFidRecipientDialPrefix), 2u);
+    EXPECT_EQ(CurrentNumber(kFidRecipientCommMode), 1u);
+    ASSERT_EQ(boxes.shown().size(), 1u) << "the change from none is asked";
+    EXPECT_EQ(boxes.shown()[0].text, ResourceString(4651));
+}

@@ -195,3 +195,66 @@ TEST_F(RecipientsPageOnModel, EntryFieldsRoundTripAsARecord)
     EXPECT_EQ(DescribeRecipientOptions(Recipient(kRecipientSpeedDial, L"1"), 0), L"");
     ReleaseResourceModule();
 }
+
+TEST(RecipientsPage, KindFitsTheReadAgainOptions)
+{
+    constexpr struct {
+        uint16_t kind;
+        uint32_t card;
+        bool ipFax;
+        uint16_t fitted;
+    } kCases[] = {
+        {kRecipientFaxNumber, 0, true, kRecipientIpFax},      {kRecipientFaxNumber, 0, false, kRecipientSpeedDial},
+        {kRecipientFaxNumber, 1, false, kRecipientFaxNumber}, {kRecipientIpFax, 1, false, kRecipientFaxNumber},
+        {kRecipientIpFax, 0, false, kRecipientSpeedDial},     {kRecipientIpFax, 0, true, kRecipientIpFax},
+        {kRecipientSpeedDial, 0, false, kRecipientSpeedDial}, {kRecipientSpeedDial, 2, true, kRecipientSpeedDial},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(FitRecipientKindToOptions(c.kind, c.card, c.ipFax), c.fitted)
+            << c.kind << " card " << c.card << " ip " << c.ipFax;
+}
+
+TEST(RecipientsPage, TextFittedToAWidth)
+{
+    constexpr struct {
+        const wchar_t* text;
+        int width;
+        bool pad;
+        const wchar_t* fitted;
+    } kCases[] = {
+        {L"Smith", 10, false, L"Smith"},
+        {L"Smith", 8, true, L"Smith   "},
+        {L"Acme Sales\r\nSecond line", 20, false, L"Acme Sales"},
+        {L"Consolidated Widgets", 10, false, L"Consoli..."},
+        {L"Consolidated", 12, false, L"Consolidated"},
+        {L"Consolidated!", 12, true, L"Consolida..."},
+        {L"", 3, true, L"   "},
+        {L"", 0, false, L""},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(FitTextToWidth(c.text, c.width, c.pad), c.fitted) << c.width;
+}
+
+TEST(RecipientsPage, TextFittedToAWidthKeepsDoubleByteCharactersWhole)
+{
+    constexpr UINT kCp932 = 932;
+    // Four double-byte characters are 8 bytes: a width of 8 keeps them all.
+    const wchar_t text[] = {0x65E5, 0x672C, 0x8A9E, 0x6587, 0};
+    EXPECT_EQ(FitTextToWidthIn(kCp932, text, 8, false), std::wstring(text));
+    // Width 7 leaves 4 bytes before "...": two characters.
+    EXPECT_EQ(FitTextToWidthIn(kCp932, text, 7, false), std::wstring(text, 2) + L"...");
+    // Width 8 with one more character leaves 5 bytes: the third character
+    // would be split, so two stay.
+    const wchar_t longer[] = {0x65E5, 0x672C, 0x8A9E, 0x6587, 0x5B57, 0};
+    EXPECT_EQ(FitTextToWidthIn(kCp932, longer, 8, false), std::wstring(longer, 2) + L"...");
+    // A single-byte character first moves the cut by one.
+    const wchar_t mixed[] = {L'A', 0x65E5, 0x672C, 0x8A9E, 0x6587, 0};
+    EXPECT_EQ(FitTextToWidthIn(kCp932, mixed, 8, false), std::wstring(mixed, 3) + L"...");
+}
+
+TEST(RecipientsPage, SendTimeValuesShowTwoDigits)
+{
+    EXPECT_EQ(TwoDigits(0), L"00");
+    EXPECT_EQ(TwoDigits(7), L"07");
+    EXPECT_EQ(TwoDigits(23), L"23");
+}

@@ -16,6 +16,8 @@
 #include "tests/property_sheets/sheet_driver.h"
 #include "tests/support/message_box_script.h"
 #include "tests/support/window_capture.h"
+#include "tests/fax/modal_dialog_script.h"
+#include "ui/fax/fax_dialog_ids.h"
 #include "tools/morva_reader/morva_reader.h"
 #include "ui/engine/dialog_context.h"
 
@@ -46,16 +48,26 @@ printhost_test::InstalledPrinter& SheetPrinter()
     return *printer;
 }
 
+// The fax model's printer: its printing preferences are the fax recipients page.
+printhost_test::InstalledPrinter& FaxSheetPrinter()
+{
+    static auto* printer = new printhost_test::InstalledPrinter(
+        printhost_test::ModelDriverPackage(printhost_test::UniqueName(L"Morva Sheets Fax Driver"), L"morvaui.dll",
+                                           printhost_test::ReferenceModel::kFax),
+        L"Morva Sheets Fax");
+    return *printer;
+}
+
 using DocumentPropertiesFn = LONG(WINAPI*)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW, DWORD);
 using PrinterPropertiesFn = BOOL(WINAPI*)(HWND, HANDLE);
 
 // An export of the interface library the spooler installed for the printer.
 template <typename Fn>
-Fn InstalledExport(const char* name)
+Fn InstalledExport(const char* name, printhost_test::InstalledPrinter& printer = SheetPrinter())
 {
     printhost::InstalledDriver installed;
     std::wstring error;
-    if (!printhost::FindInstalledDriver(SheetPrinter().driverName(), &installed, &error))
+    if (!printhost::FindInstalledDriver(printer.driverName(), &installed, &error))
         return nullptr;
     HMODULE library = LoadLibraryW(installed.interfaceDll.c_str());
     return library ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name))) : nullptr;
@@ -980,3 +992,118 @@ TEST_F(SheetToJobTest, PrinterQueryOnTheDeviceSheetReachesTheNextJob)
 }
 
 }  // namespace
+
+// A recipient typed on the fax page as a user would: its kind chosen in the
+// list, its address and name typed, then Add.
+SheetStep AddFaxRecipient(const wchar_t* kind, const wchar_t* address, const wchar_t* name)
+{
+    return [=](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, 0);
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        ASSERT_NE(GetDlgItem(page, kRecipientList), nullptr) << "the first page is the recipients page";
+        HWND kinds = GetDlgItem(page, kRecipientKindBox);
+        const LRESULT row =
+            SendMessageW(kinds, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(kind));
+        ASSERT_GE(row, 0);
+        SendMessageW(kinds, CB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kRecipientKindBox, CBN_SELENDOK), reinterpret_cast<LPARAM>(kinds));
+        TypeText(page, kRecipientAddressEdit, address, kRecipientNameEdit);
+        TypeText(page, kRecipientNameEdit, name, kRecipientAddressEdit);
+        ClickButton(page, kRecipientAddButton);
+    };
+}
+
+// Recipients addressed on the fax model's recipients page go with the job: the
+// page is first used in the printing preferences, then in the print-time sheet
+// that asks for the job's destinations, and the job carries one destination
+// line for each recipient, in the list's order.
+TEST_F(SheetToJobTest, FaxRecipientsAddressedOnThePageReachTheJob)
+{
+    ASSERT_TRUE(FaxSheetPrinter().ok()) << Narrow(FaxSheetPrinter().error());
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties", FaxSheetPrinter());
+    ASSERT_NE(properties, nullptr);
+    std::wstring name = FaxSheetPrinter().printerName();
+    HANDLE printer = nullptr;
+    ASSERT_TRUE(OpenPrinterW(name.data(), &printer, nullptr));
+    std::vector<BYTE> input = printhost::ApplicationDevmode(name);
+    ASSERT_GE(input.size(), static_cast<size_t>(kPrivatePartOffset));
+    std::vector<BYTE> output(input.size(), 0);
+    // The fax model has no fax card by default, and its IP fax option: IP fax
+    // destinations.
+    const auto countRows = [](HWND sheet, int* rows, const char* picture) {
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        *rows = static_cast<int>(SendDlgItemMessageW(page, kRecipientList, LVM_GETITEMCOUNT, 0, 0));
+        CaptureWindowPng(sheet, picture);
+    };
+    {
+        int added = -1;
+        SheetDriver driver("sheet-to-job-fax",
+                           {AddFaxRecipient(L"IP Fax", L"192.0.2.10", L"Smith"),
+                            AddFaxRecipient(L"IP Fax", L"192.0.2.20", L"Jones"),
+                            [&](HWND sheet) { countRows(sheet, &added, "sheet-to-job-fax-recipients"); }, PressOk()});
+        const LONG answer = properties(nullptr, printer, name.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                                       reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY);
+        ASSERT_TRUE(driver.visit().found);
+        ASSERT_EQ(answer, IDOK) << Narrow(ShownTexts());
+        EXPECT_EQ(added, 2);
+    }
+    EXPECT_EQ(boxes_.shown().size(), 0u) << Narrow(ShownTexts());
+
+    // The job: the print-time sheet asks for the destinations; the page's
+    // typed kind came with the preferences.
+    MorvaListing listing;
+    {
+        int offered = -1;
+        const SheetStep sendOrGiveUp = [&](HWND sheet) {
+            HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+            if (SendDlgItemMessageW(page, kRecipientList, LVM_GETITEMCOUNT, 0, 0) == 0) {
+                AddFaxRecipient(L"IP Fax", L"192.0.2.10", L"Smith")(sheet);
+                AddFaxRecipient(L"IP Fax", L"192.0.2.20", L"Jones")(sheet);
+            }
+            countRows(sheet, &offered, "sheet-to-job-fax-send");
+            // One job header names every destination.
+            if (DialogContext* context = PageContext(sheet))
+                WriteSettingNumber(kFidFaxOneHeader, context->current->settings, context->current->printerSettings,
+                                   1);
+            PropSheet_PressButton(sheet, PSBTN_OK);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            // A sheet that keeps its page is cancelled so that the test goes on.
+            if (IsWindow(sheet) && IsWindowVisible(sheet))
+                PropSheet_PressButton(sheet, PSBTN_CANCEL);
+        };
+        SheetDriver send("sheet-to-job-fax-send", {sendOrGiveUp});
+        std::wstring error;
+        HDC dc = printhost::CreatePrinterDc(name, reinterpret_cast<DEVMODEW*>(output.data()), &error);
+        ASSERT_NE(dc, nullptr) << Narrow(error);
+        const std::wstring jobFile = printhost_test::TempPath(L"sheet_to_job_fax.prn");
+        DeleteFileW(jobFile.c_str());
+        DOCINFOW doc{sizeof(doc), L"Fax from the page", jobFile.c_str(), nullptr, 0};
+        EXPECT_GT(HostStartDocW(dc, &doc), 0) << Narrow(ShownTexts());
+        EXPECT_GT(HostStartPage(dc), 0);
+        Rectangle(printhost::CurrentDrawingDc(dc), 100, 100, 600, 400);
+        EXPECT_GT(HostEndPage(dc), 0);
+        EXPECT_GT(HostEndDoc(dc), 0);
+        EXPECT_TRUE(HostDeleteDC(dc));
+        EXPECT_TRUE(send.visit().found) << "the print-time sheet asked for the destinations";
+        EXPECT_EQ(offered, 2) << Narrow(ShownTexts());
+        const std::string bytes = printhost_test::ReadTextFile(jobFile);
+        DeleteFileW(jobFile.c_str());
+        ASSERT_TRUE(ReadMorvaJob(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), MorvaReadOptions{},
+                                 &listing))
+            << listing.error;
+    }
+    ClosePrinter(printer);
+    const std::string header = Lines(listing.headerLines);
+    int first = 0, second = 0;
+    for (const std::string& line : listing.headerLines) {
+        first += line.find("192.0.2.10") != std::string::npos ? 1 : 0;
+        second += line.find("192.0.2.20") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(first, 1) << header << Narrow(ShownTexts());
+    EXPECT_EQ(second, 1) << header;
+    EXPECT_LT(header.find("192.0.2.10"), header.find("192.0.2.20")) << header;
+}

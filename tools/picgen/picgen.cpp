@@ -773,12 +773,48 @@ Image SenderPicture(const Params& p)
     return img;
 }
 
+// The kinds of a fax destination, drawn bold to stay readable at 16 x 16: a
+// fax machine with its handset (number), a numbered card (speed dial), a
+// globe (IP fax).
+Image RecipientIcon(int kind)
+{
+    Image img(32, 32, kKey);
+    if (kind == 0) {
+        img.Fill(3, 12, 26, 16, kIconEdge);
+        img.Fill(5, 14, 22, 12, kWhite);
+        img.Fill(8, 4, 16, 10, kWhite);
+        img.Frame(8, 4, 16, 10, kIconEdge);
+        img.Fill(7, 17, 10, 3, kAccent);
+        for (int k = 0; k < 3; ++k)
+            img.Fill(20, 16 + 3 * k, 5, 2, kBlack);
+    } else if (kind == 1) {
+        img.Fill(4, 6, 24, 20, kIconEdge);
+        img.Fill(6, 8, 20, 16, kWhite);
+        img.Fill(6, 8, 20, 4, kAccent);
+        for (int k = 0; k < 3; ++k)
+            img.Fill(8 + 6 * k, 15, 4, 7, kBlack);
+    } else {
+        img.Disc(16, 16, 13, kAccent);
+        img.Disc(16, 16, 11, kWhite);
+        img.Fill(15, 3, 2, 26, kAccent);
+        img.Fill(3, 15, 26, 2, kAccent);
+        for (int y = 6; y <= 26; ++y) {
+            const int dx = int(5 * std::sin((y - 3) * 3.14159 / 26));
+            img.Set(16 - dx - 1, y, kAccent);
+            img.Set(16 + dx, y, kAccent);
+        }
+    }
+    return img;
+}
+
 Image Draw(const std::string& family, const Params& p, int row, int id)
 {
     if (family == "coverpage")
         return CoverPage(p);
     if (family == "senderpic")
         return SenderPicture(p);
+    if (family == "recipient")
+        return RecipientIcon(p.Int("kind", 0));
     if (family == "state")
         return StateIcon(p.Str("mark", "warning"));
     if (family == "sheet")

@@ -29,6 +29,7 @@ inline constexpr uint16_t kFidSenderText4 = 1822;
 inline constexpr uint16_t kFidSenderText5 = 1823;
 inline constexpr uint16_t kFidSenderMail = 1876;
 
+inline constexpr uint16_t kFidFaxSendTimeChoice = 1803;  // 0 at once, 1 at the hour and minute of 1801, 1802
 inline constexpr uint16_t kFidUseAddressHistory = 1367;
 inline constexpr uint16_t kFidFaxLineValue = 1881;
 inline constexpr uint16_t kFidFaxInstallable4111 = 4111;

@@ -28,6 +28,7 @@ struct FaxUiState {
     LPARAM refusedLeave = 0;
     LONG refusedLeaveTime = 0;
     FaxRecipientRecord entryTemplate{};   // the entry fields as the page found them
+    int senderCheck = 0;                  // the recipients page's last sender check
     uint16_t senderEditMask = 0;          // which sender fields may be edited, and one-shot flags
     uint32_t senderDialogRequest = 0;     // 1 open the sender dialog once, 2 open it to edit
     uint32_t senderLocked = 0;            // the fax pages keep the sender from being changed

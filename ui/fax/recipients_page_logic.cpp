@@ -349,3 +349,80 @@ AddressBookBox BuildAddressBookBox(const std::vector<std::wstring>& history, con
         box.paths.resize(kMaxPaths);
     return box;
 }
+
+uint16_t FitRecipientKindToOptions(uint16_t kind, uint32_t faxCardOption, bool ipFax)
+{
+    if (kind == kRecipientFaxNumber && faxCardOption == 0)
+        return ipFax ? kRecipientIpFax : kRecipientSpeedDial;
+    if (kind == kRecipientIpFax && !ipFax)
+        return faxCardOption != 0 ? kRecipientFaxNumber : kRecipientSpeedDial;
+    return kind;
+}
+
+std::wstring ComposeFeatureMessage(uint32_t features, uint16_t lineKind)
+{
+    constexpr UINT kFeatureStart = 4631;
+    constexpr UINT kFeatureEnd = 4632;
+    constexpr UINT kFeatureEndLineKind1 = 5199;
+    constexpr struct {
+        uint32_t bit;
+        UINT text;
+    } kFeatureTexts[] = {{0x01, 4633}, {0x02, 4634}, {0x04, 4635}};
+    if (features == 0)
+        return {};
+    std::wstring text = ResourceText(kFeatureStart);
+    for (const auto& f : kFeatureTexts)
+        if (features & f.bit)
+            text += ResourceText(f.text);
+    return text + ResourceText(lineKind == 1 ? kFeatureEndLineKind1 : kFeatureEnd);
+}
+
+std::wstring FitTextToWidth(const wchar_t* text, int widthBytes, bool pad)
+{
+    return FitTextToWidthIn(CP_ACP, text, widthBytes, pad);
+}
+
+std::wstring FitTextToWidthIn(UINT codePage, const wchar_t* text, int widthBytes, bool pad)
+{
+    if (!text || widthBytes < 0)
+        return {};
+    const int chars = static_cast<int>(wcscspn(text, L"\r"));
+    std::string ansi;
+    if (chars > 0) {
+        const int bytes = WideCharToMultiByte(codePage, 0, text, chars, nullptr, 0, nullptr, nullptr);
+        if (bytes <= 0)
+            return {};
+        ansi.resize(static_cast<size_t>(bytes));
+        WideCharToMultiByte(codePage, 0, text, chars, ansi.data(), bytes, nullptr, nullptr);
+    }
+    if (static_cast<int>(ansi.size()) > widthBytes) {
+        const int keep = widthBytes > 3 ? widthBytes - 3 : 0;
+        int cut = 0;
+        for (int i = 0; i < keep;) {
+            const int step = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(ansi[static_cast<size_t>(i)])) ? 2 : 1;
+            if (i + step > keep)
+                break;
+            i += step;
+            cut = i;
+        }
+        ansi.resize(static_cast<size_t>(cut));
+        ansi += "...";
+    } else if (pad) {
+        ansi.append(static_cast<size_t>(widthBytes) - ansi.size(), ' ');
+    }
+    if (ansi.empty())
+        return {};
+    const int wide = MultiByteToWideChar(codePage, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    if (wide <= 0)
+        return {};
+    std::wstring out(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(codePage, 0, ansi.data(), static_cast<int>(ansi.size()), out.data(), wide);
+    return out;
+}
+
+std::wstring TwoDigits(uint32_t value)
+{
+    wchar_t text[16] = {};
+    swprintf(text, 16, value < 10 ? L"0%u" : L"%u", value);
+    return text;
+}

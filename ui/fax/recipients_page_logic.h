@@ -71,3 +71,25 @@ struct AddressBookBox {
 AddressBookBox BuildAddressBookBox(const std::vector<std::wstring>& history, const std::wstring& current);
 
 bool IsBlankText(const wchar_t* text);
+
+// The recipient kind after the printer's options were read again: a fax
+// number without a fax card becomes an IP fax address (IP fax option on) or
+// a speed-dial number; an IP fax address without the IP fax option becomes a
+// fax number (with a card) or a speed-dial number; a speed-dial number stays.
+uint16_t FitRecipientKindToOptions(uint16_t kind, uint32_t faxCardOption, bool ipFax);
+
+// The recipients' special features that one job can send to one destination
+// only, as message 4631 lists them: 0x01 mailbox, 0x02 F-code, 0x04 F-code
+// passcode. The composed text; empty for none.
+std::wstring ComposeFeatureMessage(uint32_t features, uint16_t lineKind);
+
+// A text fitted to `widthBytes` ANSI bytes: cut at its first CR; a longer one
+// cut, without splitting a double-byte character, at the width less 3 bytes
+// and "..." appended; a shorter one padded with blanks when asked. Empty when
+// a conversion fails.
+std::wstring FitTextToWidth(const wchar_t* text, int widthBytes, bool pad);
+// The same in a given code page.
+std::wstring FitTextToWidthIn(UINT codePage, const wchar_t* text, int widthBytes, bool pad);
+
+// The two digits a send-time value is shown with.
+std::wstring TwoDigits(uint32_t value);
