@@ -3,6 +3,7 @@
 // list kept most recent first, a refused form path, the sample print's
 // confirmation and its temporary files, and the owner-drawn sender lists.
 #include "ui/fax/cover_sheet_dialog.h"
+#include "ui/fax/recipients_page_logic.h"
 #include "ui/fax/cover_sheet_ids.h"
 
 #include "common/context/settings_context.h"

@@ -59,11 +59,6 @@ int PreviewFontHeight(uint16_t size, uint32_t dpi);
 CoverSheetItem* BuildCoverPreviewItems(void* settings, void* printerSettings, const FaxRecipientRecord& recipient,
                                        const wchar_t* line, const wchar_t* body, bool x350, uint32_t* count);
 
-// The text converted to ANSI and cut at its first CR; a longer one is cut at
-// the width less 3 bytes (never inside a double-byte character) and "..."
-// appended; a shorter one padded with blanks when asked. Empty when a
-// conversion fails.
-std::wstring FitTextToWidth(const wchar_t* text, int widthBytes, bool pad);
 
 // The sample print's settings copy: the dialog's settings with the sample's
 // send list written to a fresh temporary file (setting 375, 381 = 1, 380 = 1),

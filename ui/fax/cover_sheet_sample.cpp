@@ -2,6 +2,7 @@
 // is the cover sheet the device makes from the job's fax data, sent to the
 // printer through an ordinary printer DC after the user confirmed it.
 #include "ui/fax/cover_sheet_dialog.h"
+#include "ui/fax/recipients_page_logic.h"
 
 #include "common/context/value_by_type.h"
 #include "common/settings/function_ids.h"
@@ -175,28 +176,6 @@ void PrintSample(HWND dialog)
 }
 
 }  // namespace
-
-std::wstring FitTextToWidth(const wchar_t* text, int widthBytes, bool pad)
-{
-    if (!text || widthBytes <= 0)
-        return {};
-    char* block = nullptr;
-    int length = 0;
-    if (!WideToMultiByteAlloc(text, &block, &length))
-        return {};
-    GlobalBlockPtr<char> owner(block);
-    std::string ansi(block, static_cast<size_t>(length));
-    if (const size_t cr = ansi.find('\r'); cr != std::string::npos)
-        ansi.erase(cr);
-    const size_t width = static_cast<size_t>(widthBytes);
-    if (ansi.size() > width) {
-        const size_t keep = width > 3 ? WholeCharacters(ansi, width - 3) : 0;
-        ansi = ansi.substr(0, keep) + "...";
-    } else if (pad) {
-        ansi.append(width - ansi.size(), ' ');
-    }
-    return ToWide(ansi);
-}
 
 int PrepareSampleFaxData(HWND dialog, void* settingsCopy, void* printerSettings, FaxRecipientRecord* recipient,
                          wchar_t* portName, wchar_t* printerName)

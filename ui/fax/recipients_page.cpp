@@ -54,7 +54,6 @@ constexpr int kIconColumnWidth = 25;
 constexpr int kCompanyLineBytes = 40;
 constexpr int kCompanyLines = 2;
 constexpr uint32_t kKeepPage = 1;
-constexpr int32_t kCoverSheetCode = 30;
 constexpr UINT kStringSendButton = 5075;
 constexpr UINT kStringCancelButton = 5076;
 constexpr UINT kMessageNoProgram = 4624;
@@ -1132,28 +1131,6 @@ uint32_t OnJobValueArrows(CallContext* call, UINT message, WPARAM wParam, LPARAM
     return 0;
 }
 
-// The cover-sheet dialog: its item table is the sheet's dialog code 30.
-INT_PTR CALLBACK CoverSheetHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return RunFaxModalDialogMessage(window, message, wParam, lParam, kCoverSheetCode);
-}
-constexpr PageHeader kCoverSheetHeader = {kCoverSheetTemplate, 0, CoverSheetHostProc, kCoverSheetCode,
-                                          kNoControl, 0, nullptr, 0};
-constexpr SubDialogParams kCoverSheetSub = {&kCoverSheetHeader, 0, 0, kDialogTypeModal};
-constexpr ButtonParams kCoverSheetButtonParams = {kActionSubDialog, &kCoverSheetSub};
-
-uint32_t OnCoverSheetButton(CallContext* call, UINT message, WPARAM wParam, LPARAM lParam, const ItemRecord* item,
-                            const void*)
-{
-    FaxUiState* state = GetWindowFaxUiState(GetCallWindow(call));
-    if (message == WM_COMMAND && state)
-        state->subDialogOpen = 1;
-    const uint32_t result = OnPushButtonItem(call, message, wParam, lParam, item, &kCoverSheetButtonParams);
-    if (message == WM_COMMAND && state)
-        state->subDialogOpen = 0;
-    return result;
-}
-
 // The address history box (setting 1367 on): typed text is the address;
 // the last item clears the history when the user agrees.
 void FillAddressHistoryBox(const PageData& d)
@@ -1344,7 +1321,6 @@ const ItemRecord kPageRecords[] = {
     {kFaxMinuteEdit, 1, kMinuteSlots, kKindEdit, OnJobValueEdit, &kJobValueEdit, kNoControl, kNoControl, nullptr},
     {kFaxMinuteUpDown, 1, kMinuteSlots, kKindUpDown, OnJobValueArrows, nullptr, kNoControl, kNoControl, nullptr},
     {kCoverSheetCheck, 1, kCoverSheetSlots, kKindCheckBox, nullptr, nullptr, kNoControl, kNoControl, nullptr},
-    {kCoverSheetButton, 0, nullptr, kKindPushButton, OnCoverSheetButton, nullptr, kNoControl, kNoControl, nullptr},
     {kAddressBookBrowse, 0, nullptr, kKindPushButton, OnRecipientButton, nullptr, kNoControl, kNoControl, nullptr},
     {kOutsideDialogButton, 0, nullptr, kKindPushButton, OnRecipientButton, nullptr, kNoControl, kNoControl, nullptr},
     {kPhonebookButton, 0, nullptr, kKindPushButton, OnRecipientButton, nullptr, kNoControl, kNoControl, nullptr},
