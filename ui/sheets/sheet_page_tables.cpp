@@ -8,6 +8,7 @@
 #include "ui/fax/recipient_options.h"
 #include "ui/fax/recipients_page.h"
 #include "ui/fax/small_fax_dialogs.h"
+#include "ui/pages/colour_mode_page.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr PageDescriptor kSubDialog{Code, &kEmptyItems, nullptr};
 constexpr const SubDialogDescriptor* kJobTypeSubDialogs[] = {
     &kSubDialog<15>, &kSubDialog<14>, &kSubDialog<39>, &kSubDialog<28>, &kSubDialog<29>,
     &kSubDialog<22>, &kSubDialog<42>, &kSubDialog<44>, &kSubDialog<43>, &kSubDialog<55>};
-constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &kSubDialog<27>};
+constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &ColourProfilesDialog};
 constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&kSubDialog<18>, &kSubDialog<19>, &kSubDialog<25>};
 constexpr const SubDialogDescriptor* kListSubDialogs[] = {&kSubDialog<4>, &kSubDialog<8>, &kSubDialog<56>};
 constexpr const SubDialogDescriptor* kAccountingSubDialogs[] = {&kSubDialog<23>, &kSubDialog<24>,
@@ -53,8 +54,8 @@ constexpr PageHeader kFaxRecipientsHeader =
 constexpr PageHeader kJobTypeHeader =
     MakeHeader(kTemplateJobType, TablePageProc<kPageJobType>, kPageJobType, kJobTypeSubDialogs);
 constexpr PageHeader kColourModeHeader =
-    MakeHeader(kTemplateColourMode, TablePageProc<kPageColourMode>, kPageColourMode, kColourSubDialogs);
-constexpr PageHeader kColourModePlainHeader{kTemplateColourModePlain, 0, TablePageProc<kPageColourMode>,
+    MakeHeader(kTemplateColourMode, ColorModePageProc, kPageColourMode, kColourSubDialogs);
+constexpr PageHeader kColourModePlainHeader{kTemplateColourModePlain, 0, ColorModePageProc,
                                             kPageColourMode, kNoControl, 0, nullptr, 0};
 constexpr PageHeader kStampsHeader = MakeHeader(kTemplateStamps, TablePageProc<kPageStamps>, kPageStamps,
                                                 kStampSubDialogs, kNoControl, kStampsTitleSetting);
@@ -71,8 +72,8 @@ constexpr PageHeader kDeviceOptionsHeader{kTemplateDeviceOptions, 0, TablePagePr
 
 const PageDescriptor FaxRecipientsPage{kPageFaxRecipients, &RecipientsPageItemTable, &kFaxRecipientsHeader};
 const PageDescriptor JobTypePage{kPageJobType, &kEmptyItems, &kJobTypeHeader};
-const PageDescriptor ColourModePage{kPageColourMode, &kEmptyItems, &kColourModeHeader};
-const PageDescriptor ColourModePlainPage{kPageColourMode, &kEmptyItems, &kColourModePlainHeader};
+const PageDescriptor ColourModePage{kPageColourMode, &ColourModeItemTable, &kColourModeHeader};
+const PageDescriptor ColourModePlainPage{kPageColourMode, &ColourModePlainItemTable, &kColourModePlainHeader};
 const PageDescriptor StampsPage{kPageStamps, &kEmptyItems, &kStampsHeader};
 const PageDescriptor SettingsListPage{kPageSettingsList, &kEmptyItems, &kSettingsListHeader};
 const PageDescriptor AccountingPage{kPageAccounting, &kEmptyItems, &kAccountingHeader};

@@ -1,0 +1,1 @@
+#include "ui/pages/paper_margin_dialog.h"
