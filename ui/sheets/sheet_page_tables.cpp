@@ -9,6 +9,7 @@
 #include "ui/fax/recipients_page.h"
 #include "ui/fax/small_fax_dialogs.h"
 #include "ui/pages/colour_mode_page.h"
+#include "ui/pages/paper_margin_dialog.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ constexpr PageDescriptor kSubDialog{Code, &kEmptyItems, nullptr};
 
 // Job type page: its sub-dialogs in the order the page opens them.
 constexpr const SubDialogDescriptor* kJobTypeSubDialogs[] = {
-    &kSubDialog<15>, &kSubDialog<14>, &kSubDialog<39>, &kSubDialog<28>, &kSubDialog<29>,
+    &kSubDialog<15>, &kSubDialog<14>, &kSubDialog<39>, &PaperMarginDialog, &kSubDialog<29>,
     &kSubDialog<22>, &kSubDialog<42>, &kSubDialog<44>, &kSubDialog<43>, &kSubDialog<55>};
 constexpr const SubDialogDescriptor* kColourSubDialogs[] = {&kSubDialog<11>, &kSubDialog<26>, &ColourProfilesDialog};
 constexpr const SubDialogDescriptor* kStampSubDialogs[] = {&kSubDialog<18>, &kSubDialog<19>, &kSubDialog<25>};
