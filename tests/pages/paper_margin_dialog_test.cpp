@@ -300,6 +300,28 @@ TEST_F(PaperMarginDialogTest, AFailedStoreKeepsTheDialogOpen)
     EXPECT_EQ(PrinterMarginCount(), 3u);
 }
 
+// The unit buttons switch the unit labels and the shown margins with them.
+TEST_F(PaperMarginDialogTest, InchesRelabelTheMargins)
+{
+    Set(kFidCustomMargins, 1);
+    MessageBoxScript boxes;
+    std::wstring unit, shown;
+    Run(nullptr, [&](HWND dialog) {
+        SendDlgItemMessageW(dialog, kMarginInchButton, BM_CLICK, 0, 0);
+        wchar_t text[32] = {};
+        GetDlgItemTextW(dialog, kMarginBottomUnit, text, 32);
+        unit = text;
+        GetDlgItemTextW(dialog, kMarginLeftEdit, text, 32);
+        shown = text;
+        CaptureWindowPng(dialog, "paper_margin_dialog_inch");
+        SendDlgItemMessageW(dialog, kMarginMillimetreButton, BM_CLICK, 0, 0);
+        ClickButton(dialog, kMarginCancelButton);
+    });
+    EXPECT_EQ(unit, ResourceString(461));
+    EXPECT_EQ(shown, L"0.18");  // 4.6 mm
+    EXPECT_EQ(boxes.unscripted(), 0);
+}
+
 TEST_F(PaperMarginDialogTest, LandscapeShowsTheLandscapeIcons)
 {
     Set(kFidOrientation, 2);
