@@ -149,7 +149,11 @@ TEST_F(PaperMarginDialogTest, CustomMarginsOffLeavesTheFieldsReadOnlyAndStoresNo
     EXPECT_EQ(PrinterMarginCount(), 0u);
     MessageBoxScript boxes;
     bool readOnly[4] = {}, upDown = true, icon = false;
+    std::wstring shown;
     const INT_PTR result = Run(nullptr, [&](HWND dialog) {
+        wchar_t text[32] = {};
+        GetDlgItemTextW(dialog, kMarginLeftEdit, text, 32);
+        shown = text;
         const int edits[] = {kMarginLeftEdit, kMarginTopEdit, kMarginRightEdit, kMarginBottomEdit};
         for (int i = 0; i < 4; ++i)
             readOnly[i] = ReadOnly(dialog, edits[i]);
@@ -163,6 +167,7 @@ TEST_F(PaperMarginDialogTest, CustomMarginsOffLeavesTheFieldsReadOnlyAndStoresNo
         EXPECT_TRUE(r);
     EXPECT_FALSE(upDown);
     EXPECT_TRUE(icon);
+    EXPECT_EQ(shown, L"4.2");  // the model's margin of A4
     EXPECT_EQ(boxes.unscripted(), 0);
     EXPECT_EQ(PrinterMarginCount(), 0u);
 }

@@ -2,10 +2,13 @@
 
 #include "common/constraints/constraint_engine.h"
 #include "common/context/option_list.h"
-#include "common/context/paper_list.h"
+#include "common/context/section_holder.h"
 #include "common/context/settings_context.h"
 #include "common/context/value_by_type.h"
 #include "common/model/model_data.h"
+#include "common/model/model_format.h"
+#include "common/model/model_kinds.h"
+#include "common/model/model_section.h"
 #include "common/settings/function_ids.h"
 #include "common/store/paper_margins.h"
 #include "common/system/module_files.h"
@@ -124,17 +127,20 @@ const MarginEntry* ModelEntry(const MarginDialogState* state, uint32_t paper)
     return nullptr;
 }
 
-// The model's margins of a paper, turned for the orientation: the landscape
-// page's left edge is the portrait page's top.
+// The model's margins of a paper (its paper record), turned for the
+// orientation: the landscape page's left edge is the portrait page's top.
 void ModelMargins(const SettingsContext* context, uint16_t paper, int orientation, uint32_t* margins)
 {
-    int32_t leftBottom[2] = {}, rightTop[2] = {};
-    if (GetPaperEntryGeometry(context, paper, nullptr, nullptr, leftBottom, rightTop) != kPaperListOk) {
+    SectionHolder holder;
+    ModelSizePair leftTop{}, rightBottom{};
+    if (!context ||
+        LoadModelTableWithOption(true, context->main, context->linked, kKindPaper, paper, 0, holder.out()) !=
+            kModelOk ||
+        GetPaperMarginFields(holder.section, &leftTop, &rightBottom) != kModelOk) {
         GetOrientedDefaultMargins(margins, orientation);
         return;
     }
-    const uint32_t portrait[4] = {static_cast<uint32_t>(leftBottom[0]), static_cast<uint32_t>(rightTop[1]),
-                                  static_cast<uint32_t>(rightTop[0]), static_cast<uint32_t>(leftBottom[1])};
+    const uint32_t portrait[4] = {leftTop.x, leftTop.y, rightBottom.x, rightBottom.y};
     for (int i = 0; i < 4; ++i)
         margins[i] = orientation == kOrientationLandscape ? portrait[(i + 1) % 4] : portrait[i];
 }
