@@ -187,6 +187,21 @@ SheetStep ChooseRowOnPage(int page, int control, const wchar_t* text)
     };
 }
 
+// What the user does with a combo box of a page: picks the row, and the list
+// tells its page that the choice is made.
+SheetStep PickInCombo(int page, int control, int row)
+{
+    return [=](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, page);
+        HWND shown = PropSheet_GetCurrentPageHwnd(sheet);
+        ASSERT_NE(shown, nullptr);
+        HWND combo = GetDlgItem(shown, control);
+        ASSERT_NE(combo, nullptr) << control;
+        ASSERT_NE(SendMessageW(combo, CB_SETCURSEL, row, 0), CB_ERR) << row;
+        SendMessageW(shown, WM_COMMAND, MAKEWPARAM(control, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+    };
+}
+
 class SheetToJobTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -334,6 +349,35 @@ TEST_F(SheetToJobTest, DocumentSheetChoicesReachTheNextJob)
         EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
     // One A5 sheet holds both pages.
     EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
+}
+
+// The colour mode picked in the colour page's list goes with the DEVMODE that
+// OK hands out and into the next job's header.
+TEST_F(SheetToJobTest, ColourModePickedOnTheColourPageReachesTheNextJob)
+{
+    constexpr uint16_t kFidColourMode = 270;
+    constexpr int kColourPage = 2;          // fax, job type, colour, stamps, settings list
+    constexpr int kColourModeList = 1271;
+    constexpr int kGreyRow = 1;             // the model's modes: automatic, grey, colour
+    auto properties = InstalledExport<DocumentPropertiesFn>("DrvDocumentProperties");
+    ASSERT_NE(properties, nullptr);
+    std::vector<BYTE> input = ApplicationDevmode();
+    ASSERT_FALSE(input.empty());
+    std::vector<BYTE> output(kPrivatePartOffset, 0);
+    SheetDriver driver("sheet-to-job-colour", {PickInCombo(kColourPage, kColourModeList, kGreyRow), PressOk()});
+    const LONG answer = properties(nullptr, printer_, name_.data(), reinterpret_cast<DEVMODEW*>(output.data()),
+                                   reinterpret_cast<DEVMODEW*>(input.data()), DM_PROMPT | DM_COPY);
+    ASSERT_TRUE(driver.visit().found);
+    ASSERT_EQ(answer, IDOK);
+    std::vector<uint8_t> record(kSettingsRecordSize, 0);
+    std::memcpy(record.data(), output.data(), kPrivatePartOffset);
+    uint32_t mode = 99;
+    ASSERT_TRUE(ReadSettingNumber(kFidColourMode, record.data(), nullptr, &mode));
+    EXPECT_EQ(mode, 1u);
+
+    MorvaListing listing = PrintTwoPages(output);
+    const std::string header = Lines(listing.headerLines);
+    EXPECT_NE(header.find("@PJL SET RENDERMODE=1\n"), std::string::npos) << header;
 }
 
 // A printer's own defaults are consistent: neither sheet opens with a note

@@ -857,6 +857,30 @@ Image Draw(const std::string& family, const Params& p, int row, int id)
         return ColourSettings(p, id);
     if (family == "pattern")
         return Pattern();
+    if (family == "margin") {
+        // A margin icon: the page in its orientation with the margin's band
+        // between the edge and a dashed line.
+        Image img(32, 32, kKey);
+        const bool landscape = p.Str("orient", "portrait") == "landscape";
+        const int x = landscape ? 3 : 7, y = landscape ? 7 : 3, w = landscape ? 26 : 18, h = landscape ? 18 : 26;
+        SmallPage(img, x, y, w, h);
+        const std::string edge = p.Str("edge", "left");
+        const int band = 5;
+        if (edge == "left" || edge == "right") {
+            const int bx = edge == "left" ? x : x + w - band;
+            img.Fill(bx, y, band, h, kRose);
+            const int lx = edge == "left" ? x + band : x + w - band - 1;
+            for (int k = y; k < y + h; k += 3)
+                img.Fill(lx, k, 1, 2, kBlack);
+        } else {
+            const int by = edge == "top" ? y : y + h - band;
+            img.Fill(x, by, w, band, kRose);
+            const int ly = edge == "top" ? y + band : y + h - band - 1;
+            for (int k = x; k < x + w; k += 3)
+                img.Fill(k, ly, 2, 1, kBlack);
+        }
+        return img;
+    }
     if (family == "side" || family == "finishing") {
         // Option icons: a page with the marked edge or finishing of the option.
         Image img(32, 32, kKey);

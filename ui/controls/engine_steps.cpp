@@ -2,15 +2,9 @@
 
 #include "ui/engine/item_changes.h"
 #include "ui/engine/message_engine.h"
+#include "ui/support/sub_dialog.h"
 
 #include <prsht.h>
-
-struct SubDialogSteps {
-    bool (*runItemEvent)(HWND dialog, UINT event, void* engine);
-    void (*passNotify)(HWND dialog, UINT code, void* engine);
-    bool (*refreshFromPending)(HWND dialog, void* engine);
-    void* engine;
-};
 
 namespace {
 
@@ -24,10 +18,10 @@ bool RunEventStep(HWND, UINT event, void* engine)
     return RunDialogItemEvent(static_cast<CallContext*>(engine), event) == 0;
 }
 
-void PassNotifyStep(HWND, UINT code, void* engine)
+INT_PTR PassNotifyStep(HWND, UINT code, void* engine)
 {
     // The OK of a sub-dialog applies with flag 2.
-    PassSheetNotification(static_cast<CallContext*>(engine), static_cast<int>(code), 2);
+    return PassSheetNotification(static_cast<CallContext*>(engine), static_cast<int>(code), 2);
 }
 
 bool RefreshStep(HWND, void* engine)

@@ -12,7 +12,14 @@ int ConfirmSubDialog(HWND dialog, const SubDialogSteps& steps, INT_PTR result)
         return 0;
     }
     steps.passNotify(dialog, static_cast<UINT>(PSN_KILLACTIVE), steps.engine);
-    steps.passNotify(dialog, static_cast<UINT>(PSN_APPLY), steps.engine);
+    // A store that failed keeps the dialog open: closing it as OK would hand
+    // the caller values that were never kept.
+    const INT_PTR applied = steps.passNotify(dialog, static_cast<UINT>(PSN_APPLY), steps.engine);
+    if (applied == PSNRET_INVALID || applied == PSNRET_INVALID_NOCHANGEPAGE) {
+        // The Apply let go of the items' states; the dialog shows its values again.
+        steps.passNotify(dialog, static_cast<UINT>(PSN_SETACTIVE), steps.engine);
+        return 0;
+    }
     EndDialog(dialog, result);
     return 1;
 }
