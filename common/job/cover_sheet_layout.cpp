@@ -283,3 +283,18 @@ CoverSheetItem* BuildCoverSheetLayout(const CoverSheetData* data, int x350, uint
         *count = layout.count;
     return items;
 }
+
+void SetCoverSheetFields(CoverSheetData* data, const CoverSheetTexts& texts)
+{
+    if (!data)
+        return;
+    data->fields[kCoverRecipient][2] = texts.name;
+    data->fields[kCoverRecipient][4] = texts.company;
+    data->fields[kCoverRecipient][7] = texts.number;
+    data->fields[kCoverRecipient][8] = texts.number;
+    constexpr int kSenderKinds[] = {2, 4, 6, 8, 9};
+    for (int i = 0; i < 5; ++i)
+        data->fields[kCoverSender][kSenderKinds[i]] = texts.sender[i];
+    data->fields[kCoverComment][10] = texts.subject;
+    data->fields[kCoverComment][11] = texts.message;
+}

@@ -66,6 +66,21 @@ struct CoverSheetData {
     uint32_t bTables;
 };
 
+// The texts of an information page, as the preview and the printed page both
+// take them: the recipient's name, company and number (the number fills its
+// field and its label's row), the sender's name, address, telephone, fax and
+// e-mail, the subject and the message.
+struct CoverSheetTexts {
+    const wchar_t* name;
+    const wchar_t* company;
+    const wchar_t* number;
+    const wchar_t* sender[5];
+    const wchar_t* subject;
+    const wchar_t* message;
+};
+// Puts the texts into their blocks and field kinds.
+void SetCoverSheetFields(CoverSheetData* data, const CoverSheetTexts& texts);
+
 // 1 for the tables at x 350: the model lacks capability bit 64, or the request
 // mode is 1; 0 for the x 200 tables.
 int CoverSheetUsesX350(ModelDataRecord* model, int requestMode);

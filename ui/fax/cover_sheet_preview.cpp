@@ -262,17 +262,10 @@ CoverSheetItem* BuildCoverPreviewItems(void* settings, void* printerSettings, co
     const std::wstring message = body ? body : L"";
     CoverSheetData data = {};
     data.title = title.c_str();
-    data.fields[kCoverRecipient][2] = name.c_str();
-    data.fields[kCoverRecipient][4] = company.c_str();
-    data.fields[kCoverRecipient][7] = number.c_str();
-    data.fields[kCoverRecipient][8] = number.c_str();
-    data.fields[kCoverSender][2] = sender[0].c_str();
-    data.fields[kCoverSender][4] = sender[1].c_str();
-    data.fields[kCoverSender][6] = sender[2].c_str();
-    data.fields[kCoverSender][8] = sender[3].c_str();
-    data.fields[kCoverSender][9] = sender[4].c_str();
-    data.fields[kCoverComment][10] = subject.c_str();
-    data.fields[kCoverComment][11] = message.c_str();
+    SetCoverSheetFields(&data, {name.c_str(), company.c_str(), number.c_str(),
+                                {sender[0].c_str(), sender[1].c_str(), sender[2].c_str(), sender[3].c_str(),
+                                 sender[4].c_str()},
+                                subject.c_str(), message.c_str()});
     data.nameHonorific = static_cast<uint16_t>(SettingNumberOr(kFidCoverNameTitle, settings, printerSettings, 0));
     data.companyHonorific =
         static_cast<uint16_t>(SettingNumberOr(kFidCoverCompanyTitle, settings, printerSettings, 0));
