@@ -304,6 +304,22 @@ protected:
         return CommandTexts(listing);
     }
 
+    // A5, long-edge duplex and two pages per sheet, printed: the header, the
+    // ticket and the one A5 sheet that holds both pages.
+    void ExpectA5DuplexTwoUpJob(std::vector<BYTE>& output)
+    {
+        MorvaListing listing = PrintTwoPages(output);
+        const std::string header = Lines(listing.headerLines);
+        const std::string ticket = Lines(listing.trailerLines);
+        const std::string commands = CommandTexts(listing);
+        const std::string all = header + commands + "\n" + ticket;
+        for (const char* line : {"@PJL SET PAPER=11\n", "@PJL SET DUPLEX=2\n"})
+            EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << all;
+        for (const char* item : {"NUP=2\n", "DUPLEXTYPE=DUPLEX\n"})
+            EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
+        EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
+    }
+
     std::wstring name_;
     HANDLE printer_ = nullptr;
     // No note is expected: a box the engine shows is recorded and closed.
@@ -338,17 +354,7 @@ TEST_F(SheetToJobTest, DocumentSheetChoicesReachTheNextJob)
     EXPECT_EQ(dm->dmDuplex, kDuplexLongEdge);
     EXPECT_EQ(dm->dmPaperSize, kPaperA5);
 
-    MorvaListing listing = PrintTwoPages(output);
-    const std::string header = Lines(listing.headerLines);
-    const std::string ticket = Lines(listing.trailerLines);
-    const std::string commands = CommandTexts(listing);
-    const std::string all = header + commands + "\n" + ticket;
-    for (const char* line : {"@PJL SET PAPER=11\n", "@PJL SET DUPLEX=2\n"})
-        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << all;
-    for (const char* item : {"NUP=2\n", "DUPLEXTYPE=DUPLEX\n"})
-        EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
-    // One A5 sheet holds both pages.
-    EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
+    ExpectA5DuplexTwoUpJob(output);
 }
 
 // The colour mode picked in the colour page's list goes with the DEVMODE that
@@ -764,17 +770,7 @@ TEST_F(SheetToJobTest, ChoicesThroughThePagesControls)
     EXPECT_EQ(dm->dmPaperSize, kPaperA5);
     EXPECT_EQ(OutputSetting(output, kFidPagesPerSheet), 2u);
 
-    MorvaListing listing = PrintTwoPages(output);
-    const std::string header = Lines(listing.headerLines);
-    const std::string ticket = Lines(listing.trailerLines);
-    const std::string commands = CommandTexts(listing);
-    const std::string all = header + commands + "\n" + ticket;
-    for (const char* line : {"@PJL SET PAPER=11\n", "@PJL SET DUPLEX=2\n"})
-        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << all;
-    for (const char* item : {"NUP=2\n", "DUPLEXTYPE=DUPLEX\n"})
-        EXPECT_NE(ticket.find(item), std::string::npos) << item << "\n" << all;
-    // One A5 sheet holds both pages.
-    EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
+    ExpectA5DuplexTwoUpJob(output);
 }
 
 // A delayed job chosen on the page with its time: the next job asks the
