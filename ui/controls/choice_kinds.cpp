@@ -65,17 +65,6 @@ uint16_t CheckOptionState(CallContext* call, uint16_t setting, const OptionList*
     return record->code;
 }
 
-// The option the item's setting holds now. The engine keeps the current
-// option of list controls only; a button or check box reads it from the value.
-int32_t CurrentOptionIndex(HWND window, const ItemRecord* item)
-{
-    const ValueEntry* entry = GetSelectedValueEntry(window, item);
-    const OptionList* list = GetSelectedOptionList(window, item);
-    if (entry && list)
-        return FindOptionValueIndex(list, &entry->value, entry->type);
-    return GetSelectedSlotValue(window, item);
-}
-
 int32_t ButtonIndex(const OptionButtonParams* params, int32_t controlId)
 {
     for (int32_t j = 0; params && params->controls && j < params->count; ++j)
@@ -94,7 +83,7 @@ int ShowOptionButtons(CallContext* call, const ItemRecord* item, const OptionBut
     const ValueEntry* entry = GetSelectedValueEntry(window, item);
     if (!params || !params->controls || !entry)
         return 0;
-    const int32_t current = CurrentOptionIndex(window, item);
+    const int32_t current = GetSelectedSlotValue(window, item);
     const OptionList* list = GetSelectedOptionList(window, item);
     uint16_t display = 0;
     GetSettingUiState(window, entry->setting, &display, nullptr);
@@ -141,7 +130,7 @@ uint32_t OnTwoStateCheckBoxItem(CallContext* call, UINT message, WPARAM wParam, 
         return 0;
     if (IsShowMessage(message, lParam)) {
         // Option 0 is the checked state; an index other than 0 or 1 shows unchecked.
-        CheckDlgButton(window, item->controlId, CurrentOptionIndex(window, item) == 0 ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(window, item->controlId, GetSelectedSlotValue(window, item) == 0 ? BST_CHECKED : BST_UNCHECKED);
         UpdateItemControlState(window, item, nullptr);
         return 0;
     }
@@ -149,7 +138,7 @@ uint32_t OnTwoStateCheckBoxItem(CallContext* call, UINT message, WPARAM wParam, 
         const int32_t option = IsDlgButtonChecked(window, item->controlId) == BST_CHECKED ? 0 : 1;
         if (ApplyOptionValue(call, item, option) == kChangeNotApplied)
             CheckDlgButton(window, item->controlId,
-                           CurrentOptionIndex(window, item) == 0 ? BST_CHECKED : BST_UNCHECKED);
+                           GetSelectedSlotValue(window, item) == 0 ? BST_CHECKED : BST_UNCHECKED);
     }
     return 0;
 }
