@@ -320,6 +320,21 @@ protected:
         EXPECT_NE(commands.find("Ec code1=1 code2=0 kind=81 width=148 height=210\n"), std::string::npos) << all;
     }
 
+    // The header of the next job an application prints from tray 3.
+    std::string HeaderOfATrayThreeJob()
+    {
+        std::vector<BYTE> devmode = ApplicationDevmode();
+        EXPECT_FALSE(devmode.empty());
+        if (devmode.empty())
+            return {};
+        std::vector<uint8_t> record(kSettingsRecordSize, 0);
+        std::memcpy(record.data(), devmode.data(), kPrivatePartOffset);
+        EXPECT_TRUE(WriteSettingNumber(kFidPaperTray, record.data(), nullptr, 3));
+        std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
+        MorvaListing listing = PrintTwoPages(devmode);
+        return Lines(listing.headerLines);
+    }
+
     std::wstring name_;
     HANDLE printer_ = nullptr;
     // No note is expected: a box the engine shows is recorded and closed.
@@ -736,14 +751,7 @@ TEST_F(SheetToJobTest, DeviceOptionsPageChoicesReachTheNextJobsTray)
     EXPECT_EQ(SettingNumberOr(kFidTray3PaperSize, settings.data(), stored.data(), 0), 1u);
     EXPECT_EQ(SettingNumberOr(kFidTray3PaperType, settings.data(), stored.data(), 0), 2u);
 
-    std::vector<BYTE> devmode = ApplicationDevmode();
-    ASSERT_FALSE(devmode.empty());
-    std::vector<uint8_t> record(kSettingsRecordSize, 0);
-    std::memcpy(record.data(), devmode.data(), kPrivatePartOffset);
-    ASSERT_TRUE(WriteSettingNumber(kFidPaperTray, record.data(), nullptr, 3));
-    std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
-    MorvaListing listing = PrintTwoPages(devmode);
-    const std::string header = Lines(listing.headerLines);
+    const std::string header = HeaderOfATrayThreeJob();
     for (const char* line : {"@PJL SET JOBATTR=\"@TRAY=3\"\n", "@PJL SET JOBATTR=\"@T3SZ=1\"\n",
                              "@PJL SET JOBATTR=\"@T3TY=2\"\n", "@PJL SET JOBATTR=\"@LCTU=ON\"\n"})
         EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
@@ -1018,14 +1026,7 @@ TEST_F(SheetToJobTest, PrinterQueryOnTheDeviceSheetReachesTheNextJob)
     // A paper type the model does not name.
     EXPECT_EQ(SettingNumberOr(kFidTray3PaperType, settings.data(), stored.data(), 0), 28u);
 
-    std::vector<BYTE> devmode = ApplicationDevmode();
-    ASSERT_FALSE(devmode.empty());
-    std::vector<uint8_t> record(kSettingsRecordSize, 0);
-    std::memcpy(record.data(), devmode.data(), kPrivatePartOffset);
-    ASSERT_TRUE(WriteSettingNumber(kFidPaperTray, record.data(), nullptr, 3));
-    std::memcpy(devmode.data(), record.data(), kPrivatePartOffset);
-    MorvaListing listing = PrintTwoPages(devmode);
-    const std::string header = Lines(listing.headerLines);
+    const std::string header = HeaderOfATrayThreeJob();
     for (const char* line : {"@PJL SET JOBATTR=\"@TRAY=3\"\n", "@PJL SET JOBATTR=\"@T3SZ=275\"\n",
                              "@PJL SET JOBATTR=\"@T3TY=28\"\n", "@PJL SET JOBATTR=\"@LCTU=ON\"\n"})
         EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
